@@ -1,0 +1,125 @@
+// Message box functions and the console and recording services.
+#include "message_box.h"
+
+#include <nlohmann/json.hpp>
+
+#include "console_input.h"
+
+namespace winplat {
+
+const wchar_t* const kAppName = L"fancad";
+
+namespace {
+UiService* g_service = nullptr;
+}
+
+std::string buttonsName(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+      return "OKCANCEL";
+    case MB_YESNO:
+      return "YESNO";
+    case MB_YESNOCANCEL:
+      return "YESNOCANCEL";
+    default:
+      return "OK";
+  }
+}
+
+std::string iconName(UINT type) {
+  switch (type & MB_ICONMASK) {
+    case MB_ICONERROR:
+      return "ERROR";
+    case MB_ICONQUESTION:
+      return "QUESTION";
+    case MB_ICONEXCLAMATION:
+      return "EXCLAMATION";
+    case MB_ICONINFORMATION:
+      return "INFORMATION";
+    default:
+      return "NONE";
+  }
+}
+
+std::string messageBoxJson(const MessageBoxRequest& box) {
+  nlohmann::ordered_json j;
+  j["caption"] = wideToUtf8(box.caption);
+  j["text"] = wideToUtf8(box.text);
+  j["buttons"] = buttonsName(box.type);
+  j["icon"] = iconName(box.type);
+  return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+int defaultButton(UINT type) {
+  switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL:
+      return IDYES;
+    default:
+      return IDOK;
+  }
+}
+
+namespace {
+
+// The answer of a "msg WORD" line for a box of the given type, or 0 when the
+// box has no such button.
+int answerFor(const std::string& word, UINT type) {
+  const std::string buttons = buttonsName(type);
+  if (word == "ok" && (buttons == "OK" || buttons == "OKCANCEL")) return IDOK;
+  if (word == "cancel" && (buttons == "OKCANCEL" || buttons == "YESNOCANCEL")) return IDCANCEL;
+  if (word == "yes" && (buttons == "YESNO" || buttons == "YESNOCANCEL")) return IDYES;
+  if (word == "no" && (buttons == "YESNO" || buttons == "YESNOCANCEL")) return IDNO;
+  return 0;
+}
+
+}  // namespace
+
+int ConsoleUiService::messageBox(const MessageBoxRequest& box) {
+  consoleOut() << "MSGBOX " << messageBoxJson(box) << std::endl;
+  InputSource* in = currentInput();
+  if (!in) return defaultButton(box.type);
+  const auto line = in->peek();
+  if (!line || line->rfind("msg", 0) != 0 || (line->size() > 3 && (*line)[3] != ' ')) {
+    return defaultButton(box.type);
+  }
+  const std::string word = trimLine(line->substr(3));
+  const int id = answerFor(word, box.type);
+  if (id == 0) {
+    failInputLine("the message box has no button '" + word + "' (buttons " + buttonsName(box.type) +
+                  ")");
+  }
+  in->consume();
+  return id;
+}
+
+int RecordingUiService::messageBox(const MessageBoxRequest& box) {
+  m_boxes.push_back(box);
+  if (m_answers.empty()) return defaultButton(box.type);
+  const int id = m_answers.front();
+  m_answers.pop_front();
+  return id;
+}
+
+UiService& uiService() {
+  static ConsoleUiService console;
+  return g_service ? *g_service : console;
+}
+
+void setUiService(UiService* service) { g_service = service; }
+
+ScopedUiService::ScopedUiService(UiService& service) : m_previous(g_service) {
+  g_service = &service;
+}
+
+ScopedUiService::~ScopedUiService() { g_service = m_previous; }
+
+}  // namespace winplat
+
+int AfxMessageBox(LPCTSTR text, UINT type, UINT /*helpId*/) {
+  return winplat::uiService().messageBox({winplat::kAppName, text ? text : L"", type});
+}
+
+int MessageBox(HWND /*owner*/, LPCTSTR text, LPCTSTR caption, UINT type) {
+  return winplat::uiService().messageBox({caption ? caption : L"错误", text ? text : L"", type});
+}

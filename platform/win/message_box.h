@@ -1,0 +1,105 @@
+// Message boxes: the platform functions the module calls, and the service that
+// shows them (printed and answered from the input in console and script mode,
+// recorded and answered by the test in unit tests).
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "cstring.h"
+#include "windef.h"
+
+constexpr UINT MB_OK = 0x0;
+constexpr UINT MB_OKCANCEL = 0x1;
+constexpr UINT MB_YESNOCANCEL = 0x3;
+constexpr UINT MB_YESNO = 0x4;
+constexpr UINT MB_TYPEMASK = 0xF;
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_ICONHAND = 0x10;
+constexpr UINT MB_ICONSTOP = 0x10;
+constexpr UINT MB_ICONQUESTION = 0x20;
+constexpr UINT MB_ICONEXCLAMATION = 0x30;
+constexpr UINT MB_ICONWARNING = 0x30;
+constexpr UINT MB_ICONINFORMATION = 0x40;
+constexpr UINT MB_ICONASTERISK = 0x40;
+constexpr UINT MB_ICONMASK = 0xF0;
+
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// The framework's box: the application's name as caption.
+int AfxMessageBox(LPCTSTR text, UINT type = MB_OK, UINT helpId = 0);
+// The system's box with an explicit caption (null: "错误", as the system does).
+int MessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT type);
+
+namespace winplat {
+
+// Caption of AfxMessageBox boxes.
+extern const wchar_t* const kAppName;
+
+struct MessageBoxRequest {
+  std::wstring caption;
+  std::wstring text;
+  UINT type = MB_OK;
+};
+
+// "OK", "OKCANCEL", "YESNO", "YESNOCANCEL" and "NONE", "EXCLAMATION", ...
+std::string buttonsName(UINT type);
+std::string iconName(UINT type);
+// The box as the JSON object of a MSGBOX line, keys in a fixed order.
+std::string messageBoxJson(const MessageBoxRequest& box);
+// The answer a box gives when nobody chooses: its first button.
+int defaultButton(UINT type);
+
+// Shows message boxes and, later, runs modal loops for the current mode.
+class UiService {
+ public:
+  virtual ~UiService() = default;
+  // Returns IDOK, IDCANCEL, IDYES or IDNO.
+  virtual int messageBox(const MessageBoxRequest& box) = 0;
+};
+
+// Console and script mode: prints "MSGBOX {json}" and takes a "msg" line as the
+// answer; any other line stays unread and the box takes its first button.
+class ConsoleUiService : public UiService {
+ public:
+  int messageBox(const MessageBoxRequest& box) override;
+};
+
+// Unit tests: every box is recorded; answers are taken from a queue, and the
+// first button is taken when the queue is empty.
+class RecordingUiService : public UiService {
+ public:
+  int messageBox(const MessageBoxRequest& box) override;
+  void answer(int id) { m_answers.push_back(id); }
+  const std::vector<MessageBoxRequest>& boxes() const { return m_boxes; }
+  void clear() {
+    m_boxes.clear();
+    m_answers.clear();
+  }
+
+ private:
+  std::vector<MessageBoxRequest> m_boxes;
+  std::deque<int> m_answers;
+};
+
+// The service in use. Without one set, boxes go to a ConsoleUiService.
+UiService& uiService();
+void setUiService(UiService* service);
+
+// Installs a service for the lifetime of the object and restores the previous one.
+class ScopedUiService {
+ public:
+  explicit ScopedUiService(UiService& service);
+  ~ScopedUiService();
+  ScopedUiService(const ScopedUiService&) = delete;
+  ScopedUiService& operator=(const ScopedUiService&) = delete;
+
+ private:
+  UiService* m_previous;
+};
+
+}  // namespace winplat
