@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ int AfxMessageBox(LPCTSTR text, UINT type = MB_OK, UINT helpId = 0);
 // The system's box with an explicit caption (null: "错误", as the system does).
 int MessageBox(HWND owner, LPCTSTR text, LPCTSTR caption, UINT type);
 
+class CDialog;
+
 namespace winplat {
 
 // Caption of AfxMessageBox boxes.
@@ -54,12 +57,16 @@ std::string messageBoxJson(const MessageBoxRequest& box);
 // The answer a box gives when nobody chooses: its first button.
 int defaultButton(UINT type);
 
-// Shows message boxes and, later, runs modal loops for the current mode.
+// Shows message boxes and runs the modal loops of dialogs for the current mode.
 class UiService {
  public:
   virtual ~UiService() = default;
   // Returns IDOK, IDCANCEL, IDYES or IDNO.
   virtual int messageBox(const MessageBoxRequest& box) = 0;
+  // Runs the modal loop of a dialog that is up (OnInitDialog has run) until
+  // it ends; returns its result. The default is the console loop
+  // (dialog_script.h: lines from currentInput(), cancelled at the end of input).
+  virtual INT_PTR runModal(CDialog& dlg);
 };
 
 // Console and script mode: prints "MSGBOX {json}" and takes a "msg" line as the
@@ -71,19 +78,37 @@ class ConsoleUiService : public UiService {
 
 // Unit tests: every box is recorded; answers are taken from a queue, and the
 // first button is taken when the queue is empty.
+//
+// Modal dialogs run headless: the test's function is called with the dialog
+// while it is up (after OnInitDialog) and acts on it (winplat::applyDialogLine,
+// the controls' own operations, EndDialog). Functions queued with onModal are
+// used once each, in order, one per dialog run; when the queue is empty the
+// function of setModalHandler is used; without either the dialog is
+// cancelled at once. A dialog still up when the function returns is cancelled
+// (the Esc key).
 class RecordingUiService : public UiService {
  public:
+  using ModalFunction = std::function<void(CDialog&)>;
+
   int messageBox(const MessageBoxRequest& box) override;
+  INT_PTR runModal(CDialog& dlg) override;
   void answer(int id) { m_answers.push_back(id); }
   const std::vector<MessageBoxRequest>& boxes() const { return m_boxes; }
   void clear() {
     m_boxes.clear();
     m_answers.clear();
   }
+  void onModal(ModalFunction fn) { m_modal.push_back(std::move(fn)); }
+  void setModalHandler(ModalFunction fn) { m_modalHandler = std::move(fn); }
+  // Template ids of the dialogs run modally, in order.
+  const std::vector<UINT>& modalRuns() const { return m_modalRuns; }
 
  private:
   std::vector<MessageBoxRequest> m_boxes;
   std::deque<int> m_answers;
+  std::deque<ModalFunction> m_modal;
+  ModalFunction m_modalHandler;
+  std::vector<UINT> m_modalRuns;
 };
 
 // The service in use. Without one set, boxes go to a ConsoleUiService.

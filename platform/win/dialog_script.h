@@ -1,0 +1,38 @@
+// The console and script side of dialogs: the DUMP of a dialog's state, the
+// "dlg" lines that act on it, and the modal loop of console mode.
+//
+// A "dlg" line is checked against the dialog first; a line naming a control,
+// a cell or an item that is not there cannot be applied, and nothing of it is
+// done. A line that can be applied changes the control as the user would and
+// sends the notification the control sends (which may run handlers, open
+// other dialogs and message boxes, and read further input lines).
+#pragma once
+
+#include <string>
+
+#include "dialog.h"
+
+namespace winplat {
+
+// The dialog's state as the JSON object of a DUMP line:
+// {"id":..,"caption":..,"controls":[..],"grids":[..],"previews":[..]}.
+std::string dialogDumpJson(const CDialog& dlg);
+
+// Applies one "dlg ..." line to the dialog. Returns an empty string when the
+// line was applied (including "dlg click" on a disabled control, which prints
+// "DLG control ID is disabled" and sends nothing), otherwise the reason it
+// cannot be applied, with nothing done. "dlg dump" prints "DUMP " + JSON and
+// "dlg shot" prints that pictures need the desktop mode, both to consoleOut().
+std::string applyDialogLine(CDialog& dlg, const std::string& line);
+
+// The modal loop of console and script mode: reads lines from currentInput()
+// and applies them to dlg until it ends. A line that is not a "dlg" line, or
+// one that cannot be applied, fails the input (failInputLine). At the end of
+// the input, or with no input at all, the dialog is cancelled (the Esc key).
+void runConsoleModalLoop(CDialog& dlg);
+
+// The Esc key: IDCANCEL to the dialog; if a handler kept the dialog up,
+// EndDialog(IDCANCEL) ends it all the same.
+void cancelDialog(CDialog& dlg);
+
+}  // namespace winplat
