@@ -123,3 +123,7 @@ int AfxMessageBox(LPCTSTR text, UINT type, UINT /*helpId*/) {
 int MessageBox(HWND /*owner*/, LPCTSTR text, LPCTSTR caption, UINT type) {
   return winplat::uiService().messageBox({caption ? caption : L"错误", text ? text : L"", type});
 }
+
+// Modal loops arrive with the dialog layer; until then no dialog can run.
+INT_PTR winplat::UiService::runModal(CDialog& /*dlg*/) { return -1; }
+INT_PTR winplat::RecordingUiService::runModal(CDialog& /*dlg*/) { return -1; }
