@@ -1,0 +1,116 @@
+// AcDbDatabase: one drawing in memory, read from and written to DXF files.
+//
+// The database owns every object in it (tables, records, entities, objects kept from the
+// file) and frees them when it is deleted; ids of its objects are valid until then.
+// Everything read that is not modeled (other tables and entities, objects, classes, header
+// variables) is kept with its handle and written back unchanged.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "cad/adsdef.h"
+#include "cad/db/db_block_table.h"
+#include "cad/db/db_symbol_table.h"
+#include "cad/db/ge_geometry.h"
+#include "cad/db/object_id.h"
+
+namespace zrcad {
+struct DatabaseImpl;
+}
+
+class AcDbDatabase {
+ public:
+  // buildDefaultDrawing: the tables and entries every drawing has (*Model_Space,
+  // *Paper_Space, layer "0", line types, text style, ...). Without it the database is empty
+  // until readDwgFile fills it. noDocument is accepted for the host's signature.
+  explicit AcDbDatabase(bool buildDefaultDrawing = true, bool noDocument = false);
+  ~AcDbDatabase();
+  AcDbDatabase(const AcDbDatabase&) = delete;
+  AcDbDatabase& operator=(const AcDbDatabase&) = delete;
+
+  // Reads an ASCII DXF file (R12 to R2018) into this database, which must be empty (built
+  // without the default drawing) and must not have been read before. Binary DWG and binary
+  // DXF are refused. Errors: eFileNotFound, eFileAccessErr, eDwgNotRecoverable (binary DWG),
+  // eBadDxfFile (damaged or unknown content), eInvalidInput (database not empty). The reason
+  // is in lastErrorText(). The share mode is accepted; the file is read whole at once.
+  Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shmode = _SH_DENYWR,
+                                bool allowCPConversion = false, const wchar_t* password = nullptr);
+  // Reads DXF text from memory (used by tests and fuzzing); name is used in messages.
+  Acad::ErrorStatus readDxfText(const std::string& text, const ACHAR* name = L"(memory)");
+
+  // Writes the drawing as DXF R2010 (UTF-8) to a temporary file in the same folder, then
+  // renames it over fileName; a failed save leaves the old file as it was.
+  Acad::ErrorStatus saveAs(const ACHAR* fileName);
+  // Saves to the file last read or saved (eNoInputFiler when there is none).
+  Acad::ErrorStatus save();
+  // The DXF text that saveAs would write.
+  Acad::ErrorStatus writeDxfText(std::string& out);
+  Acad::ErrorStatus getFilename(const ACHAR*& fileName) const;
+
+  // A new database (the caller deletes it) whose model space holds copies of the entities
+  // of block blockId, with the block definitions they refer to and their layers; its
+  // insertion base is the block's origin.
+  Acad::ErrorStatus wblock(AcDbDatabase*& pOutputDb, AcDbObjectId blockId);
+  // Defines (or redefines) block blockName in this database from the model space of
+  // source, with the source's insertion base as the block's origin; block definitions and
+  // layers the entities need come along (existing ones of the same name are kept).
+  Acad::ErrorStatus insert(AcDbObjectId& blockId, const ACHAR* blockName, AcDbDatabase* source,
+                           bool preserveSourceDatabase = true);
+
+  Acad::ErrorStatus getBlockTable(AcDbBlockTable*& table, AcDb::OpenMode mode = AcDb::kForRead);
+  Acad::ErrorStatus getLayerTable(AcDbLayerTable*& table, AcDb::OpenMode mode = AcDb::kForRead);
+  Acad::ErrorStatus getRegAppTable(AcDbRegAppTable*& table, AcDb::OpenMode mode = AcDb::kForRead);
+  Acad::ErrorStatus getSymbolTable(AcDbBlockTable*& t, AcDb::OpenMode mode) {
+    return getBlockTable(t, mode);
+  }
+  Acad::ErrorStatus getSymbolTable(AcDbLayerTable*& t, AcDb::OpenMode mode) {
+    return getLayerTable(t, mode);
+  }
+  Acad::ErrorStatus getSymbolTable(AcDbRegAppTable*& t, AcDb::OpenMode mode) {
+    return getRegAppTable(t, mode);
+  }
+  AcDbObjectId blockTableId() const;
+  AcDbObjectId layerTableId() const;
+  AcDbObjectId regAppTableId() const;
+  AcDbObjectId modelSpaceId() const;
+  AcDbObjectId paperSpaceId() const;
+  AcDbObjectId currentSpaceId() const { return modelSpaceId(); }
+
+  AcDbObjectId clayer() const;
+  Acad::ErrorStatus setClayer(AcDbObjectId layerId);
+  AcGePoint3d insbase() const;
+  Acad::ErrorStatus setInsbase(const AcGePoint3d& base);
+
+  // The id of the object with the given handle; with createIfNotFound a placeholder id
+  // is made for a handle not yet used. eUnknownHandle otherwise.
+  Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
+                                    const AcDbHandle& objHandle, Adesk::UInt32 xRefId = 0);
+  // Adds an object owned by the database itself (not by a table or block).
+  Acad::ErrorStatus addAcDbObject(AcDbObjectId& id, AcDbObject* obj);
+  // Registers an application name (no-op when present); its record id in id.
+  Acad::ErrorStatus registerApplication(const ACHAR* appName, AcDbObjectId* id = nullptr);
+  // Number of objects with handles, erased ones included.
+  int approxNumObjects() const;
+  // The text of the last error of readDwgFile, saveAs, wblock or insert ("" after success).
+  const ACHAR* lastErrorText() const;
+
+  zrcad::DatabaseImpl& impl() const { return *m_impl; }
+
+ private:
+  std::unique_ptr<zrcad::DatabaseImpl> m_impl;
+};
+
+// The host's services: which database the commands work on.
+class AcDbHostApplicationServices {
+ public:
+  AcDbDatabase* workingDatabase() const { return m_working; }
+  // Documents call this when they become current; null clears it.
+  void setWorkingDatabase(AcDbDatabase* db) { m_working = db; }
+
+ private:
+  AcDbDatabase* m_working = nullptr;
+};
+
+AcDbHostApplicationServices* acdbHostApplicationServices();
+inline AcDbDatabase* acdbCurDwg() { return acdbHostApplicationServices()->workingDatabase(); }
