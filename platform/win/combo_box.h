@@ -59,3 +59,20 @@ class CComboBox : public CWnd {
  private:
   bool m_dropped = false;
 };
+
+namespace winplat {
+
+// The combo box operations on a window record, for callers that hold an HWND.
+int comboSetCurSel(HWND h, int nSelect);
+// AddString on a record: sorted for CBS_SORT, else at the end. Returns the index.
+int comboAddString(HWND h, const std::wstring& text);
+// The index at which a sorted combo box puts text (see the file comment).
+int comboSortedIndex(const HWND__& w, const std::wstring& text);
+// Ordinal comparison with ASCII letters folded to upper case: <0, 0, >0.
+int compareNoCaseOrdinal(const std::wstring& a, const std::wstring& b);
+// FindString (exact false) and FindStringExact (exact true) on a record.
+int comboFindString(const HWND__& w, int startAfter, const std::wstring& text, bool exact);
+// The first item whose text is exactly text (case-sensitive), or -1.
+int comboFindCaseSensitive(const HWND__& w, const std::wstring& text);
+
+}  // namespace winplat

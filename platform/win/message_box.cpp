@@ -4,6 +4,9 @@
 #include <nlohmann/json.hpp>
 
 #include "console_input.h"
+#include "dialog.h"
+#include "dialog_script.h"
+#include "wnd.h"
 
 namespace winplat {
 
@@ -93,6 +96,28 @@ int ConsoleUiService::messageBox(const MessageBoxRequest& box) {
   return id;
 }
 
+INT_PTR UiService::runModal(CDialog& dlg) {
+  runConsoleModalLoop(dlg);
+  return dlg.GetModalResult();
+}
+
+INT_PTR RecordingUiService::runModal(CDialog& dlg) {
+  m_modalRuns.push_back(dlg.GetTemplateID());
+  ModalFunction fn;
+  if (!m_modal.empty()) {
+    fn = std::move(m_modal.front());
+    m_modal.pop_front();
+  } else {
+    fn = m_modalHandler;
+  }
+  if (fn) {
+    fn(dlg);
+    pumpMessages();
+  }
+  cancelDialog(dlg);
+  return dlg.GetModalResult();
+}
+
 int RecordingUiService::messageBox(const MessageBoxRequest& box) {
   m_boxes.push_back(box);
   if (m_answers.empty()) return defaultButton(box.type);
@@ -123,7 +148,3 @@ int AfxMessageBox(LPCTSTR text, UINT type, UINT /*helpId*/) {
 int MessageBox(HWND /*owner*/, LPCTSTR text, LPCTSTR caption, UINT type) {
   return winplat::uiService().messageBox({caption ? caption : L"错误", text ? text : L"", type});
 }
-
-// Modal loops arrive with the dialog layer; until then no dialog can run.
-INT_PTR winplat::UiService::runModal(CDialog& /*dlg*/) { return -1; }
-INT_PTR winplat::RecordingUiService::runModal(CDialog& /*dlg*/) { return -1; }

@@ -96,6 +96,9 @@ POINT clientOriginOnScreen(const HWND__& w);
 HWND findChild(HWND parent, int id);
 // The top-level windows that exist now, oldest first.
 std::vector<HWND> topLevelWindows();
+// The window's text as GetWindowText gives it: for a drop-down list the
+// selected item (empty when none), for every other window its own text.
+std::wstring windowText(const HWND__& w);
 // True when the window and all its ancestors (up to the top-level window) have WS_VISIBLE.
 bool isVisibleOnScreen(const HWND__& w);
 
