@@ -1,0 +1,60 @@
+// Documents and the document manager.
+#include "cad/runtime/doc_manager.h"
+
+#include <filesystem>
+
+#include "cad/acdb.h"
+#include "cad/runtime/dynamic_linker.h"
+#include "win/cstring.h"
+#include "win/module_instance.h"
+
+ZRCAD_DEFINE_MEMBERS(AcApDocument, AcRxObject, "")
+ZRCAD_DEFINE_MEMBERS(AcApDocManager, AcRxObject, "")
+
+AcApDocument::AcApDocument(AcDbDatabase* db, std::wstring fileName) : m_db(db) {
+  setFileName(fileName);
+}
+
+AcApDocument::~AcApDocument() { delete m_db; }
+
+void AcApDocument::setFileName(const std::wstring& fileName) {
+  m_fileName = fileName;
+  if (fileName.empty()) {
+    m_title = L"Drawing1.dwg";
+  } else {
+    const std::filesystem::path p(winplat::wideToUtf8(fileName));
+    m_title = winplat::utf8ToWide(p.filename().string());
+  }
+}
+
+AcApDocManager* AcApDocManager::instance() {
+  static AcApDocManager manager;
+  return &manager;
+}
+
+void AcApDocManager::pushResourceHandle(HINSTANCE hNewResourceHandle) {
+  m_resourceStack.push_back(AfxGetResourceHandle());
+  AfxSetResourceHandle(hNewResourceHandle);
+}
+
+void AcApDocManager::popResourceHandle() {
+  if (m_resourceStack.empty()) return;
+  AfxSetResourceHandle(m_resourceStack.back());
+  m_resourceStack.pop_back();
+}
+
+void AcApDocManager::replaceDocument(std::unique_ptr<AcApDocument> doc) {
+  AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
+  if (m_current) {
+    linker->sendAcrxMessage(AcRx::kUnloadDwgMsg);
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    m_current.reset();
+  }
+  m_current = std::move(doc);
+  if (m_current) {
+    acdbHostApplicationServices()->setWorkingDatabase(m_current->database());
+    linker->sendAcrxMessage(AcRx::kLoadDwgMsg);
+  }
+}
+
+AcApDocManager* acDocManagerPtr() { return AcApDocManager::instance(); }
