@@ -186,9 +186,8 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
     int height = kDefaultRowHeight;
   };
 
-  CellPtr NewCell(int nRow, int nCol) const;
-  Row NewRow(int nRow) const;
-  void UpdateFixedStates();
+  CellPtr NewCell() const;
+  Row NewRow() const;
   bool EndEdit(int row, int col, const std::wstring& text);
 
   std::vector<Row> m_rows;

@@ -1,0 +1,379 @@
+// CGridCtrl: counts, cells, widths, rows and columns, focus and notifications.
+#include "uikit/grid_ctrl.h"
+
+#include <algorithm>
+
+IMPLEMENT_DYNCREATE(CGridCtrl, CWnd)
+
+namespace {
+
+bool isFullWidth(wchar_t ch) {
+  const auto c = static_cast<unsigned long>(ch);
+  return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+         (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+         (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+         (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+         (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+}  // namespace
+
+CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
+    : m_pDefaultCellType(RUNTIME_CLASS(CGridCell)) {
+  SetRowCount(nRows);
+  SetColumnCount(nCols);
+  SetFixedRowCount(nFixedRows);
+  SetFixedColumnCount(nFixedCols);
+}
+
+CGridCtrl::~CGridCtrl() = default;
+
+BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwStyle) {
+  if (m_hWnd || !pParentWnd || !pParentWnd->m_hWnd) return FALSE;
+  return CreateEx(0, L"MFCGridCtrl", L"", dwStyle | WS_CHILD, rect, pParentWnd, nID);
+}
+
+CGridCtrl::CellPtr CGridCtrl::NewCell() const {
+  std::unique_ptr<CObject> obj(m_pDefaultCellType->CreateObject());
+  CellPtr cell(dynamic_cast<CGridCellBase*>(obj.get()));
+  if (cell) {
+    obj.release();
+  } else {
+    cell = std::make_unique<CGridCell>();
+  }
+  cell->SetGrid(const_cast<CGridCtrl*>(this));
+  return cell;
+}
+
+CGridCtrl::Row CGridCtrl::NewRow() const {
+  Row row;
+  row.cells.reserve(static_cast<std::size_t>(m_nCols));
+  for (int c = 0; c < m_nCols; ++c) row.cells.push_back(NewCell());
+  return row;
+}
+
+BOOL CGridCtrl::SetRowCount(int nRows) {
+  if (nRows < 0) return FALSE;
+  const auto n = static_cast<std::size_t>(nRows);
+  if (n < m_rows.size()) {
+    m_rows.erase(m_rows.begin() + nRows, m_rows.end());
+  } else {
+    while (m_rows.size() < n) m_rows.push_back(NewRow());
+  }
+  m_nFixedRows = std::min(m_nFixedRows, nRows);
+  if (!IsValid(m_focus)) m_focus = CCellID();
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+BOOL CGridCtrl::SetColumnCount(int nCols) {
+  if (nCols < 0) return FALSE;
+  const auto n = static_cast<std::size_t>(nCols);
+  for (Row& row : m_rows) {
+    if (n < row.cells.size()) {
+      row.cells.erase(row.cells.begin() + nCols, row.cells.end());
+    } else {
+      while (row.cells.size() < n) row.cells.push_back(NewCell());
+    }
+  }
+  m_colWidths.resize(n, kDefaultColumnWidth);
+  m_nCols = nCols;
+  m_nFixedCols = std::min(m_nFixedCols, nCols);
+  if (!IsValid(m_focus)) m_focus = CCellID();
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+BOOL CGridCtrl::SetFixedRowCount(int nFixedRows) {
+  if (nFixedRows < 0) return FALSE;
+  if (nFixedRows > GetRowCount() && !SetRowCount(nFixedRows)) return FALSE;
+  m_nFixedRows = nFixedRows;
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+BOOL CGridCtrl::SetFixedColumnCount(int nFixedCols) {
+  if (nFixedCols < 0) return FALSE;
+  if (nFixedCols > GetColumnCount() && !SetColumnCount(nFixedCols)) return FALSE;
+  m_nFixedCols = nFixedCols;
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+int CGridCtrl::GetRowHeight(int nRow) const {
+  if (nRow < 0 || nRow >= GetRowCount()) return -1;
+  return m_rows[static_cast<std::size_t>(nRow)].height;
+}
+
+BOOL CGridCtrl::SetRowHeight(int nRow, int height) {
+  if (nRow < 0 || nRow >= GetRowCount() || height < 0) return FALSE;
+  m_rows[static_cast<std::size_t>(nRow)].height = height;
+  return TRUE;
+}
+
+int CGridCtrl::GetColumnWidth(int nCol) const {
+  if (nCol < 0 || nCol >= m_nCols) return -1;
+  return m_colWidths[static_cast<std::size_t>(nCol)];
+}
+
+BOOL CGridCtrl::SetColumnWidth(int nCol, int width) {
+  if (nCol < 0 || nCol >= m_nCols || width < 0) return FALSE;
+  m_colWidths[static_cast<std::size_t>(nCol)] = width;
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+int CGridCtrl::TextWidth(LPCTSTR text) {
+  int widest = 0;
+  int line = 0;
+  for (const wchar_t* p = text ? text : L""; *p; ++p) {
+    if (*p == L'\n') {
+      widest = std::max(widest, line);
+      line = 0;
+    } else if (*p != L'\r') {
+      line += isFullWidth(*p) ? kFullWidthChar : kHalfWidthChar;
+    }
+  }
+  return std::max(widest, line);
+}
+
+BOOL CGridCtrl::AutoSizeColumn(int nCol, UINT nAutoSizeStyle) {
+  if (nCol < 0 || nCol >= m_nCols) return FALSE;
+  const UINT style = nAutoSizeStyle == GVS_DEFAULT ? GVS_BOTH : nAutoSizeStyle;
+  int widest = 0;
+  for (int r = 0; r < GetRowCount(); ++r) {
+    const bool fixed = r < m_nFixedRows;
+    if ((fixed && !(style & GVS_HEADER)) || (!fixed && !(style & GVS_DATA))) continue;
+    widest = std::max(widest, TextWidth(GetItemText(r, nCol)));
+  }
+  return SetColumnWidth(nCol, widest + 2 * kCellMargin);
+}
+
+void CGridCtrl::AutoSizeColumns(UINT nAutoSizeStyle) {
+  for (int c = 0; c < m_nCols; ++c) AutoSizeColumn(c, nAutoSizeStyle);
+}
+
+BOOL CGridCtrl::IsValid(int nRow, int nCol) const {
+  return nRow >= 0 && nCol >= 0 && nRow < GetRowCount() && nCol < m_nCols;
+}
+
+CGridCellBase* CGridCtrl::GetCell(int nRow, int nCol) const {
+  if (!IsValid(nRow, nCol)) return nullptr;
+  return m_rows[static_cast<std::size_t>(nRow)].cells[static_cast<std::size_t>(nCol)].get();
+}
+
+BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str) {
+  CGridCellBase* cell = GetCell(nRow, nCol);
+  if (!cell) return FALSE;
+  cell->SetText(str);
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+CString CGridCtrl::GetItemText(int nRow, int nCol) const {
+  const CGridCellBase* cell = GetCell(nRow, nCol);
+  return cell ? CString(cell->GetText()) : CString();
+}
+
+BOOL CGridCtrl::SetItemData(int nRow, int nCol, LPARAM lParam) {
+  CGridCellBase* cell = GetCell(nRow, nCol);
+  if (!cell) return FALSE;
+  cell->SetData(lParam);
+  return TRUE;
+}
+
+LPARAM CGridCtrl::GetItemData(int nRow, int nCol) const {
+  const CGridCellBase* cell = GetCell(nRow, nCol);
+  return cell ? cell->GetData() : 0;
+}
+
+BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state) {
+  CGridCellBase* cell = GetCell(nRow, nCol);
+  if (!cell) return FALSE;
+  cell->SetState(state);
+  return TRUE;
+}
+
+UINT CGridCtrl::GetItemState(int nRow, int nCol) const {
+  const CGridCellBase* cell = GetCell(nRow, nCol);
+  return cell ? cell->GetState() : 0;
+}
+
+BOOL CGridCtrl::IsCellFixed(int nRow, int nCol) const {
+  return nRow < m_nFixedRows || nCol < m_nFixedCols;
+}
+
+BOOL CGridCtrl::IsCellEditable(int nRow, int nCol) const {
+  const CGridCellBase* cell = GetCell(nRow, nCol);
+  return cell && m_bEditable && !IsCellFixed(nRow, nCol) && !(cell->GetState() & GVIS_READONLY);
+}
+
+BOOL CGridCtrl::SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass) {
+  if (!IsValid(nRow, nCol) || !pRuntimeClass ||
+      !pRuntimeClass->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase))) {
+    return FALSE;
+  }
+  std::unique_ptr<CObject> obj(pRuntimeClass->CreateObject());
+  auto* fresh = dynamic_cast<CGridCellBase*>(obj.get());
+  if (!fresh) return FALSE;
+  CellPtr& slot = m_rows[static_cast<std::size_t>(nRow)].cells[static_cast<std::size_t>(nCol)];
+  *fresh = *slot;
+  fresh->SetGrid(this);
+  obj.release();
+  slot.reset(fresh);
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+BOOL CGridCtrl::SetDefaultCellType(CRuntimeClass* pRuntimeClass) {
+  if (!pRuntimeClass || !pRuntimeClass->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)) ||
+      !pRuntimeClass->m_pfnCreateObject) {
+    return FALSE;
+  }
+  m_pDefaultCellType = pRuntimeClass;
+  return TRUE;
+}
+
+BOOL CGridCtrl::DeleteAllItems() {
+  m_rows.clear();
+  m_colWidths.clear();
+  m_nCols = 0;
+  m_nFixedRows = 0;
+  m_nFixedCols = 0;
+  m_focus = CCellID();
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+BOOL CGridCtrl::DeleteNonFixedRows() { return SetRowCount(m_nFixedRows); }
+
+int CGridCtrl::InsertRow(LPCTSTR strHeading, int nRow) {
+  if (nRow > GetRowCount()) return -1;
+  if (nRow < 0) nRow = GetRowCount();
+  if (m_nCols < 1) SetColumnCount(1);
+  m_rows.insert(m_rows.begin() + nRow, NewRow());
+  SetItemText(nRow, 0, strHeading);
+  if (m_focus.row >= nRow) ++m_focus.row;
+  return nRow;
+}
+
+int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn) {
+  if (nColumn > m_nCols) return -1;
+  if (nColumn < 0) nColumn = m_nCols;
+  if (GetRowCount() < 1) SetRowCount(1);
+  for (Row& row : m_rows) row.cells.insert(row.cells.begin() + nColumn, NewCell());
+  m_colWidths.insert(m_colWidths.begin() + nColumn, kDefaultColumnWidth);
+  ++m_nCols;
+  SetItemText(0, nColumn, strHeading);
+  if (CGridCellBase* cell = GetCell(0, nColumn)) cell->SetFormat(nFormat);
+  if (m_focus.col >= nColumn) ++m_focus.col;
+  return nColumn;
+}
+
+BOOL CGridCtrl::DeleteRow(int nRow) {
+  if (nRow < 0 || nRow >= GetRowCount()) return FALSE;
+  m_rows.erase(m_rows.begin() + nRow);
+  if (nRow < m_nFixedRows) --m_nFixedRows;
+  if (m_focus.row == nRow) {
+    m_focus = CCellID();
+  } else if (m_focus.row > nRow) {
+    --m_focus.row;
+  }
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+BOOL CGridCtrl::DeleteColumn(int nColumn) {
+  if (nColumn < 0 || nColumn >= m_nCols) return FALSE;
+  for (Row& row : m_rows) row.cells.erase(row.cells.begin() + nColumn);
+  m_colWidths.erase(m_colWidths.begin() + nColumn);
+  --m_nCols;
+  if (nColumn < m_nFixedCols) --m_nFixedCols;
+  if (m_focus.col == nColumn) {
+    m_focus = CCellID();
+  } else if (m_focus.col > nColumn) {
+    --m_focus.col;
+  }
+  winplat::noteStateChange();
+  return TRUE;
+}
+
+CCellID CGridCtrl::SetFocusCell(CCellID cell) {
+  const CCellID previous = m_focus;
+  m_focus = IsValid(cell) ? cell : CCellID();
+  winplat::noteStateChange();
+  return previous;
+}
+
+void CGridCtrl::Refresh() {
+  ++m_refreshCount;
+  Invalidate();
+}
+
+void CGridCtrl::EnsureVisible(int /*nRow*/, int /*nCol*/) {}
+
+void CGridCtrl::RedrawCell(int /*nRow*/, int /*nCol*/) { Invalidate(); }
+
+LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) {
+  CWnd* parent = GetParent();
+  if (!parent) return 0;
+  NM_GRIDVIEW nm{};
+  nm.hdr.hwndFrom = m_hWnd;
+  nm.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+  nm.hdr.code = static_cast<UINT>(nMessage);
+  nm.iRow = nRow;
+  nm.iColumn = nCol;
+  return parent->SendMessage(WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm.hdr));
+}
+
+std::wstring CGridCtrl::cellText(int row, int col) const { return GetItemText(row, col).str(); }
+
+winplat::GridModel::CellKind CGridCtrl::cellKind(int row, int col) const {
+  const CGridCellBase* cell = GetCell(row, col);
+  return cell && cell->IsComboCell() ? CellKind::Combo : CellKind::Plain;
+}
+
+std::vector<std::wstring> CGridCtrl::cellChoices(int row, int col) const {
+  std::vector<std::wstring> list;
+  const CGridCellBase* cell = GetCell(row, col);
+  if (!cell || !cell->IsComboCell()) return list;
+  CStringArray choices;
+  cell->GetComboChoices(choices);
+  for (const CString& s : choices) list.push_back(s.str());
+  return list;
+}
+
+bool CGridCtrl::cellEditable(int row, int col) const { return IsCellEditable(row, col) != FALSE; }
+
+void CGridCtrl::clickCell(int row, int col) {
+  if (IsValid(row, col)) {
+    SetFocusCell(row, col);
+  } else {
+    row = -1;
+    col = -1;
+  }
+  SendMessageToParent(row, col, static_cast<int>(NM_CLICK));
+}
+
+bool CGridCtrl::EndEdit(int row, int col, const std::wstring& text) {
+  SetFocusCell(row, col);
+  const CString old = GetItemText(row, col);
+  SetItemText(row, col, text.c_str());
+  // A handler that answers with a negative result refuses the new text.
+  const LRESULT result = SendMessageToParent(row, col, static_cast<int>(GVN_ENDLABELEDIT));
+  if (result < 0 && IsValid(row, col)) SetItemText(row, col, old);
+  return true;
+}
+
+bool CGridCtrl::editCell(int row, int col, const std::wstring& text) {
+  if (!IsCellEditable(row, col)) return false;
+  return EndEdit(row, col, text);
+}
+
+bool CGridCtrl::pickCell(int row, int col, const std::wstring& text) {
+  if (!IsCellEditable(row, col) || cellKind(row, col) != CellKind::Combo) return false;
+  const auto choices = cellChoices(row, col);
+  if (std::find(choices.begin(), choices.end(), text) == choices.end()) return false;
+  return EndEdit(row, col, text);
+}
