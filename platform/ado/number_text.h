@@ -1,0 +1,27 @@
+// Numbers as text the way the data-access layer shows and reads them.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace adoimpl {
+
+// Writes value with at most `digits` significant digits, trailing zeros
+// dropped, switching to an exponent ("1E+20", "1E-05") as printf's %G does:
+// 4.0 is "4", 4.5 is "4.5", 1131.0 is "1131", 0.1+0.2 is "0.3". buffer must
+// hold 32 characters; returns the length written (no terminator).
+std::size_t formatDouble(double value, int digits, char* buffer);
+std::string formatDouble(double value, int digits = 15);
+
+// Text read as a number: blanks around it, a sign, digits with an optional
+// decimal point, an optional exponent. Nothing else is a number.
+struct ParsedNumber {
+  bool ok = false;
+  bool isInteger = false;  // digits only, and within 64 bits: `integer` holds it exactly
+  long long integer = 0;
+  double real = 0;
+};
+ParsedNumber parseNumber(std::wstring_view text);
+
+}  // namespace adoimpl

@@ -1,0 +1,98 @@
+// The rows of an open recordset, read at once, and their write-back through rowid.
+//
+// A RowSet holds the result of one SELECT: its fields (name, declared type,
+// the table column each comes from) and every row's values with the row's
+// rowid. Reading all rows when the recordset opens keeps no statement, and
+// so no lock, open between calls, which lets two hosts share one file.
+// Values live in one cell array (row-major) and texts in one arena; a row
+// written back gets fresh cells and its old texts are left in the arena.
+// Rows are never removed, only marked deleted, so positions stay valid.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ado_enums.h"
+#include "session.h"
+#include "variant.h"
+
+namespace adoimpl {
+
+// The declared column types a write converts to.
+enum class ColumnType { Any, Text, Integer, BigInteger, Double, Boolean };
+
+ColumnType columnTypeOf(const char* declaredType);
+
+struct FieldInfo {
+  std::wstring name;
+  std::string origin;  // the table column it reads, empty for an expression
+  ColumnType type = ColumnType::Any;
+};
+
+struct Cell {
+  enum class Kind : std::uint8_t { Null, Integer, Real, Text };
+  Kind kind = Kind::Null;
+  std::uint32_t length = 0;  // of a text, in characters
+  union {
+    long long integer = 0;
+    double real;
+    std::uint64_t offset;  // of a text in the arena
+  };
+};
+
+// A value converted to its column's type, waiting for Update.
+struct PendingValue {
+  std::size_t field = 0;
+  Cell::Kind kind = Cell::Kind::Null;
+  long long integer = 0;
+  double real = 0;
+  std::wstring text;
+};
+
+class RowSet {
+ public:
+  // Runs the statement and reads all its rows. Throws _com_error.
+  void load(Session& session, const TranslatedStatement& statement);
+  void clear();
+
+  std::size_t rowCount() const { return m_rowids.size(); }
+  std::size_t fieldCount() const { return m_fields.size(); }
+  const FieldInfo& field(std::size_t i) const { return m_fields[i]; }
+  // The field of that name (compared without regard to case), or -1.
+  long findField(std::wstring_view name) const;
+  bool deleted(std::size_t row) const { return m_deleted[row] != 0; }
+  // True when rows can be written back: one table, with its rowid, every
+  // field a column of it.
+  bool writable() const { return m_writable; }
+  DataTypeEnum adoType(std::size_t field) const;
+
+  // The stored value as the driver hands it out: VT_NULL, VT_I4 (VT_I8
+  // beyond 32 bits), VT_R8, VT_BOOL for BOOLEAN columns, VT_BSTR.
+  void read(std::size_t row, std::size_t field, VARIANT& out) const;
+  static void readPending(const PendingValue& value, const FieldInfo& field, VARIANT& out);
+
+  // value converted to the field's declared type; throws _com_error
+  // (DISP_E_TYPEMISMATCH, DISP_E_OVERFLOW) when it cannot be.
+  PendingValue convert(std::size_t field, const VARIANT& value) const;
+
+  void updateRow(Session& session, std::size_t row, const std::vector<PendingValue>& values);
+  // Returns the index of the new row.
+  std::size_t insertRow(Session& session, const std::vector<PendingValue>& values);
+  void deleteRow(Session& session, std::size_t row);
+
+ private:
+  Cell storeValue(const PendingValue& value);
+  void readBackRow(Session& session, long long rowid, std::size_t row);
+  void readCell(sqlite3_stmt* stmt, int column, Cell& cell);
+
+  std::vector<FieldInfo> m_fields;
+  std::vector<Cell> m_cells;
+  std::vector<long long> m_rowids;
+  std::vector<std::uint8_t> m_deleted;
+  std::wstring m_texts;
+  std::string m_table;
+  bool m_writable = false;
+};
+
+}  // namespace adoimpl

@@ -1,0 +1,319 @@
+// Tokenizer and rewriter of the catalogue's SQL dialect.
+#include "sql_dialect.h"
+
+#include <vector>
+
+#include "text_utf8.h"
+
+namespace adoimpl {
+
+namespace {
+
+enum class Tok { Space, Word, Number, String, Quoted, TableName, Punct };
+
+struct Token {
+  Tok kind;
+  std::string_view text;
+};
+
+bool isSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Non-ASCII characters count as letters, except blanks and punctuation.
+bool isLetterCodePoint(char32_t c) {
+  if (c < 0x80) return isAsciiLetter(static_cast<char>(c));
+  if (c <= 0xBF) return false;                   // Latin-1 blanks and signs
+  if (c == 0xD7 || c == 0xF7) return false;      // × ÷
+  if (c >= 0x2000 && c <= 0x206F) return false;  // general punctuation
+  if (c >= 0x3000 && c <= 0x303F) return false;  // CJK blanks and punctuation
+  if (c >= 0xFF00 && c <= 0xFF0F) return false;  // full-width signs
+  if (c >= 0xFF1A && c <= 0xFF20) return false;
+  if (c >= 0xFF3B && c <= 0xFF40) return false;
+  if (c >= 0xFF5B && c <= 0xFF65) return false;
+  return c != 0xFFFD && c != 0xFEFF;
+}
+
+bool equalsKeyword(std::string_view word, std::string_view keyword) {
+  if (word.size() != keyword.size()) return false;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    char c = word[i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    if (c != keyword[i]) return false;
+  }
+  return true;
+}
+
+class Tokenizer {
+ public:
+  explicit Tokenizer(std::string_view sql) : m_sql(sql) {}
+
+  std::vector<Token> run() {
+    while (m_pos < m_sql.size()) {
+      const Token t = next();
+      m_tokens.push_back(t);
+      if (t.kind == Tok::Word) afterWord(t.text);
+    }
+    return std::move(m_tokens);
+  }
+
+ private:
+  Token make(Tok kind, std::size_t begin) { return {kind, m_sql.substr(begin, m_pos - begin)}; }
+
+  Token next() {
+    const std::size_t begin = m_pos;
+    const char c = m_sql[m_pos];
+    if (isSpace(c)) {
+      while (m_pos < m_sql.size() && isSpace(m_sql[m_pos])) ++m_pos;
+      return make(Tok::Space, begin);
+    }
+    if (c == '-' && m_sql.substr(m_pos, 2) == "--") {
+      while (m_pos < m_sql.size() && m_sql[m_pos] != '\n') ++m_pos;
+      return make(Tok::Space, begin);
+    }
+    if (c == '/' && m_sql.substr(m_pos, 2) == "/*") {
+      const std::size_t end = m_sql.find("*/", m_pos + 2);
+      if (end == std::string_view::npos) throw DialectError("unterminated comment");
+      m_pos = end + 2;
+      return make(Tok::Space, begin);
+    }
+    if (c == '\'') return quoted('\'', '\'', Tok::String, "unterminated string");
+    if (c == '"') return quoted('"', '"', Tok::Quoted, "unterminated quoted name");
+    if (c == '`') return quoted('`', '`', Tok::Quoted, "unterminated quoted name");
+    if (c == '[') return quoted('[', ']', Tok::Quoted, "unterminated bracketed name");
+    if (isDigit(c) || (c == '.' && m_pos + 1 < m_sql.size() && isDigit(m_sql[m_pos + 1]))) {
+      while (m_pos < m_sql.size() && (isDigit(m_sql[m_pos]) || m_sql[m_pos] == '.')) ++m_pos;
+      if (m_pos < m_sql.size() && (m_sql[m_pos] == 'e' || m_sql[m_pos] == 'E')) {
+        std::size_t p = m_pos + 1;
+        if (p < m_sql.size() && (m_sql[p] == '+' || m_sql[p] == '-')) ++p;
+        if (p < m_sql.size() && isDigit(m_sql[p])) {
+          m_pos = p;
+          while (m_pos < m_sql.size() && isDigit(m_sql[m_pos])) ++m_pos;
+        }
+      }
+      return make(Tok::Number, begin);
+    }
+    if (isWordStart()) {
+      while (m_pos < m_sql.size() && isWordChar()) advanceChar();
+      return make(Tok::Word, begin);
+    }
+    advanceChar();
+    return make(Tok::Punct, begin);
+  }
+
+  Token quoted(char open, char close, Tok kind, const char* unterminated) {
+    const std::size_t begin = m_pos;
+    (void)open;
+    ++m_pos;
+    for (;;) {
+      const std::size_t end = m_sql.find(close, m_pos);
+      if (end == std::string_view::npos) throw DialectError(unterminated);
+      m_pos = end + 1;
+      // A doubled closing quote is one quote character inside the text.
+      if (close != ']' && m_pos < m_sql.size() && m_sql[m_pos] == close) {
+        ++m_pos;
+        continue;
+      }
+      return make(kind, begin);
+    }
+  }
+
+  char32_t peekChar() const {
+    std::size_t i = m_pos;
+    return decodeUtf8(m_sql, i);
+  }
+  void advanceChar() { decodeUtf8(m_sql, m_pos); }
+  bool isWordStart() const {
+    const char32_t c = peekChar();
+    return c == '_' || isLetterCodePoint(c);
+  }
+  bool isWordChar() const {
+    const char32_t c = peekChar();
+    return c == '_' || c == '$' || isDigit(static_cast<char>(c < 0x80 ? c : 0)) ||
+           isLetterCodePoint(c);
+  }
+  bool isNameChar() const {
+    const char32_t c = peekChar();
+    return c == '_' || c == '-' || c == '.' || (c < 0x80 && isDigit(static_cast<char>(c))) ||
+           isLetterCodePoint(c);
+  }
+
+  // After FROM, INTO, UPDATE (as the statement's first word), JOIN and TABLE
+  // comes a bare table name.
+  void afterWord(std::string_view word) {
+    const bool first =
+        m_tokens.size() == 1 || (m_tokens.size() == 2 && m_tokens[0].kind == Tok::Space);
+    if (!(equalsKeyword(word, "FROM") || equalsKeyword(word, "INTO") ||
+          equalsKeyword(word, "JOIN") || equalsKeyword(word, "TABLE") ||
+          (first && equalsKeyword(word, "UPDATE")))) {
+      return;
+    }
+    for (;;) {
+      const std::size_t spaceBegin = m_pos;
+      while (m_pos < m_sql.size() && isSpace(m_sql[m_pos])) ++m_pos;
+      if (m_pos > spaceBegin) m_tokens.push_back(make(Tok::Space, spaceBegin));
+      if (m_pos >= m_sql.size() || m_sql[m_pos] == '(') return;
+      if (!isNameChar()) {
+        throw DialectError("a table name is expected after " + std::string(word));
+      }
+      const std::size_t begin = m_pos;
+      while (m_pos < m_sql.size() && isNameChar()) advanceChar();
+      const Token name = make(Tok::TableName, begin);
+      if (m_pos < m_sql.size()) {
+        const char c = m_sql[m_pos];
+        if (!isSpace(c) && c != '(' && c != ')' && c != ',' && c != ';') {
+          throw DialectError("invalid table name '" + std::string(name.text) +
+                             std::string(m_sql.substr(m_pos, 1)) + "...'");
+        }
+      }
+      // CREATE TABLE IF NOT EXISTS name: the words before the name stay words.
+      if (equalsKeyword(word, "TABLE") &&
+          (equalsKeyword(name.text, "IF") || equalsKeyword(name.text, "NOT") ||
+           equalsKeyword(name.text, "EXISTS"))) {
+        m_tokens.push_back({Tok::Word, name.text});
+        continue;
+      }
+      m_tokens.push_back(name);
+      return;
+    }
+  }
+
+  std::string_view m_sql;
+  std::size_t m_pos = 0;
+  std::vector<Token> m_tokens;
+};
+
+bool significant(const Token& t) { return t.kind != Tok::Space; }
+
+bool isWord(const Token& t, std::string_view keyword) {
+  return t.kind == Tok::Word && equalsKeyword(t.text, keyword);
+}
+
+// Drops the ';' that ends the statement; anything but blanks after it is a
+// second statement, which the driver refuses.
+void cutAtSemicolon(std::vector<Token>& tokens) {
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind == Tok::Punct && tokens[i].text == ";") {
+      for (std::size_t j = i + 1; j < tokens.size(); ++j) {
+        if (significant(tokens[j])) {
+          throw DialectError("characters found after end of SQL statement");
+        }
+      }
+      tokens.resize(i);
+      return;
+    }
+  }
+}
+
+std::vector<std::size_t> significantIndexes(const std::vector<Token>& tokens) {
+  std::vector<std::size_t> out;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (significant(tokens[i])) out.push_back(i);
+  }
+  return out;
+}
+
+// Where a plain single-table SELECT names its table: the index of the
+// TableName token, or npos when the SELECT is anything else (DISTINCT,
+// grouping, joins, several tables, an alias, a compound select, LIMIT).
+std::size_t singleTableOf(const std::vector<Token>& tokens, const std::vector<std::size_t>& sig,
+                          bool& hasOrderBy) {
+  hasOrderBy = false;
+  if (sig.size() < 2 || isWord(tokens[sig[1]], "DISTINCT") || isWord(tokens[sig[1]], "ALL")) {
+    return std::string_view::npos;
+  }
+  int depth = 0;
+  std::size_t table = std::string_view::npos;
+  bool afterTable = false;
+  for (std::size_t k = 1; k < sig.size(); ++k) {
+    const Token& t = tokens[sig[k]];
+    if (t.kind == Tok::Punct && t.text == "(") ++depth;
+    if (t.kind == Tok::Punct && t.text == ")") --depth;
+    if (depth != 0) continue;
+    if (t.kind == Tok::TableName) {
+      if (table != std::string_view::npos) return std::string_view::npos;
+      table = sig[k];
+      if (!isWord(tokens[sig[k - 1]], "FROM")) return std::string_view::npos;
+      afterTable = true;
+      if (k + 1 < sig.size() && !isWord(tokens[sig[k + 1]], "WHERE") &&
+          !isWord(tokens[sig[k + 1]], "ORDER")) {
+        return std::string_view::npos;
+      }
+      continue;
+    }
+    if (!afterTable) continue;
+    for (const char* kw :
+         {"GROUP", "HAVING", "UNION", "EXCEPT", "INTERSECT", "LIMIT", "JOIN", "WINDOW"}) {
+      if (isWord(t, kw)) return std::string_view::npos;
+    }
+    if (t.kind == Tok::Punct && t.text == ",") return std::string_view::npos;
+    if (isWord(t, "ORDER")) hasOrderBy = true;
+  }
+  return table;
+}
+
+}  // namespace
+
+std::string quoteIdentifier(std::string_view name) {
+  std::string out = "\"";
+  for (char c : name) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  out += '"';
+  return out;
+}
+
+TranslatedStatement translateStatement(std::string_view sql, const TableResolver& resolve,
+                                       bool wantRowid) {
+  std::vector<Token> tokens = Tokenizer(sql).run();
+  cutAtSemicolon(tokens);
+  std::vector<std::size_t> sig = significantIndexes(tokens);
+  if (sig.empty()) throw DialectError("empty statement");
+
+  // delete * from T
+  if (sig.size() >= 3 && isWord(tokens[sig[0]], "DELETE") && tokens[sig[1]].kind == Tok::Punct &&
+      tokens[sig[1]].text == "*" && isWord(tokens[sig[2]], "FROM")) {
+    tokens[sig[1]].kind = Tok::Space;
+    tokens[sig[1]].text = "";
+    sig = significantIndexes(tokens);
+  }
+
+  TranslatedStatement out;
+  out.isSelect = isWord(tokens[sig[0]], "SELECT");
+  std::size_t table = std::string_view::npos;
+  bool hasOrderBy = false;
+  if (out.isSelect && wantRowid) table = singleTableOf(tokens, sig, hasOrderBy);
+
+  std::vector<std::string> names(tokens.size());
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind != Tok::TableName) continue;
+    const std::string written(tokens[i].text);
+    names[i] = resolve ? resolve(written) : written;
+  }
+  const std::string resolvedTable = table != std::string_view::npos ? names[table] : "";
+
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    if (t.kind == Tok::TableName) {
+      out.sql += quoteIdentifier(names[i]);
+      continue;
+    }
+    // The rowid goes last in the result columns, just before FROM.
+    if (table != std::string_view::npos && isWord(t, "FROM") &&
+        (i + 1 == table || i + 2 == table)) {
+      out.sql += ", " + quoteIdentifier(resolvedTable) + ".rowid ";
+    }
+    out.sql += t.text;
+  }
+  if (table != std::string_view::npos) {
+    if (!hasOrderBy) out.sql += " ORDER BY " + quoteIdentifier(resolvedTable) + ".rowid";
+    out.table = resolvedTable;
+    out.rowidColumn = true;
+  }
+  return out;
+}
+
+}  // namespace adoimpl

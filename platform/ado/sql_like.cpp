@@ -1,0 +1,123 @@
+// LIKE matching and its SQLite function.
+#include "sql_like.h"
+
+#include <sqlite3.h>
+
+#include <string>
+
+#include "number_text.h"
+#include "text_utf8.h"
+
+namespace adoimpl {
+
+namespace {
+
+enum class PatternChar { AnyRun, AnyOne, Literal };
+
+// Reads one pattern character at p (advancing p), resolving the escape.
+PatternChar nextPatternChar(std::string_view pattern, std::size_t& p, char32_t escape,
+                            char32_t& literal) {
+  char32_t c = decodeUtf8(pattern, p);
+  if (escape != 0 && c == escape && p < pattern.size()) {
+    literal = decodeUtf8(pattern, p);
+    return PatternChar::Literal;
+  }
+  if (c == '%') return PatternChar::AnyRun;
+  if (c == '_') return PatternChar::AnyOne;
+  literal = c;
+  return PatternChar::Literal;
+}
+
+}  // namespace
+
+bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape) {
+  std::size_t p = 0, t = 0;
+  // Where to resume after the last '%': the pattern after it, and the text
+  // position it has swallowed up to.
+  std::size_t starP = std::string_view::npos, starT = 0;
+  while (t < text.size()) {
+    if (p < pattern.size()) {
+      std::size_t next = p;
+      char32_t literal = 0;
+      const PatternChar kind = nextPatternChar(pattern, next, escape, literal);
+      if (kind == PatternChar::AnyRun) {
+        p = next;
+        starP = next;
+        starT = t;
+        continue;
+      }
+      std::size_t afterT = t;
+      const char32_t tc = decodeUtf8(text, afterT);
+      if (kind == PatternChar::AnyOne || tc == literal || foldCase(tc) == foldCase(literal)) {
+        p = next;
+        t = afterT;
+        continue;
+      }
+    }
+    if (starP == std::string_view::npos) return false;
+    decodeUtf8(text, starT);
+    t = starT;
+    p = starP;
+  }
+  while (p < pattern.size()) {
+    char32_t literal = 0;
+    if (nextPatternChar(pattern, p, escape, literal) != PatternChar::AnyRun) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The text a value is compared through; false for NULL.
+bool valueText(sqlite3_value* v, std::string& buffer, std::string_view& out) {
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL:
+      return false;
+    case SQLITE_INTEGER:
+      buffer = std::to_string(sqlite3_value_int64(v));
+      out = buffer;
+      return true;
+    case SQLITE_FLOAT:
+      buffer = formatDouble(sqlite3_value_double(v));
+      out = buffer;
+      return true;
+    default: {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+      out = std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
+      return true;
+    }
+  }
+}
+
+// like(pattern, text [, escape]), as SQLite calls it for `text LIKE pattern`.
+void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  std::string patternBuffer, textBuffer, escapeBuffer;
+  std::string_view pattern, text, escapeText;
+  const bool havePattern = valueText(argv[0], patternBuffer, pattern);
+  const bool haveText = valueText(argv[1], textBuffer, text);
+  char32_t escape = 0;
+  if (argc == 3) {
+    if (!valueText(argv[2], escapeBuffer, escapeText)) return sqlite3_result_null(ctx);
+    std::size_t i = 0;
+    if (!escapeText.empty()) escape = decodeUtf8(escapeText, i);
+    if (escapeText.empty() || i != escapeText.size()) {
+      sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+      return;
+    }
+  }
+  if (!havePattern || !haveText) return sqlite3_result_null(ctx);
+  sqlite3_result_int(ctx, likeMatch(pattern, text, escape) ? 1 : 0);
+}
+
+}  // namespace
+
+int registerLikeFunction(sqlite3* db) {
+  const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+  int rc = sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_create_function(db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr);
+  }
+  return rc;
+}
+
+}  // namespace adoimpl

@@ -1,0 +1,19 @@
+// The LIKE operator of the catalogue's SQL dialect.
+#pragma once
+
+#include <string_view>
+
+struct sqlite3;
+
+namespace adoimpl {
+
+// text LIKE pattern: '%' matches any run of characters, '_' exactly one;
+// letters compare without regard to case (foldCase). escape (0 for none)
+// makes the next pattern character literal. Both are UTF-8.
+bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape = 0);
+
+// Replaces SQLite's like(): numbers are compared through the text they are
+// read as (a double 4.0 as "4", an integer 3 as "3"). Returns an SQLite code.
+int registerLikeFunction(sqlite3* db);
+
+}  // namespace adoimpl
