@@ -1,0 +1,24 @@
+// Library folders from the environment, with the generated sample library as fallback.
+#include "uikit/folders.h"
+
+#include <cstdlib>
+
+namespace {
+
+CString FolderFrom(const char* variable, const char* fallback) {
+  const char* value = std::getenv(variable);
+  CString folder = CString::FromUtf8(value && *value ? value : fallback);
+  // Callers append "\" and a name, so a separator at the end would double.
+  while (folder.GetLength() > 1) {
+    const wchar_t last = folder[folder.GetLength() - 1];
+    if (last != L'/' && last != L'\\') break;
+    folder.Delete(folder.GetLength() - 1);
+  }
+  return folder;
+}
+
+}  // namespace
+
+CString GetDataLibPath() { return FolderFrom("ZR_DATALIB", FANCAD_SAMPLE_LIB "/data"); }
+
+CString GetDwgPath() { return FolderFrom("ZR_DWGLIB", FANCAD_SAMPLE_LIB "/dwg"); }

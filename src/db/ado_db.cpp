@@ -1,0 +1,118 @@
+// The catalogue wrapper: opening the file, running statements, opening recordsets.
+#include "db/ado_db.h"
+
+#include "win/exception.h"
+#include "win/file_functions.h"
+#include "win/message_box.h"
+
+namespace {
+
+VARIANT MakeMissingArgument() {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_ERROR;
+  v.scode = DISP_E_PARAMNOTFOUND;
+  return v;
+}
+
+struct MissingArgumentCleanup {
+  ~MissingArgumentCleanup() { VariantClear(&g_vtMissing); }
+};
+
+// The framework's exception message, at most maxChars characters.
+CString ExceptionText(CException* e, UINT maxChars) {
+  CString text;
+  e->GetErrorMessage(text.GetBuffer(static_cast<int>(maxChars)), maxChars + 1);
+  text.ReleaseBuffer();
+  return text;
+}
+
+}  // namespace
+
+VARIANT g_vtMissing = MakeMissingArgument();
+static MissingArgumentCleanup s_missingArgumentCleanup;
+
+CAdoDB::CAdoDB() = default;
+
+CAdoDB::~CAdoDB() { Close(); }
+
+BOOL CAdoDB::Open(LPCTSTR lpszPath) {
+  CFileFind finder;
+  if (!finder.FindFile(lpszPath)) {
+    AfxMessageBox(CString(L"数据库") + lpszPath + L"不存在!", MB_OK);
+    return FALSE;
+  }
+  finder.Close();
+  CString strConnect;
+  strConnect.Format(L"DRIVER=Microsoft Access Driver (*.mdb);DBQ=%s;UID=sa;PWD=", lpszPath);
+  return Connect(strConnect);
+}
+
+BOOL CAdoDB::Connect(LPCTSTR lpszConnect) {
+  Close();
+  if (FAILED(m_pConnection.CreateInstance(L"ADODB.Connection", nullptr, CLSCTX_ALL))) {
+    AfxMessageBox(L"创建对象失败!", MB_ICONEXCLAMATION);
+    return FALSE;
+  }
+  try {
+    m_pConnection->Open(lpszConnect, L"", L"", adConnectUnspecified);
+  } catch (CException* e) {
+    AfxMessageBox(CString(L"连接数据库失败!\n") + ExceptionText(e, 255), MB_ICONEXCLAMATION);
+    e->Delete();
+    m_pConnection = nullptr;
+    return FALSE;
+  } catch (...) {
+    AfxMessageBox(CString(L"连接数据库失败!\n") + lpszConnect, MB_OK);
+    m_pConnection = nullptr;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CAdoDB::Close() {
+  if (m_pConnection) {
+    // Closing a connection the file already lost must not stop the release.
+    try {
+      if (m_pConnection->GetState() == adStateOpen) m_pConnection->Close();
+    } catch (...) {
+    }
+    m_pConnection = nullptr;
+  }
+  return TRUE;
+}
+
+BOOL CAdoDB::Execute(LPCTSTR lpszSql) {
+  try {
+    VARIANT recordsAffected;
+    VariantInit(&recordsAffected);
+    recordsAffected.vt = VT_I4;
+    recordsAffected.lVal = 0;
+    m_pConnection->Execute(lpszSql, &recordsAffected, adOptionUnspecified);
+  } catch (CException* e) {
+    AfxMessageBox(ExceptionText(e, 256), MB_OK);
+    e->Delete();
+    return FALSE;
+  } catch (...) {
+    AfxMessageBox(CString(L"数据库操作错误!\n") + lpszSql, MB_OK);
+    return FALSE;
+  }
+  return TRUE;
+}
+
+_RecordsetPtr CAdoDB::OpenRecordset(LPCTSTR lpszSql) {
+  _RecordsetPtr pRecordset;
+  try {
+    // A failure to create the object shows as the error of the Open call.
+    pRecordset.CreateInstance(L"ADODB.Recordset", nullptr, CLSCTX_ALL);
+    pRecordset->Open(lpszSql, _variant_t(static_cast<IDispatch*>(m_pConnection), true),
+                     adOpenDynamic, adLockOptimistic, adCmdText);
+  } catch (CException* e) {
+    AfxMessageBox(ExceptionText(e, 256), MB_OK);
+    e->Delete();
+    return nullptr;
+  } catch (...) {
+    AfxMessageBox(CString(L"数据库操作错误!\n") + lpszSql, MB_OK);
+    return nullptr;
+  }
+  return pRecordset;
+}
