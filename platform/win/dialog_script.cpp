@@ -105,8 +105,8 @@ Action printLine(const std::string& text) {
 
 // The control that a line names, or an error.
 HWND namedControl(const CDialog& dlg, int id, std::string& error) {
-  HWND h = findChild(dlg.m_hWnd, id);
-  if (!h || id == 0xFFFF) error = "the dialog has no control " + idText(id);
+  HWND h = id == 0xFFFF ? nullptr : findChild(dlg.m_hWnd, id);
+  if (!h) error = "the dialog has no control " + idText(id);
   return h;
 }
 

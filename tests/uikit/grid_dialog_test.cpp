@@ -1,0 +1,164 @@
+// The grid as a child of a dialog: created over a placeholder's rectangle,
+// notifications carrying row and column to the dialog's message map, the
+// end-of-edit notification after the text is set (and a refusal restoring the
+// old text), and the grid seen through "dlg grid" lines and the DUMP.
+#include <gtest/gtest.h>
+
+#include "uikit/grid_ctrl.h"
+#include "win/afxwin.h"
+#include "win/dialog_script.h"
+
+namespace {
+
+constexpr UINT kDialogId = 400;
+
+const winplat::ResourceTable& table() {
+  using namespace winplat;
+  static const ResourceTable t = {
+      {DialogTemplate{kDialogId,
+                      L"网格",
+                      L"宋体",
+                      9,
+                      DS_MODALFRAME | WS_POPUP | WS_CAPTION,
+                      0,
+                      0,
+                      200,
+                      120,
+                      {control(L"", 200, L"STATIC", SS_SUNKEN, 7, 7, 180, 80),
+                       pushButton(L"删除行", 209, 7, 95, 50, 14),
+                       defPushButton(L"退出", IDOK, 140, 95, 50, 14)}}},
+      {},
+      {}};
+  return t;
+}
+
+class CGridHostDlg : public CDialog {
+ public:
+  CGridHostDlg() : CDialog(kDialogId) {}
+  CGridCtrl m_Grid;
+  std::vector<std::string> events;
+  LRESULT editResult = 0;
+
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    CRect rect;
+    GetDlgItem(200)->GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    m_Grid.Create(rect, this, 5003, WS_CHILD | WS_VISIBLE | WS_BORDER);
+    m_Grid.SetRowCount(3);
+    m_Grid.SetColumnCount(3);
+    m_Grid.SetFixedRowCount(1);
+    m_Grid.SetFixedColumnCount(1);
+    m_Grid.SetItemText(0, 1, L"风量");
+    m_Grid.SetItemText(1, 0, L"1");
+    m_Grid.SetItemText(1, 1, L"1131");
+    return TRUE;
+  }
+  void OnGridClick(NMHDR* pNotifyStruct, LRESULT* pResult) {
+    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
+    events.push_back("click " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn));
+    *pResult = 0;
+  }
+  void OnGridEndEdit(NMHDR* pNotifyStruct, LRESULT* pResult) {
+    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
+    EXPECT_EQ(nm->hdr.hwndFrom, m_Grid.m_hWnd);
+    events.push_back("edit " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn) + " " +
+                     m_Grid.GetItemText(nm->iRow, nm->iColumn).ToUtf8());
+    *pResult = editResult;
+  }
+  void OnDeleteRow() {
+    const CCellID cell = m_Grid.GetFocusCell();
+    if (cell.row >= 1) m_Grid.DeleteRow(cell.row);
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CGridHostDlg, CDialog)
+ON_NOTIFY(NM_CLICK, 5003, &CGridHostDlg::OnGridClick)
+ON_NOTIFY(GVN_ENDLABELEDIT, 5003, &CGridHostDlg::OnGridEndEdit)
+ON_BN_CLICKED(209, &CGridHostDlg::OnDeleteRow)
+END_MESSAGE_MAP()
+
+struct GridDialogFixture : ::testing::Test {
+  winplat::RecordingUiService ui;
+  winplat::ScopedUiService scoped{ui};
+  HINSTANCE saved = AfxGetResourceHandle();
+  CGridHostDlg dlg;
+  void SetUp() override {
+    static HINSTANCE h = winplat::instanceFromTable(&table(), "grid-dialogs");
+    AfxSetResourceHandle(h);
+    ASSERT_TRUE(dlg.Create(kDialogId));
+  }
+  void TearDown() override { AfxSetResourceHandle(saved); }
+  void apply(const std::string& line) {
+    EXPECT_EQ(winplat::applyDialogLine(dlg, line), "") << line;
+  }
+};
+
+}  // namespace
+
+TEST_F(GridDialogFixture, TheGridIsAChildOverThePlaceholder) {
+  CRect placeholder;
+  CRect grid;
+  dlg.GetDlgItem(200)->GetWindowRect(&placeholder);
+  dlg.m_Grid.GetWindowRect(&grid);
+  EXPECT_EQ(grid, placeholder);
+  EXPECT_EQ(dlg.GetDlgItem(5003), &dlg.m_Grid);
+  EXPECT_EQ(dlg.m_Grid.GetParent(), &dlg);
+  EXPECT_EQ(dlg.m_Grid.GetStyle(), WS_CHILD | WS_VISIBLE | WS_BORDER);
+  EXPECT_FALSE(dlg.m_Grid.Create(grid, &dlg, 5004)) << "one window per grid";
+  CGridCtrl orphan;
+  EXPECT_FALSE(orphan.Create(grid, nullptr, 5006));
+  CGridCtrl unbuilt;
+  EXPECT_FALSE(unbuilt.Create(grid, &unbuilt, 5007)) << "the parent must have a window";
+}
+
+TEST_F(GridDialogFixture, ClicksCarryRowAndColumnAndMoveTheFocus) {
+  dlg.m_Grid.clickCell(2, 1);
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 1));
+  dlg.m_Grid.clickCell(7, 7);
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 1)) << "a click outside keeps the focus";
+  EXPECT_EQ(dlg.events, (std::vector<std::string>{"click 2 1", "click -1 -1"}));
+  apply("dlg click 209");
+  EXPECT_EQ(dlg.m_Grid.GetRowCount(), 2) << "the focused row was deleted";
+}
+
+TEST_F(GridDialogFixture, EndOfEditComesAfterTheTextChangedAndARefusalRestoresIt) {
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"2900"));
+  EXPECT_EQ(dlg.events.back(), "edit 1 1 2900") << "the handler reads the new text";
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(1, 1));
+  dlg.editResult = -1;
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"abc"));
+  EXPECT_EQ(dlg.events.back(), "edit 1 1 abc");
+  EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"2900") << "a negative result refuses the text";
+  dlg.editResult = 0;
+  const auto before = dlg.events.size();
+  EXPECT_FALSE(dlg.m_Grid.editCell(0, 1, L"x")) << "headings are not edited in place";
+  EXPECT_FALSE(dlg.m_Grid.pickCell(1, 1, L"x")) << "a plain cell has no choices";
+  EXPECT_EQ(dlg.events.size(), before);
+}
+
+TEST_F(GridDialogFixture, DlgLinesAndTheDumpSeeTheGrid) {
+  apply("dlg grid 5003 edit 2 1 960");
+  apply("dlg grid 5003 click 2 2");
+  EXPECT_EQ(dlg.events, (std::vector<std::string>{"edit 2 1 960", "click 2 2"}));
+  EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 edit 1 0 x"),
+            "cell (1,0) of grid 5003 cannot be edited");
+  const std::string json = winplat::dialogDumpJson(dlg);
+  EXPECT_NE(json.find("\"grids\":[{\"id\":5003,\"rows\":3,\"cols\":3,\"fixedRows\":1,"
+                      "\"fixedCols\":1,\"focus\":[2,2],\"cells\":[[\"\",\"风量\",\"\"],"
+                      "[\"1\",\"1131\",\"\"],[\"\",\"960\",\"\"]]}]"),
+            std::string::npos)
+      << json;
+  EXPECT_EQ(json.find("5003,\"kind\""), std::string::npos) << "a grid is not a standard control";
+}
+
+TEST_F(GridDialogFixture, TheGridWindowGoesWithTheDialog) {
+  HWND grid = dlg.m_Grid.m_hWnd;
+  dlg.DestroyWindow();
+  EXPECT_FALSE(IsWindow(grid));
+  EXPECT_EQ(dlg.m_Grid.m_hWnd, nullptr);
+  EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"1131") << "the cells live with the object";
+  dlg.m_Grid.clickCell(1, 1);
+  EXPECT_EQ(dlg.events.size(), 0u) << "no parent, no notification";
+}

@@ -1,0 +1,123 @@
+// Combo boxes: sorted and unsorted lists, the selection and the text shown,
+// searches, and item removal keeping the selection on its item.
+#include "win/combo_box.h"
+
+#include <gtest/gtest.h>
+
+#include "test_dialog.h"
+
+namespace {
+
+struct ComboFixture : ::testing::Test {
+  testdlg::ScopedResources resources;
+  winplat::RecordingUiService ui;
+  winplat::ScopedUiService scoped{ui};
+  testdlg::CTestDlg dlg;
+  void SetUp() override { ASSERT_TRUE(dlg.Create(testdlg::kDialogId)); }
+
+  static std::vector<std::wstring> items(const CComboBox& c) {
+    std::vector<std::wstring> list;
+    for (int i = 0; i < c.GetCount(); ++i) {
+      CString s;
+      c.GetLBText(i, s);
+      list.push_back(s.str());
+    }
+    return list;
+  }
+};
+
+}  // namespace
+
+TEST_F(ComboFixture, SortedListsKeepTextOrderIgnoringCaseWithTiesAfter) {
+  CComboBox& c = dlg.m_cbBigModel;
+  EXPECT_EQ(c.AddString(L"960"), 0);
+  EXPECT_EQ(c.AddString(L"1450"), 0) << "texts of numbers sort as texts";
+  EXPECT_EQ(c.AddString(L"b"), 2);
+  EXPECT_EQ(c.AddString(L"A"), 2);
+  EXPECT_EQ(c.AddString(L"a"), 3) << "equal ignoring case: after the existing item";
+  EXPECT_EQ(c.AddString(L"_x"), 5) << "letters fold to upper case, which sorts before '_'";
+  EXPECT_EQ(items(c), (std::vector<std::wstring>{L"1450", L"960", L"A", L"a", L"b", L"_x"}));
+  EXPECT_EQ(c.InsertString(0, L"zzz"), 0) << "InsertString never sorts";
+  EXPECT_EQ(c.InsertString(99, L"q"), CB_ERR);
+}
+
+TEST_F(ComboFixture, UnsortedListsKeepTheOrderOfAddingAndTemplateItems) {
+  EXPECT_EQ(items(dlg.m_cbHand), (std::vector<std::wstring>{L"左", L"右"}))
+      << "initial items of the template, in their order";
+  EXPECT_EQ(dlg.m_cbHand.AddString(L"中"), 2);
+  EXPECT_EQ(dlg.m_cbHand.InsertString(-1, L"后"), 3);
+}
+
+TEST_F(ComboFixture, SelectionDrivesTheTextOfADropDownList) {
+  CComboBox& c = dlg.m_cbBigModel;
+  c.AddString(L"4-72");
+  c.AddString(L"9-19");
+  CString text = L"stale";
+  c.GetWindowText(text);
+  EXPECT_EQ(text, L"") << "no selection, nothing shown";
+  EXPECT_EQ(c.SetCurSel(1), 1);
+  c.GetWindowText(text);
+  EXPECT_EQ(text, L"9-19");
+  c.SetWindowText(L"other");
+  c.GetWindowText(text);
+  EXPECT_EQ(text, L"9-19") << "a drop-down list has no text of its own";
+  EXPECT_EQ(c.SetCurSel(5), CB_ERR);
+  EXPECT_EQ(c.GetCurSel(), -1) << "a bad index clears the selection";
+  c.SetCurSel(0);
+  EXPECT_EQ(c.SetCurSel(-1), CB_ERR);
+  EXPECT_EQ(c.GetWindowTextLength(), 0);
+}
+
+TEST_F(ComboFixture, ADropDownHasAnEditFieldThatFollowsTheSelection) {
+  CComboBox& c = dlg.m_cbAngle;
+  c.AddString(L"90");
+  c.AddString(L"0");
+  CString text;
+  c.GetWindowText(text);
+  EXPECT_EQ(text, L"0") << "data exchange put the member's text into the field";
+  EXPECT_EQ(c.GetCurSel(), -1) << "before the items existed nothing could be selected";
+  c.SetCurSel(1);
+  c.GetWindowText(text);
+  EXPECT_EQ(text, L"90");
+  c.SetWindowText(L"45");
+  c.GetWindowText(text);
+  EXPECT_EQ(text, L"45");
+  EXPECT_EQ(c.GetCurSel(), 1) << "typing leaves the selection";
+  c.ResetContent();
+  EXPECT_EQ(c.GetCount(), 0);
+  EXPECT_EQ(c.GetWindowTextLength(), 0) << "the field is emptied with the list";
+}
+
+TEST_F(ComboFixture, SearchesIgnoreCaseAndWrapAround) {
+  CComboBox& c = dlg.m_cbHand;
+  c.ResetContent();
+  for (const wchar_t* s : {L"Alpha", L"beta", L"alphabet", L"ALPHA"}) c.AddString(s);
+  EXPECT_EQ(c.FindStringExact(-1, L"alpha"), 0);
+  EXPECT_EQ(c.FindStringExact(0, L"alpha"), 3) << "starts after the given index";
+  EXPECT_EQ(c.FindStringExact(3, L"alpha"), 0) << "and wraps around";
+  EXPECT_EQ(c.FindStringExact(-1, L"alp"), CB_ERR);
+  EXPECT_EQ(c.FindString(0, L"ALP"), 2) << "prefix search";
+  EXPECT_EQ(c.SelectString(-1, L"BE"), 1);
+  EXPECT_EQ(c.GetCurSel(), 1);
+  EXPECT_EQ(c.SelectString(-1, L"gamma"), CB_ERR);
+  EXPECT_EQ(c.GetCurSel(), 1) << "a failed search keeps the selection";
+  EXPECT_EQ(winplat::comboFindCaseSensitive(*c.m_hWnd, L"ALPHA"), 3);
+}
+
+TEST_F(ComboFixture, DeletingItemsKeepsTheSelectionOnItsItem) {
+  CComboBox& c = dlg.m_cbHand;
+  c.AddString(L"中");
+  c.SetItemData(2, 42);
+  c.SetCurSel(2);
+  EXPECT_EQ(c.DeleteString(0), 2);
+  EXPECT_EQ(c.GetCurSel(), 1);
+  EXPECT_EQ(c.GetItemData(1), 42u) << "item data moves with its item";
+  EXPECT_EQ(c.DeleteString(1), 1);
+  EXPECT_EQ(c.GetCurSel(), -1) << "deleting the selected item clears the selection";
+  EXPECT_EQ(c.DeleteString(7), CB_ERR);
+  CString s = L"kept";
+  c.GetLBText(7, s);
+  EXPECT_EQ(s, L"") << "a bad index gives the empty text, no crash";
+  EXPECT_EQ(c.GetLBTextLen(7), CB_ERR);
+  EXPECT_EQ(c.GetLBTextLen(0), 1);
+}

@@ -1,0 +1,192 @@
+// Data exchange both ways: the standard double format, the prompt for a text
+// that is not a number (and the members it leaves alone), integers, radio
+// groups, check boxes, combo strings and binding controls of any class.
+#include <gtest/gtest.h>
+
+#include "test_dialog.h"
+
+namespace {
+
+struct ExchangeFixture : ::testing::Test {
+  testdlg::ScopedResources resources;
+  winplat::RecordingUiService ui;
+  winplat::ScopedUiService scoped{ui};
+  testdlg::CTestDlg dlg;
+  void SetUp() override { ASSERT_TRUE(dlg.Create(testdlg::kDialogId)); }
+  CString text(int id) {
+    CString s;
+    dlg.GetDlgItemText(id, s);
+    return s;
+  }
+};
+
+// A control class of another library: bound by DDX_Control like any CWnd.
+class CCustomCtrl : public CWnd {
+ public:
+  int subclassed = 0;
+
+ protected:
+  void PreSubclassWindow() override { ++subclassed; }
+};
+
+class CCustomDlg : public CDialog {
+ public:
+  CCustomDlg() : CDialog(testdlg::kDialogId) {}
+  CCustomCtrl m_preview;
+  int m_nUnchecked = 5;
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Control(pDX, 210, m_preview);
+    DDX_Radio(pDX, 1026, m_nUnchecked);
+  }
+};
+
+class CBrokenDlg : public CDialog {
+ public:
+  CBrokenDlg() : CDialog(testdlg::kDialogId) {}
+  CString m_value;
+  void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, 4711, m_value); }
+};
+
+}  // namespace
+
+TEST_F(ExchangeFixture, DoublesAreShownInTheStandardFormat) {
+  EXPECT_EQ(text(1002), L"1131");
+  EXPECT_EQ(text(1003), L"990");
+  dlg.m_dFlux = 101325.0;
+  dlg.m_dAllPress = 0.1;
+  ASSERT_TRUE(dlg.UpdateData(FALSE));
+  EXPECT_EQ(text(1002), L"101325");
+  EXPECT_EQ(text(1003), L"0.1") << "15 significant digits hide the binary rounding";
+  dlg.m_dFlux = 1.0 / 3.0;
+  dlg.m_dAllPress = 1e20;
+  dlg.UpdateData(FALSE);
+  EXPECT_EQ(text(1002), L"0.333333333333333");
+  EXPECT_EQ(text(1003), L"1e+20");
+}
+
+TEST_F(ExchangeFixture, NumbersAreReadBackWithBlanksAroundThem) {
+  dlg.SetDlgItemText(1002, L"  2900.5 ");
+  dlg.SetDlgItemText(1003, L"-1.5e3");
+  ASSERT_TRUE(dlg.UpdateData(TRUE));
+  EXPECT_DOUBLE_EQ(dlg.m_dFlux, 2900.5);
+  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, -1500.0);
+  EXPECT_TRUE(ui.boxes().empty());
+  dlg.SetDlgItemText(1003, L"0");
+  EXPECT_TRUE(dlg.UpdateData(TRUE)) << "a zero written as 0 is a number";
+  EXPECT_EQ(dlg.m_dAllPress, 0.0);
+}
+
+TEST_F(ExchangeFixture, ATextThatIsNotANumberPromptsAndStopsTheExchange) {
+  dlg.SetDlgItemText(1002, L"12abc");
+  dlg.m_nSelectMode = 1;
+  dlg.CheckRadioButton(202, 203, 202);
+  EXPECT_FALSE(dlg.UpdateData(TRUE));
+  ASSERT_EQ(ui.boxes().size(), 1u);
+  EXPECT_EQ(ui.boxes()[0].text, L"请输入一个数字。");
+  EXPECT_EQ(ui.boxes()[0].type, MB_OK | MB_ICONEXCLAMATION);
+  EXPECT_DOUBLE_EQ(dlg.m_dFlux, 1131.0) << "the refused member keeps its value";
+  EXPECT_EQ(dlg.m_nSelectMode, 1) << "members after the failing one are not read";
+  EXPECT_EQ(CWnd::GetFocus(), dlg.GetDlgItem(1002)) << "focus goes to the refused control";
+
+  for (const wchar_t* bad : {L"", L"abc", L".5x", L"0x10", L"inf", L"nan", L"1,5", L"-0"}) {
+    ui.clear();
+    dlg.SetDlgItemText(1002, bad);
+    EXPECT_FALSE(dlg.UpdateData(TRUE)) << "'" << CString(bad).ToUtf8() << "'";
+    EXPECT_EQ(ui.boxes().size(), 1u);
+  }
+}
+
+TEST_F(ExchangeFixture, IntegersAndStringsExchange) {
+  class CIntDlg : public CDialog {
+   public:
+    CIntDlg() : CDialog(testdlg::kDialogId) {}
+    int m_n = -12;
+    UINT m_u = 7;
+    CString m_s = L"风机";
+    void DoDataExchange(CDataExchange* pDX) override {
+      DDX_Text(pDX, 1002, m_n);
+      DDX_Text(pDX, 1003, m_u);
+      DDX_CBString(pDX, 1017, m_s);
+    }
+  } d;
+  ASSERT_TRUE(d.Create(testdlg::kDialogId));
+  CString s;
+  d.GetDlgItemText(1002, s);
+  EXPECT_EQ(s, L"-12");
+  d.SetDlgItemText(1002, L"42");
+  d.SetDlgItemText(1017, L"离心");
+  ASSERT_TRUE(d.UpdateData(TRUE));
+  EXPECT_EQ(d.m_n, 42);
+  EXPECT_EQ(d.m_s, L"离心");
+  d.SetDlgItemText(1002, L"4.5");
+  EXPECT_FALSE(d.UpdateData(TRUE));
+  EXPECT_EQ(ui.boxes().back().text, L"请输入一个整数。");
+  d.SetDlgItemText(1002, L"1");
+  d.SetDlgItemText(1003, L"-1");
+  EXPECT_FALSE(d.UpdateData(TRUE)) << "an unsigned member refuses a negative number";
+  EXPECT_EQ(d.m_n, 1);
+}
+
+TEST_F(ExchangeFixture, RadioGroupsCheckOneButtonAndReadTheCheckedIndex) {
+  EXPECT_FALSE(dlg.IsDlgButtonChecked(202));
+  EXPECT_TRUE(dlg.IsDlgButtonChecked(203)) << "m_nSelectMode 1 checks the second radio";
+  EXPECT_TRUE(dlg.IsDlgButtonChecked(1026));
+  dlg.m_nView = 2;
+  dlg.UpdateData(FALSE);
+  EXPECT_FALSE(dlg.IsDlgButtonChecked(1026));
+  EXPECT_TRUE(dlg.IsDlgButtonChecked(1028));
+  EXPECT_FALSE(dlg.IsDlgButtonChecked(1030)) << "the check box after the group is not in it";
+
+  winplat::clickButton(dlg.GetDlgItem(1027)->m_hWnd);
+  EXPECT_FALSE(dlg.IsDlgButtonChecked(1028)) << "an auto radio unchecks its group";
+  EXPECT_TRUE(dlg.IsDlgButtonChecked(203)) << "but not another group";
+  ASSERT_TRUE(dlg.UpdateData(TRUE));
+  EXPECT_EQ(dlg.m_nView, 1);
+  dlg.CheckRadioButton(1026, 1028, 0);
+  dlg.UpdateData(TRUE);
+  EXPECT_EQ(dlg.m_nView, -1) << "no button checked reads as -1";
+
+  winplat::clickButton(dlg.GetDlgItem(1030)->m_hWnd);
+  dlg.UpdateData(TRUE);
+  EXPECT_EQ(dlg.m_nGrid, 1) << "an auto check box toggles";
+}
+
+TEST_F(ExchangeFixture, ComboStringsSelectByPrefixOrFillTheEditField) {
+  dlg.m_cbAngle.AddString(L"0");
+  dlg.m_cbAngle.AddString(L"90");
+  dlg.m_cbAngle.AddString(L"180");
+  dlg.m_strAngle = L"9";
+  dlg.UpdateData(FALSE);
+  EXPECT_EQ(dlg.m_cbAngle.GetCurSel(), 2) << "the first item starting with the text";
+  EXPECT_EQ(text(1017), L"90");
+  dlg.m_strAngle = L"45";
+  dlg.UpdateData(FALSE);
+  EXPECT_EQ(text(1017), L"45") << "no item: the text goes into the edit field";
+  dlg.m_cbAngle.SetWindowText(L"135");
+  dlg.UpdateData(TRUE);
+  EXPECT_EQ(dlg.m_strAngle, L"135");
+}
+
+TEST_F(ExchangeFixture, ControlsOfAnyClassAreBoundOnceAndBadIdsAreBugs) {
+  CCustomDlg custom;
+  ASSERT_TRUE(custom.Create(testdlg::kDialogId));
+  EXPECT_EQ(custom.GetDlgItem(210), &custom.m_preview);
+  EXPECT_EQ(custom.m_preview.subclassed, 1);
+  custom.UpdateData(FALSE);
+  EXPECT_EQ(custom.m_preview.subclassed, 1) << "later exchanges leave the binding";
+  EXPECT_FALSE(custom.IsDlgButtonChecked(1026)) << "an index past the group checks none";
+
+  CBrokenDlg broken;
+  EXPECT_THROW(broken.Create(testdlg::kDialogId), std::logic_error)
+      << "a control id missing from the template is the program's bug";
+}
+
+TEST_F(ExchangeFixture, NotificationsAreIgnoredWhileExchangingData) {
+  dlg.calls.clear();
+  dlg.m_dAllPress = 12;
+  dlg.UpdateData(FALSE);
+  EXPECT_TRUE(dlg.calls.empty()) << "EN_CHANGE of the exchange is locked out";
+  dlg.SetDlgItemText(1003, L"13");
+  ASSERT_EQ(dlg.calls.size(), 1u);
+  EXPECT_EQ(dlg.calls[0], "enchange") << "a program's SetWindowText on an edit notifies";
+}

@@ -1,0 +1,212 @@
+// Modal runs headless: initialisation, saving on OK and not on Esc, the
+// dialog staying up when a value is refused, nested dialogs, failures inside
+// the run; templates and strings found through the resource handle and the
+// chain of extension libraries; the host dialog's editor-command protocol.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "test_dialog.h"
+#include "win/dialog_script.h"
+
+namespace {
+
+using testdlg::CSecondDlg;
+using testdlg::CTestDlg;
+
+struct ModalFixture : ::testing::Test {
+  testdlg::ScopedResources resources;
+  winplat::RecordingUiService ui;
+  winplat::ScopedUiService scoped{ui};
+
+  static void apply(CDialog& d, const std::string& line) {
+    const std::string error = winplat::applyDialogLine(d, line);
+    ASSERT_EQ(error, "") << line;
+  }
+};
+
+// Two tables with a template of the same id but different captions.
+winplat::ResourceTable captionTable(const std::wstring& caption) {
+  winplat::ResourceTable t;
+  t.dialogs.push_back(winplat::DialogTemplate{
+      testdlg::kSecondDialogId, caption, L"宋体", 9, WS_POPUP | WS_CAPTION, 0, 0, 50, 50, {}});
+  t.strings.push_back({9, caption});
+  return t;
+}
+
+CString captionOfModalRun(winplat::RecordingUiService& ui, CDialog& d) {
+  CString caption;
+  ui.onModal([&](CDialog& up) { up.GetWindowText(caption); });
+  d.DoModal();
+  return caption;
+}
+
+}  // namespace
+
+TEST_F(ModalFixture, OkSavesTheDataAndTheWindowsGoAway) {
+  CTestDlg dlg;
+  bool sawItUp = false;
+  ui.onModal([&](CDialog& up) {
+    sawItUp = dlg.initialised && up.IsWindowVisible() && !winplat::modalDialogs().empty() &&
+              winplat::modalDialogs().back() == &dlg;
+    apply(up, "dlg type 1003 2900");
+    apply(up, "dlg click 1028");
+    apply(up, "dlg ok");
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_TRUE(sawItUp);
+  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 2900.0);
+  EXPECT_EQ(dlg.m_nView, 2);
+  EXPECT_EQ(dlg.m_hWnd, nullptr);
+  EXPECT_EQ(dlg.m_cbHand.m_hWnd, nullptr);
+  EXPECT_EQ(dlg.calls.back(), "destroy");
+  EXPECT_TRUE(winplat::modalDialogs().empty());
+  EXPECT_EQ(ui.modalRuns(), std::vector<UINT>{testdlg::kDialogId});
+}
+
+TEST_F(ModalFixture, EscapeSavesNothing) {
+  CTestDlg dlg;
+  ui.onModal([&](CDialog& up) {
+    apply(up, "dlg type 1003 55");
+    apply(up, "dlg cancel");
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 990.0);
+  EXPECT_TRUE(ui.boxes().empty());
+}
+
+TEST_F(ModalFixture, ARefusedNumberKeepsTheDialogUpUntilItIsFixed) {
+  CTestDlg dlg;
+  ui.onModal([&](CDialog& up) {
+    apply(up, "dlg type 1003 99x");
+    apply(up, "dlg ok");
+    EXPECT_FALSE(dlg.IsDialogEnded());
+    EXPECT_TRUE(up.IsWindowVisible());
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].text, L"请输入一个数字。");
+    apply(up, "dlg type 1003 99");
+    apply(up, "dlg ok");
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 99.0);
+}
+
+TEST_F(ModalFixture, WithoutATestFunctionTheDialogIsCancelled) {
+  CTestDlg dlg;
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_TRUE(dlg.initialised);
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "a dialog object can run again";
+  EXPECT_EQ(ui.modalRuns().size(), 2u);
+}
+
+TEST_F(ModalFixture, NestedDialogsRunOnTopAndReturnTheirOwnResults) {
+  CTestDlg dlg;
+  CSecondDlg second;
+  INT_PTR secondResult = 0;
+  ui.onModal([&](CDialog&) {
+    secondResult = second.DoModal();
+    EXPECT_EQ(winplat::modalDialogs().size(), 1u);
+  });
+  ui.onModal([&](CDialog& top) {
+    EXPECT_EQ(&top, &second);
+    EXPECT_EQ(winplat::modalDialogs().size(), 2u);
+    apply(top, "dlg type 500 风机");
+    apply(top, "dlg ok");
+  });
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+  EXPECT_EQ(secondResult, IDOK);
+  EXPECT_EQ(second.m_strName, L"风机");
+}
+
+TEST_F(ModalFixture, AnExceptionInsideTheRunDestroysTheDialogAndPropagates) {
+  CTestDlg dlg;
+  ui.onModal([](CDialog&) { throw std::runtime_error("boom"); });
+  EXPECT_THROW(dlg.DoModal(), std::runtime_error);
+  EXPECT_EQ(dlg.m_hWnd, nullptr);
+  EXPECT_TRUE(winplat::modalDialogs().empty());
+}
+
+TEST_F(ModalFixture, AMissingTemplateIsShownAndDoModalFails) {
+  CDialog missing(999);
+  EXPECT_EQ(missing.DoModal(), -1);
+  ASSERT_EQ(ui.boxes().size(), 1u);
+  EXPECT_NE(ui.boxes()[0].text.find(L"999"), std::wstring::npos);
+  EXPECT_EQ(ui.boxes()[0].type & MB_ICONMASK, MB_ICONERROR);
+  EXPECT_TRUE(ui.modalRuns().empty());
+  EXPECT_FALSE(missing.Create(999));
+}
+
+TEST(Resources, TemplatesComeFromTheResourceHandleThenTheLibraryChain) {
+  winplat::RecordingUiService ui;
+  winplat::ScopedUiService scoped(ui);
+  static const winplat::ResourceTable tableA = captionTable(L"A");
+  static const winplat::ResourceTable tableB = captionTable(L"B");
+  static HINSTANCE a = winplat::instanceFromTable(&tableA, "a");
+  static HINSTANCE b = winplat::instanceFromTable(&tableB, "b");
+  const HINSTANCE saved = AfxGetResourceHandle();
+  AfxSetResourceHandle(nullptr);
+
+  CDialog dlg(testdlg::kSecondDialogId);
+  EXPECT_EQ(dlg.DoModal(), -1) << "no module holds the template";
+
+  AFX_EXTENSION_MODULE ext{};
+  ASSERT_TRUE(AfxInitExtensionModule(ext, a));
+  EXPECT_TRUE(AfxInitExtensionModule(ext, b)) << "a second initialisation does nothing";
+  EXPECT_EQ(ext.hResource, a);
+  new CDynLinkLibrary(ext);
+  EXPECT_EQ(captionOfModalRun(ui, dlg), L"A") << "found through the library chain";
+
+  AfxSetResourceHandle(b);
+  EXPECT_EQ(captionOfModalRun(ui, dlg), L"B") << "the current resource handle comes first";
+  CAcUiDialog own(testdlg::kSecondDialogId, nullptr, a);
+  EXPECT_EQ(captionOfModalRun(ui, own), L"A") << "a dialog's own resource module comes first";
+
+  CString s;
+  EXPECT_TRUE(AfxLoadString(9, s));
+  EXPECT_EQ(s, L"B");
+
+  AfxSetResourceHandle(nullptr);
+  AfxTermExtensionModule(ext);
+  EXPECT_TRUE(winplat::dynLinkLibraries().empty());
+  EXPECT_EQ(dlg.DoModal(), -1) << "the library left the chain";
+  EXPECT_FALSE(AfxLoadString(9, s));
+  AFX_EXTENSION_MODULE none{};
+  EXPECT_FALSE(AfxInitExtensionModule(none, nullptr));
+  AfxSetResourceHandle(saved);
+}
+
+TEST(Resources, LoadStringCopiesAndTruncatesAsTheNativeFunction) {
+  static HINSTANCE h = winplat::instanceFromTable(&testdlg::table(), "strings");
+  wchar_t buf[64];
+  EXPECT_EQ(LoadString(h, 8, buf, 64), 3);
+  EXPECT_STREQ(buf, L"FAN");
+  EXPECT_EQ(LoadString(h, 7, buf, 3), 2);
+  EXPECT_STREQ(buf, L"风机");
+  EXPECT_EQ(LoadString(h, 77, buf, 64), 0);
+  EXPECT_STREQ(buf, L"");
+  EXPECT_EQ(LoadString(nullptr, 7, buf, 64), 0);
+}
+
+TEST_F(ModalFixture, EditorCommandsHideTheDialogAndCompletionShowsIt) {
+  CTestDlg dlg;
+  ui.onModal([&](CDialog&) {
+    CWnd* edit = dlg.GetDlgItem(1003);
+    EXPECT_TRUE(dlg.BeginEditorCommand());
+    EXPECT_TRUE(dlg.IsEditorCommandActive());
+    EXPECT_FALSE(edit->IsWindowVisible()) << "the controls go with the dialog";
+    dlg.CompleteEditorCommand();
+    EXPECT_TRUE(edit->IsWindowVisible());
+    dlg.BeginEditorCommand();
+    dlg.CompleteEditorCommand(FALSE);
+    EXPECT_FALSE(dlg.IsWindowVisible()) << "not restored when not asked to";
+    dlg.BeginEditorCommand();
+    dlg.CancelEditorCommand();
+    EXPECT_TRUE(dlg.IsWindowVisible());
+    EXPECT_FALSE(dlg.IsEditorCommandActive());
+    apply(dlg, "dlg ok");
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  const int before = winplat::acUiInitCount();
+  InitAcUiDLL();
+  EXPECT_EQ(winplat::acUiInitCount(), before + 1);
+}

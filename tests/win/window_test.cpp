@@ -1,0 +1,162 @@
+// Windows and their tree: dialog-unit geometry at the fixed screen place,
+// screen/client conversions, wrappers of the right class, state flags, and
+// destruction that detaches the objects bound to windows.
+#include <gtest/gtest.h>
+
+#include "test_dialog.h"
+
+namespace {
+
+struct WindowFixture : ::testing::Test {
+  testdlg::ScopedResources resources;
+  winplat::RecordingUiService ui;
+  winplat::ScopedUiService scoped{ui};
+  testdlg::CTestDlg dlg;
+  void SetUp() override { ASSERT_TRUE(dlg.Create(testdlg::kDialogId)); }
+};
+
+}  // namespace
+
+TEST(DialogUnits, ConvertWithTheFixedBaseUnitsAndRoundHalvesAway) {
+  EXPECT_EQ(winplat::dluToPixelsX(4), 6);
+  EXPECT_EQ(winplat::dluToPixelsY(8), 12);
+  EXPECT_EQ(winplat::dluToPixelsX(1), 2) << "1.5 rounds up";
+  EXPECT_EQ(winplat::dluToPixelsX(3), 5) << "4.5 rounds up";
+  EXPECT_EQ(winplat::dluToPixelsY(3), 5);
+  EXPECT_EQ(winplat::dluToPixelsX(-1), -2) << "halves round away from zero";
+  EXPECT_EQ(CRect(winplat::dluRectToPixels(110, 8, 80, 60)), CRect(165, 12, 285, 102));
+}
+
+TEST_F(WindowFixture, DialogStandsAtTheFixedPlaceWithItsFrameAndCaption) {
+  CRect window;
+  dlg.GetWindowRect(&window);
+  EXPECT_EQ(window, CRect(100, 100, 100 + 300 + 6, 100 + 240 + 3 + 22 + 3));
+  CRect client;
+  dlg.GetClientRect(&client);
+  EXPECT_EQ(client, CRect(0, 0, 300, 240)) << "the template size is the client size";
+  CPoint origin(0, 0);
+  dlg.ClientToScreen(&origin);
+  EXPECT_EQ(origin, CPoint(103, 125));
+}
+
+TEST_F(WindowFixture, ControlRectanglesConvertExactlyBetweenScreenAndClient) {
+  CWnd* placeholder = dlg.GetDlgItem(210);
+  ASSERT_NE(placeholder, nullptr);
+  CRect screen;
+  placeholder->GetWindowRect(&screen);
+  EXPECT_EQ(screen, CRect(103 + 165, 125 + 12, 103 + 285, 125 + 102));
+  CRect r = screen;
+  dlg.ScreenToClient(&r);
+  EXPECT_EQ(r, CRect(165, 12, 285, 102)) << "the grid takes exactly the placeholder's place";
+  CRect client;
+  placeholder->GetClientRect(&client);
+  EXPECT_EQ(client, CRect(0, 0, 118, 88)) << "a sunken static has a one-pixel edge";
+  CPoint p(0, 0);
+  placeholder->ClientToScreen(&p);
+  EXPECT_EQ(p, CPoint(269, 138));
+  placeholder->ScreenToClient(&p);
+  EXPECT_EQ(p, CPoint(0, 0));
+
+  placeholder->MoveWindow(10, 20, 30, 40);
+  placeholder->GetWindowRect(&screen);
+  EXPECT_EQ(screen, CRect(113, 145, 143, 185));
+}
+
+TEST_F(WindowFixture, WrappersMatchTheWindowClassAndHandlesMapBack) {
+  EXPECT_TRUE(dlg.GetDlgItem(1018)->IsKindOf(RUNTIME_CLASS(CComboBox)));
+  EXPECT_EQ(dlg.GetDlgItem(1018), &dlg.m_cbHand) << "a bound control returns its object";
+  EXPECT_TRUE(dlg.GetDlgItem(1002)->IsKindOf(RUNTIME_CLASS(CEdit)));
+  EXPECT_TRUE(dlg.GetDlgItem(202)->IsKindOf(RUNTIME_CLASS(CButton)));
+  EXPECT_TRUE(dlg.GetDlgItem(210)->IsKindOf(RUNTIME_CLASS(CStatic)));
+  EXPECT_EQ(dlg.GetDlgItem(4242), nullptr);
+  CWnd* edit = dlg.GetDlgItem(1003);
+  EXPECT_EQ(edit, dlg.GetDlgItem(1003)) << "the wrapper is kept with the window";
+  EXPECT_EQ(CWnd::FromHandle(edit->GetSafeHwnd()), edit);
+  EXPECT_EQ(edit->GetDlgCtrlID(), 1003);
+  EXPECT_EQ(edit->GetParent(), &dlg);
+  EXPECT_EQ(CWnd::FromHandlePermanent(dlg.m_hWnd), &dlg);
+  HWND label = nullptr;
+  dlg.GetDlgItem(IDC_STATIC, &label);
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->id, 65535) << "IDC_STATIC is stored as a 16-bit id";
+}
+
+TEST_F(WindowFixture, StateFlagsFollowEnableShowAndModifyStyle) {
+  CWnd* edit = dlg.GetDlgItem(1002);
+  EXPECT_FALSE(edit->IsWindowEnabled()) << "disabled in the template";
+  EXPECT_TRUE(edit->EnableWindow(TRUE)) << "reports that it was disabled";
+  EXPECT_TRUE(edit->IsWindowEnabled());
+  EXPECT_FALSE(edit->EnableWindow(FALSE));
+  EXPECT_TRUE(edit->GetStyle() & WS_DISABLED);
+
+  dlg.ShowWindow(SW_SHOW);
+  EXPECT_TRUE(edit->IsWindowVisible());
+  EXPECT_TRUE(edit->ShowWindow(SW_HIDE));
+  EXPECT_FALSE(edit->IsWindowVisible());
+  edit->ShowWindow(SW_SHOW);
+  dlg.ShowWindow(SW_HIDE);
+  EXPECT_FALSE(edit->IsWindowVisible()) << "a hidden parent hides its children";
+  EXPECT_TRUE(edit->GetStyle() & WS_VISIBLE) << "while the child keeps its own flag";
+
+  EXPECT_TRUE(edit->ModifyStyle(0, ES_READONLY));
+  EXPECT_FALSE(edit->ModifyStyle(0, ES_READONLY)) << "no change";
+  EXPECT_TRUE(edit->GetStyle() & ES_READONLY);
+}
+
+TEST_F(WindowFixture, TextOfWindowsAndControls) {
+  CString caption;
+  dlg.GetWindowText(caption);
+  EXPECT_EQ(caption, L"测试对话框");
+  dlg.SetDlgItemText(1003, L"2900");
+  CString text;
+  EXPECT_EQ(dlg.GetDlgItemText(1003, text), 4);
+  EXPECT_EQ(text, L"2900");
+  wchar_t buf[3];
+  EXPECT_EQ(dlg.GetDlgItem(1003)->GetWindowText(buf, 3), 2) << "truncated to the buffer";
+  EXPECT_STREQ(buf, L"29");
+  EXPECT_EQ(dlg.GetDlgItem(1003)->SendMessage(WM_GETTEXTLENGTH), 4);
+}
+
+TEST_F(WindowFixture, DestroyingTheDialogDetachesBoundControlsAndSendsDestroy) {
+  HWND combo = dlg.m_cbHand.m_hWnd;
+  ASSERT_TRUE(IsWindow(combo));
+  EXPECT_TRUE(dlg.DestroyWindow());
+  EXPECT_EQ(dlg.m_hWnd, nullptr);
+  EXPECT_EQ(dlg.m_cbHand.m_hWnd, nullptr) << "bound control objects are detached";
+  EXPECT_FALSE(IsWindow(combo));
+  EXPECT_EQ(dlg.calls.back(), "destroy") << "ON_WM_DESTROY reached the handler";
+  EXPECT_EQ(dlg.m_cbHand.GetCount(), 0) << "a detached object is safe to use";
+}
+
+TEST_F(WindowFixture, ObjectsDestroyTheirWindowsAndCreateChildren) {
+  HWND child = nullptr;
+  {
+    CEdit edit;
+    ASSERT_TRUE(edit.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(1, 2, 41, 22), &dlg, 900));
+    child = edit.m_hWnd;
+    EXPECT_EQ(dlg.GetDlgItem(900), &edit);
+    EXPECT_FALSE(edit.Create(WS_CHILD, CRect(0, 0, 1, 1), &dlg, 901)) << "already created";
+  }
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_EQ(dlg.GetDlgItem(900), nullptr);
+  CEdit orphan;
+  EXPECT_FALSE(orphan.Create(WS_CHILD, CRect(0, 0, 1, 1), nullptr, 902))
+      << "a child window needs a parent";
+}
+
+TEST_F(WindowFixture, SubclassingBindsOnceAndPostedMessagesWaitForThePump) {
+  CStatic s;
+  EXPECT_TRUE(s.SubclassDlgItem(210, &dlg));
+  CStatic other;
+  EXPECT_FALSE(other.SubclassDlgItem(210, &dlg)) << "one permanent object per window";
+  const HWND placeholder = s.m_hWnd;
+  EXPECT_EQ(s.Detach(), placeholder);
+  EXPECT_NE(dlg.GetDlgItem(210), &s);
+  EXPECT_TRUE(other.SubclassDlgItem(210, &dlg));
+
+  dlg.GetDlgItem(204)->PostMessage(BM_CLICK);
+  EXPECT_TRUE(dlg.calls.empty());
+  winplat::pumpMessages();
+  ASSERT_EQ(dlg.calls.size(), 1u);
+  EXPECT_EQ(dlg.calls[0], "base:add");
+}
