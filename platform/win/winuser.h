@@ -151,6 +151,20 @@ constexpr UINT SWP_NOACTIVATE = 0x0010;
 constexpr UINT SWP_SHOWWINDOW = 0x0040;
 constexpr UINT SWP_HIDEWINDOW = 0x0080;
 
+// DrawFrameControl types and states (button cells describe their buttons with them).
+constexpr UINT DFC_CAPTION = 1;
+constexpr UINT DFC_MENU = 2;
+constexpr UINT DFC_SCROLL = 3;
+constexpr UINT DFC_BUTTON = 4;
+constexpr UINT DFCS_SCROLLUP = 0x0000;
+constexpr UINT DFCS_SCROLLDOWN = 0x0001;
+constexpr UINT DFCS_SCROLLLEFT = 0x0002;
+constexpr UINT DFCS_SCROLLRIGHT = 0x0003;
+constexpr UINT DFCS_SCROLLCOMBOBOX = 0x0005;
+constexpr UINT DFCS_BUTTONCHECK = 0x0000;
+constexpr UINT DFCS_BUTTONRADIO = 0x0004;
+constexpr UINT DFCS_BUTTONPUSH = 0x0010;
+
 // Messages.
 constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_CREATE = 0x0001;

@@ -4,6 +4,7 @@
 // old text), and the grid seen through "dlg grid" lines and the DUMP.
 #include <gtest/gtest.h>
 
+#include "uikit/grid_btn_cell.h"
 #include "uikit/grid_ctrl.h"
 #include "win/afxwin.h"
 #include "win/dialog_script.h"
@@ -161,4 +162,40 @@ TEST_F(GridDialogFixture, TheGridWindowGoesWithTheDialog) {
   EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"1131") << "the cells live with the object";
   dlg.m_Grid.clickCell(1, 1);
   EXPECT_EQ(dlg.events.size(), 0u) << "no parent, no notification";
+}
+
+TEST_F(GridDialogFixture, ComboButtonCellsOfferTheirListAndAPickEndsTheEdit) {
+  CBtnDataBase buttons;
+  buttons.SetGrid(&dlg.m_Grid);
+  CStringArray series;
+  series.Add(L"B");
+  series.Add(L"A");
+  dlg.m_Grid.SetItemText(2, 1, L"B");
+  ASSERT_TRUE(dlg.m_Grid.SetCellType(2, 1, RUNTIME_CLASS(CGridBtnCellCombo)));
+  auto* cell = dynamic_cast<CGridBtnCellCombo*>(dlg.m_Grid.GetCell(2, 1));
+  ASSERT_NE(cell, nullptr);
+  EXPECT_TRUE(cell->SetupBtns(0, DFC_SCROLL, DFCS_SCROLLDOWN, CGridBtnCellBase::CTL_ALIGN_RIGHT, 19,
+                              FALSE, L""));
+  cell->SetComboStyle(CBS_DROPDOWNLIST);
+  cell->SetComboString(series);
+  cell->SetBtnDataBase(&buttons);
+  EXPECT_EQ(buttons.GetBoundCellCount(), 1);
+  ASSERT_NE(cell->GetButton(0), nullptr);
+  EXPECT_EQ(cell->GetButton(0)->width, 19);
+  EXPECT_EQ(cell->GetButton(0)->drawCtl, DFC_SCROLL);
+  EXPECT_EQ(cell->GetButton(1), nullptr);
+  EXPECT_EQ(dlg.m_Grid.GetItemText(2, 1), L"B") << "the text survives the change of type";
+
+  apply("dlg grid 5003 pick 2 1 A");
+  EXPECT_EQ(dlg.events.back(), "edit 2 1 A");
+  EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 pick 2 1 C"),
+            "cell (2,1) of grid 5003 has no choice 'C'");
+  EXPECT_NE(winplat::dialogDumpJson(dlg).find("[\"\",\"A\",\"\"]"), std::string::npos);
+
+  ASSERT_TRUE(dlg.m_Grid.SetCellType(2, 1, RUNTIME_CLASS(CGridBtnCellCombo)));
+  cell = dynamic_cast<CGridBtnCellCombo*>(dlg.m_Grid.GetCell(2, 1));
+  EXPECT_EQ(cell->GetButtonCount(), 0) << "set up from scratch";
+  EXPECT_EQ(cell->GetComboString().GetSize(), 0);
+  EXPECT_EQ(dlg.m_Grid.GetItemText(2, 1), L"A");
+  EXPECT_FALSE(dlg.m_Grid.pickCell(2, 1, L"A")) << "no choices yet";
 }

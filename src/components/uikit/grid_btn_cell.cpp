@@ -1,0 +1,44 @@
+// Button cells and the combo cell.
+#include "uikit/grid_btn_cell.h"
+
+IMPLEMENT_DYNCREATE(CGridBtnCellBase, CGridCell)
+IMPLEMENT_DYNCREATE(CGridBtnCell, CGridBtnCellBase)
+IMPLEMENT_DYNCREATE(CGridBtnCellCombo, CGridBtnCell)
+
+void CGridBtnCellBase::SetBtnDataBase(CBtnDataBase* pBtnDataBase) {
+  m_pBtnDataBase = pBtnDataBase;
+  if (pBtnDataBase) pBtnDataBase->NoteBound();
+}
+
+BOOL CGridBtnCellBase::SetupBtns(int iImage, UINT nDrawCtl, UINT nDrawCtlState, int iAlign,
+                                 int iWidth, BOOL bIsMbrRadioGrp, LPCTSTR strText) {
+  return SetupBtns(0, iImage, nDrawCtl, nDrawCtlState, iAlign, iWidth, bIsMbrRadioGrp, strText);
+}
+
+BOOL CGridBtnCellBase::SetupBtns(int iWhich, int iImage, UINT nDrawCtl, UINT nDrawCtlState,
+                                 int iAlign, int iWidth, BOOL bIsMbrRadioGrp, LPCTSTR strText) {
+  if (iWhich < 0) return FALSE;
+  if (static_cast<int>(m_buttons.size()) <= iWhich) {
+    m_buttons.resize(static_cast<std::size_t>(iWhich) + 1);
+  }
+  Button& b = m_buttons[static_cast<std::size_t>(iWhich)];
+  b.imageIndex = iImage;
+  b.drawCtl = nDrawCtl;
+  b.drawCtlState = nDrawCtlState;
+  b.align = iAlign;
+  b.width = iWidth;
+  b.isRadioGroupMember = bIsMbrRadioGrp;
+  b.text = strText ? strText : L"";
+  return TRUE;
+}
+
+const CGridBtnCellBase::Button* CGridBtnCellBase::GetButton(int iWhich) const {
+  if (iWhich < 0 || iWhich >= GetButtonCount()) return nullptr;
+  return &m_buttons[static_cast<std::size_t>(iWhich)];
+}
+
+// A cell made a button cell again starts with no buttons of its own: only the
+// text, data, state and format of the cell it replaces are kept.
+void CGridBtnCellBase::operator=(const CGridCellBase& cell) { CGridCellBase::operator=(cell); }
+
+void CGridBtnCellCombo::operator=(const CGridCellBase& cell) { CGridBtnCellBase::operator=(cell); }
