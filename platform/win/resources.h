@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cstring.h"
+#include "extension_module.h"
 #include "winuser.h"
 
 namespace winplat {
