@@ -107,7 +107,8 @@ INT_PTR CDialog::DoModal() {
   m_modalRunning = true;
   modalStack().push_back(this);
   try {
-    OnInitDialog();
+    // TRUE from OnInitDialog: the focus goes to the first control that takes it.
+    if (OnInitDialog() && !m_ended) FocusFirstControl();
     if (!m_ended) {
       ShowWindow(SW_SHOW);
       winplat::pumpMessages();
@@ -162,6 +163,17 @@ void CDialog::EndDialog(int nResult) {
   m_nModalResult = nResult;
   m_ended = true;
   if (m_hWnd) ShowWindow(SW_HIDE);
+}
+
+void CDialog::FocusFirstControl() {
+  if (!m_hWnd) return;
+  for (const auto& child : m_hWnd->children) {
+    const DWORD style = child->style;
+    if ((style & WS_TABSTOP) && (style & WS_VISIBLE) && !(style & WS_DISABLED)) {
+      CWnd::FromHandle(child.get())->SetFocus();
+      return;
+    }
+  }
 }
 
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl) {

@@ -76,6 +76,7 @@ class CDialog : public CWnd {
   bool m_modalRunning = false;
   bool m_ended = false;
   void AddInitialItems();
+  void FocusFirstControl();
   void ShowTemplateError() const;
 };
 

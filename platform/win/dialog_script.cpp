@@ -130,11 +130,7 @@ Action planSelect(CDialog& dlg, LineReader& in, std::string& error) {
   if (index < 0) {
     return error = "combo box " + idText(id) + " has no item '" + utf8(text) + "'", nullptr;
   }
-  return [h, index] {
-    comboSetCurSel(h, index);
-    notifyParent(h, CBN_SELCHANGE);
-    if (isWindow(h)) notifyParent(h, CBN_SELENDOK);
-  };
+  return [h, index] { userSelect(h, index); };
 }
 
 Action planType(CDialog& dlg, LineReader& in, std::string& error) {
@@ -150,16 +146,8 @@ Action planType(CDialog& dlg, LineReader& in, std::string& error) {
   if (auto a = unreachable(*h)) return *a;
   if (edit && (h->style & ES_READONLY))
     return printLine("DLG control " + idText(id) + " is read-only");
-  std::wstring text = in.rest();
-  if (h->textLimit > 0 && static_cast<int>(text.size()) > h->textLimit) {
-    text.resize(static_cast<std::size_t>(h->textLimit));
-  }
-  return [h, text, edit] {
-    h->text = text;
-    if (edit) h->modified = true;
-    noteStateChange();
-    notifyParent(h, edit ? EN_CHANGE : CBN_EDITCHANGE);
-  };
+  const std::wstring text = in.rest();
+  return [h, text] { userType(h, text); };
 }
 
 Action planClick(CDialog& dlg, LineReader& in, std::string& error) {
@@ -276,6 +264,25 @@ Action planLine(CDialog& dlg, const std::string& line, std::string& error) {
 }
 
 }  // namespace
+
+void userSelect(HWND combo, int index) {
+  if (!isWindow(combo)) return;
+  comboSetCurSel(combo, index);
+  notifyParent(combo, CBN_SELCHANGE);
+  if (isWindow(combo)) notifyParent(combo, CBN_SELENDOK);
+}
+
+void userType(HWND control, const std::wstring& text) {
+  if (!isWindow(control)) return;
+  const bool edit = controlKind(*control) == "edit";
+  control->text = text;
+  if (control->textLimit > 0 && static_cast<int>(text.size()) > control->textLimit) {
+    control->text.resize(static_cast<std::size_t>(control->textLimit));
+  }
+  if (edit) control->modified = true;
+  noteStateChange();
+  notifyParent(control, edit ? EN_CHANGE : CBN_EDITCHANGE);
+}
 
 std::string dialogDumpJson(const CDialog& dlg) {
   Json j;

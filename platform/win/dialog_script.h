@@ -31,6 +31,16 @@ std::string applyDialogLine(CDialog& dlg, const std::string& line);
 // the input, or with no input at all, the dialog is cancelled (the Esc key).
 void runConsoleModalLoop(CDialog& dlg);
 
+// What the user does to a control, for front ends that act on windows rather
+// than lines: the control's state changes, then its notification goes to the
+// parent. Callers check that the control is enabled and visible first.
+// Choosing item index of a combo box: CBN_SELCHANGE, then CBN_SELENDOK.
+void userSelect(HWND combo, int index);
+// Typing text into an edit (EN_CHANGE) or a combo box's edit field
+// (CBN_EDITCHANGE); the text is cut to the control's limit.
+void userType(HWND control, const std::wstring& text);
+// Clicking a button is winplat::clickButton (controls.h).
+
 // The Esc key: IDCANCEL to the dialog; if a handler kept the dialog up,
 // EndDialog(IDCANCEL) ends it all the same.
 void cancelDialog(CDialog& dlg);

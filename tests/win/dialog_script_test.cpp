@@ -294,3 +294,21 @@ TEST_F(ScriptFixture, AHiddenPreviewIsDumpedAsNotShown) {
   EXPECT_NE(out.str().find("\"previews\":[{\"id\":210,\"shown\":false,\"entities\":0}]"),
             std::string::npos);
 }
+
+TEST_F(ScriptFixture, TypingRespectsReadOnlyEditsAndTextLimits) {
+  feed("");
+  CScriptDlg dlg;
+  winplat::RecordingUiService ui;
+  winplat::ScopedUiService recording(ui);
+  ui.onModal([&](CDialog& up) {
+    static_cast<CEdit*>(up.GetDlgItem(1003))->SetReadOnly(TRUE);
+    EXPECT_EQ(winplat::applyDialogLine(up, "dlg type 1003 5"), "");
+    dlg.m_cbAngle.LimitText(2);
+    EXPECT_EQ(winplat::applyDialogLine(up, "dlg type 1017 12345"), "");
+    EXPECT_EQ(winplat::applyDialogLine(up, "dlg ok"), "");
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_NE(out.str().find("DLG control 1003 is read-only\n"), std::string::npos);
+  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 990.0) << "nothing was typed into the read-only edit";
+  EXPECT_EQ(dlg.m_strAngle, L"12") << "typing stops at the limit";
+}

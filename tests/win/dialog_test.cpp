@@ -48,7 +48,7 @@ TEST_F(ModalFixture, OkSavesTheDataAndTheWindowsGoAway) {
   bool sawItUp = false;
   ui.onModal([&](CDialog& up) {
     sawItUp = dlg.initialised && up.IsWindowVisible() && !winplat::modalDialogs().empty() &&
-              winplat::modalDialogs().back() == &dlg;
+              winplat::modalDialogs().back() == &dlg && CWnd::GetFocus() == up.GetDlgItem(202);
     apply(up, "dlg type 1003 2900");
     apply(up, "dlg click 1028");
     apply(up, "dlg ok");
