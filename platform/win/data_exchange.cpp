@@ -217,13 +217,19 @@ void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
 
 void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
   HWND first = pDX->PrepareCtrl(nIDC);
-  if (winplat::controlKind(*first) != "radio" || !(first->style & WS_GROUP)) {
-    throw std::logic_error("DDX_Radio: control " + std::to_string(nIDC) +
-                           " is not a radio button that starts a group");
+  if (winplat::controlKind(*first) != "radio") {
+    throw std::logic_error("DDX_Radio: control " + std::to_string(nIDC) + " is not a radio button");
   }
   if (pDX->m_bSaveAndValidate) value = -1;
   int index = 0;
-  for (HWND h : winplat::radioGroupOf(first)) {
+  // The group runs from the given button to the next sibling with WS_GROUP,
+  // as the framework walks it.
+  const auto& siblings = first->parent->children;
+  std::size_t i = 0;
+  while (siblings[i].get() != first) ++i;
+  for (; i < siblings.size(); ++i) {
+    HWND h = siblings[i].get();
+    if (h != first && (h->style & WS_GROUP)) break;
     if (winplat::controlKind(*h) != "radio") continue;
     if (pDX->m_bSaveAndValidate) {
       if (h->check == BST_CHECKED) value = index;

@@ -45,7 +45,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value);
 
 // value: 0 unchecked, 1 checked, 2 indeterminate.
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
-// The radio group that starts at nIDC (a radio button with WS_GROUP): to the
+// The radio group that starts at nIDC (a radio button, normally with
+// WS_GROUP; the group runs to the next control with WS_GROUP): to the
 // controls, the value-th radio button of the group is checked and the others
 // unchecked (-1: none checked); from them, the index of the checked one, -1
 // when none is.
