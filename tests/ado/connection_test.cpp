@@ -1,0 +1,203 @@
+// Opening catalogue files and running statements through the connection object.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include "ado_fixture.h"
+
+namespace {
+
+using adotest::CatalogueFixture;
+using adotest::connectionStringFor;
+using adotest::wide;
+
+HRESULT openError(const std::wstring& connectionString) {
+  _ConnectionPtr c;
+  c.CreateInstance(L"ADODB.Connection");
+  try {
+    c->Open(connectionString.c_str(), L"", L"", adConnectUnspecified);
+  } catch (const _com_error& e) {
+    EXPECT_EQ(c->GetState(), adStateClosed);
+    return e.Error();
+  }
+  return S_OK;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(ConnectionObject, CreateInstanceKnowsOnlyItsClassNames) {
+  _ConnectionPtr c;
+  EXPECT_EQ(c.CreateInstance(L"adodb.connection"), S_OK);
+  EXPECT_TRUE(c);
+  EXPECT_EQ(c->GetState(), adStateClosed);
+  _RecordsetPtr r;
+  EXPECT_EQ(r.CreateInstance("ADODB.Recordset"), S_OK);
+  EXPECT_EQ(r->GetState(), adStateClosed);
+  EXPECT_EQ(c.CreateInstance(L"ADODB.Command"), REGDB_E_CLASSNOTREG);
+  EXPECT_TRUE(c == NULL);
+}
+
+TEST(ConnectionObject, EmptyPointerThrowsInsteadOfCrashing) {
+  _ConnectionPtr c;
+  EXPECT_FALSE(c);
+  EXPECT_THROW(c->GetState(), _com_error);
+  EXPECT_THROW(c.Release(), _com_error);
+  try {
+    c->Execute(L"SELECT * FROM Model", nullptr, -1);
+    FAIL();
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), E_POINTER);
+  }
+}
+
+TEST(ConnectionOpen, BadFilesFailWithComError) {
+  testsupport::TempDir dir;
+  EXPECT_EQ(openError(connectionStringFor(dir.file("missing.Mdb"))), E_FAIL);
+  EXPECT_EQ(openError(L"DRIVER=x;UID=sa;PWD="), E_FAIL) << "no DBQ";
+  EXPECT_EQ(openError(connectionStringFor(dir.path())), E_FAIL) << "a folder";
+  writeFile(dir.file("empty.Mdb"), "");
+  EXPECT_EQ(openError(connectionStringFor(dir.file("empty.Mdb"))), E_FAIL);
+  // An Access file starts with this header; it is not an SQLite database.
+  writeFile(dir.file("access.Mdb"),
+            std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(4000, '\x55'));
+  EXPECT_EQ(openError(connectionStringFor(dir.file("access.Mdb"))), E_FAIL);
+  std::mt19937 random(7);
+  std::string noise(8192, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  writeFile(dir.file("noise.Mdb"), noise);
+  EXPECT_EQ(openError(connectionStringFor(dir.file("noise.Mdb"))), E_FAIL);
+}
+
+TEST(ConnectionOpen, TruncatedCatalogueFailsOnOpenOrOnUseNeverCrashes) {
+  testsupport::TempDir dir;
+  const std::string whole = testsupport::writeSampleCatalogue(dir.path());
+  std::ifstream in(whole, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (std::size_t size : {std::size_t{50}, std::size_t{100}, std::size_t{4096}, bytes.size() / 3,
+                           bytes.size() - 100}) {
+    const std::string path = dir.file("cut" + std::to_string(size) + ".Mdb");
+    writeFile(path, bytes.substr(0, size));
+    _ConnectionPtr c;
+    c.CreateInstance(L"ADODB.Connection");
+    try {
+      c->Open(connectionStringFor(path).c_str(), L"", L"", -1);
+      // Whatever still opens answers every query with rows or a _com_error.
+      for (const wchar_t* sql : {L"SELECT * FROM Model", L"SELECT * FROM T4-72_Parameter",
+                                 L"SELECT * FROM IndexTableName WHERE IndexName LIKE 'Flux'"}) {
+        try {
+          c->Execute(sql, nullptr, -1);
+          _RecordsetPtr rs = adotest::open(c, sql);
+          adotest::column(rs, L"ModelID");
+        } catch (const _com_error&) {
+        }
+      }
+    } catch (const _com_error& e) {
+      EXPECT_TRUE(FAILED(e.Error()));
+    }
+  }
+}
+
+TEST(ConnectionOpen, ConnectionStringForms) {
+  testsupport::TempDir dir;
+  const std::string path = testsupport::writeSampleCatalogue(dir.path());
+  std::wstring backslashed = wide(path);
+  for (wchar_t& c : backslashed) {
+    if (c == L'/') c = L'\\';
+  }
+  for (const std::wstring& cs :
+       {connectionStringFor(path), L"dbq=" + backslashed,
+        L" DRIVER={Microsoft Access Driver (*.mdb)} ; DBQ = {" + wide(path) + L"} ;",
+        L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + wide(path)}) {
+    EXPECT_EQ(openError(cs), S_OK) << winplat::wideToUtf8(cs);
+  }
+}
+
+TEST(ConnectionOpen, OpenTwiceAndCloseTwiceAreErrors) {
+  testsupport::TempDir dir;
+  const std::string path = testsupport::writeSampleCatalogue(dir.path());
+  _ConnectionPtr c = adotest::connect(path);
+  EXPECT_EQ(c->GetState(), adStateOpen);
+  EXPECT_THROW(c->Open(connectionStringFor(path).c_str(), L"", L"", -1), _com_error);
+  EXPECT_EQ(c->Close(), S_OK);
+  EXPECT_EQ(c->GetState(), adStateClosed);
+  EXPECT_THROW(c->Close(), _com_error);
+  EXPECT_THROW(c->Execute(L"SELECT * FROM Model", nullptr, -1), _com_error);
+}
+
+using ConnectionExecute = CatalogueFixture;
+
+TEST_F(ConnectionExecute, ReportsRowsAffected) {
+  VARIANT affected;
+  VariantInit(&affected);
+  conn->Execute(L"insert into 4-72_Parameter (ModelID) values(9)", &affected, -1);
+  EXPECT_EQ(affected.vt, VT_I4);
+  EXPECT_EQ(affected.lVal, 1);
+  conn->Execute(L"delete * from 4-72_Parameter where ModelID like 1", &affected, -1);
+  EXPECT_EQ(affected.lVal, 2);
+  conn->Execute(L"SELECT * FROM Model", &affected, -1);
+  EXPECT_EQ(affected.lVal, -1);
+}
+
+TEST_F(ConnectionExecute, SelectGivesReadOnlyRecordsetOfItsRows) {
+  _RecordsetPtr rs = conn->Execute(L"SELECT * FROM Model WHERE BigModel LIKE '4-72'", nullptr, -1);
+  ASSERT_TRUE(rs);
+  EXPECT_EQ(rs->GetState(), adStateOpen);
+  EXPECT_EQ(adotest::text(rs->GetCollect(L"ID")), L"1");
+  EXPECT_THROW(rs->PutCollect(L"Speed", 1L), _com_error);
+  EXPECT_EQ(adotest::column(rs, L"ID"), (std::vector<std::wstring>{L"1", L"2"}));
+  _RecordsetPtr none =
+      conn->Execute(L"insert into 4-72_Parameter (ModelID) values(9)", nullptr, -1);
+  ASSERT_TRUE(none);
+  EXPECT_EQ(none->GetState(), adStateClosed);
+  EXPECT_THROW(none->GetBOF(), _com_error);
+}
+
+TEST_F(ConnectionExecute, ErrorsCarryTheCause) {
+  const auto errorOf = [&](const wchar_t* sql) -> _com_error {
+    try {
+      conn->Execute(sql, nullptr, -1);
+    } catch (const _com_error& e) {
+      return e;
+    }
+    ADD_FAILURE() << "no error for " << winplat::wideToUtf8(sql);
+    return _com_error(S_OK);
+  };
+  EXPECT_EQ(errorOf(L"SELECT * FROM 11-62_Parameter").Error(), DB_E_NOTABLE);
+  EXPECT_EQ(errorOf(L"SELEC * FROM Model").Error(), DB_E_ERRORSINCOMMAND);
+  EXPECT_EQ(errorOf(L"SELECT * FROM Model WHERE Nope LIKE '1'").Error(), DB_E_ERRORSINCOMMAND);
+  EXPECT_EQ(errorOf(L"SELECT * FROM Model WHERE BigModel LIKE '4'72'").Error(),
+            DB_E_ERRORSINCOMMAND);
+  const _com_error two = errorOf(L"delete * from Model; delete * from IndexTableName");
+  EXPECT_NE(std::wstring(static_cast<const wchar_t*>(two.Description())).find(L"after end"),
+            std::wstring::npos);
+}
+
+TEST_F(ConnectionExecute, RefusedSecondStatementChangesNothing) {
+  const long long models = testsupport::countRows(path, "Model");
+  EXPECT_THROW(
+      conn->Execute(L"delete * from Model where ID like 1; delete * from Model", nullptr, -1),
+      _com_error);
+  EXPECT_THROW(conn->Execute(L"insert into Model (ID) values(9); insert into Model (ID) values(10)",
+                             nullptr, -1),
+               _com_error);
+  EXPECT_EQ(testsupport::countRows(path, "Model"), models);
+  // A ';' that only ends the one statement is fine.
+  conn->Execute(L"insert into Model (ID) values(9);  ", nullptr, -1);
+  EXPECT_EQ(testsupport::countRows(path, "Model"), models + 1);
+}
+
+TEST_F(ConnectionExecute, TransactionsCommitAndRollBack) {
+  EXPECT_EQ(conn->BeginTrans(), 1);
+  conn->Execute(L"delete * from Model where ID like 1", nullptr, -1);
+  conn->RollbackTrans();
+  EXPECT_EQ(testsupport::countRows(path, "Model"), 4);
+  conn->BeginTrans();
+  conn->Execute(L"delete * from Model where ID like 1", nullptr, -1);
+  conn->CommitTrans();
+  EXPECT_EQ(testsupport::countRows(path, "Model"), 3);
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// The catalogue dialect end to end: LIKE on numbers, table names, delete * from.
+#include <gtest/gtest.h>
+
+#include "ado_fixture.h"
+
+namespace {
+
+using adotest::column;
+using adotest::open;
+
+using Dialect = adotest::CatalogueFixture;
+
+std::vector<std::wstring> ids(const _ConnectionPtr& c, const std::wstring& where) {
+  return column(open(c, L"SELECT * FROM Model WHERE " + where), L"ID");
+}
+
+TEST_F(Dialect, LikeComparesNumbersThroughTheirText) {
+  EXPECT_EQ(ids(conn, L"FanNo LIKE '4'"), std::vector<std::wstring>{L"1"}) << "4.0 is \"4\"";
+  EXPECT_EQ(ids(conn, L"FanNo LIKE '4.0'"), std::vector<std::wstring>{});
+  EXPECT_EQ(ids(conn, L"FanNo LIKE '4.5'"), std::vector<std::wstring>{L"2"});
+  EXPECT_EQ(ids(conn, L"FanNo LIKE '3.15' AND BigModel LIKE '9-19'"),
+            std::vector<std::wstring>{L"3"});
+  EXPECT_EQ(ids(conn, L"ID like 3"), std::vector<std::wstring>{L"3"});
+  EXPECT_EQ(ids(conn, L"ID like 3 or ID like 1"), (std::vector<std::wstring>{L"1", L"3"}));
+  EXPECT_EQ(ids(conn, L"Speed LIKE '2900'"), (std::vector<std::wstring>{L"1", L"3"}));
+  EXPECT_EQ(ids(conn, L"Speed LIKE '29%'"), (std::vector<std::wstring>{L"1", L"3"}));
+  EXPECT_EQ(ids(conn, L"BigModel LIKE '4-72' AND DriveMode like 'a'"),
+            (std::vector<std::wstring>{L"1", L"2"}));
+  EXPECT_EQ(ids(conn, L"DriveMode LIKE '直联'"), std::vector<std::wstring>{L"3"});
+  EXPECT_EQ(ids(conn, L"BigModel LIKE '4_72'"), (std::vector<std::wstring>{L"1", L"2"}));
+  EXPECT_EQ(ids(conn, L"BigModel LIKE NULL"), std::vector<std::wstring>{});
+  EXPECT_EQ(column(open(conn, L"SELECT * FROM 4-72_Parameter WHERE ModelID LIKE '1'"), L"ID"),
+            (std::vector<std::wstring>{L"1", L"3"}));
+}
+
+TEST_F(Dialect, RangeConditionsWithSixDecimals) {
+  CString sql;
+  sql.Format(
+      L"select * from %s where AllPress >= %f And AllPress <=%f And Flux >= %f And Flux <= %f",
+      L"4-72_Parameter", 2000.0, 2100.0, 4000.0, 5000.0);
+  EXPECT_EQ(column(open(conn, sql.GetString()), L"ID"), (std::vector<std::wstring>{L"1", L"3"}));
+}
+
+TEST_F(Dialect, TableNamesIgnoreLetterCase) {
+  conn->Execute(L"CREATE TABLE Модель_Ω (ID INTEGER)", nullptr, -1);
+  conn->Execute(L"insert into МОДЕЛЬ_ω (ID) values(1)", nullptr, -1);
+  EXPECT_EQ(column(open(conn, L"select * from модель_Ω"), L"ID"), std::vector<std::wstring>{L"1"});
+  EXPECT_EQ(column(open(conn, L"select * from 4-72_PARAMETER where modelid like 2"), L"Flux"),
+            std::vector<std::wstring>{L"8024"});
+  EXPECT_EQ(column(open(conn, L"SELECT * FROM indextablename WHERE IndexName LIKE 'errornum'"),
+                   L"TableHead"),
+            std::vector<std::wstring>{L"50"});
+}
+
+TEST_F(Dialect, ChineseDriveModeInTableName) {
+  conn->Execute(L"CREATE TABLE 9-19_直联_Accessory (ID INTEGER PRIMARY KEY, ModelID INTEGER)",
+                nullptr, -1);
+  conn->Execute(L"insert into 9-19_直联_Accessory (ModelID) Values(3)", nullptr, -1);
+  _RecordsetPtr rs = open(conn, L"Select * from 9-19_直联_Accessory where ModelID like 3");
+  EXPECT_FALSE(rs->GetBOF());
+  rs->PutCollect(L"ModelID", L"4");
+  rs->Update();
+  EXPECT_EQ(testsupport::readRows(path, "SELECT ModelID FROM \"9-19_直联_Accessory\"")[0][0], "4");
+}
+
+TEST_F(Dialect, DeleteStarFromDeletesTheMatchingRows) {
+  conn->Execute(L"delete * from 4-72_Parameter where ModelID like 1", nullptr, -1);
+  EXPECT_EQ(testsupport::countRows(path, "4-72_Parameter"), 1);
+  conn->Execute(L"DELETE * FROM Model", nullptr, -1);
+  EXPECT_EQ(testsupport::countRows(path, "Model"), 0);
+}
+
+TEST_F(Dialect, NamesWithBlanksOrQuotesFailAndChangeNothing) {
+  for (const wchar_t* sql : {L"SELECT * FROM 4-72 X_Parameter WHERE ModelID LIKE '1'",
+                             L"SELECT * FROM 4'72_Parameter WHERE ModelID LIKE '1'",
+                             L"delete * from [4-72_Parameter] where ModelID like 1",
+                             L"SELECT * FROM Model WHERE BigModel LIKE 'O'Brien'"}) {
+    EXPECT_THROW(conn->Execute(sql, nullptr, -1), _com_error) << winplat::wideToUtf8(sql);
+  }
+  EXPECT_EQ(testsupport::countRows(path, "4-72_Parameter"), 3);
+}
+
+}  // namespace
