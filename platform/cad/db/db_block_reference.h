@@ -61,6 +61,8 @@ class AcDbBlockReference : public AcDbEntity {
   void dxfSetSeqend(AcDbHandle handle, std::shared_ptr<const zrcad::dxf::ObjectData> data);
   void assignSubHandles(AcDbDatabase* db);
   const std::vector<AcDbObjectId>& attributeIds() const { return m_attributes; }
+  AcDbHandle seqendHandle() const { return m_seqendHandle; }
+  const zrcad::dxf::ObjectData* seqendData() const { return m_seqend.get(); }
 
  protected:
   AcDbBlockReference(const AcDbBlockReference& other);

@@ -69,6 +69,7 @@ class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
   AcDbBlockTableRecord(const AcDbBlockTableRecord& other);
   AcDbObject* cloneRaw() const override { return new AcDbBlockTableRecord(*this); }
   const zrcad::dxf::ClassTable& dxfTable() const override;
+  void onAddedToDatabase(AcDbDatabase* db) override;
 
  private:
   friend class zrcad::DbAccess;

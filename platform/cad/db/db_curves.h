@@ -239,6 +239,9 @@ class AcDbHeavyPolyline : public AcDbCurve {
   ZRCAD_DECLARE_MEMBERS(AcDbHeavyPolyline)
  public:
   int numVerts() const { return static_cast<int>(m_verts.size()); }
+  const std::vector<zrcad::PolylineVertex>& vertices() const { return m_verts; }
+  AcDbHandle seqendHandle() const { return m_seqendHandle; }
+  const zrcad::dxf::ObjectData* seqendData() const { return m_seqend.get(); }
   Acad::ErrorStatus getVertexAt(int index, AcGePoint3d& point) const;
   double bulgeAt(int index) const;
   bool isClosed() const { return (m_flags & 1) != 0; }
@@ -259,12 +262,16 @@ class AcDbHeavyPolyline : public AcDbCurve {
   AcDbHeavyPolyline(const AcDbHeavyPolyline& other);
   AcDbObject* cloneRaw() const override { return new AcDbHeavyPolyline(*this); }
   const zrcad::dxf::ClassTable& dxfTable() const override;
+  bool readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Tag& tag,
+                     int section) override;
   void writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) const override;
+  const char* dxfSubclassMarker(int section) const override;
   void onAddedToDatabase(AcDbDatabase* db) override;
 
   std::vector<zrcad::PolylineVertex> m_verts;
   short m_flags = 0;
-  double m_elevation = 0;  // the Z of the 10 group
+  AcGePoint3d m_elevation;  // the 10 group: (0, 0, elevation)
+  double m_startWidth = 0, m_endWidth = 0;
   AcGeVector3d m_normal{0, 0, 1};
   AcDbHandle m_seqendHandle;
   std::shared_ptr<const zrcad::dxf::ObjectData> m_seqend;
@@ -277,7 +284,7 @@ class AcDb2dPolyline : public AcDbHeavyPolyline {
   AcDb2dPolyline(AcDb::Poly2dType type, const AcGePoint3dArray& vertices, double elevation = 0.0,
                  bool closed = false, double defStartWidth = 0.0, double defEndWidth = 0.0,
                  const AcGeDoubleArray* bulges = nullptr);
-  double elevation() const { return m_elevation; }
+  double elevation() const { return m_elevation.z; }
 
  protected:
   AcDb2dPolyline(const AcDb2dPolyline&) = default;

@@ -6,6 +6,7 @@
 // a new object counts as open for write until it is closed after being added to a database.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "cad/adsdef.h"
@@ -71,6 +72,11 @@ class AcDbObject : public AcRxObject {
   virtual const zrcad::dxf::ClassTable& dxfTable() const;
   virtual bool readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Tag& tag, int section);
   virtual void writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) const;
+  // The marker of a section whose table marker is "*" (it depends on the object's state).
+  virtual const char* dxfSubclassMarker(int section) const;
+  // The handle written for the object (records written without being database objects
+  // override it).
+  virtual std::uint64_t dxfHandleValue() const;
   // Called after the whole file was read, to turn names into ids.
   virtual void resolveDxfReferences(zrcad::dxf::ReadContext& ctx);
   // Called when the object joins a database (directly or by an owner being added).

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cad/db/cm_color.h"
 #include "cad/db/db_object.h"
 
 class AcDbSymbolTableIterator;
@@ -28,8 +29,12 @@ class AcDbSymbolTableRecord : public AcDbObject {
  protected:
   AcDbSymbolTableRecord(const AcDbSymbolTableRecord&) = default;
   AcDbObject* cloneRaw() const override { return new AcDbSymbolTableRecord(*this); }
+  const zrcad::dxf::ClassTable& dxfTable() const override;
   bool readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Tag& tag,
                      int section) override;
+  // Writes the name at the start of the record's own subclass (section 2).
+  void writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) const override;
+  void onAddedToDatabase(AcDbDatabase* db) override;
 
  private:
   friend class zrcad::DbAccess;
@@ -51,6 +56,7 @@ class AcDbRawSymbolTableRecord : public AcDbSymbolTableRecord {
   const zrcad::dxf::ClassTable& dxfTable() const override;
   bool readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Tag& tag,
                      int section) override;
+  void writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) const override;
 
  private:
   std::string m_dxfName;

@@ -5,6 +5,10 @@
 
 #include "cad/db/db_entity.h"
 
+namespace zrcad::dxf {
+struct SectionDef;
+}
+
 enum AcDbTextHorzMode {
   kTextLeft = 0,
   kTextCenter = 1,
@@ -63,6 +67,12 @@ class AcDbText : public AcDbEntity {
   AcDbText(const AcDbText&) = default;
   AcDbObject* cloneRaw() const override { return new AcDbText(*this); }
   const zrcad::dxf::ClassTable& dxfTable() const override;
+  bool readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Tag& tag,
+                     int section) override;
+  void writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) const override;
+  // The AcDbText section shared by text, attribute definitions and attributes.
+  static zrcad::dxf::SectionDef textSection();
+  static constexpr int kTextSection = kEntitySection + 1;
 
   AcGePoint3d m_position;
   AcGePoint3d m_alignment;

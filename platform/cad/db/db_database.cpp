@@ -1,0 +1,385 @@
+// AcDbDatabase: objects by handle, tables, files; the host's working database.
+#include "cad/db/db_database.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cassert>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "cad/db/database_impl.h"
+#include "cad/db/dxf/dxf_file.h"
+#include "win/cstring.h"
+#include "win/file_functions.h"
+
+namespace zrcad {
+
+DatabaseImpl::~DatabaseImpl() {
+  for (AcDbStub& s : stubs) {
+    delete s.object;
+    s.object = nullptr;
+  }
+}
+
+AcDbStub* DatabaseImpl::stubFor(std::uint64_t handle) {
+  auto it = byHandle.find(handle);
+  if (it != byHandle.end()) return it->second;
+  AcDbStub& s = stubs.emplace_back();
+  s.database = self;
+  s.handle = handle;
+  byHandle.emplace(handle, &s);
+  noteHandle(handle);
+  return &s;
+}
+
+AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle) {
+  AcDbStub* stub = nullptr;
+  if (handle != 0) {
+    stub = stubFor(handle);
+    if (stub->object != nullptr) stub = nullptr;  // taken: the newcomer gets a new handle
+  }
+  if (stub == nullptr) stub = stubFor(allocateHandle());
+  stub->object = obj;
+  DbAccess::bind(obj, stub);
+  DbAccess::setOwner(obj, owner);
+  hasContent = true;
+  return AcDbObjectId(stub);
+}
+
+AcDbSymbolTable* DatabaseImpl::table(AcDbObjectId id) const {
+  if (id.isNull() || id.stub()->object == nullptr) return nullptr;
+  return AcDbSymbolTable::cast(id.stub()->object);
+}
+
+AcDbSymbolTable* DatabaseImpl::tableOfType(std::string_view recordType) const {
+  for (AcDbObjectId id : tables)
+    if (AcDbSymbolTable* t = table(id); t && t->recordType() == recordType) return t;
+  return nullptr;
+}
+
+HeaderVar* DatabaseImpl::headerVar(std::string_view name) {
+  for (HeaderVar& v : header)
+    if (v.name == name) return &v;
+  return nullptr;
+}
+
+void DatabaseImpl::setHeaderVar(std::string_view name, dxf::StoredTags tags) {
+  if (HeaderVar* v = headerVar(name)) {
+    v->tags = std::move(tags);
+    return;
+  }
+  header.push_back({std::string(name), std::move(tags)});
+}
+
+AcDbObjectId newLayer(AcDbDatabase* db, const std::wstring& name) {
+  DatabaseImpl& impl = db->impl();
+  AcDbSymbolTable* layers = impl.table(impl.layerTable);
+  if (layers == nullptr) return {};
+  auto* rec = new AcDbLayerTableRecord();
+  DbAccess::setName(rec, name);
+  // New layers take the plot style of layer 0, as the host gives them.
+  AcDbObjectId zero;
+  if (layers->getAt(L"0", zero) == Acad::eOk)
+    if (const auto* data = DbAccess::dataIfAny(zero.stub()->object))
+      for (const auto& t : data->extras)
+        if (t.code == 390) DbAccess::data(rec).extras.push_back(t);
+  AcDbObjectId id = impl.addObject(rec, layers->objectId());
+  layers->attachRecord(rec, id);
+  DbAccess::setOpenState(rec, 0, false);
+  return id;
+}
+
+Acad::ErrorStatus checkErase(AcDbObject* obj, bool erasing) {
+  auto* rec = AcDbSymbolTableRecord::cast(obj);
+  if (rec == nullptr) return Acad::eOk;
+  if (erasing) {
+    if (AcDbLayerTableRecord::cast(obj) &&
+        (rec->name() == L"0" || (obj->database() && obj->database()->clayer() == obj->objectId())))
+      return Acad::eCannotBeErasedByCaller;
+    if (auto* btr = AcDbBlockTableRecord::cast(obj); btr && btr->isLayout())
+      return Acad::eCannotBeErasedByCaller;
+  }
+  AcDbObjectId owner = obj->ownerId();
+  if (!owner.isNull() && owner.stub()->object)
+    if (auto* table = AcDbSymbolTable::cast(owner.stub()->object)) table->invalidateIndex();
+  return Acad::eOk;
+}
+
+}  // namespace zrcad
+
+using zrcad::DatabaseImpl;
+
+namespace {
+
+std::wstring quoted(const ACHAR* fileName) { return L"'" + std::wstring(fileName) + L"'"; }
+
+// Reads the whole file; false with the reason when it cannot.
+bool loadFile(const std::string& path, std::string& text, Acad::ErrorStatus& es,
+              std::wstring& why) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    es = errno == ENOENT ? Acad::eFileNotFound : Acad::eFileAccessErr;
+    why = errno == ENOENT ? L"file not found" : winplat::utf8ToWide(std::strerror(errno));
+    return false;
+  }
+  std::ostringstream buf;
+  buf << in.rdbuf();
+  text = std::move(buf).str();
+  return true;
+}
+
+// Binary DWG starts with its version ("AC1015"); binary DXF with its own sentinel.
+bool refuseBinary(const std::string& text, Acad::ErrorStatus& es, std::wstring& why) {
+  if (text.size() >= 6 && text.compare(0, 4, "AC10") == 0 &&
+      std::isdigit(static_cast<unsigned char>(text[4]))) {
+    es = Acad::eDwgNotRecoverable;
+    why = L"binary DWG is not supported";
+    return true;
+  }
+  if (text.compare(0, 18, "AutoCAD Binary DXF") == 0) {
+    es = Acad::eBadDxfFile;
+    why = L"binary DXF is not supported";
+    return true;
+  }
+  if (text.find('\0') != std::string::npos) {
+    es = Acad::eBadDxfFile;
+    why = L"not a DXF text file (it holds NUL bytes)";
+    return true;
+  }
+  return false;
+}
+
+// Writes to a new file beside path, then renames it over path.
+Acad::ErrorStatus writeAtomically(const std::string& path, const std::string& text,
+                                  std::wstring& why) {
+  std::string tmpl = path + ".XXXXXX";
+  int fd = mkstemp(tmpl.data());
+  if (fd < 0) {
+    why = winplat::utf8ToWide(std::strerror(errno));
+    return Acad::eFileAccessErr;
+  }
+  fchmod(fd, 0644);
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  bool ok = done == text.size() && ::fsync(fd) == 0;
+  int err = errno;
+  ok = (::close(fd) == 0) && ok;
+  if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    ::unlink(tmpl.c_str());
+    why = winplat::utf8ToWide(std::strerror(err ? err : EIO));
+    return err == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
+  }
+  return Acad::eOk;
+}
+
+}  // namespace
+
+AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool)
+    : m_impl(std::make_unique<DatabaseImpl>(this)) {
+  if (!buildDefaultDrawing) return;
+  std::string message;
+  [[maybe_unused]] Acad::ErrorStatus es =
+      zrcad::dxf::readDxf(this, zrcad::dxf::defaultDrawingText(), message);
+  assert(es == Acad::eOk);
+}
+
+AcDbDatabase::~AcDbDatabase() {
+  if (acdbHostApplicationServices()->workingDatabase() == this)
+    acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+}
+
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, const wchar_t*) {
+  if (fileName == nullptr || *fileName == 0) return Acad::eInvalidInput;
+  std::string text;
+  Acad::ErrorStatus es = Acad::eOk;
+  std::wstring why;
+  if (!loadFile(winplat::nativePath(fileName), text, es, why) || refuseBinary(text, es, why)) {
+    m_impl->lastError = L"cannot read drawing " + quoted(fileName) + L": " + why;
+    return es;
+  }
+  es = readDxfText(text, fileName);
+  if (es == Acad::eOk) m_impl->fileName = fileName;
+  return es;
+}
+
+Acad::ErrorStatus AcDbDatabase::readDxfText(const std::string& text, const ACHAR* name) {
+  if (m_impl->hasContent) m_impl = std::make_unique<DatabaseImpl>(this);
+  Acad::ErrorStatus es = Acad::eOk;
+  std::wstring why;
+  if (refuseBinary(text, es, why)) {
+    m_impl->lastError = L"cannot read drawing " + quoted(name) + L": " + why;
+    return es;
+  }
+  std::string message;
+  es = zrcad::dxf::readDxf(this, text, message);
+  if (es != Acad::eOk) {
+    m_impl = std::make_unique<DatabaseImpl>(this);
+    m_impl->lastError =
+        L"cannot read drawing " + quoted(name) + L": " + winplat::utf8ToWide(message);
+    return es;
+  }
+  m_impl->lastError.clear();
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::writeDxfText(std::string& out) {
+  if (m_impl->blockTable.isNull() || m_impl->layerTable.isNull()) {
+    m_impl->lastError = L"the database holds no drawing";
+    return Acad::eNoDatabase;
+  }
+  out.clear();
+  zrcad::dxf::writeDxf(this, out);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
+  if (fileName == nullptr || *fileName == 0) return Acad::eInvalidInput;
+  std::string text;
+  Acad::ErrorStatus es = writeDxfText(text);
+  if (es != Acad::eOk) return es;
+  std::wstring why;
+  es = writeAtomically(winplat::nativePath(fileName), text, why);
+  if (es != Acad::eOk) {
+    m_impl->lastError = L"cannot save drawing " + quoted(fileName) + L": " + why;
+    return es;
+  }
+  m_impl->fileName = fileName;
+  m_impl->lastError.clear();
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::save() {
+  if (m_impl->fileName.empty()) return Acad::eNoInputFiler;
+  std::wstring name = m_impl->fileName;
+  return saveAs(name.c_str());
+}
+
+Acad::ErrorStatus AcDbDatabase::getFilename(const ACHAR*& fileName) const {
+  fileName = m_impl->fileName.c_str();
+  return Acad::eOk;
+}
+
+namespace {
+
+template <class T>
+Acad::ErrorStatus openTable(AcDbObjectId id, T*& table, AcDb::OpenMode mode) {
+  table = nullptr;
+  if (id.isNull()) return Acad::eMissingSymbolTable;
+  return acdbOpenObject(table, id, mode);
+}
+
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::getBlockTable(AcDbBlockTable*& table, AcDb::OpenMode mode) {
+  return openTable(m_impl->blockTable, table, mode);
+}
+
+Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& table, AcDb::OpenMode mode) {
+  return openTable(m_impl->layerTable, table, mode);
+}
+
+Acad::ErrorStatus AcDbDatabase::getRegAppTable(AcDbRegAppTable*& table, AcDb::OpenMode mode) {
+  return openTable(m_impl->regAppTable, table, mode);
+}
+
+AcDbObjectId AcDbDatabase::blockTableId() const { return m_impl->blockTable; }
+AcDbObjectId AcDbDatabase::layerTableId() const { return m_impl->layerTable; }
+AcDbObjectId AcDbDatabase::regAppTableId() const { return m_impl->regAppTable; }
+
+AcDbObjectId AcDbDatabase::modelSpaceId() const {
+  AcDbObjectId id;
+  if (AcDbSymbolTable* t = m_impl->table(m_impl->blockTable)) t->getAt(ACDB_MODEL_SPACE, id);
+  return id;
+}
+
+AcDbObjectId AcDbDatabase::paperSpaceId() const {
+  AcDbObjectId id;
+  if (AcDbSymbolTable* t = m_impl->table(m_impl->blockTable)) t->getAt(ACDB_PAPER_SPACE, id);
+  return id;
+}
+
+AcDbObjectId AcDbDatabase::clayer() const {
+  if (m_impl->clayer.isValid()) return m_impl->clayer;
+  AcDbObjectId id;
+  if (AcDbSymbolTable* t = m_impl->table(m_impl->layerTable)) t->getAt(L"0", id);
+  return id;
+}
+
+Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
+  if (layerId.isNull()) return Acad::eNullObjectId;
+  if (layerId.database() != this || !layerId.isValid() ||
+      !AcDbLayerTableRecord::cast(layerId.stub()->object))
+    return Acad::eInvalidInput;
+  m_impl->clayer = layerId;
+  return Acad::eOk;
+}
+
+AcGePoint3d AcDbDatabase::insbase() const { return m_impl->insbase; }
+
+Acad::ErrorStatus AcDbDatabase::setInsbase(const AcGePoint3d& base) {
+  m_impl->insbase = base;
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
+                                                const AcDbHandle& objHandle, Adesk::UInt32) {
+  retId.setNull();
+  if (objHandle.isNull()) return Acad::eNullHandle;
+  auto it = m_impl->byHandle.find(objHandle.value());
+  if (it != m_impl->byHandle.end()) {
+    retId = AcDbObjectId(it->second);
+    return Acad::eOk;
+  }
+  if (!createIfNotFound) return Acad::eUnknownHandle;
+  retId = AcDbObjectId(m_impl->stubFor(objHandle.value()));
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obj) {
+  if (obj == nullptr) return Acad::eNullObjectPointer;
+  if (obj->database() != nullptr) return Acad::eAlreadyInDb;
+  id = m_impl->addObject(obj, AcDbObjectId());
+  m_impl->objects.push_back(id);
+  zrcad::DbAccess::added(obj, this);
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::registerApplication(const ACHAR* appName, AcDbObjectId* id) {
+  if (appName == nullptr || *appName == 0) return Acad::eInvalidInput;
+  AcDbSymbolTable* apps = m_impl->table(m_impl->regAppTable);
+  if (apps == nullptr) return Acad::eMissingSymbolTable;
+  AcDbObjectId found;
+  if (apps->getAt(appName, found) != Acad::eOk) {
+    auto* rec = new AcDbRegAppTableRecord();
+    zrcad::DbAccess::setName(rec, appName);
+    found = m_impl->addObject(rec, apps->objectId());
+    apps->attachRecord(rec, found);
+    zrcad::DbAccess::setOpenState(rec, 0, false);
+  }
+  if (id) *id = found;
+  return Acad::eOk;
+}
+
+int AcDbDatabase::approxNumObjects() const { return static_cast<int>(m_impl->byHandle.size()); }
+
+const ACHAR* AcDbDatabase::lastErrorText() const { return m_impl->lastError.c_str(); }
+
+AcDbHostApplicationServices* acdbHostApplicationServices() {
+  static AcDbHostApplicationServices services;
+  return &services;
+}

@@ -1,0 +1,72 @@
+// State shared by the readers and writers of one file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cad/db/dxf/codepage.h"
+#include "cad/db/dxf/dxf_tags.h"
+#include "cad/db/dxf/tag_writer.h"
+#include "cad/db/object_id.h"
+
+class AcDbDatabase;
+class AcDbObject;
+
+namespace zrcad {
+struct DatabaseImpl;
+}
+
+namespace zrcad::dxf {
+
+class ReadContext {
+ public:
+  ReadContext(AcDbDatabase* db, DatabaseImpl& impl) : m_db(db), m_impl(impl) {}
+
+  AcDbDatabase* db() const { return m_db; }
+  DatabaseImpl& impl() const { return m_impl; }
+  CodePageDecoder& decoder() { return m_decoder; }
+
+  // Version number of $ACADVER: 1009 for AC1009 (R12) ... 1032 for AC1032 (R2018).
+  int version = 1015;
+  // Pre-R13 content: no subclass markers, no block records, handles are not kept.
+  bool legacy = false;
+
+  [[noreturn]] void fail(size_t line, const std::string& message) const;
+  std::string text(const Tag& tag) const { return m_decoder.decode(tag.value); }
+  std::wstring wide(const Tag& tag) const;
+  double real(const Tag& tag) const;  // finite, else fail()
+  long long integer(const Tag& tag) const;
+  std::uint64_t handle(const Tag& tag) const;  // 0 when the value is not a handle
+
+  // The layer of this name, created when the tables lack it (as other readers do).
+  AcDbObjectId layerByName(const std::wstring& name);
+  // Objects whose names must become ids once everything is read.
+  std::vector<AcDbObject*> toResolve;
+
+ private:
+  AcDbDatabase* m_db;
+  DatabaseImpl& m_impl;
+  CodePageDecoder m_decoder;
+};
+
+class WriteContext {
+ public:
+  WriteContext(TagWriter& w, const AcDbDatabase* db) : out(w), m_db(db) {}
+  TagWriter& out;
+  const AcDbDatabase* db() const { return m_db; }
+  bool inPaperSpace = false;  // the entities being written belong to *Paper_Space
+
+ private:
+  const AcDbDatabase* m_db;
+};
+
+// Reads one record (tags[0] is its 0 group) into obj through obj's field table.
+void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
+                std::uint64_t* handleOut);
+// Writes obj as one record.
+void writeObject(WriteContext& ctx, const AcDbObject* obj);
+// Writes kept tags (extras of one section, app data, xdata).
+void writeStored(TagWriter& w, const StoredTags& tags, int section = -1);
+
+}  // namespace zrcad::dxf

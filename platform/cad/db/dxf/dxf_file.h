@@ -1,0 +1,22 @@
+// Reading and writing whole drawings as DXF text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cad/adsdef.h"
+
+class AcDbDatabase;
+
+namespace zrcad::dxf {
+
+// Reads DXF text into an empty database. On failure the database may hold part of the
+// drawing (the caller clears it) and message says why, with the line number.
+Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message);
+// Writes the database as DXF R2010 into out. Gives handles to records that lack them and
+// registers the applications named by xdata, so the database may change.
+void writeDxf(AcDbDatabase* db, std::string& out);
+// The DXF text of a new drawing: the tables, blocks and objects every drawing has.
+std::string_view defaultDrawingText();
+
+}  // namespace zrcad::dxf

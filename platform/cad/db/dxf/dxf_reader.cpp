@@ -1,0 +1,519 @@
+// Reading DXF text into a database: sections, tables, blocks, entities and objects.
+//
+// R13 and later files are read as they are, handles and all. Older files (no subclass
+// markers, no block records, no objects) are read on top of the default drawing, with new
+// handles, so that what is written back is a complete drawing of the written release.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "cad/db/database_impl.h"
+#include "cad/db/db_curves.h"
+#include "cad/db/db_misc_entities.h"
+#include "cad/db/db_text.h"
+#include "cad/db/dxf/contexts.h"
+#include "cad/db/dxf/dxf_file.h"
+#include "cad/db/dxf/sub_records.h"
+#include "cad/db/dxf/tag_reader.h"
+#include "win/cstring.h"
+
+namespace zrcad::dxf {
+namespace {
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool is(const Tag& t, int code, std::string_view value) {
+  return t.code == code && trim(t.value) == value;
+}
+
+StoredTag stored(ReadContext& ctx, const Tag& t) {
+  return {static_cast<std::int16_t>(t.code), 0, ctx.text(t)};
+}
+
+// Version number and code page from the header, read ahead of everything else.
+void scanHeader(std::string_view text, int& version, std::string& codePage) {
+  TagReader r(text);
+  Tag t;
+  version = 1009;
+  std::string_view wanted;
+  while (r.next(t)) {
+    if (is(t, 0, "ENDSEC") || is(t, 0, "EOF")) return;
+    if (t.code == 9) {
+      wanted = trim(t.value);
+    } else if (wanted == "$ACADVER" && t.code == 1) {
+      std::string_view v = trim(t.value);
+      if (v.size() == 6 && v.substr(0, 2) == "AC")
+        version = std::atoi(std::string(v.substr(2)).c_str());
+      wanted = {};
+    } else if (wanted == "$DWGCODEPAGE" && t.code == 3) {
+      codePage = std::string(trim(t.value));
+      wanted = {};
+    }
+  }
+}
+
+AcDbEntity* newEntity(std::string_view type, const std::vector<Tag>& tags, ReadContext& ctx) {
+  if (type == "LINE") return new AcDbLine();
+  if (type == "CIRCLE") return new AcDbCircle();
+  if (type == "ARC") return new AcDbArc();
+  if (type == "ELLIPSE") return new AcDbEllipse();
+  if (type == "SPLINE") return new AcDbSpline();
+  if (type == "LWPOLYLINE") return new AcDbPolyline();
+  if (type == "POINT") return new AcDbPoint();
+  if (type == "SOLID") return new AcDbSolid();
+  if (type == "TEXT") return new AcDbText();
+  if (type == "MTEXT") return new AcDbMText();
+  if (type == "ATTDEF") return new AcDbAttributeDefinition();
+  if (type == "INSERT") return new AcDbBlockReference();
+  if (type == "POLYLINE") {
+    for (const Tag& t : tags)
+      if (t.code == 70)
+        return (ctx.integer(t) & 8) ? static_cast<AcDbEntity*>(new AcDb3dPolyline())
+                                    : new AcDb2dPolyline();
+    return new AcDb2dPolyline();
+  }
+  return new AcDbRawEntity(std::string(type));
+}
+
+// The subclass markers that R12 records lack, for the kinds kept as read.
+const char* legacyMarker(std::string_view type) {
+  if (type == "LTYPE") return "AcDbLinetypeTableRecord";
+  if (type == "STYLE") return "AcDbTextStyleTableRecord";
+  if (type == "3DFACE") return "AcDbFace";
+  if (type == "TRACE") return "AcDbTrace";
+  if (type == "SHAPE") return "AcDbShape";
+  return nullptr;
+}
+
+class DxfReader {
+ public:
+  DxfReader(AcDbDatabase* db, std::string_view text)
+      : m_db(db), m_impl(db->impl()), m_ctx(db, m_impl), m_text(text), m_tags(text) {}
+  void read();
+
+ private:
+  void readSection(std::string_view name);
+  void readHeader();
+  void readClasses();
+  void readTables();
+  void readTable(const std::vector<Tag>& head);
+  AcDbSymbolTableRecord* newRecord(std::string_view type);
+  void readLegacyRecord(AcDbSymbolTable* table, std::string_view type);
+  void readBlocks();
+  void readBlock(const std::vector<Tag>& head);
+  void readEntities(AcDbObjectId owner, std::string_view endName);
+  void readEntity(AcDbObjectId defaultOwner, bool useFileOwner);
+  void readAttributes(AcDbBlockReference* ref);
+  void readVertices(AcDbHeavyPolyline* pline);
+  void readObjects();
+  void readRawSection(std::string_view name);
+  void finish();
+  bool nextRecord(std::vector<Tag>& out, const char* where);
+  bool peekIs(std::string_view type);
+  AcDbBlockTableRecord* blockById(AcDbObjectId id);
+  AcDbObjectId spaceFor(const std::vector<Tag>& tags);
+
+  AcDbDatabase* m_db;
+  DatabaseImpl& m_impl;
+  ReadContext m_ctx;
+  std::string_view m_text;
+  TagReader m_tags;
+  std::vector<Tag> m_rec;
+  std::vector<Tag> m_sub;
+  std::wstring m_clayerName;
+};
+
+bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
+  Tag t;
+  if (!m_tags.next(t)) m_ctx.fail(m_tags.line(), std::string("unexpected end of file in ") + where);
+  if (t.code != 0)
+    m_ctx.fail(t.line, "expected a 0 group in " + std::string(where) + ", found group code " +
+                           std::to_string(t.code));
+  m_tags.readRecord(t, out);
+  return true;
+}
+
+bool DxfReader::peekIs(std::string_view type) {
+  Tag t;
+  return m_tags.peek(t) && is(t, 0, type);
+}
+
+void DxfReader::read() {
+  std::string codePage;
+  scanHeader(m_text, m_ctx.version, codePage);
+  m_ctx.legacy = m_ctx.version < 1012;
+  if (m_ctx.legacy) {
+    DxfReader base(m_db, defaultDrawingText());
+    base.read();
+    m_ctx.legacy = true;
+  }
+  m_ctx.decoder().setCodePage(codePage, m_ctx.version >= 1021);
+  Tag t;
+  bool sawEof = false;
+  while (!sawEof && m_tags.next(t)) {
+    if (is(t, 0, "EOF")) {
+      sawEof = true;
+      break;
+    }
+    if (!is(t, 0, "SECTION"))
+      m_ctx.fail(t.line,
+                 "expected SECTION, found '" + std::string(trim(t.value).substr(0, 40)) + "'");
+    Tag name;
+    if (!m_tags.next(name) || name.code != 2) m_ctx.fail(t.line, "section without a name");
+    readSection(trim(name.value));
+  }
+  if (m_impl.tables.empty() && !m_ctx.legacy) m_ctx.fail(m_tags.line(), "no TABLES section");
+  finish();
+}
+
+void DxfReader::readSection(std::string_view name) {
+  if (name == "HEADER") return readHeader();
+  if (name == "CLASSES") return readClasses();
+  if (name == "TABLES") return readTables();
+  if (name == "BLOCKS") return readBlocks();
+  if (name == "ENTITIES") return readEntities(AcDbObjectId(), "ENDSEC");
+  if (name == "OBJECTS") return readObjects();
+  readRawSection(name);
+}
+
+void DxfReader::readHeader() {
+  Tag t;
+  HeaderVar* var = nullptr;
+  HeaderVar scratch;
+  while (true) {
+    if (!m_tags.next(t)) m_ctx.fail(m_tags.line(), "unexpected end of file in HEADER");
+    if (is(t, 0, "ENDSEC")) break;
+    if (t.code == 9) {
+      std::string name(trim(t.value));
+      bool keep = !m_ctx.legacy || name == "$INSBASE" || name == "$CLAYER";
+      if (keep && m_impl.headerVar(name) == nullptr) m_impl.header.push_back({name, {}});
+      var = keep ? m_impl.headerVar(name) : &scratch;
+      var->tags.clear();
+      continue;
+    }
+    if (var == nullptr) m_ctx.fail(t.line, "HEADER value without a variable name");
+    if (isRealCode(t.code)) m_ctx.real(t);
+    var->tags.push_back(stored(m_ctx, t));
+  }
+  if (HeaderVar* v = m_impl.headerVar("$INSBASE"))
+    for (const StoredTag& st : v->tags)
+      if (st.code == 10 || st.code == 20 || st.code == 30)
+        m_impl.insbase[(st.code - 10) / 10] = std::strtod(st.value.c_str(), nullptr);
+  if (HeaderVar* v = m_impl.headerVar("$CLAYER"))
+    if (!v->tags.empty()) m_clayerName = winplat::utf8ToWide(v->tags.front().value);
+  if (HeaderVar* v = m_impl.headerVar("$HANDSEED"))
+    if (std::uint64_t h = 0; !v->tags.empty() && parseHandle(v->tags.front().value, h))
+      m_impl.noteHandle(h > 0 ? h - 1 : 0);
+}
+
+void DxfReader::readClasses() {
+  Tag t;
+  while (true) {
+    if (!m_tags.next(t)) m_ctx.fail(m_tags.line(), "unexpected end of file in CLASSES");
+    if (is(t, 0, "ENDSEC")) return;
+    if (!m_ctx.legacy) m_impl.classes.push_back(stored(m_ctx, t));
+  }
+}
+
+void DxfReader::readTables() {
+  while (nextRecord(m_rec, "TABLES")) {
+    std::string_view type = trim(m_rec[0].value);
+    if (type == "ENDSEC") return;
+    if (type != "TABLE")
+      m_ctx.fail(m_rec[0].line, "expected TABLE, found '" + std::string(type.substr(0, 40)) + "'");
+    readTable(m_rec);
+  }
+}
+
+AcDbSymbolTableRecord* DxfReader::newRecord(std::string_view type) {
+  if (type == "LAYER") return new AcDbLayerTableRecord();
+  if (type == "APPID") return new AcDbRegAppTableRecord();
+  if (type == "BLOCK_RECORD") {
+    auto* rec = new AcDbBlockTableRecord();
+    DbAccess::dataPtr(rec).reset();  // the file gives the record's own tags
+    return rec;
+  }
+  return new AcDbRawSymbolTableRecord(std::string(type));
+}
+
+void DxfReader::readTable(const std::vector<Tag>& head) {
+  std::string name;
+  for (const Tag& t : head)
+    if (t.code == 2) name = std::string(trim(t.value));
+  if (name.empty()) m_ctx.fail(head[0].line, "TABLE without a name");
+  AcDbSymbolTable* table = m_impl.tableOfType(name);
+  if (m_ctx.legacy) {
+    while (nextRecord(m_sub, "TABLE")) {
+      std::string_view type = trim(m_sub[0].value);
+      if (type == "ENDTAB") return;
+      if (table) readLegacyRecord(table, type);
+    }
+  }
+  if (table != nullptr) m_ctx.fail(head[0].line, "table " + name + " given twice");
+  table = name == "BLOCK_RECORD" ? new AcDbBlockTable()
+          : name == "LAYER"      ? new AcDbLayerTable()
+          : name == "APPID"      ? new AcDbRegAppTable()
+                                 : new AcDbSymbolTable(name);
+  std::uint64_t handle = 0;
+  readObject(m_ctx, table, head, &handle);
+  // The name, the subclass and the count are written anew; the rest is kept.
+  auto& extras = DbAccess::data(table).extras;
+  bool seen2 = false, seenMarker = false, seen70 = false;
+  std::erase_if(extras, [&](const StoredTag& st) {
+    bool& seen = st.code == 2 ? seen2 : st.code == 70 ? seen70 : seenMarker;
+    if (st.code == 2 || st.code == 70 || (st.code == 100 && st.value == "AcDbSymbolTable")) {
+      bool drop = !seen;
+      seen = true;
+      return drop;
+    }
+    return false;
+  });
+  AcDbObjectId tableId = m_impl.addObject(table, AcDbObjectId(), handle);
+  m_impl.tables.push_back(tableId);
+  if (name == "BLOCK_RECORD") m_impl.blockTable = tableId;
+  if (name == "LAYER") m_impl.layerTable = tableId;
+  if (name == "APPID") m_impl.regAppTable = tableId;
+  while (nextRecord(m_sub, "TABLE")) {
+    std::string_view type = trim(m_sub[0].value);
+    if (type == "ENDTAB") return;
+    if (type != name)
+      m_ctx.fail(m_sub[0].line, "record " + std::string(type.substr(0, 40)) + " in table " + name);
+    AcDbSymbolTableRecord* rec = newRecord(type);
+    std::unique_ptr<AcDbSymbolTableRecord> guard(rec);
+    handle = 0;
+    readObject(m_ctx, rec, m_sub, &handle);
+    AcDbObjectId id = m_impl.addObject(guard.release(), tableId, handle);
+    table->attachRecord(rec, id);
+  }
+}
+
+// R12 records: layers and applications join (or update) those of the default drawing;
+// line types and text styles not there yet are kept with the markers they lack; the rest
+// (views, viewports, dimension styles of R12) give way to the default drawing's.
+void DxfReader::readLegacyRecord(AcDbSymbolTable* table, std::string_view type) {
+  std::wstring name;
+  for (const Tag& t : m_sub)
+    if (t.code == 2) name = m_ctx.wide(t);
+  if (name.empty()) return;
+  AcDbObjectId existing;
+  table->getAt(name.c_str(), existing);
+  if (type == "LAYER" || type == "APPID") {
+    if (!existing.isNull()) {
+      readObject(m_ctx, existing.stub()->object, m_sub, nullptr);
+      return;
+    }
+  } else if (!existing.isNull() || legacyMarker(type) == nullptr) {
+    return;
+  }
+  std::unique_ptr<AcDbSymbolTableRecord> rec(newRecord(type));
+  readObject(m_ctx, rec.get(), m_sub, nullptr);
+  if (const char* marker = legacyMarker(type)) {
+    auto& extras = DbAccess::data(rec.get()).extras;
+    extras.insert(extras.begin(), {{100, 0, "AcDbSymbolTableRecord"}, {100, 0, marker}});
+  }
+  AcDbSymbolTableRecord* raw = rec.get();
+  AcDbObjectId id = m_impl.addObject(rec.release(), table->objectId());
+  table->attachRecord(raw, id);
+}
+
+void DxfReader::readBlocks() {
+  while (nextRecord(m_rec, "BLOCKS")) {
+    std::string_view type = trim(m_rec[0].value);
+    if (type == "ENDSEC") return;
+    if (type != "BLOCK")
+      m_ctx.fail(m_rec[0].line, "expected BLOCK, found '" + std::string(type.substr(0, 40)) + "'");
+    readBlock(m_rec);
+  }
+}
+
+void DxfReader::readBlock(const std::vector<Tag>& head) {
+  BlockBeginRecord begin;
+  auto beginData = readSubRecord(m_ctx, begin, head);
+  std::wstring name = begin.name;
+  std::wstring folded = foldName(name);
+  if (folded == L"$MODEL_SPACE") name = ACDB_MODEL_SPACE;
+  if (folded == L"$PAPER_SPACE") name = ACDB_PAPER_SPACE;
+  if (name.empty()) m_ctx.fail(head[0].line, "BLOCK without a name");
+  AcDbSymbolTable* blocks = m_impl.table(m_impl.blockTable);
+  if (blocks == nullptr) m_ctx.fail(head[0].line, "BLOCK without a block record table");
+  AcDbObjectId id;
+  if (blocks->getAt(name.c_str(), id) != Acad::eOk) {
+    auto* rec = new AcDbBlockTableRecord();
+    DbAccess::setName(rec, name);
+    id = m_impl.addObject(rec, blocks->objectId());
+    blocks->attachRecord(rec, id);
+  }
+  AcDbBlockTableRecord* btr = blockById(id);
+  if (btr == nullptr) m_ctx.fail(head[0].line, "block record of BLOCK is not a block");
+  DbAccess::blockOrigin(btr) = begin.origin;
+  DbAccess::blockFlags(btr) = begin.flags;
+  auto& records = btr->blockRecords();
+  if (!m_ctx.legacy) {
+    records.beginHandle = begin.handleValue;
+    m_impl.noteHandle(begin.handleValue);
+    if (beginData) records.begin = *beginData;
+  }
+  records.layer = begin.layerId();
+  records.description = begin.description;
+  readEntities(id, "ENDBLK");
+  BlockEndRecord end;
+  auto endData = readSubRecord(m_ctx, end, m_rec);
+  if (!m_ctx.legacy) {
+    records.endHandle = end.handleValue;
+    m_impl.noteHandle(end.handleValue);
+    if (endData) records.end = *endData;
+  }
+}
+
+AcDbBlockTableRecord* DxfReader::blockById(AcDbObjectId id) {
+  if (id.isNull() || id.stub()->object == nullptr) return nullptr;
+  return AcDbBlockTableRecord::cast(id.stub()->object);
+}
+
+// Entities of the ENTITIES section belong to model space, or to paper space with 67 = 1.
+AcDbObjectId DxfReader::spaceFor(const std::vector<Tag>& tags) {
+  for (const Tag& t : tags)
+    if (t.code == 67 && trim(t.value) == "1") return m_db->paperSpaceId();
+  return m_db->modelSpaceId();
+}
+
+// Reads entities up to the record named endName, which is left in m_rec.
+void DxfReader::readEntities(AcDbObjectId owner, std::string_view endName) {
+  while (true) {
+    nextRecord(m_rec, endName == "ENDSEC" ? "ENTITIES" : "BLOCK");
+    std::string_view type = trim(m_rec[0].value);
+    if (type == endName) return;
+    if (type == "ENDSEC" || type == "EOF") m_ctx.fail(m_rec[0].line, "block without ENDBLK");
+    if (type == "ATTRIB" || type == "VERTEX" || type == "SEQEND") continue;  // stray part
+    readEntity(owner.isNull() ? spaceFor(m_rec) : owner, owner.isNull());
+  }
+}
+
+void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
+  std::string_view type = trim(m_rec[0].value);
+  std::unique_ptr<AcDbEntity> ent(newEntity(type, m_rec, m_ctx));
+  if (m_ctx.legacy)
+    if (const char* marker = legacyMarker(type))
+      DbAccess::data(ent.get()).extras.push_back({100, 1, marker});
+  std::uint64_t handle = 0;
+  readObject(m_ctx, ent.get(), m_rec, &handle);
+  AcDbObjectId owner = defaultOwner;
+  if (useFileOwner && !m_ctx.legacy && blockById(ent->ownerId())) owner = ent->ownerId();
+  AcDbBlockTableRecord* btr = blockById(owner);
+  if (btr == nullptr) m_ctx.fail(m_rec[0].line, "drawing without model space");
+  AcDbEntity* raw = ent.get();
+  AcDbObjectId id = m_impl.addObject(ent.release(), owner, handle);
+  btr->attachEntity(raw, id);
+  if (auto* ref = AcDbBlockReference::cast(raw)) readAttributes(ref);
+  if (auto* pline = AcDbHeavyPolyline::cast(raw)) readVertices(pline);
+}
+
+void DxfReader::readAttributes(AcDbBlockReference* ref) {
+  while (peekIs("ATTRIB")) {
+    nextRecord(m_sub, "INSERT");
+    auto attr = std::make_unique<AcDbAttribute>();
+    std::uint64_t handle = 0;
+    readObject(m_ctx, attr.get(), m_sub, &handle);
+    DbAccess::attributes(ref).push_back(m_impl.addObject(attr.release(), ref->objectId(), handle));
+  }
+  if (peekIs("SEQEND")) {
+    nextRecord(m_sub, "INSERT");
+    SeqendRecord seqend;
+    auto data = readSubRecord(m_ctx, seqend, m_sub);
+    if (!DbAccess::attributes(ref).empty() && !m_ctx.legacy) {
+      ref->dxfSetSeqend(seqend.handleValue, data);
+      m_impl.noteHandle(seqend.handleValue);
+    }
+  }
+}
+
+void DxfReader::readVertices(AcDbHeavyPolyline* pline) {
+  while (peekIs("VERTEX")) {
+    nextRecord(m_sub, "POLYLINE");
+    VertexRecord rec;
+    auto data = readSubRecord(m_ctx, rec, m_sub);
+    PolylineVertex v = rec.vertex;
+    if (!m_ctx.legacy) {
+      v.handle = rec.handleValue;
+      m_impl.noteHandle(rec.handleValue);
+    }
+    v.dxf = std::move(data);
+    pline->dxfAddVertex(std::move(v));
+  }
+  if (peekIs("SEQEND")) {
+    nextRecord(m_sub, "POLYLINE");
+    SeqendRecord seqend;
+    auto data = readSubRecord(m_ctx, seqend, m_sub);
+    if (!m_ctx.legacy) {
+      pline->dxfSetSeqend(seqend.handleValue, data);
+      m_impl.noteHandle(seqend.handleValue);
+    }
+  }
+}
+
+void DxfReader::readObjects() {
+  while (nextRecord(m_rec, "OBJECTS")) {
+    std::string_view type = trim(m_rec[0].value);
+    if (type == "ENDSEC") return;
+    auto obj = std::make_unique<AcDbRawObject>(std::string(type));
+    std::uint64_t handle = 0;
+    readObject(m_ctx, obj.get(), m_rec, &handle);
+    AcDbObjectId owner = obj->ownerId();
+    m_impl.objects.push_back(m_impl.addObject(obj.release(), owner, handle));
+  }
+}
+
+void DxfReader::readRawSection(std::string_view name) {
+  RawSection section{std::string(name), {}};
+  Tag t;
+  while (true) {
+    if (!m_tags.next(t)) m_ctx.fail(m_tags.line(), "unexpected end of file in " + section.name);
+    if (is(t, 0, "ENDSEC")) break;
+    section.tags.push_back(stored(m_ctx, t));
+  }
+  if (!m_ctx.legacy) m_impl.otherSections.push_back(std::move(section));
+}
+
+// Names become ids, and what every drawing needs is made when the file lacked it.
+void DxfReader::finish() {
+  if (m_impl.layerTable.isNull() || m_impl.blockTable.isNull() || m_impl.regAppTable.isNull())
+    m_ctx.fail(m_tags.line(), "the drawing lacks its layer, block or application table");
+  m_ctx.layerByName(L"0");
+  AcDbSymbolTable* blocks = m_impl.table(m_impl.blockTable);
+  for (const ACHAR* space : {ACDB_MODEL_SPACE, ACDB_PAPER_SPACE}) {
+    if (blocks->has(space)) continue;
+    auto* rec = new AcDbBlockTableRecord();
+    DbAccess::setName(rec, space);
+    blocks->attachRecord(rec, m_impl.addObject(rec, blocks->objectId()));
+  }
+  for (AcDbObject* obj : m_ctx.toResolve) DbAccess::resolve(obj, m_ctx);
+  m_db->registerApplication(L"ACAD");
+  if (!m_clayerName.empty()) m_impl.clayer = m_ctx.layerByName(m_clayerName);
+  for (AcDbStub& s : m_impl.stubs)
+    if (s.object) {
+      DbAccess::setOpenState(s.object, 0, false);
+      if (auto* btr = AcDbBlockTableRecord::cast(s.object)) btr->assignSubHandles(m_db);
+    }
+}
+
+}  // namespace
+
+Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message) {
+  try {
+    DxfReader reader(db, text);
+    reader.read();
+  } catch (const DxfError& e) {
+    message = e.message + " (line " + std::to_string(e.line) + ")";
+    return Acad::eBadDxfFile;
+  } catch (const std::bad_alloc&) {
+    message = "out of memory";
+    return Acad::eOutOfMemory;
+  }
+  return Acad::eOk;
+}
+
+}  // namespace zrcad::dxf

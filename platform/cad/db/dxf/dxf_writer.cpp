@@ -1,0 +1,238 @@
+// Writing a database as DXF R2010 (AC1024, UTF-8).
+#include <algorithm>
+#include <set>
+
+#include "cad/db/database_impl.h"
+#include "cad/db/db_curves.h"
+#include "cad/db/dxf/contexts.h"
+#include "cad/db/dxf/dxf_file.h"
+#include "cad/db/dxf/sub_records.h"
+#include "win/cstring.h"
+
+namespace zrcad::dxf {
+namespace {
+
+// R2010: the oldest release that AutoCAD, LibreCAD and ezdxf all read without a complaint
+// while keeping text in UTF-8.
+constexpr const char* kWrittenVersion = "AC1024";
+
+AcDbObject* objectOf(AcDbObjectId id) { return id.isNull() ? nullptr : id.stub()->object; }
+
+bool isLive(AcDbObjectId id) { return id.isValid(); }
+
+class DxfWriter {
+ public:
+  DxfWriter(AcDbDatabase* db, std::string& out)
+      : m_db(db), m_impl(db->impl()), m_tags(out), m_ctx(m_tags, db) {}
+  void write();
+
+ private:
+  void prepare();
+  void writeHeader();
+  void writeTables();
+  void writeTable(const AcDbSymbolTable* table);
+  void writeBlocks();
+  void writeBlock(AcDbBlockTableRecord* btr, bool withEntities);
+  void writeEntities();
+  void writeEntity(const AcDbEntity* ent);
+  void writeObjects();
+  void section(const char* name) {
+    m_tags.str(0, "SECTION");
+    m_tags.str(2, name);
+  }
+  void endSection() { m_tags.str(0, "ENDSEC"); }
+  bool isEntitiesSectionBlock(const AcDbBlockTableRecord* btr) const {
+    return btr->objectId() == m_model || btr->objectId() == m_paper;
+  }
+
+  AcDbDatabase* m_db;
+  DatabaseImpl& m_impl;
+  TagWriter m_tags;
+  WriteContext m_ctx;
+  AcDbObjectId m_model, m_paper;
+};
+
+void DxfWriter::write() {
+  prepare();
+  writeHeader();
+  section("CLASSES");
+  writeStored(m_tags, m_impl.classes);
+  endSection();
+  writeTables();
+  writeBlocks();
+  writeEntities();
+  writeObjects();
+  for (const RawSection& s : m_impl.otherSections) {
+    section(s.name.c_str());
+    writeStored(m_tags, s.tags);
+    endSection();
+  }
+  m_tags.str(0, "EOF");
+}
+
+// Every record gets its handle before $HANDSEED is written, and every application that
+// xdata names is registered.
+void DxfWriter::prepare() {
+  m_model = m_db->modelSpaceId();
+  m_paper = m_db->paperSpaceId();
+  std::set<std::wstring> apps;
+  for (size_t i = 0; i < m_impl.stubs.size(); ++i) {
+    AcDbObject* obj = m_impl.stubs[i].object;
+    if (obj == nullptr || obj->isErased()) continue;
+    if (auto* btr = AcDbBlockTableRecord::cast(obj)) btr->assignSubHandles(m_db);
+    if (auto* ref = AcDbBlockReference::cast(obj)) ref->assignSubHandles(m_db);
+    if (auto* pl = AcDbHeavyPolyline::cast(obj)) pl->assignSubHandles(m_db);
+    if (const ObjectData* data = DbAccess::dataIfAny(obj))
+      for (const StoredTag& t : data->xdata)
+        if (t.code == 1001) apps.insert(winplat::utf8ToWide(t.value));
+  }
+  for (const std::wstring& app : apps) m_db->registerApplication(app.c_str());
+}
+
+void DxfWriter::writeHeader() {
+  section("HEADER");
+  m_tags.str(9, "$ACADVER");
+  m_tags.str(1, kWrittenVersion);
+  auto special = [](const std::string& n) {
+    return n == "$ACADVER" || n == "$DWGCODEPAGE" || n == "$HANDSEED" || n == "$CLAYER" ||
+           n == "$INSBASE";
+  };
+  for (const HeaderVar& v : m_impl.header) {
+    if (special(v.name)) continue;
+    m_tags.str(9, v.name);
+    writeStored(m_tags, v.tags);
+  }
+  m_tags.str(9, "$DWGCODEPAGE");
+  m_tags.str(3, "ANSI_1252");
+  m_tags.str(9, "$INSBASE");
+  m_tags.point(10, m_impl.insbase);
+  m_tags.str(9, "$CLAYER");
+  const std::wstring* clayer = recordName(m_db->clayer());
+  m_tags.wstr(8, clayer ? *clayer : std::wstring(L"0"));
+  m_tags.str(9, "$HANDSEED");
+  m_tags.handle(5, m_impl.nextHandle);
+  endSection();
+}
+
+void DxfWriter::writeTables() {
+  section("TABLES");
+  for (AcDbObjectId id : m_impl.tables)
+    if (const AcDbSymbolTable* table = m_impl.table(id)) writeTable(table);
+  endSection();
+}
+
+void DxfWriter::writeTable(const AcDbSymbolTable* table) {
+  long long count = std::count_if(table->recordIds().begin(), table->recordIds().end(), isLive);
+  m_tags.str(0, "TABLE");
+  m_tags.str(2, table->recordType());
+  m_tags.handle(5, table->objectId().handle().value());
+  const ObjectData* data = DbAccess::dataIfAny(table);
+  if (data) writeStored(m_tags, data->appData);
+  m_tags.str(330, "0");
+  m_tags.str(100, "AcDbSymbolTable");
+  m_tags.integer(70, count);
+  if (data) writeStored(m_tags, data->extras);
+  if (data) writeStored(m_tags, data->xdata);
+  for (AcDbObjectId id : table->recordIds())
+    if (isLive(id)) writeObject(m_ctx, objectOf(id));
+  m_tags.str(0, "ENDTAB");
+}
+
+void DxfWriter::writeBlocks() {
+  section("BLOCKS");
+  const AcDbSymbolTable* blocks = m_impl.table(m_impl.blockTable);
+  for (AcDbObjectId id : blocks->recordIds()) {
+    if (!isLive(id)) continue;
+    auto* btr = AcDbBlockTableRecord::cast(objectOf(id));
+    if (btr) writeBlock(btr, !isEntitiesSectionBlock(btr));
+  }
+  endSection();
+}
+
+void DxfWriter::writeBlock(AcDbBlockTableRecord* btr, bool withEntities) {
+  auto& records = btr->blockRecords();
+  AcDbObjectId layer = records.layer.isValid() ? records.layer : m_db->layerTableId();
+  if (!records.layer.isValid()) {
+    AcDbSymbolTable* layers = m_impl.table(m_impl.layerTable);
+    layers->getAt(L"0", layer);
+  }
+  BlockBeginRecord begin;
+  begin.name = btr->name();
+  begin.origin = btr->origin();
+  begin.description = records.description;
+  short flags = DbAccess::blockFlags(btr);
+  begin.flags = static_cast<short>(btr->hasAttributeDefinitions() ? (flags | 2) : (flags & ~2));
+  writeSubRecord(m_ctx, begin, records.beginHandle.value(), btr->objectId(), layer, &records.begin);
+  if (withEntities)
+    for (AcDbObjectId id : btr->allEntityIds())
+      if (isLive(id)) writeEntity(static_cast<const AcDbEntity*>(objectOf(id)));
+  BlockEndRecord end;
+  writeSubRecord(m_ctx, end, records.endHandle.value(), btr->objectId(), layer, &records.end);
+}
+
+void DxfWriter::writeEntities() {
+  section("ENTITIES");
+  for (AcDbObjectId space : {m_model, m_paper}) {
+    auto* btr = AcDbBlockTableRecord::cast(objectOf(space));
+    if (btr == nullptr) continue;
+    m_ctx.inPaperSpace = space == m_paper;
+    for (AcDbObjectId id : btr->allEntityIds())
+      if (isLive(id)) writeEntity(static_cast<const AcDbEntity*>(objectOf(id)));
+  }
+  m_ctx.inPaperSpace = false;
+  endSection();
+}
+
+// An entity with the records that follow it: attributes or vertices, then SEQEND.
+void DxfWriter::writeEntity(const AcDbEntity* ent) {
+  writeObject(m_ctx, ent);
+  if (const auto* ref = AcDbBlockReference::cast(ent)) {
+    bool any = false;
+    for (AcDbObjectId id : ref->attributeIds())
+      if (isLive(id)) {
+        writeObject(m_ctx, objectOf(id));
+        any = true;
+      }
+    if (any) {
+      SeqendRecord seqend;
+      writeSubRecord(m_ctx, seqend, ref->seqendHandle().value(), ref->objectId(), ref->layerId(),
+                     ref->seqendData());
+    }
+  } else if (const auto* pl = AcDbHeavyPolyline::cast(ent)) {
+    short plFlags = pl->polylineFlags();
+    for (const PolylineVertex& v : pl->vertices()) {
+      VertexRecord rec;
+      rec.vertex = v;
+      rec.marker = (plFlags & 8)    ? "AcDb3dPolylineVertex"
+                   : (plFlags & 16) ? "AcDbPolygonMeshVertex"
+                   : (plFlags & 64) ? ((v.flags & 64) ? "AcDbPolyFaceMeshVertex" : "AcDbFaceRecord")
+                                    : "AcDb2dVertex";
+      writeSubRecord(m_ctx, rec, v.handle.value(), pl->objectId(), pl->layerId(), v.dxf.get());
+    }
+    SeqendRecord seqend;
+    writeSubRecord(m_ctx, seqend, pl->seqendHandle().value(), pl->objectId(), pl->layerId(),
+                   pl->seqendData());
+  }
+}
+
+// Objects owned by something erased go with it.
+void DxfWriter::writeObjects() {
+  section("OBJECTS");
+  for (AcDbObjectId id : m_impl.objects) {
+    if (!isLive(id)) continue;
+    const AcDbObject* obj = objectOf(id);
+    AcDbObjectId owner = obj->ownerId();
+    if (!owner.isNull() && owner.stub()->object && owner.stub()->object->isErased()) continue;
+    writeObject(m_ctx, obj);
+  }
+  endSection();
+}
+
+}  // namespace
+
+void writeDxf(AcDbDatabase* db, std::string& out) {
+  DxfWriter writer(db, out);
+  writer.write();
+}
+
+}  // namespace zrcad::dxf

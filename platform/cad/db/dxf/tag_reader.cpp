@@ -1,0 +1,84 @@
+// Splitting of ASCII DXF text into pairs.
+#include "cad/db/dxf/tag_reader.h"
+
+#include <charconv>
+
+namespace zrcad::dxf {
+namespace {
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool onlyBlanks(std::string_view s) {
+  for (char c : s)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\0') return false;
+  return true;
+}
+
+}  // namespace
+
+TagReader::TagReader(std::string_view text) : m_text(text) {
+  // A UTF-8 byte order mark ahead of the first group code is not part of it.
+  if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_pos = 3;
+}
+
+bool TagReader::readLine(std::string_view& line) {
+  if (m_pos >= m_text.size()) return false;
+  size_t nl = m_text.find('\n', m_pos);
+  size_t end = nl == std::string_view::npos ? m_text.size() : nl;
+  line = m_text.substr(m_pos, end - m_pos);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  m_pos = nl == std::string_view::npos ? m_text.size() : nl + 1;
+  ++m_line;
+  return true;
+}
+
+bool TagReader::next(Tag& tag) {
+  if (m_hasPeek) {
+    m_hasPeek = false;
+    tag = m_peek;
+    return true;
+  }
+  if (onlyBlanks(m_text.substr(m_pos))) {
+    m_pos = m_text.size();
+    return false;
+  }
+  std::string_view codeLine;
+  readLine(codeLine);
+  tag.line = m_line;
+  std::string_view c = trim(codeLine);
+  int code = 0;
+  auto res = std::from_chars(c.data(), c.data() + c.size(), code);
+  if (c.empty() || res.ec != std::errc() || res.ptr != c.data() + c.size())
+    throw DxfError{m_line, "bad group code '" + std::string(c.substr(0, 20)) + "'"};
+  if (code < -5 || code > 1071)
+    throw DxfError{m_line, "group code " + std::to_string(code) + " out of range"};
+  if (!readLine(tag.value))
+    throw DxfError{m_line, "group code " + std::to_string(code) + " without a value"};
+  tag.code = code;
+  return true;
+}
+
+bool TagReader::peek(Tag& tag) {
+  if (!m_hasPeek) {
+    if (!next(m_peek)) return false;
+    m_hasPeek = true;
+  }
+  tag = m_peek;
+  return true;
+}
+
+void TagReader::readRecord(const Tag& first, std::vector<Tag>& out) {
+  out.clear();
+  out.push_back(first);
+  Tag t;
+  while (peek(t) && t.code != 0) {
+    next(t);
+    out.push_back(t);
+  }
+}
+
+}  // namespace zrcad::dxf

@@ -1,0 +1,33 @@
+// Splits ASCII DXF text into group-code/value pairs, one record (from a 0 group to the next)
+// at a time. The text must outlive the tags.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "cad/db/dxf/dxf_tags.h"
+
+namespace zrcad::dxf {
+
+class TagReader {
+ public:
+  explicit TagReader(std::string_view text);
+  // The next pair; false at the end of the text. Throws DxfError for a group code that is
+  // not a number or lacks its value.
+  bool next(Tag& tag);
+  // Peeked pair (read by next() again).
+  bool peek(Tag& tag);
+  // Reads the record that starts with `first` (a 0 group) up to the next 0 group.
+  void readRecord(const Tag& first, std::vector<Tag>& out);
+  size_t line() const { return m_line; }
+
+ private:
+  bool readLine(std::string_view& line);
+  std::string_view m_text;
+  size_t m_pos = 0;
+  size_t m_line = 0;
+  bool m_hasPeek = false;
+  Tag m_peek;
+};
+
+}  // namespace zrcad::dxf
