@@ -1,0 +1,102 @@
+// CFanDlg shell: defaults, data exchange, initialisation order, the grids'
+// creation and the message map.
+#include "fandlg/fan_dlg.h"
+
+#include "res/resource.h"
+
+namespace {
+
+// Child, visible, bordered: the style both grids are created with.
+constexpr DWORD kGridStyle = 0x50800000;
+
+// Preview style passed to the preview control once it exists.
+constexpr unsigned long kPreviewStyle = 17;
+
+}  // namespace
+
+CFanDlg::CFanDlg(CWnd* pParent)
+    : CAcUiDialog(IDD_FAN_DIALOG, pParent),
+      m_GridParam(0, 0, 0, 0),
+      m_GridAccessory(0, 0, 0, 0),
+      m_pPreviewDb(nullptr),
+      m_strHand(L"左"),
+      m_dAtmPressure(101325.0),
+      m_dAirTemp(20.0),
+      m_dFlux(1131.0),
+      m_dAllPress(990.0),
+      m_nSelectMode(1),
+      m_nView(0),
+      m_strAngle(L"0") {}
+
+// The preview database belongs to the preview control; the dialog does not free it.
+CFanDlg::~CFanDlg() = default;
+
+void CFanDlg::DoDataExchange(CDataExchange* pDX) {
+  CAcUiDialog::DoDataExchange(pDX);
+  DDX_Control(pDX, IDC_COMBO_HAND, m_cbHand);
+  DDX_Control(pDX, IDC_COMBO_ANGLE, m_cbAngle);
+  DDX_Control(pDX, IDC_COMBO_SPEED, m_cbSpeed);
+  DDX_Control(pDX, IDC_COMBO_DRIVEMODE, m_cbDriveMode);
+  DDX_Control(pDX, IDC_COMBO_FANNO, m_cbFanNo);
+  DDX_Control(pDX, IDC_COMBO_BIGMODEL, m_cbBigModel);
+  DDX_Text(pDX, IDC_EDIT_ATMPRESSURE, m_dAtmPressure);
+  DDX_Text(pDX, IDC_EDIT_AIRTEMP, m_dAirTemp);
+  DDX_Text(pDX, IDC_EDIT_FLUX, m_dFlux);
+  DDX_Text(pDX, IDC_EDIT_ALLPRESS, m_dAllPress);
+  DDX_Radio(pDX, IDC_RADIO_AUTOSELECT, m_nSelectMode);
+  DDX_Radio(pDX, IDC_RADIO_FRONTVIEW, m_nView);
+  DDX_CBString(pDX, IDC_COMBO_ANGLE, m_strAngle);
+}
+
+BOOL CFanDlg::OnInitDialog() {
+  CAcUiDialog::OnInitDialog();
+  m_FanDb.OpenFanDatabase();
+  CreateGrids();
+  FillCascade();
+  m_cbHand.SetCurSel(0);
+  UpdateData(TRUE);
+  RefreshPreview(TRUE);
+  if (m_cbAngle.GetCurSel() != CB_ERR) m_cbAngle.GetLBText(m_cbAngle.GetCurSel(), m_strAngle);
+  RefreshPreview(FALSE);
+
+  // These actions come with the dialog's later features; until their handlers
+  // exist the controls are disabled rather than doing nothing when clicked.
+  for (const int nID : {IDC_RADIO_AUTOSELECT, IDC_BUTTON_ADDDRAWING, IDC_BUTTON_DELETEDRAWING,
+                        IDC_BUTTON_DELETEPARAMROW, IDC_BUTTON_DELETEACCESSORYROW,
+                        IDC_BUTTON_MODIFYTYPE, IDC_BUTTON_PLACEFAN}) {
+    if (CWnd* pWnd = GetDlgItem(nID)) pWnd->EnableWindow(FALSE);
+  }
+  m_GridParam.SetEditable(FALSE);
+  m_GridAccessory.SetEditable(FALSE);
+  return TRUE;
+}
+
+void CFanDlg::OnOK() { CAcUiDialog::OnOK(); }
+
+void CFanDlg::CreateGrids() {
+  CRect rect;
+  GetDlgItem(IDC_STATIC_ACCESSORY)->GetWindowRect(&rect);
+  ScreenToClient(&rect);
+  m_GridAccessory.Create(rect, this, IDC_GRID_ACCESSORY, kGridStyle);
+  m_GridAccessory.Refresh();
+
+  GetDlgItem(IDC_STATIC_PARAM)->GetWindowRect(&rect);
+  ScreenToClient(&rect);
+  m_GridParam.Create(rect, this, IDC_GRID_PARAM, kGridStyle);
+  m_GridParam.SetFixedRowCount(1);
+  m_GridParam.Refresh();
+}
+
+void CFanDlg::RefreshPreview(BOOL /*bRefillAngles*/) { (void)kPreviewStyle; }
+
+// clang-format off
+BEGIN_MESSAGE_MAP(CFanDlg, CAcUiDialog)
+  ON_CBN_SELCHANGE(IDC_COMBO_BIGMODEL, &CFanDlg::OnBigModelSelChange)
+  ON_CBN_SELCHANGE(IDC_COMBO_FANNO, &CFanDlg::OnFanNoSelChange)
+  ON_CBN_SELCHANGE(IDC_COMBO_DRIVEMODE, &CFanDlg::OnDriveModeSelChange)
+  ON_CBN_SELCHANGE(IDC_COMBO_SPEED, &CFanDlg::OnSpeedSelChange)
+  ON_NOTIFY(NM_CLICK, IDC_GRID_PARAM, &CFanDlg::OnParamGridClick)
+  ON_NOTIFY(NM_CLICK, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridClick)
+  ON_WM_DESTROY()
+END_MESSAGE_MAP()
+// clang-format on

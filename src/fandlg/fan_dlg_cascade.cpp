@@ -1,0 +1,160 @@
+// The model cascade: the four list fillers, the first fill and the selection
+// handlers of the series, fan-number and drive-mode combos.
+#include <unordered_set>
+
+#include "fandlg/fan_dlg.h"
+
+namespace {
+
+// The text of a field read through the recordset, as the grids and lists show it.
+CString VariantText(const _variant_t& value) {
+  _variant_t text(value);
+  text.ChangeType(VT_BSTR);
+  return CString(static_cast<const wchar_t*>(static_cast<_bstr_t>(text)));
+}
+
+void ComboText(CComboBox& combo, CString& text) { combo.GetWindowText(text); }
+
+}  // namespace
+
+CString CFanDlg::FillList(const CString& strSql, LPCTSTR lpszColumn, CComboBox& combo,
+                          bool bEmptyFirst, bool* pbFilled) {
+  if (pbFilled) *pbFilled = false;
+  if (!m_FanDb.Execute(strSql)) return CString();
+  _RecordsetPtr pRecordset = m_FanDb.OpenRecordset(strSql);
+  if (pRecordset == nullptr) return CString();
+  if (pRecordset->GetBOF()) {
+    pRecordset->Close();
+    return CString();
+  }
+
+  CStringArray values;
+  std::unordered_set<std::wstring> seen;  // equality is exact: case-sensitive, no trimming
+  while (!pRecordset->GetadoEOF()) {
+    const _variant_t value = pRecordset->GetCollect(lpszColumn);
+    if (value.vt != VT_NULL) {
+      const CString text = VariantText(value);
+      if (seen.insert(text.str()).second) values.Add(text);
+    }
+    pRecordset->MoveNext();
+  }
+
+  if (bEmptyFirst) combo.ResetContent();
+  for (int i = 0; i < values.GetSize(); ++i) combo.AddString(values[i]);
+  combo.SetCurSel(0);
+  pRecordset->Close();
+
+  CString selected;
+  ComboText(combo, selected);
+  if (pbFilled) *pbFilled = true;
+  return selected;
+}
+
+CString CFanDlg::FillBigModelList() {
+  return FillList(L"SELECT * FROM Model", L"BigModel", m_cbBigModel, false);
+}
+
+CString CFanDlg::FillFanNoList(CString strBigModel) {
+  if (strBigModel.IsEmpty()) return CString();
+  CString strSql;
+  strSql.Format(L"SELECT * FROM Model WHERE BigModel LIKE '%s'", strBigModel);
+  return FillList(strSql, L"FanNo", m_cbFanNo, true);
+}
+
+CString CFanDlg::FillDriveModeList(CString strBigModel, CString strFanNo) {
+  if (strBigModel.IsEmpty() || strFanNo.IsEmpty()) return CString();
+  CString strSql;
+  strSql.Format(L"SELECT * FROM Model WHERE FanNo LIKE '%s' AND BigModel LIKE '%s'", strFanNo,
+                strBigModel);
+  return FillList(strSql, L"DriveMode", m_cbDriveMode, true);
+}
+
+CString CFanDlg::FillSpeedList(CString strBigModel, CString strFanNo, CString strDriveMode) {
+  if (strBigModel.IsEmpty() || strFanNo.IsEmpty() || strDriveMode.IsEmpty()) return CString();
+  CString strSql;
+  strSql.Format(
+      L"SELECT * FROM Model WHERE FanNo LIKE '%s' AND BigModel LIKE '%s' AND DriveMode LIKE '%s'",
+      strFanNo, strBigModel, strDriveMode);
+  bool bFilled = false;
+  const CString strSpeed = FillList(strSql, L"Speed", m_cbSpeed, true, &bFilled);
+  // A filler that stopped early leaves the member as it was, like its combo.
+  if (bFilled) m_strSpeed = strSpeed;
+  return strSpeed;
+}
+
+BOOL CFanDlg::FillCascade() {
+  m_strBigModel = FillBigModelList();
+  m_strFanNo = FillFanNoList(m_strBigModel);
+  m_strDriveMode = FillDriveModeList(m_strBigModel, m_strFanNo);
+  FillSpeedList(m_strBigModel, m_strFanNo, m_strDriveMode);
+  OnBigModelSelChange();
+  UpdateData(FALSE);
+  return TRUE;
+}
+
+void CFanDlg::FillFromModels(CComboBox& combo, int nLevel) {
+  combo.ResetContent();
+  for (int i = 0; i < m_Models.GetSize(); ++i) {
+    const Model& model = m_Models[i];
+    if (model.BigModel != m_strBigModel) continue;
+    if (nLevel >= 1 && model.FanNo != m_strFanNo) continue;
+    if (nLevel >= 2 && model.DriveMode != m_strDriveMode) continue;
+    const CString& value = nLevel == 0 ? model.FanNo : nLevel == 1 ? model.DriveMode : model.Speed;
+    bool bPresent = false;
+    for (int k = 0; k < combo.GetCount() && !bPresent; ++k) {
+      CString item;
+      combo.GetLBText(k, item);
+      bPresent = item == value;
+    }
+    if (!bPresent) combo.AddString(value);
+  }
+  combo.SetCurSel(0);
+}
+
+void CFanDlg::OnBigModelSelChange() {
+  ComboText(m_cbBigModel, m_strBigModel);
+  if (m_strBigModel.IsEmpty()) return;
+  if (m_nSelectMode == 1) {
+    m_strFanNo = FillFanNoList(m_strBigModel);
+    m_strDriveMode = FillDriveModeList(m_strBigModel, m_strFanNo);
+    FillSpeedList(m_strBigModel, m_strFanNo, m_strDriveMode);
+  } else {
+    FillFromModels(m_cbFanNo, 0);
+  }
+  UpdateData(FALSE);
+  OnFanNoSelChange();
+}
+
+void CFanDlg::OnFanNoSelChange() {
+  ComboText(m_cbBigModel, m_strBigModel);
+  if (m_strBigModel.IsEmpty()) return;
+  ComboText(m_cbFanNo, m_strFanNo);
+  if (m_strFanNo.IsEmpty()) return;
+  if (m_nSelectMode == 1) {
+    m_strDriveMode = FillDriveModeList(m_strBigModel, m_strFanNo);
+    FillSpeedList(m_strBigModel, m_strFanNo, m_strDriveMode);
+  } else {
+    FillFromModels(m_cbDriveMode, 1);
+  }
+  UpdateData(FALSE);
+  OnDriveModeSelChange();
+}
+
+void CFanDlg::OnDriveModeSelChange() {
+  m_GridParam.DeleteAllItems();
+  ComboText(m_cbBigModel, m_strBigModel);
+  if (m_strBigModel.IsEmpty()) return;
+  ComboText(m_cbFanNo, m_strFanNo);
+  if (m_strFanNo.IsEmpty()) return;
+  ComboText(m_cbDriveMode, m_strDriveMode);
+  if (m_strDriveMode.IsEmpty()) return;
+  if (m_nSelectMode == 1) {
+    FillSpeedList(m_strBigModel, m_strFanNo, m_strDriveMode);
+  } else {
+    FillFromModels(m_cbSpeed, 2);
+    ComboText(m_cbSpeed, m_strSpeed);
+  }
+  OnSpeedSelChange();
+  RefreshPreview(TRUE);
+  UpdateData(FALSE);
+}

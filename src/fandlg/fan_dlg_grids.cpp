@@ -1,0 +1,162 @@
+// The performance and accessory grids: the model's ID, the heading dictionary,
+// the table style of a series, and loading a model's rows into a grid.
+//
+// Grid layout after a load of n rows of a table with m fields: row 0 holds the
+// headings of fields 1..m-1, rows 1..n the catalogue rows in the order the
+// table returns them (column 0 numbered 1..n), row n+1 is an empty spare row.
+// Field 0 is never shown. Grid editing relies on exactly this correspondence.
+#include "fandlg/fan_dlg.h"
+
+namespace {
+
+CString VariantText(const _variant_t& value) {
+  if (value.vt == VT_NULL) return CString();
+  _variant_t text(value);
+  text.ChangeType(VT_BSTR);
+  return CString(static_cast<const wchar_t*>(static_cast<_bstr_t>(text)));
+}
+
+constexpr int kDataColumnWidth = 45;
+constexpr int kNumberColumnWidth = 20;
+
+}  // namespace
+
+void CFanDlg::OnSpeedSelChange() {
+  m_cbSpeed.GetWindowText(m_strSpeed);
+  LoadParamGrid();
+  LoadAccessoryGrid();
+}
+
+bool CFanDlg::LookupFirst(const CString& strSql, LPCTSTR lpszColumn, _variant_t& value) {
+  if (!m_FanDb.Execute(strSql)) return false;
+  _RecordsetPtr pRecordset = m_FanDb.OpenRecordset(strSql);
+  if (pRecordset == nullptr) return false;
+  if (pRecordset->GetBOF()) {
+    pRecordset->Close();
+    return false;
+  }
+  value = pRecordset->GetCollect(lpszColumn);
+  pRecordset->Close();
+  return true;
+}
+
+int CFanDlg::GetModelID() {
+  CString strSql;
+  strSql.Format(
+      L"SELECT * FROM Model WHERE BigModel LIKE '%s' AND FanNo LIKE '%s' AND DriveMode LIKE "
+      L"'%s' AND Speed LIKE '%s'",
+      m_strBigModel, m_strFanNo, m_strDriveMode, m_strSpeed);
+  _variant_t value;
+  if (!LookupFirst(strSql, L"ID", value) || value.vt == VT_NULL) return 0;
+  // IDs are read as 16-bit integers; one beyond that range is reported by the
+  // data layer as an overflow and counts as no model.
+  try {
+    return static_cast<short>(value);
+  } catch (const _com_error&) {
+    return 0;
+  }
+}
+
+CString CFanDlg::GetTableHead(CString strIndexName) {
+  CString strSql;
+  strSql.Format(L"SELECT * FROM IndexTableName WHERE IndexName LIKE '%s'", strIndexName);
+  _variant_t value;
+  if (!LookupFirst(strSql, L"TableHead", value)) return CString();
+  return VariantText(value);
+}
+
+CString CFanDlg::GetIndexName(CString strTableHead) {
+  CString strSql;
+  strSql.Format(L"SELECT * FROM IndexTableName WHERE TableHead LIKE '%s'", strTableHead);
+  _variant_t value;
+  if (!LookupFirst(strSql, L"IndexName", value)) return CString();
+  return VariantText(value);
+}
+
+int CFanDlg::GetRecordCount(const _RecordsetPtr& pRecordset) {
+  if (pRecordset->GetBOF()) return -1;
+  int nCount = 0;
+  while (!pRecordset->GetadoEOF()) {
+    pRecordset->MoveNext();
+    ++nCount;
+  }
+  pRecordset->MoveFirst();
+  return nCount;
+}
+
+int CFanDlg::GetTableStyle(CString strBigModel) {
+  CString strSql;
+  strSql.Format(L"SELECT * FROM Model_Table_Parameter_Style WHERE  BigModel LIKE '%s'",
+                strBigModel);
+  _variant_t value;
+  if (!LookupFirst(strSql, L"TableStyle", value) || value.vt == VT_NULL) return 0;
+  return static_cast<bool>(value) ? 1 : 2;
+}
+
+BOOL CFanDlg::LoadParamGrid() { return LoadGrid(m_GridParam, m_strBigModel + L"_Parameter"); }
+
+BOOL CFanDlg::LoadAccessoryGrid() {
+  return LoadGrid(m_GridAccessory, m_strBigModel + L"_" + m_strDriveMode + L"_Accessory");
+}
+
+BOOL CFanDlg::LoadGrid(CGridCtrl& grid, const CString& strTable) {
+  grid.DeleteAllItems();
+  const int nModelID = GetModelID();
+  if (nModelID < 1) return FALSE;
+
+  CString strSql;
+  strSql.Format(L"SELECT * FROM %s WHERE ModelID LIKE '%d'", strTable, nModelID);
+  if (!m_FanDb.Execute(strSql)) return FALSE;
+  _RecordsetPtr pRecordset = m_FanDb.OpenRecordset(strSql);
+  if (pRecordset == nullptr) return FALSE;
+  if (pRecordset->GetBOF()) {
+    pRecordset->Close();
+    return FALSE;
+  }
+
+  const int nRows = GetRecordCount(pRecordset);
+  grid.SetRowCount(1);
+  grid.SetRowCount(nRows + 2);
+  grid.SetFixedRowCount(1);
+  FieldsPtr pFields = pRecordset->GetFields();
+  const int nFields = static_cast<int>(pFields->GetCount());
+  grid.SetColumnCount(nFields);
+  grid.SetFixedColumnCount(1);
+
+  for (int r = 0; !pRecordset->GetadoEOF(); ++r) {
+    for (int j = 1; j < nFields; ++j) {
+      const CString strName(
+          static_cast<const wchar_t*>(pFields->GetItem(static_cast<long>(j))->GetName()));
+      const CString strHead = GetTableHead(strName);
+      if (strHead.IsEmpty()) {
+        // A field without a heading: what was filled so far stays.
+        pRecordset->Close();
+        return FALSE;
+      }
+      grid.SetItemText(r + 1, j, VariantText(pRecordset->GetCollect(strName.GetString())));
+      grid.SetColumnWidth(j, kDataColumnWidth);
+      if (r == 0) grid.SetItemText(0, j, strHead);
+      grid.AutoSizeColumns();
+    }
+    CString strNumber;
+    strNumber.Format(L"%d", r + 1);
+    grid.SetItemText(r + 1, 0, strNumber);
+    grid.SetColumnWidth(0, kNumberColumnWidth);
+    pRecordset->MoveNext();
+  }
+  pRecordset->Close();
+  grid.Refresh();
+  return TRUE;
+}
+
+void CFanDlg::OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult) {
+  const auto* pItem = reinterpret_cast<const NM_GRIDVIEW*>(pNotifyStruct);
+  if (pItem->iRow < 0) return;
+  *pResult = 0;
+}
+
+void CFanDlg::OnAccessoryGridClick(NMHDR* pNotifyStruct, LRESULT* pResult) {
+  const auto* pItem = reinterpret_cast<const NM_GRIDVIEW*>(pNotifyStruct);
+  if (pItem->iRow < 0) return;
+  *pResult = 0;
+}

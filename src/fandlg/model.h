@@ -1,0 +1,13 @@
+// Model: one catalogue model as the selection by parameters collects it.
+#pragma once
+
+#include "win/cstring.h"
+
+struct Model {
+  int ID = 0;
+  CString BigModel;
+  CString DriveMode;
+  CString FanNo;
+  CString Speed;
+  CString LabelModel;
+};
