@@ -144,7 +144,6 @@ Acad::ErrorStatus AcDbDatabase::wblock(AcDbDatabase*& pOutputDb, AcDbObjectId bl
   out->setInsbase(src->origin());
   auto* model = AcDbBlockTableRecord::cast(out->modelSpaceId().stub()->object);
   zrcad::Copier copier(out.get());
-  copier.map(src, model->objectId());
   copier.copyEntities(src, model);
   pOutputDb = out.release();
   return Acad::eOk;

@@ -280,7 +280,7 @@ const ClassTable& AcDbHeavyPolyline::dxfTable() const {
     auto s = zrcad::dxf::entitySections();
     s.push_back({"*",
                  {ZR_FIELD(AcDbHeavyPolyline, 10, kPoint, m_elevation, ZR_REQUIRED),
-                  ZR_FIELD(AcDbHeavyPolyline, 70, kShort, m_flags, ZR_OPTIONAL(0)),
+                  ZR_FIELD(AcDbHeavyPolyline, 70, kShort, m_flags, ZR_REQUIRED),
                   ZR_FIELD(AcDbHeavyPolyline, 40, kReal, m_startWidth, ZR_OPTIONAL(0)),
                   ZR_FIELD(AcDbHeavyPolyline, 41, kReal, m_endWidth, ZR_OPTIONAL(0)),
                   ZR_FIELD(AcDbHeavyPolyline, 210, kVector, m_normal, ZR_OPTIONAL(1))}});

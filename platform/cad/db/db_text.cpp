@@ -166,7 +166,8 @@ bool AcDbText::readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Tag
 
 void AcDbText::writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) const {
   AcDbEntity::writeDxfCustom(ctx, section);
-  if (section == kTextSection && !isDefaultAlignment()) ctx.out.point(11, m_alignment);
+  if (section == kTextSection && (!isDefaultAlignment() || m_alignment != AcGePoint3d()))
+    ctx.out.point(11, m_alignment);
 }
 
 // ---- AcDbAttributeDefinition
@@ -316,7 +317,7 @@ const ClassTable& AcDbMText::dxfTable() const {
     s.push_back({"AcDbMText",
                  {ZR_FIELD(AcDbMText, 10, kPoint, m_location, ZR_REQUIRED),
                   ZR_FIELD(AcDbMText, 40, kReal, m_height, ZR_REQUIRED),
-                  ZR_FIELD(AcDbMText, 41, kReal, m_width, ZR_REQUIRED),
+                  ZR_FIELD(AcDbMText, 41, kReal, m_width, ZR_OPTIONAL(0)),
                   ZR_FIELD(AcDbMText, 71, kShort, m_attachment, ZR_REQUIRED),
                   ZR_FIELD(AcDbMText, 7, kString, m_style, ZR_OPTIONAL(0)),
                   ZR_FIELD(AcDbMText, 50, kReal, m_rotation, ZR_OPTIONAL(0)),

@@ -125,6 +125,7 @@ class DxfReader {
   std::vector<Tag> m_rec;
   std::vector<Tag> m_sub;
   std::wstring m_clayerName;
+  int m_sections = 0;
 };
 
 bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
@@ -165,7 +166,9 @@ void DxfReader::read() {
     Tag name;
     if (!m_tags.next(name) || name.code != 2) m_ctx.fail(t.line, "section without a name");
     readSection(trim(name.value));
+    ++m_sections;
   }
+  if (m_sections == 0) m_ctx.fail(m_tags.line(), "not a DXF drawing: no sections");
   if (m_impl.tables.empty() && !m_ctx.legacy) m_ctx.fail(m_tags.line(), "no TABLES section");
   finish();
 }
