@@ -155,8 +155,7 @@ int runTokens(std::deque<std::string> tokens) {
       cadrt::printLine(L"acedCommand: a pause cannot stand for a command name.");
       return RTERROR;
     }
-    cadrt::writeText(std::wstring(cadrt::kCommandPrompt));
-    cadrt::writeUtf8(*name + "\n");
+    cadrt::printLine(cadrt::kCommandPrompt + winplat::utf8ToWide(*name));
     const int rc = cadrt::CommandProcessor::instance().run(winplat::utf8ToWide(*name));
     if (rc != RTNORM) return rc;
   }

@@ -5,6 +5,7 @@
 
 #include "cad/acdb.h"
 #include "cad/runtime/dynamic_linker.h"
+#include "cad/runtime/selection_set.h"
 #include "win/cstring.h"
 #include "win/module_instance.h"
 
@@ -48,6 +49,8 @@ void AcApDocManager::replaceDocument(std::unique_ptr<AcApDocument> doc) {
   if (m_current) {
     linker->sendAcrxMessage(AcRx::kUnloadDwgMsg);
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+    // Entity and selection-set names point into the drawing that goes.
+    cadrt::clearSelectionSets();
     m_current.reset();
   }
   m_current = std::move(doc);

@@ -151,6 +151,18 @@ bool parsePoint(std::string_view text, ads_point out) {
   return true;
 }
 
+int promptChecked(const ACHAR* prompt, AnswerSpan span, const AnswerCheck& check,
+                  std::string& out) {
+  takeInitGet();
+  std::string value;
+  const int rc = runPrompt({prompt, span}, InitGet{}, [&](const std::string& text) {
+    value = text;
+    return check(text);
+  });
+  if (rc == RTNORM) out = value;
+  return rc;
+}
+
 double degreesToRadians(double degrees) {
   double d = std::fmod(degrees, 360.0);
   if (d < 0) d += 360.0;

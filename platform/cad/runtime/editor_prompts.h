@@ -12,11 +12,13 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "cad/adsdef.h"
+#include "cad/runtime/editor_input_stack.h"
 
 // acedInitGet bits.
 constexpr int RSG_NONULL = 0x0001;
@@ -54,5 +56,13 @@ bool parsePoint(std::string_view text, ads_point out);
 std::optional<double> parseReal(std::string_view text);
 // Degrees to radians in [0, 2*pi).
 double degreesToRadians(double degrees);
+
+// A prompt whose answer the caller checks, for the host's own commands (a file
+// that must exist, a block that must be defined). check gets the answer (UTF-8)
+// and returns "" to take it or the reason to refuse it, with the same
+// consequences as any refused answer. Returns RTNORM with the answer in out,
+// RTNONE for Enter, RTCAN, or RTERROR for a refused acedCommand token.
+using AnswerCheck = std::function<std::string(const std::string&)>;
+int promptChecked(const ACHAR* prompt, AnswerSpan span, const AnswerCheck& check, std::string& out);
 
 }  // namespace cadrt

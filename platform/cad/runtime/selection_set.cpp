@@ -193,18 +193,20 @@ std::optional<IdList> selectLine(const std::string& line, std::string& why) {
   const std::vector<std::wstring> w = words(line);
   const std::wstring op = upper(w.front());
   if (op == L"ALL" && w.size() == 1) return modelSpaceEntities();
-  if (op == L"LAST" && w.size() == 1) {
+  if ((op == L"LAST" || op == L"L") && w.size() == 1) {
     if (auto last = lastEntity()) return IdList{*last};
     why = "The drawing has no entity.";
     return std::nullopt;
   }
-  if ((op == L"W" || op == L"C") && w.size() == 3) {
+  const bool window = op == L"W" || op == L"WINDOW";
+  const bool crossing = op == L"C" || op == L"CROSSING";
+  if ((window || crossing) && w.size() == 3) {
     ads_point a, b;
     if (parsePoint(winplat::wideToUtf8(w[1]), a) && parsePoint(winplat::wideToUtf8(w[2]), b)) {
-      return byBox(a, b, op == L"C");
+      return byBox(a, b, crossing);
     }
   }
-  if (op == L"H") return byHandles({w.begin() + 1, w.end()}, why);
+  if (op == L"H" || op == L"HANDLE") return byHandles({w.begin() + 1, w.end()}, why);
   why = "Expects all, last, w x1,y1 x2,y2, c x1,y1 x2,y2, h HANDLE..., or an empty line to end.";
   return std::nullopt;
 }

@@ -1,0 +1,56 @@
+// The command prompt.
+#include "command_loop.h"
+
+#include <string>
+
+#include "cad/aced.h"
+#include "cad/runtime/editor_input_stack.h"
+#include "win/console_input.h"
+#include "win/cstring.h"
+
+namespace fancad {
+
+namespace {
+
+std::string firstWord(const std::string& line) { return line.substr(0, line.find_first_of(" \t")); }
+
+}  // namespace
+
+bool CommandLoop::step() {
+  cadrt::ensureLineStart();
+  cadrt::writeText(cadrt::kCommandPrompt);
+  winplat::InputSource* in = winplat::currentInput();
+  const auto line = in ? in->peek() : std::nullopt;
+  if (!line) {
+    cadrt::writeText(L"\n");
+    return false;
+  }
+  if (cadrt::EditorInput::instance().echoLines()) {
+    cadrt::writeUtf8(*line + "\n");
+  } else {
+    cadrt::resetOutputState();
+  }
+  const std::string word = firstWord(*line);
+  if (word == "dlg") winplat::failInputLine("no dialog is open");
+  if (word == "msg") winplat::failInputLine("no message box is open");
+  const int lineNo = in->lineNumber();
+  in->consume();
+  if (!line->empty()) cadrt::CommandProcessor::instance().runLine(*line, lineNo, in->isScript());
+  return true;
+}
+
+void CommandLoop::run() {
+  while (!m_quit) {
+    try {
+      if (!step()) return;
+    } catch (const winplat::ScriptAbort& e) {
+      winplat::InputSource* in = winplat::currentInput();
+      if (!in || in->isScript()) throw;
+      // At the keyboard the line is refused and the user goes on.
+      if (in->peek() && in->lineNumber() == e.line()) in->consume();
+      cadrt::printLine(winplat::utf8ToWide(e.reason()));
+    }
+  }
+}
+
+}  // namespace fancad

@@ -1,0 +1,102 @@
+// NEW, OPEN, SAVE and SAVEAS.
+#include "drawing_commands.h"
+
+#include <memory>
+
+#include "cad/acdb.h"
+#include "cad/aced.h"
+#include "win/cstring.h"
+#include "win/file_functions.h"
+
+namespace fancad {
+
+namespace {
+
+std::wstring native(const std::wstring& path) {
+  return winplat::utf8ToWide(winplat::nativePath(path.c_str()));
+}
+
+// A prompt for a file name whose answer is used by action, which returns ""
+// or why the file cannot be used: a refused answer, as a wrong point is.
+int fileCommand(const ACHAR* prompt, std::wstring (*action)(const std::wstring&)) {
+  std::string path;
+  const int rc = cadrt::promptChecked(
+      prompt, cadrt::AnswerSpan::RestOfLine,
+      [action](const std::string& text) {
+        return winplat::wideToUtf8(action(winplat::utf8ToWide(text)));
+      },
+      path);
+  return rc == RTNONE ? RTCAN : rc;
+}
+
+std::wstring openAction(const std::wstring& path) { return winplat::utf8ToWide(openDrawing(path)); }
+
+std::wstring saveAction(const std::wstring& path) { return winplat::utf8ToWide(saveDrawing(path)); }
+
+int newCommand() {
+  newDrawing();
+  return RTNORM;
+}
+
+int openCommand() { return fileCommand(L"Enter name of drawing to open: ", openAction); }
+
+int saveAsCommand() { return fileCommand(L"Save drawing as: ", saveAction); }
+
+int saveCommand() {
+  AcApDocument* doc = acDocManagerPtr()->curDocument();
+  if (!doc) {
+    cadrt::printLine(L"No drawing is open.");
+    return RTERROR;
+  }
+  if (!*doc->fileName()) return saveAsCommand();
+  const std::string why = saveDrawing(doc->fileName());
+  if (why.empty()) return RTNORM;
+  cadrt::printLine(winplat::utf8ToWide(why));
+  return RTERROR;
+}
+
+}  // namespace
+
+std::string openDrawing(const std::wstring& path) {
+  const std::wstring file = native(path);
+  if (!PathFileExists(file.c_str())) {
+    return "cannot open drawing '" + winplat::wideToUtf8(path) + "': no such file";
+  }
+  auto db = std::make_unique<AcDbDatabase>(false, true);
+  if (db->readDwgFile(file.c_str(), _SH_DENYWR) != Acad::eOk) {
+    const std::wstring why = db->lastErrorText();
+    return why.empty() ? "cannot read drawing '" + winplat::wideToUtf8(path) + "'"
+                       : winplat::wideToUtf8(why);
+  }
+  acDocManagerPtr()->replaceDocument(std::make_unique<AcApDocument>(db.release(), file));
+  return {};
+}
+
+void newDrawing(const std::wstring& fileName) {
+  acDocManagerPtr()->replaceDocument(std::make_unique<AcApDocument>(
+      new AcDbDatabase(true, false), fileName.empty() ? fileName : native(fileName)));
+}
+
+std::string saveDrawing(const std::wstring& path) {
+  AcApDocument* doc = acDocManagerPtr()->curDocument();
+  if (!doc) return "no drawing is open";
+  const std::wstring file = native(path);
+  if (file.empty()) return "a file name is needed";
+  if (doc->database()->saveAs(file.c_str()) != Acad::eOk) {
+    const std::wstring why = doc->database()->lastErrorText();
+    return why.empty() ? "cannot save drawing '" + winplat::wideToUtf8(path) + "'"
+                       : winplat::wideToUtf8(why);
+  }
+  doc->setFileName(file);
+  return {};
+}
+
+void registerDrawingCommands() {
+  cadrt::CommandProcessor& proc = cadrt::CommandProcessor::instance();
+  proc.addHostCommand(L"NEW", newCommand);
+  proc.addHostCommand(L"OPEN", openCommand);
+  proc.addHostCommand(L"SAVE", saveCommand);
+  proc.addHostCommand(L"SAVEAS", saveAsCommand);
+}
+
+}  // namespace fancad

@@ -1,0 +1,133 @@
+// The host program.
+#include "host.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "cad/acdb.h"
+#include "cad/aced.h"
+#include "cad/runtime/editor_input_stack.h"
+#include "command_loop.h"
+#include "drawing_commands.h"
+#include "host_commands.h"
+#include "win/console_input.h"
+#include "win/cstring.h"
+#include "win/file_functions.h"
+#include "win/message_box.h"
+
+namespace fancad {
+
+namespace {
+
+// Opens the drawing of the command line, or starts a new one (under that
+// name when the file does not exist yet). False when it cannot be read.
+bool startDrawing(const std::string& drawing, std::ostream& err) {
+  if (drawing.empty()) {
+    newDrawing();
+    return true;
+  }
+  const std::wstring path = winplat::utf8ToWide(drawing);
+  std::error_code ec;
+  if (!std::filesystem::exists(winplat::nativePath(path.c_str()), ec)) {
+    newDrawing(path);
+    return true;
+  }
+  const std::string why = openDrawing(path);
+  if (why.empty()) return true;
+  err << "fancad: " << why << "\n";
+  return false;
+}
+
+bool loadModule(const HostOptions& options, const std::string& programPath, std::ostream& err) {
+  AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
+  if (!options.module.empty()) {
+    if (linker->loadModule(winplat::utf8ToWide(options.module).c_str(), false)) return true;
+    err << "fancad: " << winplat::wideToUtf8(linker->lastError()) << "\n";
+    return false;
+  }
+  const std::string path = defaultModulePath(programPath);
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    err << "fancad: warning: the module " << path << " is not there; FAN is not available\n";
+  } else if (!linker->loadModule(winplat::utf8ToWide(path).c_str(), false)) {
+    err << "fancad: warning: " << winplat::wideToUtf8(linker->lastError()) << "\n";
+  }
+  return true;
+}
+
+void shutDown() {
+  AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
+  linker->sendAcrxMessage(AcRx::kQuitMsg);
+  acDocManagerPtr()->closeDocument();
+  linker->unloadAll();
+}
+
+int runSession(const HostOptions& options, const std::string& programPath, std::ostream& err) {
+  CommandLoop loop;
+  registerHostCommands(loop);
+  int status = 0;
+  try {
+    if (!startDrawing(options.drawing, err) || !loadModule(options, programPath, err)) {
+      status = 2;
+    } else {
+      loop.run();
+    }
+  } catch (const winplat::ScriptAbort& e) {
+    cadrt::ensureLineStart();
+    err << e.what() << "\n";
+    status = 1;
+  }
+  shutDown();
+  return status;
+}
+
+}  // namespace
+
+bool desktopModeBuilt() {
+#ifdef FANCAD_HAVE_GUI
+  return true;
+#else
+  return false;
+#endif
+}
+
+std::string defaultModulePath(const std::string& programPath) {
+  return (std::filesystem::path(programPath).parent_path() / "libzrfan.so").string();
+}
+
+int runHost(const HostOptions& options, const std::string& programPath, std::ostream& err) {
+  if (options.help) {
+    std::cout << usageText();
+    return 0;
+  }
+  if (options.mode == HostOptions::Mode::Gui && !desktopModeBuilt()) {
+    err << "fancad: this build has no desktop mode (--gui); use --headless\n";
+    return 2;
+  }
+  std::ifstream script;
+  if (!options.script.empty()) {
+    script.open(winplat::nativePath(winplat::utf8ToWide(options.script).c_str()));
+    if (!script) {
+      err << "fancad: cannot read script '" << options.script << "'\n";
+      return 2;
+    }
+  }
+  const bool fromScript = script.is_open();
+  winplat::StreamInput input(fromScript ? static_cast<std::istream&>(script) : std::cin,
+                             fromScript);
+  winplat::setCurrentInput(&input);
+  winplat::ConsoleUiService boxes;
+  winplat::ScopedUiService scopedBoxes(boxes);
+  // Input that nobody types on this terminal is shown after its prompt, so the
+  // output reads as a transcript.
+  cadrt::EditorInput::instance().setEchoLines(fromScript || !::isatty(STDIN_FILENO));
+  const int status = runSession(options, programPath, err);
+  winplat::setCurrentInput(nullptr);
+  return status;
+}
+
+}  // namespace fancad

@@ -1,0 +1,61 @@
+// Parsing of fancad's command line.
+#include "host_options.h"
+
+namespace fancad {
+
+namespace {
+
+ParsedOptions failure(std::string why) { return {std::nullopt, std::move(why)}; }
+
+}  // namespace
+
+std::string usageText() {
+  return "usage: fancad [--headless | --gui] [--script FILE] [--module PATH] [DRAWING]\n"
+         "  --headless     the command line on standard input and output (the default)\n"
+         "  --gui          the desktop window\n"
+         "  --script FILE  read the input lines from FILE; the host exits at its end\n"
+         "  --module PATH  load this module instead of libzrfan.so next to the program\n"
+         "  DRAWING        the drawing to open (created on save when missing)\n";
+}
+
+ParsedOptions parseHostOptions(const std::vector<std::string>& args) {
+  HostOptions o;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](const std::string& name, std::string& out) -> std::optional<std::string> {
+      if (a.rfind(name + "=", 0) == 0) {
+        out = a.substr(name.size() + 1);
+      } else if (i + 1 < args.size()) {
+        out = args[++i];
+      } else {
+        return name + " needs a value";
+      }
+      if (out.empty()) return name + " needs a value";
+      return std::nullopt;
+    };
+    if (optionsEnded || a.empty() || a[0] != '-' || a == "-") {
+      if (!o.drawing.empty()) return failure("only one drawing can be given ('" + a + "')");
+      o.drawing = a;
+    } else if (a == "--") {
+      optionsEnded = true;
+    } else if (a == "--headless" || a == "--gui") {
+      const auto mode = a == "--gui" ? HostOptions::Mode::Gui : HostOptions::Mode::Headless;
+      if (o.mode != HostOptions::Mode::Default && o.mode != mode) {
+        return failure("--headless and --gui exclude each other");
+      }
+      o.mode = mode;
+    } else if (a == "--script" || a.rfind("--script=", 0) == 0) {
+      if (auto why = value("--script", o.script)) return failure(*why);
+    } else if (a == "--module" || a.rfind("--module=", 0) == 0) {
+      if (auto why = value("--module", o.module)) return failure(*why);
+    } else if (a == "-h" || a == "--help") {
+      o.help = true;
+    } else {
+      return failure("unknown option '" + a + "'");
+    }
+  }
+  return {o, {}};
+}
+
+}  // namespace fancad

@@ -1,0 +1,31 @@
+// The command line of fancad:
+//   fancad [--headless | --gui] [--script FILE] [--module PATH] [DRAWING]
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fancad {
+
+struct HostOptions {
+  enum class Mode { Default, Headless, Gui };
+  Mode mode = Mode::Default;
+  std::string script;   // empty: lines come from standard input
+  std::string module;   // empty: the module next to the executable
+  std::string drawing;  // empty: a new, empty drawing
+  bool help = false;
+};
+
+struct ParsedOptions {
+  std::optional<HostOptions> options;  // nullopt when the command line is wrong
+  std::string error;                   // why, for the user
+};
+
+// Parses the arguments after the program name. "--script=FILE" and
+// "--module=PATH" are accepted as well; "--" ends the options.
+ParsedOptions parseHostOptions(const std::vector<std::string>& args);
+
+std::string usageText();
+
+}  // namespace fancad

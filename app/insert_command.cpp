@@ -1,0 +1,177 @@
+// INSERT.
+#include "insert_command.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "cad/acdb.h"
+#include "cad/aced.h"
+#include "win/cstring.h"
+#include "win/file_functions.h"
+
+namespace fancad {
+
+namespace {
+
+// What the prompts collected.
+struct Placement {
+  AcDbObjectId block;
+  AcGePoint3d position;
+  double scale = 1;
+  double rotation = 0;  // radians
+  bool scaleGiven = false;
+  bool rotationGiven = false;
+};
+
+// Defines a block from a drawing file named like the answer (with or without
+// .dwg/.dxf); the block takes the file's base name. "" when done, else why.
+std::string blockFromFile(AcDbDatabase* db, const std::wstring& answer, AcDbObjectId& id) {
+  for (const wchar_t* ext : {L"", L".dwg", L".dxf"}) {
+    const std::string path = winplat::nativePath((answer + ext).c_str());
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) continue;
+    AcDbDatabase source(false, true);
+    const std::wstring wpath = winplat::utf8ToWide(path);
+    if (source.readDwgFile(wpath.c_str(), _SH_DENYWR) != Acad::eOk) {
+      return winplat::wideToUtf8(source.lastErrorText());
+    }
+    const std::wstring name = winplat::utf8ToWide(std::filesystem::path(path).stem().string());
+    if (db->insert(id, name.c_str(), &source) != Acad::eOk) {
+      return "cannot define block '" + winplat::wideToUtf8(name) +
+             "': " + winplat::wideToUtf8(db->lastErrorText());
+    }
+    return {};
+  }
+  return "Block \"" + winplat::wideToUtf8(answer) + "\" not found.";
+}
+
+std::string findBlock(AcDbDatabase* db, const std::string& text, AcDbObjectId& id) {
+  const std::wstring name = winplat::utf8ToWide(text);
+  AcDbBlockTable* table = nullptr;
+  if (db->getBlockTable(table, AcDb::kForRead) != Acad::eOk)
+    return "The drawing has no block table.";
+  const Acad::ErrorStatus es = table->getAt(name.c_str(), id);
+  table->close();
+  if (es != Acad::eOk) return blockFromFile(db, name, id);
+  AcDbObjectPointer<AcDbBlockTableRecord> block(id, AcDb::kForRead);
+  if (block && block->isLayout()) return "A layout (" + text + ") cannot be inserted.";
+  return {};
+}
+
+// The insertion point, with the S and R options before it.
+int askPoint(Placement& p) {
+  for (;;) {
+    acedInitGet(RSG_NONULL, L"Scale Rotate");
+    ads_point pt;
+    const int rc = acedGetPoint(nullptr, L"Specify insertion point or [Scale/Rotate]: ", pt);
+    if (rc == RTNORM) {
+      p.position = AcGePoint3d(pt[0], pt[1], pt[2]);
+      return RTNORM;
+    }
+    if (rc != RTKWORD) return rc;
+    ACHAR kw[16];
+    acedGetInput(kw, 16);
+    int orc;
+    if (kw[0] == L'S') {
+      acedInitGet(RSG_NOZERO, nullptr);
+      orc = acedGetReal(L"Specify scale factor for XYZ axes <1>: ", &p.scale);
+      p.scaleGiven = orc == RTNORM || orc == RTNONE;
+      if (orc == RTNONE) p.scale = 1;
+    } else {
+      orc = acedGetAngle(nullptr, L"Specify rotation angle <0>: ", &p.rotation);
+      p.rotationGiven = orc == RTNORM || orc == RTNONE;
+      if (orc == RTNONE) p.rotation = 0;
+    }
+    if (orc != RTNORM && orc != RTNONE) return orc;
+  }
+}
+
+int askRest(Placement& p) {
+  if (!p.scaleGiven) {
+    acedInitGet(RSG_NOZERO, nullptr);
+    const int rc = acedGetReal(L"Enter scale factor <1>: ", &p.scale);
+    if (rc == RTNONE) p.scale = 1;
+    if (rc != RTNORM && rc != RTNONE) return rc;
+  }
+  if (!p.rotationGiven) {
+    const int rc = acedGetAngle(nullptr, L"Specify rotation angle <0>: ", &p.rotation);
+    if (rc == RTNONE) p.rotation = 0;
+    if (rc != RTNORM && rc != RTNONE) return rc;
+  }
+  return RTNORM;
+}
+
+// An attribute for each definition of the block that is not constant, with
+// the definition's default value, placed through the reference's transform.
+void addAttributes(AcDbBlockReference* ref) {
+  AcDbObjectPointer<AcDbBlockTableRecord> block(ref->blockTableRecord(), AcDb::kForRead);
+  if (!block || !block->hasAttributeDefinitions()) return;
+  const AcGeMatrix3d xform = ref->blockTransform();
+  for (AcDbObjectId id : block->entityIds()) {
+    AcDbObjectPointer<AcDbAttributeDefinition> def(id, AcDb::kForRead);
+    if (!def || def->isConstant()) continue;
+    auto* attr = new AcDbAttribute(def->position(), def->textStringConst(), def->tagConst());
+    attr->setPropertiesFrom(def.object());
+    attr->setTextStyleName(def->textStyleName());
+    attr->setHeight(def->height());
+    attr->setRotation(def->rotation());
+    attr->setWidthFactor(def->widthFactor());
+    attr->setHorizontalMode(def->horizontalMode());
+    attr->setVerticalMode(def->verticalMode());
+    attr->setAlignmentPoint(def->alignmentPoint());
+    attr->transformBy(xform);
+    if (ref->appendAttribute(attr) != Acad::eOk) {
+      delete attr;
+      continue;
+    }
+    attr->close();
+  }
+}
+
+int placeReference(AcDbDatabase* db, const Placement& p) {
+  auto ref = std::make_unique<AcDbBlockReference>(p.position, p.block);
+  ref->setDatabaseDefaults(db);
+  ref->setScaleFactors(AcGeScale3d(p.scale));
+  ref->setRotation(p.rotation);
+  AcDbBlockTableRecord* space = nullptr;
+  if (acdbOpenObject(space, db->currentSpaceId(), AcDb::kForWrite) != Acad::eOk) {
+    cadrt::printLine(L"INSERT: the model space cannot be opened.");
+    return RTERROR;
+  }
+  const Acad::ErrorStatus es = space->appendAcDbEntity(ref.get());
+  space->close();
+  if (es != Acad::eOk) {
+    cadrt::printLine(L"INSERT: the reference cannot be added to the drawing.");
+    return RTERROR;
+  }
+  AcDbBlockReference* added = ref.release();
+  addAttributes(added);
+  added->close();
+  return RTNORM;
+}
+
+}  // namespace
+
+int insertCommand() {
+  AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  if (!db) {
+    cadrt::printLine(L"No drawing is open.");
+    return RTERROR;
+  }
+  Placement p;
+  std::string name;
+  int rc = cadrt::promptChecked(
+      L"Enter block name: ", cadrt::AnswerSpan::Word,
+      [&](const std::string& text) { return findBlock(db, text, p.block); }, name);
+  if (rc == RTNONE) return RTCAN;
+  if (rc != RTNORM) return rc;
+  if ((rc = askPoint(p)) != RTNORM) return rc;
+  if ((rc = askRest(p)) != RTNORM) return rc;
+  return placeReference(db, p);
+}
+
+void registerInsertCommand() {
+  cadrt::CommandProcessor::instance().addHostCommand(L"INSERT", insertCommand);
+}
+
+}  // namespace fancad

@@ -1,0 +1,88 @@
+// The command stack: registration, look-up by either name without regard to
+// case, groups, and removal.
+#include <gtest/gtest.h>
+
+#include "cad/aced.h"
+
+namespace {
+
+void handlerA() {}
+void handlerB() {}
+
+class CommandStack : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (const wchar_t* g : {L"G1", L"G2"}) stack()->removeGroup(g);
+  }
+  static AcEdCommandStack* stack() {
+    return AcEdCommandStack::cast(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
+  }
+};
+
+TEST_F(CommandStack, RegistersWithEveryDetailAndFindsByEitherNameInAnyCase) {
+  AcEdCommand* made = nullptr;
+  const HINSTANCE res = reinterpret_cast<HINSTANCE>(0x10);
+  ASSERT_EQ(
+      stack()->addCommand(L"G1", L"FAN", L"FENGJI", ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET,
+                          handlerA, nullptr, 7, res, &made),
+      Acad::eOk);
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(stack()->lookupGlobalCmd(L"fan"), made);
+  EXPECT_EQ(stack()->lookupLocalCmd(L"FengJi"), made);
+  EXPECT_EQ(stack()->lookupGlobalCmd(L"FENGJI"), nullptr) << "a local name is not a global one";
+  EXPECT_EQ(stack()->lookup(L"fengji"), made);
+  EXPECT_STREQ(made->groupName(), L"G1");
+  EXPECT_EQ(made->commandFlags(), 3);
+  EXPECT_EQ(made->functionAddr(), &handlerA);
+  EXPECT_EQ(made->functionCode(), 7);
+  EXPECT_EQ(made->resourceHandle(), res);
+  EXPECT_EQ(made->commandApp(), nullptr) << "registered outside any application";
+}
+
+TEST_F(CommandStack, RefusesDuplicatesAndBadNames) {
+  ASSERT_EQ(stack()->addCommand(L"G1", L"FAN", L"FAN", 0, handlerA), Acad::eOk);
+  EXPECT_EQ(stack()->addCommand(L"g1", L"fan", L"OTHER", 0, handlerB), Acad::eDuplicateKey);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"OTHER", L"Fan", 0, handlerB), Acad::eDuplicateKey);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"TWO WORDS", L"X", 0, handlerB), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"", L"X", 0, handlerB), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->addCommand(nullptr, L"X", L"X", 0, handlerB), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"X", L"X", 0, nullptr), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->lookupGlobalCmd(L"FAN")->functionAddr(), &handlerA);
+}
+
+TEST_F(CommandStack, TheNewestGroupWinsAndRemovingItUncoversTheOlder) {
+  ASSERT_EQ(stack()->addCommand(L"G1", L"FAN", L"FAN", 0, handlerA), Acad::eOk);
+  ASSERT_EQ(stack()->addCommand(L"G2", L"FAN", L"FAN", 0, handlerB), Acad::eOk);
+  EXPECT_EQ(stack()->lookupGlobalCmd(L"FAN")->functionAddr(), &handlerB);
+  EXPECT_EQ(stack()->removeGroup(L"g2"), Acad::eOk);
+  EXPECT_EQ(stack()->lookupGlobalCmd(L"FAN")->functionAddr(), &handlerA);
+  EXPECT_EQ(stack()->removeGroup(L"G2"), Acad::eKeyNotFound);
+}
+
+TEST_F(CommandStack, RemovesSingleCommands) {
+  ASSERT_EQ(stack()->addCommand(L"G1", L"A", L"A", 0, handlerA), Acad::eOk);
+  ASSERT_EQ(stack()->addCommand(L"G1", L"B", L"B", 0, handlerB), Acad::eOk);
+  EXPECT_EQ(stack()->removeCmd(L"G1", L"a"), Acad::eOk);
+  EXPECT_EQ(stack()->removeCmd(L"G1", L"A"), Acad::eKeyNotFound);
+  EXPECT_EQ(stack()->removeCmd(L"G9", L"B"), Acad::eKeyNotFound);
+  EXPECT_EQ(stack()->lookup(L"A"), nullptr);
+  EXPECT_NE(stack()->lookup(L"B"), nullptr);
+}
+
+TEST(RxDictionary, OwnsWhatItHoldsAndHandsBackWhatIsReplaced) {
+  AcRxDictionary dict;
+  auto* first = new AcRxDictionary;
+  EXPECT_EQ(dict.atPut(L"k", first), nullptr);
+  EXPECT_EQ(dict.at(L"k"), first);
+  EXPECT_EQ(dict.at(L"K"), nullptr) << "keys are case-sensitive";
+  AcRxObject* replaced = dict.atPut(L"k", new AcRxDictionary);
+  EXPECT_EQ(replaced, first);
+  delete replaced;
+  AcRxDictionary unowned;
+  dict.atPutUnowned(L"u", &unowned);
+  EXPECT_EQ(dict.remove(L"u"), nullptr) << "an unowned object is not handed over";
+  EXPECT_EQ(dict.numEntries(), 1u);
+  // The remaining owned entry is freed with the dictionary (LeakSanitizer checks).
+}
+
+}  // namespace

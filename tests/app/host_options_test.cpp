@@ -1,0 +1,53 @@
+// fancad's command line.
+#include <gtest/gtest.h>
+
+#include "host_options.h"
+
+namespace {
+
+using fancad::HostOptions;
+using fancad::parseHostOptions;
+
+TEST(HostOptions, EveryOptionInBothSpellings) {
+  const auto p = parseHostOptions({"--headless", "--script", "a.scr", "--module=m.so", "plan.dxf"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_EQ(p.options->mode, HostOptions::Mode::Headless);
+  EXPECT_EQ(p.options->script, "a.scr");
+  EXPECT_EQ(p.options->module, "m.so");
+  EXPECT_EQ(p.options->drawing, "plan.dxf");
+  const auto q = parseHostOptions({"--script=b.scr", "--gui", "--", "--odd name.dxf"});
+  ASSERT_TRUE(q.options) << q.error;
+  EXPECT_EQ(q.options->mode, HostOptions::Mode::Gui);
+  EXPECT_EQ(q.options->script, "b.scr");
+  EXPECT_EQ(q.options->drawing, "--odd name.dxf") << "after -- everything is the drawing";
+}
+
+TEST(HostOptions, NothingGivenMeansDefaults) {
+  const auto p = parseHostOptions({});
+  ASSERT_TRUE(p.options);
+  EXPECT_EQ(p.options->mode, HostOptions::Mode::Default);
+  EXPECT_TRUE(p.options->script.empty());
+  EXPECT_TRUE(p.options->module.empty());
+  EXPECT_TRUE(p.options->drawing.empty());
+}
+
+TEST(HostOptions, WrongCommandLinesSayWhy) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string error;
+  };
+  for (const Case& c : std::vector<Case>{
+           {{"--script"}, "--script needs a value"},
+           {{"--module="}, "--module needs a value"},
+           {{"--gui", "--headless"}, "--headless and --gui exclude each other"},
+           {{"a.dxf", "b.dxf"}, "only one drawing can be given ('b.dxf')"},
+           {{"--verbose"}, "unknown option '--verbose'"},
+       }) {
+    const auto p = parseHostOptions(c.args);
+    EXPECT_FALSE(p.options);
+    EXPECT_EQ(p.error, c.error);
+  }
+  EXPECT_TRUE(parseHostOptions({"--help"}).options->help);
+}
+
+}  // namespace

@@ -1,0 +1,143 @@
+// INSERT typed at the command prompt and driven by acedCommand.
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+
+#include "drawing_builder.h"
+#include "editor_fixture.h"
+#include "insert_command.h"
+
+namespace {
+
+class InsertCommand : public EditorTest {
+ protected:
+  void SetUp() override {
+    fancad::registerInsertCommand();
+    db = apptest::newCurrentDrawing();
+    block = apptest::addBlock(db, L"F_L0", L"TAG");
+  }
+  void TearDown() override {
+    acDocManagerPtr()->closeDocument();
+    EditorTest::TearDown();
+  }
+
+  // The only reference of the drawing, opened for read.
+  AcDbObjectId onlyReference() {
+    const auto refs = apptest::references(db);
+    EXPECT_EQ(refs.size(), 1u);
+    return refs.empty() ? AcDbObjectId() : refs.front();
+  }
+
+  static int run(const std::string& line) {
+    return cadrt::CommandProcessor::instance().runLine(line, 1, true);
+  }
+
+  AcDbDatabase* db = nullptr;
+  AcDbObjectId block;
+};
+
+TEST_F(InsertCommand, ScaleAndRotationBeforeThePointAllOnOneLine) {
+  input("");
+  ASSERT_EQ(run("INSERT f_l0 S 2 R 30 10,20"), RTNORM);
+  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
+  ASSERT_TRUE(ref);
+  EXPECT_EQ(ref->blockTableRecord(), block) << "block names are found in any case";
+  EXPECT_TRUE(ref->position().isEqualTo({10, 20, 0}));
+  EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(2));
+  EXPECT_NEAR(ref->rotation(), std::numbers::pi / 6, 1e-12);
+}
+
+TEST_F(InsertCommand, PromptsForWhatTheLineDidNotGiveWithDefaultsOnEnter) {
+  input("S\n3\n5,6\n\n");
+  ASSERT_EQ(run("INSERT F_L0"), RTNORM);
+  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
+  EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(3));
+  EXPECT_EQ(ref->rotation(), 0) << "Enter at the rotation prompt";
+  EXPECT_TRUE(ref->position().isEqualTo({5, 6, 0}));
+  const std::string out = output();
+  EXPECT_EQ(out.find("Enter scale factor"), std::string::npos) << "S was given before the point";
+  EXPECT_NE(out.find("Specify rotation angle <0>: "), std::string::npos);
+}
+
+TEST_F(InsertCommand, ScaleAndRotationAfterThePoint) {
+  input("1,2\n0.5\n90\n");
+  ASSERT_EQ(run("INSERT F_L0"), RTNORM);
+  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
+  EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(0.5));
+  EXPECT_EQ(ref->rotation(), std::numbers::pi / 2);
+}
+
+TEST_F(InsertCommand, TheReferenceGoesOnTheCurrentLayerWithTheDefinitionsAttributes) {
+  const AcDbObjectId layer = apptest::addLayer(db, L"AC_EQUIPMENT");
+  ASSERT_EQ(db->setClayer(layer), Acad::eOk);
+  input("");
+  ASSERT_EQ(run("INSERT F_L0 S 2 R 0 100,50"), RTNORM);
+  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
+  EXPECT_EQ(ref->layerId(), layer);
+  ASSERT_EQ(ref->attributeIds().size(), 1u);
+  AcDbObjectPointer<AcDbAttribute> attr(ref->attributeIds()[0], AcDb::kForRead);
+  ASSERT_TRUE(attr);
+  EXPECT_STREQ(attr->tagConst(), L"TAG");
+  EXPECT_STREQ(attr->textStringConst(), L"default");
+  EXPECT_TRUE(attr->position().isEqualTo({104, 52, 0})) << "(2,1) scaled by 2 from (100,50)";
+  EXPECT_DOUBLE_EQ(attr->height(), 5);
+}
+
+TEST_F(InsertCommand, AnUnknownBlockStopsAScriptAndFailsACommandCall) {
+  input("");
+  EXPECT_THROW(run("INSERT NOSUCH 1,1"), winplat::ScriptAbort);
+  EXPECT_EQ(acedCommand(RTSTR, L"INSERT", RTSTR, L"NOSUCH", 0), RTERROR);
+  EXPECT_EQ(acedCommand(RTSTR, L"INSERT", RTSTR, L"*Model_Space", 0), RTERROR);
+  EXPECT_NE(output().find("Block \"NOSUCH\" not found."), std::string::npos);
+  EXPECT_TRUE(apptest::references(db).empty());
+}
+
+TEST_F(InsertCommand, DrivenByAcedCommandWithThePointLeftToTheUser) {
+  input("7,8\n");
+  const double degrees = 90.0;
+  EXPECT_EQ(acedCommand(RTSTR, L"INSERT", RTSTR, L"F_L0", RTSTR, L"S", RTREAL, 1.0, RTSTR, L"R",
+                        RTREAL, degrees, RTSTR, PAUSE, 0),
+            RTNORM);
+  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
+  EXPECT_TRUE(ref->position().isEqualTo({7, 8, 0}));
+  EXPECT_EQ(ref->rotation(), std::numbers::pi / 2);
+  EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(1));
+  // The last entity is the new reference, as the caller expects to tag it.
+  ads_name last;
+  AcDbObjectId id;
+  ASSERT_EQ(acdbEntLast(last), RTNORM);
+  ASSERT_EQ(acdbGetObjectId(id, last), Acad::eOk);
+  EXPECT_EQ(id, ref->objectId());
+}
+
+TEST_F(InsertCommand, CancelAtThePointAddsNothing) {
+  input("^C\n");
+  EXPECT_EQ(acedCommand(RTSTR, L"INSERT", RTSTR, L"F_L0", RTSTR, L"S", RTREAL, 1.0, RTSTR, L"R",
+                        RTREAL, 0.0, RTSTR, PAUSE, 0),
+            RTCAN);
+  input("");
+  EXPECT_EQ(acedCommand(RTSTR, L"INSERT", RTSTR, L"F_L0", RTSTR, PAUSE, 0), RTCAN)
+      << "the end of the input cancels too";
+  EXPECT_TRUE(apptest::references(db).empty());
+}
+
+TEST_F(InsertCommand, ADrawingFileBecomesABlockNamedAfterIt) {
+  const auto dir = std::filesystem::temp_directory_path() / "fancad_insert_test";
+  std::filesystem::create_directories(dir);
+  const std::string file = (dir / "VALVE.dxf").string();
+  {
+    AcDbDatabase part(true, false);
+    apptest::addLine(&part, {0, 0, 0}, {3, 0, 0});
+    ASSERT_EQ(part.saveAs(winplat::utf8ToWide(file).c_str()), Acad::eOk);
+  }
+  input("");
+  const std::string withoutExtension = (dir / "VALVE").string();
+  ASSERT_EQ(run("INSERT " + withoutExtension + " S 1 R 0 0,0"), RTNORM);
+  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
+  AcDbObjectPointer<AcDbBlockTableRecord> def(ref->blockTableRecord(), AcDb::kForRead);
+  EXPECT_EQ(def->name(), L"VALVE");
+  EXPECT_EQ(def->entityIds().size(), 1u);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
