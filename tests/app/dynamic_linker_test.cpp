@@ -132,6 +132,16 @@ TEST_F(DynamicLinker, MessagesAreBroadcastToEveryApplication) {
   EXPECT_EQ(calls(), (std::vector<std::string>{"acrxEntryPoint 8", "acrxEntryPoint 8"}));
 }
 
+TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
+  calls();
+  EXPECT_EQ(cadrt::CommandProcessor::instance().run(L"TESTUNLOADSELF"), RTNORM);
+  EXPECT_NE(m_out.str().find("is running and cannot be unloaded now"), std::string::npos);
+  EXPECT_EQ(calls(), std::vector<std::string>{"UNLOADSELF 0"});
+  EXPECT_EQ(linker()->currentAppId(), nullptr) << "no code of it runs any more";
+  EXPECT_TRUE(linker()->unloadModule(L"app_testmodule"));
+}
+
 TEST_F(DynamicLinker, BackslashPathsAreAccepted) {
   std::string path = APP_TESTMODULE;
   for (char& c : path) c = c == '/' ? '\\' : c;

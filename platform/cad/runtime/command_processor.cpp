@@ -41,12 +41,8 @@ int runApplicationCommand(AcEdCommand* cmd) {
   // The handler is copied out: the command may remove itself while it runs.
   const AcRxFunctionPtr handler = cmd->functionAddr();
   const std::wstring name = cmd->globalName();
-  AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
-  void* const previous = linker->currentAppId();
-  linker->setCurrentAppId(cmd->commandApp());
-  const bool ok = guardedCall(L"command " + name, handler);
-  linker->setCurrentAppId(previous);
-  return ok ? RTNORM : RTERROR;
+  AcRxDynamicLinker::RunningScope running(*AcRxDynamicLinker::instance(), cmd->commandApp());
+  return guardedCall(L"command " + name, handler) ? RTNORM : RTERROR;
 }
 
 }  // namespace

@@ -67,12 +67,14 @@ bool AcRxDynamicLinker::fail(const std::wstring& text) {
 }
 
 AcRx::AppRetCode AcRxDynamicLinker::send(Module& m, AcRx::AppMsgCode msg) {
-  void* const previous = m_current;
-  m_current = &m;
+  RunningScope running(*this, &m);
   AcRx::AppRetCode rc = AcRx::kRetError;
   const bool ran = cadrt::guardedCall(L"application " + m.path, [&] { rc = m.entry(msg, &m); });
-  m_current = previous;
   return ran ? rc : AcRx::kRetError;
+}
+
+bool AcRxDynamicLinker::isRunning(const void* appId) const {
+  return std::find(m_running.begin(), m_running.end(), appId) != m_running.end();
 }
 
 bool AcRxDynamicLinker::attach(Module& m) {
@@ -151,6 +153,9 @@ bool AcRxDynamicLinker::unloadModule(const ACHAR* fileName, bool /*asCmd*/) {
   if (!m) return fail(L"Application \"" + name + L"\" is not loaded.");
   if (!m->unlocked) {
     return fail(L"Application \"" + m->path + L"\" is locked and cannot be unloaded.");
+  }
+  if (isRunning(m)) {
+    return fail(L"Application \"" + m->path + L"\" is running and cannot be unloaded now.");
   }
   if (send(*m, AcRx::kUnloadAppMsg) != AcRx::kRetOK) {
     return fail(L"Application \"" + m->path + L"\" refused to unload.");

@@ -85,9 +85,24 @@ class AcRxDynamicLinker : public AcRxObject {
   void unloadAll();
 
   // The id of the application whose code the host is running now (during its
-  // entry-point calls and its commands), or null.
-  void* currentAppId() const { return m_current; }
-  void setCurrentAppId(void* appId) { m_current = appId; }
+  // entry-point calls and its commands), or null. An application whose code
+  // is running cannot be unloaded: its code would vanish under it.
+  void* currentAppId() const { return m_running.empty() ? nullptr : m_running.back(); }
+  bool isRunning(const void* appId) const;
+
+  // Marks an application's code as running for the lifetime of the object.
+  class RunningScope {
+   public:
+    RunningScope(AcRxDynamicLinker& linker, void* appId) : m_linker(linker) {
+      m_linker.m_running.push_back(appId);
+    }
+    ~RunningScope() { m_linker.m_running.pop_back(); }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+   private:
+    AcRxDynamicLinker& m_linker;
+  };
 
   // Paths of the loaded applications, in load order.
   std::vector<std::wstring> loadedModules() const;
@@ -113,7 +128,7 @@ class AcRxDynamicLinker : public AcRxObject {
   void detachAndClose(Module& m);
   bool fail(const std::wstring& text);
 
-  std::list<Module> m_modules;  // addresses are the application ids
-  void* m_current = nullptr;
+  std::list<Module> m_modules;   // addresses are the application ids
+  std::vector<void*> m_running;  // innermost last
   std::wstring m_lastError;
 };

@@ -93,6 +93,13 @@ void selectCommand() {
              rcPoint);
 }
 
+// Tries to unload this very application while its command runs.
+void unloadSelfCommand() {
+  AcRxDynamicLinker* linker = AcRxDynamicLinker::cast(acrxSysRegistry()->at(ACRX_DYNAMIC_LINKER));
+  const bool unloaded = linker->unloadModule(L"app_testmodule");
+  acutPrintf(L"testmodule: UNLOADSELF %d\n", unloaded ? 1 : 0);
+}
+
 void registerCommands() {
   AcEdCommandStack* stack = AcEdCommandStack::cast(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
   stack->addCommand(kGroup, L"TESTHELLO", L"TESTHELLO", ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET,
@@ -101,6 +108,8 @@ void registerCommands() {
   stack->addCommand(kGroup, L"TESTPLACE", L"TESTPLACE", ACRX_CMD_MODAL, placeCommand);
   stack->addCommand(kGroup, L"TESTTAG", L"TESTTAG", ACRX_CMD_MODAL, tagCommand);
   stack->addCommand(kGroup, L"TESTSELECT", L"TESTSELECT", ACRX_CMD_MODAL, selectCommand);
+  stack->addCommand(kGroup, L"TESTUNLOADSELF", L"TESTUNLOADSELF", ACRX_CMD_MODAL,
+                    unloadSelfCommand);
 }
 
 }  // namespace
