@@ -38,10 +38,18 @@ winplat::FormatArg uintArg(unsigned long long v) {
   return a;
 }
 
-// Reads one directive's arguments. p points after '%'; returns the pointer to
-// its conversion character, or null for a directive we cannot read safely.
-const wchar_t* readDirective(const wchar_t* p, va_list* args, CollectedArgs& out) {
-  va_list& ap = *args;
+// The length modifiers of one directive.
+struct Modifiers {
+  int longs = 0;  // 'l' count; "I64" counts as two
+  bool narrow = false;
+  bool sizeT = false;
+  bool longDouble = false;
+  bool wide64() const { return longs >= 2 || sizeT; }
+};
+
+// Skips flags, width and precision (reading '*' arguments) and the length
+// modifiers; returns the pointer to the conversion character.
+const wchar_t* readSpec(const wchar_t* p, va_list& ap, CollectedArgs& out, Modifiers& m) {
   while (*p && std::wcschr(L"-+ #0", *p)) ++p;
   if (*p == L'*') {
     out.args.push_back(intArg(va_arg(ap, int)));
@@ -56,78 +64,81 @@ const wchar_t* readDirective(const wchar_t* p, va_list* args, CollectedArgs& out
     }
     while (*p >= L'0' && *p <= L'9') ++p;
   }
-  int longs = 0;
-  bool narrow = false, sizeT = false, longDouble = false;
   for (;; ++p) {
     if (*p == L'l') {
-      ++longs;
+      ++m.longs;
     } else if (*p == L'h') {
-      narrow = true;
+      m.narrow = true;
     } else if (*p == L'z' || *p == L't' || *p == L'j') {
-      sizeT = true;
+      m.sizeT = true;
     } else if (*p == L'L') {
-      longDouble = true;
+      m.longDouble = true;
     } else if (*p == L'I' && p[1] == L'6' && p[2] == L'4') {
-      longs = 2;
+      m.longs = 2;
       p += 2;
     } else {
-      break;
+      return p;
     }
   }
-  const bool wide64 = longs >= 2 || sizeT;
+}
+
+winplat::FormatArg stringArg(const Modifiers& m, va_list& ap, CollectedArgs& out) {
+  if (m.narrow) {
+    const char* s = va_arg(ap, const char*);
+    out.strings.push_back(s ? winplat::utf8ToWide(s) : L"(null)");
+  } else {
+    const wchar_t* s = va_arg(ap, const wchar_t*);
+    out.strings.push_back(s ? s : L"(null)");
+  }
+  winplat::FormatArg a{};
+  a.kind = winplat::FormatArg::Kind::WStr;
+  a.s = out.strings.back();
+  return a;
+}
+
+// Reads one directive's arguments. p points after '%'; returns the pointer to
+// its conversion character, or null for a directive we cannot read safely.
+const wchar_t* readDirective(const wchar_t* p, va_list* args, CollectedArgs& out) {
+  va_list& ap = *args;
+  Modifiers m;
+  p = readSpec(p, ap, out, m);
+  winplat::FormatArg a{};
   switch (*p) {
     case L'd':
     case L'i':
-      out.args.push_back(intArg(wide64  ? va_arg(ap, long long)
-                                : longs ? va_arg(ap, long)
-                                        : va_arg(ap, int)));
-      return p;
+      a = intArg(m.wide64() ? va_arg(ap, long long) : m.longs ? va_arg(ap, long) : va_arg(ap, int));
+      break;
     case L'u':
     case L'x':
     case L'X':
     case L'o':
-      out.args.push_back(uintArg(wide64  ? va_arg(ap, unsigned long long)
-                                 : longs ? va_arg(ap, unsigned long)
-                                         : va_arg(ap, unsigned int)));
-      return p;
+      a = uintArg(m.wide64() ? va_arg(ap, unsigned long long)
+                  : m.longs  ? va_arg(ap, unsigned long)
+                             : va_arg(ap, unsigned int));
+      break;
     case L'f':
     case L'F':
     case L'e':
     case L'E':
     case L'g':
-    case L'G': {
-      winplat::FormatArg a{};
+    case L'G':
       a.kind = winplat::FormatArg::Kind::Double;
-      a.d = longDouble ? static_cast<double>(va_arg(ap, long double)) : va_arg(ap, double);
-      out.args.push_back(a);
-      return p;
-    }
+      a.d = m.longDouble ? static_cast<double>(va_arg(ap, long double)) : va_arg(ap, double);
+      break;
     case L's':
-    case L'S': {
-      winplat::FormatArg a{};
-      a.kind = winplat::FormatArg::Kind::WStr;
-      if (narrow) {
-        const char* s = va_arg(ap, const char*);
-        out.strings.push_back(s ? winplat::utf8ToWide(s) : L"(null)");
-      } else {
-        const wchar_t* s = va_arg(ap, const wchar_t*);
-        out.strings.push_back(s ? s : L"(null)");
-      }
-      a.s = out.strings.back();
-      out.args.push_back(a);
-      return p;
-    }
+    case L'S':
+      a = stringArg(m, ap, out);
+      break;
     case L'c':
-    case L'C': {
-      winplat::FormatArg a{};
+    case L'C':
       a.kind = winplat::FormatArg::Kind::Char;
       a.c = static_cast<wchar_t>(va_arg(ap, wint_t));
-      out.args.push_back(a);
-      return p;
-    }
+      break;
     default:
       return nullptr;
   }
+  out.args.push_back(a);
+  return p;
 }
 
 // Formats like vswprintf with the runtime's wide "%s" rule. A format the
