@@ -275,6 +275,23 @@ _variant_t _Recordset::GetCollect(const _variant_t& index) {
   return value(fieldIndex(index));
 }
 
+long _Recordset::fieldIndex(const wchar_t* name) {
+  if (!name) return fieldIndex(_variant_t(0L));
+  const long i = m_rows.findField(std::wstring_view(name));
+  if (i < 0) throwAdoError(adErrItemNotFound);
+  return i;
+}
+
+_variant_t _Recordset::GetCollect(const wchar_t* name) {
+  ensureOpen();
+  return value(fieldIndex(name));
+}
+
+void _Recordset::PutCollect(const wchar_t* name, const _variant_t& newValue) {
+  ensureOpen();
+  putValue(fieldIndex(name), newValue);
+}
+
 void _Recordset::putValue(long field, const VARIANT& newValue) {
   requireWritable();
   if (m_editMode != adEditAdd) requireCurrentRow();

@@ -1,6 +1,7 @@
 // _Recordset: the data-access recordset object ("ADODB.Recordset").
 #pragma once
 
+#include <concepts>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,21 @@ class _Recordset : public adoimpl::RefCounted<IDispatch> {
   // index: a field name (any letter case) or a position from 0.
   _variant_t GetCollect(const _variant_t& index);
   void PutCollect(const _variant_t& index, const _variant_t& value);
+  // The same by name, without building a variant for it (the module reads
+  // every field by name). A null name is position 0: it is what the literal 0
+  // becomes here. CString and _bstr_t names come here too.
+  _variant_t GetCollect(const wchar_t* name);
+  void PutCollect(const wchar_t* name, const _variant_t& value);
+  template <class Name>
+  requires std::same_as<Name, CString> || std::same_as<Name, _bstr_t> _variant_t
+  GetCollect(const Name& name) {
+    return GetCollect(static_cast<const wchar_t*>(name));
+  }
+  template <class Name>
+  requires std::same_as<Name, CString> || std::same_as<Name, _bstr_t>
+  void PutCollect(const Name& name, const _variant_t& value) {
+    PutCollect(static_cast<const wchar_t*>(name), value);
+  }
 
   // With both arguments missing, writes the staged values; with a field and a
   // value, stages that value first.
@@ -81,6 +97,7 @@ class _Recordset : public adoimpl::RefCounted<IDispatch> {
   const adoimpl::FieldInfo& fieldInfo(long field);
   DataTypeEnum fieldType(long field);
   long fieldIndex(const VARIANT& index);
+  long fieldIndex(const wchar_t* name);
   _variant_t value(long field);
   void putValue(long field, const VARIANT& value);
 

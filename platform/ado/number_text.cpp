@@ -4,8 +4,77 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace adoimpl {
+
+namespace {
+
+// printf's "%.<digits>G" with trailing zeros dropped: the exact but slow way.
+std::size_t formatWithPrecision(double value, int digits, char* buffer) {
+  const auto result = std::to_chars(buffer, buffer + 31, value, std::chars_format::general, digits);
+  return static_cast<std::size_t>(result.ptr - buffer);
+}
+
+// The same text built from the shortest round-trip digits, when there are
+// no more of them than `digits`: the shortest digits lie within half an ulp
+// of the double, closer than half a unit in the 15th digit of any normal
+// double, so rounding to that many digits gives those very digits. Several
+// times faster. Returns 0 when the shortest form is longer.
+std::size_t formatFromShortest(double value, int digits, char* buffer) {
+  char sci[40];
+  const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
+  std::string_view s(sci, static_cast<std::size_t>(r.ptr - sci));
+  std::size_t n = 0;
+  if (s.front() == '-') {
+    buffer[n++] = '-';
+    s.remove_prefix(1);
+  }
+  const std::size_t e = s.find('e');
+  char mantissa[24];
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < e; ++i) {
+    if (s[i] == '.') continue;
+    if (count == sizeof mantissa) return 0;
+    mantissa[count++] = s[i];
+  }
+  while (count > 1 && mantissa[count - 1] == '0') --count;
+  if (count > static_cast<std::size_t>(digits)) return 0;
+  std::string_view expText = s.substr(e + 1);
+  if (expText.front() == '+') expText.remove_prefix(1);
+  int exp = 0;
+  std::from_chars(expText.data(), expText.data() + expText.size(), exp);
+  if (exp < -4 || exp >= digits) {
+    buffer[n++] = mantissa[0];
+    if (count > 1) {
+      buffer[n++] = '.';
+      for (std::size_t i = 1; i < count; ++i) buffer[n++] = mantissa[i];
+    }
+    buffer[n++] = 'E';
+    buffer[n++] = exp < 0 ? '-' : '+';
+    const int a = exp < 0 ? -exp : exp;
+    if (a >= 100) buffer[n++] = static_cast<char>('0' + a / 100);
+    buffer[n++] = static_cast<char>('0' + a / 10 % 10);
+    buffer[n++] = static_cast<char>('0' + a % 10);
+    return n;
+  }
+  if (exp < 0) {
+    buffer[n++] = '0';
+    buffer[n++] = '.';
+    for (int i = -1; i > exp; --i) buffer[n++] = '0';
+    for (std::size_t i = 0; i < count; ++i) buffer[n++] = mantissa[i];
+    return n;
+  }
+  const auto whole = static_cast<std::size_t>(exp) + 1;
+  for (std::size_t i = 0; i < whole; ++i) buffer[n++] = i < count ? mantissa[i] : '0';
+  if (count > whole) {
+    buffer[n++] = '.';
+    for (std::size_t i = whole; i < count; ++i) buffer[n++] = mantissa[i];
+  }
+  return n;
+}
+
+}  // namespace
 
 std::size_t formatDouble(double value, int digits, char* buffer) {
   if (std::isnan(value)) {
@@ -18,9 +87,14 @@ std::size_t formatDouble(double value, int digits, char* buffer) {
     std::memcpy(buffer, text, n);
     return n;
   }
-  if (value == 0) value = 0;  // no "-0"
-  const auto result = std::to_chars(buffer, buffer + 31, value, std::chars_format::general, digits);
-  std::size_t n = static_cast<std::size_t>(result.ptr - buffer);
+  if (value == 0) {
+    buffer[0] = '0';  // no "-0"
+    return 1;
+  }
+  // Below the normal range a double's spacing is far coarser than 15 digits,
+  // and the shortest digits are no longer the rounded ones.
+  std::size_t n = std::isnormal(value) ? formatFromShortest(value, digits, buffer) : 0;
+  if (n == 0) n = formatWithPrecision(value, digits, buffer);
   for (std::size_t i = 0; i < n; ++i) {
     if (buffer[i] == 'e') buffer[i] = 'E';
   }

@@ -65,46 +65,79 @@ ColumnType columnTypeOf(const char* declaredType) {
   return ColumnType::Any;
 }
 
+namespace {
+
+// One set of buffers per thread, kept between recordsets; larger ones are
+// given back to the system rather than held.
+struct SpareBuffers {
+  std::vector<Cell> cells;
+  std::string texts;
+};
+thread_local SpareBuffers t_spare;
+constexpr std::size_t kMaxSpareBytes = 64u << 20;
+
+}  // namespace
+
+RowSet::~RowSet() { clear(); }
+
 void RowSet::clear() {
   m_fields.clear();
-  m_cells.clear();
-  m_rowids.clear();
-  m_deleted.clear();
-  m_texts.clear();
+  m_rows.clear();
   m_table.clear();
   m_writable = false;
+  m_cells.clear();
+  m_texts.clear();
+  if (m_cells.capacity() > t_spare.cells.capacity() &&
+      m_cells.capacity() * sizeof(Cell) <= kMaxSpareBytes) {
+    m_cells.swap(t_spare.cells);
+  }
+  if (m_texts.capacity() > t_spare.texts.capacity() && m_texts.capacity() <= kMaxSpareBytes) {
+    m_texts.swap(t_spare.texts);
+  }
+  m_cells.clear();
+  m_texts.clear();
 }
 
 void RowSet::readCell(sqlite3_stmt* stmt, int column, Cell& cell) {
-  switch (sqlite3_column_type(stmt, column)) {
+  // One value handle per cell: the sqlite3_value_* calls skip the per-call
+  // checks of the sqlite3_column_* ones. Reading an unprotected value is safe
+  // here: a connection is opened without a mutex and used by one thread.
+  sqlite3_value* v = sqlite3_column_value(stmt, column);
+  switch (sqlite3_value_type(v)) {
     case SQLITE_NULL:
       cell.kind = Cell::Kind::Null;
       break;
     case SQLITE_INTEGER:
       cell.kind = Cell::Kind::Integer;
-      cell.integer = sqlite3_column_int64(stmt, column);
+      cell.integer = sqlite3_value_int64(v);
       break;
     case SQLITE_FLOAT:
       cell.kind = Cell::Kind::Real;
-      cell.real = sqlite3_column_double(stmt, column);
+      cell.real = sqlite3_value_double(v);
       break;
-    default: {  // text, and blobs taken as text
-      const bool text = sqlite3_column_type(stmt, column) == SQLITE_TEXT;
-      const auto* bytes = text ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, column))
-                               : static_cast<const char*>(sqlite3_column_blob(stmt, column));
-      const auto n = static_cast<std::size_t>(sqlite3_column_bytes(stmt, column));
-      const std::size_t offset = m_texts.size();
-      if (n) appendUtf8AsWide(m_texts, bytes, n);
-      cell.kind = Cell::Kind::Text;
-      cell.offset = offset;
-      cell.length = static_cast<std::uint32_t>(m_texts.size() - offset);
+    case SQLITE_TEXT: {
+      const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(v));
+      appendText(cell, bytes, static_cast<std::size_t>(sqlite3_value_bytes(v)));
       break;
     }
+    default:  // blobs are taken as text
+      appendText(cell, static_cast<const char*>(sqlite3_value_blob(v)),
+                 static_cast<std::size_t>(sqlite3_value_bytes(v)));
+      break;
   }
+}
+
+void RowSet::appendText(Cell& cell, const char* bytes, std::size_t n) {
+  cell.kind = Cell::Kind::Text;
+  cell.offset = m_texts.size();
+  cell.length = static_cast<std::uint32_t>(n);
+  m_texts.append(bytes ? bytes : "", n);
 }
 
 void RowSet::load(Session& session, const TranslatedStatement& statement) {
   clear();
+  m_cells.swap(t_spare.cells);
+  m_texts.swap(t_spare.texts);
   StatementPtr stmt = session.prepare(statement.sql);
   sqlite3_stmt* s = stmt.get();
   const int columns = sqlite3_column_count(s);
@@ -130,15 +163,17 @@ void RowSet::load(Session& session, const TranslatedStatement& statement) {
     const std::size_t base = m_cells.size();
     m_cells.resize(base + static_cast<std::size_t>(visible));
     for (int c = 0; c < visible; ++c) readCell(s, c, m_cells[base + static_cast<std::size_t>(c)]);
-    m_rowids.push_back(statement.rowidColumn ? sqlite3_column_int64(s, visible) : 0);
-    m_deleted.push_back(0);
+    m_rows.push_back({statement.rowidColumn ? sqlite3_column_int64(s, visible) : 0, false});
   }
   if (rc != SQLITE_DONE) session.fail(rc);
 }
 
 long RowSet::findField(std::wstring_view name) const {
   for (std::size_t i = 0; i < m_fields.size(); ++i) {
-    if (m_fields[i].name == name) return static_cast<long>(i);
+    const std::wstring& f = m_fields[i].name;
+    if (f.size() == name.size() && (name.empty() || f[0] == name[0]) && f == name) {
+      return static_cast<long>(i);
+    }
   }
   for (std::size_t i = 0; i < m_fields.size(); ++i) {
     if (equalsFolded(std::wstring_view(m_fields[i].name), name)) return static_cast<long>(i);
@@ -182,6 +217,27 @@ void setNumber(VARIANT& out, ColumnType type, bool isInteger, long long integer,
   }
 }
 
+// Texts are kept as SQLite gives them (UTF-8) and widened only when read.
+void setUtf8Text(VARIANT& out, const char* text, std::size_t length) {
+  bool ascii = true;
+  for (std::size_t i = 0; i < length && ascii; ++i)
+    ascii = static_cast<unsigned char>(text[i]) < 0x80;
+  BSTR s;
+  if (ascii) {
+    s = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+    if (s) {
+      for (std::size_t i = 0; i < length; ++i) s[i] = static_cast<unsigned char>(text[i]);
+    }
+  } else {
+    std::wstring wide;
+    appendUtf8AsWide(wide, text, length);
+    s = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  }
+  if (!s) _com_issue_error(E_OUTOFMEMORY);
+  out.vt = VT_BSTR;
+  out.bstrVal = s;
+}
+
 void setText(VARIANT& out, const wchar_t* text, std::size_t length) {
   BSTR s = SysAllocStringLen(text, static_cast<UINT>(length));
   if (!s) _com_issue_error(E_OUTOFMEMORY);
@@ -205,7 +261,7 @@ void RowSet::read(std::size_t row, std::size_t field, VARIANT& out) const {
       setNumber(out, m_fields[field].type, false, 0, cell.real);
       break;
     case Cell::Kind::Text:
-      setText(out, m_texts.data() + cell.offset, cell.length);
+      setUtf8Text(out, m_texts.data() + cell.offset, cell.length);
       break;
   }
 }
@@ -310,9 +366,10 @@ Cell RowSet::storeValue(const PendingValue& value) {
   if (value.kind == Cell::Kind::Integer) cell.integer = value.integer;
   if (value.kind == Cell::Kind::Real) cell.real = value.real;
   if (value.kind == Cell::Kind::Text) {
+    const std::string utf8 = winplat::wideToUtf8(value.text);
     cell.offset = m_texts.size();
-    cell.length = static_cast<std::uint32_t>(value.text.size());
-    m_texts += value.text;
+    cell.length = static_cast<std::uint32_t>(utf8.size());
+    m_texts += utf8;
   }
   return cell;
 }
@@ -357,7 +414,7 @@ void RowSet::updateRow(Session& session, std::size_t row, const std::vector<Pend
   for (std::size_t i = 0; i < values.size(); ++i) {
     bindValue(stmt.get(), static_cast<int>(i) + 1, values[i]);
   }
-  sqlite3_bind_int64(stmt.get(), static_cast<int>(values.size()) + 1, m_rowids[row]);
+  sqlite3_bind_int64(stmt.get(), static_cast<int>(values.size()) + 1, m_rows[row].rowid);
   const int rc = sqlite3_step(stmt.get());
   if (rc != SQLITE_DONE) session.fail(rc);
   if (sqlite3_changes(session.handle()) == 0) rowGone();
@@ -386,10 +443,9 @@ std::size_t RowSet::insertRow(Session& session, const std::vector<PendingValue>&
   const int rc = sqlite3_step(stmt.get());
   if (rc != SQLITE_DONE) session.fail(rc);
   const long long rowid = sqlite3_last_insert_rowid(session.handle());
-  const std::size_t row = m_rowids.size();
+  const std::size_t row = m_rows.size();
   m_cells.resize(m_cells.size() + m_fields.size());
-  m_rowids.push_back(rowid);
-  m_deleted.push_back(0);
+  m_rows.push_back({rowid, false});
   readBackRow(session, rowid, row);
   return row;
 }
@@ -418,11 +474,11 @@ void RowSet::deleteRow(Session& session, std::size_t row) {
   if (!m_writable) throwAdoError(adErrFeatureNotAvailable);
   StatementPtr stmt =
       session.prepare("DELETE FROM " + quoteIdentifier(m_table) + " WHERE rowid = ?");
-  sqlite3_bind_int64(stmt.get(), 1, m_rowids[row]);
+  sqlite3_bind_int64(stmt.get(), 1, m_rows[row].rowid);
   const int rc = sqlite3_step(stmt.get());
   if (rc != SQLITE_DONE) session.fail(rc);
   if (sqlite3_changes(session.handle()) == 0) rowGone();
-  m_deleted[row] = 1;
+  m_rows[row].deleted = true;
 }
 
 }  // namespace adoimpl

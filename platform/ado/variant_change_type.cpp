@@ -3,6 +3,7 @@
 // Every conversion goes through one intermediate Value (signed or unsigned
 // integer, real, boolean, text, empty), so each source type is read in one
 // place and each target type written in one place.
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cwctype>
@@ -311,34 +312,43 @@ HRESULT toBool(const Value& v, VARIANT& out) {
 }
 
 HRESULT toText(const Value& v, const VARIANT& src, USHORT flags, VARIANT& out) {
-  std::wstring text;
-  char buf[32];
+  // Numbers are formatted into a buffer on the stack: the BSTR is the only
+  // allocation, since this runs for every number a grid shows.
+  char digits[32];
+  std::size_t n = 0;
+  const wchar_t* words = nullptr;
   switch (v.kind) {
     case Value::Kind::Empty:
+      words = L"";
       break;
     case Value::Kind::Signed:
-      text = std::to_wstring(v.i);
+      n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, v.i).ptr - digits);
       break;
     case Value::Kind::Unsigned:
-      text = std::to_wstring(v.u);
+      n = static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, v.u).ptr - digits);
       break;
-    case Value::Kind::Real: {
-      const std::size_t n = adoimpl::formatDouble(v.d, src.vt == VT_R4 ? 7 : 15, buf);
-      text.assign(buf, buf + n);
+    case Value::Kind::Real:
+      n = adoimpl::formatDouble(v.d, src.vt == VT_R4 ? 7 : 15, digits);
       break;
-    }
     case Value::Kind::Bool:
       if (flags & (VARIANT_ALPHABOOL | VARIANT_LOCALBOOL)) {
-        text = v.b ? L"True" : L"False";
+        words = v.b ? L"True" : L"False";
       } else {
-        text = v.b ? L"-1" : L"0";
+        words = v.b ? L"-1" : L"0";
       }
       break;
     case Value::Kind::Text:
-      text = v.text;
       break;
   }
-  BSTR s = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+  BSTR s;
+  if (v.kind == Value::Kind::Text) {
+    s = SysAllocStringLen(v.text.data(), static_cast<UINT>(v.text.size()));
+  } else if (words) {
+    s = SysAllocString(words);
+  } else {
+    s = SysAllocStringLen(nullptr, static_cast<UINT>(n));
+    for (std::size_t i = 0; s && i < n; ++i) s[i] = static_cast<OLECHAR>(digits[i]);
+  }
   if (!s) return E_OUTOFMEMORY;
   out.vt = VT_BSTR;
   out.bstrVal = s;

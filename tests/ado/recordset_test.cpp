@@ -56,6 +56,9 @@ TEST_F(RecordsetRead, FieldsByNameInAnyCaseOrByPosition) {
   EXPECT_EQ(text(rs->GetCollect("BIGMODEL")), L"9-19");
   EXPECT_EQ(text(rs->GetCollect(1L)), L"9-19");
   EXPECT_EQ(text(rs->GetCollect(static_cast<short>(0))), L"3");
+  EXPECT_EQ(text(rs->GetCollect(0)), L"3") << "the literal 0 is the first field";
+  EXPECT_EQ(text(rs->GetCollect(CString(L"DriveMode"))), L"直联");
+  EXPECT_EQ(text(rs->GetCollect(_bstr_t(L"DRIVEMODE"))), L"直联");
   EXPECT_EQ(errorOf([&] { rs->GetCollect(L"Bigmodell"); }), adoError(adErrItemNotFound));
   EXPECT_EQ(errorOf([&] { rs->GetCollect(6L); }), adoError(adErrItemNotFound));
   EXPECT_EQ(errorOf([&] { rs->GetCollect(-1L); }), adoError(adErrItemNotFound));
