@@ -82,6 +82,8 @@ std::string saveDrawing(const std::wstring& path) {
   if (!doc) return "no drawing is open";
   const std::wstring file = native(path);
   if (file.empty()) return "a file name is needed";
+  // Applications may put their last data into the drawing before it is written.
+  AcRxDynamicLinker::instance()->sendAcrxMessage(AcRx::kSaveMsg);
   if (doc->database()->saveAs(file.c_str()) != Acad::eOk) {
     const std::wstring why = doc->database()->lastErrorText();
     return why.empty() ? "cannot save drawing '" + winplat::wideToUtf8(path) + "'"

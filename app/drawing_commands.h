@@ -12,8 +12,9 @@ std::string openDrawing(const std::wstring& path);
 // Replaces the current document by a new, empty drawing that will be saved
 // under fileName ("" for a drawing without a name yet).
 void newDrawing(const std::wstring& fileName = L"");
-// Saves the current drawing under path (atomically) and names the document
-// after it. Returns "" on success, else why.
+// Saves the current drawing under path (atomically; applications get
+// kSaveMsg first) and names the document after it. Returns "" on success,
+// else why.
 std::string saveDrawing(const std::wstring& path);
 
 void registerDrawingCommands();

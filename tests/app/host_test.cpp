@@ -1,5 +1,6 @@
 // The host program run on scripts: exit statuses, what goes to standard
 // error, and the order of what applications hear in a whole session.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -98,6 +99,9 @@ TEST_F(Host, ADrawingThatDoesNotExistYetIsCreatedOnSave) {
   o.drawing = plan.string();
   EXPECT_EQ(run("SAVE\n", o), 0) << err.str();
   ASSERT_TRUE(fs::exists(plan));
+  const auto calls = moduleCalls();
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "acrxEntryPoint 9"), calls.end())
+      << "applications hear of the save";
   AcDbDatabase back(false, true);
   EXPECT_EQ(back.readDwgFile(plan.wstring().c_str()), Acad::eOk);
 }
