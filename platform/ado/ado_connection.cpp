@@ -6,10 +6,13 @@
 #include "ado_errors.h"
 #include "ado_recordset.h"
 #include "session.h"
+#include "test_seams.h"
 #include "text_utf8.h"
 
 _Connection* _Connection::createInstance(std::wstring_view progId) {
-  if (adoimpl::equalsFolded(progId, L"ADODB.Connection")) return new _Connection();
+  if (adoimpl::equalsFolded(progId, L"ADODB.Connection") && adoimpl::isClassRegistered(progId)) {
+    return new _Connection();
+  }
   return nullptr;
 }
 
@@ -22,6 +25,7 @@ HRESULT _Connection::Open(_bstr_t connectionString, _bstr_t userId, _bstr_t pass
   (void)userId;
   (void)password;
   (void)options;
+  adoimpl::runFaultHook("Connection.Open");
   if (m_session && m_session->isOpen()) adoimpl::throwAdoError(adErrObjectOpen);
   const std::wstring_view cs = connectionString.view();
   m_session = adoimpl::Session::open(cs.empty() ? std::wstring_view(m_connectionString) : cs);
@@ -67,6 +71,7 @@ bool changesSchema(const std::string& sql) {
 }  // namespace
 
 _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected, long options) {
+  adoimpl::runFaultHook("Connection.Execute");
   std::shared_ptr<adoimpl::Session> s = session();
   const adoimpl::TranslatedStatement statement = s->translate(commandText.view(), false);
   adoimpl::StatementPtr stmt = s->prepare(statement.sql);

@@ -3,12 +3,15 @@
 
 #include "ado_errors.h"
 #include "ado_fields.h"
+#include "test_seams.h"
 #include "text_utf8.h"
 
 using adoimpl::throwAdoError;
 
 _Recordset* _Recordset::createInstance(std::wstring_view progId) {
-  if (adoimpl::equalsFolded(progId, L"ADODB.Recordset")) return new _Recordset();
+  if (adoimpl::equalsFolded(progId, L"ADODB.Recordset") && adoimpl::isClassRegistered(progId)) {
+    return new _Recordset();
+  }
   return nullptr;
 }
 
@@ -54,6 +57,7 @@ HRESULT _Recordset::Open(const _variant_t& source, _Connection* activeConnection
 
 void _Recordset::openOn(const _variant_t& source, const _ConnectionPtr& connection,
                         CursorTypeEnum cursorType, LockTypeEnum lockType, long options) {
+  adoimpl::runFaultHook("Recordset.Open");
   if (m_open) throwAdoError(adErrObjectOpen);
   if (source.vt != VT_BSTR) throwAdoError(adErrInvalidArgument);
   std::wstring sql(source.bstrVal ? source.bstrVal : L"", SysStringLen(source.bstrVal));

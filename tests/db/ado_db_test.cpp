@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwchar>
 #include <fstream>
+#include <functional>
+#include <string_view>
 
+#include "ado/test_seams.h"
 #include "db/fan_database.h"
 #include "db_fixture.h"
+#include "win/exception.h"
 
 namespace {
 
@@ -89,6 +94,97 @@ TEST_F(AdoDbOpen, CloseReleasesAndLaterCallsReportTheMissingConnection) {
   ui.clear();
   EXPECT_FALSE(db.OpenRecordset(L"SELECT * FROM Model"));
   EXPECT_EQ(onlyMessage(), L"数据库操作错误!\nSELECT * FROM Model");
+}
+
+// A framework exception with a message longer than any box shows.
+class LongException : public CException {
+ protected:
+  CString message() const override {
+    CString text;
+    for (int i = 0; i < 30; ++i) text.AppendFormat(L"%09d|", i);  // 300 characters
+    return text;
+  }
+};
+
+std::wstring firstChars(int n) {
+  std::wstring text;
+  for (int i = 0; i < 30; ++i) {
+    wchar_t part[16];
+    std::swprintf(part, 16, L"%09d|", i);
+    text += part;
+  }
+  return text.substr(0, static_cast<std::size_t>(n));
+}
+
+// Makes one data-access operation throw what `thrower` throws while in scope.
+struct ScopedFault {
+  ScopedFault(std::string_view operation, std::function<void()> thrower) {
+    adoimpl::setFaultHook([op = std::string(operation), thrower](std::string_view name) {
+      if (name == op) thrower();
+    });
+  }
+  ~ScopedFault() { adoimpl::setFaultHook(nullptr); }
+};
+
+struct ScopedUnregistered {
+  explicit ScopedUnregistered(const wchar_t* progId) : m_progId(progId) {
+    adoimpl::setClassRegistered(progId, false);
+  }
+  ~ScopedUnregistered() { adoimpl::setClassRegistered(m_progId, true); }
+  const wchar_t* m_progId;
+};
+
+using AdoDbFaults = dbtest::DbFixture;
+
+TEST_F(AdoDbFaults, ConnectionClassMissing) {
+  ScopedUnregistered missing(L"ADODB.Connection");
+  CAdoDB db;
+  EXPECT_FALSE(db.Open(wide(path)));
+  EXPECT_EQ(onlyMessage(), L"创建对象失败!");
+  EXPECT_EQ(ui.boxes()[0].type, MB_ICONEXCLAMATION);
+  EXPECT_FALSE(db.m_pConnection);
+}
+
+TEST_F(AdoDbFaults, RecordsetClassMissingShowsAsTheOpenError) {
+  CAdoDB db;
+  ASSERT_TRUE(db.Open(wide(path)));
+  ScopedUnregistered missing(L"ADODB.Recordset");
+  EXPECT_FALSE(db.OpenRecordset(L"SELECT * FROM Model"));
+  EXPECT_EQ(onlyMessage(), L"数据库操作错误!\nSELECT * FROM Model");
+}
+
+TEST_F(AdoDbFaults, FrameworkExceptionOnConnectShowsItsMessage) {
+  ScopedFault fault("Connection.Open", [] { throw new LongException; });
+  CAdoDB db;
+  EXPECT_FALSE(db.Open(wide(path)));
+  EXPECT_EQ(onlyMessage(), L"连接数据库失败!\n" + firstChars(255));
+  EXPECT_EQ(ui.boxes()[0].type, MB_ICONEXCLAMATION);
+  EXPECT_FALSE(db.m_pConnection);
+}
+
+TEST_F(AdoDbFaults, FrameworkExceptionOnStatementsShowsItsMessageAlone) {
+  CAdoDB db;
+  ASSERT_TRUE(db.Open(wide(path)));
+  {
+    ScopedFault fault("Connection.Execute", [] { throw new LongException; });
+    EXPECT_FALSE(db.Execute(L"SELECT * FROM Model"));
+    EXPECT_EQ(onlyMessage(), firstChars(256));
+    EXPECT_EQ(ui.boxes()[0].type, MB_OK);
+  }
+  ui.clear();
+  {
+    ScopedFault fault("Recordset.Open", [] { AfxThrowMemoryException(); });
+    EXPECT_FALSE(db.OpenRecordset(L"SELECT * FROM Model"));
+    EXPECT_EQ(onlyMessage(), L"内存不足。");
+  }
+}
+
+TEST_F(AdoDbFaults, DriverErrorOnConnectShowsTheConnectionString) {
+  ScopedFault fault("Connection.Open", [] { throw _com_error(E_FAIL, L"file is locked"); });
+  CAdoDB db;
+  EXPECT_FALSE(db.Connect(L"DBQ=x.Mdb"));
+  EXPECT_EQ(onlyMessage(), L"连接数据库失败!\nDBQ=x.Mdb");
+  EXPECT_EQ(ui.boxes()[0].type, MB_OK);
 }
 
 using AdoDbStatements = dbtest::DbFixture;

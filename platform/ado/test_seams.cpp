@@ -1,0 +1,49 @@
+// The test seams: class registration and fault injection.
+#include "test_seams.h"
+
+#include <set>
+#include <string>
+
+#include "text_utf8.h"
+
+namespace adoimpl {
+
+namespace {
+
+std::set<std::wstring>& unregistered() {
+  static std::set<std::wstring> names;
+  return names;
+}
+
+FaultHook& hook() {
+  static FaultHook h;
+  return h;
+}
+
+std::wstring folded(std::wstring_view name) {
+  std::wstring out;
+  for (wchar_t c : name) out += static_cast<wchar_t>(foldCase(static_cast<char32_t>(c)));
+  return out;
+}
+
+}  // namespace
+
+bool isClassRegistered(std::wstring_view progId) {
+  return unregistered().empty() || unregistered().count(folded(progId)) == 0;
+}
+
+void setClassRegistered(std::wstring_view progId, bool registered) {
+  if (registered) {
+    unregistered().erase(folded(progId));
+  } else {
+    unregistered().insert(folded(progId));
+  }
+}
+
+void setFaultHook(FaultHook h) { hook() = std::move(h); }
+
+void runFaultHook(std::string_view operation) {
+  if (hook()) hook()(operation);
+}
+
+}  // namespace adoimpl
