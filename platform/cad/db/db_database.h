@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "cad/adsdef.h"
 #include "cad/db/db_block_table.h"
@@ -37,7 +38,7 @@ class AcDbDatabase {
   Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shmode = _SH_DENYWR,
                                 bool allowCPConversion = false, const wchar_t* password = nullptr);
   // Reads DXF text from memory (used by tests and fuzzing); name is used in messages.
-  Acad::ErrorStatus readDxfText(const std::string& text, const ACHAR* name = L"(memory)");
+  Acad::ErrorStatus readDxfText(std::string_view text, const ACHAR* name = L"(memory)");
 
   // Writes the drawing as DXF R2010 (UTF-8) to a temporary file in the same folder, then
   // renames it over fileName; a failed save leaves the old file as it was.

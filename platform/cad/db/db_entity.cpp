@@ -65,10 +65,9 @@ Acad::ErrorStatus AcDbEntity::setColorIndex(Adesk::UInt16 color, bool) {
   if (color > 256) return Acad::eInvalidInput;
   m_color = static_cast<short>(color);
   // A true colour kept from the file would override the index in every reader.
-  if (auto* data = zrcad::DbAccess::dataIfAny(this)) {
+  if (zrcad::DbAccess::dataIfAny(this)) {
     auto& extras = zrcad::DbAccess::data(this).extras;
     std::erase_if(extras, [](const auto& t) { return t.code == 420 || t.code == 430; });
-    (void)data;
   }
   return Acad::eOk;
 }
@@ -129,7 +128,7 @@ const zrcad::dxf::ClassTable& AcDbEntity::dxfTable() const {
 bool AcDbEntity::readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Tag& tag,
                                int section) {
   if (tag.code == 8) {
-    m_layerId = ctx.layerByName(ctx.wide(tag));
+    m_layerId = ctx.layerOfTag(tag);
     return true;
   }
   if (tag.code == 62) {
@@ -150,8 +149,7 @@ void AcDbEntity::writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) cons
                                      [](const auto& t) { return t.code == 67; });
     if (!has67) ctx.out.integer(67, 1);
   }
-  const std::wstring* name = zrcad::recordName(m_layerId);
-  ctx.out.wstr(8, name ? *name : std::wstring(L"0"));
+  ctx.out.str(8, ctx.nameOf(m_layerId));
   if (m_color != 256) ctx.out.integer(62, m_color);
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/db/dxf/codepage.h"
@@ -41,6 +42,8 @@ class ReadContext {
 
   // The layer of this name, created when the tables lack it (as other readers do).
   AcDbObjectId layerByName(const std::wstring& name);
+  // The layer named by a layer group (8).
+  AcDbObjectId layerOfTag(const Tag& tag);
   // Objects whose names must become ids once everything is read.
   std::vector<AcDbObject*> toResolve;
 
@@ -48,14 +51,20 @@ class ReadContext {
   AcDbDatabase* m_db;
   DatabaseImpl& m_impl;
   CodePageDecoder m_decoder;
+  AcDbObjectId m_lastLayer;
+  std::string m_lastLayerText;
 };
 
 class WriteContext {
+  std::unordered_map<const AcDbStub*, std::string> m_names;
+
  public:
   WriteContext(TagWriter& w, const AcDbDatabase* db) : out(w), m_db(db) {}
   TagWriter& out;
   const AcDbDatabase* db() const { return m_db; }
   bool inPaperSpace = false;  // the entities being written belong to *Paper_Space
+  // The name of a layer (or any record) as UTF-8, converted once per record.
+  const std::string& nameOf(AcDbObjectId id);
 
  private:
   const AcDbDatabase* m_db;

@@ -153,6 +153,7 @@ void DxfReader::read() {
     m_ctx.legacy = true;
   }
   m_ctx.decoder().setCodePage(codePage, m_ctx.version >= 1021);
+  m_impl.byHandle.reserve(m_impl.byHandle.size() + m_text.size() / 128);  // ~a record a line
   Tag t;
   bool sawEof = false;
   while (!sawEof && m_tags.next(t)) {

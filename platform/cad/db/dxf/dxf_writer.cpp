@@ -230,7 +230,18 @@ void DxfWriter::writeObjects() {
 
 }  // namespace
 
+const std::string& WriteContext::nameOf(AcDbObjectId id) {
+  static const std::string kZero = "0";
+  if (id.isNull()) return kZero;
+  auto it = m_names.find(id.stub());
+  if (it != m_names.end()) return it->second;
+  const std::wstring* name = recordName(id);
+  return m_names.emplace(id.stub(), name ? winplat::wideToUtf8(*name) : kZero).first->second;
+}
+
 void writeDxf(AcDbDatabase* db, std::string& out) {
+  // About 160 bytes a record; growing the text in steps costs more than the estimate.
+  out.reserve(static_cast<size_t>(db->approxNumObjects()) * 160);
   DxfWriter writer(db, out);
   writer.write();
 }

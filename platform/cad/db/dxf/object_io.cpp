@@ -145,6 +145,15 @@ std::uint64_t ReadContext::handle(const Tag& tag) const {
   return parseHandle(tag.value, h) ? h : 0;
 }
 
+AcDbObjectId ReadContext::layerOfTag(const Tag& tag) {
+  // Entities come in runs on one layer: the last name read is looked up only once.
+  if (!m_lastLayer.isNull() && tag.value == m_lastLayerText && m_lastLayer.isValid())
+    return m_lastLayer;
+  m_lastLayer = layerByName(wide(tag));
+  m_lastLayerText = std::string(tag.value);
+  return m_lastLayer;
+}
+
 AcDbObjectId ReadContext::layerByName(const std::wstring& name) {
   AcDbSymbolTable* layers = m_impl.table(m_impl.layerTable);
   AcDbObjectId id;
@@ -156,7 +165,8 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
                 std::uint64_t* handleOut) {
   const ClassTable& table = DbAccess::table(obj);
   const int lastSection = static_cast<int>(table.sections().size()) - 1;
-  ObjectData& data = DbAccess::data(obj);
+  // Most records keep nothing beyond their fields; their data is made only when needed.
+  auto data = [obj]() -> ObjectData& { return DbAccess::data(obj); };
   int section = 0;
   bool sawMarker = false, embedded = false, gotHandle = false, gotOwner = false;
   for (size_t i = 1; i < tags.size();) {
@@ -164,7 +174,7 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
     if (tag.code >= 1000) {
       for (; i < tags.size(); ++i) {
         if (isRealCode(tags[i].code)) ctx.real(tags[i]);
-        data.xdata.push_back({static_cast<std::int16_t>(tags[i].code), 0, ctx.text(tags[i])});
+        data().xdata.push_back({static_cast<std::int16_t>(tags[i].code), 0, ctx.text(tags[i])});
       }
       break;
     }
@@ -176,14 +186,16 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
         continue;
       }
       if (tag.code == 102 && trim(tag.value).substr(0, 1) == "{") {
-        i = readAppData(ctx, tags, i, data.appData);
+        i = readAppData(ctx, tags, i, data().appData);
         continue;
       }
       if (tag.code == 330 && !gotOwner) {
         gotOwner = true;
-        data.ownerTag = true;
         std::uint64_t h = ctx.handle(tag);
-        if (h != 0) DbAccess::setOwner(obj, AcDbObjectId(ctx.impl().stubFor(h)));
+        if (h != 0)
+          DbAccess::setOwner(obj, AcDbObjectId(ctx.impl().stubFor(h)));
+        else
+          data().ownerTag = true;  // a null owner is written back as such
         ++i;
         continue;
       }
@@ -212,7 +224,7 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
     int target = section;
     if (!sawMarker && lastSection > 0)
       target = isCommonEntityCode(tag.code) ? std::min(1, lastSection) : lastSection;
-    data.extras.push_back(
+    data().extras.push_back(
         {static_cast<std::int16_t>(tag.code), static_cast<std::int16_t>(target), ctx.text(tag)});
   }
 }

@@ -23,8 +23,9 @@ void TagWriter::str(int c, std::string_view value) {
   code(c);
   size_t start = m_out.size();
   m_out.append(value);
-  for (size_t i = start; i < m_out.size(); ++i)
-    if (m_out[i] == '\n' || m_out[i] == '\r') m_out[i] = ' ';
+  if (value.find_first_of("\r\n") != std::string_view::npos)
+    for (size_t i = start; i < m_out.size(); ++i)
+      if (m_out[i] == '\n' || m_out[i] == '\r') m_out[i] = ' ';
   m_out += '\n';
 }
 
@@ -41,8 +42,18 @@ std::string formatReal(double value) {
 
 void TagWriter::real(int c, double value) {
   code(c);
-  m_out += formatReal(value);
-  m_out += '\n';
+  if (!std::isfinite(value)) value = 0;
+  char buf[40];
+  auto res = std::to_chars(buf, buf + sizeof buf - 3, value);
+  char* end = res.ptr;
+  bool integral = true;
+  for (char* p = buf; p != end && integral; ++p) integral = *p != '.' && *p != 'e';
+  if (integral) {
+    *end++ = '.';
+    *end++ = '0';
+  }
+  *end++ = '\n';
+  m_out.append(buf, end);
 }
 
 void TagWriter::integer(int c, long long value) {
@@ -53,7 +64,15 @@ void TagWriter::integer(int c, long long value) {
   m_out += '\n';
 }
 
-void TagWriter::handle(int c, std::uint64_t h) { str(c, handleText(h)); }
+void TagWriter::handle(int c, std::uint64_t h) {
+  code(c);
+  char buf[20];
+  auto res = std::to_chars(buf, buf + sizeof buf, h, 16);
+  for (char* p = buf; p != res.ptr; ++p)
+    if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
+  m_out.append(buf, res.ptr);
+  m_out += '\n';
+}
 
 void TagWriter::point(int c, const AcGePoint3d& p) {
   real(c, p.x);
