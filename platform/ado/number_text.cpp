@@ -115,45 +115,52 @@ bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 }  // namespace
 
-ParsedNumber parseNumber(std::wstring_view text) {
-  ParsedNumber out;
-  std::size_t b = 0, e = text.size();
-  while (b < e && isBlank(text[b])) ++b;
-  while (e > b && isBlank(text[e - 1])) --e;
-  // Validate the shape and copy it to ASCII for from_chars.
-  std::string ascii;
-  ascii.reserve(e - b);
-  std::size_t i = b;
+namespace {
+
+// Copies text to ASCII when it has the shape of a number (sign, digits,
+// optional point and exponent); false otherwise. `plain` tells whether it is
+// digits alone.
+bool numberShape(std::wstring_view text, std::string& ascii, bool& plain) {
+  std::size_t i = 0;
+  const std::size_t e = text.size();
   if (i < e && (text[i] == L'+' || text[i] == L'-')) {
     if (text[i] == L'-') ascii += '-';
     ++i;
   }
   std::size_t mantissaDigits = 0;
-  bool fraction = false, exponent = false;
+  plain = true;
   for (; i < e && isDigit(text[i]); ++i, ++mantissaDigits) ascii += static_cast<char>(text[i]);
   if (i < e && text[i] == L'.') {
-    fraction = true;
+    plain = false;
     ascii += '.';
     for (++i; i < e && isDigit(text[i]); ++i, ++mantissaDigits) ascii += static_cast<char>(text[i]);
   }
-  if (mantissaDigits == 0) return out;
+  if (mantissaDigits == 0) return false;
   if (i < e && (text[i] == L'e' || text[i] == L'E')) {
-    exponent = true;
+    plain = false;
     ascii += 'e';
     ++i;
     if (i < e && (text[i] == L'+' || text[i] == L'-')) ascii += static_cast<char>(text[i++]);
     std::size_t expDigits = 0;
     for (; i < e && isDigit(text[i]); ++i, ++expDigits) ascii += static_cast<char>(text[i]);
-    if (expDigits == 0) return out;
+    if (expDigits == 0) return false;
   }
-  if (i != e) return out;
+  return i == e;
+}
 
-  const char* first = ascii.data();
-  const char* last = ascii.data() + ascii.size();
-  if (!fraction && !exponent) {
+}  // namespace
+
+ParsedNumber parseNumber(std::wstring_view text) {
+  ParsedNumber out;
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  std::string ascii;
+  bool plain = false;
+  if (!numberShape(text, ascii, plain)) return out;
+  if (plain) {
     long long v = 0;
-    const auto r = std::from_chars(first, last, v);
-    if (r.ec == std::errc() && r.ptr == last) {
+    const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
+    if (r.ec == std::errc() && r.ptr == ascii.data() + ascii.size()) {
       out.ok = true;
       out.isInteger = true;
       out.integer = v;
@@ -162,15 +169,12 @@ ParsedNumber parseNumber(std::wstring_view text) {
     }
   }
   // from_chars does not take a trailing "." ("5."), which is still a number.
-  if (!ascii.empty() && ascii.back() == '.') ascii.pop_back();
-  first = ascii.data();
-  last = ascii.data() + ascii.size();
+  if (ascii.back() == '.') ascii.pop_back();
   double d = 0;
-  const auto r = std::from_chars(first, last, d);
-  if (r.ptr != last) return out;
+  const auto r = std::from_chars(ascii.data(), ascii.data() + ascii.size(), d);
+  if (r.ptr != ascii.data() + ascii.size()) return out;
   if (r.ec == std::errc::result_out_of_range) {
-    // Too large is infinite, too small is zero, as strtod would give.
-    d = std::strtod(ascii.c_str(), nullptr);
+    d = std::strtod(ascii.c_str(), nullptr);  // too large is infinite, too small zero
   } else if (r.ec != std::errc()) {
     return out;
   }

@@ -284,58 +284,40 @@ void RowSet::readPending(const PendingValue& value, const FieldInfo& field, VARI
   }
 }
 
-PendingValue RowSet::convert(std::size_t field, const VARIANT& value) const {
-  const FieldInfo& f = m_fields[field];
-  PendingValue out;
-  out.field = field;
-  if (value.vt == VT_NULL || value.vt == VT_EMPTY) return out;
-  VARTYPE target = VT_EMPTY;
-  switch (f.type) {
+namespace {
+
+// The variant type a value is converted to before it is stored in a column.
+VARTYPE storedTypeFor(ColumnType column, VARTYPE given) {
+  switch (column) {
     case ColumnType::Text:
-      target = VT_BSTR;
-      break;
+      return VT_BSTR;
     case ColumnType::Integer:
-      target = VT_I4;
-      break;
+      return VT_I4;
     case ColumnType::BigInteger:
-      target = VT_I8;
-      break;
+      return VT_I8;
     case ColumnType::Double:
-      target = VT_R8;
-      break;
+      return VT_R8;
     case ColumnType::Boolean:
-      target = VT_BOOL;
-      break;
+      return VT_BOOL;
     case ColumnType::Any:
-      switch (value.vt) {
-        case VT_R4:
-        case VT_R8:
-        case VT_DATE:
-          target = VT_R8;
-          break;
-        case VT_BSTR:
-          target = VT_BSTR;
-          break;
-        case VT_BOOL:
-          target = VT_BOOL;
-          break;
-        default:
-          target = VT_I8;
-          break;
-      }
       break;
   }
-  _variant_t converted;
-  const HRESULT hr = VariantChangeType(&converted, &value, 0, target);
-  if (FAILED(hr)) {
-    _variant_t shown;
-    std::wstring valueText = SUCCEEDED(VariantChangeType(&shown, &value, 0, VT_BSTR))
-                                 ? L"'" + std::wstring(shown.bstrVal ? shown.bstrVal : L"") + L"'"
-                                 : L"the value";
-    throw _com_error(hr, L"cannot store " + valueText + L" in " +
-                             winplat::utf8ToWide(typeName(f.type)) + L" field '" + f.name + L"'");
+  switch (given) {  // an untyped column keeps the value's own kind
+    case VT_R4:
+    case VT_R8:
+    case VT_DATE:
+      return VT_R8;
+    case VT_BSTR:
+      return VT_BSTR;
+    case VT_BOOL:
+      return VT_BOOL;
+    default:
+      return VT_I8;
   }
-  switch (target) {
+}
+
+void setPending(const VARIANT& converted, PendingValue& out) {
+  switch (converted.vt) {
     case VT_BSTR:
       out.kind = Cell::Kind::Text;
       out.text.assign(converted.bstrVal ? converted.bstrVal : L"", SysStringLen(converted.bstrVal));
@@ -357,6 +339,27 @@ PendingValue RowSet::convert(std::size_t field, const VARIANT& value) const {
       out.integer = converted.llVal;
       break;
   }
+}
+
+}  // namespace
+
+PendingValue RowSet::convert(std::size_t field, const VARIANT& value) const {
+  const FieldInfo& f = m_fields[field];
+  PendingValue out;
+  out.field = field;
+  if (value.vt == VT_NULL || value.vt == VT_EMPTY) return out;
+  _variant_t converted;
+  const HRESULT hr = VariantChangeType(&converted, &value, 0, storedTypeFor(f.type, value.vt));
+  if (FAILED(hr)) {
+    _variant_t shown;
+    const std::wstring valueText =
+        SUCCEEDED(VariantChangeType(&shown, &value, 0, VT_BSTR))
+            ? L"'" + std::wstring(shown.bstrVal ? shown.bstrVal : L"") + L"'"
+            : L"the value";
+    throw _com_error(hr, L"cannot store " + valueText + L" in " +
+                             winplat::utf8ToWide(typeName(f.type)) + L" field '" + f.name + L"'");
+  }
+  setPending(converted, out);
   return out;
 }
 

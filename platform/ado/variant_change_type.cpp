@@ -161,69 +161,30 @@ HRESULT toNumber(const Value& v, Value& num) {
   }
 }
 
-HRESULT toInteger(const Value& v, VARTYPE vt, VARIANT& out) {
-  Value num;
-  if (const HRESULT hr = toNumber(v, num); FAILED(hr)) return hr;
-  long long lo = 0;
-  unsigned long long hi = 0;
-  switch (vt) {
-    case VT_I1:
-      lo = INT8_MIN;
-      hi = INT8_MAX;
-      break;
-    case VT_I2:
-      lo = INT16_MIN;
-      hi = INT16_MAX;
-      break;
-    case VT_I4:
-    case VT_INT:
-      lo = INT32_MIN;
-      hi = INT32_MAX;
-      break;
-    case VT_I8:
-      lo = INT64_MIN;
-      hi = INT64_MAX;
-      break;
-    case VT_UI1:
-      hi = UINT8_MAX;
-      break;
-    case VT_UI2:
-      hi = UINT16_MAX;
-      break;
-    case VT_UI4:
-    case VT_UINT:
-      hi = UINT32_MAX;
-      break;
-    default:
-      hi = UINT64_MAX;
-      break;
-  }
-  bool negative = false;
-  unsigned long long magnitude = 0;  // of a non-negative value
-  long long signedValue = 0;         // of a negative value
-  if (num.kind == Value::Kind::Real) {
-    // Halves round to even, as the system's conversions do.
-    const double r = std::nearbyint(num.d);
-    if (std::isnan(r) || r < -9223372036854775808.0 || r >= 18446744073709551616.0)
-      return DISP_E_OVERFLOW;
-    negative = r < 0;
-    if (negative) {
-      signedValue = static_cast<long long>(r);
-    } else {
-      magnitude = static_cast<unsigned long long>(r);
-    }
-  } else if (num.kind == Value::Kind::Unsigned) {
-    magnitude = num.u;
-  } else {
-    negative = num.i < 0;
-    if (negative) {
-      signedValue = num.i;
-    } else {
-      magnitude = static_cast<unsigned long long>(num.i);
+// The range of an integer type: [lo, hi].
+void integerRange(VARTYPE vt, long long& lo, unsigned long long& hi) {
+  struct Range {
+    VARTYPE vt;
+    long long lo;
+    unsigned long long hi;
+  };
+  static const Range ranges[] = {{VT_I1, INT8_MIN, INT8_MAX},   {VT_I2, INT16_MIN, INT16_MAX},
+                                 {VT_I4, INT32_MIN, INT32_MAX}, {VT_INT, INT32_MIN, INT32_MAX},
+                                 {VT_I8, INT64_MIN, INT64_MAX}, {VT_UI1, 0, UINT8_MAX},
+                                 {VT_UI2, 0, UINT16_MAX},       {VT_UI4, 0, UINT32_MAX},
+                                 {VT_UINT, 0, UINT32_MAX},      {VT_UI8, 0, UINT64_MAX}};
+  for (const Range& r : ranges) {
+    if (r.vt == vt) {
+      lo = r.lo;
+      hi = r.hi;
+      return;
     }
   }
-  if (negative ? signedValue < lo : magnitude > hi) return DISP_E_OVERFLOW;
-  const long long s = negative ? signedValue : static_cast<long long>(magnitude);
+  lo = 0;
+  hi = 0;
+}
+
+void storeInteger(VARTYPE vt, long long s, unsigned long long magnitude, VARIANT& out) {
   out.vt = vt;
   switch (vt) {
     case VT_I1:
@@ -257,6 +218,41 @@ HRESULT toInteger(const Value& v, VARTYPE vt, VARIANT& out) {
       out.ullVal = magnitude;
       break;
   }
+}
+
+HRESULT toInteger(const Value& v, VARTYPE vt, VARIANT& out) {
+  Value num;
+  if (const HRESULT hr = toNumber(v, num); FAILED(hr)) return hr;
+  long long lo = 0;
+  unsigned long long hi = 0;
+  integerRange(vt, lo, hi);
+  bool negative = false;
+  unsigned long long magnitude = 0;  // of a non-negative value
+  long long signedValue = 0;         // of a negative value
+  if (num.kind == Value::Kind::Real) {
+    // Halves round to even, as the system's conversions do.
+    const double r = std::nearbyint(num.d);
+    if (std::isnan(r) || r < -9223372036854775808.0 || r >= 18446744073709551616.0) {
+      return DISP_E_OVERFLOW;
+    }
+    negative = r < 0;
+    if (negative) {
+      signedValue = static_cast<long long>(r);
+    } else {
+      magnitude = static_cast<unsigned long long>(r);
+    }
+  } else if (num.kind == Value::Kind::Unsigned) {
+    magnitude = num.u;
+  } else {
+    negative = num.i < 0;
+    if (negative) {
+      signedValue = num.i;
+    } else {
+      magnitude = static_cast<unsigned long long>(num.i);
+    }
+  }
+  if (negative ? signedValue < lo : magnitude > hi) return DISP_E_OVERFLOW;
+  storeInteger(vt, negative ? signedValue : static_cast<long long>(magnitude), magnitude, out);
   return S_OK;
 }
 
