@@ -10,6 +10,7 @@
 #include "ado_enums.h"
 #include "ado_fields.h"
 #include "ado_recordset.h"
+#include "ado_statistics.h"
 #include "bstr.h"
 #include "com_error.h"
 #include "com_ptr.h"

@@ -5,6 +5,7 @@
 
 #include "ado_errors.h"
 #include "ado_recordset.h"
+#include "ado_statistics.h"
 #include "session.h"
 #include "test_seams.h"
 #include "text_utf8.h"
@@ -71,6 +72,7 @@ bool changesSchema(const std::string& sql) {
 }  // namespace
 
 _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected, long options) {
+  adoimpl::countStatement();
   adoimpl::runFaultHook("Connection.Execute");
   std::shared_ptr<adoimpl::Session> s = session();
   const adoimpl::TranslatedStatement statement = s->translate(commandText.view(), false);

@@ -3,6 +3,7 @@
 
 #include "ado_errors.h"
 #include "ado_fields.h"
+#include "ado_statistics.h"
 #include "test_seams.h"
 #include "text_utf8.h"
 
@@ -57,6 +58,7 @@ HRESULT _Recordset::Open(const _variant_t& source, _Connection* activeConnection
 
 void _Recordset::openOn(const _variant_t& source, const _ConnectionPtr& connection,
                         CursorTypeEnum cursorType, LockTypeEnum lockType, long options) {
+  adoimpl::countStatement();
   adoimpl::runFaultHook("Recordset.Open");
   if (m_open) throwAdoError(adErrObjectOpen);
   if (source.vt != VT_BSTR) throwAdoError(adErrInvalidArgument);

@@ -189,6 +189,16 @@ TEST_F(ConnectionExecute, RefusedSecondStatementChangesNothing) {
   EXPECT_EQ(testsupport::countRows(path, "Model"), models + 1);
 }
 
+TEST_F(ConnectionExecute, CountsTheStatementsCallersRun) {
+  const unsigned long long before = adoimpl::statementCount();
+  conn->Execute(L"SELECT * FROM Model", nullptr, -1);
+  _RecordsetPtr rs = adotest::open(conn, L"select * from Model where ID like 1");
+  rs->PutCollect(L"Speed", 1450L);
+  rs->Update();  // its write-back is the layer's own statement
+  EXPECT_THROW(conn->Execute(L"SELECT * FROM Nowhere", nullptr, -1), _com_error);
+  EXPECT_EQ(adoimpl::statementCount() - before, 3u);
+}
+
 TEST_F(ConnectionExecute, TransactionsCommitAndRollBack) {
   EXPECT_EQ(conn->BeginTrans(), 1);
   conn->Execute(L"delete * from Model where ID like 1", nullptr, -1);

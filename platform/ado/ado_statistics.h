@@ -1,0 +1,15 @@
+// Counts of what callers asked of the data-access layer, for benchmarks and tests.
+#pragma once
+
+namespace adoimpl {
+
+// The statements callers have run since the process started: each
+// Connection.Execute and each Recordset.Open, whether it succeeded or not.
+// The layer's own statements (schema lookups, write-back through rowid) are
+// not counted. Safe to read from any thread.
+unsigned long long statementCount();
+
+// Called by Connection.Execute and Recordset.Open.
+void countStatement();
+
+}  // namespace adoimpl
