@@ -58,3 +58,15 @@ class AcDbEntity : public AcDbObject {
   std::wstring m_pendingLayer;  // a name given before the entity joined a database
   short m_color = 256;
 };
+
+// Opens an entity; eNotAnEntity (nothing stays open) when the id names another object.
+inline Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& ent, AcDbObjectId id, AcDb::OpenMode mode,
+                                            bool openErased = false) {
+  Acad::ErrorStatus es = acdbOpenObject(ent, id, mode, openErased);
+  return es == Acad::eNotThatKindOfClass ? Acad::eNotAnEntity : es;
+}
+
+inline Acad::ErrorStatus acdbOpenAcDbObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMode mode,
+                                            bool openErased = false) {
+  return acdbOpenObject(obj, id, mode, openErased);
+}

@@ -126,6 +126,7 @@ class DxfReader {
   std::vector<Tag> m_sub;
   std::wstring m_clayerName;
   int m_sections = 0;
+  AcDbObjectId m_modelSpace, m_paperSpace;  // known once the blocks are read
 };
 
 bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
@@ -153,7 +154,8 @@ void DxfReader::read() {
     m_ctx.legacy = true;
   }
   m_ctx.decoder().setCodePage(codePage, m_ctx.version >= 1021);
-  m_impl.byHandle.reserve(m_impl.byHandle.size() + m_text.size() / 128);  // ~a record a line
+  m_impl.byHandle.reserve(m_impl.byHandle.size() +
+                          m_text.size() / 96);  // a record per 100 bytes or more
   Tag t;
   bool sawEof = false;
   while (!sawEof && m_tags.next(t)) {
@@ -380,9 +382,13 @@ AcDbBlockTableRecord* DxfReader::blockById(AcDbObjectId id) {
 
 // Entities of the ENTITIES section belong to model space, or to paper space with 67 = 1.
 AcDbObjectId DxfReader::spaceFor(const std::vector<Tag>& tags) {
+  if (m_modelSpace.isNull()) {
+    m_modelSpace = m_db->modelSpaceId();
+    m_paperSpace = m_db->paperSpaceId();
+  }
   for (const Tag& t : tags)
-    if (t.code == 67 && trim(t.value) == "1") return m_db->paperSpaceId();
-  return m_db->modelSpaceId();
+    if (t.code == 67 && trim(t.value) == "1") return m_paperSpace;
+  return m_modelSpace;
 }
 
 // Reads entities up to the record named endName, which is left in m_rec.

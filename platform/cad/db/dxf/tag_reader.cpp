@@ -25,13 +25,16 @@ TagReader::TagReader(std::string_view text) : m_text(text) {
   if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_pos = 3;
 }
 
+// Lines of DXF are a few bytes long: a plain scan beats calling memchr for each.
 bool TagReader::readLine(std::string_view& line) {
   if (m_pos >= m_text.size()) return false;
-  size_t nl = m_text.find('\n', m_pos);
-  size_t end = nl == std::string_view::npos ? m_text.size() : nl;
-  line = m_text.substr(m_pos, end - m_pos);
+  const char* begin = m_text.data() + m_pos;
+  const char* end = m_text.data() + m_text.size();
+  const char* nl = begin;
+  while (nl != end && *nl != '\n') ++nl;
+  line = std::string_view(begin, static_cast<size_t>(nl - begin));
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  m_pos = nl == std::string_view::npos ? m_text.size() : nl + 1;
+  m_pos = static_cast<size_t>(nl - m_text.data()) + (nl != end ? 1 : 0);
   ++m_line;
   return true;
 }
@@ -42,14 +45,14 @@ bool TagReader::next(Tag& tag) {
     tag = m_peek;
     return true;
   }
-  if (onlyBlanks(m_text.substr(m_pos))) {
-    m_pos = m_text.size();
-    return false;
-  }
   std::string_view codeLine;
-  readLine(codeLine);
+  if (!readLine(codeLine)) return false;
   tag.line = m_line;
   std::string_view c = trim(codeLine);
+  if (c.empty() && onlyBlanks(m_text.substr(m_pos))) {
+    m_pos = m_text.size();  // blank lines at the end of the file
+    return false;
+  }
   int code = 0;
   auto res = std::from_chars(c.data(), c.data() + c.size(), code);
   if (c.empty() || res.ec != std::errc() || res.ptr != c.data() + c.size())
