@@ -68,7 +68,9 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   if (path.empty()) {
     throw _com_error(E_FAIL, L"the connection string names no database file (DBQ=...)");
   }
-  const std::string native = winplat::nativePath(path.c_str());
+  std::string native = winplat::nativePath(path.c_str());
+  // SQLite may take a name that starts with "file:" for a URI; this is a path.
+  if (native.rfind("file:", 0) == 0) native = "./" + native;
   struct stat st {};
   if (::stat(native.c_str(), &st) != 0) failOpen(path, L"no such file");
   if (!S_ISREG(st.st_mode)) failOpen(path, L"not a file");
