@@ -184,9 +184,9 @@ bool refuseBinary(std::string_view text, Acad::ErrorStatus& es, std::wstring& wh
   return false;
 }
 
-// Writes to a new file beside path, then renames it over path.
-Acad::ErrorStatus writeAtomically(const std::string& path, const std::string& text,
-                                  std::wstring& why) {
+// Writes the drawing to a new file beside path, then renames it over path, so that readers
+// see the old file or the whole new one and a failure leaves the old one as it was.
+Acad::ErrorStatus saveAtomically(AcDbDatabase* db, const std::string& path, std::wstring& why) {
   std::string tmpl = path + ".XXXXXX";
   int fd = mkstemp(tmpl.data());
   if (fd < 0) {
@@ -194,23 +194,25 @@ Acad::ErrorStatus writeAtomically(const std::string& path, const std::string& te
     return Acad::eFileAccessErr;
   }
   fchmod(fd, 0644);
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  bool ok = done == text.size() && ::fsync(fd) == 0;
-  int err = errno;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && std::rename(tmpl.c_str(), path.c_str()) != 0) {
-    ok = false;
-    err = errno;
-  }
-  if (!ok) {
+  int err = 0;
+  zrcad::dxf::TextSink sink = [fd, &err](std::string_view piece) {
+    while (!piece.empty() && err == 0) {
+      ssize_t n = ::write(fd, piece.data(), piece.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0)
+        err = n < 0 ? errno : EIO;
+      else
+        piece.remove_prefix(static_cast<size_t>(n));
+    }
+  };
+  std::string buffer;
+  zrcad::dxf::writeDxf(db, buffer, sink);
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && std::rename(tmpl.c_str(), path.c_str()) != 0) err = errno;
+  if (err != 0) {
     ::unlink(tmpl.c_str());
-    why = winplat::utf8ToWide(std::strerror(err ? err : EIO));
+    why = winplat::utf8ToWide(std::strerror(err));
     return err == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
   }
   return Acad::eOk;
@@ -278,11 +280,12 @@ Acad::ErrorStatus AcDbDatabase::writeDxfText(std::string& out) {
 
 Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
   if (fileName == nullptr || *fileName == 0) return Acad::eInvalidInput;
-  std::string text;
-  Acad::ErrorStatus es = writeDxfText(text);
-  if (es != Acad::eOk) return es;
+  if (m_impl->blockTable.isNull() || m_impl->layerTable.isNull()) {
+    m_impl->lastError = L"the database holds no drawing";
+    return Acad::eNoDatabase;
+  }
   std::wstring why;
-  es = writeAtomically(winplat::nativePath(fileName), text, why);
+  Acad::ErrorStatus es = saveAtomically(this, winplat::nativePath(fileName), why);
   if (es != Acad::eOk) {
     m_impl->lastError = L"cannot save drawing " + quoted(fileName) + L": " + why;
     return es;

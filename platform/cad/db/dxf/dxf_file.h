@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cad/adsdef.h"
+#include "cad/db/dxf/tag_writer.h"
 
 class AcDbDatabase;
 
@@ -16,6 +17,8 @@ Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& 
 // Writes the database as DXF R2010 into out. Gives handles to records that lack them and
 // registers the applications named by xdata, so the database may change.
 void writeDxf(AcDbDatabase* db, std::string& out);
+// The same, handing the text to sink in pieces; out serves as the buffer.
+void writeDxf(AcDbDatabase* db, std::string& out, const TextSink& sink);
 // The DXF text of a new drawing: the tables, blocks and objects every drawing has.
 std::string_view defaultDrawingText();
 

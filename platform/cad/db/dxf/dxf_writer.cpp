@@ -22,8 +22,8 @@ bool isLive(AcDbObjectId id) { return id.isValid(); }
 
 class DxfWriter {
  public:
-  DxfWriter(AcDbDatabase* db, std::string& out)
-      : m_db(db), m_impl(db->impl()), m_tags(out), m_ctx(m_tags, db) {}
+  DxfWriter(AcDbDatabase* db, std::string& out, const TextSink* sink)
+      : m_db(db), m_impl(db->impl()), m_tags(out, sink), m_ctx(m_tags, db) {}
   void write();
 
  private:
@@ -68,6 +68,7 @@ void DxfWriter::write() {
     endSection();
   }
   m_tags.str(0, "EOF");
+  m_tags.flush();
 }
 
 // Every record gets its handle before $HANDSEED is written, and every application that
@@ -242,7 +243,13 @@ const std::string& WriteContext::nameOf(AcDbObjectId id) {
 void writeDxf(AcDbDatabase* db, std::string& out) {
   // About 160 bytes a record; growing the text in steps costs more than the estimate.
   out.reserve(static_cast<size_t>(db->approxNumObjects()) * 160);
-  DxfWriter writer(db, out);
+  DxfWriter writer(db, out, nullptr);
+  writer.write();
+}
+
+void writeDxf(AcDbDatabase* db, std::string& out, const TextSink& sink) {
+  out.reserve(TagWriter::kChunk + 4096);
+  DxfWriter writer(db, out, &sink);
   writer.write();
 }
 

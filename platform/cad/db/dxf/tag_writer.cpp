@@ -10,7 +10,15 @@
 namespace zrcad::dxf {
 
 // Group codes right-aligned in three columns, as AutoCAD writes them.
+void TagWriter::flush() {
+  if (m_sink && !m_out.empty()) {
+    (*m_sink)(m_out);
+    m_out.clear();
+  }
+}
+
 void TagWriter::code(int c) {
+  if (m_sink && m_out.size() >= kChunk) flush();
   char buf[16];
   auto res = std::to_chars(buf, buf + sizeof buf, c);
   size_t len = static_cast<size_t>(res.ptr - buf);
