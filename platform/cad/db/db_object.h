@@ -17,7 +17,7 @@ namespace zrcad {
 class DbAccess;
 namespace dxf {
 struct ObjectData;
-struct ClassTable;
+class ClassTable;
 class TagWriter;
 struct Tag;
 class ReadContext;
