@@ -152,17 +152,18 @@ std::wstring formatWide(const wchar_t* fmt, const FormatArg* args, std::size_t c
         while (std::iswdigit(*p)) precision = precision * 10 + (*p++ - L'0');
       }
     }
-    bool narrowS = false;  // %hs: still given a wide string here
-    while (*p && std::wcschr(L"hlLqjzt", *p)) {
-      if (*p == L'h') narrowS = true;
-      ++p;
-    }
-    (void)narrowS;
+    // Length modifiers do not matter: the argument's own type decides, and
+    // "%hs" is given a wide string here too.
+    while (*p && std::wcschr(L"hlLqjzt", *p)) ++p;
     const wchar_t conv = *p;
     if (!conv) formatError(fmt, "directive without a conversion");
-    std::string spec = "%" + flags;
+    std::string spec = "%";
+    spec += flags;
     if (width >= 0) spec += std::to_string(width);
-    if (precision >= 0) spec += "." + std::to_string(precision);
+    if (precision >= 0) {
+      spec += '.';
+      spec += std::to_string(precision);
+    }
     char buf[512];
     switch (conv) {
       case L'd':
