@@ -147,7 +147,9 @@ bool DxfReader::peekIs(std::string_view type) {
 void DxfReader::read() {
   std::string codePage;
   scanHeader(m_text, m_ctx.version, codePage);
-  m_ctx.legacy = m_ctx.version < 1012;
+  // Files without block records (R12, and the minimal files some programs write under a
+  // newer version) are read on top of the default drawing, which has what they lack.
+  m_ctx.legacy = m_ctx.version < 1012 || m_text.find("BLOCK_RECORD") == std::string_view::npos;
   if (m_ctx.legacy) {
     DxfReader base(m_db, defaultDrawingText());
     base.read();
@@ -256,6 +258,9 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     while (nextRecord(m_sub, "TABLE")) {
       std::string_view type = trim(m_sub[0].value);
       if (type == "ENDTAB") return;
+      if (type != name)
+        m_ctx.fail(m_sub[0].line,
+                   "record " + std::string(type.substr(0, 40)) + " in table " + name);
       if (table) readLegacyRecord(table, type);
     }
   }
