@@ -6,6 +6,8 @@
 #include "ado_errors.h"
 #include "ado_recordset.h"
 #include "ado_statistics.h"
+#include "result_cache.h"
+#include "row_set.h"
 #include "session.h"
 #include "test_seams.h"
 #include "text_utf8.h"
@@ -69,6 +71,26 @@ bool changesSchema(const std::string& sql) {
   return false;
 }
 
+// A SELECT probe that a recordset is about to repeat: its rows are read as the
+// recordset will read them and kept in the session's result cache, so the
+// recordset that follows copies them instead of running the query again
+// (results too large for the cache are read again). False when the statement has to be probed the
+// plain way (it cannot be read as a recordset, or reading it failed: the plain run then reports the
+// error).
+bool probeSelect(adoimpl::Session& session, std::wstring_view sql) {
+  try {
+    const adoimpl::TranslatedStatement keyed = session.translate(sql, true);
+    adoimpl::ResultCache& cache = session.results();
+    cache.revalidate(session);
+    if (cache.find(keyed.sql)) return true;
+    adoimpl::RowSet rows;
+    rows.load(session, keyed);
+    return true;
+  } catch (const _com_error&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected, long options) {
@@ -76,16 +98,21 @@ _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected
   adoimpl::runFaultHook("Connection.Execute");
   std::shared_ptr<adoimpl::Session> s = session();
   const adoimpl::TranslatedStatement statement = s->translate(commandText.view(), false);
-  adoimpl::StatementPtr stmt = s->prepare(statement.sql);
-  const bool returnsRows = sqlite3_column_count(stmt.get()) > 0;
-  // Stepping through without reading values finds every error the rows can
-  // raise, at a fraction of the cost of reading them.
-  int rc;
-  while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+  bool returnsRows = false;
+  long changed = -1;
+  if (statement.isSelect && probeSelect(*s, commandText.view())) {
+    returnsRows = true;
+  } else {
+    adoimpl::StatementPtr stmt = s->prepare(statement.sql);
+    returnsRows = sqlite3_column_count(stmt.get()) > 0;
+    // Stepping through without reading values finds every error the rows can
+    // raise, at a fraction of the cost of reading them.
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) s->fail(rc);
+    if (!returnsRows) changed = static_cast<long>(sqlite3_changes(s->handle()));
   }
-  if (rc != SQLITE_DONE) s->fail(rc);
-  const long changed = returnsRows ? -1 : static_cast<long>(sqlite3_changes(s->handle()));
-  stmt.reset();
   if (changesSchema(statement.sql)) s->schemaChanged();
   if (recordsAffected) {
     VariantClear(recordsAffected);

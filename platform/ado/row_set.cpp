@@ -8,6 +8,7 @@
 
 #include "ado_errors.h"
 #include "number_text.h"
+#include "result_cache.h"
 #include "text_utf8.h"
 
 namespace adoimpl {
@@ -81,6 +82,7 @@ constexpr std::size_t kMaxSpareBytes = 64u << 20;
 RowSet::~RowSet() { clear(); }
 
 void RowSet::clear() {
+  m_source.reset();
   m_fields.clear();
   m_rows.clear();
   m_table.clear();
@@ -134,7 +136,41 @@ void RowSet::appendText(Cell& cell, const char* bytes, std::size_t n) {
   m_texts.append(bytes ? bytes : "", n);
 }
 
+void RowSet::shareFrom(std::shared_ptr<const RowSet> source) {
+  clear();
+  m_fields = source->m_fields;
+  m_table = source->m_table;
+  m_writable = source->m_writable;
+  m_source = std::move(source);
+}
+
+void RowSet::detach() {
+  if (!m_source) return;
+  const std::shared_ptr<const RowSet> source = std::move(m_source);
+  m_source.reset();
+  m_cells = source->m_cells;
+  m_rows = source->m_rows;
+  m_texts = source->m_texts;
+}
+
 void RowSet::load(Session& session, const TranslatedStatement& statement) {
+  if (!statement.isSelect) {
+    loadRows(session, statement);
+    return;
+  }
+  ResultCache& cache = session.results();
+  cache.revalidate(session);
+  std::shared_ptr<const RowSet> result = cache.find(statement.sql);
+  if (!result) {
+    auto fresh = std::make_shared<RowSet>();
+    fresh->loadRows(session, statement);
+    result = fresh;
+    cache.store(statement.sql, result);
+  }
+  shareFrom(std::move(result));
+}
+
+void RowSet::loadRows(Session& session, const TranslatedStatement& statement) {
   clear();
   m_cells.swap(t_spare.cells);
   m_texts.swap(t_spare.texts);
@@ -249,7 +285,7 @@ void setText(VARIANT& out, const wchar_t* text, std::size_t length) {
 
 void RowSet::read(std::size_t row, std::size_t field, VARIANT& out) const {
   VariantClear(&out);
-  const Cell& cell = m_cells[row * m_fields.size() + field];
+  const Cell& cell = cells()[row * m_fields.size() + field];
   switch (cell.kind) {
     case Cell::Kind::Null:
       out.vt = VT_NULL;
@@ -261,7 +297,7 @@ void RowSet::read(std::size_t row, std::size_t field, VARIANT& out) const {
       setNumber(out, m_fields[field].type, false, 0, cell.real);
       break;
     case Cell::Kind::Text:
-      setUtf8Text(out, m_texts.data() + cell.offset, cell.length);
+      setUtf8Text(out, texts().data() + cell.offset, cell.length);
       break;
   }
 }
@@ -407,6 +443,7 @@ void bindValue(sqlite3_stmt* stmt, int index, const PendingValue& v) {
 void RowSet::updateRow(Session& session, std::size_t row, const std::vector<PendingValue>& values) {
   if (!m_writable) throwAdoError(adErrFeatureNotAvailable);
   if (values.empty()) return;
+  detach();
   std::string sql = "UPDATE " + quoteIdentifier(m_table) + " SET ";
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i) sql += ", ";
@@ -428,6 +465,7 @@ void RowSet::updateRow(Session& session, std::size_t row, const std::vector<Pend
 
 std::size_t RowSet::insertRow(Session& session, const std::vector<PendingValue>& values) {
   if (!m_writable) throwAdoError(adErrFeatureNotAvailable);
+  detach();
   std::string sql = "INSERT INTO " + quoteIdentifier(m_table);
   if (values.empty()) {
     sql += " DEFAULT VALUES";
@@ -475,6 +513,7 @@ void RowSet::readBackRow(Session& session, long long rowid, std::size_t row) {
 
 void RowSet::deleteRow(Session& session, std::size_t row) {
   if (!m_writable) throwAdoError(adErrFeatureNotAvailable);
+  detach();
   StatementPtr stmt =
       session.prepare("DELETE FROM " + quoteIdentifier(m_table) + " WHERE rowid = ?");
   sqlite3_bind_int64(stmt.get(), 1, m_rows[row].rowid);

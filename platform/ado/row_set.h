@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,13 +65,17 @@ class RowSet {
   // next load starts from, so reading a large result does not fault in fresh
   // memory every time (measured: a third of a 10,000-row walk).
   void clear();
+  // Makes this a view of a cached result's rows; they are copied only when
+  // this row set writes (copy on write), so the cached rows never change.
+  void shareFrom(std::shared_ptr<const RowSet> source);
+  std::size_t cellCount() const { return cells().size(); }
 
-  std::size_t rowCount() const { return m_rows.size(); }
+  std::size_t rowCount() const { return rows().size(); }
   std::size_t fieldCount() const { return m_fields.size(); }
   const FieldInfo& field(std::size_t i) const { return m_fields[i]; }
   // The field of that name (compared without regard to case), or -1.
   long findField(std::wstring_view name) const;
-  bool deleted(std::size_t row) const { return m_rows[row].deleted; }
+  bool deleted(std::size_t row) const { return rows()[row].deleted; }
   // True when rows can be written back: one table, with its rowid, every
   // field a column of it.
   bool writable() const { return m_writable; }
@@ -91,6 +96,18 @@ class RowSet {
   void deleteRow(Session& session, std::size_t row);
 
  private:
+  struct Row {
+    long long rowid;
+    bool deleted;
+  };
+  // The rows read: this row set's own, or those of the result it shares.
+  const std::vector<Cell>& cells() const { return m_source ? m_source->m_cells : m_cells; }
+  const std::vector<Row>& rows() const { return m_source ? m_source->m_rows : m_rows; }
+  const std::string& texts() const { return m_source ? m_source->m_texts : m_texts; }
+  // Takes an own copy of shared rows before a write.
+  void detach();
+  // load() without the result cache.
+  void loadRows(Session& session, const TranslatedStatement& statement);
   Cell storeValue(const PendingValue& value);
   void readBackRow(Session& session, long long rowid, std::size_t row);
   void readCell(sqlite3_stmt* stmt, int column, Cell& cell);
@@ -98,14 +115,11 @@ class RowSet {
 
   std::vector<FieldInfo> m_fields;
   std::vector<Cell> m_cells;
-  struct Row {
-    long long rowid;
-    bool deleted;
-  };
   std::vector<Row> m_rows;
   std::string m_texts;  // UTF-8
   std::string m_table;
   bool m_writable = false;
+  std::shared_ptr<const RowSet> m_source;
 };
 
 }  // namespace adoimpl

@@ -6,6 +6,7 @@
 
 #include "ado_enums.h"
 #include "ado_errors.h"
+#include "result_cache.h"
 #include "sql_like.h"
 #include "text_utf8.h"
 #include "win/file_functions.h"
@@ -95,9 +96,17 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   return session;
 }
 
+Session::Session(sqlite3* db) : m_db(db), m_results(std::make_unique<ResultCache>()) {}
+
 Session::~Session() { close(); }
 
+void Session::schemaChanged() {
+  m_tablesLoaded = false;
+  m_results->clear();
+}
+
 void Session::close() {
+  m_results->release();
   if (m_db) sqlite3_close_v2(m_db);
   m_db = nullptr;
   m_tables.clear();

@@ -19,6 +19,8 @@ struct sqlite3_stmt;
 
 namespace adoimpl {
 
+class ResultCache;
+
 struct StatementDeleter {
   void operator()(sqlite3_stmt* stmt) const;
 };
@@ -47,16 +49,20 @@ class Session {
   StatementPtr prepare(const std::string& sql) const;
   // Throws the _com_error for an SQLite result code, with its message.
   [[noreturn]] void fail(int rc) const;
-  // Forgets the cached table names (after a statement that changes the schema).
-  void schemaChanged() { m_tablesLoaded = false; }
+  // Forgets the cached table names and results (after a statement that
+  // changes the schema).
+  void schemaChanged();
+  // Recent SELECT results (result_cache.h).
+  ResultCache& results() { return *m_results; }
 
  private:
-  explicit Session(sqlite3* db) : m_db(db) {}
+  explicit Session(sqlite3* db);
   std::string resolveTable(const std::string& name);
 
   sqlite3* m_db;
   std::vector<std::string> m_tables;
   bool m_tablesLoaded = false;
+  std::unique_ptr<ResultCache> m_results;
 };
 
 // The value of one key of an ODBC "key=value;..." string (keys compared

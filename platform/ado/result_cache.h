@@ -1,0 +1,64 @@
+// Results of recent SELECT statements on one session, reused while the file
+// has not changed.
+//
+// The module runs every query twice (a probe through Execute, then the
+// recordset) and its list handlers ask the same questions several times in
+// one user action; on a large catalogue each of those is a full scan. A
+// result stays valid until anything writes to the file: this connection's
+// changes (sqlite3_total_changes), any other connection's commits (PRAGMA
+// data_version) and schema changes each clear the cache. A hit shares the
+// rows with the recordset, which copies them before it writes through them,
+// so the cached rows never change.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+
+#include "row_set.h"
+#include "session.h"
+
+namespace adoimpl {
+
+class ResultCache {
+ public:
+  ResultCache() = default;
+  ResultCache(const ResultCache&) = delete;
+  ResultCache& operator=(const ResultCache&) = delete;
+
+  // Clears the cache when the file changed since the last call.
+  void revalidate(Session& session);
+  // The cached result of that statement (SQLite text), or null.
+  std::shared_ptr<const RowSet> find(const std::string& sql);
+  void store(const std::string& sql, std::shared_ptr<const RowSet> rows);
+  void clear() {
+    m_entries.clear();
+    m_cells = 0;
+  }
+  // Statement for PRAGMA data_version, finalised before the connection closes.
+  void release() {
+    m_dataVersion.reset();
+    clear();
+  }
+
+ private:
+  struct Entry {
+    std::string sql;
+    std::shared_ptr<const RowSet> rows;
+  };
+
+  // One user action asks a few dozen distinct questions (a heading lookup per
+  // grid column among them); the cells bound keeps the memory a session holds
+  // to some megabytes.
+  static constexpr std::size_t kMaxEntries = 128;
+  static constexpr std::size_t kMaxCells = 400000;
+
+  std::list<Entry> m_entries;  // most recently used first
+  std::size_t m_cells = 0;     // held by all entries
+  StatementPtr m_dataVersion;
+  long long m_version = -1;
+  std::int64_t m_changes = -1;
+};
+
+}  // namespace adoimpl
