@@ -237,6 +237,16 @@ TEST(Repairs, RecordsOfAnotherTableAreRefusedInOlderDrawingsToo) {
             std::string::npos);
 }
 
+// Found by fuzzing: an ENDBLK among the entities was kept as an entity and written twice.
+TEST(Repairs, StructureRecordsAmongEntitiesAreRefused) {
+  for (const char* type : {"ENDBLK", "BLOCK", "TABLE"}) {
+    AcDbDatabase db(false);
+    EXPECT_EQ(db.readDxfText(r12Drawing(DxfText().pair(0, type).pair(8, "0").str())),
+              Acad::eBadDxfFile);
+    EXPECT_NE(winplat::wideToUtf8(db.lastErrorText()).find("among entities"), std::string::npos);
+  }
+}
+
 TEST(Erasure, AnErasedBlockGoesWithItsEntities) {
   AcDbDatabase db;
   AcDbObjectId blk = addBlock(&db, L"GONE");

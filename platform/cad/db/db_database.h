@@ -30,11 +30,12 @@ class AcDbDatabase {
   AcDbDatabase(const AcDbDatabase&) = delete;
   AcDbDatabase& operator=(const AcDbDatabase&) = delete;
 
-  // Reads an ASCII DXF file (R12 to R2018) into this database, which must be empty (built
-  // without the default drawing) and must not have been read before. Binary DWG and binary
-  // DXF are refused. Errors: eFileNotFound, eFileAccessErr, eDwgNotRecoverable (binary DWG),
-  // eBadDxfFile (damaged or unknown content), eInvalidInput (database not empty). The reason
-  // is in lastErrorText(). The share mode is accepted; the file is read whole at once.
+  // Reads an ASCII DXF file (R12 to R2018) into this database, normally one built without
+  // the default drawing; a database that holds a drawing already is emptied first (ids of
+  // its objects become invalid). Binary DWG and binary DXF are refused. Errors:
+  // eFileNotFound, eFileAccessErr, eDwgNotRecoverable (binary DWG), eBadDxfFile (damaged or
+  // unknown content); the database is then empty and lastErrorText() says why. The share
+  // mode is accepted; the file is read whole at once.
   Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shmode = _SH_DENYWR,
                                 bool allowCPConversion = false, const wchar_t* password = nullptr);
   // Reads DXF text from memory (used by tests and fuzzing); name is used in messages.

@@ -403,6 +403,10 @@ void DxfReader::readEntities(AcDbObjectId owner, std::string_view endName) {
     std::string_view type = trim(m_rec[0].value);
     if (type == endName) return;
     if (type == "ENDSEC" || type == "EOF") m_ctx.fail(m_rec[0].line, "block without ENDBLK");
+    // Found by fuzzing: structure records must not pass for entities of an unknown kind.
+    if (type == "BLOCK" || type == "ENDBLK" || type == "SECTION" || type == "TABLE" ||
+        type == "ENDTAB")
+      m_ctx.fail(m_rec[0].line, "unexpected " + std::string(type) + " among entities");
     if (type == "ATTRIB" || type == "VERTEX" || type == "SEQEND") continue;  // stray part
     readEntity(owner.isNull() ? spaceFor(m_rec) : owner, owner.isNull());
   }
