@@ -20,9 +20,9 @@ struct ResourceTable;  // dialog templates, menus and strings (resources.h)
 inline constexpr const char* kResourceSymbol = "fancadModuleResources";
 
 struct ModuleInstance {
-  std::string name;                           // file path or a test's name
-  void* dlHandle = nullptr;                   // from dlopen, or null
-  const ResourceTable* resources = nullptr;   // null when the module has none
+  std::string name;                          // file path or a test's name
+  void* dlHandle = nullptr;                  // from dlopen, or null
+  const ResourceTable* resources = nullptr;  // null when the module has none
 };
 
 // A new handle for a loaded library; looks its resource table up by symbol.
