@@ -9,9 +9,6 @@ namespace {
 // Child, visible, bordered: the style both grids are created with.
 constexpr DWORD kGridStyle = 0x50800000;
 
-// Preview style passed to the preview control once it exists.
-constexpr unsigned long kPreviewStyle = 17;
-
 }  // namespace
 
 CFanDlg::CFanDlg(CWnd* pParent)
@@ -87,7 +84,9 @@ void CFanDlg::CreateGrids() {
   m_GridParam.Refresh();
 }
 
-void CFanDlg::RefreshPreview(BOOL /*bRefillAngles*/) { (void)kPreviewStyle; }
+// The preview control and the outlet-angle list it fills come later; until
+// then the preview area stays blank and the angle list keeps its edit text.
+void CFanDlg::RefreshPreview(BOOL /*bRefillAngles*/) {}
 
 // clang-format off
 BEGIN_MESSAGE_MAP(CFanDlg, CAcUiDialog)

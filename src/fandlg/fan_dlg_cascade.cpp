@@ -3,15 +3,9 @@
 #include <unordered_set>
 
 #include "fandlg/fan_dlg.h"
+#include "fandlg/field_text.h"
 
 namespace {
-
-// The text of a field read through the recordset, as the grids and lists show it.
-CString VariantText(const _variant_t& value) {
-  _variant_t text(value);
-  text.ChangeType(VT_BSTR);
-  return CString(static_cast<const wchar_t*>(static_cast<_bstr_t>(text)));
-}
 
 void ComboText(CComboBox& combo, CString& text) { combo.GetWindowText(text); }
 
@@ -33,7 +27,7 @@ CString CFanDlg::FillList(const CString& strSql, LPCTSTR lpszColumn, CComboBox& 
   while (!pRecordset->GetadoEOF()) {
     const _variant_t value = pRecordset->GetCollect(lpszColumn);
     if (value.vt != VT_NULL) {
-      const CString text = VariantText(value);
+      const CString text = FieldText(value);
       if (seen.insert(text.str()).second) values.Add(text);
     }
     pRecordset->MoveNext();

@@ -6,18 +6,19 @@
 // table returns them (column 0 numbered 1..n), row n+1 is an empty spare row.
 // Field 0 is never shown. Grid editing relies on exactly this correspondence.
 #include "fandlg/fan_dlg.h"
+#include "fandlg/field_text.h"
 
 namespace {
 
-CString VariantText(const _variant_t& value) {
-  if (value.vt == VT_NULL) return CString();
-  _variant_t text(value);
-  text.ChangeType(VT_BSTR);
-  return CString(static_cast<const wchar_t*>(static_cast<_bstr_t>(text)));
-}
-
 constexpr int kDataColumnWidth = 45;
 constexpr int kNumberColumnWidth = 20;
+
+// A click on a cell is acknowledged; one outside the cells is ignored.
+void AcknowledgeCellClick(const NMHDR* pNotifyStruct, LRESULT* pResult) {
+  const auto* pItem = reinterpret_cast<const NM_GRIDVIEW*>(pNotifyStruct);
+  if (pItem->iRow < 0) return;
+  *pResult = 0;
+}
 
 }  // namespace
 
@@ -62,7 +63,7 @@ CString CFanDlg::GetTableHead(CString strIndexName) {
   strSql.Format(L"SELECT * FROM IndexTableName WHERE IndexName LIKE '%s'", strIndexName);
   _variant_t value;
   if (!LookupFirst(strSql, L"TableHead", value)) return CString();
-  return VariantText(value);
+  return FieldText(value);
 }
 
 CString CFanDlg::GetIndexName(CString strTableHead) {
@@ -70,7 +71,7 @@ CString CFanDlg::GetIndexName(CString strTableHead) {
   strSql.Format(L"SELECT * FROM IndexTableName WHERE TableHead LIKE '%s'", strTableHead);
   _variant_t value;
   if (!LookupFirst(strSql, L"IndexName", value)) return CString();
-  return VariantText(value);
+  return FieldText(value);
 }
 
 int CFanDlg::GetRecordCount(const _RecordsetPtr& pRecordset) {
@@ -133,7 +134,7 @@ BOOL CFanDlg::LoadGrid(CGridCtrl& grid, const CString& strTable) {
         pRecordset->Close();
         return FALSE;
       }
-      grid.SetItemText(r + 1, j, VariantText(pRecordset->GetCollect(strName.GetString())));
+      grid.SetItemText(r + 1, j, FieldText(pRecordset->GetCollect(strName.GetString())));
       grid.SetColumnWidth(j, kDataColumnWidth);
       if (r == 0) grid.SetItemText(0, j, strHead);
       grid.AutoSizeColumns();
@@ -150,13 +151,9 @@ BOOL CFanDlg::LoadGrid(CGridCtrl& grid, const CString& strTable) {
 }
 
 void CFanDlg::OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult) {
-  const auto* pItem = reinterpret_cast<const NM_GRIDVIEW*>(pNotifyStruct);
-  if (pItem->iRow < 0) return;
-  *pResult = 0;
+  AcknowledgeCellClick(pNotifyStruct, pResult);
 }
 
 void CFanDlg::OnAccessoryGridClick(NMHDR* pNotifyStruct, LRESULT* pResult) {
-  const auto* pItem = reinterpret_cast<const NM_GRIDVIEW*>(pNotifyStruct);
-  if (pItem->iRow < 0) return;
-  *pResult = 0;
+  AcknowledgeCellClick(pNotifyStruct, pResult);
 }
