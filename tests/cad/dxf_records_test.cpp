@@ -247,6 +247,19 @@ TEST(Repairs, StructureRecordsAmongEntitiesAreRefused) {
   }
 }
 
+// Found by fuzzing: a table whose own record was refused leaked (LeakSanitizer checks).
+TEST(Repairs, ARefusedTableRecordLeavesNothingBehind) {
+  AcDbDatabase base;
+  std::string text = written(base);
+  size_t layerTable = text.find("TABLE\n  2\nLAYER\n");
+  ASSERT_NE(layerTable, std::string::npos);
+  text.insert(text.find(" 70\n", layerTable), " 10\nx\n");
+  AcDbDatabase db(false);
+  EXPECT_EQ(db.readDxfText(text), Acad::eBadDxfFile);
+  EXPECT_NE(winplat::wideToUtf8(db.lastErrorText()).find("not a finite number: 'x'"),
+            std::string::npos);
+}
+
 TEST(Erasure, AnErasedBlockGoesWithItsEntities) {
   AcDbDatabase db;
   AcDbObjectId blk = addBlock(&db, L"GONE");

@@ -269,6 +269,7 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
           : name == "LAYER"      ? new AcDbLayerTable()
           : name == "APPID"      ? new AcDbRegAppTable()
                                  : new AcDbSymbolTable(name);
+  std::unique_ptr<AcDbSymbolTable> owned(table);  // until the database owns it
   std::uint64_t handle = 0;
   readObject(m_ctx, table, head, &handle);
   // The name, the subclass and the count are written anew; the rest is kept.
@@ -283,7 +284,7 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     }
     return false;
   });
-  AcDbObjectId tableId = m_impl.addObject(table, AcDbObjectId(), handle);
+  AcDbObjectId tableId = m_impl.addObject(owned.release(), AcDbObjectId(), handle);
   m_impl.tables.push_back(tableId);
   if (name == "BLOCK_RECORD") m_impl.blockTable = tableId;
   if (name == "LAYER") m_impl.layerTable = tableId;
