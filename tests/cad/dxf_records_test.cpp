@@ -260,6 +260,18 @@ TEST(Repairs, ARefusedTableRecordLeavesNothingBehind) {
             std::string::npos);
 }
 
+TEST(Repairs, TableRecordsWithoutANameAreRefused) {
+  AcDbDatabase base;
+  std::string text = written(base);
+  size_t at = text.find("\n  2\n*Paper_Space\n", text.find("BLOCK_RECORD\n  5"));
+  ASSERT_NE(at, std::string::npos);
+  text.erase(at, std::string("\n  2\n*Paper_Space").size());
+  AcDbDatabase db(false);
+  EXPECT_EQ(db.readDxfText(text), Acad::eBadDxfFile);
+  EXPECT_NE(winplat::wideToUtf8(db.lastErrorText()).find("without a name in table BLOCK_RECORD"),
+            std::string::npos);
+}
+
 TEST(Erasure, AnErasedBlockGoesWithItsEntities) {
   AcDbDatabase db;
   AcDbObjectId blk = addBlock(&db, L"GONE");

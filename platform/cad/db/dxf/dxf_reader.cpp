@@ -298,6 +298,8 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     std::unique_ptr<AcDbSymbolTableRecord> guard(rec);
     handle = 0;
     readObject(m_ctx, rec, m_sub, &handle);
+    // Found by fuzzing: a nameless block record became a BLOCK no reader takes back.
+    if (rec->name().empty()) m_ctx.fail(m_sub[0].line, "record without a name in table " + name);
     AcDbObjectId id = m_impl.addObject(guard.release(), tableId, handle);
     table->attachRecord(rec, id);
   }
