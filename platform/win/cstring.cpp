@@ -157,12 +157,12 @@ std::wstring formatWide(const wchar_t* fmt, const FormatArg* args, std::size_t c
     while (*p && std::wcschr(L"hlLqjzt", *p)) ++p;
     const wchar_t conv = *p;
     if (!conv) formatError(fmt, "directive without a conversion");
-    std::string spec = "%";
-    spec += flags;
-    if (width >= 0) spec += std::to_string(width);
+    std::string directive = "%";
+    directive += flags;
+    if (width >= 0) directive += std::to_string(width);
     if (precision >= 0) {
-      spec += '.';
-      spec += std::to_string(precision);
+      directive += '.';
+      directive += std::to_string(precision);
     }
     char buf[512];
     switch (conv) {
@@ -179,7 +179,7 @@ std::wstring formatWide(const wchar_t* fmt, const FormatArg* args, std::size_t c
         } else {
           formatError(fmt, "%d needs an integer argument");
         }
-        std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), v);
+        std::snprintf(buf, sizeof buf, (directive + "lld").c_str(), v);
         out += widen(buf);
         break;
       }
@@ -198,7 +198,7 @@ std::wstring formatWide(const wchar_t* fmt, const FormatArg* args, std::size_t c
         } else {
           formatError(fmt, "%u/%x needs an integer argument");
         }
-        std::snprintf(buf, sizeof buf, (spec + "ll" + static_cast<char>(conv)).c_str(), v);
+        std::snprintf(buf, sizeof buf, (directive + "ll" + static_cast<char>(conv)).c_str(), v);
         out += widen(buf);
         break;
       }
@@ -219,10 +219,11 @@ std::wstring formatWide(const wchar_t* fmt, const FormatArg* args, std::size_t c
         } else {
           formatError(fmt, "%f needs a number");
         }
-        const int n = std::snprintf(buf, sizeof buf, (spec + static_cast<char>(conv)).c_str(), v);
+        const int n =
+            std::snprintf(buf, sizeof buf, (directive + static_cast<char>(conv)).c_str(), v);
         if (n >= static_cast<int>(sizeof buf)) {
           std::string big(static_cast<size_t>(n) + 1, '\0');
-          std::snprintf(big.data(), big.size(), (spec + static_cast<char>(conv)).c_str(), v);
+          std::snprintf(big.data(), big.size(), (directive + static_cast<char>(conv)).c_str(), v);
           big.resize(static_cast<size_t>(n));
           out += widen(big.c_str());
         } else {

@@ -63,17 +63,17 @@ struct PromptSpec {
   bool emptyIsValue = false;  // strings: Enter is the empty string
 };
 
-int runPrompt(const PromptSpec& spec, const InitGet& ig, const Interpret& interpret) {
+int runPrompt(const PromptSpec& request, const InitGet& ig, const Interpret& interpret) {
   for (;;) {
-    if (spec.prompt) writeText(spec.prompt);
-    Answer a = EditorInput::instance().next(spec.span);
+    if (request.prompt) writeText(request.prompt);
+    Answer a = EditorInput::instance().next(request.span);
     if (a.atEnd()) return RTCAN;
     if (a.text() == "^C") {
       a.accept();
       return RTCAN;
     }
     std::string reason;
-    if (a.text().empty() && !spec.emptyIsValue) {
+    if (a.text().empty() && !request.emptyIsValue) {
       if (!(ig.flags & RSG_NONULL)) {
         a.accept();
         return RTNONE;
@@ -305,8 +305,9 @@ int acedGetInt(const ACHAR* prompt, int* result) {
 int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result, size_t bufLen) {
   cadrt::takeInitGet();
   std::wstring value;
-  PromptSpec spec{prompt, cronly ? cadrt::AnswerSpan::RestOfLine : cadrt::AnswerSpan::Word, true};
-  const int rc = runPrompt(spec, InitGet{}, [&](const std::string& text) {
+  PromptSpec request{prompt, cronly ? cadrt::AnswerSpan::RestOfLine : cadrt::AnswerSpan::Word,
+                     true};
+  const int rc = runPrompt(request, InitGet{}, [&](const std::string& text) {
     value = winplat::utf8ToWide(text);
     if (bufLen > 0 && value.size() <= bufLen - 1) return std::string();
     return "The text is longer than " + std::to_string(bufLen ? bufLen - 1 : 0) + " characters.";
