@@ -128,10 +128,10 @@ std::string fanNoText(double fanNo) {
   return buf;
 }
 
-CatalogueSpec sampleCatalogue() {
-  CatalogueSpec spec;
+CataloguePlan sampleCatalogue() {
+  CataloguePlan plan;
   const DriveSpec direct = {"A", false, {2900, 1450}};
-  spec.series = {
+  plan.series = {
       {"4-72",
        TableStyle::Point,
        curve472(),
@@ -160,10 +160,10 @@ CatalogueSpec sampleCatalogue() {
        {{"C", true, {2240, 1800}}, {"D", false, {1450}}},
        false},
   };
-  return spec;
+  return plan;
 }
 
-CatalogueSpec largeCatalogue() {
+CataloguePlan largeCatalogue() {
   static const char* const names[] = {
       "4-72",   "4-79",  "9-19",  "11-62",  "T4-72",  "Y5-47",  "4-68",   "4-73",
       "G4-73",  "Y4-73", "Y4-68", "B4-72",  "9-26",   "6-30",   "6-46",   "5-48",
@@ -174,9 +174,9 @@ CatalogueSpec largeCatalogue() {
                                   6.3, 7.1, 8,   9,   10,   11.2, 12,   12.5, 14, 16,  18, 20};
   const FanCurve curves[] = {curve472(),  curve479(),  curve919(),
                              curve1162(), curveT472(), curveY547()};
-  CatalogueSpec spec;
-  spec.pointRows = 10;
-  spec.rangeRows = 10;
+  CataloguePlan plan;
+  plan.pointRows = 10;
+  plan.rangeRows = 10;
   for (std::size_t i = 0; i < std::size(names); ++i) {
     SeriesSpec s;
     s.name = names[i];
@@ -190,21 +190,21 @@ CatalogueSpec largeCatalogue() {
       s.drives = {{"直联", false, {2900, 1450, 960, 730, 580}},
                   {"皮带", true, {2240, 2000, 1800, 1600, 1400}}};
     }
-    spec.series.push_back(std::move(s));
+    plan.series.push_back(std::move(s));
   }
-  return spec;
+  return plan;
 }
 
-CatalogueCounts writeCatalogue(CatalogueWriter& w, const CatalogueSpec& spec) {
+CatalogueCounts writeCatalogue(CatalogueWriter& w, const CataloguePlan& plan) {
   CatalogueCounts counts;
   w.begin();
   w.createFixedTables();
   for (const auto& [column, heading] : standardHeadings()) {
     w.insert("IndexTableName", {"IndexName", "TableHead"}, {column, heading});
   }
-  w.insert("IndexTableName", {"IndexName", "TableHead"}, {std::string("ERRORNUM"), spec.errorNum});
+  w.insert("IndexTableName", {"IndexName", "TableHead"}, {std::string("ERRORNUM"), plan.errorNum});
   long long id = 0;
-  for (const SeriesSpec& s : spec.series) {
+  for (const SeriesSpec& s : plan.series) {
     ++counts.series;
     w.insert("Model_Table_Parameter_Style", {"BigModel", "TableStyle"},
              {s.name, s.style == TableStyle::Point ? 1LL : 0LL});
@@ -212,7 +212,7 @@ CatalogueCounts writeCatalogue(CatalogueWriter& w, const CatalogueSpec& spec) {
     for (const DriveSpec& d : s.drives) {
       w.createTable(accessoryTableName(s.name, d.mode), accessoryColumns());
     }
-    const int rows = s.style == TableStyle::Point ? spec.pointRows : spec.rangeRows;
+    const int rows = s.style == TableStyle::Point ? plan.pointRows : plan.rangeRows;
     for (double fanNo : s.fanNos) {
       for (const DriveSpec& d : s.drives) {
         if (fanNo < d.minFanNo || fanNo > d.maxFanNo) continue;
@@ -239,12 +239,12 @@ CatalogueCounts writeCatalogue(CatalogueWriter& w, const CatalogueSpec& spec) {
   return counts;
 }
 
-CatalogueCounts writeCatalogueFile(const std::string& path, const CatalogueSpec& spec) {
+CatalogueCounts writeCatalogueFile(const std::string& path, const CataloguePlan& plan) {
   const std::string temp = path + ".tmp" + std::to_string(::getpid());
   CatalogueCounts counts;
   try {
     CatalogueWriter writer(temp);
-    counts = writeCatalogue(writer, spec);
+    counts = writeCatalogue(writer, plan);
     writer.close();
   } catch (...) {
     std::remove(temp.c_str());

@@ -26,7 +26,7 @@ struct SeriesSpec {
   bool labels = true;  // LabelModel filled in (else NULL)
 };
 
-struct CatalogueSpec {
+struct CataloguePlan {
   std::vector<SeriesSpec> series;
   int pointRows = 8;  // parameter rows per model of a point table
   int rangeRows = 3;  // parameter rows per model of a range table
@@ -42,14 +42,14 @@ struct CatalogueCounts {
 
 // Six series (4-72, 4-79, 9-19, 11-62, T4-72 with a Chinese drive mode, Y5-47),
 // about ninety models.
-CatalogueSpec sampleCatalogue();
+CataloguePlan sampleCatalogue();
 // 40 series, 10,000 models, 100,000 parameter rows, 30,000 accessory rows.
-CatalogueSpec largeCatalogue();
+CataloguePlan largeCatalogue();
 
-CatalogueCounts writeCatalogue(CatalogueWriter& writer, const CatalogueSpec& spec);
+CatalogueCounts writeCatalogue(CatalogueWriter& writer, const CataloguePlan& plan);
 // Writes the catalogue to a temporary file beside path and renames it into
 // place, so path is either the old file or the whole new one.
-CatalogueCounts writeCatalogueFile(const std::string& path, const CatalogueSpec& spec);
+CatalogueCounts writeCatalogueFile(const std::string& path, const CataloguePlan& plan);
 
 // "4.5", "4", "3.15": the fan number as the catalogue's texts show it.
 std::string fanNoText(double fanNo);
