@@ -203,6 +203,22 @@ int acedGetPoint(const ads_point pt, const ACHAR* prompt, ads_point result) {
   return rc;
 }
 
+namespace {
+
+// An angle or distance answered with a point: the line from the prompt's base
+// point to it, or, without a base point, from it to a second point asked for.
+int lineFromAnswer(const ads_real* pt, const ads_point first, ads_point base, ads_point second) {
+  if (pt) {
+    std::memcpy(base, pt, sizeof(ads_point));
+    std::memcpy(second, first, sizeof(ads_point));
+    return RTNORM;
+  }
+  std::memcpy(base, first, sizeof(ads_point));
+  return cadrt::secondPoint(base, second);
+}
+
+}  // namespace
+
 int acedGetAngle(const ads_point pt, const ACHAR* prompt, ads_real* result) {
   const InitGet ig = cadrt::takeInitGet();
   double angle = 0;
@@ -221,13 +237,7 @@ int acedGetAngle(const ads_point pt, const ACHAR* prompt, ads_real* result) {
   });
   if (rc == RTNORM && pointGiven) {
     ads_point base = {0, 0, 0}, second = {0, 0, 0};
-    if (pt) {
-      std::memcpy(base, pt, sizeof(ads_point));
-      std::memcpy(second, first, sizeof(ads_point));
-    } else {
-      std::memcpy(base, first, sizeof(ads_point));
-      rc = cadrt::secondPoint(base, second);
-    }
+    rc = lineFromAnswer(pt, first, base, second);
     if (rc == RTNORM) {
       const double rad = std::atan2(second[1] - base[1], second[0] - base[0]);
       angle = rad < 0 ? rad + 2 * std::numbers::pi : rad;
@@ -255,13 +265,7 @@ int acedGetDist(const ads_point pt, const ACHAR* prompt, ads_real* result) {
   });
   if (rc == RTNORM && pointGiven) {
     ads_point base = {0, 0, 0}, second = {0, 0, 0};
-    if (pt) {
-      std::memcpy(base, pt, sizeof(ads_point));
-      std::memcpy(second, first, sizeof(ads_point));
-    } else {
-      std::memcpy(base, first, sizeof(ads_point));
-      rc = cadrt::secondPoint(base, second);
-    }
+    rc = lineFromAnswer(pt, first, base, second);
     if (rc == RTNORM) {
       dist = std::hypot(second[0] - base[0], second[1] - base[1], second[2] - base[2]);
     }
