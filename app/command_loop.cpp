@@ -3,10 +3,10 @@
 
 #include <string>
 
+#include "base/console_input.h"
+#include "base/cstring.h"
 #include "cad/aced.h"
 #include "cad/runtime/editor_input_stack.h"
-#include "win/console_input.h"
-#include "win/cstring.h"
 
 namespace fancad {
 
@@ -19,7 +19,7 @@ std::string firstWord(const std::string& line) { return line.substr(0, line.find
 bool CommandLoop::step() {
   cadrt::ensureLineStart();
   cadrt::writeText(cadrt::kCommandPrompt);
-  winplat::InputSource* in = winplat::currentInput();
+  zrbase::InputSource* in = zrbase::currentInput();
   const auto line = in ? in->peek() : std::nullopt;
   if (!line) {
     cadrt::writeText(L"\n");
@@ -31,8 +31,8 @@ bool CommandLoop::step() {
     cadrt::resetOutputState();
   }
   const std::string word = firstWord(*line);
-  if (word == "dlg") winplat::failInputLine("no dialog is open");
-  if (word == "msg") winplat::failInputLine("no message box is open");
+  if (word == "dlg") zrbase::failInputLine("no dialog is open");
+  if (word == "msg") zrbase::failInputLine("no message box is open");
   const int lineNo = in->lineNumber();
   in->consume();
   if (!line->empty()) cadrt::CommandProcessor::instance().runLine(*line, lineNo, in->isScript());
@@ -43,12 +43,12 @@ void CommandLoop::run() {
   while (!m_quit) {
     try {
       if (!step()) return;
-    } catch (const winplat::ScriptAbort& e) {
-      winplat::InputSource* in = winplat::currentInput();
+    } catch (const zrbase::ScriptAbort& e) {
+      zrbase::InputSource* in = zrbase::currentInput();
       if (!in || in->isScript()) throw;
       // At the keyboard the line is refused and the user goes on.
       if (in->peek() && in->lineNumber() == e.line()) in->consume();
-      cadrt::printLine(winplat::utf8ToWide(e.reason()));
+      cadrt::printLine(zrbase::utf8ToWide(e.reason()));
     }
   }
 }

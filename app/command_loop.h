@@ -3,7 +3,7 @@
 //
 // A "dlg" line or a "msg" line at the command prompt has no dialog or message
 // box to go to: it cannot be applied. A script stops there
-// (winplat::ScriptAbort goes up to the host); a person is told and goes on.
+// (zrbase::ScriptAbort goes up to the host); a person is told and goes on.
 #pragma once
 
 namespace fancad {

@@ -3,17 +3,17 @@
 
 #include <memory>
 
+#include "base/cstring.h"
+#include "base/file_functions.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
-#include "win/cstring.h"
-#include "win/file_functions.h"
 
 namespace fancad {
 
 namespace {
 
 std::wstring native(const std::wstring& path) {
-  return winplat::utf8ToWide(winplat::nativePath(path.c_str()));
+  return zrbase::utf8ToWide(zrbase::nativePath(path.c_str()));
 }
 
 // A prompt for a file name whose answer is used by action, which returns ""
@@ -23,15 +23,15 @@ int fileCommand(const ACHAR* prompt, std::wstring (*action)(const std::wstring&)
   const int rc = cadrt::promptChecked(
       prompt, cadrt::AnswerSpan::RestOfLine,
       [action](const std::string& text) {
-        return winplat::wideToUtf8(action(winplat::utf8ToWide(text)));
+        return zrbase::wideToUtf8(action(zrbase::utf8ToWide(text)));
       },
       path);
   return rc == RTNONE ? RTCAN : rc;
 }
 
-std::wstring openAction(const std::wstring& path) { return winplat::utf8ToWide(openDrawing(path)); }
+std::wstring openAction(const std::wstring& path) { return zrbase::utf8ToWide(openDrawing(path)); }
 
-std::wstring saveAction(const std::wstring& path) { return winplat::utf8ToWide(saveDrawing(path)); }
+std::wstring saveAction(const std::wstring& path) { return zrbase::utf8ToWide(saveDrawing(path)); }
 
 int newCommand() {
   newDrawing();
@@ -51,7 +51,7 @@ int saveCommand() {
   if (!*doc->fileName()) return saveAsCommand();
   const std::string why = saveDrawing(doc->fileName());
   if (why.empty()) return RTNORM;
-  cadrt::printLine(winplat::utf8ToWide(why));
+  cadrt::printLine(zrbase::utf8ToWide(why));
   return RTERROR;
 }
 
@@ -60,13 +60,13 @@ int saveCommand() {
 std::string openDrawing(const std::wstring& path) {
   const std::wstring file = native(path);
   if (!PathFileExists(file.c_str())) {
-    return "cannot open drawing '" + winplat::wideToUtf8(path) + "': no such file";
+    return "cannot open drawing '" + zrbase::wideToUtf8(path) + "': no such file";
   }
   auto db = std::make_unique<AcDbDatabase>(false, true);
   if (db->readDwgFile(file.c_str(), _SH_DENYWR) != Acad::eOk) {
     const std::wstring why = db->lastErrorText();
-    return why.empty() ? "cannot read drawing '" + winplat::wideToUtf8(path) + "'"
-                       : winplat::wideToUtf8(why);
+    return why.empty() ? "cannot read drawing '" + zrbase::wideToUtf8(path) + "'"
+                       : zrbase::wideToUtf8(why);
   }
   acDocManagerPtr()->replaceDocument(std::make_unique<AcApDocument>(db.release(), file));
   return {};
@@ -86,8 +86,8 @@ std::string saveDrawing(const std::wstring& path) {
   AcRxDynamicLinker::instance()->sendAcrxMessage(AcRx::kSaveMsg);
   if (doc->database()->saveAs(file.c_str()) != Acad::eOk) {
     const std::wstring why = doc->database()->lastErrorText();
-    return why.empty() ? "cannot save drawing '" + winplat::wideToUtf8(path) + "'"
-                       : winplat::wideToUtf8(why);
+    return why.empty() ? "cannot save drawing '" + zrbase::wideToUtf8(path) + "'"
+                       : zrbase::wideToUtf8(why);
   }
   doc->setFileName(file);
   return {};

@@ -8,15 +8,15 @@
 #include <iostream>
 #include <memory>
 
+#include "base/console_input.h"
+#include "base/cstring.h"
+#include "base/file_functions.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "command_loop.h"
 #include "drawing_commands.h"
 #include "host_commands.h"
-#include "win/console_input.h"
-#include "win/cstring.h"
-#include "win/file_functions.h"
 #include "win/message_box.h"
 
 namespace fancad {
@@ -30,9 +30,9 @@ bool startDrawing(const std::string& drawing, std::ostream& err) {
     newDrawing();
     return true;
   }
-  const std::wstring path = winplat::utf8ToWide(drawing);
+  const std::wstring path = zrbase::utf8ToWide(drawing);
   std::error_code ec;
-  if (!std::filesystem::exists(winplat::nativePath(path.c_str()), ec)) {
+  if (!std::filesystem::exists(zrbase::nativePath(path.c_str()), ec)) {
     newDrawing(path);
     return true;
   }
@@ -45,16 +45,16 @@ bool startDrawing(const std::string& drawing, std::ostream& err) {
 bool loadModule(const HostOptions& options, const std::string& programPath, std::ostream& err) {
   AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
   if (!options.module.empty()) {
-    if (linker->loadModule(winplat::utf8ToWide(options.module).c_str(), false)) return true;
-    err << "fancad: " << winplat::wideToUtf8(linker->lastError()) << "\n";
+    if (linker->loadModule(zrbase::utf8ToWide(options.module).c_str(), false)) return true;
+    err << "fancad: " << zrbase::wideToUtf8(linker->lastError()) << "\n";
     return false;
   }
   const std::string path = defaultModulePath(programPath);
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
     err << "fancad: warning: the module " << path << " is not there; FAN is not available\n";
-  } else if (!linker->loadModule(winplat::utf8ToWide(path).c_str(), false)) {
-    err << "fancad: warning: " << winplat::wideToUtf8(linker->lastError()) << "\n";
+  } else if (!linker->loadModule(zrbase::utf8ToWide(path).c_str(), false)) {
+    err << "fancad: warning: " << zrbase::wideToUtf8(linker->lastError()) << "\n";
   }
   return true;
 }
@@ -76,7 +76,7 @@ int runSession(const HostOptions& options, const std::string& programPath, std::
     } else {
       loop.run();
     }
-  } catch (const winplat::ScriptAbort& e) {
+  } catch (const zrbase::ScriptAbort& e) {
     cadrt::ensureLineStart();
     err << e.what() << "\n";
     status = 1;
@@ -110,23 +110,22 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
   }
   std::ifstream script;
   if (!options.script.empty()) {
-    script.open(winplat::nativePath(winplat::utf8ToWide(options.script).c_str()));
+    script.open(zrbase::nativePath(zrbase::utf8ToWide(options.script).c_str()));
     if (!script) {
       err << "fancad: cannot read script '" << options.script << "'\n";
       return 2;
     }
   }
   const bool fromScript = script.is_open();
-  winplat::StreamInput input(fromScript ? static_cast<std::istream&>(script) : std::cin,
-                             fromScript);
-  winplat::setCurrentInput(&input);
+  zrbase::StreamInput input(fromScript ? static_cast<std::istream&>(script) : std::cin, fromScript);
+  zrbase::setCurrentInput(&input);
   winplat::ConsoleUiService boxes;
   winplat::ScopedUiService scopedBoxes(boxes);
   // Input that nobody types on this terminal is shown after its prompt, so the
   // output reads as a transcript.
   cadrt::EditorInput::instance().setEchoLines(fromScript || !::isatty(STDIN_FILENO));
   const int status = runSession(options, programPath, err);
-  winplat::setCurrentInput(nullptr);
+  zrbase::setCurrentInput(nullptr);
   return status;
 }
 

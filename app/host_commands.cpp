@@ -1,13 +1,13 @@
 // APPLOAD, APPUNLOAD, QUIT.
 #include "host_commands.h"
 
+#include "base/cstring.h"
+#include "base/file_functions.h"
 #include "cad/aced.h"
 #include "command_loop.h"
 #include "drawing_commands.h"
 #include "insert_command.h"
 #include "list_command.h"
-#include "win/cstring.h"
-#include "win/file_functions.h"
 
 namespace fancad {
 

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "base/cstring.h"
+#include "base/file_functions.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
-#include "win/cstring.h"
-#include "win/file_functions.h"
 
 namespace fancad {
 
@@ -27,26 +27,26 @@ struct Placement {
 // .dwg/.dxf); the block takes the file's base name. "" when done, else why.
 std::string blockFromFile(AcDbDatabase* db, const std::wstring& answer, AcDbObjectId& id) {
   for (const wchar_t* ext : {L"", L".dwg", L".dxf"}) {
-    const std::string path = winplat::nativePath((answer + ext).c_str());
+    const std::string path = zrbase::nativePath((answer + ext).c_str());
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) continue;
     AcDbDatabase source(false, true);
-    const std::wstring wpath = winplat::utf8ToWide(path);
+    const std::wstring wpath = zrbase::utf8ToWide(path);
     if (source.readDwgFile(wpath.c_str(), _SH_DENYWR) != Acad::eOk) {
-      return winplat::wideToUtf8(source.lastErrorText());
+      return zrbase::wideToUtf8(source.lastErrorText());
     }
-    const std::wstring name = winplat::utf8ToWide(std::filesystem::path(path).stem().string());
+    const std::wstring name = zrbase::utf8ToWide(std::filesystem::path(path).stem().string());
     if (db->insert(id, name.c_str(), &source) != Acad::eOk) {
-      return "cannot define block '" + winplat::wideToUtf8(name) +
-             "': " + winplat::wideToUtf8(db->lastErrorText());
+      return "cannot define block '" + zrbase::wideToUtf8(name) +
+             "': " + zrbase::wideToUtf8(db->lastErrorText());
     }
     return {};
   }
-  return "Block \"" + winplat::wideToUtf8(answer) + "\" not found.";
+  return "Block \"" + zrbase::wideToUtf8(answer) + "\" not found.";
 }
 
 std::string findBlock(AcDbDatabase* db, const std::string& text, AcDbObjectId& id) {
-  const std::wstring name = winplat::utf8ToWide(text);
+  const std::wstring name = zrbase::utf8ToWide(text);
   AcDbBlockTable* table = nullptr;
   if (db->getBlockTable(table, AcDb::kForRead) != Acad::eOk)
     return "The drawing has no block table.";

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/cstring.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
-#include "win/cstring.h"
 
 namespace fancad {
 
@@ -129,7 +129,7 @@ std::wstring listEntity(AcDbObjectId id) {
   ACHAR handle[20] = {};
   id.handle().getIntoAsciiBuffer(handle, 20);
   ACHAR* layer = ent->layer();
-  std::wstring out = winplat::utf8ToWide(ent->dxfName()) + L"  Handle: " + handle + L"  Layer: \"" +
+  std::wstring out = zrbase::utf8ToWide(ent->dxfName()) + L"  Handle: " + handle + L"  Layer: \"" +
                      (layer ? layer : L"") + L"\"\n";
   acutDelString(layer);
   if (const AcDbBlockReference* ref = AcDbBlockReference::cast(ent.object())) {

@@ -79,7 +79,7 @@ _ConnectionPtr connect() {
   _ConnectionPtr c;
   c.CreateInstance(L"ADODB.Connection");
   const std::wstring cs = L"DRIVER=Microsoft Access Driver (*.mdb);DBQ=" +
-                          winplat::utf8ToWide(largeCatalogue()) + L";UID=sa;PWD=";
+                          zrbase::utf8ToWide(largeCatalogue()) + L";UID=sa;PWD=";
   c->Open(cs.c_str(), L"", L"", adConnectUnspecified);
   return c;
 }

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "base/cstring.h"
 #include "cad/acdb.h"
-#include "win/cstring.h"
 
 namespace {
 
@@ -37,16 +37,16 @@ int main(int argc, char** argv) {
   long before = residentBytes();
   auto t0 = Clock::now();
   auto* db = new AcDbDatabase(false);
-  Acad::ErrorStatus es = db->readDwgFile(winplat::utf8ToWide(argv[1]).c_str());
+  Acad::ErrorStatus es = db->readDwgFile(zrbase::utf8ToWide(argv[1]).c_str());
   auto t1 = Clock::now();
   long peak = peakBytes();
   if (es != Acad::eOk) {
-    std::fprintf(stderr, "%s\n", winplat::wideToUtf8(db->lastErrorText()).c_str());
+    std::fprintf(stderr, "%s\n", zrbase::wideToUtf8(db->lastErrorText()).c_str());
     return 1;
   }
   std::string out = argc > 2 ? argv[2] : std::string(argv[1]) + ".out.dxf";
   auto t2 = Clock::now();
-  es = db->saveAs(winplat::utf8ToWide(out).c_str());
+  es = db->saveAs(zrbase::utf8ToWide(out).c_str());
   auto t3 = Clock::now();
   std::ifstream f(argv[1], std::ios::binary | std::ios::ate);
   std::printf(

@@ -10,7 +10,7 @@
 #include "row_set.h"
 #include "session.h"
 #include "test_seams.h"
-#include "text_utf8.h"
+#include "text_fold.h"
 
 _Connection* _Connection::createInstance(std::wstring_view progId) {
   if (adoimpl::equalsFolded(progId, L"ADODB.Connection") && adoimpl::isClassRegistered(progId)) {

@@ -5,7 +5,7 @@
 #include "ado_fields.h"
 #include "ado_statistics.h"
 #include "test_seams.h"
-#include "text_utf8.h"
+#include "text_fold.h"
 
 using adoimpl::throwAdoError;
 

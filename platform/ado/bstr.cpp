@@ -74,7 +74,7 @@ _bstr_t::_bstr_t(_bstr_t&& other) noexcept : m_str(other.m_str), m_narrow(other.
 
 _bstr_t::_bstr_t(const char* text) {
   if (text) {
-    const std::wstring w = winplat::utf8ToWide(text);
+    const std::wstring w = zrbase::utf8ToWide(text);
     m_str = allocOrThrow(w.data(), w.size());
   }
 }
@@ -165,7 +165,7 @@ _bstr_t::operator wchar_t*() const noexcept {
 }
 
 _bstr_t::operator const char*() const {
-  if (!m_narrow) m_narrow = new std::string(winplat::wideToUtf8(view()));
+  if (!m_narrow) m_narrow = new std::string(zrbase::wideToUtf8(view()));
   return m_narrow->c_str();
 }
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "win/cstring.h"
-#include "win/windef.h"
+#include "base/cstring.h"
+#include "base/windef.h"
 
 using OLECHAR = wchar_t;
 using BSTR = OLECHAR*;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "win/windef.h"
+#include "base/windef.h"
 
 class _bstr_t;
 

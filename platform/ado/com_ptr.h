@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <string_view>
 
+#include "base/cstring.h"
 #include "com_error.h"
 #include "unknown.h"
-#include "win/cstring.h"
 
 // Holds one reference to an object of class T (null while empty).
 // operator-> on an empty pointer throws _com_error(E_POINTER), as does
@@ -69,7 +69,7 @@ class _com_ptr_t {
   }
   HRESULT CreateInstance(const char* progId, IUnknown* outer = nullptr,
                          DWORD context = CLSCTX_ALL) {
-    const std::wstring wide = winplat::utf8ToWide(progId ? progId : "");
+    const std::wstring wide = zrbase::utf8ToWide(progId ? progId : "");
     return CreateInstance(wide.c_str(), outer, context);
   }
 

@@ -7,9 +7,10 @@
 #include <limits>
 
 #include "ado_errors.h"
+#include "base/utf8.h"
 #include "number_text.h"
 #include "result_cache.h"
-#include "text_utf8.h"
+#include "text_fold.h"
 
 namespace adoimpl {
 
@@ -183,7 +184,7 @@ void RowSet::loadRows(Session& session, const TranslatedStatement& statement) {
   for (int c = 0; c < visible; ++c) {
     FieldInfo f;
     const char* name = sqlite3_column_name(s, c);
-    appendUtf8AsWide(f.name, name, name ? std::strlen(name) : 0);
+    if (name) zrbase::appendUtf8AsWide(f.name, name);
     f.type = columnTypeOf(sqlite3_column_decltype(s, c));
     const char* table = sqlite3_column_table_name(s, c);
     const char* origin = sqlite3_column_origin_name(s, c);
@@ -266,7 +267,7 @@ void setUtf8Text(VARIANT& out, const char* text, std::size_t length) {
     }
   } else {
     std::wstring wide;
-    appendUtf8AsWide(wide, text, length);
+    zrbase::appendUtf8AsWide(wide, std::string_view(text, length));
     s = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   }
   if (!s) _com_issue_error(E_OUTOFMEMORY);
@@ -393,7 +394,7 @@ PendingValue RowSet::convert(std::size_t field, const VARIANT& value) const {
             ? L"'" + std::wstring(shown.bstrVal ? shown.bstrVal : L"") + L"'"
             : L"the value";
     throw _com_error(hr, L"cannot store " + valueText + L" in " +
-                             winplat::utf8ToWide(typeName(f.type)) + L" field '" + f.name + L"'");
+                             zrbase::utf8ToWide(typeName(f.type)) + L" field '" + f.name + L"'");
   }
   setPending(converted, out);
   return out;
@@ -405,7 +406,7 @@ Cell RowSet::storeValue(const PendingValue& value) {
   if (value.kind == Cell::Kind::Integer) cell.integer = value.integer;
   if (value.kind == Cell::Kind::Real) cell.real = value.real;
   if (value.kind == Cell::Kind::Text) {
-    const std::string utf8 = winplat::wideToUtf8(value.text);
+    const std::string utf8 = zrbase::wideToUtf8(value.text);
     cell.offset = m_texts.size();
     cell.length = static_cast<std::uint32_t>(utf8.size());
     m_texts += utf8;
@@ -427,7 +428,7 @@ void bindValue(sqlite3_stmt* stmt, int index, const PendingValue& v) {
       sqlite3_bind_double(stmt, index, v.real);
       break;
     case Cell::Kind::Text: {
-      const std::string utf8 = winplat::wideToUtf8(v.text);
+      const std::string utf8 = zrbase::wideToUtf8(v.text);
       sqlite3_bind_text(stmt, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
       break;
     }

@@ -6,10 +6,11 @@
 
 #include "ado_enums.h"
 #include "ado_errors.h"
+#include "base/file_functions.h"
+#include "base/utf8.h"
 #include "result_cache.h"
 #include "sql_like.h"
-#include "text_utf8.h"
-#include "win/file_functions.h"
+#include "text_fold.h"
 
 namespace adoimpl {
 
@@ -25,7 +26,7 @@ std::wstring_view trimBlanks(std::wstring_view s) {
 
 std::wstring widen(const char* s) {
   std::wstring out;
-  if (s) appendUtf8AsWide(out, s, std::char_traits<char>::length(s));
+  if (s) zrbase::appendUtf8AsWide(out, s);
   return out;
 }
 
@@ -69,7 +70,7 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   if (path.empty()) {
     throw _com_error(E_FAIL, L"the connection string names no database file (DBQ=...)");
   }
-  std::string native = winplat::nativePath(path.c_str());
+  std::string native = zrbase::nativePath(path.c_str());
   // SQLite may take a name that starts with "file:" for a URI; this is a path.
   if (native.rfind("file:", 0) == 0) native = "./" + native;
   struct stat st {};
@@ -145,7 +146,7 @@ std::string Session::resolveTable(const std::string& name) {
 
 TranslatedStatement Session::translate(std::wstring_view sql, bool wantRowid) {
   handle();
-  const std::string utf8 = winplat::wideToUtf8(sql);
+  const std::string utf8 = zrbase::wideToUtf8(sql);
   try {
     return translateStatement(
         utf8, [this](const std::string& name) { return resolveTable(name); }, wantRowid);

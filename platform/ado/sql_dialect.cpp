@@ -3,7 +3,8 @@
 
 #include <vector>
 
-#include "text_utf8.h"
+#include "base/utf8.h"
+#include "text_fold.h"
 
 namespace adoimpl {
 
@@ -122,9 +123,9 @@ class Tokenizer {
 
   char32_t peekChar() const {
     std::size_t i = m_pos;
-    return decodeUtf8(m_sql, i);
+    return zrbase::decodeUtf8(m_sql, i);
   }
-  void advanceChar() { decodeUtf8(m_sql, m_pos); }
+  void advanceChar() { zrbase::decodeUtf8(m_sql, m_pos); }
   bool isWordStart() const {
     const char32_t c = peekChar();
     return c == '_' || isLetterCodePoint(c);

@@ -5,8 +5,9 @@
 
 #include <string>
 
+#include "base/utf8.h"
 #include "number_text.h"
-#include "text_utf8.h"
+#include "text_fold.h"
 
 namespace adoimpl {
 
@@ -17,9 +18,9 @@ enum class PatternChar { AnyRun, AnyOne, Literal };
 // Reads one pattern character at p (advancing p), resolving the escape.
 PatternChar nextPatternChar(std::string_view pattern, std::size_t& p, char32_t escape,
                             char32_t& literal) {
-  char32_t c = decodeUtf8(pattern, p);
+  char32_t c = zrbase::decodeUtf8(pattern, p);
   if (escape != 0 && c == escape && p < pattern.size()) {
-    literal = decodeUtf8(pattern, p);
+    literal = zrbase::decodeUtf8(pattern, p);
     return PatternChar::Literal;
   }
   if (c == '%') return PatternChar::AnyRun;
@@ -47,7 +48,7 @@ bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape)
         continue;
       }
       std::size_t afterT = t;
-      const char32_t tc = decodeUtf8(text, afterT);
+      const char32_t tc = zrbase::decodeUtf8(text, afterT);
       if (kind == PatternChar::AnyOne || tc == literal || foldCase(tc) == foldCase(literal)) {
         p = next;
         t = afterT;
@@ -55,7 +56,7 @@ bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape)
       }
     }
     if (starP == std::string_view::npos) return false;
-    decodeUtf8(text, starT);
+    zrbase::decodeUtf8(text, starT);
     t = starT;
     p = starP;
   }
@@ -99,7 +100,7 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   if (argc == 3) {
     if (!valueText(argv[2], escapeBuffer, escapeText)) return sqlite3_result_null(ctx);
     std::size_t i = 0;
-    if (!escapeText.empty()) escape = decodeUtf8(escapeText, i);
+    if (!escapeText.empty()) escape = zrbase::decodeUtf8(escapeText, i);
     if (escapeText.empty() || i != escapeText.size()) {
       sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
       return;

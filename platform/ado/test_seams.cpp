@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "text_utf8.h"
+#include "text_fold.h"
 
 namespace adoimpl {
 

@@ -3,7 +3,7 @@
 
 #include <atomic>
 
-#include "win/windef.h"
+#include "base/windef.h"
 
 // Class contexts accepted (and ignored) by CreateInstance.
 constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;

@@ -164,7 +164,7 @@ _variant_t::_variant_t(const wchar_t* text) : VARIANT{} {
   setText(*this, v.data(), v.size());
 }
 _variant_t::_variant_t(const char* text) : VARIANT{} {
-  const std::wstring w = winplat::utf8ToWide(text ? text : "");
+  const std::wstring w = zrbase::utf8ToWide(text ? text : "");
   setText(*this, w.data(), w.size());
 }
 _variant_t::_variant_t(const CString& text) : VARIANT{} {

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
+#include "base/windef.h"
 #include "bstr.h"
 #include "com_error.h"
 #include "unknown.h"
-#include "win/windef.h"
 
 using VARTYPE = unsigned short;
 using VARIANT_BOOL = short;

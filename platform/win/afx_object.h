@@ -3,7 +3,7 @@
 // code chooses a class at run time (the grid's cell types).
 #pragma once
 
-#include "windef.h"
+#include "base/windef.h"
 
 class CObject;
 

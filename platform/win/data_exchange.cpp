@@ -7,9 +7,9 @@
 #include <limits>
 #include <stdexcept>
 
+#include "base/exception.h"
 #include "combo_box.h"
 #include "controls.h"
-#include "exception.h"
 #include "message_box.h"
 
 namespace {

@@ -10,7 +10,7 @@
 // "%.15g" (101325, 20, 1131, 990, 0.1), floats with "%.6g", integers in decimal.
 #pragma once
 
-#include "cstring.h"
+#include "base/cstring.h"
 #include "wnd.h"
 
 class CDataExchange {

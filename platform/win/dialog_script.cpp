@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "base/console_input.h"
 #include "combo_box.h"
-#include "console_input.h"
 #include "controls.h"
 #include "message_box.h"
 #include "ui_models.h"
@@ -19,7 +19,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 using Action = std::function<void()>;
 
-std::string utf8(const std::wstring& s) { return wideToUtf8(s); }
+std::string utf8(const std::wstring& s) { return zrbase::wideToUtf8(s); }
 
 Json controlJson(const HWND__& w, const std::string& kind) {
   Json c;
@@ -82,7 +82,7 @@ class LineReader {
   // The rest of the line after the blanks that follow the last word.
   std::wstring rest() {
     skip();
-    return utf8ToWide(m_line.substr(m_pos));
+    return zrbase::utf8ToWide(m_line.substr(m_pos));
   }
   bool atEnd() {
     skip();
@@ -100,7 +100,7 @@ class LineReader {
 std::string idText(int id) { return std::to_string(id); }
 
 Action printLine(const std::string& text) {
-  return [text] { consoleOut() << text << std::endl; };
+  return [text] { zrbase::consoleOut() << text << std::endl; };
 }
 
 // The control that a line names, or an error.
@@ -244,7 +244,7 @@ Action planLine(CDialog& dlg, const std::string& line, std::string& error) {
   if (word == "dump") {
     if (!in.atEnd()) return error = "dlg dump takes no arguments", nullptr;
     const CDialog* d = &dlg;
-    return [d] { consoleOut() << "DUMP " << dialogDumpJson(*d) << std::endl; };
+    return [d] { zrbase::consoleOut() << "DUMP " << dialogDumpJson(*d) << std::endl; };
   }
   if (word == "select") return planSelect(dlg, in, error);
   if (word == "type") return planType(dlg, in, error);
@@ -316,7 +316,7 @@ std::string dialogDumpJson(const CDialog& dlg) {
 
 std::string applyDialogLine(CDialog& dlg, const std::string& line) {
   std::string error;
-  Action action = planLine(dlg, trimLine(line), error);
+  Action action = planLine(dlg, zrbase::trimLine(line), error);
   if (!action) return error.empty() ? "the line cannot be applied" : error;
   action();
   pumpMessages();
@@ -333,7 +333,7 @@ void cancelDialog(CDialog& dlg) {
 
 void runConsoleModalLoop(CDialog& dlg) {
   while (!dlg.IsDialogEnded() && dlg.m_hWnd) {
-    InputSource* in = currentInput();
+    zrbase::InputSource* in = zrbase::currentInput();
     const auto line = in ? in->peek() : std::nullopt;
     if (!line) {
       cancelDialog(dlg);
@@ -341,7 +341,7 @@ void runConsoleModalLoop(CDialog& dlg) {
     }
     std::string error;
     Action action = planLine(dlg, *line, error);
-    if (!action) failInputLine(error);
+    if (!action) zrbase::failInputLine(error);
     in->consume();
     action();
     pumpMessages();

@@ -22,10 +22,10 @@ std::string dialogDumpJson(const CDialog& dlg);
 // line was applied (including "dlg click" on a disabled control, which prints
 // "DLG control ID is disabled" and sends nothing), otherwise the reason it
 // cannot be applied, with nothing done. "dlg dump" prints "DUMP " + JSON and
-// "dlg shot" prints that pictures need the desktop mode, both to consoleOut().
+// "dlg shot" prints that pictures need the desktop mode, both to zrbase::consoleOut().
 std::string applyDialogLine(CDialog& dlg, const std::string& line);
 
-// The modal loop of console and script mode: reads lines from currentInput()
+// The modal loop of console and script mode: reads lines from zrbase::currentInput()
 // and applies them to dlg until it ends. A line that is not a "dlg" line, or
 // one that cannot be applied, fails the input (failInputLine). At the end of
 // the input, or with no input at all, the dialog is cancelled (the Esc key).

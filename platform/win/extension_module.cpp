@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "module_instance.h"
+#include "base/module_instance.h"
 #include "resources.h"
 
 namespace {

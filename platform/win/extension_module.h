@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "windef.h"
+#include "base/windef.h"
 
 namespace winplat {
 struct DialogTemplate;

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "windef.h"
+#include "base/windef.h"
 
 struct POINT {
   LONG x;

@@ -1,9 +1,9 @@
-// Message box functions and the console and recording services.
+// Message box functions and the console service.
 #include "message_box.h"
 
 #include <nlohmann/json.hpp>
 
-#include "console_input.h"
+#include "base/console_input.h"
 #include "dialog.h"
 #include "dialog_script.h"
 #include "wnd.h"
@@ -46,8 +46,8 @@ std::string iconName(UINT type) {
 
 std::string messageBoxJson(const MessageBoxRequest& box) {
   nlohmann::ordered_json j;
-  j["caption"] = wideToUtf8(box.caption);
-  j["text"] = wideToUtf8(box.text);
+  j["caption"] = zrbase::wideToUtf8(box.caption);
+  j["text"] = zrbase::wideToUtf8(box.text);
   j["buttons"] = buttonsName(box.type);
   j["icon"] = iconName(box.type);
   return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -79,18 +79,18 @@ int answerFor(const std::string& word, UINT type) {
 }  // namespace
 
 int ConsoleUiService::messageBox(const MessageBoxRequest& box) {
-  consoleOut() << "MSGBOX " << messageBoxJson(box) << std::endl;
-  InputSource* in = currentInput();
+  zrbase::consoleOut() << "MSGBOX " << messageBoxJson(box) << std::endl;
+  zrbase::InputSource* in = zrbase::currentInput();
   if (!in) return defaultButton(box.type);
   const auto line = in->peek();
   if (!line || line->rfind("msg", 0) != 0 || (line->size() > 3 && (*line)[3] != ' ')) {
     return defaultButton(box.type);
   }
-  const std::string word = trimLine(line->substr(3));
+  const std::string word = zrbase::trimLine(line->substr(3));
   const int id = answerFor(word, box.type);
   if (id == 0) {
-    failInputLine("the message box has no button '" + word + "' (buttons " + buttonsName(box.type) +
-                  ")");
+    zrbase::failInputLine("the message box has no button '" + word + "' (buttons " +
+                          buttonsName(box.type) + ")");
   }
   in->consume();
   return id;
@@ -99,31 +99,6 @@ int ConsoleUiService::messageBox(const MessageBoxRequest& box) {
 INT_PTR UiService::runModal(CDialog& dlg) {
   runConsoleModalLoop(dlg);
   return dlg.GetModalResult();
-}
-
-INT_PTR RecordingUiService::runModal(CDialog& dlg) {
-  m_modalRuns.push_back(dlg.GetTemplateID());
-  ModalFunction fn;
-  if (!m_modal.empty()) {
-    fn = std::move(m_modal.front());
-    m_modal.pop_front();
-  } else {
-    fn = m_modalHandler;
-  }
-  if (fn) {
-    fn(dlg);
-    pumpMessages();
-  }
-  cancelDialog(dlg);
-  return dlg.GetModalResult();
-}
-
-int RecordingUiService::messageBox(const MessageBoxRequest& box) {
-  m_boxes.push_back(box);
-  if (m_answers.empty()) return defaultButton(box.type);
-  const int id = m_answers.front();
-  m_answers.pop_front();
-  return id;
 }
 
 UiService& uiService() {

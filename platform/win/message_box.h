@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "cstring.h"
-#include "windef.h"
+#include "base/cstring.h"
+#include "base/windef.h"
 
 constexpr UINT MB_OK = 0x0;
 constexpr UINT MB_OKCANCEL = 0x1;
@@ -65,7 +65,7 @@ class UiService {
   virtual int messageBox(const MessageBoxRequest& box) = 0;
   // Runs the modal loop of a dialog that is up (OnInitDialog has run) until
   // it ends; returns its result. The default is the console loop
-  // (dialog_script.h: lines from currentInput(), cancelled at the end of input).
+  // (dialog_script.h: lines from zrbase::currentInput(), cancelled at the end of input).
   virtual INT_PTR runModal(CDialog& dlg);
 };
 
@@ -74,41 +74,6 @@ class UiService {
 class ConsoleUiService : public UiService {
  public:
   int messageBox(const MessageBoxRequest& box) override;
-};
-
-// Unit tests: every box is recorded; answers are taken from a queue, and the
-// first button is taken when the queue is empty.
-//
-// Modal dialogs run headless: the test's function is called with the dialog
-// while it is up (after OnInitDialog) and acts on it (winplat::applyDialogLine,
-// the controls' own operations, EndDialog). Functions queued with onModal are
-// used once each, in order, one per dialog run; when the queue is empty the
-// function of setModalHandler is used; without either the dialog is
-// cancelled at once. A dialog still up when the function returns is cancelled
-// (the Esc key).
-class RecordingUiService : public UiService {
- public:
-  using ModalFunction = std::function<void(CDialog&)>;
-
-  int messageBox(const MessageBoxRequest& box) override;
-  INT_PTR runModal(CDialog& dlg) override;
-  void answer(int id) { m_answers.push_back(id); }
-  const std::vector<MessageBoxRequest>& boxes() const { return m_boxes; }
-  void clear() {
-    m_boxes.clear();
-    m_answers.clear();
-  }
-  void onModal(ModalFunction fn) { m_modal.push_back(std::move(fn)); }
-  void setModalHandler(ModalFunction fn) { m_modalHandler = std::move(fn); }
-  // Template ids of the dialogs run modally, in order.
-  const std::vector<UINT>& modalRuns() const { return m_modalRuns; }
-
- private:
-  std::vector<MessageBoxRequest> m_boxes;
-  std::deque<int> m_answers;
-  std::deque<ModalFunction> m_modal;
-  ModalFunction m_modalHandler;
-  std::vector<UINT> m_modalRuns;
 };
 
 // The service in use. Without one set, boxes go to a ConsoleUiService.

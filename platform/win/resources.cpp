@@ -1,10 +1,12 @@
 // Resource tables: look-ups, string loading and the resource-compiler statements.
 #include "resources.h"
 
+#include <dlfcn.h>
+
 #include <cwchar>
 
+#include "base/module_instance.h"
 #include "extension_module.h"
-#include "module_instance.h"
 
 namespace winplat {
 
@@ -30,8 +32,17 @@ const std::wstring* ResourceTable::findString(UINT id) const {
 }
 
 const ResourceTable* resourcesOf(HINSTANCE h) {
-  const ModuleInstance* m = moduleInstance(h);
-  return m ? m->resources : nullptr;
+  const zrbase::ModuleInstance* m = zrbase::moduleInstance(h);
+  if (!m) return nullptr;
+  if (m->table) return static_cast<const ResourceTable*>(m->table);
+  if (!m->dlHandle) return nullptr;
+  using Getter = decltype(&fancadModuleResources);
+  const auto getter = reinterpret_cast<Getter>(::dlsym(m->dlHandle, kResourceSymbol));
+  return getter ? getter() : nullptr;
+}
+
+HINSTANCE instanceFromTable(const ResourceTable* table, const std::string& name) {
+  return zrbase::instanceFromTable(table, name);
 }
 
 namespace {

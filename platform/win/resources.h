@@ -1,8 +1,7 @@
 // Resources as data: dialog templates, menus and string tables, grouped in one
-// table per module. A module exports its table under kResourceSymbol
-// (module_instance.h):
-//   extern "C" const winplat::ResourceTable* fancadModuleResources();
-// and the framework finds templates and strings through the instance handle.
+// table per module. A module exports its table through fancadModuleResources
+// (declared below; the module defines it) and the framework finds templates and
+// strings through the instance handle.
 //
 // Geometry in templates is in dialog units (window_state.h converts them).
 // Control ids are 16-bit as in native templates: IDC_STATIC (-1) is 65535.
@@ -13,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "cstring.h"
+#include "base/cstring.h"
 #include "extension_module.h"
 #include "winuser.h"
 
@@ -76,8 +75,14 @@ struct ResourceTable {
   const std::wstring* findString(UINT id) const;
 };
 
-// The resource table behind an instance handle (null when none).
+// The resource table behind an instance handle (null when none): the table the
+// handle was made over, or the one its library exports.
 const ResourceTable* resourcesOf(HINSTANCE h);
+// A new instance handle over a resource table (tests, the host program itself).
+HINSTANCE instanceFromTable(const ResourceTable* table, const std::string& name);
+
+// The name under which a module library exports fancadModuleResources.
+inline constexpr const char* kResourceSymbol = "fancadModuleResources";
 
 // Resource-compiler statements. style adds to the statement's default style.
 ControlTemplate pushButton(const std::wstring& text, int id, int x, int y, int cx, int cy,
@@ -100,6 +105,10 @@ ControlTemplate control(const std::wstring& text, int id, const std::wstring& cl
                         DWORD style, int x, int y, int cx, int cy, DWORD exStyle = 0);
 
 }  // namespace winplat
+
+// A module with resources defines this, with C linkage so that the loader finds it
+// by kResourceSymbol in the loaded library.
+extern "C" const winplat::ResourceTable* fancadModuleResources();
 
 // Copies string nID of the module's string table into buffer (at most
 // cchBufferMax - 1 characters and a terminator). Returns the number of

@@ -2,7 +2,7 @@
 // desktop platform's window layer, with the values the native headers give them.
 #pragma once
 
-#include "windef.h"
+#include "base/windef.h"
 
 using DWORD_PTR = UINT_PTR;
 

@@ -4,10 +4,10 @@
 #include <cwchar>
 #include <deque>
 
+#include "base/exception.h"
 #include "combo_box.h"
 #include "controls.h"
 #include "data_exchange.h"
-#include "exception.h"
 #include "message_box.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)

@@ -9,7 +9,7 @@
 // to the control's parent.
 #pragma once
 
-#include "cstring.h"
+#include "base/cstring.h"
 #include "geometry.h"
 #include "message_map.h"
 #include "window_state.h"

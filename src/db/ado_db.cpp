@@ -1,8 +1,8 @@
 // The catalogue wrapper: opening the file, running statements, opening recordsets.
 #include "db/ado_db.h"
 
-#include "win/exception.h"
-#include "win/file_functions.h"
+#include "base/exception.h"
+#include "base/file_functions.h"
 #include "win/message_box.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "ado/ado.h"
-#include "win/cstring.h"
-#include "win/windef.h"
+#include "base/cstring.h"
+#include "base/windef.h"
 
 // The module's missing-argument value for optional data-access arguments (the
 // start of Move, both arguments of Update and AddNew): VT_ERROR holding

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "ado/ado.h"
-#include "win/cstring.h"
+#include "base/cstring.h"
 
 // The field changed to text as the data layer converts it; NULL is empty.
 inline CString FieldText(const _variant_t& value) {

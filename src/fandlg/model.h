@@ -1,7 +1,7 @@
 // Model: one catalogue model as the selection by parameters collects it.
 #pragma once
 
-#include "win/cstring.h"
+#include "base/cstring.h"
 
 struct Model {
   int ID = 0;

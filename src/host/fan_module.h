@@ -1,8 +1,8 @@
 // The module's entry points and its command, as the host sees them.
 #pragma once
 
+#include "base/windef.h"
 #include "cad/aced.h"
-#include "win/windef.h"
 
 extern "C" {
 BOOL DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved);

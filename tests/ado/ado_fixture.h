@@ -10,7 +10,7 @@
 
 namespace adotest {
 
-inline std::wstring wide(const std::string& s) { return winplat::utf8ToWide(s); }
+inline std::wstring wide(const std::string& s) { return zrbase::utf8ToWide(s); }
 
 inline std::wstring connectionStringFor(const std::string& path) {
   return L"DRIVER=Microsoft Access Driver (*.mdb);DBQ=" + wide(path) + L";UID=sa;PWD=";

@@ -111,7 +111,7 @@ TEST(ConnectionOpen, ConnectionStringForms) {
        {connectionStringFor(path), L"dbq=" + backslashed,
         L" DRIVER={Microsoft Access Driver (*.mdb)} ; DBQ = {" + wide(path) + L"} ;",
         L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + wide(path)}) {
-    EXPECT_EQ(openError(cs), S_OK) << winplat::wideToUtf8(cs);
+    EXPECT_EQ(openError(cs), S_OK) << zrbase::wideToUtf8(cs);
   }
 }
 
@@ -162,7 +162,7 @@ TEST_F(ConnectionExecute, ErrorsCarryTheCause) {
     } catch (const _com_error& e) {
       return e;
     }
-    ADD_FAILURE() << "no error for " << winplat::wideToUtf8(sql);
+    ADD_FAILURE() << "no error for " << zrbase::wideToUtf8(sql);
     return _com_error(S_OK);
   };
   EXPECT_EQ(errorOf(L"SELECT * FROM 11-62_Parameter").Error(), DB_E_NOTABLE);

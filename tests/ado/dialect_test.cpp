@@ -75,7 +75,7 @@ TEST_F(Dialect, NamesWithBlanksOrQuotesFailAndChangeNothing) {
                              L"SELECT * FROM 4'72_Parameter WHERE ModelID LIKE '1'",
                              L"delete * from [4-72_Parameter] where ModelID like 1",
                              L"SELECT * FROM Model WHERE BigModel LIKE 'O'Brien'"}) {
-    EXPECT_THROW(conn->Execute(sql, nullptr, -1), _com_error) << winplat::wideToUtf8(sql);
+    EXPECT_THROW(conn->Execute(sql, nullptr, -1), _com_error) << zrbase::wideToUtf8(sql);
   }
   EXPECT_EQ(testsupport::countRows(path, "4-72_Parameter"), 3);
 }

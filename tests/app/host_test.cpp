@@ -17,11 +17,11 @@ class Host : public ::testing::Test {
   void SetUp() override {
     dir = fs::temp_directory_path() / ("fancad_host_test_" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    winplat::setConsoleOut(&out);
+    zrbase::setConsoleOut(&out);
     cadrt::resetOutputState();
   }
   void TearDown() override {
-    winplat::setConsoleOut(nullptr);
+    zrbase::setConsoleOut(nullptr);
     fs::remove_all(dir);
   }
 

@@ -85,7 +85,7 @@ TEST_F(InsertCommand, TheReferenceGoesOnTheCurrentLayerWithTheDefinitionsAttribu
 
 TEST_F(InsertCommand, AnUnknownBlockStopsAScriptAndFailsACommandCall) {
   input("");
-  EXPECT_THROW(run("INSERT NOSUCH 1,1"), winplat::ScriptAbort);
+  EXPECT_THROW(run("INSERT NOSUCH 1,1"), zrbase::ScriptAbort);
   EXPECT_EQ(acedCommand(RTSTR, L"INSERT", RTSTR, L"NOSUCH", 0), RTERROR);
   EXPECT_EQ(acedCommand(RTSTR, L"INSERT", RTSTR, L"*Model_Space", 0), RTERROR);
   EXPECT_NE(output().find("Block \"NOSUCH\" not found."), std::string::npos);
@@ -128,7 +128,7 @@ TEST_F(InsertCommand, ADrawingFileBecomesABlockNamedAfterIt) {
   {
     AcDbDatabase part(true, false);
     apptest::addLine(&part, {0, 0, 0}, {3, 0, 0});
-    ASSERT_EQ(part.saveAs(winplat::utf8ToWide(file).c_str()), Acad::eOk);
+    ASSERT_EQ(part.saveAs(zrbase::utf8ToWide(file).c_str()), Acad::eOk);
   }
   input("");
   const std::string withoutExtension = (dir / "VALVE").string();

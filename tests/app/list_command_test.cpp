@@ -60,11 +60,11 @@ TEST_F(ListCommand, LastAllAndAHandle) {
   ASSERT_EQ(cadrt::CommandProcessor::instance().runLine("list all", 2, true), RTNORM);
   EXPECT_LT(output().find("LINE  Handle"), output().find("INSERT  Handle")) << "drawing order";
   m_out.str("");
-  const std::string h = winplat::wideToUtf8(apptest::handleOf(line));
+  const std::string h = zrbase::wideToUtf8(apptest::handleOf(line));
   ASSERT_EQ(cadrt::CommandProcessor::instance().runLine("LIST " + h, 3, true), RTNORM);
   EXPECT_NE(output().find("LINE  Handle: " + h + "  Layer: \"0\"\n"), std::string::npos);
   EXPECT_THROW(cadrt::CommandProcessor::instance().runLine("LIST everything", 4, true),
-               winplat::ScriptAbort);
+               zrbase::ScriptAbort);
 }
 
 TEST_F(ListCommand, AnEmptyDrawingSaysSoAndGoesOn) {

@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "ado/test_seams.h"
+#include "base/exception.h"
 #include "db/fan_database.h"
 #include "db_fixture.h"
-#include "win/exception.h"
 
 namespace {
 

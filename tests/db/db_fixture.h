@@ -7,6 +7,7 @@
 
 #include "catalogue_builder.h"
 #include "db/ado_db.h"
+#include "recording_ui_service.h"
 #include "win/message_box.h"
 
 namespace dbtest {
@@ -26,7 +27,7 @@ inline CString text(const _variant_t& v) {
 struct DbFixture : ::testing::Test {
   testsupport::TempDir dir;
   std::string path = testsupport::writeSampleCatalogue(dir.path());
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService scope{ui};
 
   std::wstring onlyMessage() const {

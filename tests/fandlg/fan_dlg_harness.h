@@ -6,13 +6,12 @@
 #include <functional>
 #include <string>
 
+#include "base/module_instance.h"
 #include "catalogue_builder.h"
 #include "fandlg/fan_dlg.h"
+#include "recording_ui_service.h"
 #include "win/message_box.h"
-#include "win/module_instance.h"
 #include "win/resources.h"
-
-extern "C" const winplat::ResourceTable* fancadModuleResources();
 
 namespace fandlgtest {
 
@@ -24,13 +23,13 @@ class DialogHarness {
     AfxSetResourceHandle(winplat::instanceFromTable(fancadModuleResources(), "zrfan-test"));
   }
   ~DialogHarness() {
-    winplat::releaseInstance(AfxGetResourceHandle());
+    zrbase::releaseInstance(AfxGetResourceHandle());
     AfxSetResourceHandle(m_previous);
     ::unsetenv("ZR_DATALIB");
   }
 
   std::string catalogue() const { return m_dir.file("ZRFan.Mdb"); }
-  winplat::RecordingUiService& ui() { return m_ui; }
+  testsupport::RecordingUiService& ui() { return m_ui; }
 
   // Runs a fresh dialog; fn sees it while it is up.
   void run(const std::function<void(CFanDlg&)>& fn) {
@@ -41,7 +40,7 @@ class DialogHarness {
 
  private:
   testsupport::TempDir m_dir;
-  winplat::RecordingUiService m_ui;
+  testsupport::RecordingUiService m_ui;
   winplat::ScopedUiService m_scope;
   HINSTANCE m_previous = nullptr;
 };

@@ -4,6 +4,7 @@
 // old text), and the grid seen through "dlg grid" lines and the DUMP.
 #include <gtest/gtest.h>
 
+#include "recording_ui_service.h"
 #include "uikit/grid_btn_cell.h"
 #include "uikit/grid_ctrl.h"
 #include "win/afxwin.h"
@@ -81,7 +82,7 @@ ON_BN_CLICKED(209, &CGridHostDlg::OnDeleteRow)
 END_MESSAGE_MAP()
 
 struct GridDialogFixture : ::testing::Test {
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService scoped{ui};
   HINSTANCE saved = AfxGetResourceHandle();
   CGridHostDlg dlg;

@@ -10,7 +10,7 @@ namespace {
 
 struct ComboFixture : ::testing::Test {
   testdlg::ScopedResources resources;
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService scoped{ui};
   testdlg::CTestDlg dlg;
   void SetUp() override { ASSERT_TRUE(dlg.Create(testdlg::kDialogId)); }

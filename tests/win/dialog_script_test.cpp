@@ -8,8 +8,8 @@
 
 #include <sstream>
 
+#include "base/console_input.h"
 #include "test_dialog.h"
-#include "win/console_input.h"
 
 namespace {
 
@@ -45,12 +45,12 @@ class FakeGrid : public CWnd, public winplat::GridModel {
     focusR = r;
     focusC = c;
     cells[r][c] = text;
-    events.push_back("edit " + winplat::wideToUtf8(text));
+    events.push_back("edit " + zrbase::wideToUtf8(text));
     return true;
   }
   bool pickCell(int r, int c, const std::wstring& text) override {
     cells[r][c] = text;
-    events.push_back("pick " + winplat::wideToUtf8(text));
+    events.push_back("pick " + zrbase::wideToUtf8(text));
     return true;
   }
 };
@@ -108,30 +108,30 @@ struct ScriptFixture : ::testing::Test {
   winplat::ScopedUiService scoped{console};
   std::ostringstream out;
   std::istringstream in;
-  std::unique_ptr<winplat::StreamInput> input;
+  std::unique_ptr<zrbase::StreamInput> input;
 
   void feed(const std::string& text) {
     in.str(text);
-    input = std::make_unique<winplat::StreamInput>(in, true);
-    winplat::setCurrentInput(input.get());
-    winplat::setConsoleOut(&out);
+    input = std::make_unique<zrbase::StreamInput>(in, true);
+    zrbase::setCurrentInput(input.get());
+    zrbase::setConsoleOut(&out);
   }
   void TearDown() override {
-    winplat::setCurrentInput(nullptr);
-    winplat::setConsoleOut(nullptr);
+    zrbase::setCurrentInput(nullptr);
+    zrbase::setConsoleOut(nullptr);
   }
   // Runs a script that must stop at a line that cannot be applied.
-  winplat::ScriptAbort abortOf(const std::string& script) {
+  zrbase::ScriptAbort abortOf(const std::string& script) {
     feed(script);
     CScriptDlg dlg;
     try {
       dlg.DoModal();
-    } catch (const winplat::ScriptAbort& e) {
+    } catch (const zrbase::ScriptAbort& e) {
       EXPECT_EQ(dlg.m_hWnd, nullptr) << "the dialog is gone after the abort";
       return e;
     }
     ADD_FAILURE() << "no abort for: " << script;
-    return winplat::ScriptAbort(0, "", "");
+    return zrbase::ScriptAbort(0, "", "");
   }
 };
 
@@ -156,7 +156,7 @@ TEST_F(ScriptFixture, DumpShowsCombosRadiosAndLeavesLabelsOut) {
   CScriptDlg dlg;
   std::string json;
   feed("");
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService recording(ui);
   ui.onModal([&](CDialog& up) {
     up.GetDlgItem(210)->EnableWindow(FALSE);
@@ -246,7 +246,7 @@ TEST_F(ScriptFixture, LinesThatCannotBeAppliedStopTheScriptWithTheirReason) {
       {"SAVE", "a dialog is up: expected a dlg line"},
   };
   for (const Case& c : cases) {
-    const winplat::ScriptAbort e = abortOf("dlg dump\n" + c.line + "\n");
+    const zrbase::ScriptAbort e = abortOf("dlg dump\n" + c.line + "\n");
     EXPECT_EQ(e.reason(), c.reason) << c.line;
     EXPECT_EQ(e.line(), 2) << c.line;
     EXPECT_EQ(e.text(), c.line);
@@ -256,7 +256,7 @@ TEST_F(ScriptFixture, LinesThatCannotBeAppliedStopTheScriptWithTheirReason) {
 TEST_F(ScriptFixture, GridLinesGoThroughTheGridModel) {
   feed("");
   CGridDlg dlg;
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService recording(ui);
   ui.onModal([&](CDialog& up) {
     EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 click 1 2"), "");
@@ -298,7 +298,7 @@ TEST_F(ScriptFixture, AHiddenPreviewIsDumpedAsNotShown) {
 TEST_F(ScriptFixture, TypingRespectsReadOnlyEditsAndTextLimits) {
   feed("");
   CScriptDlg dlg;
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService recording(ui);
   ui.onModal([&](CDialog& up) {
     static_cast<CEdit*>(up.GetDlgItem(1003))->SetReadOnly(TRUE);

@@ -16,7 +16,7 @@ using testdlg::CTestDlg;
 
 struct ModalFixture : ::testing::Test {
   testdlg::ScopedResources resources;
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService scoped{ui};
 
   static void apply(CDialog& d, const std::string& line) {
@@ -34,7 +34,7 @@ winplat::ResourceTable captionTable(const std::wstring& caption) {
   return t;
 }
 
-CString captionOfModalRun(winplat::RecordingUiService& ui, CDialog& d) {
+CString captionOfModalRun(testsupport::RecordingUiService& ui, CDialog& d) {
   CString caption;
   ui.onModal([&](CDialog& up) { up.GetWindowText(caption); });
   d.DoModal();
@@ -137,7 +137,7 @@ TEST_F(ModalFixture, AMissingTemplateIsShownAndDoModalFails) {
 }
 
 TEST(Resources, TemplatesComeFromTheResourceHandleThenTheLibraryChain) {
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService scoped(ui);
   static const winplat::ResourceTable tableA = captionTable(L"A");
   static const winplat::ResourceTable tableB = captionTable(L"B");

@@ -1,31 +1,32 @@
 // Message boxes in console mode: the MSGBOX line, "msg" answers, the default
 // button when the next line is something else, and bad answers in a script.
 #include "win/message_box.h"
+#include "recording_ui_service.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "win/console_input.h"
+#include "base/console_input.h"
 
 namespace {
 
 struct ConsoleFixture : ::testing::Test {
   std::ostringstream out;
   std::istringstream in;
-  std::unique_ptr<winplat::StreamInput> input;
+  std::unique_ptr<zrbase::StreamInput> input;
   winplat::ConsoleUiService console;
 
   void feed(const std::string& text) {
     in.str(text);
-    input = std::make_unique<winplat::StreamInput>(in, true);
-    winplat::setCurrentInput(input.get());
-    winplat::setConsoleOut(&out);
+    input = std::make_unique<zrbase::StreamInput>(in, true);
+    zrbase::setCurrentInput(input.get());
+    zrbase::setConsoleOut(&out);
     winplat::setUiService(&console);
   }
   void TearDown() override {
-    winplat::setCurrentInput(nullptr);
-    winplat::setConsoleOut(nullptr);
+    zrbase::setCurrentInput(nullptr);
+    zrbase::setConsoleOut(nullptr);
     winplat::setUiService(nullptr);
   }
 };
@@ -46,7 +47,7 @@ TEST_F(ConsoleFixture, AnswersComeFromMsgLines) {
   EXPECT_EQ(MessageBox(nullptr, L"确认删除该图形吗?", L"提示", MB_YESNO | MB_ICONQUESTION), IDNO);
   EXPECT_NE(out.str().find("\"buttons\":\"YESNO\",\"icon\":\"QUESTION\""), std::string::npos);
   EXPECT_EQ(AfxMessageBox(L"q", MB_YESNOCANCEL), IDCANCEL);
-  EXPECT_THROW(AfxMessageBox(L"q", MB_OKCANCEL | MB_ICONEXCLAMATION), winplat::ScriptAbort)
+  EXPECT_THROW(AfxMessageBox(L"q", MB_OKCANCEL | MB_ICONEXCLAMATION), zrbase::ScriptAbort)
       << "a msg yes line does not fit an OK/Cancel box";
 }
 
@@ -66,7 +67,7 @@ TEST_F(ConsoleFixture, AnAnswerTheBoxDoesNotHaveStopsTheScript) {
   try {
     AfxMessageBox(L"x", MB_OK);
     FAIL() << "expected ScriptAbort";
-  } catch (const winplat::ScriptAbort& e) {
+  } catch (const zrbase::ScriptAbort& e) {
     EXPECT_EQ(e.line(), 3);
     EXPECT_EQ(e.text(), "msg yes");
     EXPECT_NE(e.reason().find("no button 'yes'"), std::string::npos);
@@ -74,7 +75,7 @@ TEST_F(ConsoleFixture, AnAnswerTheBoxDoesNotHaveStopsTheScript) {
 }
 
 TEST(RecordingUiService, RecordsEveryBoxAndAnswersFromItsQueue) {
-  winplat::RecordingUiService rec;
+  testsupport::RecordingUiService rec;
   winplat::ScopedUiService scope(rec);
   rec.answer(IDNO);
   EXPECT_EQ(MessageBox(nullptr, L"a", L"提示", MB_YESNO), IDNO);

@@ -9,7 +9,7 @@ namespace {
 
 struct MapFixture : ::testing::Test {
   testdlg::ScopedResources resources;
-  winplat::RecordingUiService ui;
+  testsupport::RecordingUiService ui;
   winplat::ScopedUiService scoped{ui};
   testdlg::CTestDlg dlg;
   void SetUp() override {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "recording_ui_service.h"
 #include "win/afxwin.h"
 
 namespace testdlg {

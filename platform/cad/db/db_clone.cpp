@@ -7,10 +7,10 @@
 #include <map>
 #include <memory>
 
+#include "base/cstring.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/db_text.h"
 #include "cad/db/dxf/dxf_tags.h"
-#include "win/cstring.h"
 
 namespace zrcad {
 namespace {
@@ -72,7 +72,7 @@ void Copier::dropForeignReferences(AcDbEntity* copy) {
     for (auto& t : data->extras)
       if (dxf::isPointerCode(t.code)) t.value = "0";
     std::erase_if(data->extras, [this](const dxf::StoredTag& t) {
-      return t.code == 6 && !targetHas("LTYPE", winplat::utf8ToWide(t.value));
+      return t.code == 6 && !targetHas("LTYPE", zrbase::utf8ToWide(t.value));
     });
   }
   if (auto* text = AcDbText::cast(copy))

@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/cstring.h"
+#include "base/file_functions.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/dxf/dxf_file.h"
-#include "win/cstring.h"
-#include "win/file_functions.h"
 
 namespace zrcad {
 
@@ -136,7 +136,7 @@ class MappedFile {
       int err = fd < 0 ? errno : EISDIR;
       if (fd >= 0) ::close(fd);
       es = err == ENOENT ? Acad::eFileNotFound : Acad::eFileAccessErr;
-      why = err == ENOENT ? L"file not found" : winplat::utf8ToWide(std::strerror(err));
+      why = err == ENOENT ? L"file not found" : zrbase::utf8ToWide(std::strerror(err));
       return false;
     }
     m_size = static_cast<size_t>(st.st_size);
@@ -148,7 +148,7 @@ class MappedFile {
     ::close(fd);
     if (p == MAP_FAILED) {
       es = Acad::eFileAccessErr;
-      why = winplat::utf8ToWide(std::strerror(err));
+      why = zrbase::utf8ToWide(std::strerror(err));
       return false;
     }
     m_data = p;
@@ -190,7 +190,7 @@ Acad::ErrorStatus saveAtomically(AcDbDatabase* db, const std::string& path, std:
   std::string tmpl = path + ".XXXXXX";
   int fd = mkstemp(tmpl.data());
   if (fd < 0) {
-    why = winplat::utf8ToWide(std::strerror(errno));
+    why = zrbase::utf8ToWide(std::strerror(errno));
     return Acad::eFileAccessErr;
   }
   fchmod(fd, 0644);
@@ -212,7 +212,7 @@ Acad::ErrorStatus saveAtomically(AcDbDatabase* db, const std::string& path, std:
   if (err == 0 && std::rename(tmpl.c_str(), path.c_str()) != 0) err = errno;
   if (err != 0) {
     ::unlink(tmpl.c_str());
-    why = winplat::utf8ToWide(std::strerror(err));
+    why = zrbase::utf8ToWide(std::strerror(err));
     return err == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
   }
   return Acad::eOk;
@@ -239,7 +239,7 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, co
   MappedFile file;
   Acad::ErrorStatus es = Acad::eOk;
   std::wstring why;
-  if (!file.open(winplat::nativePath(fileName), es, why) || refuseBinary(file.text(), es, why)) {
+  if (!file.open(zrbase::nativePath(fileName), es, why) || refuseBinary(file.text(), es, why)) {
     m_impl->lastError = L"cannot read drawing " + quoted(fileName) + L": " + why;
     return es;
   }
@@ -261,7 +261,7 @@ Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* 
   if (es != Acad::eOk) {
     m_impl = std::make_unique<DatabaseImpl>(this);
     m_impl->lastError =
-        L"cannot read drawing " + quoted(name) + L": " + winplat::utf8ToWide(message);
+        L"cannot read drawing " + quoted(name) + L": " + zrbase::utf8ToWide(message);
     return es;
   }
   m_impl->lastError.clear();
@@ -285,7 +285,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
     return Acad::eNoDatabase;
   }
   std::wstring why;
-  Acad::ErrorStatus es = saveAtomically(this, winplat::nativePath(fileName), why);
+  Acad::ErrorStatus es = saveAtomically(this, zrbase::nativePath(fileName), why);
   if (es != Acad::eOk) {
     m_impl->lastError = L"cannot save drawing " + quoted(fileName) + L": " + why;
     return es;

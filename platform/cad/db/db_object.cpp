@@ -3,11 +3,11 @@
 
 #include <cstring>
 
+#include "base/cstring.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/dxf/dxf_fields.h"
 #include "cad/db/dxf/tag_writer.h"
 #include "cad/db/resbuf_util.h"
-#include "win/cstring.h"
 
 using zrcad::dxf::StoredTag;
 using zrcad::dxf::StoredTags;
@@ -21,9 +21,9 @@ constexpr short kMaxReaders = 256;
 constexpr size_t kMaxXdataString = 255;
 constexpr size_t kMaxXdataBytes = 16383;
 
-std::string utf8(const ACHAR* s) { return winplat::wideToUtf8(s ? s : L""); }
+std::string utf8(const ACHAR* s) { return zrbase::wideToUtf8(s ? s : L""); }
 
-ACHAR* newWide(const std::string& s) { return acutNewString(winplat::utf8ToWide(s).c_str()); }
+ACHAR* newWide(const std::string& s) { return acutNewString(zrbase::utf8ToWide(s).c_str()); }
 
 double toReal(const std::string& s) { return std::strtod(s.c_str(), nullptr); }
 
@@ -92,7 +92,7 @@ bool rbToXdata(const resbuf* rb, StoredTags& out) {
 bool findAppGroup(const StoredTags& x, const std::wstring& app, size_t& begin, size_t& end) {
   std::wstring want = zrcad::foldName(app);
   for (size_t i = 0; i < x.size(); ++i) {
-    if (x[i].code != 1001 || zrcad::foldName(winplat::utf8ToWide(x[i].value)) != want) continue;
+    if (x[i].code != 1001 || zrcad::foldName(zrbase::utf8ToWide(x[i].value)) != want) continue;
     begin = i;
     for (end = i + 1; end < x.size() && x[end].code != 1001; ++end) {
     }
@@ -195,7 +195,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
   if (m_stub && m_stub->database)
     for (const StoredTag& t : result)
       if (t.code == 1001)
-        m_stub->database->registerApplication(winplat::utf8ToWide(t.value).c_str());
+        m_stub->database->registerApplication(zrbase::utf8ToWide(t.value).c_str());
   dxfData().xdata = std::move(result);
   return Acad::eOk;
 }

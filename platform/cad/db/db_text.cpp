@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/cstring.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/dxf/contexts.h"
 #include "cad/db/dxf/dxf_fields.h"
 #include "cad/db/geom_util.h"
 #include "cad/db/resbuf_util.h"
-#include "win/cstring.h"
 
 using zrcad::dxf::ClassTable;
 using zrcad::dxf::SectionDef;
@@ -340,7 +340,7 @@ bool AcDbMText::readDxfCustom(zrcad::dxf::ReadContext& ctx, const zrcad::dxf::Ta
 void AcDbMText::writeDxfCustom(zrcad::dxf::WriteContext& ctx, int section) const {
   AcDbEntity::writeDxfCustom(ctx, section);
   if (section != kEntitySection + 1) return;
-  std::string text = winplat::wideToUtf8(m_contents);
+  std::string text = zrbase::wideToUtf8(m_contents);
   constexpr size_t kPiece = 250;
   size_t pos = 0;
   while (text.size() - pos > kPiece) {

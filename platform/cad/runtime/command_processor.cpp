@@ -8,13 +8,13 @@
 #include <numbers>
 #include <optional>
 
+#include "base/cstring.h"
 #include "cad/runtime/command_stack.h"
 #include "cad/runtime/dynamic_linker.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/guarded_call.h"
 #include "cad/runtime/selection_set.h"
-#include "win/cstring.h"
 
 namespace cadrt {
 
@@ -86,20 +86,19 @@ int CommandProcessor::run(const std::wstring& typed) {
 }
 
 int CommandProcessor::runLine(const std::string& line, int lineNo, bool script) {
-  const std::string trimmed = winplat::trimLine(line);
+  const std::string trimmed = zrbase::trimLine(line);
   if (trimmed.empty()) return RTNONE;
   const size_t blank = trimmed.find_first_of(" \t");
   const std::string name = trimmed.substr(0, blank);
   CommandLineSource rest(
-      blank == std::string::npos ? std::string() : winplat::trimLine(trimmed.substr(blank)), lineNo,
+      blank == std::string::npos ? std::string() : zrbase::trimLine(trimmed.substr(blank)), lineNo,
       line, script);
   int rc;
   {
     ScopedAnswerSource scoped(rest);
-    rc = run(winplat::utf8ToWide(name));
+    rc = run(zrbase::utf8ToWide(name));
   }
-  if (!rest.empty())
-    printLine(L"Ignored the rest of the line: " + winplat::utf8ToWide(rest.rest()));
+  if (!rest.empty()) printLine(L"Ignored the rest of the line: " + zrbase::utf8ToWide(rest.rest()));
   return rc;
 }
 
@@ -122,7 +121,7 @@ std::string pointText(const double* p) {
 std::optional<std::string> tokenText(int type, const ads_u_val& v) {
   switch (type) {
     case RTSTR:
-      return v.rstring ? winplat::wideToUtf8(v.rstring) : std::string();
+      return v.rstring ? zrbase::wideToUtf8(v.rstring) : std::string();
     case RTREAL:
       return realText(v.rreal);
     case RTANG:
@@ -151,8 +150,8 @@ int runTokens(std::deque<std::string> tokens) {
       cadrt::printLine(L"acedCommand: a pause cannot stand for a command name.");
       return RTERROR;
     }
-    cadrt::printLine(cadrt::kCommandPrompt + winplat::utf8ToWide(*name));
-    const int rc = cadrt::CommandProcessor::instance().run(winplat::utf8ToWide(*name));
+    cadrt::printLine(cadrt::kCommandPrompt + zrbase::utf8ToWide(*name));
+    const int rc = cadrt::CommandProcessor::instance().run(zrbase::utf8ToWide(*name));
     if (rc != RTNORM) return rc;
   }
   return RTNORM;

@@ -3,11 +3,11 @@
 
 #include <filesystem>
 
+#include "base/cstring.h"
+#include "base/module_instance.h"
 #include "cad/acdb.h"
 #include "cad/runtime/dynamic_linker.h"
 #include "cad/runtime/selection_set.h"
-#include "win/cstring.h"
-#include "win/module_instance.h"
 
 ZRCAD_DEFINE_MEMBERS(AcApDocument, AcRxObject, "")
 ZRCAD_DEFINE_MEMBERS(AcApDocManager, AcRxObject, "")
@@ -23,8 +23,8 @@ void AcApDocument::setFileName(const std::wstring& fileName) {
   if (fileName.empty()) {
     m_title = L"Drawing1.dwg";
   } else {
-    const std::filesystem::path p(winplat::wideToUtf8(fileName));
-    m_title = winplat::utf8ToWide(p.filename().string());
+    const std::filesystem::path p(zrbase::wideToUtf8(fileName));
+    m_title = zrbase::utf8ToWide(p.filename().string());
   }
 }
 

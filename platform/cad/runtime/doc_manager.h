@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "base/windef.h"
 #include "cad/adsdef.h"
 #include "cad/runtime/rx_dictionary.h"
-#include "win/windef.h"
 
 class AcDbDatabase;
 

@@ -7,13 +7,13 @@
 #include <cwctype>
 #include <filesystem>
 
+#include "base/cstring.h"
+#include "base/file_functions.h"
+#include "base/module_instance.h"
 #include "cad/runtime/command_stack.h"
 #include "cad/runtime/doc_manager.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/guarded_call.h"
-#include "win/cstring.h"
-#include "win/file_functions.h"
-#include "win/module_instance.h"
 
 ZRCAD_DEFINE_MEMBERS(AcRxDynamicLinker, AcRxObject, "")
 
@@ -28,9 +28,9 @@ std::wstring lower(std::wstring s) {
 // application name (the file name without "lib" and extension).
 bool answersTo(const std::wstring& path, const std::wstring& name) {
   if (name == path) return true;
-  const std::filesystem::path p(winplat::wideToUtf8(path));
-  const std::wstring file = lower(winplat::utf8ToWide(p.filename().string()));
-  std::wstring app = lower(winplat::utf8ToWide(p.stem().string()));
+  const std::filesystem::path p(zrbase::wideToUtf8(path));
+  const std::wstring file = lower(zrbase::utf8ToWide(p.filename().string()));
+  std::wstring app = lower(zrbase::utf8ToWide(p.stem().string()));
   if (app.rfind(L"lib", 0) == 0 && app.size() > 3) app = app.substr(3);
   const std::wstring n = lower(name);
   return n == file || n == app || n == lower(path);
@@ -39,7 +39,7 @@ bool answersTo(const std::wstring& path, const std::wstring& name) {
 // A relative path that names an existing file is made absolute, so that dlopen
 // finds it where the user sees it rather than along the library search path.
 std::string openPath(const std::wstring& fileName) {
-  const std::string native = winplat::nativePath(fileName.c_str());
+  const std::string native = zrbase::nativePath(fileName.c_str());
   std::error_code ec;
   if (native.find('/') == std::string::npos && !std::filesystem::exists(native, ec)) {
     return native;
@@ -92,7 +92,7 @@ void AcRxDynamicLinker::detachAndClose(Module& m) {
   }
   // Commands an application failed to remove would point into unloaded code.
   AcEdCommandStack::instance()->removeCommandsOfApp(&m);
-  winplat::releaseInstance(m.instance);
+  zrbase::releaseInstance(m.instance);
   ::dlclose(m.dl);
 }
 
@@ -100,7 +100,7 @@ bool AcRxDynamicLinker::loadModule(const ACHAR* fileName, bool printit, bool /*a
   m_lastError.clear();
   if (!fileName || !*fileName) return fail(L"Cannot load an application without a file name.");
   const std::string path = openPath(fileName);
-  const std::wstring wpath = winplat::utf8ToWide(path);
+  const std::wstring wpath = zrbase::utf8ToWide(path);
   if (findConst(wpath)) {
     if (printit) cadrt::printLine(L"Application \"" + wpath + L"\" is already loaded.");
     return true;
@@ -109,12 +109,12 @@ bool AcRxDynamicLinker::loadModule(const ACHAR* fileName, bool printit, bool /*a
   if (!dl) {
     const char* why = ::dlerror();
     return fail(L"Cannot load application \"" + wpath + L"\": " +
-                winplat::utf8ToWide(why ? why : "unknown error"));
+                zrbase::utf8ToWide(why ? why : "unknown error"));
   }
   Module& m = m_modules.emplace_back();
   m.path = wpath;
   m.dl = dl;
-  m.instance = winplat::instanceFromLibrary(dl, path);
+  m.instance = zrbase::instanceFromLibrary(dl, path);
   m.dllMain = symbol<DllMainFn>(dl, "DllMain");
   m.entry = symbol<AcrxEntryPointFn>(dl, "acrxEntryPoint");
   // As the system loader does, a refused library is detached before it is
@@ -149,7 +149,7 @@ bool AcRxDynamicLinker::unloadModule(const ACHAR* fileName, bool /*asCmd*/) {
   m_lastError.clear();
   const std::wstring name = fileName ? fileName : L"";
   Module* m = find(name);
-  if (!m) m = find(winplat::utf8ToWide(openPath(name)));
+  if (!m) m = find(zrbase::utf8ToWide(openPath(name)));
   if (!m) return fail(L"Application \"" + name + L"\" is not loaded.");
   if (!m->unlocked) {
     return fail(L"Application \"" + m->path + L"\" is locked and cannot be unloaded.");

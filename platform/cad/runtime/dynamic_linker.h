@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "base/windef.h"
 #include "cad/adsdef.h"
 #include "cad/runtime/rx_dictionary.h"
-#include "win/windef.h"
 
 namespace AcRx {
 

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "base/console_input.h"
+#include "base/cstring.h"
 #include "cad/runtime/editor_output.h"
-#include "win/console_input.h"
-#include "win/cstring.h"
 
 namespace cadrt {
 
@@ -44,30 +44,30 @@ std::optional<std::string> CommandLineSource::take(AnswerSpan span, bool& passDo
   }
   const auto end = std::find_if(m_rest.begin(), m_rest.end(), isBlank);
   answer.assign(m_rest.begin(), end);
-  m_rest = winplat::trimLine(std::string(end, m_rest.end()));
+  m_rest = zrbase::trimLine(std::string(end, m_rest.end()));
   return answer;
 }
 
 void Answer::accept() {
   if (m_origin != Origin::Line) return;
-  if (winplat::InputSource* in = winplat::currentInput()) in->consume();
+  if (zrbase::InputSource* in = zrbase::currentInput()) in->consume();
 }
 
 void Answer::reject(const std::string& reason) {
   switch (m_origin) {
     case Origin::Line:
-      if (m_script) winplat::failInputLine(reason);
+      if (m_script) zrbase::failInputLine(reason);
       accept();
       break;
     case Origin::CommandLine:
-      if (m_script) throw winplat::ScriptAbort(m_lineNo, m_lineText, reason);
+      if (m_script) throw zrbase::ScriptAbort(m_lineNo, m_lineText, reason);
       if (m_source) m_source->discard();
       break;
     case Origin::Token:
     case Origin::EndOfInput:
       break;
   }
-  printLine(winplat::utf8ToWide(reason));
+  printLine(zrbase::utf8ToWide(reason));
 }
 
 EditorInput& EditorInput::instance() {
@@ -100,7 +100,7 @@ Answer EditorInput::fromSource(size_t index, AnswerSpan span) {
     if (auto text = source->take(span, passDown)) {
       Answer a;
       a.m_origin = source->origin();
-      a.m_text = winplat::trimLine(*text);
+      a.m_text = zrbase::trimLine(*text);
       a.m_source = source;
       if (auto* cmdLine = dynamic_cast<CommandLineSource*>(source)) {
         a.m_script = cmdLine->script();
@@ -116,7 +116,7 @@ Answer EditorInput::fromSource(size_t index, AnswerSpan span) {
 
 Answer EditorInput::fromLine() {
   Answer a;
-  winplat::InputSource* in = winplat::currentInput();
+  zrbase::InputSource* in = zrbase::currentInput();
   const auto line = in ? in->peek() : std::nullopt;
   if (!line) return a;
   a.m_origin = Answer::Origin::Line;

@@ -6,13 +6,13 @@
 //   - the rest of the command line ("INSERT F_L0 S 2": the words after the
 //     command name answer its first prompts, one word each, or the whole rest
 //     for a prompt that takes a file name);
-//   - the line input of the process (winplat::currentInput()): one line, one
+//   - the line input of the process (zrbase::currentInput()): one line, one
 //     answer.
 // A source that runs dry passes the prompt on to the one below. When the line
 // input ends, the answer is the end of input, which prompts treat as cancel.
 //
 // A prompt asks for an answer, checks it, and then accepts it or rejects it.
-// Rejecting a line of a script stops the script (winplat::ScriptAbort); a
+// Rejecting a line of a script stops the script (zrbase::ScriptAbort); a
 // person at the keyboard is told why and asked again.
 #pragma once
 
@@ -41,7 +41,7 @@ class Answer {
   // Marks the answer used. For a line this consumes it from the input.
   void accept();
   // The answer cannot be used. Returns normally when the prompt should ask
-  // again (keyboard); throws winplat::ScriptAbort for a script line or the
+  // again (keyboard); throws zrbase::ScriptAbort for a script line or the
   // command line of a script; for an acedCommand token returns normally and
   // the caller fails the prompt (tokens are never asked again).
   void reject(const std::string& reason);

@@ -1,5 +1,5 @@
 // The command-line output of the editor: acutPrintf, acedPrompt, and the
-// runtime's own messages. Text goes to winplat::consoleOut() as UTF-8.
+// runtime's own messages. Text goes to zrbase::consoleOut() as UTF-8.
 //
 // The output keeps track of whether the last character written ended a line,
 // so that the command prompt and the runtime's messages start on a line of

@@ -9,10 +9,10 @@
 #include <numbers>
 #include <vector>
 
+#include "base/console_input.h"
+#include "base/cstring.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
-#include "win/console_input.h"
-#include "win/cstring.h"
 
 namespace cadrt {
 
@@ -39,7 +39,7 @@ std::wstring upper(std::wstring s) {
 
 // "S", "SC" and "SCALE" all select the keyword "Scale"; "X" does not.
 std::optional<std::wstring> matchKeyword(const InitGet& ig, const std::string& text) {
-  const std::wstring typed = upper(winplat::utf8ToWide(text));
+  const std::wstring typed = upper(zrbase::utf8ToWide(text));
   if (typed.empty()) return std::nullopt;
   for (const std::wstring& kw : ig.keywords) {
     size_t capitals = 0;
@@ -138,7 +138,7 @@ bool parsePoint(std::string_view text, ads_point out) {
   int n = 0;
   while (true) {
     const size_t comma = text.find(',');
-    const std::string part = winplat::trimLine(std::string(text.substr(0, comma)));
+    const std::string part = zrbase::trimLine(std::string(text.substr(0, comma)));
     if (n == 3) return false;
     const auto x = parseReal(part);
     if (!x) return false;
@@ -312,7 +312,7 @@ int acedGetString(int cronly, const ACHAR* prompt, ACHAR* result, size_t bufLen)
   PromptSpec request{prompt, cronly ? cadrt::AnswerSpan::RestOfLine : cadrt::AnswerSpan::Word,
                      true};
   const int rc = runPrompt(request, InitGet{}, [&](const std::string& text) {
-    value = winplat::utf8ToWide(text);
+    value = zrbase::utf8ToWide(text);
     if (bufLen > 0 && value.size() <= bufLen - 1) return std::string();
     return "The text is longer than " + std::to_string(bufLen ? bufLen - 1 : 0) + " characters.";
   });

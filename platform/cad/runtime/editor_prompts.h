@@ -8,7 +8,7 @@
 //   RTCAN   "^C", or the end of the input
 //   RTERROR an answer given by acedCommand that does not fit the prompt
 // A typed answer that does not fit is refused with a reason: a person is asked
-// again, a script stops (winplat::ScriptAbort).
+// again, a script stops (zrbase::ScriptAbort).
 #pragma once
 
 #include <cstddef>

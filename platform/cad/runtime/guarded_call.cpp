@@ -3,9 +3,9 @@
 
 #include <stdexcept>
 
+#include "base/cstring.h"
+#include "base/exception.h"
 #include "cad/runtime/editor_output.h"
-#include "win/cstring.h"
-#include "win/exception.h"
 
 namespace cadrt {
 
@@ -21,7 +21,7 @@ void reportCurrentException(const std::wstring& what) {
     }
     message = buffer;
   } catch (const std::exception& e) {
-    message = winplat::utf8ToWide(e.what());
+    message = zrbase::utf8ToWide(e.what());
   } catch (...) {
     message = L"unknown exception";
   }

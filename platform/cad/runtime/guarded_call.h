@@ -1,13 +1,13 @@
 // Calls into application code with the host's protection: an exception that
 // escapes a module's entry point or command is reported on the command line
-// instead of ending the host. A stopped script (winplat::ScriptAbort) is not an
+// instead of ending the host. A stopped script (zrbase::ScriptAbort) is not an
 // error of the module and goes on up to the host's loop.
 #pragma once
 
 #include <exception>
 #include <string>
 
-#include "win/console_input.h"
+#include "base/console_input.h"
 
 namespace cadrt {
 
@@ -20,7 +20,7 @@ bool guardedCall(const std::wstring& what, Fn&& fn) {
   try {
     fn();
     return true;
-  } catch (const winplat::ScriptAbort&) {
+  } catch (const zrbase::ScriptAbort&) {
     throw;
   } catch (...) {
     reportCurrentException(what);

@@ -7,12 +7,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/cstring.h"
 #include "cad/acdb.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/editor_prompts.h"
 #include "cad/runtime/wc_match.h"
-#include "win/cstring.h"
 
 namespace cadrt {
 
@@ -108,7 +108,7 @@ std::optional<std::vector<FilterTest>> compileFilter(const resbuf* filter) {
 }
 
 std::wstring valueFor(const AcDbEntity* ent, int code) {
-  if (code == 0) return winplat::utf8ToWide(ent->dxfName());
+  if (code == 0) return zrbase::utf8ToWide(ent->dxfName());
   if (code == 8) {
     ACHAR* layer = ent->layer();
     std::wstring name = layer ? layer : L"";
@@ -164,7 +164,7 @@ std::optional<IdList> byHandles(const std::vector<std::wstring>& words, std::str
     AcDbObjectId id;
     if (h.isNull() || !db || db->getAcDbObjectId(id, false, h) != Acad::eOk ||
         std::find(space.begin(), space.end(), id) == space.end()) {
-      why = "No entity with handle " + winplat::wideToUtf8(w) + " in the drawing.";
+      why = "No entity with handle " + zrbase::wideToUtf8(w) + " in the drawing.";
       return std::nullopt;
     }
     found.push_back(id);
@@ -176,7 +176,7 @@ std::optional<IdList> byHandles(const std::vector<std::wstring>& words, std::str
 std::vector<std::wstring> words(const std::string& line) {
   std::vector<std::wstring> out;
   std::wstring cur;
-  for (wchar_t c : winplat::utf8ToWide(line)) {
+  for (wchar_t c : zrbase::utf8ToWide(line)) {
     if (c == L' ' || c == L'\t') {
       if (!cur.empty()) out.push_back(cur);
       cur.clear();
@@ -202,7 +202,7 @@ std::optional<IdList> selectLine(const std::string& line, std::string& why) {
   const bool crossing = op == L"C" || op == L"CROSSING";
   if ((window || crossing) && w.size() == 3) {
     ads_point a, b;
-    if (parsePoint(winplat::wideToUtf8(w[1]), a) && parsePoint(winplat::wideToUtf8(w[2]), b)) {
+    if (parsePoint(zrbase::wideToUtf8(w[1]), a) && parsePoint(zrbase::wideToUtf8(w[2]), b)) {
       return byBox(a, b, crossing);
     }
   }
@@ -257,7 +257,7 @@ std::optional<std::string> selectionAnswer(const Adesk::LongPtr* name, bool isSe
     if (!id) return std::nullopt;
     text += L" " + handleText(*id);
   }
-  return winplat::wideToUtf8(text);
+  return zrbase::wideToUtf8(text);
 }
 
 void clearSelectionSets() { tables() = Tables{}; }

@@ -1,7 +1,7 @@
 // The folders of the data library and the drawing library.
 #pragma once
 
-#include "win/cstring.h"
+#include "base/cstring.h"
 
 // The data library folder (holds ZRFan.Mdb): $ZR_DATALIB, else the sample
 // library the build generates. No trailing separator.

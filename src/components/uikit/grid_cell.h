@@ -7,10 +7,10 @@
 // CRuntimeClass, so each creatable class declares DECLARE_DYNCREATE.
 #pragma once
 
+#include "base/containers.h"
+#include "base/cstring.h"
+#include "base/windef.h"
 #include "win/afx_object.h"
-#include "win/containers.h"
-#include "win/cstring.h"
-#include "win/windef.h"
 
 class CGridCtrl;
 

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   adoimpl::likeMatch(text.substr(0, half), text.substr(half));
   adoimpl::likeMatch(text.substr(0, half), text.substr(half), U'!');
 
-  const std::wstring wide = winplat::utf8ToWide(text);
+  const std::wstring wide = zrbase::utf8ToWide(text);
   adoimpl::parseNumber(wide);
   const _variant_t value(wide.c_str());
   for (VARTYPE vt : {VT_I2, VT_I4, VT_I8, VT_UI1, VT_R4, VT_R8, VT_BOOL, VT_BSTR}) {

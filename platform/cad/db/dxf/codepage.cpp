@@ -4,50 +4,18 @@
 #include <cerrno>
 #include <string>
 
+#include "base/utf8.h"
+
 namespace zrcad::dxf {
 namespace {
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
-
-void appendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-bool isAscii(std::string_view s) {
-  for (unsigned char c : s)
-    if (c >= 0x80) return false;
-  return true;
-}
 
 int hexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-// Length of the valid UTF-8 sequence at s[i], 0 when it is not valid.
-size_t utf8SequenceLength(std::string_view s, size_t i) {
-  auto b = static_cast<unsigned char>(s[i]);
-  size_t n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-  if (n == 0 || b == 0xC0 || b == 0xC1 || b > 0xF4 || i + n > s.size()) return 0;
-  for (size_t k = 1; k < n; ++k)
-    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
-  return n;
 }
 
 }  // namespace
@@ -71,13 +39,14 @@ void CodePageDecoder::setCodePage(std::string_view dwgCodePage, bool utf8) {
 }
 
 std::string CodePageDecoder::decode(std::string_view raw) const {
-  std::string s = isAscii(raw) ? std::string(raw) : (m_utf8 ? sanitizeUtf8(raw) : convert(raw));
+  std::string s =
+      zrbase::isAscii(raw) ? std::string(raw) : (m_utf8 ? zrbase::sanitizeUtf8(raw) : convert(raw));
   if (m_escapes && s.find("\\U+") != std::string::npos) return decodeUnicodeEscapes(s);
   return s;
 }
 
 std::string CodePageDecoder::convert(std::string_view raw) const {
-  if (m_cd == kNoConverter) return sanitizeUtf8(raw);
+  if (m_cd == kNoConverter) return zrbase::sanitizeUtf8(raw);
   iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
   std::string out;
   out.resize(raw.size() * 4 + 4);
@@ -117,28 +86,12 @@ std::string decodeUnicodeEscapes(std::string_view s) {
         c = c * 16 + static_cast<char32_t>(d);
       }
       if (ok && c != 0 && (c < 0xD800 || c > 0xDFFF)) {
-        appendUtf8(out, c);
+        zrbase::appendUtf8(out, c);
         i += 7;
         continue;
       }
     }
     out += s[i++];
-  }
-  return out;
-}
-
-std::string sanitizeUtf8(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size();) {
-    size_t n = utf8SequenceLength(s, i);
-    if (n == 0) {
-      out += "\xEF\xBF\xBD";
-      ++i;
-    } else {
-      out.append(s.substr(i, n));
-      i += n;
-    }
   }
   return out;
 }

@@ -31,7 +31,4 @@ class CodePageDecoder {
 
 // Replaces \U+XXXX escapes by the characters they name.
 std::string decodeUnicodeEscapes(std::string_view s);
-// Replaces bytes that are not valid UTF-8 by U+FFFD.
-std::string sanitizeUtf8(std::string_view s);
-
 }  // namespace zrcad::dxf

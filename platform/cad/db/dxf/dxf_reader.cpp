@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "base/cstring.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/db_curves.h"
 #include "cad/db/db_misc_entities.h"
@@ -15,7 +16,6 @@
 #include "cad/db/dxf/dxf_file.h"
 #include "cad/db/dxf/sub_records.h"
 #include "cad/db/dxf/tag_reader.h"
-#include "win/cstring.h"
 
 namespace zrcad::dxf {
 namespace {
@@ -212,7 +212,7 @@ void DxfReader::readHeader() {
       if (st.code == 10 || st.code == 20 || st.code == 30)
         m_impl.insbase[(st.code - 10) / 10] = std::strtod(st.value.c_str(), nullptr);
   if (HeaderVar* v = m_impl.headerVar("$CLAYER"))
-    if (!v->tags.empty()) m_clayerName = winplat::utf8ToWide(v->tags.front().value);
+    if (!v->tags.empty()) m_clayerName = zrbase::utf8ToWide(v->tags.front().value);
   if (HeaderVar* v = m_impl.headerVar("$HANDSEED"))
     if (std::uint64_t h = 0; !v->tags.empty() && parseHandle(v->tags.front().value, h))
       m_impl.noteHandle(h > 0 ? h - 1 : 0);

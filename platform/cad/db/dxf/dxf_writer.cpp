@@ -2,12 +2,12 @@
 #include <algorithm>
 #include <set>
 
+#include "base/cstring.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/db_curves.h"
 #include "cad/db/dxf/contexts.h"
 #include "cad/db/dxf/dxf_file.h"
 #include "cad/db/dxf/sub_records.h"
-#include "win/cstring.h"
 
 namespace zrcad::dxf {
 namespace {
@@ -85,7 +85,7 @@ void DxfWriter::prepare() {
     if (auto* pl = AcDbHeavyPolyline::cast(obj)) pl->assignSubHandles(m_db);
     if (const ObjectData* data = DbAccess::dataIfAny(obj))
       for (const StoredTag& t : data->xdata)
-        if (t.code == 1001) apps.insert(winplat::utf8ToWide(t.value));
+        if (t.code == 1001) apps.insert(zrbase::utf8ToWide(t.value));
   }
   for (const std::wstring& app : apps) m_db->registerApplication(app.c_str());
 }
@@ -237,7 +237,7 @@ const std::string& WriteContext::nameOf(AcDbObjectId id) {
   auto it = m_names.find(id.stub());
   if (it != m_names.end()) return it->second;
   const std::wstring* name = recordName(id);
-  return m_names.emplace(id.stub(), name ? winplat::wideToUtf8(*name) : kZero).first->second;
+  return m_names.emplace(id.stub(), name ? zrbase::wideToUtf8(*name) : kZero).first->second;
 }
 
 void writeDxf(AcDbDatabase* db, std::string& out) {

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <numbers>
 
+#include "base/cstring.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/dxf/contexts.h"
 #include "cad/db/dxf/dxf_fields.h"
-#include "win/cstring.h"
 
 namespace zrcad::dxf {
 namespace {
@@ -116,7 +116,7 @@ void ReadContext::fail(size_t line, const std::string& message) const {
   throw DxfError{line, message};
 }
 
-std::wstring ReadContext::wide(const Tag& tag) const { return winplat::utf8ToWide(text(tag)); }
+std::wstring ReadContext::wide(const Tag& tag) const { return zrbase::utf8ToWide(text(tag)); }
 
 double ReadContext::real(const Tag& tag) const {
   std::string_view s = trim(tag.value);

@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/cstring.h"
 #include "cad/db/dxf/dxf_tags.h"
-#include "win/cstring.h"
 
 namespace zrcad::dxf {
 
@@ -37,7 +37,7 @@ void TagWriter::str(int c, std::string_view value) {
   m_out += '\n';
 }
 
-void TagWriter::wstr(int c, const std::wstring& value) { str(c, winplat::wideToUtf8(value)); }
+void TagWriter::wstr(int c, const std::wstring& value) { str(c, zrbase::wideToUtf8(value)); }
 
 std::string formatReal(double value) {
   if (!std::isfinite(value)) value = 0;

@@ -1,1 +1,0 @@
-target_sources(zrfan_objects PRIVATE ${CMAKE_CURRENT_LIST_DIR}/fan_module.cpp)

@@ -1,0 +1,134 @@
+// The sequences of database calls that placing a fan and inserting a drawing make, end to
+// end on real files: view drawing -> preview copy -> placed block -> saved drawing.
+#include <gtest/gtest.h>
+
+#include "base/cstring.h"
+#include "cad/acdb.h"
+#include "cad_test_support.h"
+
+namespace {
+
+using cadtest::TempDir;
+
+// A view drawing as the drawing library holds it: blocks named by view, hand and angle.
+void writeViewDrawing(const std::string& path) {
+  AcDbDatabase db;
+  for (const ACHAR* name : {L"F_L0", L"F_L90", L"S_R45"}) {
+    AcDbObjectId blk = cadtest::addBlock(&db, name, AcGePoint3d(5, 5, 0));
+    cadtest::addToBlock(blk, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 10, 0)));
+    cadtest::addToBlock(blk, new AcDbArc(AcGePoint3d(5, 5, 0), 5, 0, 3.14159));
+  }
+  ASSERT_EQ(db.saveAs(zrbase::utf8ToWide(path).c_str()), Acad::eOk);
+}
+
+TEST(DrawingFlows, ViewBlockIsPreviewedCopiedPlacedAndSaved) {
+  TempDir dir;
+  std::string viewFile = dir.path("4-72No4.5A.dwg");
+  writeViewDrawing(viewFile);
+
+  auto* view = new AcDbDatabase(false, true);
+  ASSERT_EQ(view->readDwgFile(zrbase::utf8ToWide(viewFile).c_str(), _SH_DENYNO), Acad::eOk);
+  AcDbBlockTable* bt = nullptr;
+  ASSERT_EQ(view->getBlockTable(bt, AcDb::kForRead), Acad::eOk);
+  AcDbBlockTableRecord* rec = nullptr;
+  ASSERT_EQ(bt->getAt(L"f_l0", rec, AcDb::kForRead), Acad::eOk);
+  bt->close();
+  AcDbDatabase* preview = nullptr;
+  ASSERT_EQ(view->wblock(preview, rec->objectId()), Acad::eOk);
+  rec->close();
+  EXPECT_EQ(cadtest::modelSpaceCount(preview), 2);
+  for (int i = 0; i < 4; ++i) {  // the base point cross
+    auto* arm = new AcDbLine(preview->insbase(), preview->insbase() + AcGeVector3d(i, 1, 0));
+    arm->setColorIndex(1);
+    cadtest::addToModelSpace(preview, arm);
+  }
+  EXPECT_EQ(cadtest::modelSpaceCount(preview), 6);
+  delete preview;
+
+  AcDbDatabase current;
+  acdbHostApplicationServices()->setWorkingDatabase(&current);
+  AcDbDatabase* piece = nullptr;
+  ASSERT_EQ(view->wblock(piece,
+                         [&] {
+                           AcDbObjectId id;
+                           view->getBlockTable(bt);
+                           bt->getAt(L"F_L0", id);
+                           bt->close();
+                           return id;
+                         }()),
+            Acad::eOk);
+  AcDbObjectId placed;
+  ASSERT_EQ(current.insert(placed, L"4-72No4.5AF_L0", piece), Acad::eOk);
+  delete piece;
+  delete view;
+
+  auto* ref = new AcDbBlockReference(AcGePoint3d(100, 50, 0), placed);
+  ref->setRotation(3.141592653589793 / 2);
+  AcDbObjectId refId = cadtest::addToModelSpace(&current, ref);
+  AcDbObjectPointer<AcDbBlockReference> opened(refId, AcDb::kForWrite);
+  current.registerApplication(L"Model");
+  resbuf* rb = acutBuildList(1001, L"Model", 1000, L"4-72No4.5A_2900", 0);
+  EXPECT_EQ(opened->setXData(rb), Acad::eOk);
+  acutRelRb(rb);
+  AcDbExtents e;
+  ASSERT_EQ(opened->getGeomExtents(e), Acad::eOk);
+  EXPECT_NEAR(e.minPoint().x, 95, 1e-9);  // the block's base (5,5) lands on the insertion point
+  EXPECT_NEAR(e.maxPoint().y, 55, 1e-9);
+  opened->close();
+
+  std::string saved = dir.path("plan.dxf");
+  ASSERT_EQ(current.saveAs(zrbase::utf8ToWide(saved).c_str()), Acad::eOk);
+  cadtest::CommandResult check = cadtest::checkDrawing(saved);
+  EXPECT_EQ(check.status, 0) << check.output;
+  acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+}
+
+// What an exported block insertion does: the drawing becomes a block, and each attribute
+// definition an attribute of the new reference, placed by scale and insertion point.
+TEST(DrawingFlows, InsertedDrawingGetsAttributesFromItsDefinitions) {
+  TempDir dir;
+  {
+    AcDbDatabase symbol;
+    auto* def = new AcDbAttributeDefinition(AcGePoint3d(10, 5, 0), L"默认", L"TAG", L"型号");
+    def->setHeight(2);
+    cadtest::addToModelSpace(&symbol, def);
+    ASSERT_EQ(symbol.saveAs(dir.wpath("symbol.dwg").c_str()), Acad::eOk);
+  }
+  AcDbDatabase source(false);
+  ASSERT_EQ(source.readDwgFile(dir.wpath("symbol.dwg").c_str()), Acad::eOk);
+  AcDbDatabase current;
+  AcDbObjectId blockId;
+  ASSERT_EQ(current.insert(blockId, L"SYMBOL", &source), Acad::eOk);
+  auto* ref = new AcDbBlockReference(AcGePoint3d(100, 50, 0), blockId);
+  ref->setScaleFactors(AcGeScale3d(2));
+  AcDbObjectId refId = cadtest::addToModelSpace(&current, ref);
+  AcDbObjectPointer<AcDbBlockReference> opened(refId, AcDb::kForWrite);
+  AcDbObjectPointer<AcDbBlockTableRecord> block(blockId, AcDb::kForRead);
+  AcDbBlockTableRecordIterator* it = nullptr;
+  ASSERT_EQ(block->newIterator(it), Acad::eOk);
+  for (; !it->done(); it->step()) {
+    AcDbEntity* ent = nullptr;
+    if (it->getEntity(ent, AcDb::kForRead) != Acad::eOk) continue;
+    if (auto* d = AcDbAttributeDefinition::cast(ent)) {
+      auto* attr = new AcDbAttribute();
+      attr->setPropertiesFrom(d);
+      attr->setTag(d->tagConst());
+      AcDbObjectId attrId;
+      ASSERT_EQ(opened->appendAttribute(attrId, attr), Acad::eOk);
+      attr->adjustAlignment(nullptr);
+      attr->setPosition(AcGePoint3d(d->position().x * 2 + 100, d->position().y * 2 + 50, 0));
+      attr->setHeight(d->height() * 2);
+      attr->setTextString(d->promptConst());
+      attr->close();
+    }
+    ent->close();
+  }
+  delete it;
+  ASSERT_EQ(opened->attributeCount(), 1);
+  AcDbObjectPointer<AcDbAttribute> attr(opened->attributeIds()[0], AcDb::kForRead);
+  EXPECT_EQ(attr->position(), AcGePoint3d(120, 60, 0));
+  EXPECT_EQ(attr->height(), 4);
+  EXPECT_STREQ(attr->textStringConst(), L"型号");
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// Loading and unloading applications: the order of the calls into them, the
+// commands they register, and the applications the linker must refuse.
+#include <filesystem>
+#include <vector>
+
+#include "cad/runtime/command_processor.h"
+#include "editor_fixture.h"
+
+namespace {
+
+// The "testmodule: ..." lines of the output, in order.
+std::vector<std::string> moduleCalls(const std::string& out) {
+  std::vector<std::string> calls;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("testmodule: ", 0) == 0) calls.push_back(line.substr(12));
+  }
+  return calls;
+}
+
+class DynamicLinker : public EditorTest {
+ protected:
+  void SetUp() override { input(""); }
+  void TearDown() override {
+    linker()->unloadAll();
+    EditorTest::TearDown();
+  }
+  static AcRxDynamicLinker* linker() {
+    return AcRxDynamicLinker::cast(acrxSysRegistry()->at(ACRX_DYNAMIC_LINKER));
+  }
+  std::vector<std::string> calls() {
+    auto c = moduleCalls(m_out.str());
+    m_out.str("");
+    return c;
+  }
+};
+
+TEST_F(DynamicLinker, RegistryServicesAreFoundAndCast) {
+  ASSERT_NE(linker(), nullptr);
+  EXPECT_EQ(linker(), AcRxDynamicLinker::instance());
+  AcRxObject* stack = acrxSysRegistry()->at(ACRX_COMMAND_DOCK);
+  EXPECT_NE(AcEdCommandStack::cast(stack), nullptr);
+  EXPECT_EQ(AcRxDynamicLinker::cast(stack), nullptr) << "a checked cast refuses another class";
+  EXPECT_EQ(acrxSysRegistry()->at(L"NoSuchService"), nullptr);
+}
+
+TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitAndUnloadRunsTheReverse) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
+  EXPECT_EQ(calls(), (std::vector<std::string>{"DllMain 1 instance", "acrxGetApiVersion",
+                                               "acrxEntryPoint 1"}));
+  EXPECT_FALSE(linker()->isApplicationLocked(L"app_testmodule"));
+
+  ASSERT_TRUE(cadrt::CommandProcessor::instance().isCommand(L"testhello"));
+  cadrt::CommandProcessor::instance().run(L"TestHello");
+  EXPECT_EQ(calls(), std::vector<std::string>{"HELLO"});
+
+  ASSERT_TRUE(linker()->unloadModule(L"app_testmodule"));
+  EXPECT_EQ(calls(), (std::vector<std::string>{"acrxEntryPoint 2", "DllMain 0 instance"}));
+  EXPECT_TRUE(linker()->loadedModules().empty());
+
+  cadrt::CommandProcessor::instance().run(L"TESTHELLO");
+  EXPECT_EQ(m_out.str(), "Unknown command \"TESTHELLO\".\n");
+}
+
+TEST_F(DynamicLinker, ApplicationsAnswerToPathFileAndApplicationName) {
+  const std::filesystem::path path(APP_TESTMODULE);
+  for (const std::string& name :
+       {path.string(), path.filename().string(), std::string("APP_TESTMODULE")}) {
+    ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
+    EXPECT_TRUE(linker()->unloadModule(zrbase::utf8ToWide(name).c_str())) << name;
+  }
+  EXPECT_FALSE(linker()->unloadModule(L"app_testmodule"));
+  EXPECT_NE(linker()->lastError().find(L"is not loaded"), std::wstring::npos);
+}
+
+TEST_F(DynamicLinker, LoadingTwiceKeepsOneInstance) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
+  calls();
+  EXPECT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
+  EXPECT_TRUE(calls().empty()) << "no second attach or initialisation";
+  EXPECT_EQ(linker()->loadedModules().size(), 1u);
+}
+
+TEST_F(DynamicLinker, WrongApiReleaseIsRefusedAndDetached) {
+  EXPECT_FALSE(linker()->loadModule(L"" APP_TESTMODULE_R16, false));
+  EXPECT_EQ(calls(), (std::vector<std::string>{"DllMain 1 instance", "acrxGetApiVersion",
+                                               "DllMain 0 instance"}));
+  EXPECT_NE(linker()->lastError().find(L"API release 16"), std::wstring::npos)
+      << zrbase::wideToUtf8(linker()->lastError());
+  EXPECT_TRUE(linker()->loadedModules().empty());
+  EXPECT_FALSE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
+}
+
+TEST_F(DynamicLinker, LockedApplicationCannotBeUnloadedButGoesAtShutdown) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_LOCKED, false));
+  calls();
+  EXPECT_TRUE(linker()->isApplicationLocked(L"app_testmodule_locked"));
+  EXPECT_FALSE(linker()->unloadModule(L"app_testmodule_locked"));
+  EXPECT_TRUE(calls().empty()) << "a locked application is not even asked";
+  EXPECT_NE(linker()->lastError().find(L"locked"), std::wstring::npos);
+  EXPECT_TRUE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
+
+  linker()->unloadAll();
+  EXPECT_EQ(calls(), (std::vector<std::string>{"acrxEntryPoint 2", "DllMain 0 instance"}));
+  EXPECT_FALSE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
+}
+
+TEST_F(DynamicLinker, CommandsLeftBehindByAnUnloadedApplicationAreRemoved) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_KEEP, false));
+  ASSERT_TRUE(linker()->unloadModule(L"app_testmodule_keep"));
+  // Its handlers are gone with its code; the commands must not stay reachable.
+  EXPECT_FALSE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
+  EXPECT_EQ(AcEdCommandStack::instance()->lookupGlobalCmd(L"TESTASK"), nullptr);
+}
+
+TEST_F(DynamicLinker, MissingAndNonApplicationFilesAreRefusedWithTheirCause) {
+  EXPECT_FALSE(linker()->loadModule(L"/nonexistent/libnothing.so", false));
+  EXPECT_NE(linker()->lastError().find(L"/nonexistent/libnothing.so"), std::wstring::npos);
+  EXPECT_NE(m_out.str().find("Cannot load application"), std::string::npos);
+  // A shared library without the entry points: the runtime library itself.
+  EXPECT_FALSE(linker()->loadModule(zrbase::utf8ToWide(APP_NOT_A_MODULE).c_str(), false));
+  EXPECT_NE(linker()->lastError().find(L"acrxEntryPoint"), std::wstring::npos);
+  EXPECT_FALSE(linker()->loadModule(L"", false));
+  EXPECT_TRUE(linker()->loadedModules().empty());
+}
+
+TEST_F(DynamicLinker, MessagesAreBroadcastToEveryApplication) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_LOCKED, false));
+  calls();
+  EXPECT_TRUE(linker()->sendAcrxMessage(AcRx::kQuitMsg));
+  EXPECT_EQ(calls(), (std::vector<std::string>{"acrxEntryPoint 8", "acrxEntryPoint 8"}));
+}
+
+TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
+  calls();
+  EXPECT_EQ(cadrt::CommandProcessor::instance().run(L"TESTUNLOADSELF"), RTNORM);
+  EXPECT_NE(m_out.str().find("is running and cannot be unloaded now"), std::string::npos);
+  EXPECT_EQ(calls(), std::vector<std::string>{"UNLOADSELF 0"});
+  EXPECT_EQ(linker()->currentAppId(), nullptr) << "no code of it runs any more";
+  EXPECT_TRUE(linker()->unloadModule(L"app_testmodule"));
+}
+
+TEST_F(DynamicLinker, BackslashPathsAreAccepted) {
+  std::string path = APP_TESTMODULE;
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  EXPECT_TRUE(linker()->loadModule(zrbase::utf8ToWide(path).c_str(), false));
+}
+
+}  // namespace
