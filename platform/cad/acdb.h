@@ -13,6 +13,7 @@
 #include "cad/db/db_extents.h"
 #include "cad/db/db_misc_entities.h"
 #include "cad/db/db_object.h"
+#include "cad/db/db_subent.h"
 #include "cad/db/db_symbol_table.h"
 #include "cad/db/db_text.h"
 #include "cad/db/ge_geometry.h"

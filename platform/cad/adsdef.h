@@ -18,6 +18,7 @@ using UInt64 = std::uint64_t;
 using Boolean = bool;
 using IntPtr = std::intptr_t;
 using LongPtr = std::intptr_t;
+using GsMarker = std::intptr_t;
 constexpr bool kFalse = false;
 constexpr bool kTrue = true;
 }  // namespace Adesk

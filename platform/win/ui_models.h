@@ -11,13 +11,24 @@
 
 namespace winplat {
 
+// What every custom control's model shares: a way to tell the front ends that
+// mirror the windows that what they show has changed.
+class ControlModel {
+ public:
+  virtual ~ControlModel() = default;
+
+ protected:
+  // Called by the control after every change of its model (texts, counts,
+  // widths, focus, the database shown); front ends then refresh it as they do
+  // after any change of a window's own state.
+  void modelChanged();
+};
+
 // A grid of text cells. Rows and columns count from 0, fixed rows at the top
 // and fixed columns at the left included.
-class GridModel {
+class GridModel : public ControlModel {
  public:
   enum class CellKind { Plain, Combo };
-
-  virtual ~GridModel() = default;
 
   virtual int gridRowCount() const = 0;
   virtual int gridColumnCount() const = 0;
@@ -60,10 +71,8 @@ struct PreviewView {
 };
 
 // A preview of a drawing database's model space.
-class PreviewModel {
+class PreviewModel : public ControlModel {
  public:
-  virtual ~PreviewModel() = default;
-
   // The database shown (an AcDbDatabase* of the CAD runtime), null when none.
   virtual const void* previewDatabase() const = 0;
   // Entities in the model space of that database; 0 when nothing is shown.

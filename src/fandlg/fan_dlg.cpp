@@ -6,8 +6,7 @@
 
 namespace {
 
-// Child, visible, bordered: the style both grids are created with.
-constexpr DWORD kGridStyle = 0x50800000;
+constexpr DWORD kGridStyle = WS_CHILD | WS_VISIBLE | WS_BORDER;
 
 }  // namespace
 
@@ -21,8 +20,8 @@ CFanDlg::CFanDlg(CWnd* pParent)
       m_dAirTemp(20.0),
       m_dFlux(1131.0),
       m_dAllPress(990.0),
-      m_nSelectMode(1),
-      m_nView(0),
+      m_nSelectMode(kBrowseAll),
+      m_nView(kFrontView),
       m_strAngle(L"0") {}
 
 // The preview database belongs to the preview control; the dialog does not free it.

@@ -15,6 +15,15 @@ class AcDbDatabase;
 
 class CFanDlg : public CAcUiDialog {
  public:
+  // m_nSelectMode, the radio group that starts at 202 (exchanged as its index).
+  enum SelectMode : int { kSelectByParameters = 0, kBrowseAll = 1 };
+  // m_nView, the radio group that starts at 1026.
+  enum ViewMode : int { kFrontView = 0, kSideView = 1, kTopView = 2 };
+  // What GetTableStyle says of a series' parameter table.
+  enum TableStyle : int { kNoTableStyle = 0, kPointTable = 1, kRangeTable = 2 };
+  // The lists below the series that parameter mode fills from m_Models.
+  enum class CascadeLevel { FanNo, DriveMode, Speed };
+
   explicit CFanDlg(CWnd* pParent = nullptr);
   ~CFanDlg() override;
 
@@ -35,6 +44,7 @@ class CFanDlg : public CAcUiDialog {
   CString GetTableHead(CString strIndexName);
   CString GetIndexName(CString strTableHead);
   int GetRecordCount(const _RecordsetPtr& pRecordset);
+  // kPointTable, kRangeTable, or kNoTableStyle when the series has no usable style row.
   int GetTableStyle(CString strBigModel);
 
   void OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
@@ -88,5 +98,5 @@ class CFanDlg : public CAcUiDialog {
   BOOL LoadGrid(CGridCtrl& grid, const CString& strTable);
   // Parameter mode: the distinct values of one field over the candidates that
   // match the fields above it.
-  void FillFromModels(CComboBox& combo, int nLevel);
+  void FillFromModels(CComboBox& combo, CascadeLevel level);
 };

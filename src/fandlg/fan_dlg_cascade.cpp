@@ -2,6 +2,7 @@
 // handlers of the series, fan-number and drive-mode combos.
 #include <unordered_set>
 
+#include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
 #include "fandlg/field_text.h"
 
@@ -14,8 +15,7 @@ void ComboText(CComboBox& combo, CString& text) { combo.GetWindowText(text); }
 CString CFanDlg::FillList(const CString& strSql, LPCTSTR lpszColumn, CComboBox& combo,
                           bool bEmptyFirst, bool* pbFilled) {
   if (pbFilled) *pbFilled = false;
-  if (!m_FanDb.Execute(strSql)) return CString();
-  _RecordsetPtr pRecordset = m_FanDb.OpenRecordset(strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
   if (pRecordset == nullptr) return CString();
   if (pRecordset->GetBOF()) {
     pRecordset->Close();
@@ -86,14 +86,16 @@ BOOL CFanDlg::FillCascade() {
   return TRUE;
 }
 
-void CFanDlg::FillFromModels(CComboBox& combo, int nLevel) {
+void CFanDlg::FillFromModels(CComboBox& combo, CascadeLevel level) {
   combo.ResetContent();
   for (int i = 0; i < m_Models.GetSize(); ++i) {
     const Model& model = m_Models[i];
     if (model.BigModel != m_strBigModel) continue;
-    if (nLevel >= 1 && model.FanNo != m_strFanNo) continue;
-    if (nLevel >= 2 && model.DriveMode != m_strDriveMode) continue;
-    const CString& value = nLevel == 0 ? model.FanNo : nLevel == 1 ? model.DriveMode : model.Speed;
+    if (level != CascadeLevel::FanNo && model.FanNo != m_strFanNo) continue;
+    if (level == CascadeLevel::Speed && model.DriveMode != m_strDriveMode) continue;
+    const CString& value = level == CascadeLevel::FanNo       ? model.FanNo
+                           : level == CascadeLevel::DriveMode ? model.DriveMode
+                                                              : model.Speed;
     bool bPresent = false;
     for (int k = 0; k < combo.GetCount() && !bPresent; ++k) {
       CString item;
@@ -108,12 +110,12 @@ void CFanDlg::FillFromModels(CComboBox& combo, int nLevel) {
 void CFanDlg::OnBigModelSelChange() {
   ComboText(m_cbBigModel, m_strBigModel);
   if (m_strBigModel.IsEmpty()) return;
-  if (m_nSelectMode == 1) {
+  if (m_nSelectMode == kBrowseAll) {
     m_strFanNo = FillFanNoList(m_strBigModel);
     m_strDriveMode = FillDriveModeList(m_strBigModel, m_strFanNo);
     FillSpeedList(m_strBigModel, m_strFanNo, m_strDriveMode);
   } else {
-    FillFromModels(m_cbFanNo, 0);
+    FillFromModels(m_cbFanNo, CascadeLevel::FanNo);
   }
   UpdateData(FALSE);
   OnFanNoSelChange();
@@ -124,11 +126,11 @@ void CFanDlg::OnFanNoSelChange() {
   if (m_strBigModel.IsEmpty()) return;
   ComboText(m_cbFanNo, m_strFanNo);
   if (m_strFanNo.IsEmpty()) return;
-  if (m_nSelectMode == 1) {
+  if (m_nSelectMode == kBrowseAll) {
     m_strDriveMode = FillDriveModeList(m_strBigModel, m_strFanNo);
     FillSpeedList(m_strBigModel, m_strFanNo, m_strDriveMode);
   } else {
-    FillFromModels(m_cbDriveMode, 1);
+    FillFromModels(m_cbDriveMode, CascadeLevel::DriveMode);
   }
   UpdateData(FALSE);
   OnDriveModeSelChange();
@@ -142,10 +144,10 @@ void CFanDlg::OnDriveModeSelChange() {
   if (m_strFanNo.IsEmpty()) return;
   ComboText(m_cbDriveMode, m_strDriveMode);
   if (m_strDriveMode.IsEmpty()) return;
-  if (m_nSelectMode == 1) {
+  if (m_nSelectMode == kBrowseAll) {
     FillSpeedList(m_strBigModel, m_strFanNo, m_strDriveMode);
   } else {
-    FillFromModels(m_cbSpeed, 2);
+    FillFromModels(m_cbSpeed, CascadeLevel::Speed);
     ComboText(m_cbSpeed, m_strSpeed);
   }
   OnSpeedSelChange();

@@ -5,6 +5,7 @@
 // headings of fields 1..m-1, rows 1..n the catalogue rows in the order the
 // table returns them (column 0 numbered 1..n), row n+1 is an empty spare row.
 // Field 0 is never shown. Grid editing relies on exactly this correspondence.
+#include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
 #include "fandlg/field_text.h"
 
@@ -29,8 +30,7 @@ void CFanDlg::OnSpeedSelChange() {
 }
 
 bool CFanDlg::LookupFirst(const CString& strSql, LPCTSTR lpszColumn, _variant_t& value) {
-  if (!m_FanDb.Execute(strSql)) return false;
-  _RecordsetPtr pRecordset = m_FanDb.OpenRecordset(strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
   if (pRecordset == nullptr) return false;
   if (pRecordset->GetBOF()) {
     pRecordset->Close();
@@ -90,8 +90,8 @@ int CFanDlg::GetTableStyle(CString strBigModel) {
   strSql.Format(L"SELECT * FROM Model_Table_Parameter_Style WHERE  BigModel LIKE '%s'",
                 strBigModel);
   _variant_t value;
-  if (!LookupFirst(strSql, L"TableStyle", value) || value.vt == VT_NULL) return 0;
-  return static_cast<bool>(value) ? 1 : 2;
+  if (!LookupFirst(strSql, L"TableStyle", value) || value.vt == VT_NULL) return kNoTableStyle;
+  return static_cast<bool>(value) ? kPointTable : kRangeTable;
 }
 
 BOOL CFanDlg::LoadParamGrid() { return LoadGrid(m_GridParam, m_strBigModel + L"_Parameter"); }
@@ -107,8 +107,7 @@ BOOL CFanDlg::LoadGrid(CGridCtrl& grid, const CString& strTable) {
 
   CString strSql;
   strSql.Format(L"SELECT * FROM %s WHERE ModelID LIKE '%d'", strTable, nModelID);
-  if (!m_FanDb.Execute(strSql)) return FALSE;
-  _RecordsetPtr pRecordset = m_FanDb.OpenRecordset(strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
   if (pRecordset == nullptr) return FALSE;
   if (pRecordset->GetBOF()) {
     pRecordset->Close();

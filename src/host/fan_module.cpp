@@ -6,6 +6,7 @@
 // CDynLinkLibrary that puts this module into the resource chain.
 #include "host/fan_module.h"
 
+#include "cad/acdb.h"
 #include "db/ado_db.h"
 #include "fandlg/fan_dlg.h"
 #include "win/resources.h"
@@ -28,6 +29,11 @@ ExtensionModule g_extensionModule = {};
 
 // The resource module used only if the stored instance handle were null.
 ExtensionModule* g_pResourceModule = &g_extensionModule;
+
+// The module's empty sub-entity path, built by static initialisation with the
+// other module-level objects and destroyed at module exit after them in reverse
+// order. Nothing reads it; it is part of what loading the module sets up.
+[[maybe_unused]] const AcDbFullSubentPath kNullSubentPath;
 
 // API release 17 in the high half: what the host checks of an application.
 constexpr int kApiVersion = 0x110000;

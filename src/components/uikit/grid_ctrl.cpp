@@ -63,7 +63,7 @@ BOOL CGridCtrl::SetRowCount(int nRows) {
   }
   m_nFixedRows = std::min(m_nFixedRows, nRows);
   if (!IsValid(m_focus)) m_focus = CCellID();
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -81,7 +81,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols) {
   m_nCols = nCols;
   m_nFixedCols = std::min(m_nFixedCols, nCols);
   if (!IsValid(m_focus)) m_focus = CCellID();
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -89,7 +89,7 @@ BOOL CGridCtrl::SetFixedRowCount(int nFixedRows) {
   if (nFixedRows < 0) return FALSE;
   if (nFixedRows > GetRowCount() && !SetRowCount(nFixedRows)) return FALSE;
   m_nFixedRows = nFixedRows;
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -97,7 +97,7 @@ BOOL CGridCtrl::SetFixedColumnCount(int nFixedCols) {
   if (nFixedCols < 0) return FALSE;
   if (nFixedCols > GetColumnCount() && !SetColumnCount(nFixedCols)) return FALSE;
   m_nFixedCols = nFixedCols;
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -120,7 +120,7 @@ int CGridCtrl::GetColumnWidth(int nCol) const {
 BOOL CGridCtrl::SetColumnWidth(int nCol, int width) {
   if (nCol < 0 || nCol >= m_nCols || width < 0) return FALSE;
   m_colWidths[static_cast<std::size_t>(nCol)] = width;
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -167,7 +167,7 @@ BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str) {
   CGridCellBase* cell = GetCell(nRow, nCol);
   if (!cell) return FALSE;
   cell->SetText(str);
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -222,7 +222,7 @@ BOOL CGridCtrl::SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass) {
   fresh->SetGrid(this);
   obj.release();
   slot.reset(fresh);
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -242,7 +242,7 @@ BOOL CGridCtrl::DeleteAllItems() {
   m_nFixedRows = 0;
   m_nFixedCols = 0;
   m_focus = CCellID();
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -280,7 +280,7 @@ BOOL CGridCtrl::DeleteRow(int nRow) {
   } else if (m_focus.row > nRow) {
     --m_focus.row;
   }
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
@@ -295,14 +295,14 @@ BOOL CGridCtrl::DeleteColumn(int nColumn) {
   } else if (m_focus.col > nColumn) {
     --m_focus.col;
   }
-  winplat::noteStateChange();
+  modelChanged();
   return TRUE;
 }
 
 CCellID CGridCtrl::SetFocusCell(CCellID cell) {
   const CCellID previous = m_focus;
   m_focus = IsValid(cell) ? cell : CCellID();
-  winplat::noteStateChange();
+  modelChanged();
   return previous;
 }
 
