@@ -19,6 +19,7 @@ target_sources(zrcad PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/db_clone.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dxf/codepage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dxf/default_drawing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/dxf/drawing_clock.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dxf/dxf_fields.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dxf/dxf_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dxf/dxf_tags.cpp
@@ -28,3 +29,6 @@ target_sources(zrcad PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/dxf/tag_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dxf/tag_writer.cpp
 )
+# The writer names the program's version in a comment atop every drawing it writes.
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/dxf/dxf_writer.cpp
+  PROPERTIES COMPILE_DEFINITIONS FANCAD_VERSION="${PROJECT_VERSION}")
