@@ -14,8 +14,8 @@
 // - OBJECTS: the named object dictionary first, with the groups dictionary, the layouts
 //   Model and Layout1 that the layout blocks point to, the multiline style Standard that
 //   $CMLSTYLE names, and the plot style Normal that layer 0 points to.
-// Anything else (materials, visual styles, table styles, scale lists) AutoCAD makes itself
-// when it opens a drawing without them, and the other readers do not look for it.
+// What else a CAD program keeps in a drawing (materials, visual styles, table and multileader
+// styles, scale lists) AutoCAD and ezdxf make themselves when a drawing they open lacks it.
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
@@ -81,14 +81,20 @@ struct HeaderSetting {
 };
 
 constexpr HeaderSetting kHeaderSettings[] = {
-    {"$ACADVER", 1, "AC1024"},     {"$LTSCALE", 40, "1.0"},   {"$TEXTSIZE", 40, "2.5"},
-    {"$TEXTSTYLE", 7, "Standard"}, {"$CLAYER", 8, "0"},       {"$CELTYPE", 6, "ByLayer"},
-    {"$CECOLOR", 62, "256"},                              // by layer
-    {"$DIMSTYLE", 2, "Standard"},  {"$LUNITS", 70, "2"},  // decimal
-    {"$MEASUREMENT", 70, "1"},                            // metric line types and hatch patterns
-    {"$INSUNITS", 70, "4"},                               // millimetres
-    {"$TILEMODE", 70, "1"},                               // model space is the current layout
-    {"$CMLSTYLE", 2, "Standard"},  {"$PSTYLEMODE", 290, "1"},  // plot styles by colour
+    {"$ACADVER", 1, "AC1024"},      // the release the writer writes
+    {"$LTSCALE", 40, "1.0"},        // line type scale
+    {"$TEXTSIZE", 40, "2.5"},       // height of new text
+    {"$TEXTSTYLE", 7, "Standard"},  // style of new text
+    {"$CLAYER", 8, "0"},            // layer of new entities
+    {"$CELTYPE", 6, "ByLayer"},     // line type of new entities
+    {"$CECOLOR", 62, "256"},        // colour of new entities: by layer
+    {"$DIMSTYLE", 2, "Standard"},   // style of new dimensions
+    {"$LUNITS", 70, "2"},           // lengths shown as decimals
+    {"$MEASUREMENT", 70, "1"},      // metric line types and hatch patterns
+    {"$INSUNITS", 70, "4"},         // drawing units are millimetres
+    {"$TILEMODE", 70, "1"},         // model space is the current layout
+    {"$CMLSTYLE", 2, "Standard"},   // style of new multilines
+    {"$PSTYLEMODE", 290, "1"},      // plot styles by colour
 };
 
 // Class-based object kinds of the OBJECTS section, and how many there are of each.
@@ -302,8 +308,9 @@ void DefaultDrawingBuilder::layerAndTextStyle() {
 }
 
 void DefaultDrawingBuilder::dimensionStyle() {
-  // Sizes in the proportions of ISO 129 to the text height, so that dimensions of a metric
-  // drawing are legible without a style of their own.
+  // Sizes in proportion to the text height, as metric drawings size them (arrows as long as
+  // the text is high, gaps a quarter of it), so that dimensions in millimetres are legible
+  // without a style of their own.
   tableHead("DIMSTYLE", kDimstyleTable, 1);
   m_w.str(100, "AcDbDimStyleTable");
   record("DIMSTYLE", kStandardDimstyle, kDimstyleTable, "AcDbDimStyleTableRecord", "Standard");
