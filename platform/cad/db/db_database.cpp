@@ -224,8 +224,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool)
     : m_impl(std::make_unique<DatabaseImpl>(this)) {
   if (!buildDefaultDrawing) return;
   std::string message;
-  [[maybe_unused]] Acad::ErrorStatus es =
-      zrcad::dxf::readDxf(this, zrcad::dxf::defaultDrawingText(), message);
+  [[maybe_unused]] Acad::ErrorStatus es = zrcad::dxf::newDrawing(this, message);
   assert(es == Acad::eOk);
 }
 

@@ -32,6 +32,20 @@ TEST(TagReader, ReadsPairsWithLineNumbersAndWindowsLineEnds) {
   EXPECT_FALSE(r.next(t));
 }
 
+// Our own files open with one; other writers put them between sections or inside records.
+TEST(TagReader, CommentsArePassedOverWhereverTheyStand) {
+  TagReader r("999\nfancad 1.0\n  0\nSECTION\n999\n\n  2\nHEADER\n999\nlast\n");
+  Tag t;
+  ASSERT_TRUE(r.next(t));
+  EXPECT_EQ(t.line, 3u);
+  EXPECT_EQ(t.value, "SECTION");
+  ASSERT_TRUE(r.peek(t));
+  EXPECT_EQ(t.value, "HEADER");
+  ASSERT_TRUE(r.next(t));
+  EXPECT_EQ(t.line, 7u);
+  EXPECT_FALSE(r.next(t));
+}
+
 TEST(TagReader, RefusesBrokenPairsWithTheLine) {
   auto errorOf = [](const char* text) -> std::string {
     TagReader r(text);

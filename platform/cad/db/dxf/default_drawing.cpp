@@ -1,148 +1,499 @@
-// The drawing every new database starts from: the tables, layout blocks, layouts and
-// dictionaries that DXF R2010 readers expect of a drawing, with nothing drawn.
+// The drawing every new database starts from, built here as DXF text: the tables, layout
+// blocks, layouts and dictionaries that DXF R2010 readers (AutoCAD, LibreCAD, ezdxf) expect
+// of a drawing, with nothing drawn.
+//
+// What is in it, and why:
+// - HEADER: the settings of a new metric drawing (millimetres, A3 limits, text 2.5 high)
+//   and $HANDSEED. Dates are not part of the text: a database made from it is dated when it
+//   is made (newDrawing), and the writer dates every save.
+// - CLASSES: one entry for each class-based object kind the OBJECTS section holds.
+// - TABLES: the nine tables with the entries every drawing has: viewport *Active, line
+//   types ByBlock, ByLayer and Continuous, layer 0, text and dimension style Standard,
+//   application ACAD, block records *Model_Space and *Paper_Space.
+// - BLOCKS: the (empty) definitions of the two layout blocks; ENTITIES: empty.
+// - OBJECTS: the named object dictionary first, with the groups dictionary, the layouts
+//   Model and Layout1 that the layout blocks point to, the multiline style Standard that
+//   $CMLSTYLE names, and the plot style Normal that layer 0 points to.
+// What else a CAD program keeps in a drawing (materials, visual styles, table and multileader
+// styles, scale lists) AutoCAD and ezdxf make themselves when a drawing they open lacks it.
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <string>
+#include <tuple>
+
+#include "cad/db/database_impl.h"
+#include "cad/db/dxf/drawing_clock.h"
 #include "cad/db/dxf/dxf_file.h"
+#include "cad/db/dxf/tag_writer.h"
 
 namespace zrcad::dxf {
+namespace {
+
+// The handles of the records, numbered in the order they are listed; the last is the seed.
+enum Handle : std::uint64_t {
+  kVportTable = 1,
+  kLtypeTable,
+  kLayerTable,
+  kStyleTable,
+  kViewTable,
+  kUcsTable,
+  kAppidTable,
+  kDimstyleTable,
+  kBlockRecordTable,
+  kActiveVport,
+  kByBlock,
+  kByLayer,
+  kContinuous,
+  kLayerZero,
+  kStandardStyle,
+  kAcadApp,
+  kStandardDimstyle,
+  kModelRecord,
+  kPaperRecord,
+  kModelBlock,
+  kModelBlockEnd,
+  kPaperBlock,
+  kPaperBlockEnd,
+  kRootDictionary,
+  kGroupDictionary,
+  kLayoutDictionary,
+  kMlineStyleDictionary,
+  kPlotStyleDictionary,
+  kNormalPlotStyle,
+  kModelLayout,
+  kPaperLayout,
+  kStandardMlineStyle,
+  kHandleSeed
+};
+
+// The sheet of a new drawing: ISO A3 landscape, in millimetres.
+constexpr double kSheetWidth = 420.0;
+constexpr double kSheetHeight = 297.0;
+constexpr const char* kSheetName = "ISO_A3_(420.00_x_297.00_MM)";
+// Text height of the text style and dimension style Standard.
+constexpr double kTextHeight = 2.5;
+
+struct HeaderSetting {
+  const char* name;
+  int code;
+  const char* value;
+};
+
+constexpr HeaderSetting kHeaderSettings[] = {
+    {"$ACADVER", 1, "AC1024"},      // the release the writer writes
+    {"$LTSCALE", 40, "1.0"},        // line type scale
+    {"$TEXTSIZE", 40, "2.5"},       // height of new text
+    {"$TEXTSTYLE", 7, "Standard"},  // style of new text
+    {"$CLAYER", 8, "0"},            // layer of new entities
+    {"$CELTYPE", 6, "ByLayer"},     // line type of new entities
+    {"$CECOLOR", 62, "256"},        // colour of new entities: by layer
+    {"$DIMSTYLE", 2, "Standard"},   // style of new dimensions
+    {"$LUNITS", 70, "2"},           // lengths shown as decimals
+    {"$MEASUREMENT", 70, "1"},      // metric line types and hatch patterns
+    {"$INSUNITS", 70, "4"},         // drawing units are millimetres
+    {"$TILEMODE", 70, "1"},         // model space is the current layout
+    {"$CMLSTYLE", 2, "Standard"},   // style of new multilines
+    {"$PSTYLEMODE", 290, "1"},      // plot styles by colour
+};
+
+// Class-based object kinds of the OBJECTS section, and how many there are of each.
+struct ClassEntry {
+  const char* dxfName;
+  const char* className;
+  int instances;
+};
+
+constexpr ClassEntry kClasses[] = {
+    {"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 1},
+    {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 1},
+    {"LAYOUT", "AcDbLayout", 2},
+};
+
+struct NamedRecord {
+  const char* name;
+  Handle handle;
+};
+
+constexpr NamedRecord kLineTypes[] = {
+    {"ByBlock", kByBlock}, {"ByLayer", kByLayer}, {"Continuous", kContinuous}};
+
+class DefaultDrawingBuilder {
+ public:
+  explicit DefaultDrawingBuilder(std::string& out) : m_w(out) {}
+  void build();
+
+ private:
+  void header();
+  void classes();
+  void tables();
+  void activeViewport();
+  void lineTypes();
+  void layerAndTextStyle();
+  void dimensionStyle();
+  void blockRecords();
+  void blocks();
+  void objects();
+  void dictionary(const char* type, Handle h, Handle owner,
+                  std::initializer_list<NamedRecord> entries);
+  void layout(Handle h, const char* name, int tabOrder, Handle blockRecord);
+  void sheetSettings(bool model);
+  void tableHead(const char* name, Handle h, int count);
+  void record(const char* type, Handle h, Handle owner, const char* marker, const char* name);
+  void ownedObject(const char* type, Handle h, Handle owner);
+  void section(const char* name) {
+    m_w.str(0, "SECTION");
+    m_w.str(2, name);
+  }
+  void point2(int code, double x, double y) {
+    m_w.real(code, x);
+    m_w.real(code + 10, y);
+  }
+  void point3(int code, double x, double y, double z) {
+    point2(code, x, y);
+    m_w.real(code + 20, z);
+  }
+
+  TagWriter m_w;
+};
+
+void DefaultDrawingBuilder::build() {
+  header();
+  classes();
+  tables();
+  blocks();
+  section("ENTITIES");
+  m_w.str(0, "ENDSEC");
+  objects();
+  m_w.str(0, "EOF");
+}
+
+void DefaultDrawingBuilder::header() {
+  section("HEADER");
+  for (const HeaderSetting& s : kHeaderSettings) {
+    m_w.str(9, s.name);
+    m_w.str(s.code, s.value);
+  }
+  m_w.str(9, "$LIMMIN");
+  point2(10, 0, 0);
+  m_w.str(9, "$LIMMAX");
+  point2(10, kSheetWidth, kSheetHeight);
+  m_w.str(9, "$HANDSEED");
+  m_w.handle(5, kHandleSeed);
+  m_w.str(0, "ENDSEC");
+}
+
+void DefaultDrawingBuilder::classes() {
+  section("CLASSES");
+  for (const ClassEntry& c : kClasses) {
+    m_w.str(0, "CLASS");
+    m_w.str(1, c.dxfName);
+    m_w.str(2, c.className);
+    m_w.str(3, "ObjectDBX Classes");
+    m_w.integer(90, 0);  // no proxy capabilities
+    m_w.integer(91, c.instances);
+    m_w.integer(280, 0);  // not a proxy
+    m_w.integer(281, 0);  // not an entity
+  }
+  m_w.str(0, "ENDSEC");
+}
+
+void DefaultDrawingBuilder::tableHead(const char* name, Handle h, int count) {
+  m_w.str(0, "TABLE");
+  m_w.str(2, name);
+  m_w.handle(5, h);
+  m_w.str(330, "0");
+  m_w.str(100, "AcDbSymbolTable");
+  m_w.integer(70, count);
+}
+
+// The head every table record shares; dimension styles give their handle as group 105.
+void DefaultDrawingBuilder::record(const char* type, Handle h, Handle owner, const char* marker,
+                                   const char* name) {
+  m_w.str(0, type);
+  m_w.handle(h == kStandardDimstyle ? 105 : 5, h);
+  m_w.handle(330, owner);
+  m_w.str(100, "AcDbSymbolTableRecord");
+  m_w.str(100, marker);
+  m_w.str(2, name);
+  m_w.integer(70, 0);
+}
+
+void DefaultDrawingBuilder::tables() {
+  section("TABLES");
+  // In the order of the DXF reference, which AutoCAD keeps.
+  activeViewport();
+  lineTypes();
+  layerAndTextStyle();
+  tableHead("VIEW", kViewTable, 0);
+  m_w.str(0, "ENDTAB");
+  tableHead("UCS", kUcsTable, 0);
+  m_w.str(0, "ENDTAB");
+  tableHead("APPID", kAppidTable, 1);
+  record("APPID", kAcadApp, kAppidTable, "AcDbRegAppTableRecord", "ACAD");
+  m_w.str(0, "ENDTAB");
+  dimensionStyle();
+  blockRecords();
+  m_w.str(0, "ENDSEC");
+}
+
+// The view of a new drawing shows the whole sheet, in plan, with snap and grid off.
+void DefaultDrawingBuilder::activeViewport() {
+  tableHead("VPORT", kVportTable, 1);
+  record("VPORT", kActiveVport, kVportTable, "AcDbViewportTableRecord", "*Active");
+  point2(10, 0, 0);                               // lower left of the window
+  point2(11, 1, 1);                               // upper right of the window
+  point2(12, kSheetWidth / 2, kSheetHeight / 2);  // view centre
+  point2(13, 0, 0);                               // snap base
+  point2(14, 10, 10);                             // snap spacing
+  point2(15, 10, 10);                             // grid spacing
+  point3(16, 0, 0, 1);                            // view direction: from above
+  point3(17, 0, 0, 0);                            // view target
+  m_w.real(40, kSheetHeight);                     // view height
+  m_w.real(41, kSheetWidth / kSheetHeight);       // aspect ratio
+  m_w.real(42, 50.0);                             // lens length
+  m_w.real(43, 0.0);                              // front and back clipping
+  m_w.real(44, 0.0);
+  m_w.real(50, 0.0);      // snap rotation
+  m_w.real(51, 0.0);      // view twist
+  m_w.integer(71, 0);     // no perspective, no clipping
+  m_w.integer(72, 1000);  // circle zoom percent
+  m_w.integer(73, 1);     // fast zoom
+  m_w.integer(74, 3);     // UCS icon on, at the origin
+  m_w.integer(75, 0);     // snap off
+  m_w.integer(76, 0);     // grid off
+  m_w.integer(77, 0);     // standard snap style
+  m_w.integer(78, 0);     // isometric plane
+  m_w.integer(281, 0);    // render mode 2D
+  m_w.integer(65, 1);     // the UCS goes with the viewport
+  point3(110, 0, 0, 0);   // UCS origin and axes
+  point3(111, 1, 0, 0);
+  point3(112, 0, 1, 0);
+  m_w.integer(79, 0);
+  m_w.real(146, 0.0);  // elevation
+  m_w.str(0, "ENDTAB");
+}
+
+void DefaultDrawingBuilder::lineTypes() {
+  tableHead("LTYPE", kLtypeTable, static_cast<int>(std::size(kLineTypes)));
+  for (const NamedRecord& lt : kLineTypes) {
+    record("LTYPE", lt.handle, kLtypeTable, "AcDbLinetypeTableRecord", lt.name);
+    m_w.str(3, lt.handle == kContinuous ? "Solid line" : "");
+    m_w.integer(72, 65);  // alignment 'A', the only one there is
+    m_w.integer(73, 0);   // no dashes
+    m_w.real(40, 0.0);    // pattern length
+  }
+  m_w.str(0, "ENDTAB");
+}
+
+void DefaultDrawingBuilder::layerAndTextStyle() {
+  tableHead("LAYER", kLayerTable, 1);
+  record("LAYER", kLayerZero, kLayerTable, "AcDbLayerTableRecord", "0");
+  m_w.integer(62, 7);  // white
+  m_w.str(6, "Continuous");
+  m_w.integer(370, -3);  // default line weight
+  m_w.handle(390, kNormalPlotStyle);
+  m_w.str(0, "ENDTAB");
+
+  tableHead("STYLE", kStyleTable, 1);
+  record("STYLE", kStandardStyle, kStyleTable, "AcDbTextStyleTableRecord", "Standard");
+  m_w.real(40, 0.0);  // no fixed height
+  m_w.real(41, 1.0);  // width factor
+  m_w.real(50, 0.0);  // oblique angle
+  m_w.integer(71, 0);
+  m_w.real(42, kTextHeight);  // height last used
+  m_w.str(3, "txt");          // AutoCAD's basic shape font
+  m_w.str(4, "");
+  m_w.str(0, "ENDTAB");
+}
+
+void DefaultDrawingBuilder::dimensionStyle() {
+  // Sizes in proportion to the text height, as metric drawings size them (arrows as long as
+  // the text is high, gaps a quarter of it), so that dimensions in millimetres are legible
+  // without a style of their own.
+  tableHead("DIMSTYLE", kDimstyleTable, 1);
+  m_w.str(100, "AcDbDimStyleTable");
+  record("DIMSTYLE", kStandardDimstyle, kDimstyleTable, "AcDbDimStyleTableRecord", "Standard");
+  m_w.real(41, kTextHeight);        // arrow size
+  m_w.real(42, kTextHeight / 4);    // extension line offset
+  m_w.real(43, kTextHeight * 1.5);  // baseline spacing
+  m_w.real(44, kTextHeight / 2);    // extension line extension
+  m_w.real(140, kTextHeight);       // text height
+  m_w.real(141, kTextHeight);       // centre mark size
+  m_w.real(147, kTextHeight / 4);   // gap around text
+  m_w.handle(340, kStandardStyle);  // text style
+  m_w.str(0, "ENDTAB");
+}
+
+void DefaultDrawingBuilder::blockRecords() {
+  tableHead("BLOCK_RECORD", kBlockRecordTable, 2);
+  for (auto [name, h, layout] : {std::tuple{"*Model_Space", kModelRecord, kModelLayout},
+                                 std::tuple{"*Paper_Space", kPaperRecord, kPaperLayout}}) {
+    record("BLOCK_RECORD", h, kBlockRecordTable, "AcDbBlockTableRecord", name);
+    m_w.handle(340, layout);
+    m_w.integer(280, 1);  // explodable
+    m_w.integer(281, 0);  // scaled non-uniformly too
+  }
+  m_w.str(0, "ENDTAB");
+}
+
+void DefaultDrawingBuilder::blocks() {
+  section("BLOCKS");
+  for (auto [name, record, begin, end] :
+       {std::tuple{"*Model_Space", kModelRecord, kModelBlock, kModelBlockEnd},
+        std::tuple{"*Paper_Space", kPaperRecord, kPaperBlock, kPaperBlockEnd}}) {
+    m_w.str(0, "BLOCK");
+    m_w.handle(5, begin);
+    m_w.handle(330, record);
+    m_w.str(100, "AcDbEntity");
+    m_w.str(8, "0");
+    m_w.str(100, "AcDbBlockBegin");
+    m_w.str(2, name);
+    m_w.integer(70, 0);
+    point3(10, 0, 0, 0);
+    m_w.str(3, name);
+    m_w.str(1, "");
+    m_w.str(0, "ENDBLK");
+    m_w.handle(5, end);
+    m_w.handle(330, record);
+    m_w.str(100, "AcDbEntity");
+    m_w.str(8, "0");
+    m_w.str(100, "AcDbBlockEnd");
+  }
+  m_w.str(0, "ENDSEC");
+}
+
+// Objects owned by a dictionary name it as their owner and as their reactor.
+void DefaultDrawingBuilder::ownedObject(const char* type, Handle h, Handle owner) {
+  m_w.str(0, type);
+  m_w.handle(5, h);
+  m_w.str(102, "{ACAD_REACTORS");
+  m_w.handle(330, owner);
+  m_w.str(102, "}");
+  m_w.handle(330, owner);
+}
+
+void DefaultDrawingBuilder::dictionary(const char* type, Handle h, Handle owner,
+                                       std::initializer_list<NamedRecord> entries) {
+  if (h == kRootDictionary) {
+    m_w.str(0, type);
+    m_w.handle(5, h);
+    m_w.str(330, "0");  // owned by the drawing itself
+  } else {
+    ownedObject(type, h, owner);
+  }
+  m_w.str(100, "AcDbDictionary");
+  m_w.integer(281, 1);  // a copy keeps the entries there are
+  for (const NamedRecord& e : entries) {
+    m_w.str(3, e.name);
+    m_w.handle(350, e.handle);
+  }
+}
+
+void DefaultDrawingBuilder::objects() {
+  section("OBJECTS");
+  // The named object dictionary comes first: readers take the first object for it.
+  dictionary("DICTIONARY", kRootDictionary, Handle{0},
+             {{"ACAD_GROUP", kGroupDictionary},
+              {"ACAD_LAYOUT", kLayoutDictionary},
+              {"ACAD_MLINESTYLE", kMlineStyleDictionary},
+              {"ACAD_PLOTSTYLENAME", kPlotStyleDictionary}});
+  dictionary("DICTIONARY", kGroupDictionary, kRootDictionary, {});
+  dictionary("DICTIONARY", kLayoutDictionary, kRootDictionary,
+             {{"Layout1", kPaperLayout}, {"Model", kModelLayout}});
+  dictionary("DICTIONARY", kMlineStyleDictionary, kRootDictionary,
+             {{"Standard", kStandardMlineStyle}});
+  dictionary("ACDBDICTIONARYWDFLT", kPlotStyleDictionary, kRootDictionary,
+             {{"Normal", kNormalPlotStyle}});
+  m_w.str(100, "AcDbDictionaryWithDefault");
+  m_w.handle(340, kNormalPlotStyle);
+  ownedObject("ACDBPLACEHOLDER", kNormalPlotStyle, kPlotStyleDictionary);
+  layout(kModelLayout, "Model", 0, kModelRecord);
+  layout(kPaperLayout, "Layout1", 1, kPaperRecord);
+  // Two lines half a unit either side of the middle, in the colour and line type of the layer.
+  ownedObject("MLINESTYLE", kStandardMlineStyle, kMlineStyleDictionary);
+  m_w.str(100, "AcDbMlineStyle");
+  m_w.str(2, "Standard");
+  m_w.integer(70, 0);
+  m_w.str(3, "");
+  m_w.integer(62, 256);
+  m_w.real(51, 90.0);  // start and end angles
+  m_w.real(52, 90.0);
+  m_w.integer(71, 2);
+  for (double offset : {0.5, -0.5}) {
+    m_w.real(49, offset);
+    m_w.integer(62, 256);
+    m_w.str(6, "BYLAYER");
+  }
+  m_w.str(0, "ENDSEC");
+}
+
+void DefaultDrawingBuilder::layout(Handle h, const char* name, int tabOrder, Handle blockRecord) {
+  ownedObject("LAYOUT", h, kLayoutDictionary);
+  sheetSettings(h == kModelLayout);
+  m_w.str(100, "AcDbLayout");
+  m_w.str(1, name);
+  m_w.integer(70, 1);  // line type scale in paper space units
+  m_w.integer(71, tabOrder);
+  point2(10, 0, 0);  // limits
+  point2(11, kSheetWidth, kSheetHeight);
+  point3(12, 0, 0, 0);           // insertion base
+  point3(14, 1e20, 1e20, 1e20);  // extents of nothing drawn: minimum above maximum
+  point3(15, -1e20, -1e20, -1e20);
+  m_w.real(146, 0.0);   // elevation
+  point3(13, 0, 0, 0);  // UCS origin and axes
+  point3(16, 1, 0, 0);
+  point3(17, 0, 1, 0);
+  m_w.integer(76, 0);  // UCS not orthographic
+  m_w.handle(330, blockRecord);
+}
+
+// How a layout plots: the whole sheet at 1:1 on no particular plotter.
+void DefaultDrawingBuilder::sheetSettings(bool model) {
+  m_w.str(100, "AcDbPlotSettings");
+  m_w.str(1, "");  // page setup name
+  m_w.str(2, "none_device");
+  m_w.str(4, kSheetName);
+  m_w.str(6, "");  // plot view name
+  for (int margin = 40; margin <= 43; ++margin) m_w.real(margin, 0.0);
+  m_w.real(44, kSheetWidth);  // paper size
+  m_w.real(45, kSheetHeight);
+  // Plot origin (46, 47) and plot window (48, 49 to 140, 141): none.
+  for (int code : {46, 47, 48, 49, 140, 141}) m_w.real(code, 0.0);
+  m_w.real(142, 1.0);  // custom scale 1:1
+  m_w.real(143, 1.0);
+  m_w.integer(70, model ? 1024 : 0);  // 1024: the model layout
+  m_w.integer(72, 1);                 // paper in millimetres
+  m_w.integer(73, 0);                 // not rotated
+  m_w.integer(74, model ? 0 : 5);     // plots the display, or the layout
+  m_w.str(7, "");                     // no plot style table
+  m_w.integer(75, 16);                // standard scale 1:1
+  m_w.integer(76, 0);                 // shaded viewports plot as displayed
+  m_w.integer(77, 2);                 // normal shade plot resolution
+  m_w.integer(78, 300);               // dots per inch
+  m_w.real(147, 1.0);
+  m_w.real(148, 0.0);  // paper image origin
+  m_w.real(149, 0.0);
+}
+
+}  // namespace
 
 std::string_view defaultDrawingText() {
-  static constexpr std::string_view kText =
-      "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1024\n9\n$ACADMAINTVER\n70\n6\n"
-      "9\n$DWGCODEPAGE\n3\nANSI_1252\n9\n$INSBASE\n10\n0.0\n20\n0.0\n30\n0.0\n9\n$EXTMIN\n"
-      "10\n1e+20\n20\n1e+20\n30\n1e+20\n9\n$EXTMAX\n10\n-1e+20\n20\n-1e+20\n30\n-1e+20\n"
-      "9\n$LIMMIN\n10\n0.0\n20\n0.0\n9\n$LIMMAX\n10\n420.0\n20\n297.0\n9\n$LTSCALE\n40\n1.0\n"
-      "9\n$TEXTSIZE\n40\n2.5\n9\n$TEXTSTYLE\n7\nStandard\n9\n$CLAYER\n8\n0\n9\n$CELTYPE\n"
-      "6\nByLayer\n9\n$CECOLOR\n62\n256\n9\n$DIMSTYLE\n2\nISO-25\n9\n$LUNITS\n70\n2\n"
-      "9\n$AUNITS\n70\n0\n9\n$PDMODE\n70\n0\n9\n$PDSIZE\n40\n0.0\n9\n$HANDSEED\n5\n32\n"
-      "9\n$TILEMODE\n70\n1\n9\n$CMLSTYLE\n2\nStandard\n9\n$MEASUREMENT\n70\n1\n9\n$INSUNITS\n"
-      "70\n6\n9\n$PSTYLEMODE\n290\n1\n0\nENDSEC\n0\nSECTION\n2\nCLASSES\n0\nCLASS\n"
-      "1\nACDBDICTIONARYWDFLT\n2\nAcDbDictionaryWithDefault\n3\nObjectDBX Classes\n90\n0\n"
-      "91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nSUN\n2\nAcDbSun\n3\nSCENEOE\n90\n1153\n91\n0\n"
-      "280\n0\n281\n0\n0\nCLASS\n1\nVISUALSTYLE\n2\nAcDbVisualStyle\n3\nObjectDBX Classes\n"
-      "90\n4095\n91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nMATERIAL\n2\nAcDbMaterial\n"
-      "3\nObjectDBX Classes\n90\n1153\n91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nSCALE\n"
-      "2\nAcDbScale\n3\nObjectDBX Classes\n90\n1153\n91\n0\n280\n0\n281\n0\n0\nCLASS\n"
-      "1\nTABLESTYLE\n2\nAcDbTableStyle\n3\nObjectDBX Classes\n90\n4095\n91\n0\n280\n0\n"
-      "281\n0\n0\nCLASS\n1\nMLEADERSTYLE\n2\nAcDbMLeaderStyle\n3\nACDB_MLEADERSTYLE_CLASS\n"
-      "90\n4095\n91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nDICTIONARYVAR\n2\nAcDbDictionaryVar\n"
-      "3\nObjectDBX Classes\n90\n0\n91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nCELLSTYLEMAP\n"
-      "2\nAcDbCellStyleMap\n3\nObjectDBX Classes\n90\n1152\n91\n0\n280\n0\n281\n0\n0\nCLASS\n"
-      "1\nMENTALRAYRENDERSETTINGS\n2\nAcDbMentalRayRenderSettings\n3\nSCENEOE\n90\n1024\n"
-      "91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nACDBDETAILVIEWSTYLE\n2\nAcDbDetailViewStyle\n"
-      "3\nObjectDBX Classes\n90\n1025\n91\n0\n280\n0\n281\n0\n0\nCLASS\n"
-      "1\nACDBSECTIONVIEWSTYLE\n2\nAcDbSectionViewStyle\n3\nObjectDBX Classes\n90\n1025\n"
-      "91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nRASTERVARIABLES\n2\nAcDbRasterVariables\n3\nISM\n"
-      "90\n0\n91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nACDBPLACEHOLDER\n2\nAcDbPlaceHolder\n"
-      "3\nObjectDBX Classes\n90\n0\n91\n0\n280\n0\n281\n0\n0\nCLASS\n1\nLAYOUT\n2\nAcDbLayout\n"
-      "3\nObjectDBX Classes\n90\n0\n91\n0\n280\n0\n281\n0\n0\nENDSEC\n0\nSECTION\n2\nTABLES\n"
-      "0\nTABLE\n2\nVPORT\n5\n8\n330\n0\n100\nAcDbSymbolTable\n70\n1\n0\nVPORT\n5\n23\n330\n8\n"
-      "100\nAcDbSymbolTableRecord\n100\nAcDbViewportTableRecord\n2\n*Active\n70\n0\n10\n0.0\n"
-      "20\n0.0\n11\n1.0\n21\n1.0\n12\n0.0\n22\n0.0\n13\n0.0\n23\n0.0\n14\n0.5\n24\n0.5\n"
-      "15\n0.5\n25\n0.5\n16\n0.0\n26\n0.0\n36\n1.0\n17\n0.0\n27\n0.0\n37\n0.0\n40\n1000.0\n"
-      "41\n1.34\n42\n50.0\n43\n0.0\n44\n0.0\n50\n0.0\n51\n0.0\n71\n0\n72\n1000\n73\n1\n74\n3\n"
-      "75\n0\n76\n0\n77\n0\n78\n0\n281\n0\n65\n0\n146\n0.0\n0\nENDTAB\n0\nTABLE\n2\nLTYPE\n"
-      "5\n2\n330\n0\n100\nAcDbSymbolTable\n70\n3\n0\nLTYPE\n5\n24\n330\n2\n"
-      "100\nAcDbSymbolTableRecord\n100\nAcDbLinetypeTableRecord\n2\nByBlock\n70\n0\n3\n\n"
-      "72\n65\n73\n0\n40\n0.0\n0\nLTYPE\n5\n25\n330\n2\n100\nAcDbSymbolTableRecord\n"
-      "100\nAcDbLinetypeTableRecord\n2\nByLayer\n70\n0\n3\n\n72\n65\n73\n0\n40\n0.0\n0\nLTYPE\n"
-      "5\n26\n330\n2\n100\nAcDbSymbolTableRecord\n100\nAcDbLinetypeTableRecord\n2\nContinuous\n"
-      "70\n0\n3\n\n72\n65\n73\n0\n40\n0.0\n0\nENDTAB\n0\nTABLE\n2\nLAYER\n5\n1\n330\n0\n"
-      "100\nAcDbSymbolTable\n70\n2\n0\nLAYER\n5\n27\n330\n1\n100\nAcDbSymbolTableRecord\n"
-      "100\nAcDbLayerTableRecord\n2\n0\n70\n0\n62\n7\n6\nContinuous\n370\n-3\n390\n13\n"
-      "347\n21\n0\nLAYER\n5\n28\n330\n1\n100\nAcDbSymbolTableRecord\n"
-      "100\nAcDbLayerTableRecord\n2\nDefpoints\n70\n0\n62\n7\n6\nContinuous\n290\n0\n370\n-3\n"
-      "390\n13\n347\n21\n0\nENDTAB\n0\nTABLE\n2\nSTYLE\n5\n5\n330\n0\n100\nAcDbSymbolTable\n"
-      "70\n1\n0\nSTYLE\n5\n29\n330\n5\n100\nAcDbSymbolTableRecord\n"
-      "100\nAcDbTextStyleTableRecord\n2\nStandard\n70\n0\n40\n0.0\n41\n1.0\n50\n0.0\n71\n0\n"
-      "42\n2.5\n3\ntxt\n4\n\n0\nENDTAB\n0\nTABLE\n2\nVIEW\n5\n7\n330\n0\n100\nAcDbSymbolTable\n"
-      "70\n0\n0\nENDTAB\n0\nTABLE\n2\nUCS\n5\n6\n330\n0\n100\nAcDbSymbolTable\n70\n0\n"
-      "0\nENDTAB\n0\nTABLE\n2\nAPPID\n5\n3\n330\n0\n100\nAcDbSymbolTable\n70\n3\n0\nAPPID\n"
-      "5\n2A\n330\n3\n100\nAcDbSymbolTableRecord\n100\nAcDbRegAppTableRecord\n2\nACAD\n70\n0\n"
-      "0\nAPPID\n5\n2F\n330\n3\n100\nAcDbSymbolTableRecord\n100\nAcDbRegAppTableRecord\n"
-      "2\nHATCHBACKGROUNDCOLOR\n70\n0\n0\nAPPID\n5\n30\n330\n3\n100\nAcDbSymbolTableRecord\n"
-      "100\nAcDbRegAppTableRecord\n2\nEZDXF\n70\n0\n0\nENDTAB\n0\nTABLE\n2\nDIMSTYLE\n5\n4\n"
-      "330\n0\n100\nAcDbSymbolTable\n70\n1\n100\nAcDbDimStyleTable\n0\nDIMSTYLE\n105\n2B\n"
-      "330\n4\n100\nAcDbSymbolTableRecord\n100\nAcDbDimStyleTableRecord\n2\nStandard\n70\n0\n"
-      "40\n1.0\n41\n2.5\n42\n0.625\n43\n3.75\n44\n1.25\n45\n0.0\n46\n0.0\n47\n0.0\n48\n0.0\n"
-      "49\n2.5\n140\n2.5\n141\n2.5\n142\n0.0\n143\n0.03937007874\n144\n1.0\n145\n0.0\n"
-      "146\n1.0\n147\n0.625\n148\n0.0\n69\n0\n70\n0\n71\n0\n72\n0\n73\n0\n74\n0\n75\n0\n76\n0\n"
-      "77\n1\n78\n8\n79\n3\n170\n0\n171\n3\n172\n1\n173\n0\n174\n0\n175\n0\n176\n0\n177\n0\n"
-      "178\n0\n179\n2\n271\n2\n272\n2\n273\n2\n274\n3\n275\n0\n276\n0\n277\n2\n278\n44\n"
-      "279\n0\n280\n0\n281\n0\n282\n0\n283\n0\n284\n8\n285\n0\n286\n0\n288\n0\n289\n3\n290\n0\n"
-      "371\n-2\n372\n-2\n0\nENDTAB\n0\nTABLE\n2\nBLOCK_RECORD\n5\n9\n330\n0\n"
-      "100\nAcDbSymbolTable\n70\n2\n0\nBLOCK_RECORD\n5\n17\n330\n9\n"
-      "100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n2\n*Model_Space\n340\n1A\n70\n0\n"
-      "280\n1\n281\n0\n0\nBLOCK_RECORD\n5\n1B\n330\n9\n100\nAcDbSymbolTableRecord\n"
-      "100\nAcDbBlockTableRecord\n2\n*Paper_Space\n340\n1E\n70\n0\n280\n1\n281\n0\n0\nENDTAB\n"
-      "0\nENDSEC\n0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n5\n18\n330\n17\n100\nAcDbEntity\n8\n0\n"
-      "100\nAcDbBlockBegin\n2\n*Model_Space\n70\n0\n10\n0.0\n20\n0.0\n30\n0.0\n"
-      "3\n*Model_Space\n1\n\n0\nENDBLK\n5\n19\n330\n17\n100\nAcDbEntity\n8\n0\n"
-      "100\nAcDbBlockEnd\n0\nBLOCK\n5\n1C\n330\n1B\n100\nAcDbEntity\n8\n0\n"
-      "100\nAcDbBlockBegin\n2\n*Paper_Space\n70\n0\n10\n0.0\n20\n0.0\n30\n0.0\n"
-      "3\n*Paper_Space\n1\n\n0\nENDBLK\n5\n1D\n330\n1B\n100\nAcDbEntity\n8\n0\n"
-      "100\nAcDbBlockEnd\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nSECTION\n"
-      "2\nOBJECTS\n0\nDICTIONARY\n5\nA\n330\n0\n100\nAcDbDictionary\n281\n1\n3\nACAD_COLOR\n"
-      "350\nB\n3\nACAD_GROUP\n350\nC\n3\nACAD_LAYOUT\n350\nD\n3\nACAD_MATERIAL\n350\nE\n"
-      "3\nACAD_MLEADERSTYLE\n350\nF\n3\nACAD_MLINESTYLE\n350\n10\n3\nACAD_PLOTSETTINGS\n"
-      "350\n11\n3\nACAD_PLOTSTYLENAME\n350\n12\n3\nACAD_SCALELIST\n350\n14\n"
-      "3\nACAD_TABLESTYLE\n350\n15\n3\nACAD_VISUALSTYLE\n350\n16\n3\nEZDXF_META\n350\n2D\n"
-      "0\nDICTIONARY\n5\nB\n330\nA\n100\nAcDbDictionary\n281\n1\n0\nDICTIONARY\n5\nC\n330\nA\n"
-      "100\nAcDbDictionary\n281\n1\n0\nDICTIONARY\n5\nD\n330\nA\n100\nAcDbDictionary\n281\n1\n"
-      "3\nModel\n350\n1A\n3\nLayout1\n350\n1E\n0\nDICTIONARY\n5\nE\n330\nA\n"
-      "100\nAcDbDictionary\n281\n1\n3\nByBlock\n350\n1F\n3\nByLayer\n350\n20\n3\nGlobal\n"
-      "350\n21\n0\nDICTIONARY\n5\nF\n330\nA\n100\nAcDbDictionary\n281\n1\n3\nStandard\n"
-      "350\n2C\n0\nDICTIONARY\n5\n10\n330\nA\n100\nAcDbDictionary\n281\n1\n3\nStandard\n"
-      "350\n22\n0\nDICTIONARY\n5\n11\n330\nA\n100\nAcDbDictionary\n281\n1\n"
-      "0\nACDBDICTIONARYWDFLT\n5\n12\n330\nA\n100\nAcDbDictionary\n281\n1\n3\nNormal\n350\n13\n"
-      "100\nAcDbDictionaryWithDefault\n340\n13\n0\nACDBPLACEHOLDER\n5\n13\n330\n12\n"
-      "0\nDICTIONARY\n5\n14\n330\nA\n100\nAcDbDictionary\n281\n1\n0\nDICTIONARY\n5\n15\n"
-      "330\nA\n100\nAcDbDictionary\n281\n1\n0\nDICTIONARY\n5\n16\n330\nA\n100\nAcDbDictionary\n"
-      "281\n1\n0\nLAYOUT\n5\n1A\n330\nD\n100\nAcDbPlotSettings\n1\n\n2\nAdobe PDF\n4\nA3\n6\n\n"
-      "40\n7.5\n41\n20.0\n42\n7.5\n43\n20.0\n44\n420.0\n45\n297.0\n46\n0.0\n47\n0.0\n48\n0.0\n"
-      "49\n0.0\n140\n0.0\n141\n0.0\n142\n1.0\n143\n1.0\n70\n1024\n72\n1\n73\n1\n74\n5\n7\n\n"
-      "75\n16\n76\n0\n77\n2\n78\n300\n147\n1.0\n148\n0.0\n149\n0.0\n100\nAcDbLayout\n1\nModel\n"
-      "70\n1\n71\n0\n10\n0.0\n20\n0.0\n11\n420.0\n21\n297.0\n12\n0.0\n22\n0.0\n32\n0.0\n"
-      "14\n1e+20\n24\n1e+20\n34\n1e+20\n15\n-1e+20\n25\n-1e+20\n35\n-1e+20\n146\n0.0\n13\n0.0\n"
-      "23\n0.0\n33\n0.0\n16\n1.0\n26\n0.0\n36\n0.0\n17\n0.0\n27\n1.0\n37\n0.0\n76\n1\n330\n17\n"
-      "0\nLAYOUT\n5\n1E\n330\nD\n100\nAcDbPlotSettings\n1\n\n2\nAdobe PDF\n4\nA3\n6\n\n"
-      "40\n7.5\n41\n20.0\n42\n7.5\n43\n20.0\n44\n420.0\n45\n297.0\n46\n0.0\n47\n0.0\n48\n0.0\n"
-      "49\n0.0\n140\n0.0\n141\n0.0\n142\n1.0\n143\n1.0\n70\n0\n72\n1\n73\n1\n74\n5\n7\n\n"
-      "75\n16\n76\n0\n77\n2\n78\n300\n147\n1.0\n148\n0.0\n149\n0.0\n100\nAcDbLayout\n"
-      "1\nLayout1\n70\n1\n71\n1\n10\n0.0\n20\n0.0\n11\n420.0\n21\n297.0\n12\n0.0\n22\n0.0\n"
-      "32\n0.0\n14\n1e+20\n24\n1e+20\n34\n1e+20\n15\n-1e+20\n25\n-1e+20\n35\n-1e+20\n146\n0.0\n"
-      "13\n0.0\n23\n0.0\n33\n0.0\n16\n1.0\n26\n0.0\n36\n0.0\n17\n0.0\n27\n1.0\n37\n0.0\n76\n1\n"
-      "330\n1B\n0\nMATERIAL\n5\n1F\n102\n{ACAD_REACTORS\n330\nE\n102\n}\n330\nE\n"
-      "100\nAcDbMaterial\n1\nByBlock\n2\n\n70\n0\n40\n1.0\n71\n1\n41\n1.0\n91\n-1023410177\n"
-      "42\n1.0\n72\n1\n3\n\n73\n1\n74\n1\n75\n1\n44\n0.5\n73\n0\n45\n1.0\n46\n1.0\n77\n1\n4\n\n"
-      "78\n1\n79\n1\n170\n1\n48\n1.0\n171\n1\n6\n\n172\n1\n173\n1\n174\n1\n140\n1.0\n141\n1.0\n"
-      "175\n1\n7\n\n176\n1\n177\n1\n178\n1\n143\n1.0\n179\n1\n8\n\n270\n1\n271\n1\n272\n1\n"
-      "145\n1.0\n146\n1.0\n273\n1\n9\n\n274\n1\n275\n1\n276\n1\n42\n1.0\n72\n1\n3\n\n73\n1\n"
-      "74\n1\n75\n1\n94\n63\n0\nMATERIAL\n5\n20\n102\n{ACAD_REACTORS\n330\nE\n102\n}\n330\nE\n"
-      "100\nAcDbMaterial\n1\nByLayer\n2\n\n70\n0\n40\n1.0\n71\n1\n41\n1.0\n91\n-1023410177\n"
-      "42\n1.0\n72\n1\n3\n\n73\n1\n74\n1\n75\n1\n44\n0.5\n73\n0\n45\n1.0\n46\n1.0\n77\n1\n4\n\n"
-      "78\n1\n79\n1\n170\n1\n48\n1.0\n171\n1\n6\n\n172\n1\n173\n1\n174\n1\n140\n1.0\n141\n1.0\n"
-      "175\n1\n7\n\n176\n1\n177\n1\n178\n1\n143\n1.0\n179\n1\n8\n\n270\n1\n271\n1\n272\n1\n"
-      "145\n1.0\n146\n1.0\n273\n1\n9\n\n274\n1\n275\n1\n276\n1\n42\n1.0\n72\n1\n3\n\n73\n1\n"
-      "74\n1\n75\n1\n94\n63\n0\nMATERIAL\n5\n21\n102\n{ACAD_REACTORS\n330\nE\n102\n}\n330\nE\n"
-      "100\nAcDbMaterial\n1\nGlobal\n2\n\n70\n0\n40\n1.0\n71\n1\n41\n1.0\n91\n-1023410177\n"
-      "42\n1.0\n72\n1\n3\n\n73\n1\n74\n1\n75\n1\n44\n0.5\n73\n0\n45\n1.0\n46\n1.0\n77\n1\n4\n\n"
-      "78\n1\n79\n1\n170\n1\n48\n1.0\n171\n1\n6\n\n172\n1\n173\n1\n174\n1\n140\n1.0\n141\n1.0\n"
-      "175\n1\n7\n\n176\n1\n177\n1\n178\n1\n143\n1.0\n179\n1\n8\n\n270\n1\n271\n1\n272\n1\n"
-      "145\n1.0\n146\n1.0\n273\n1\n9\n\n274\n1\n275\n1\n276\n1\n42\n1.0\n72\n1\n3\n\n73\n1\n"
-      "74\n1\n75\n1\n94\n63\n0\nMLINESTYLE\n5\n22\n102\n{ACAD_REACTORS\n330\n10\n102\n}\n"
-      "330\n10\n100\nAcDbMlineStyle\n2\nStandard\n70\n0\n3\n\n62\n256\n51\n90.0\n52\n90.0\n"
-      "71\n2\n49\n0.5\n62\n256\n6\nBYLAYER\n49\n-0.5\n62\n256\n6\nBYLAYER\n0\nMLEADERSTYLE\n"
-      "5\n2C\n102\n{ACAD_REACTORS\n330\nF\n102\n}\n330\nF\n100\nAcDbMLeaderStyle\n179\n2\n"
-      "170\n2\n171\n1\n172\n0\n90\n2\n40\n0.0\n41\n0.0\n173\n1\n91\n-1056964608\n92\n-2\n"
-      "290\n1\n42\n2.0\n291\n1\n43\n8.0\n3\nStandard\n44\n4.0\n300\n\n342\n29\n174\n1\n175\n1\n"
-      "176\n0\n178\n1\n93\n-1056964608\n45\n4.0\n292\n0\n297\n0\n46\n4.0\n94\n-1056964608\n"
-      "47\n1.0\n49\n1.0\n140\n1.0\n294\n1\n141\n0.0\n177\n0\n142\n1.0\n295\n0\n296\n0\n"
-      "143\n3.75\n271\n0\n272\n9\n273\n9\n0\nDICTIONARY\n5\n2D\n330\nA\n100\nAcDbDictionary\n"
-      "280\n1\n281\n1\n3\nCREATED_BY_EZDXF\n350\n2E\n3\nWRITTEN_BY_EZDXF\n350\n31\n"
-      "0\nDICTIONARYVAR\n5\n2E\n330\n2D\n100\nDictionaryVariables\n280\n0\n"
-      "1\n0.18.1 @ 2026-12-05T18:46:46.693093+00:00\n0\nDICTIONARYVAR\n5\n31\n330\n2D\n"
-      "100\nDictionaryVariables\n280\n0\n1\n0.18.1 @ 2026-12-05T18:46:46.693743+00:00\n"
-      "0\nENDSEC\n0\nEOF\n";
+  static const std::string kText = [] {
+    std::string text;
+    DefaultDrawingBuilder(text).build();
+    return text;
+  }();
   return kText;
+}
+
+Acad::ErrorStatus newDrawing(AcDbDatabase* db, std::string& message) {
+  Acad::ErrorStatus es = readDxf(db, defaultDrawingText(), message);
+  if (es != Acad::eOk) return es;
+  TimePoint now = drawingTime();
+  db->impl().setHeaderVar("$TDCREATE", {{40, 0, julianDateText(now, true)}});
+  db->impl().setHeaderVar("$TDUCREATE", {{40, 0, julianDateText(now, false)}});
+  return Acad::eOk;
 }
 
 }  // namespace zrcad::dxf

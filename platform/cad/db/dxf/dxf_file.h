@@ -19,7 +19,10 @@ Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& 
 void writeDxf(AcDbDatabase* db, std::string& out);
 // The same, handing the text to sink in pieces; out serves as the buffer.
 void writeDxf(AcDbDatabase* db, std::string& out, const TextSink& sink);
-// The DXF text of a new drawing: the tables, blocks and objects every drawing has.
+// The DXF text of a new drawing: the tables, blocks and objects every drawing has, undated.
 std::string_view defaultDrawingText();
+// Reads the default drawing into an empty database and dates it created now (by the
+// drawing clock).
+Acad::ErrorStatus newDrawing(AcDbDatabase* db, std::string& message);
 
 }  // namespace zrcad::dxf

@@ -197,7 +197,10 @@ void DxfReader::readHeader() {
     if (is(t, 0, "ENDSEC")) break;
     if (t.code == 9) {
       std::string name(trim(t.value));
-      bool keep = !m_ctx.legacy || name == "$INSBASE" || name == "$CLAYER";
+      // Older files keep what the default drawing has no better value for: their insertion
+      // base, current layer and the date they were made.
+      bool keep = !m_ctx.legacy || name == "$INSBASE" || name == "$CLAYER" || name == "$TDCREATE" ||
+                  name == "$TDUCREATE";
       if (keep && m_impl.headerVar(name) == nullptr) m_impl.header.push_back({name, {}});
       var = keep ? m_impl.headerVar(name) : &scratch;
       var->tags.clear();

@@ -6,6 +6,7 @@
 #include "cad/db/database_impl.h"
 #include "cad/db/db_curves.h"
 #include "cad/db/dxf/contexts.h"
+#include "cad/db/dxf/drawing_clock.h"
 #include "cad/db/dxf/dxf_file.h"
 #include "cad/db/dxf/sub_records.h"
 
@@ -15,6 +16,11 @@ namespace {
 // R2010: the oldest release that AutoCAD, LibreCAD and ezdxf all read without a complaint
 // while keeping text in UTF-8.
 constexpr const char* kWrittenVersion = "AC1024";
+// The writer as readers show it ($LASTSAVEDBY) and as the comment atop each file names it.
+constexpr const char* kWriterName = "fancad";
+#ifndef FANCAD_VERSION
+#error "the build gives FANCAD_VERSION, the version the comment atop each file names"
+#endif
 
 AcDbObject* objectOf(AcDbObjectId id) { return id.isNull() ? nullptr : id.stub()->object; }
 
@@ -29,6 +35,7 @@ class DxfWriter {
  private:
   void prepare();
   void writeHeader();
+  void writeDates();
   void writeTables();
   void writeTable(const AcDbSymbolTable* table);
   void writeBlocks();
@@ -50,10 +57,13 @@ class DxfWriter {
   TagWriter m_tags;
   WriteContext m_ctx;
   AcDbObjectId m_model, m_paper;
+  TimePoint m_now;  // of this save
 };
 
 void DxfWriter::write() {
+  m_now = drawingTime();
   prepare();
+  m_tags.str(999, std::string(kWriterName) + " " + FANCAD_VERSION);
   writeHeader();
   section("CLASSES");
   writeStored(m_tags, m_impl.classes);
@@ -96,8 +106,14 @@ void DxfWriter::writeHeader() {
   m_tags.str(1, kWrittenVersion);
   auto special = [](const std::string& n) {
     return n == "$ACADVER" || n == "$DWGCODEPAGE" || n == "$HANDSEED" || n == "$CLAYER" ||
-           n == "$INSBASE";
+           n == "$INSBASE" || n == "$TDUPDATE" || n == "$TDUUPDATE" || n == "$LASTSAVEDBY";
   };
+  // A drawing read without its date of creation was, as far as anyone can tell, made now;
+  // kept in the header, the date stays the same in later saves.
+  if (!m_impl.headerVar("$TDCREATE") && !m_impl.headerVar("$TDUCREATE")) {
+    m_impl.setHeaderVar("$TDCREATE", {{40, 0, julianDateText(m_now, true)}});
+    m_impl.setHeaderVar("$TDUCREATE", {{40, 0, julianDateText(m_now, false)}});
+  }
   for (const HeaderVar& v : m_impl.header) {
     if (special(v.name)) continue;
     m_tags.str(9, v.name);
@@ -110,9 +126,20 @@ void DxfWriter::writeHeader() {
   m_tags.str(9, "$CLAYER");
   const std::wstring* clayer = recordName(m_db->clayer());
   m_tags.wstr(8, clayer ? *clayer : std::wstring(L"0"));
+  writeDates();
   m_tags.str(9, "$HANDSEED");
   m_tags.handle(5, m_impl.nextHandle);
   endSection();
+}
+
+// Every save dates the drawing and names its writer, whatever the file read said.
+void DxfWriter::writeDates() {
+  m_tags.str(9, "$TDUPDATE");
+  m_tags.str(40, julianDateText(m_now, true));
+  m_tags.str(9, "$TDUUPDATE");
+  m_tags.str(40, julianDateText(m_now, false));
+  m_tags.str(9, "$LASTSAVEDBY");
+  m_tags.str(1, kWriterName);
 }
 
 void DxfWriter::writeTables() {

@@ -45,6 +45,12 @@ bool TagReader::next(Tag& tag) {
     tag = m_peek;
     return true;
   }
+  while (readPair(tag))
+    if (tag.code != 999) return true;
+  return false;
+}
+
+bool TagReader::readPair(Tag& tag) {
   std::string_view codeLine;
   if (!readLine(codeLine)) return false;
   tag.line = m_line;

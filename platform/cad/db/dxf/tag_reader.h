@@ -12,8 +12,9 @@ namespace zrcad::dxf {
 class TagReader {
  public:
   explicit TagReader(std::string_view text);
-  // The next pair; false at the end of the text. Throws DxfError for a group code that is
-  // not a number or lacks its value.
+  // The next pair; false at the end of the text. Comments (group 999) are passed over: they
+  // may stand anywhere and mean nothing to the drawing. Throws DxfError for a group code
+  // that is not a number or lacks its value.
   bool next(Tag& tag);
   // Peeked pair (read by next() again).
   bool peek(Tag& tag);
@@ -23,6 +24,7 @@ class TagReader {
 
  private:
   bool readLine(std::string_view& line);
+  bool readPair(Tag& tag);
   std::string_view m_text;
   size_t m_pos = 0;
   size_t m_line = 0;
