@@ -45,8 +45,9 @@ bool CFanDlg::MakeEquipmentLayerCurrent(AcDbDatabase* pDb, AcDbObjectId& oldLaye
 void CFanDlg::OnPlaceFan() {
   const CString strPath = GetFanDwgPath();
   const CString strSource = GetViewBlockName();
-  auto pViewDb = std::make_unique<AcDbDatabase>(false, true);
-  if (pViewDb->readDwgFile(strPath, _SH_DENYWR) != Acad::eOk) return;
+  // Others may read the file while it is read, but not write it.
+  AcDbDatabase* pViewDb = m_ViewDrawings.Get(strPath, _SH_DENYWR);
+  if (pViewDb == nullptr) return;
 
   const CString strPlaced = PlacedBlockName(GetFanBaseName(), strSource);
   std::vector<ACHAR> source(strSource.str().begin(), strSource.str().end());
@@ -54,9 +55,7 @@ void CFanDlg::OnPlaceFan() {
   source.push_back(0);
   placed.push_back(0);
   AcDbDatabase* pCurDb = acdbHostApplicationServices()->workingDatabase();
-  const int nCopied = CopyBlockTableRecord(pViewDb.get(), source.data(), pCurDb, placed.data());
-  pViewDb.reset();
-  if (nCopied != 1) return;
+  if (CopyBlockTableRecord(pViewDb, source.data(), pCurDb, placed.data()) != 1) return;
 
   AcDbObjectId oldLayer;
   if (!MakeEquipmentLayerCurrent(pCurDb, oldLayer)) return;

@@ -2,6 +2,9 @@
 // view drawing and view block, the preview refresh, the outlet-angle list, the
 // base-point cross, and the view, hand and angle handlers.
 //
+// The view drawing comes from m_ViewDrawings, which reads the file again only
+// when it has changed since it was read last.
+//
 // The preview database: each successful refresh writes the view block out
 // into a new database (m_pPreviewDb) and hands it to m_Preview.init, which
 // owns it from then on and frees the one it held before. The dialog never
@@ -53,13 +56,13 @@ void CFanDlg::ClearPreview() {
 void CFanDlg::RefreshPreview(BOOL bRefillAngles) {
   const CString strPath = GetFanDwgPath();
   const CString strBlock = GetViewBlockName();
-  const auto pViewDb = std::make_unique<AcDbDatabase>(false, true);
   // Others may go on reading and writing the file meanwhile: it is read whole at once.
-  if (pViewDb->readDwgFile(strPath, _SH_DENYNO) != Acad::eOk) {
+  AcDbDatabase* pViewDb = m_ViewDrawings.Get(strPath, _SH_DENYNO);
+  if (pViewDb == nullptr) {
     ClearPreview();
     return;
   }
-  if (bRefillAngles) FillAngleList(pViewDb.get());
+  if (bRefillAngles) FillAngleList(pViewDb);
 
   AcDbBlockTable* pTable = nullptr;
   if (pViewDb->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) {

@@ -8,6 +8,7 @@
 
 #include "cadkit/preview_ctrl.h"
 #include "db/fan_database.h"
+#include "drawings/view_drawing_cache.h"
 #include "fandlg/model.h"
 #include "uikit/grid_ctrl.h"
 #include "win/afxdialog.h"
@@ -151,4 +152,7 @@ class CFanDlg : public CAcUiDialog {
   bool MakeEquipmentLayerCurrent(AcDbDatabase* pDb, AcDbObjectId& oldLayer);
   // Tags the reference just placed with the model's extended data.
   void TagPlacedFan();
+
+  // The view drawing the preview and placement read last, while its file is unchanged.
+  CViewDrawingCache m_ViewDrawings;
 };

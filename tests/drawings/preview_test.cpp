@@ -2,6 +2,8 @@
 // shown with its base-point cross, the angle list of the hand, the view, hand
 // and angle handlers, the cross's size, and view drawings that are missing,
 // damaged or hold a block that contains itself.
+#include <unistd.h>
+
 #include <cmath>
 
 #include "drawings/preview_settings.h"
@@ -214,5 +216,20 @@ TEST(Preview, FillAngleListReadsTheHandComboAndSkipsTheLayouts) {
     AcDbDatabase unread(false, true);
     EXPECT_FALSE(dlg.FillAngleList(&unread));
     EXPECT_EQ(dlg.m_cbAngle.GetCount(), 0);
+  });
+}
+
+TEST(Preview, AViewDrawingChangedWhileTheDialogIsUpIsReadAgain) {
+  DrawingsHarness h;
+  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), TypicalBlocks()));
+  h.run([&h](CFanDlg& dlg) {
+    ChooseModel(dlg);
+    ASSERT_EQ(dlg.m_Preview.previewEntityCount(), 6 + kCross);
+    ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), {{L"F_L0", 3}}));
+    Dlg(dlg, "dlg click 1026");
+    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 3 + kCross);
+    ::unlink(h.viewDrawing("4-72No4.5A").c_str());
+    Dlg(dlg, "dlg click 1026");
+    EXPECT_FALSE(dlg.m_Preview.previewShown()) << "a deleted drawing is not shown from memory";
   });
 }

@@ -36,28 +36,28 @@ void Append(AcDbBlockTableRecord* block, AcDbEntity* ent) {
   ent->close();
 }
 
-void Fill(AcDbDatabase* db, AcDbBlockTableRecord* block, const ViewBlock& spec) {
-  const AcGePoint3d o = spec.origin;
-  for (int i = 0; i < spec.lines; ++i) {
-    const double a0 = 2 * std::numbers::pi * i / spec.lines;
-    const double a1 = 2 * std::numbers::pi * (i + 1) / spec.lines;
+void Fill(AcDbDatabase* db, AcDbBlockTableRecord* block, const ViewBlock& wanted) {
+  const AcGePoint3d o = wanted.origin;
+  for (int i = 0; i < wanted.lines; ++i) {
+    const double a0 = 2 * std::numbers::pi * i / wanted.lines;
+    const double a1 = 2 * std::numbers::pi * (i + 1) / wanted.lines;
     auto* line = new AcDbLine(
-        AcGePoint3d(o.x + spec.radius * std::cos(a0), o.y + spec.radius * std::sin(a0), 0),
-        AcGePoint3d(o.x + spec.radius * std::cos(a1), o.y + spec.radius * std::sin(a1), 0));
+        AcGePoint3d(o.x + wanted.radius * std::cos(a0), o.y + wanted.radius * std::sin(a0), 0),
+        AcGePoint3d(o.x + wanted.radius * std::cos(a1), o.y + wanted.radius * std::sin(a1), 0));
     line->setLayer(kOutlineLayer);
     Append(block, line);
   }
-  if (spec.attribute) {
+  if (wanted.attribute) {
     auto* def =
         new AcDbAttributeDefinition(AcGePoint3d(10, 5, 0), L"default", L"TAG", L"Prompt of TAG");
     def->setHeight(2.5);
     Append(block, def);
   }
-  if (!spec.reference.empty()) {
+  if (!wanted.reference.empty()) {
     AcDbBlockTable* table = nullptr;
     db->getBlockTable(table, AcDb::kForRead);
     AcDbObjectId target;
-    table->getAt(spec.reference.c_str(), target);
+    table->getAt(wanted.reference.c_str(), target);
     table->close();
     Append(block, new AcDbBlockReference(AcGePoint3d::kOrigin, target));
   }
@@ -88,10 +88,10 @@ AcDbDatabase* buildViewDrawing(const std::vector<ViewBlock>& blocks) {
   std::vector<AcDbObjectId> ids;
   AcDbBlockTable* table = nullptr;
   db->getBlockTable(table, AcDb::kForWrite);
-  for (const ViewBlock& spec : blocks) {
+  for (const ViewBlock& wanted : blocks) {
     auto* rec = new AcDbBlockTableRecord;
-    rec->setName(spec.name.c_str());
-    rec->setOrigin(spec.origin);
+    rec->setName(wanted.name.c_str());
+    rec->setOrigin(wanted.origin);
     AcDbObjectId id;
     table->add(id, rec);
     rec->close();
