@@ -132,7 +132,7 @@ TEST(DxfRoundTrip, HandlesStayUniqueAndBelowTheSeed) {
   EXPECT_NE(AcDbLine::cast(again.stub()->object), nullptr);
 }
 
-// Sets a header variable of a drawing's text, adding it after $ACADVER when it is not there.
+// Sets a header variable of a drawing's text, adding it ahead of $ACADVER when it is not there.
 std::string withHeaderVar(const std::string& text, const std::string& name, int code,
                           const std::string& value) {
   std::string pair = std::to_string(code) + "\n" + value + "\n";
@@ -183,6 +183,25 @@ TEST(DxfWrite, HeaderNamesOnlyStylesAndLinetypesTheDrawingHas) {
   std::string thirdOut;
   ASSERT_EQ(third.writeDxfText(thirdOut), Acad::eOk);
   EXPECT_EQ(headerValue(thirdOut, "$DIMSTYLE"), "2\nISO-35");
+}
+
+// A header variable read without a value is not written back as a bare name.
+TEST(DxfWrite, HeaderVariablesWithoutValueAreLeftOut) {
+  AcDbDatabase db;
+  std::string text;
+  ASSERT_EQ(db.writeDxfText(text), Acad::eOk);
+  size_t at = text.find("  9\n$ACADVER\n");
+  ASSERT_NE(at, std::string::npos);
+  text.insert(at, "  9\n$EMPTY\n");
+  AcDbDatabase back(false);
+  ASSERT_EQ(readText(back, text), Acad::eOk) << errorText(back);
+  std::string out;
+  ASSERT_EQ(back.writeDxfText(out), Acad::eOk);
+  EXPECT_EQ(out.find("$EMPTY"), std::string::npos);
+  TempDir dir;
+  cadtest::writeFile(dir.path("empty.dxf"), out);
+  cadtest::CommandResult check = cadtest::checkDrawing(dir.path("empty.dxf"));
+  EXPECT_EQ(check.status, 0) << check.output;
 }
 
 TEST(DxfRoundTrip, ErasedObjectsAreNotWritten) {

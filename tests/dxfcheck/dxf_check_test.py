@@ -49,7 +49,7 @@ class CleanDrawings(CheckerCase):
         d.set(d.in_record("CIRCLE", 40), " 7.5 ")
         self.assertClean(d)
 
-    def test_null_pointers_and_empty_strings_are_allowed(self):
+    def test_null_pointers_and_optional_groups_are_allowed(self):
         d = minimal()
         d.set(d.in_record("LAYER", 390), "0")
         d.put(d.in_record("LINE", 10), (39, "0.0"))
@@ -364,7 +364,6 @@ class Pointers(CheckerCase):
         self.assertFault(d, Dxf.line(i) + 1, "points at handle FFF1", only=False)
 
     def test_owners(self):
-        ms = None
         d = minimal()
         i = d.in_record("CIRCLE", 330)
         ms = d.tags[i][1]

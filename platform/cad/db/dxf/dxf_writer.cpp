@@ -110,7 +110,8 @@ void DxfWriter::writeHeader() {
            n == "$INSBASE";
   };
   for (const HeaderVar& v : m_impl.header) {
-    if (special(v.name)) continue;
+    // A variable read without a value has nothing to say, and readers refuse the bare name.
+    if (special(v.name) || v.tags.empty()) continue;
     m_tags.str(9, v.name);
     writeStored(m_tags, headerValue(v));
   }
