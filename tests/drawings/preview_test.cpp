@@ -85,40 +85,6 @@ TEST(Preview, ViewHandAndAngleFollowTheDrawing) {
   EXPECT_TRUE(h.ui().boxes().empty());
 }
 
-TEST(Preview, AModelWithoutViewDrawingEmptiesThePreviewAndKeepsTheAngles) {
-  DrawingsHarness h;
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), TypicalBlocks()));
-  h.run([](CFanDlg& dlg) {
-    ChooseModel(dlg);
-    ASSERT_TRUE(dlg.m_Preview.previewShown());
-    Dlg(dlg, "dlg select 1014 5");
-    EXPECT_FALSE(dlg.m_Preview.previewShown());
-    EXPECT_EQ(ComboItems(dlg.m_cbAngle), (std::vector<std::wstring>{L"0", L"135", L"45", L"90"}));
-    Dlg(dlg, "dlg select 1018 右");
-    EXPECT_EQ(ComboItems(dlg.m_cbAngle), (std::vector<std::wstring>{L"0", L"135", L"45", L"90"}))
-        << "the list of a missing drawing is not refilled, even for another hand";
-  });
-}
-
-TEST(Preview, DamagedViewDrawingsShowNothingAndLeaveTheAngles) {
-  for (const std::string& bytes :
-       {std::string(), std::string("AC1015\0\x01\x02\x7f binary", 17),
-        std::string("0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nnot a number\n"),
-        std::string("garbage\n")}) {
-    DrawingsHarness h;
-    ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), TypicalBlocks()));
-    testsupport::writeBytes(h.viewDrawing("4-72No5A"), bytes);
-    h.run([](CFanDlg& dlg) {
-      ChooseModel(dlg);
-      Dlg(dlg, "dlg select 1014 5");
-      EXPECT_FALSE(dlg.m_Preview.previewShown());
-      EXPECT_EQ(dlg.m_cbAngle.GetCount(), 4);
-    });
-    EXPECT_TRUE(h.ui().boxes().empty()) << "no message for a view drawing that cannot be read";
-    EXPECT_EQ(testsupport::readBytes(h.viewDrawing("4-72No5A")), bytes);
-  }
-}
-
 TEST(Preview, ABlockThatContainsItselfIsShownOnce) {
   DrawingsHarness h;
   ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"),
