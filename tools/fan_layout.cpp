@@ -73,13 +73,15 @@ void layOutDrive(FanLayout& l) {
   const FanShape& f = l.shape;
   const double d = f.impeller;
   const double rm = f.motorRadius;
-  const double gap = 0.06 * d;
+  // The casing rests on the frame at its lowest point: the scroll, or the outlet flange of
+  // an outlet pointing down (the fan then stands on the duct it blows into).
+  const double clearance = 0.02 * d;
   l.baseHeight = 0.08 * d;
   Box all = l.casing;
   if (f.drive == DriveKind::Belt) {
     l.fanPulley = 0.2 * d;
     l.motorPulley = 0.1 * d;
-    l.baseTop = std::min(l.casing.minY, -l.fanPulley) - gap;
+    l.baseTop = std::min(l.casing.minY, -l.fanPulley - clearance);
     // The motor stands beside the fan, on the side away from the outlet, low on the frame
     // so the belts run down to it.
     const double outletMid = (l.outletInner.x + l.outletOuter.x) / 2;
@@ -89,7 +91,7 @@ void layOutDrive(FanLayout& l) {
     all.add(Pt{l.motorAxis.x - 1.2 * rm, l.motorAxis.y});
     all.add(Pt{l.motorAxis.x + 1.2 * rm, l.motorAxis.y});
   } else {
-    l.baseTop = std::min(l.casing.minY, -1.15 * rm) - gap;
+    l.baseTop = std::min(l.casing.minY, -1.15 * rm - clearance);
   }
   l.baseMinX = all.minX - 0.05 * d;
   l.baseMaxX = all.maxX + 0.05 * d;

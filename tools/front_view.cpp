@@ -9,6 +9,7 @@ namespace fangen {
 namespace {
 
 constexpr int kBlades = 12;
+constexpr double kDegree = std::numbers::pi / 180;
 
 void drawCasing(Sketch& s, const FanLayout& l) {
   // One closed outline: round the scroll from the cut-off, out along the outlet's outer
@@ -33,6 +34,21 @@ void drawImpeller(Sketch& s, const FanLayout& l) {
     s.polyline(Layer::Impeller,
                {{root * std::cos(a), root * std::sin(a)}, {tip * std::cos(b), tip * std::sin(b)}},
                false, {-0.12, 0});
+  }
+}
+
+// The arrow of rotation, clockwise, in the wide part of the scroll opposite the cut-off.
+void drawRotationArrow(Sketch& s, const FanLayout& l) {
+  const double d = l.shape.impeller;
+  const double r = 0.62 * d;
+  const double head = l.angle + 220 * kDegree, tail = l.angle + 260 * kDegree;
+  s.arc(Layer::Impeller, {0, 0}, r, head, tail);
+  const Pt h{r * std::cos(head), r * std::sin(head)};
+  // Back along the path the arrow came: against the clockwise tangent at the head.
+  const double back = std::atan2(std::cos(head), -std::sin(head));
+  for (double barb : {-0.4, 0.4}) {
+    s.line(Layer::Impeller, h,
+           {h.x + 0.06 * d * std::cos(back + barb), h.y + 0.06 * d * std::sin(back + barb)});
   }
 }
 
@@ -99,6 +115,7 @@ Sketch frontView(const FanLayout& l, const std::string& model) {
   Sketch s;
   drawCasing(s, l);
   drawImpeller(s, l);
+  drawRotationArrow(s, l);
   if (l.shape.drive == DriveKind::Belt) {
     drawBeltDrive(s, l);
   } else {
