@@ -1,11 +1,10 @@
-// Plane drawings in memory: building, turning, mirroring, extents.
+// Plane drawings in memory: building and mirroring.
 #include "sketch.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <type_traits>
-#include <utility>
 
 namespace fangen {
 
@@ -13,28 +12,9 @@ namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-Pt rotated(Pt p, double c, double s) { return {p.x * c - p.y * s, p.x * s + p.y * c}; }
-
 double normalised(double a) {
   a = std::fmod(a, kTwoPi);
   return a < 0 ? a + kTwoPi : a;
-}
-
-// The arc that a bulged polyline segment from a to b describes.
-Arc bulgeArc(Pt a, Pt b, double bulge) {
-  const double included = 4 * std::atan(bulge);
-  const double dx = b.x - a.x, dy = b.y - a.y;
-  const double chord = std::hypot(dx, dy);
-  const double radius = chord / (2 * std::sin(std::fabs(included) / 2));
-  // The centre lies on the chord's perpendicular bisector, to the left of a->b for a
-  // counter-clockwise arc smaller than a half circle.
-  const double offset = (chord / 2) / std::tan(included / 2);
-  const Pt mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
-  const Pt centre{mid.x - dy / chord * offset, mid.y + dx / chord * offset};
-  double start = std::atan2(a.y - centre.y, a.x - centre.x);
-  double end = std::atan2(b.y - centre.y, b.x - centre.x);
-  if (bulge < 0) std::swap(start, end);
-  return {centre, radius, start, end};
 }
 
 }  // namespace
@@ -84,26 +64,6 @@ void Box::add(Pt p) {
   maxY = std::max(maxY, p.y);
 }
 
-void Box::add(const Box& b) {
-  if (b.empty()) return;
-  add(Pt{b.minX, b.minY});
-  add(Pt{b.maxX, b.maxY});
-}
-
-Box arcExtents(Pt centre, double radius, double start, double end) {
-  Box box;
-  box.add(Pt{centre.x + radius * std::cos(start), centre.y + radius * std::sin(start)});
-  box.add(Pt{centre.x + radius * std::cos(end), centre.y + radius * std::sin(end)});
-  const double sweep = normalised(end - start);
-  for (int quadrant = 0; quadrant < 4; ++quadrant) {
-    const double a = quadrant * std::numbers::pi / 2;
-    if (normalised(a - start) <= sweep) {
-      box.add(Pt{centre.x + radius * std::cos(a), centre.y + radius * std::sin(a)});
-    }
-  }
-  return box;
-}
-
 void Sketch::line(Layer layer, Pt a, Pt b) { m_items.push_back({layer, Segment{a, b}}); }
 
 void Sketch::polyline(Layer layer, std::vector<Pt> points, bool closed,
@@ -122,35 +82,6 @@ void Sketch::circle(Layer layer, Pt centre, double radius) {
 
 void Sketch::arc(Layer layer, Pt centre, double radius, double start, double end) {
   m_items.push_back({layer, Arc{centre, radius, start, end}});
-}
-
-void Sketch::add(const Sketch& other) {
-  m_items.insert(m_items.end(), other.m_items.begin(), other.m_items.end());
-  m_labels.insert(m_labels.end(), other.m_labels.begin(), other.m_labels.end());
-}
-
-void Sketch::rotate(double angle) {
-  const double c = std::cos(angle), s = std::sin(angle);
-  for (Item& item : m_items) {
-    std::visit(
-        [&](auto& shape) {
-          using T = std::decay_t<decltype(shape)>;
-          if constexpr (std::is_same_v<T, Segment>) {
-            shape.a = rotated(shape.a, c, s);
-            shape.b = rotated(shape.b, c, s);
-          } else if constexpr (std::is_same_v<T, Polyline>) {
-            for (Pt& p : shape.points) p = rotated(p, c, s);
-          } else if constexpr (std::is_same_v<T, Circle>) {
-            shape.centre = rotated(shape.centre, c, s);
-          } else {
-            shape.centre = rotated(shape.centre, c, s);
-            shape.start = normalised(shape.start + angle);
-            shape.end = normalised(shape.end + angle);
-          }
-        },
-        item.shape);
-  }
-  for (Label& l : m_labels) l.at = rotated(l.at, c, s);
 }
 
 void Sketch::mirrorX() {
@@ -178,37 +109,6 @@ void Sketch::mirrorX() {
         item.shape);
   }
   for (Label& l : m_labels) flip(l.at);
-}
-
-Box Sketch::extents() const {
-  Box box;
-  for (const Item& item : m_items) {
-    std::visit(
-        [&](const auto& shape) {
-          using T = std::decay_t<decltype(shape)>;
-          if constexpr (std::is_same_v<T, Segment>) {
-            box.add(shape.a);
-            box.add(shape.b);
-          } else if constexpr (std::is_same_v<T, Polyline>) {
-            const std::size_t n = shape.points.size();
-            for (std::size_t i = 0; i < n; ++i) {
-              box.add(shape.points[i]);
-              const bool last = i + 1 == n;
-              if (shape.bulges[i] == 0 || (last && !shape.closed)) continue;
-              const Arc a =
-                  bulgeArc(shape.points[i], shape.points[last ? 0 : i + 1], shape.bulges[i]);
-              box.add(arcExtents(a.centre, a.radius, a.start, a.end));
-            }
-          } else if constexpr (std::is_same_v<T, Circle>) {
-            box.add(Pt{shape.centre.x - shape.radius, shape.centre.y - shape.radius});
-            box.add(Pt{shape.centre.x + shape.radius, shape.centre.y + shape.radius});
-          } else {
-            box.add(arcExtents(shape.centre, shape.radius, shape.start, shape.end));
-          }
-        },
-        item.shape);
-  }
-  return box;
 }
 
 }  // namespace fangen

@@ -28,9 +28,6 @@ struct Box {
   double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
   bool empty() const { return minX > maxX; }
   void add(Pt p);
-  void add(const Box& b);
-  double width() const { return maxX - minX; }
-  double height() const { return maxY - minY; }
 };
 
 struct Segment {
@@ -71,18 +68,10 @@ class Sketch {
   void circle(Layer layer, Pt centre, double radius);
   void arc(Layer layer, Pt centre, double radius, double start, double end);
   void label(Label l) { m_labels.push_back(std::move(l)); }
-  // Appends everything of other.
-  void add(const Sketch& other);
 
-  // Turns everything about the origin, counter-clockwise by angle (radians).
-  void rotate(double angle);
   // Mirrors everything in the y axis (x becomes -x). Labels keep their reading direction:
   // only their anchor moves.
   void mirrorX();
-
-  // The box that every shape lies in (arcs and circles exactly, bulged polyline segments by
-  // their arcs). Labels are left out: how far text reaches depends on its font.
-  Box extents() const;
 
   const std::vector<Item>& items() const { return m_items; }
   const std::vector<Label>& labels() const { return m_labels; }
@@ -91,8 +80,5 @@ class Sketch {
   std::vector<Item> m_items;
   std::vector<Label> m_labels;
 };
-
-// The box of an arc from start to end (counter-clockwise).
-Box arcExtents(Pt centre, double radius, double start, double end);
 
 }  // namespace fangen

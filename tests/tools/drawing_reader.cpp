@@ -64,12 +64,6 @@ int ReadDrawing::modelSpaceCount() const {
   return ms ? static_cast<int>(ms->entityIds().size()) : -1;
 }
 
-int ReadDrawing::entityCount(const std::string& block) const {
-  int n = 0;
-  forEachEntity(block, [&](const AcDbEntity*, const std::string&) { ++n; });
-  return n;
-}
-
 AcDbExtents ReadDrawing::extents(const std::string& block, const std::string& layer,
                                  bool withText) const {
   AcDbExtents total;
@@ -87,7 +81,7 @@ std::vector<AcDbExtents> ReadDrawing::entityExtents(const std::string& block,
   std::vector<AcDbExtents> all;
   forEachEntity(block, [&](const AcDbEntity* e, const std::string& on) {
     AcDbExtents ext;
-    if (on == layer && e->getGeomExtents(ext) == Acad::eOk) all.push_back(ext);
+    if ((layer.empty() || on == layer) && e->getGeomExtents(ext) == Acad::eOk) all.push_back(ext);
   });
   return all;
 }

@@ -23,14 +23,14 @@ class ReadDrawing {
   // Every block but the layouts, in the order of the block table.
   std::vector<std::string> viewBlockNames() const;
   int modelSpaceCount() const;
-  int entityCount(const std::string& block) const;
 
   // The extents of a block's entities (only those on layer, when one is given; attribute
   // definitions left out unless withText), about the block's base point.
   AcDbExtents extents(const std::string& block, const std::string& layer = "",
                       bool withText = true) const;
-  // The extents of each entity of the block on layer, in order.
-  std::vector<AcDbExtents> entityExtents(const std::string& block, const std::string& layer) const;
+  // The extents of each entity of the block (on layer, when one is given), in order.
+  std::vector<AcDbExtents> entityExtents(const std::string& block,
+                                         const std::string& layer = "") const;
   // Whether the block has a circle of that radius centred on its base point on layer.
   bool hasCircle(const std::string& block, const std::string& layer, double radius) const;
   std::map<std::string, int> layerColours() const;
