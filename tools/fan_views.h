@@ -30,7 +30,7 @@ std::string viewBlockName(View view, Hand hand, int angleDegrees);
 // and top views carry.
 Sketch viewSketch(View view, Hand hand, const FanLayout& layout, const std::string& model);
 
-// The right-hand views, built by the files of the same names.
+// The right-hand views (front_view.cpp; side and top: axial_views.cpp).
 Sketch frontView(const FanLayout& layout, const std::string& model);
 Sketch sideView(const FanLayout& layout);
 Sketch topView(const FanLayout& layout, const std::string& model);
