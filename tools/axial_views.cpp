@@ -4,9 +4,9 @@
 // positive, 0 the middle plane of the casing) and c across it (height in the side view,
 // the front view's x in the top view). Side view points are (t, c), top view points (c, t),
 // so one construction serves both and the parts line up with the front view.
-#include <algorithm>
-
 #include "fan_views.h"
+
+#include <algorithm>
 
 namespace fangen {
 
@@ -136,7 +136,8 @@ double drawDrive(const Axial& a) {
   return p0 - 0.04 * d - len;
 }
 
-void drawBaseAndCentres(const Axial& a, double motorEnd, double& baseEnd) {
+// Returns the base's end on the motor side.
+double drawBaseAndCentres(const Axial& a, double motorEnd) {
   const double w = a.halfWidth(), d = a.d();
   const double margin = 0.05 * d;
   const double t0 = motorEnd - margin, t1 = w + 0.13 * d + margin;
@@ -145,7 +146,6 @@ void drawBaseAndCentres(const Axial& a, double motorEnd, double& baseEnd) {
   } else {
     a.rect(Layer::Base, t0, a.l.baseTop - a.l.baseHeight, t1, a.l.baseTop);
   }
-  baseEnd = t0;
   double lo, hi;
   a.across(a.l.casing, lo, hi);
   const double over = 0.06 * d;
@@ -155,6 +155,7 @@ void drawBaseAndCentres(const Axial& a, double motorEnd, double& baseEnd) {
     const double cm = a.cross(a.l.motorAxis);
     a.line(Layer::Centre, t0 - over, cm, t0 + a.l.shape.motorLength + 0.2 * d, cm);
   }
+  return t0;
 }
 
 }  // namespace
@@ -163,8 +164,7 @@ Sketch sideView(const FanLayout& l) {
   Sketch s;
   const Axial a{l, s, false};
   drawCasing(a);
-  double baseEnd = 0;
-  drawBaseAndCentres(a, drawDrive(a), baseEnd);
+  drawBaseAndCentres(a, drawDrive(a));
   return s;
 }
 
@@ -172,8 +172,7 @@ Sketch topView(const FanLayout& l, const std::string& model) {
   Sketch s;
   const Axial a{l, s, true};
   drawCasing(a);
-  double baseEnd = 0;
-  drawBaseAndCentres(a, drawDrive(a), baseEnd);
+  const double baseEnd = drawBaseAndCentres(a, drawDrive(a));
   s.label(modelLabel(l, baseEnd, model));
   return s;
 }

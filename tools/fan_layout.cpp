@@ -4,13 +4,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <numbers>
 
 namespace fangen {
 
 namespace {
-
-constexpr double kDegree = std::numbers::pi / 180;
 
 // Fans of this number and up have the large fans' three outlet positions whatever drives
 // them.

@@ -10,6 +10,7 @@
 // image, which the view code makes at the end.
 #pragma once
 
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "sketch.h"
 
 namespace fangen {
+
+inline constexpr double kDegree = std::numbers::pi / 180;
 
 // How the motor turns the impeller: on the motor's own shaft (A, 直联), through a coupling
 // to a shaft in bearings (D), or by belts from a motor beside the fan (C, 皮带).

@@ -1,15 +1,14 @@
 // The front view: the fan seen along its axis from the motor end.
+#include "fan_views.h"
+
 #include <cmath>
 #include <numbers>
-
-#include "fan_views.h"
 
 namespace fangen {
 
 namespace {
 
 constexpr int kBlades = 12;
-constexpr double kDegree = std::numbers::pi / 180;
 
 void drawCasing(Sketch& s, const FanLayout& l) {
   // One closed outline: round the scroll from the cut-off, out along the outlet's outer
