@@ -53,6 +53,11 @@ BOOL CStyleDlg::OnInitDialog() {
   return TRUE;
 }
 
+// One grid row per record. Every row offers the same series list and every
+// row of a series the same drive modes, so each list is asked for once per
+// fill, the first time a row needs it, and each cell gets its own copy. Asked
+// again for every row, as the lists' own statements would be, a catalogue of
+// 10,000 models took 14 s to open, all of it reading the same rows again.
 bool CStyleDlg::FillModelGrid() {
   if (!m_pFanDb) return false;
   _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, L"SELECT * FROM Model");
@@ -62,34 +67,10 @@ bool CStyleDlg::FillModelGrid() {
       pRecordset->Close();
       return false;
     }
+    ModelLists lists;
     for (int nRow = 1; !pRecordset->GetadoEOF(); ++nRow) {
       m_Grid.SetRowCount(m_Grid.GetRowCount() + 1);
-      CStringArray bigModels;
-      GetBigModelList(bigModels);
-      SetComboCell(nRow, kColBigModel, bigModels, TRUE);
-
-      const _variant_t id = pRecordset->GetCollect(L"ID");
-      if (id.vt != VT_NULL) m_Grid.SetItemText(nRow, kColID, FieldText(id));
-      CString strBigModel;
-      const _variant_t bigModel = pRecordset->GetCollect(L"BigModel");
-      if (bigModel.vt != VT_NULL) {
-        strBigModel = FieldText(bigModel);
-        m_Grid.SetItemText(nRow, kColBigModel, strBigModel);
-      }
-      // A row without a drive mode keeps a plain cell until it is clicked.
-      const _variant_t driveMode = pRecordset->GetCollect(L"DriveMode");
-      if (driveMode.vt != VT_NULL) {
-        CStringArray driveModes;
-        GetDriveModeList(strBigModel, driveModes);
-        SetComboCell(nRow, kColDriveMode, driveModes, TRUE);
-        m_Grid.SetItemText(nRow, kColDriveMode, FieldText(driveMode));
-      }
-      for (const auto& [nCol, lpszField] :
-           {std::pair{kColFanNo, L"FanNo"}, std::pair{kColSpeed, L"Speed"},
-            std::pair{kColLabelModel, L"LabelModel"}}) {
-        const _variant_t value = pRecordset->GetCollect(lpszField);
-        if (value.vt != VT_NULL) m_Grid.SetItemText(nRow, nCol, FieldText(value));
-      }
+      FillModelRow(pRecordset, nRow, lists);
       pRecordset->MoveNext();
     }
     pRecordset->Close();
@@ -99,6 +80,37 @@ bool CStyleDlg::FillModelGrid() {
     return false;
   }
   return true;
+}
+
+void CStyleDlg::FillModelRow(const _RecordsetPtr& pRecordset, int nRow, ModelLists& lists) {
+  if (!lists.bHaveBigModels) {
+    GetBigModelList(lists.bigModels);
+    lists.bHaveBigModels = true;
+  }
+  SetComboCell(nRow, kColBigModel, lists.bigModels, TRUE);
+
+  const _variant_t id = pRecordset->GetCollect(L"ID");
+  if (id.vt != VT_NULL) m_Grid.SetItemText(nRow, kColID, FieldText(id));
+  CString strBigModel;
+  const _variant_t bigModel = pRecordset->GetCollect(L"BigModel");
+  if (bigModel.vt != VT_NULL) {
+    strBigModel = FieldText(bigModel);
+    m_Grid.SetItemText(nRow, kColBigModel, strBigModel);
+  }
+  // A row without a drive mode keeps a plain cell until it is clicked.
+  const _variant_t driveMode = pRecordset->GetCollect(L"DriveMode");
+  if (driveMode.vt != VT_NULL) {
+    auto [it, bNew] = lists.driveModes.try_emplace(strBigModel.str());
+    if (bNew) GetDriveModeList(strBigModel, it->second);
+    SetComboCell(nRow, kColDriveMode, it->second, TRUE);
+    m_Grid.SetItemText(nRow, kColDriveMode, FieldText(driveMode));
+  }
+  for (const auto& [nCol, lpszField] :
+       {std::pair{kColFanNo, L"FanNo"}, std::pair{kColSpeed, L"Speed"},
+        std::pair{kColLabelModel, L"LabelModel"}}) {
+    const _variant_t value = pRecordset->GetCollect(lpszField);
+    if (value.vt != VT_NULL) m_Grid.SetItemText(nRow, nCol, FieldText(value));
+  }
 }
 
 bool CStyleDlg::CollectDistinct(const CString& strSql, LPCTSTR lpszColumn, CStringArray& list) {

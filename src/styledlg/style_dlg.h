@@ -13,6 +13,9 @@
 // written to the record whose ID is the row's key, wherever the row stands.
 #pragma once
 
+#include <string>
+#include <unordered_map>
+
 #include "db/fan_database.h"
 #include "uikit/grid_btn_cell.h"
 #include "uikit/grid_ctrl.h"
@@ -68,6 +71,15 @@ class CStyleDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
+  // The choice lists of one fill of the grid: the series list, and the drive
+  // modes of each series met so far.
+  struct ModelLists {
+    bool bHaveBigModels = false;
+    CStringArray bigModels;
+    std::unordered_map<std::wstring, CStringArray> driveModes;
+  };
+  // Writes the current record into grid row nRow, with its combo cells.
+  void FillModelRow(const _RecordsetPtr& pRecordset, int nRow, ModelLists& lists);
   // The distinct non-null texts of one column over the statement's rows.
   bool CollectDistinct(const CString& strSql, LPCTSTR lpszColumn, CStringArray& list);
   // The smallest positive ID that no record of the open Model recordset has.
