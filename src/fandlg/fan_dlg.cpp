@@ -57,9 +57,9 @@ BOOL CFanDlg::OnInitDialog() {
 
   // These actions come with the dialog's later features; until their handlers
   // exist the controls are disabled rather than doing nothing when clicked.
-  for (const int nID : {IDC_RADIO_AUTOSELECT, IDC_BUTTON_ADDDRAWING, IDC_BUTTON_DELETEDRAWING,
-                        IDC_BUTTON_DELETEPARAMROW, IDC_BUTTON_DELETEACCESSORYROW,
-                        IDC_BUTTON_MODIFYTYPE, IDC_BUTTON_PLACEFAN}) {
+  for (const int nID :
+       {IDC_RADIO_AUTOSELECT, IDC_BUTTON_ADDDRAWING, IDC_BUTTON_DELETEDRAWING,
+        IDC_BUTTON_DELETEPARAMROW, IDC_BUTTON_DELETEACCESSORYROW, IDC_BUTTON_PLACEFAN}) {
     if (CWnd* pWnd = GetDlgItem(nID)) pWnd->EnableWindow(FALSE);
   }
   m_GridParam.SetEditable(FALSE);
@@ -93,6 +93,7 @@ BEGIN_MESSAGE_MAP(CFanDlg, CAcUiDialog)
   ON_CBN_SELCHANGE(IDC_COMBO_FANNO, &CFanDlg::OnFanNoSelChange)
   ON_CBN_SELCHANGE(IDC_COMBO_DRIVEMODE, &CFanDlg::OnDriveModeSelChange)
   ON_CBN_SELCHANGE(IDC_COMBO_SPEED, &CFanDlg::OnSpeedSelChange)
+  ON_BN_CLICKED(IDC_BUTTON_MODIFYTYPE, &CFanDlg::OnModifyType)
   ON_NOTIFY(NM_CLICK, IDC_GRID_PARAM, &CFanDlg::OnParamGridClick)
   ON_NOTIFY(NM_CLICK, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridClick)
   ON_WM_DESTROY()

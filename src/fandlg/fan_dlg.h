@@ -47,6 +47,9 @@ class CFanDlg : public CAcUiDialog {
   // kPointTable, kRangeTable, or kNoTableStyle when the series has no usable style row.
   int GetTableStyle(CString strBigModel);
 
+  // Runs the model list editor modally on m_FanDb.
+  void OnModifyType();
+
   void OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
   void OnAccessoryGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
 

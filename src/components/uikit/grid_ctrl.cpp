@@ -344,6 +344,11 @@ std::vector<std::wstring> CGridCtrl::cellChoices(int row, int col) const {
   return list;
 }
 
+bool CGridCtrl::cellChoicesOnly(int row, int col) const {
+  const CGridCellBase* cell = GetCell(row, col);
+  return cell && cell->IsComboCell() && cell->TakesChoicesOnly();
+}
+
 bool CGridCtrl::cellEditable(int row, int col) const { return IsCellEditable(row, col) != FALSE; }
 
 void CGridCtrl::clickCell(int row, int col) {
@@ -366,14 +371,19 @@ bool CGridCtrl::EndEdit(int row, int col, const std::wstring& text) {
   return true;
 }
 
+bool CGridCtrl::IsChoice(int row, int col, const std::wstring& text) const {
+  const auto choices = cellChoices(row, col);
+  return std::find(choices.begin(), choices.end(), text) != choices.end();
+}
+
 bool CGridCtrl::editCell(int row, int col, const std::wstring& text) {
   if (!IsCellEditable(row, col)) return false;
+  if (cellChoicesOnly(row, col) && !IsChoice(row, col, text)) return false;
   return EndEdit(row, col, text);
 }
 
 bool CGridCtrl::pickCell(int row, int col, const std::wstring& text) {
   if (!IsCellEditable(row, col) || cellKind(row, col) != CellKind::Combo) return false;
-  const auto choices = cellChoices(row, col);
-  if (std::find(choices.begin(), choices.end(), text) == choices.end()) return false;
+  if (!IsChoice(row, col, text)) return false;
   return EndEdit(row, col, text);
 }

@@ -170,6 +170,7 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
   std::wstring cellText(int row, int col) const override;
   CellKind cellKind(int row, int col) const override;
   std::vector<std::wstring> cellChoices(int row, int col) const override;
+  bool cellChoicesOnly(int row, int col) const override;
   bool cellEditable(int row, int col) const override;
   int columnWidth(int col) const override { return GetColumnWidth(col); }
   int rowHeight(int row) const override { return GetRowHeight(row); }
@@ -189,6 +190,7 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
   CellPtr NewCell() const;
   Row NewRow() const;
   bool EndEdit(int row, int col, const std::wstring& text);
+  bool IsChoice(int row, int col, const std::wstring& text) const;
 
   std::vector<Row> m_rows;
   std::vector<int> m_colWidths;
