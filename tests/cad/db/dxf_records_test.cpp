@@ -20,7 +20,7 @@ using cadtest::TempDir;
 // still compare equal where only their save dates would differ.
 std::string written(AcDbDatabase& db) {
   static const auto stopped = zrcad::dxf::drawingTime();
-  zrcad::dxf::ScopedDrawingClock clock([stopped] { return stopped; });
+  zrcad::dxf::ScopedDrawingClock clock([] { return stopped; });
   std::string out;
   EXPECT_EQ(db.writeDxfText(out), Acad::eOk);
   return out;
