@@ -46,7 +46,8 @@ void CFanDlg::OnAutoSelect() {
   EnableControls(*this, kBrowseButtons, FALSE);
   EnableControls(*this, kDutyEdits, TRUE);
   // A text in an edit that is not a number is refused here by the framework's
-  // prompt; the search then runs on the values the members still hold.
+  // prompt; the search then runs on the values the members still hold, and
+  // the cascade it refills writes them back into the edits.
   UpdateData(TRUE);
   SelectByParameters(m_dAllPress, m_dFlux);
   UpdateData(TRUE);
