@@ -57,13 +57,9 @@ BOOL CFanDlg::OnInitDialog() {
 
   // These actions come with the dialog's later features; until their handlers
   // exist the controls are disabled rather than doing nothing when clicked.
-  for (const int nID :
-       {IDC_RADIO_AUTOSELECT, IDC_BUTTON_ADDDRAWING, IDC_BUTTON_DELETEDRAWING,
-        IDC_BUTTON_DELETEPARAMROW, IDC_BUTTON_DELETEACCESSORYROW, IDC_BUTTON_PLACEFAN}) {
+  for (const int nID : {IDC_BUTTON_ADDDRAWING, IDC_BUTTON_DELETEDRAWING, IDC_BUTTON_PLACEFAN}) {
     if (CWnd* pWnd = GetDlgItem(nID)) pWnd->EnableWindow(FALSE);
   }
-  m_GridParam.SetEditable(FALSE);
-  m_GridAccessory.SetEditable(FALSE);
   return TRUE;
 }
 
@@ -96,6 +92,12 @@ BEGIN_MESSAGE_MAP(CFanDlg, CAcUiDialog)
   ON_BN_CLICKED(IDC_BUTTON_MODIFYTYPE, &CFanDlg::OnModifyType)
   ON_NOTIFY(NM_CLICK, IDC_GRID_PARAM, &CFanDlg::OnParamGridClick)
   ON_NOTIFY(NM_CLICK, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridClick)
+  ON_BN_CLICKED(IDC_RADIO_AUTOSELECT, &CFanDlg::OnAutoSelect)
+  ON_BN_CLICKED(IDC_RADIO_BROWSEALL, &CFanDlg::OnBrowseAll)
+  ON_BN_CLICKED(IDC_BUTTON_DELETEPARAMROW, &CFanDlg::OnDeleteParamRow)
+  ON_BN_CLICKED(IDC_BUTTON_DELETEACCESSORYROW, &CFanDlg::OnDeleteAccessoryRow)
+  ON_NOTIFY(GVN_ENDLABELEDIT, IDC_GRID_PARAM, &CFanDlg::OnParamGridEndEdit)
+  ON_NOTIFY(GVN_ENDLABELEDIT, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridEndEdit)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 // clang-format on
