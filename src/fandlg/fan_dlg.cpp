@@ -58,15 +58,6 @@ BOOL CFanDlg::OnInitDialog() {
   RefreshPreview(TRUE);
   if (m_cbAngle.GetCurSel() != CB_ERR) m_cbAngle.GetLBText(m_cbAngle.GetCurSel(), m_strAngle);
   RefreshPreview(FALSE);
-
-  // These actions come with the dialog's later features; until their handlers
-  // exist the controls are disabled rather than doing nothing when clicked.
-  for (const int nID : {IDC_RADIO_AUTOSELECT, IDC_BUTTON_DELETEPARAMROW,
-                        IDC_BUTTON_DELETEACCESSORYROW, IDC_BUTTON_MODIFYTYPE}) {
-    if (CWnd* pWnd = GetDlgItem(nID)) pWnd->EnableWindow(FALSE);
-  }
-  m_GridParam.SetEditable(FALSE);
-  m_GridAccessory.SetEditable(FALSE);
   return TRUE;
 }
 
@@ -92,8 +83,15 @@ BEGIN_MESSAGE_MAP(CFanDlg, CAcUiDialog)
   ON_CBN_SELCHANGE(IDC_COMBO_FANNO, &CFanDlg::OnFanNoSelChange)
   ON_CBN_SELCHANGE(IDC_COMBO_DRIVEMODE, &CFanDlg::OnDriveModeSelChange)
   ON_CBN_SELCHANGE(IDC_COMBO_SPEED, &CFanDlg::OnSpeedSelChange)
+  ON_BN_CLICKED(IDC_BUTTON_MODIFYTYPE, &CFanDlg::OnModifyType)
   ON_NOTIFY(NM_CLICK, IDC_GRID_PARAM, &CFanDlg::OnParamGridClick)
   ON_NOTIFY(NM_CLICK, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridClick)
+  ON_BN_CLICKED(IDC_RADIO_AUTOSELECT, &CFanDlg::OnAutoSelect)
+  ON_BN_CLICKED(IDC_RADIO_BROWSEALL, &CFanDlg::OnBrowseAll)
+  ON_BN_CLICKED(IDC_BUTTON_DELETEPARAMROW, &CFanDlg::OnDeleteParamRow)
+  ON_BN_CLICKED(IDC_BUTTON_DELETEACCESSORYROW, &CFanDlg::OnDeleteAccessoryRow)
+  ON_NOTIFY(GVN_ENDLABELEDIT, IDC_GRID_PARAM, &CFanDlg::OnParamGridEndEdit)
+  ON_NOTIFY(GVN_ENDLABELEDIT, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridEndEdit)
   ON_BN_CLICKED(IDC_RADIO_FRONTVIEW, &CFanDlg::OnFrontView)
   ON_BN_CLICKED(IDC_RADIO_SIDEVIEW, &CFanDlg::OnSideView)
   ON_BN_CLICKED(IDC_RADIO_TOPVIEW, &CFanDlg::OnTopView)

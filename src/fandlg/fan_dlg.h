@@ -47,8 +47,27 @@ class CFanDlg : public CAcUiDialog {
   // kPointTable, kRangeTable, or kNoTableStyle when the series has no usable style row.
   int GetTableStyle(CString strBigModel);
 
+  // Runs the model list editor modally on m_FanDb.
+  void OnModifyType();
+
   void OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
   void OnAccessoryGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
+
+  // Grid editing: an edited cell is written into the model's row at once; the
+  // spare row adds a row; the delete buttons remove the focus cell's row.
+  void OnParamGridEndEdit(NMHDR* pNotifyStruct, LRESULT* pResult);
+  void OnAccessoryGridEndEdit(NMHDR* pNotifyStruct, LRESULT* pResult);
+  void OnDeleteParamRow();
+  void OnDeleteAccessoryRow();
+
+  // Selection by parameters (radio 202) and back to browsing (radio 203).
+  void OnAutoSelect();
+  void OnBrowseAll();
+  // The tolerance of the search, from the heading dictionary's ERRORNUM entry.
+  int GetErrorNum();
+  // Lists the series of the models whose performance data cover the duty
+  // point; TRUE when candidates were listed.
+  BOOL SelectByParameters(double dAllPress, double dFlux);
 
   void CreateGrids();
   // Reloads the preview of the current model, view, hand and angle from the
@@ -132,6 +151,18 @@ class CFanDlg : public CAcUiDialog {
   // Parameter mode: the distinct values of one field over the candidates that
   // match the fields above it.
   void FillFromModels(CComboBox& combo, CascadeLevel level);
+  // Adds value unless an item with exactly that text is there.
+  static void AddDistinctItem(CComboBox& combo, const CString& value);
+  // The ModelID text of the last row of the series' parameter table that
+  // covers the duty point, empty when none does.
+  CString LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress,
+                              double dFlux, int nErrorNum);
+  // The tables the two grids show and edit for the current model.
+  CString ParamTableName() const;
+  CString AccessoryTableName() const;
+  void StoreCellEdit(CGridCtrl& grid, const CString& strTable, int nRow, int nCol,
+                     bool bStoreEmpty);
+  void DeleteFocusRow(CGridCtrl& grid, const CString& strTable);
 
   // The drawing library's paths and names for the current model.
   CString GetFanBaseName();
