@@ -40,10 +40,12 @@ class Server {
   Server& operator=(const Server&) = delete;
 
   PgResult run(const std::string& sql, const std::vector<const char*>& params = {}) {
-    PgResult r(PQexecParams(m_conn, sql.c_str(), static_cast<int>(params.size()), nullptr,
-                            params.data(), nullptr, nullptr, 0));
+    // Without parameters a text may hold several statements (a table and its triggers).
+    PgResult r(params.empty() ? PQexec(m_conn, sql.c_str())
+                              : PQexecParams(m_conn, sql.c_str(), static_cast<int>(params.size()),
+                                             nullptr, params.data(), nullptr, nullptr, 0));
     const ExecStatusType s = PQresultStatus(r.get());
-    if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK) {
+    if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK && s != PGRES_COPY_IN) {
       throw CatalogueError("server: " + sql.substr(0, 200) + ": " + error());
     }
     return r;
@@ -181,6 +183,45 @@ long long copyRows(SqliteFile& db, Server& server, const std::string& table,
   return rows;
 }
 
+// The table's own CREATE TABLE translated as the data layer translates the
+// module's (constraints and all), with its triggers; a statement the
+// translation cannot take is made from the columns alone.
+std::string pgCreateTable(const std::string& table, const std::string& create,
+                          const std::vector<FileColumn>& columns) {
+  const std::size_t open = create.find('(');
+  if (open != std::string::npos) {
+    try {
+      const adoimpl::TranslatedStatement t =
+          adoimpl::translateStatement("CREATE TABLE " + table + " " + create.substr(open),
+                                      adoimpl::SqlDialect::Postgres, nullptr, nullptr, false);
+      std::string sql = t.sql;
+      for (const std::string& trigger : adoimpl::pgTableTriggers(table, t.integerKey)) {
+        sql += "; " + trigger;
+      }
+      return sql;
+    } catch (const adoimpl::DialectError&) {
+    }
+  }
+  int keys = 0;
+  for (const FileColumn& c : columns) keys += c.primaryKey ? 1 : 0;
+  std::string integerKey, body;
+  for (const FileColumn& c : columns) {
+    std::string type = c.type;
+    for (char& ch : type) ch = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
+    if (keys == 1 && c.primaryKey && type == "INTEGER") integerKey = c.name;
+    body += ", " + quoteIdentifier(c.name) + " " + adoimpl::pgColumnType(c.type);
+    if (c.primaryKey && keys == 1) body += " PRIMARY KEY";
+    if (c.notNull) body += " NOT NULL";
+    if (!c.defaultValue.empty()) body += " DEFAULT " + c.defaultValue;
+  }
+  std::string sql = "CREATE TABLE " + quoteIdentifier(table) + " (" +
+                    adoimpl::pgRowidColumn(integerKey) + body + ")";
+  for (const std::string& trigger : adoimpl::pgTableTriggers(table, integerKey)) {
+    sql += "; " + trigger;
+  }
+  return sql;
+}
+
 }  // namespace
 
 CopyCounts copyFileToServer(const std::string& file, const std::string& address) {
@@ -198,30 +239,15 @@ CopyCounts copyFileToServer(const std::string& file, const std::string& address)
       server.run(std::string("DROP TABLE ") + PQgetvalue(old.get(), i, 0) + " CASCADE");
     }
   }
-  std::vector<std::string> tables;
+  std::vector<std::pair<std::string, std::string>> tables;  // name, CREATE TABLE
   sqlite3_stmt* s = db.prepare(
-      "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+      "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
       "ORDER BY rowid");
-  while (sqlite3_step(s) == SQLITE_ROW) tables.push_back(text(s, 0));
+  while (sqlite3_step(s) == SQLITE_ROW) tables.emplace_back(text(s, 0), text(s, 1));
   sqlite3_finalize(s);
-  for (const std::string& table : tables) {
+  for (const auto& [table, create] : tables) {
     const std::vector<FileColumn> columns = fileColumns(db, table);
-    int keys = 0;
-    for (const FileColumn& c : columns) keys += c.primaryKey ? 1 : 0;
-    std::string integerKey, body;
-    for (const FileColumn& c : columns) {
-      std::string type = c.type;
-      for (char& ch : type) ch = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 32) : ch;
-      const bool isKey = keys == 1 && c.primaryKey && type == "INTEGER";
-      if (isKey) integerKey = c.name;
-      body += ", " + quoteIdentifier(c.name) + " " + adoimpl::pgColumnType(c.type);
-      if (c.primaryKey && keys == 1) body += " PRIMARY KEY";
-      if (c.notNull) body += " NOT NULL";
-      if (!c.defaultValue.empty()) body += " DEFAULT " + c.defaultValue;
-    }
-    server.run("CREATE TABLE " + quoteIdentifier(table) + " (" +
-               adoimpl::pgRowidColumn(integerKey) + body + ")");
-    for (const std::string& sql : adoimpl::pgTableTriggers(table, integerKey)) server.run(sql);
+    server.run(pgCreateTable(table, create, columns));
     counts.rows += copyRows(db, server, table, columns);
     ++counts.tables;
   }

@@ -136,7 +136,7 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
       "SET client_encoding = 'UTF8'; SET extra_float_digits = 0; "
       "SET lock_timeout = " +
       std::to_string(kBusyTimeoutMs) +
-      "; SELECT current_schema(), to_regtype('zr_bool') IS NOT NULL";
+      "; SELECT current_schema(), to_regtype('zr_int') IS NOT NULL";
   PGresult* raw = PQexec(conn, setup.c_str());
   Result first(raw);
   if (PQresultStatus(raw) != PGRES_TUPLES_OK) backend->fail(raw);
@@ -149,8 +149,7 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
     for (const std::string& sql : pgSchemaSetupStatements()) backend->run(sql);
   }
   Result types = backend->run(
-      "SELECT 'zr_bool'::regtype::oid, 'zr_any'::regtype::oid, "
-      "pg_catalog.quote_ident(current_schema())");
+      "SELECT 'zr_bool'::regtype::oid, 'zr_any'::regtype::oid, 'zr_int'::regtype::oid");
   backend->m_boolType =
       static_cast<unsigned>(std::strtoul(PQgetvalue(types.get(), 0, 0), nullptr, 10));
   backend->m_anyType =
@@ -186,6 +185,21 @@ void PgBackend::fail(const pg_result* result) const {
   std::string message = primary ? primary : (m_conn ? PQerrorMessage(m_conn) : "closed");
   while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
   const std::string code = state ? state : "";
+  // Constraint failures named as SQLite names them: the kind of constraint
+  // in capitals, then what it guards.
+  auto field = [result](int which) -> std::string {
+    const char* v = result ? PQresultErrorField(result, which) : nullptr;
+    return v ? v : "";
+  };
+  if (code == "23502") {
+    message = "NOT NULL constraint failed: " + field(PG_DIAG_TABLE_NAME) + "." +
+              field(PG_DIAG_COLUMN_NAME);
+  } else if (code == "23514") {
+    message = "CHECK constraint failed: " + field(PG_DIAG_CONSTRAINT_NAME);
+  } else if (code == "23505") {
+    message = "UNIQUE constraint failed: " + field(PG_DIAG_TABLE_NAME) + " (" +
+              field(PG_DIAG_CONSTRAINT_NAME) + ")";
+  }
   HRESULT hr = E_FAIL;
   if (code == "42P01") {
     hr = DB_E_NOTABLE;
@@ -248,7 +262,7 @@ const PgBackend::Column* PgBackend::columnOf(unsigned table, int column) {
   return nullptr;
 }
 
-void PgBackend::readCell(const pg_result* result, int row, int column, RowSet& rows,
+void PgBackend::readCell(const pg_result* result, int row, int column, bool untyped, RowSet& rows,
                          Cell& cell) const {
   if (PQgetisnull(result, row, column)) {
     cell.kind = Cell::Kind::Null;
@@ -258,6 +272,7 @@ void PgBackend::readCell(const pg_result* result, int row, int column, RowSet& r
   const int n = PQgetlength(result, row, column);
   Oid type = PQftype(result, column);
   if (type == m_boolType) type = kInt2;
+  if (type == m_intType) type = kInt8;
   switch (type) {
     case kBool:
       cell.kind = Cell::Kind::Integer;
@@ -293,7 +308,7 @@ void PgBackend::readCell(const pg_result* result, int row, int column, RowSet& r
       readNumeric(p, n, cell);
       return;
     default:
-      if (type == m_anyType && readUntypedNumber(p, n, cell)) return;
+      if ((untyped || type == m_anyType) && readUntypedNumber(p, n, cell)) return;
       rows.setText(cell, p, static_cast<std::size_t>(n));
       return;
   }
@@ -306,10 +321,12 @@ void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
   const int visible = statement.rowidColumn ? columns - 1 : columns;
   // Every table's rowid column is the back end's own: SELECT * leaves it out.
   std::vector<int> shownColumns;
+  std::vector<bool> untyped;
   for (int c = 0; c < visible; ++c) {
     const Column* column = columnOf(PQftable(res, c), PQftablecol(res, c));
     if (column && column->name == "rowid") continue;
     shownColumns.push_back(c);
+    untyped.push_back(column && column->type == "zr_any");
     FieldInfo f;
     zrbase::appendUtf8AsWide(f.name, PQfname(res, c));
     if (column) {
@@ -326,7 +343,7 @@ void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
     }
     Cell* cells = rows.addRow(rowid);
     for (std::size_t k = 0; k < shownColumns.size(); ++k) {
-      readCell(res, i, shownColumns[k], rows, cells[k]);
+      readCell(res, i, shownColumns[k], untyped[k], rows, cells[k]);
     }
   }
 }
@@ -407,7 +424,9 @@ bool PgBackend::readRow(const std::string& table, const std::vector<std::string>
   if (PQntuples(r.get()) == 0) return false;
   Cell* cells = rows.rowCells(row);
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    readCell(r.get(), 0, static_cast<int>(i), rows, cells[i]);
+    const Column* column =
+        columnOf(PQftable(r.get(), static_cast<int>(i)), PQftablecol(r.get(), static_cast<int>(i)));
+    readCell(r.get(), 0, static_cast<int>(i), column && column->type == "zr_any", rows, cells[i]);
   }
   return true;
 }
@@ -418,6 +437,10 @@ void PgBackend::rollback() { run("ROLLBACK"); }
 
 ChangeStamp PgBackend::stamp() {
   PGconn* conn = handle();
+  // An empty query: the server sends every notification of a commit made
+  // before it ahead of its answer, so a change another client has committed
+  // is seen here for certain, not only once it happens to have arrived.
+  Result sync(PQexec(conn, ""));
   if (PQstatus(conn) != CONNECTION_OK || !PQconsumeInput(conn)) return {};
   while (PGnotify* n = PQnotifies(conn)) {
     if (n->extra && m_schema == n->extra) ++m_version;

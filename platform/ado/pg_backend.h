@@ -68,13 +68,16 @@ class PgBackend : public Backend {
              bool binary = false);
   [[noreturn]] void fail(const pg_result* result) const;
   const Column* columnOf(unsigned table, int column);
-  void readCell(const pg_result* result, int row, int column, RowSet& rows, Cell& cell) const;
+  // untyped: the column is zr_any, whose numbers read back as numbers.
+  void readCell(const pg_result* result, int row, int column, bool untyped, RowSet& rows,
+                Cell& cell) const;
   void noteWrite() { ++m_changes; }
 
   pg_conn* m_conn;
   std::string m_schema;
-  unsigned m_boolType = 0;  // the oids of zr_bool and zr_any
+  unsigned m_boolType = 0;  // the oids of zr_bool, zr_any and zr_int
   unsigned m_anyType = 0;
+  unsigned m_intType = 0;
   long long m_version = 0;
   std::int64_t m_changes = 0;
   std::map<unsigned, Table> m_tables;  // by oid, as results name them

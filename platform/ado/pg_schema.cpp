@@ -35,6 +35,7 @@ std::vector<std::string> pgSchemaSetupStatements() {
       "DO $$ BEGIN "
       "IF to_regtype('zr_bool') IS NULL THEN CREATE DOMAIN zr_bool AS smallint; END IF; "
       "IF to_regtype('zr_any') IS NULL THEN CREATE DOMAIN zr_any AS text; END IF; "
+      "IF to_regtype('zr_int') IS NULL THEN CREATE DOMAIN zr_int AS bigint; END IF; "
       "END $$",
       // The payload names the schema, so that catalogues sharing a server do
       // not clear each other's caches.
@@ -59,6 +60,12 @@ std::vector<std::string> pgSchemaSetupStatements() {
     out.push_back("DO $$ BEGIN IF to_regoperator('~~*(" + t +
                   ",text)') IS NULL THEN CREATE OPERATOR ~~* (LEFTARG = " + t +
                   ", RIGHTARG = text, FUNCTION = zr_like); END IF; END $$");
+    // A text matched against a number's text as the pattern.
+    out.push_back("CREATE OR REPLACE FUNCTION zr_like(text, " + t +
+                  ") RETURNS boolean LANGUAGE sql STABLE AS $$ SELECT $1 ILIKE $2::text $$");
+    out.push_back("DO $$ BEGIN IF to_regoperator('~~*(text," + t +
+                  ")') IS NULL THEN CREATE OPERATOR ~~* (LEFTARG = text, RIGHTARG = " + t +
+                  ", FUNCTION = zr_like); END IF; END $$");
   }
   return out;
 }
@@ -72,7 +79,7 @@ std::string pgColumnType(std::string_view declared) {
   }
   if (has(u, "BIGINT") || has(u, "INT64") || has(u, "INT8")) return "bigint";
   if (has(u, "INT") || has(u, "COUNTER") || has(u, "LONG") || has(u, "SHORT") || has(u, "BYTE")) {
-    return "integer";
+    return "zr_int";
   }
   if (has(u, "REAL") || has(u, "FLOA") || has(u, "DOUB") || has(u, "NUMERIC") ||
       has(u, "DECIMAL") || has(u, "CURRENCY") || has(u, "MONEY") || has(u, "SINGLE")) {
@@ -83,7 +90,7 @@ std::string pgColumnType(std::string_view declared) {
 
 std::string sqliteColumnType(std::string_view pgType) {
   if (pgType == "zr_bool") return "BOOLEAN";
-  if (pgType == "integer" || pgType == "smallint") return "INTEGER";
+  if (pgType == "zr_int" || pgType == "integer" || pgType == "smallint") return "INTEGER";
   if (pgType == "bigint") return "BIGINT";
   if (pgType == "double precision" || pgType == "real" || pgType == "numeric") return "DOUBLE";
   if (pgType == "zr_any") return "";

@@ -2,10 +2,11 @@
 //
 // A catalogue lives in one schema (the first of the address's search_path)
 // and carries there what the module's statements need of it:
-// - the column types written values convert to: text, integer, bigint,
-//   double precision, zr_bool (a smallint domain, so that flags compare with
-//   0 and 1 as the module writes them) and zr_any (text, for a column
-//   declared without a type);
+// - the column types written values convert to: text, zr_int (a bigint
+//   domain: SQLite's INTEGER holds 64 bits, and values read as the 32-bit
+//   INTEGER type of the data layer), bigint, double precision, zr_bool (a
+//   smallint domain, so that flags compare with 0 and 1 as the module writes
+//   them) and zr_any (text, for a column declared without a type);
 // - ILIKE operators between numbers and patterns, which match a number
 //   through the text it is displayed as (4.0 as "4"; the connection sets
 //   extra_float_digits so that a double shows 15 significant digits);

@@ -193,6 +193,10 @@ bool isWord(const Token& t, std::string_view keyword) {
   return t.kind == Tok::Word && equalsKeyword(t.text, keyword);
 }
 
+bool isPunct(const Token& t, std::string_view text) {
+  return t.kind == Tok::Punct && t.text == text;
+}
+
 // Drops the ';' that ends the statement; anything but blanks after it is a
 // second statement, which the driver refuses.
 void cutAtSemicolon(std::vector<Token>& tokens) {
@@ -282,10 +286,6 @@ std::size_t previousSignificant(const std::vector<Token>& tokens, std::size_t i)
     if (significant(tokens[i])) return i;
   }
   return tokens.size();
-}
-
-bool isPunct(const Token& t, std::string_view text) {
-  return t.kind == Tok::Punct && t.text == text;
 }
 
 std::string unquote(std::string_view quoted) {
@@ -408,10 +408,23 @@ std::string pgToken(const std::vector<Token>& tokens, std::size_t i,
     if (std::optional<std::string> c = column(t.text)) return quoteIdentifier(*c);
     return std::string(t.text);
   }
+  // A number beside LIKE is matched as its text: written as a string, a
+  // minus sign before it included.
+  auto besideLike = [&](std::size_t at, bool before) {
+    const std::size_t k = before ? nextSignificant(tokens, at) : previousSignificant(tokens, at);
+    return k < tokens.size() && isWord(tokens[k], "LIKE");
+  };
   if (t.kind == Tok::Number) {
     const std::size_t prev = previousSignificant(tokens, i);
-    if (prev < tokens.size() && isWord(tokens[prev], "LIKE")) return stringLiteral(t.text);
+    if (prev < tokens.size() && isPunct(tokens[prev], "-") && besideLike(prev, false)) {
+      return stringLiteral("-" + std::string(t.text));
+    }
+    if (besideLike(i, false) || besideLike(i, true)) return stringLiteral(t.text);
     return std::string(t.text);
+  }
+  if (isPunct(t, "-") && besideLike(i, false)) {
+    const std::size_t next = nextSignificant(tokens, i);
+    if (next < tokens.size() && tokens[next].kind == Tok::Number) return "";
   }
   if (t.kind == Tok::Quoted) {
     const std::string inner = unquote(t.text);
@@ -455,6 +468,17 @@ TranslatedStatement translateStatement(std::string_view sql, SqlDialect dialect,
   std::size_t table = std::string_view::npos;
   bool hasOrderBy = false;
   if (out.isSelect && wantRowid) table = singleTableOf(tokens, sig, hasOrderBy);
+  // PostgreSQL refuses a plain column beside an aggregate; such a result is
+  // read-only anyway.
+  if (dialect == SqlDialect::Postgres && table != std::string_view::npos) {
+    for (std::size_t k = 1; k + 1 < sig.size() && !isWord(tokens[sig[k]], "FROM"); ++k) {
+      for (const char* fn : {"COUNT", "SUM", "AVG", "MIN", "MAX", "TOTAL", "GROUP_CONCAT"}) {
+        if (isWord(tokens[sig[k]], fn) && isPunct(tokens[sig[k + 1]], "(")) {
+          table = std::string_view::npos;
+        }
+      }
+    }
+  }
 
   std::vector<std::string> names(tokens.size());
   for (std::size_t i = 0; i < tokens.size(); ++i) {
