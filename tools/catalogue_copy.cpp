@@ -314,7 +314,8 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
         const bool key = std::string(PQgetvalue(cols.get(), c, 4)) == "t";
         types.push_back(type);
         if (key) type += " PRIMARY KEY";
-        if (std::string(PQgetvalue(cols.get(), c, 2)) == "t") type += " NOT NULL";
+        // A key is NOT NULL on the server by being the key.
+        if (!key && std::string(PQgetvalue(cols.get(), c, 2)) == "t") type += " NOT NULL";
         if (!PQgetisnull(cols.get(), c, 3)) {
           type += std::string(" DEFAULT ") + PQgetvalue(cols.get(), c, 3);
         }
