@@ -39,15 +39,41 @@ def distinct(values):
 
 
 class Catalogue:
+    """The sample catalogue in a data folder. With ZR_TEST_PG (and FANCAT, the
+    fancat program) set, it lives in a schema of its own on that server and the
+    folder's ZRFan.Mdb holds its address; questions and changes go through a
+    file copied from the server (and back, after a change)."""
+
+    _count = 0
+
     def __init__(self, folder):
         self.folder = folder
         os.makedirs(folder, exist_ok=True)
         self.path = os.path.join(folder, "ZRFan.Mdb")
         shutil.copy(SAMPLE, self.path)
+        self.url = None
+        server = os.environ.get("ZR_TEST_PG")
+        if server:
+            Catalogue._count += 1
+            self.url = "%s&options=-csearch_path%%3De2e_%d_%d" % (server, os.getpid(),
+                                                                 Catalogue._count)
+            self.path = os.path.join(os.path.dirname(folder), "catalogue-copy.db")
+            os.replace(os.path.join(folder, "ZRFan.Mdb"), self.path)
+            self._fancat("export", self.path, self.url)
+            with open(os.path.join(folder, "ZRFan.Mdb"), "w") as f:
+                f.write(self.url + "\n")
+
+    def _fancat(self, *args):
+        subprocess.run([os.environ["FANCAT"], *args], check=True, capture_output=True)
 
     def sql(self, statement, *args):
+        if self.url:
+            self._fancat("import", self.url, self.path)
         with sqlite3.connect(self.path) as db:
-            return db.execute(statement, args).fetchall()
+            rows = db.execute(statement, args).fetchall()
+        if self.url and not statement.lstrip().upper().startswith("SELECT"):
+            self._fancat("export", self.path, self.url)
+        return rows
 
     def column(self, column, where="1", *args):
         rows = self.sql('SELECT "%s" FROM Model WHERE %s ORDER BY rowid' % (column, where), *args)
@@ -61,6 +87,8 @@ class Catalogue:
         return None
 
     def table(self, name, model_id):
+        if self.url:
+            self._fancat("import", self.url, self.path)
         cur = sqlite3.connect(self.path).execute(
             'SELECT * FROM "%s" WHERE ModelID=? ORDER BY rowid' % name, (model_id,))
         fields = [d[0] for d in cur.description]
@@ -280,7 +308,7 @@ class FanDialogTest(unittest.TestCase):
             self.assertEqual(control(dump, cid)["items"], [])
 
     def test_a_damaged_catalogue_is_reported_once_and_the_dialog_opens_empty(self):
-        with open(self.cat.path, "wb") as f:
+        with open(os.path.join(self.cat.folder, "ZRFan.Mdb"), "wb") as f:
             f.write(b"Standard Jet DB\0" + bytes(range(256)) * 8)
         proc = run(["FAN", "dlg dump", "dlg cancel", "QUIT"], self.cat.folder)
         self.assertEqual(proc.returncode, 0, proc.stderr)

@@ -188,6 +188,7 @@ class GridEditTest(unittest.TestCase):
 
 def sqlite_columns(cat, table):
     import sqlite3
+    cat.sql("SELECT 1")  # a catalogue on the server is copied to cat.path
     cur = sqlite3.connect(cat.path).execute('SELECT * FROM "%s" LIMIT 0' % table)
     return cur.description
 
