@@ -182,19 +182,54 @@ CString missingColumns(const Rows& rows, RowKind kind) {
   return missing;
 }
 
+// A column name that can stand bare in a select list: letters of any script,
+// digits and underscores.
+bool bareName(const CString& name) {
+  for (wchar_t c : name.str()) {
+    if (!std::iswalnum(static_cast<wint_t>(c)) && c != L'_' && c < 0x80) return false;
+  }
+  return !name.IsEmpty();
+}
+
+// The statement that reads the columns FANDUTY uses, and only those: a large
+// catalogue's parameter rows hold text columns (motor models) that would be
+// read and converted for nothing.
+CString rowStatement(const CString& table, RowKind kind, const PerformanceColumns& roles) {
+  std::vector<CString> names = {L"ModelID"};
+  if (kind == RowKind::Points) {
+    names.insert(names.end(), {L"Flux", L"AllPress"});
+  } else {
+    names.insert(names.end(), {L"FluxLow", L"FluxHigh", L"AllPressLow", L"AllPressHigh"});
+  }
+  for (const CString& role : {roles.efficiency, roles.shaftPower, roles.motorPower}) {
+    if (!role.IsEmpty()) names.push_back(role);
+  }
+  CString list;
+  for (const CString& name : names) {
+    if (!bareName(name)) return L"SELECT * FROM " + table;
+    if (!list.IsEmpty()) list += L", ";
+    list += name;
+  }
+  return L"SELECT " + list + L" FROM " + table;
+}
+
 void readSeriesRows(const _ConnectionPtr& connection,
                     const std::map<std::wstring, CString>& headings, std::size_t index,
                     DutyCatalogue& catalogue) {
   CatalogueSeries& series = catalogue.series[index];
   const CString table = series.name + L"_Parameter";
   try {
-    Rows rows(connection, L"SELECT * FROM " + table);
-    const CString missing = missingColumns(rows, *series.kind);
-    if (!missing.IsEmpty()) {
-      series.problem = L"参数表 " + table + L" 缺少列 " + missing;
-      return;
+    {
+      // The table's columns, without its rows.
+      const Rows columns(connection, L"SELECT * FROM " + table + L" WHERE 1 = 0");
+      const CString missing = missingColumns(columns, *series.kind);
+      if (!missing.IsEmpty()) {
+        series.problem = L"参数表 " + table + L" 缺少列 " + missing;
+        return;
+      }
+      series.columns = findPerformanceColumns(columns.names(), headings);
     }
-    series.columns = findPerformanceColumns(rows.names(), headings);
+    Rows rows(connection, rowStatement(table, *series.kind, series.columns));
     auto at = [&rows](const CString& name) { return name.IsEmpty() ? -1 : rows.field(name); };
     const RowColumns c{rows.field(L"ModelID"),        rows.field(L"Flux"),
                        rows.field(L"AllPress"),       rows.field(L"FluxLow"),
