@@ -1,6 +1,6 @@
 // The grid as a child of a dialog: created over a placeholder's rectangle,
 // notifications carrying row and column to the dialog's message map, the
-// end-of-edit notification after the text is set (and a refusal restoring the
+// end-of-edit notification after the text is changed (and a refusal restoring the
 // old text), and the grid seen through "dlg grid" lines and the DUMP.
 #include <gtest/gtest.h>
 
@@ -138,6 +138,20 @@ TEST_F(GridDialogFixture, EndOfEditComesAfterTheTextChangedAndARefusalRestoresIt
   EXPECT_FALSE(dlg.m_Grid.editCell(0, 1, L"x")) << "headings are not edited in place";
   EXPECT_FALSE(dlg.m_Grid.pickCell(1, 1, L"x")) << "a plain cell has no choices";
   EXPECT_EQ(dlg.events.size(), before);
+}
+
+TEST_F(GridDialogFixture, AnEditThatKeepsTheTextMovesTheFocusAndSendsNothing) {
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131"));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 2, L""));
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 2));
+  EXPECT_TRUE(dlg.events.empty());
+  apply("dlg grid 5003 edit 1 1 1131 ");
+  EXPECT_TRUE(dlg.events.empty()) << "the line's trailing blank is dropped";
+  // A blank or another letter case is a change.
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131 "));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"A"));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"a"));
+  EXPECT_EQ(dlg.events, (std::vector<std::string>{"edit 1 1 1131 ", "edit 2 1 A", "edit 2 1 a"}));
 }
 
 TEST_F(GridDialogFixture, DlgLinesAndTheDumpSeeTheGrid) {

@@ -364,6 +364,9 @@ void CGridCtrl::clickCell(int row, int col) {
 bool CGridCtrl::EndEdit(int row, int col, const std::wstring& text) {
   SetFocusCell(row, col);
   const CString old = GetItemText(row, col);
+  // Confirming a cell without changing it is no edit: the parent, which may
+  // write every edit through to a file, is not told.
+  if (old.str() == text) return true;
   SetItemText(row, col, text.c_str());
   // A handler that answers with a negative result refuses the new text.
   const LRESULT result = SendMessageToParent(row, col, static_cast<int>(GVN_ENDLABELEDIT));

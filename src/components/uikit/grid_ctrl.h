@@ -11,8 +11,9 @@
 // Notifications go to the parent as WM_NOTIFY with the grid's id and an
 // NM_GRIDVIEW carrying the cell's row and column: NM_CLICK after a click (row
 // and column -1 for a click outside the cells) and GVN_ENDLABELEDIT after an
-// in-place edit has set a cell's text (a handler that sets a negative result
-// refuses the edit and the old text comes back).
+// in-place edit has changed a cell's text (a handler that sets a negative
+// result refuses the edit and the old text comes back). An edit that ends
+// with the text the cell already had moves the focus and sends nothing.
 //
 // Widths: columns start kDefaultColumnWidth wide and rows kDefaultRowHeight
 // high. AutoSizeColumns sets every column to the width of its widest text
