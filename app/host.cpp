@@ -116,6 +116,8 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
       return 2;
     }
   }
+  // The module's FANDUTY finds the file under this setting (duty_command.h).
+  if (!options.csv.empty()) acedSetEnv(L"FANDUTYCSV", zrbase::utf8ToWide(options.csv).c_str());
   const bool fromScript = script.is_open();
   zrbase::StreamInput input(fromScript ? static_cast<std::istream&>(script) : std::cin, fromScript);
   zrbase::setCurrentInput(&input);

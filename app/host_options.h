@@ -1,5 +1,5 @@
 // The command line of fancad:
-//   fancad [--headless | --gui] [--script FILE] [--module PATH] [DRAWING]
+//   fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE] [DRAWING]
 #pragma once
 
 #include <optional>
@@ -14,6 +14,7 @@ struct HostOptions {
   std::string script;   // empty: lines come from standard input
   std::string module;   // empty: the module next to the executable
   std::string drawing;  // empty: a new, empty drawing
+  std::string csv;      // FANDUTY writes its table here as CSV; empty: nowhere
   bool help = false;
 };
 
@@ -22,8 +23,8 @@ struct ParsedOptions {
   std::string error;                   // why, for the user
 };
 
-// Parses the arguments after the program name. "--script=FILE" and
-// "--module=PATH" are accepted as well; "--" ends the options.
+// Parses the arguments after the program name. "--script=FILE",
+// "--module=PATH" and "--csv=FILE" are accepted as well; "--" ends the options.
 ParsedOptions parseHostOptions(const std::vector<std::string>& args);
 
 std::string usageText();
