@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/cstring.h"
@@ -213,6 +214,8 @@ std::optional<IdList> selectLine(const std::string& line, std::string& why) {
 
 // The "Select objects:" prompt: lines add to ids until an empty line.
 int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
+  // What is in the set already, so that "all" on a large drawing stays linear.
+  std::unordered_set<AcDbObjectId> chosen(ids.begin(), ids.end());
   for (;;) {
     writeText(L"Select objects: ");
     Answer a = EditorInput::instance().next(AnswerSpan::RestOfLine);
@@ -235,7 +238,7 @@ int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
     a.accept();
     int added = 0;
     for (AcDbObjectId id : *found) {
-      if (passes(id, filter) && std::find(ids.begin(), ids.end(), id) == ids.end()) {
+      if (passes(id, filter) && chosen.insert(id).second) {
         ids.push_back(id);
         ++added;
       }
@@ -245,6 +248,13 @@ int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
 }
 
 }  // namespace
+
+bool selectionIds(const ads_name ss, std::vector<AcDbObjectId>& ids) {
+  const IdList* set = setOf(ss);
+  if (!set) return false;
+  ids = *set;
+  return true;
+}
 
 std::optional<std::string> selectionAnswer(const Adesk::LongPtr* name, bool isSet) {
   std::wstring text = L"h";
