@@ -53,11 +53,7 @@ int eraseCommand() {
   std::vector<AcDbObjectId> ids;
   const int rc = selectObjects(ids);
   if (rc != RTNORM) return rc == RTNONE ? RTNORM : rc;
-  int erased = 0;
-  for (AcDbObjectId id : ids) {
-    AcDbObjectPointer<AcDbEntity> ent(id, AcDb::kForWrite);
-    if (ent && ent->erase() == Acad::eOk) ++erased;
-  }
+  const int erased = acdbHostApplicationServices()->workingDatabase()->eraseObjects(ids);
   cadrt::printLine(std::to_wstring(erased) + L" erased");
   return RTNORM;
 }

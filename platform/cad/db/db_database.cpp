@@ -419,6 +419,20 @@ Acad::ErrorStatus AcDbDatabase::registerApplication(const ACHAR* appName, AcDbOb
   return Acad::eOk;
 }
 
+int AcDbDatabase::eraseObjects(const std::vector<AcDbObjectId>& ids) {
+  int erased = 0;
+  for (AcDbObjectId id : ids) {
+    if (id.isNull() || id.database() != this) continue;
+    AcDbObject* obj = id.stub()->object;
+    if (obj == nullptr || obj->isErased() || obj->isReadEnabled()) continue;
+    if (zrcad::checkErase(obj, true) != Acad::eOk) continue;
+    if (m_impl->undo) m_impl->undo->noteErase(obj);
+    zrcad::DbAccess::setErased(obj, true);
+    ++erased;
+  }
+  return erased;
+}
+
 void AcDbDatabase::enableUndoRecording(bool on) {
   if (!on)
     m_impl->undo.reset();

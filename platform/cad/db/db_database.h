@@ -117,6 +117,11 @@ class AcDbDatabase {
   // (false while changes are not recorded).
   bool isModified() const;
 
+  // Erases each object of ids that is closed and may be erased, as opening it for write
+  // and erasing it would, but recording only the erased state for undo (no copy of the
+  // object): what ERASE on a large selection needs. Returns how many were erased.
+  int eraseObjects(const std::vector<AcDbObjectId>& ids);
+
   // Leaves in ids the block definitions and layers that nothing refers to and that a
   // drawing can lose (not layer 0 or DEFPOINTS, not the layouts, not what comes from an
   // external reference); the rest are taken out. Erasing what is left is a purge; a

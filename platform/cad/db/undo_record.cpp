@@ -39,6 +39,7 @@ void UndoRecord::noteChange(AcDbObject* obj) {
   if (stub == nullptr || stub->undoMark == m_mark) return;
   stub->undoMark = m_mark;
   Entry e;
+  e.kind = Kind::kChanged;
   e.stub = stub;
   e.other.reset(exactCopy(obj));
   e.owner = obj->ownerId();
@@ -50,6 +51,18 @@ void UndoRecord::noteCreated(AcDbStub* stub) {
   stub->undoMark = m_mark;
   Entry e;
   e.stub = stub;
+  m_pending.entries.push_back(std::move(e));
+}
+
+void UndoRecord::noteErase(AcDbObject* obj) {
+  AcDbStub* stub = DbAccess::stub(obj);
+  // A copy taken in this step restores the erased state already. The stub is not marked:
+  // a later change in the step still needs its copy.
+  if (stub == nullptr || stub->undoMark == m_mark) return;
+  Entry e;
+  e.kind = Kind::kErased;
+  e.stub = stub;
+  e.erased = obj->isErased();
   m_pending.entries.push_back(std::move(e));
 }
 
@@ -113,17 +126,35 @@ void UndoRecord::flipCreated(Entry& e, bool undoing) {
   invalidateIndexes(obj);
 }
 
+void UndoRecord::flipErased(Entry& e) {
+  AcDbObject* obj = e.stub->object;
+  if (obj == nullptr) return;
+  const bool now = obj->isErased();
+  DbAccess::setErased(obj, e.erased);
+  e.erased = now;
+  invalidateIndexes(obj);
+}
+
+void UndoRecord::apply(Entry& e, bool undoing) {
+  switch (e.kind) {
+    case Kind::kChanged:
+      swap(e);
+      break;
+    case Kind::kCreated:
+      flipCreated(e, undoing);
+      break;
+    case Kind::kErased:
+      flipErased(e);
+      break;
+  }
+}
+
 std::vector<std::wstring> UndoRecord::undo(int n) {
   closeStep(L"");
   std::vector<std::wstring> names;
   for (; n > 0 && m_position > 0; --n) {
     Step& step = m_steps[--m_position];
-    for (auto it = step.entries.rbegin(); it != step.entries.rend(); ++it) {
-      if (it->other)
-        swap(*it);
-      else
-        flipCreated(*it, true);
-    }
+    for (auto it = step.entries.rbegin(); it != step.entries.rend(); ++it) apply(*it, true);
     if (step.hasState) applyState(step.before);
     names.push_back(step.name);
   }
@@ -135,12 +166,7 @@ std::vector<std::wstring> UndoRecord::redo(int n) {
   std::vector<std::wstring> names;
   for (; n > 0 && m_position < m_steps.size(); --n) {
     Step& step = m_steps[m_position++];
-    for (Entry& e : step.entries) {
-      if (e.other)
-        swap(e);
-      else
-        flipCreated(e, false);
-    }
+    for (Entry& e : step.entries) apply(e, false);
     if (step.hasState) applyState(step.after);
     names.push_back(step.name);
   }

@@ -45,6 +45,8 @@ class UndoRecord {
   void noteChange(AcDbObject* obj);
   // After a new object got its stub.
   void noteCreated(AcDbStub* stub);
+  // Before an erase that changes nothing else (the erased state is all that is kept).
+  void noteErase(AcDbObject* obj);
   // Before the current layer or insertion base changes.
   void noteDrawingState();
 
@@ -62,7 +64,9 @@ class UndoRecord {
   void markSaved();
 
  private:
+  enum class Kind { kCreated, kChanged, kErased };
   struct Entry {
+    Kind kind = Kind::kCreated;
     AcDbStub* stub = nullptr;
     std::unique_ptr<AcDbObject> other;  // the state to swap in; null for a created object
     AcDbObjectId owner;                 // the owner and erased state that go with it
@@ -84,6 +88,8 @@ class UndoRecord {
   void applyState(const DrawingState& s);
   void swap(Entry& e);
   void flipCreated(Entry& e, bool undoing);
+  void flipErased(Entry& e);
+  void apply(Entry& e, bool undoing);
 
   DatabaseImpl& m_impl;
   Step m_pending;

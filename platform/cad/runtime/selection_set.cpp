@@ -168,7 +168,7 @@ std::optional<IdList> byHandles(const std::vector<std::wstring>& words, std::str
       why = "No entity with handle " + zrbase::wideToUtf8(w) + " in the drawing.";
       return std::nullopt;
     }
-    found.push_back(id);
+    if (std::find(found.begin(), found.end(), id) == found.end()) found.push_back(id);
   }
   if (found.empty()) why = "h needs one or more handles.";
   return found.empty() ? std::nullopt : std::optional<IdList>(found);
@@ -214,8 +214,9 @@ std::optional<IdList> selectLine(const std::string& line, std::string& why) {
 
 // The "Select objects:" prompt: lines add to ids until an empty line.
 int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
-  // What is in the set already, so that "all" on a large drawing stays linear.
-  std::unordered_set<AcDbObjectId> chosen(ids.begin(), ids.end());
+  // What is in the set already, so that "all" on a large drawing stays linear; made when a
+  // second line adds to a set (each line's own list has no repeats).
+  std::unordered_set<AcDbObjectId> chosen;
   for (;;) {
     writeText(L"Select objects: ");
     Answer a = EditorInput::instance().next(AnswerSpan::RestOfLine);
@@ -236,9 +237,11 @@ int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
       continue;
     }
     a.accept();
+    if (!ids.empty() && chosen.empty()) chosen.insert(ids.begin(), ids.end());
+    const bool first = ids.empty();
     int added = 0;
     for (AcDbObjectId id : *found) {
-      if (passes(id, filter) && chosen.insert(id).second) {
+      if (passes(id, filter) && (first || chosen.insert(id).second)) {
         ids.push_back(id);
         ++added;
       }

@@ -99,6 +99,27 @@ TEST_F(UndoRecordTest, EachStepUndoesAndRedoesToTheExactDrawing) {
   acutRelRb(x);
 }
 
+TEST_F(UndoRecordTest, ErasingManyKeepsOnlyTheErasedStateYetUndoesExactly) {
+  const AcDbObjectId fan = placeFan(L"F_L0", AcGePoint3d(1, 2, 0));
+  const AcDbObjectId line = addToModelSpace(&db, new AcDbLine(AcGePoint3d(), AcGePoint3d(1, 1, 0)));
+  db.closeUndoStep(L"LINE");
+  const std::string before = drawingText(db);
+  // Erased, then (unerased and) changed in the same step: both must come back.
+  EXPECT_EQ(db.eraseObjects({fan, line, line, db.modelSpaceId()}), 2);
+  {
+    AcDbObjectPointer<AcDbLine> l(line, AcDb::kForWrite, true);
+    l->erase(false);
+    l->setEndPoint(AcGePoint3d(9, 9, 0));
+  }
+  db.closeUndoStep(L"ERASE");
+  const std::string after = drawingText(db);
+  EXPECT_TRUE(fan.isErased());
+  db.undo(1);
+  EXPECT_EQ(drawingText(db), before);
+  db.redo(1);
+  EXPECT_EQ(drawingText(db), after);
+}
+
 TEST_F(UndoRecordTest, AttributesMoveBackWithTheirReference) {
   const AcDbObjectId fan = placeFan(L"F_L0", AcGePoint3d(0, 0, 0));
   {
