@@ -6,8 +6,12 @@
 #include "cad/aced.h"
 #include "command_loop.h"
 #include "drawing_commands.h"
+#include "edit_commands.h"
 #include "insert_command.h"
+#include "layer_command.h"
 #include "list_command.h"
+#include "purge_command.h"
+#include "undo_commands.h"
 
 namespace fancad {
 
@@ -49,6 +53,10 @@ void registerHostCommands(CommandLoop& loop) {
   registerDrawingCommands();
   registerInsertCommand();
   registerListCommand();
+  registerEditCommands();
+  registerUndoCommands();
+  registerLayerCommand();
+  registerPurgeCommand();
   cadrt::CommandProcessor& proc = cadrt::CommandProcessor::instance();
   proc.addHostCommand(L"APPLOAD", appLoadCommand);
   proc.addHostCommand(L"APPUNLOAD", appUnloadCommand);

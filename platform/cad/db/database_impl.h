@@ -13,6 +13,7 @@
 #include "cad/db/db_block_table.h"
 #include "cad/db/db_database.h"
 #include "cad/db/dxf/dxf_tags.h"
+#include "cad/db/undo_record.h"
 
 namespace zrcad {
 
@@ -50,6 +51,7 @@ struct DatabaseImpl {
   std::wstring fileName;
   std::wstring lastError;
   bool hasContent = false;
+  std::unique_ptr<UndoRecord> undo;  // null while changes are not recorded
 
   // The stub of a handle, made (without object) when it is not known yet.
   AcDbStub* stubFor(std::uint64_t handle);
@@ -65,6 +67,10 @@ struct DatabaseImpl {
   HeaderVar* headerVar(std::string_view name);
   void setHeaderVar(std::string_view name, dxf::StoredTags tags);
   void fail(const std::wstring& message) { lastError = message; }
+  // Records obj's state before it changes, when changes are recorded.
+  void noteChange(AcDbObject* obj) {
+    if (undo) undo->noteChange(obj);
+  }
 };
 
 // The one door to the private state of objects for the database and the DXF layer.

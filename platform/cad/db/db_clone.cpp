@@ -196,6 +196,7 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const ACHAR* block
   if (blocks->getAt(blockName, id) == Acad::eOk) {
     dst = AcDbBlockTableRecord::cast(id.stub()->object);
     if (dst == nullptr || dst->isLayout()) return Acad::eIllegalReplacement;
+    m_impl->noteChange(dst);
     dst->eraseAllEntities();
   } else {
     dst = new AcDbBlockTableRecord();

@@ -43,8 +43,10 @@ AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::u
     stub = stubFor(handle);
     if (stub->object != nullptr) stub = nullptr;  // taken: the newcomer gets a new handle
   }
+  if (undo && !owner.isNull() && owner.stub()->object) undo->noteChange(owner.stub()->object);
   if (stub == nullptr) stub = stubFor(allocateHandle());
   stub->object = obj;
+  if (undo) undo->noteCreated(stub);
   DbAccess::bind(obj, stub);
   DbAccess::setOwner(obj, owner);
   hasContent = true;
@@ -248,7 +250,15 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, co
 }
 
 Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* name) {
+  // What is read is where the history starts, not a change.
+  const bool recording = m_impl->undo != nullptr;
+  m_impl->undo.reset();
   if (m_impl->hasContent) m_impl = std::make_unique<DatabaseImpl>(this);
+  struct Restart {
+    AcDbDatabase* db;
+    bool on;
+    ~Restart() { db->enableUndoRecording(on); }
+  } restart{this, recording};
   Acad::ErrorStatus es = Acad::eOk;
   std::wstring why;
   if (refuseBinary(text, es, why)) {
@@ -291,6 +301,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
   }
   m_impl->fileName = fileName;
   m_impl->lastError.clear();
+  if (m_impl->undo) m_impl->undo->markSaved();
   return Acad::eOk;
 }
 
@@ -356,6 +367,7 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
   if (layerId.database() != this || !layerId.isValid() ||
       !AcDbLayerTableRecord::cast(layerId.stub()->object))
     return Acad::eInvalidInput;
+  if (m_impl->undo) m_impl->undo->noteDrawingState();
   m_impl->clayer = layerId;
   return Acad::eOk;
 }
@@ -363,6 +375,7 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
 AcGePoint3d AcDbDatabase::insbase() const { return m_impl->insbase; }
 
 Acad::ErrorStatus AcDbDatabase::setInsbase(const AcGePoint3d& base) {
+  if (m_impl->undo) m_impl->undo->noteDrawingState();
   m_impl->insbase = base;
   return Acad::eOk;
 }
@@ -405,6 +418,51 @@ Acad::ErrorStatus AcDbDatabase::registerApplication(const ACHAR* appName, AcDbOb
   if (id) *id = found;
   return Acad::eOk;
 }
+
+int AcDbDatabase::eraseObjects(const std::vector<AcDbObjectId>& ids) {
+  int erased = 0;
+  for (AcDbObjectId id : ids) {
+    if (id.isNull() || id.database() != this) continue;
+    AcDbObject* obj = id.stub()->object;
+    if (obj == nullptr || obj->isErased() || obj->isReadEnabled()) continue;
+    if (zrcad::checkErase(obj, true) != Acad::eOk) continue;
+    if (m_impl->undo) m_impl->undo->noteErase(obj);
+    zrcad::DbAccess::setErased(obj, true);
+    ++erased;
+  }
+  return erased;
+}
+
+void AcDbDatabase::enableUndoRecording(bool on) {
+  if (!on)
+    m_impl->undo.reset();
+  else if (!m_impl->undo)
+    m_impl->undo = std::make_unique<zrcad::UndoRecord>(*m_impl);
+}
+
+bool AcDbDatabase::undoRecording() const { return m_impl->undo != nullptr; }
+
+void AcDbDatabase::closeUndoStep(const std::wstring& name) {
+  if (m_impl->undo) m_impl->undo->closeStep(name);
+}
+
+std::vector<std::wstring> AcDbDatabase::undo(int steps) {
+  return m_impl->undo ? m_impl->undo->undo(steps) : std::vector<std::wstring>();
+}
+
+std::vector<std::wstring> AcDbDatabase::redo(int steps) {
+  return m_impl->undo ? m_impl->undo->redo(steps) : std::vector<std::wstring>();
+}
+
+int AcDbDatabase::undoStepCount() const {
+  return m_impl->undo ? static_cast<int>(m_impl->undo->undoCount()) : 0;
+}
+
+int AcDbDatabase::redoStepCount() const {
+  return m_impl->undo ? static_cast<int>(m_impl->undo->redoCount()) : 0;
+}
+
+bool AcDbDatabase::isModified() const { return m_impl->undo && m_impl->undo->modified(); }
 
 int AcDbDatabase::approxNumObjects() const { return static_cast<int>(m_impl->byHandle.size()); }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cad/adsdef.h"
 #include "cad/db/db_block_table.h"
@@ -98,6 +99,35 @@ class AcDbDatabase {
   Acad::ErrorStatus addAcDbObject(AcDbObjectId& id, AcDbObject* obj);
   // Registers an application name (no-op when present); its record id in id.
   Acad::ErrorStatus registerApplication(const ACHAR* appName, AcDbObjectId* id = nullptr);
+  // The undo record (see undo_record.h). Off until enabled: the host's documents enable it
+  // once their drawing is read, so the history starts at the drawing as opened; turning it
+  // off drops the history. Reading a file into the database starts a new history.
+  void enableUndoRecording(bool on);
+  bool undoRecording() const;
+  // The changes since the last step become one step named name (nothing when there were
+  // none); the steps undone and not redone are dropped when a new step is made.
+  void closeUndoStep(const std::wstring& name = L"");
+  // Steps back (forward) through up to steps steps; returns their names in the order they
+  // were undone (redone). Fewer, or none, when the history ends first.
+  std::vector<std::wstring> undo(int steps);
+  std::vector<std::wstring> redo(int steps);
+  int undoStepCount() const;
+  int redoStepCount() const;
+  // Whether the drawing differs from the one opened or last saved, undo and redo counted
+  // (false while changes are not recorded).
+  bool isModified() const;
+
+  // Erases each object of ids that is closed and may be erased, as opening it for write
+  // and erasing it would, but recording only the erased state for undo (no copy of the
+  // object): what ERASE on a large selection needs. Returns how many were erased.
+  int eraseObjects(const std::vector<AcDbObjectId>& ids);
+
+  // Leaves in ids the block definitions and layers that nothing refers to and that a
+  // drawing can lose (not layer 0 or DEFPOINTS, not the layouts, not what comes from an
+  // external reference); the rest are taken out. Erasing what is left is a purge; a
+  // block's own entities count until the block is erased, so purging again may find more.
+  Acad::ErrorStatus purge(AcDbObjectIdArray& ids);
+
   // Number of objects with handles, erased ones included.
   int approxNumObjects() const;
   // The text of the last error of readDwgFile, saveAs, wblock or insert ("" after success).

@@ -137,6 +137,7 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
   if (m_write) return Acad::eWasOpenForWrite;
   if (m_readers > 1) return Acad::eHadMultipleReaders;
   if (m_readers == 0) return Acad::eNotOpenForRead;
+  if (AcDbDatabase* db = database()) db->impl().noteChange(this);
   m_readers = 0;
   m_write = true;
   return Acad::eOk;
@@ -235,6 +236,7 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMo
   if (write) return Acad::eWasOpenForWrite;
   if (mode == AcDb::kForWrite) {
     if (readers > 0) return Acad::eWasOpenForRead;
+    if (AcDbDatabase* db = p->database()) db->impl().noteChange(p);
     zrcad::DbAccess::setOpenState(p, 0, true);
   } else {
     if (readers >= kMaxReaders) return Acad::eAtMaxReaders;

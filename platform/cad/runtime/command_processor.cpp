@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/cstring.h"
+#include "cad/db/db_database.h"
 #include "cad/runtime/command_stack.h"
 #include "cad/runtime/dynamic_linker.h"
 #include "cad/runtime/editor_input_stack.h"
@@ -82,6 +83,10 @@ int CommandProcessor::run(const std::wstring& typed) {
     return RTERROR;
   }
   if (rc == RTCAN) printLine(L"*Cancel*");
+  // A command typed at the prompt, with all it drove through acedCommand, is one undo step.
+  if (m_depth == 0)
+    if (AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase())
+      db->closeUndoStep(upper(name));
   return rc;
 }
 
