@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/utf8.h"
 #include "bstr.h"
 
 namespace {
@@ -42,7 +43,9 @@ const wchar_t* systemText(HRESULT hr) {
 }  // namespace
 
 _com_error::_com_error(HRESULT hr, std::wstring description, std::wstring source)
-    : m_hr(hr), m_description(std::move(description)), m_source(std::move(source)) {}
+    : m_hr(hr), m_description(std::move(description)), m_source(std::move(source)) {
+  m_what = zrbase::wideToUtf8(m_description.empty() ? ErrorMessage() : m_description.c_str());
+}
 
 WORD _com_error::WCode() const {
   const auto code = static_cast<unsigned>(m_hr);

@@ -2,6 +2,7 @@
 // installation or the framework underneath it would.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string_view>
 
@@ -17,5 +18,10 @@ void setClassRegistered(std::wstring_view progId, bool registered);
 using FaultHook = std::function<void(std::string_view operation)>;
 void setFaultHook(FaultHook hook);
 void runFaultHook(std::string_view operation);
+
+// The time one user action may wait for other connections' locks (kBusyTimeoutMs unless a
+// test shortens it to see an action on a locked catalogue end soon).
+std::chrono::milliseconds lockWaitBudget();
+void setLockWaitBudget(std::chrono::milliseconds budget);
 
 }  // namespace adoimpl
