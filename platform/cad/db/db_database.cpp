@@ -304,6 +304,7 @@ Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool create
     return Acad::eOk;
   }
   if (!createIfNotFound) return Acad::eUnknownHandle;
+  if (objHandle.value() > zrcad::dxf::kMaxHandle) return Acad::eInvalidInput;
   retId = AcDbObjectId(m_impl->stubFor(objHandle.value()));
   return Acad::eOk;
 }

@@ -89,7 +89,8 @@ class AcDbDatabase {
   Acad::ErrorStatus setInsbase(const AcGePoint3d& base);
 
   // The id of the object with the given handle; with createIfNotFound a placeholder id
-  // is made for a handle not yet used. eUnknownHandle otherwise.
+  // is made for a handle not yet used (eInvalidInput for one above the largest a drawing
+  // may hold, dxf::kMaxHandle). eUnknownHandle otherwise.
   Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
                                     const AcDbHandle& objHandle, Adesk::UInt32 xRefId = 0);
   // Adds an object owned by the database itself (not by a table or block).
