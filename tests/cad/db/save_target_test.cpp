@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -261,6 +262,35 @@ TEST(SaveTarget, AFolderThatCannotBeWrittenTakesNoNewFileButItsFilesAreSaved) {
             "");
   EXPECT_EQ(entitiesIn(file), 2);
   EXPECT_EQ(namesIn(closed), (std::vector<std::string>{"open.dxf"}));
+}
+
+TEST(SaveTarget, AWriteThatFailsHalfWayLeavesTheOldDrawing) {
+  TempDir dir;
+  const std::string plain = dir.path("plain.dxf");
+  const std::string linked = dir.path("linked.dxf");
+  ASSERT_EQ(save(*drawingWith(1), plain), Acad::eOk);
+  ASSERT_EQ(save(*drawingWith(1), linked), Acad::eOk);
+  fs::create_hard_link(linked, dir.path("other-name.dxf"));  // saved in place
+  const std::string before = cadtest::readFile(linked);
+  // In a child whose files may not grow past the old drawing's size, as on a full disk.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlim_t limit = static_cast<rlim_t>(before.size() + 100);
+    const rlimit rl{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &rl);
+    auto big = drawingWith(500);
+    const bool bothFailed =
+        save(*big, plain) == Acad::eFileAccessErr && save(*big, linked) == Acad::eFileAccessErr;
+    ::_exit(bothFailed && errorText(*big).find("too large") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "both saves failed with EFBIG";
+  EXPECT_EQ(entitiesIn(plain), 1);
+  EXPECT_EQ(cadtest::readFile(linked), before);
+  EXPECT_EQ(namesIn(dir.path("")),
+            (std::vector<std::string>{"linked.dxf", "other-name.dxf", "plain.dxf"}));
 }
 
 // The pid of a process that has ended.
