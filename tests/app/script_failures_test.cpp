@@ -79,6 +79,18 @@ TEST_F(ScriptFailures, ACommandThatFailsStopsTheScriptWithItsReason) {
   EXPECT_NE(out.str().find("testmodule: HELLO"), std::string::npos);
 }
 
+TEST_F(ScriptFailures, ADrawingThatCannotBecomeABlockIsRefusedWithTheReason) {
+  const std::string bar = path("a|b.dxf");
+  {
+    AcDbDatabase drawing;
+    ASSERT_EQ(drawing.saveAs(zrbase::pathFromBytes(bar).c_str()), Acad::eOk);
+  }
+  EXPECT_EQ(run("INSERT " + path("a|b") + "\n0,0\n\n\n"), 1);
+  EXPECT_EQ(err.str(), "line 1: INSERT " + path("a|b") +
+                           ": cannot define block 'a|b': 'a|b' is not a valid name: names cannot "
+                           "hold '|'\n");
+}
+
 TEST_F(ScriptFailures, AnExceptionEscapingAModuleCommandStopsTheScript) {
   EXPECT_EQ(run("TESTTHROW\nTESTHELLO\n"), 1);
   EXPECT_EQ(err.str(),

@@ -244,6 +244,20 @@ TEST(DxfValues, SubRecordsDoNotTakeHandlesOfOthers) {
   EXPECT_NE(out.find("VERTEX"), std::string::npos);
 }
 
+// An ARC from a to b degrees, an INSERT of block B turned by a and a TEXT turned by b.
+std::string angleEntities(const std::string& a, const std::string& b) {
+  DxfText t;
+  t.pair(0, "ARC").pair(100, "AcDbEntity").pair(8, "0").pair(100, "AcDbCircle");
+  t.pair(10, "0.0").pair(20, "0.0").pair(30, "0.0").pair(40, "1.0");
+  t.pair(100, "AcDbArc").pair(50, a).pair(51, b);
+  t.pair(0, "INSERT").pair(100, "AcDbEntity").pair(8, "0").pair(100, "AcDbBlockReference");
+  t.pair(2, "B").pair(10, "0.0").pair(20, "0.0").pair(30, "0.0").pair(50, a);
+  t.pair(0, "TEXT").pair(100, "AcDbEntity").pair(8, "0").pair(100, "AcDbText");
+  t.pair(10, "0.0").pair(20, "0.0").pair(30, "0.0").pair(40, "1.0").pair(1, "t").pair(50, b);
+  t.pair(100, "AcDbText");
+  return t.str();
+}
+
 // Angles as a file may hold them, written back by the writer.
 TEST(DxfValues, AnglesReadAndLeftAloneAreWrittenAsRead) {
   AcDbDatabase db;
@@ -251,49 +265,13 @@ TEST(DxfValues, AnglesReadAndLeftAloneAreWrittenAsRead) {
   cadtest::addToBlock(block, new AcDbPoint());
   std::string text;
   db.writeDxfText(text);
-  const std::vector<std::string> angles = {
-      "30.0", "40.3", "10.1", "45.7",  "123.456", "0.1",   "359.9", "89.999", "270.01", "1.234567",
-      "33.3", "66.6", "99.9", "12.34", "200.2",   "0.001", "15.15", "77.77",  "150.5",  "300.3"};
+  const std::vector<std::string> angles = {"30.0",  "40.3",  "10.1",   "45.7",   "123.456",
+                                           "0.1",   "359.9", "89.999", "270.01", "1.234567",
+                                           "33.3",  "66.6",  "99.9",   "12.34",  "200.2",
+                                           "0.001", "15.15", "77.77",  "150.5",  "300.3"};
   std::string entities;
-  for (size_t i = 0; i + 1 < angles.size(); i += 2) {
-    entities += DxfText()
-                    .pair(0, "ARC")
-                    .pair(100, "AcDbEntity")
-                    .pair(8, "0")
-                    .pair(100, "AcDbCircle")
-                    .pair(10, "0.0")
-                    .pair(20, "0.0")
-                    .pair(30, "0.0")
-                    .pair(40, "1.0")
-                    .pair(100, "AcDbArc")
-                    .pair(50, angles[i])
-                    .pair(51, angles[i + 1])
-                    .str();
-    entities += DxfText()
-                    .pair(0, "INSERT")
-                    .pair(100, "AcDbEntity")
-                    .pair(8, "0")
-                    .pair(100, "AcDbBlockReference")
-                    .pair(2, "B")
-                    .pair(10, "0.0")
-                    .pair(20, "0.0")
-                    .pair(30, "0.0")
-                    .pair(50, angles[i])
-                    .str();
-    entities += DxfText()
-                    .pair(0, "TEXT")
-                    .pair(100, "AcDbEntity")
-                    .pair(8, "0")
-                    .pair(100, "AcDbText")
-                    .pair(10, "0.0")
-                    .pair(20, "0.0")
-                    .pair(30, "0.0")
-                    .pair(40, "1.0")
-                    .pair(1, "t")
-                    .pair(50, angles[i + 1])
-                    .pair(100, "AcDbText")
-                    .str();
-  }
+  for (size_t i = 0; i + 1 < angles.size(); i += 2)
+    entities += angleEntities(angles[i], angles[i + 1]);
   const size_t at = text.find("ENTITIES\n") + 9;
   AcDbDatabase back(false);
   ASSERT_EQ(back.readDxfText(text.substr(0, at) + entities + text.substr(at)), Acad::eOk)
