@@ -1,6 +1,7 @@
-// The test seams: class registration and fault injection.
+// The test seams: class registration, fault injection and the probe reuse window.
 #include "test_seams.h"
 
+#include <atomic>
 #include <set>
 #include <string>
 
@@ -22,6 +23,10 @@ FaultHook& hook() {
   static FaultHook h;
   return h;
 }
+
+// The module opens the recordset microseconds after its probe; a caller that
+// waits longer (for the user, say) gets a fresh look at the file.
+std::atomic<long long> g_probeReuseMs{250};
 
 std::wstring folded(std::wstring_view name) {
   std::wstring out;
@@ -52,5 +57,11 @@ void setLockWaitBudget(std::chrono::milliseconds budget) { g_lockWaitBudget = bu
 void runFaultHook(std::string_view operation) {
   if (hook()) hook()(operation);
 }
+
+std::chrono::milliseconds probeReuseWindow() {
+  return std::chrono::milliseconds(g_probeReuseMs.load());
+}
+
+void setProbeReuseWindow(std::chrono::milliseconds window) { g_probeReuseMs = window.count(); }
 
 }  // namespace adoimpl

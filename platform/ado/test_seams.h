@@ -24,4 +24,10 @@ void runFaultHook(std::string_view operation);
 std::chrono::milliseconds lockWaitBudget();
 void setLockWaitBudget(std::chrono::milliseconds budget);
 
+// How long after its probe a recordset of the same statement may still take
+// the probe's rows (result_cache.h); 250 ms unless a test sets it, to make the
+// reuse certain on a slow machine or to rule it out.
+std::chrono::milliseconds probeReuseWindow();
+void setProbeReuseWindow(std::chrono::milliseconds window);
+
 }  // namespace adoimpl

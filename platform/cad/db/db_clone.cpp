@@ -7,6 +7,7 @@
 // tens of thousands deep. Insert refuses a definition that would lead back to itself, and
 // a block of the source that has the name of the block being defined is copied under a
 // name of its own ("NAME$1"), so neither is lost.
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <unordered_map>
@@ -41,9 +42,12 @@ class Copier {
   std::vector<AcDbObjectId> targetBlocksUsed(const AcDbBlockTableRecord* src) const;
   // Appends copies of the live entities of src to dst, then fills the blocks they need.
   void copyContents(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst);
+  // Appends copies of the given entities to dst, in order, then fills the blocks they need.
+  void copyContents(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst);
 
  private:
-  void copyEntities(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst);
+  void copyEntities(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst);
+  void fillQueued();
   AcDbEntity* copyEntity(const AcDbEntity* src);
   AcDbObjectId copyLayer(AcDbObjectId srcLayer);
   // The target block of a source block: the target's of its name, or a new one, queued.
@@ -117,8 +121,8 @@ AcDbEntity* Copier::copyEntity(const AcDbEntity* src) {
   return copy.release();
 }
 
-void Copier::copyEntities(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst) {
-  for (AcDbObjectId id : src->allEntityIds()) {
+void Copier::copyEntities(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst) {
+  for (AcDbObjectId id : ids) {
     const auto* ent = AcDbEntity::cast(objectOf(id));
     if (ent == nullptr || ent->isErased()) continue;
     AcDbEntity* copy = copyEntity(ent);
@@ -131,13 +135,21 @@ void Copier::copyEntities(const AcDbBlockTableRecord* src, AcDbBlockTableRecord*
   }
 }
 
-void Copier::copyContents(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst) {
-  copyEntities(src, dst);
+void Copier::fillQueued() {
   while (!m_toFill.empty()) {
     const auto [from, to] = m_toFill.front();
     m_toFill.pop_front();
-    copyEntities(from, to);
+    copyEntities(from->allEntityIds(), to);
   }
+}
+
+void Copier::copyContents(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst) {
+  copyContents(src->allEntityIds(), dst);
+}
+
+void Copier::copyContents(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst) {
+  copyEntities(ids, dst);
+  fillQueued();
 }
 
 AcDbObjectId Copier::existingByName(const AcDbBlockTableRecord* src) const {
@@ -218,6 +230,32 @@ Acad::ErrorStatus AcDbDatabase::wblock(AcDbDatabase*& pOutputDb, AcDbObjectId bl
   auto* model = AcDbBlockTableRecord::cast(out->modelSpaceId().stub()->object);
   zrcad::Copier copier(out.get());
   copier.copyContents(src, model);
+  pOutputDb = out.release();
+  m_impl->lastError.clear();
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::wblock(AcDbDatabase*& pOutputDb, const AcDbObjectIdArray& outObjIds,
+                                       const AcGePoint3d& basePoint) {
+  pOutputDb = nullptr;
+  std::vector<AcDbObjectId> ids;
+  for (AcDbObjectId id : outObjIds) {
+    const auto* ent = id.isNull() ? nullptr : AcDbEntity::cast(id.stub()->object);
+    // Attributes belong to their reference and come with it, never on their own.
+    const bool inBlock = ent && !ent->ownerId().isNull() &&
+                         AcDbBlockTableRecord::cast(ent->ownerId().stub()->object) != nullptr;
+    if (id.database() != this || !inBlock || ent->isErased() ||
+        std::find(ids.begin(), ids.end(), id) != ids.end()) {
+      m_impl->lastError = L"wblock: the ids must name distinct entities of this drawing's blocks";
+      return Acad::eInvalidInput;
+    }
+    ids.push_back(id);
+  }
+  auto out = std::make_unique<AcDbDatabase>(true);
+  out->setInsbase(basePoint);
+  auto* model = AcDbBlockTableRecord::cast(out->modelSpaceId().stub()->object);
+  zrcad::Copier copier(out.get());
+  copier.copyContents(ids, model);
   pOutputDb = out.release();
   m_impl->lastError.clear();
   return Acad::eOk;
