@@ -32,8 +32,7 @@ void throwAdoError(ErrorValueEnum error) {
 }
 
 void throwAdoError(ErrorValueEnum error, const std::wstring& about) {
-  throw _com_error(adoError(error), std::wstring(adoErrorText(error)) + L" (" + about + L")",
-                   L"ADODB");
+  throw _com_error(adoError(error), adoErrorText(error), L"ADODB", about);
 }
 
 }  // namespace adoimpl

@@ -42,9 +42,12 @@ const wchar_t* systemText(HRESULT hr) {
 
 }  // namespace
 
-_com_error::_com_error(HRESULT hr, std::wstring description, std::wstring source)
+_com_error::_com_error(HRESULT hr, std::wstring description, std::wstring source,
+                       const std::wstring& detail)
     : m_hr(hr), m_description(std::move(description)), m_source(std::move(source)) {
-  m_what = zrbase::wideToUtf8(m_description.empty() ? ErrorMessage() : m_description.c_str());
+  std::wstring what = m_description.empty() ? ErrorMessage() : m_description;
+  if (!detail.empty()) what += L" (" + detail + L")";
+  m_what = zrbase::wideToUtf8(what);
 }
 
 WORD _com_error::WCode() const {

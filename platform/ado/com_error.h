@@ -35,10 +35,13 @@ constexpr HRESULT adoError(int number) {
 // description for codes the system has no text for. It is also a
 // std::exception whose what() is the description (UTF-8), so that a host that
 // knows nothing of this layer reports why a module's call failed, not an
-// "unknown exception".
+// "unknown exception". A detail (what the error was about, "field 'FanNo'")
+// goes into what() only: Description() stays the text the system gives, which
+// the modules show their users as it is.
 class _com_error : public std::exception {
  public:
-  explicit _com_error(HRESULT hr, std::wstring description = {}, std::wstring source = {});
+  explicit _com_error(HRESULT hr, std::wstring description = {}, std::wstring source = {},
+                      const std::wstring& detail = {});
   _com_error(const _com_error&) = default;
   _com_error& operator=(const _com_error&) = default;
   virtual ~_com_error() = default;
