@@ -265,10 +265,9 @@ TEST(DxfValues, AnglesReadAndLeftAloneAreWrittenAsRead) {
   cadtest::addToBlock(block, new AcDbPoint());
   std::string text;
   db.writeDxfText(text);
-  const std::vector<std::string> angles = {"30.0",  "40.3",  "10.1",   "45.7",   "123.456",
-                                           "0.1",   "359.9", "89.999", "270.01", "1.234567",
-                                           "33.3",  "66.6",  "99.9",   "12.34",  "200.2",
-                                           "0.001", "15.15", "77.77",  "150.5",  "300.3"};
+  const std::vector<std::string> angles = {
+      "30.0", "40.3", "10.1", "45.7",  "123.456", "0.1",   "359.9", "89.999", "270.01", "1.234567",
+      "33.3", "66.6", "99.9", "12.34", "200.2",   "0.001", "15.15", "77.77",  "150.5",  "300.3"};
   std::string entities;
   for (size_t i = 0; i + 1 < angles.size(); i += 2)
     entities += angleEntities(angles[i], angles[i + 1]);
