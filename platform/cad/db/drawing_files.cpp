@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -265,8 +266,12 @@ void removeStaleTemporaries(const std::string& path) {
     if (dash == 0 || dash > kPidWidth || dash == std::string_view::npos ||
         rest.size() != dash + 1 + kRandomWidth)
       continue;
-    pid_t pid = 0;
-    for (char c : rest.substr(0, dash)) pid = c >= '0' && c <= '9' ? pid * 10 + (c - '0') : -1;
+    // Digits only, and no more than a pid_t holds: any other name is not ours.
+    long long number = 0;
+    const std::string_view digits = rest.substr(0, dash);
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (ec != std::errc() || end != digits.data() + digits.size() || number > INT_MAX) continue;
+    const auto pid = static_cast<pid_t>(number);
     const std::string file = folder + "/" + std::string(name);
     struct stat st {};
     if (processGone(pid) && ::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode))

@@ -342,6 +342,13 @@ TEST(SaveTarget, TemporaryFilesOfKilledSavesGoWithTheNextSaveOrOpen) {
   cadtest::writeFile(other, "partial");
   ASSERT_EQ(save(*drawingWith(2), file), Acad::eOk);
   EXPECT_TRUE(fs::exists(other));
+  // Names that only look like ours (no process could have that id) are someone else's.
+  for (const char* id : {"99999999999", "9999999999", "12a4", "-5"}) {
+    const std::string odd = prefix + id + "-stuvwx";
+    cadtest::writeFile(odd, "partial");
+    ASSERT_EQ(save(*drawingWith(2), file), Acad::eOk);
+    EXPECT_TRUE(fs::exists(odd)) << odd;
+  }
 }
 
 TEST(SaveTarget, NamesAsLongAsTheSystemAllowsAreSaved) {
