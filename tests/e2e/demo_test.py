@@ -4,8 +4,9 @@
 It must end normally (status 0, nothing on standard error: a crash or a refused
 line fails the test even after the last expected output), print one DUMP line
 for each "dlg dump" line of the script, each a JSON object of the dialog, and
-leave out/demo.dxf with the two fans it places, each tagged with its model, a
-drawing that ezdxf reads and the drawing checker finds clean.
+leave out/demo.dxf with the three fans it places, each tagged with its model, a
+drawing that ezdxf reads and the drawing checker finds clean. The selections
+by duty point list the candidate series the sample catalogue is built to give.
 
 The demo places the 4-72 No. 4.5 A fan from the sample drawing library
 ($ZR_DWGLIB) that the build generates.
@@ -20,6 +21,7 @@ import subprocess
 import sys
 
 DEMO_VIEW = "4-72No4.5A.dwg"
+ALL_SERIES = ["11-62", "4-72", "4-79", "9-19", "T4-72", "Y5-47"]
 
 
 def check_drawing(path, checker):
@@ -37,8 +39,9 @@ def check_drawing(path, checker):
               [t.value for t in e.xdata.data.get("PLAN", []) if t.code == 1000])
              for e in refs if e.xdata]
     expected = [("4-72No4.5AF_L0", "AC_EQUIPMENT", 30, ["4-72No4.5A_2900"], ["0"]),
-                ("4-72No4.5AS_R45", "AC_EQUIPMENT", 0, ["4-72No4.5A_2900"], ["1"])]
-    if len(refs) != 2 or found != expected:
+                ("4-72No4.5AS_R45", "AC_EQUIPMENT", 0, ["4-72No4.5A_2900"], ["1"]),
+                ("9-19No5CF_L0", "AC_EQUIPMENT", 0, ["9-19No5C_1250"], ["0"])]
+    if len(refs) != 3 or found != expected:
         problems.append(f"placed fans: {found}, expected {expected}")
     return problems
 
@@ -78,12 +81,26 @@ def main():
         except ValueError as e:
             problems.append(f"DUMP line is not JSON ({e}): {d[:200]}")
     if out.count('Xdata "Model": "4-72No4.5A_2900"') != 2:
-        problems.append("LIST ALL does not show both fans' model")
+        problems.append("LIST ALL does not show both 4-72 fans' model")
+    if out.count('Xdata "Model": "9-19No5C_1250"') != 1:
+        problems.append("LIST ALL does not show the fan selected by duty point")
+    # The series lists of the three selections by duty point, in script order.
+    candidates = []
+    for d in dumps:
+        try:
+            series = next(c for c in json.loads(d)["controls"] if c["id"] == 1012)
+        except (ValueError, KeyError, StopIteration):
+            continue  # reported above, or a DUMP without the series list
+        if series["items"] != ALL_SERIES:
+            candidates.append(series["items"])
+    expected = [["9-19", "Y5-47"], ["11-62", "4-72", "4-79", "T4-72"]]
+    if candidates != expected:
+        problems.append(f"candidate series {candidates}, expected {expected}")
     problems += check_drawing(os.path.join(args.workdir, "out", "demo.dxf"), args.checker)
     if problems:
         print("demo failed:\n" + "\n".join(problems) + "\n--- output ---\n" + out)
         return 1
-    print(f"demo ran: {len(dumps)} DUMP lines, two fans placed in out/demo.dxf")
+    print(f"demo ran: {len(dumps)} DUMP lines, three fans placed in out/demo.dxf")
     return 0
 
 

@@ -6,9 +6,7 @@ back by ezdxf and checked by the project's drawing checker.
 
 Usage: drawings_test.py --fancad BIN --fangen BIN --checker PY [unittest args]
 """
-import argparse
 import json
-import math
 import os
 import shutil
 import sqlite3
@@ -18,6 +16,8 @@ import tempfile
 import unittest
 
 import ezdxf
+
+import fan_dialog_test as fd
 
 ARGS = None
 SAMPLE = None  # the generated sample catalogue, copied for each scenario
@@ -392,23 +392,14 @@ class ViewBlocks(Scenario):
 
 
 def main():
-    global ARGS, SAMPLE
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--fancad", required=True)
-    parser.add_argument("--fangen", required=True)
-    parser.add_argument("--checker", required=True)
-    ARGS, rest = parser.parse_known_args()
-    if not os.path.isfile(ARGS.checker):
-        print("the drawing checker is missing: " + ARGS.checker)
-        return 1
-    sample_dir = tempfile.mkdtemp(prefix="drawings_e2e_sample_")
-    try:
-        subprocess.run([ARGS.fangen, "--out", sample_dir], check=True, capture_output=True)
-        SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
-        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-        return 0 if prog.result.wasSuccessful() else 1
-    finally:
-        shutil.rmtree(sample_dir, ignore_errors=True)
+    def setup(args, sample):
+        global ARGS, SAMPLE
+        ARGS, SAMPLE = args, sample
+        if not os.path.isfile(args.checker):
+            return "the drawing checker is missing: " + args.checker
+        return None
+
+    return fd.run_suite("drawings_e2e_sample_", ["--checker"], setup)
 
 
 if __name__ == "__main__":

@@ -316,22 +316,34 @@ class FanDialogTest(unittest.TestCase):
         self.assertIn("line 2", proc.stderr)
 
 
-def main():
+def run_suite(prefix, extra_options=(), setup=None):
+    """Runs the unittest cases of __main__ against a freshly generated sample catalogue.
+
+    Takes --fancad and --fangen (and each of extra_options) from the command
+    line; setup(args, sample_path), when given, may return a reason not to run.
+    """
     global FANCAD, FANGEN, SAMPLE
     parser = argparse.ArgumentParser()
     parser.add_argument("--fancad", required=True)
     parser.add_argument("--fangen", required=True)
+    for option in extra_options:
+        parser.add_argument(option, required=True)
     args, rest = parser.parse_known_args()
     FANCAD, FANGEN = args.fancad, args.fangen
-    sample_dir = tempfile.mkdtemp(prefix="fan_e2e_sample_")
+    sample_dir = tempfile.mkdtemp(prefix=prefix)
     try:
         subprocess.run([FANGEN, "--out", sample_dir], check=True, capture_output=True)
         SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
-        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+        problem = setup(args, SAMPLE) if setup else None
+        if problem:
+            print(problem)
+            return 1
+        prog = unittest.main(module="__main__", argv=[sys.argv[0]] + rest, exit=False,
+                             verbosity=2)
         return 0 if prog.result.wasSuccessful() else 1
     finally:
         shutil.rmtree(sample_dir, ignore_errors=True)
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_suite("fan_e2e_sample_"))

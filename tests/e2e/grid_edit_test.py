@@ -3,11 +3,9 @@
 `fancad --headless`, then the catalogue file read with SQLite to see exactly
 what was written. The dialog opens on 11-62 No.3.6 A 1450, a range-table model
 with three performance and three accessory rows."""
-import argparse
 import json
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import unittest
@@ -194,21 +192,5 @@ def sqlite_columns(cat, table):
     return cur.description
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--fancad", required=True)
-    parser.add_argument("--fangen", required=True)
-    args, rest = parser.parse_known_args()
-    fd.FANCAD, fd.FANGEN = args.fancad, args.fangen
-    sample_dir = tempfile.mkdtemp(prefix="grid_e2e_sample_")
-    try:
-        subprocess.run([args.fangen, "--out", sample_dir], check=True, capture_output=True)
-        fd.SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
-        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-        return 0 if prog.result.wasSuccessful() else 1
-    finally:
-        shutil.rmtree(sample_dir, ignore_errors=True)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(fd.run_suite("grid_e2e_sample_"))

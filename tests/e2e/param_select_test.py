@@ -2,16 +2,14 @@
 """Selection by air flow and pressure end to end: radio 202 and 203 through
 `fancad --headless`, on copies of the generated sample whose parameter rows
 each scenario sets itself, so that every expected candidate is written here."""
-import argparse
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import unittest
 
 import fan_dialog_test as fd
-from fan_dialog_test import Catalogue, control, grid, text_of
+from fan_dialog_test import Catalogue, control, grid
 
 ALL_SERIES = ["11-62", "4-72", "4-79", "9-19", "T4-72", "Y5-47"]
 COMBOS = (1012, 1014, 1015, 1016)
@@ -223,21 +221,5 @@ def covers(row, press, flux, tolerance):
             and value("FluxLow") <= flux <= value("FluxHigh"))
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--fancad", required=True)
-    parser.add_argument("--fangen", required=True)
-    args, rest = parser.parse_known_args()
-    fd.FANCAD, fd.FANGEN = args.fancad, args.fangen
-    sample_dir = tempfile.mkdtemp(prefix="param_e2e_sample_")
-    try:
-        subprocess.run([args.fangen, "--out", sample_dir], check=True, capture_output=True)
-        fd.SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
-        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-        return 0 if prog.result.wasSuccessful() else 1
-    finally:
-        shutil.rmtree(sample_dir, ignore_errors=True)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(fd.run_suite("param_e2e_sample_"))

@@ -1,10 +1,6 @@
 // Helpers of the drawing tests.
 #include "cad_test_support.h"
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,24 +25,12 @@ std::wstring TempDir::wpath(const std::string& name) const {
   return zrbase::utf8ToWide(path(name));
 }
 
-CommandResult run(const std::string& command) {
-  CommandResult r;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return r;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = fread(buf.data(), 1, buf.size(), pipe)) > 0) r.output.append(buf.data(), n);
-  int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
 CommandResult runScript(const std::string& script, const std::string& args) {
   return run("/usr/bin/python3 " CAD_TEST_SCRIPTS "/" + script + " " + args);
 }
 
 CommandResult checkDrawing(const std::string& file) {
-  return run("/usr/bin/python3 " CAD_DXF_CHECK " '" + file + "'");
+  return testsupport::checkDrawing(CAD_DXF_CHECK, file);
 }
 
 std::string readFile(const std::string& path) {

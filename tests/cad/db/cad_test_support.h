@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cad/acdb.h"
+#include "outside_readers.h"
 
 namespace cadtest {
 
@@ -23,11 +24,8 @@ class TempDir {
   std::string m_path;
 };
 
-struct CommandResult {
-  int status = -1;
-  std::string output;  // standard output and standard error
-};
-CommandResult run(const std::string& command);
+using testsupport::CommandResult;
+inline CommandResult run(const std::string& command) { return testsupport::runCommand(command); }
 // Runs a script of tests/cad/scripts with the system's Python (where ezdxf is installed).
 CommandResult runScript(const std::string& script, const std::string& args);
 // The strict DXF checker: status 0 means the drawing is clean.
