@@ -2,9 +2,10 @@
 """fancad against a hostile user, end to end: links, devices, FIFOs, modes and owners at the
 path of a save (as root and, through setpriv, as the user nobody), failing commands and
 scripts, file names that are not UTF-8, killed saves, drawings whose blocks, values, handles
-or angles are out of the ordinary. Drawings are read back by ezdxf.
+or angles are out of the ordinary. Drawings fancad saves are read back by ezdxf and checked
+by the project's drawing checker.
 
-Usage: e2e_hostile_test.py --fancad BIN --testmodule LIB --workdir DIR
+Usage: e2e_hostile_test.py --fancad BIN --testmodule LIB --checker PY --workdir DIR
 """
 import argparse
 import math
@@ -76,6 +77,11 @@ class Hostile(unittest.TestCase):
     def circles(self, path):
         return len(ezdxf.readfile(path).modelspace().query("CIRCLE"))
 
+    def assertClean(self, path):
+        r = subprocess.run(["/usr/bin/python3", ARGS.checker, path], capture_output=True,
+                           text=True)
+        self.assertEqual(r.returncode, 0, "checker on %s:\n%s%s" % (path, r.stdout, r.stderr))
+
     def assertFailedAt(self, r, line, *parts):
         self.assertEqual(r.returncode, 1, r.stderr)
         err = r.stderr.decode("utf-8", "replace")
@@ -93,6 +99,7 @@ class Hostile(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
         self.assertTrue(os.path.islink(self.path("link.dxf")))
         self.assertEqual(len(ezdxf.readfile(target).modelspace().query("INSERT")), 1)
+        self.assertClean(target)
         # A read-only drawing is refused and kept; modes are kept.
         readonly = self.drawing("ro.dxf")
         os.chmod(readonly, 0o444)
@@ -216,6 +223,7 @@ class Hostile(unittest.TestCase):
                              "left: %s" % temporaries)
         self.assertGreater(killed, 0, "no save was caught in the act")
         ezdxf.readfile(out)  # whatever happened, the drawing is whole
+        self.assertClean(out)
 
     # 3, 7, 8, 11. Drawings out of the ordinary.
 
@@ -232,6 +240,7 @@ class Hostile(unittest.TestCase):
                               for e in out.blocks.get(name)]
         self.assertEqual(kinds("loop"), ["INSERT loop$1", "CIRCLE"])
         self.assertEqual(kinds("loop$1"), ["LINE"])
+        self.assertClean(self.path("o.dxf"))
         # An R12 block that holds itself is refused when read.
         r12 = ("0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nA\n70\n0\n10\n0\n20\n0\n30\n0\n"
                "0\nINSERT\n8\n0\n2\nA\n10\n0\n20\n0\n30\n0\n0\nENDBLK\n8\n0\n0\nENDSEC\n0\nEOF\n")
@@ -268,6 +277,7 @@ class Hostile(unittest.TestCase):
         self.assertNotIn("0", handles)
         self.assertNotIn("FFFFFFFFFFFFFFFF", handles)
         ezdxf.readfile(self.path("top.dxf"))
+        self.assertClean(self.path("top.dxf"))
 
     def test_angles_are_written_as_read(self):
         doc = ezdxf.new("R2010")
@@ -291,15 +301,16 @@ class Hostile(unittest.TestCase):
         before, after = read(self.path("angles.dxf")), read(self.path("out.dxf"))
         self.assertEqual(len(before), 48)
         self.assertEqual(after, before)
+        self.assertClean(self.path("out.dxf"))
 
 
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for name in ("--fancad", "--testmodule", "--workdir"):
+    for name in ("--fancad", "--testmodule", "--checker", "--workdir"):
         parser.add_argument(name, required=True)
     ARGS, rest = parser.parse_known_args()
-    for name in ("fancad", "testmodule", "workdir"):
+    for name in ("fancad", "testmodule", "checker", "workdir"):
         setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     os.makedirs(ARGS.workdir, exist_ok=True)
     os.chmod(ARGS.workdir, 0o755)
