@@ -36,7 +36,7 @@ fuzz: bootstrap
 
 # Each fuzz target for a short run from an empty corpus: proves they build and
 # run; long runs are made by hand (see tests/*/fuzz/CMakeLists.txt).
-FUZZ_TARGETS = dxf_reader_fuzz ado_sql_text_fuzz
+FUZZ_TARGETS = dxf_reader_fuzz insert_fuzz ado_sql_text_fuzz
 FUZZ_SECONDS ?= 20
 fuzz-smoke: fuzz
 	@set -e; for t in $(FUZZ_TARGETS); do \

@@ -1,8 +1,11 @@
 // The host program.
 #include "host.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -30,7 +33,7 @@ bool startDrawing(const std::string& drawing, std::ostream& err) {
     newDrawing();
     return true;
   }
-  const std::wstring path = zrbase::utf8ToWide(drawing);
+  const std::wstring path = zrbase::pathFromBytes(drawing);
   std::error_code ec;
   if (!std::filesystem::exists(zrbase::nativePath(path.c_str()), ec)) {
     newDrawing(path);
@@ -45,7 +48,7 @@ bool startDrawing(const std::string& drawing, std::ostream& err) {
 bool loadModule(const HostOptions& options, const std::string& programPath, std::ostream& err) {
   AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
   if (!options.module.empty()) {
-    if (linker->loadModule(zrbase::utf8ToWide(options.module).c_str(), false)) return true;
+    if (linker->loadModule(zrbase::pathFromBytes(options.module).c_str(), false)) return true;
     err << "fancad: " << zrbase::wideToUtf8(linker->lastError()) << "\n";
     return false;
   }
@@ -53,10 +56,21 @@ bool loadModule(const HostOptions& options, const std::string& programPath, std:
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
     err << "fancad: warning: the module " << path << " is not there; FAN is not available\n";
-  } else if (!linker->loadModule(zrbase::utf8ToWide(path).c_str(), false)) {
+  } else if (!linker->loadModule(zrbase::pathFromBytes(path).c_str(), false)) {
     err << "fancad: warning: " << zrbase::wideToUtf8(linker->lastError()) << "\n";
   }
   return true;
+}
+
+// Opens the script file; "" or why it cannot be read. A folder opens like a file but
+// reads as nothing, which would run an empty script: it is refused as a missing file is.
+std::string openScript(const std::string& name, std::ifstream& script) {
+  const std::string path = zrbase::nativePath(zrbase::pathFromBytes(name));
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+  script.open(path);
+  return script ? std::string() : std::strerror(errno ? errno : EIO);
 }
 
 void shutDown() {
@@ -110,9 +124,9 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
   }
   std::ifstream script;
   if (!options.script.empty()) {
-    script.open(zrbase::nativePath(zrbase::utf8ToWide(options.script).c_str()));
-    if (!script) {
-      err << "fancad: cannot read script '" << options.script << "'\n";
+    const std::string why = openScript(options.script, script);
+    if (!why.empty()) {
+      err << "fancad: cannot read script '" << options.script << "': " << why << "\n";
       return 2;
     }
   }

@@ -11,9 +11,10 @@
 namespace fancad {
 
 // Runs the host and returns the exit status: 0 after QUIT or the end of the
-// input, 1 when a script line could not be applied, 2 for a wrong command
-// line, a script or drawing that cannot be read, a module named with --module
-// that cannot be loaded, or --gui in a build without the desktop mode.
+// input, 1 when a script line could not be applied or a command of the script
+// failed, 2 for a wrong command line, a script (a missing file, a folder) or
+// drawing that cannot be read, a module named with --module that cannot be
+// loaded, or --gui in a build without the desktop mode.
 int runHost(const HostOptions& options, const std::string& programPath, std::ostream& err);
 
 // The default module: libzrfan.so in the folder of the program.

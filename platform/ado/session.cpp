@@ -4,12 +4,19 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <iterator>
+#include <thread>
+
 #include "ado_enums.h"
 #include "ado_errors.h"
+#include "ado_statistics.h"
 #include "base/file_functions.h"
+#include "base/user_action.h"
 #include "base/utf8.h"
 #include "result_cache.h"
 #include "sql_like.h"
+#include "test_seams.h"
 #include "text_fold.h"
 
 namespace adoimpl {
@@ -88,7 +95,7 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
     failOpen(path, why);
   }
   std::shared_ptr<Session> session(new Session(db));
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  sqlite3_busy_handler(db, &Session::onBusy, session.get());
   // A page cache that holds a large catalogue whole (64 MB at most, taken
   // only as pages are read). The selection by parameters scans every series'
   // parameter table; with SQLite's default of 2 MB the pages of the 40-series
@@ -105,6 +112,28 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
 }
 
 Session::Session(sqlite3* db) : m_db(db), m_results(std::make_unique<ResultCache>()) {}
+
+int Session::onBusy(void* session, int count) {
+  using Clock = std::chrono::steady_clock;
+  auto* self = static_cast<Session*>(session);
+  const Clock::time_point now = Clock::now();
+  if (count == 0) {
+    const Clock::duration budget = lockWaitBudget();
+    zrbase::UserAction* action = zrbase::currentUserAction();
+    self->m_busyDeadline = action ? action->waitDeadline(budget) : now + budget;
+  }
+  if (now >= self->m_busyDeadline) {
+    countLockTimeout();
+    return 0;
+  }
+  // SQLite's own steps: short first, for locks held a moment, then longer.
+  static constexpr int kDelaysMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+  constexpr int kLast = static_cast<int>(std::size(kDelaysMs)) - 1;
+  const Clock::duration step = std::chrono::milliseconds(kDelaysMs[std::min(count, kLast)]);
+  std::this_thread::sleep_for(std::min(step, self->m_busyDeadline - now));
+  countLockWait(Clock::now() - now);
+  return 1;
+}
 
 Session::~Session() { close(); }
 

@@ -6,6 +6,7 @@
 // in another letter case.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,7 +27,11 @@ struct StatementDeleter {
 };
 using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
-// How long a statement waits for another connection's lock before it fails.
+// How long one user action (base/user_action.h) waits, in all, for other connections'
+// locks: the statement that finds the catalogue locked waits up to this long, and once an
+// action has spent it, its further statements fail at once instead of waiting again (a
+// series change runs some twenty statements). A statement outside any action waits this
+// long on its own.
 constexpr int kBusyTimeoutMs = 5000;
 
 class Session {
@@ -58,8 +63,11 @@ class Session {
  private:
   explicit Session(sqlite3* db);
   std::string resolveTable(const std::string& name);
+  // SQLite's busy handler: 1 to try the lock again, 0 to fail the statement.
+  static int onBusy(void* session, int count);
 
   sqlite3* m_db;
+  std::chrono::steady_clock::time_point m_busyDeadline;  // of the lock waited for now
   std::vector<std::string> m_tables;
   bool m_tablesLoaded = false;
   std::unique_ptr<ResultCache> m_results;

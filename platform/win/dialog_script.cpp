@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/console_input.h"
+#include "base/user_action.h"
 #include "combo_box.h"
 #include "controls.h"
 #include "message_box.h"
@@ -358,8 +359,16 @@ void runConsoleModalLoop(CDialog& dlg) {
     }
     std::string error;
     Action action = planLine(dlg, *line, error);
-    if (!action) zrbase::failInputLine(error);
+    if (!action) {
+      if (in->isScript()) zrbase::failInputLine(error);
+      // At the keyboard the line is refused and the user goes on in the same dialog.
+      zrbase::consoleOut() << error << std::endl;
+      in->consume();
+      continue;
+    }
     in->consume();
+    // The line is one user action, whatever it sends or posts.
+    zrbase::UserActionScope userAction;
     action();
     pumpMessages();
   }

@@ -2,6 +2,7 @@
 // access the DXF layer needs to the objects' private state.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -30,7 +31,9 @@ struct RawSection {
 };
 
 // Invariants: every object in the database has exactly one stub, and byHandle maps every
-// stub's handle to it; nextHandle is above every handle in use (it becomes $HANDSEED).
+// stub's handle to it; nextHandle is above every handle in use (it becomes $HANDSEED). Once a
+// drawing is read its handles are at most dxf::kMaxHandle (the reader renumbers the ones
+// above, noted meanwhile in handlesBeyondRange), so handing out new ones never wraps to 0.
 struct DatabaseImpl {
   explicit DatabaseImpl(AcDbDatabase* db) : self(db) {}
   ~DatabaseImpl();
@@ -39,6 +42,7 @@ struct DatabaseImpl {
   std::deque<AcDbStub> stubs;
   std::unordered_map<std::uint64_t, AcDbStub*> byHandle;
   std::uint64_t nextHandle = 1;
+  bool handlesBeyondRange = false;
 
   std::vector<HeaderVar> header;
   dxf::StoredTags classes;
@@ -58,9 +62,17 @@ struct DatabaseImpl {
   // Puts obj into the database under handle (a new handle when 0 or taken); the object is
   // owned by the database from then on.
   AcDbObjectId addObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle = 0);
-  std::uint64_t allocateHandle() { return nextHandle++; }
+  std::uint64_t allocateHandle() {
+    assert(nextHandle != 0);
+    return nextHandle++;
+  }
+  // A handle in use. One above dxf::kMaxHandle does not move nextHandle: its object will be
+  // given a new handle (renumberBeyondRange).
   void noteHandle(std::uint64_t h) {
-    if (h >= nextHandle) nextHandle = h + 1;
+    if (h > dxf::kMaxHandle)
+      handlesBeyondRange = true;
+    else if (h >= nextHandle)
+      nextHandle = h + 1;
   }
   AcDbSymbolTable* table(AcDbObjectId id) const;
   AcDbSymbolTable* tableOfType(std::string_view recordType) const;
@@ -71,6 +83,9 @@ struct DatabaseImpl {
   void noteChange(AcDbObject* obj) {
     if (undo) undo->noteChange(obj);
   }
+  // Gives every object whose handle is above dxf::kMaxHandle a new handle, and rewrites the
+  // references to it that are kept as text (pointer groups, xdata handles).
+  void renumberBeyondRange();
 };
 
 // The one door to the private state of objects for the database and the DXF layer.
@@ -124,6 +139,9 @@ AcDbObjectId newLayer(AcDbDatabase* db, const std::wstring& name);
 Acad::ErrorStatus checkErase(AcDbObject* obj, bool erasing);
 // The name of a symbol table record, or null.
 const std::wstring* recordName(AcDbObjectId id);
+// Why a text cannot name a symbol table record (empty, too long, a character names may not
+// hold); "" when it can.
+std::wstring symbolNameProblem(std::wstring_view name);
 
 }  // namespace zrcad
 

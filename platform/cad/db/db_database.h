@@ -35,15 +35,19 @@ class AcDbDatabase {
   // the default drawing; a database that holds a drawing already is emptied first (ids of
   // its objects become invalid). Binary DWG and binary DXF are refused. Errors:
   // eFileNotFound, eFileAccessErr, eDwgNotRecoverable (binary DWG), eBadDxfFile (damaged or
-  // unknown content); the database is then empty and lastErrorText() says why. The share
-  // mode is accepted; the file is read whole at once.
+  // unknown content, or what is not a regular file); the database is then empty and
+  // lastErrorText() says why. The share mode is accepted; the file is read whole at once.
+  // Temporary files that killed saves of this drawing left beside it are removed.
   Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shmode = _SH_DENYWR,
                                 bool allowCPConversion = false, const wchar_t* password = nullptr);
   // Reads DXF text from memory (used by tests and fuzzing); name is used in messages.
   Acad::ErrorStatus readDxfText(std::string_view text, const ACHAR* name = L"(memory)");
 
-  // Writes the drawing as DXF R2010 (UTF-8) to a temporary file in the same folder, then
-  // renames it over fileName; a failed save leaves the old file as it was.
+  // Writes the drawing as DXF R2010 (UTF-8) to fileName, through symbolic links to the file
+  // they lead to, atomically and keeping the file's mode and owner (drawing_files.h). Only
+  // a regular, writable file is saved over: eIsWriteProtected for a read-only one,
+  // eFileAccessErr for a device, FIFO or folder and for what cannot be written, eOutOfDisk;
+  // lastErrorText() says why, and a failed save leaves the old file as it was.
   Acad::ErrorStatus saveAs(const ACHAR* fileName);
   // Saves to the file last read or saved (eNoInputFiler when there is none).
   Acad::ErrorStatus save();
@@ -92,7 +96,8 @@ class AcDbDatabase {
   Acad::ErrorStatus setInsbase(const AcGePoint3d& base);
 
   // The id of the object with the given handle; with createIfNotFound a placeholder id
-  // is made for a handle not yet used. eUnknownHandle otherwise.
+  // is made for a handle not yet used (eInvalidInput for one above the largest a drawing
+  // may hold, dxf::kMaxHandle). eUnknownHandle otherwise.
   Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
                                     const AcDbHandle& objHandle, Adesk::UInt32 xRefId = 0);
   // Adds an object owned by the database itself (not by a table or block).

@@ -11,6 +11,7 @@
 
 #include "base/console_input.h"
 #include "base/cstring.h"
+#include "base/user_action.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
 
@@ -66,7 +67,11 @@ struct PromptSpec {
 int runPrompt(const PromptSpec& request, const InitGet& ig, const Interpret& interpret) {
   for (;;) {
     if (request.prompt) writeText(request.prompt);
-    Answer a = EditorInput::instance().next(request.span);
+    Answer a = [&request] {
+      // The user's time to answer is no part of the command's action.
+      zrbase::UserInputWait waiting;
+      return EditorInput::instance().next(request.span);
+    }();
     if (a.atEnd()) return RTCAN;
     if (a.text() == "^C") {
       a.accept();
