@@ -1,5 +1,6 @@
 // The command line of fancad:
-//   fancad [--headless | --gui] [--script FILE] [--module PATH] [DRAWING]
+//   fancad [--headless | --gui] [--script FILE] [--module PATH] [--screenshot FILE.png]
+//          [DRAWING]
 #pragma once
 
 #include <optional>
@@ -11,9 +12,10 @@ namespace fancad {
 struct HostOptions {
   enum class Mode { Default, Headless, Gui };
   Mode mode = Mode::Default;
-  std::string script;   // empty: lines come from standard input
-  std::string module;   // empty: the module next to the executable
-  std::string drawing;  // empty: a new, empty drawing
+  std::string script;      // empty: lines come from standard input
+  std::string module;      // empty: the module next to the executable
+  std::string drawing;     // empty: a new, empty drawing
+  std::string screenshot;  // desktop mode: the window's picture is saved here at the end
   bool help = false;
 };
 

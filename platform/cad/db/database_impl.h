@@ -50,6 +50,10 @@ struct DatabaseImpl {
   std::wstring fileName;
   std::wstring lastError;
   bool hasContent = false;
+  // Changes (see AcDbDatabase::changeStamp): the stamp of the last change, and the stamp
+  // the drawing had when it was last built, read or saved.
+  std::uint64_t changeStamp = 0;
+  std::uint64_t savedStamp = 0;
 
   // The stub of a handle, made (without object) when it is not known yet.
   AcDbStub* stubFor(std::uint64_t handle);
@@ -65,6 +69,8 @@ struct DatabaseImpl {
   HeaderVar* headerVar(std::string_view name);
   void setHeaderVar(std::string_view name, dxf::StoredTags tags);
   void fail(const std::wstring& message) { lastError = message; }
+  void noteChange();
+  void noteSaved() { savedStamp = changeStamp; }
 };
 
 // The one door to the private state of objects for the database and the DXF layer.

@@ -37,6 +37,11 @@ AcDbStub* DatabaseImpl::stubFor(std::uint64_t handle) {
   return &s;
 }
 
+void DatabaseImpl::noteChange() {
+  static std::uint64_t lastStamp = 0;
+  changeStamp = ++lastStamp;
+}
+
 AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle) {
   AcDbStub* stub = nullptr;
   if (handle != 0) {
@@ -48,6 +53,7 @@ AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::u
   DbAccess::bind(obj, stub);
   DbAccess::setOwner(obj, owner);
   hasContent = true;
+  noteChange();
   return AcDbObjectId(stub);
 }
 
@@ -226,6 +232,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool)
   std::string message;
   [[maybe_unused]] Acad::ErrorStatus es = zrcad::dxf::newDrawing(this, message);
   assert(es == Acad::eOk);
+  m_impl->noteSaved();
 }
 
 AcDbDatabase::~AcDbDatabase() {
@@ -244,6 +251,7 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, co
   }
   es = readDxfText(file.text(), fileName);
   if (es == Acad::eOk) m_impl->fileName = fileName;
+  m_impl->noteSaved();
   return es;
 }
 
@@ -264,6 +272,7 @@ Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* 
     return es;
   }
   m_impl->lastError.clear();
+  m_impl->noteSaved();
   return Acad::eOk;
 }
 
@@ -291,6 +300,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
   }
   m_impl->fileName = fileName;
   m_impl->lastError.clear();
+  m_impl->noteSaved();
   return Acad::eOk;
 }
 
@@ -328,6 +338,10 @@ Acad::ErrorStatus AcDbDatabase::getRegAppTable(AcDbRegAppTable*& table, AcDb::Op
   return openTable(m_impl->regAppTable, table, mode);
 }
 
+std::uint64_t AcDbDatabase::changeStamp() const { return m_impl->changeStamp; }
+
+bool AcDbDatabase::isModifiedSinceSave() const { return m_impl->changeStamp != m_impl->savedStamp; }
+
 AcDbObjectId AcDbDatabase::blockTableId() const { return m_impl->blockTable; }
 AcDbObjectId AcDbDatabase::layerTableId() const { return m_impl->layerTable; }
 AcDbObjectId AcDbDatabase::regAppTableId() const { return m_impl->regAppTable; }
@@ -357,6 +371,7 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
       !AcDbLayerTableRecord::cast(layerId.stub()->object))
     return Acad::eInvalidInput;
   m_impl->clayer = layerId;
+  m_impl->noteChange();
   return Acad::eOk;
 }
 
@@ -364,6 +379,7 @@ AcGePoint3d AcDbDatabase::insbase() const { return m_impl->insbase; }
 
 Acad::ErrorStatus AcDbDatabase::setInsbase(const AcGePoint3d& base) {
   m_impl->insbase = base;
+  m_impl->noteChange();
   return Acad::eOk;
 }
 

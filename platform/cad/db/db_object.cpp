@@ -139,6 +139,7 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
   if (m_readers == 0) return Acad::eNotOpenForRead;
   m_readers = 0;
   m_write = true;
+  if (m_stub && m_stub->database) m_stub->database->impl().noteChange();
   return Acad::eOk;
 }
 
@@ -236,6 +237,7 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMo
   if (mode == AcDb::kForWrite) {
     if (readers > 0) return Acad::eWasOpenForRead;
     zrcad::DbAccess::setOpenState(p, 0, true);
+    if (AcDbDatabase* db = id.stub()->database) db->impl().noteChange();
   } else {
     if (readers >= kMaxReaders) return Acad::eAtMaxReaders;
     zrcad::DbAccess::setOpenState(p, static_cast<short>(readers + 1), false);

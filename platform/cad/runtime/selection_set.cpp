@@ -12,6 +12,7 @@
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/editor_prompts.h"
+#include "cad/runtime/input_request.h"
 #include "cad/runtime/wc_match.h"
 
 namespace cadrt {
@@ -213,6 +214,7 @@ std::optional<IdList> selectLine(const std::string& line, std::string& why) {
 
 // The "Select objects:" prompt: lines add to ids until an empty line.
 int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
+  const ScopedInputRequest stated(InputKind::Selection, nullptr);
   for (;;) {
     writeText(L"Select objects: ");
     Answer a = EditorInput::instance().next(AnswerSpan::RestOfLine);

@@ -1,0 +1,109 @@
+// The desktop mode.
+#include "desktop_mode.h"
+
+#include <QApplication>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "base/console_input.h"
+#include "base/cstring.h"
+#include "base/file_functions.h"
+#include "cad/aced.h"
+#include "cad/runtime/editor_input_stack.h"
+#include "gui/gui_fonts.h"
+#include "gui/gui_ui_service.h"
+#include "gui/host_window.h"
+#include "gui/line_inputs.h"
+#include "gui/output_tee.h"
+#include "host.h"
+#include "zoom_command.h"
+
+namespace fancad {
+
+namespace {
+
+// QApplication keeps argc by reference for its whole life.
+int g_argc = 1;
+char g_arg0[] = "fancad";
+char* g_argv[] = {g_arg0, nullptr};
+
+// Qt's warnings are about the platform (a plugin that lacks a feature, a
+// runtime folder not set), not about the user's work, and standard error
+// carries the host's own messages (a script's stop among them). Critical and
+// fatal messages still go there.
+void qtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::cerr << "fancad: qt: " << text.toStdString() << std::endl;
+  }
+}
+
+}  // namespace
+
+int runDesktopHost(const HostOptions& options, const std::string& programPath, std::ostream& err) {
+  std::ifstream script;
+  if (!options.script.empty()) {
+    script.open(zrbase::nativePath(zrbase::utf8ToWide(options.script).c_str()));
+    if (!script) {
+      err << "fancad: cannot read script '" << options.script << "'\n";
+      return 2;
+    }
+  }
+  const bool fromScript = script.is_open();
+  const QtMessageHandler previousHandler = qInstallMessageHandler(qtMessages);
+  QApplication app(g_argc, g_argv);
+  QCoreApplication::setOrganizationName(QStringLiteral("fancad"));
+  QCoreApplication::setApplicationName(QStringLiteral("fancad"));
+  // The window closes when the session ends, never on its own.
+  app.setQuitOnLastWindowClosed(false);
+  app.setFont(zrgui::cjkFont());
+
+  zrgui::HostWindow window;
+  zrgui::OutputTee tee(
+      std::cout, [&window](const QString& text) { window.commandLine()->appendOutput(text); });
+  std::ostream out(&tee);
+  zrbase::setConsoleOut(&out);
+  auto beforeRead = [&] {
+    out.flush();
+    window.refresh();
+  };
+  std::unique_ptr<zrbase::StreamInput> lines;
+  std::unique_ptr<zrgui::ScriptInput> scripted;
+  zrgui::WindowInput interactive;
+  if (fromScript) {
+    lines = std::make_unique<zrbase::StreamInput>(script, true);
+    scripted = std::make_unique<zrgui::ScriptInput>(*lines, beforeRead);
+    zrbase::setCurrentInput(scripted.get());
+  } else {
+    interactive.setBeforeWait(beforeRead);
+    window.setInput(&interactive);
+    zrbase::setCurrentInput(&interactive);
+  }
+  zrgui::GuiUiService ui(&window, fromScript);
+  winplat::ScopedUiService scopedUi(ui);
+  // The command line shows every answer after its prompt, as a transcript.
+  cadrt::EditorInput::instance().setEchoLines(true);
+  registerZoomCommand(window.canvas());
+  window.show();
+
+  std::string shotError;
+  const int status = runSession(options, programPath, err, [&] {
+    beforeRead();
+    QCoreApplication::processEvents();
+    if (!options.screenshot.empty()) {
+      shotError = zrgui::saveWidgetPicture(window, QString::fromStdString(options.screenshot));
+    }
+  });
+  window.setInput(nullptr);
+  zrbase::setCurrentInput(nullptr);
+  zrbase::setConsoleOut(nullptr);
+  registerZoomCommand(nullptr);
+  qInstallMessageHandler(previousHandler);
+  if (!shotError.empty()) {
+    err << "fancad: " << shotError << "\n";
+    return status != 0 ? status : 1;
+  }
+  return status;
+}
+
+}  // namespace fancad
