@@ -88,7 +88,10 @@ std::vector<std::pair<HWND, QWidget*>> DialogView::controls() const {
 }
 
 void DialogView::runModal() {
+  // Modality is set while the window is hidden; Qt ignores it on a shown one.
+  hide();
   setWindowModality(Qt::ApplicationModal);
+  m_synced = false;
   sync();
   waitUntil([this] { return m_dlg.IsDialogEnded() || !m_dlg.m_hWnd; });
   hide();

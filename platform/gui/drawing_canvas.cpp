@@ -74,6 +74,7 @@ void DrawingCanvas::zoomExtents() {
   m_view.setViewport(size());
   m_view.fit(m_scene.hasBounds ? m_scene.bounds : kEmptyView);
   m_fitPending = false;
+  m_moved = false;
   m_cacheValid = false;
   update();
 }
@@ -81,12 +82,14 @@ void DrawingCanvas::zoomExtents() {
 void DrawingCanvas::zoomWindow(const QRectF& world) {
   m_view.setViewport(size());
   m_view.fit(world.normalized(), 0);
+  m_moved = true;
   m_cacheValid = false;
   update();
 }
 
 void DrawingCanvas::zoomBy(double factor) {
   m_view.zoomAt(QPointF(width() / 2.0, height() / 2.0), factor);
+  m_moved = true;
   m_cacheValid = false;
   update();
 }
@@ -131,7 +134,8 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
 
 void DrawingCanvas::resizeEvent(QResizeEvent*) {
   m_view.setViewport(size());
-  if (m_fitPending || !m_view.isSet()) zoomExtents();
+  // A fitted view stays fitted as the window changes size, until the user moves it.
+  if (m_fitPending || !m_moved || !m_view.isSet()) zoomExtents();
   m_cacheValid = false;
 }
 
@@ -139,6 +143,7 @@ void DrawingCanvas::wheelEvent(QWheelEvent* event) {
   const double notches = event->angleDelta().y() / 120.0;
   if (notches == 0) return;
   m_view.zoomAt(event->position(), std::pow(kWheelStep, notches));
+  m_moved = true;
   m_cacheValid = false;
   update();
   event->accept();
@@ -178,6 +183,7 @@ void DrawingCanvas::mouseMoveEvent(QMouseEvent* event) {
   if (m_panning) {
     m_view.pan(pos - m_panLast);
     m_panLast = pos;
+    m_moved = true;
     m_cacheValid = false;
   }
   if (m_onCursor) m_onCursor(m_view.toWorld(pos));

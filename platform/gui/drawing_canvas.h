@@ -85,6 +85,7 @@ class DrawingCanvas : public QWidget {
   const AcDbDatabase* m_db = nullptr;
   std::uint64_t m_stamp = 0;
   bool m_fitPending = true;
+  bool m_moved = false;  // the user moved the view since it was last fitted
 
   cadrt::InputRequest m_request;
   bool m_waiting = false;

@@ -145,15 +145,20 @@ void SceneBuilder::polyline(const std::vector<QPointF>& pts, bool closed) {
 
 void SceneBuilder::addEntity(const AcDbEntity* e, const Context& ctx) {
   const AcDbStub* layer = effectiveLayer(e, ctx);
+  if (const auto* ref = AcDbBlockReference::cast(e)) {
+    // A reference on a frozen layer hides all of its block; on a layer that
+    // is off only what takes that layer (its layer-0 entities).
+    auto it = m_layers.find(layer);
+    if (it == m_layers.end() || !it->second.frozen) {
+      addReference(ref, ctx, colorIndex(e, ctx, layer), layer);
+    }
+    return;
+  }
   if (!visible(e, layer)) return;
   const int color = colorIndex(e, ctx, layer);
   if (const auto* line = exactly<AcDbLine>(e)) {
     useColor(color);
     segment(map(line->startPoint(), ctx), map(line->endPoint(), ctx));
-    return;
-  }
-  if (const auto* ref = AcDbBlockReference::cast(e)) {
-    addReference(ref, ctx, color, layer);
     return;
   }
   useColor(color);

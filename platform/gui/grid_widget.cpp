@@ -154,7 +154,7 @@ QRect GridWidget::dropButtonRect(int row, int col) const {
   if (cell.isEmpty() || m_model.cellKind(row, col) != winplat::GridModel::CellKind::Combo)
     return {};
   const int w = std::min(cell.width(), m_metrics.toScreenX(kDropButtonWidth));
-  return QRect(cell.right() - w + 1, cell.top() + 1, w - 1, cell.height() - 2);
+  return QRect(cell.right() - w + 1, cell.top() + 1, w, cell.height() - 2);
 }
 
 void GridWidget::paintCell(QPainter& p, int row, int col, const QRect& r) const {

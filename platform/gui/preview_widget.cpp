@@ -106,6 +106,7 @@ void PreviewWidget::initialView() {
     if (m_scene.hasBounds) m_view.fit(m_scene.bounds);
   }
   m_initialPending = false;
+  m_moved = false;
 }
 
 void PreviewWidget::runCommand(UINT id) {
@@ -159,13 +160,15 @@ void PreviewWidget::paintEvent(QPaintEvent*) {
 
 void PreviewWidget::resizeEvent(QResizeEvent*) {
   m_view.setViewport(size());
-  if (m_initialPending || !m_view.isSet()) initialView();
+  // The first view follows the control's size until the user moves it.
+  if (m_initialPending || !m_moved || !m_view.isSet()) initialView();
 }
 
 void PreviewWidget::wheelEvent(QWheelEvent* event) {
   const double notches = event->angleDelta().y() / 120.0;
   if (notches == 0 || !m_view.isSet()) return;
   m_view.zoomAt(event->position(), std::pow(kWheelStep, notches));
+  m_moved = true;
   update();
   event->accept();
 }
@@ -195,6 +198,7 @@ void PreviewWidget::mouseMoveEvent(QMouseEvent* event) {
       break;
   }
   m_dragLast = p;
+  m_moved = true;
   update();
 }
 
@@ -208,6 +212,7 @@ void PreviewWidget::mouseReleaseEvent(QMouseEvent* event) {
       const QPointF b = m_view.toWorld(r.bottomRight());
       const double twist = m_view.twist();
       m_view.setView((a + b) / 2, r.width() / m_view.scale(), r.height() / m_view.scale(), twist);
+      m_moved = true;
     }
   }
   update();

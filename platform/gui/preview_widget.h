@@ -64,6 +64,7 @@ class PreviewWidget : public QWidget {
   bool m_shown = false;
   COLORREF m_background = 0;
   bool m_initialPending = true;
+  bool m_moved = false;  // the user moved the view since its first one
   DragMode m_mode = DragMode::Pan;
   bool m_dragging = false;
   QPoint m_dragStart;
