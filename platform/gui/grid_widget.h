@@ -15,14 +15,13 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QLineEdit>
 #include <QPointer>
 #include <vector>
 
 #include "gui/dialog_metrics.h"
 #include "win/ui_models.h"
 #include "win/window_state.h"
-
-class QLineEdit;
 
 namespace zrgui {
 
@@ -31,6 +30,7 @@ class GridWidget : public QAbstractScrollArea {
   GridWidget(HWND hwnd, winplat::GridModel& model, QWidget* parent);
 
   void sync(const DialogMetrics& metrics);
+  const DialogMetrics& metrics() const { return m_metrics; }
 
   // Where a cell is in the viewport (empty when it has none); the cell at a
   // viewport point, -1 and -1 beside the cells.

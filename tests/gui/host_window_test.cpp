@@ -1,0 +1,301 @@
+// fancad's desktop window in-process: the command line, the host's own
+// commands answered with the mouse on the canvas (INSERT with its point and
+// two-point angle, a selection by window and crossing), what the canvas then
+// shows, the title's modified mark, recent files and the question before
+// closing with unsaved changes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <deque>
+#include <numbers>
+#include <sstream>
+
+#include "base/console_input.h"
+#include "cad/aced.h"
+#include "cad/runtime/editor_input_stack.h"
+#include "catalogue_builder.h"
+#include "command_loop.h"
+#include "gui/gui_ui_service.h"
+#include "gui/host_window.h"
+#include "gui/line_inputs.h"
+#include "gui/output_tee.h"
+#include "gui_test_support.h"
+#include "host_commands.h"
+#include "test_drawing.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 255, 0);
+
+std::vector<std::wstring> g_selected;  // handles the PICKSET command selected
+
+int pickSetCommand() {
+  g_selected.clear();
+  ads_name ss;
+  const int rc = acedSSGet(nullptr, nullptr, nullptr, nullptr, ss);
+  if (rc != RTNORM) return rc;
+  Adesk::Int32 n = 0;
+  acedSSLength(ss, &n);
+  for (Adesk::Int32 i = 0; i < n; ++i) {
+    ads_name e;
+    acedSSName(ss, i, e);
+    AcDbObjectId id;
+    acdbGetObjectId(id, e);
+    ACHAR buf[20] = {};
+    id.handle().getIntoAsciiBuffer(buf, 20);
+    g_selected.push_back(buf);
+  }
+  acedSSFree(ss);
+  return RTNORM;
+}
+
+std::wstring handleText(AcDbObjectId id) {
+  ACHAR buf[20] = {};
+  id.handle().getIntoAsciiBuffer(buf, 20);
+  return buf;
+}
+
+// A desktop session over a drawing of the test's: the window, its input, the
+// host's commands; steps act on the window when their moment comes.
+class DesktopSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    zrbase::setConsoleOut(&m_out);
+    zrbase::setCurrentInput(&input);
+    input.setBeforeWait([this] {
+      m_out.flush();
+      window.refresh();
+    });
+    window.setInput(&input);
+    fancad::registerHostCommands(loop);
+    cadrt::CommandProcessor::instance().addHostCommand(L"PICKSET", pickSetCommand);
+    cadrt::EditorInput::instance().setEchoLines(true);
+    window.resize(1000, 700);
+    window.show();
+  }
+  void TearDown() override {
+    cadrt::CommandProcessor::instance().removeHostCommand(L"PICKSET");
+    acDocManagerPtr()->closeDocument();
+    window.setInput(nullptr);
+    zrbase::setCurrentInput(nullptr);
+    zrbase::setConsoleOut(nullptr);
+    cadrt::EditorInput::instance().setEchoLines(false);
+  }
+
+  // Makes the drawing current, saved as it is: no unsaved changes yet.
+  void open(guitest::TestDrawing& d) {
+    const std::wstring file = QString::fromStdString(m_dir.file("start.dxf")).toStdWString();
+    ASSERT_EQ(d.db()->saveAs(file.c_str()), Acad::eOk);
+    acDocManagerPtr()->replaceDocument(std::make_unique<AcApDocument>(d.release(), file));
+  }
+  // Makes the drawing current as a new one that was never saved.
+  void openUnsaved(guitest::TestDrawing& d) {
+    acDocManagerPtr()->replaceDocument(std::make_unique<AcApDocument>(d.release(), L""));
+  }
+  AcDbDatabase* db() const { return acdbHostApplicationServices()->workingDatabase(); }
+
+  // The next step runs when the prompt shown ends with this text.
+  void at(const QString& prompt, std::function<void()> action) {
+    m_steps.push_back({prompt, std::move(action)});
+  }
+  // Runs the command loop until QUIT (the last step should type it).
+  void run() {
+    QTimer stepper;
+    QObject::connect(&stepper, &QTimer::timeout, [this] {
+      if (m_steps.empty() || !input.isWaiting()) return;
+      if (!window.commandLine()->prompt().trimmed().endsWith(m_steps.front().first)) return;
+      auto step = std::move(m_steps.front());
+      m_steps.pop_front();
+      step.second();
+    });
+    stepper.start(10);
+    loop.run();
+    EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " steps left, the next at '"
+                                 << m_steps.front().first.toStdString() << "'; prompt was '"
+                                 << window.commandLine()->prompt().toStdString() << "'";
+  }
+
+  void type(const QString& line) {
+    QLineEdit* edit = window.commandLine()->input();
+    QTest::keyClicks(edit, line);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  QPoint screenOf(double x, double y) const { return window.canvas()->toScreen(QPointF(x, y)); }
+  void clickAt(double x, double y) {
+    QTest::mouseClick(window.canvas(), Qt::LeftButton, {}, screenOf(x, y));
+  }
+  void drag(QPoint from, QPoint to) {
+    QTest::mousePress(window.canvas(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(window.canvas(), to);
+    QTest::mouseRelease(window.canvas(), Qt::LeftButton, {}, to);
+  }
+  std::string transcript() const { return m_transcript.str(); }
+
+  zrgui::HostWindow window;
+  zrgui::WindowInput input;
+  fancad::CommandLoop loop;
+  zrgui::GuiUiService ui{&window, false};
+  winplat::ScopedUiService scope{ui};
+  guitest::Watchdog watchdog{30000};
+
+ private:
+  testsupport::TempDir m_dir;
+  std::ostringstream m_transcript;
+  zrgui::OutputTee m_tee{m_transcript,
+                         [this](const QString& t) { window.commandLine()->appendOutput(t); }};
+  std::ostream m_out{&m_tee};
+  std::deque<std::pair<QString, std::function<void()>>> m_steps;
+};
+
+TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {200, 100, 0}, 3);
+  const AcDbObjectId blk = d.block(L"FANBLK");
+  const AcGePoint3d corners[] = {{0, 0, 0}, {20, 0, 0}, {20, 10, 0}, {0, 10, 0}};
+  for (int i = 0; i < 4; ++i) d.line(corners[i], corners[(i + 1) % 4], 1, nullptr, blk);
+  open(d);
+  QPointF picked;
+  bool modifiedBefore = true;
+  bool rubberBand = false;
+  at(QStringLiteral("Command:"), [&] {
+    modifiedBefore = window.isWindowModified();
+    type(QStringLiteral("INSERT FANBLK"));
+  });
+  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] {
+    picked = window.canvas()->toWorld(screenOf(120, 40));
+    clickAt(120, 40);
+  });
+  at(QStringLiteral("Enter scale factor <1>:"),
+     [&] { QTest::keyClick(window.commandLine()->input(), Qt::Key_Return); });
+  at(QStringLiteral("Specify rotation angle <0>:"), [&] { clickAt(120, 40); });
+  at(QStringLiteral("Specify second point:"), [&] {
+    const QPointF cursor(screenOf(130, 70));
+    QMouseEvent move(QEvent::MouseMove, cursor, window.canvas()->mapToGlobal(cursor), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window.canvas(), &move);
+    // The rubber band runs from the first point to the cursor.
+    const QImage shown = window.canvas()->grab().toImage();
+    rubberBand =
+        guitest::countColor(shown, guitest::around(screenOf(125, 55), 2), Qt::white, 60) > 0;
+    clickAt(120, 60);
+  });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+
+  EXPECT_FALSE(modifiedBefore);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  const auto ids = space->entityIds();
+  space->close();
+  ASSERT_EQ(ids.size(), 2u);
+  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
+  ASSERT_TRUE(ref);
+  const double pixel = 1 / window.canvas()->view().scale();
+  EXPECT_NEAR(ref->position().x, 120, pixel);
+  EXPECT_NEAR(ref->position().y, 40, pixel);
+  EXPECT_NEAR(ref->position().x, picked.x(), 1e-4)
+      << "the point is the world point under the click";
+  EXPECT_NEAR(ref->rotation(), std::numbers::pi / 2, 2 * pixel / 20);
+  EXPECT_TRUE(rubberBand);
+  // The canvas shows the block where it was placed, turned up: its long
+  // side now runs from (120,40) to (120,60).
+  window.refresh();
+  const QImage image = window.canvas()->picture();
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(120, 50), 2), kRed), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(110, 50), 2), kRed), 0);
+  EXPECT_EQ(guitest::countColor(image, guitest::around(screenOf(130, 45), 3), kRed), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(100, 50), 2), kGreen), 0);
+  EXPECT_TRUE(window.isWindowModified());
+  EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[*]")));
+  const std::string answered = "Specify insertion point or [Scale/Rotate]: " +
+                               zrgui::DrawingCanvas::pointText(picked).toStdString() + "\n";
+  EXPECT_NE(transcript().find(answered), std::string::npos)
+      << "the picked point is answered as typed:\n"
+      << transcript();
+}
+
+TEST_F(DesktopSession, WindowAndCrossingSelectionsAndRightButtonEndsThem) {
+  guitest::TestDrawing d;
+  const AcDbObjectId a = d.line({10, 10, 0}, {20, 10, 0}, 1);
+  const AcDbObjectId b = d.line({50, 10, 0}, {60, 10, 0}, 2);
+  const AcDbObjectId c = d.line({15, 50, 0}, {80, 50, 0}, 3);
+  open(d);
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("PICKSET")); });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(5, 5), screenOf(30, 20)); });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(70, 60), screenOf(45, 5)); });
+  at(QStringLiteral("Select objects:"),
+     [&] { QTest::mouseClick(window.canvas(), Qt::RightButton, {}, screenOf(90, 20)); });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+  EXPECT_EQ(g_selected, (std::vector<std::wstring>{handleText(a), handleText(b), handleText(c)}))
+      << "the window took what lay inside, the crossing what it touched";
+  const std::string t = transcript();
+  EXPECT_NE(t.find("Select objects: w "), std::string::npos) << t;
+  EXPECT_NE(t.find("Select objects: c "), std::string::npos) << t;
+  EXPECT_NE(t.find("2 found"), std::string::npos) << t;
+}
+
+TEST_F(DesktopSession, TheCommandLineKeepsItsHistoryAndRecallsLines) {
+  guitest::TestDrawing d;
+  open(d);
+  QString recalled;
+  QString history;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("NOSUCH")); });
+  at(QStringLiteral("Command:"), [&] {
+    QLineEdit* edit = window.commandLine()->input();
+    QTest::keyClick(edit, Qt::Key_Up);
+    recalled = edit->text();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    history = window.commandLine()->history()->toPlainText();
+    type(QStringLiteral("QUIT"));
+  });
+  run();
+  EXPECT_EQ(recalled, QStringLiteral("NOSUCH"));
+  EXPECT_TRUE(history.contains(QStringLiteral("Command: NOSUCH\nUnknown command \"NOSUCH\".")))
+      << history.toStdString();
+}
+
+TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {10, 10, 0}, 1);
+  openUnsaved(d);
+  testsupport::TempDir dir;
+  const QString file = QString::fromStdString(dir.file("plan.dxf"));
+  std::vector<QString> asked;
+  int answer = QMessageBox::Cancel;
+  window.askSave = [&](const QString& drawing) {
+    asked.push_back(drawing);
+    return answer;
+  };
+  window.askFile = [&](const QString&, const QString&, bool save) {
+    return save ? file : QString();
+  };
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("INSERT")); });
+  at(QStringLiteral("Enter block name:"), [&] {
+    window.close();  // a command is running: nothing is asked
+    QTest::keyClick(window.commandLine()->input(), Qt::Key_Escape);
+  });
+  at(QStringLiteral("Command:"), [&] {
+    window.close();  // Cancel: the session goes on
+    answer = QMessageBox::Save;
+    window.refresh();
+    window.close();  // Save: SAVEAS, then QUIT once the drawing is saved
+  });
+  run();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0], QStringLiteral("Drawing1.dwg"));
+  EXPECT_TRUE(QFileInfo::exists(file));
+  EXPECT_FALSE(db() && db()->isModifiedSinceSave());
+  EXPECT_TRUE(window.recentFiles().contains(file));
+  EXPECT_NE(transcript().find("Save drawing as: " + file.toStdString()), std::string::npos)
+      << transcript();
+}
+
+}  // namespace
