@@ -88,38 +88,49 @@ void HostWindow::buildMenus() {
     m_promptActions << a;
     return a;
   };
+  // What a menu command does happens only at the command prompt of a session
+  // the user drives; a script's window shows the commands but takes none.
+  auto whenIdle = [this](std::function<void()> fn) {
+    return [this, fn] {
+      if (isIdle()) fn();
+    };
+  };
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  QAction* newAct = offered(file->addAction(st->standardIcon(QStyle::SP_FileIcon),
-                                            QStringLiteral("&New"), QKeySequence::New,
-                                            [this] { confirmDiscard(QStringLiteral("NEW")); }));
+  QAction* newAct = offered(file->addAction(
+      st->standardIcon(QStyle::SP_FileIcon), QStringLiteral("&New"), QKeySequence::New,
+      whenIdle([this] { confirmDiscard(QStringLiteral("NEW")); })));
   QAction* openAct = offered(file->addAction(st->standardIcon(QStyle::SP_DialogOpenButton),
                                              QStringLiteral("&Open..."), QKeySequence::Open,
-                                             [this] { openDrawing(); }));
+                                             whenIdle([this] { openDrawing(); })));
   m_recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
   offered(m_recentMenu->menuAction());
   file->addSeparator();
-  QAction* saveAct = offered(file->addAction(st->standardIcon(QStyle::SP_DialogSaveButton),
-                                             QStringLiteral("&Save"), QKeySequence::Save, [this] {
-                                               const QString line = saveLine();
-                                               if (!line.isEmpty()) submitLine(line);
-                                             }));
-  offered(file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, [this] {
-    const QString path =
-        askFile(QStringLiteral("Save drawing as"), QStringLiteral("Drawings (*.dwg *.dxf)"), true);
-    if (!path.isEmpty()) submitLine(withFile("SAVEAS", path));
-  }));
+  QAction* saveAct =
+      offered(file->addAction(st->standardIcon(QStyle::SP_DialogSaveButton),
+                              QStringLiteral("&Save"), QKeySequence::Save, whenIdle([this] {
+                                const QString line = saveLine();
+                                if (!line.isEmpty()) submitLine(line);
+                              })));
+  offered(file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, whenIdle([this] {
+                            const QString path =
+                                askFile(QStringLiteral("Save drawing as"),
+                                        QStringLiteral("Drawings (*.dwg *.dxf)"), true);
+                            if (!path.isEmpty()) submitLine(withFile("SAVEAS", path));
+                          })));
   file->addSeparator();
-  offered(file->addAction(QStringLiteral("&Load Module..."), [this] {
-    const QString path = askFile(QStringLiteral("Load module"),
-                                 QStringLiteral("Modules (*.so);;All files (*)"), false);
-    if (!path.isEmpty()) submitLine(withFile("APPLOAD", path));
-  }));
+  offered(file->addAction(QStringLiteral("&Load Module..."), whenIdle([this] {
+                            const QString path =
+                                askFile(QStringLiteral("Load module"),
+                                        QStringLiteral("Modules (*.so);;All files (*)"), false);
+                            if (!path.isEmpty()) submitLine(withFile("APPLOAD", path));
+                          })));
   file->addSeparator();
   file->addAction(QStringLiteral("E&xit"), QKeySequence::Quit, [this] { close(); });
 
   QMenu* fan = menuBar()->addMenu(QStringLiteral("F&an"));
-  QAction* fanAct = offered(fan->addAction(QStringLiteral("&Fan Selection (FAN) 风机选型布置"),
-                                           [this] { submitLine(QStringLiteral("FAN")); }));
+  QAction* fanAct =
+      offered(fan->addAction(QStringLiteral("&Fan Selection (FAN) 风机选型布置"),
+                             whenIdle([this] { submitLine(QStringLiteral("FAN")); })));
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   QAction* extents =
@@ -162,7 +173,9 @@ void HostWindow::rebuildRecentMenu() {
   const QStringList list = recentFiles();
   for (const QString& file : list) {
     m_recentMenu->addAction(QFileInfo(file).fileName() + QStringLiteral("  (") + file + u')',
-                            [this, file] { openRecent(file); });
+                            [this, file] {
+                              if (isIdle()) openRecent(file);
+                            });
   }
   m_recentMenu->setEnabled(!list.isEmpty() && isIdle());
 }
@@ -210,9 +223,11 @@ void HostWindow::refresh() {
   m_canvas->refresh();
   const bool waiting = m_input && !m_input->ended();
   m_canvas->setRequest(cadrt::currentInputRequest(), waiting);
-  const bool idle = waiting && cadrt::CommandProcessor::instance().depth() == 0 &&
-                    cadrt::currentInputRequest().kind == cadrt::InputKind::Line &&
-                    !MirrorRegistry::instance().topVisible();
+  // At the command prompt, in either mode: the commands are offered.
+  const bool atPrompt = cadrt::CommandProcessor::instance().depth() == 0 &&
+                        cadrt::currentInputRequest().kind == cadrt::InputKind::Line &&
+                        !MirrorRegistry::instance().topVisible();
+  const bool idle = atPrompt && (waiting || !m_input);
   for (QAction* a : m_promptActions) a->setEnabled(idle);
   m_recentMenu->setEnabled(idle && !recentFiles().isEmpty());
   const QString title = documentTitle();
