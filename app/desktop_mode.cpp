@@ -91,7 +91,7 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
     beforeRead();
     QCoreApplication::processEvents();
     if (!options.screenshot.empty()) {
-      shotError = zrgui::saveWidgetPicture(window, QString::fromStdString(options.screenshot));
+      shotError = zrgui::saveWindowPicture(window, QString::fromStdString(options.screenshot));
     }
   });
   window.setInput(nullptr);

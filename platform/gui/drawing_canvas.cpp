@@ -111,6 +111,7 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
   if (!m_cacheValid) renderCache();
   QPainter p(this);
   p.drawImage(0, 0, m_cache);
+  paintAxesIcon(p);
   if (!m_hasCursor || !m_waiting) return;
   if (picksPoints() && m_request.hasBase) {
     p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
@@ -130,6 +131,26 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
       p.drawRect(QRect(m_cursor - QPoint(kPickBox, kPickBox), QSize(2 * kPickBox, 2 * kPickBox)));
     }
   }
+}
+
+void DrawingCanvas::paintAxesIcon(QPainter& p) const {
+  // The directions of the drawing's axes, at the corner as CAD programs show them.
+  const QPointF origin(16, height() - 16);
+  const double turn = m_view.twist();
+  const QPointF x(std::cos(turn), std::sin(turn));
+  const QPointF y(-x.y(), x.x());
+  constexpr double kArm = 36;
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setPen(QPen(QColor(190, 190, 190), 1));
+  p.drawLine(origin, origin + QPointF(x.x(), -x.y()) * kArm);
+  p.drawLine(origin, origin + QPointF(y.x(), -y.y()) * kArm);
+  p.drawRect(QRectF(origin - QPointF(3, 3), QSizeF(6, 6)));
+  QFont f = font();
+  f.setPixelSize(11);
+  p.setFont(f);
+  p.drawText(origin + QPointF(x.x(), -x.y()) * (kArm + 8) + QPointF(-3, 4), QStringLiteral("X"));
+  p.drawText(origin + QPointF(y.x(), -y.y()) * (kArm + 8) + QPointF(-3, 4), QStringLiteral("Y"));
+  p.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void DrawingCanvas::resizeEvent(QResizeEvent*) {

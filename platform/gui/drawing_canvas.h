@@ -20,6 +20,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -74,6 +75,7 @@ class DrawingCanvas : public QWidget {
  private:
   void answer(const QString& text);
   void renderCache();
+  void paintAxesIcon(QPainter& p) const;
   bool picksPoints() const;
   void finishSelection(QPoint end);
 

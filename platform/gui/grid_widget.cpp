@@ -73,12 +73,35 @@ void GridWidget::sync(const DialogMetrics& metrics) {
        !m_model.cellEditable(m_editRow, m_editCol))) {
     endEdit(false);
   }
+  measureColumns();
   updateScrollBars();
   viewport()->update();
 }
 
 int GridWidget::colWidth(int col) const {
+  if (col >= 0 && col < static_cast<int>(m_widths.size())) {
+    return m_widths[static_cast<std::size_t>(col)];
+  }
   return std::max(0, m_metrics.toScreenX(m_model.columnWidth(col)));
+}
+
+void GridWidget::measureColumns() {
+  const QFontMetrics fm(font());
+  const int margins = 2 * m_metrics.toScreenX(kCellMargin) + 1;
+  const int button = m_metrics.toScreenX(kDropButtonWidth);
+  const int rows = m_model.gridRowCount();
+  m_widths.assign(static_cast<std::size_t>(m_model.gridColumnCount()), 0);
+  for (int c = 0; c < m_model.gridColumnCount(); ++c) {
+    int width = std::max(0, m_metrics.toScreenX(m_model.columnWidth(c)));
+    if (width > 0) {
+      for (int r = 0; r < rows; ++r) {
+        const int text = fm.horizontalAdvance(qtext(m_model.cellText(r, c)));
+        const bool combo = m_model.cellKind(r, c) == winplat::GridModel::CellKind::Combo;
+        width = std::max(width, text + margins + (combo ? button : 0));
+      }
+    }
+    m_widths[static_cast<std::size_t>(c)] = width;
+  }
 }
 
 int GridWidget::rowHeight(int row) const {

@@ -2,7 +2,11 @@
 //
 // Cells are laid out from the model's column widths and row heights (window
 // layer pixels, scaled as the dialog is); fixed rows stay at the top and fixed
-// columns at the left while the rest scrolls. What the user does goes to the
+// columns at the left while the rest scrolls. The window layer sizes columns
+// to their texts with a model of the template font; drawn in the real font a
+// text can come out a few pixels wider, so a column is widened to its widest
+// text where it would cut it (never narrowed, and a hidden column stays
+// hidden). What the user does goes to the
 // model's entry points, which raise the control's notifications:
 //   - a click on a cell moves the focus there (clickCell); a click beside the
 //     cells is a click on no cell (row and column -1);
@@ -55,6 +59,7 @@ class GridWidget : public QAbstractScrollArea {
 
  private:
   int colWidth(int col) const;
+  void measureColumns();
   int rowHeight(int row) const;
   int colLeft(int col) const;  // viewport x of a column's left edge, scrolled
   int rowTop(int row) const;
@@ -66,6 +71,7 @@ class GridWidget : public QAbstractScrollArea {
   HWND m_hwnd;
   winplat::GridModel& m_model;
   DialogMetrics m_metrics;
+  std::vector<int> m_widths;  // screen widths of the columns, from the last sync
   QPointer<QLineEdit> m_editor;
   int m_editRow = -1;
   int m_editCol = -1;

@@ -2,7 +2,9 @@
 #include "gui/gui_ui_service.h"
 
 #include <QCoreApplication>
+#include <QLinearGradient>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 
 #include "gui/dialog_view.h"
@@ -91,13 +93,43 @@ std::string GuiUiService::dialogPicture(CDialog& dlg, const std::wstring& file) 
   if (!view) return "the dialog is not on screen";
   view->sync();
   QCoreApplication::processEvents();
-  return saveWidgetPicture(*view, QString::fromStdWString(file));
+  return saveWindowPicture(*view, QString::fromStdWString(file));
 }
 
-std::string saveWidgetPicture(QWidget& widget, const QString& file) {
-  const QPixmap picture = widget.grab();
-  if (picture.isNull()) return "the window has no picture";
-  if (!picture.save(file, "PNG")) {
+QImage framedWindowPicture(QWidget& dialog) {
+  const QPixmap body = dialog.grab();
+  // The title as the window manager shows it: "[*]" stands for the modified mark.
+  QString title = dialog.windowTitle();
+  title.replace(QStringLiteral("[*]"), dialog.isWindowModified() ? QStringLiteral("*") : QString());
+  QFont font = dialog.font();
+  font.setBold(true);
+  const QFontMetrics fm(font);
+  constexpr int kBorder = 1;
+  const int bar = fm.height() + 12;
+  QImage image(body.width() + 2 * kBorder, body.height() + bar + kBorder,
+               QImage::Format_ARGB32_Premultiplied);
+  const QPalette& pal = dialog.palette();
+  QPainter p(&image);
+  p.fillRect(image.rect(), pal.color(QPalette::Dark));
+  const QRect strip(kBorder, kBorder, body.width(), bar - kBorder);
+  QLinearGradient shade(strip.topLeft(), strip.bottomLeft());
+  shade.setColorAt(0, pal.color(QPalette::Highlight).lighter(115));
+  shade.setColorAt(1, pal.color(QPalette::Highlight));
+  p.fillRect(strip, shade);
+  p.setFont(font);
+  p.setPen(pal.color(QPalette::HighlightedText));
+  p.drawText(strip.adjusted(10, 0, -bar, 0), Qt::AlignLeft | Qt::AlignVCenter, title);
+  // The close box.
+  const QRect box(strip.right() - bar + 6, strip.top() + 5, bar - 12, bar - 12);
+  p.setPen(QPen(pal.color(QPalette::HighlightedText), 2));
+  p.drawLine(box.topLeft(), box.bottomRight());
+  p.drawLine(box.topRight(), box.bottomLeft());
+  p.drawPixmap(kBorder, bar, body);
+  return image;
+}
+
+std::string saveWindowPicture(QWidget& window, const QString& file) {
+  if (!framedWindowPicture(window).save(file, "PNG")) {
     return "cannot write picture '" + file.toStdString() + "'";
   }
   return {};

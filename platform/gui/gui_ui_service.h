@@ -13,6 +13,7 @@
 // answered by msg lines.
 #pragma once
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -38,7 +39,11 @@ class GuiUiService : public winplat::UiService {
   winplat::ConsoleUiService m_console;
 };
 
-// Saves a widget's picture as PNG. Returns "" or why it could not.
-std::string saveWidgetPicture(QWidget& widget, const QString& file);
+// A window's picture: its client area under a plain frame with its title
+// (the window manager draws the real frame, which no picture of the widget
+// holds; without it the caption, part of the window's state, would be lost).
+QImage framedWindowPicture(QWidget& window);
+// Saves a window's framed picture as PNG. Returns "" or why it could not.
+std::string saveWindowPicture(QWidget& window, const QString& file);
 
 }  // namespace zrgui
