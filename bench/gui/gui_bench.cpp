@@ -113,7 +113,10 @@ void BM_OpenFanDialogLargeCatalogue(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_RedrawLargeDrawing)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_RedrawLargeDrawing)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 BENCHMARK(BM_RebuildAndRedrawLargeDrawing)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)

@@ -82,34 +82,46 @@ const AcDbStub* SceneBuilder::effectiveLayer(const AcDbEntity* e, const Context&
   return own == m_layerZero && ctx.layer ? ctx.layer : own;
 }
 
+const LayerInfo* SceneBuilder::layerInfo(const AcDbStub* layer) const {
+  // Entities come in runs on one layer: the last answer is usually the next.
+  if (layer == m_lastLayer) return m_lastInfo;
+  auto it = m_layers.find(layer);
+  m_lastLayer = layer;
+  m_lastInfo = it == m_layers.end() ? nullptr : &it->second;
+  return m_lastInfo;
+}
+
 bool SceneBuilder::visible(const AcDbEntity* e, const AcDbStub* layer) const {
-  auto own = m_layers.find(e->layerId().stub());
-  if (own != m_layers.end() && own->second.frozen) return false;
-  auto eff = m_layers.find(layer);
-  return eff == m_layers.end() || !(eff->second.off || eff->second.frozen);
+  const LayerInfo* own = layerInfo(e->layerId().stub());
+  if (own && own->frozen) return false;
+  const LayerInfo* eff = layerInfo(layer);
+  return !eff || !(eff->off || eff->frozen);
 }
 
 int SceneBuilder::colorIndex(const AcDbEntity* e, const Context& ctx, const AcDbStub* layer) const {
   const int ci = e->colorIndex();
   if (ci == 256) {
-    auto it = m_layers.find(layer);
-    return it == m_layers.end() ? 7 : it->second.color;
+    const LayerInfo* info = layerInfo(layer);
+    return info ? info->color : 7;
   }
   return ci == 0 ? ctx.byBlockColor : ci;
 }
 
 void SceneBuilder::useColor(int aci) {
+  const bool indexed = aci >= 0 && aci < static_cast<int>(m_batchOfAci.size());
+  if (indexed && m_batchOfAci[static_cast<std::size_t>(aci)] >= 0) {
+    m_batch = static_cast<std::size_t>(m_batchOfAci[static_cast<std::size_t>(aci)]);
+    return;
+  }
   const QRgb c = aciColor(aci, m_background);
   auto& batches = m_scene.batches;
-  if (m_batch < batches.size() && batches[m_batch].color == c) return;
+  std::size_t found = batches.size();
   for (std::size_t i = 0; i < batches.size(); ++i) {
-    if (batches[i].color == c) {
-      m_batch = i;
-      return;
-    }
+    if (batches[i].color == c) found = i;
   }
-  batches.push_back(SceneBatch{c, {}, {}, {}, {}});
-  m_batch = batches.size() - 1;
+  if (found == batches.size()) batches.push_back(SceneBatch{c, {}, {}, {}, {}});
+  m_batch = found;
+  if (indexed) m_batchOfAci[static_cast<std::size_t>(aci)] = static_cast<int>(found);
 }
 
 QPointF SceneBuilder::map(const AcGePoint3d& p, const Context& ctx) const {

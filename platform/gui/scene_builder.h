@@ -3,6 +3,7 @@
 // scene_geometry.cpp (curves and texts).
 #pragma once
 
+#include <array>
 #include <unordered_map>
 #include <vector>
 
@@ -38,6 +39,12 @@ struct Context {
   int depth = 0;
 };
 
+inline std::array<int, 257> filledWith(int v) {
+  std::array<int, 257> a;
+  a.fill(v);
+  return a;
+}
+
 class SceneBuilder {
  public:
   SceneBuilder(const AcDbDatabase* db, QRgb background) : m_db(db), m_background(background) {}
@@ -55,6 +62,7 @@ class SceneBuilder {
   void addMText(const AcDbMText* t, const Context& ctx);
   void addSceneText(SceneText text, const Context& ctx);
 
+  const LayerInfo* layerInfo(const AcDbStub* layer) const;
   // The layer an entity is shown with, and whether it is shown at all.
   const AcDbStub* effectiveLayer(const AcDbEntity* e, const Context& ctx) const;
   bool visible(const AcDbEntity* e, const AcDbStub* layer) const;
@@ -72,6 +80,9 @@ class SceneBuilder {
   Scene m_scene;
   std::size_t m_batch = 0;
   std::unordered_map<const AcDbStub*, LayerInfo> m_layers;
+  mutable const AcDbStub* m_lastLayer = nullptr;
+  mutable const LayerInfo* m_lastInfo = nullptr;
+  std::array<int, 257> m_batchOfAci = filledWith(-1);  // ACI 0..256 to its batch
   const AcDbStub* m_layerZero = nullptr;
   std::vector<const AcDbStub*> m_blockPath;
   double m_minX = 0, m_minY = 0, m_maxX = 0, m_maxY = 0;

@@ -1,6 +1,8 @@
-// Painting scenes. Segments are transformed and culled here in one pass and
-// drawn with one call per colour: the raster engine's own transform of each
-// segment costs more than this loop (measured in bench/gui).
+// Painting scenes. Segments are transformed here in one pass: onto a 32-bit
+// image without a painter transform or clip they go straight into its pixels
+// (pixel_lines.h), elsewhere they are culled and drawn with one QPainter call
+// per colour (the raster engine's own transform of each segment costs more
+// than this loop; measured in bench/gui).
 #include "gui/scene_painter.h"
 
 #include <QFontMetricsF>
@@ -8,6 +10,7 @@
 #include <cmath>
 
 #include "gui/gui_fonts.h"
+#include "gui/pixel_lines.h"
 
 namespace zrgui {
 
@@ -46,18 +49,30 @@ void ScenePainter::paint(QPainter& painter, const Scene& scene, const ViewTransf
   const double dx = t.dx(), dy = t.dy();
   const double w = size.width(), h = size.height();
   painter.setRenderHint(QPainter::Antialiasing, false);
+  auto* image = dynamic_cast<QImage*>(painter.device());
+  const bool direct = image && PixelLines::usable(*image) && !painter.hasClipping() &&
+                      painter.transform().isIdentity() && image->size() == size;
   for (const SceneBatch& batch : scene.batches) {
     const QColor color = QColor::fromRgb(batch.color);
     QPen pen(color, 0);
     painter.setPen(pen);
-    m_buffer.clear();
-    m_buffer.reserve(batch.segments.size());
-    for (const QLineF& s : batch.segments) {
-      const QLineF l(m11 * s.x1() + m21 * s.y1() + dx, m12 * s.x1() + m22 * s.y1() + dy,
-                     m11 * s.x2() + m21 * s.y2() + dx, m12 * s.x2() + m22 * s.y2() + dy);
-      if (mayMeet(l, w, h)) m_buffer.push_back(l);
+    if (direct) {
+      PixelLines lines(*image);
+      const QRgb pixel = 0xFF000000u | batch.color;
+      for (const QLineF& s : batch.segments) {
+        lines.draw(m11 * s.x1() + m21 * s.y1() + dx, m12 * s.x1() + m22 * s.y1() + dy,
+                   m11 * s.x2() + m21 * s.y2() + dx, m12 * s.x2() + m22 * s.y2() + dy, pixel);
+      }
+    } else {
+      m_buffer.clear();
+      m_buffer.reserve(batch.segments.size());
+      for (const QLineF& s : batch.segments) {
+        const QLineF l(m11 * s.x1() + m21 * s.y1() + dx, m12 * s.x1() + m22 * s.y1() + dy,
+                       m11 * s.x2() + m21 * s.y2() + dx, m12 * s.x2() + m22 * s.y2() + dy);
+        if (mayMeet(l, w, h)) m_buffer.push_back(l);
+      }
+      if (!m_buffer.empty()) painter.drawLines(m_buffer.data(), static_cast<int>(m_buffer.size()));
     }
-    if (!m_buffer.empty()) painter.drawLines(m_buffer.data(), static_cast<int>(m_buffer.size()));
     if (!batch.points.empty()) {
       for (const QPointF& p : batch.points)
         painter.fillRect(QRectF(t.map(p) - QPointF(1, 1), QSizeF(2, 2)), color);

@@ -8,6 +8,7 @@
 
 #include "gui/aci_colors.h"
 #include "gui/drawing_scene.h"
+#include "gui/pixel_lines.h"
 #include "gui/scene_builder.h"
 #include "gui/scene_painter.h"
 #include "gui_test_support.h"
@@ -279,6 +280,33 @@ TEST(ViewTransform, ZoomKeepsThePointUnderTheCursorAndPanFollowsTheMouse) {
   v.rotateBy(std::numbers::pi / 2);
   v.fit(QRectF(0, 0, 100, 50), 0);
   EXPECT_NEAR(v.scale(), 3.0, 1e-12) << "a turned view fits the box across its other side";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PixelLines, LinesAreClippedToTheImageWhereverTheirEndsLie) {
+  QImage image(40, 30, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  zrgui::PixelLines lines(image);
+  const QRgb red = qRgb(255, 0, 0);
+  lines.draw(-1e12, 5, 1e12, 5, red);       // across, ends far outside
+  lines.draw(10, -1e9, 10, 1e9, red);       // down
+  lines.draw(-5, -5, -1, 100, red);         // wholly left of the image
+  lines.draw(0, 0, std::nan(""), 3, red);   // an end that is no number
+  lines.draw(39.4, 29.4, 39.4, 29.4, red);  // one pixel in the last corner
+  lines.draw(0, 29, 39, 0, red);            // a diagonal corner to corner
+  int row = 0, column = 0;
+  for (int x = 0; x < 40; ++x) row += image.pixel(x, 5) == red;
+  for (int y = 0; y < 30; ++y) column += image.pixel(10, y) == red;
+  EXPECT_EQ(row, 40);
+  EXPECT_EQ(column, 30);
+  EXPECT_EQ(image.pixel(39, 29), red);
+  EXPECT_EQ(image.pixel(0, 29), red);
+  EXPECT_EQ(image.pixel(39, 0), red);
+  EXPECT_EQ(guitest::countColor(image, QRect(0, 7, 8, 22), Qt::red) > 0, true) << "the diagonal";
+  EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 0)) << "the line that is no number drew nothing";
 }
 
 }  // namespace
