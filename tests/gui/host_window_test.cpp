@@ -7,8 +7,11 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <cmath>
@@ -28,6 +31,7 @@
 #include "gui_test_support.h"
 #include "host_commands.h"
 #include "test_drawing.h"
+#include "zoom_command.h"
 
 namespace {
 
@@ -76,12 +80,15 @@ class DesktopSession : public ::testing::Test {
     window.setInput(&input);
     fancad::registerHostCommands(loop);
     cadrt::CommandProcessor::instance().addHostCommand(L"PICKSET", pickSetCommand);
+    fancad::registerZoomCommand(window.canvas());
     cadrt::EditorInput::instance().setEchoLines(true);
     window.resize(1000, 700);
     window.show();
   }
   void TearDown() override {
     cadrt::CommandProcessor::instance().removeHostCommand(L"PICKSET");
+    fancad::registerZoomCommand(nullptr);
+    cadrt::CommandProcessor::instance().removeHostCommand(L"ZOOM");
     acDocManagerPtr()->closeDocument();
     window.setInput(nullptr);
     zrbase::setCurrentInput(nullptr);
@@ -296,6 +303,56 @@ TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
   EXPECT_TRUE(window.recentFiles().contains(file));
   EXPECT_NE(transcript().find("Save drawing as: " + file.toStdString()), std::string::npos)
       << transcript();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheCursor) {
+  guitest::TestDrawing first;
+  first.line({0, 0, 0}, {100, 50, 0}, 1);
+  open(first);
+  testsupport::TempDir dir;
+  guitest::TestDrawing second;
+  second.line({1000, 1000, 0}, {1200, 1100, 0}, 2);
+  const std::string other = dir.file("other plan.dxf");
+  ASSERT_EQ(second.db()->saveAs(QString::fromStdString(other).toStdWString().c_str()), Acad::eOk);
+  window.askFile = [&](const QString&, const QString&, bool) {
+    return QString::fromStdString(other);
+  };
+  QString title;
+  QString coordinates;
+  QRectF afterWindow;
+  at(QStringLiteral("Command:"), [&] {
+    // File > Open...: the drawing is not changed, so nothing is asked.
+    for (QAction* a : window.menuBar()->actions()[0]->menu()->actions()) {
+      if (a->text() == QStringLiteral("&Open...")) a->trigger();
+    }
+  });
+  at(QStringLiteral("Command:"), [&] {
+    title = window.windowTitle();
+    const QPointF cursor(window.canvas()->width() / 2.0, window.canvas()->height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, cursor, window.canvas()->mapToGlobal(cursor), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window.canvas(), &move);
+    coordinates = window.findChild<QStatusBar*>()->findChildren<QLabel*>().value(0)->text();
+    type(QStringLiteral("ZOOM W"));
+  });
+  at(QStringLiteral("Specify first corner:"), [&] { clickAt(1000, 1000); });
+  at(QStringLiteral("Specify opposite corner:"), [&] { clickAt(1100, 1050); });
+  at(QStringLiteral("Command:"), [&] {
+    afterWindow = window.canvas()->view().visibleWorld();
+    type(QStringLiteral("QUIT"));
+  });
+  run();
+  EXPECT_EQ(title, QStringLiteral("other plan.dxf[*] - fancad"));
+  EXPECT_EQ(window.recentFiles().value(0), QString::fromStdString(other));
+  EXPECT_EQ(coordinates, QStringLiteral("1100.0000, 1050.0000"))
+      << "the view of the opened drawing is its extents; the cursor is at their centre";
+  EXPECT_NEAR(afterWindow.center().x(), 1050, 1);
+  EXPECT_NEAR(afterWindow.center().y(), 1025, 1);
+  EXPECT_LT(afterWindow.width(), 200) << "the window fills the view";
 }
 
 }  // namespace
