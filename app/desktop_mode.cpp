@@ -11,6 +11,7 @@
 #include "base/file_functions.h"
 #include "cad/aced.h"
 #include "cad/runtime/editor_input_stack.h"
+#include "gui/event_loops.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_ui_service.h"
 #include "gui/host_window.h"
@@ -79,6 +80,7 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
     window.setInput(&interactive);
     zrbase::setCurrentInput(&interactive);
   }
+  zrgui::setRefreshHook([&window] { window.refresh(); });
   zrgui::GuiUiService ui(&window, fromScript);
   winplat::ScopedUiService scopedUi(ui);
   // The command line shows every answer after its prompt, as a transcript.
@@ -94,6 +96,7 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
       shotError = zrgui::saveWindowPicture(window, QString::fromStdString(options.screenshot));
     }
   });
+  zrgui::setRefreshHook({});
   window.setInput(nullptr);
   zrbase::setCurrentInput(nullptr);
   zrbase::setConsoleOut(nullptr);

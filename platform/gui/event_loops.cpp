@@ -12,6 +12,7 @@ namespace zrgui {
 namespace {
 std::vector<QEventLoop*> g_loops;
 std::exception_ptr g_deferred;
+std::function<void()> g_refresh;
 }  // namespace
 
 void waitUntil(const std::function<bool()>& done) {
@@ -52,7 +53,10 @@ void runUserAction(const std::function<void()>& fn) {
     deferException(std::current_exception());
   }
   MirrorRegistry::instance().syncAll();
+  if (g_refresh) g_refresh();
   wakeWaiters();
 }
+
+void setRefreshHook(std::function<void()> fn) { g_refresh = std::move(fn); }
 
 }  // namespace zrgui

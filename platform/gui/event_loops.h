@@ -32,8 +32,12 @@ void rethrowDeferred();
 bool hasDeferred();
 
 // Runs fn for a Qt event: an exception is deferred instead of thrown; then
-// the posted window messages are dispatched, the mirrors brought up to date
-// and the waiting loops woken.
+// the posted window messages are dispatched, the mirrors brought up to date,
+// the refresh hook run and the waiting loops woken.
 void runUserAction(const std::function<void()>& fn);
+// What else shows the state that user actions change (the host window sets
+// its refresh: a fan placed from a dialog appears in the drawing while the
+// dialog is up again).
+void setRefreshHook(std::function<void()> fn);
 
 }  // namespace zrgui

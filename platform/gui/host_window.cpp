@@ -229,6 +229,12 @@ void HostWindow::refresh() {
                         !MirrorRegistry::instance().topVisible();
   const bool idle = atPrompt && (waiting || !m_input);
   for (QAction* a : m_promptActions) a->setEnabled(idle);
+  // A prompt of a command (a dialog stepped aside for a point, say) has the
+  // user's attention: the window comes forward with the command line ready.
+  if (waiting && !atPrompt && !MirrorRegistry::instance().topVisible() && isVisible()) {
+    activateWindow();
+    m_commandLine->input()->setFocus(Qt::OtherFocusReason);
+  }
   m_recentMenu->setEnabled(idle && !recentFiles().isEmpty());
   const QString title = documentTitle();
   setWindowTitle(

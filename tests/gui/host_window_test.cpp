@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -24,12 +25,15 @@
 #include "cad/runtime/editor_input_stack.h"
 #include "catalogue_builder.h"
 #include "command_loop.h"
+#include "gui/dialog_view.h"
+#include "gui/event_loops.h"
 #include "gui/gui_ui_service.h"
 #include "gui/host_window.h"
 #include "gui/line_inputs.h"
 #include "gui/output_tee.h"
 #include "gui_test_support.h"
 #include "host_commands.h"
+#include "test_dialog.h"
 #include "test_drawing.h"
 #include "zoom_command.h"
 
@@ -78,6 +82,7 @@ class DesktopSession : public ::testing::Test {
       window.refresh();
     });
     window.setInput(&input);
+    zrgui::setRefreshHook([this] { window.refresh(); });
     fancad::registerHostCommands(loop);
     cadrt::CommandProcessor::instance().addHostCommand(L"PICKSET", pickSetCommand);
     fancad::registerZoomCommand(window.canvas());
@@ -90,6 +95,7 @@ class DesktopSession : public ::testing::Test {
     fancad::registerZoomCommand(nullptr);
     cadrt::CommandProcessor::instance().removeHostCommand(L"ZOOM");
     acDocManagerPtr()->closeDocument();
+    zrgui::setRefreshHook({});
     window.setInput(nullptr);
     zrbase::setCurrentInput(nullptr);
     zrbase::setConsoleOut(nullptr);
@@ -110,22 +116,34 @@ class DesktopSession : public ::testing::Test {
 
   // The next step runs when the prompt shown ends with this text.
   void at(const QString& prompt, std::function<void()> action) {
-    m_steps.push_back({prompt, std::move(action)});
+    m_steps.push_back({prompt, nullptr, std::move(action)});
+  }
+  // The next step runs when ready() holds (a dialog is up, say).
+  void when(std::function<bool()> ready, std::function<void()> action) {
+    m_steps.push_back({QString(), std::move(ready), std::move(action)});
   }
   // Runs the command loop until QUIT (the last step should type it).
   void run() {
     QTimer stepper;
     QObject::connect(&stepper, &QTimer::timeout, [this] {
-      if (m_steps.empty() || !input.isWaiting()) return;
-      if (!window.commandLine()->prompt().trimmed().endsWith(m_steps.front().first)) return;
-      auto step = std::move(m_steps.front());
+      if (m_steps.empty()) return;
+      Step& next = m_steps.front();
+      if (next.ready ? !next.ready()
+                     : (!input.isWaiting() ||
+                        !window.commandLine()->prompt().trimmed().endsWith(next.prompt))) {
+        return;
+      }
+      Step step = std::move(next);
       m_steps.pop_front();
-      step.second();
+      // Run from a timer of its own: an action that waits (a dialog's button
+      // whose handler asks for a point) must not hold up this one, which Qt
+      // does not fire again while its slot runs.
+      QTimer::singleShot(0, qApp, std::move(step.action));
     });
     stepper.start(10);
     loop.run();
     EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " steps left, the next at '"
-                                 << m_steps.front().first.toStdString() << "'; prompt was '"
+                                 << m_steps.front().prompt.toStdString() << "'; prompt was '"
                                  << window.commandLine()->prompt().toStdString() << "'";
   }
 
@@ -158,7 +176,12 @@ class DesktopSession : public ::testing::Test {
   zrgui::OutputTee m_tee{m_transcript,
                          [this](const QString& t) { window.commandLine()->appendOutput(t); }};
   std::ostream m_out{&m_tee};
-  std::deque<std::pair<QString, std::function<void()>>> m_steps;
+  struct Step {
+    QString prompt;
+    std::function<bool()> ready;
+    std::function<void()> action;
+  };
+  std::deque<Step> m_steps;
 };
 
 TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
@@ -353,6 +376,89 @@ TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheC
   EXPECT_NEAR(afterWindow.center().x(), 1050, 1);
   EXPECT_NEAR(afterWindow.center().y(), 1025, 1);
   EXPECT_LT(afterWindow.width(), 200) << "the window fills the view";
+}
+
+}  // namespace
+
+namespace {
+
+// A dialog that places a block as the fan dialog places a fan: it steps
+// aside, asks for the angle, has INSERT ask for the point, and comes back.
+class CPlaceDlg : public testdlg::CTestDlg {
+ public:
+  int insertResult = 0;
+  void OnPlace() {
+    BeginEditorCommand();
+    ads_real angle = 0;
+    acedGetAngle(nullptr, L"\n请输入风机插入角度:", &angle);
+    acutPrintf(L"\n请点取插入点:");
+    insertResult = acedCommand(RTSTR, L"INSERT", RTSTR, L"FANBLK", RTSTR, L"S", RTREAL, 1.0, RTSTR,
+                               L"R", RTREAL, angle / 3.141592653589793 * 180, RTSTR, PAUSE, 0);
+    CompleteEditorCommand();
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPlaceDlg, testdlg::CTestDlg)
+ON_BN_CLICKED(204, &CPlaceDlg::OnPlace)
+END_MESSAGE_MAP()
+
+CPlaceDlg* g_placeDlg = nullptr;
+
+int placeDialogCommand() {
+  CPlaceDlg dlg;
+  g_placeDlg = &dlg;
+  dlg.DoModal();
+  g_placeDlg = nullptr;
+  return RTNORM;
+}
+
+TEST_F(DesktopSession, ADialogStepsAsideForTheDrawingAndShowsWhatWasPlacedWhenItIsBack) {
+  testdlg::ScopedResources resources;
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {200, 100, 0}, 3);
+  const AcDbObjectId blk = d.block(L"FANBLK");
+  d.add(new AcDbCircle({0, 0, 0}, AcGeVector3d::kZAxis, 8), 1, nullptr, blk);
+  open(d);
+  cadrt::CommandProcessor::instance().addHostCommand(L"PLACEDLG", placeDialogCommand);
+  auto view = [] { return dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget()); };
+  bool hiddenWhilePicking = false;
+  int redAtPointWithDialogBack = 0;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("PLACEDLG")); });
+  when([&] { return view() && view()->isVisible(); },
+       [&] {
+         QTest::mouseClick(qobject_cast<QPushButton*>(view()->controlWidget(204)), Qt::LeftButton);
+       });
+  at(QStringLiteral("请输入风机插入角度:"), [&] {
+    hiddenWhilePicking = view() == nullptr;
+    type(QStringLiteral("90"));
+  });
+  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] { clickAt(80, 30); });
+  when([&] { return view() && view()->isVisible(); },
+       [&] {
+         // Back in the dialog, the drawing behind it already shows the new block.
+         const QImage image = window.canvas()->picture();
+         redAtPointWithDialogBack =
+             guitest::countColor(image, guitest::around(screenOf(88, 30), 2), kRed);
+         QTest::mouseClick(qobject_cast<QPushButton*>(view()->controlWidget(IDOK)), Qt::LeftButton);
+       });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+  cadrt::CommandProcessor::instance().removeHostCommand(L"PLACEDLG");
+  EXPECT_TRUE(hiddenWhilePicking);
+  EXPECT_GT(redAtPointWithDialogBack, 0);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  const auto ids = space->entityIds();
+  space->close();
+  ASSERT_EQ(ids.size(), 2u);
+  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
+  ASSERT_TRUE(ref);
+  EXPECT_NEAR(ref->position().x, 80, 1 / window.canvas()->view().scale());
+  EXPECT_NEAR(ref->rotation(), 3.141592653589793 / 2, 1e-9) << "the typed angle";
+  const std::string t = transcript();
+  EXPECT_NE(t.find("请输入风机插入角度:90\n"), std::string::npos) << t;
+  EXPECT_NE(t.find("请点取插入点:\nCommand: INSERT"), std::string::npos) << t;
 }
 
 }  // namespace
