@@ -39,6 +39,35 @@ void qtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) 
   }
 }
 
+// The window's line input: a script's lines or the user's.
+class DesktopInput {
+ public:
+  DesktopInput(std::istream* script, zrgui::HostWindow& window, std::function<void()> beforeRead)
+      : m_window(window) {
+    if (script) {
+      m_lines = std::make_unique<zrbase::StreamInput>(*script, true);
+      m_scripted = std::make_unique<zrgui::ScriptInput>(*m_lines, std::move(beforeRead));
+      zrbase::setCurrentInput(m_scripted.get());
+    } else {
+      m_interactive.setBeforeWait(std::move(beforeRead));
+      window.setInput(&m_interactive);
+      zrbase::setCurrentInput(&m_interactive);
+    }
+  }
+  ~DesktopInput() {
+    m_window.setInput(nullptr);
+    zrbase::setCurrentInput(nullptr);
+  }
+  DesktopInput(const DesktopInput&) = delete;
+  DesktopInput& operator=(const DesktopInput&) = delete;
+
+ private:
+  zrgui::HostWindow& m_window;
+  std::unique_ptr<zrbase::StreamInput> m_lines;
+  std::unique_ptr<zrgui::ScriptInput> m_scripted;
+  zrgui::WindowInput m_interactive;
+};
+
 }  // namespace
 
 int runDesktopHost(const HostOptions& options, const std::string& programPath, std::ostream& err) {
@@ -68,39 +97,28 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
     out.flush();
     window.refresh();
   };
-  std::unique_ptr<zrbase::StreamInput> lines;
-  std::unique_ptr<zrgui::ScriptInput> scripted;
-  zrgui::WindowInput interactive;
-  if (fromScript) {
-    lines = std::make_unique<zrbase::StreamInput>(script, true);
-    scripted = std::make_unique<zrgui::ScriptInput>(*lines, beforeRead);
-    zrbase::setCurrentInput(scripted.get());
-  } else {
-    interactive.setBeforeWait(beforeRead);
-    window.setInput(&interactive);
-    zrbase::setCurrentInput(&interactive);
-  }
-  zrgui::setRefreshHook([&window] { window.refresh(); });
-  zrgui::GuiUiService ui(&window, fromScript);
-  winplat::ScopedUiService scopedUi(ui);
-  // The command line shows every answer after its prompt, as a transcript.
-  cadrt::EditorInput::instance().setEchoLines(true);
-  registerZoomCommand(window.canvas());
-  window.show();
-
   std::string shotError;
-  const int status = runSession(options, programPath, err, [&] {
-    beforeRead();
-    QCoreApplication::processEvents();
-    if (!options.screenshot.empty()) {
-      shotError = zrgui::saveWindowPicture(window, QString::fromStdString(options.screenshot));
-    }
-  });
-  zrgui::setRefreshHook({});
-  window.setInput(nullptr);
-  zrbase::setCurrentInput(nullptr);
+  int status = 0;
+  {
+    DesktopInput input(fromScript ? &script : nullptr, window, beforeRead);
+    zrgui::setRefreshHook([&window] { window.refresh(); });
+    zrgui::GuiUiService ui(&window, fromScript);
+    winplat::ScopedUiService scopedUi(ui);
+    // The command line shows every answer after its prompt, as a transcript.
+    cadrt::EditorInput::instance().setEchoLines(true);
+    registerZoomCommand(window.canvas());
+    window.show();
+    status = runSession(options, programPath, err, [&] {
+      beforeRead();
+      QCoreApplication::processEvents();
+      if (!options.screenshot.empty()) {
+        shotError = zrgui::saveWindowPicture(window, QString::fromStdString(options.screenshot));
+      }
+    });
+    zrgui::setRefreshHook({});
+    registerZoomCommand(nullptr);
+  }
   zrbase::setConsoleOut(nullptr);
-  registerZoomCommand(nullptr);
   qInstallMessageHandler(previousHandler);
   if (!shotError.empty()) {
     err << "fancad: " << shotError << "\n";

@@ -82,59 +82,59 @@ HostWindow::HostWindow()
   refresh();
 }
 
-void HostWindow::buildMenus() {
-  QStyle* st = style();
-  auto offered = [this](QAction* a) {
-    m_promptActions << a;
-    return a;
-  };
+QAction* HostWindow::addCommand(QMenu* menu, const QIcon& icon, const QString& text,
+                                const QKeySequence& keys, std::function<void()> fn) {
+  QAction* a = menu->addAction(icon, text);
+  if (!keys.isEmpty()) a->setShortcut(keys);
   // What a menu command does happens only at the command prompt of a session
   // the user drives; a script's window shows the commands but takes none.
-  auto whenIdle = [this](std::function<void()> fn) {
-    return [this, fn] {
-      if (isIdle()) fn();
-    };
-  };
+  connect(a, &QAction::triggered, this, [this, fn = std::move(fn)] {
+    if (isIdle()) fn();
+  });
+  m_promptActions << a;
+  return a;
+}
+
+void HostWindow::buildMenus() {
+  QStyle* st = style();
   QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  QAction* newAct = offered(file->addAction(
-      st->standardIcon(QStyle::SP_FileIcon), QStringLiteral("&New"), QKeySequence::New,
-      whenIdle([this] { confirmDiscard(QStringLiteral("NEW")); })));
-  QAction* openAct = offered(file->addAction(st->standardIcon(QStyle::SP_DialogOpenButton),
-                                             QStringLiteral("&Open..."), QKeySequence::Open,
-                                             whenIdle([this] { openDrawing(); })));
+  QAction* newAct =
+      addCommand(file, st->standardIcon(QStyle::SP_FileIcon), QStringLiteral("&New"),
+                 QKeySequence::New, [this] { confirmDiscard(QStringLiteral("NEW")); });
+  QAction* openAct =
+      addCommand(file, st->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("&Open..."),
+                 QKeySequence::Open, [this] { openDrawing(); });
   m_recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
-  offered(m_recentMenu->menuAction());
+  m_promptActions << m_recentMenu->menuAction();
   file->addSeparator();
-  QAction* saveAct =
-      offered(file->addAction(st->standardIcon(QStyle::SP_DialogSaveButton),
-                              QStringLiteral("&Save"), QKeySequence::Save, whenIdle([this] {
-                                const QString line = saveLine();
-                                if (!line.isEmpty()) submitLine(line);
-                              })));
-  offered(file->addAction(QStringLiteral("Save &As..."), QKeySequence::SaveAs, whenIdle([this] {
-                            const QString path =
-                                askFile(QStringLiteral("Save drawing as"),
-                                        QStringLiteral("Drawings (*.dwg *.dxf)"), true);
-                            if (!path.isEmpty()) submitLine(withFile("SAVEAS", path));
-                          })));
+  QAction* saveAct = addCommand(file, st->standardIcon(QStyle::SP_DialogSaveButton),
+                                QStringLiteral("&Save"), QKeySequence::Save, [this] {
+                                  const QString line = saveLine();
+                                  if (!line.isEmpty()) submitLine(line);
+                                });
+  addCommand(file, {}, QStringLiteral("Save &As..."), QKeySequence::SaveAs, [this] {
+    const QString path =
+        askFile(QStringLiteral("Save drawing as"), QStringLiteral("Drawings (*.dwg *.dxf)"), true);
+    if (!path.isEmpty()) submitLine(withFile("SAVEAS", path));
+  });
   file->addSeparator();
-  offered(file->addAction(QStringLiteral("&Load Module..."), whenIdle([this] {
-                            const QString path =
-                                askFile(QStringLiteral("Load module"),
-                                        QStringLiteral("Modules (*.so);;All files (*)"), false);
-                            if (!path.isEmpty()) submitLine(withFile("APPLOAD", path));
-                          })));
+  addCommand(file, {}, QStringLiteral("&Load Module..."), {}, [this] {
+    const QString path = askFile(QStringLiteral("Load module"),
+                                 QStringLiteral("Modules (*.so);;All files (*)"), false);
+    if (!path.isEmpty()) submitLine(withFile("APPLOAD", path));
+  });
   file->addSeparator();
   file->addAction(QStringLiteral("E&xit"), QKeySequence::Quit, [this] { close(); });
 
   QMenu* fan = menuBar()->addMenu(QStringLiteral("F&an"));
-  QAction* fanAct =
-      offered(fan->addAction(QStringLiteral("&Fan Selection (FAN) 风机选型布置"),
-                             whenIdle([this] { submitLine(QStringLiteral("FAN")); })));
+  QAction* fanAct = addCommand(fan, {}, QStringLiteral("&Fan Selection (FAN) 风机选型布置"), {},
+                               [this] { submitLine(QStringLiteral("FAN")); });
+  fanAct->setIconText(QStringLiteral("FAN 风机选型"));
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   QAction* extents =
       view->addAction(QStringLiteral("Zoom &Extents"), [this] { m_canvas->zoomExtents(); });
+  extents->setIconText(QStringLiteral("Zoom Extents"));
   view->addAction(QStringLiteral("Zoom &In"), QKeySequence::ZoomIn,
                   [this] { m_canvas->zoomBy(2); });
   view->addAction(QStringLiteral("Zoom &Out"), QKeySequence::ZoomOut,
@@ -142,16 +142,15 @@ void HostWindow::buildMenus() {
 
   QToolBar* bar = addToolBar(QStringLiteral("Main"));
   bar->setObjectName(QStringLiteral("mainToolBar"));
-  bar->addAction(newAct);
-  bar->addAction(openAct);
-  bar->addAction(saveAct);
-  bar->addSeparator();
-  fanAct->setIconText(QStringLiteral("FAN 风机选型"));
-  bar->addAction(fanAct);
-  bar->addSeparator();
-  extents->setIconText(QStringLiteral("Zoom Extents"));
-  bar->addAction(extents);
   bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  for (QAction* a : {newAct, openAct, saveAct, static_cast<QAction*>(nullptr), fanAct,
+                     static_cast<QAction*>(nullptr), extents}) {
+    if (a) {
+      bar->addAction(a);
+    } else {
+      bar->addSeparator();
+    }
+  }
   rebuildRecentMenu();
 }
 

@@ -55,6 +55,9 @@ class HostWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  // A menu command offered at the command prompt.
+  QAction* addCommand(QMenu* menu, const QIcon& icon, const QString& text, const QKeySequence& keys,
+                      std::function<void()> fn);
   void rebuildRecentMenu();
   void noteRecent(const QString& file);
   // Runs line after asking about unsaved changes; false when the user stayed.

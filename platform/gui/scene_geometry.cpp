@@ -95,93 +95,118 @@ std::vector<AcGePoint3d> bspline(const std::vector<AcGePoint3d>& ctrl, int degre
   return out;
 }
 
+// The points of each kind of curve, in world coordinates of its block.
+std::vector<AcGePoint3d> circlePoints(const AcDbCircle* circle) {
+  AcGeVector3d ax, ay;
+  planeAxes(circle->normal(), ax, ay);
+  double start = 0, sweep = kTwoPi;
+  if (const auto* arc = AcDbArc::cast(circle)) {
+    start = arc->startAngle();
+    sweep = positiveSweep(arc->startAngle(), arc->endAngle());
+  }
+  const int n = chords(sweep);
+  const double r = circle->radius();
+  std::vector<AcGePoint3d> pts;
+  for (int i = 0; i <= n; ++i) {
+    const double t = start + sweep * i / n;
+    pts.push_back(circle->center() + ax * (r * std::cos(t)) + ay * (r * std::sin(t)));
+  }
+  return pts;
+}
+
+std::vector<AcGePoint3d> ellipsePoints(const AcDbEllipse* ellipse) {
+  const AcGeVector3d major = ellipse->majorAxis();
+  const AcGeVector3d minor = ellipse->normal().normal().crossProduct(major) * ellipse->radiusRatio();
+  const double sweep = positiveSweep(ellipse->startAngle(), ellipse->endAngle());
+  const int n = chords(sweep);
+  std::vector<AcGePoint3d> pts;
+  for (int i = 0; i <= n; ++i) {
+    const double t = ellipse->startAngle() + sweep * i / n;
+    pts.push_back(ellipse->center() + major * std::cos(t) + minor * std::sin(t));
+  }
+  return pts;
+}
+
+std::vector<AcGePoint3d> splinePoints(const AcDbSpline* spline) {
+  std::vector<AcGePoint3d> ctrl(static_cast<std::size_t>(spline->numControlPoints()));
+  for (int i = 0; i < spline->numControlPoints(); ++i) {
+    spline->getControlPointAt(i, ctrl[static_cast<std::size_t>(i)]);
+  }
+  if (ctrl.size() >= 2) return bspline(ctrl, spline->degree());
+  std::vector<AcGePoint3d> pts;
+  for (int i = 0; i < spline->numFitPoints(); ++i) {
+    AcGePoint3d p;
+    if (spline->getFitPointAt(i, p) == Acad::eOk) pts.push_back(p);
+  }
+  return pts;
+}
+
+// A polyline's vertices with the arcs of their bulges, closed by repeating the start.
+std::vector<AcGePoint3d> polylinePoints(const AcDbPolyline* pl) {
+  std::vector<AcGePoint3d> pts;
+  const bool closed = pl->isClosed();
+  const unsigned n = pl->numVerts();
+  for (unsigned i = 0; i < n; ++i) {
+    AcGePoint2d p;
+    pl->getPointAt(i, p);
+    const AcGePoint3d here(p.x, p.y, pl->elevation());
+    if (i == 0) pts.push_back(here);
+    if (i + 1 < n || closed) {
+      AcGePoint2d q;
+      pl->getPointAt((i + 1) % n, q);
+      double bulge = 0;
+      pl->getBulgeAt(i, bulge);
+      bulgePoints(here, AcGePoint3d(q.x, q.y, pl->elevation()), bulge, pts);
+    }
+  }
+  return pts;
+}
+
+std::vector<AcGePoint3d> heavyPolylinePoints(const AcDbHeavyPolyline* heavy) {
+  // Meshes and polyface meshes are not outlines; spline frame points (vertex
+  // flag 16) are not on the curve.
+  if (heavy->polylineFlags() & (16 | 64)) return {};
+  std::vector<const zrcad::PolylineVertex*> verts;
+  for (const auto& v : heavy->vertices()) {
+    if (!(v.flags & 16)) verts.push_back(&v);
+  }
+  const bool is3d = (heavy->polylineFlags() & 8) != 0;
+  const bool closed = heavy->isClosed();
+  const std::size_t n = verts.size();
+  std::vector<AcGePoint3d> pts;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i == 0) pts.push_back(verts[0]->point);
+    if (i + 1 < n || (closed && n > 2)) {
+      const AcGePoint3d& next = verts[(i + 1) % n]->point;
+      bulgePoints(verts[i]->point, next, is3d ? 0.0 : verts[i]->bulge, pts);
+    }
+  }
+  return pts;
+}
+
 }  // namespace
 
 bool SceneBuilder::addCurve(const AcDbEntity* e, const Context& ctx) {
   std::vector<AcGePoint3d> pts;
-  bool closed = false;
   if (const auto* line = AcDbLine::cast(e)) {
     pts = {line->startPoint(), line->endPoint()};
   } else if (const auto* circle = AcDbCircle::cast(e)) {
-    AcGeVector3d ax, ay;
-    planeAxes(circle->normal(), ax, ay);
-    double start = 0, sweep = kTwoPi;
-    if (const auto* arc = AcDbArc::cast(e)) {
-      start = arc->startAngle();
-      sweep = positiveSweep(arc->startAngle(), arc->endAngle());
-    }
-    const int n = chords(sweep);
-    const double r = circle->radius();
-    for (int i = 0; i <= n; ++i) {
-      const double t = start + sweep * i / n;
-      pts.push_back(circle->center() + ax * (r * std::cos(t)) + ay * (r * std::sin(t)));
-    }
+    pts = circlePoints(circle);
   } else if (const auto* ellipse = AcDbEllipse::cast(e)) {
-    const AcGeVector3d major = ellipse->majorAxis();
-    const AcGeVector3d minor =
-        ellipse->normal().normal().crossProduct(major) * ellipse->radiusRatio();
-    const double sweep = positiveSweep(ellipse->startAngle(), ellipse->endAngle());
-    const int n = chords(sweep);
-    for (int i = 0; i <= n; ++i) {
-      const double t = ellipse->startAngle() + sweep * i / n;
-      pts.push_back(ellipse->center() + major * std::cos(t) + minor * std::sin(t));
-    }
+    pts = ellipsePoints(ellipse);
   } else if (const auto* spline = AcDbSpline::cast(e)) {
-    std::vector<AcGePoint3d> ctrl(static_cast<std::size_t>(spline->numControlPoints()));
-    for (int i = 0; i < spline->numControlPoints(); ++i) {
-      spline->getControlPointAt(i, ctrl[static_cast<std::size_t>(i)]);
-    }
-    if (ctrl.size() >= 2) {
-      pts = bspline(ctrl, spline->degree());
-    } else {
-      for (int i = 0; i < spline->numFitPoints(); ++i) {
-        AcGePoint3d p;
-        if (spline->getFitPointAt(i, p) == Acad::eOk) pts.push_back(p);
-      }
-    }
+    pts = splinePoints(spline);
   } else if (const auto* pl = AcDbPolyline::cast(e)) {
-    closed = pl->isClosed();
-    const unsigned n = pl->numVerts();
-    for (unsigned i = 0; i < n; ++i) {
-      AcGePoint2d p;
-      pl->getPointAt(i, p);
-      const AcGePoint3d here(p.x, p.y, pl->elevation());
-      if (i == 0) pts.push_back(here);
-      if (i + 1 < n || closed) {
-        AcGePoint2d q;
-        pl->getPointAt((i + 1) % n, q);
-        double bulge = 0;
-        pl->getBulgeAt(i, bulge);
-        bulgePoints(here, AcGePoint3d(q.x, q.y, pl->elevation()), bulge, pts);
-      }
-    }
-    closed = false;  // the closing arc is in pts already
+    pts = polylinePoints(pl);
   } else if (const auto* heavy = AcDbHeavyPolyline::cast(e)) {
-    // Meshes and polyface meshes are not outlines; spline frame points (vertex
-    // flag 16) are not on the curve.
-    if (heavy->polylineFlags() & (16 | 64)) return true;
-    std::vector<const zrcad::PolylineVertex*> verts;
-    for (const auto& v : heavy->vertices()) {
-      if (!(v.flags & 16)) verts.push_back(&v);
-    }
-    const bool is3d = (heavy->polylineFlags() & 8) != 0;
-    closed = heavy->isClosed();
-    const std::size_t n = verts.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      if (i == 0) pts.push_back(verts[0]->point);
-      if (i + 1 < n || (closed && n > 2)) {
-        const AcGePoint3d& next = verts[(i + 1) % n]->point;
-        bulgePoints(verts[i]->point, next, is3d ? 0.0 : verts[i]->bulge, pts);
-      }
-    }
-    closed = false;
+    pts = heavyPolylinePoints(heavy);
   } else {
     return false;
   }
   std::vector<QPointF> mapped;
   mapped.reserve(pts.size());
   for (const auto& p : pts) mapped.push_back(map(p, ctx));
-  polyline(mapped, closed);
+  polyline(mapped, false);
   return true;
 }
 
