@@ -88,6 +88,8 @@ def main():
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
+    # The desktop mode keeps its recent files in the user's settings: here, the test's.
+    env["XDG_CONFIG_HOME"] = os.path.join(os.path.abspath(args.workdir), "config")
     runs = {}
     for mode in ("headless", "gui"):
         work = os.path.join(args.workdir, mode)
