@@ -1,6 +1,7 @@
 // Clipping and stepping of one-pixel lines.
 #include "gui/pixel_lines.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -59,10 +60,16 @@ void PixelLines::draw(double x0, double y0, double x1, double y1, QRgb color) {
   // rounded ends inside the image.
   constexpr double kHalf = 0.5 - 1e-9;
   if (!clip(x0, y0, x1, y1, -kHalf, m_width - 1 + kHalf, m_height - 1 + kHalf)) return;
-  int ax = static_cast<int>(std::lround(x0));
-  int ay = static_cast<int>(std::lround(y0));
-  const int bx = static_cast<int>(std::lround(x1));
-  const int by = static_cast<int>(std::lround(y1));
+  // Clipping far-off ends leaves errors of a few units in the last place of
+  // their size: the rounded ends are held inside the image, and every pixel
+  // between two pixels inside it is inside too.
+  auto pixel = [](double v, int size) {
+    return std::clamp(static_cast<int>(std::lround(v)), 0, size - 1);
+  };
+  int ax = pixel(x0, m_width);
+  int ay = pixel(y0, m_height);
+  const int bx = pixel(x1, m_width);
+  const int by = pixel(y1, m_height);
   const int dx = std::abs(bx - ax);
   const int dy = -std::abs(by - ay);
   const int sx = ax < bx ? 1 : -1;
