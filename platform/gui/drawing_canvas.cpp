@@ -56,9 +56,11 @@ void DrawingCanvas::refresh() {
   update();
 }
 
-void DrawingCanvas::setRequest(const cadrt::InputRequest& request, bool waiting) {
+void DrawingCanvas::setRequest(const cadrt::InputRequest& request, bool waiting,
+                               bool inCommand) {
   m_request = request;
   m_waiting = waiting;
+  m_inCommand = inCommand;
   if (!waiting) m_selecting = false;
   const bool pointing = waiting && (picksPoints() || request.kind == cadrt::InputKind::Selection);
   setCursor(pointing ? Qt::CrossCursor : Qt::ArrowCursor);
@@ -182,7 +184,7 @@ void DrawingCanvas::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() == Qt::RightButton) {
-    if (m_waiting) answer(QString());
+    if (m_waiting && m_inCommand) answer(QString());
     return;
   }
   if (event->button() != Qt::LeftButton) return;

@@ -16,7 +16,8 @@
 //                           inside ("w x1,y1 x2,y2"), from right to left what
 //                           it touches ("c ..."); a click picks what is under
 //                           the cursor; the right button ends the selection
-//   any prompt              the right button is Enter
+//   a command's prompt      the right button is Enter (at the command prompt
+//                           it does nothing: an empty command line is no command)
 #pragma once
 
 #include <QImage>
@@ -44,8 +45,9 @@ class DrawingCanvas : public QWidget {
   // Shows the working database as it is now (cheap when nothing changed).
   void refresh();
   // What the editor waits for; waiting false while nothing is read (a
-  // command runs, or a dialog has the input).
-  void setRequest(const cadrt::InputRequest& request, bool waiting);
+  // command runs, or a dialog has the input); inCommand true for the prompts
+  // of a command, false at the command prompt.
+  void setRequest(const cadrt::InputRequest& request, bool waiting, bool inCommand);
   void setOnAnswer(std::function<void(const QString&)> fn) { m_onAnswer = std::move(fn); }
   void setOnCursor(std::function<void(QPointF)> fn) { m_onCursor = std::move(fn); }
 
@@ -91,6 +93,7 @@ class DrawingCanvas : public QWidget {
 
   cadrt::InputRequest m_request;
   bool m_waiting = false;
+  bool m_inCommand = false;
   std::function<void(const QString&)> m_onAnswer;
   std::function<void(QPointF)> m_onCursor;
 

@@ -221,7 +221,8 @@ bool HostWindow::submitLine(const QString& line) {
 void HostWindow::refresh() {
   m_canvas->refresh();
   const bool waiting = m_input && !m_input->ended();
-  m_canvas->setRequest(cadrt::currentInputRequest(), waiting);
+  m_canvas->setRequest(cadrt::currentInputRequest(), waiting,
+                       cadrt::CommandProcessor::instance().depth() > 0);
   // At the command prompt, in either mode: the commands are offered.
   const bool atPrompt = cadrt::CommandProcessor::instance().depth() == 0 &&
                         cadrt::currentInputRequest().kind == cadrt::InputKind::Line &&
