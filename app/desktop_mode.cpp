@@ -2,6 +2,7 @@
 #include "desktop_mode.h"
 
 #include <QApplication>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -68,9 +69,21 @@ class DesktopInput {
   zrgui::WindowInput m_interactive;
 };
 
+bool envSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && *value != '\0';
+}
+
 }  // namespace
 
 int runDesktopHost(const HostOptions& options, const std::string& programPath, std::ostream& err) {
+  // Without a display Qt would abort the process; say what is missing
+  // instead. A platform named by QT_QPA_PLATFORM (offscreen) needs none.
+  if (!envSet("QT_QPA_PLATFORM") && !envSet("DISPLAY") && !envSet("WAYLAND_DISPLAY")) {
+    err << "fancad: the desktop mode (--gui) needs a display (DISPLAY or WAYLAND_DISPLAY), "
+           "or QT_QPA_PLATFORM=offscreen; use --headless without one\n";
+    return 2;
+  }
   std::ifstream script;
   if (!options.script.empty()) {
     script.open(zrbase::nativePath(zrbase::utf8ToWide(options.script).c_str()));

@@ -3,8 +3,7 @@
 
 The plan has what a designer's drawing has before fans are placed: grid axes
 with their bubbles, walls, a door, supply and return ducts with their labels,
-room names in Chinese, and one fan already placed as a block with an
-attribute naming its model.
+room names in Chinese; the fans are placed into it by the fan dialog.
 
 Usage: sample_plan.py OUT.dxf   (needs ezdxf: Debian's python3-ezdxf)
 """
@@ -62,15 +61,6 @@ def main(out):
     msp.add_text("空调机房", height=700, dxfattribs={"layer": "TEXT", "insert": (12500, 6000)})
     msp.add_text("Plant room L1", height=350, dxfattribs={"layer": "TEXT", "insert": (1500, 8700)})
 
-    # A fan already placed: casing, impeller and outlet, with its model.
-    fan = doc.blocks.new("FAN_4-72")
-    fan.add_circle((0, 0), 700, dxfattribs={"color": 0})
-    fan.add_circle((0, 0), 350, dxfattribs={"color": 0})
-    fan.add_lwpolyline([(700, 0), (700, 900), (1400, 900), (1400, 0)], dxfattribs={"color": 0})
-    fan.add_attdef("MODEL", (-700, -1200), dxfattribs={"height": 300})
-    ref = msp.add_blockref("FAN_4-72", (3000, 4000), dxfattribs={"layer": "AC_EQUIPMENT"})
-    ref.add_attrib("MODEL", "4-72No4.5A", (2300, 2800), dxfattribs={"height": 300,
-                                                                   "layer": "AC_EQUIPMENT"})
     doc.saveas(out)
 
 

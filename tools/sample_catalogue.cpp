@@ -128,6 +128,18 @@ std::string fanNoText(double fanNo) {
   return buf;
 }
 
+// The sample serves two duty points of the selection by parameters with
+// tolerance 50 (ERRORNUM), each met by models of several series:
+// - 1131 m³/h at 990 Pa, the dialog's default: a small flow at a high
+//   pressure, which only the high-pressure series reach. Their belt drives
+//   run the fan at the speed the pulleys give it: 9-19 No.5 C at 1250 r/min
+//   (1142 m³/h, 1012 Pa) and Y5-47 No.3.15 C at 2240 r/min (1141 m³/h,
+//   976 Pa).
+// - 4900 m³/h at 1100 Pa: 4-72 No.4.5 C at 2000 r/min and T4-72 No.3.55 at
+//   2900 r/min (point tables), 4-79 and 11-62 No.3.6 at 2900 r/min (range
+//   tables).
+// The points follow the fan laws from each series' curve; the end-to-end
+// tests check both searches against the generated file.
 CataloguePlan sampleCatalogue() {
   CataloguePlan plan;
   const DriveSpec direct = {"A", false, {2900, 1450}};
@@ -146,7 +158,7 @@ CataloguePlan sampleCatalogue() {
        TableStyle::Point,
        curve919(),
        {4, 4.5, 5, 5.6, 6.3},
-       {{"A", false, {2900}}, {"D", false, {2900, 1450}, 5}}},
+       {{"A", false, {2900}}, {"C", true, {1800, 1250}, 5}, {"D", false, {2900, 1450}, 5}}},
       {"11-62", TableStyle::Range, curve1162(), {3.6, 4, 4.5, 5}, {direct}},
       {"T4-72",
        TableStyle::Point,
@@ -156,8 +168,8 @@ CataloguePlan sampleCatalogue() {
       {"Y5-47",
        TableStyle::Point,
        curveY547(),
-       {4, 5, 6},
-       {{"C", true, {2240, 1800}}, {"D", false, {1450}}},
+       {3.15, 4, 5, 6},
+       {{"C", true, {2240, 1800}}, {"D", false, {1450}, 4}},
        false},
   };
   return plan;

@@ -41,7 +41,7 @@ struct CatalogueCounts {
 };
 
 // Six series (4-72, 4-79, 9-19, 11-62, T4-72 with a Chinese drive mode, Y5-47),
-// about ninety models.
+// about a hundred models.
 CataloguePlan sampleCatalogue();
 // 40 series, 10,000 models, 100,000 parameter rows, 30,000 accessory rows.
 CataloguePlan largeCatalogue();

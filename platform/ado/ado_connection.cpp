@@ -79,12 +79,9 @@ bool changesSchema(const std::string& sql) {
 // error).
 bool probeSelect(adoimpl::Session& session, std::wstring_view sql) {
   try {
+    // One look at the file's version serves both the cache lookup and the read.
     const adoimpl::TranslatedStatement keyed = session.translate(sql, true);
-    adoimpl::ResultCache& cache = session.results();
-    cache.revalidate(session);
-    if (cache.find(keyed.sql)) return true;
-    adoimpl::RowSet rows;
-    rows.load(session, keyed);
+    session.results().noteProbe(keyed.sql, adoimpl::RowSet::loadCached(session, keyed), session);
     return true;
   } catch (const _com_error&) {
     return false;

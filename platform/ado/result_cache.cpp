@@ -3,9 +3,12 @@
 
 #include <sqlite3.h>
 
+#include "test_seams.h"
+
 namespace adoimpl {
 
 void ResultCache::revalidate(Session& session) {
+  m_probe = {};
   sqlite3* db = session.handle();
   if (!m_dataVersion) m_dataVersion = session.prepare("PRAGMA data_version");
   long long version = -1;
@@ -20,6 +23,21 @@ void ResultCache::revalidate(Session& session) {
     m_version = version;
     m_changes = changes;
   }
+}
+
+void ResultCache::noteProbe(const std::string& sql, std::shared_ptr<const RowSet> rows,
+                            Session& session) {
+  m_probe = {sql, std::move(rows), sqlite3_total_changes64(session.handle()),
+             std::chrono::steady_clock::now()};
+}
+
+std::shared_ptr<const RowSet> ResultCache::takeProbe(const std::string& sql, Session& session) {
+  Probe probe = std::move(m_probe);
+  m_probe = {};
+  if (!probe.rows || probe.sql != sql) return nullptr;
+  if (probe.changes != sqlite3_total_changes64(session.handle())) return nullptr;
+  if (std::chrono::steady_clock::now() - probe.at > probeReuseWindow()) return nullptr;
+  return probe.rows;
 }
 
 std::shared_ptr<const RowSet> ResultCache::find(const std::string& sql) {

@@ -9,8 +9,18 @@
 // data_version) and schema changes each clear the cache. A hit shares the
 // rows with the recordset, which copies them before it writes through them,
 // so the cached rows never change.
+//
+// The probe of a query and the recordset that repeats it straight after are
+// one question: the probe notes the rows it validated, and the recordset
+// takes them without a second look at the file when nothing else ran on the
+// session in between, this connection wrote nothing, and it comes within
+// probeReuseWindow() (test_seams.h). Each look at the file is a read transaction (file locks and a
+// check for a hot journal, a few system calls); on the dialog's actions this
+// halves them. Another host's commit that lands between a probe and its
+// recordset is seen by the next query instead.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -35,7 +45,13 @@ class ResultCache {
   void clear() {
     m_entries.clear();
     m_cells = 0;
+    m_probe = {};
   }
+  // A probe has just validated (or read) sql's rows.
+  void noteProbe(const std::string& sql, std::shared_ptr<const RowSet> rows, Session& session);
+  // The noted probe's rows when sql repeats it as described above, else null.
+  // Any call ends the note.
+  std::shared_ptr<const RowSet> takeProbe(const std::string& sql, Session& session);
   // Statement for PRAGMA data_version, finalised before the connection closes.
   void release() {
     m_dataVersion.reset();
@@ -53,12 +69,19 @@ class ResultCache {
   // to some megabytes.
   static constexpr std::size_t kMaxEntries = 128;
   static constexpr std::size_t kMaxCells = 400000;
+  struct Probe {
+    std::string sql;
+    std::shared_ptr<const RowSet> rows;
+    std::int64_t changes = -1;
+    std::chrono::steady_clock::time_point at;
+  };
 
   std::list<Entry> m_entries;  // most recently used first
   std::size_t m_cells = 0;     // held by all entries
   StatementPtr m_dataVersion;
   long long m_version = -1;
   std::int64_t m_changes = -1;
+  Probe m_probe;
 };
 
 }  // namespace adoimpl

@@ -159,7 +159,15 @@ void RowSet::load(Session& session, const TranslatedStatement& statement) {
     loadRows(session, statement);
     return;
   }
+  shareFrom(loadCached(session, statement));
+}
+
+std::shared_ptr<const RowSet> RowSet::loadCached(Session& session,
+                                                 const TranslatedStatement& statement) {
   ResultCache& cache = session.results();
+  if (std::shared_ptr<const RowSet> probed = cache.takeProbe(statement.sql, session)) {
+    return probed;
+  }
   cache.revalidate(session);
   std::shared_ptr<const RowSet> result = cache.find(statement.sql);
   if (!result) {
@@ -168,7 +176,7 @@ void RowSet::load(Session& session, const TranslatedStatement& statement) {
     result = fresh;
     cache.store(statement.sql, result);
   }
-  shareFrom(std::move(result));
+  return result;
 }
 
 void RowSet::loadRows(Session& session, const TranslatedStatement& statement) {

@@ -61,6 +61,10 @@ class RowSet {
 
   // Runs the statement and reads all its rows. Throws _com_error.
   void load(Session& session, const TranslatedStatement& statement);
+  // The rows of a SELECT from the session's result cache, read (and kept
+  // there when they fit) if the cache has no valid copy. Throws _com_error.
+  static std::shared_ptr<const RowSet> loadCached(Session& session,
+                                                  const TranslatedStatement& statement);
   // Drops the rows; the buffers go back to a per-thread spare set that the
   // next load starts from, so reading a large result does not fault in fresh
   // memory every time (measured: a third of a 10,000-row walk).

@@ -89,6 +89,13 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   }
   std::shared_ptr<Session> session(new Session(db));
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  // A page cache that holds a large catalogue whole (64 MB at most, taken
+  // only as pages are read). The selection by parameters scans every series'
+  // parameter table; with SQLite's default of 2 MB the pages of the 40-series
+  // benchmark catalogue were read from the file again on every search
+  // (measured: a sixth of its time). Cached pages stay valid until another
+  // connection writes.
+  sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
   sqlite3_extended_result_codes(db, 0);
   if (registerLikeFunction(db) != SQLITE_OK) failOpen(path, widen(sqlite3_errmsg(db)));
   // Reading the schema is what tells an SQLite file from anything else.

@@ -1,6 +1,7 @@
-// The test seams: class registration and fault injection.
+// The test seams: class registration, fault injection and the probe reuse window.
 #include "test_seams.h"
 
+#include <atomic>
 #include <set>
 #include <string>
 
@@ -19,6 +20,10 @@ FaultHook& hook() {
   static FaultHook h;
   return h;
 }
+
+// The module opens the recordset microseconds after its probe; a caller that
+// waits longer (for the user, say) gets a fresh look at the file.
+std::atomic<long long> g_probeReuseMs{250};
 
 std::wstring folded(std::wstring_view name) {
   std::wstring out;
@@ -45,5 +50,11 @@ void setFaultHook(FaultHook h) { hook() = std::move(h); }
 void runFaultHook(std::string_view operation) {
   if (hook()) hook()(operation);
 }
+
+std::chrono::milliseconds probeReuseWindow() {
+  return std::chrono::milliseconds(g_probeReuseMs.load());
+}
+
+void setProbeReuseWindow(std::chrono::milliseconds window) { g_probeReuseMs = window.count(); }
 
 }  // namespace adoimpl

@@ -2,6 +2,7 @@
 // installation or the framework underneath it would.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string_view>
 
@@ -17,5 +18,11 @@ void setClassRegistered(std::wstring_view progId, bool registered);
 using FaultHook = std::function<void(std::string_view operation)>;
 void setFaultHook(FaultHook hook);
 void runFaultHook(std::string_view operation);
+
+// How long after its probe a recordset of the same statement may still take
+// the probe's rows (result_cache.h); 250 ms unless a test sets it, to make the
+// reuse certain on a slow machine or to rule it out.
+std::chrono::milliseconds probeReuseWindow();
+void setProbeReuseWindow(std::chrono::milliseconds window);
 
 }  // namespace adoimpl

@@ -56,8 +56,7 @@ void DrawingCanvas::refresh() {
   update();
 }
 
-void DrawingCanvas::setRequest(const cadrt::InputRequest& request, bool waiting,
-                               bool inCommand) {
+void DrawingCanvas::setRequest(const cadrt::InputRequest& request, bool waiting, bool inCommand) {
   m_request = request;
   m_waiting = waiting;
   m_inCommand = inCommand;

@@ -116,7 +116,8 @@ std::vector<AcGePoint3d> circlePoints(const AcDbCircle* circle) {
 
 std::vector<AcGePoint3d> ellipsePoints(const AcDbEllipse* ellipse) {
   const AcGeVector3d major = ellipse->majorAxis();
-  const AcGeVector3d minor = ellipse->normal().normal().crossProduct(major) * ellipse->radiusRatio();
+  const AcGeVector3d minor =
+      ellipse->normal().normal().crossProduct(major) * ellipse->radiusRatio();
   const double sweep = positiveSweep(ellipse->startAngle(), ellipse->endAngle());
   const int n = chords(sweep);
   std::vector<AcGePoint3d> pts;

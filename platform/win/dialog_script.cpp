@@ -163,6 +163,20 @@ Action planClick(CDialog& dlg, LineReader& in, std::string& error) {
   return [h] { clickButton(h); };
 }
 
+bool isChoice(const GridModel& grid, int row, int col, const std::wstring& text) {
+  const auto choices = grid.cellChoices(row, col);
+  return std::find(choices.begin(), choices.end(), text) != choices.end();
+}
+
+// The choices of a combo cell for a message: "A, B", or "none".
+std::string choiceList(const GridModel& grid, int row, int col) {
+  std::string list;
+  for (const auto& choice : grid.cellChoices(row, col)) {
+    list += (list.empty() ? "" : ", ") + utf8(choice);
+  }
+  return list.empty() ? "none" : list;
+}
+
 Action planGrid(CDialog& dlg, LineReader& in, std::string& error) {
   int id = 0;
   std::string verb;
@@ -194,19 +208,22 @@ Action planGrid(CDialog& dlg, LineReader& in, std::string& error) {
   }
   if (!inside) return error = "grid " + idText(id) + " has no cell " + cell, nullptr;
   const std::wstring text = in.rest();
+  const std::string cellName = "cell " + cell + " of grid " + idText(id);
   if (verb == "pick") {
     if (grid->cellKind(row, col) != GridModel::CellKind::Combo) {
-      return error = "cell " + cell + " of grid " + idText(id) + " is not a combo cell", nullptr;
+      return error = cellName + " is not a combo cell", nullptr;
     }
-    const auto choices = grid->cellChoices(row, col);
-    if (std::find(choices.begin(), choices.end(), text) == choices.end()) {
-      return error =
-                 "cell " + cell + " of grid " + idText(id) + " has no choice '" + utf8(text) + "'",
-             nullptr;
+    if (!isChoice(*grid, row, col, text)) {
+      return error = cellName + " has no choice '" + utf8(text) + "'", nullptr;
     }
+  } else if (grid->cellChoicesOnly(row, col) && !isChoice(*grid, row, col, text)) {
+    // A drop-down list cannot be typed into: only its choices reach it.
+    return error = cellName + " is a drop-down list and '" + utf8(text) +
+                   "' is none of its choices (" + choiceList(*grid, row, col) + ")",
+           nullptr;
   }
   if (!grid->cellEditable(row, col)) {
-    return error = "cell " + cell + " of grid " + idText(id) + " cannot be edited", nullptr;
+    return error = cellName + " cannot be edited", nullptr;
   }
   if (auto a = unreachable(*h)) return *a;
   const bool pick = verb == "pick";

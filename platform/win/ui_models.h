@@ -38,6 +38,11 @@ class GridModel : public ControlModel {
   virtual CellKind cellKind(int row, int col) const = 0;
   // The choices of a combo cell (empty for a plain cell).
   virtual std::vector<std::wstring> cellChoices(int row, int col) const = 0;
+  // Whether a combo cell takes only one of its choices (a drop-down list):
+  // front ends then offer the choices alone, and editCell refuses any other
+  // text. False for a combo cell with an edit field and for plain cells;
+  // grids without drop-down lists need not override it.
+  virtual bool cellChoicesOnly(int /*row*/, int /*col*/) const { return false; }
   // False for fixed cells and read-only grids.
   virtual bool cellEditable(int row, int col) const = 0;
   virtual int columnWidth(int col) const = 0;
@@ -54,7 +59,8 @@ class GridModel : public ControlModel {
   virtual void clickCell(int row, int col) = 0;
   // An in-place edit that ends with text: the focus moves to the cell, its
   // text is set, then the end-of-edit notification. False (nothing done) for
-  // a cell that is not editable or does not exist.
+  // a cell that is not editable or does not exist, and for a text that a
+  // drop-down list cell does not offer.
   virtual bool editCell(int row, int col, const std::wstring& text) = 0;
   // A choice from a combo cell's list: as editCell; false when text is not one
   // of the cell's choices.

@@ -2,6 +2,7 @@
 // creation and the message map.
 #include "fandlg/fan_dlg.h"
 
+#include "drawings/preview_settings.h"
 #include "res/resource.h"
 
 namespace {
@@ -41,6 +42,7 @@ void CFanDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_EDIT_ALLPRESS, m_dAllPress);
   DDX_Radio(pDX, IDC_RADIO_AUTOSELECT, m_nSelectMode);
   DDX_Radio(pDX, IDC_RADIO_FRONTVIEW, m_nView);
+  DDX_Control(pDX, IDC_STATIC_PREVIEW, m_Preview);
   DDX_CBString(pDX, IDC_COMBO_ANGLE, m_strAngle);
 }
 
@@ -51,19 +53,11 @@ BOOL CFanDlg::OnInitDialog() {
   FillCascade();
   m_cbHand.SetCurSel(0);
   UpdateData(TRUE);
+  const DWORD dwStyle = kPreviewCtrlStyle;
+  m_Preview.SetCtrlStyle(dwStyle);
   RefreshPreview(TRUE);
   if (m_cbAngle.GetCurSel() != CB_ERR) m_cbAngle.GetLBText(m_cbAngle.GetCurSel(), m_strAngle);
   RefreshPreview(FALSE);
-
-  // These actions come with the dialog's later features; until their handlers
-  // exist the controls are disabled rather than doing nothing when clicked.
-  for (const int nID : {IDC_RADIO_AUTOSELECT, IDC_BUTTON_ADDDRAWING, IDC_BUTTON_DELETEDRAWING,
-                        IDC_BUTTON_DELETEPARAMROW, IDC_BUTTON_DELETEACCESSORYROW,
-                        IDC_BUTTON_MODIFYTYPE, IDC_BUTTON_PLACEFAN}) {
-    if (CWnd* pWnd = GetDlgItem(nID)) pWnd->EnableWindow(FALSE);
-  }
-  m_GridParam.SetEditable(FALSE);
-  m_GridAccessory.SetEditable(FALSE);
   return TRUE;
 }
 
@@ -83,18 +77,32 @@ void CFanDlg::CreateGrids() {
   m_GridParam.Refresh();
 }
 
-// The preview control and the outlet-angle list it fills come later; until
-// then the preview area stays blank and the angle list keeps its edit text.
-void CFanDlg::RefreshPreview(BOOL /*bRefillAngles*/) {}
-
 // clang-format off
 BEGIN_MESSAGE_MAP(CFanDlg, CAcUiDialog)
   ON_CBN_SELCHANGE(IDC_COMBO_BIGMODEL, &CFanDlg::OnBigModelSelChange)
   ON_CBN_SELCHANGE(IDC_COMBO_FANNO, &CFanDlg::OnFanNoSelChange)
   ON_CBN_SELCHANGE(IDC_COMBO_DRIVEMODE, &CFanDlg::OnDriveModeSelChange)
   ON_CBN_SELCHANGE(IDC_COMBO_SPEED, &CFanDlg::OnSpeedSelChange)
+  ON_BN_CLICKED(IDC_BUTTON_MODIFYTYPE, &CFanDlg::OnModifyType)
   ON_NOTIFY(NM_CLICK, IDC_GRID_PARAM, &CFanDlg::OnParamGridClick)
   ON_NOTIFY(NM_CLICK, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridClick)
+  ON_BN_CLICKED(IDC_RADIO_AUTOSELECT, &CFanDlg::OnAutoSelect)
+  ON_BN_CLICKED(IDC_RADIO_BROWSEALL, &CFanDlg::OnBrowseAll)
+  ON_BN_CLICKED(IDC_BUTTON_DELETEPARAMROW, &CFanDlg::OnDeleteParamRow)
+  ON_BN_CLICKED(IDC_BUTTON_DELETEACCESSORYROW, &CFanDlg::OnDeleteAccessoryRow)
+  ON_NOTIFY(GVN_ENDLABELEDIT, IDC_GRID_PARAM, &CFanDlg::OnParamGridEndEdit)
+  ON_NOTIFY(GVN_ENDLABELEDIT, IDC_GRID_ACCESSORY, &CFanDlg::OnAccessoryGridEndEdit)
+  ON_BN_CLICKED(IDC_RADIO_FRONTVIEW, &CFanDlg::OnFrontView)
+  ON_BN_CLICKED(IDC_RADIO_SIDEVIEW, &CFanDlg::OnSideView)
+  ON_BN_CLICKED(IDC_RADIO_TOPVIEW, &CFanDlg::OnTopView)
+  ON_CBN_SELCHANGE(IDC_COMBO_HAND, &CFanDlg::OnHandSelChange)
+  ON_CBN_EDITCHANGE(IDC_COMBO_HAND, &CFanDlg::OnHandEditChange)
+  ON_CBN_EDITCHANGE(IDC_COMBO_ANGLE, &CFanDlg::OnAngleEditChange)
+  ON_CBN_SELCHANGE(IDC_COMBO_ANGLE, &CFanDlg::OnAngleSelChange)
+  ON_CBN_SELENDOK(IDC_COMBO_ANGLE, &CFanDlg::OnAngleSelEndOk)
+  ON_BN_CLICKED(IDC_BUTTON_ADDDRAWING, &CFanDlg::OnAddDrawing)
+  ON_BN_CLICKED(IDC_BUTTON_DELETEDRAWING, &CFanDlg::OnDeleteDrawing)
+  ON_BN_CLICKED(IDC_BUTTON_PLACEFAN, &CFanDlg::OnPlaceFan)
   ON_WM_DESTROY()
 END_MESSAGE_MAP()
 // clang-format on

@@ -6,12 +6,12 @@
 // handler has run; the handlers of the dialog read them to build statements.
 #pragma once
 
+#include "cadkit/preview_ctrl.h"
 #include "db/fan_database.h"
+#include "drawings/view_drawing_cache.h"
 #include "fandlg/model.h"
 #include "uikit/grid_ctrl.h"
 #include "win/afxdialog.h"
-
-class AcDbDatabase;
 
 class CFanDlg : public CAcUiDialog {
  public:
@@ -47,18 +47,70 @@ class CFanDlg : public CAcUiDialog {
   // kPointTable, kRangeTable, or kNoTableStyle when the series has no usable style row.
   int GetTableStyle(CString strBigModel);
 
+  // Runs the model list editor modally on m_FanDb.
+  void OnModifyType();
+
   void OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
   void OnAccessoryGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
 
+  // Grid editing: an edited cell is written into the model's row at once; the
+  // spare row adds a row; the delete buttons remove the focus cell's row.
+  void OnParamGridEndEdit(NMHDR* pNotifyStruct, LRESULT* pResult);
+  void OnAccessoryGridEndEdit(NMHDR* pNotifyStruct, LRESULT* pResult);
+  void OnDeleteParamRow();
+  void OnDeleteAccessoryRow();
+
+  // Selection by parameters (radio 202) and back to browsing (radio 203).
+  void OnAutoSelect();
+  void OnBrowseAll();
+  // The tolerance of the search, from the heading dictionary's ERRORNUM entry.
+  int GetErrorNum();
+  // Lists the series of the models whose performance data cover the duty
+  // point; TRUE when candidates were listed.
+  BOOL SelectByParameters(double dAllPress, double dFlux);
+
   void CreateGrids();
-  // Reloads the preview of the current model; with bRefillAngles the outlet
-  // angle list is refilled first. The preview control is not built yet, so
-  // this leaves the preview area blank.
+  // Reloads the preview of the current model, view, hand and angle from the
+  // model's view drawing; with bRefillAngles the outlet angle list is refilled
+  // from that drawing first (drawings/fan_dlg_preview.cpp).
   void RefreshPreview(BOOL bRefillAngles);
+
+  // The drawing library's names for the current model (drawings/view_names.h).
+  CString GetFanDwgFileName();
+  CString GetViewBlockName();
+  // Refills combo 1017 with the angles that pDb's block names offer for the
+  // hand shown in combo 1018.
+  bool FillAngleList(AcDbDatabase* pDb);
+  // The block's size about its origin, symmetric: (width, height, 1); (1, 1, 1)
+  // and false when its extents cannot be computed.
+  bool GetBlockSize(AcDbObjectId blockId, AcGePoint3d& size);
+  // Adds the red cross that marks the block's base point to pDb's model space.
+  bool DrawBasePointMark(AcDbDatabase* pDb, AcDbObjectId blockId);
+  void OnFrontView();
+  void OnSideView();
+  void OnTopView();
+  void OnHandSelChange();
+  void OnHandEditChange();
+  void OnAngleEditChange();
+  void OnAngleSelChange();
+  void OnAngleSelEndOk();
+
+  // View blocks made from the drawing and deleted (drawings/fan_dlg_view_blocks.cpp).
+  void OnAddDrawing();
+  void OnDeleteDrawing();
+  // False when the entity is, or holds at any depth, a reference to a view
+  // block or a placed block of this model; strName then names that block.
+  bool CheckSelectedEntity(AcDbObjectId id, CString& strName);
+  bool IsViewBlockName(CString strName);
+
+  // Placing the fan into the current drawing (drawings/fan_dlg_place.cpp).
+  void OnPlaceFan();
 
   CGridCtrl m_GridParam;
   CGridCtrl m_GridAccessory;
   CFanDatabase m_FanDb;
+  CZrAcGsPreviewCtrl m_Preview;
+  // The database the preview shows; owned by m_Preview once handed to its init.
   AcDbDatabase* m_pPreviewDb;
   CString m_strBigModel;
   CString m_strFanNo;
@@ -99,4 +151,39 @@ class CFanDlg : public CAcUiDialog {
   // Parameter mode: the distinct values of one field over the candidates that
   // match the fields above it.
   void FillFromModels(CComboBox& combo, CascadeLevel level);
+  // Adds value unless an item with exactly that text is there.
+  static void AddDistinctItem(CComboBox& combo, const CString& value);
+  // The ModelID text of the last row of the series' parameter table that
+  // covers the duty point, empty when none does.
+  CString LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress,
+                              double dFlux, int nErrorNum);
+  // The tables the two grids show and edit for the current model.
+  CString ParamTableName() const;
+  CString AccessoryTableName() const;
+  void StoreCellEdit(CGridCtrl& grid, const CString& strTable, int nRow, int nCol,
+                     bool bStoreEmpty);
+  void DeleteFocusRow(CGridCtrl& grid, const CString& strTable);
+
+  // The drawing library's paths and names for the current model.
+  CString GetFanBaseName();
+  CString GetFanDwgPath();
+  // An empty preview: nothing shown, no text.
+  void ClearPreview();
+  // The look of a shown preview: style, black background, view and model settings.
+  void SetUpPreviewGraphics();
+  // The view drawing that adding a view block writes to: read, or created when
+  // there is none; null (the user told) when it exists but cannot be read.
+  AcDbDatabase* OpenViewDrawingForAdd(const CString& strPath);
+  // Steps of adding a view block once the dialog has stepped aside.
+  enum class AddOutcome { kEnded, kRefused, kStored };
+  AddOutcome SelectAndStoreViewBlock(AcDbDatabase* pViewDb, const CString& strPath,
+                                     const CString& strBlock, ads_name ss, bool& bHaveSet);
+  // Makes AC_EQUIPMENT current (creating it when missing); the layer current
+  // before in oldLayer. False when the layer table cannot be opened.
+  bool MakeEquipmentLayerCurrent(AcDbDatabase* pDb, AcDbObjectId& oldLayer);
+  // Tags the reference just placed with the model's extended data.
+  void TagPlacedFan();
+
+  // The view drawing the preview and placement read last, while its file is unchanged.
+  CViewDrawingCache m_ViewDrawings;
 };

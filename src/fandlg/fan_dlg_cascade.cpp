@@ -96,15 +96,20 @@ void CFanDlg::FillFromModels(CComboBox& combo, CascadeLevel level) {
     const CString& value = level == CascadeLevel::FanNo       ? model.FanNo
                            : level == CascadeLevel::DriveMode ? model.DriveMode
                                                               : model.Speed;
-    bool bPresent = false;
-    for (int k = 0; k < combo.GetCount() && !bPresent; ++k) {
-      CString item;
-      combo.GetLBText(k, item);
-      bPresent = item == value;
-    }
-    if (!bPresent) combo.AddString(value);
+    AddDistinctItem(combo, value);
   }
   combo.SetCurSel(0);
+}
+
+// The combo's own search ignores letter case; values that differ only in case
+// are distinct models, so each item is compared exactly.
+void CFanDlg::AddDistinctItem(CComboBox& combo, const CString& value) {
+  for (int k = 0; k < combo.GetCount(); ++k) {
+    CString item;
+    combo.GetLBText(k, item);
+    if (item == value) return;
+  }
+  combo.AddString(value);
 }
 
 void CFanDlg::OnBigModelSelChange() {

@@ -94,11 +94,15 @@ int CFanDlg::GetTableStyle(CString strBigModel) {
   return static_cast<bool>(value) ? kPointTable : kRangeTable;
 }
 
-BOOL CFanDlg::LoadParamGrid() { return LoadGrid(m_GridParam, m_strBigModel + L"_Parameter"); }
+CString CFanDlg::ParamTableName() const { return m_strBigModel + L"_Parameter"; }
 
-BOOL CFanDlg::LoadAccessoryGrid() {
-  return LoadGrid(m_GridAccessory, m_strBigModel + L"_" + m_strDriveMode + L"_Accessory");
+CString CFanDlg::AccessoryTableName() const {
+  return m_strBigModel + L"_" + m_strDriveMode + L"_Accessory";
 }
+
+BOOL CFanDlg::LoadParamGrid() { return LoadGrid(m_GridParam, ParamTableName()); }
+
+BOOL CFanDlg::LoadAccessoryGrid() { return LoadGrid(m_GridAccessory, AccessoryTableName()); }
 
 BOOL CFanDlg::LoadGrid(CGridCtrl& grid, const CString& strTable) {
   grid.DeleteAllItems();

@@ -9,6 +9,7 @@
 #include "cad/acdb.h"
 #include "db/ado_db.h"
 #include "fandlg/fan_dlg.h"
+#include "host/resource_handle_scope.h"
 #include "win/resources.h"
 
 namespace {
@@ -55,17 +56,6 @@ void DetachExtensionModule() {
   AfxTermExtensionModule(g_extensionModule.module, FALSE);
   g_extensionModule.bAttached = FALSE;
 }
-
-// Pops the resource handle when the command ends, also by an exception.
-class ResourceHandleScope {
- public:
-  explicit ResourceHandleScope(HINSTANCE hInstance) {
-    acDocManagerPtr()->pushResourceHandle(hInstance);
-  }
-  ~ResourceHandleScope() { acDocManagerPtr()->popResourceHandle(); }
-  ResourceHandleScope(const ResourceHandleScope&) = delete;
-  ResourceHandleScope& operator=(const ResourceHandleScope&) = delete;
-};
 
 }  // namespace
 

@@ -33,6 +33,31 @@ TEST_F(Dialect, LikeComparesNumbersThroughTheirText) {
             (std::vector<std::wstring>{L"1", L"3"}));
 }
 
+// Integers compared with integer texts take a shortcut in LIKE; the results
+// must stay those of comparing the texts.
+TEST_F(Dialect, AnIntegerIsLikeOnlyItsOwnDecimalText) {
+  conn->Execute(L"insert into Model (ID) values(0)", nullptr, -1);
+  conn->Execute(L"insert into Model (ID) values(-7)", nullptr, -1);
+  conn->Execute(L"insert into Model (ID) values(9223372036854775807)", nullptr, -1);
+  EXPECT_EQ(ids(conn, L"ID like 1"), std::vector<std::wstring>{L"1"});
+  EXPECT_EQ(ids(conn, L"ID LIKE '1'"), std::vector<std::wstring>{L"1"});
+  for (const wchar_t* noMatch : {L"'01'", L"'+1'", L"'1.0'", L"' 1'", L"'-0'", L"'00'", L"''"}) {
+    EXPECT_EQ(ids(conn, std::wstring(L"ID LIKE ") + noMatch), std::vector<std::wstring>{})
+        << noMatch;
+  }
+  EXPECT_EQ(ids(conn, L"ID LIKE '0'"), std::vector<std::wstring>{L"0"});
+  EXPECT_EQ(ids(conn, L"ID like 0"), std::vector<std::wstring>{L"0"});
+  EXPECT_EQ(ids(conn, L"ID LIKE '-7'"), std::vector<std::wstring>{L"-7"});
+  EXPECT_EQ(ids(conn, L"ID like -7"), std::vector<std::wstring>{L"-7"});
+  EXPECT_EQ(ids(conn, L"ID LIKE '9223372036854775807'"),
+            std::vector<std::wstring>{L"9223372036854775807"});
+  EXPECT_EQ(ids(conn, L"ID LIKE '92233720368547758070'"), std::vector<std::wstring>{});
+  EXPECT_EQ(ids(conn, L"ID LIKE '_'"), (std::vector<std::wstring>{L"1", L"2", L"3", L"4", L"0"}));
+  EXPECT_EQ(ids(conn, L"ID LIKE '-%'"), std::vector<std::wstring>{L"-7"});
+  EXPECT_EQ(ids(conn, L"ID like 3 and 1 like ID"), std::vector<std::wstring>{})
+      << "an integer pattern against another integer";
+}
+
 TEST_F(Dialect, RangeConditionsWithSixDecimals) {
   CString sql;
   sql.Format(

@@ -3,7 +3,10 @@
 // schema change each make the next query read the file again.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "ado/ado_statistics.h"
+#include "ado/test_seams.h"
 #include "ado_fixture.h"
 
 namespace {
@@ -55,6 +58,44 @@ TEST_F(ResultCache, TheProbeAndTheRecordsetAreStillTwoStatements) {
   EXPECT_EQ(adoimpl::statementCount() - before, 2u);
   EXPECT_THROW(conn->Execute(L"select * from NoSuchTable", nullptr, -1), _com_error)
       << "a failing probe reports its error as before";
+}
+
+// The probe and the recordset that repeats it at once are one question: they
+// see one state of the file, and a commit by another host in between is seen
+// by the next query. Anything else run on the connection in between, a write
+// of its own, or a wait past the window makes the recordset look again.
+TEST_F(ResultCache, ARecordsetRightAfterItsProbeSharesItsLookAtTheFile) {
+  struct Window {
+    Window() { adoimpl::setProbeReuseWindow(std::chrono::hours(1)); }
+    ~Window() { adoimpl::setProbeReuseWindow(std::chrono::milliseconds(250)); }
+  } window;
+  _ConnectionPtr other = adotest::connect(path);
+  const auto otherWrites = [&other](const wchar_t* label) {
+    other->Execute(
+        (std::wstring(L"UPDATE Model SET LabelModel = '") + label + L"' WHERE ID = 1").c_str(),
+        nullptr, -1);
+  };
+  const std::vector<std::wstring> original = Labels(conn);
+
+  conn->Execute(kQuery, nullptr, -1);
+  otherWrites(L"between probe and open");
+  EXPECT_EQ(Labels(conn), original);
+  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"between probe and open"})
+      << "the note is used once";
+
+  conn->Execute(kQuery, nullptr, -1);
+  otherWrites(L"after another query");
+  adotest::open(conn, L"select * from Model where ID like 2");
+  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"after another query"});
+
+  conn->Execute(kQuery, nullptr, -1);
+  conn->Execute(L"UPDATE Model SET LabelModel = 'own write' WHERE ID = 1", nullptr, -1);
+  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"own write"});
+
+  conn->Execute(kQuery, nullptr, -1);
+  otherWrites(L"after the window");
+  adoimpl::setProbeReuseWindow(std::chrono::milliseconds(0));
+  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"after the window"});
 }
 
 }  // namespace

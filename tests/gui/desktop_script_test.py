@@ -26,12 +26,14 @@ dlg dump
 dlg select 1012 4-72
 dlg select 1014 4.5
 dlg dump
+dlg select 1015 A
+dlg select 1016 2900
 dlg shot {shot}
-dlg ok
-INSERT plan.dxf
-100,50
-
+dlg click 1008
 30
+100,50
+dlg dump
+dlg ok
 LIST LAST
 SAVEAS out.dxf
 QUIT
@@ -122,10 +124,10 @@ def main():
             if a != b:
                 problems.append(f"outputs differ at line {i + 1}:\n  headless: {a[:200]}\n  gui:      {b[:200]}")
                 break
-    if sum(l.startswith("DUMP ") for l in gui) != 2:
+    if sum(l.startswith("DUMP ") for l in gui) != 3:
         problems.append("the desktop run printed no DUMP lines")
-    if not any("INSERT" in l and "FAN" not in l for l in gui) or not any("plan" in l for l in gui):
-        problems.append("LIST did not show the inserted plan")
+    if not any("4-72No4.5A" in l for l in gui):
+        problems.append("LIST did not show the placed fan")
 
     head_dxf = os.path.join(runs["headless"][0], "out.dxf")
     gui_dxf = os.path.join(runs["gui"][0], "out.dxf")

@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
 #include <QTest>
 #include <cstdlib>
 
@@ -16,7 +17,9 @@
 #include "gui/grid_widget.h"
 #include "gui/gui_ui_service.h"
 #include "gui_test_support.h"
+#include "host/fan_module.h"
 #include "res/resource.h"
+#include "win/dialog.h"
 #include "win/resources.h"
 
 namespace {
@@ -113,16 +116,7 @@ TEST_F(FanDialogView, ASeriesChosenWithTheMouseRefillsTheCascadeAndTheGrids) {
   auto view = show(dlg, IDD_FAN_DIALOG);
   auto* series = qobject_cast<QComboBox*>(view->controlWidget(IDC_COMBO_BIGMODEL));
   ASSERT_NE(series, nullptr);
-  const int target = series->findText(QStringLiteral("T4-72"));
-  ASSERT_GE(target, 0);
-  QTest::mouseClick(series, Qt::LeftButton);
-  QAbstractItemView* list = series->view();
-  ASSERT_TRUE(waitFor([list] { return list->isVisible(); }));
-  QTest::qWait(QApplication::doubleClickInterval() + 50);
-  list->scrollTo(list->model()->index(target, 0));
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                    list->visualRect(list->model()->index(target, 0)).center());
-  ASSERT_TRUE(waitFor([list] { return !list->isVisible(); }));
+  ASSERT_TRUE(guitest::pickWithMouse(series, QStringLiteral("T4-72")));
 
   EXPECT_EQ(dlg.m_strBigModel, L"T4-72");
   const std::string catalogue = m_dir.file("ZRFan.Mdb");
@@ -156,6 +150,39 @@ TEST_F(FanDialogView, ASeriesChosenWithTheMouseRefillsTheCascadeAndTheGrids) {
   auto* grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(IDC_GRID_PARAM));
   ASSERT_NE(grid, nullptr);
   EXPECT_FALSE(grid->cellRect(filled, 1).isEmpty()) << "the widget has the new rows";
+}
+
+TEST_F(FanDialogView, TheModelEditorOpensFromItsButtonWithItsListReadably) {
+  ASSERT_TRUE(DllMain(m_module, DLL_PROCESS_ATTACH, nullptr));
+  CFanDlg dlg;
+  auto view = show(dlg, IDD_FAN_DIALOG);
+  bool seen = false;
+  guitest::whenIdle([&] {
+    zrgui::DialogView* editor = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+      editor = dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget());
+      return editor && editor->isVisible();
+    }));
+    seen = true;
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("离心式风机型号列表"));
+    expectReadable(*editor, *fancadModuleResources()->findDialog(IDD_STYLE_DIALOG));
+    auto* grid = dynamic_cast<zrgui::GridWidget*>(editor->controlWidget(IDC_GRID_MODEL));
+    auto* model =
+        dynamic_cast<CGridCtrl*>(winplat::modalDialogs().back()->GetDlgItem(IDC_GRID_MODEL));
+    if (grid && model) {
+      EXPECT_GT(model->GetRowCount(), 2) << "the sample's models, one a row";
+      expectCellsReadable(*grid, *model);
+    } else {
+      ADD_FAILURE() << "the editor has no model grid on screen";
+    }
+    QTest::mouseClick(qobject_cast<QPushButton*>(editor->controlWidget(IDCANCEL)), Qt::LeftButton);
+  });
+  // The button's handler runs the editor modally and returns when it closes.
+  QTest::mouseClick(qobject_cast<QPushButton*>(view->controlWidget(IDC_BUTTON_MODIFYTYPE)),
+                    Qt::LeftButton);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(view->isVisible()) << "the fan dialog is back";
+  EXPECT_TRUE(DllMain(m_module, DLL_PROCESS_DETACH, nullptr));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QComboBox>
 #include <QImage>
 #include <QRect>
 #include <QWidget>
@@ -27,6 +28,11 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs = 3000);
 void whenIdle(std::function<void()> fn, int delayMs = 0);
 // The modal widget or popup that Qt shows now, if any.
 QWidget* activeModal();
+
+// Opens a combo box's list with a mouse click and clicks the item with this
+// text, as a user picks one; false when the combo has no such item or its
+// list did not open or close.
+bool pickWithMouse(QComboBox* combo, const QString& text);
 
 // A test that fails while a dialog or a prompt waits would wait for ever:
 // after timeoutMs the watchdog cancels every modal dialog and ends the

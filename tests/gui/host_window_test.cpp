@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -21,20 +22,26 @@
 #include <sstream>
 
 #include "base/console_input.h"
+#include "base/module_instance.h"
 #include "cad/aced.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "catalogue_builder.h"
 #include "command_loop.h"
+#include "fandlg/fan_dlg.h"
 #include "gui/dialog_view.h"
 #include "gui/event_loops.h"
 #include "gui/gui_ui_service.h"
 #include "gui/host_window.h"
 #include "gui/line_inputs.h"
 #include "gui/output_tee.h"
+#include "gui/preview_widget.h"
 #include "gui_test_support.h"
 #include "host_commands.h"
+#include "res/resource.h"
 #include "test_dialog.h"
 #include "test_drawing.h"
+#include "view_drawing_builder.h"
+#include "win/resources.h"
 #include "zoom_command.h"
 
 namespace {
@@ -459,6 +466,123 @@ TEST_F(DesktopSession, ADialogStepsAsideForTheDrawingAndShowsWhatWasPlacedWhenIt
   const std::string t = transcript();
   EXPECT_NE(t.find("请输入风机插入角度:90\n"), std::string::npos) << t;
   EXPECT_NE(t.find("请点取插入点:\nCommand: INSERT"), std::string::npos) << t;
+}
+
+// The module's fan dialog in the desktop session: a model chosen with the
+// mouse, its view block in the preview, and a fan placed by clicking the
+// canvas while the dialog steps aside.
+int fanDialogCommand() {
+  CFanDlg dlg;
+  dlg.DoModal();
+  return RTNORM;
+}
+
+class FanPlacementSession : public DesktopSession {
+ protected:
+  static constexpr double kRadius = 300;  // the view block's outline, round its base point
+
+  void SetUp() override {
+    testsupport::writeSampleCatalogue(m_lib.path());
+    // F_L0: a square on the layer OUTLINE (green) with its corners on the circle.
+    ASSERT_TRUE(testsupport::writeViewDrawing(m_lib.path() + "/dwg/Fan/4-72No4.5A.dwg",
+                                              {testsupport::ViewBlock(L"F_L0", 4, kRadius)}));
+    ::setenv("ZR_DATALIB", m_lib.path().c_str(), 1);
+    ::setenv("ZR_DWGLIB", (m_lib.path() + "/dwg").c_str(), 1);
+    m_previous = AfxGetResourceHandle();
+    m_module = winplat::instanceFromTable(fancadModuleResources(), "zrfan-gui-placement");
+    AfxSetResourceHandle(m_module);
+    DesktopSession::SetUp();
+    cadrt::CommandProcessor::instance().addHostCommand(L"FANDLG", fanDialogCommand);
+  }
+  void TearDown() override {
+    cadrt::CommandProcessor::instance().removeHostCommand(L"FANDLG");
+    DesktopSession::TearDown();
+    AfxSetResourceHandle(m_previous);
+    zrbase::releaseInstance(m_module);
+    ::unsetenv("ZR_DATALIB");
+    ::unsetenv("ZR_DWGLIB");
+  }
+
+  static zrgui::DialogView* dialog() {
+    return dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget());
+  }
+  static QComboBox* combo(int id) { return qobject_cast<QComboBox*>(dialog()->controlWidget(id)); }
+
+ private:
+  testsupport::TempDir m_lib;
+  HINSTANCE m_previous = nullptr;
+  HINSTANCE m_module = nullptr;
+};
+
+TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPreviewedAndPlacedWhereTheCanvasIsClicked) {
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {4000, 3000, 0}, 5);
+  open(d);
+  bool chosen = false;
+  int previewGreen = 0;
+  int previewRedAtBase = 0;
+  int previewRedAway = 0;
+  bool hiddenWhilePicking = false;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("FANDLG")); });
+  when([&] { return dialog() && dialog()->isVisible(); },
+       [&] {
+         chosen = guitest::pickWithMouse(combo(IDC_COMBO_BIGMODEL), QStringLiteral("4-72")) &&
+                  guitest::pickWithMouse(combo(IDC_COMBO_FANNO), QStringLiteral("4.5")) &&
+                  guitest::pickWithMouse(combo(IDC_COMBO_DRIVEMODE), QStringLiteral("A")) &&
+                  guitest::pickWithMouse(combo(IDC_COMBO_SPEED), QStringLiteral("2900"));
+         auto* preview =
+             dynamic_cast<zrgui::PreviewWidget*>(dialog()->controlWidget(IDC_STATIC_PREVIEW));
+         if (preview) {
+           const QImage image = preview->picture();
+           auto at = [&](double x, double y) {
+             return preview->view().toScreen(QPointF(x, y)).toPoint();
+           };
+           previewGreen =
+               guitest::countColor(image, guitest::around(at(kRadius / 2, kRadius / 2), 2), kGreen);
+           previewRedAtBase = guitest::countColor(image, guitest::around(at(0, 0), 3), kRed);
+           previewRedAway =
+               guitest::countColor(image, guitest::around(at(kRadius / 2, kRadius / 2), 2), kRed);
+         }
+         QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(IDC_BUTTON_PLACEFAN)),
+                           Qt::LeftButton);
+       });
+  at(QStringLiteral("请输入风机插入角度:"), [&] {
+    hiddenWhilePicking = dialog() == nullptr;
+    type(QStringLiteral("0"));
+  });
+  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] { clickAt(2000, 1000); });
+  when([&] { return dialog() && dialog()->isVisible(); },
+       [&] {
+         QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(IDOK)),
+                           Qt::LeftButton);
+       });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+
+  EXPECT_TRUE(chosen) << "every combo offered the model's value";
+  EXPECT_GT(previewGreen, 0) << "the view block's outline in its layer's colour";
+  EXPECT_GT(previewRedAtBase, 3) << "the red cross at the base point";
+  EXPECT_EQ(previewRedAway, 0);
+  EXPECT_TRUE(hiddenWhilePicking);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  const auto ids = space->entityIds();
+  space->close();
+  ASSERT_EQ(ids.size(), 2u);
+  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
+  ASSERT_TRUE(ref);
+  const double pixel = 1 / window.canvas()->view().scale();
+  EXPECT_NEAR(ref->position().x, 2000, pixel);
+  EXPECT_NEAR(ref->position().y, 1000, pixel);
+  resbuf* xdata = ref->xData(L"Model");
+  ASSERT_NE(xdata, nullptr) << "the placed fan carries its model";
+  acutRelRb(xdata);
+  // The canvas shows the outline round the picked point, and no cross.
+  window.refresh();
+  const QImage image = window.canvas()->picture();
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(2150, 1150), 2), kGreen), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(1850, 850), 2), kGreen), 0);
+  EXPECT_EQ(guitest::countColor(image, guitest::around(screenOf(2000, 1000), 3), kRed), 0);
 }
 
 }  // namespace

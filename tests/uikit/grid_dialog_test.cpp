@@ -1,6 +1,6 @@
 // The grid as a child of a dialog: created over a placeholder's rectangle,
 // notifications carrying row and column to the dialog's message map, the
-// end-of-edit notification after the text is set (and a refusal restoring the
+// end-of-edit notification after the text is changed (and a refusal restoring the
 // old text), and the grid seen through "dlg grid" lines and the DUMP.
 #include <gtest/gtest.h>
 
@@ -140,6 +140,20 @@ TEST_F(GridDialogFixture, EndOfEditComesAfterTheTextChangedAndARefusalRestoresIt
   EXPECT_EQ(dlg.events.size(), before);
 }
 
+TEST_F(GridDialogFixture, AnEditThatKeepsTheTextMovesTheFocusAndSendsNothing) {
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131"));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 2, L""));
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 2));
+  EXPECT_TRUE(dlg.events.empty());
+  apply("dlg grid 5003 edit 1 1 1131 ");
+  EXPECT_TRUE(dlg.events.empty()) << "the line's trailing blank is dropped";
+  // A blank or another letter case is a change.
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131 "));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"A"));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"a"));
+  EXPECT_EQ(dlg.events, (std::vector<std::string>{"edit 1 1 1131 ", "edit 2 1 A", "edit 2 1 a"}));
+}
+
 TEST_F(GridDialogFixture, DlgLinesAndTheDumpSeeTheGrid) {
   apply("dlg grid 5003 edit 2 1 960");
   apply("dlg grid 5003 click 2 2");
@@ -199,4 +213,41 @@ TEST_F(GridDialogFixture, ComboButtonCellsOfferTheirListAndAPickEndsTheEdit) {
   EXPECT_EQ(cell->GetComboString().GetSize(), 0);
   EXPECT_EQ(dlg.m_Grid.GetItemText(2, 1), L"A");
   EXPECT_FALSE(dlg.m_Grid.pickCell(2, 1, L"A")) << "no choices yet";
+}
+
+TEST_F(GridDialogFixture, ADropDownListTakesOnlyItsChoicesAndADropDownComboAnyText) {
+  CStringArray drives;
+  drives.Add(L"A");
+  drives.Add(L"直联");
+  dlg.m_Grid.SetItemText(2, 2, L"A");
+  ASSERT_TRUE(dlg.m_Grid.SetCellType(2, 2, RUNTIME_CLASS(CGridBtnCellCombo)));
+  auto* cell = dynamic_cast<CGridBtnCellCombo*>(dlg.m_Grid.GetCell(2, 2));
+  ASSERT_NE(cell, nullptr);
+  cell->SetComboString(drives);
+  EXPECT_TRUE(dlg.m_Grid.cellChoicesOnly(2, 2)) << "a new combo cell is a drop-down list";
+  EXPECT_FALSE(dlg.m_Grid.cellChoicesOnly(2, 1)) << "plain cell";
+
+  EXPECT_FALSE(dlg.m_Grid.editCell(2, 2, L"B"));
+  EXPECT_EQ(dlg.m_Grid.GetItemText(2, 2), L"A");
+  EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 edit 2 2 B"),
+            "cell (2,2) of grid 5003 is a drop-down list and 'B' is none of its choices (A, 直联)");
+  EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 edit 2 2"),
+            "cell (2,2) of grid 5003 is a drop-down list and '' is none of its choices (A, 直联)")
+      << "a list cannot be emptied by typing either";
+  EXPECT_TRUE(dlg.events.empty()) << "a refused edit sends nothing";
+  apply("dlg grid 5003 edit 2 2 直联");
+  EXPECT_EQ(dlg.events.back(), "edit 2 2 直联") << "typing one of the choices is a choice";
+
+  cell->SetComboStyle(CBS_DROPDOWN | CBS_SORT);
+  EXPECT_FALSE(dlg.m_Grid.cellChoicesOnly(2, 2));
+  apply("dlg grid 5003 edit 2 2 B");
+  EXPECT_EQ(dlg.m_Grid.GetItemText(2, 2), L"B") << "a combo with an edit field takes any text";
+  EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 pick 2 2 B"),
+            "cell (2,2) of grid 5003 has no choice 'B'")
+      << "a pick still comes from the list";
+
+  cell->SetComboStyle(CBS_DROPDOWNLIST | CBS_SORT);
+  cell->SetComboString(CStringArray());
+  EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 edit 2 2 A"),
+            "cell (2,2) of grid 5003 is a drop-down list and 'A' is none of its choices (none)");
 }

@@ -4,6 +4,7 @@
 // along; definitions already in the target by name are used as they are. A target block is
 // made before its entities are copied, so references that lead back to it (circular
 // drawings) find it instead of copying forever.
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -23,6 +24,8 @@ class Copier {
 
   // Appends copies of the live entities of src to dst.
   void copyEntities(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst);
+  // Appends copies of the given entities to dst, in order.
+  void copyEntities(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst);
   // The target block of a source block, copied when the target has no block of its name.
   AcDbObjectId copyBlock(const AcDbBlockTableRecord* src);
   void map(const AcDbBlockTableRecord* src, AcDbObjectId dst) { m_blocks[src] = dst; }
@@ -95,7 +98,11 @@ AcDbEntity* Copier::copyEntity(const AcDbEntity* src) {
 }
 
 void Copier::copyEntities(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst) {
-  for (AcDbObjectId id : src->allEntityIds()) {
+  copyEntities(src->allEntityIds(), dst);
+}
+
+void Copier::copyEntities(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst) {
+  for (AcDbObjectId id : ids) {
     const auto* ent = AcDbEntity::cast(objectOf(id));
     if (ent == nullptr || ent->isErased()) continue;
     AcDbEntity* copy = copyEntity(ent);
@@ -146,6 +153,32 @@ Acad::ErrorStatus AcDbDatabase::wblock(AcDbDatabase*& pOutputDb, AcDbObjectId bl
   zrcad::Copier copier(out.get());
   copier.copyEntities(src, model);
   pOutputDb = out.release();
+  return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::wblock(AcDbDatabase*& pOutputDb, const AcDbObjectIdArray& outObjIds,
+                                       const AcGePoint3d& basePoint) {
+  pOutputDb = nullptr;
+  std::vector<AcDbObjectId> ids;
+  for (AcDbObjectId id : outObjIds) {
+    const auto* ent = id.isNull() ? nullptr : AcDbEntity::cast(id.stub()->object);
+    // Attributes belong to their reference and come with it, never on their own.
+    const bool inBlock = ent && !ent->ownerId().isNull() &&
+                         AcDbBlockTableRecord::cast(ent->ownerId().stub()->object) != nullptr;
+    if (id.database() != this || !inBlock || ent->isErased() ||
+        std::find(ids.begin(), ids.end(), id) != ids.end()) {
+      m_impl->lastError = L"wblock: the ids must name distinct entities of this drawing's blocks";
+      return Acad::eInvalidInput;
+    }
+    ids.push_back(id);
+  }
+  auto out = std::make_unique<AcDbDatabase>(true);
+  out->setInsbase(basePoint);
+  auto* model = AcDbBlockTableRecord::cast(out->modelSpaceId().stub()->object);
+  zrcad::Copier copier(out.get());
+  copier.copyEntities(ids, model);
+  pOutputDb = out.release();
+  m_impl->lastError.clear();
   return Acad::eOk;
 }
 

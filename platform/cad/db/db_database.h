@@ -55,6 +55,12 @@ class AcDbDatabase {
   // of block blockId, with the block definitions they refer to and their layers; its
   // insertion base is the block's origin.
   Acad::ErrorStatus wblock(AcDbDatabase*& pOutputDb, AcDbObjectId blockId);
+  // A new database (the caller deletes it) whose model space holds copies of the given
+  // entities of this drawing, in the order given, with the block definitions and layers they
+  // need; its insertion base is basePoint. eInvalidInput (and no database) when an id is not
+  // a live entity of a block of this drawing (layouts included), or comes twice.
+  Acad::ErrorStatus wblock(AcDbDatabase*& pOutputDb, const AcDbObjectIdArray& outObjIds,
+                           const AcGePoint3d& basePoint);
   // Defines (or redefines) block blockName in this database from the model space of
   // source, with the source's insertion base as the block's origin; block definitions and
   // layers the entities need come along (existing ones of the same name are kept).

@@ -42,3 +42,10 @@ const CGridBtnCellBase::Button* CGridBtnCellBase::GetButton(int iWhich) const {
 void CGridBtnCellBase::operator=(const CGridCellBase& cell) { CGridCellBase::operator=(cell); }
 
 void CGridBtnCellCombo::operator=(const CGridCellBase& cell) { CGridBtnCellBase::operator=(cell); }
+
+BOOL CGridBtnCellCombo::TakesChoicesOnly() const {
+  // The low two bits of a combo style are its type: CBS_SIMPLE, CBS_DROPDOWN
+  // or CBS_DROPDOWNLIST; the rest are flags such as CBS_SORT.
+  constexpr DWORD kComboTypeMask = 0x3;
+  return (m_dwComboStyle & kComboTypeMask) == CBS_DROPDOWNLIST;
+}

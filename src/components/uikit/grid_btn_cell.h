@@ -8,7 +8,9 @@
 // state (DFC_/DFCS_ values), alignment, width, radio-group membership, text.
 // A combo cell's choices and style are its own; the grid offers the choices
 // to the front end through its grid model (kind Combo), and a pick puts the
-// chosen text into the cell and raises the end-of-edit notification.
+// chosen text into the cell and raises the end-of-edit notification. A cell
+// made a combo cell again (SetCellType) keeps its text but starts without
+// buttons, choices or style of its own: the caller sets it up from scratch.
 #pragma once
 
 #include <vector>
@@ -91,6 +93,9 @@ class CGridBtnCellCombo : public CGridBtnCell {
 
   BOOL IsComboCell() const override { return TRUE; }
   void GetComboChoices(CStringArray& choices) const override { choices.Copy(m_choices); }
+  // A drop-down list (CBS_DROPDOWNLIST) takes only its choices; a drop-down
+  // combo (CBS_DROPDOWN, CBS_SIMPLE) any text.
+  BOOL TakesChoicesOnly() const override;
   void operator=(const CGridCellBase& cell) override;
 
  private:

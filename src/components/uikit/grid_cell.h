@@ -57,6 +57,8 @@ class CGridCellBase : public CObject {
   // Combo cells offer a list of choices; plain cells none.
   virtual BOOL IsComboCell() const { return FALSE; }
   virtual void GetComboChoices(CStringArray& choices) const { choices.RemoveAll(); }
+  // TRUE for a combo cell that takes only one of its choices (a drop-down list).
+  virtual BOOL TakesChoicesOnly() const { return FALSE; }
 
   // Copies text, data, state and format from another cell.
   virtual void operator=(const CGridCellBase& cell);

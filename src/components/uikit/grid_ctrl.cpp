@@ -344,6 +344,11 @@ std::vector<std::wstring> CGridCtrl::cellChoices(int row, int col) const {
   return list;
 }
 
+bool CGridCtrl::cellChoicesOnly(int row, int col) const {
+  const CGridCellBase* cell = GetCell(row, col);
+  return cell && cell->IsComboCell() && cell->TakesChoicesOnly();
+}
+
 bool CGridCtrl::cellEditable(int row, int col) const { return IsCellEditable(row, col) != FALSE; }
 
 void CGridCtrl::clickCell(int row, int col) {
@@ -359,6 +364,9 @@ void CGridCtrl::clickCell(int row, int col) {
 bool CGridCtrl::EndEdit(int row, int col, const std::wstring& text) {
   SetFocusCell(row, col);
   const CString old = GetItemText(row, col);
+  // Confirming a cell without changing it is no edit: the parent, which may
+  // write every edit through to a file, is not told.
+  if (old.str() == text) return true;
   SetItemText(row, col, text.c_str());
   // A handler that answers with a negative result refuses the new text.
   const LRESULT result = SendMessageToParent(row, col, static_cast<int>(GVN_ENDLABELEDIT));
@@ -366,14 +374,19 @@ bool CGridCtrl::EndEdit(int row, int col, const std::wstring& text) {
   return true;
 }
 
+bool CGridCtrl::IsChoice(int row, int col, const std::wstring& text) const {
+  const auto choices = cellChoices(row, col);
+  return std::find(choices.begin(), choices.end(), text) != choices.end();
+}
+
 bool CGridCtrl::editCell(int row, int col, const std::wstring& text) {
   if (!IsCellEditable(row, col)) return false;
+  if (cellChoicesOnly(row, col) && !IsChoice(row, col, text)) return false;
   return EndEdit(row, col, text);
 }
 
 bool CGridCtrl::pickCell(int row, int col, const std::wstring& text) {
   if (!IsCellEditable(row, col) || cellKind(row, col) != CellKind::Combo) return false;
-  const auto choices = cellChoices(row, col);
-  if (std::find(choices.begin(), choices.end(), text) == choices.end()) return false;
+  if (!IsChoice(row, col, text)) return false;
   return EndEdit(row, col, text);
 }

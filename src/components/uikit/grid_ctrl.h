@@ -11,8 +11,9 @@
 // Notifications go to the parent as WM_NOTIFY with the grid's id and an
 // NM_GRIDVIEW carrying the cell's row and column: NM_CLICK after a click (row
 // and column -1 for a click outside the cells) and GVN_ENDLABELEDIT after an
-// in-place edit has set a cell's text (a handler that sets a negative result
-// refuses the edit and the old text comes back).
+// in-place edit has changed a cell's text (a handler that sets a negative
+// result refuses the edit and the old text comes back). An edit that ends
+// with the text the cell already had moves the focus and sends nothing.
 //
 // Widths: columns start kDefaultColumnWidth wide and rows kDefaultRowHeight
 // high. AutoSizeColumns sets every column to the width of its widest text
@@ -170,6 +171,7 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
   std::wstring cellText(int row, int col) const override;
   CellKind cellKind(int row, int col) const override;
   std::vector<std::wstring> cellChoices(int row, int col) const override;
+  bool cellChoicesOnly(int row, int col) const override;
   bool cellEditable(int row, int col) const override;
   int columnWidth(int col) const override { return GetColumnWidth(col); }
   int rowHeight(int row) const override { return GetRowHeight(row); }
@@ -189,6 +191,7 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
   CellPtr NewCell() const;
   Row NewRow() const;
   bool EndEdit(int row, int col, const std::wstring& text);
+  bool IsChoice(int row, int col, const std::wstring& text) const;
 
   std::vector<Row> m_rows;
   std::vector<int> m_colWidths;

@@ -46,7 +46,7 @@ CommandResult runScript(const std::string& script, const std::string& args) {
 }
 
 CommandResult checkDrawing(const std::string& file) {
-  return run("/usr/bin/python3 " CAD_DXF_ORACLE " '" + file + "'");
+  return run("/usr/bin/python3 " CAD_DXF_CHECK " '" + file + "'");
 }
 
 std::string readFile(const std::string& path) {

@@ -132,6 +132,78 @@ TEST(DxfRoundTrip, HandlesStayUniqueAndBelowTheSeed) {
   EXPECT_NE(AcDbLine::cast(again.stub()->object), nullptr);
 }
 
+// Sets a header variable of a drawing's text, adding it ahead of $ACADVER when it is not there.
+std::string withHeaderVar(const std::string& text, const std::string& name, int code,
+                          const std::string& value) {
+  std::string pair = std::to_string(code) + "\n" + value + "\n";
+  std::smatch m;
+  if (std::regex_search(text, m, std::regex("\n\\" + name + "\n *[0-9]+\n[^\n]*\n")))
+    return m.prefix().str() + "\n" + name + "\n" + pair + m.suffix().str();
+  size_t at = text.find("$ACADVER\n  1\nAC1024\n");
+  EXPECT_NE(at, std::string::npos);
+  return text.substr(0, at) + name + "\n" + pair + "  9\n" + text.substr(at);
+}
+
+// The value a header variable is written with: its code and value lines.
+std::string headerValue(const std::string& text, const std::string& name) {
+  std::smatch m;
+  if (!std::regex_search(text, m, std::regex("\n\\" + name + "\n *([0-9]+\n[^\n]*)\n")))
+    return "(missing)";
+  return m[1];
+}
+
+// A header naming a style or linetype that its table lacks is written naming one the drawing
+// has: ezdxf's new drawings say $DIMSTYLE ISO-25 and define only Standard, and a read and a
+// save kept that.
+TEST(DxfWrite, HeaderNamesOnlyStylesAndLinetypesTheDrawingHas) {
+  AcDbDatabase db;
+  std::string text;
+  ASSERT_EQ(db.writeDxfText(text), Acad::eOk);
+  text = withHeaderVar(text, "$DIMSTYLE", 2, "ISO-25");
+  text = withHeaderVar(text, "$TEXTSTYLE", 7, "STANDARD");
+  text = withHeaderVar(text, "$CELTYPE", 6, "Dashed");
+  AcDbDatabase back(false);
+  ASSERT_EQ(readText(back, text), Acad::eOk) << errorText(back);
+  std::string out;
+  ASSERT_EQ(back.writeDxfText(out), Acad::eOk);
+  EXPECT_EQ(headerValue(out, "$DIMSTYLE"), "2\nStandard");
+  EXPECT_EQ(headerValue(out, "$TEXTSTYLE"), "7\nSTANDARD");  // there, named in another case
+  EXPECT_EQ(headerValue(out, "$CELTYPE"), "6\nByLayer");
+  TempDir dir;
+  cadtest::writeFile(dir.path("header.dxf"), out);
+  cadtest::CommandResult check = cadtest::checkDrawing(dir.path("header.dxf"));
+  EXPECT_EQ(check.status, 0) << check.output;
+
+  // Without a Standard dimension style either, the first one the drawing has.
+  std::string renamed = std::regex_replace(
+      text, std::regex("(AcDbDimStyleTableRecord\n *2\n)Standard\n"), "$1ISO-35\n");
+  ASSERT_NE(renamed, text);
+  AcDbDatabase third(false);
+  ASSERT_EQ(readText(third, renamed), Acad::eOk) << errorText(third);
+  std::string thirdOut;
+  ASSERT_EQ(third.writeDxfText(thirdOut), Acad::eOk);
+  EXPECT_EQ(headerValue(thirdOut, "$DIMSTYLE"), "2\nISO-35");
+}
+
+// A header variable read without a value is not written back as a bare name.
+TEST(DxfWrite, HeaderVariablesWithoutValueAreLeftOut) {
+  AcDbDatabase db;
+  std::string text;
+  ASSERT_EQ(db.writeDxfText(text), Acad::eOk);
+  size_t at = text.find("  9\n$ACADVER\n");
+  ASSERT_NE(at, std::string::npos);
+  text.insert(at, "  9\n$EMPTY\n");
+  AcDbDatabase back(false);
+  ASSERT_EQ(readText(back, text), Acad::eOk) << errorText(back);
+  std::string out;
+  ASSERT_EQ(back.writeDxfText(out), Acad::eOk);
+  EXPECT_EQ(out.find("$EMPTY"), std::string::npos);
+  TempDir dir;
+  cadtest::writeFile(dir.path("empty.dxf"), out);
+  cadtest::CommandResult check = cadtest::checkDrawing(dir.path("empty.dxf"));
+  EXPECT_EQ(check.status, 0) << check.output;
+}
+
 TEST(DxfRoundTrip, ErasedObjectsAreNotWritten) {
   AcDbDatabase db;
   AcDbObjectId id = addToModelSpace(&db, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 1));

@@ -4,6 +4,7 @@
 
 #include "base/cstring.h"
 #include "cad/acdb.h"
+#include "cad/db/dxf/drawing_clock.h"
 #include "cad_test_support.h"
 
 namespace {
@@ -15,7 +16,11 @@ using cadtest::DxfText;
 using cadtest::r12Drawing;
 using cadtest::TempDir;
 
+// The drawing's text, written by a stopped clock: texts written a second apart must
+// still compare equal where only their save dates would differ.
 std::string written(AcDbDatabase& db) {
+  static const auto stopped = zrcad::dxf::drawingTime();
+  zrcad::dxf::ScopedDrawingClock clock([] { return stopped; });
   std::string out;
   EXPECT_EQ(db.writeDxfText(out), Acad::eOk);
   return out;

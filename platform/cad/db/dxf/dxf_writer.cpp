@@ -26,6 +26,16 @@ AcDbObject* objectOf(AcDbObjectId id) { return id.isNull() ? nullptr : id.stub()
 
 bool isLive(AcDbObjectId id) { return id.isValid(); }
 
+// Header variables that name a table entry, and the entry every drawing has.
+struct NamedHeaderVar {
+  const char* name;
+  const char* table;
+  const wchar_t* standard;
+};
+constexpr NamedHeaderVar kNamedHeaderVars[] = {{"$TEXTSTYLE", "STYLE", L"Standard"},
+                                               {"$CELTYPE", "LTYPE", L"ByLayer"},
+                                               {"$DIMSTYLE", "DIMSTYLE", L"Standard"}};
+
 class DxfWriter {
  public:
   DxfWriter(AcDbDatabase* db, std::string& out, const TextSink* sink)
@@ -36,6 +46,7 @@ class DxfWriter {
   void prepare();
   void writeHeader();
   void writeDates();
+  StoredTags headerValue(const HeaderVar& var) const;
   void writeTables();
   void writeTable(const AcDbSymbolTable* table);
   void writeBlocks();
@@ -115,9 +126,10 @@ void DxfWriter::writeHeader() {
     m_impl.setHeaderVar("$TDUCREATE", {{40, 0, julianDateText(m_now, false)}});
   }
   for (const HeaderVar& v : m_impl.header) {
-    if (special(v.name)) continue;
+    // A variable read without a value has nothing to say, and readers refuse the bare name.
+    if (special(v.name) || v.tags.empty()) continue;
     m_tags.str(9, v.name);
-    writeStored(m_tags, v.tags);
+    writeStored(m_tags, headerValue(v));
   }
   m_tags.str(9, "$DWGCODEPAGE");
   m_tags.str(3, "ANSI_1252");
@@ -140,6 +152,33 @@ void DxfWriter::writeDates() {
   m_tags.str(40, julianDateText(m_now, false));
   m_tags.str(9, "$LASTSAVEDBY");
   m_tags.str(1, kWriterName);
+}
+
+// The value of a header variable as written. A variable naming an entry its table lacks
+// would leave readers guessing which one is current (ezdxf's new drawings say $DIMSTYLE
+// ISO-25 and define only Standard, and that was kept through a read and a save), so it
+// names the standard entry instead, or the table's first when even that is missing.
+StoredTags DxfWriter::headerValue(const HeaderVar& var) const {
+  const NamedHeaderVar* named = nullptr;
+  for (const NamedHeaderVar& n : kNamedHeaderVars)
+    if (var.name == n.name) named = &n;
+  const AcDbSymbolTable* table = named ? m_impl.tableOfType(named->table) : nullptr;
+  if (table == nullptr || var.tags.size() != 1 ||
+      table->has(zrbase::utf8ToWide(var.tags[0].value).c_str()))
+    return var.tags;
+  StoredTags tags = var.tags;
+  if (table->has(named->standard)) {
+    tags[0].value = zrbase::wideToUtf8(named->standard);
+    return tags;
+  }
+  for (AcDbObjectId id : table->recordIds()) {
+    const std::wstring* name = isLive(id) ? recordName(id) : nullptr;
+    if (name != nullptr) {
+      tags[0].value = zrbase::wideToUtf8(*name);
+      break;
+    }
+  }
+  return tags;
 }
 
 void DxfWriter::writeTables() {

@@ -1,0 +1,237 @@
+// The fan dialog's view drawings and preview: names of the current model's
+// view drawing and view block, the preview refresh, the outlet-angle list, the
+// base-point cross, and the view, hand and angle handlers.
+//
+// The view drawing comes from m_ViewDrawings, which reads the file again only
+// when it has changed since it was read last.
+//
+// The preview database: each successful refresh writes the view block out
+// into a new database (m_pPreviewDb) and hands it to m_Preview.init, which
+// owns it from then on and frees the one it held before. The dialog never
+// frees it; m_pPreviewDb is null or the database last handed over (or being
+// prepared for handing over) and is valid for as long as the dialog is up.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "drawings/preview_settings.h"
+#include "drawings/view_names.h"
+#include "fandlg/fan_dlg.h"
+#include "res/resource.h"
+#include "uikit/folders.h"
+
+namespace {
+
+// Block names that are never view blocks: the drawing's layouts.
+bool IsLayoutName(const CString& strName) {
+  return strName == L"*Model_Space" || strName == L"*Paper_Space" || strName == L"*Paper_Space0";
+}
+
+bool ComboHasItem(CComboBox& combo, const CString& strText) {
+  for (int i = 0; i < combo.GetCount(); ++i) {
+    CString strItem;
+    combo.GetLBText(i, strItem);
+    if (strItem == strText) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+CString CFanDlg::GetFanBaseName() {
+  return ViewDrawingBaseName(m_strBigModel, m_strFanNo, m_strDriveMode);
+}
+
+CString CFanDlg::GetFanDwgFileName() { return ViewDrawingFileName(GetFanBaseName()); }
+
+CString CFanDlg::GetFanDwgPath() { return ViewDrawingPath(GetDwgPath(), GetFanDwgFileName()); }
+
+CString CFanDlg::GetViewBlockName() { return ViewBlockName(m_nView, m_strHand, m_strAngle); }
+
+void CFanDlg::ClearPreview() {
+  m_Preview.erasePreview();
+  m_Preview.SetWindowText(L"");
+}
+
+void CFanDlg::RefreshPreview(BOOL bRefillAngles) {
+  const CString strPath = GetFanDwgPath();
+  const CString strBlock = GetViewBlockName();
+  // Others may go on reading and writing the file meanwhile: it is read whole at once.
+  AcDbDatabase* pViewDb = m_ViewDrawings.Get(strPath, _SH_DENYNO);
+  if (pViewDb == nullptr) {
+    ClearPreview();
+    return;
+  }
+  if (bRefillAngles) FillAngleList(pViewDb);
+
+  AcDbBlockTable* pTable = nullptr;
+  if (pViewDb->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) {
+    ClearPreview();
+    return;
+  }
+  AcDbBlockTableRecord* pRecord = nullptr;
+  if (strBlock.IsEmpty() || pTable->getAt(strBlock, pRecord, AcDb::kForRead) != Acad::eOk) {
+    pTable->close();
+    ClearPreview();
+    return;
+  }
+  pTable->close();
+
+  const AcDbObjectId blockId = pRecord->objectId();
+  // The database m_pPreviewDb pointed to stays the control's until init
+  // replaces it, so a failed extraction leaves nothing to free here.
+  if (pViewDb->wblock(m_pPreviewDb, blockId) != Acad::eOk) {
+    m_pPreviewDb = nullptr;
+    pRecord->close();
+    ClearPreview();
+    return;
+  }
+  DrawBasePointMark(m_pPreviewDb, blockId);
+  pRecord->close();
+
+  m_Preview.init(m_pPreviewDb, true, true);
+  SetUpPreviewGraphics();
+}
+
+void CFanDlg::SetUpPreviewGraphics() {
+  const DWORD dwStyle = kPreviewCtrlStyle;
+  m_Preview.SetCtrlStyle(dwStyle);
+  if (AcGsView* pView = m_Preview.view()) pView->setFrameMargin(kPreviewFrameMargin);
+  if (AcGsDevice* pDevice = m_Preview.device()) {
+    AcGsColor color = pDevice->getBackgroundColor();
+    color.m_red = color.m_green = color.m_blue = 0;
+    pDevice->setBackgroundColor(color);
+  }
+  if (AcGsModel* pModel = m_Preview.model()) pModel->setRenderModeOverride(kPreviewRenderMode);
+  m_Preview.Redraw();
+}
+
+bool CFanDlg::FillAngleList(AcDbDatabase* pDb) {
+  m_cbAngle.ResetContent();
+  AcDbBlockTable* pTable = nullptr;
+  if (pDb == nullptr || pDb->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) {
+    m_cbAngle.ResetContent();
+    return false;
+  }
+  AcDbBlockTableIterator* pIterator = nullptr;
+  if (pTable->newIterator(pIterator, true, true) != Acad::eOk) {
+    pTable->close();
+    m_cbAngle.ResetContent();
+    return false;
+  }
+  // The hand as the combo shows it now, which a hand change has already set.
+  CString strHand;
+  m_cbHand.GetWindowText(strHand);
+  const CString strLetter = HandLetter(strHand);
+  for (; !pIterator->done(); pIterator->step()) {
+    AcDbBlockTableRecord* pRecord = nullptr;
+    if (pIterator->getRecord(pRecord, AcDb::kForRead) != Acad::eOk) continue;
+    const CString strName = pRecord->name();
+    if (!IsLayoutName(strName) && strName.Find(strLetter) != -1) {
+      const CString strAngle = AngleOfBlockName(strName);
+      if (!strAngle.IsEmpty() && !ComboHasItem(m_cbAngle, strAngle)) m_cbAngle.AddString(strAngle);
+    }
+    pRecord->close();
+  }
+  m_cbAngle.SetCurSel(0);
+  delete pIterator;
+  pTable->close();
+  return true;
+}
+
+bool CFanDlg::GetBlockSize(AcDbObjectId blockId, AcGePoint3d& size) {
+  size = AcGePoint3d(1, 1, 1);
+  AcDbBlockTableRecord* pRecord = nullptr;
+  if (acdbOpenObject(pRecord, blockId, AcDb::kForRead) != Acad::eOk) return false;
+  const AcGePoint3d origin = pRecord->origin();
+  AcDbExtents extents;
+  for (AcDbObjectId id : pRecord->entityIds()) {
+    AcDbObjectPointer<AcDbEntity> pEntity(id, AcDb::kForRead);
+    AcDbExtents box;
+    if (pEntity && pEntity->getGeomExtents(box) == Acad::eOk && !box.isEmpty()) extents.addExt(box);
+  }
+  pRecord->close();
+  if (extents.isEmpty()) return false;
+  const AcGePoint3d lo = extents.minPoint();
+  const AcGePoint3d hi = extents.maxPoint();
+  const double width = 2 * std::max(std::fabs(hi.x - origin.x), std::fabs(lo.x - origin.x));
+  const double height = 2 * std::max(std::fabs(hi.y - origin.y), std::fabs(lo.y - origin.y));
+  size = AcGePoint3d(width, height, 1);
+  return true;
+}
+
+bool CFanDlg::DrawBasePointMark(AcDbDatabase* pDb, AcDbObjectId blockId) {
+  AcDbBlockTableRecord* pRecord = nullptr;
+  if (pDb == nullptr || acdbOpenObject(pRecord, blockId, AcDb::kForRead) != Acad::eOk) {
+    return false;
+  }
+  const AcGePoint3d origin = pRecord->origin();
+  pRecord->close();
+  AcGePoint3d size;
+  GetBlockSize(blockId, size);
+  const double dExtent = std::max(size.x, size.y);
+
+  CRect rect(0, 0, 0, 0);
+  if (CWnd* pControl = GetDlgItem(IDC_STATIC_PREVIEW)) {
+    pControl->GetWindowRect(&rect);
+    ScreenToClient(&rect);
+  }
+  const int nPixels = std::max(1, static_cast<int>(std::max(rect.Width(), rect.Height())));
+  const double d = kBaseMarkPixels * dExtent / nPixels;
+
+  const AcGeVector3d arms[] = {{d, 0, 0}, {-d, 0, 0}, {0, d, 0}, {0, -d, 0}};
+  std::vector<std::unique_ptr<AcDbLine>> lines;
+  for (const AcGeVector3d& arm : arms) {
+    lines.push_back(std::make_unique<AcDbLine>(origin, origin + arm));
+    lines.back()->setColorIndex(kBaseMarkColor);
+  }
+  AcDbBlockTable* pTable = nullptr;
+  if (pDb->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) return false;
+  AcDbBlockTableRecord* pSpace = nullptr;
+  const Acad::ErrorStatus es = pTable->getAt(ACDB_MODEL_SPACE, pSpace, AcDb::kForWrite);
+  pTable->close();
+  if (es != Acad::eOk) return false;
+  for (auto& line : lines) {
+    if (pSpace->appendAcDbEntity(line.get()) == Acad::eOk) line.release()->close();
+  }
+  pSpace->close();
+  return true;
+}
+
+void CFanDlg::OnFrontView() {
+  m_nView = kFrontView;
+  RefreshPreview(FALSE);
+}
+
+void CFanDlg::OnSideView() {
+  m_nView = kSideView;
+  RefreshPreview(FALSE);
+}
+
+void CFanDlg::OnTopView() {
+  m_nView = kTopView;
+  RefreshPreview(FALSE);
+}
+
+void CFanDlg::OnHandSelChange() {
+  m_cbHand.GetWindowText(m_strHand);
+  RefreshPreview(TRUE);
+  m_cbAngle.SetCurSel(0);
+  OnAngleSelChange();
+}
+
+void CFanDlg::OnHandEditChange() {}
+
+void CFanDlg::OnAngleEditChange() {
+  UpdateData(TRUE);
+  RefreshPreview(FALSE);
+}
+
+// With no item selected (an empty list) the angle keeps its previous text.
+void CFanDlg::OnAngleSelChange() {
+  const int nItem = m_cbAngle.GetCurSel();
+  if (nItem != CB_ERR) m_cbAngle.GetLBText(nItem, m_strAngle);
+  RefreshPreview(FALSE);
+}
+
+void CFanDlg::OnAngleSelEndOk() {}

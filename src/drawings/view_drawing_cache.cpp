@@ -1,0 +1,57 @@
+// CViewDrawingCache.
+#include "drawings/view_drawing_cache.h"
+
+#include <sys/stat.h>
+
+#include "base/file_functions.h"
+
+// What identifies a file's content without reading it. Saves are atomic
+// renames, so a rewritten file is a new file (another inode) even when its
+// size and time happen to match.
+struct CViewDrawingCache::FileStamp {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  long long modifiedNs = 0;
+
+  bool operator==(const FileStamp&) const = default;
+
+  static bool Of(const CString& strPath, FileStamp& stamp) {
+    struct stat st {};
+    if (::stat(zrbase::nativePath(strPath).c_str(), &st) != 0) return false;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modifiedNs =
+        static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return true;
+  }
+};
+
+CViewDrawingCache::CViewDrawingCache() = default;
+CViewDrawingCache::~CViewDrawingCache() = default;
+
+void CViewDrawingCache::Forget() {
+  m_pDb.reset();
+  m_stamp.reset();
+  m_strPath.Empty();
+}
+
+AcDbDatabase* CViewDrawingCache::Get(const CString& strPath, int nShareMode) {
+  FileStamp stamp;
+  // The stamp is taken before reading: a write during the read leaves a stamp
+  // that no longer matches, and the next request reads the file again. A file
+  // that cannot even be looked at cannot be read either.
+  if (!FileStamp::Of(strPath, stamp)) {
+    Forget();
+    return nullptr;
+  }
+  if (m_pDb && m_stamp && strPath == m_strPath && *m_stamp == stamp) return m_pDb.get();
+  Forget();
+  auto pDb = std::make_unique<AcDbDatabase>(false, true);
+  if (pDb->readDwgFile(strPath, nShareMode) != Acad::eOk) return nullptr;
+  m_strPath = strPath;
+  m_stamp = std::make_unique<FileStamp>(stamp);
+  m_pDb = std::move(pDb);
+  return m_pDb.get();
+}

@@ -1,0 +1,132 @@
+// CopyBlockTableRecord: a view block copied between drawings under a new name,
+// nested blocks, layers and attribute definitions with it; redefinition in
+// place; and the copies refused because they would make a block contain itself.
+#include "cadkit/block_helpers.h"
+#include "cadkit_fixture.h"
+
+using cadkittest::blockId;
+using cadkittest::entityCount;
+using cadkittest::Name;
+using testsupport::ViewBlock;
+
+namespace {
+
+// A view drawing whose F_L0 holds six lines, an attribute definition and a
+// reference to BOLT (three lines), with its base point at (5, 5).
+AcDbDatabase* ViewDrawing() {
+  ViewBlock bolt{L"BOLT", 3, 1};
+  ViewBlock front{L"F_L0", 6, 10, AcGePoint3d(5, 5, 0), true, L"BOLT"};
+  return testsupport::buildViewDrawing({bolt, front});
+}
+
+int Copy(AcDbDatabase* from, const std::wstring& source, AcDbDatabase* to,
+         const std::wstring& target) {
+  Name s(source);
+  Name t(target);
+  return CopyBlockTableRecord(from, s.get(), to, t.get());
+}
+
+}  // namespace
+
+TEST(CopyBlockTableRecord, CopiesTheBlockWithNestedBlocksLayersAndAttributeDefinitions) {
+  testsupport::TempDir dir;
+  std::unique_ptr<AcDbDatabase> view(ViewDrawing());
+  AcDbDatabase target(true, true);
+  ASSERT_EQ(Copy(view.get(), L"F_L0", &target, L"4-72No4.5AF_L0"), 1);
+
+  const AcDbObjectId placed = blockId(&target, L"4-72No4.5AF_L0");
+  ASSERT_FALSE(placed.isNull());
+  EXPECT_EQ(entityCount(placed), 8);
+  EXPECT_TRUE(blockId(&target, L"F_L0").isNull()) << "only the target name is defined";
+  {
+    AcDbObjectPointer<AcDbBlockTableRecord> rec(placed, AcDb::kForRead);
+    EXPECT_TRUE(rec->origin().isEqualTo(AcGePoint3d(5, 5, 0)));
+    EXPECT_TRUE(rec->hasAttributeDefinitions());
+  }
+
+  const nlohmann::json read = cadkittest::saveAndRead(&target, dir.file("target.dxf"));
+  const auto& block = read["blocks"]["4-72No4.5AF_L0"];
+  EXPECT_EQ(block["base"], nlohmann::json::array({5.0, 5.0, 0.0}));
+  int lines = 0;
+  for (const auto& e : block["entities"]) {
+    if (e["type"] == "LINE") {
+      ++lines;
+      EXPECT_EQ(e["layer"], "OUTLINE");
+    }
+    if (e["type"] == "ATTDEF") {
+      EXPECT_EQ(e["tag"], "TAG");
+    }
+    if (e["type"] == "INSERT") {
+      EXPECT_EQ(e["block"], "BOLT");
+    }
+  }
+  EXPECT_EQ(lines, 6);
+  EXPECT_EQ(read["blocks"]["BOLT"]["entities"].size(), 3u);
+  EXPECT_EQ(read["layers"]["OUTLINE"], 3);
+}
+
+TEST(CopyBlockTableRecord, RedefinesATargetBlockInPlaceAndItsReferencesFollow) {
+  std::unique_ptr<AcDbDatabase> view(ViewDrawing());
+  AcDbDatabase* current = apptest::newCurrentDrawing();
+  const AcDbObjectId old = apptest::addBlock(current, L"4-72No4.5AF_L0");
+  auto* ref = new AcDbBlockReference(AcGePoint3d(1, 2, 0), old);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, current->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+  ASSERT_EQ(space->appendAcDbEntity(ref), Acad::eOk);
+  ref->close();
+  space->close();
+
+  ASSERT_EQ(Copy(view.get(), L"F_L0", current, L"4-72no4.5af_l0"), 1)
+      << "names match without regard to letter case";
+  EXPECT_EQ(blockId(current, L"4-72No4.5AF_L0"), old);
+  EXPECT_EQ(entityCount(old), 8);
+  ASSERT_EQ(apptest::references(current).size(), 1u);
+  AcDbObjectPointer<AcDbBlockReference> placed(apptest::references(current)[0], AcDb::kForRead);
+  EXPECT_EQ(placed->blockTableRecord(), old);
+
+  ASSERT_EQ(Copy(view.get(), L"F_L0", current, L"4-72No4.5AF_L0"), 1) << "a second copy";
+  EXPECT_EQ(entityCount(old), 8) << "the definition is replaced, not added to";
+}
+
+TEST(CopyBlockTableRecord, RefusesCopiesThatWouldMakeABlockContainItself) {
+  ViewBlock self{L"F_L0", 4, 10, {}, false, L"F_L0"};
+  ViewBlock outer{L"S_L0", 4, 10, {}, false, L"B_L0"};
+  ViewBlock inner{L"B_L0", 2};
+  std::unique_ptr<AcDbDatabase> view(testsupport::buildViewDrawing({self, outer, inner}));
+  AcDbDatabase target(true, true);
+
+  EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L"PLACED"), 0) << "a block that holds itself";
+  EXPECT_EQ(Copy(view.get(), L"S_L0", &target, L"b_l0"), 0) << "its nested block has the name";
+
+  // The target already has a block that the copy would use, and that block
+  // holds a reference to the name being defined.
+  AcDbObjectId named = apptest::addBlock(&target, L"NAMED");
+  AcDbObjectId usesNamed = apptest::addBlock(&target, L"B_L0");
+  AcDbBlockTableRecord* rec = nullptr;
+  ASSERT_EQ(acdbOpenObject(rec, usesNamed, AcDb::kForWrite), Acad::eOk);
+  auto* ref = new AcDbBlockReference(AcGePoint3d::kOrigin, named);
+  ASSERT_EQ(rec->appendAcDbEntity(ref), Acad::eOk);
+  ref->close();
+  rec->close();
+  EXPECT_EQ(Copy(view.get(), L"S_L0", &target, L"NAMED"), 0);
+
+  EXPECT_EQ(cadkittest::blockNames(&target), (std::vector<std::wstring>{L"NAMED", L"B_L0"}))
+      << "nothing was defined";
+  EXPECT_EQ(entityCount(named), 4);
+}
+
+TEST(CopyBlockTableRecord, MissingBlocksEmptyNamesAndLayoutsFail) {
+  std::unique_ptr<AcDbDatabase> view(ViewDrawing());
+  AcDbDatabase target(true, true);
+  EXPECT_EQ(Copy(view.get(), L"F_R90", &target, L"X"), 0);
+  EXPECT_EQ(Copy(view.get(), L"", &target, L"X"), 0);
+  EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L""), 0);
+  EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L"*Model_Space"), 0);
+  EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L"BAD<NAME"), 0);
+  Name s(L"F_L0");
+  Name t(L"X");
+  EXPECT_EQ(CopyBlockTableRecord(nullptr, s.get(), &target, t.get()), 0);
+  EXPECT_EQ(CopyBlockTableRecord(view.get(), s.get(), nullptr, t.get()), 0);
+  EXPECT_TRUE(cadkittest::blockNames(&target).empty());
+  EXPECT_EQ(entityCount(target.modelSpaceId()), 0);
+}

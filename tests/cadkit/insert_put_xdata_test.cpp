@@ -1,0 +1,138 @@
+// InsertDwgToCurrDwgBlockTableRecord (a drawing file in as a block of the
+// current drawing), PutEntityToDatabase and SetXdata.
+#include "cadkit/block_helpers.h"
+#include "cadkit/xdata.h"
+#include "cadkit_fixture.h"
+
+using cadkittest::blockId;
+using cadkittest::entityCount;
+using cadkittest::Name;
+
+namespace {
+
+// A drawing file whose model space holds two lines and a reference to BOLT,
+// with its insertion base at (5, 5).
+std::string WriteSymbol(const testsupport::TempDir& dir) {
+  std::unique_ptr<AcDbDatabase> db(testsupport::buildViewDrawing({{L"BOLT", 3}}));
+  db->setInsbase(AcGePoint3d(5, 5, 0));
+  apptest::addLine(db.get(), {0, 0, 0}, {10, 0, 0});
+  apptest::addLine(db.get(), {10, 0, 0}, {10, 10, 0});
+  AcDbBlockTableRecord* space = nullptr;
+  acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite);
+  auto* ref = new AcDbBlockReference(AcGePoint3d::kOrigin, blockId(db.get(), L"BOLT"));
+  space->appendAcDbEntity(ref);
+  ref->close();
+  space->close();
+  const std::string path = dir.file("symbol.dwg");
+  EXPECT_EQ(db->saveAs(CString::FromUtf8(path)), Acad::eOk);
+  return path;
+}
+
+int Insert(const std::wstring& name, const std::string& file, AcDbObjectId& id) {
+  Name n(name);
+  Name f(CString::FromUtf8(file).str());
+  return InsertDwgToCurrDwgBlockTableRecord(n.get(), f.get(), id);
+}
+
+std::vector<std::wstring> XdataStrings(AcDbObjectId id, const wchar_t* app) {
+  std::vector<std::wstring> out;
+  AcDbObjectPointer<AcDbObject> obj(id, AcDb::kForRead);
+  resbuf* chain = obj->xData(app);
+  for (resbuf* rb = chain; rb; rb = rb->rbnext) {
+    if (rb->restype == 1000) out.push_back(rb->resval.rstring);
+  }
+  acutRelRb(chain);
+  return out;
+}
+
+}  // namespace
+
+TEST(InsertDwgToCurrDwgBlockTableRecord, DefinesTheBlockFromTheFilesModelSpace) {
+  testsupport::TempDir dir;
+  const std::string file = WriteSymbol(dir);
+  AcDbDatabase* db = apptest::newCurrentDrawing();
+  AcDbObjectId id;
+  ASSERT_EQ(Insert(L"SYMBOL", file, id), 1);
+  EXPECT_EQ(id, blockId(db, L"SYMBOL"));
+  EXPECT_EQ(entityCount(id), 3);
+  EXPECT_FALSE(blockId(db, L"BOLT").isNull()) << "nested blocks come along";
+  AcDbObjectPointer<AcDbBlockTableRecord> rec(id, AcDb::kForRead);
+  EXPECT_TRUE(rec->origin().isEqualTo(AcGePoint3d(5, 5, 0))) << "the drawing's insertion base";
+}
+
+TEST(InsertDwgToCurrDwgBlockTableRecord, RedefinesABlockOfThatName) {
+  testsupport::TempDir dir;
+  const std::string file = WriteSymbol(dir);
+  AcDbDatabase* db = apptest::newCurrentDrawing();
+  const AcDbObjectId old = apptest::addBlock(db, L"SYMBOL");
+  AcDbObjectId id;
+  ASSERT_EQ(Insert(L"symbol", file, id), 1);
+  EXPECT_EQ(id, old);
+  EXPECT_EQ(entityCount(old), 3);
+}
+
+TEST(InsertDwgToCurrDwgBlockTableRecord, FailsWithoutDefiningAnythingForBadFilesAndNames) {
+  testsupport::TempDir dir;
+  const std::string file = WriteSymbol(dir);
+  testsupport::writeBytes(dir.file("garbage.dwg"), "AC1015\x01\x02\x03 not a drawing");
+  testsupport::writeBytes(dir.file("empty.dwg"), "");
+  AcDbDatabase* db = apptest::newCurrentDrawing();
+  AcDbObjectId id;
+  EXPECT_EQ(Insert(L"A", dir.file("garbage.dwg"), id), 0);
+  EXPECT_TRUE(id.isNull());
+  EXPECT_EQ(Insert(L"A", dir.file("empty.dwg"), id), 0);
+  EXPECT_EQ(Insert(L"A", dir.file("missing.dwg"), id), 0);
+  EXPECT_EQ(Insert(L"", file, id), 0);
+  EXPECT_EQ(Insert(L"*Model_Space", file, id), 0);
+  EXPECT_EQ(Insert(L"BOLT", file, id), 0) << "the drawing refers to a block of that name";
+  EXPECT_TRUE(cadkittest::blockNames(db).empty());
+}
+
+TEST(PutEntityToDatabase, AppendsToModelSpaceAndLeavesTheEntityOpen) {
+  AcDbDatabase* db = apptest::newCurrentDrawing();
+  auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
+  const AcDbObjectId id = PutEntityToDatabase(line);
+  ASSERT_FALSE(id.isNull());
+  EXPECT_TRUE(line->isWriteEnabled());
+  EXPECT_EQ(line->ownerId(), db->modelSpaceId());
+  EXPECT_EQ(line->close(), Acad::eOk);
+  EXPECT_EQ(entityCount(db->modelSpaceId()), 1);
+
+  EXPECT_TRUE(PutEntityToDatabase(line).isNull()) << "already in a database";
+  EXPECT_TRUE(PutEntityToDatabase(nullptr).isNull());
+}
+
+TEST(SetXdata, StoresEachNameAsItsOwnApplicationWithOneString) {
+  testsupport::TempDir dir;
+  AcDbDatabase* db = apptest::newCurrentDrawing();
+  const AcDbObjectId line = apptest::addLine(db, {0, 0, 0}, {1, 0, 0});
+  EXPECT_EQ(SetXdata(line, L"Model", L"4-72No4.5A_2900"), 1);
+  EXPECT_EQ(SetXdata(line, L"NAME", L"离心式风机"), 1);
+  EXPECT_EQ(SetXdata(line, L"PLAN", L"1"), 1);
+  EXPECT_EQ(SetXdata(line, L"PLAN", L"2"), 1) << "replaces the value";
+  EXPECT_EQ(SetXdata(line, L"LabelModel", L""), 1);
+  EXPECT_EQ(XdataStrings(line, L"PLAN"), std::vector<std::wstring>{L"2"});
+
+  const nlohmann::json read = cadkittest::saveAndRead(db, dir.file("xdata.dxf"));
+  const auto& xdata = read["modelspace"][0]["xdata"];
+  EXPECT_EQ(xdata["Model"], nlohmann::json::array({"4-72No4.5A_2900"}));
+  EXPECT_EQ(xdata["NAME"], nlohmann::json::array({"离心式风机"}));
+  EXPECT_EQ(xdata["PLAN"], nlohmann::json::array({"2"}));
+  EXPECT_EQ(xdata["LabelModel"], nlohmann::json::array({""}));
+  for (const char* app : {"Model", "NAME", "PLAN", "LabelModel"}) {
+    EXPECT_NE(std::find(read["appids"].begin(), read["appids"].end(), app), read["appids"].end())
+        << app << " is a registered application";
+  }
+}
+
+TEST(SetXdata, RefusesWhatTheDrawingCannotHoldAndChangesNothing) {
+  AcDbDatabase* db = apptest::newCurrentDrawing();
+  const AcDbObjectId line = apptest::addLine(db, {0, 0, 0}, {1, 0, 0});
+  ASSERT_EQ(SetXdata(line, L"Model", L"kept"), 1);
+  EXPECT_EQ(SetXdata(line, L"Model", std::wstring(300, L'x').c_str()), 0) << "over 255 bytes";
+  EXPECT_EQ(XdataStrings(line, L"Model"), std::vector<std::wstring>{L"kept"});
+  EXPECT_EQ(SetXdata(line, L"", L"v"), 0);
+  EXPECT_EQ(SetXdata(AcDbObjectId(), L"Model", L"v"), 0);
+  AcDbObjectPointer<AcDbLine> open(line, AcDb::kForWrite);
+  EXPECT_EQ(SetXdata(line, L"Model", L"v"), 0) << "open for write elsewhere";
+}

@@ -1,0 +1,214 @@
+#!/usr/bin/python3
+"""Grid editing end to end: cells typed, cleared and deleted through
+`fancad --headless`, then the catalogue file read with SQLite to see exactly
+what was written. The dialog opens on 11-62 No.3.6 A 1450, a range-table model
+with three performance and three accessory rows."""
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import fan_dialog_test as fd
+from fan_dialog_test import Catalogue, grid
+
+PARAM = "11-62_Parameter"
+ACCESSORY = "11-62_A_Accessory"
+NO_CURRENT_RECORD = "BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"
+TYPE_MISMATCH = "类型不匹配。"
+ITEM_NOT_FOUND = "在对应所需名称或序数的集合中，未找到项目。"
+
+
+class GridEditTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="grid_e2e_")
+        self.cat = Catalogue(os.path.join(self.tmp, "data"))
+        self.model_id = self.cat.model_id("11-62", "3.6", "A", "1450")
+        self.assertEqual(len(self.rows(PARAM)), 3)
+        self.assertEqual(len(self.rows(ACCESSORY)), 3)
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def dialog(self, *lines):
+        """Runs the lines in the dialog; returns its dumps and message boxes."""
+        proc = fd.run(["FAN", *lines, "dlg cancel", "QUIT"], self.cat.folder)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertEqual(proc.stderr, "")
+        boxes = [json.loads(l[7:]) for l in proc.stdout.splitlines() if l.startswith("MSGBOX ")]
+        return fd.dumps(proc.stdout), [b["text"] for b in boxes]
+
+    def table(self, name):
+        """Every row of the table, all models, with its rowid."""
+        return self.cat.sql('SELECT rowid, * FROM "%s" ORDER BY rowid' % name)
+
+    def rows(self, name):
+        return self.cat.sql('SELECT * FROM "%s" WHERE ModelID = ? ORDER BY rowid' % name,
+                            self.model_id)
+
+    def column(self, dump, gid, heading):
+        return grid(dump, gid)["cells"][0].index(heading)
+
+    def assert_only_changed(self, before, after, changes):
+        """after is before with the {(rowid, column index): value} changes."""
+        expected = [list(r) for r in before]
+        at = {r[0]: i for i, r in enumerate(before)}
+        for (rowid, col), value in changes.items():
+            expected[at[rowid]][col] = value
+        self.assertEqual([list(r) for r in after], expected)
+
+    def test_a_number_typed_into_row_2_is_stored_in_the_second_row_only(self):
+        before = self.table(PARAM)
+        second = self.rows(PARAM)[1][0]
+        (dump,), boxes = self.dialog("dlg grid 5003 edit 2 2 2900", "dlg dump")
+        self.assertEqual(boxes, [])
+        self.assertEqual(grid(dump, 5003)["cells"][0][2], "转速r/min")
+        self.assertEqual(grid(dump, 5003)["cells"][2][2], "2900")
+        speed = [d[0] for d in sqlite_columns(self.cat, PARAM)].index("Speed") + 1
+        self.assert_only_changed(before, self.table(PARAM), {(second, speed): 2900})
+
+    def test_the_spare_row_becomes_a_catalogue_row_once_column_1_has_text(self):
+        before = self.table(PARAM)
+        found, boxes = self.dialog(
+            "dlg grid 5003 edit 4 3 5000", "dlg dump",
+            "dlg grid 5003 edit 4 1 %d" % self.model_id, "dlg dump",
+            "dlg grid 5003 edit 4 9 Y90L-2", "dlg grid 5003 edit 5 5 300", "dlg dump")
+        elsewhere, added, typed = found
+        self.assertEqual(boxes, [])
+        # Typed while column 1 was empty: in the grid only.
+        g = grid(elsewhere, 5003)
+        self.assertEqual((g["rows"], g["cells"][4][0], g["cells"][4][3]), (5, "", "5000"))
+        # Column 1: the row is numbered, a new spare row follows.
+        g = grid(added, 5003)
+        self.assertEqual(g["rows"], 6)
+        self.assertEqual(g["cells"][4][:4], ["4", str(self.model_id), "", "5000"])
+        self.assertEqual(g["cells"][5], [""] * g["cols"])
+        self.assertEqual(grid(typed, 5003)["cells"][4][9], "Y90L-2")
+        self.assertEqual(grid(typed, 5003)["rows"], 6)
+        after = self.table(PARAM)
+        self.assertEqual(after[:-1], before, "the rows already there are untouched")
+        new = after[-1]
+        self.assertGreater(new[0], before[-1][0])
+        self.assertEqual(list(new[2:]), [self.model_id] + [None] * 7 + ["Y90L-2", None],
+                         "only ModelID and the text typed since; the 5000 typed before stays out")
+
+    def test_clearing_a_cell(self):
+        """Accessory: nothing stored. Performance: a text column stores the
+        empty text, a number column refuses it with the database's text."""
+        accessory, param = self.table(ACCESSORY), self.table(PARAM)
+        first = self.rows(PARAM)[0][0]
+        (dump,), boxes = self.dialog("dlg grid 5005 edit 1 2", "dlg grid 5003 edit 1 9",
+                                     "dlg grid 5003 edit 1 3", "msg ok", "dlg dump")
+        self.assertEqual(boxes, [TYPE_MISMATCH])
+        self.assertEqual(self.table(ACCESSORY), accessory)
+        motor = [d[0] for d in sqlite_columns(self.cat, PARAM)].index("MotorModel") + 1
+        self.assert_only_changed(param, self.table(PARAM), {(first, motor): ""})
+        self.assertEqual(grid(dump, 5005)["cells"][1][2], "", "the grid keeps what was typed")
+        self.assertEqual(grid(dump, 5003)["cells"][1][3], "")
+
+    def test_a_text_that_a_number_column_refuses_is_shown_and_nothing_is_stored(self):
+        param = self.table(PARAM)
+        (dump,), boxes = self.dialog("dlg grid 5003 edit 2 4 abc", "msg ok", "dlg dump")
+        self.assertEqual(boxes, [TYPE_MISMATCH])
+        self.assertEqual(self.table(PARAM), param)
+        self.assertEqual(grid(dump, 5003)["cells"][2][4], "abc")
+
+    def test_deleting_row_2_of_3_and_an_accessory_row(self):
+        param, accessory = self.rows(PARAM), self.rows(ACCESSORY)
+        others = self.cat.sql('SELECT count(*) FROM "%s"' % PARAM)[0][0] - 3
+        (dump,), boxes = self.dialog("dlg grid 5003 click 2 1", "dlg click 209",
+                                     "dlg grid 5005 click 1 3", "dlg click 208", "dlg dump")
+        self.assertEqual(boxes, [])
+        self.assertEqual(self.rows(PARAM), [param[0], param[2]])
+        self.assertEqual(self.rows(ACCESSORY), accessory[1:])
+        self.assertEqual(self.cat.sql('SELECT count(*) FROM "%s"' % PARAM)[0][0] - 2, others)
+        g = grid(dump, 5003)
+        self.assertEqual([r[0] for r in g["cells"]], ["", "1", "3", ""])
+        self.assertEqual(g["cells"][2][3], fd.text_of(param[2][3]))
+        self.assertEqual([r[0] for r in grid(dump, 5005)["cells"]], ["", "2", "3", ""])
+
+    def test_deleting_on_the_spare_row_shows_the_error_and_changes_nothing(self):
+        param = self.table(PARAM)
+        found, boxes = self.dialog("dlg dump", "dlg grid 5003 click 4 1", "dlg click 209",
+                                   "msg ok", "dlg dump")
+        self.assertEqual(boxes, [NO_CURRENT_RECORD])
+        self.assertEqual(self.table(PARAM), param)
+        before, after = found
+        self.assertEqual(grid(after, 5003)["cells"], grid(before, 5003)["cells"])
+
+    def test_deleting_without_a_focus_cell_or_on_the_headings_does_nothing(self):
+        param = self.table(PARAM)
+        found, boxes = self.dialog("dlg dump", "dlg click 209", "dlg grid 5003 click 0 2",
+                                   "dlg click 209", "dlg dump")
+        self.assertEqual(boxes, [])
+        self.assertEqual(self.table(PARAM), param)
+        self.assertEqual(grid(found[1], 5003)["cells"], grid(found[0], 5003)["cells"])
+
+    def test_confirming_a_cell_without_changing_it_writes_nothing(self):
+        self.cat.sql("CREATE TABLE writes (tbl TEXT)")
+        for t in (PARAM, ACCESSORY):
+            for event in ("INSERT", "UPDATE", "DELETE"):
+                self.cat.sql('CREATE TRIGGER "%s_%s" AFTER %s ON "%s" BEGIN '
+                             "INSERT INTO writes VALUES ('%s %s'); END"
+                             % (t, event, event, t, event, t))
+        speed = fd.text_of(self.rows(PARAM)[0][2])
+        item = self.rows(ACCESSORY)[0][2]
+        _, boxes = self.dialog("dlg grid 5003 edit 1 2 " + speed, "dlg grid 5005 edit 1 2 " + item)
+        self.assertEqual(boxes, [])
+        self.assertEqual(self.cat.sql("SELECT * FROM writes"), [])
+        # The same lines with a changed text do write, once each.
+        self.dialog("dlg grid 5003 edit 1 2 960", "dlg grid 5005 edit 1 2 弹簧减振器")
+        self.assertEqual(self.cat.sql("SELECT * FROM writes"),
+                         [("UPDATE " + PARAM,), ("UPDATE " + ACCESSORY,)])
+
+    def test_a_heading_shared_by_two_fields_stores_into_the_first_dictionary_row(self):
+        self.cat.sql("UPDATE IndexTableName SET TableHead = '风量范围m³/h' WHERE IndexName IN "
+                     "('FluxLow', 'FluxHigh')")
+        param = self.table(PARAM)
+        first = self.rows(PARAM)[0][0]
+        (dump,), boxes = self.dialog("dlg grid 5003 edit 1 4 2800", "dlg dump")
+        self.assertEqual(boxes, [])
+        self.assertEqual(grid(dump, 5003)["cells"][0][3:5], ["风量范围m³/h"] * 2)
+        names = [d[0] for d in sqlite_columns(self.cat, PARAM)]
+        # FluxLow's dictionary row comes before FluxHigh's.
+        self.assert_only_changed(param, self.table(PARAM), {(first, names.index("FluxLow") + 1):
+                                                            2800.0})
+
+    def test_an_edit_under_an_empty_heading_shows_the_error_and_stores_nothing(self):
+        """A field without a heading stops the load: the columns after it have
+        no heading, and an edit there names no field."""
+        self.cat.sql("DELETE FROM IndexTableName WHERE IndexName = 'Efficiency'")
+        param = self.table(PARAM)
+        (dump,), boxes = self.dialog("dlg grid 5003 edit 1 8 0.3", "msg ok", "dlg dump")
+        self.assertEqual(grid(dump, 5003)["cells"][0][7:], ["", "", "", ""])
+        self.assertEqual(boxes, [ITEM_NOT_FOUND])
+        self.assertEqual(self.table(PARAM), param)
+
+
+def sqlite_columns(cat, table):
+    import sqlite3
+    cur = sqlite3.connect(cat.path).execute('SELECT * FROM "%s" LIMIT 0' % table)
+    return cur.description
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--fancad", required=True)
+    parser.add_argument("--fangen", required=True)
+    args, rest = parser.parse_known_args()
+    fd.FANCAD, fd.FANGEN = args.fancad, args.fangen
+    sample_dir = tempfile.mkdtemp(prefix="grid_e2e_sample_")
+    try:
+        subprocess.run([args.fangen, "--out", sample_dir], check=True, capture_output=True)
+        fd.SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
+        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+        return 0 if prog.result.wasSuccessful() else 1
+    finally:
+        shutil.rmtree(sample_dir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,292 @@
+#!/usr/bin/python3
+"""The model list editor end to end: `fancad --headless` scripts that open it
+from button 205 of the FAN dialog, checked through DUMP and MSGBOX lines and
+by reading the catalogue and the drawing library afterwards."""
+import argparse
+import json
+import os
+import shutil
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import unittest
+
+FANCAD = None
+GRID = 6000
+
+
+class Library:
+    """A data library with a small catalogue, and a drawing library."""
+
+    def __init__(self, root, models, tables=(("A", "B"),)):
+        self.data = os.path.join(root, "data")
+        self.dwg = os.path.join(root, "dwg")
+        os.makedirs(self.data)
+        os.makedirs(os.path.join(self.dwg, "Fan"))
+        self.path = os.path.join(self.data, "ZRFan.Mdb")
+        with sqlite3.connect(self.path) as db:
+            db.execute("CREATE TABLE Model (ID INTEGER, BigModel TEXT, DriveMode TEXT,"
+                       " FanNo DOUBLE, Speed INTEGER, LabelModel TEXT)")
+            db.execute("CREATE TABLE Model_Table_Parameter_Style (BigModel TEXT, TableStyle BOOLEAN)")
+            db.execute("CREATE TABLE IndexTableName (IndexName TEXT, TableHead TEXT)")
+            db.executemany("INSERT INTO IndexTableName VALUES (?, ?)",
+                           [("ModelID", "风机编号"), ("Speed", "转速"), ("ItemName", "附件名称")])
+            for series, drive in tables:
+                db.execute('CREATE TABLE IF NOT EXISTS "%s_Parameter" (ID INTEGER PRIMARY KEY,'
+                           ' ModelID INTEGER, Speed INTEGER)' % series)
+                db.execute('CREATE TABLE "%s_%s_Accessory" (ID INTEGER PRIMARY KEY,'
+                           ' ModelID INTEGER, ItemName TEXT)' % (series, drive))
+            db.executemany("INSERT INTO Model VALUES (?, ?, ?, ?, ?, ?)",
+                           [tuple(m) + (None,) * (6 - len(m)) for m in models])
+
+    def sql(self, statement, *args):
+        with sqlite3.connect(self.path) as db:
+            return db.execute(statement, args).fetchall()
+
+    def models(self):
+        return self.sql("SELECT * FROM Model ORDER BY rowid")
+
+    def drawing(self, name):
+        return os.path.join(self.dwg, "Fan", name)
+
+    def make_drawing(self, name):
+        with open(self.drawing(name), "w") as f:
+            f.write("0\nEOF\n")
+
+    def run(self, lines):
+        env = dict(os.environ, ZR_DATALIB=self.data, ZR_DWGLIB=self.dwg)
+        return subprocess.run([FANCAD, "--headless", "--script", "/dev/stdin"],
+                              input="\n".join(lines) + "\n", capture_output=True, text=True,
+                              env=env, timeout=60)
+
+
+def dumps(output):
+    return [json.loads(l[5:]) for l in output.splitlines() if l.startswith("DUMP ")]
+
+
+def boxes(output):
+    return [json.loads(l[7:]) for l in output.splitlines() if l.startswith("MSGBOX ")]
+
+
+def grid(dump):
+    return next(g for g in dump["grids"] if g["id"] == GRID)
+
+
+def keys(dump):
+    return [row[0] for row in grid(dump)["cells"][1:]]
+
+
+class ModelEditorTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="editor_e2e_")
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def library(self, models, tables=(("A", "B"),), name="lib"):
+        return Library(os.path.join(self.tmp, name), models, tables)
+
+    def editor(self, lib, *lines, closes=False):
+        """FAN, the editor from button 205, the lines, then both dialogs closed."""
+        tail = ["dlg cancel"] if closes else ["dlg cancel", "dlg cancel"]
+        proc = lib.run(["FAN", "dlg click 205", *lines, *tail, "QUIT"])
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertEqual(proc.stderr, "")
+        return proc.stdout
+
+    def test_the_editor_opens_from_button_205_with_one_row_per_model(self):
+        lib = self.library([(2, "A", "B", 4.5, 960, "A4.5"), (1, "A", None, 4, 1450)])
+        out = self.editor(lib, "dlg dump")
+        (dump,) = dumps(out)
+        self.assertEqual((dump["id"], dump["caption"]), (202, "离心式风机型号列表"))
+        self.assertEqual([(c["id"], c["text"]) for c in dump["controls"]],
+                         [(200, "Static"), (204, "增加行"), (206, "删除行"), (1, "确定"),
+                          (2, "取消")])
+        g = grid(dump)
+        self.assertEqual((g["rows"], g["cols"], g["fixedRows"], g["fixedCols"]), (3, 6, 1, 1))
+        self.assertEqual(g["cells"], [["ID", "类型", "传动方式", "机号No", "转速r/min", "标注型号"],
+                                      ["2", "A", "B", "4.5", "960", "A4.5"],
+                                      ["1", "A", "", "4", "1450", ""]])
+        self.assertNotIn("MSGBOX", out)
+
+    def test_adding_gives_the_smallest_free_key_in_the_row_it_names(self):
+        for existing, new_key, expected in (([1, 2, 3], 4, ["1", "2", "3", "4"]),
+                                            ([1, 2, 4], 3, ["1", "2", "3", "4"]),
+                                            ([2, 3], 1, ["1", "2", "3"])):
+            with self.subTest(existing=existing):
+                lib = self.library([(k, "A", "B", k, 960) for k in existing], name=str(existing))
+                out = self.editor(lib, "dlg click 204", "dlg dump")
+                (dump,) = dumps(out)
+                self.assertEqual(keys(dump), expected)
+                row = grid(dump)["cells"][expected.index(str(new_key)) + 1]
+                self.assertEqual(row, [str(new_key), "", "", "", "", ""])
+                self.assertEqual(lib.models()[-1], (new_key, None, None, None, None, None),
+                                 "a record with only its key")
+                self.assertEqual(len(lib.models()), len(existing) + 1)
+                self.assertNotIn("MSGBOX", out)
+
+    def test_adding_while_a_row_has_an_empty_series_names_it_and_adds_nothing(self):
+        lib = self.library([(1, "A", "B", 4, 960), (2, None, "B", 4, 1450)])
+        out = self.editor(lib, "dlg click 204", "msg ok", "dlg dump")
+        self.assertEqual([b["text"] for b in boxes(out)], ["2行1列不能为空!"])
+        self.assertEqual(keys(dumps(out)[0]), ["1", "2"])
+        self.assertEqual(len(lib.models()), 2)
+
+    def test_adding_to_an_empty_grid_does_nothing(self):
+        lib = self.library([])
+        out = self.editor(lib, "dlg click 204", "dlg dump")
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual(grid(dumps(out)[0])["rows"], 1)
+        self.assertEqual(lib.models(), [])
+
+    def test_completing_a_new_row_writes_it_and_one_placeholder_row_per_dependent_table(self):
+        lib = self.library([(1, "A", "B", 4, 960, "A4")])
+        lib.sql('INSERT INTO "A_Parameter" (ModelID, Speed) VALUES (1, 960)')
+        out = self.editor(lib, "dlg click 204", "dlg grid 6000 pick 2 1 A",
+                          "dlg grid 6000 click 2 2", "dlg grid 6000 pick 2 2 B",
+                          "dlg grid 6000 edit 2 3 4.5abc", "dlg grid 6000 edit 2 4 abc",
+                          "dlg grid 6000 edit 2 5 A4.5", "dlg dump")
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual(grid(dumps(out)[0])["cells"][2], ["2", "A", "B", "4.5abc", "abc", "A4.5"],
+                         "the grid keeps what was typed")
+        self.assertEqual(lib.models()[1], (2, "A", "B", 4.5, 0, "A4.5"))
+        for table in ("A_Parameter", "A_B_Accessory"):
+            self.assertEqual(lib.sql('SELECT * FROM "%s" WHERE ModelID = 2' % table),
+                             [(lib.sql('SELECT max(ID) FROM "%s"' % table)[0][0], 2, None)],
+                             table + ": one row with only ModelID, also after a second edit")
+        self.assertEqual(lib.sql('SELECT ModelID, Speed FROM "A_Parameter" WHERE ModelID = 1'),
+                         [(1, 960)])
+
+    def test_editing_the_label_model_rewrites_its_row_and_nothing_else(self):
+        # A fan number and a speed stored as the catalogue holds them, not as
+        # the editor writes them: rewriting the row converts both.
+        lib = self.library([(1, "A", "B", "4A", 960.7, "old"), (2, "A", "B", 5, 1450, "keep")])
+        for model in (1, 2):
+            lib.sql('INSERT INTO "A_Parameter" (ModelID, Speed) VALUES (?, 960)', model)
+            lib.sql('INSERT INTO "A_B_Accessory" (ModelID, ItemName) VALUES (?, ?)', model, "减振器")
+        before = {t: lib.sql('SELECT * FROM "%s" ORDER BY rowid' % t)
+                  for t in ("A_Parameter", "A_B_Accessory", "IndexTableName",
+                            "Model_Table_Parameter_Style")}
+        out = self.editor(lib, "dlg grid 6000 edit 1 5 new")
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual(lib.models(), [(1, "A", "B", 4.0, 960, "new"),
+                                        (2, "A", "B", 5.0, 1450, "keep")])
+        for table, rows in before.items():
+            self.assertEqual(lib.sql('SELECT * FROM "%s" ORDER BY rowid' % table), rows, table)
+
+    def test_ok_reports_the_first_empty_cell_only_and_stays_open(self):
+        lib = self.library([(1, "A", "B", 4, 960), (2, "A", "B", None, 960),
+                            (3, "A", "B", 4, 960)])
+        out = self.editor(lib, "dlg ok", "msg ok", "dlg dump")
+        self.assertEqual([b["text"] for b in boxes(out)], ["2行3列不能为空!"])
+        self.assertEqual(boxes(out)[0]["buttons"], "OK")
+        self.assertEqual(dumps(out)[0]["id"], 202, "the editor is still up")
+
+    def test_ok_reports_rows_that_denote_the_same_model(self):
+        cases = (([(1, "A", "B", 4, 960), (2, "A", "B", 5, 960), (3, "A", "B", 4, 960)],
+                  "第1行与第3行表示型号相同!"),
+                 ([(1, "A", "1B", 4, 960), (2, "A1", "B", 4, 960)], "第1行与第2行表示型号相同!"))
+        tables = ((("A", "B"),), (("A", "1B"), ("A1", "B")))
+        for i, (models, message) in enumerate(cases):
+            with self.subTest(message=message):
+                lib = self.library(models, tables=tables[i], name="dup%d" % i)
+                out = self.editor(lib, "dlg ok", "msg ok", "dlg dump")
+                self.assertEqual([b["text"] for b in boxes(out)], [message])
+                self.assertEqual(dumps(out)[0]["id"], 202)
+
+    def test_ok_closes_when_rows_differ_only_in_letter_case(self):
+        lib = self.library([(1, "A", "B", 4, 960), (2, "a", "B", 4, 960)])
+        out = self.editor(lib, "dlg ok", "dlg dump", closes=True)
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual(dumps(out)[0]["id"], 200, "back in the fan dialog")
+
+    def test_declining_the_confirmation_deletes_nothing(self):
+        lib = self.library([(1, "A", "B", 4, 960)])
+        lib.sql('INSERT INTO "A_Parameter" (ModelID) VALUES (1)')
+        lib.make_drawing("ANo4B.dwg")
+        out = self.editor(lib, "dlg click 206", "msg no", "dlg grid 6000 click 1 2",
+                          "dlg click 206", "msg no", "dlg dump")
+        self.assertEqual(len(boxes(out)), 2)
+        self.assertEqual(boxes(out)[0], {"caption": "提示", "text": "确认删除该型号吗?",
+                                         "buttons": "YESNO", "icon": "QUESTION"})
+        self.assertEqual(keys(dumps(out)[0]), ["1"])
+        self.assertEqual(len(lib.models()), 1)
+        self.assertEqual(lib.sql('SELECT count(*) FROM "A_Parameter"'), [(1,)])
+        self.assertTrue(os.path.exists(lib.drawing("ANo4B.dwg")))
+
+    def test_deleting_the_last_model_of_a_drawing_deletes_its_rows_and_the_drawing(self):
+        lib = self.library([(1, "A", "B", 4, 960), (2, "A", "B", 5, 960)])
+        for model, rows in ((1, 2), (2, 1)):
+            for _ in range(rows):
+                lib.sql('INSERT INTO "A_Parameter" (ModelID) VALUES (?)', model)
+                lib.sql('INSERT INTO "A_B_Accessory" (ModelID) VALUES (?)', model)
+        lib.make_drawing("ANo4B.dwg")
+        lib.make_drawing("ANo5B.dwg")
+        out = self.editor(lib, "dlg grid 6000 click 1 3", "dlg click 206", "msg yes", "dlg dump")
+        self.assertEqual(keys(dumps(out)[0]), ["2"])
+        self.assertEqual([m[0] for m in lib.models()], [2])
+        for table in ("A_Parameter", "A_B_Accessory"):
+            self.assertEqual(lib.sql('SELECT ModelID FROM "%s"' % table), [(2,)], table)
+        self.assertFalse(os.path.exists(lib.drawing("ANo4B.dwg")))
+        self.assertTrue(os.path.exists(lib.drawing("ANo5B.dwg")))
+
+    def test_deleting_one_of_two_models_that_differ_only_in_speed_keeps_the_drawing(self):
+        lib = self.library([(1, "A", "B", 4, 960), (2, "A", "B", 4, 1450)])
+        for model in (1, 2):
+            lib.sql('INSERT INTO "A_Parameter" (ModelID) VALUES (?)', model)
+        lib.make_drawing("ANo4B.dwg")
+        self.editor(lib, "dlg grid 6000 click 1 1", "dlg click 206", "msg yes")
+        self.assertEqual([m[0] for m in lib.models()], [2])
+        self.assertEqual(lib.sql('SELECT ModelID FROM "A_Parameter"'), [(2,)])
+        self.assertTrue(os.path.exists(lib.drawing("ANo4B.dwg")))
+
+    def test_a_new_row_with_an_empty_series_is_removed_from_the_grid_only(self):
+        lib = self.library([(1, "A", "B", 4, 960)])
+        out = self.editor(lib, "dlg click 204", "dlg grid 6000 click 2 3", "dlg click 206",
+                          "msg yes", "dlg dump", "dlg cancel", "dlg click 205", "dlg dump")
+        removed, reopened = dumps(out)
+        self.assertEqual(keys(removed), ["1"])
+        self.assertEqual(keys(reopened), ["1", "2"], "the record stayed")
+        self.assertEqual(lib.models()[1], (2, None, None, None, None, None))
+
+    def test_cancel_keeps_the_edits_and_the_fan_dialog_shows_what_it_showed(self):
+        lib = self.library([(1, "A", "B", 4, 960, "A4"), (2, "A", "B", 5, 1450)])
+        proc = lib.run(["FAN", "dlg dump", "dlg click 205", "dlg grid 6000 edit 1 5 A4-new",
+                        "dlg click 204", "dlg grid 6000 pick 3 1 A", "dlg grid 6000 edit 3 2 B",
+                        "dlg grid 6000 edit 3 3 6", "dlg grid 6000 edit 3 4 730", "dlg cancel",
+                        "dlg dump", "dlg cancel", "QUIT"])
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        before, after = dumps(proc.stdout)
+        self.assertEqual((before["id"], after["id"]), (200, 200))
+        self.assertEqual(after, before)
+        fan_no = next(c for c in before["controls"] if c["id"] == 1014)
+        self.assertEqual(fan_no["items"], ["4", "5"], "no 6 until the lists are filled again")
+        self.assertTrue(next(c for c in before["controls"] if c["id"] == 205)["enabled"])
+        self.assertEqual(lib.models(), [(1, "A", "B", 4.0, 960, "A4-new"),
+                                        (2, "A", "B", 5.0, 1450, None),
+                                        (3, "A", "B", 6.0, 730, "")])
+
+    def test_a_series_cell_takes_only_a_series_of_the_catalogue(self):
+        lib = self.library([(1, "A", "B", 4, 960)])
+        proc = lib.run(["FAN", "dlg click 205", "dlg grid 6000 edit 1 1 NEW", "dlg cancel",
+                        "dlg cancel", "QUIT"])
+        self.assertEqual(proc.returncode, 1)
+        self.assertIn("line 3", proc.stderr)
+        self.assertIn("cell (1,1) of grid 6000 is a drop-down list and 'NEW' is none of its"
+                      " choices (A)", proc.stderr)
+        self.assertEqual(lib.models()[0][1], "A")
+
+
+def main():
+    global FANCAD
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--fancad", required=True)
+    args, rest = parser.parse_known_args()
+    FANCAD = args.fancad
+    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+    return 0 if prog.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

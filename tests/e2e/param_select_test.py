@@ -1,0 +1,243 @@
+#!/usr/bin/python3
+"""Selection by air flow and pressure end to end: radio 202 and 203 through
+`fancad --headless`, on copies of the generated sample whose parameter rows
+each scenario sets itself, so that every expected candidate is written here."""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import fan_dialog_test as fd
+from fan_dialog_test import Catalogue, control, grid, text_of
+
+ALL_SERIES = ["11-62", "4-72", "4-79", "9-19", "T4-72", "Y5-47"]
+COMBOS = (1012, 1014, 1015, 1016)
+DUTY_EDITS = (1000, 1001, 1002, 1003)
+BROWSE_BUTTONS = (205, 208, 209)
+
+
+def items(dump, cid):
+    return control(dump, cid)["items"]
+
+
+def shown_model(dump):
+    return tuple(control(dump, c)["text"] for c in COMBOS)
+
+
+class ParamSelectTest(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="param_e2e_")
+        self.cat = Catalogue(os.path.join(self.tmp, "data"))
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def dialog(self, *lines):
+        proc = fd.run(["FAN", *lines, "dlg cancel", "QUIT"], self.cat.folder)
+        self.assertEqual(proc.returncode, 0, proc.stderr)
+        self.assertEqual(proc.stderr, "")
+        found = fd.dumps(proc.stdout)
+        self.assertEqual(len(found), sum(1 for l in lines if l == "dlg dump"), proc.stdout)
+        return found, proc.stdout
+
+    # -- building the scenario's parameter rows --------------------------------
+
+    def model(self, series, fan_no, drive, speed):
+        model_id = self.cat.model_id(series, fan_no, drive, speed)
+        self.assertIsNotNone(model_id, (series, fan_no, drive, speed))
+        return model_id
+
+    def clear_parameter_rows(self):
+        for s in ALL_SERIES:
+            self.cat.sql('DELETE FROM "%s_Parameter"' % s)
+
+    def point(self, series, model_id, press, flux):
+        self.cat.sql('INSERT INTO "%s_Parameter" (ModelID, AllPress, Flux) VALUES (?, ?, ?)'
+                     % series, model_id, press, flux)
+
+    def range_row(self, series, model_id, press_low, press_high, flux_low, flux_high):
+        self.cat.sql('INSERT INTO "%s_Parameter" (ModelID, AllPressLow, AllPressHigh, FluxLow,'
+                     ' FluxHigh) VALUES (?, ?, ?, ?, ?)' % series,
+                     model_id, press_low, press_high, flux_low, flux_high)
+
+    def set_tolerance(self, text):
+        self.cat.sql("UPDATE IndexTableName SET TableHead = ? WHERE IndexName = 'ERRORNUM'", text)
+
+    # -- scenarios --------------------------------------------------------------
+
+    def test_rows_that_cover_the_duty_point_and_the_last_match_of_each_series(self):
+        """E = 50, P = 990, F = 1131: point rows within E of both values, range
+        rows whose ranges hold both, bounds included; each series gives the
+        model of its last matching row."""
+        self.clear_parameter_rows()
+        a = self.model("4-72", "2.8", "A", "2900")
+        b = self.model("4-72", "3.2", "A", "2900")
+        self.point("4-72", a, 1040, 1081)  # both at the far edge of the tolerance
+        self.point("4-72", b, 1041, 1081)  # one pascal beyond it: would replace a
+        c = self.model("4-79", "3.6", "A", "2900")
+        d = self.model("4-79", "4", "A", "2900")
+        self.range_row("4-79", c, 990, 1200, 1000, 1131)  # P on the low bound, F on the high
+        self.range_row("4-79", d, 991, 1200, 1000, 1131)  # P just below the range
+        e = self.model("11-62", "3.6", "A", "2900")
+        f = self.model("11-62", "4", "A", "2900")
+        self.range_row("11-62", e, 800, 990, 1131, 1500)  # P on the high bound, F on the low
+        self.range_row("11-62", f, 800, 990, 1132, 1500)  # F just below the range
+        g = self.model("T4-72", "2.8", "直联", "2900")
+        h = self.model("T4-72", "3.15", "直联", "2900")
+        self.point("T4-72", g, 990, 1131)
+        self.point("T4-72", h, 940, 1181)
+        self.point("T4-72", g, 2000, 3000)  # g's last row matches nothing
+        self.point("9-19", self.model("9-19", "4", "A", "2900"), 990, 1182)
+        self.point("Y5-47", self.model("Y5-47", "4", "C", "2240"), 939, 1131)
+
+        lines = ["dlg click 202", "dlg dump"]
+        for s in ("11-62", "4-72", "4-79", "T4-72"):
+            lines += ["dlg select 1012 " + s, "dlg dump"]
+        (first, *per_series), out = self.dialog(*lines)
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual(items(first, 1012), ["11-62", "4-72", "4-79", "T4-72"])
+        expected = {
+            "11-62": ("11-62", "3.6", "A", "2900"),
+            "4-72": ("4-72", "2.8", "A", "2900"),
+            "4-79": ("4-79", "3.6", "A", "2900"),
+            "T4-72": ("T4-72", "3.15", "直联", "2900"),
+        }
+        self.assertEqual(shown_model(first), expected["11-62"])
+        for dump, (series, model) in zip(per_series, expected.items()):
+            with self.subTest(series=series):
+                self.assertEqual(shown_model(dump), model)
+                # The lower lists hold the candidate's values only, though the
+                # series has several fan numbers in the catalogue.
+                self.assertEqual([items(dump, c) for c in COMBOS[1:]],
+                                 [[v] for v in model[1:]])
+                self.assertGreater(len(self.cat.column("FanNo", "BigModel=?", series)), 1)
+                fields, rows = self.cat.table(series + "_Parameter", self.cat.model_id(*model))
+                self.assertEqual(grid(dump, 5003)["rows"], len(rows) + 2)
+
+    def test_with_no_tolerance_only_exact_points_match(self):
+        self.clear_parameter_rows()
+        self.set_tolerance("0")
+        a = self.model("4-72", "2.8", "A", "2900")
+        b = self.model("4-72", "3.2", "A", "2900")
+        self.point("4-72", a, 990, 1131)
+        self.point("4-72", b, 990, 1131.5)
+        self.point("4-72", b, 990.5, 1131)
+        (dump,), _ = self.dialog("dlg click 202", "dlg dump")
+        self.assertEqual(items(dump, 1012), ["4-72"])
+        self.assertEqual(shown_model(dump), ("4-72", "2.8", "A", "2900"))
+
+    def test_a_series_without_a_style_row_stops_the_search(self):
+        """4-79 comes third in the list: the matches of 11-62 and 4-72 before it
+        are dropped, the series list stays as the catalogue filled it, and the
+        lower lists and grids stay as they were."""
+        self.clear_parameter_rows()
+        self.point("4-72", self.model("4-72", "3.6", "A", "2900"), 990, 1131)
+        self.range_row("11-62", self.model("11-62", "4", "A", "2900"), 900, 1000, 1000, 1200)
+        self.cat.sql("DELETE FROM Model_Table_Parameter_Style WHERE BigModel = '4-79'")
+        (before, after), out = self.dialog("dlg dump", "dlg click 202", "dlg dump")
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual(items(after, 1012), ALL_SERIES)
+        self.assertEqual(control(after, 1012)["text"], "11-62")
+        for cid in COMBOS[1:]:
+            self.assertEqual(control(after, cid), control(before, cid))
+        self.assertEqual(after["grids"], before["grids"])
+
+    def test_no_match_anywhere_empties_the_series_list_only(self):
+        self.clear_parameter_rows()
+        (before, after), out = self.dialog("dlg dump", "dlg click 202", "dlg dump")
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual((items(after, 1012), control(after, 1012)["text"]), ([], ""))
+        for cid in COMBOS[1:]:
+            self.assertEqual(items(after, cid), items(before, cid))
+
+    def test_the_sample_duty_points_find_models_in_several_series(self):
+        """The generated catalogue as it is: the dialog's default duty point,
+        then 4900 m³/h at 1100 Pa; air temperature and atmospheric pressure
+        change nothing."""
+        found, out = self.dialog(
+            "dlg click 202", "dlg dump", "dlg select 1012 Y5-47", "dlg dump",
+            "dlg type 1002 4900", "dlg type 1003 1100", "dlg dump", "dlg click 202", "dlg dump",
+            "dlg type 1000 90000", "dlg type 1001 35", "dlg click 202", "dlg dump")
+        default, y547, typed, second, same = found
+        self.assertNotIn("MSGBOX", out)
+        self.assertEqual(items(default, 1012), ["9-19", "Y5-47"])
+        self.assertEqual(shown_model(default), ("9-19", "5", "C", "1250"))
+        self.assertEqual(shown_model(y547), ("Y5-47", "3.15", "C", "2240"))
+        # Typing alone searches nothing: the lists change on the click.
+        self.assertEqual(items(typed, 1012), ["9-19", "Y5-47"])
+        self.assertEqual(items(second, 1012), ["11-62", "4-72", "4-79", "T4-72"])
+        self.assertEqual(shown_model(second), ("11-62", "3.6", "A", "2900"))
+        self.assertEqual([control(second, c)["text"] for c in (1002, 1003)], ["4900", "1100"])
+        for cid in COMBOS:
+            self.assertEqual(control(same, cid), control(second, cid))
+        self.assertEqual(same["grids"], second["grids"])
+        # Each candidate's rows really cover the duty point it was found for.
+        for (press, flux), dump in (((990, 1131), default), ((1100, 4900), second)):
+            fields, rows = self.cat.table(shown_model(dump)[0] + "_Parameter",
+                                          self.cat.model_id(*shown_model(dump)))
+            self.assertTrue(any(covers(dict(zip(fields, r)), press, flux, 50) for r in rows))
+
+    def test_the_modes_switch_the_buttons_and_edits_and_browse_lists_everything(self):
+        found, _ = self.dialog("dlg click 202", "dlg dump", "dlg click 203", "dlg dump",
+                               "dlg select 1012 9-19", "dlg dump")
+        param, browse, series = found
+        for cid in DUTY_EDITS:
+            self.assertTrue(control(param, cid)["enabled"], cid)
+            self.assertFalse(control(browse, cid)["enabled"], cid)
+        for cid in BROWSE_BUTTONS:
+            self.assertFalse(control(param, cid)["enabled"], cid)
+            self.assertTrue(control(browse, cid)["enabled"], cid)
+        self.assertEqual((control(param, 202)["checked"], control(param, 203)["checked"]),
+                         (True, False))
+        self.assertEqual((control(browse, 202)["checked"], control(browse, 203)["checked"]),
+                         (False, True))
+        self.assertEqual(items(browse, 1012), ALL_SERIES)
+        self.assertEqual(shown_model(browse)[0], "11-62")
+        fd.FanDialogTest.assert_cascade_matches_catalogue(self, browse)
+        # The candidates no longer decide the lists: 9-19 had one, No.5 C.
+        self.assertEqual(items(param, 1012), ["9-19", "Y5-47"])
+        fd.FanDialogTest.assert_cascade_matches_catalogue(self, series)
+        self.assertGreater(len(items(series, 1014)), 1)
+
+    def test_a_flow_that_is_not_a_number_is_refused_and_the_search_keeps_the_old_one(self):
+        """The framework's prompt refuses the text; the search runs on the flow
+        the dialog still holds, and the list it fills puts that flow back."""
+        (dump,), out = self.dialog("dlg click 202", "dlg type 1002 abc", "dlg click 202",
+                                   "msg ok", "dlg dump")
+        boxes = [l for l in out.splitlines() if l.startswith("MSGBOX ")]
+        self.assertEqual(len(boxes), 1, out)
+        self.assertIn('"text":"请输入一个数字。"', boxes[0])
+        self.assertEqual(items(dump, 1012), ["9-19", "Y5-47"])
+        self.assertEqual(control(dump, 1002)["text"], "1131")
+
+
+def covers(row, press, flux, tolerance):
+    value = lambda f: float(row[f]) if row.get(f) is not None else None
+    if "AllPress" in row:
+        p, f = value("AllPress"), value("Flux")
+        return p is not None and abs(p - press) <= tolerance and abs(f - flux) <= tolerance
+    return (value("AllPressLow") <= press <= value("AllPressHigh")
+            and value("FluxLow") <= flux <= value("FluxHigh"))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--fancad", required=True)
+    parser.add_argument("--fangen", required=True)
+    args, rest = parser.parse_known_args()
+    fd.FANCAD, fd.FANGEN = args.fancad, args.fangen
+    sample_dir = tempfile.mkdtemp(prefix="param_e2e_sample_")
+    try:
+        subprocess.run([args.fangen, "--out", sample_dir], check=True, capture_output=True)
+        fd.SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
+        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+        return 0 if prog.result.wasSuccessful() else 1
+    finally:
+        shutil.rmtree(sample_dir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,282 @@
+// The model list editor driven in-process: the grid as loaded with its list
+// cells, edits that reach the record of the row's key wherever the row
+// stands, the duplicate check's order, writes the catalogue refuses, and the
+// editor opened from the fan dialog. The user flows of adding, deleting,
+// editing and checking are covered end to end in tests/e2e/model_editor_test.py.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "fan_dlg_harness.h"
+#include "host/fan_module.h"
+#include "style_dlg_harness.h"
+
+using fangen::TableStyle;
+using styledlgtest::Apply;
+using styledlgtest::Column;
+using styledlgtest::EditorHarness;
+using testsupport::CatalogueBuilder;
+using Rows = std::vector<std::vector<std::string>>;
+
+namespace {
+
+std::vector<std::wstring> Choices(const CStyleDlg& dlg, int row, int col) {
+  return dlg.m_Grid.cellChoices(row, col);
+}
+
+// Series B, A, B, then one without a series; A's first model has no drive mode.
+void BuildMixedCatalogue(const std::string& path) {
+  CatalogueBuilder b(path);
+  b.model(3, std::string("B"), std::string("D1"), 4.0, 1450LL, std::string("B4"));
+  b.model(1, std::string("A"), {}, 5.0, 960LL);
+  b.model(2, std::string("B"), std::string("D2"), 4.5, 960LL);
+  b.model(5, {}, std::string("Z"), 6.3, 730LL);
+  b.model(4, std::string("A"), std::string("Z"), 5.0, 1450LL);
+}
+
+// Keys 1, 2, 3 of series A, drive mode B, with their dependent tables.
+void BuildKeyedCatalogue(const std::string& path, const std::vector<long long>& keys) {
+  CatalogueBuilder b(path);
+  b.parameterTable("A", TableStyle::Point);
+  b.accessoryTable("A", "B");
+  for (const long long key : keys) {
+    b.model(key, std::string("A"), std::string("B"), 4.0, 1000LL + key);
+    b.row("A_Parameter", {"ModelID"}, {key});
+    b.row("A_B_Accessory", {"ModelID"}, {key});
+  }
+}
+
+}  // namespace
+
+TEST(StyleDlgLoad, RowsFollowTheCatalogueWithTheirListCells) {
+  EditorHarness h;
+  BuildMixedCatalogue(h.catalogue());
+  h.run([&h](CStyleDlg& dlg) {
+    CString caption;
+    dlg.GetWindowText(caption);
+    EXPECT_EQ(caption, L"离心式风机型号列表");
+    const CGridCtrl& g = dlg.m_Grid;
+    EXPECT_EQ(dlg.GetDlgItem(6000), &dlg.m_Grid);
+    ASSERT_EQ(g.GetRowCount(), 6);
+    EXPECT_EQ(g.GetColumnCount(), 6);
+    EXPECT_EQ(g.GetFixedRowCount(), 1);
+    EXPECT_EQ(g.GetFixedColumnCount(), 1);
+    EXPECT_EQ(g.GetColumnWidth(0), 20);
+    EXPECT_EQ(Column(g, 0), (std::vector<std::wstring>{L"ID", L"3", L"1", L"2", L"5", L"4"}))
+        << "the catalogue's order, not the keys'";
+    EXPECT_EQ(Column(g, 1), (std::vector<std::wstring>{L"类型", L"B", L"A", L"B", L"", L"A"}));
+    EXPECT_EQ(Column(g, 2),
+              (std::vector<std::wstring>{L"传动方式", L"D1", L"", L"D2", L"Z", L"Z"}));
+    EXPECT_EQ(Column(g, 3),
+              (std::vector<std::wstring>{L"机号No", L"4", L"5", L"4.5", L"6.3", L"5"}));
+    EXPECT_EQ(g.GetItemText(0, 4), L"转速r/min");
+    EXPECT_EQ(Column(g, 5), (std::vector<std::wstring>{L"标注型号", L"B4", L"", L"", L"", L""}));
+
+    for (int r = 1; r < 6; ++r) {
+      EXPECT_EQ(Choices(dlg, r, 1), (std::vector<std::wstring>{L"B", L"A"}))
+          << "first appearance, NULL left out, row " << r;
+      EXPECT_TRUE(g.cellChoicesOnly(r, 1));
+    }
+    EXPECT_EQ(Choices(dlg, 1, 2), (std::vector<std::wstring>{L"D1", L"D2"}));
+    EXPECT_EQ(g.cellKind(2, 2), winplat::GridModel::CellKind::Plain) << "no drive mode read";
+    EXPECT_EQ(Choices(dlg, 5, 2), (std::vector<std::wstring>{L"Z"}));
+    EXPECT_TRUE(Choices(dlg, 4, 2).empty()) << "a row without series offers no drive modes";
+    auto* pCell = dynamic_cast<CGridBtnCellCombo*>(g.GetCell(1, 2));
+    ASSERT_NE(pCell, nullptr);
+    ASSERT_NE(pCell->GetButton(0), nullptr);
+    EXPECT_EQ(pCell->GetButton(0)->drawCtl, DFC_SCROLL);
+    EXPECT_EQ(pCell->GetButton(0)->drawCtlState, DFCS_SCROLLDOWN);
+    EXPECT_EQ(pCell->GetButton(0)->align, CGridBtnCellBase::CTL_ALIGN_RIGHT);
+    EXPECT_EQ(pCell->GetButton(0)->width, 19);
+    EXPECT_EQ(pCell->GetBtnDataBase(), &dlg.m_BtnDataBase);
+
+    // A click offers the drive modes of the series the row shows now.
+    Apply(dlg, "dlg grid 6000 click 2 2");
+    EXPECT_EQ(Choices(dlg, 2, 2), (std::vector<std::wstring>{L"Z"}));
+    Apply(dlg, "dlg grid 6000 pick 2 1 B");
+    Apply(dlg, "dlg grid 6000 click 2 2");
+    EXPECT_EQ(Choices(dlg, 2, 2), (std::vector<std::wstring>{L"D1", L"D2"}));
+    Apply(dlg, "dlg grid 6000 click 1 2");
+    EXPECT_EQ(g.GetItemText(1, 2), L"D1") << "a cell set up again keeps its text";
+    EXPECT_EQ(Choices(dlg, 1, 2), (std::vector<std::wstring>{L"D1", L"D2"}));
+    Apply(dlg, "dlg grid 6000 click 4 2");
+    EXPECT_TRUE(Choices(dlg, 4, 2).empty());
+    Apply(dlg, "dlg grid 6000 click 0 2");
+    EXPECT_EQ(g.cellKind(0, 2), winplat::GridModel::CellKind::Plain) << "the heading stays";
+    EXPECT_TRUE(h.ui().boxes().empty());
+  });
+}
+
+TEST(StyleDlgLoad, AnEmptyTableOrNoConnectionLeavesTheHeadingRowOnly) {
+  EditorHarness h;
+  CatalogueBuilder(h.catalogue()).close();
+  h.run([&h](CStyleDlg& dlg) {
+    EXPECT_EQ(dlg.m_Grid.GetRowCount(), 1);
+    EXPECT_FALSE(dlg.CheckModelRows());
+    Apply(dlg, "dlg click 204");
+    Apply(dlg, "dlg ok");
+    EXPECT_FALSE(dlg.IsDialogEnded()) << "OK refuses an editor without model rows";
+    EXPECT_EQ(dlg.m_Grid.GetRowCount(), 1);
+    EXPECT_TRUE(h.ui().boxes().empty());
+  });
+  EXPECT_EQ(testsupport::countRows(h.catalogue(), "Model"), 0);
+
+  CStyleDlg orphan(nullptr);
+  h.ui().onModal([](CDialog& dlg) {
+    auto& editor = dynamic_cast<CStyleDlg&>(dlg);
+    EXPECT_EQ(editor.m_pFanDb, nullptr);
+    EXPECT_EQ(editor.m_Grid.GetRowCount(), 1);
+    Apply(dlg, "dlg click 204");
+  });
+  orphan.DoModal();
+  EXPECT_TRUE(h.ui().boxes().empty());
+}
+
+TEST(StyleDlgWrite, AnEditReachesTheRecordOfTheRowsKeyWhereverTheRowStands) {
+  EditorHarness h;
+  BuildKeyedCatalogue(h.catalogue(), {2, 3});
+  h.run([](CStyleDlg& dlg) {
+    // Key 1 is inserted as row 1, but the catalogue returns its record last.
+    Apply(dlg, "dlg click 204");
+    ASSERT_EQ(Column(dlg.m_Grid, 0), (std::vector<std::wstring>{L"ID", L"1", L"2", L"3"}));
+    Apply(dlg, "dlg grid 6000 pick 1 1 A");
+    Apply(dlg, "dlg grid 6000 edit 1 2 B");
+    Apply(dlg, "dlg grid 6000 edit 1 3 8");
+    Apply(dlg, "dlg grid 6000 edit 1 4 2900");
+    Apply(dlg, "dlg grid 6000 edit 2 5 second");
+  });
+  EXPECT_EQ(h.rows("SELECT ID, FanNo, Speed, LabelModel FROM Model ORDER BY rowid"),
+            (Rows{{"2", "4.0", "1002", "second"},
+                  {"3", "4.0", "1003", "<null>"},
+                  {"1", "8.0", "2900", ""}}));
+}
+
+TEST(StyleDlgWrite, RowsMovedUpByARowRemovedFromTheGridOnlyKeepTheirRecords) {
+  EditorHarness h;
+  {
+    CatalogueBuilder b(h.catalogue());
+    b.parameterTable("A", TableStyle::Point);
+    b.accessoryTable("A", "B");
+    b.model(1, std::string("A"), std::string("B"), 4.0, 960LL);
+    b.model(2, {}, std::string("B"), 4.0, 1450LL);
+    b.model(3, std::string("A"), std::string("B"), 5.0, 960LL);
+    b.model(4, std::string("A"), std::string("B"), 6.0, 960LL);
+  }
+  h.ui().answer(IDYES);
+  h.run([&h](CStyleDlg& dlg) {
+    Apply(dlg, "dlg grid 6000 click 2 3");
+    Apply(dlg, "dlg click 206");
+    ASSERT_EQ(Column(dlg.m_Grid, 0), (std::vector<std::wstring>{L"ID", L"1", L"3", L"4"}));
+    Apply(dlg, "dlg grid 6000 edit 2 5 third");
+    // Another host deletes model 4 while the editor is up: its edit writes nothing.
+    CFanDatabase other;
+    ASSERT_TRUE(other.OpenFanDatabase());
+    ASSERT_TRUE(other.Execute(L"delete * from Model where ID like 4"));
+    Apply(dlg, "dlg grid 6000 edit 3 5 gone");
+  });
+  EXPECT_EQ(h.rows("SELECT ID, BigModel, FanNo, LabelModel FROM Model ORDER BY rowid"),
+            (Rows{{"1", "A", "4.0", "<null>"},
+                  {"2", "<null>", "4.0", "<null>"},
+                  {"3", "A", "5.0", "third"}}));
+  EXPECT_EQ(h.ui().boxes().size(), 1u) << "the confirmation only";
+}
+
+TEST(StyleDlgWrite, AWriteOrAnAdditionTheCatalogueRefusesIsReportedAndChangesNothing) {
+  EditorHarness h;
+  {
+    CatalogueBuilder b(h.catalogue());
+    b.exec("DROP TABLE Model");
+    b.exec(
+        "CREATE TABLE Model (ID INTEGER, BigModel TEXT NOT NULL, DriveMode TEXT, FanNo DOUBLE, "
+        "Speed INTEGER CHECK (Speed < 5000), LabelModel TEXT)");
+    b.parameterTable("A", TableStyle::Point);
+    b.accessoryTable("A", "B");
+    b.model(1, std::string("A"), std::string("B"), 4.0, 960LL);
+  }
+  h.run([&h](CStyleDlg& dlg) {
+    Apply(dlg, "dlg grid 6000 edit 1 4 9000");
+    ASSERT_EQ(h.ui().boxes().size(), 1u);
+    EXPECT_NE(h.ui().boxes()[0].text.find(L"CHECK"), std::wstring::npos)
+        << CString(h.ui().boxes()[0].text.c_str()).ToUtf8();
+    EXPECT_EQ(dlg.m_Grid.GetItemText(1, 4), L"9000") << "the grid keeps the text";
+
+    Apply(dlg, "dlg grid 6000 edit 1 4 1450");
+    Apply(dlg, "dlg click 204");
+    ASSERT_EQ(h.ui().boxes().size(), 2u) << "a record with only its key breaks NOT NULL";
+    EXPECT_NE(h.ui().boxes()[1].text.find(L"NOT NULL"), std::wstring::npos);
+    EXPECT_EQ(dlg.m_Grid.GetRowCount(), 2) << "no grid row for a record that was not added";
+  });
+  EXPECT_EQ(h.rows("SELECT ID, Speed FROM Model"), (Rows{{"1", "1450"}}));
+  EXPECT_EQ(testsupport::countRows(h.catalogue(), "A_Parameter"), 1)
+      << "the placeholder of the written row only";
+}
+
+TEST(StyleDlgCheck, TheFirstDuplicatePairInRowOrderIsReported) {
+  EditorHarness h;
+  {
+    CatalogueBuilder b(h.catalogue());
+    b.model(1, std::string("X"), std::string("B"), 4.0, 960LL);
+    b.model(2, std::string("Y"), std::string("B"), 4.0, 960LL);
+    b.model(3, std::string("Y"), std::string("B"), 4.0, 960LL);
+    b.model(4, std::string("X"), std::string("B"), 4.0, 960LL);
+    b.model(5, std::string("x"), std::string("B"), 4.0, 960LL);
+  }
+  h.run([&h](CStyleDlg& dlg) {
+    EXPECT_FALSE(dlg.CheckModelRows());
+    ASSERT_EQ(h.ui().boxes().size(), 1u);
+    EXPECT_EQ(h.ui().boxes()[0].text, L"第1行与第4行表示型号相同!")
+        << "row 1's pair comes before the pair of rows 2 and 3";
+    EXPECT_EQ(h.ui().boxes()[0].type, static_cast<UINT>(MB_OK));
+    dlg.m_Grid.DeleteRow(4);
+    EXPECT_FALSE(dlg.CheckModelRows());
+    EXPECT_EQ(h.ui().boxes()[1].text, L"第2行与第3行表示型号相同!");
+    dlg.m_Grid.DeleteRow(3);
+    EXPECT_TRUE(dlg.CheckModelRows()) << "X and x are different models";
+  });
+}
+
+TEST(StyleDlgOpen, ButtonModifyTypeRunsTheEditorWithTheModuleResourcesAndNoReload) {
+  fandlgtest::DialogHarness h;
+  {
+    CatalogueBuilder b(h.catalogue());
+    b.standardHeadings();
+    b.model(1, std::string("A"), std::string("B"), 4.0, 960LL);
+  }
+  const HINSTANCE module = winplat::instanceFromTable(fancadModuleResources(), "zrfan");
+  const HINSTANCE other = winplat::instanceFromTable(nullptr, "another module");
+  ASSERT_TRUE(DllMain(module, DLL_PROCESS_ATTACH, nullptr));
+  const HINSTANCE before = AfxGetResourceHandle();
+
+  HINSTANCE during = nullptr;
+  const auto editor = [&during](CDialog& up) {
+    during = AfxGetResourceHandle();
+    Apply(up, "dlg click 204");
+    Apply(up, "dlg grid 6000 pick 2 1 A");
+    Apply(up, "dlg grid 6000 edit 2 2 B");
+    Apply(up, "dlg grid 6000 edit 2 3 5");
+    Apply(up, "dlg grid 6000 edit 2 4 1450");
+    Apply(up, "dlg cancel");
+  };
+  h.run([&](CFanDlg& dlg) {
+    EXPECT_TRUE(dlg.GetDlgItem(205)->IsWindowEnabled());
+    AfxSetResourceHandle(other);
+    h.ui().onModal(editor);
+    Apply(dlg, "dlg click 205");
+    EXPECT_EQ(AfxGetResourceHandle(), other) << "popped when the editor closed";
+    EXPECT_EQ(dlg.m_cbFanNo.GetCount(), 1) << "the main lists are not refilled";
+    EXPECT_EQ(dlg.m_strFanNo, L"4");
+    // A throw from the editor's run pops the handle too.
+    h.ui().onModal([](CDialog&) { throw std::runtime_error("editor failed"); });
+    EXPECT_THROW(dlg.OnModifyType(), std::runtime_error);
+    EXPECT_EQ(AfxGetResourceHandle(), other);
+    AfxSetResourceHandle(before);
+  });
+  EXPECT_EQ(during, module) << "template 202 is found although another module's are current";
+  EXPECT_EQ(h.ui().modalRuns(), (std::vector<UINT>{200, 202, 202}));
+  EXPECT_EQ(testsupport::readRows(h.catalogue(), "SELECT ID, FanNo FROM Model ORDER BY ID"),
+            (Rows{{"1", "4.0"}, {"2", "5.0"}}))
+      << "Cancel leaves the edits in the catalogue";
+  EXPECT_TRUE(DllMain(module, DLL_PROCESS_DETACH, nullptr));
+  zrbase::releaseInstance(module);
+  zrbase::releaseInstance(other);
+}

@@ -1,0 +1,131 @@
+#!/usr/bin/python3
+"""The sample drawing library that the build generates, read by an independent reader.
+
+Every model of the built sample catalogue has its view drawing in the built library;
+ezdxf reads every drawing without an audit finding, sees the hands as mirror images and
+the MODEL attribute of the front views; the project's drawing checker finds every drawing
+clean. Then fandwg itself: its usage, a refused output folder, a run into a fresh folder.
+
+Usage: sample_library_test.py --library DIR --fandwg BIN --workdir DIR --checker FILE
+"""
+import argparse
+import glob
+import os
+import shutil
+import sqlite3
+import subprocess
+import sys
+import unittest
+
+import ezdxf
+from ezdxf import bbox
+
+ARGS = None
+
+
+def model_drawings(catalogue):
+    """The view drawing name of every model row, fan numbers as the dialog shows them."""
+    con = sqlite3.connect(f"file:{catalogue}?mode=ro", uri=True)
+    try:
+        rows = con.execute("select BigModel, FanNo, DriveMode from Model").fetchall()
+    finally:
+        con.close()
+    return {f"{s}No{n:g}{d}" for s, n, d in rows}
+
+
+class BuiltLibrary(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = os.path.join(ARGS.library, "dwg", "Fan")
+        cls.files = sorted(glob.glob(os.path.join(cls.folder, "*.dwg")))
+        cls.docs = {os.path.basename(f)[:-4]: ezdxf.readfile(f) for f in cls.files}
+
+    def test_every_catalogue_model_has_its_view_drawing(self):
+        wanted = model_drawings(os.path.join(ARGS.library, "data", "ZRFan.Mdb"))
+        self.assertGreater(len(wanted), 40)
+        self.assertEqual(wanted - set(self.docs), set())
+
+    def test_ezdxf_audit_finds_nothing(self):
+        for name, doc in self.docs.items():
+            auditor = doc.audit()
+            self.assertEqual([e.message for e in auditor.errors], [], name)
+            self.assertEqual([e.message for e in auditor.fixes], [], name)
+
+    def test_hands_are_mirror_images_for_ezdxf_too(self):
+        # One drawing of each drive mode: the drawing database's own test covers them all.
+        by_drive = {}
+        for name, doc in sorted(self.docs.items()):
+            by_drive.setdefault(name.split("No")[-1].lstrip("0123456789."), (name, doc))
+        self.assertGreaterEqual(len(by_drive), 5)
+        for name, doc in by_drive.values():
+            views = [b.name for b in doc.blocks if b.name[:2] in ("F_", "S_", "B_")]
+            self.assertGreaterEqual(len(views), 18, name)
+            for left in (v for v in views if v[2] == "L"):
+                right = left[:2] + "R" + left[3:]
+                l_box = bbox.extents(e for e in doc.blocks[left] if e.dxftype() != "ATTDEF")
+                r_box = bbox.extents(e for e in doc.blocks[right] if e.dxftype() != "ATTDEF")
+                tol = 1e-6 * r_box.size.x
+                self.assertAlmostEqual(l_box.extmin.x, -r_box.extmax.x, delta=tol, msg=left)
+                self.assertAlmostEqual(l_box.extmax.x, -r_box.extmin.x, delta=tol, msg=left)
+                self.assertAlmostEqual(l_box.extmin.y, r_box.extmin.y, delta=tol, msg=left)
+                self.assertAlmostEqual(l_box.extmax.y, r_box.extmax.y, delta=tol, msg=left)
+
+    def test_front_views_carry_the_model_on_coloured_layers(self):
+        for name, doc in self.docs.items():
+            attdefs = [e for e in doc.blocks["F_R0"] if e.dxftype() == "ATTDEF"]
+            self.assertEqual([(a.dxf.tag, a.dxf.text) for a in attdefs], [("MODEL", name)])
+            for e in doc.blocks["F_R0"]:
+                layer = doc.layers.get(e.dxf.layer)
+                self.assertTrue(e.dxf.layer.startswith("FAN-"), (name, e.dxf.layer))
+                self.assertNotIn(layer.color, (0, 256), (name, e.dxf.layer))
+
+    def test_the_drawing_checker_finds_every_drawing_clean(self):
+        r = subprocess.run([sys.executable, ARGS.checker] + self.files, capture_output=True,
+                           text=True, timeout=300)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+
+
+class Generator(unittest.TestCase):
+    def run_fandwg(self, *args):
+        return subprocess.run([ARGS.fandwg, *args], capture_output=True, text=True, timeout=120)
+
+    def test_bad_arguments_print_the_usage(self):
+        for args in ([], ["--out"], ["--out", "x", "--size", "3"], ["--large"]):
+            r = self.run_fandwg(*args)
+            self.assertEqual(r.returncode, 2, args)
+            self.assertIn("usage: fandwg", r.stderr)
+
+    def test_an_output_folder_that_cannot_be_made_is_reported(self):
+        os.makedirs(ARGS.workdir, exist_ok=True)
+        blocker = os.path.join(ARGS.workdir, "not-a-folder")
+        with open(blocker, "w") as f:
+            f.write("x")
+        r = self.run_fandwg("--out", blocker)
+        self.assertEqual(r.returncode, 1)
+        self.assertTrue(r.stderr.startswith("fandwg: "), r.stderr)
+        self.assertIn("not-a-folder/Fan", r.stderr)
+
+    def test_a_run_writes_what_it_reports(self):
+        out = os.path.join(ARGS.workdir, "library")
+        shutil.rmtree(out, ignore_errors=True)
+        r = self.run_fandwg("--out", out)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        files = sorted(os.listdir(os.path.join(out, "Fan")))
+        built = sorted(os.listdir(os.path.join(ARGS.library, "dwg", "Fan")))
+        self.assertEqual(files, built)
+        self.assertIn(f"wrote {len(files)} view drawings to {out}/Fan (", r.stdout)
+
+
+def main():
+    global ARGS
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--library", required=True)
+    ap.add_argument("--fandwg", required=True)
+    ap.add_argument("--workdir", required=True)
+    ap.add_argument("--checker", required=True)
+    ARGS, rest = ap.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
