@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/module_instance.h"
@@ -183,6 +184,45 @@ TEST_F(FanDialogView, TheModelEditorOpensFromItsButtonWithItsListReadably) {
   EXPECT_TRUE(seen);
   EXPECT_TRUE(view->isVisible()) << "the fan dialog is back";
   EXPECT_TRUE(DllMain(m_module, DLL_PROCESS_DETACH, nullptr));
+}
+
+TEST_F(FanDialogView, APerformanceCellEditedWithTheMouseAndKeysIsWrittenToTheCatalogue) {
+  CFanDlg dlg;
+  auto view = show(dlg, IDD_FAN_DIALOG);
+  auto* grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(IDC_GRID_PARAM));
+  ASSERT_NE(grid, nullptr);
+  const int flowColumn = 4;  // 风量: after the row number, model number, serial and speed
+  ASSERT_EQ(dlg.m_GridParam.GetItemText(0, flowColumn).Left(2), CString(L"风量"));
+  const std::string before = dlg.m_GridParam.GetItemText(1, flowColumn).ToUtf8();
+  ASSERT_FALSE(before.empty());
+  const QPoint cell = grid->cellRect(1, flowColumn).center();
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+  QTest::qWait(QApplication::doubleClickInterval() + 50);
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+  ASSERT_NE(grid->editor(), nullptr) << "a second click on the focus cell edits it";
+  QTest::keyClicks(grid->editor(), QStringLiteral("3111"));
+  QTest::keyClick(grid->editor(), Qt::Key_Return);
+
+  // The model's first performance row (rowid order, as the grid loads them)
+  // holds the new flow; the other rows keep theirs.
+  const std::string table = "\"" + dlg.m_strBigModel.ToUtf8() + "_Parameter\"";
+  const auto rows = testsupport::readRows(m_dir.file("ZRFan.Mdb"),
+                                          "SELECT * FROM " + table + " WHERE ModelID = " +
+                                              std::to_string(dlg.GetModelID()) + " ORDER BY rowid");
+  ASSERT_GE(rows.size(), 2u);
+  // A number column gives SQLite's text of a real ("3111.0"): values compare as numbers.
+  const auto has = [](const std::vector<std::string>& row, const std::string& text) {
+    const double wanted = std::stod(text);
+    return std::any_of(row.begin(), row.end(), [wanted](const std::string& field) {
+      char* end = nullptr;
+      const double v = std::strtod(field.c_str(), &end);
+      return !field.empty() && *end == '\0' && v == wanted;
+    });
+  };
+  EXPECT_TRUE(has(rows[0], "3111")) << "the edited row";
+  EXPECT_FALSE(has(rows[0], before)) << "the old flow is gone from it";
+  for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_FALSE(has(rows[i], "3111")) << i;
+  EXPECT_EQ(dlg.m_GridParam.GetItemText(1, flowColumn), CString(L"3111"));
 }
 
 }  // namespace
