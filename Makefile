@@ -1,6 +1,7 @@
 # The two commands of the README, and the checks CI runs.
 # `make run` and `make test` each install what is missing, build and run.
-.PHONY: run test build asan test-asan format format-check bench fuzz fuzz-smoke clean bootstrap
+.PHONY: run test build asan test-asan format format-check bench fuzz fuzz-smoke clean bootstrap \
+	screenshots
 
 JOBS ?= 2
 
@@ -24,6 +25,10 @@ asan: bootstrap
 test-asan: asan
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --preset asan-ubsan -j $(JOBS)
+
+# The README's pictures of the desktop mode (no display needed).
+screenshots: build
+	@scripts/screenshots build/dev docs/screenshots
 
 bench: bootstrap
 	@cmake --preset release >/dev/null

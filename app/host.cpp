@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -80,7 +81,10 @@ void shutDown() {
   linker->unloadAll();
 }
 
-int runSession(const HostOptions& options, const std::string& programPath, std::ostream& err) {
+}  // namespace
+
+int runSession(const HostOptions& options, const std::string& programPath, std::ostream& err,
+               const std::function<void()>& beforeShutdown) {
   CommandLoop loop;
   registerHostCommands(loop);
   int status = 0;
@@ -95,11 +99,10 @@ int runSession(const HostOptions& options, const std::string& programPath, std::
     err << e.what() << "\n";
     status = 1;
   }
+  if (beforeShutdown) beforeShutdown();
   shutDown();
   return status;
 }
-
-}  // namespace
 
 bool desktopModeBuilt() {
 #ifdef FANCAD_HAVE_GUI
@@ -107,6 +110,17 @@ bool desktopModeBuilt() {
 #else
   return false;
 #endif
+}
+
+HostOptions::Mode chosenMode(const HostOptions& options) {
+  if (options.mode != HostOptions::Mode::Default) return options.mode;
+  auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  return desktopModeBuilt() && (set("DISPLAY") || set("WAYLAND_DISPLAY"))
+             ? HostOptions::Mode::Gui
+             : HostOptions::Mode::Headless;
 }
 
 std::string defaultModulePath(const std::string& programPath) {
@@ -120,6 +134,10 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
   }
   if (options.mode == HostOptions::Mode::Gui && !desktopModeBuilt()) {
     err << "fancad: this build has no desktop mode (--gui); use --headless\n";
+    return 2;
+  }
+  if (!options.screenshot.empty()) {
+    err << "fancad: --screenshot needs the desktop mode (--gui)\n";
     return 2;
   }
   std::ifstream script;

@@ -275,8 +275,11 @@ Action planLine(CDialog& dlg, const std::string& line, std::string& error) {
   if (word == "shot") {
     const std::wstring file = in.rest();
     if (file.empty()) return error = "dlg shot needs a file name", nullptr;
-    return printLine("DLG shot " + utf8(file) +
-                     ": pictures of dialogs are taken in desktop mode only; nothing written");
+    // Taking the picture changes nothing in the dialog, so it is taken while
+    // the line is checked and a picture that cannot be written refuses it.
+    error = uiService().dialogPicture(dlg, file);
+    if (!error.empty()) return nullptr;
+    return [] {};
   }
   return error = "unknown dlg command '" + word + "'", nullptr;
 }

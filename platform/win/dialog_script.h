@@ -21,8 +21,9 @@ std::string dialogDumpJson(const CDialog& dlg);
 // Applies one "dlg ..." line to the dialog. Returns an empty string when the
 // line was applied (including "dlg click" on a disabled control, which prints
 // "DLG control ID is disabled" and sends nothing), otherwise the reason it
-// cannot be applied, with nothing done. "dlg dump" prints "DUMP " + JSON and
-// "dlg shot" prints that pictures need the desktop mode, both to zrbase::consoleOut().
+// cannot be applied, with nothing done. "dlg dump" prints "DUMP " + JSON to
+// zrbase::consoleOut(); "dlg shot" asks the UI service for the picture
+// (UiService::dialogPicture: written in desktop mode, a note without a screen).
 std::string applyDialogLine(CDialog& dlg, const std::string& line);
 
 // The modal loop of console and script mode: reads lines from zrbase::currentInput()

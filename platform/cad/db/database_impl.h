@@ -56,6 +56,10 @@ struct DatabaseImpl {
   std::wstring lastError;
   bool hasContent = false;
   std::unique_ptr<UndoRecord> undo;  // null while changes are not recorded
+  // Changes (see AcDbDatabase::changeStamp): the stamp of the last change, and the stamp
+  // the drawing had when it was last built, read or saved.
+  std::uint64_t changeStamp = 0;
+  std::uint64_t savedStamp = 0;
 
   // The stub of a handle, made (without object) when it is not known yet.
   AcDbStub* stubFor(std::uint64_t handle);
@@ -86,6 +90,9 @@ struct DatabaseImpl {
   // Gives every object whose handle is above dxf::kMaxHandle a new handle, and rewrites the
   // references to it that are kept as text (pointer groups, xdata handles).
   void renumberBeyondRange();
+  // A new change stamp: the drawing differs from what it was (the desktop repaints).
+  void stampChange();
+  void noteSaved() { savedStamp = changeStamp; }
 };
 
 // The one door to the private state of objects for the database and the DXF layer.

@@ -33,6 +33,11 @@ AcDbStub* DatabaseImpl::stubFor(std::uint64_t handle) {
   return &s;
 }
 
+void DatabaseImpl::stampChange() {
+  static std::uint64_t lastStamp = 0;
+  changeStamp = ++lastStamp;
+}
+
 AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle) {
   AcDbStub* stub = nullptr;
   if (handle != 0) {
@@ -46,6 +51,7 @@ AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::u
   DbAccess::bind(obj, stub);
   DbAccess::setOwner(obj, owner);
   hasContent = true;
+  stampChange();
   return AcDbObjectId(stub);
 }
 
@@ -145,6 +151,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool)
   std::string message;
   [[maybe_unused]] Acad::ErrorStatus es = zrcad::dxf::newDrawing(this, message);
   assert(es == Acad::eOk);
+  m_impl->noteSaved();
 }
 
 AcDbDatabase::~AcDbDatabase() {
@@ -167,6 +174,7 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, co
   }
   es = readDxfText(file.text(), fileName);
   if (es == Acad::eOk) m_impl->fileName = fileName;
+  m_impl->noteSaved();
   return es;
 }
 
@@ -195,6 +203,7 @@ Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* 
     return es;
   }
   m_impl->lastError.clear();
+  m_impl->noteSaved();
   return Acad::eOk;
 }
 
@@ -229,6 +238,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
   m_impl->fileName = fileName;
   m_impl->lastError.clear();
   if (m_impl->undo) m_impl->undo->markSaved();
+  m_impl->noteSaved();
   return Acad::eOk;
 }
 
@@ -266,6 +276,10 @@ Acad::ErrorStatus AcDbDatabase::getRegAppTable(AcDbRegAppTable*& table, AcDb::Op
   return openTable(m_impl->regAppTable, table, mode);
 }
 
+std::uint64_t AcDbDatabase::changeStamp() const { return m_impl->changeStamp; }
+
+bool AcDbDatabase::isModifiedSinceSave() const { return m_impl->changeStamp != m_impl->savedStamp; }
+
 AcDbObjectId AcDbDatabase::blockTableId() const { return m_impl->blockTable; }
 AcDbObjectId AcDbDatabase::layerTableId() const { return m_impl->layerTable; }
 AcDbObjectId AcDbDatabase::regAppTableId() const { return m_impl->regAppTable; }
@@ -296,6 +310,7 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
     return Acad::eInvalidInput;
   if (m_impl->undo) m_impl->undo->noteDrawingState();
   m_impl->clayer = layerId;
+  m_impl->stampChange();
   return Acad::eOk;
 }
 
@@ -304,6 +319,7 @@ AcGePoint3d AcDbDatabase::insbase() const { return m_impl->insbase; }
 Acad::ErrorStatus AcDbDatabase::setInsbase(const AcGePoint3d& base) {
   if (m_impl->undo) m_impl->undo->noteDrawingState();
   m_impl->insbase = base;
+  m_impl->stampChange();
   return Acad::eOk;
 }
 
@@ -358,6 +374,7 @@ int AcDbDatabase::eraseObjects(const std::vector<AcDbObjectId>& ids) {
     zrcad::DbAccess::setErased(obj, true);
     ++erased;
   }
+  if (erased > 0) m_impl->stampChange();
   return erased;
 }
 
@@ -374,12 +391,20 @@ void AcDbDatabase::closeUndoStep(const std::wstring& name) {
   if (m_impl->undo) m_impl->undo->closeStep(name);
 }
 
+// Undoing and redoing change the drawing as any edit does: a new change stamp, so that
+// views of it (the desktop's canvas) draw it again.
 std::vector<std::wstring> AcDbDatabase::undo(int steps) {
-  return m_impl->undo ? m_impl->undo->undo(steps) : std::vector<std::wstring>();
+  if (!m_impl->undo) return {};
+  std::vector<std::wstring> names = m_impl->undo->undo(steps);
+  if (!names.empty()) m_impl->stampChange();
+  return names;
 }
 
 std::vector<std::wstring> AcDbDatabase::redo(int steps) {
-  return m_impl->undo ? m_impl->undo->redo(steps) : std::vector<std::wstring>();
+  if (!m_impl->undo) return {};
+  std::vector<std::wstring> names = m_impl->undo->redo(steps);
+  if (!names.empty()) m_impl->stampChange();
+  return names;
 }
 
 int AcDbDatabase::undoStepCount() const {

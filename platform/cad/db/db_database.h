@@ -6,6 +6,7 @@
 // variables) is kept with its handle and written back unchanged.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -137,6 +138,15 @@ class AcDbDatabase {
   int approxNumObjects() const;
   // The text of the last error of readDwgFile, saveAs, wblock or insert ("" after success).
   const ACHAR* lastErrorText() const;
+
+  // A stamp that moves on whenever an object of the database is added or opened for write,
+  // or the current layer or insertion base is set. Stamps come from one counter of the
+  // process, so no two states of any databases share one: a front end that drew the
+  // drawing at one stamp redraws when the stamp differs.
+  std::uint64_t changeStamp() const;
+  // Whether the drawing changed since it was built, read or last saved (the host's DBMOD):
+  // what the host asks before a drawing with unsaved changes is closed.
+  bool isModifiedSinceSave() const;
 
   zrcad::DatabaseImpl& impl() const { return *m_impl; }
 

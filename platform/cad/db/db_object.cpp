@@ -140,6 +140,7 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
   if (AcDbDatabase* db = database()) db->impl().noteChange(this);
   m_readers = 0;
   m_write = true;
+  if (m_stub && m_stub->database) m_stub->database->impl().stampChange();
   return Acad::eOk;
 }
 
@@ -238,6 +239,7 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMo
     if (readers > 0) return Acad::eWasOpenForRead;
     if (AcDbDatabase* db = p->database()) db->impl().noteChange(p);
     zrcad::DbAccess::setOpenState(p, 0, true);
+    if (AcDbDatabase* db = id.stub()->database) db->impl().stampChange();
   } else {
     if (readers >= kMaxReaders) return Acad::eAtMaxReaders;
     zrcad::DbAccess::setOpenState(p, static_cast<short>(readers + 1), false);

@@ -13,6 +13,7 @@
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/editor_prompts.h"
+#include "cad/runtime/input_request.h"
 #include "cad/runtime/wc_match.h"
 
 namespace cadrt {
@@ -214,6 +215,7 @@ std::optional<IdList> selectLine(const std::string& line, std::string& why) {
 
 // The "Select objects:" prompt: lines add to ids until an empty line.
 int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
+  const ScopedInputRequest stated(InputKind::Selection, nullptr);
   // What is in the set already, so that "all" on a large drawing stays linear; made when a
   // second line adds to a set (each line's own list has no repeats).
   std::unordered_set<AcDbObjectId> chosen;
