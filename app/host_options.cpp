@@ -10,30 +10,18 @@ ParsedOptions failure(std::string why) { return {std::nullopt, std::move(why)}; 
 }  // namespace
 
 std::string usageText() {
-  return "usage: fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]
-"
-         "              [--screenshot FILE.png] [DRAWING]
-"
-         "  --headless     the command line on standard input and output
-"
-         "                 (the default without a display)
-"
-         "  --gui          the desktop window (the default when DISPLAY or
-"
-         "                 WAYLAND_DISPLAY names a display)
-"
-         "  --script FILE  read the input lines from FILE; the host exits at its end
-"
-         "  --module PATH  load this module instead of libzrfan.so next to the program
-"
-         "  --csv FILE     FANDUTY also writes its table of candidates to FILE (CSV,
-"
-         "                 UTF-8), replaced at each run
-"
-         "  --screenshot FILE.png
-"
-         "                 desktop mode: save a picture of the window when the host ends
-"
+  return "usage: fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]\n"
+         "              [--screenshot FILE.png] [DRAWING]\n"
+         "  --headless     the command line on standard input and output\n"
+         "                 (the default without a display)\n"
+         "  --gui          the desktop window (the default when DISPLAY or\n"
+         "                 WAYLAND_DISPLAY names a display)\n"
+         "  --script FILE  read the input lines from FILE; the host exits at its end\n"
+         "  --module PATH  load this module instead of libzrfan.so next to the program\n"
+         "  --csv FILE     FANDUTY also writes its table of candidates to FILE (CSV,\n"
+         "                 UTF-8), replaced at each run\n"
+         "  --screenshot FILE.png\n"
+         "                 desktop mode: save a picture of the window when the host ends\n"
          "  DRAWING        the drawing to open (created on save when missing)\n";
 }
 
