@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "base/cstring.h"
-#include "cad/db/db_database.h"
 #include "base/user_action.h"
+#include "cad/db/db_database.h"
 #include "cad/runtime/command_stack.h"
 #include "cad/runtime/dynamic_linker.h"
 #include "cad/runtime/editor_input_stack.h"
