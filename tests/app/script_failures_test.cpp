@@ -14,23 +14,15 @@
 #include "editor_fixture.h"
 #include "host.h"
 #include "host_commands.h"
+#include "host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class ScriptFailures : public ::testing::Test {
+class ScriptFailures : public apptest::HostFixture {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("fancad_failures_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    zrbase::setConsoleOut(&out);
-    cadrt::resetOutputState();
-  }
-  void TearDown() override {
-    zrbase::setConsoleOut(nullptr);
-    fs::remove_all(dir);
-  }
+  ScriptFailures() : HostFixture("fancad_failures_") {}
 
   // Runs the host on a script with the test module; returns its exit status.
   int run(const std::string& script, const std::string& drawing = "") {
@@ -44,11 +36,6 @@ class ScriptFailures : public ::testing::Test {
     out.str("");
     return fancad::runHost(o, "/nonexistent/fancad", err);
   }
-
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-
-  fs::path dir;
-  std::ostringstream out, err;
 };
 
 TEST_F(ScriptFailures, ACommandThatFailsStopsTheScriptWithItsReason) {
