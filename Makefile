@@ -1,6 +1,7 @@
 # The two commands of the README, and the checks CI runs.
 # `make run` and `make test` each install what is missing, build and run.
-.PHONY: run test build asan test-asan format format-check bench fuzz fuzz-smoke clean bootstrap
+.PHONY: run test build asan test-asan format format-check bench fuzz fuzz-smoke clean bootstrap \
+	screenshots
 
 JOBS ?= 2
 
@@ -25,6 +26,10 @@ test-asan: asan
 	@ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --preset asan-ubsan -j $(JOBS)
 
+# The README's pictures of the desktop mode (no display needed).
+screenshots: build
+	@scripts/screenshots build/dev docs/screenshots
+
 bench: bootstrap
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
@@ -36,7 +41,7 @@ fuzz: bootstrap
 
 # Each fuzz target for a short run from an empty corpus: proves they build and
 # run; long runs are made by hand (see tests/*/fuzz/CMakeLists.txt).
-FUZZ_TARGETS = dxf_reader_fuzz ado_sql_text_fuzz
+FUZZ_TARGETS = dxf_reader_fuzz insert_fuzz ado_sql_text_fuzz
 FUZZ_SECONDS ?= 20
 fuzz-smoke: fuzz
 	@set -e; for t in $(FUZZ_TARGETS); do \

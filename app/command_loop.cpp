@@ -35,7 +35,13 @@ bool CommandLoop::step() {
   if (word == "msg") zrbase::failInputLine("no message box is open");
   const int lineNo = in->lineNumber();
   in->consume();
-  if (!line->empty()) cadrt::CommandProcessor::instance().runLine(*line, lineNo, in->isScript());
+  if (line->empty()) return true;
+  cadrt::CommandProcessor& proc = cadrt::CommandProcessor::instance();
+  const int rc = proc.runLine(*line, lineNo, in->isScript());
+  // A script whose command failed stops as at a line that cannot be applied: a batch job
+  // must not go on (and exit 0) after a save that wrote nothing.
+  if (rc == RTERROR && in->isScript() && proc.lastFailure())
+    throw zrbase::ScriptAbort(lineNo, *line, zrbase::wideToUtf8(*proc.lastFailure()));
   return true;
 }
 

@@ -4,6 +4,8 @@
 // A "dlg" line or a "msg" line at the command prompt has no dialog or message
 // box to go to: it cannot be applied. A script stops there
 // (zrbase::ScriptAbort goes up to the host); a person is told and goes on.
+// A command that fails in a script (a save that cannot be written, a module
+// that cannot be loaded) stops it the same way, with the command's reason.
 #pragma once
 
 namespace fancad {

@@ -12,8 +12,10 @@ namespace fancad {
 
 namespace {
 
+// The path with '/' for '\\', as wide text that keeps the bytes of a name that is not
+// UTF-8 (base/utf8.h).
 std::wstring native(const std::wstring& path) {
-  return zrbase::utf8ToWide(zrbase::nativePath(path.c_str()));
+  return zrbase::pathFromBytes(zrbase::nativePath(path.c_str()));
 }
 
 // A prompt for a file name whose answer is used by action, which returns ""
@@ -23,7 +25,7 @@ int fileCommand(const ACHAR* prompt, std::wstring (*action)(const std::wstring&)
   const int rc = cadrt::promptChecked(
       prompt, cadrt::AnswerSpan::RestOfLine,
       [action](const std::string& text) {
-        return zrbase::wideToUtf8(action(zrbase::utf8ToWide(text)));
+        return zrbase::wideToUtf8(action(zrbase::pathFromBytes(text)));
       },
       path);
   return rc == RTNONE ? RTCAN : rc;
@@ -46,12 +48,14 @@ int saveCommand() {
   AcApDocument* doc = acDocManagerPtr()->curDocument();
   if (!doc) {
     cadrt::printLine(L"No drawing is open.");
+    cadrt::noteCommandFailure(L"no drawing is open");
     return RTERROR;
   }
   if (!*doc->fileName()) return saveAsCommand();
   const std::string why = saveDrawing(doc->fileName());
   if (why.empty()) return RTNORM;
   cadrt::printLine(zrbase::utf8ToWide(why));
+  cadrt::noteCommandFailure(zrbase::utf8ToWide(why));
   return RTERROR;
 }
 

@@ -1,8 +1,12 @@
 // The host program.
 #include "host.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -30,7 +34,7 @@ bool startDrawing(const std::string& drawing, std::ostream& err) {
     newDrawing();
     return true;
   }
-  const std::wstring path = zrbase::utf8ToWide(drawing);
+  const std::wstring path = zrbase::pathFromBytes(drawing);
   std::error_code ec;
   if (!std::filesystem::exists(zrbase::nativePath(path.c_str()), ec)) {
     newDrawing(path);
@@ -45,7 +49,7 @@ bool startDrawing(const std::string& drawing, std::ostream& err) {
 bool loadModule(const HostOptions& options, const std::string& programPath, std::ostream& err) {
   AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
   if (!options.module.empty()) {
-    if (linker->loadModule(zrbase::utf8ToWide(options.module).c_str(), false)) return true;
+    if (linker->loadModule(zrbase::pathFromBytes(options.module).c_str(), false)) return true;
     err << "fancad: " << zrbase::wideToUtf8(linker->lastError()) << "\n";
     return false;
   }
@@ -53,10 +57,21 @@ bool loadModule(const HostOptions& options, const std::string& programPath, std:
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
     err << "fancad: warning: the module " << path << " is not there; FAN is not available\n";
-  } else if (!linker->loadModule(zrbase::utf8ToWide(path).c_str(), false)) {
+  } else if (!linker->loadModule(zrbase::pathFromBytes(path).c_str(), false)) {
     err << "fancad: warning: " << zrbase::wideToUtf8(linker->lastError()) << "\n";
   }
   return true;
+}
+
+// Opens the script file; "" or why it cannot be read. A folder opens like a file but
+// reads as nothing, which would run an empty script: it is refused as a missing file is.
+std::string openScript(const std::string& name, std::ifstream& script) {
+  const std::string path = zrbase::nativePath(zrbase::pathFromBytes(name));
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return std::strerror(EISDIR);
+  script.open(path);
+  return script ? std::string() : std::strerror(errno ? errno : EIO);
 }
 
 void shutDown() {
@@ -66,7 +81,10 @@ void shutDown() {
   linker->unloadAll();
 }
 
-int runSession(const HostOptions& options, const std::string& programPath, std::ostream& err) {
+}  // namespace
+
+int runSession(const HostOptions& options, const std::string& programPath, std::ostream& err,
+               const std::function<void()>& beforeShutdown) {
   CommandLoop loop;
   registerHostCommands(loop);
   int status = 0;
@@ -81,11 +99,10 @@ int runSession(const HostOptions& options, const std::string& programPath, std::
     err << e.what() << "\n";
     status = 1;
   }
+  if (beforeShutdown) beforeShutdown();
   shutDown();
   return status;
 }
-
-}  // namespace
 
 bool desktopModeBuilt() {
 #ifdef FANCAD_HAVE_GUI
@@ -93,6 +110,17 @@ bool desktopModeBuilt() {
 #else
   return false;
 #endif
+}
+
+HostOptions::Mode chosenMode(const HostOptions& options) {
+  if (options.mode != HostOptions::Mode::Default) return options.mode;
+  auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  return desktopModeBuilt() && (set("DISPLAY") || set("WAYLAND_DISPLAY"))
+             ? HostOptions::Mode::Gui
+             : HostOptions::Mode::Headless;
 }
 
 std::string defaultModulePath(const std::string& programPath) {
@@ -108,14 +136,20 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
     err << "fancad: this build has no desktop mode (--gui); use --headless\n";
     return 2;
   }
+  if (!options.screenshot.empty()) {
+    err << "fancad: --screenshot needs the desktop mode (--gui)\n";
+    return 2;
+  }
   std::ifstream script;
   if (!options.script.empty()) {
-    script.open(zrbase::nativePath(zrbase::utf8ToWide(options.script).c_str()));
-    if (!script) {
-      err << "fancad: cannot read script '" << options.script << "'\n";
+    const std::string why = openScript(options.script, script);
+    if (!why.empty()) {
+      err << "fancad: cannot read script '" << options.script << "': " << why << "\n";
       return 2;
     }
   }
+  // The module's FANDUTY finds the file under this setting (duty_command.h).
+  if (!options.csv.empty()) acedSetEnv(L"FANDUTYCSV", zrbase::utf8ToWide(options.csv).c_str());
   const bool fromScript = script.is_open();
   zrbase::StreamInput input(fromScript ? static_cast<std::istream&>(script) : std::cin, fromScript);
   zrbase::setCurrentInput(&input);

@@ -6,8 +6,8 @@ namespace fancad {
 
 class CommandLoop;
 
-// Registers NEW, OPEN, SAVE, SAVEAS, INSERT, LIST, APPLOAD, APPUNLOAD and QUIT
-// (QUIT ends loop).
+// Registers NEW, OPEN, SAVE, SAVEAS, INSERT, LIST, ERASE, MOVE, ROTATE, COPY,
+// UNDO, U, REDO, LAYER, PURGE, APPLOAD, APPUNLOAD and QUIT (QUIT ends loop).
 void registerHostCommands(CommandLoop& loop);
 
 }  // namespace fancad

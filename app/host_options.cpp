@@ -10,11 +10,18 @@ ParsedOptions failure(std::string why) { return {std::nullopt, std::move(why)}; 
 }  // namespace
 
 std::string usageText() {
-  return "usage: fancad [--headless | --gui] [--script FILE] [--module PATH] [DRAWING]\n"
-         "  --headless     the command line on standard input and output (the default)\n"
-         "  --gui          the desktop window\n"
+  return "usage: fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]\n"
+         "              [--screenshot FILE.png] [DRAWING]\n"
+         "  --headless     the command line on standard input and output\n"
+         "                 (the default without a display)\n"
+         "  --gui          the desktop window (the default when DISPLAY or\n"
+         "                 WAYLAND_DISPLAY names a display)\n"
          "  --script FILE  read the input lines from FILE; the host exits at its end\n"
          "  --module PATH  load this module instead of libzrfan.so next to the program\n"
+         "  --csv FILE     FANDUTY also writes its table of candidates to FILE (CSV,\n"
+         "                 UTF-8), replaced at each run\n"
+         "  --screenshot FILE.png\n"
+         "                 desktop mode: save a picture of the window when the host ends\n"
          "  DRAWING        the drawing to open (created on save when missing)\n";
 }
 
@@ -49,6 +56,10 @@ ParsedOptions parseHostOptions(const std::vector<std::string>& args) {
       if (auto why = value("--script", o.script)) return failure(*why);
     } else if (a == "--module" || a.rfind("--module=", 0) == 0) {
       if (auto why = value("--module", o.module)) return failure(*why);
+    } else if (a == "--csv" || a.rfind("--csv=", 0) == 0) {
+      if (auto why = value("--csv", o.csv)) return failure(*why);
+    } else if (a == "--screenshot" || a.rfind("--screenshot=", 0) == 0) {
+      if (auto why = value("--screenshot", o.screenshot)) return failure(*why);
     } else if (a == "-h" || a == "--help") {
       o.help = true;
     } else {

@@ -1,5 +1,6 @@
 // The command line of fancad:
-//   fancad [--headless | --gui] [--script FILE] [--module PATH] [DRAWING]
+//   fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]
+//          [--screenshot FILE.png] [DRAWING]
 #pragma once
 
 #include <optional>
@@ -11,9 +12,11 @@ namespace fancad {
 struct HostOptions {
   enum class Mode { Default, Headless, Gui };
   Mode mode = Mode::Default;
-  std::string script;   // empty: lines come from standard input
-  std::string module;   // empty: the module next to the executable
-  std::string drawing;  // empty: a new, empty drawing
+  std::string script;      // empty: lines come from standard input
+  std::string module;      // empty: the module next to the executable
+  std::string drawing;     // empty: a new, empty drawing
+  std::string csv;         // FANDUTY writes its table here as CSV; empty: nowhere
+  std::string screenshot;  // desktop mode: the window's picture is saved here at the end
   bool help = false;
 };
 
@@ -22,8 +25,8 @@ struct ParsedOptions {
   std::string error;                   // why, for the user
 };
 
-// Parses the arguments after the program name. "--script=FILE" and
-// "--module=PATH" are accepted as well; "--" ends the options.
+// Parses the arguments after the program name. "--script=FILE",
+// "--module=PATH" and "--csv=FILE" are accepted as well; "--" ends the options.
 ParsedOptions parseHostOptions(const std::vector<std::string>& args);
 
 std::string usageText();

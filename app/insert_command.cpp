@@ -25,14 +25,15 @@ struct Placement {
 
 // Defines a block from a drawing file named like the answer (with or without
 // .dwg/.dxf); the block takes the file's base name. "" when done, else why.
-std::string blockFromFile(AcDbDatabase* db, const std::wstring& answer, AcDbObjectId& id) {
-  for (const wchar_t* ext : {L"", L".dwg", L".dxf"}) {
-    const std::string path = zrbase::nativePath((answer + ext).c_str());
+std::string blockFromFile(AcDbDatabase* db, const std::string& answer, AcDbObjectId& id) {
+  for (const char* ext : {"", ".dwg", ".dxf"}) {
+    // The answer names a file: its bytes are kept as they are (base/utf8.h).
+    const std::wstring file = zrbase::pathFromBytes(answer + ext);
+    const std::string path = zrbase::nativePath(file);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) continue;
     AcDbDatabase source(false, true);
-    const std::wstring wpath = zrbase::utf8ToWide(path);
-    if (source.readDwgFile(wpath.c_str(), _SH_DENYWR) != Acad::eOk) {
+    if (source.readDwgFile(file.c_str(), _SH_DENYWR) != Acad::eOk) {
       return zrbase::wideToUtf8(source.lastErrorText());
     }
     const std::wstring name = zrbase::utf8ToWide(std::filesystem::path(path).stem().string());
@@ -42,7 +43,7 @@ std::string blockFromFile(AcDbDatabase* db, const std::wstring& answer, AcDbObje
     }
     return {};
   }
-  return "Block \"" + zrbase::wideToUtf8(answer) + "\" not found.";
+  return "Block \"" + answer + "\" not found.";
 }
 
 std::string findBlock(AcDbDatabase* db, const std::string& text, AcDbObjectId& id) {
@@ -52,7 +53,7 @@ std::string findBlock(AcDbDatabase* db, const std::string& text, AcDbObjectId& i
     return "The drawing has no block table.";
   const Acad::ErrorStatus es = table->getAt(name.c_str(), id);
   table->close();
-  if (es != Acad::eOk) return blockFromFile(db, name, id);
+  if (es != Acad::eOk) return blockFromFile(db, text, id);
   AcDbObjectPointer<AcDbBlockTableRecord> block(id, AcDb::kForRead);
   if (block && block->isLayout()) return "A layout (" + text + ") cannot be inserted.";
   return {};
@@ -128,6 +129,12 @@ void addAttributes(AcDbBlockReference* ref) {
   }
 }
 
+int fail(const std::wstring& why) {
+  cadrt::printLine(why);
+  cadrt::noteCommandFailure(why);
+  return RTERROR;
+}
+
 int placeReference(AcDbDatabase* db, const Placement& p) {
   auto ref = std::make_unique<AcDbBlockReference>(p.position, p.block);
   ref->setDatabaseDefaults(db);
@@ -135,14 +142,12 @@ int placeReference(AcDbDatabase* db, const Placement& p) {
   ref->setRotation(p.rotation);
   AcDbBlockTableRecord* space = nullptr;
   if (acdbOpenObject(space, db->currentSpaceId(), AcDb::kForWrite) != Acad::eOk) {
-    cadrt::printLine(L"INSERT: the model space cannot be opened.");
-    return RTERROR;
+    return fail(L"INSERT: the model space cannot be opened.");
   }
   const Acad::ErrorStatus es = space->appendAcDbEntity(ref.get());
   space->close();
   if (es != Acad::eOk) {
-    cadrt::printLine(L"INSERT: the reference cannot be added to the drawing.");
-    return RTERROR;
+    return fail(L"INSERT: the reference cannot be added to the drawing.");
   }
   AcDbBlockReference* added = ref.release();
   addAttributes(added);
@@ -154,10 +159,7 @@ int placeReference(AcDbDatabase* db, const Placement& p) {
 
 int insertCommand() {
   AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-  if (!db) {
-    cadrt::printLine(L"No drawing is open.");
-    return RTERROR;
-  }
+  if (!db) return fail(L"No drawing is open.");
   Placement p;
   std::string name;
   int rc = cadrt::promptChecked(

@@ -141,6 +141,7 @@ std::wstring listEntity(AcDbObjectId id) {
 int listCommand() {
   if (!acdbHostApplicationServices()->workingDatabase()) {
     cadrt::printLine(L"No drawing is open.");
+    cadrt::noteCommandFailure(L"no drawing is open");
     return RTERROR;
   }
   std::vector<AcDbObjectId> ids;

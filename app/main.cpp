@@ -8,6 +8,9 @@
 
 #include "host.h"
 #include "host_options.h"
+#ifdef FANCAD_HAVE_GUI
+#include "desktop_mode.h"
+#endif
 
 namespace {
 
@@ -28,5 +31,11 @@ int main(int argc, char** argv) {
     std::cerr << "fancad: " << parsed.error << "\n" << fancad::usageText();
     return 2;
   }
+#ifdef FANCAD_HAVE_GUI
+  if (!parsed.options->help &&
+      fancad::chosenMode(*parsed.options) == fancad::HostOptions::Mode::Gui) {
+    return fancad::runDesktopHost(*parsed.options, programPath(argv[0]), std::cerr);
+  }
+#endif
   return fancad::runHost(*parsed.options, programPath(argv[0]), std::cerr);
 }

@@ -28,12 +28,12 @@ std::vector<ViewDrawingSpec> viewDrawings(const CataloguePlan& plan) {
   return specs;
 }
 
-LibraryCounts writeViewDrawing(const std::string& path, const ViewDrawingSpec& spec) {
-  const FanShape shape = fanShape(spec.series, spec.fanNo, spec.drive);
-  const std::string model = spec.model();
+LibraryCounts writeViewDrawing(const std::string& path, const ViewDrawingSpec& drawing) {
+  const FanShape shape = fanShape(drawing.series, drawing.fanNo, drawing.drive);
+  const std::string model = drawing.model();
   ViewDrawingBuilder builder;
   LibraryCounts counts;
-  for (int angle : outletAngles(spec.drive, spec.fanNo)) {
+  for (int angle : outletAngles(drawing.drive, drawing.fanNo)) {
     const FanLayout layout = fanLayout(shape, angle);
     for (View view : kAllViews) {
       for (Hand hand : kAllHands) {
@@ -54,8 +54,8 @@ LibraryCounts writeViewLibrary(const std::string& dir, const CataloguePlan& plan
   std::filesystem::create_directories(folder, ec);
   if (ec) throw DrawingError("cannot make the folder '" + folder.string() + "': " + ec.message());
   LibraryCounts total;
-  for (const ViewDrawingSpec& spec : viewDrawings(plan)) {
-    const LibraryCounts c = writeViewDrawing((folder / spec.fileName()).string(), spec);
+  for (const ViewDrawingSpec& drawing : viewDrawings(plan)) {
+    const LibraryCounts c = writeViewDrawing((folder / drawing.fileName()).string(), drawing);
     total.drawings += c.drawings;
     total.blocks += c.blocks;
     total.entities += c.entities;

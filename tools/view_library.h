@@ -34,7 +34,7 @@ struct LibraryCounts {
 
 // Writes one view drawing: for each outlet angle of the fan, both hands, three views.
 // Returns the counts of that drawing. Throws DrawingError when it cannot be written.
-LibraryCounts writeViewDrawing(const std::string& path, const ViewDrawingSpec& spec);
+LibraryCounts writeViewDrawing(const std::string& path, const ViewDrawingSpec& drawing);
 
 // Writes dir/Fan/<model>.dwg for every view drawing of the plan, making the folders; an
 // existing file of the same name is replaced whole. Throws DrawingError (nothing is left

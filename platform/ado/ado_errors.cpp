@@ -31,4 +31,8 @@ void throwAdoError(ErrorValueEnum error) {
   throw _com_error(adoError(error), adoErrorText(error), L"ADODB");
 }
 
+void throwAdoError(ErrorValueEnum error, const std::wstring& about) {
+  throw _com_error(adoError(error), adoErrorText(error), L"ADODB", about);
+}
+
 }  // namespace adoimpl

@@ -1,6 +1,8 @@
 // The data-access objects' own errors, raised with the texts a Chinese system gives them.
 #pragma once
 
+#include <string>
+
 #include "ado_enums.h"
 #include "com_error.h"
 
@@ -8,5 +10,9 @@ namespace adoimpl {
 
 const wchar_t* adoErrorText(ErrorValueEnum error);
 [[noreturn]] void throwAdoError(ErrorValueEnum error);
+// The same with what it was about ("field 'FanNo'"), which what() adds after the system's
+// text so that a host's message names the thing that is missing; Description() is the
+// system's text alone.
+[[noreturn]] void throwAdoError(ErrorValueEnum error, const std::wstring& about);
 
 }  // namespace adoimpl

@@ -253,7 +253,13 @@ long _Recordset::fieldIndex(const VARIANT& index) {
     default:
       break;
   }
-  if (i < 0 || i >= static_cast<long>(m_rows.fieldCount())) throwAdoError(adErrItemNotFound);
+  if (i < 0 || i >= static_cast<long>(m_rows.fieldCount())) {
+    if (index.vt == VT_BSTR)
+      throwAdoError(adErrItemNotFound,
+                    L"field '" + std::wstring(index.bstrVal ? index.bstrVal : L"") + L"'");
+    throwAdoError(adErrItemNotFound,
+                  L"field " + std::to_wstring(i) + L" of " + std::to_wstring(m_rows.fieldCount()));
+  }
   return i;
 }
 
@@ -284,7 +290,7 @@ _variant_t _Recordset::GetCollect(const _variant_t& index) {
 long _Recordset::fieldIndex(const wchar_t* name) {
   if (!name) return fieldIndex(_variant_t(0L));
   const long i = m_rows.findField(std::wstring_view(name));
-  if (i < 0) throwAdoError(adErrItemNotFound);
+  if (i < 0) throwAdoError(adErrItemNotFound, L"field '" + std::wstring(name) + L"'");
   return i;
 }
 

@@ -1,6 +1,8 @@
 // Counts of what callers asked of the data-access layer, for benchmarks and tests.
 #pragma once
 
+#include <chrono>
+
 namespace adoimpl {
 
 // The statements callers have run since the process started: each
@@ -11,5 +13,14 @@ unsigned long long statementCount();
 
 // Called by Connection.Execute and Recordset.Open.
 void countStatement();
+
+// Waits for another connection's lock: how many ended with the statement failing (the
+// action's time was spent), and the time slept waiting, in all.
+unsigned long long lockTimeoutCount();
+std::chrono::nanoseconds lockWaitTime();
+
+// Called by the busy handler.
+void countLockTimeout();
+void countLockWait(std::chrono::nanoseconds slept);
 
 }  // namespace adoimpl

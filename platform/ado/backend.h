@@ -20,7 +20,11 @@ namespace adoimpl {
 
 class RowSet;
 
-// How long a statement waits for another connection's lock before it fails.
+// How long one user action (base/user_action.h) waits, in all, for other connections'
+// locks: the statement that finds the catalogue locked waits up to this long, and once an
+// action has spent it, its further statements fail at once instead of waiting again (a
+// series change runs some twenty statements). A statement outside any action waits this
+// long on its own.
 constexpr int kBusyTimeoutMs = 5000;
 
 // What the result cache compares: `version` moves when any connection has

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "base/utf8.h"
 #include "bstr.h"
 
 namespace {
@@ -41,8 +42,13 @@ const wchar_t* systemText(HRESULT hr) {
 
 }  // namespace
 
-_com_error::_com_error(HRESULT hr, std::wstring description, std::wstring source)
-    : m_hr(hr), m_description(std::move(description)), m_source(std::move(source)) {}
+_com_error::_com_error(HRESULT hr, std::wstring description, std::wstring source,
+                       const std::wstring& detail)
+    : m_hr(hr), m_description(std::move(description)), m_source(std::move(source)) {
+  std::wstring what = m_description.empty() ? ErrorMessage() : m_description;
+  if (!detail.empty()) what += L" (" + detail + L")";
+  m_what = zrbase::wideToUtf8(what);
+}
 
 WORD _com_error::WCode() const {
   const auto code = static_cast<unsigned>(m_hr);

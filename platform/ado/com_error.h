@@ -1,6 +1,7 @@
 // _com_error: the exception the data-access layer raises, with the HRESULT codes it uses.
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "base/windef.h"
@@ -31,10 +32,16 @@ constexpr HRESULT adoError(int number) {
 // component runtime's wrapper classes do. Error() is the HRESULT;
 // Description() the cause as the failing layer worded it; ErrorMessage() the
 // system's text for the code (what a user is shown), falling back to the
-// description for codes the system has no text for.
-class _com_error {
+// description for codes the system has no text for. It is also a
+// std::exception whose what() is the description (UTF-8), so that a host that
+// knows nothing of this layer reports why a module's call failed, not an
+// "unknown exception". A detail (what the error was about, "field 'FanNo'")
+// goes into what() only: Description() stays the text the system gives, which
+// the modules show their users as it is.
+class _com_error : public std::exception {
  public:
-  explicit _com_error(HRESULT hr, std::wstring description = {}, std::wstring source = {});
+  explicit _com_error(HRESULT hr, std::wstring description = {}, std::wstring source = {},
+                      const std::wstring& detail = {});
   _com_error(const _com_error&) = default;
   _com_error& operator=(const _com_error&) = default;
   virtual ~_com_error() = default;
@@ -44,12 +51,14 @@ class _com_error {
   const TCHAR* ErrorMessage() const;
   _bstr_t Description() const;
   _bstr_t Source() const;
+  const char* what() const noexcept override { return m_what.c_str(); }
 
  private:
   HRESULT m_hr;
   std::wstring m_description;
   std::wstring m_source;
   mutable std::wstring m_message;
+  std::string m_what;
 };
 
 // Throws _com_error(hr); the wrappers call it for every failed HRESULT.

@@ -3,6 +3,8 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,9 +12,12 @@
 
 #include "ado_enums.h"
 #include "ado_errors.h"
+#include "ado_statistics.h"
+#include "base/user_action.h"
 #include "base/utf8.h"
 #include "pg_schema.h"
 #include "row_set.h"
+#include "test_seams.h"
 
 namespace adoimpl {
 
@@ -170,8 +175,29 @@ pg_conn* PgBackend::handle() const {
   return m_conn;
 }
 
+void PgBackend::boundLockWait() {
+  using std::chrono::milliseconds;
+  const milliseconds budget = lockWaitBudget();
+  milliseconds wanted = budget;
+  if (zrbase::UserAction* action = zrbase::currentUserAction()) {
+    wanted = std::chrono::duration_cast<milliseconds>(action->waitDeadline(budget) -
+                                                      zrbase::UserAction::Clock::now());
+  }
+  // 0 would mean no limit at all.
+  wanted = std::clamp(wanted, milliseconds(1), budget);
+  // A statement may overshoot the action's deadline by this much rather than cost a round
+  // trip each: a quick action sets nothing.
+  const milliseconds slack = std::min(milliseconds(250), budget / 10);
+  if (m_lockTimeout && std::chrono::abs(*m_lockTimeout - wanted) <= slack) return;
+  const std::string sql = "SET lock_timeout = " + std::to_string(wanted.count());
+  Result result(PQexec(handle(), sql.c_str()));
+  if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
+  m_lockTimeout = wanted;
+}
+
 PgBackend::Result PgBackend::run(const std::string& sql, const std::vector<const char*>& params,
                                  bool binary) {
+  boundLockWait();
   Result result(PQexecParams(handle(), sql.c_str(), static_cast<int>(params.size()), nullptr,
                              params.data(), nullptr, nullptr, binary ? 1 : 0));
   const ExecStatusType status = PQresultStatus(result.get());
@@ -201,6 +227,7 @@ void PgBackend::fail(const pg_result* result) const {
               field(PG_DIAG_CONSTRAINT_NAME) + ")";
   }
   HRESULT hr = E_FAIL;
+  if (code == "55P03") countLockTimeout();
   if (code == "42P01") {
     hr = DB_E_NOTABLE;
   } else if (code.rfind("42", 0) == 0) {
@@ -433,7 +460,12 @@ bool PgBackend::readRow(const std::string& table, const std::vector<std::string>
 
 void PgBackend::begin() { run("BEGIN"); }
 void PgBackend::commit() { run("COMMIT"); }
-void PgBackend::rollback() { run("ROLLBACK"); }
+void PgBackend::rollback() {
+  // Not through run: a transaction that failed takes no SET, and one set inside it is undone.
+  m_lockTimeout.reset();
+  Result result(PQexec(handle(), "ROLLBACK"));
+  if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
+}
 
 ChangeStamp PgBackend::stamp() {
   PGconn* conn = handle();

@@ -4,13 +4,16 @@
 // written as text parameters that the server converts to the column's type.
 // Every connection listens on the change channel (pg_schema.h), so its
 // ChangeStamp moves when any client's change to this catalogue commits, with
-// no round trip to find out. Statements wait kBusyTimeoutMs for another
-// client's lock (lock_timeout) and then fail, changing nothing.
+// no round trip to find out. Statements wait for another client's lock
+// (lock_timeout) as long as the user action running has left of its budget
+// (kBusyTimeoutMs), and then fail, changing nothing.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "backend.h"
@@ -67,6 +70,9 @@ class PgBackend : public Backend {
   Result run(const std::string& sql, const std::vector<const char*>& params = {},
              bool binary = false);
   [[noreturn]] void fail(const pg_result* result) const;
+  // Sets lock_timeout to what the current user action has left of its wait budget
+  // (base/user_action.h), when that differs enough from the value set.
+  void boundLockWait();
   const Column* columnOf(unsigned table, int column);
   // untyped: the column is zr_any, whose numbers read back as numbers.
   void readCell(const pg_result* result, int row, int column, bool untyped, RowSet& rows,
@@ -80,6 +86,7 @@ class PgBackend : public Backend {
   unsigned m_intType = 0;
   long long m_version = 0;
   std::int64_t m_changes = 0;
+  std::optional<std::chrono::milliseconds> m_lockTimeout;  // as set on the server
   std::map<unsigned, Table> m_tables;  // by oid, as results name them
 };
 

@@ -3,11 +3,19 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <chrono>
+#include <iterator>
+#include <thread>
+
 #include "ado_enums.h"
 #include "ado_errors.h"
+#include "ado_statistics.h"
+#include "base/user_action.h"
 #include "base/utf8.h"
 #include "row_set.h"
 #include "sql_like.h"
+#include "test_seams.h"
 #include "text_fold.h"
 
 namespace adoimpl {
@@ -58,7 +66,7 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
     failOpen(path, why);
   }
   std::unique_ptr<SqliteBackend> backend(new SqliteBackend(db));
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  sqlite3_busy_handler(db, &SqliteBackend::onBusy, backend.get());
   // A page cache that holds a large catalogue whole (64 MB at most, taken
   // only as pages are read). The selection by parameters scans every series'
   // parameter table; with SQLite's default of 2 MB the pages of the 40-series
@@ -72,6 +80,28 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
   rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) failOpen(path, widen(sqlite3_errmsg(db)));
   return backend;
+}
+
+int SqliteBackend::onBusy(void* backend, int count) {
+  using Clock = std::chrono::steady_clock;
+  auto* self = static_cast<SqliteBackend*>(backend);
+  const Clock::time_point now = Clock::now();
+  if (count == 0) {
+    const Clock::duration budget = lockWaitBudget();
+    zrbase::UserAction* action = zrbase::currentUserAction();
+    self->m_busyDeadline = action ? action->waitDeadline(budget) : now + budget;
+  }
+  if (now >= self->m_busyDeadline) {
+    countLockTimeout();
+    return 0;
+  }
+  // SQLite's own steps: short first, for locks held a moment, then longer.
+  static constexpr int kDelaysMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+  constexpr int kLast = static_cast<int>(std::size(kDelaysMs)) - 1;
+  const Clock::duration step = std::chrono::milliseconds(kDelaysMs[std::min(count, kLast)]);
+  std::this_thread::sleep_for(std::min(step, self->m_busyDeadline - now));
+  countLockWait(Clock::now() - now);
+  return 1;
 }
 
 SqliteBackend::~SqliteBackend() { close(); }

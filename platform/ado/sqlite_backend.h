@@ -1,6 +1,7 @@
 // The SQLite back end: a catalogue file opened with the SQLite C API.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -48,8 +49,11 @@ class SqliteBackend : public Backend {
   [[noreturn]] void fail(int rc) const;
   void run(const char* sql);
   void readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell);
+  // SQLite's busy handler: 1 to try the lock again, 0 to fail the statement.
+  static int onBusy(void* backend, int count);
 
   sqlite3* m_db;
+  std::chrono::steady_clock::time_point m_busyDeadline;  // of the lock waited for now
   StatementPtr m_dataVersion;
 };
 

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "session.h"
 #include "text_fold.h"
 
 namespace adoimpl {
@@ -15,6 +16,8 @@ std::set<std::wstring>& unregistered() {
   static std::set<std::wstring> names;
   return names;
 }
+
+std::chrono::milliseconds g_lockWaitBudget{kBusyTimeoutMs};
 
 FaultHook& hook() {
   static FaultHook h;
@@ -46,6 +49,10 @@ void setClassRegistered(std::wstring_view progId, bool registered) {
 }
 
 void setFaultHook(FaultHook h) { hook() = std::move(h); }
+
+std::chrono::milliseconds lockWaitBudget() { return g_lockWaitBudget; }
+
+void setLockWaitBudget(std::chrono::milliseconds budget) { g_lockWaitBudget = budget; }
 
 void runFaultHook(std::string_view operation) {
   if (hook()) hook()(operation);

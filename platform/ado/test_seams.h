@@ -19,6 +19,11 @@ using FaultHook = std::function<void(std::string_view operation)>;
 void setFaultHook(FaultHook hook);
 void runFaultHook(std::string_view operation);
 
+// The time one user action may wait for other connections' locks (kBusyTimeoutMs unless a
+// test shortens it to see an action on a locked catalogue end soon).
+std::chrono::milliseconds lockWaitBudget();
+void setLockWaitBudget(std::chrono::milliseconds budget);
+
 // How long after its probe a recordset of the same statement may still take
 // the probe's rows (result_cache.h); 250 ms unless a test sets it, to make the
 // reuse certain on a slow machine or to rule it out.

@@ -6,8 +6,12 @@
 
 namespace zrbase {
 
-std::string nativePath(LPCTSTR path) {
-  std::string p = wideToUtf8(path ? path : L"");
+std::string nativePath(LPCTSTR path) { return nativePath(std::wstring_view(path ? path : L"")); }
+
+std::wstring pathFromBytes(std::string_view bytes) { return bytesToWide(bytes); }
+
+std::string nativePath(std::wstring_view path) {
+  std::string p = wideToBytes(path);
   for (auto& c : p) {
     if (c == '\\') c = '/';
   }

@@ -2,13 +2,19 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "base/cstring.h"
 #include "base/windef.h"
 
 namespace zrbase {
-// The path as this system's file API takes it: UTF-8, '\' replaced by '/'.
+// The path as this system's file API takes it: bytes (wideToBytes: UTF-8, with the bytes
+// of a name that is not UTF-8 kept, see utf8.h), '\' replaced by '/'.
 std::string nativePath(LPCTSTR path);
+std::string nativePath(std::wstring_view path);
+// A path from the system (an argument, an answer naming a file) as wide text that
+// nativePath turns back into the same bytes.
+std::wstring pathFromBytes(std::string_view bytes);
 }  // namespace zrbase
 
 // TRUE when a file or folder exists at exactly that path.

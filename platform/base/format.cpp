@@ -29,10 +29,10 @@ void pad(std::wstring& out, std::wstring_view text, const std::string& flags, in
 }
 
 // The directive as the C library's snprintf takes it, without length and conversion.
-std::string cDirective(const FormatSpec& spec) {
-  std::string d = "%" + spec.flags;
-  if (spec.width >= 0) d += std::to_string(spec.width);
-  if (spec.precision >= 0) d += "." + std::to_string(spec.precision);
+std::string cDirective(const FormatSpec& conv) {
+  std::string d = "%" + conv.flags;
+  if (conv.width >= 0) d += std::to_string(conv.width);
+  if (conv.precision >= 0) d += "." + std::to_string(conv.precision);
   return d;
 }
 
@@ -51,9 +51,9 @@ void appendC(std::wstring& out, const std::string& directive, V v) {
   appendAscii(out, big.c_str());
 }
 
-void formatOne(std::wstring& out, const FormatSpec& spec, const FormatArg& a, const wchar_t* fmt) {
-  const std::string directive = cDirective(spec);
-  switch (spec.conversion) {
+void formatOne(std::wstring& out, const FormatSpec& conv, const FormatArg& a, const wchar_t* fmt) {
+  const std::string directive = cDirective(conv);
+  switch (conv.conversion) {
     case L'd':
     case L'i': {
       long long v;
@@ -79,12 +79,12 @@ void formatOne(std::wstring& out, const FormatSpec& spec, const FormatArg& a, co
       } else if (a.kind == FormatArg::Kind::Int) {
         // As the C runtime does: the bits of the value, of a 32-bit int unless the
         // directive or the value asks for 64.
-        v = (a.i < 0 && a.i >= INT32_MIN && !spec.wide64()) ? static_cast<std::uint32_t>(a.i)
+        v = (a.i < 0 && a.i >= INT32_MIN && !conv.wide64()) ? static_cast<std::uint32_t>(a.i)
                                                             : static_cast<unsigned long long>(a.i);
       } else {
         formatError(fmt, "%u/%x needs an integer argument");
       }
-      appendC(out, directive + "ll" + static_cast<char>(spec.conversion), v);
+      appendC(out, directive + "ll" + static_cast<char>(conv.conversion), v);
       return;
     }
     case L'f':
@@ -103,16 +103,16 @@ void formatOne(std::wstring& out, const FormatSpec& spec, const FormatArg& a, co
       } else {
         formatError(fmt, "%f needs a number");
       }
-      appendC(out, directive + static_cast<char>(spec.conversion), v);
+      appendC(out, directive + static_cast<char>(conv.conversion), v);
       return;
     }
     case L's':
     case L'S': {
       if (a.kind != FormatArg::Kind::WStr) formatError(fmt, "%s needs a string argument");
       std::wstring_view text = a.s;
-      if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < text.size())
-        text = text.substr(0, static_cast<size_t>(spec.precision));
-      pad(out, text, spec.flags, spec.width);
+      if (conv.precision >= 0 && static_cast<size_t>(conv.precision) < text.size())
+        text = text.substr(0, static_cast<size_t>(conv.precision));
+      pad(out, text, conv.flags, conv.width);
       return;
     }
     default: {  // 'c', 'C': parseFormatDirective admits nothing else
@@ -126,7 +126,7 @@ void formatOne(std::wstring& out, const FormatSpec& spec, const FormatArg& a, co
       } else {
         formatError(fmt, "%c needs a character");
       }
-      pad(out, std::wstring_view(&ch, 1), spec.flags, spec.width);
+      pad(out, std::wstring_view(&ch, 1), conv.flags, conv.width);
     }
   }
 }
@@ -139,48 +139,48 @@ int readNumber(const wchar_t*& p) {
 
 }  // namespace
 
-const wchar_t* parseFormatDirective(const wchar_t* p, FormatSpec& spec) {
-  spec = FormatSpec{};
-  while (*p && std::wcschr(L"-+ #0", *p)) spec.flags += static_cast<char>(*p++);
+const wchar_t* parseFormatDirective(const wchar_t* p, FormatSpec& conv) {
+  conv = FormatSpec{};
+  while (*p && std::wcschr(L"-+ #0", *p)) conv.flags += static_cast<char>(*p++);
   if (*p == L'*') {
-    spec.widthFromArg = true;
+    conv.widthFromArg = true;
     ++p;
   } else if (*p >= L'0' && *p <= L'9') {
-    spec.width = readNumber(p);
+    conv.width = readNumber(p);
   }
   if (*p == L'.') {
     ++p;
     if (*p == L'*') {
-      spec.precisionFromArg = true;
+      conv.precisionFromArg = true;
       ++p;
     } else {
-      spec.precision = readNumber(p);
+      conv.precision = readNumber(p);
     }
   }
   for (;; ++p) {
     if (*p == L'h') {
-      spec.length = FormatSpec::Length::Short;
+      conv.length = FormatSpec::Length::Short;
     } else if (*p == L'l') {
-      spec.length = spec.length == FormatSpec::Length::Long ? FormatSpec::Length::LongLong
+      conv.length = conv.length == FormatSpec::Length::Long ? FormatSpec::Length::LongLong
                                                             : FormatSpec::Length::Long;
     } else if (*p == L'q') {
-      spec.length = FormatSpec::Length::LongLong;
+      conv.length = FormatSpec::Length::LongLong;
     } else if (*p == L'j' || *p == L'z' || *p == L't') {
-      spec.length = FormatSpec::Length::Size;
+      conv.length = FormatSpec::Length::Size;
     } else if (*p == L'L') {
-      spec.length = FormatSpec::Length::LongDouble;
+      conv.length = FormatSpec::Length::LongDouble;
     } else if (*p == L'I' && p[1] == L'6' && p[2] == L'4') {
-      spec.length = FormatSpec::Length::LongLong;
+      conv.length = FormatSpec::Length::LongLong;
       p += 2;
     } else if (*p == L'I' && p[1] == L'3' && p[2] == L'2') {
-      spec.length = FormatSpec::Length::Default;
+      conv.length = FormatSpec::Length::Default;
       p += 2;
     } else {
       break;
     }
   }
   if (!*p || !std::wcschr(L"diuxXofFeEgGsScC", *p)) return nullptr;
-  spec.conversion = *p;
+  conv.conversion = *p;
   return p + 1;
 }
 
@@ -202,24 +202,24 @@ std::wstring formatWide(const wchar_t* fmt, const FormatArg* args, std::size_t c
       p += 2;
       continue;
     }
-    FormatSpec spec;
-    const wchar_t* after = parseFormatDirective(p + 1, spec);
+    FormatSpec conv;
+    const wchar_t* after = parseFormatDirective(p + 1, conv);
     if (!after) formatError(fmt, "unsupported directive");
-    if (spec.widthFromArg) {
+    if (conv.widthFromArg) {
       const FormatArg& a = take();
       if (a.kind != FormatArg::Kind::Int) formatError(fmt, "'*' width needs an int");
-      spec.width = static_cast<int>(a.i);
-      if (spec.width < 0) {
-        spec.flags += '-';
-        spec.width = -spec.width;
+      conv.width = static_cast<int>(a.i);
+      if (conv.width < 0) {
+        conv.flags += '-';
+        conv.width = -conv.width;
       }
     }
-    if (spec.precisionFromArg) {
+    if (conv.precisionFromArg) {
       const FormatArg& a = take();
       if (a.kind != FormatArg::Kind::Int) formatError(fmt, "'*' precision needs an int");
-      spec.precision = a.i < 0 ? -1 : static_cast<int>(a.i);
+      conv.precision = a.i < 0 ? -1 : static_cast<int>(a.i);
     }
-    formatOne(out, spec, take(), fmt);
+    formatOne(out, conv, take(), fmt);
     p = after;
   }
   if (next != count) formatError(fmt, "more arguments than directives");

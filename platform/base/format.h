@@ -31,7 +31,7 @@ struct FormatSpec {
 
 // Parses the directive whose text starts at p (just after the '%'). Returns the pointer
 // after its conversion character, or null when the conversion is not one of the engine's.
-const wchar_t* parseFormatDirective(const wchar_t* p, FormatSpec& spec);
+const wchar_t* parseFormatDirective(const wchar_t* p, FormatSpec& conv);
 
 // One argument of a format, type-erased.
 struct FormatArg {

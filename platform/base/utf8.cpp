@@ -120,6 +120,39 @@ std::string sanitizeUtf8(std::string_view s) {
   return out;
 }
 
+namespace {
+constexpr char32_t kEscapeBase = 0xDC00;  // + the byte, for bytes 0x80..0xFF
+}  // namespace
+
+std::wstring bytesToWide(std::string_view s) {
+  std::wstring out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t n = utf8SequenceLength(s, i);
+    if (n == 0) {
+      out += static_cast<wchar_t>(kEscapeBase + static_cast<unsigned char>(s[i]));
+      ++i;
+    } else {
+      out += static_cast<wchar_t>(decodeUtf8(s, i));
+    }
+  }
+  return out;
+}
+
+std::string wideToBytes(std::wstring_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (const wchar_t wc : s) {
+    const auto c = static_cast<char32_t>(wc);
+    if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
+      out += static_cast<char>(c - kEscapeBase);
+    } else {
+      appendUtf8(out, c);
+    }
+  }
+  return out;
+}
+
 bool isAscii(std::string_view s) {
   for (const unsigned char c : s)
     if (c >= 0x80) return false;

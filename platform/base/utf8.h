@@ -29,6 +29,17 @@ std::string wideToUtf8(std::wstring_view s);
 // s with every invalid byte replaced by U+FFFD; valid text comes back unchanged.
 std::string sanitizeUtf8(std::string_view s);
 
+// File names are bytes: on this system any byte but '/' and NUL may stand in a name, and a
+// name need not be UTF-8 (a drawing named in GBK, a byte 0xFF). Where a name from the
+// system (an argument, a line naming a file, a folder's entry) becomes wide text, each byte
+// that does not start a valid UTF-8 sequence becomes the lone surrogate U+DC00 + byte
+// (U+DC80..U+DCFF) instead of U+FFFD, and wideToBytes turns those back into the bytes, so
+// the name reaches the file system unchanged. Valid UTF-8 never decodes to a lone surrogate,
+// which makes the mapping reversible (as Python's "surrogateescape"). Text shown or written
+// into a drawing goes through wideToUtf8, which writes the escapes as U+FFFD.
+std::wstring bytesToWide(std::string_view s);
+std::string wideToBytes(std::wstring_view s);
+
 // True when every byte is below 0x80.
 bool isAscii(std::string_view s);
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/user_action.h"
 #include "combo_box.h"
 #include "extension_module.h"
 #include "message_box.h"
@@ -107,13 +108,22 @@ INT_PTR CDialog::DoModal() {
   m_modalRunning = true;
   modalStack().push_back(this);
   try {
-    // TRUE from OnInitDialog: the focus goes to the first control that takes it.
-    if (OnInitDialog() && !m_ended) FocusFirstControl();
+    {
+      // Filling the dialog belongs to the action that opened it (or is one of its own).
+      zrbase::UserActionScope opening;
+      // TRUE from OnInitDialog: the focus goes to the first control that takes it.
+      if (OnInitDialog() && !m_ended) FocusFirstControl();
+    }
     if (!m_ended) {
       ShowWindow(SW_SHOW);
       winplat::pumpMessages();
     }
-    if (!m_ended && m_hWnd) winplat::uiService().runModal(*this);
+    if (!m_ended && m_hWnd) {
+      // While the dialog is up the user acts in it: each input there is an action of its
+      // own, not part of the one that opened the dialog.
+      zrbase::UserInputWait waiting;
+      winplat::uiService().runModal(*this);
+    }
   } catch (...) {
     m_modalRunning = false;
     leaveModalStack(this);

@@ -54,6 +54,8 @@ class CDialog : public CWnd {
   bool IsDialogEnded() const { return m_ended; }
   int GetModalResult() const { return m_nModalResult; }
   UINT GetTemplateID() const { return m_nIDTemplate; }
+  // The template the dialog window was built from, while the window exists.
+  const winplat::DialogTemplate* GetDialogTemplate() const { return m_pTemplate; }
 
   UINT m_nIDHelp = 0;
   CWnd* m_pParentWnd = nullptr;

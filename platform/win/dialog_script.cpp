@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "base/console_input.h"
+#include "base/user_action.h"
 #include "combo_box.h"
 #include "controls.h"
 #include "message_box.h"
@@ -274,8 +275,11 @@ Action planLine(CDialog& dlg, const std::string& line, std::string& error) {
   if (word == "shot") {
     const std::wstring file = in.rest();
     if (file.empty()) return error = "dlg shot needs a file name", nullptr;
-    return printLine("DLG shot " + utf8(file) +
-                     ": pictures of dialogs are taken in desktop mode only; nothing written");
+    // Taking the picture changes nothing in the dialog, so it is taken while
+    // the line is checked and a picture that cannot be written refuses it.
+    error = uiService().dialogPicture(dlg, file);
+    if (!error.empty()) return nullptr;
+    return [] {};
   }
   return error = "unknown dlg command '" + word + "'", nullptr;
 }
@@ -358,8 +362,16 @@ void runConsoleModalLoop(CDialog& dlg) {
     }
     std::string error;
     Action action = planLine(dlg, *line, error);
-    if (!action) zrbase::failInputLine(error);
+    if (!action) {
+      if (in->isScript()) zrbase::failInputLine(error);
+      // At the keyboard the line is refused and the user goes on in the same dialog.
+      zrbase::consoleOut() << error << std::endl;
+      in->consume();
+      continue;
+    }
     in->consume();
+    // The line is one user action, whatever it sends or posts.
+    zrbase::UserActionScope userAction;
     action();
     pumpMessages();
   }

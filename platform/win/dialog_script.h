@@ -21,14 +21,17 @@ std::string dialogDumpJson(const CDialog& dlg);
 // Applies one "dlg ..." line to the dialog. Returns an empty string when the
 // line was applied (including "dlg click" on a disabled control, which prints
 // "DLG control ID is disabled" and sends nothing), otherwise the reason it
-// cannot be applied, with nothing done. "dlg dump" prints "DUMP " + JSON and
-// "dlg shot" prints that pictures need the desktop mode, both to zrbase::consoleOut().
+// cannot be applied, with nothing done. "dlg dump" prints "DUMP " + JSON to
+// zrbase::consoleOut(); "dlg shot" asks the UI service for the picture
+// (UiService::dialogPicture: written in desktop mode, a note without a screen).
 std::string applyDialogLine(CDialog& dlg, const std::string& line);
 
 // The modal loop of console and script mode: reads lines from zrbase::currentInput()
-// and applies them to dlg until it ends. A line that is not a "dlg" line, or
-// one that cannot be applied, fails the input (failInputLine). At the end of
-// the input, or with no input at all, the dialog is cancelled (the Esc key).
+// and applies them to dlg until it ends, each line one user action. A line that
+// is not a "dlg" line, or one that cannot be applied, fails a script
+// (failInputLine); at the keyboard its reason is printed and the dialog waits
+// for the next line. At the end of the input, or with no input at all, the
+// dialog is cancelled (the Esc key).
 void runConsoleModalLoop(CDialog& dlg);
 
 // What the user does to a control, for front ends that act on windows rather

@@ -81,4 +81,9 @@ const std::wstring* findStringResource(UINT id, HINSTANCE hFirst) {
                        [id](const ResourceTable* t) { return t ? t->findString(id) : nullptr; });
 }
 
+const MenuTemplate* findMenuResource(UINT id, HINSTANCE hFirst) {
+  return searchModules(hFirst,
+                       [id](const ResourceTable* t) { return t ? t->findMenu(id) : nullptr; });
+}
+
 }  // namespace winplat

@@ -15,7 +15,8 @@
 
 namespace winplat {
 struct DialogTemplate;
-}
+struct MenuTemplate;
+}  // namespace winplat
 
 // Zero-filled by static initialisation; AfxInitExtensionModule fills it.
 struct AFX_EXTENSION_MODULE {
@@ -56,5 +57,7 @@ std::vector<CDynLinkLibrary*> dynLinkLibraries();
 const DialogTemplate* findDialogTemplate(UINT id, HINSTANCE hFirst = nullptr);
 // The string with this id, searched in the same order; null when none has it.
 const std::wstring* findStringResource(UINT id, HINSTANCE hFirst = nullptr);
+// The menu with this id, searched in the same order; null when none has it.
+const MenuTemplate* findMenuResource(UINT id, HINSTANCE hFirst = nullptr);
 
 }  // namespace winplat

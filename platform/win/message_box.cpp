@@ -101,6 +101,13 @@ INT_PTR UiService::runModal(CDialog& dlg) {
   return dlg.GetModalResult();
 }
 
+std::string UiService::dialogPicture(CDialog& /*dlg*/, const std::wstring& file) {
+  zrbase::consoleOut() << "DLG shot " << zrbase::wideToUtf8(file)
+                       << ": pictures of dialogs are taken in desktop mode only; nothing written"
+                       << std::endl;
+  return {};
+}
+
 UiService& uiService() {
   static ConsoleUiService console;
   return g_service ? *g_service : console;

@@ -67,6 +67,11 @@ class UiService {
   // it ends; returns its result. The default is the console loop
   // (dialog_script.h: lines from zrbase::currentInput(), cancelled at the end of input).
   virtual INT_PTR runModal(CDialog& dlg);
+  // "dlg shot FILE": a picture of the dialog as it is on screen, written to
+  // file (PNG). Returns "" when it was written, else why not, and then the
+  // line is not applied. Without a screen (the default) nothing is written and
+  // a line says so.
+  virtual std::string dialogPicture(CDialog& dlg, const std::wstring& file);
 };
 
 // Console and script mode: prints "MSGBOX {json}" and takes a "msg" line as the

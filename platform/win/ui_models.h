@@ -76,6 +76,15 @@ struct PreviewView {
   double twist = 0;  // radians
 };
 
+// The commands of a preview's context menu. A module that gives its previews a
+// menu keeps it in its resources with these command ids; the front end shows
+// the first such menu it finds and does what each command names.
+inline constexpr UINT kPreviewZoomRealtime = 32768;  // drag up and down to zoom
+inline constexpr UINT kPreviewPan = 32769;           // drag to move the view
+inline constexpr UINT kPreviewOrbit = 32770;         // drag to turn the view
+inline constexpr UINT kPreviewInitialView = 32773;   // back to the drawing fitted
+inline constexpr UINT kPreviewZoomWindow = 32775;    // drag a rectangle to fill the view
+
 // A preview of a drawing database's model space.
 class PreviewModel : public ControlModel {
  public:

@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "base/exception.h"
+#include "base/user_action.h"
 #include "combo_box.h"
 #include "controls.h"
 #include "data_exchange.h"
@@ -408,6 +409,9 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
 void CWnd::DoDataExchange(CDataExchange* /*pDX*/) {}
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A message from outside any action (the front end passing on a click) begins one; the
+  // messages its handlers send join it.
+  zrbase::UserActionScope action;
   LRESULT result = 0;
   if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
   return result;

@@ -1,5 +1,5 @@
-// Load, unload and the FAN command: the module's process attach and detach, the
-// entry point the host sends its messages to, and the command handler.
+// Load, unload and the FAN command (FANDUTY, beside it, lives in duty/): the module's process
+// attach and detach, the entry point the host sends its messages to, and the command handler.
 //
 // Module-wide state is set at load and never changed afterwards: the instance
 // handle, the extension-module record with its attached flag, and the one
@@ -8,6 +8,7 @@
 
 #include "cad/acdb.h"
 #include "db/ado_db.h"
+#include "duty/duty_command.h"
 #include "fandlg/fan_dlg.h"
 #include "host/resource_handle_scope.h"
 #include "win/resources.h"
@@ -93,7 +94,10 @@ extern "C" int acrxGetApiVersion(int nReset) {
   return g_apiVersion;
 }
 
-void InitApplication() { AddCommand(L"ZR", L"FAN", L"FAN", 3, FanCommand, -1); }
+void InitApplication() {
+  AddCommand(L"ZR", L"FAN", L"FAN", 3, FanCommand, -1);
+  AddCommand(L"ZR", L"FANDUTY", L"FANDUTY", 3, FanDutyCommand, -1);
+}
 
 void UnloadApplication() {
   AcEdCommandStack::cast(acrxSysRegistry()->at(L"ACAD_REGISTERED_COMMANDS"))->removeGroup(L"ZR");

@@ -1,7 +1,9 @@
 // Recordsets: reading fields as the driver types them, moving, and writing rows back.
 #include <gtest/gtest.h>
 
+#include "ado/ado_errors.h"
 #include "ado_fixture.h"
+#include "base/utf8.h"
 
 namespace {
 
@@ -82,6 +84,28 @@ TEST_F(RecordsetRead, FieldsCollectionWalksColumnsInTableOrder) {
   EXPECT_EQ(errorOf([&] { fields->GetItem(L"Nope"); }), adoError(adErrItemNotFound));
   rs->Close();
   EXPECT_EQ(errorOf([&] { flux->GetValue(); }), adoError(adErrObjectClosed));
+}
+
+// A host that knows only std::exception learns which field is missing; the description a
+// dialog shows is the system's text alone.
+TEST_F(RecordsetRead, AMissingFieldIsNamedByWhatButNotInTheDescription) {
+  _RecordsetPtr rs = open(conn, L"SELECT * FROM Model");
+  const auto caught =
+      [](const std::function<void()>& action) -> std::pair<std::string, std::wstring> {
+    try {
+      action();
+    } catch (const _com_error& e) {
+      return {e.what(), static_cast<const wchar_t*>(e.Description())};
+    }
+    return {};
+  };
+  const std::wstring system = adoimpl::adoErrorText(adErrItemNotFound);
+  const auto [byName, description] = caught([&] { rs->GetCollect(L"FanNumber"); });
+  EXPECT_EQ(byName, zrbase::wideToUtf8(system) + " (field 'FanNumber')");
+  EXPECT_EQ(description, system);
+  EXPECT_EQ(caught([&] { rs->GetCollect(40L); }).first,
+            zrbase::wideToUtf8(system) + " (field 40 of " +
+                std::to_string(rs->GetFields()->GetCount()) + ")");
 }
 
 using RecordsetMove = adotest::CatalogueFixture;

@@ -50,4 +50,15 @@ TEST(HostOptions, WrongCommandLinesSayWhy) {
   EXPECT_TRUE(parseHostOptions({"--help"}).options->help);
 }
 
+TEST(HostOptions, CsvFileForFanDutyInBothSpellings) {
+  const auto p = parseHostOptions({"--csv", "out/duty.csv", "plan.dxf"});
+  ASSERT_TRUE(p.options) << p.error;
+  EXPECT_EQ(p.options->csv, "out/duty.csv");
+  EXPECT_EQ(p.options->drawing, "plan.dxf");
+  EXPECT_EQ(parseHostOptions({"--csv=表.csv"}).options->csv, "表.csv");
+  EXPECT_TRUE(parseHostOptions({}).options->csv.empty());
+  EXPECT_EQ(parseHostOptions({"--csv"}).error, "--csv needs a value");
+  EXPECT_EQ(parseHostOptions({"--csv="}).error, "--csv needs a value");
+}
+
 }  // namespace

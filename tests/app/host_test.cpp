@@ -7,23 +7,15 @@
 #include "cad/acdb.h"
 #include "editor_fixture.h"
 #include "host.h"
+#include "host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class Host : public ::testing::Test {
+class Host : public apptest::HostFixture {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() / ("fancad_host_test_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    zrbase::setConsoleOut(&out);
-    cadrt::resetOutputState();
-  }
-  void TearDown() override {
-    zrbase::setConsoleOut(nullptr);
-    fs::remove_all(dir);
-  }
+  Host() : HostFixture("fancad_host_test_") {}
 
   // Runs the host on a script; returns its exit status.
   int run(const std::string& script, fancad::HostOptions o = {},
@@ -48,9 +40,6 @@ class Host : public ::testing::Test {
     }
     return calls;
   }
-
-  fs::path dir;
-  std::ostringstream out, err;
 };
 
 TEST_F(Host, DialogAndMessageLinesAtTheCommandPromptStopTheScript) {

@@ -22,3 +22,18 @@ TEST(FileFunctions, BackslashPathsExistAndDelete) {
   EXPECT_FALSE(PathFileExists(L""));
   fs::remove_all(dir);
 }
+
+TEST(FileFunctions, NamesThatAreNotUtf8AreFound) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("fileftest8_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string name = dir.string() + "/\xB7\xE7\xBB\xFA.dwg";
+  std::ofstream(name) << "x";
+  const std::wstring path = zrbase::pathFromBytes(name);
+  EXPECT_EQ(zrbase::nativePath(path.c_str()), name);
+  EXPECT_TRUE(PathFileExists(path.c_str()));
+  EXPECT_FALSE(PathFileExists(zrbase::utf8ToWide(name).c_str()))
+      << "decoded as text, the name is another name";
+  EXPECT_TRUE(DeleteFile(path.c_str()));
+  fs::remove_all(dir);
+}

@@ -11,25 +11,25 @@
 using zrbase::FormatSpec;
 
 TEST(FormatDirective, LengthModifiersOfBothPlatforms) {
-  FormatSpec spec;
+  FormatSpec conv;
   const wchar_t* text = L"I64d rest";
-  const wchar_t* after = zrbase::parseFormatDirective(text, spec);
+  const wchar_t* after = zrbase::parseFormatDirective(text, conv);
   ASSERT_NE(after, nullptr);
   EXPECT_EQ(std::wstring(after), L" rest");
-  EXPECT_EQ(spec.conversion, L'd');
-  EXPECT_TRUE(spec.wide64());
-  ASSERT_NE(zrbase::parseFormatDirective(L"-08.3lf", spec), nullptr);
-  EXPECT_EQ(spec.flags, "-0");
-  EXPECT_EQ(spec.width, 8);
-  EXPECT_EQ(spec.precision, 3);
-  EXPECT_EQ(spec.length, FormatSpec::Length::Long);
-  ASSERT_NE(zrbase::parseFormatDirective(L"*.*llx", spec), nullptr);
-  EXPECT_TRUE(spec.widthFromArg && spec.precisionFromArg && spec.wide64());
-  ASSERT_NE(zrbase::parseFormatDirective(L"I32u", spec), nullptr);
-  EXPECT_FALSE(spec.wide64());
-  EXPECT_EQ(zrbase::parseFormatDirective(L"p", spec), nullptr);
-  EXPECT_EQ(zrbase::parseFormatDirective(L"I6", spec), nullptr);
-  EXPECT_EQ(zrbase::parseFormatDirective(L"", spec), nullptr);
+  EXPECT_EQ(conv.conversion, L'd');
+  EXPECT_TRUE(conv.wide64());
+  ASSERT_NE(zrbase::parseFormatDirective(L"-08.3lf", conv), nullptr);
+  EXPECT_EQ(conv.flags, "-0");
+  EXPECT_EQ(conv.width, 8);
+  EXPECT_EQ(conv.precision, 3);
+  EXPECT_EQ(conv.length, FormatSpec::Length::Long);
+  ASSERT_NE(zrbase::parseFormatDirective(L"*.*llx", conv), nullptr);
+  EXPECT_TRUE(conv.widthFromArg && conv.precisionFromArg && conv.wide64());
+  ASSERT_NE(zrbase::parseFormatDirective(L"I32u", conv), nullptr);
+  EXPECT_FALSE(conv.wide64());
+  EXPECT_EQ(zrbase::parseFormatDirective(L"p", conv), nullptr);
+  EXPECT_EQ(zrbase::parseFormatDirective(L"I6", conv), nullptr);
+  EXPECT_EQ(zrbase::parseFormatDirective(L"", conv), nullptr);
 }
 
 TEST(FormatDirective, TypedArgumentsTakeEveryModifier) {

@@ -49,3 +49,17 @@ TEST(Utf8, WideTextThatIsNotACharacterIsWrittenAsReplacement) {
   EXPECT_TRUE(isAscii("plain 7-bit"));
   EXPECT_FALSE(isAscii("caf\xC3\xA9"));
 }
+
+TEST(Utf8, FileNameBytesSurviveTheTripThroughWideText) {
+  // GBK "风机", lone bytes, a cut-off sequence, an encoded surrogate and valid UTF-8.
+  for (const std::string bytes :
+       {"\xB7\xE7\xBB\xFA.dxf", "\xFF", "\xFE.dxf", "a\xE9\xA3", "\xED\xB2\x80", "风机 ok"}) {
+    EXPECT_EQ(wideToBytes(bytesToWide(bytes)), bytes);
+  }
+  EXPECT_NE(bytesToWide("\xFF"), bytesToWide("\xFE")) << "two names stay two names";
+  EXPECT_EQ(bytesToWide("风机"), L"风机");
+  // Shown or written into a drawing, the escapes are replacement characters.
+  EXPECT_EQ(wideToUtf8(bytesToWide("a\xFF")), "a\xEF\xBF\xBD");
+  // Wide text that did not come from bytes is written as UTF-8.
+  EXPECT_EQ(wideToBytes(L"é"), "\xC3\xA9");
+}

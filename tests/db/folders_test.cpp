@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_functions.h"
+
 namespace {
 
 class FoldersTest : public ::testing::Test {
@@ -49,6 +51,12 @@ TEST_F(FoldersTest, UnsetOrEmptyFallsBackToTheSampleLibrary) {
   EXPECT_EQ(GetDwgPath(), sample + L"/dwg");
   ::setenv("ZR_DWGLIB", "", 1);
   EXPECT_EQ(GetDwgPath(), sample + L"/dwg");
+}
+
+TEST_F(FoldersTest, AFolderNamedInBytesThatAreNotUtf8IsFoundUnderThem) {
+  ::setenv("ZR_DATALIB", "/srv/\xb7\xe7\xbb\xfa/data", 1);  // GBK
+  EXPECT_EQ(zrbase::nativePath(GetDataLibPath() + L"\\ZRFan.Mdb"),
+            "/srv/\xb7\xe7\xbb\xfa/data/ZRFan.Mdb");
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ TEST(PlaceFan, NothingIsPlacedWithoutTheViewBlock) {
   h.run([&h](CFanDlg& dlg) {
     ChooseModel(dlg);
     h.input("0\n0,0\n");
-    Dlg(dlg, "dlg click 1008");  // F_L0 contains itself: the copy is refused
+    Dlg(dlg, "dlg click 1008");  // F_L0 contains itself: the drawing is refused
     Dlg(dlg, "dlg type 1017 4x5");
     Dlg(dlg, "dlg click 1008");
     Dlg(dlg, "dlg type 1017");

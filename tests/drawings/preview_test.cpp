@@ -85,23 +85,22 @@ TEST(Preview, ViewHandAndAngleFollowTheDrawing) {
   EXPECT_TRUE(h.ui().boxes().empty());
 }
 
-TEST(Preview, ABlockThatContainsItselfIsShownOnce) {
+// Such a drawing is refused when read: nothing of it is shown, as for a damaged file, and
+// the next model's drawing shows again.
+TEST(Preview, AViewDrawingWithABlockThatContainsItselfShowsNothing) {
   DrawingsHarness h;
   ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"),
-                                            {{L"F_L0", 4, 10, {}, false, L"F_L0"}}));
+                                            {{L"F_L0", 4, 10, {}, false, L"F_L0"}, {L"S_L0", 5}}));
+  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No5A"), TypicalBlocks()));
   h.run([](CFanDlg& dlg) {
     ChooseModel(dlg);
-    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 5 + kCross);
-    AcGePoint3d size;
-    AcDbDatabase* db = dlg.m_pPreviewDb;
-    AcDbBlockTable* table = nullptr;
-    ASSERT_EQ(db->getBlockTable(table, AcDb::kForRead), Acad::eOk);
-    AcDbObjectId nested;
-    EXPECT_EQ(table->getAt(L"F_L0", nested), Acad::eOk);
-    table->close();
-    EXPECT_TRUE(dlg.GetBlockSize(nested, size));
-    EXPECT_NEAR(size.x, 20, 1e-9) << "the reference to itself adds nothing";
+    EXPECT_FALSE(dlg.m_Preview.previewShown());
+    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 0);
+    EXPECT_TRUE(ComboItems(dlg.m_cbAngle).empty()) << "no angles from a refused drawing";
+    ChooseModel(dlg, "4-72", "5", "A", "2900");
+    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 6 + kCross);
   });
+  EXPECT_TRUE(h.ui().boxes().empty());
 }
 
 TEST(Preview, TheCrossArmsAreFivePixelsOfTheBlocksLargerSize) {

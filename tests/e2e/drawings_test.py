@@ -298,20 +298,25 @@ class Preview(Scenario):
                 self.assertEqual(inserts(os.path.join(self.dir, "out.dxf")), [])
                 self.assertClean(os.path.join(self.dir, "out.dxf"))
 
-    def test_a_block_that_contains_itself_is_previewed_but_never_placed(self):
+    def test_a_view_drawing_whose_block_contains_itself_is_refused_like_a_damaged_one(self):
         def loop(doc):
             doc.blocks.get("F_L0").add_blockref("F_L0", (0, 0))
         view_drawing(self.view(), blocks=("F_L0", "S_L0"), extra=loop)
+        with open(self.view(), "rb") as f:
+            before = f.read()
         base_drawing(self.base)
         out = self.fancad(["FAN", *MODEL, "dlg dump", "dlg click 1008", "dlg click 1027",
-                           "dlg click 1008", "0", "5,5", "dlg ok", "SAVEAS out.dxf", "QUIT"],
+                           "dlg dump", "dlg click 1008", "dlg ok", "SAVEAS out.dxf", "QUIT"],
                           self.base)
-        (dump,) = dumps(out)
-        self.assertEqual(preview(dump)["entities"], 6 + CROSS)
+        front, side = dumps(out)
+        self.assertFalse(preview(front)["shown"])
+        self.assertFalse(preview(side)["shown"], "S_L0 of the same file is not read either")
+        self.assertNotIn("请输入风机插入角度", out)
         saved = os.path.join(self.dir, "out.dxf")
         self.assertClean(saved)
-        self.assertEqual([r.dxf.name for r in inserts(saved)], ["4-72No4.5AS_L0"])
-        self.assertNotIn("4-72No4.5AF_L0", [b.name for b in ezdxf.readfile(saved).blocks])
+        self.assertEqual(inserts(saved), [])
+        with open(self.view(), "rb") as f:
+            self.assertEqual(f.read(), before, "the view drawing is left as it was")
 
 
 class ViewBlocks(Scenario):

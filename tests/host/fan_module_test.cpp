@@ -2,9 +2,12 @@
 // command's resource handle, and the API version the host checks.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <stdexcept>
 
 #include "cad/aced.h"
+#include "cad/runtime/editor_output.h"
+#include "cad/runtime/guarded_call.h"
 #include "fan_dlg_harness.h"
 #include "host/fan_module.h"
 
@@ -40,4 +43,31 @@ TEST(FanModule, FanRunsTheDialogWithTheModuleResourcesAndPopsThemEvenOnAThrow) {
 TEST(FanModule, ApiVersionNamesRelease17) {
   EXPECT_EQ(acrxGetApiVersion(0) >> 16, 0x11);
   EXPECT_EQ(acrxGetApiVersion(1), acrxGetApiVersion(0));
+}
+
+// A catalogue whose Model table lacks a column the dialog reads: the command fails, and the
+// host's report names the column (the data layer's error is a std::exception with its text).
+TEST(FanModule, ACatalogueWithoutAColumnTheDialogReadsFailsTheCommandNamingIt) {
+  for (const char* missing : {"FanNo", "ID"}) {
+    DialogHarness h;
+    {
+      testsupport::CatalogueBuilder b(h.catalogue());
+      b.standardHeadings();
+      b.model(1, std::string("4-72"), std::string("A"), 4.0, 2900LL, std::string("L"));
+      b.style("4-72", true);
+      b.parameterTable("4-72", fangen::TableStyle::Point);
+      b.exec(std::string("ALTER TABLE Model DROP COLUMN ") + missing);
+    }
+    std::ostringstream out;
+    zrbase::setConsoleOut(&out);
+    cadrt::resetOutputState();
+    // As the host runs the command: what escapes it is reported with its text.
+    const bool ran = cadrt::guardedCall(L"command FAN", [&h] { h.run([](CFanDlg&) {}); });
+    zrbase::setConsoleOut(nullptr);
+    EXPECT_FALSE(ran) << missing;
+    EXPECT_NE(out.str().find("Error in command FAN: "), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(std::string("(field '") + missing + "')"), std::string::npos)
+        << out.str();
+    EXPECT_EQ(out.str().find("unknown exception"), std::string::npos) << out.str();
+  }
 }

@@ -110,9 +110,10 @@ struct ScriptFixture : ::testing::Test {
   std::istringstream in;
   std::unique_ptr<zrbase::StreamInput> input;
 
-  void feed(const std::string& text) {
+  // Lines from a script, or (script false) typed at the keyboard.
+  void feed(const std::string& text, bool script = true) {
     in.str(text);
-    input = std::make_unique<zrbase::StreamInput>(in, true);
+    input = std::make_unique<zrbase::StreamInput>(in, script);
     zrbase::setCurrentInput(input.get());
     zrbase::setConsoleOut(&out);
   }
@@ -251,6 +252,28 @@ TEST_F(ScriptFixture, LinesThatCannotBeAppliedStopTheScriptWithTheirReason) {
     EXPECT_EQ(e.line(), 2) << c.line;
     EXPECT_EQ(e.text(), c.line);
   }
+}
+
+TEST_F(ScriptFixture, AtTheKeyboardALineThatCannotBeAppliedIsRefusedAndTheDialogStaysUp) {
+  feed(
+      "dlg select 1012 9-19\n"
+      "dlg select 1012 99\n"
+      "\n"
+      "SAVE\n"
+      "dlg type 1017 45\n"
+      "dlg ok\n",
+      false);
+  CScriptDlg dlg;
+  EXPECT_EQ(dlg.DoModal(), IDOK) << "no line closed the dialog";
+  EXPECT_EQ(dlg.calls,
+            (std::vector<std::string>{"selchange:9-19", "selendok", "editchange:45", "destroy"}))
+      << "the selection made before the mistake stays";
+  EXPECT_EQ(dlg.m_strAngle, L"45");
+  EXPECT_EQ(out.str(),
+            "combo box 1012 has no item '99'\n"
+            "a dialog is up: expected a dlg line\n"
+            "a dialog is up: expected a dlg line\n");
+  EXPECT_EQ(input->peek(), std::nullopt);
 }
 
 TEST_F(ScriptFixture, GridLinesGoThroughTheGridModel) {

@@ -2,6 +2,7 @@
 // access the DXF layer needs to the objects' private state.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "cad/db/db_block_table.h"
 #include "cad/db/db_database.h"
 #include "cad/db/dxf/dxf_tags.h"
+#include "cad/db/undo_record.h"
 
 namespace zrcad {
 
@@ -29,7 +31,9 @@ struct RawSection {
 };
 
 // Invariants: every object in the database has exactly one stub, and byHandle maps every
-// stub's handle to it; nextHandle is above every handle in use (it becomes $HANDSEED).
+// stub's handle to it; nextHandle is above every handle in use (it becomes $HANDSEED). Once a
+// drawing is read its handles are at most dxf::kMaxHandle (the reader renumbers the ones
+// above, noted meanwhile in handlesBeyondRange), so handing out new ones never wraps to 0.
 struct DatabaseImpl {
   explicit DatabaseImpl(AcDbDatabase* db) : self(db) {}
   ~DatabaseImpl();
@@ -38,6 +42,7 @@ struct DatabaseImpl {
   std::deque<AcDbStub> stubs;
   std::unordered_map<std::uint64_t, AcDbStub*> byHandle;
   std::uint64_t nextHandle = 1;
+  bool handlesBeyondRange = false;
 
   std::vector<HeaderVar> header;
   dxf::StoredTags classes;
@@ -50,21 +55,44 @@ struct DatabaseImpl {
   std::wstring fileName;
   std::wstring lastError;
   bool hasContent = false;
+  std::unique_ptr<UndoRecord> undo;  // null while changes are not recorded
+  // Changes (see AcDbDatabase::changeStamp): the stamp of the last change, and the stamp
+  // the drawing had when it was last built, read or saved.
+  std::uint64_t changeStamp = 0;
+  std::uint64_t savedStamp = 0;
 
   // The stub of a handle, made (without object) when it is not known yet.
   AcDbStub* stubFor(std::uint64_t handle);
   // Puts obj into the database under handle (a new handle when 0 or taken); the object is
   // owned by the database from then on.
   AcDbObjectId addObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle = 0);
-  std::uint64_t allocateHandle() { return nextHandle++; }
+  std::uint64_t allocateHandle() {
+    assert(nextHandle != 0);
+    return nextHandle++;
+  }
+  // A handle in use. One above dxf::kMaxHandle does not move nextHandle: its object will be
+  // given a new handle (renumberBeyondRange).
   void noteHandle(std::uint64_t h) {
-    if (h >= nextHandle) nextHandle = h + 1;
+    if (h > dxf::kMaxHandle)
+      handlesBeyondRange = true;
+    else if (h >= nextHandle)
+      nextHandle = h + 1;
   }
   AcDbSymbolTable* table(AcDbObjectId id) const;
   AcDbSymbolTable* tableOfType(std::string_view recordType) const;
   HeaderVar* headerVar(std::string_view name);
   void setHeaderVar(std::string_view name, dxf::StoredTags tags);
   void fail(const std::wstring& message) { lastError = message; }
+  // Records obj's state before it changes, when changes are recorded.
+  void noteChange(AcDbObject* obj) {
+    if (undo) undo->noteChange(obj);
+  }
+  // Gives every object whose handle is above dxf::kMaxHandle a new handle, and rewrites the
+  // references to it that are kept as text (pointer groups, xdata handles).
+  void renumberBeyondRange();
+  // A new change stamp: the drawing differs from what it was (the desktop repaints).
+  void stampChange();
+  void noteSaved() { savedStamp = changeStamp; }
 };
 
 // The one door to the private state of objects for the database and the DXF layer.
@@ -118,6 +146,9 @@ AcDbObjectId newLayer(AcDbDatabase* db, const std::wstring& name);
 Acad::ErrorStatus checkErase(AcDbObject* obj, bool erasing);
 // The name of a symbol table record, or null.
 const std::wstring* recordName(AcDbObjectId id);
+// Why a text cannot name a symbol table record (empty, too long, a character names may not
+// hold); "" when it can.
+std::wstring symbolNameProblem(std::wstring_view name);
 
 }  // namespace zrcad
 

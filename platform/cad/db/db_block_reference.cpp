@@ -116,6 +116,11 @@ AcDbBlockReference::AcDbBlockReference(const AcDbBlockReference& other)
       m_rotation(other.m_rotation),
       m_normal(other.m_normal),
       m_seqend(other.m_seqend) {
+  if (zrcad::exactCopying()) {
+    m_attributes = other.m_attributes;
+    m_seqendHandle = other.m_seqendHandle;
+    return;
+  }
   for (AcDbObjectId id : other.m_attributes)
     if (const AcDbEntity* a = entityOf(id))
       m_pendingAttributes.push_back(static_cast<AcDbAttribute*>(a->clone()));
@@ -196,8 +201,13 @@ Acad::ErrorStatus AcDbBlockReference::transformBy(const AcGeMatrix3d& xform) {
   m_rotation = zrcad::normalizeAngle(m_rotation + zrcad::rotationOf(xform));
   double s = xform.scale();
   m_scale = AcGeScale3d(m_scale.sx * s, m_scale.sy * s, m_scale.sz * s);
-  for (AcDbObjectId id : m_attributes)
-    if (id.stub()->object) static_cast<AcDbEntity*>(id.stub()->object)->transformBy(xform);
+  // The attributes move with the reference without being opened: the undo record is told.
+  for (AcDbObjectId id : m_attributes) {
+    AcDbObject* attr = id.stub()->object;
+    if (!attr) continue;
+    if (AcDbDatabase* db = database()) db->impl().noteChange(attr);
+    static_cast<AcDbEntity*>(attr)->transformBy(xform);
+  }
   for (AcDbAttribute* a : m_pendingAttributes) a->transformBy(xform);
   return Acad::eOk;
 }

@@ -30,6 +30,12 @@ AcDbBlockTableRecord::AcDbBlockTableRecord(const AcDbBlockTableRecord& other)
       m_origin(other.m_origin),
       m_flags(static_cast<short>(other.m_flags & ~4)),
       m_records(std::make_unique<BlockRecords>()) {
+  if (zrcad::exactCopying()) {
+    m_flags = other.m_flags;
+    m_entities = other.m_entities;
+    *m_records = *other.m_records;
+    return;
+  }
   m_records->description = other.m_records->description;
   setNewRecordDefaults(dxfData());
 }
@@ -90,8 +96,13 @@ std::vector<AcDbObjectId> AcDbBlockTableRecord::entityIds() const {
 void AcDbBlockTableRecord::attachEntity(AcDbEntity*, AcDbObjectId id) { m_entities.push_back(id); }
 
 Acad::ErrorStatus AcDbBlockTableRecord::eraseAllEntities() {
-  for (AcDbObjectId id : m_entities)
-    if (id.stub()->object) zrcad::DbAccess::setErased(id.stub()->object, true);
+  AcDbDatabase* db = database();
+  if (db) db->impl().noteChange(this);
+  for (AcDbObjectId id : m_entities) {
+    if (!id.stub()->object) continue;
+    if (db) db->impl().noteChange(id.stub()->object);
+    zrcad::DbAccess::setErased(id.stub()->object, true);
+  }
   m_entities.clear();
   m_flags &= ~2;
   return Acad::eOk;

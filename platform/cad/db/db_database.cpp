@@ -1,11 +1,6 @@
 // AcDbDatabase: objects by handle, tables, files; the host's working database.
 #include "cad/db/db_database.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cassert>
 #include <cctype>
 #include <cerrno>
@@ -15,6 +10,7 @@
 #include "base/cstring.h"
 #include "base/file_functions.h"
 #include "cad/db/database_impl.h"
+#include "cad/db/drawing_files.h"
 #include "cad/db/dxf/dxf_file.h"
 
 namespace zrcad {
@@ -37,17 +33,25 @@ AcDbStub* DatabaseImpl::stubFor(std::uint64_t handle) {
   return &s;
 }
 
+void DatabaseImpl::stampChange() {
+  static std::uint64_t lastStamp = 0;
+  changeStamp = ++lastStamp;
+}
+
 AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle) {
   AcDbStub* stub = nullptr;
   if (handle != 0) {
     stub = stubFor(handle);
     if (stub->object != nullptr) stub = nullptr;  // taken: the newcomer gets a new handle
   }
+  if (undo && !owner.isNull() && owner.stub()->object) undo->noteChange(owner.stub()->object);
   if (stub == nullptr) stub = stubFor(allocateHandle());
   stub->object = obj;
+  if (undo) undo->noteCreated(stub);
   DbAccess::bind(obj, stub);
   DbAccess::setOwner(obj, owner);
   hasContent = true;
+  stampChange();
   return AcDbObjectId(stub);
 }
 
@@ -118,51 +122,6 @@ namespace {
 
 std::wstring quoted(const ACHAR* fileName) { return L"'" + std::wstring(fileName) + L"'"; }
 
-// A file mapped into memory for reading, unmapped when it goes.
-class MappedFile {
- public:
-  MappedFile() = default;
-  ~MappedFile() {
-    if (m_data) munmap(m_data, m_size);
-  }
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-
-  // False with the status and reason when the file cannot be read.
-  bool open(const std::string& path, Acad::ErrorStatus& es, std::wstring& why) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-      int err = fd < 0 ? errno : EISDIR;
-      if (fd >= 0) ::close(fd);
-      es = err == ENOENT ? Acad::eFileNotFound : Acad::eFileAccessErr;
-      why = err == ENOENT ? L"file not found" : zrbase::utf8ToWide(std::strerror(err));
-      return false;
-    }
-    m_size = static_cast<size_t>(st.st_size);
-    // Mapped and populated at once: on this kind of machine a read() into a fresh buffer
-    // costs as much again in page faults as the parse of the text.
-    void* p =
-        m_size ? mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : nullptr;
-    int err = errno;
-    ::close(fd);
-    if (p == MAP_FAILED) {
-      es = Acad::eFileAccessErr;
-      why = zrbase::utf8ToWide(std::strerror(err));
-      return false;
-    }
-    m_data = p;
-    return true;
-  }
-  std::string_view text() const {
-    return m_data ? std::string_view(static_cast<const char*>(m_data), m_size) : std::string_view();
-  }
-
- private:
-  void* m_data = nullptr;
-  size_t m_size = 0;
-};
-
 // Binary DWG starts with its version ("AC1015"); binary DXF with its own sentinel.
 bool refuseBinary(std::string_view text, Acad::ErrorStatus& es, std::wstring& why) {
   if (text.size() >= 6 && text.compare(0, 4, "AC10") == 0 &&
@@ -184,40 +143,6 @@ bool refuseBinary(std::string_view text, Acad::ErrorStatus& es, std::wstring& wh
   return false;
 }
 
-// Writes the drawing to a new file beside path, then renames it over path, so that readers
-// see the old file or the whole new one and a failure leaves the old one as it was.
-Acad::ErrorStatus saveAtomically(AcDbDatabase* db, const std::string& path, std::wstring& why) {
-  std::string tmpl = path + ".XXXXXX";
-  int fd = mkstemp(tmpl.data());
-  if (fd < 0) {
-    why = zrbase::utf8ToWide(std::strerror(errno));
-    return Acad::eFileAccessErr;
-  }
-  fchmod(fd, 0644);
-  int err = 0;
-  zrcad::dxf::TextSink sink = [fd, &err](std::string_view piece) {
-    while (!piece.empty() && err == 0) {
-      ssize_t n = ::write(fd, piece.data(), piece.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0)
-        err = n < 0 ? errno : EIO;
-      else
-        piece.remove_prefix(static_cast<size_t>(n));
-    }
-  };
-  std::string buffer;
-  zrcad::dxf::writeDxf(db, buffer, sink);
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && std::rename(tmpl.c_str(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(tmpl.c_str());
-    why = zrbase::utf8ToWide(std::strerror(err));
-    return err == ENOSPC ? Acad::eOutOfDisk : Acad::eFileAccessErr;
-  }
-  return Acad::eOk;
-}
-
 }  // namespace
 
 AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool)
@@ -226,6 +151,7 @@ AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool)
   std::string message;
   [[maybe_unused]] Acad::ErrorStatus es = zrcad::dxf::newDrawing(this, message);
   assert(es == Acad::eOk);
+  m_impl->noteSaved();
 }
 
 AcDbDatabase::~AcDbDatabase() {
@@ -235,20 +161,33 @@ AcDbDatabase::~AcDbDatabase() {
 
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, const wchar_t*) {
   if (fileName == nullptr || *fileName == 0) return Acad::eInvalidInput;
-  MappedFile file;
+  zrcad::MappedFile file;
   Acad::ErrorStatus es = Acad::eOk;
   std::wstring why;
-  if (!file.open(zrbase::nativePath(fileName), es, why) || refuseBinary(file.text(), es, why)) {
+  const std::string path = zrbase::nativePath(fileName);
+  // What a killed save of this drawing left beside it goes when the drawing is opened.
+  if (std::string target; zrcad::followLinks(path, target, why))
+    zrcad::removeStaleTemporaries(target);
+  if (!file.open(path, es, why) || refuseBinary(file.text(), es, why)) {
     m_impl->lastError = L"cannot read drawing " + quoted(fileName) + L": " + why;
     return es;
   }
   es = readDxfText(file.text(), fileName);
   if (es == Acad::eOk) m_impl->fileName = fileName;
+  m_impl->noteSaved();
   return es;
 }
 
 Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* name) {
+  // What is read is where the history starts, not a change.
+  const bool recording = m_impl->undo != nullptr;
+  m_impl->undo.reset();
   if (m_impl->hasContent) m_impl = std::make_unique<DatabaseImpl>(this);
+  struct Restart {
+    AcDbDatabase* db;
+    bool on;
+    ~Restart() { db->enableUndoRecording(on); }
+  } restart{this, recording};
   Acad::ErrorStatus es = Acad::eOk;
   std::wstring why;
   if (refuseBinary(text, es, why)) {
@@ -264,6 +203,7 @@ Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* 
     return es;
   }
   m_impl->lastError.clear();
+  m_impl->noteSaved();
   return Acad::eOk;
 }
 
@@ -284,13 +224,21 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const ACHAR* fileName) {
     return Acad::eNoDatabase;
   }
   std::wstring why;
-  Acad::ErrorStatus es = saveAtomically(this, zrbase::nativePath(fileName), why);
+  Acad::ErrorStatus es = zrcad::saveFileSafely(
+      zrbase::nativePath(fileName),
+      [this](const std::function<void(std::string_view)>& sink) {
+        std::string buffer;
+        zrcad::dxf::writeDxf(this, buffer, sink);
+      },
+      why);
   if (es != Acad::eOk) {
     m_impl->lastError = L"cannot save drawing " + quoted(fileName) + L": " + why;
     return es;
   }
   m_impl->fileName = fileName;
   m_impl->lastError.clear();
+  if (m_impl->undo) m_impl->undo->markSaved();
+  m_impl->noteSaved();
   return Acad::eOk;
 }
 
@@ -328,6 +276,10 @@ Acad::ErrorStatus AcDbDatabase::getRegAppTable(AcDbRegAppTable*& table, AcDb::Op
   return openTable(m_impl->regAppTable, table, mode);
 }
 
+std::uint64_t AcDbDatabase::changeStamp() const { return m_impl->changeStamp; }
+
+bool AcDbDatabase::isModifiedSinceSave() const { return m_impl->changeStamp != m_impl->savedStamp; }
+
 AcDbObjectId AcDbDatabase::blockTableId() const { return m_impl->blockTable; }
 AcDbObjectId AcDbDatabase::layerTableId() const { return m_impl->layerTable; }
 AcDbObjectId AcDbDatabase::regAppTableId() const { return m_impl->regAppTable; }
@@ -356,14 +308,18 @@ Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layerId) {
   if (layerId.database() != this || !layerId.isValid() ||
       !AcDbLayerTableRecord::cast(layerId.stub()->object))
     return Acad::eInvalidInput;
+  if (m_impl->undo) m_impl->undo->noteDrawingState();
   m_impl->clayer = layerId;
+  m_impl->stampChange();
   return Acad::eOk;
 }
 
 AcGePoint3d AcDbDatabase::insbase() const { return m_impl->insbase; }
 
 Acad::ErrorStatus AcDbDatabase::setInsbase(const AcGePoint3d& base) {
+  if (m_impl->undo) m_impl->undo->noteDrawingState();
   m_impl->insbase = base;
+  m_impl->stampChange();
   return Acad::eOk;
 }
 
@@ -377,6 +333,7 @@ Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool create
     return Acad::eOk;
   }
   if (!createIfNotFound) return Acad::eUnknownHandle;
+  if (objHandle.value() > zrcad::dxf::kMaxHandle) return Acad::eInvalidInput;
   retId = AcDbObjectId(m_impl->stubFor(objHandle.value()));
   return Acad::eOk;
 }
@@ -405,6 +362,60 @@ Acad::ErrorStatus AcDbDatabase::registerApplication(const ACHAR* appName, AcDbOb
   if (id) *id = found;
   return Acad::eOk;
 }
+
+int AcDbDatabase::eraseObjects(const std::vector<AcDbObjectId>& ids) {
+  int erased = 0;
+  for (AcDbObjectId id : ids) {
+    if (id.isNull() || id.database() != this) continue;
+    AcDbObject* obj = id.stub()->object;
+    if (obj == nullptr || obj->isErased() || obj->isReadEnabled()) continue;
+    if (zrcad::checkErase(obj, true) != Acad::eOk) continue;
+    if (m_impl->undo) m_impl->undo->noteErase(obj);
+    zrcad::DbAccess::setErased(obj, true);
+    ++erased;
+  }
+  if (erased > 0) m_impl->stampChange();
+  return erased;
+}
+
+void AcDbDatabase::enableUndoRecording(bool on) {
+  if (!on)
+    m_impl->undo.reset();
+  else if (!m_impl->undo)
+    m_impl->undo = std::make_unique<zrcad::UndoRecord>(*m_impl);
+}
+
+bool AcDbDatabase::undoRecording() const { return m_impl->undo != nullptr; }
+
+void AcDbDatabase::closeUndoStep(const std::wstring& name) {
+  if (m_impl->undo) m_impl->undo->closeStep(name);
+}
+
+// Undoing and redoing change the drawing as any edit does: a new change stamp, so that
+// views of it (the desktop's canvas) draw it again.
+std::vector<std::wstring> AcDbDatabase::undo(int steps) {
+  if (!m_impl->undo) return {};
+  std::vector<std::wstring> names = m_impl->undo->undo(steps);
+  if (!names.empty()) m_impl->stampChange();
+  return names;
+}
+
+std::vector<std::wstring> AcDbDatabase::redo(int steps) {
+  if (!m_impl->undo) return {};
+  std::vector<std::wstring> names = m_impl->undo->redo(steps);
+  if (!names.empty()) m_impl->stampChange();
+  return names;
+}
+
+int AcDbDatabase::undoStepCount() const {
+  return m_impl->undo ? static_cast<int>(m_impl->undo->undoCount()) : 0;
+}
+
+int AcDbDatabase::redoStepCount() const {
+  return m_impl->undo ? static_cast<int>(m_impl->undo->redoCount()) : 0;
+}
+
+bool AcDbDatabase::isModified() const { return m_impl->undo && m_impl->undo->modified(); }
 
 int AcDbDatabase::approxNumObjects() const { return static_cast<int>(m_impl->byHandle.size()); }
 

@@ -6,9 +6,11 @@
 // variables) is kept with its handle and written back unchanged.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cad/adsdef.h"
 #include "cad/db/db_block_table.h"
@@ -34,15 +36,19 @@ class AcDbDatabase {
   // the default drawing; a database that holds a drawing already is emptied first (ids of
   // its objects become invalid). Binary DWG and binary DXF are refused. Errors:
   // eFileNotFound, eFileAccessErr, eDwgNotRecoverable (binary DWG), eBadDxfFile (damaged or
-  // unknown content); the database is then empty and lastErrorText() says why. The share
-  // mode is accepted; the file is read whole at once.
+  // unknown content, or what is not a regular file); the database is then empty and
+  // lastErrorText() says why. The share mode is accepted; the file is read whole at once.
+  // Temporary files that killed saves of this drawing left beside it are removed.
   Acad::ErrorStatus readDwgFile(const ACHAR* fileName, int shmode = _SH_DENYWR,
                                 bool allowCPConversion = false, const wchar_t* password = nullptr);
   // Reads DXF text from memory (used by tests and fuzzing); name is used in messages.
   Acad::ErrorStatus readDxfText(std::string_view text, const ACHAR* name = L"(memory)");
 
-  // Writes the drawing as DXF R2010 (UTF-8) to a temporary file in the same folder, then
-  // renames it over fileName; a failed save leaves the old file as it was.
+  // Writes the drawing as DXF R2010 (UTF-8) to fileName, through symbolic links to the file
+  // they lead to, atomically and keeping the file's mode and owner (drawing_files.h). Only
+  // a regular, writable file is saved over: eIsWriteProtected for a read-only one,
+  // eFileAccessErr for a device, FIFO or folder and for what cannot be written, eOutOfDisk;
+  // lastErrorText() says why, and a failed save leaves the old file as it was.
   Acad::ErrorStatus saveAs(const ACHAR* fileName);
   // Saves to the file last read or saved (eNoInputFiler when there is none).
   Acad::ErrorStatus save();
@@ -91,17 +97,56 @@ class AcDbDatabase {
   Acad::ErrorStatus setInsbase(const AcGePoint3d& base);
 
   // The id of the object with the given handle; with createIfNotFound a placeholder id
-  // is made for a handle not yet used. eUnknownHandle otherwise.
+  // is made for a handle not yet used (eInvalidInput for one above the largest a drawing
+  // may hold, dxf::kMaxHandle). eUnknownHandle otherwise.
   Acad::ErrorStatus getAcDbObjectId(AcDbObjectId& retId, bool createIfNotFound,
                                     const AcDbHandle& objHandle, Adesk::UInt32 xRefId = 0);
   // Adds an object owned by the database itself (not by a table or block).
   Acad::ErrorStatus addAcDbObject(AcDbObjectId& id, AcDbObject* obj);
   // Registers an application name (no-op when present); its record id in id.
   Acad::ErrorStatus registerApplication(const ACHAR* appName, AcDbObjectId* id = nullptr);
+  // The undo record (see undo_record.h). Off until enabled: the host's documents enable it
+  // once their drawing is read, so the history starts at the drawing as opened; turning it
+  // off drops the history. Reading a file into the database starts a new history.
+  void enableUndoRecording(bool on);
+  bool undoRecording() const;
+  // The changes since the last step become one step named name (nothing when there were
+  // none); the steps undone and not redone are dropped when a new step is made.
+  void closeUndoStep(const std::wstring& name = L"");
+  // Steps back (forward) through up to steps steps; returns their names in the order they
+  // were undone (redone). Fewer, or none, when the history ends first.
+  std::vector<std::wstring> undo(int steps);
+  std::vector<std::wstring> redo(int steps);
+  int undoStepCount() const;
+  int redoStepCount() const;
+  // Whether the drawing differs from the one opened or last saved, undo and redo counted
+  // (false while changes are not recorded).
+  bool isModified() const;
+
+  // Erases each object of ids that is closed and may be erased, as opening it for write
+  // and erasing it would, but recording only the erased state for undo (no copy of the
+  // object): what ERASE on a large selection needs. Returns how many were erased.
+  int eraseObjects(const std::vector<AcDbObjectId>& ids);
+
+  // Leaves in ids the block definitions and layers that nothing refers to and that a
+  // drawing can lose (not layer 0 or DEFPOINTS, not the layouts, not what comes from an
+  // external reference); the rest are taken out. Erasing what is left is a purge; a
+  // block's own entities count until the block is erased, so purging again may find more.
+  Acad::ErrorStatus purge(AcDbObjectIdArray& ids);
+
   // Number of objects with handles, erased ones included.
   int approxNumObjects() const;
   // The text of the last error of readDwgFile, saveAs, wblock or insert ("" after success).
   const ACHAR* lastErrorText() const;
+
+  // A stamp that moves on whenever an object of the database is added or opened for write,
+  // or the current layer or insertion base is set. Stamps come from one counter of the
+  // process, so no two states of any databases share one: a front end that drew the
+  // drawing at one stamp redraws when the stamp differs.
+  std::uint64_t changeStamp() const;
+  // Whether the drawing changed since it was built, read or last saved (the host's DBMOD):
+  // what the host asks before a drawing with unsaved changes is closed.
+  bool isModifiedSinceSave() const;
 
   zrcad::DatabaseImpl& impl() const { return *m_impl; }
 

@@ -137,8 +137,10 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
   if (m_write) return Acad::eWasOpenForWrite;
   if (m_readers > 1) return Acad::eHadMultipleReaders;
   if (m_readers == 0) return Acad::eNotOpenForRead;
+  if (AcDbDatabase* db = database()) db->impl().noteChange(this);
   m_readers = 0;
   m_write = true;
+  if (m_stub && m_stub->database) m_stub->database->impl().stampChange();
   return Acad::eOk;
 }
 
@@ -235,7 +237,9 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& obj, AcDbObjectId id, AcDb::OpenMo
   if (write) return Acad::eWasOpenForWrite;
   if (mode == AcDb::kForWrite) {
     if (readers > 0) return Acad::eWasOpenForRead;
+    if (AcDbDatabase* db = p->database()) db->impl().noteChange(p);
     zrcad::DbAccess::setOpenState(p, 0, true);
+    if (AcDbDatabase* db = id.stub()->database) db->impl().stampChange();
   } else {
     if (readers >= kMaxReaders) return Acad::eAtMaxReaders;
     zrcad::DbAccess::setOpenState(p, static_cast<short>(readers + 1), false);

@@ -205,6 +205,10 @@ AcDbHeavyPolyline::AcDbHeavyPolyline(const AcDbHeavyPolyline& other)
       m_endWidth(other.m_endWidth),
       m_normal(other.m_normal),
       m_seqend(other.m_seqend) {
+  if (zrcad::exactCopying()) {
+    m_seqendHandle = other.m_seqendHandle;
+    return;
+  }
   for (auto& v : m_verts) v.handle = AcDbHandle();  // a copy is a new object with new records
 }
 

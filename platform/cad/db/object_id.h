@@ -40,6 +40,7 @@ struct AcDbStub {
   AcDbDatabase* database = nullptr;
   AcDbHandle handle;
   AcDbObject* object = nullptr;  // null for a handle referred to but not (yet) defined
+  std::uint32_t undoMark = 0;    // the undo step that recorded the object last
 };
 
 class AcDbObjectId {

@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "base/cstring.h"
+#include "base/user_action.h"
+#include "cad/db/db_database.h"
 #include "cad/runtime/command_stack.h"
 #include "cad/runtime/dynamic_linker.h"
 #include "cad/runtime/editor_input_stack.h"
@@ -67,6 +69,9 @@ bool CommandProcessor::isCommand(const std::wstring& name) const {
 
 int CommandProcessor::run(const std::wstring& typed) {
   const std::wstring name = !typed.empty() && typed[0] == L'\'' ? typed.substr(1) : typed;
+  // One command is one user action; a command run by another joins the other's.
+  zrbase::UserActionScope action;
+  m_unknown = false;
   int rc = RTERROR;
   const auto host = m_hostCommands.find(upper(name));
   if (host != m_hostCommands.end()) {
@@ -79,9 +84,14 @@ int CommandProcessor::run(const std::wstring& typed) {
     rc = runApplicationCommand(cmd);
   } else {
     printLine(L"Unknown command \"" + upper(name) + L"\".");
+    m_unknown = true;
     return RTERROR;
   }
   if (rc == RTCAN) printLine(L"*Cancel*");
+  // A command typed at the prompt, with all it drove through acedCommand, is one undo step.
+  if (m_depth == 0)
+    if (AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase())
+      db->closeUndoStep(upper(name));
   return rc;
 }
 
@@ -94,12 +104,23 @@ int CommandProcessor::runLine(const std::string& line, int lineNo, bool script) 
       blank == std::string::npos ? std::string() : zrbase::trimLine(trimmed.substr(blank)), lineNo,
       line, script);
   int rc;
+  m_failureReason.clear();
+  m_lastFailure.reset();
   {
     ScopedAnswerSource scoped(rest);
     rc = run(zrbase::utf8ToWide(name));
   }
+  if (rc == RTERROR && !m_unknown) {
+    m_lastFailure = m_failureReason.empty()
+                        ? L"the command " + upper(zrbase::utf8ToWide(name)) + L" failed"
+                        : m_failureReason;
+  }
   if (!rest.empty()) printLine(L"Ignored the rest of the line: " + zrbase::utf8ToWide(rest.rest()));
   return rc;
+}
+
+void noteCommandFailure(const std::wstring& reason) {
+  CommandProcessor::instance().noteFailure(reason);
 }
 
 }  // namespace cadrt

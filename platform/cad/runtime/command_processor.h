@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "cad/adsdef.h"
@@ -40,10 +41,24 @@ class CommandProcessor {
   // How many commands are running now (0 at the command prompt).
   int depth() const { return m_depth; }
 
+  // Why the command of the last runLine failed: set when it returned RTERROR, to the
+  // reason the command gave (noteCommandFailure) or a general one; nullopt when it
+  // completed, was cancelled, or the line named no command. A script stops on it.
+  const std::optional<std::wstring>& lastFailure() const { return m_lastFailure; }
+  // Keeps the reason the running command fails, for lastFailure.
+  void noteFailure(std::wstring reason) { m_failureReason = std::move(reason); }
+
  private:
   std::map<std::wstring, HostCommand> m_hostCommands;  // upper-case names
   int m_depth = 0;
+  bool m_unknown = false;  // the last run() found no command of its name
+  std::wstring m_failureReason;
+  std::optional<std::wstring> m_lastFailure;
 };
+
+// The reason the running command fails, for the script that ran it (see lastFailure); the
+// command prints it as it would anyway.
+void noteCommandFailure(const std::wstring& reason);
 
 // The command-line prompt.
 inline constexpr const wchar_t* kCommandPrompt = L"Command: ";

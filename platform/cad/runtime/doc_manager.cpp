@@ -57,6 +57,9 @@ void AcApDocManager::replaceDocument(std::unique_ptr<AcApDocument> doc) {
   if (m_current) {
     acdbHostApplicationServices()->setWorkingDatabase(m_current->database());
     linker->sendAcrxMessage(AcRx::kLoadDwgMsg);
+    // The drawing as opened, with what applications added on hearing of it, is where
+    // its undo history starts.
+    if (AcDbDatabase* db = m_current->database()) db->enableUndoRecording(true);
   }
 }
 

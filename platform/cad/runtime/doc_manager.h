@@ -63,7 +63,7 @@ class AcApDocManager : public AcRxObject {
   // Host side: replaces the current document by doc (null: none). The old one
   // is announced to applications with kUnloadDwgMsg and destroyed; the new one
   // becomes current, its database the working database, and is announced with
-  // kLoadDwgMsg.
+  // kLoadDwgMsg; then the undo record of its database starts.
   void replaceDocument(std::unique_ptr<AcApDocument> doc);
   // Closes the current document (as replaceDocument(nullptr)).
   void closeDocument() { replaceDocument(nullptr); }

@@ -38,8 +38,8 @@ struct CollectedArgs {
   std::deque<std::wstring> strings;
 };
 
-zrbase::FormatArg stringArg(const zrbase::FormatSpec& spec, va_list& ap, CollectedArgs& out) {
-  if (spec.length == zrbase::FormatSpec::Length::Short) {
+zrbase::FormatArg stringArg(const zrbase::FormatSpec& conv, va_list& ap, CollectedArgs& out) {
+  if (conv.length == zrbase::FormatSpec::Length::Short) {
     const char* s = va_arg(ap, const char*);
     out.strings.push_back(s ? zrbase::utf8ToWide(s) : L"(null)");
   } else {
@@ -54,25 +54,25 @@ zrbase::FormatArg stringArg(const zrbase::FormatSpec& spec, va_list& ap, Collect
 
 // Reads the argument of one parsed directive as the C calling convention
 // passed it: its length modifier says how wide an integer is.
-zrbase::FormatArg readArgument(const zrbase::FormatSpec& spec, va_list& ap, CollectedArgs& out) {
+zrbase::FormatArg readArgument(const zrbase::FormatSpec& conv, va_list& ap, CollectedArgs& out) {
   using Length = zrbase::FormatSpec::Length;
   zrbase::FormatArg a{};
-  switch (spec.conversion) {
+  switch (conv.conversion) {
     case L'd':
     case L'i':
-      return intArg(spec.wide64()                 ? va_arg(ap, long long)
-                    : spec.length == Length::Long ? va_arg(ap, long)
+      return intArg(conv.wide64()                 ? va_arg(ap, long long)
+                    : conv.length == Length::Long ? va_arg(ap, long)
                                                   : va_arg(ap, int));
     case L'u':
     case L'x':
     case L'X':
     case L'o':
-      return uintArg(spec.wide64()                 ? va_arg(ap, unsigned long long)
-                     : spec.length == Length::Long ? va_arg(ap, unsigned long)
+      return uintArg(conv.wide64()                 ? va_arg(ap, unsigned long long)
+                     : conv.length == Length::Long ? va_arg(ap, unsigned long)
                                                    : va_arg(ap, unsigned int));
     case L's':
     case L'S':
-      return stringArg(spec, ap, out);
+      return stringArg(conv, ap, out);
     case L'c':
     case L'C':
       a.kind = zrbase::FormatArg::Kind::Char;
@@ -80,7 +80,7 @@ zrbase::FormatArg readArgument(const zrbase::FormatSpec& spec, va_list& ap, Coll
       return a;
     default:  // the floating-point conversions
       a.kind = zrbase::FormatArg::Kind::Double;
-      a.d = spec.length == Length::LongDouble ? static_cast<double>(va_arg(ap, long double))
+      a.d = conv.length == Length::LongDouble ? static_cast<double>(va_arg(ap, long double))
                                               : va_arg(ap, double);
       return a;
   }
@@ -100,15 +100,15 @@ std::wstring formatVa(const wchar_t* fmt, va_list ap) {
     } else if (p[1] == L'%') {
       p += 2;
     } else {
-      zrbase::FormatSpec spec;
-      const wchar_t* after = zrbase::parseFormatDirective(p + 1, spec);
+      zrbase::FormatSpec conv;
+      const wchar_t* after = zrbase::parseFormatDirective(p + 1, conv);
       if (!after) {
         readable = false;
         break;
       }
-      if (spec.widthFromArg) collected.args.push_back(intArg(va_arg(args, int)));
-      if (spec.precisionFromArg) collected.args.push_back(intArg(va_arg(args, int)));
-      collected.args.push_back(readArgument(spec, args, collected));
+      if (conv.widthFromArg) collected.args.push_back(intArg(va_arg(args, int)));
+      if (conv.precisionFromArg) collected.args.push_back(intArg(va_arg(args, int)));
+      collected.args.push_back(readArgument(conv, args, collected));
       p = after;
     }
   }

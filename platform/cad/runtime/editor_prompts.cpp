@@ -11,8 +11,10 @@
 
 #include "base/console_input.h"
 #include "base/cstring.h"
+#include "base/user_action.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
+#include "cad/runtime/input_request.h"
 
 namespace cadrt {
 
@@ -61,12 +63,19 @@ struct PromptSpec {
   const ACHAR* prompt = nullptr;
   AnswerSpan span = AnswerSpan::Word;
   bool emptyIsValue = false;  // strings: Enter is the empty string
+  InputKind kind = InputKind::Line;
+  const ads_real* base = nullptr;  // the base point of a point, angle or distance
 };
 
 int runPrompt(const PromptSpec& request, const InitGet& ig, const Interpret& interpret) {
+  const ScopedInputRequest stated(request.kind, request.base);
   for (;;) {
     if (request.prompt) writeText(request.prompt);
-    Answer a = EditorInput::instance().next(request.span);
+    Answer a = [&request] {
+      // The user's time to answer is no part of the command's action.
+      zrbase::UserInputWait waiting;
+      return EditorInput::instance().next(request.span);
+    }();
     if (a.atEnd()) return RTCAN;
     if (a.text() == "^C") {
       a.accept();
@@ -193,10 +202,10 @@ int acedInitGet(int val, const ACHAR* kwl) {
 }
 
 int acedGetPoint(const ads_point pt, const ACHAR* prompt, ads_point result) {
-  (void)pt;
   const InitGet ig = cadrt::takeInitGet();
   ads_point value = {0, 0, 0};
-  const int rc = runPrompt({prompt}, ig, [&](const std::string& text) {
+  const PromptSpec request{prompt, cadrt::AnswerSpan::Word, false, cadrt::InputKind::Point, pt};
+  const int rc = runPrompt(request, ig, [&](const std::string& text) {
     return cadrt::parsePoint(text, value) ? std::string() : cadrt::withKeywords("Point", ig);
   });
   if (rc == RTNORM && result) std::memcpy(result, value, sizeof(ads_point));
@@ -224,7 +233,8 @@ int acedGetAngle(const ads_point pt, const ACHAR* prompt, ads_real* result) {
   double angle = 0;
   ads_point first = {0, 0, 0};
   bool pointGiven = false;
-  int rc = runPrompt({prompt}, ig, [&](const std::string& text) {
+  const PromptSpec request{prompt, cadrt::AnswerSpan::Word, false, cadrt::InputKind::Angle, pt};
+  int rc = runPrompt(request, ig, [&](const std::string& text) {
     if (auto deg = cadrt::parseReal(text)) {
       angle = cadrt::degreesToRadians(*deg);
       return std::string();
@@ -252,7 +262,8 @@ int acedGetDist(const ads_point pt, const ACHAR* prompt, ads_real* result) {
   double dist = 0;
   ads_point first = {0, 0, 0};
   bool pointGiven = false;
-  int rc = runPrompt({prompt}, ig, [&](const std::string& text) {
+  const PromptSpec request{prompt, cadrt::AnswerSpan::Word, false, cadrt::InputKind::Distance, pt};
+  int rc = runPrompt(request, ig, [&](const std::string& text) {
     if (auto v = cadrt::parseReal(text)) {
       dist = *v;
       return cadrt::checkNumber(ig, dist);

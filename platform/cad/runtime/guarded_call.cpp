@@ -5,6 +5,7 @@
 
 #include "base/cstring.h"
 #include "base/exception.h"
+#include "cad/runtime/command_processor.h"
 #include "cad/runtime/editor_output.h"
 
 namespace cadrt {
@@ -26,6 +27,7 @@ void reportCurrentException(const std::wstring& what) {
     message = L"unknown exception";
   }
   printLine(L"Error in " + what + L": " + message);
+  noteCommandFailure(L"Error in " + what + L": " + message);
 }
 
 }  // namespace cadrt

@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "base/cstring.h"
@@ -12,6 +13,7 @@
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/editor_prompts.h"
+#include "cad/runtime/input_request.h"
 #include "cad/runtime/wc_match.h"
 
 namespace cadrt {
@@ -167,7 +169,7 @@ std::optional<IdList> byHandles(const std::vector<std::wstring>& words, std::str
       why = "No entity with handle " + zrbase::wideToUtf8(w) + " in the drawing.";
       return std::nullopt;
     }
-    found.push_back(id);
+    if (std::find(found.begin(), found.end(), id) == found.end()) found.push_back(id);
   }
   if (found.empty()) why = "h needs one or more handles.";
   return found.empty() ? std::nullopt : std::optional<IdList>(found);
@@ -213,6 +215,10 @@ std::optional<IdList> selectLine(const std::string& line, std::string& why) {
 
 // The "Select objects:" prompt: lines add to ids until an empty line.
 int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
+  const ScopedInputRequest stated(InputKind::Selection, nullptr);
+  // What is in the set already, so that "all" on a large drawing stays linear; made when a
+  // second line adds to a set (each line's own list has no repeats).
+  std::unordered_set<AcDbObjectId> chosen;
   for (;;) {
     writeText(L"Select objects: ");
     Answer a = EditorInput::instance().next(AnswerSpan::RestOfLine);
@@ -233,9 +239,11 @@ int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
       continue;
     }
     a.accept();
+    if (!ids.empty() && chosen.empty()) chosen.insert(ids.begin(), ids.end());
+    const bool first = ids.empty();
     int added = 0;
     for (AcDbObjectId id : *found) {
-      if (passes(id, filter) && std::find(ids.begin(), ids.end(), id) == ids.end()) {
+      if (passes(id, filter) && (first || chosen.insert(id).second)) {
         ids.push_back(id);
         ++added;
       }
@@ -245,6 +253,13 @@ int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
 }
 
 }  // namespace
+
+bool selectionIds(const ads_name ss, std::vector<AcDbObjectId>& ids) {
+  const IdList* set = setOf(ss);
+  if (!set) return false;
+  ids = *set;
+  return true;
+}
 
 std::optional<std::string> selectionAnswer(const Adesk::LongPtr* name, bool isSet) {
   std::wstring text = L"h";

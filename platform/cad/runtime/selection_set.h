@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cad/adsdef.h"
 
@@ -42,6 +43,10 @@ namespace cadrt {
 // The selection-prompt answer that selects the entity (isSet false) or every
 // entity of the set (isSet true): "h HANDLE ...". nullopt for an unknown name.
 std::optional<std::string> selectionAnswer(const Adesk::LongPtr* name, bool isSet);
+
+// The entities of a selection set, in the order of selection; false for an
+// unknown set.
+bool selectionIds(const ads_name ss, std::vector<AcDbObjectId>& ids);
 
 // Forgets all selection sets (a new drawing makes them meaningless).
 void clearSelectionSets();

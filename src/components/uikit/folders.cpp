@@ -3,11 +3,14 @@
 
 #include <cstdlib>
 
+#include "base/file_functions.h"
+
 namespace {
 
 CString FolderFrom(const char* variable, const char* fallback) {
   const char* value = std::getenv(variable);
-  CString folder = CString::FromUtf8(value && *value ? value : fallback);
+  // A folder name is bytes, which need not be UTF-8: they are kept (base/utf8.h).
+  CString folder(zrbase::pathFromBytes(value && *value ? value : fallback));
   // Callers append "\" and a name, so a separator at the end would double.
   while (folder.GetLength() > 1) {
     const wchar_t last = folder[folder.GetLength() - 1];

@@ -199,7 +199,7 @@ TEST(Repairs, FilesWithoutBlockRecordsAreReadOntoTheDefaultDrawing) {
   EXPECT_EQ(check.status, 0) << check.output;
 }
 
-TEST(Repairs, CircularBlocksInAFileReadAndMeasure) {
+TEST(Repairs, CircularBlocksAreMeasuredInMemoryAndRefusedInAFile) {
   AcDbDatabase db;
   AcDbObjectId a = addBlock(&db, L"A");
   AcDbObjectId b = addBlock(&db, L"B");
@@ -207,18 +207,21 @@ TEST(Repairs, CircularBlocksInAFileReadAndMeasure) {
   addToBlock(b, new AcDbBlockReference(AcGePoint3d(0, 1, 0), a));
   addToBlock(b, new AcDbLine(AcGePoint3d(), AcGePoint3d(1, 1, 0)));
   addToModelSpace(&db, new AcDbBlockReference(AcGePoint3d(), a));
-  // Such a drawing is invalid (DXF readers report the cycle), but reading it and measuring
-  // it must end.
-  TempDir dir;
-  ASSERT_EQ(db.saveAs(dir.wpath("loop.dxf").c_str()), Acad::eOk);
-  AcDbDatabase back(false);
-  ASSERT_EQ(back.readDwgFile(dir.wpath("loop.dxf").c_str()), Acad::eOk);
-  AcDbEntity* ref = cadtest::firstInModelSpace(&back);
+  // Such a drawing is invalid, but measuring it must end.
+  AcDbEntity* ref = cadtest::firstInModelSpace(&db);
   AcDbExtents e;
   EXPECT_EQ(ref->getGeomExtents(e), Acad::eOk);
   EXPECT_EQ(e.minPoint(), AcGePoint3d(1, 0, 0));  // B's line, moved by A's reference to B
   EXPECT_EQ(e.maxPoint(), AcGePoint3d(2, 1, 0));
   ref->close();
+  // Read from a file it is refused, naming the loop.
+  TempDir dir;
+  ASSERT_EQ(db.saveAs(dir.wpath("loop.dxf").c_str()), Acad::eOk);
+  AcDbDatabase back(false);
+  EXPECT_EQ(back.readDwgFile(dir.wpath("loop.dxf").c_str()), Acad::eBadDxfFile);
+  EXPECT_EQ(zrbase::wideToUtf8(back.lastErrorText()),
+            "cannot read drawing '" + dir.path("loop.dxf") +
+                "': a block contains itself: 'A' -> 'B' -> 'A'");
 }
 
 // Found by fuzzing: a table left without ENDTAB took the next table's records as its own.

@@ -37,6 +37,9 @@ class ReadContext {
   std::string text(const Tag& tag) const { return m_decoder.decode(tag.value); }
   std::wstring wide(const Tag& tag) const;
   double real(const Tag& tag) const;  // finite, else fail()
+  // fail() unless the value is what its group code holds (groupType): every tag kept as
+  // read passes here, so that what is written back reads in any program.
+  void check(const Tag& tag) const;
   long long integer(const Tag& tag) const;
   std::uint64_t handle(const Tag& tag) const;  // 0 when the value is not a handle
 

@@ -6,8 +6,10 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 #include "base/cstring.h"
+#include "cad/db/block_graph.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/db_curves.h"
 #include "cad/db/db_misc_entities.h"
@@ -30,7 +32,9 @@ bool is(const Tag& t, int code, std::string_view value) {
   return t.code == code && trim(t.value) == value;
 }
 
+// A tag kept as read, once its value is checked against its group code.
 StoredTag stored(ReadContext& ctx, const Tag& t) {
+  ctx.check(t);
   return {static_cast<std::int16_t>(t.code), 0, ctx.text(t)};
 }
 
@@ -116,6 +120,11 @@ class DxfReader {
   bool peekIs(std::string_view type);
   AcDbBlockTableRecord* blockById(AcDbObjectId id);
   AcDbObjectId spaceFor(const std::vector<Tag>& tags);
+  // The handle a record keeps, or 0 (it gets a new one) when another has it: objects keep
+  // theirs unless a sub-record (BLOCK, ENDBLK, VERTEX, SEQEND) took it first, sub-records
+  // unless anything did, so no handle is written twice.
+  std::uint64_t objectHandle(std::uint64_t h) const { return m_subHandles.count(h) ? 0 : h; }
+  std::uint64_t subHandle(std::uint64_t h);
 
   AcDbDatabase* m_db;
   DatabaseImpl& m_impl;
@@ -127,7 +136,16 @@ class DxfReader {
   std::wstring m_clayerName;
   int m_sections = 0;
   AcDbObjectId m_modelSpace, m_paperSpace;  // known once the blocks are read
+  std::unordered_set<std::uint64_t> m_subHandles;
 };
+
+std::uint64_t DxfReader::subHandle(std::uint64_t h) {
+  // Nothing refers to these records: one beyond the range simply gets a new handle.
+  if (h == 0 || h > kMaxHandle || m_impl.byHandle.count(h) || !m_subHandles.insert(h).second)
+    return 0;
+  m_impl.noteHandle(h);
+  return h;
+}
 
 bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
   Tag t;
@@ -207,7 +225,6 @@ void DxfReader::readHeader() {
       continue;
     }
     if (var == nullptr) m_ctx.fail(t.line, "HEADER value without a variable name");
-    if (isRealCode(t.code)) m_ctx.real(t);
     var->tags.push_back(stored(m_ctx, t));
   }
   if (HeaderVar* v = m_impl.headerVar("$INSBASE"))
@@ -216,9 +233,11 @@ void DxfReader::readHeader() {
         m_impl.insbase[(st.code - 10) / 10] = std::strtod(st.value.c_str(), nullptr);
   if (HeaderVar* v = m_impl.headerVar("$CLAYER"))
     if (!v->tags.empty()) m_clayerName = zrbase::utf8ToWide(v->tags.front().value);
+  // A seed past the range is not taken: the next handle follows from those in use.
   if (HeaderVar* v = m_impl.headerVar("$HANDSEED"))
-    if (std::uint64_t h = 0; !v->tags.empty() && parseHandle(v->tags.front().value, h))
-      m_impl.noteHandle(h > 0 ? h - 1 : 0);
+    if (std::uint64_t h = 0;
+        !v->tags.empty() && parseHandle(v->tags.front().value, h) && h > 0 && h - 1 <= kMaxHandle)
+      m_impl.noteHandle(h - 1);
 }
 
 void DxfReader::readClasses() {
@@ -287,7 +306,7 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     }
     return false;
   });
-  AcDbObjectId tableId = m_impl.addObject(owned.release(), AcDbObjectId(), handle);
+  AcDbObjectId tableId = m_impl.addObject(owned.release(), AcDbObjectId(), objectHandle(handle));
   m_impl.tables.push_back(tableId);
   if (name == "BLOCK_RECORD") m_impl.blockTable = tableId;
   if (name == "LAYER") m_impl.layerTable = tableId;
@@ -303,7 +322,7 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     readObject(m_ctx, rec, m_sub, &handle);
     // Found by fuzzing: a nameless block record became a BLOCK no reader takes back.
     if (rec->name().empty()) m_ctx.fail(m_sub[0].line, "record without a name in table " + name);
-    AcDbObjectId id = m_impl.addObject(guard.release(), tableId, handle);
+    AcDbObjectId id = m_impl.addObject(guard.release(), tableId, objectHandle(handle));
     table->attachRecord(rec, id);
   }
 }
@@ -370,8 +389,7 @@ void DxfReader::readBlock(const std::vector<Tag>& head) {
   DbAccess::blockFlags(btr) = begin.flags;
   auto& records = btr->blockRecords();
   if (!m_ctx.legacy) {
-    records.beginHandle = begin.handleValue;
-    m_impl.noteHandle(begin.handleValue);
+    records.beginHandle = subHandle(begin.handleValue);
     if (beginData) records.begin = *beginData;
   }
   records.layer = begin.layerId();
@@ -380,8 +398,7 @@ void DxfReader::readBlock(const std::vector<Tag>& head) {
   BlockEndRecord end;
   auto endData = readSubRecord(m_ctx, end, m_rec);
   if (!m_ctx.legacy) {
-    records.endHandle = end.handleValue;
-    m_impl.noteHandle(end.handleValue);
+    records.endHandle = subHandle(end.handleValue);
     if (endData) records.end = *endData;
   }
 }
@@ -431,7 +448,7 @@ void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
   AcDbBlockTableRecord* btr = blockById(owner);
   if (btr == nullptr) m_ctx.fail(m_rec[0].line, "drawing without model space");
   AcDbEntity* raw = ent.get();
-  AcDbObjectId id = m_impl.addObject(ent.release(), owner, handle);
+  AcDbObjectId id = m_impl.addObject(ent.release(), owner, objectHandle(handle));
   btr->attachEntity(raw, id);
   if (auto* ref = AcDbBlockReference::cast(raw)) readAttributes(ref);
   if (auto* pline = AcDbHeavyPolyline::cast(raw)) readVertices(pline);
@@ -443,15 +460,15 @@ void DxfReader::readAttributes(AcDbBlockReference* ref) {
     auto attr = std::make_unique<AcDbAttribute>();
     std::uint64_t handle = 0;
     readObject(m_ctx, attr.get(), m_sub, &handle);
-    DbAccess::attributes(ref).push_back(m_impl.addObject(attr.release(), ref->objectId(), handle));
+    DbAccess::attributes(ref).push_back(
+        m_impl.addObject(attr.release(), ref->objectId(), objectHandle(handle)));
   }
   if (peekIs("SEQEND")) {
     nextRecord(m_sub, "INSERT");
     SeqendRecord seqend;
     auto data = readSubRecord(m_ctx, seqend, m_sub);
     if (!DbAccess::attributes(ref).empty() && !m_ctx.legacy) {
-      ref->dxfSetSeqend(seqend.handleValue, data);
-      m_impl.noteHandle(seqend.handleValue);
+      ref->dxfSetSeqend(subHandle(seqend.handleValue), data);
     }
   }
 }
@@ -463,8 +480,7 @@ void DxfReader::readVertices(AcDbHeavyPolyline* pline) {
     auto data = readSubRecord(m_ctx, rec, m_sub);
     PolylineVertex v = rec.vertex;
     if (!m_ctx.legacy) {
-      v.handle = rec.handleValue;
-      m_impl.noteHandle(rec.handleValue);
+      v.handle = subHandle(rec.handleValue);
     }
     v.dxf = std::move(data);
     pline->dxfAddVertex(std::move(v));
@@ -474,8 +490,7 @@ void DxfReader::readVertices(AcDbHeavyPolyline* pline) {
     SeqendRecord seqend;
     auto data = readSubRecord(m_ctx, seqend, m_sub);
     if (!m_ctx.legacy) {
-      pline->dxfSetSeqend(seqend.handleValue, data);
-      m_impl.noteHandle(seqend.handleValue);
+      pline->dxfSetSeqend(subHandle(seqend.handleValue), data);
     }
   }
 }
@@ -488,7 +503,7 @@ void DxfReader::readObjects() {
     std::uint64_t handle = 0;
     readObject(m_ctx, obj.get(), m_rec, &handle);
     AcDbObjectId owner = obj->ownerId();
-    m_impl.objects.push_back(m_impl.addObject(obj.release(), owner, handle));
+    m_impl.objects.push_back(m_impl.addObject(obj.release(), owner, objectHandle(handle)));
   }
 }
 
@@ -515,7 +530,12 @@ void DxfReader::finish() {
     DbAccess::setName(rec, space);
     blocks->attachRecord(rec, m_impl.addObject(rec, blocks->objectId()));
   }
+  if (m_impl.handlesBeyondRange) m_impl.renumberBeyondRange();
   for (AcDbObject* obj : m_ctx.toResolve) DbAccess::resolve(obj, m_ctx);
+  // Found by a hostile file: an R12 block A holding INSERT A was read and written back.
+  const std::vector<std::wstring> loop = findBlockLoop(m_impl);
+  if (!loop.empty())
+    m_ctx.fail(0, "a block contains itself: " + zrbase::wideToUtf8(loopText(loop)));
   m_db->registerApplication(L"ACAD");
   if (!m_clayerName.empty()) m_impl.clayer = m_ctx.layerByName(m_clayerName);
   for (AcDbStub& s : m_impl.stubs)
@@ -532,7 +552,7 @@ Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& 
     DxfReader reader(db, text);
     reader.read();
   } catch (const DxfError& e) {
-    message = e.message + " (line " + std::to_string(e.line) + ")";
+    message = e.line == 0 ? e.message : e.message + " (line " + std::to_string(e.line) + ")";
     return Acad::eBadDxfFile;
   } catch (const std::bad_alloc&) {
     message = "out of memory";

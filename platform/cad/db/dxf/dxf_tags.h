@@ -26,20 +26,38 @@ struct StoredTag {
 };
 using StoredTags = std::vector<StoredTag>;
 
+// An angle field as read, in degrees, kept where the field's radians do not convert back to
+// the same number (30 degrees is 0.5235987755982988 radians, which converts back to
+// 29.999999999999996): while the field still holds `radians`, `degrees` is written.
+struct KeptAngle {
+  std::int16_t code = 0;
+  double radians = 0;
+  double degrees = 0;
+};
+
 // What an object keeps from its file beyond its modeled fields.
 struct ObjectData {
-  StoredTags appData;     // 102 groups ahead of the first subclass, verbatim
-  StoredTags extras;      // tags that are not modeled, in their subclass section
-  StoredTags xdata;       // from the first 1001 on
+  StoredTags appData;  // 102 groups ahead of the first subclass, verbatim
+  StoredTags extras;   // tags that are not modeled, in their subclass section
+  StoredTags xdata;    // from the first 1001 on
+  std::vector<KeptAngle> angles;
   bool ownerTag = false;  // the record had a 330 owner pointer, even a null one
-  bool empty() const { return appData.empty() && extras.empty() && xdata.empty() && !ownerTag; }
+  bool empty() const {
+    return appData.empty() && extras.empty() && xdata.empty() && angles.empty() && !ownerTag;
+  }
 };
 
 // Thrown by the reader for input it cannot accept; caught where reading starts.
 struct DxfError {
-  size_t line;
+  size_t line;  // 0 for what is wrong with the drawing as a whole
   std::string message;
 };
+
+// What the value of a group code is, by the ranges of the DXF reference. Integers are
+// taken signed or unsigned (some programs write flags as unsigned numbers); handles are hex
+// of up to 16 digits, binary chunks hex of an even number of digits.
+enum class GroupType { kString, kReal, kInt16, kInt32, kInt64, kBool, kHandle, kBinary };
+GroupType groupType(int code);
 
 // True for codes whose values are floating-point numbers.
 inline bool isRealCode(int code) {
@@ -52,6 +70,12 @@ inline bool isPointerCode(int code) {
   return (code >= 320 && code <= 369) || (code >= 390 && code <= 399) ||
          (code >= 480 && code <= 481) || code == 1005;
 }
+
+// The largest handle a drawing keeps. New objects take the handles after the largest one in
+// use, and those must not run past 64 bits into 0 and the handles of the file again (a file
+// with FFFFFFFFFFFFFFFF did, and wrote handle 0 and a duplicate): objects read with a handle
+// above this one get new handles once the file is read, and references to them follow.
+constexpr std::uint64_t kMaxHandle = 0x7FFF'FFFF'FFFF'FFFFull;
 
 std::string handleText(std::uint64_t h);
 // Parses hex; false when the text is empty, not hex or longer than 16 digits.

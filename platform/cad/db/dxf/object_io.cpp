@@ -24,6 +24,26 @@ bool isCommonEntityCode(int code) {
          code == 370 || code == 390 || code == 410 || (code >= 420 && code <= 440);
 }
 
+double toRadians(double degrees) { return degrees * std::numbers::pi / 180.0; }
+double toDegrees(double radians) { return radians * 180.0 / std::numbers::pi; }
+
+// Reads an angle field; keeps the degrees read when converting back would change them.
+void assignAngle(ReadContext& ctx, AcDbObject* obj, const FieldDef& def, const Tag& tag) {
+  const double degrees = ctx.real(tag);
+  const double radians = toRadians(degrees);
+  *static_cast<double*>(def.ref(obj)) = radians;
+  if (toDegrees(radians) != degrees)
+    DbAccess::data(obj).angles.push_back({def.code, radians, degrees});
+}
+
+// The degrees to write for an angle field: as read while the field is unchanged.
+double angleToWrite(const AcDbObject* obj, const FieldDef& def, double radians) {
+  if (const ObjectData* data = DbAccess::dataIfAny(obj))
+    for (const KeptAngle& a : data->angles)
+      if (a.code == def.code && a.radians == radians) return a.degrees;
+  return toDegrees(radians);
+}
+
 void assignField(ReadContext& ctx, AcDbObject* obj, const FieldDef& def, int comp, const Tag& tag) {
   void* p = def.ref(obj);
   switch (def.kind) {
@@ -31,7 +51,7 @@ void assignField(ReadContext& ctx, AcDbObject* obj, const FieldDef& def, int com
       *static_cast<double*>(p) = ctx.real(tag);
       break;
     case FieldKind::kAngle:
-      *static_cast<double*>(p) = ctx.real(tag) * std::numbers::pi / 180.0;
+      assignAngle(ctx, obj, def, tag);
       break;
     case FieldKind::kShort: {
       long long v = ctx.integer(tag);
@@ -68,7 +88,7 @@ void writeField(TagWriter& w, const AcDbObject* obj, const FieldDef& def) {
     case FieldKind::kAngle: {
       double v = *static_cast<double*>(p);
       if (def.optional && v == def.def) return;
-      w.real(def.code, def.kind == FieldKind::kAngle ? v * 180.0 / std::numbers::pi : v);
+      w.real(def.code, def.kind == FieldKind::kAngle ? angleToWrite(obj, def, v) : v);
       return;
     }
     case FieldKind::kShort:
@@ -104,6 +124,7 @@ void writeField(TagWriter& w, const AcDbObject* obj, const FieldDef& def) {
 // after it.
 size_t readAppData(ReadContext& ctx, const std::vector<Tag>& tags, size_t i, StoredTags& out) {
   for (; i < tags.size(); ++i) {
+    ctx.check(tags[i]);
     out.push_back({static_cast<std::int16_t>(tags[i].code), 0, ctx.text(tags[i])});
     if (tags[i].code == 102 && trim(tags[i].value) == "}") return i + 1;
   }
@@ -127,6 +148,41 @@ double ReadContext::real(const Tag& tag) const {
     fail(tag.line, "value of group code " + std::to_string(tag.code) +
                        " is not a finite number: '" + std::string(s.substr(0, 30)) + "'");
   return v;
+}
+
+void ReadContext::check(const Tag& tag) const {
+  const GroupType type = groupType(tag.code);
+  auto bad = [&](const char* what) {
+    fail(tag.line, "value of group code " + std::to_string(tag.code) + " is not " + what + ": '" +
+                       std::string(trim(tag.value).substr(0, 30)) + "'");
+  };
+  switch (type) {
+    case GroupType::kString:
+      return;
+    case GroupType::kReal:
+      real(tag);
+      return;
+    case GroupType::kHandle: {
+      std::uint64_t h = 0;
+      if (!parseHandle(tag.value, h)) bad("a handle");
+      return;
+    }
+    case GroupType::kBinary: {
+      const std::string_view v = trim(tag.value);
+      if (v.size() % 2 != 0 || v.find_first_not_of("0123456789ABCDEFabcdef") != v.npos)
+        bad("binary data in hex");
+      return;
+    }
+    default:
+      break;
+  }
+  const long long v = integer(tag);
+  const bool fits =
+      type == GroupType::kInt64 || (type == GroupType::kInt32 ? v >= INT32_MIN && v <= UINT32_MAX
+                                                              : v >= INT16_MIN && v <= UINT16_MAX);
+  if (!fits)
+    fail(tag.line, "value of group code " + std::to_string(tag.code) +
+                       " is out of range: " + std::to_string(v));
 }
 
 long long ReadContext::integer(const Tag& tag) const {
@@ -173,7 +229,7 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
     const Tag& tag = tags[i];
     if (tag.code >= 1000) {
       for (; i < tags.size(); ++i) {
-        if (isRealCode(tags[i].code)) ctx.real(tags[i]);
+        ctx.check(tags[i]);
         data().xdata.push_back({static_cast<std::int16_t>(tags[i].code), 0, ctx.text(tags[i])});
       }
       break;
@@ -220,7 +276,7 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
       }
       if (DbAccess::readCustom(obj, ctx, tag, section)) continue;
     }
-    if (isRealCode(tag.code)) ctx.real(tag);
+    ctx.check(tag);
     int target = section;
     if (!sawMarker && lastSection > 0)
       target = isCommonEntityCode(tag.code) ? std::min(1, lastSection) : lastSection;

@@ -6,6 +6,8 @@
 //   TESTMODULE_API_VERSION  the version word it reports (default release 17)
 //   TESTMODULE_LOCKED       never unlocks itself, so it cannot be unloaded
 //   TESTMODULE_KEEP_COMMANDS does not remove its commands when unloaded
+#include <stdexcept>
+
 #include "base/cstring.h"
 #include "base/module_instance.h"
 #include "cad/acdb.h"
@@ -100,6 +102,9 @@ void unloadSelfCommand() {
   acutPrintf(L"testmodule: UNLOADSELF %d\n", unloaded ? 1 : 0);
 }
 
+// Fails the way a module's command fails on bad data: an exception escapes it.
+void throwCommand() { throw std::runtime_error("the catalogue has no column 'FanNo'"); }
+
 void registerCommands() {
   AcEdCommandStack* stack = AcEdCommandStack::cast(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
   stack->addCommand(kGroup, L"TESTHELLO", L"TESTHELLO", ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET,
@@ -110,6 +115,7 @@ void registerCommands() {
   stack->addCommand(kGroup, L"TESTSELECT", L"TESTSELECT", ACRX_CMD_MODAL, selectCommand);
   stack->addCommand(kGroup, L"TESTUNLOADSELF", L"TESTUNLOADSELF", ACRX_CMD_MODAL,
                     unloadSelfCommand);
+  stack->addCommand(kGroup, L"TESTTHROW", L"TESTTHROW", ACRX_CMD_MODAL, throwCommand);
 }
 
 }  // namespace

@@ -1,0 +1,131 @@
+// ERASE, MOVE, ROTATE, COPY.
+#include "edit_commands.h"
+
+#include <string>
+
+#include "base/cstring.h"
+#include "cad/aced.h"
+#include "cad/runtime/selection_set.h"
+
+namespace fancad {
+
+namespace {
+
+AcGeMatrix3d translation(const ads_point from, const ads_point to) {
+  return AcGeMatrix3d::translation(AcGeVector3d(to[0] - from[0], to[1] - from[1], to[2] - from[2]));
+}
+
+// Applies xform to each entity; returns how many took it.
+int transformAll(const std::vector<AcDbObjectId>& ids, const AcGeMatrix3d& xform) {
+  int done = 0;
+  for (AcDbObjectId id : ids) {
+    AcDbObjectPointer<AcDbEntity> ent(id, AcDb::kForWrite);
+    if (ent && ent->transformBy(xform) == Acad::eOk) ++done;
+  }
+  return done;
+}
+
+// A new entity like the one of id, moved by xform, in the same block.
+bool copyEntity(AcDbObjectId id, const AcGeMatrix3d& xform) {
+  AcDbObjectPointer<AcDbEntity> source(id, AcDb::kForRead);
+  if (!source) return false;
+  auto* copy = static_cast<AcDbEntity*>(source->clone());
+  const AcDbObjectId owner = source->ownerId();
+  if (copy->transformBy(xform) != Acad::eOk) {
+    delete copy;
+    return false;
+  }
+  AcDbObjectPointer<AcDbBlockTableRecord> block(owner, AcDb::kForWrite);
+  if (!block || block->appendAcDbEntity(copy) != Acad::eOk) {
+    delete copy;
+    return false;
+  }
+  copy->close();
+  return true;
+}
+
+int askBase(ads_point base) {
+  const int rc = acedGetPoint(nullptr, L"Specify base point: ", base);
+  return rc == RTNONE ? RTCAN : rc;
+}
+
+int eraseCommand() {
+  std::vector<AcDbObjectId> ids;
+  const int rc = selectObjects(ids);
+  if (rc != RTNORM) return rc == RTNONE ? RTNORM : rc;
+  const int erased = acdbHostApplicationServices()->workingDatabase()->eraseObjects(ids);
+  cadrt::printLine(std::to_wstring(erased) + L" erased");
+  return RTNORM;
+}
+
+int moveCommand() {
+  std::vector<AcDbObjectId> ids;
+  int rc = selectObjects(ids);
+  if (rc != RTNORM) return rc == RTNONE ? RTNORM : rc;
+  ads_point base, to;
+  if ((rc = askBase(base)) != RTNORM) return rc;
+  rc = acedGetPoint(base, L"Specify second point: ", to);
+  if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
+  transformAll(ids, translation(base, to));
+  return RTNORM;
+}
+
+int rotateCommand() {
+  std::vector<AcDbObjectId> ids;
+  int rc = selectObjects(ids);
+  if (rc != RTNORM) return rc == RTNONE ? RTNORM : rc;
+  ads_point base;
+  if ((rc = askBase(base)) != RTNORM) return rc;
+  double angle = 0;
+  rc = acedGetAngle(base, L"Specify rotation angle: ", &angle);
+  if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
+  transformAll(ids, AcGeMatrix3d::rotation(angle, AcGeVector3d::kZAxis,
+                                           AcGePoint3d(base[0], base[1], base[2])));
+  return RTNORM;
+}
+
+int copyCommand() {
+  std::vector<AcDbObjectId> ids;
+  int rc = selectObjects(ids);
+  if (rc != RTNORM) return rc == RTNONE ? RTNORM : rc;
+  ads_point base, to;
+  if ((rc = askBase(base)) != RTNORM) return rc;
+  for (bool first = true;; first = false) {
+    rc = acedGetPoint(base, first ? L"Specify second point: " : L"Specify second point or <exit>: ",
+                      to);
+    if (rc == RTNONE && !first) return RTNORM;
+    if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
+    int copied = 0;
+    for (AcDbObjectId id : ids)
+      if (copyEntity(id, translation(base, to))) ++copied;
+    if (copied != static_cast<int>(ids.size()))
+      cadrt::printLine(std::to_wstring(ids.size() - static_cast<size_t>(copied)) +
+                       L" could not be copied");
+  }
+}
+
+}  // namespace
+
+int selectObjects(std::vector<AcDbObjectId>& ids) {
+  ids.clear();
+  ads_name ss;
+  const int rc = acedSSGet(nullptr, nullptr, nullptr, nullptr, ss);
+  if (rc == RTERROR) {
+    cadrt::printLine(L"Nothing selected.");
+    return RTNONE;
+  }
+  if (rc != RTNORM) return rc;
+  cadrt::selectionIds(ss, ids);
+  acedSSFree(ss);
+  return RTNORM;
+}
+
+void registerEditCommands() {
+  cadrt::CommandProcessor& proc = cadrt::CommandProcessor::instance();
+  proc.addHostCommand(L"ERASE", eraseCommand);
+  proc.addHostCommand(L"MOVE", moveCommand);
+  proc.addHostCommand(L"ROTATE", rotateCommand);
+  proc.addHostCommand(L"COPY", copyCommand);
+}
+
+}  // namespace fancad

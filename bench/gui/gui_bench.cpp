@@ -1,0 +1,149 @@
+// The desktop front end's two heavy moments, on the offscreen platform:
+// redrawing a drawing of 200,000 lines into an image the size of a desktop
+// canvas, and opening the fan selection dialog on the large catalogue (the
+// dialog's initialisation with everything it loads, and its widgets built and
+// painted for the first time).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstdlib>
+#include <random>
+
+#include "base/module_instance.h"
+#include "cad/acdb.h"
+#include "catalogue_builder.h"
+#include "fandlg/fan_dlg.h"
+#include "gui/dialog_view.h"
+#include "gui/drawing_canvas.h"
+#include "gui/drawing_scene.h"
+#include "gui/gui_fonts.h"
+#include "gui/scene_painter.h"
+#include "recording_ui_service.h"
+#include "win/resources.h"
+
+namespace {
+
+constexpr int kLines = 200000;
+const QSize kCanvas(1600, 1000);
+
+// A plan-like drawing: short and long lines over a 10 km by 6 km area, on
+// twelve layers of their own colours.
+AcDbDatabase* largeDrawing() {
+  static AcDbDatabase* db = [] {
+    auto* d = new AcDbDatabase(true, false);
+    AcDbLayerTable* layers = nullptr;
+    d->getLayerTable(layers, AcDb::kForWrite);
+    std::vector<std::wstring> names;
+    for (int i = 1; i <= 12; ++i) {
+      auto* rec = new AcDbLayerTableRecord;
+      names.push_back(L"L" + std::to_wstring(i));
+      rec->setName(names.back().c_str());
+      AcCmColor c;
+      c.setColorIndex(static_cast<short>(i * 20 % 255 + 1));
+      rec->setColor(c);
+      layers->add(rec);
+      rec->close();
+    }
+    layers->close();
+    std::mt19937 rng(42);
+    std::uniform_real_distribution<double> x(0, 10000), y(0, 6000), len(5, 400), angle(0, 6.283);
+    AcDbBlockTableRecord* ms = nullptr;
+    acdbOpenObject(ms, d->modelSpaceId(), AcDb::kForWrite);
+    for (int i = 0; i < kLines; ++i) {
+      const double x0 = x(rng), y0 = y(rng), l = len(rng), a = angle(rng);
+      auto* line = new AcDbLine(AcGePoint3d(x0, y0, 0),
+                                AcGePoint3d(x0 + l * std::cos(a), y0 + l * std::sin(a), 0));
+      ms->appendAcDbEntity(line);
+      line->setLayer(names[static_cast<std::size_t>(i) % names.size()].c_str());
+      line->close();
+    }
+    ms->close();
+    return d;
+  }();
+  return db;
+}
+
+zrgui::ViewTransform fittedView(const zrgui::Scene& scene) {
+  zrgui::ViewTransform view;
+  view.setViewport(kCanvas);
+  view.fit(scene.bounds);
+  return view;
+}
+
+// A redraw of what the canvas holds: every line transformed, culled and drawn.
+void BM_RedrawLargeDrawing(benchmark::State& state) {
+  const zrgui::Scene scene =
+      zrgui::buildScene(largeDrawing(), zrgui::DrawingCanvas::backgroundColor().rgb());
+  const zrgui::ViewTransform view = fittedView(scene);
+  QImage image(kCanvas, QImage::Format_RGB32);
+  zrgui::ScenePainter painter;
+  for (auto _ : state) {
+    QPainter p(&image);
+    painter.paint(p, scene, view, zrgui::DrawingCanvas::backgroundColor());
+  }
+  state.counters["lines"] = static_cast<double>(scene.segmentCount());
+}
+
+// A redraw after the drawing changed: the scene built again from the
+// database, then painted.
+void BM_RebuildAndRedrawLargeDrawing(benchmark::State& state) {
+  QImage image(kCanvas, QImage::Format_RGB32);
+  zrgui::ScenePainter painter;
+  for (auto _ : state) {
+    const zrgui::Scene scene =
+        zrgui::buildScene(largeDrawing(), zrgui::DrawingCanvas::backgroundColor().rgb());
+    QPainter p(&image);
+    painter.paint(p, scene, fittedView(scene), zrgui::DrawingCanvas::backgroundColor());
+  }
+}
+
+// FAN's dialog from construction to its first picture on screen.
+void BM_OpenFanDialogLargeCatalogue(benchmark::State& state) {
+  for (auto _ : state) {
+    CFanDlg dlg;
+    dlg.Create(200);
+    dlg.ShowWindow(SW_SHOW);
+    zrgui::DialogView view(dlg, nullptr);
+    const QPixmap shown = view.grab();
+    benchmark::DoNotOptimize(shown.width());
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_RedrawLargeDrawing)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_RebuildAndRedrawLargeDrawing)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_OpenFanDialogLargeCatalogue)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  app.setFont(zrgui::cjkFont());
+  testsupport::TempDir dir;
+  testsupport::writeLargeCatalogue(dir.path());
+  ::setenv("ZR_DATALIB", dir.path().c_str(), 1);
+  HINSTANCE module = winplat::instanceFromTable(fancadModuleResources(), "zrfan-bench");
+  AfxSetResourceHandle(module);
+  testsupport::RecordingUiService boxes;
+  winplat::ScopedUiService scope(boxes);
+  benchmark::RunSpecifiedBenchmarks();
+  if (!boxes.boxes().empty()) {
+    fprintf(stderr, "unexpected message box: %s\n",
+            CString(boxes.boxes()[0].text).ToUtf8().c_str());
+    return 1;
+  }
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,246 @@
+// The drawing canvas.
+#include "gui/drawing_canvas.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "cad/acdb.h"
+
+namespace zrgui {
+
+namespace {
+
+constexpr double kWheelStep = 1.25;
+// A press and release closer than this many pixels is a click, not a drag;
+// a click picks what lies within this many pixels of it.
+constexpr int kClickSlop = 4;
+constexpr int kPickBox = 3;
+// What an empty drawing shows: an A3 sheet in millimetres from the origin.
+const QRectF kEmptyView(0, 0, 420, 297);
+
+}  // namespace
+
+QColor DrawingCanvas::backgroundColor() { return QColor(33, 40, 48); }
+
+DrawingCanvas::DrawingCanvas(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+  setMinimumSize(200, 150);
+}
+
+QString DrawingCanvas::pointText(QPointF world) {
+  auto number = [](double v) {
+    QString s = QString::number(v, 'f', 4);
+    while (s.contains(u'.') && (s.endsWith(u'0') || s.endsWith(u'.'))) s.chop(1);
+    return s == QStringLiteral("-0") ? QStringLiteral("0") : s;
+  };
+  return number(world.x()) + u',' + number(world.y());
+}
+
+void DrawingCanvas::refresh() {
+  const AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  const std::uint64_t stamp = db ? db->changeStamp() : 0;
+  if (db == m_db && stamp == m_stamp && m_cacheValid) return;
+  const bool another = db != m_db;
+  const bool wasEmpty = m_scene.isEmpty();
+  if (another || stamp != m_stamp || m_scene.isEmpty()) {
+    m_scene = buildScene(db, backgroundColor().rgb());
+  }
+  m_db = db;
+  m_stamp = stamp;
+  if (another || (wasEmpty && !m_scene.isEmpty()) || !m_view.isSet()) m_fitPending = true;
+  if (m_fitPending && width() > 0 && height() > 0) zoomExtents();
+  m_cacheValid = false;
+  update();
+}
+
+void DrawingCanvas::setRequest(const cadrt::InputRequest& request, bool waiting, bool inCommand) {
+  m_request = request;
+  m_waiting = waiting;
+  m_inCommand = inCommand;
+  if (!waiting) m_selecting = false;
+  const bool pointing = waiting && (picksPoints() || request.kind == cadrt::InputKind::Selection);
+  setCursor(pointing ? Qt::CrossCursor : Qt::ArrowCursor);
+  update();
+}
+
+bool DrawingCanvas::picksPoints() const {
+  return m_request.kind == cadrt::InputKind::Point || m_request.kind == cadrt::InputKind::Angle ||
+         m_request.kind == cadrt::InputKind::Distance;
+}
+
+void DrawingCanvas::zoomExtents() {
+  m_view.setViewport(size());
+  m_view.fit(m_scene.hasBounds ? m_scene.bounds : kEmptyView);
+  m_fitPending = false;
+  m_moved = false;
+  m_cacheValid = false;
+  update();
+}
+
+void DrawingCanvas::zoomWindow(const QRectF& world) {
+  m_view.setViewport(size());
+  m_view.fit(world.normalized(), 0);
+  m_moved = true;
+  m_cacheValid = false;
+  update();
+}
+
+void DrawingCanvas::zoomBy(double factor) {
+  m_view.zoomAt(QPointF(width() / 2.0, height() / 2.0), factor);
+  m_moved = true;
+  m_cacheValid = false;
+  update();
+}
+
+void DrawingCanvas::renderCache() {
+  m_view.setViewport(size());
+  if (m_cache.size() != size()) m_cache = QImage(size(), QImage::Format_RGB32);
+  QPainter p(&m_cache);
+  m_painter.paint(p, m_scene, m_view, backgroundColor());
+  m_cacheValid = true;
+}
+
+QImage DrawingCanvas::picture() {
+  if (!m_cacheValid) renderCache();
+  return m_cache;
+}
+
+void DrawingCanvas::paintEvent(QPaintEvent*) {
+  if (!m_cacheValid) renderCache();
+  QPainter p(this);
+  p.drawImage(0, 0, m_cache);
+  paintAxesIcon(p);
+  if (!m_hasCursor || !m_waiting) return;
+  if (picksPoints() && m_request.hasBase) {
+    p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
+    p.drawLine(m_view.toScreen(QPointF(m_request.base[0], m_request.base[1])), QPointF(m_cursor));
+  }
+  if (m_request.kind == cadrt::InputKind::Selection) {
+    if (m_selecting) {
+      const bool window = m_cursor.x() >= m_selectStart.x();
+      const QRect box = QRect(m_selectStart, m_cursor).normalized();
+      p.setPen(QPen(window ? QColor(120, 160, 255) : QColor(120, 255, 140), 1,
+                    window ? Qt::SolidLine : Qt::DashLine));
+      p.setBrush(window ? QColor(60, 90, 200, 60) : QColor(60, 200, 90, 60));
+      p.drawRect(box);
+    } else {
+      p.setPen(QColor(255, 255, 255));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(QRect(m_cursor - QPoint(kPickBox, kPickBox), QSize(2 * kPickBox, 2 * kPickBox)));
+    }
+  }
+}
+
+void DrawingCanvas::paintAxesIcon(QPainter& p) const {
+  // The directions of the drawing's axes, at the corner as CAD programs show them.
+  const QPointF origin(16, height() - 16);
+  const double turn = m_view.twist();
+  const QPointF x(std::cos(turn), std::sin(turn));
+  const QPointF y(-x.y(), x.x());
+  constexpr double kArm = 36;
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setPen(QPen(QColor(190, 190, 190), 1));
+  p.drawLine(origin, origin + QPointF(x.x(), -x.y()) * kArm);
+  p.drawLine(origin, origin + QPointF(y.x(), -y.y()) * kArm);
+  p.drawRect(QRectF(origin - QPointF(3, 3), QSizeF(6, 6)));
+  QFont f = font();
+  f.setPixelSize(11);
+  p.setFont(f);
+  p.drawText(origin + QPointF(x.x(), -x.y()) * (kArm + 8) + QPointF(-3, 4), QStringLiteral("X"));
+  p.drawText(origin + QPointF(y.x(), -y.y()) * (kArm + 8) + QPointF(-3, 4), QStringLiteral("Y"));
+  p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void DrawingCanvas::resizeEvent(QResizeEvent*) {
+  m_view.setViewport(size());
+  // A fitted view stays fitted as the window changes size, until the user moves it.
+  if (m_fitPending || !m_moved || !m_view.isSet()) zoomExtents();
+  m_cacheValid = false;
+}
+
+void DrawingCanvas::wheelEvent(QWheelEvent* event) {
+  const double notches = event->angleDelta().y() / 120.0;
+  if (notches == 0) return;
+  m_view.zoomAt(event->position(), std::pow(kWheelStep, notches));
+  m_moved = true;
+  m_cacheValid = false;
+  update();
+  event->accept();
+}
+
+void DrawingCanvas::answer(const QString& text) {
+  if (m_onAnswer) m_onAnswer(text);
+}
+
+void DrawingCanvas::mousePressEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::MiddleButton) {
+    m_panning = true;
+    m_panLast = pos;
+    return;
+  }
+  if (event->button() == Qt::RightButton) {
+    if (m_waiting && m_inCommand) answer(QString());
+    return;
+  }
+  if (event->button() != Qt::LeftButton) return;
+  if (m_waiting && picksPoints()) {
+    answer(pointText(m_view.toWorld(pos)));
+  } else if (m_waiting && m_request.kind == cadrt::InputKind::Selection) {
+    m_selecting = true;
+    m_selectStart = pos;
+  } else {
+    m_panning = true;
+    m_panLast = pos;
+  }
+}
+
+void DrawingCanvas::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  m_hasCursor = true;
+  m_cursor = pos;
+  if (m_panning) {
+    m_view.pan(pos - m_panLast);
+    m_panLast = pos;
+    m_moved = true;
+    m_cacheValid = false;
+  }
+  if (m_onCursor) m_onCursor(m_view.toWorld(pos));
+  update();
+}
+
+void DrawingCanvas::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (m_panning && (event->button() == Qt::MiddleButton || event->button() == Qt::LeftButton)) {
+    m_panning = false;
+    return;
+  }
+  if (m_selecting && event->button() == Qt::LeftButton) finishSelection(pos);
+}
+
+void DrawingCanvas::finishSelection(QPoint end) {
+  m_selecting = false;
+  QPoint a = m_selectStart;
+  QPoint b = end;
+  bool crossing = b.x() < a.x();
+  if ((b - a).manhattanLength() < kClickSlop) {
+    // A click: what the pick box around the cursor touches.
+    a = end - QPoint(kPickBox, kPickBox);
+    b = end + QPoint(kPickBox, kPickBox);
+    crossing = true;
+  }
+  const QPointF wa = m_view.toWorld(a);
+  const QPointF wb = m_view.toWorld(b);
+  answer(QString(crossing ? "c " : "w ") + pointText(wa) + u' ' + pointText(wb));
+  update();
+}
+
+void DrawingCanvas::leaveEvent(QEvent*) {
+  m_hasCursor = false;
+  update();
+}
+
+}  // namespace zrgui

@@ -1,0 +1,108 @@
+// The drawing area of the host window: the model space of the working
+// database, and the mouse as the editor's pointing device.
+//
+// The canvas shows the working drawing and follows it: when another drawing
+// becomes current, or the current one changes (its change stamp moves on),
+// the picture is rebuilt; a new drawing, and the first content of an empty
+// one, are shown whole (zoom to extents). The view moves without changing the
+// drawing: the wheel zooms about the cursor, the middle button pans (the left
+// one too while nothing is asked for).
+//
+// What a click means depends on what the editor waits for (cad/runtime/
+// input_request.h), and every click becomes an answer in the input language:
+//   point, angle, distance  a left click answers "x,y"; with a base point a
+//                           rubber band runs from it to the cursor
+//   selection               a drag from left to right selects what lies
+//                           inside ("w x1,y1 x2,y2"), from right to left what
+//                           it touches ("c ..."); a click picks what is under
+//                           the cursor; the right button ends the selection
+//   a command's prompt      the right button is Enter (at the command prompt
+//                           it does nothing: an empty command line is no command)
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+
+#include "cad/runtime/input_request.h"
+#include "gui/drawing_scene.h"
+#include "gui/scene_painter.h"
+#include "gui/view_transform.h"
+
+class AcDbDatabase;
+
+namespace zrgui {
+
+class DrawingCanvas : public QWidget {
+ public:
+  // The drawing area's background (dark, as CAD programs have it).
+  static QColor backgroundColor();
+
+  explicit DrawingCanvas(QWidget* parent = nullptr);
+
+  // Shows the working database as it is now (cheap when nothing changed).
+  void refresh();
+  // What the editor waits for; waiting false while nothing is read (a
+  // command runs, or a dialog has the input); inCommand true for the prompts
+  // of a command, false at the command prompt.
+  void setRequest(const cadrt::InputRequest& request, bool waiting, bool inCommand);
+  void setOnAnswer(std::function<void(const QString&)> fn) { m_onAnswer = std::move(fn); }
+  void setOnCursor(std::function<void(QPointF)> fn) { m_onCursor = std::move(fn); }
+
+  void zoomExtents();
+  void zoomWindow(const QRectF& world);
+  void zoomBy(double factor);
+
+  const ViewTransform& view() const { return m_view; }
+  const Scene& scene() const { return m_scene; }
+  QPointF toWorld(QPoint p) const { return m_view.toWorld(p); }
+  QPoint toScreen(QPointF world) const { return m_view.toScreen(world).toPoint(); }
+  // The picture of the drawing alone, as painted now.
+  QImage picture();
+
+  // An answer's text for a world point ("x,y", shortest exact form up to 4 decimals).
+  static QString pointText(QPointF world);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void answer(const QString& text);
+  void renderCache();
+  void paintAxesIcon(QPainter& p) const;
+  bool picksPoints() const;
+  void finishSelection(QPoint end);
+
+  Scene m_scene;
+  ScenePainter m_painter;
+  ViewTransform m_view;
+  QImage m_cache;
+  bool m_cacheValid = false;
+  const AcDbDatabase* m_db = nullptr;
+  std::uint64_t m_stamp = 0;
+  bool m_fitPending = true;
+  bool m_moved = false;  // the user moved the view since it was last fitted
+
+  cadrt::InputRequest m_request;
+  bool m_waiting = false;
+  bool m_inCommand = false;
+  std::function<void(const QString&)> m_onAnswer;
+  std::function<void(QPointF)> m_onCursor;
+
+  bool m_hasCursor = false;
+  QPoint m_cursor;
+  bool m_panning = false;
+  QPoint m_panLast;
+  bool m_selecting = false;
+  QPoint m_selectStart;
+};
+
+}  // namespace zrgui

@@ -1,0 +1,266 @@
+// The host window.
+#include "gui/host_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "cad/acdb.h"
+#include "cad/aced.h"
+#include "gui/dialog_view.h"
+#include "gui/line_inputs.h"
+#include "gui/mirror_registry.h"
+
+namespace zrgui {
+
+namespace {
+
+constexpr int kRecentFiles = 8;
+const char* const kRecentKey = "recentFiles";
+
+QString documentTitle() {
+  const AcApDocument* doc = acDocManagerPtr()->curDocument();
+  return doc ? QString::fromStdWString(doc->docTitle()) : QString();
+}
+
+QString documentFile() {
+  const AcApDocument* doc = acDocManagerPtr()->curDocument();
+  return doc ? QString::fromStdWString(doc->fileName()) : QString();
+}
+
+bool documentModified() {
+  const AcApDocument* doc = acDocManagerPtr()->curDocument();
+  return doc && doc->database() && doc->database()->isModifiedSinceSave();
+}
+
+// A file name is the rest of its line (DESIGN section 4), so any name fits.
+QString withFile(const char* command, const QString& file) {
+  return QString::fromUtf8(command) + u' ' + file;
+}
+
+}  // namespace
+
+HostWindow::HostWindow()
+    : m_canvas(new DrawingCanvas), m_commandLine(new CommandLineWidget), m_coordinates(new QLabel) {
+  auto* split = new QSplitter(Qt::Vertical);
+  split->addWidget(m_canvas);
+  split->addWidget(m_commandLine);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 0);
+  split->setSizes({600, 160});
+  setCentralWidget(split);
+  // Typing anywhere over the drawing goes to the command line.
+  m_canvas->setFocusProxy(m_commandLine->input());
+  m_canvas->setOnAnswer([this](const QString& line) { submitLine(line); });
+  m_canvas->setOnCursor(
+      [this](QPointF p) { m_coordinates->setText(QString::asprintf("%.4f, %.4f", p.x(), p.y())); });
+  m_commandLine->setOnLine([this](const QString& line) { submitLine(line); });
+  m_commandLine->setOnCancel([this] {
+    if (m_input && m_input->isWaiting() && !isIdle()) submitLine(QStringLiteral("^C"));
+  });
+  m_coordinates->setMinimumWidth(220);
+  statusBar()->addPermanentWidget(m_coordinates);
+  askSave = [this](const QString& drawing) {
+    return QMessageBox::question(
+        this, QStringLiteral("fancad"), QStringLiteral("Save changes to %1?").arg(drawing),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+  };
+  askFile = [this](const QString& caption, const QString& filter, bool save) {
+    return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
+                : QFileDialog::getOpenFileName(this, caption, QString(), filter);
+  };
+  buildMenus();
+  resize(1280, 800);
+  refresh();
+}
+
+QAction* HostWindow::addCommand(QMenu* menu, const QIcon& icon, const QString& text,
+                                const QKeySequence& keys, std::function<void()> fn) {
+  QAction* a = menu->addAction(icon, text);
+  if (!keys.isEmpty()) a->setShortcut(keys);
+  // What a menu command does happens only at the command prompt of a session
+  // the user drives; a script's window shows the commands but takes none.
+  connect(a, &QAction::triggered, this, [this, fn = std::move(fn)] {
+    if (isIdle()) fn();
+  });
+  m_promptActions << a;
+  return a;
+}
+
+void HostWindow::buildMenus() {
+  QStyle* st = style();
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  QAction* newAct =
+      addCommand(file, st->standardIcon(QStyle::SP_FileIcon), QStringLiteral("&New"),
+                 QKeySequence::New, [this] { confirmDiscard(QStringLiteral("NEW")); });
+  QAction* openAct =
+      addCommand(file, st->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("&Open..."),
+                 QKeySequence::Open, [this] { openDrawing(); });
+  m_recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
+  m_promptActions << m_recentMenu->menuAction();
+  file->addSeparator();
+  QAction* saveAct = addCommand(file, st->standardIcon(QStyle::SP_DialogSaveButton),
+                                QStringLiteral("&Save"), QKeySequence::Save, [this] {
+                                  const QString line = saveLine();
+                                  if (!line.isEmpty()) submitLine(line);
+                                });
+  addCommand(file, {}, QStringLiteral("Save &As..."), QKeySequence::SaveAs, [this] {
+    const QString path =
+        askFile(QStringLiteral("Save drawing as"), QStringLiteral("Drawings (*.dwg *.dxf)"), true);
+    if (!path.isEmpty()) submitLine(withFile("SAVEAS", path));
+  });
+  file->addSeparator();
+  addCommand(file, {}, QStringLiteral("&Load Module..."), {}, [this] {
+    const QString path = askFile(QStringLiteral("Load module"),
+                                 QStringLiteral("Modules (*.so);;All files (*)"), false);
+    if (!path.isEmpty()) submitLine(withFile("APPLOAD", path));
+  });
+  file->addSeparator();
+  file->addAction(QStringLiteral("E&xit"), QKeySequence::Quit, [this] { close(); });
+
+  QMenu* fan = menuBar()->addMenu(QStringLiteral("F&an"));
+  QAction* fanAct = addCommand(fan, {}, QStringLiteral("&Fan Selection (FAN) 风机选型布置"), {},
+                               [this] { submitLine(QStringLiteral("FAN")); });
+  fanAct->setIconText(QStringLiteral("FAN 风机选型"));
+
+  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  QAction* extents =
+      view->addAction(QStringLiteral("Zoom &Extents"), [this] { m_canvas->zoomExtents(); });
+  extents->setIconText(QStringLiteral("Zoom Extents"));
+  view->addAction(QStringLiteral("Zoom &In"), QKeySequence::ZoomIn,
+                  [this] { m_canvas->zoomBy(2); });
+  view->addAction(QStringLiteral("Zoom &Out"), QKeySequence::ZoomOut,
+                  [this] { m_canvas->zoomBy(0.5); });
+
+  QToolBar* bar = addToolBar(QStringLiteral("Main"));
+  bar->setObjectName(QStringLiteral("mainToolBar"));
+  bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  for (QAction* a : {newAct, openAct, saveAct, static_cast<QAction*>(nullptr), fanAct,
+                     static_cast<QAction*>(nullptr), extents}) {
+    if (a) {
+      bar->addAction(a);
+    } else {
+      bar->addSeparator();
+    }
+  }
+  rebuildRecentMenu();
+}
+
+QStringList HostWindow::recentFiles() const {
+  return QSettings().value(QString::fromUtf8(kRecentKey)).toStringList();
+}
+
+void HostWindow::noteRecent(const QString& file) {
+  QStringList list = recentFiles();
+  list.removeAll(file);
+  list.prepend(file);
+  while (list.size() > kRecentFiles) list.removeLast();
+  QSettings().setValue(QString::fromUtf8(kRecentKey), list);
+  rebuildRecentMenu();
+}
+
+void HostWindow::rebuildRecentMenu() {
+  m_recentMenu->clear();
+  const QStringList list = recentFiles();
+  for (const QString& file : list) {
+    m_recentMenu->addAction(QFileInfo(file).fileName() + QStringLiteral("  (") + file + u')',
+                            [this, file] {
+                              if (isIdle()) openRecent(file);
+                            });
+  }
+  m_recentMenu->setEnabled(!list.isEmpty() && isIdle());
+}
+
+void HostWindow::openRecent(const QString& file) { confirmDiscard(withFile("OPEN", file)); }
+
+void HostWindow::openDrawing() {
+  const QString path = askFile(QStringLiteral("Open drawing"),
+                               QStringLiteral("Drawings (*.dwg *.dxf);;All files (*)"), false);
+  if (!path.isEmpty()) confirmDiscard(withFile("OPEN", path));
+}
+
+QString HostWindow::saveLine() {
+  if (!documentFile().isEmpty()) return QStringLiteral("SAVE");
+  const QString path =
+      askFile(QStringLiteral("Save drawing as"), QStringLiteral("Drawings (*.dwg *.dxf)"), true);
+  return path.isEmpty() ? QString() : withFile("SAVEAS", path);
+}
+
+bool HostWindow::confirmDiscard(const QString& thenLine) {
+  if (!isIdle()) return false;
+  if (!documentModified()) return submitLine(thenLine);
+  const int answer = askSave(documentTitle());
+  if (answer == QMessageBox::Discard) return submitLine(thenLine);
+  if (answer != QMessageBox::Save) return false;
+  const QString save = saveLine();
+  if (save.isEmpty()) return false;
+  m_afterSave = thenLine;
+  return submitLine(save);
+}
+
+bool HostWindow::isIdle() const {
+  return m_input && m_input->isWaiting() && cadrt::CommandProcessor::instance().depth() == 0 &&
+         cadrt::currentInputRequest().kind == cadrt::InputKind::Line &&
+         !MirrorRegistry::instance().topVisible();
+}
+
+bool HostWindow::submitLine(const QString& line) {
+  if (!m_input || !m_input->isWaiting()) return false;
+  m_input->submit(line.toStdString());
+  return true;
+}
+
+void HostWindow::refresh() {
+  m_canvas->refresh();
+  const bool waiting = m_input && !m_input->ended();
+  m_canvas->setRequest(cadrt::currentInputRequest(), waiting,
+                       cadrt::CommandProcessor::instance().depth() > 0);
+  // At the command prompt, in either mode: the commands are offered.
+  const bool atPrompt = cadrt::CommandProcessor::instance().depth() == 0 &&
+                        cadrt::currentInputRequest().kind == cadrt::InputKind::Line &&
+                        !MirrorRegistry::instance().topVisible();
+  const bool idle = atPrompt && (waiting || !m_input);
+  for (QAction* a : m_promptActions) a->setEnabled(idle);
+  // A prompt of a command (a dialog stepped aside for a point, say) has the
+  // user's attention: the window comes forward with the command line ready.
+  if (waiting && !atPrompt && !MirrorRegistry::instance().topVisible() && isVisible()) {
+    activateWindow();
+    m_commandLine->input()->setFocus(Qt::OtherFocusReason);
+  }
+  m_recentMenu->setEnabled(idle && !recentFiles().isEmpty());
+  const QString title = documentTitle();
+  setWindowTitle(
+      (title.isEmpty() ? QStringLiteral("fancad") : title + QStringLiteral("[*] - fancad")));
+  setWindowModified(documentModified());
+  const QString file = documentFile();
+  if (!file.isEmpty() && file != m_lastFile && QFileInfo::exists(file)) noteRecent(file);
+  m_lastFile = file;
+  if (idle && !m_afterSave.isEmpty()) {
+    const QString next = m_afterSave;
+    m_afterSave.clear();
+    // The save ran; only a save that left nothing unsaved lets the next step go on.
+    if (!documentModified()) m_input->submit(next.toStdString());
+  }
+}
+
+void HostWindow::closeEvent(QCloseEvent* event) {
+  // The window goes when the host ends; closing asks the host to end.
+  event->ignore();
+  if (!m_input || m_input->ended()) return;
+  if (!isIdle()) {
+    statusBar()->showMessage(
+        QStringLiteral("Finish or cancel (Esc) the command that is running, then close."), 5000);
+    return;
+  }
+  confirmDiscard(QStringLiteral("QUIT"));
+}
+
+}  // namespace zrgui

@@ -1,0 +1,81 @@
+// The host's desktop window: the drawing canvas, the command line below it,
+// menus and a toolbar for the file commands, FAN and loading a module, the
+// recent files, and a status bar with the cursor's coordinates.
+//
+// The window drives the host only through lines of the input language, handed
+// to the WindowInput: a menu's "Open..." becomes "OPEN path", a click on the
+// drawing "x,y", Esc "^C". So whatever the window does, a script can do, and
+// the commands behave the same in both modes. Menu commands are offered only
+// at the command prompt (nothing running, no dialog up).
+//
+// The title names the drawing and marks unsaved changes; closing the window
+// with unsaved changes asks first (save, discard, or stay), as do NEW and OPEN.
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStringList>
+#include <functional>
+
+#include "gui/command_line_widget.h"
+#include "gui/drawing_canvas.h"
+
+namespace zrgui {
+
+class WindowInput;
+
+class HostWindow : public QMainWindow {
+ public:
+  HostWindow();
+
+  DrawingCanvas* canvas() const { return m_canvas; }
+  CommandLineWidget* commandLine() const { return m_commandLine; }
+
+  // Interactive use: the input the window's lines go to (null in script mode).
+  void setInput(WindowInput* input) { m_input = input; }
+  // Brings the window in line with the host: the drawing, the prompt, the
+  // title, the commands offered. Called before every line is read.
+  void refresh();
+  // True at the command prompt with nothing running.
+  bool isIdle() const;
+  // Hands a line to the host as if typed (false when no line can be taken now).
+  bool submitLine(const QString& line);
+
+  // The recent drawings, newest first (kept in the user's settings).
+  QStringList recentFiles() const;
+  // Questions the window asks the user; tests replace them. askSave returns
+  // QMessageBox::Save, Discard or Cancel; the file questions return "" when
+  // the user gives none.
+  std::function<int(const QString& drawing)> askSave;
+  std::function<QString(const QString& caption, const QString& filter, bool save)> askFile;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  // A menu command offered at the command prompt.
+  QAction* addCommand(QMenu* menu, const QIcon& icon, const QString& text, const QKeySequence& keys,
+                      std::function<void()> fn);
+  void rebuildRecentMenu();
+  void noteRecent(const QString& file);
+  // Runs line after asking about unsaved changes; false when the user stayed.
+  bool confirmDiscard(const QString& thenLine);
+  QString saveLine();
+  void openDrawing();
+  void openRecent(const QString& file);
+
+  DrawingCanvas* m_canvas;
+  CommandLineWidget* m_commandLine;
+  QLabel* m_coordinates;
+  QMenu* m_recentMenu = nullptr;
+  QList<QAction*> m_promptActions;  // offered at the command prompt only
+  WindowInput* m_input = nullptr;
+  QString m_lastFile;
+  // A line to run once the save asked for has succeeded (the drawing is
+  // unmodified at the next prompt); dropped when the save failed.
+  QString m_afterSave;
+};
+
+}  // namespace zrgui

@@ -1,0 +1,91 @@
+// Inside of buildScene: the walk over a database that fills a Scene. Shared by
+// drawing_scene.cpp (the walk, layers, colours, block references) and
+// scene_geometry.cpp (curves and texts).
+#pragma once
+
+#include <array>
+#include <unordered_map>
+#include <vector>
+
+#include "cad/acdb.h"
+#include "gui/drawing_scene.h"
+
+namespace zrgui::detail {
+
+// Chords per full turn: at 72 a circle 500 pixels across strays half a pixel.
+inline constexpr int kChordsPerTurn = 72;
+
+// The object an id names when it exists and is not erased, else null.
+const AcDbObject* objectOf(AcDbObjectId id);
+
+// The text of a single-line text as shown: the control codes %%c, %%d, %%p
+// and %%% become their characters, %%o and %%u (over- and underline) go.
+QString plainText(const std::wstring& text);
+// The lines of a multiline text as shown, its format codes taken out.
+std::vector<QString> mtextLines(const std::wstring& contents);
+
+struct LayerInfo {
+  int color = 7;
+  bool off = false;
+  bool frozen = false;
+};
+
+// What an entity inside a block takes from the reference that shows it.
+struct Context {
+  AcGeMatrix3d xform;
+  bool identity = true;
+  int byBlockColor = 7;             // colour of BYBLOCK entities
+  const AcDbStub* layer = nullptr;  // layer of layer-0 entities (null at the top)
+  int depth = 0;
+};
+
+inline std::array<int, 257> filledWith(int v) {
+  std::array<int, 257> a;
+  a.fill(v);
+  return a;
+}
+
+class SceneBuilder {
+ public:
+  SceneBuilder(const AcDbDatabase* db, QRgb background) : m_db(db), m_background(background) {}
+
+  Scene build();
+
+ private:
+  void readLayers();
+  void addEntity(const AcDbEntity* e, const Context& ctx);
+  void addReference(const AcDbBlockReference* ref, const Context& ctx, int color,
+                    const AcDbStub* layer);
+  // Lines, arcs, circles, ellipses, splines and polylines; false for any other entity.
+  bool addCurve(const AcDbEntity* e, const Context& ctx);
+  void addText(const AcDbText* t, const Context& ctx);
+  void addMText(const AcDbMText* t, const Context& ctx);
+  void addSceneText(SceneText text, const Context& ctx);
+
+  const LayerInfo* layerInfo(const AcDbStub* layer) const;
+  // The layer an entity is shown with, and whether it is shown at all.
+  const AcDbStub* effectiveLayer(const AcDbEntity* e, const Context& ctx) const;
+  bool visible(const AcDbEntity* e, const AcDbStub* layer) const;
+  int colorIndex(const AcDbEntity* e, const Context& ctx, const AcDbStub* layer) const;
+  void useColor(int aci);
+  SceneBatch& batch() { return m_scene.batches[m_batch]; }
+
+  QPointF map(const AcGePoint3d& p, const Context& ctx) const;
+  void segment(QPointF a, QPointF b);
+  void polyline(const std::vector<QPointF>& pts, bool closed);
+  void grow(QPointF p);
+
+  const AcDbDatabase* m_db;
+  QRgb m_background;
+  Scene m_scene;
+  std::size_t m_batch = 0;
+  std::unordered_map<const AcDbStub*, LayerInfo> m_layers;
+  mutable const AcDbStub* m_lastLayer = nullptr;
+  mutable const LayerInfo* m_lastInfo = nullptr;
+  std::array<int, 257> m_batchOfAci = filledWith(-1);  // ACI 0..256 to its batch
+  const AcDbStub* m_layerZero = nullptr;
+  std::vector<const AcDbStub*> m_blockPath;
+  double m_minX = 0, m_minY = 0, m_maxX = 0, m_maxY = 0;
+};
+
+}  // namespace zrgui::detail

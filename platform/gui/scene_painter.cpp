@@ -1,0 +1,134 @@
+// Painting scenes. Segments are transformed here in one pass: onto a 32-bit
+// image without a painter transform or clip they go straight into its pixels
+// (pixel_lines.h), elsewhere they are culled and drawn with one QPainter call
+// per colour (the raster engine's own transform of each segment costs more
+// than this loop; measured in bench/gui).
+#include "gui/scene_painter.h"
+
+#include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
+
+#include "gui/gui_fonts.h"
+#include "gui/pixel_lines.h"
+
+namespace zrgui {
+
+namespace {
+
+// Texts smaller than this many pixels are drawn as their baseline.
+constexpr double kGreekBelow = 4.0;
+
+// Whether a segment may touch the rectangle (false only when both ends lie
+// beyond the same edge).
+bool mayMeet(const QLineF& l, double w, double h) {
+  if (l.x1() < 0 && l.x2() < 0) return false;
+  if (l.y1() < 0 && l.y2() < 0) return false;
+  if (l.x1() > w && l.x2() > w) return false;
+  if (l.y1() > h && l.y2() > h) return false;
+  return true;
+}
+
+}  // namespace
+
+ScenePainter::ScenePainter() : m_font(textFont()) {
+  m_font.setPixelSize(100);
+  const QFontMetricsF fm(m_font);
+  m_capRatio = fm.capHeight() > 0 ? fm.capHeight() / 100.0 : 0.7;
+}
+
+QFont ScenePainter::textFont() { return cjkFont(); }
+
+void ScenePainter::paint(QPainter& painter, const Scene& scene, const ViewTransform& view,
+                         QColor background) {
+  const QSize size = view.viewport();
+  painter.fillRect(QRect(QPoint(0, 0), size), background);
+  if (!view.isSet()) return;
+  const QTransform t = view.toScreenTransform();
+  const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22();
+  const double dx = t.dx(), dy = t.dy();
+  const double w = size.width(), h = size.height();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  auto* image = dynamic_cast<QImage*>(painter.device());
+  const bool direct = image && PixelLines::usable(*image) && !painter.hasClipping() &&
+                      painter.transform().isIdentity() && image->size() == size;
+  for (const SceneBatch& batch : scene.batches) {
+    const QColor color = QColor::fromRgb(batch.color);
+    QPen pen(color, 0);
+    painter.setPen(pen);
+    if (direct) {
+      PixelLines lines(*image);
+      const QRgb pixel = 0xFF000000u | batch.color;
+      for (const QLineF& s : batch.segments) {
+        lines.draw(m11 * s.x1() + m21 * s.y1() + dx, m12 * s.x1() + m22 * s.y1() + dy,
+                   m11 * s.x2() + m21 * s.y2() + dx, m12 * s.x2() + m22 * s.y2() + dy, pixel);
+      }
+    } else {
+      m_buffer.clear();
+      m_buffer.reserve(batch.segments.size());
+      for (const QLineF& s : batch.segments) {
+        const QLineF l(m11 * s.x1() + m21 * s.y1() + dx, m12 * s.x1() + m22 * s.y1() + dy,
+                       m11 * s.x2() + m21 * s.y2() + dx, m12 * s.x2() + m22 * s.y2() + dy);
+        if (mayMeet(l, w, h)) m_buffer.push_back(l);
+      }
+      if (!m_buffer.empty()) painter.drawLines(m_buffer.data(), static_cast<int>(m_buffer.size()));
+    }
+    if (!batch.points.empty()) {
+      for (const QPointF& p : batch.points)
+        painter.fillRect(QRectF(t.map(p) - QPointF(1, 1), QSizeF(2, 2)), color);
+    }
+    if (!batch.fills.empty()) {
+      painter.setBrush(color);
+      for (const QPolygonF& poly : batch.fills) painter.drawPolygon(t.map(poly));
+      painter.setBrush(Qt::NoBrush);
+    }
+    if (!batch.texts.empty()) paintTexts(painter, batch, view, t);
+  }
+}
+
+void ScenePainter::paintTexts(QPainter& painter, const SceneBatch& batch, const ViewTransform& view,
+                              const QTransform& toScreen) {
+  const QRectF visible(QPointF(0, 0), QSizeF(view.viewport()));
+  painter.setFont(m_font);
+  const QFontMetricsF fm(m_font);
+  for (const SceneText& text : batch.texts) {
+    const double capPixels = text.height * view.scale();
+    if (capPixels < 0.5) continue;
+    // The font is laid out at 100 pixels and scaled to the text's height.
+    const double k = capPixels / (m_capRatio * 100.0);
+    const double advance = fm.horizontalAdvance(text.text);
+    double stretch = text.widthFactor;
+    double angle = text.rotation - view.twist();
+    const QPointF anchor = toScreen.map(text.anchor);
+    if (text.fitted) {
+      const QPointF end = toScreen.map(text.fitEnd);
+      const double length = std::hypot(end.x() - anchor.x(), end.y() - anchor.y());
+      if (length > 0 && advance > 0) {
+        stretch = length / (advance * k);
+        angle = -std::atan2(end.y() - anchor.y(), end.x() - anchor.x());
+      }
+    }
+    const double width = advance * k * stretch;
+    const double reach = std::max(width, capPixels) * 1.5;
+    if (!visible.adjusted(-reach, -reach, reach, reach).contains(anchor)) continue;
+    double x = 0;
+    if (text.hAlign == SceneText::Center) x = -advance / 2;
+    if (text.hAlign == SceneText::Right) x = -advance;
+    double y = 0;  // baseline
+    if (text.vAlign == SceneText::Bottom) y = -fm.descent();
+    if (text.vAlign == SceneText::Middle) y = m_capRatio * 100.0 / 2;
+    if (text.vAlign == SceneText::Top) y = m_capRatio * 100.0;
+    painter.save();
+    painter.translate(anchor);
+    painter.rotate(-angle * 180.0 / M_PI);
+    painter.scale(k * stretch, k);
+    if (capPixels < kGreekBelow) {
+      painter.drawLine(QPointF(x, y), QPointF(x + advance, y));
+    } else {
+      painter.drawText(QPointF(x, y), text.text);
+    }
+    painter.restore();
+  }
+}
+
+}  // namespace zrgui

@@ -1,0 +1,322 @@
+// Reading the catalogue for FANDUTY: models, table styles, headings, parameter rows.
+#include "duty/duty_catalogue.h"
+
+#include <cmath>
+#include <cwctype>
+#include <unordered_map>
+
+#include "fandlg/field_text.h"
+
+namespace duty {
+
+namespace {
+
+std::wstring upper(const CString& text) {
+  std::wstring s = text.str();
+  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return s;
+}
+
+// A field's value as a finite number: numbers as they are, texts when they
+// hold one (the data layer's conversion); NULL and other texts give none.
+std::optional<double> numberOf(const _variant_t& value) {
+  if (value.vt == VT_R8)
+    return std::isfinite(value.dblVal) ? std::optional(value.dblVal) : std::nullopt;
+  VARIANT converted;
+  VariantInit(&converted);
+  if (FAILED(VariantChangeType(&converted, &value, 0, VT_R8))) return std::nullopt;
+  const double v = converted.dblVal;
+  VariantClear(&converted);
+  return std::isfinite(v) ? std::optional(v) : std::nullopt;
+}
+
+// One statement's rows, with its field names, read by position.
+class Rows {
+ public:
+  Rows(const _ConnectionPtr& connection, const CString& sql)
+      : m_rs(connection->Execute(_bstr_t(static_cast<LPCTSTR>(sql)), nullptr, adCmdText)) {
+    FieldsPtr fields = m_rs->GetFields();
+    for (long i = 0; i < fields->GetCount(); ++i) {
+      m_names.push_back(
+          CString(static_cast<const wchar_t*>(fields->GetItem(_variant_t(i))->GetName())));
+    }
+  }
+  ~Rows() {
+    try {
+      m_rs->Close();
+    } catch (...) {
+    }
+  }
+  Rows(const Rows&) = delete;
+  Rows& operator=(const Rows&) = delete;
+
+  const std::vector<CString>& names() const { return m_names; }
+  // The position of a field (any letter case), -1 when there is none.
+  long field(const wchar_t* name) const {
+    const std::wstring wanted = upper(name);
+    for (std::size_t i = 0; i < m_names.size(); ++i) {
+      if (upper(m_names[i]) == wanted) return static_cast<long>(i);
+    }
+    return -1;
+  }
+  bool atEnd() { return m_rs->GetadoEOF() != VARIANT_FALSE; }
+  void next() { m_rs->MoveNext(); }
+  _variant_t value(long field) { return m_rs->GetCollect(_variant_t(field)); }
+  std::optional<double> number(long field) {
+    return field < 0 ? std::nullopt : numberOf(value(field));
+  }
+
+ private:
+  _RecordsetPtr m_rs;
+  std::vector<CString> m_names;
+};
+
+CString describe(const _com_error& e) {
+  const _bstr_t d = e.Description();
+  const wchar_t* text = static_cast<const wchar_t*>(d);
+  return text && *text ? CString(text) : CString(e.ErrorMessage());
+}
+
+// Upper-case column name to heading, the first row of each name counting.
+std::map<std::wstring, CString> readHeadings(const _ConnectionPtr& connection) {
+  std::map<std::wstring, CString> headings;
+  try {
+    Rows rows(connection, L"SELECT * FROM IndexTableName");
+    const long name = rows.field(L"IndexName"), head = rows.field(L"TableHead");
+    if (name < 0 || head < 0) return headings;
+    for (; !rows.atEnd(); rows.next()) {
+      headings.emplace(upper(FieldText(rows.value(name))), FieldText(rows.value(head)));
+    }
+  } catch (const _com_error&) {
+    // Without the dictionary columns are found by their names alone.
+  }
+  return headings;
+}
+
+// Upper-case series to the kind of its parameter rows, the first row counting.
+std::map<std::wstring, std::optional<RowKind>> readStyles(const _ConnectionPtr& connection) {
+  std::map<std::wstring, std::optional<RowKind>> styles;
+  try {
+    Rows rows(connection, L"SELECT * FROM Model_Table_Parameter_Style");
+    const long series = rows.field(L"BigModel"), style = rows.field(L"TableStyle");
+    if (series < 0 || style < 0) return styles;
+    for (; !rows.atEnd(); rows.next()) {
+      const std::optional<double> v = rows.number(style);
+      std::optional<RowKind> kind;
+      if (v) kind = *v != 0 ? RowKind::Points : RowKind::Ranges;
+      styles.emplace(upper(FieldText(rows.value(series))), kind);
+    }
+  } catch (const _com_error&) {
+    // No style table: no series has a usable style, which each one says.
+  }
+  return styles;
+}
+
+void readDensity(const std::map<std::wstring, CString>& headings, DutyCatalogue& catalogue) {
+  const auto it = headings.find(kDensityEntry);
+  if (it == headings.end()) return;
+  const std::optional<double> v = numberOf(_variant_t(it->second));
+  // Air anywhere a fan is tested lies far inside these bounds.
+  if (v && *v > 0.1 && *v < 10) {
+    catalogue.density = *v;
+  } else {
+    catalogue.densityProblem = CString(kDensityEntry) + L" 的值 '" + it->second + L"' 不是空气密度";
+  }
+}
+
+void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
+                const std::map<std::wstring, std::optional<RowKind>>& styles) {
+  Rows rows(connection, L"SELECT * FROM Model");
+  const long id = rows.field(L"ID"), series = rows.field(L"BigModel"),
+             drive = rows.field(L"DriveMode"), fanNo = rows.field(L"FanNo"),
+             speed = rows.field(L"Speed"), label = rows.field(L"LabelModel");
+  std::map<std::wstring, std::size_t> seriesIndex;
+  for (; !rows.atEnd(); rows.next()) {
+    CatalogueModel m;
+    const std::optional<double> key = rows.number(id);
+    auto text = [&rows](long field) {
+      return field < 0 ? CString() : FieldText(rows.value(field));
+    };
+    m.bigModel = text(series);
+    m.fanNo = text(fanNo);
+    m.driveMode = text(drive);
+    m.speed = text(speed);
+    m.labelModel = text(label);
+    if (!key || m.bigModel.IsEmpty() || m.fanNo.IsEmpty() || m.driveMode.IsEmpty() ||
+        m.speed.IsEmpty()) {
+      ++catalogue.incompleteModels;
+      continue;
+    }
+    m.id = static_cast<int>(*key);
+    const auto [it, added] = seriesIndex.emplace(m.bigModel.str(), catalogue.series.size());
+    if (added) {
+      CatalogueSeries s;
+      s.name = m.bigModel;
+      const auto style = styles.find(upper(m.bigModel));
+      if (style != styles.end()) s.kind = style->second;
+      if (!s.kind) s.problem = L"没有可用的表格样式 (Model_Table_Parameter_Style)";
+      catalogue.series.push_back(s);
+    }
+    m.series = it->second;
+    catalogue.models.push_back(std::move(m));
+  }
+}
+
+// The columns a series' rows are read from: positions, -1 where missing.
+struct RowColumns {
+  long modelId, flow, pressure, flowLow, flowHigh, pressureLow, pressureHigh;
+  long efficiency, shaftPower, motorPower;
+};
+
+CString missingColumns(const Rows& rows, RowKind kind) {
+  const std::vector<const wchar_t*> needed =
+      kind == RowKind::Points ? std::vector<const wchar_t*>{L"ModelID", L"Flux", L"AllPress"}
+                              : std::vector<const wchar_t*>{L"ModelID", L"FluxLow", L"FluxHigh",
+                                                            L"AllPressLow", L"AllPressHigh"};
+  CString missing;
+  for (const wchar_t* name : needed) {
+    if (rows.field(name) >= 0) continue;
+    if (!missing.IsEmpty()) missing += L", ";
+    missing += name;
+  }
+  return missing;
+}
+
+// A column name that can stand bare in a select list: letters of any script,
+// digits and underscores.
+bool bareName(const CString& name) {
+  for (wchar_t c : name.str()) {
+    if (!std::iswalnum(static_cast<wint_t>(c)) && c != L'_' && c < 0x80) return false;
+  }
+  return !name.IsEmpty();
+}
+
+// The statement that reads the columns FANDUTY uses, and only those: a large
+// catalogue's parameter rows hold text columns (motor models) that would be
+// read and converted for nothing.
+CString rowStatement(const CString& table, RowKind kind, const PerformanceColumns& roles) {
+  std::vector<CString> names = {L"ModelID"};
+  if (kind == RowKind::Points) {
+    names.insert(names.end(), {L"Flux", L"AllPress"});
+  } else {
+    names.insert(names.end(), {L"FluxLow", L"FluxHigh", L"AllPressLow", L"AllPressHigh"});
+  }
+  for (const CString& role : {roles.efficiency, roles.shaftPower, roles.motorPower}) {
+    if (!role.IsEmpty()) names.push_back(role);
+  }
+  CString list;
+  for (const CString& name : names) {
+    if (!bareName(name)) return L"SELECT * FROM " + table;
+    if (!list.IsEmpty()) list += L", ";
+    list += name;
+  }
+  return L"SELECT " + list + L" FROM " + table;
+}
+
+void readSeriesRows(const _ConnectionPtr& connection,
+                    const std::map<std::wstring, CString>& headings, std::size_t index,
+                    DutyCatalogue& catalogue) {
+  CatalogueSeries& series = catalogue.series[index];
+  const CString table = series.name + L"_Parameter";
+  try {
+    {
+      // The table's columns, without its rows.
+      const Rows columns(connection, L"SELECT * FROM " + table + L" WHERE 1 = 0");
+      const CString missing = missingColumns(columns, *series.kind);
+      if (!missing.IsEmpty()) {
+        series.problem = L"参数表 " + table + L" 缺少列 " + missing;
+        return;
+      }
+      series.columns = findPerformanceColumns(columns.names(), headings);
+    }
+    Rows rows(connection, rowStatement(table, *series.kind, series.columns));
+    auto at = [&rows](const CString& name) { return name.IsEmpty() ? -1 : rows.field(name); };
+    const RowColumns c{rows.field(L"ModelID"),        rows.field(L"Flux"),
+                       rows.field(L"AllPress"),       rows.field(L"FluxLow"),
+                       rows.field(L"FluxHigh"),       rows.field(L"AllPressLow"),
+                       rows.field(L"AllPressHigh"),   at(series.columns.efficiency),
+                       at(series.columns.shaftPower), at(series.columns.motorPower)};
+    // A key given to two models of the series is the first one's.
+    std::unordered_map<long long, std::size_t> byId;
+    for (std::size_t i = 0; i < catalogue.models.size(); ++i) {
+      if (catalogue.models[i].series == index) byId.emplace(catalogue.models[i].id, i);
+    }
+    for (; !rows.atEnd(); rows.next()) {
+      const std::optional<double> id = rows.number(c.modelId);
+      if (!id) continue;
+      const auto model = byId.find(static_cast<long long>(*id));
+      if (model == byId.end()) continue;
+      PerformanceRow r;
+      if (*series.kind == RowKind::Points) {
+        r.flow = rows.number(c.flow);
+        r.pressure = rows.number(c.pressure);
+      } else {
+        r.flowLow = rows.number(c.flowLow);
+        r.flowHigh = rows.number(c.flowHigh);
+        r.pressureLow = rows.number(c.pressureLow);
+        r.pressureHigh = rows.number(c.pressureHigh);
+      }
+      r.efficiency = rows.number(c.efficiency);
+      r.shaftPower = rows.number(c.shaftPower);
+      r.motorPower = rows.number(c.motorPower);
+      catalogue.models[model->second].rows.push_back(r);
+    }
+  } catch (const _com_error& e) {
+    series.problem = L"参数表 " + table + L" 无法读取: " + describe(e);
+  }
+}
+
+}  // namespace
+
+PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
+                                          const std::map<std::wstring, CString>& headings) {
+  PerformanceColumns found;
+  CString PerformanceColumns::*const roles[] = {&PerformanceColumns::efficiency,
+                                                &PerformanceColumns::shaftPower,
+                                                &PerformanceColumns::motorPower};
+  const wchar_t* const names[] = {L"EFFICIENCY", L"SHAFTPOWER", L"MOTORPOWER"};
+  std::vector<bool> used(fields.size(), false);
+  for (int r = 0; r < 3; ++r) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (used[i] || upper(fields[i]) != names[r]) continue;
+      found.*roles[r] = fields[i];
+      used[i] = true;
+      break;
+    }
+  }
+  auto headingFits = [](int role, const CString& h) {
+    switch (role) {
+      case 0:
+        return h.Find(L"效率") >= 0 && h.Find(L"电机") < 0;
+      case 1:
+        return h.Find(L"轴功率") >= 0 || h.Find(L"内功率") >= 0;
+      default:
+        return h.Find(L"电机功率") >= 0;
+    }
+  };
+  for (int r = 0; r < 3; ++r) {
+    if (!(found.*roles[r]).IsEmpty()) continue;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (used[i]) continue;
+      const auto h = headings.find(upper(fields[i]));
+      if (h == headings.end() || !headingFits(r, h->second)) continue;
+      found.*roles[r] = fields[i];
+      used[i] = true;
+      break;
+    }
+  }
+  return found;
+}
+
+DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection) {
+  DutyCatalogue catalogue;
+  const std::map<std::wstring, CString> headings = readHeadings(connection);
+  readDensity(headings, catalogue);
+  readModels(connection, catalogue, readStyles(connection));
+  for (std::size_t i = 0; i < catalogue.series.size(); ++i) {
+    if (catalogue.series[i].kind) readSeriesRows(connection, headings, i, catalogue);
+  }
+  return catalogue;
+}
+
+}  // namespace duty

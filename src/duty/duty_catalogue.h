@@ -1,0 +1,91 @@
+// DutyCatalogue: what FANDUTY reads of the catalogue: every model with its
+// performance rows, and for each series the kind of its rows and the columns
+// that hold efficiency, shaft power and motor power.
+//
+// The whole catalogue is read in a handful of statements (the fixed tables,
+// then one per series' parameter table) rather than one per model, because
+// a large catalogue has ten thousand models. A series whose rows cannot be
+// used (no table style, a parameter table that is missing or lacks its
+// flow and pressure columns) keeps its models, without rows, and says why;
+// the command lists that instead of interrupting with a message box.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ado/ado.h"
+#include "base/cstring.h"
+
+namespace duty {
+
+// Point tables give points of a curve (Flux, AllPress); range tables give a
+// box per row (FluxLow..FluxHigh, AllPressLow..AllPressHigh).
+enum class RowKind { Points, Ranges };
+
+struct PerformanceRow {
+  std::optional<double> flow;      // m³/h, point tables
+  std::optional<double> pressure;  // Pa
+  std::optional<double> flowLow;   // range tables
+  std::optional<double> flowHigh;
+  std::optional<double> pressureLow;
+  std::optional<double> pressureHigh;
+  std::optional<double> efficiency;  // %
+  std::optional<double> shaftPower;  // kW
+  std::optional<double> motorPower;  // kW
+};
+
+// The column names that hold the three values; empty where the series has none.
+struct PerformanceColumns {
+  CString efficiency;
+  CString shaftPower;
+  CString motorPower;
+};
+
+struct CatalogueSeries {
+  CString name;
+  std::optional<RowKind> kind;  // none: no usable table style
+  PerformanceColumns columns;
+  CString problem;  // why its rows could not be read; empty when they were
+};
+
+struct CatalogueModel {
+  int id = 0;
+  std::size_t series = 0;  // index into DutyCatalogue::series
+  CString bigModel;
+  CString fanNo;
+  CString driveMode;
+  CString speed;
+  CString labelModel;
+  std::vector<PerformanceRow> rows;  // in the table's order
+};
+
+struct DutyCatalogue {
+  std::vector<CatalogueSeries> series;  // in order of first appearance in Model
+  std::vector<CatalogueModel> models;   // in the order of table Model
+  int incompleteModels = 0;  // rows of Model without ID, series, fan number, drive or speed
+  double density = 1.2;      // kg/m³ at which the performance was measured
+  CString densityProblem;    // an AIRDENSITY entry that is not a density
+};
+
+// The heading dictionary's reserved entry that gives the catalogue's air
+// density in kg/m³, when it is not the standard 1.2.
+inline constexpr const wchar_t* kDensityEntry = L"AIRDENSITY";
+
+// Which columns hold efficiency (%), shaft power (kW) and motor power (kW):
+// by their names Efficiency, ShaftPower and MotorPower (any letter case), or
+// else by the words of their headings: 效率 (but not 电机效率, the motor's),
+// 轴功率 or 内功率, 电机功率. The first column in table order wins each role;
+// one column fills one role only. headings maps upper-case column names to
+// their headings.
+PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
+                                          const std::map<std::wstring, CString>& headings);
+
+// Reads the catalogue through the connection. Throws _com_error only when the
+// fixed table Model cannot be read; every other failure is kept as a problem
+// of its series or of the density.
+DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection);
+
+}  // namespace duty

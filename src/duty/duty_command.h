@@ -1,0 +1,24 @@
+// FANDUTY: fan selection on the fan curve at a duty point in the actual air.
+//
+// Asks for the air flow (m³/h), the design total pressure (Pa), the air
+// temperature (°C, Enter for 20) and the atmospheric pressure (Pa, Enter
+// for 101325); reads the whole catalogue; lists every model that reaches
+// the duty point at its operating point, ranked (duty_selection.h), with
+// notes on what was left out. Then it asks for a candidate's number: the
+// FAN dialog opens on that model, from which it is previewed and placed as
+// usual; "C" (图表) first writes a candidate's chart to an SVG file; Enter
+// ends the command.
+//
+// When the host's environment setting kCsvSetting names a file (fancad sets
+// it from its --csv option), every run also writes its table there as CSV,
+// replacing what the file held.
+#pragma once
+
+namespace duty {
+
+inline constexpr const wchar_t* kCsvSetting = L"FANDUTYCSV";
+
+}  // namespace duty
+
+// The command's handler, registered in the group ZR beside FAN.
+void FanDutyCommand();

@@ -1,0 +1,169 @@
+// Reading the catalogue for FANDUTY: models and rows of both table styles,
+// the columns of efficiency and power by name or heading, the catalogue's air
+// density, and series whose rows cannot be read.
+#include "duty/duty_catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include "catalogue_builder.h"
+#include "db/ado_db.h"
+
+using duty::DutyCatalogue;
+using duty::RowKind;
+using fangen::TableStyle;
+using testsupport::CatalogueBuilder;
+
+namespace {
+
+std::string S(const char* s) { return s; }
+
+DutyCatalogue readBack(const std::string& path) {
+  CAdoDB db;
+  EXPECT_TRUE(db.Open(CString::FromUtf8(path)));
+  return duty::readDutyCatalogue(db.m_pConnection);
+}
+
+const duty::CatalogueSeries& seriesNamed(const DutyCatalogue& c, const wchar_t* name) {
+  for (const auto& s : c.series) {
+    if (s.name == name) return s;
+  }
+  throw std::runtime_error("no such series");
+}
+
+}  // namespace
+
+TEST(DutyCatalogue, ModelsAndRowsOfBothStyles) {
+  testsupport::TempDir dir;
+  {
+    CatalogueBuilder b(dir.file("ZRFan.Mdb"));
+    b.standardHeadings();
+    b.model(7, S("4-72"), S("A"), 4.5, 2900LL, S("4-72No4.5A"));
+    b.model(3, S("4-79"), S("直联"), 5.0, 1450LL);
+    b.model(9, S("4-72"), S("C"), 4.5, 2240LL);
+    b.model(10, S("4-72"), {}, 5.0, 2240LL);  // no drive mode: cannot be opened in the dialog
+    b.style("4-72", true).style("4-79", false);
+    b.parameterTable("4-72", TableStyle::Point).parameterTable("4-79", TableStyle::Range);
+    const std::vector<std::string> p = {"ModelID",    "Flux",       "AllPress",
+                                        "Efficiency", "ShaftPower", "MotorPower"};
+    b.row("4-72_Parameter", p, {7LL, 4000.0, 2000.0, 80.5, 3.1, 4.0});
+    b.row("4-72_Parameter", p, {9LL, 3100.0, 1200.0, {}, {}, {}});
+    b.row("4-72_Parameter", p, {7LL, 5000.0, 1800.0, 85.0, 3.3, 4.0});
+    b.row("4-72_Parameter", p, {42LL, 1.0, 1.0, {}, {}, {}});  // no such model
+    b.row("4-79_Parameter", {"ModelID", "FluxLow", "FluxHigh", "AllPressLow", "AllPressHigh"},
+          {3LL, 1000.0, 1500.0, 300.0, 400.0});
+  }
+  const DutyCatalogue c = readBack(dir.file("ZRFan.Mdb"));
+  ASSERT_EQ(c.models.size(), 3u);
+  EXPECT_EQ(c.incompleteModels, 1);
+  EXPECT_EQ(c.models[0].id, 7);
+  EXPECT_EQ(c.models[0].fanNo, L"4.5");
+  EXPECT_EQ(c.models[0].speed, L"2900");
+  EXPECT_EQ(c.models[0].labelModel, L"4-72No4.5A");
+  EXPECT_EQ(c.models[1].driveMode, L"直联");
+  ASSERT_EQ(c.models[0].rows.size(), 2u) << "rows go to their model, in table order";
+  EXPECT_DOUBLE_EQ(*c.models[0].rows[1].flow, 5000);
+  EXPECT_DOUBLE_EQ(*c.models[0].rows[1].efficiency, 85);
+  EXPECT_DOUBLE_EQ(*c.models[0].rows[0].motorPower, 4);
+  ASSERT_EQ(c.models[2].rows.size(), 1u);
+  EXPECT_FALSE(c.models[2].rows[0].efficiency) << "NULL stays no value";
+  ASSERT_EQ(c.models[1].rows.size(), 1u);
+  EXPECT_DOUBLE_EQ(*c.models[1].rows[0].pressureHigh, 400);
+  EXPECT_FALSE(c.models[1].rows[0].flow);
+  EXPECT_EQ(c.series.size(), 2u);
+  EXPECT_EQ(seriesNamed(c, L"4-72").kind, RowKind::Points);
+  EXPECT_EQ(seriesNamed(c, L"4-79").kind, RowKind::Ranges);
+  EXPECT_EQ(seriesNamed(c, L"4-79").columns.shaftPower, L"ShaftPower");
+  EXPECT_TRUE(seriesNamed(c, L"4-72").problem.IsEmpty());
+  EXPECT_DOUBLE_EQ(c.density, 1.2);
+}
+
+TEST(DutyCatalogue, SeriesWhoseRowsCannotBeReadSayWhy) {
+  testsupport::TempDir dir;
+  {
+    CatalogueBuilder b(dir.file("ZRFan.Mdb"));
+    b.standardHeadings();
+    b.model(1, S("NoStyle"), S("A"), 4.0, 2900LL);
+    b.model(2, S("NoTable"), S("A"), 4.0, 2900LL);
+    b.model(3, S("NoFlux"), S("A"), 4.0, 2900LL);
+    b.model(4, S("NullStyle"), S("A"), 4.0, 2900LL);
+    b.style("NoTable", true).style("NoFlux", true).style("NullStyle", std::nullopt);
+    b.exec(
+        "CREATE TABLE \"NoFlux_Parameter\" (ID INTEGER PRIMARY KEY, ModelID INTEGER, "
+        "AllPress DOUBLE)");
+  }
+  const DutyCatalogue c = readBack(dir.file("ZRFan.Mdb"));
+  EXPECT_EQ(c.models.size(), 4u) << "the models stay, without rows";
+  EXPECT_NE(seriesNamed(c, L"NoStyle").problem.Find(L"表格样式"), -1);
+  EXPECT_NE(seriesNamed(c, L"NullStyle").problem.Find(L"表格样式"), -1);
+  EXPECT_NE(seriesNamed(c, L"NoTable").problem.Find(L"NoTable_Parameter 无法读取"), -1);
+  const CString noFlux = seriesNamed(c, L"NoFlux").problem;
+  EXPECT_NE(noFlux.Find(L"缺少列 Flux"), -1) << noFlux.ToUtf8();
+  EXPECT_EQ(noFlux.Find(L"AllPress"), -1);
+}
+
+TEST(DutyCatalogue, ColumnsFoundByHeadingWordsInTextColumns) {
+  testsupport::TempDir dir;
+  {
+    CatalogueBuilder b(dir.file("ZRFan.Mdb"));
+    b.heading("Eta", "效率(%)").heading("MotorEta", "电机效率").heading("P1", "轴功率(kW)");
+    b.heading("P2", "配用电机功率kW").heading("AIRDENSITY", "1.205");
+    b.model(1, S("F"), S("A"), 4.0, 2900LL);
+    b.style("F", true);
+    // Values in text columns, as a hand-made catalogue may hold them.
+    b.exec(
+        "CREATE TABLE \"F_Parameter\" (ID INTEGER PRIMARY KEY, ModelID INTEGER, Flux TEXT, "
+        "AllPress TEXT, MotorEta TEXT, Eta TEXT, P1 TEXT, P2 TEXT)");
+    b.row("F_Parameter", {"ModelID", "Flux", "AllPress", "MotorEta", "Eta", "P1", "P2"},
+          {1LL, S("1200"), S(" 800.5 "), S("91"), S("78.5"), S("2,2"), S("3")});
+  }
+  const DutyCatalogue c = readBack(dir.file("ZRFan.Mdb"));
+  const duty::CatalogueSeries& f = seriesNamed(c, L"F");
+  EXPECT_EQ(f.columns.efficiency, L"Eta") << "the motor's efficiency is not the fan's";
+  EXPECT_EQ(f.columns.shaftPower, L"P1");
+  EXPECT_EQ(f.columns.motorPower, L"P2");
+  ASSERT_EQ(c.models[0].rows.size(), 1u);
+  const duty::PerformanceRow& r = c.models[0].rows[0];
+  EXPECT_DOUBLE_EQ(*r.flow, 1200);
+  EXPECT_DOUBLE_EQ(*r.pressure, 800.5);
+  EXPECT_DOUBLE_EQ(*r.efficiency, 78.5);
+  EXPECT_FALSE(r.shaftPower) << "a text that is no number is no value";
+  EXPECT_DOUBLE_EQ(*r.motorPower, 3);
+  EXPECT_DOUBLE_EQ(c.density, 1.205);
+}
+
+TEST(DutyCatalogue, NamesGoBeforeHeadingsAndOneColumnFillsOneRole) {
+  const std::map<std::wstring, CString> headings = {
+      {L"A", L"全压效率"}, {L"B", L"内效率(%)"}, {L"C", L"内功率kW"}, {L"D", L"电机功率kW"}};
+  auto found = duty::findPerformanceColumns({L"A", L"B", L"C", L"D"}, headings);
+  EXPECT_EQ(found.efficiency, L"A") << "the first in table order";
+  EXPECT_EQ(found.shaftPower, L"C");
+  EXPECT_EQ(found.motorPower, L"D");
+  found = duty::findPerformanceColumns({L"A", L"efficiency", L"C", L"MOTORPOWER"}, headings);
+  EXPECT_EQ(found.efficiency, L"efficiency") << "a column's name before any heading";
+  EXPECT_EQ(found.motorPower, L"MOTORPOWER");
+  found = duty::findPerformanceColumns({L"X", L"Y"}, {{L"X", L"风量"}, {L"Y", L"转速"}});
+  EXPECT_TRUE(found.efficiency.IsEmpty());
+  EXPECT_TRUE(found.shaftPower.IsEmpty());
+  EXPECT_TRUE(found.motorPower.IsEmpty());
+}
+
+TEST(DutyCatalogue, ADensityEntryThatIsNoDensityIsSaidAndIgnored) {
+  testsupport::TempDir dir;
+  {
+    CatalogueBuilder b(dir.file("ZRFan.Mdb"));
+    b.heading("AIRDENSITY", "标准");
+  }
+  const DutyCatalogue c = readBack(dir.file("ZRFan.Mdb"));
+  EXPECT_DOUBLE_EQ(c.density, 1.2);
+  EXPECT_NE(c.densityProblem.Find(L"标准"), -1);
+  EXPECT_TRUE(c.models.empty());
+}
+
+TEST(DutyCatalogue, WithoutTheModelTableNothingCanBeRead) {
+  testsupport::TempDir dir;
+  {
+    CatalogueBuilder b(dir.file("ZRFan.Mdb"));
+    b.exec("DROP TABLE Model").exec("DROP TABLE Model_Table_Parameter_Style");
+  }
+  EXPECT_THROW(readBack(dir.file("ZRFan.Mdb")), _com_error);
+}

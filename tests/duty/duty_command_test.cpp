@@ -1,0 +1,195 @@
+// The FANDUTY command in-process: its prompts answered by the test, the
+// listing it prints, its CSV and chart files, and the FAN dialog it opens on
+// the chosen candidate.
+#include "duty/duty_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cad/aced.h"
+#include "editor_fixture.h"
+#include "fan_dlg_harness.h"
+#include "host/fan_module.h"
+#include "res/resource.h"
+
+using fangen::TableStyle;
+using testsupport::CatalogueBuilder;
+
+namespace {
+
+std::string S(const char* s) { return s; }
+
+// Three series: 4-72 with two models that reach 1000 m³/h at 500 Pa (the
+// more efficient one first), 9-19 whose fan gives too little, and 4-79 with
+// a range box around the duty point.
+void buildCatalogue(const std::string& path) {
+  CatalogueBuilder b(path);
+  b.standardHeadings();
+  b.model(1, S("4-72"), S("A"), 4.0, 2900LL, S("4-72No4A"));
+  b.model(2, S("4-72"), S("C"), 4.5, 1450LL);
+  b.model(3, S("9-19"), S("D"), 4.0, 2900LL);
+  b.model(4, S("4-79"), S("A"), 5.0, 960LL);
+  b.style("4-72", true).style("9-19", true).style("4-79", false);
+  b.parameterTable("4-72", TableStyle::Point).parameterTable("9-19", TableStyle::Point);
+  b.parameterTable("4-79", TableStyle::Range);
+  b.accessoryTable("4-72", "A").accessoryTable("4-72", "C");
+  const std::vector<std::string> p = {"ModelID",    "Speed",      "Flux",      "AllPress",
+                                      "Efficiency", "ShaftPower", "MotorPower"};
+  // p = 1181.25 - 0.6·Q meets the system at 1050 m³/h; p = 1265 - 0.6·Q at 1100.
+  b.row("4-72_Parameter", p, {1LL, 2900LL, 800.0, 701.25, 78.0, 0.30, 0.55});
+  b.row("4-72_Parameter", p, {1LL, 2900LL, 1600.0, 221.25, 78.0, 0.30, 0.55});
+  b.row("4-72_Parameter", p, {2LL, 1450LL, 800.0, 785.0, 82.0, 0.25, 0.37});
+  b.row("4-72_Parameter", p, {2LL, 1450LL, 1600.0, 305.0, 82.0, 0.25, 0.37});
+  b.row("9-19_Parameter", p, {3LL, 2900LL, 800.0, 400.0, 90.0, 0.2, 0.37});
+  b.row("9-19_Parameter", p, {3LL, 2900LL, 1600.0, 300.0, 90.0, 0.2, 0.37});
+  b.row("4-79_Parameter",
+        {"ModelID", "FluxLow", "FluxHigh", "AllPressLow", "AllPressHigh", "Efficiency"},
+        {4LL, 900.0, 1100.0, 450.0, 650.0, 70.0});
+}
+
+class FanDutyCommand_ : public EditorTest {
+ protected:
+  void SetUp() override {
+    buildCatalogue(m_dlg.catalogue());
+    m_module = winplat::instanceFromTable(fancadModuleResources(), "zrfan");
+    ASSERT_TRUE(DllMain(m_module, DLL_PROCESS_ATTACH, nullptr));
+  }
+  void TearDown() override {
+    DllMain(m_module, DLL_PROCESS_DETACH, nullptr);
+    zrbase::releaseInstance(m_module);
+    acedSetEnv(duty::kCsvSetting, L"");
+    EditorTest::TearDown();
+  }
+
+  // Runs the command on the answers; returns what it printed.
+  std::string run(const std::string& answers) {
+    input(answers);
+    m_out.str("");
+    FanDutyCommand();
+    return output();
+  }
+
+  std::string folder() const { return m_dlg.catalogue().substr(0, m_dlg.catalogue().rfind('/')); }
+
+  fandlgtest::DialogHarness m_dlg;
+  HINSTANCE m_module = nullptr;
+};
+
+// The table's rows: lines that start with a rank.
+std::vector<std::string> tableRows(const std::string& out) {
+  std::vector<std::string> rows;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first != std::string::npos && first > 0 &&
+        std::isdigit(static_cast<unsigned char>(line[first]))) {
+      rows.push_back(line.substr(first));
+    }
+  }
+  return rows;
+}
+
+}  // namespace
+
+TEST_F(FanDutyCommand_, ListsTheRankedCandidatesAndOpensTheFanDialogOnTheChosenOne) {
+  CString series, fanNo, drive, speed;
+  int gridRows = 0;
+  m_dlg.ui().onModal([&](CDialog& d) {
+    auto& dlg = dynamic_cast<CFanDlg&>(d);
+    series = dlg.m_strBigModel;
+    fanNo = dlg.m_strFanNo;
+    drive = dlg.m_strDriveMode;
+    speed = dlg.m_strSpeed;
+    gridRows = dlg.m_GridParam.GetRowCount();
+    CString shown;
+    dlg.m_cbSpeed.GetWindowText(shown);
+    EXPECT_EQ(shown, dlg.m_strSpeed) << "the list shows what the dialog holds";
+  });
+  const std::string out = run("1000\n500\n\n\n2\n");
+  const std::vector<std::string> rows = tableRows(out);
+  ASSERT_EQ(rows.size(), 3u) << out;
+  EXPECT_EQ(rows[0].rfind("1  4-72  4.5   C", 0), 0u) << rows[0];
+  EXPECT_EQ(rows[1].rfind("2  4-72  4     A", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[2].rfind("3  4-79  5     A", 0), 0u) << rows[2];
+  EXPECT_EQ(out.find("9-19"), std::string::npos) << "its fan gives too little";
+  ASSERT_EQ(m_dlg.ui().modalRuns(), std::vector<UINT>{IDD_FAN_DIALOG});
+  EXPECT_EQ(series, L"4-72");
+  EXPECT_EQ(fanNo, L"4");
+  EXPECT_EQ(drive, L"A");
+  EXPECT_EQ(speed, L"2900");
+  EXPECT_EQ(gridRows, 4) << "the model's two rows with heading and spare row";
+  EXPECT_TRUE(m_dlg.ui().boxes().empty());
+}
+
+TEST_F(FanDutyCommand_, ADutyNoModelReachesSaysSoAndAsksNothingMore) {
+  const std::string out = run("3000\n2000\n\n\n");
+  EXPECT_NE(out.find("没有风机能达到设计点"), std::string::npos) << out;
+  EXPECT_EQ(out.find("候选序号"), std::string::npos);
+  EXPECT_TRUE(tableRows(out).empty());
+  EXPECT_FALSE(pending()) << "every answer was taken";
+}
+
+TEST_F(FanDutyCommand_, WarmThinAirChangesTheListing) {
+  const std::string cold = run("1000\n500\n\n\n\n");
+  const std::string hot = run("1000\n500\n60\n95000\n\n");
+  EXPECT_NE(hot.find("空气: 60 ℃, 95000 Pa, 密度 0.993 kg/m3"), std::string::npos) << hot;
+  EXPECT_EQ(tableRows(cold).size(), 3u);
+  // In air of 0.83 times the density the smaller 4-72 falls short of the duty.
+  const std::vector<std::string> rows = tableRows(hot);
+  ASSERT_EQ(rows.size(), 2u) << hot;
+  EXPECT_EQ(rows[0].rfind("1  4-72  4.5", 0), 0u);
+  EXPECT_EQ(rows[1].rfind("2  4-79", 0), 0u);
+  EXPECT_TRUE(m_dlg.ui().modalRuns().empty()) << "Enter opens nothing";
+}
+
+TEST_F(FanDutyCommand_, TheTableGoesToTheCsvFileOfTheHostsSetting) {
+  const std::string csv = folder() + "/out.csv";
+  acedSetEnv(duty::kCsvSetting, CString::FromUtf8(csv));
+  const std::string out = run("1000\n500\n\n\n\n");
+  EXPECT_NE(out.find("表格已写入 " + csv), std::string::npos) << out;
+  std::ifstream in(csv, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << text;
+  EXPECT_NE(text.find("\r\n1,4-72,4.5,C,1450,"), std::string::npos) << text;
+  EXPECT_NE(text.find(",82.0,"), std::string::npos) << text;
+
+  // A file that cannot be written is said, and the command goes on.
+  acedSetEnv(duty::kCsvSetting, CString::FromUtf8(folder()));
+  const std::string refused = run("1000\n500\n\n\n\n");
+  EXPECT_NE(refused.find("无法写入表格文件 " + folder()), std::string::npos) << refused;
+  EXPECT_EQ(tableRows(refused).size(), 3u);
+}
+
+TEST_F(FanDutyCommand_, TheChartOfACandidateGoesToAnSvgFile) {
+  const std::string svg = folder() + "/chart.svg";
+  const std::string out = run("1000\n500\n\n\nC\n2\n" + svg + "\nc\n9\n1\n\n\n");
+  EXPECT_NE(out.find("图表已写入 " + svg), std::string::npos) << out;
+  std::ifstream in(svg);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+  std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(rest.find("<title>4-72 No.4 A 2900 r/min</title>"), std::string::npos);
+  // Asked for a ninth of three candidates, then the default name for the first.
+  EXPECT_NE(out.find("没有第 9 个候选, 候选为 1 至 3。"), std::string::npos) << out;
+  EXPECT_TRUE(std::filesystem::exists("4-72No4.5C-1450.svg"));
+  std::filesystem::remove("4-72No4.5C-1450.svg");
+  EXPECT_TRUE(m_dlg.ui().modalRuns().empty());
+}
+
+TEST_F(FanDutyCommand_, CancelAtAnyPromptEndsTheCommand) {
+  EXPECT_EQ(run("1000\n^C\n").find("设计点:"), std::string::npos);
+  EXPECT_NE(run("1000\n500\n\n\n^C\n").find("能达到设计点的风机 3 个"), std::string::npos);
+  EXPECT_TRUE(m_dlg.ui().modalRuns().empty());
+}
+
+TEST_F(FanDutyCommand_, AMissingCatalogueIsReportedByTheWrapper) {
+  std::filesystem::remove(m_dlg.catalogue());
+  const std::string out = run("1000\n500\n\n\n");
+  ASSERT_EQ(m_dlg.ui().boxes().size(), 1u);
+  EXPECT_NE(CString(m_dlg.ui().boxes()[0].text).Find(L"不存在"), -1);
+  EXPECT_EQ(out.find("设计点:"), std::string::npos);
+}

@@ -1,0 +1,148 @@
+// The table of candidates on the command line and as CSV, and the notes below it.
+#include "duty/duty_listing.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "duty_test_models.h"
+
+using duty::RowKind;
+using dutytest::Catalogue;
+using dutytest::straight;
+
+namespace {
+
+const duty::DutyConditions kDuty{1000, 500, 20, 101325};
+
+// Cells of a table line: runs of two or more blanks separate them.
+std::vector<std::wstring> cellsOf(const CString& line) {
+  std::vector<std::wstring> cells;
+  const std::wstring& s = line.str();
+  const std::wregex gap(L" {2,}");
+  std::wsregex_token_iterator it(s.begin(), s.end(), gap, -1), end;
+  for (; it != end; ++it) {
+    if (!it->str().empty()) cells.push_back(it->str());
+  }
+  return cells;
+}
+
+// The display column where each cell of a line starts.
+std::vector<int> starts(const CString& line) {
+  std::vector<int> out;
+  const std::wstring& s = line.str();
+  bool inCell = false;
+  int column = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const bool blank = s[i] == L' ';
+    const bool gap = blank && i + 1 < s.size() && s[i + 1] == L' ';
+    if (!blank && !inCell) out.push_back(column);
+    if (!blank) inCell = true;
+    if (gap) inCell = false;
+    column += duty::displayWidth(std::wstring(1, s[i]));
+  }
+  return out;
+}
+
+Catalogue mixed() {
+  Catalogue c;
+  c.series("4-72", RowKind::Points).curve("4.5", "直联", "2900", straight(1265, 0.6, 85, 85, 2.0));
+  // Motor of 1 kW for a shaft power of 1.2 kW: too small.
+  c.series("Y5,47", RowKind::Points, false)
+      .curve("6", "C", "1450", {{800, 701.25, {}, 1.2, 1.0}, {1600, 221.25, {}, 1.2, 1.0}});
+  c.series("R", RowKind::Ranges).boxes("5", "A", "2900", {{900, 1100, 400, 600, 70}});
+  return c;
+}
+
+}  // namespace
+
+TEST(DutyListing, ATableWhoseColumnsLineUpOnATerminal) {
+  const Catalogue c = mixed();
+  const duty::DutySelection s = duty::selectForDuty(c.get(), kDuty);
+  const std::vector<CString> lines = duty::tableLines(c.get(), s);
+  ASSERT_EQ(lines.size(), 5u) << "the count line, the headings and three candidates";
+  EXPECT_NE(lines[0].Find(L"能达到设计点的风机 3 个"), -1);
+  EXPECT_NE(lines[0].Find(L"100% 至 120%"), -1);
+  const std::vector<int> heading = starts(lines[1]);
+  ASSERT_EQ(heading.size(), 15u);
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    const std::vector<std::wstring> cells = cellsOf(lines[i]);
+    ASSERT_EQ(cells.size(), 15u) << lines[i].ToUtf8() << ": every cell holds text";
+    // Right-aligned numbers end where their heading ends; texts start with it.
+    EXPECT_EQ(starts(lines[i])[1], heading[1]) << lines[i].ToUtf8();
+  }
+  const std::vector<std::wstring> first = cellsOf(lines[2]);
+  EXPECT_EQ(first[1], L"4-72");
+  EXPECT_EQ(first[3], L"直联");
+  EXPECT_EQ(first[5], L"1100");
+  EXPECT_EQ(first[6], L"605");
+  EXPECT_EQ(first[7], L"85.0");
+  EXPECT_EQ(first[8], L"2.00");
+  EXPECT_EQ(first[10], L"+50");
+  EXPECT_EQ(first[11], L"+38") << "1100 m³/h is 37.5 % right of the peak at 800";
+  EXPECT_EQ(first[12], L"-") << "a direct drive has no speed to set";
+  EXPECT_EQ(first[13], L"曲线");
+  EXPECT_EQ(first[14], L"-");
+  const std::vector<std::wstring> range = cellsOf(lines[3]);
+  EXPECT_EQ(range[13], L"范围");
+  EXPECT_EQ(range[11], L"-");
+  EXPECT_EQ(range[14], L"无轴功率,无电机功率");
+  const std::vector<std::wstring> belt = cellsOf(lines[4]);
+  EXPECT_EQ(belt[7], L"-");
+  EXPECT_EQ(belt[10], L"-17");
+  EXPECT_EQ(belt[12], L"1381") << "1450 · 1000 / 1050";
+  EXPECT_EQ(belt[14], L"电机功率不足,无效率");
+}
+
+TEST(DutyListing, NotesSayWhatWasLeftOutAndWhatListedSeriesLack) {
+  Catalogue c = mixed();
+  c.series("X", RowKind::Points).curve("1", "A", "2900", {{1000, 500}});
+  c.edit().series.back().problem = L"参数表 X_Parameter 缺少列 Flux";
+  c.series("Z", RowKind::Points).curve("2", "A", "2900", {{1000, 500}});
+  c.edit().incompleteModels = 2;
+  c.edit().densityProblem = L"AIRDENSITY 的值 'x' 不是空气密度";
+  const duty::DutySelection s = duty::selectForDuty(c.get(), kDuty);
+  const std::vector<CString> notes = duty::noteLines(c.get(), s);
+  std::wstring all;
+  for (const CString& n : notes) all += n.str() + L"\n";
+  EXPECT_NE(all.find(L"按 1.2 kg/m3 计算"), std::wstring::npos) << CString(all.c_str()).ToUtf8();
+  EXPECT_NE(all.find(L"系列 X: 参数表 X_Parameter 缺少列 Flux, 未参加选型"), std::wstring::npos);
+  EXPECT_NE(all.find(L"1 个型号的性能数据不能构成曲线或范围"), std::wstring::npos);
+  EXPECT_NE(all.find(L"表 Model 中有 2 行"), std::wstring::npos);
+  EXPECT_NE(all.find(L"系列 Y5,47 的参数表没有效率、轴功率、电机功率列, 排在有效率的型号之后"),
+            std::wstring::npos);
+  EXPECT_EQ(all.find(L"系列 4-72 的参数表没有"), std::wstring::npos);
+  EXPECT_EQ(all.find(L"系列 Z"), std::wstring::npos) << "Z has no candidate to explain";
+}
+
+TEST(DutyListing, NoCandidateSaysSo) {
+  Catalogue c;
+  c.series("S", RowKind::Points).curve("1", "A", "2900", straight(700, 0.6));
+  const duty::DutySelection s = duty::selectForDuty(c.get(), kDuty);
+  const std::vector<CString> lines = duty::tableLines(c.get(), s);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], L"没有风机能达到设计点 (工作风量为设计风量的 100% 至 120%)。");
+  const std::vector<CString> conditions = duty::conditionLines(s);
+  EXPECT_EQ(conditions[0], L"设计点: 风量 1000 m3/h, 全压 500 Pa");
+  EXPECT_NE(conditions[1].Find(L"密度 1.204 kg/m3"), -1) << conditions[1].ToUtf8();
+}
+
+TEST(DutyListing, CsvHoldsTheSameTableForSpreadsheets) {
+  const Catalogue c = mixed();
+  const duty::DutySelection s = duty::selectForDuty(c.get(), kDuty);
+  const std::string csv = duty::csvText(c.get(), s);
+  ASSERT_EQ(csv.rfind("\xEF\xBB\xBF", 0), 0u) << "a byte-order mark first";
+  std::vector<std::string> rows;
+  for (std::size_t at = 3; at < csv.size();) {
+    const std::size_t end = csv.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << "every line ends with CR LF";
+    rows.push_back(csv.substr(at, end - at));
+    at = end + 2;
+  }
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[0].rfind("序号,型号,机号,传动,转速r/min,工作风量m3/h", 0), 0u);
+  EXPECT_EQ(rows[1], "1,4-72,4.5,直联,2900,1100,605,85.0,2.00,3,+50,+38,,曲线,");
+  EXPECT_EQ(rows[3].substr(0, 9), "3,\"Y5,47\"") << "a comma in a value is quoted";
+  EXPECT_NE(rows[3].find(",\"电机功率不足,无效率\""), std::string::npos);
+  EXPECT_EQ(duty::displayWidth(L"直联 4-72"), 9);
+}

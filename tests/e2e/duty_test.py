@@ -1,0 +1,406 @@
+#!/usr/bin/python3
+"""FANDUTY end to end: scripts through `fancad --headless` on copies of the generated
+sample catalogue. Its listing is checked against the catalogue's own rows (on the sample's
+curves) and against operating points worked out by hand (on straight-line curves each
+scenario writes, which the monotone cubic follows exactly); its CSV file and chart are
+read back; a chosen candidate is placed from the FAN dialog into a drawing.
+
+Usage: duty_test.py --fancad BIN --fangen BIN --dwglib DIR --checker PY [unittest args]
+"""
+import argparse
+import csv
+import json
+import math
+import os
+import re
+import shutil
+import sqlite3
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ET
+
+import ezdxf
+
+ARGS = None
+SAMPLE = None  # the generated sample catalogue, copied for each scenario
+
+POINT_SERIES = ["4-72", "9-19", "T4-72", "Y5-47"]
+RANGE_SERIES = ["4-79", "11-62"]
+COLUMNS = ["rank", "series", "fan_no", "drive", "speed", "flow", "pressure", "efficiency",
+           "shaft", "motor", "margin", "peak", "exact_speed", "kind", "remark"]
+CURVE, BOX = "曲线", "范围"
+OVERSIZE = 1.2  # the operating flow is at most a fifth above the duty flow
+SVG = "{http://www.w3.org/2000/svg}"
+
+
+def density(celsius, pascals):
+    """Dry air as an ideal gas."""
+    return pascals / (287.05 * (celsius + 273.15))
+
+
+def number(cell):
+    return None if cell in ("-", "") else float(cell)
+
+
+def table(output):
+    """The listed candidates: rows after the heading, split on runs of blanks."""
+    lines = output.splitlines()
+    start = next((i for i, l in enumerate(lines) if l.startswith("序号  型号")), None)
+    if start is None:
+        return []
+    rows = []
+    for line in lines[start + 1:]:
+        if not re.match(r"^\s*\d+  ", line):
+            break
+        cells = re.split(r"\s{2,}", line.strip())
+        assert len(cells) == len(COLUMNS), line
+        rows.append(dict(zip(COLUMNS, cells)))
+    return rows
+
+
+def model_of(row):
+    return (row["series"], row["fan_no"], row["drive"], row["speed"])
+
+
+def text_of(value):
+    """A catalogue value as the module shows it: 4.0 is "4"."""
+    if isinstance(value, float) and value.is_integer():
+        return str(int(value))
+    return str(value)
+
+
+class Scenario(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="duty_e2e_")
+        self.data = os.path.join(self.dir, "data")
+        self.dwg = os.path.join(self.dir, "dwg")
+        os.makedirs(self.data)
+        os.makedirs(os.path.join(self.dwg, "Fan"))
+        self.catalogue = os.path.join(self.data, "ZRFan.Mdb")
+        shutil.copy(SAMPLE, self.catalogue)
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def sql(self, statement, *args):
+        with sqlite3.connect(self.catalogue) as db:
+            return db.execute(statement, args).fetchall()
+
+    def fancad(self, lines, options=()):
+        script = os.path.join(self.dir, "test.scr")
+        with open(script, "w", encoding="utf-8") as f:
+            f.write("\n".join(lines) + "\n")
+        env = dict(os.environ, ZR_DATALIB=self.data, ZR_DWGLIB=self.dwg)
+        r = subprocess.run([ARGS.fancad, "--headless", *options, "--script", script],
+                           cwd=self.dir, capture_output=True, text=True, env=env, timeout=60)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        self.assertEqual(r.stderr, "")
+        return r.stdout
+
+    def duty(self, flow, pressure, celsius="", pascals="", then=("",), options=()):
+        """FANDUTY on the answers (empty: the default), then `then` (by default Enter at
+        the candidate prompt), then QUIT."""
+        return self.fancad(["FANDUTY", str(flow), str(pressure), str(celsius), str(pascals),
+                            *then, "QUIT"], options)
+
+    def model_id(self, series, fan_no, drive, speed):
+        for mid, no, sp in self.sql("SELECT ID, FanNo, Speed FROM Model WHERE BigModel=? AND "
+                                    "DriveMode=?", series, drive):
+            if text_of(no) == fan_no and text_of(sp) == speed:
+                return mid
+        self.fail("no model %s" % ((series, fan_no, drive, speed),))
+
+
+class SampleCatalogueTest(Scenario):
+    """The sample's own rows: every listed candidate meets the system curve between two
+    of its catalogue points, within the duty window; every model that clearly meets it
+    there is listed; the order is by efficiency."""
+
+    def curves(self):
+        """Point-style models: their rows sorted by flow, with the model's key."""
+        models = {}
+        for mid, series, drive, no, speed in self.sql(
+                "SELECT ID, BigModel, DriveMode, FanNo, Speed FROM Model"):
+            models[mid] = (series, text_of(no), drive, text_of(speed))
+        out = {}
+        for series in POINT_SERIES:
+            for mid, q, p, e, s, m in self.sql(
+                    'SELECT ModelID, Flux, AllPress, Efficiency, ShaftPower, MotorPower '
+                    'FROM "%s_Parameter" ORDER BY ModelID, Flux' % series):
+                out.setdefault(models[mid], []).append((q, p, e, s, m))
+        boxes = {}
+        for series in RANGE_SERIES:
+            for row in self.sql('SELECT ModelID, FluxLow, FluxHigh, AllPressLow, AllPressHigh, '
+                                'Efficiency, ShaftPower, MotorPower FROM "%s_Parameter"'
+                                % series):
+                boxes.setdefault(models[row[0]], []).append(row[1:])
+        return out, boxes
+
+    def check(self, flow, pressure, celsius=20, pascals=101325):
+        rows = table(self.duty(flow, pressure, celsius, pascals))
+        r = density(celsius, pascals) / 1.2
+        k = pressure / flow ** 2
+        curves, boxes = self.curves()
+        listed = {model_of(row): row for row in rows}
+        self.assertEqual(len(listed), len(rows), "a model listed twice")
+        for model, points in curves.items():
+            f = [p * r - k * q * q for q, p, *_ in points]
+            crossings = [i for i in range(len(points) - 1) if f[i] >= 0 > f[i + 1]]
+            rising = any(points[i + 1][1] > points[i][1] for i in range(len(points) - 1))
+            if not crossings:
+                if not rising:
+                    self.assertNotIn(model, listed, "the system curve misses the curve")
+                continue
+            i = crossings[-1]
+            lo, hi = points[i], points[i + 1]
+            row = listed.get(model)
+            if flow <= lo[0] and hi[0] <= OVERSIZE * flow and not rising:
+                self.assertIsNotNone(row, "%s meets the system inside the window" % (model,))
+            if hi[0] < flow or lo[0] > OVERSIZE * flow:
+                self.assertIsNone(row, "%s meets the system outside the window" % (model,))
+            if row is None or rising:
+                continue
+            q = float(row["flow"])
+            self.assertEqual(row["kind"], CURVE)
+            self.assertTrue(lo[0] - 0.5 <= q <= hi[0] + 0.5, (model, q, lo, hi))
+            self.assertTrue(flow - 0.5 <= q <= OVERSIZE * flow + 0.5, (model, q))
+            self.assertAlmostEqual(float(row["pressure"]), k * q * q, delta=0.5 + 2 * k * q)
+            # The monotone cubic stays between its points' values, scaled to the air.
+            e = float(row["efficiency"])
+            self.assertTrue(min(lo[2], hi[2]) - 0.05 <= e <= max(lo[2], hi[2]) + 0.05)
+            s = float(row["shaft"])
+            self.assertTrue(r * min(lo[3], hi[3]) - 0.005 <= s <= r * max(lo[3], hi[3]) + 0.005)
+            self.assertEqual(float(row["motor"]), lo[4])
+            self.assertAlmostEqual(float(row["margin"]), 100 * (lo[4] / s - 1), delta=1.5)
+        for model, rects in boxes.items():
+            reach = []
+            for fl, fh, pl, ph, e, s, m in rects:
+                low = max(fl, flow, math.sqrt(pl * r / k))
+                high = min(fh, OVERSIZE * flow, math.sqrt(ph * r / k))
+                if low <= high:
+                    reach.append((low, e, s, m))
+            row = listed.get(model)
+            self.assertEqual(row is not None, bool(reach), model)
+            if row:
+                self.assertEqual(row["kind"], BOX)
+                low, e, s, m = min(reach)
+                self.assertAlmostEqual(float(row["flow"]), low, delta=0.5)
+                self.assertEqual(float(row["efficiency"]), e)
+                self.assertAlmostEqual(float(row["shaft"]), r * s, delta=0.005)
+        stable = [float(row["efficiency"]) for row in rows if "不稳定" not in row["remark"]]
+        self.assertEqual(stable, sorted(stable, reverse=True))
+        self.assertEqual([row["rank"] for row in rows], [str(i + 1) for i in range(len(rows))])
+        return rows
+
+    def test_duty_points_across_the_sample(self):
+        seen = set()
+        for flow, pressure in [(2000, 850), (3000, 1000), (5000, 1200), (4500, 1500),
+                               (2500, 3000), (8000, 800), (6000, 600)]:
+            with self.subTest(flow=flow, pressure=pressure):
+                rows = self.check(flow, pressure)
+                seen.update(row["kind"] for row in rows)
+        self.assertEqual(seen, {CURVE, BOX}, "the points reach both kinds of series")
+
+    def test_warm_thin_air_takes_power_and_changes_the_order(self):
+        standard = self.check(2000, 850)
+        thin = self.check(2000, 850, 40, 90000)
+        self.assertNotEqual([model_of(r) for r in standard], [model_of(r) for r in thin])
+        self.assertTrue(any("密度 1.001 kg/m3" in l
+                            for l in self.duty(2000, 850, 40, 90000).splitlines()))
+
+    def test_a_duty_no_model_reaches_says_so_and_asks_no_candidate(self):
+        out = self.duty(100000, 100, then=())
+        self.assertIn("没有风机能达到设计点", out)
+        self.assertEqual(table(out), [])
+        self.assertNotIn("输入候选序号", out)
+        self.assertIn("Command: QUIT", out)
+
+
+class HandWorkedTest(Scenario):
+    """Straight-line curves written by the scenario: the operating points, efficiencies,
+    powers and belt speeds below are worked out by hand from them."""
+
+    K = 5e-4  # the system curve through 1000 m³/h at 500 Pa
+    # model: (pressure a - b·Q, efficiency c + d·Q, shaft power u + v·Q, flows of its points)
+    A = ("4-72", "2.8", "A", "2900")
+    B = ("9-19", "5", "D", "2900")
+    C = ("T4-72", "4", "皮带", "2000")
+    D = ("4-72", "3.2", "A", "2900")
+    E = ("Y5-47", "5", "D", "1450")
+    LINES = {A: (1050, 0.5, 80, 0, 0.35, 0, (800, 1000, 1200)),
+             B: (1700, 1.0, 25, 0.055, 0.2, 0.0002, (900, 1100, 1300)),
+             C: (1400, 0.7, 135, -0.045, 0.3, 0.0001, (800, 1000, 1200, 1400)),
+             E: (1400, 0.7, None, None, 0.5, 0, (800, 1100, 1400))}
+
+    def setUp(self):
+        super().setUp()
+        for s in POINT_SERIES + RANGE_SERIES:
+            self.sql('DELETE FROM "%s_Parameter"' % s)
+        for model, (a, b, c, d, u, v, flows) in self.LINES.items():
+            for q in flows:
+                self.point(model, q, a - b * q, None if c is None else c + d * q, u + v * q)
+        # D rises to its peak at its last point: the system meets it on the unstable side.
+        for q, p in [(900, 300), (1000, 620), (1200, 700)]:
+            self.point(self.D, q, p, 90.0, 0.4)
+        # Y5-47 gives no efficiency at all.
+        self.sql('ALTER TABLE "Y5-47_Parameter" DROP COLUMN Efficiency')
+
+    def point(self, model, q, p, e, s):
+        columns = "ModelID, Flux, AllPress, ShaftPower, MotorPower"
+        values = [self.model_id(*model), q, p, s, 1.1]
+        if e is not None:
+            columns += ", Efficiency"
+            values.append(e)
+        self.sql('INSERT INTO "%s_Parameter" (%s) VALUES (%s)'
+                 % (model[0], columns, ", ".join("?" * len(values))), *values)
+
+    def expected(self, model, r):
+        """Where r·(a - b·Q) = K·Q², and the curve's values there."""
+        a, b, c, d, u, v, _ = self.LINES[model]
+        q = (-r * b + math.sqrt(r * r * b * b + 4 * self.K * r * a)) / (2 * self.K)
+        return q, self.K * q * q, None if c is None else c + d * q, r * (u + v * q)
+
+    def assert_row(self, row, model, r):
+        q, p, e, s = self.expected(model, r)
+        self.assertEqual(model_of(row), model)
+        self.assertEqual(row["kind"], CURVE)
+        self.assertAlmostEqual(float(row["flow"]), q, delta=0.5)
+        self.assertAlmostEqual(float(row["pressure"]), p, delta=0.5)
+        if e is None:
+            self.assertEqual(row["efficiency"], "-")
+        else:
+            self.assertAlmostEqual(float(row["efficiency"]), e, delta=0.05)
+        self.assertAlmostEqual(float(row["shaft"]), s, delta=0.005)
+        self.assertAlmostEqual(float(row["margin"]), 100 * (1.1 / s - 1), delta=0.5)
+        return q
+
+    def test_ranked_by_efficiency_then_without_it_then_the_unstable(self):
+        out = self.duty(1000, 500)
+        rows = table(out)
+        r = density(20, 101325) / 1.2
+        self.assertEqual([model_of(x) for x in rows], [self.B, self.C, self.A, self.E, self.D])
+        for row, model in zip(rows, (self.B, self.C, self.A, self.E)):
+            self.assert_row(row, model, r)
+        # The belt drive gets the speed that meets the duty flow exactly.
+        q_c = self.expected(self.C, r)[0]
+        self.assertAlmostEqual(float(rows[1]["exact_speed"]), 2000 * 1000 / q_c, delta=0.5)
+        self.assertEqual([x["exact_speed"] for x in rows if x is not rows[1]], ["-"] * 4)
+        self.assertIn("无效率", rows[3]["remark"])
+        self.assertIn("不稳定", rows[4]["remark"])
+        self.assertLess(float(rows[4]["peak"]), 0)
+        self.assertTrue(1000 <= float(rows[4]["flow"]) <= 1200)
+        self.assertIn("系列 Y5-47 的参数表没有效率列, 排在有效率的型号之后。", out)
+
+    def test_warm_thin_air_lowers_power_drops_a_fan_and_swaps_two(self):
+        rows = table(self.duty(1000, 500, 40, 90000))
+        r = density(40, 90000) / 1.2
+        self.assertEqual([model_of(x) for x in rows], [self.C, self.B, self.E, self.D])
+        for row, model in zip(rows, (self.C, self.B, self.E)):
+            self.assert_row(row, model, r)
+        # A meets the system below the duty flow now: it falls short.
+        self.assertLess(self.expected(self.A, r)[0], 1000)
+
+    def test_the_csv_file_holds_the_table(self):
+        out = self.duty(1000, 500, options=("--csv", "duty.csv"))
+        self.assertIn("表格已写入 " + os.path.join(self.dir, "duty.csv"), out)
+        with open(os.path.join(self.dir, "duty.csv"), encoding="utf-8-sig", newline="") as f:
+            lines = list(csv.reader(f))
+        self.assertEqual(lines[0][:3], ["序号", "型号", "机号"])
+        listed = table(out)
+        self.assertEqual(len(lines), 1 + len(listed))
+        for cells, row in zip(lines[1:], listed):
+            self.assertEqual([c or "-" for c in cells], [row[c] for c in COLUMNS])
+
+    def test_the_chart_reads_back_as_the_curves_and_points(self):
+        out = self.duty(1000, 500, then=("C", "2", "chart.svg", ""))
+        self.assertIn("图表已写入 " + os.path.join(self.dir, "chart.svg"), out)
+        svg = ET.parse(os.path.join(self.dir, "chart.svg")).getroot()
+        axes = {g.get("data-axis"): axis_map(g) for g in svg.iter(SVG + "g")
+                if g.get("class") == "axis"}
+        self.assertEqual(set(axes), {"flow", "pressure", "efficiency", "power"})
+        r = density(20, 101325) / 1.2
+        a, b, c, d, u, v, flows = self.LINES[self.C]
+        curve = {"pressure": lambda q: r * (a - b * q), "efficiency": lambda q: c + d * q,
+                 "power": lambda q: r * (u + v * q), "system": lambda q: self.K * q * q}
+        lines = {p.get("data-role"): p for p in svg.iter(SVG + "polyline")}
+        self.assertEqual(set(lines), set(curve))
+        for role, f in curve.items():
+            along = axes[lines[role].get("data-axis")]
+            points = [tuple(map(float, xy.split(","))) for xy in lines[role].get("points").split()]
+            for x, y in points:
+                q = axes["flow"](x)
+                self.assertAlmostEqual(along(y), f(q), delta=0.01 * abs(f(q)) + 0.5, msg=role)
+            if role != "system":
+                self.assertAlmostEqual(axes["flow"](points[0][0]), flows[0], delta=1)
+                self.assertAlmostEqual(axes["flow"](points[-1][0]), flows[-1], delta=1)
+        measured = [g for g in svg.iter(SVG + "g") if g.get("class") == "measured"]
+        for g in measured:
+            role = g.get("data-role")
+            got = [(axes["flow"](float(p.get("cx"))), axes[role](float(p.get("cy"))))
+                   for p in g.iter(SVG + "circle")]
+            self.assertEqual(len(got), len(flows), role)
+            for (q, y), flow in zip(got, flows):
+                self.assertAlmostEqual(q, flow, delta=1)
+                self.assertAlmostEqual(y, curve[role](flow), delta=0.01 * abs(curve[role](flow)))
+        markers = {g.get("data-role"): g.find(SVG + "circle") for g in svg.iter(SVG + "g")
+                   if g.get("class") == "marker"}
+        q, p, _, _ = self.expected(self.C, r)
+        for role, want in [("duty", (1000, 500)), ("operating", (q, p))]:
+            at = markers[role]
+            self.assertAlmostEqual(axes["flow"](float(at.get("cx"))), want[0], delta=2)
+            self.assertAlmostEqual(axes["pressure"](float(at.get("cy"))), want[1], delta=2)
+
+    def test_a_chosen_candidate_opens_the_fan_dialog_and_is_placed_from_it(self):
+        view = os.path.join(ARGS.dwglib, "Fan", "T4-72No4皮带.dwg")
+        shutil.copy(view, os.path.join(self.dwg, "Fan"))
+        out = self.duty(1000, 500, then=("2", "dlg dump", "dlg click 1008", "30", "100,50",
+                                          "dlg ok", "SAVEAS out.dxf"))
+        dump = next(l for l in out.splitlines() if l.startswith("DUMP "))
+        controls = {c["id"]: c for c in json.loads(dump[5:])["controls"]}
+        self.assertEqual(tuple(controls[i]["text"] for i in (1012, 1014, 1015, 1016)), self.C)
+        path = os.path.join(self.dir, "out.dxf")
+        (insert,) = [e for e in ezdxf.readfile(path).modelspace() if e.dxftype() == "INSERT"]
+        self.assertEqual(insert.dxf.name, "T4-72No4皮带F_L0")
+        self.assertAlmostEqual(insert.dxf.rotation, 30)
+        self.assertEqual(tuple(insert.dxf.insert)[:2], (100, 50))
+        r = subprocess.run(["/usr/bin/python3", ARGS.checker, path], capture_output=True,
+                           text=True)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+
+
+def axis_map(group):
+    """Pixel to value along an axis, from its first and last tick labels."""
+    ticks = []
+    for tick in group.iter(SVG + "g"):
+        if tick.get("class") != "tick":
+            continue
+        line, label = tick.find(SVG + "line"), tick.find(SVG + "text")
+        vertical = line.get("x1") == line.get("x2")
+        pixel = float(line.get("x1") if vertical else line.get("y1"))
+        ticks.append((pixel, float(label.text)))
+    (p0, v0), (p1, v1) = ticks[0], ticks[-1]
+    return lambda pixel: v0 + (pixel - p0) * (v1 - v0) / (p1 - p0)
+
+
+def main():
+    global ARGS, SAMPLE
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--fancad", required=True)
+    parser.add_argument("--fangen", required=True)
+    parser.add_argument("--dwglib", required=True)
+    parser.add_argument("--checker", required=True)
+    ARGS, rest = parser.parse_known_args()
+    sample_dir = tempfile.mkdtemp(prefix="duty_e2e_sample_")
+    try:
+        subprocess.run([ARGS.fangen, "--out", sample_dir], check=True, capture_output=True)
+        SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
+        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+        return 0 if prog.result.wasSuccessful() else 1
+    finally:
+        shutil.rmtree(sample_dir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

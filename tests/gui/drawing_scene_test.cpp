@@ -1,0 +1,312 @@
+// What the drawing scene makes of a database: colours, visibility, nested
+// references, curves and texts, and how it is painted.
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <cmath>
+#include <numbers>
+
+#include "gui/aci_colors.h"
+#include "gui/drawing_scene.h"
+#include "gui/pixel_lines.h"
+#include "gui/scene_builder.h"
+#include "gui/scene_painter.h"
+#include "gui_test_support.h"
+#include "test_drawing.h"
+
+namespace {
+
+using guitest::TestDrawing;
+using zrgui::Scene;
+
+const QRgb kDark = qRgb(0, 0, 0);
+const QRgb kLight = qRgb(255, 255, 255);
+
+// The colour of the batch holding a segment from a to b (either way), or 0.
+QRgb colorOfSegment(const Scene& scene, QPointF a, QPointF b) {
+  auto same = [](QPointF p, QPointF q) { return std::hypot(p.x() - q.x(), p.y() - q.y()) < 1e-6; };
+  for (const auto& batch : scene.batches) {
+    for (const QLineF& s : batch.segments) {
+      if ((same(s.p1(), a) && same(s.p2(), b)) || (same(s.p1(), b) && same(s.p2(), a))) {
+        return batch.color;
+      }
+    }
+  }
+  return 0;
+}
+
+std::vector<QPointF> allPoints(const Scene& scene) {
+  std::vector<QPointF> pts;
+  for (const auto& batch : scene.batches) {
+    for (const QLineF& s : batch.segments) {
+      pts.push_back(s.p1());
+      pts.push_back(s.p2());
+    }
+  }
+  return pts;
+}
+
+TEST(AciColors, NamedIndicesHuesAndGreysAndTheForegroundFollowsTheBackground) {
+  EXPECT_EQ(zrgui::aciColor(1, kDark), qRgb(255, 0, 0));
+  EXPECT_EQ(zrgui::aciColor(5, kDark), qRgb(0, 0, 255));
+  EXPECT_EQ(zrgui::aciColor(11, kDark), qRgb(255, 127, 127)) << "odd shades are half saturated";
+  EXPECT_EQ(zrgui::aciColor(20, kDark), qRgb(255, 63, 0))
+      << "each ten indices turn the hue 15 degrees";
+  EXPECT_EQ(zrgui::aciColor(18, kDark), qRgb(76, 0, 0));
+  EXPECT_EQ(zrgui::aciColor(250, kDark), qRgb(51, 51, 51));
+  EXPECT_EQ(zrgui::aciColor(7, kDark), kLight);
+  EXPECT_EQ(zrgui::aciColor(7, kLight), kDark);
+  EXPECT_EQ(zrgui::aciColor(256, qRgb(240, 240, 240)), kDark);
+}
+
+TEST(DrawingScene, ColoursComeFromTheIndexTheLayerAndTheReference) {
+  TestDrawing d;
+  d.layer(L"GREEN", 3);
+  d.layer(L"MAGENTA", 6);
+  d.line({0, 0, 0}, {10, 0, 0}, 1);
+  d.line({0, 10, 0}, {10, 10, 0}, 256, L"GREEN");
+  const AcDbObjectId blk = d.block(L"B");
+  d.line({0, 0, 0}, {0, 5, 0}, 0, nullptr, blk);     // BYBLOCK
+  d.line({1, 0, 0}, {1, 5, 0}, 256, L"0", blk);      // layer 0, BYLAYER
+  d.line({2, 0, 0}, {2, 5, 0}, 256, L"GREEN", blk);  // its own layer
+  d.reference(blk, {100, 0, 0}, 1, 0, 5, L"MAGENTA");
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  EXPECT_EQ(colorOfSegment(scene, {0, 0}, {10, 0}), qRgb(255, 0, 0));
+  EXPECT_EQ(colorOfSegment(scene, {0, 10}, {10, 10}), qRgb(0, 255, 0));
+  EXPECT_EQ(colorOfSegment(scene, {100, 0}, {100, 5}), qRgb(0, 0, 255))
+      << "BYBLOCK takes the reference's colour";
+  EXPECT_EQ(colorOfSegment(scene, {101, 0}, {101, 5}), qRgb(255, 0, 255))
+      << "BYLAYER on layer 0 takes the reference's layer";
+  EXPECT_EQ(colorOfSegment(scene, {102, 0}, {102, 5}), qRgb(0, 255, 0));
+  EXPECT_EQ(scene.entityCount, 3);
+}
+
+TEST(DrawingScene, LayersThatAreOffOrFrozenHideWhatIsOnThem) {
+  TestDrawing d;
+  d.layer(L"OFF", 1, true);
+  d.layer(L"FROZEN", 2, false, true);
+  d.layer(L"SHOWN", 3);
+  d.line({0, 0, 0}, {1, 0, 0}, 256, L"OFF");
+  d.line({0, 1, 0}, {1, 1, 0}, 256, L"FROZEN");
+  d.line({0, 2, 0}, {1, 2, 0}, 256, L"SHOWN");
+  const AcDbObjectId blk = d.block(L"B");
+  d.line({0, 0, 0}, {0, 1, 0}, 256, L"0", blk);
+  d.line({5, 0, 0}, {5, 1, 0}, 256, L"SHOWN", blk);
+  d.reference(blk, {100, 0, 0}, 1, 0, 256, L"OFF");
+  d.reference(blk, {200, 0, 0}, 1, 0, 256, L"FROZEN");
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  EXPECT_EQ(colorOfSegment(scene, {0, 0}, {1, 0}), 0u);
+  EXPECT_EQ(colorOfSegment(scene, {0, 1}, {1, 1}), 0u);
+  EXPECT_NE(colorOfSegment(scene, {0, 2}, {1, 2}), 0u);
+  EXPECT_EQ(colorOfSegment(scene, {100, 0}, {100, 1}), 0u)
+      << "layer-0 entities of a reference on a layer that is off are hidden";
+  EXPECT_NE(colorOfSegment(scene, {105, 0}, {105, 1}), 0u)
+      << "entities on layers of their own are not";
+  for (const QPointF& p : allPoints(scene))
+    EXPECT_LT(p.x(), 150) << "a frozen reference shows nothing";
+}
+
+TEST(DrawingScene, NestedReferencesPlaceTheirContentThroughEveryTransform) {
+  TestDrawing d;
+  const AcDbObjectId inner = d.block(L"INNER", {1, 0, 0});
+  d.line({1, 0, 0}, {11, 0, 0}, 1, nullptr, inner);  // 10 long from the origin (1,0)
+  const AcDbObjectId outer = d.block(L"OUTER");
+  d.reference(inner, {5, 5, 0}, 1, std::numbers::pi / 2, 256, nullptr, outer);
+  d.reference(outer, {100, 0, 0}, 2, 0);
+  // A block that holds a reference to itself draws once and stops.
+  const AcDbObjectId loop = d.block(L"LOOP");
+  d.line({0, 0, 0}, {1, 0, 0}, 2, nullptr, loop);
+  d.reference(loop, {0, 0, 0}, 1, 0, 256, nullptr, loop);
+  d.reference(loop, {500, 0, 0});
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  EXPECT_EQ(colorOfSegment(scene, {110, 10}, {110, 30}), qRgb(255, 0, 0));
+  int loopLines = 0;
+  for (const QPointF& p : allPoints(scene)) loopLines += p.x() >= 500;
+  EXPECT_EQ(loopLines, 2);
+}
+
+TEST(DrawingScene, CurvesAreChordedAlongTheirTrueShape) {
+  TestDrawing d;
+  d.add(new AcDbCircle({50, 50, 0}, AcGeVector3d::kZAxis, 10), 1);
+  d.add(new AcDbArc({0, 0, 0}, 5, 0, std::numbers::pi / 2), 2);
+  auto* pl = new AcDbPolyline;
+  pl->addVertexAt(0, AcGePoint2d(200, 0), 1.0);  // a half circle below the chord
+  pl->addVertexAt(1, AcGePoint2d(202, 0));
+  d.add(pl, 3);
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  double lowest = 0;
+  for (const auto& batch : scene.batches) {
+    for (const QLineF& s : batch.segments) {
+      for (QPointF p : {s.p1(), s.p2()}) {
+        if (batch.color == qRgb(255, 0, 0)) {
+          EXPECT_NEAR(std::hypot(p.x() - 50, p.y() - 50), 10, 1e-9);
+        }
+        if (batch.color == qRgb(255, 255, 0)) {
+          EXPECT_NEAR(std::hypot(p.x(), p.y()), 5, 1e-9);
+          EXPECT_GE(p.x(), -1e-9);
+          EXPECT_GE(p.y(), -1e-9) << "the arc runs counter-clockwise from 0 to 90 degrees";
+        }
+        if (batch.color == qRgb(0, 255, 0)) {
+          EXPECT_NEAR(std::hypot(p.x() - 201, p.y()), 1, 1e-9);
+          lowest = std::min(lowest, p.y());
+        }
+      }
+    }
+  }
+  EXPECT_NEAR(lowest, -1, 1e-3) << "a positive bulge from left to right bows below";
+  EXPECT_TRUE(scene.hasBounds);
+  EXPECT_NEAR(scene.bounds.left(), -0.0, 1e-9);
+  EXPECT_NEAR(scene.bounds.right(), 202, 1e-9);
+  EXPECT_NEAR(scene.bounds.top(), -1, 1e-3);
+  EXPECT_NEAR(scene.bounds.bottom(), 60, 1e-9);
+}
+
+TEST(DrawingScene, TextsKeepAnchorHeightTurnAndAlignment) {
+  TestDrawing d;
+  auto* left = new AcDbText({10, 20, 0}, L"风机 %%c100", AcDbObjectId(), 5, 0);
+  d.add(left, 7);
+  auto* centered = new AcDbText({0, 0, 0}, L"中", AcDbObjectId(), 2, std::numbers::pi / 2);
+  centered->setHorizontalMode(kTextCenter);
+  centered->setAlignmentPoint({30, 40, 0});
+  d.add(centered, 7);
+  const AcDbObjectId blk = d.block(L"T");
+  d.add(new AcDbText({0, 0, 0}, L"in block", AcDbObjectId(), 1, 0), 7, nullptr, blk);
+  d.reference(blk, {100, 100, 0}, 3, std::numbers::pi);
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  ASSERT_EQ(scene.batches.size(), 1u);
+  const auto& texts = scene.batches[0].texts;
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_EQ(texts[0].text, QString::fromUtf8("风机 ⌀100")) << "%%c is the diameter sign";
+  EXPECT_EQ(texts[0].anchor, QPointF(10, 20));
+  EXPECT_EQ(texts[0].height, 5);
+  EXPECT_EQ(texts[1].anchor, QPointF(30, 40)) << "aligned text hangs on its alignment point";
+  EXPECT_EQ(texts[1].hAlign, zrgui::SceneText::Center);
+  EXPECT_NEAR(texts[1].rotation, std::numbers::pi / 2, 1e-12);
+  EXPECT_NEAR(texts[2].anchor.x(), 100, 1e-9);
+  EXPECT_NEAR(texts[2].height, 3, 1e-9) << "a reference scales its texts";
+  EXPECT_NEAR(std::abs(texts[2].rotation), std::numbers::pi, 1e-9);
+}
+
+TEST(DrawingScene, AttributesShowUnlessInvisibleAndDefinitionsOnlyAlone) {
+  TestDrawing d;
+  const AcDbObjectId blk = d.block(L"TAGGED");
+  auto* def = new AcDbAttributeDefinition({0, 0, 0}, L"default", L"TAG", L"prompt");
+  def->setHeight(2.5);
+  d.add(def, 7, nullptr, blk);
+  const AcDbObjectId ref = d.reference(blk, {50, 0, 0});
+  d.attribute(ref, {50, 0, 0}, L"TAG", L"4-72No4.5A", 2.5);
+  d.attribute(ref, {50, 5, 0}, L"HIDDEN", L"secret", 2.5, true);
+  auto* lone = new AcDbAttributeDefinition({0, 50, 0}, L"v", L"LONE", L"p");
+  lone->setHeight(2.5);
+  d.add(lone, 7);
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  QStringList texts;
+  for (const auto& b : scene.batches)
+    for (const auto& t : b.texts) texts << t.text;
+  EXPECT_EQ(texts, (QStringList{QStringLiteral("4-72No4.5A"), QStringLiteral("LONE")}));
+}
+
+TEST(DrawingScene, MultilineTextLosesItsFormatCodes) {
+  EXPECT_EQ(zrgui::detail::mtextLines(L"{\\fSimSun|b0|i0;风机}\\P第二行\\~x\\\\y"),
+            (std::vector<QString>{QStringLiteral("风机"), QStringLiteral("第二行 x\\y")}));
+  EXPECT_EQ(zrgui::detail::mtextLines(L"\\H2.5;\\C1;1\\S1^2;"),
+            (std::vector<QString>{QStringLiteral("11/2")}));
+}
+
+TEST(ScenePainter, LinesLandWhereTheViewPutsThemInTheirColours) {
+  TestDrawing d;
+  d.line({0, 0, 0}, {100, 0, 0}, 1);
+  d.line({0, 50, 0}, {100, 50, 0}, 5);
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  zrgui::ViewTransform view;
+  view.setViewport(QSize(220, 120));
+  view.fit(scene.bounds, 0.05);
+  QImage image(220, 120, QImage::Format_RGB32);
+  QPainter p(&image);
+  zrgui::ScenePainter painter;
+  painter.paint(p, scene, view, Qt::black);
+  p.end();
+  const QPoint redMid = view.toScreen(QPointF(50, 0)).toPoint();
+  const QPoint blueMid = view.toScreen(QPointF(50, 50)).toPoint();
+  EXPECT_GT(redMid.y(), blueMid.y()) << "y points up in the drawing, down on screen";
+  EXPECT_GT(guitest::countColor(image, guitest::around(redMid, 1), Qt::red), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(blueMid, 1), Qt::blue), 0);
+  EXPECT_EQ(guitest::countNot(image, guitest::around(view.toScreen(QPointF(50, 25)).toPoint(), 3),
+                              Qt::black),
+            0);
+}
+
+TEST(ScenePainter, ChineseTextIsDrawnWithRealGlyphs) {
+  // Two different characters drawn as glyphs differ; drawn as the empty boxes
+  // of a missing font they would be alike.
+  auto picture = [](const wchar_t* text) {
+    TestDrawing d;
+    d.add(new AcDbText({0, 0, 0}, text, AcDbObjectId(), 10, 0), 7);
+    d.line({0, -2, 0}, {12, 12, 0}, 1);
+    const Scene scene = zrgui::buildScene(d.db(), kDark);
+    zrgui::ViewTransform view;
+    view.setViewport(QSize(120, 120));
+    view.fit(QRectF(-1, -3, 14, 16), 0);
+    QImage image(120, 120, QImage::Format_RGB32);
+    QPainter p(&image);
+    zrgui::ScenePainter().paint(p, scene, view, Qt::black);
+    return image;
+  };
+  const QImage wind = picture(L"风");
+  const QImage machine = picture(L"机");
+  EXPECT_GT(guitest::countColor(wind, wind.rect(), Qt::white), 50);
+  EXPECT_GT(guitest::countColor(machine, machine.rect(), Qt::white), 50);
+  int differ = 0;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 120; ++x) differ += wind.pixel(x, y) != machine.pixel(x, y);
+  EXPECT_GT(differ, 100);
+}
+
+TEST(ViewTransform, ZoomKeepsThePointUnderTheCursorAndPanFollowsTheMouse) {
+  zrgui::ViewTransform v;
+  v.setViewport(QSize(400, 300));
+  v.fit(QRectF(0, 0, 100, 50), 0);
+  EXPECT_NEAR(v.scale(), 4.0, 1e-12);
+  const QPointF cursor(100, 70);
+  const QPointF under = v.toWorld(cursor);
+  v.zoomAt(cursor, 2.5);
+  EXPECT_NEAR(v.scale(), 10.0, 1e-12);
+  EXPECT_NEAR(v.toWorld(cursor).x(), under.x(), 1e-9);
+  EXPECT_NEAR(v.toWorld(cursor).y(), under.y(), 1e-9);
+  const QPointF before = v.toScreen(QPointF(10, 10));
+  v.pan(QPointF(15, -7));
+  EXPECT_NEAR(v.toScreen(QPointF(10, 10)).x(), before.x() + 15, 1e-9);
+  EXPECT_NEAR(v.toScreen(QPointF(10, 10)).y(), before.y() - 7, 1e-9);
+  v.rotateBy(std::numbers::pi / 2);
+  v.fit(QRectF(0, 0, 100, 50), 0);
+  EXPECT_NEAR(v.scale(), 3.0, 1e-12) << "a turned view fits the box across its other side";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PixelLines, LinesAreClippedToTheImageWhereverTheirEndsLie) {
+  QImage image(40, 30, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  zrgui::PixelLines lines(image);
+  const QRgb red = qRgb(255, 0, 0);
+  lines.draw(-1e12, 5, 1e12, 5, red);       // across, ends far outside
+  lines.draw(10, -1e9, 10, 1e9, red);       // down
+  lines.draw(-5, -5, -1, 100, red);         // wholly left of the image
+  lines.draw(0, 0, std::nan(""), 3, red);   // an end that is no number
+  lines.draw(39.4, 29.4, 39.4, 29.4, red);  // one pixel in the last corner
+  lines.draw(0, 29, 39, 0, red);            // a diagonal corner to corner
+  int row = 0, column = 0;
+  for (int x = 0; x < 40; ++x) row += image.pixel(x, 5) == red;
+  for (int y = 0; y < 30; ++y) column += image.pixel(10, y) == red;
+  EXPECT_EQ(row, 40);
+  EXPECT_EQ(column, 30);
+  EXPECT_EQ(image.pixel(39, 29), red);
+  EXPECT_EQ(image.pixel(0, 29), red);
+  EXPECT_EQ(image.pixel(39, 0), red);
+  EXPECT_EQ(guitest::countColor(image, QRect(0, 7, 8, 22), Qt::red) > 0, true) << "the diagonal";
+  EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 0)) << "the line that is no number drew nothing";
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+// Test helpers.
+#include "gui_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+
+#include "gui/event_loops.h"
+#include "gui/line_inputs.h"
+#include "win/dialog.h"
+#include "win/message_box.h"
+
+namespace guitest {
+
+namespace {
+
+bool near(QRgb a, QColor b, int tol) {
+  return std::abs(qRed(a) - b.red()) <= tol && std::abs(qGreen(a) - b.green()) <= tol &&
+         std::abs(qBlue(a) - b.blue()) <= tol;
+}
+
+}  // namespace
+
+int countColor(const QImage& image, const QRect& rect, QColor color, int tolerance) {
+  const QRect r = rect.intersected(image.rect());
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    for (int x = r.left(); x <= r.right(); ++x) n += near(image.pixel(x, y), color, tolerance);
+  }
+  return n;
+}
+
+int countNot(const QImage& image, const QRect& rect, QColor background, int tolerance) {
+  const QRect r = rect.intersected(image.rect());
+  return r.width() * r.height() - countColor(image, r, background, tolerance);
+}
+
+QRect around(QPoint p, int half) {
+  return QRect(p - QPoint(half, half), QSize(2 * half + 1, 2 * half + 1));
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < timeoutMs) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return done();
+}
+
+void whenIdle(std::function<void()> fn, int delayMs) {
+  QTimer::singleShot(delayMs, qApp, std::move(fn));
+}
+
+bool pickWithMouse(QComboBox* combo, const QString& text) {
+  const int target = combo->findText(text);
+  if (target < 0) return false;
+  QTest::mouseClick(combo, Qt::LeftButton);
+  QAbstractItemView* list = combo->view();
+  if (!waitFor([list] { return list->isVisible(); })) return false;
+  // A second click too soon after the first would be a double click.
+  QTest::qWait(QApplication::doubleClickInterval() + 50);
+  const QModelIndex item = list->model()->index(target, 0);
+  list->scrollTo(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(item).center());
+  return waitFor([list] { return !list->isVisible(); });
+}
+
+QWidget* activeModal() {
+  if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+  return QApplication::activeModalWidget();
+}
+
+Watchdog::Watchdog(int timeoutMs) : m_timer(new QTimer) {
+  m_timer->setSingleShot(true);
+  QObject::connect(m_timer, &QTimer::timeout, [this] {
+    m_fired = true;
+    ADD_FAILURE() << "the test still waited after its time: every dialog is cancelled";
+    while (QWidget* w = QApplication::activePopupWidget()) w->close();
+    for (CDialog* dlg : winplat::modalDialogs()) dlg->EndDialog(IDCANCEL);
+    if (auto* input = dynamic_cast<zrgui::WindowInput*>(zrbase::currentInput())) input->end();
+    zrgui::wakeWaiters();
+  });
+  m_timer->start(timeoutMs);
+}
+
+Watchdog::~Watchdog() { delete m_timer; }
+
+}  // namespace guitest
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyleOptionComboBox>
+
+#include "gui/dialog_view.h"
+
+namespace guitest {
+
+namespace {
+
+std::string describe(HWND h, const QWidget* w) {
+  return "control " + std::to_string(h->id) + " '" +
+         QString::fromStdWString(h->text).toStdString() + "' (" + w->metaObject()->className() +
+         ")";
+}
+
+// The room a widget has for its text, and the text.
+bool textRoom(const QWidget* w, QString& text, QRect& room) {
+  if (auto* label = qobject_cast<const QLabel*>(w)) {
+    text = label->text();
+    room = label->contentsRect();
+    return true;
+  }
+  if (auto* edit = qobject_cast<const QLineEdit*>(w)) {
+    text = edit->text();
+    room = edit->contentsRect().adjusted(2, 0, -2, 0);
+    return true;
+  }
+  if (auto* combo = qobject_cast<const QComboBox*>(w)) {
+    QStyleOptionComboBox opt;
+    opt.initFrom(combo);
+    opt.editable = combo->isEditable();
+    room = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField,
+                                          combo);
+    text.clear();
+    for (int i = 0; i < combo->count(); ++i) {
+      if (combo->itemText(i).size() > text.size()) text = combo->itemText(i);
+    }
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> layoutProblems(const zrgui::DialogView& view) {
+  std::vector<std::string> problems;
+  const auto controls = view.controls();
+  const QRect inside = view.rect();
+  for (const auto& [h, w] : controls) {
+    if (!w || w->isHidden()) continue;
+    const QRect r = w->geometry();
+    if (!inside.contains(r)) problems.push_back(describe(h, w) + " lies outside the dialog");
+    const QFontMetrics fm(w->font());
+    if (auto* button = qobject_cast<const QAbstractButton*>(w)) {
+      const QSize need = button->sizeHint();
+      if (need.width() > r.width()) {
+        problems.push_back(describe(h, w) + " needs " + std::to_string(need.width()) +
+                           " px across, has " + std::to_string(r.width()));
+      }
+      if (fm.height() > r.height()) problems.push_back(describe(h, w) + " is lower than its text");
+    } else if (auto* group = qobject_cast<const QGroupBox*>(w)) {
+      if (fm.horizontalAdvance(group->title()) + 16 > r.width()) {
+        problems.push_back(describe(h, w) + " is narrower than its title");
+      }
+    } else {
+      QString text;
+      QRect room;
+      if (textRoom(w, text, room) && !text.isEmpty()) {
+        if (fm.horizontalAdvance(text) > room.width()) {
+          problems.push_back(describe(h, w) + " shows '" + text.toStdString() + "' in " +
+                             std::to_string(room.width()) + " px, needs " +
+                             std::to_string(fm.horizontalAdvance(text)));
+        }
+        if (fm.height() > room.height()) {
+          problems.push_back(describe(h, w) + " is " + std::to_string(room.height()) +
+                             " px high, its text " + std::to_string(fm.height()));
+        }
+      }
+    }
+  }
+  // Overlaps between controls that are not frames around others or the
+  // placeholders a later control takes over.
+  auto frame = [](HWND h, const QWidget* w) {
+    if (qobject_cast<const QGroupBox*>(w)) return true;
+    auto* label = qobject_cast<const QLabel*>(w);
+    return label && label->text().isEmpty() && label->frameShape() != QFrame::NoFrame && h;
+  };
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const auto& [hi, wi] = controls[i];
+    if (!wi || wi->isHidden() || frame(hi, wi)) continue;
+    for (std::size_t j = i + 1; j < controls.size(); ++j) {
+      const auto& [hj, wj] = controls[j];
+      if (!wj || wj->isHidden() || frame(hj, wj)) continue;
+      // A framed static that a grid or preview lies over whole (its text,
+      // "Static" say, then never shows) is a placeholder too.
+      auto placeholder = [](const QWidget* under, const QWidget* over) {
+        auto* label = qobject_cast<const QLabel*>(under);
+        return label && label->frameShape() != QFrame::NoFrame &&
+               over->geometry().contains(under->geometry());
+      };
+      if (placeholder(wi, wj) || placeholder(wj, wi)) continue;
+      if (wi->geometry().intersects(wj->geometry())) {
+        problems.push_back(describe(hi, wi) + " overlaps " + describe(hj, wj));
+      }
+    }
+  }
+  return problems;
+}
+
+}  // namespace guitest

@@ -1,0 +1,588 @@
+// fancad's desktop window in-process: the command line, the host's own
+// commands answered with the mouse on the canvas (INSERT with its point and
+// two-point angle, a selection by window and crossing), what the canvas then
+// shows, the title's modified mark, recent files and the question before
+// closing with unsaved changes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <deque>
+#include <numbers>
+#include <sstream>
+
+#include "base/console_input.h"
+#include "base/module_instance.h"
+#include "cad/aced.h"
+#include "cad/runtime/editor_input_stack.h"
+#include "catalogue_builder.h"
+#include "command_loop.h"
+#include "fandlg/fan_dlg.h"
+#include "gui/dialog_view.h"
+#include "gui/event_loops.h"
+#include "gui/gui_ui_service.h"
+#include "gui/host_window.h"
+#include "gui/line_inputs.h"
+#include "gui/output_tee.h"
+#include "gui/preview_widget.h"
+#include "gui_test_support.h"
+#include "host_commands.h"
+#include "res/resource.h"
+#include "test_dialog.h"
+#include "test_drawing.h"
+#include "view_drawing_builder.h"
+#include "win/resources.h"
+#include "zoom_command.h"
+
+namespace {
+
+const QColor kRed(255, 0, 0);
+const QColor kGreen(0, 255, 0);
+
+std::vector<std::wstring> g_selected;  // handles the PICKSET command selected
+
+int pickSetCommand() {
+  g_selected.clear();
+  ads_name ss;
+  const int rc = acedSSGet(nullptr, nullptr, nullptr, nullptr, ss);
+  if (rc != RTNORM) return rc;
+  Adesk::Int32 n = 0;
+  acedSSLength(ss, &n);
+  for (Adesk::Int32 i = 0; i < n; ++i) {
+    ads_name e;
+    acedSSName(ss, i, e);
+    AcDbObjectId id;
+    acdbGetObjectId(id, e);
+    ACHAR buf[20] = {};
+    id.handle().getIntoAsciiBuffer(buf, 20);
+    g_selected.push_back(buf);
+  }
+  acedSSFree(ss);
+  return RTNORM;
+}
+
+std::wstring handleText(AcDbObjectId id) {
+  ACHAR buf[20] = {};
+  id.handle().getIntoAsciiBuffer(buf, 20);
+  return buf;
+}
+
+// A desktop session over a drawing of the test's: the window, its input, the
+// host's commands; steps act on the window when their moment comes.
+class DesktopSession : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    zrbase::setConsoleOut(&m_out);
+    zrbase::setCurrentInput(&input);
+    input.setBeforeWait([this] {
+      m_out.flush();
+      window.refresh();
+    });
+    window.setInput(&input);
+    zrgui::setRefreshHook([this] { window.refresh(); });
+    fancad::registerHostCommands(loop);
+    cadrt::CommandProcessor::instance().addHostCommand(L"PICKSET", pickSetCommand);
+    fancad::registerZoomCommand(window.canvas());
+    cadrt::EditorInput::instance().setEchoLines(true);
+    window.resize(1000, 700);
+    window.show();
+  }
+  void TearDown() override {
+    cadrt::CommandProcessor::instance().removeHostCommand(L"PICKSET");
+    fancad::registerZoomCommand(nullptr);
+    cadrt::CommandProcessor::instance().removeHostCommand(L"ZOOM");
+    acDocManagerPtr()->closeDocument();
+    zrgui::setRefreshHook({});
+    window.setInput(nullptr);
+    zrbase::setCurrentInput(nullptr);
+    zrbase::setConsoleOut(nullptr);
+    cadrt::EditorInput::instance().setEchoLines(false);
+  }
+
+  // Makes the drawing current, saved as it is: no unsaved changes yet.
+  void open(guitest::TestDrawing& d) {
+    const std::wstring file = QString::fromStdString(m_dir.file("start.dxf")).toStdWString();
+    ASSERT_EQ(d.db()->saveAs(file.c_str()), Acad::eOk);
+    acDocManagerPtr()->replaceDocument(std::make_unique<AcApDocument>(d.release(), file));
+  }
+  // Makes the drawing current as a new one that was never saved.
+  void openUnsaved(guitest::TestDrawing& d) {
+    acDocManagerPtr()->replaceDocument(std::make_unique<AcApDocument>(d.release(), L""));
+  }
+  AcDbDatabase* db() const { return acdbHostApplicationServices()->workingDatabase(); }
+
+  // The next step runs when the prompt shown ends with this text.
+  void at(const QString& prompt, std::function<void()> action) {
+    m_steps.push_back({prompt, nullptr, std::move(action)});
+  }
+  // The next step runs when ready() holds (a dialog is up, say).
+  void when(std::function<bool()> ready, std::function<void()> action) {
+    m_steps.push_back({QString(), std::move(ready), std::move(action)});
+  }
+  // Runs the command loop until QUIT (the last step should type it).
+  void run() {
+    QTimer stepper;
+    QObject::connect(&stepper, &QTimer::timeout, [this] {
+      if (m_steps.empty()) return;
+      Step& next = m_steps.front();
+      if (next.ready ? !next.ready()
+                     : (!input.isWaiting() ||
+                        !window.commandLine()->prompt().trimmed().endsWith(next.prompt))) {
+        return;
+      }
+      Step step = std::move(next);
+      m_steps.pop_front();
+      // Run from a timer of its own: an action that waits (a dialog's button
+      // whose handler asks for a point) must not hold up this one, which Qt
+      // does not fire again while its slot runs.
+      QTimer::singleShot(0, qApp, std::move(step.action));
+    });
+    stepper.start(10);
+    loop.run();
+    EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " steps left, the next at '"
+                                 << m_steps.front().prompt.toStdString() << "'; prompt was '"
+                                 << window.commandLine()->prompt().toStdString() << "'";
+  }
+
+  void type(const QString& line) {
+    QLineEdit* edit = window.commandLine()->input();
+    QTest::keyClicks(edit, line);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+  QPoint screenOf(double x, double y) const { return window.canvas()->toScreen(QPointF(x, y)); }
+  void clickAt(double x, double y) {
+    QTest::mouseClick(window.canvas(), Qt::LeftButton, {}, screenOf(x, y));
+  }
+  void drag(QPoint from, QPoint to) {
+    QTest::mousePress(window.canvas(), Qt::LeftButton, {}, from);
+    QTest::mouseMove(window.canvas(), to);
+    QTest::mouseRelease(window.canvas(), Qt::LeftButton, {}, to);
+  }
+  std::string transcript() const { return m_transcript.str(); }
+
+  zrgui::HostWindow window;
+  zrgui::WindowInput input;
+  fancad::CommandLoop loop;
+  zrgui::GuiUiService ui{&window, false};
+  winplat::ScopedUiService scope{ui};
+  guitest::Watchdog watchdog{30000};
+
+ private:
+  testsupport::TempDir m_dir;
+  std::ostringstream m_transcript;
+  zrgui::OutputTee m_tee{m_transcript,
+                         [this](const QString& t) { window.commandLine()->appendOutput(t); }};
+  std::ostream m_out{&m_tee};
+  struct Step {
+    QString prompt;
+    std::function<bool()> ready;
+    std::function<void()> action;
+  };
+  std::deque<Step> m_steps;
+};
+
+TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {200, 100, 0}, 3);
+  const AcDbObjectId blk = d.block(L"FANBLK");
+  const AcGePoint3d corners[] = {{0, 0, 0}, {20, 0, 0}, {20, 10, 0}, {0, 10, 0}};
+  for (int i = 0; i < 4; ++i) d.line(corners[i], corners[(i + 1) % 4], 1, nullptr, blk);
+  open(d);
+  QPointF picked;
+  bool modifiedBefore = true;
+  bool rubberBand = false;
+  at(QStringLiteral("Command:"), [&] {
+    modifiedBefore = window.isWindowModified();
+    type(QStringLiteral("INSERT FANBLK"));
+  });
+  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] {
+    picked = window.canvas()->toWorld(screenOf(120, 40));
+    clickAt(120, 40);
+  });
+  at(QStringLiteral("Enter scale factor <1>:"),
+     [&] { QTest::keyClick(window.commandLine()->input(), Qt::Key_Return); });
+  at(QStringLiteral("Specify rotation angle <0>:"), [&] { clickAt(120, 40); });
+  at(QStringLiteral("Specify second point:"), [&] {
+    const QPointF cursor(screenOf(130, 70));
+    QMouseEvent move(QEvent::MouseMove, cursor, window.canvas()->mapToGlobal(cursor), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window.canvas(), &move);
+    // The rubber band runs from the first point to the cursor.
+    const QImage shown = window.canvas()->grab().toImage();
+    rubberBand =
+        guitest::countColor(shown, guitest::around(screenOf(125, 55), 2), Qt::white, 60) > 0;
+    clickAt(120, 60);
+  });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+
+  EXPECT_FALSE(modifiedBefore);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  const auto ids = space->entityIds();
+  space->close();
+  ASSERT_EQ(ids.size(), 2u);
+  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
+  ASSERT_TRUE(ref);
+  const double pixel = 1 / window.canvas()->view().scale();
+  EXPECT_NEAR(ref->position().x, 120, pixel);
+  EXPECT_NEAR(ref->position().y, 40, pixel);
+  EXPECT_NEAR(ref->position().x, picked.x(), 1e-4)
+      << "the point is the world point under the click";
+  EXPECT_NEAR(ref->rotation(), std::numbers::pi / 2, 2 * pixel / 20);
+  EXPECT_TRUE(rubberBand);
+  // The canvas shows the block where it was placed, turned up: its long
+  // side now runs from (120,40) to (120,60).
+  window.refresh();
+  const QImage image = window.canvas()->picture();
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(120, 50), 2), kRed), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(110, 50), 2), kRed), 0);
+  EXPECT_EQ(guitest::countColor(image, guitest::around(screenOf(130, 45), 3), kRed), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(100, 50), 2), kGreen), 0);
+  EXPECT_TRUE(window.isWindowModified());
+  EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[*]")));
+  const std::string answered = "Specify insertion point or [Scale/Rotate]: " +
+                               zrgui::DrawingCanvas::pointText(picked).toStdString() + "\n";
+  EXPECT_NE(transcript().find(answered), std::string::npos)
+      << "the picked point is answered as typed:\n"
+      << transcript();
+}
+
+TEST_F(DesktopSession, WindowAndCrossingSelectionsAndRightButtonEndsThem) {
+  guitest::TestDrawing d;
+  const AcDbObjectId a = d.line({10, 10, 0}, {20, 10, 0}, 1);
+  const AcDbObjectId b = d.line({50, 10, 0}, {60, 10, 0}, 2);
+  const AcDbObjectId c = d.line({15, 50, 0}, {80, 50, 0}, 3);
+  open(d);
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("PICKSET")); });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(5, 5), screenOf(30, 20)); });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(70, 60), screenOf(45, 5)); });
+  at(QStringLiteral("Select objects:"),
+     [&] { QTest::mouseClick(window.canvas(), Qt::RightButton, {}, screenOf(90, 20)); });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+  EXPECT_EQ(g_selected, (std::vector<std::wstring>{handleText(a), handleText(b), handleText(c)}))
+      << "the window took what lay inside, the crossing what it touched";
+  const std::string t = transcript();
+  EXPECT_NE(t.find("Select objects: w "), std::string::npos) << t;
+  EXPECT_NE(t.find("Select objects: c "), std::string::npos) << t;
+  EXPECT_NE(t.find("2 found"), std::string::npos) << t;
+}
+
+TEST_F(DesktopSession, TheCommandLineKeepsItsHistoryAndRecallsLines) {
+  guitest::TestDrawing d;
+  open(d);
+  QString recalled;
+  QString history;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("NOSUCH")); });
+  at(QStringLiteral("Command:"), [&] {
+    QLineEdit* edit = window.commandLine()->input();
+    QTest::keyClick(edit, Qt::Key_Up);
+    recalled = edit->text();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    history = window.commandLine()->history()->toPlainText();
+    type(QStringLiteral("QUIT"));
+  });
+  run();
+  EXPECT_EQ(recalled, QStringLiteral("NOSUCH"));
+  EXPECT_TRUE(history.contains(QStringLiteral("Command: NOSUCH\nUnknown command \"NOSUCH\".")))
+      << history.toStdString();
+}
+
+TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {10, 10, 0}, 1);
+  openUnsaved(d);
+  testsupport::TempDir dir;
+  const QString file = QString::fromStdString(dir.file("plan.dxf"));
+  std::vector<QString> asked;
+  int answer = QMessageBox::Cancel;
+  window.askSave = [&](const QString& drawing) {
+    asked.push_back(drawing);
+    return answer;
+  };
+  window.askFile = [&](const QString&, const QString&, bool save) {
+    return save ? file : QString();
+  };
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("INSERT")); });
+  at(QStringLiteral("Enter block name:"), [&] {
+    window.close();  // a command is running: nothing is asked
+    QTest::keyClick(window.commandLine()->input(), Qt::Key_Escape);
+  });
+  at(QStringLiteral("Command:"), [&] {
+    window.close();  // Cancel: the session goes on
+    answer = QMessageBox::Save;
+    window.refresh();
+    window.close();  // Save: SAVEAS, then QUIT once the drawing is saved
+  });
+  run();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[0], QStringLiteral("Drawing1.dwg"));
+  EXPECT_TRUE(QFileInfo::exists(file));
+  EXPECT_FALSE(db() && db()->isModifiedSinceSave());
+  EXPECT_TRUE(window.recentFiles().contains(file));
+  EXPECT_NE(transcript().find("Save drawing as: " + file.toStdString()), std::string::npos)
+      << transcript();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheCursor) {
+  guitest::TestDrawing first;
+  first.line({0, 0, 0}, {100, 50, 0}, 1);
+  open(first);
+  testsupport::TempDir dir;
+  guitest::TestDrawing second;
+  second.line({1000, 1000, 0}, {1200, 1100, 0}, 2);
+  const std::string other = dir.file("other plan.dxf");
+  ASSERT_EQ(second.db()->saveAs(QString::fromStdString(other).toStdWString().c_str()), Acad::eOk);
+  window.askFile = [&](const QString&, const QString&, bool) {
+    return QString::fromStdString(other);
+  };
+  QString title;
+  QString coordinates;
+  QRectF afterWindow;
+  at(QStringLiteral("Command:"), [&] {
+    // File > Open...: the drawing is not changed, so nothing is asked.
+    for (QAction* a : window.menuBar()->actions()[0]->menu()->actions()) {
+      if (a->text() == QStringLiteral("&Open...")) a->trigger();
+    }
+  });
+  at(QStringLiteral("Command:"), [&] {
+    title = window.windowTitle();
+    const QPointF cursor(window.canvas()->width() / 2.0, window.canvas()->height() / 2.0);
+    QMouseEvent move(QEvent::MouseMove, cursor, window.canvas()->mapToGlobal(cursor), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window.canvas(), &move);
+    coordinates = window.findChild<QStatusBar*>()->findChildren<QLabel*>().value(0)->text();
+    type(QStringLiteral("ZOOM W"));
+  });
+  at(QStringLiteral("Specify first corner:"), [&] { clickAt(1000, 1000); });
+  at(QStringLiteral("Specify opposite corner:"), [&] { clickAt(1100, 1050); });
+  at(QStringLiteral("Command:"), [&] {
+    afterWindow = window.canvas()->view().visibleWorld();
+    type(QStringLiteral("QUIT"));
+  });
+  run();
+  EXPECT_EQ(title, QStringLiteral("other plan.dxf[*] - fancad"));
+  EXPECT_EQ(window.recentFiles().value(0), QString::fromStdString(other));
+  EXPECT_EQ(coordinates, QStringLiteral("1100.0000, 1050.0000"))
+      << "the view of the opened drawing is its extents; the cursor is at their centre";
+  EXPECT_NEAR(afterWindow.center().x(), 1050, 1);
+  EXPECT_NEAR(afterWindow.center().y(), 1025, 1);
+  EXPECT_LT(afterWindow.width(), 200) << "the window fills the view";
+}
+
+}  // namespace
+
+namespace {
+
+// A dialog that places a block as the fan dialog places a fan: it steps
+// aside, asks for the angle, has INSERT ask for the point, and comes back.
+class CPlaceDlg : public testdlg::CTestDlg {
+ public:
+  int insertResult = 0;
+  void OnPlace() {
+    BeginEditorCommand();
+    ads_real angle = 0;
+    acedGetAngle(nullptr, L"\n请输入风机插入角度:", &angle);
+    acutPrintf(L"\n请点取插入点:");
+    insertResult = acedCommand(RTSTR, L"INSERT", RTSTR, L"FANBLK", RTSTR, L"S", RTREAL, 1.0, RTSTR,
+                               L"R", RTREAL, angle / 3.141592653589793 * 180, RTSTR, PAUSE, 0);
+    CompleteEditorCommand();
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CPlaceDlg, testdlg::CTestDlg)
+ON_BN_CLICKED(204, &CPlaceDlg::OnPlace)
+END_MESSAGE_MAP()
+
+CPlaceDlg* g_placeDlg = nullptr;
+
+int placeDialogCommand() {
+  CPlaceDlg dlg;
+  g_placeDlg = &dlg;
+  dlg.DoModal();
+  g_placeDlg = nullptr;
+  return RTNORM;
+}
+
+TEST_F(DesktopSession, ADialogStepsAsideForTheDrawingAndShowsWhatWasPlacedWhenItIsBack) {
+  testdlg::ScopedResources resources;
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {200, 100, 0}, 3);
+  const AcDbObjectId blk = d.block(L"FANBLK");
+  d.add(new AcDbCircle({0, 0, 0}, AcGeVector3d::kZAxis, 8), 1, nullptr, blk);
+  open(d);
+  cadrt::CommandProcessor::instance().addHostCommand(L"PLACEDLG", placeDialogCommand);
+  auto view = [] { return dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget()); };
+  bool hiddenWhilePicking = false;
+  int redAtPointWithDialogBack = 0;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("PLACEDLG")); });
+  when([&] { return view() && view()->isVisible(); },
+       [&] {
+         QTest::mouseClick(qobject_cast<QPushButton*>(view()->controlWidget(204)), Qt::LeftButton);
+       });
+  at(QStringLiteral("请输入风机插入角度:"), [&] {
+    hiddenWhilePicking = view() == nullptr;
+    type(QStringLiteral("90"));
+  });
+  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] { clickAt(80, 30); });
+  when([&] { return view() && view()->isVisible(); },
+       [&] {
+         // Back in the dialog, the drawing behind it already shows the new block.
+         const QImage image = window.canvas()->picture();
+         redAtPointWithDialogBack =
+             guitest::countColor(image, guitest::around(screenOf(88, 30), 2), kRed);
+         QTest::mouseClick(qobject_cast<QPushButton*>(view()->controlWidget(IDOK)), Qt::LeftButton);
+       });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+  cadrt::CommandProcessor::instance().removeHostCommand(L"PLACEDLG");
+  EXPECT_TRUE(hiddenWhilePicking);
+  EXPECT_GT(redAtPointWithDialogBack, 0);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  const auto ids = space->entityIds();
+  space->close();
+  ASSERT_EQ(ids.size(), 2u);
+  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
+  ASSERT_TRUE(ref);
+  EXPECT_NEAR(ref->position().x, 80, 1 / window.canvas()->view().scale());
+  EXPECT_NEAR(ref->rotation(), 3.141592653589793 / 2, 1e-9) << "the typed angle";
+  const std::string t = transcript();
+  EXPECT_NE(t.find("请输入风机插入角度:90\n"), std::string::npos) << t;
+  EXPECT_NE(t.find("请点取插入点:\nCommand: INSERT"), std::string::npos) << t;
+}
+
+// The module's fan dialog in the desktop session: a model chosen with the
+// mouse, its view block in the preview, and a fan placed by clicking the
+// canvas while the dialog steps aside.
+int fanDialogCommand() {
+  CFanDlg dlg;
+  dlg.DoModal();
+  return RTNORM;
+}
+
+class FanPlacementSession : public DesktopSession {
+ protected:
+  static constexpr double kRadius = 300;  // the view block's outline, round its base point
+
+  void SetUp() override {
+    testsupport::writeSampleCatalogue(m_lib.path());
+    // F_L0: a square on the layer OUTLINE (green) with its corners on the circle.
+    ASSERT_TRUE(testsupport::writeViewDrawing(m_lib.path() + "/dwg/Fan/4-72No4.5A.dwg",
+                                              {testsupport::ViewBlock(L"F_L0", 4, kRadius)}));
+    ::setenv("ZR_DATALIB", m_lib.path().c_str(), 1);
+    ::setenv("ZR_DWGLIB", (m_lib.path() + "/dwg").c_str(), 1);
+    m_previous = AfxGetResourceHandle();
+    m_module = winplat::instanceFromTable(fancadModuleResources(), "zrfan-gui-placement");
+    AfxSetResourceHandle(m_module);
+    DesktopSession::SetUp();
+    cadrt::CommandProcessor::instance().addHostCommand(L"FANDLG", fanDialogCommand);
+  }
+  void TearDown() override {
+    cadrt::CommandProcessor::instance().removeHostCommand(L"FANDLG");
+    DesktopSession::TearDown();
+    AfxSetResourceHandle(m_previous);
+    zrbase::releaseInstance(m_module);
+    ::unsetenv("ZR_DATALIB");
+    ::unsetenv("ZR_DWGLIB");
+  }
+
+  static zrgui::DialogView* dialog() {
+    return dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget());
+  }
+  static QComboBox* combo(int id) { return qobject_cast<QComboBox*>(dialog()->controlWidget(id)); }
+
+ private:
+  testsupport::TempDir m_lib;
+  HINSTANCE m_previous = nullptr;
+  HINSTANCE m_module = nullptr;
+};
+
+TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPreviewedAndPlacedWhereTheCanvasIsClicked) {
+  guitest::TestDrawing d;
+  d.line({0, 0, 0}, {4000, 3000, 0}, 5);
+  open(d);
+  bool chosen = false;
+  int previewGreen = 0;
+  int previewRedAtBase = 0;
+  int previewRedAway = 0;
+  bool hiddenWhilePicking = false;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("FANDLG")); });
+  when([&] { return dialog() && dialog()->isVisible(); },
+       [&] {
+         chosen = guitest::pickWithMouse(combo(IDC_COMBO_BIGMODEL), QStringLiteral("4-72")) &&
+                  guitest::pickWithMouse(combo(IDC_COMBO_FANNO), QStringLiteral("4.5")) &&
+                  guitest::pickWithMouse(combo(IDC_COMBO_DRIVEMODE), QStringLiteral("A")) &&
+                  guitest::pickWithMouse(combo(IDC_COMBO_SPEED), QStringLiteral("2900"));
+         auto* preview =
+             dynamic_cast<zrgui::PreviewWidget*>(dialog()->controlWidget(IDC_STATIC_PREVIEW));
+         if (preview) {
+           const QImage image = preview->picture();
+           auto at = [&](double x, double y) {
+             return preview->view().toScreen(QPointF(x, y)).toPoint();
+           };
+           previewGreen =
+               guitest::countColor(image, guitest::around(at(kRadius / 2, kRadius / 2), 2), kGreen);
+           previewRedAtBase = guitest::countColor(image, guitest::around(at(0, 0), 3), kRed);
+           previewRedAway =
+               guitest::countColor(image, guitest::around(at(kRadius / 2, kRadius / 2), 2), kRed);
+         }
+         QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(IDC_BUTTON_PLACEFAN)),
+                           Qt::LeftButton);
+       });
+  at(QStringLiteral("请输入风机插入角度:"), [&] {
+    hiddenWhilePicking = dialog() == nullptr;
+    type(QStringLiteral("0"));
+  });
+  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] { clickAt(2000, 1000); });
+  when([&] { return dialog() && dialog()->isVisible(); },
+       [&] {
+         QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(IDOK)),
+                           Qt::LeftButton);
+       });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  run();
+
+  EXPECT_TRUE(chosen) << "every combo offered the model's value";
+  EXPECT_GT(previewGreen, 0) << "the view block's outline in its layer's colour";
+  EXPECT_GT(previewRedAtBase, 3) << "the red cross at the base point";
+  EXPECT_EQ(previewRedAway, 0);
+  EXPECT_TRUE(hiddenWhilePicking);
+  AcDbBlockTableRecord* space = nullptr;
+  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  const auto ids = space->entityIds();
+  space->close();
+  ASSERT_EQ(ids.size(), 2u);
+  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
+  ASSERT_TRUE(ref);
+  const double pixel = 1 / window.canvas()->view().scale();
+  EXPECT_NEAR(ref->position().x, 2000, pixel);
+  EXPECT_NEAR(ref->position().y, 1000, pixel);
+  resbuf* xdata = ref->xData(L"Model");
+  ASSERT_NE(xdata, nullptr) << "the placed fan carries its model";
+  acutRelRb(xdata);
+  // The canvas shows the outline round the picked point, and no cross.
+  window.refresh();
+  const QImage image = window.canvas()->picture();
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(2150, 1150), 2), kGreen), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(1850, 850), 2), kGreen), 0);
+  EXPECT_EQ(guitest::countColor(image, guitest::around(screenOf(2000, 1000), 3), kRed), 0);
+}
+
+}  // namespace
