@@ -29,11 +29,17 @@ using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 class Server {
  public:
   explicit Server(const std::string& address) : m_conn(PQconnectdb(address.c_str())) {
-    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
-      throw CatalogueError("cannot connect to the server: " + error());
+    // A constructor that throws gets no destructor: a refused connection is finished here.
+    try {
+      if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
+        throw CatalogueError("cannot connect to the server: " + error());
+      }
+      run("SET client_encoding = 'UTF8'");
+      run("SET extra_float_digits = 3");
+    } catch (...) {
+      PQfinish(m_conn);
+      throw;
     }
-    run("SET client_encoding = 'UTF8'");
-    run("SET extra_float_digits = 3");
   }
   ~Server() { PQfinish(m_conn); }
   Server(const Server&) = delete;
