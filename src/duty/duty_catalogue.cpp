@@ -20,8 +20,19 @@ std::wstring upper(const CString& text) {
 // A field's value as a finite number: numbers as they are, texts when they
 // hold one (the data layer's conversion); NULL and other texts give none.
 std::optional<double> numberOf(const _variant_t& value) {
-  if (value.vt == VT_R8)
-    return std::isfinite(value.dblVal) ? std::optional(value.dblVal) : std::nullopt;
+  // The kinds the data layer hands out for numbers, without a conversion.
+  switch (value.vt) {
+    case VT_R8:
+      return std::isfinite(value.dblVal) ? std::optional(value.dblVal) : std::nullopt;
+    case VT_I4:
+      return static_cast<double>(value.lVal);
+    case VT_I8:
+      return static_cast<double>(value.llVal);
+    case VT_NULL:
+      return std::nullopt;
+    default:
+      break;
+  }
   VARIANT converted;
   VariantInit(&converted);
   if (FAILED(VariantChangeType(&converted, &value, 0, VT_R8))) return std::nullopt;
