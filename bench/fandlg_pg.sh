@@ -28,4 +28,8 @@ print("%-32s %12s %12s %7s" % ("action (ms, mean of 5)", "SQLite", "PostgreSQL",
 for name in lite:
     if name in pg:
         print("%-32s %12.3f %12.3f %6.2fx" % (name, lite[name], pg[name], pg[name] / lite[name]))
+for name in lite:
+    if name in pg:
+        print("@row\t%s on PostgreSQL\t%.3f ms\tSQLite %.3f ms\t%.2fx slower\t<= 3x"
+              % (name, pg[name], lite[name], pg[name] / lite[name]))
 PY

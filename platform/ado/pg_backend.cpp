@@ -175,6 +175,9 @@ pg_conn* PgBackend::handle() const {
   return m_conn;
 }
 
+// The SQLSTATE of a statement that waited lock_timeout for a lock and gave up.
+constexpr const char* kLockNotAvailable = "55P03";
+
 void PgBackend::boundLockWait() {
   using std::chrono::milliseconds;
   const milliseconds budget = lockWaitBudget();
@@ -198,10 +201,18 @@ void PgBackend::boundLockWait() {
 PgBackend::Result PgBackend::run(const std::string& sql, const std::vector<const char*>& params,
                                  bool binary) {
   boundLockWait();
+  const auto start = std::chrono::steady_clock::now();
   Result result(PQexecParams(handle(), sql.c_str(), static_cast<int>(params.size()), nullptr,
                              params.data(), nullptr, nullptr, binary ? 1 : 0));
   const ExecStatusType status = PQresultStatus(result.get());
-  if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) fail(result.get());
+  if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+    // A statement that gave up on another client's lock spent its time waiting for it.
+    const char* state = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
+    if (state && std::strcmp(state, kLockNotAvailable) == 0) {
+      countLockWait(std::chrono::steady_clock::now() - start);
+    }
+    fail(result.get());
+  }
   return result;
 }
 
@@ -227,7 +238,7 @@ void PgBackend::fail(const pg_result* result) const {
               field(PG_DIAG_CONSTRAINT_NAME) + ")";
   }
   HRESULT hr = E_FAIL;
-  if (code == "55P03") countLockTimeout();
+  if (code == kLockNotAvailable) countLockTimeout();
   if (code == "42P01") {
     hr = DB_E_NOTABLE;
   } else if (code.rfind("42", 0) == 0) {
