@@ -63,8 +63,8 @@ namespace {
 bool probeSelect(adoimpl::Session& session, std::wstring_view sql) {
   try {
     // One look at the file's version serves both the cache lookup and the read.
-    const adoimpl::TranslatedStatement keyed = session.translate(sql, true);
-    session.results().noteProbe(keyed.sql, adoimpl::RowSet::loadCached(session, keyed), session);
+    const auto keyed = session.translate(sql, true);
+    session.results().noteProbe(keyed->sql, adoimpl::RowSet::loadCached(session, *keyed), session);
     return true;
   } catch (const _com_error&) {
     return false;
@@ -77,7 +77,8 @@ _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected
   adoimpl::countStatement();
   adoimpl::runFaultHook("Connection.Execute");
   std::shared_ptr<adoimpl::Session> s = session();
-  const adoimpl::TranslatedStatement statement = s->translate(commandText.view(), false);
+  const auto translated = s->translate(commandText.view(), false);
+  const adoimpl::TranslatedStatement& statement = *translated;
   bool returnsRows = false;
   long changed = -1;
   if (statement.isSelect && probeSelect(*s, commandText.view())) {

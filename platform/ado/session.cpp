@@ -88,6 +88,8 @@ Session::Session(std::unique_ptr<Backend> backend)
 Session::~Session() { close(); }
 
 void Session::schemaChanged() {
+  m_translated[0].clear();
+  m_translated[1].clear();
   m_tablesLoaded = false;
   m_columns.clear();
   m_results->clear();
@@ -100,6 +102,8 @@ void Session::close() {
   m_backend.reset();
   m_tables.clear();
   m_columns.clear();
+  m_translated[0].clear();
+  m_translated[1].clear();
   m_tablesLoaded = false;
 }
 
@@ -126,6 +130,7 @@ std::string Session::resolveTable(const std::string& name) {
       if (equalsFolded(std::string_view(table), std::string_view(name))) return table;
     }
   }
+  m_unresolvedName = true;
   return name;
 }
 
@@ -146,7 +151,23 @@ std::optional<std::string> Session::resolveColumn(const std::vector<std::string>
   return std::nullopt;
 }
 
-TranslatedStatement Session::translate(std::wstring_view sql, bool wantRowid) {
+std::shared_ptr<const TranslatedStatement> Session::translate(std::wstring_view sql,
+                                                              bool wantRowid) {
+  auto& kept = m_translated[wantRowid ? 1 : 0];
+  std::wstring key(sql);
+  if (const auto it = kept.find(key); it != kept.end()) {
+    backend();  // raises when closed
+    return it->second;
+  }
+  m_unresolvedName = false;
+  auto statement = std::make_shared<const TranslatedStatement>(translateText(sql, wantRowid));
+  if (m_unresolvedName) return statement;
+  if (kept.size() >= kMaxTranslations) kept.clear();
+  kept.emplace(std::move(key), statement);
+  return statement;
+}
+
+TranslatedStatement Session::translateText(std::wstring_view sql, bool wantRowid) {
   Backend& b = backend();
   const std::string utf8 = zrbase::wideToUtf8(sql);
   try {

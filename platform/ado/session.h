@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "backend.h"
@@ -40,7 +41,11 @@ class Session {
   // The back end; throws the "object is closed" error after close().
   Backend& backend() const;
 
-  TranslatedStatement translate(std::wstring_view sql, bool wantRowid);
+  // The statement as the back end runs it. Translations are kept per text
+  // (the dialog repeats its texts many times in one action) until the schema
+  // changes; one that named a table this session could not find is not kept,
+  // so that a table another connection creates is found by the next call.
+  std::shared_ptr<const TranslatedStatement> translate(std::wstring_view sql, bool wantRowid);
   // Forgets the cached table names and results (after a statement that
   // changes the schema).
   void schemaChanged();
@@ -50,6 +55,7 @@ class Session {
  private:
   explicit Session(std::unique_ptr<Backend> backend);
   std::string resolveTable(const std::string& name);
+  TranslatedStatement translateText(std::wstring_view sql, bool wantRowid);
   std::optional<std::string> resolveColumn(const std::vector<std::string>& tables,
                                            std::string_view name);
 
@@ -58,6 +64,11 @@ class Session {
   bool m_tablesLoaded = false;
   std::map<std::string, std::vector<std::string>> m_columns;
   std::unique_ptr<ResultCache> m_results;
+  // Kept translations, with and without the row identity column. Bounded:
+  // the texts name models and series, so browsing makes new ones.
+  static constexpr std::size_t kMaxTranslations = 512;
+  std::unordered_map<std::wstring, std::shared_ptr<const TranslatedStatement>> m_translated[2];
+  bool m_unresolvedName = false;  // during translateText: a table was not found
 };
 
 // The value of one key of an ODBC "key=value;..." string (keys compared

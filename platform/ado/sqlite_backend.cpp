@@ -20,8 +20,6 @@
 
 namespace adoimpl {
 
-void StatementDeleter::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
-
 namespace {
 
 std::wstring widen(const char* s) {
@@ -107,6 +105,9 @@ int SqliteBackend::onBusy(void* backend, int count) {
 SqliteBackend::~SqliteBackend() { close(); }
 
 void SqliteBackend::close() {
+  m_statements.clear();
+  m_version = -1;
+  m_versionAction = 0;
   m_dataVersion.reset();
   if (m_db) sqlite3_close_v2(m_db);
   m_db = nullptr;
@@ -126,6 +127,14 @@ StatementPtr SqliteBackend::prepare(const std::string& sql) const {
   if (rc != SQLITE_OK) fail(rc);
   if (!stmt) throw _com_error(DB_E_ERRORSINCOMMAND, L"SQL syntax error: empty statement");
   return stmt;
+}
+
+PreparedStatement& SqliteBackend::statement(const std::string& sql, PreparedStatement& spare) {
+  if (PreparedStatement* kept = m_statements.find(sql)) return *kept;
+  StatementPtr stmt = prepare(sql);
+  if (PreparedStatement* kept = m_statements.keep(sql, stmt)) return *kept;
+  spare.stmt = std::move(stmt);
+  return spare;
 }
 
 void SqliteBackend::fail(int rc) const {
@@ -194,25 +203,46 @@ void SqliteBackend::readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell&
   }
 }
 
-void SqliteBackend::load(const TranslatedStatement& statement, RowSet& rows) {
-  StatementPtr stmt = prepare(statement.sql);
-  sqlite3_stmt* s = stmt.get();
-  const int columns = sqlite3_column_count(s);
-  const int visible = statement.rowidColumn ? columns - 1 : columns;
+namespace {
+
+std::vector<FieldInfo> fieldsOf(sqlite3_stmt* s, int visible, const std::string& table) {
+  std::vector<FieldInfo> fields;
+  fields.reserve(static_cast<std::size_t>(visible));
   for (int c = 0; c < visible; ++c) {
     FieldInfo f;
     const char* name = sqlite3_column_name(s, c);
     if (name) zrbase::appendUtf8AsWide(f.name, name);
     f.type = columnTypeOf(sqlite3_column_decltype(s, c));
-    const char* table = sqlite3_column_table_name(s, c);
     const char* origin = sqlite3_column_origin_name(s, c);
-    if (origin && table && equalsFolded(std::string_view(table), std::string_view(rows.table()))) {
+    const char* from = sqlite3_column_table_name(s, c);
+    if (origin && from && equalsFolded(std::string_view(from), std::string_view(table))) {
       f.origin = origin;
     }
-    rows.addField(std::move(f));
+    fields.push_back(std::move(f));
   }
-  int rc;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+  return fields;
+}
+
+}  // namespace
+
+void SqliteBackend::load(const TranslatedStatement& statement, RowSet& rows) {
+  PreparedStatement spare;
+  PreparedStatement& prepared = this->statement(statement.sql, spare);
+  sqlite3_stmt* s = prepared.stmt.get();
+  const StatementUse use(s);
+  // The first step comes before the fields are read: it is where SQLite
+  // prepares a kept statement again after another connection changed the
+  // schema, and the fields must be those of the statement that runs.
+  int rc = sqlite3_step(s);
+  const int columns = sqlite3_column_count(s);
+  const int visible = statement.rowidColumn ? columns - 1 : columns;
+  const int epoch = sqlite3_stmt_status(s, SQLITE_STMTSTATUS_REPREPARE, 0);
+  if (prepared.fieldsEpoch != epoch) {
+    prepared.fields = fieldsOf(s, visible, rows.table());
+    prepared.fieldsEpoch = epoch;
+  }
+  for (const FieldInfo& f : prepared.fields) rows.addField(f);
+  for (; rc == SQLITE_ROW; rc = sqlite3_step(s)) {
     Cell* cells = rows.addRow(statement.rowidColumn ? sqlite3_column_int64(s, visible) : 0);
     for (int c = 0; c < visible; ++c) readCell(s, c, rows, cells[c]);
   }
@@ -220,7 +250,10 @@ void SqliteBackend::load(const TranslatedStatement& statement, RowSet& rows) {
 }
 
 long SqliteBackend::execute(const TranslatedStatement& statement) {
-  StatementPtr stmt = prepare(statement.sql);
+  PreparedStatement spare;
+  PreparedStatement& prepared = this->statement(statement.sql, spare);
+  const StatementPtr& stmt = prepared.stmt;
+  const StatementUse use(stmt.get());
   const bool returnsRows = sqlite3_column_count(stmt.get()) > 0;
   // Stepping through without reading values finds every error the rows can
   // raise, at a fraction of the cost of reading them.
@@ -238,7 +271,9 @@ long long SqliteBackend::update(const std::string& table, const std::vector<std:
     sql += (i ? ", " : "") + quoteIdentifier(columns[i]) + " = ?";
   }
   sql += " WHERE rowid = ?";
-  StatementPtr stmt = prepare(sql);
+  PreparedStatement spare;
+  const StatementPtr& stmt = statement(sql, spare).stmt;
+  const StatementUse use(stmt.get());
   for (std::size_t i = 0; i < values.size(); ++i) {
     bindValue(stmt.get(), static_cast<int>(i) + 1, values[i]);
   }
@@ -261,7 +296,9 @@ long long SqliteBackend::insert(const std::string& table, const std::vector<std:
     }
     sql += " (" + names + ") VALUES (" + marks + ")";
   }
-  StatementPtr stmt = prepare(sql);
+  PreparedStatement spare;
+  const StatementPtr& stmt = statement(sql, spare).stmt;
+  const StatementUse use(stmt.get());
   for (std::size_t i = 0; i < values.size(); ++i) {
     bindValue(stmt.get(), static_cast<int>(i) + 1, values[i]);
   }
@@ -271,7 +308,10 @@ long long SqliteBackend::insert(const std::string& table, const std::vector<std:
 }
 
 long long SqliteBackend::remove(const std::string& table, long long rowid) {
-  StatementPtr stmt = prepare("DELETE FROM " + quoteIdentifier(table) + " WHERE rowid = ?");
+  PreparedStatement spare;
+  const StatementPtr& stmt =
+      statement("DELETE FROM " + quoteIdentifier(table) + " WHERE rowid = ?", spare).stmt;
+  const StatementUse use(stmt.get());
   sqlite3_bind_int64(stmt.get(), 1, rowid);
   const int rc = sqlite3_step(stmt.get());
   if (rc != SQLITE_DONE) fail(rc);
@@ -286,7 +326,9 @@ bool SqliteBackend::readRow(const std::string& table, const std::vector<std::str
   }
   if (columns.empty()) sql += "rowid";
   sql += " FROM " + quoteIdentifier(table) + " WHERE rowid = ?";
-  StatementPtr stmt = prepare(sql);
+  PreparedStatement spare;
+  const StatementPtr& stmt = statement(sql, spare).stmt;
+  const StatementUse use(stmt.get());
   sqlite3_bind_int64(stmt.get(), 1, rowid);
   const int rc = sqlite3_step(stmt.get());
   if (rc != SQLITE_ROW) {
@@ -306,12 +348,24 @@ void SqliteBackend::rollback() { run("ROLLBACK"); }
 
 ChangeStamp SqliteBackend::stamp() {
   sqlite3* db = handle();
-  if (!m_dataVersion) m_dataVersion = prepare("PRAGMA data_version");
-  ChangeStamp out;
-  if (sqlite3_step(m_dataVersion.get()) == SQLITE_ROW) {
-    out.version = sqlite3_column_int64(m_dataVersion.get(), 0);
+  // Reading the version is a read transaction of its own (file locks and a
+  // look for a hot journal: measured, a sixth of a series change that the
+  // result cache otherwise answers). One user action reads it once: what
+  // another connection commits while it runs is seen by the next action, and
+  // this connection's own writes are counted below all the same.
+  const zrbase::UserAction* action = zrbase::currentUserAction();
+  const unsigned long long serial = action ? action->serial() : 0;
+  if (serial == 0 || serial != m_versionAction || m_version < 0) {
+    if (!m_dataVersion) m_dataVersion = prepare("PRAGMA data_version");
+    m_version = -1;
+    if (sqlite3_step(m_dataVersion.get()) == SQLITE_ROW) {
+      m_version = sqlite3_column_int64(m_dataVersion.get(), 0);
+    }
+    sqlite3_reset(m_dataVersion.get());
+    m_versionAction = serial;
   }
-  sqlite3_reset(m_dataVersion.get());
+  ChangeStamp out;
+  out.version = m_version;
   out.changes = sqlite3_total_changes64(db);
   return out;
 }

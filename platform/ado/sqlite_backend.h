@@ -7,15 +7,9 @@
 
 #include "backend.h"
 
-struct sqlite3;
-struct sqlite3_stmt;
+#include "statement_cache.h"
 
 namespace adoimpl {
-
-struct StatementDeleter {
-  void operator()(sqlite3_stmt* stmt) const;
-};
-using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
 class SqliteBackend : public Backend {
  public:
@@ -41,11 +35,17 @@ class SqliteBackend : public Backend {
   void rollback() override;
   ChangeStamp stamp() override;
   std::int64_t ownChanges() override;
+  void schemaChanged() override { m_statements.clear(); }
+  // How many statement texts are kept prepared (for tests).
+  std::size_t keptStatements() const { return m_statements.size(); }
 
  private:
   explicit SqliteBackend(sqlite3* db) : m_db(db) {}
   sqlite3* handle() const;
   StatementPtr prepare(const std::string& sql) const;
+  // The kept statement of sql, prepared and kept on first use; spare holds
+  // a statement of its own while the kept one is running.
+  PreparedStatement& statement(const std::string& sql, PreparedStatement& spare);
   [[noreturn]] void fail(int rc) const;
   void run(const char* sql);
   void readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell);
@@ -55,6 +55,11 @@ class SqliteBackend : public Backend {
   sqlite3* m_db;
   std::chrono::steady_clock::time_point m_busyDeadline;  // of the lock waited for now
   StatementPtr m_dataVersion;
+  // The file's version as last read, and the user action that read it
+  // (0: none); within one action it is read once (stamp()).
+  long long m_version = -1;
+  unsigned long long m_versionAction = 0;
+  StatementCache m_statements;
 };
 
 }  // namespace adoimpl
