@@ -7,9 +7,10 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/gui_fonts.h"
 
@@ -20,6 +21,9 @@ namespace {
 // The background of marked rows: a pale amber that reads as a caution and
 // keeps black text legible.
 const QColor kMarkedBackground(0xFF, 0xEB, 0xC2);
+// The chart's share at first: room for it at about four fifths of its page.
+constexpr int kChartWidth = 720;
+constexpr int kWindowHeight = 700;
 
 }  // namespace
 
@@ -47,7 +51,7 @@ TableChoiceWindow::TableChoiceWindow(const winplat::TableChoice& choice, QWidget
   auto* buttons = new QDialogButtonBox(this);
   buttons->addButton(m_choose, QDialogButtonBox::AcceptRole);
   buttons->addButton(m_save, QDialogButtonBox::ActionRole);
-  buttons->addButton(QDialogButtonBox::Close);
+  buttons->addButton(QStringLiteral("关闭"), QDialogButtonBox::RejectRole);
   m_choose->setDefault(true);
 
   auto* layout = new QVBoxLayout(this);
@@ -71,7 +75,18 @@ TableChoiceWindow::TableChoiceWindow(const winplat::TableChoice& choice, QWidget
   m_choose->setEnabled(any);
   m_save->setEnabled(any);
   if (any) m_table->selectRow(0);
-  resize(1400, 640);
+  // The whole table across, as the console shows it, and the chart beside it
+  // at no less than its readable size.
+  const int tableWidth = fullTableWidth();
+  const int chartWidth = std::max(m_picture->minimumSizeHint().width(), kChartWidth);
+  split->setSizes({tableWidth, chartWidth});
+  resize(tableWidth + chartWidth + 40, kWindowHeight);
+}
+
+int TableChoiceWindow::fullTableWidth() const {
+  int width = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
+  for (int c = 0; c < m_table->columnCount(); ++c) width += m_table->columnWidth(c);
+  return width;
 }
 
 void TableChoiceWindow::fillTable() {

@@ -41,6 +41,8 @@ class TableChoiceWindow : public QDialog {
 
  private:
   void fillTable();
+  // Across every column, with the frame and a vertical scroll bar.
+  int fullTableWidth() const;
   void showSelected();
   void saveAsked();
 

@@ -206,7 +206,7 @@ PictureItem marker(const DutyChart& chart, const ChartMarker& m) {
   const double room = roomFor(what, 12);
   const bool right =
       m.role == "operating" ? p.x + 8 + room <= kPlotRight : p.x - 8 - room < kPlotLeft;
-  const double y = m.role == "duty" ? p.y + 18 : p.y - (m.role == "operating" ? 8 : 10);
+  const double y = m.role == "duty" ? p.y + 18 : p.y - 10;
   if (right) {
     g.children.push_back(text("", {p.x + 8, y}, what, colour));
   } else {
