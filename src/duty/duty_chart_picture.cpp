@@ -207,6 +207,17 @@ PictureItem marker(const DutyChart& chart, const ChartMarker& m) {
   const bool right =
       m.role == "operating" ? p.x + 8 + room <= kPlotRight : p.x - 8 - room < kPlotLeft;
   const double y = m.role == "duty" ? p.y + 18 : p.y - 10;
+  // A pale ground under the label keeps it readable where curves cross it.
+  const double left = right ? p.x + 8 : p.x - 8 - room;
+  PictureItem ground;
+  ground.kind = PictureKind::Rect;
+  ground.name = "label-ground";
+  ground.points = {{left - 2, y - 12}, {left + room + 2, y + 4}};
+  ground.stroked = false;
+  ground.filled = true;
+  ground.fill = 0xFFFFFF;
+  ground.fillOpacity = 0.8;
+  g.children.push_back(std::move(ground));
   if (right) {
     g.children.push_back(text("", {p.x + 8, y}, what, colour));
   } else {

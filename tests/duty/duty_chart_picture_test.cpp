@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <functional>
 #include <regex>
+#include <stdexcept>
 
 #include "duty/duty_svg.h"
 #include "duty_test_models.h"
@@ -94,6 +95,13 @@ const PictureItem* find(const winplat::VectorPicture& pic, const std::string& na
   return found;
 }
 
+const PictureItem& childOf(const PictureItem& group, PictureKind kind) {
+  for (const PictureItem& c : group.children) {
+    if (c.kind == kind) return c;
+  }
+  throw std::runtime_error("no such item in group " + group.name);
+}
+
 // A generous box around a text: wide characters a font size across, others
 // two thirds of it (more than DejaVu Sans takes for digits and letters).
 struct Box {
@@ -165,13 +173,13 @@ TEST(DutyChartPicture, ValuesLandWhereTheAxesPutThem) {
 
   const PictureItem* duty = find(pic, "marker", "duty");
   ASSERT_TRUE(duty);
-  EXPECT_NEAR(duty->children[0].points[0].x, 405, 1e-9);
-  EXPECT_NEAR(duty->children[0].points[0].y, 285, 1e-9);
-  EXPECT_EQ(duty->children[1].text, L"设计点 1000 m³/h, 500 Pa");
+  EXPECT_NEAR(childOf(*duty, PictureKind::Circle).points[0].x, 405, 1e-9);
+  EXPECT_NEAR(childOf(*duty, PictureKind::Circle).points[0].y, 285, 1e-9);
+  EXPECT_EQ(childOf(*duty, PictureKind::Text).text, L"设计点 1000 m³/h, 500 Pa");
   const PictureItem* operating = find(pic, "marker", "operating");
   ASSERT_TRUE(operating);
-  EXPECT_NEAR(operating->children[0].points[0].x, 436.5, 1e-9);
-  EXPECT_NEAR(operating->children[0].points[0].y, 241.95, 1e-9);
+  EXPECT_NEAR(childOf(*operating, PictureKind::Circle).points[0].x, 436.5, 1e-9);
+  EXPECT_NEAR(childOf(*operating, PictureKind::Circle).points[0].y, 241.95, 1e-9);
 }
 
 TEST(DutyChartPicture, TicksSitOnTheirValuesWithTheirLabels) {
@@ -231,7 +239,7 @@ TEST(DutyChartPicture, ADutyPointFarLeftKeepsItsLabelInsideThePlot) {
   for (const char* role : {"duty", "operating"}) {
     const PictureItem* m = find(pic, "marker", role);
     ASSERT_TRUE(m);
-    const Box b = textBox(m->children[1]);
+    const Box b = textBox(childOf(*m, PictureKind::Text));
     EXPECT_GE(b.left, duty::kPlotLeft) << role;
     EXPECT_LE(b.right, duty::kPlotRight) << role;
   }

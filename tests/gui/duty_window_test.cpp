@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -107,10 +108,14 @@ void expectCurvesWhereThePictureHasThem(const QImage& image, const winplat::Vect
     EXPECT_GE(hits, 2) << role;
   }
   const PictureItem& operating = *byRole(pic, "marker").at("operating");
-  const QPoint at(static_cast<int>(operating.children[0].points[0].x * scale),
-                  static_cast<int>(operating.children[0].points[0].y * scale));
-  EXPECT_GT(
-      guitest::countColor(image, guitest::around(at, 2), colourOf(operating.children[0].fill)), 10);
+  const auto found =
+      std::find_if(operating.children.begin(), operating.children.end(),
+                   [](const PictureItem& c) { return c.kind == PictureKind::Circle; });
+  ASSERT_NE(found, operating.children.end());
+  const PictureItem& dot = *found;
+  const QPoint at(static_cast<int>(dot.points[0].x * scale),
+                  static_cast<int>(dot.points[0].y * scale));
+  EXPECT_GT(guitest::countColor(image, guitest::around(at, 2), colourOf(dot.fill)), 10);
   // Away from every curve, in the legend's empty right end, the page is white.
   EXPECT_EQ(guitest::countNot(
                 image, QRect(static_cast<int>(850 * scale), static_cast<int>(20 * scale), 20, 20),
