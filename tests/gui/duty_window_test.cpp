@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTest>
@@ -183,6 +184,21 @@ TEST_F(DutyWindow, ShowsTheConsoleTableChartsTheSelectedRowAndOpensTheFanDialogO
     const QRectF area = w->pictureView()->pictureRect();
     const QImage screen = w->pictureView()->grab().toImage().copy(area.toAlignedRect());
     expectCurvesWhereThePictureHasThem(screen, pic, area.width() / pic.width);
+
+    // The button asks for a name, offering the model's; one without an
+    // extension of ours is written as SVG.
+    QString offered;
+    const QString chosenName = QString::fromStdString(m_dir.file("chosen"));
+    w->askFile = [&](const QString& suggested) {
+      offered = suggested;
+      return chosenName;
+    };
+    w->saveButton()->click();
+    EXPECT_EQ(offered, row2[1] + "No" + row2[2] + row2[3] + "-" + row2[4] + ".svg");
+    QFile svg(chosenName + ".svg");
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QByteArray title = QString::fromStdWString(pic.title).toUtf8();
+    EXPECT_TRUE(svg.readAll().contains("<title>" + title + "</title>"));
 
     // A folder is no file: the window says so and stays.
     const QString refused = w->savePicture(QString::fromStdString(m_dir.path()) + "/nodir/x.png");
