@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTest>
@@ -248,4 +249,48 @@ TEST_F(DutyWindow, ScriptedRunsAnswerAtTheCommandLineAndDrawPngCharts) {
   // The pressure curve's blue is there, the page around it white.
   EXPECT_GT(guitest::countColor(image, image.rect(), QColor(0x1F, 0x5F, 0xBF), 30), 200);
   EXPECT_GT(guitest::countColor(image, image.rect(), Qt::white, 10), 880 * 580 / 2);
+}
+
+TEST(TableChoiceWindow, MarkedRowsStandApartAndAnEmptyTableOffersNothing) {
+  winplat::TableChoice choice;
+  choice.title = L"选择";
+  choice.columns = {L"序号", L"型号"};
+  choice.rightAligned = {true, false};
+  choice.rows = {{L"1", L"A"}, {L"2", L"B"}};
+  choice.marked = {false, true};
+  choice.markedTip = L"不稳定";
+  int drawn = 0;
+  choice.picture = [&drawn](std::size_t row) {
+    ++drawn;
+    winplat::VectorPicture p;
+    p.width = 100;
+    p.height = 50;
+    p.title = row ? L"second" : L"first";
+    return p;
+  };
+  {
+    zrgui::TableChoiceWindow w(choice, nullptr);
+    QTableWidget& t = *w.table();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("选择"));
+    EXPECT_EQ(t.item(0, 0)->textAlignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+    EXPECT_EQ(t.item(0, 1)->textAlignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    EXPECT_EQ(t.item(1, 1)->toolTip(), QStringLiteral("不稳定"));
+    EXPECT_TRUE(t.item(0, 1)->toolTip().isEmpty());
+    EXPECT_NE(t.item(1, 0)->background(), t.item(0, 0)->background());
+    EXPECT_EQ(w.pictureView()->picture().title, L"first") << "the first row is selected at once";
+    t.selectRow(1);
+    EXPECT_EQ(w.pictureView()->picture().title, L"second");
+    EXPECT_EQ(w.selectedRow(), 1u);
+    EXPECT_EQ(drawn, 2);
+    // Wider than the table needs: every column shows whole.
+    w.show();
+    QApplication::processEvents();
+    EXPECT_LE(t.horizontalHeader()->length(), t.viewport()->width());
+  }
+  choice.rows.clear();
+  choice.marked.clear();
+  zrgui::TableChoiceWindow empty(choice, nullptr);
+  EXPECT_FALSE(empty.chooseButton()->isEnabled());
+  EXPECT_FALSE(empty.saveButton()->isEnabled());
+  EXPECT_TRUE(empty.pictureView()->picture().items.empty());
 }
