@@ -243,6 +243,28 @@ TEST(DxfRead, OlderDrawingsDecodeByCodePageAndEscapes) {
   lt->close();
 }
 
+// Found by fuzzing: a reference to a block the file lacks, named with a character names
+// made in the editor may not hold, made a block without a name.
+TEST(DxfRead, ReferenceToAMissingBlockOfAnyNameReadsBack) {
+  const std::string entities =
+      DxfText().pair(0, "INSERT").pair(8, "0").pair(2, "PUMP\\A").pair(10, "1").pair(20, "2").str();
+  AcDbDatabase db(false);
+  ASSERT_EQ(readText(db, r12Drawing(entities)), Acad::eOk) << errorText(db);
+  std::string text;
+  std::unique_ptr<AcDbDatabase> back = roundTrip(db, &text);
+  for (AcDbDatabase* d : {&db, back.get()}) {
+    AcDbBlockTable* blocks = nullptr;
+    ASSERT_EQ(d->getBlockTable(blocks, AcDb::kForRead), Acad::eOk);
+    AcDbObjectId id;
+    EXPECT_EQ(blocks->getAt(L"PUMP\\A", id), Acad::eOk);
+    blocks->close();
+    auto* ref = AcDbBlockReference::cast(cadtest::firstInModelSpace(d));
+    ASSERT_NE(ref, nullptr);
+    EXPECT_EQ(ref->blockTableRecord(), id);
+    ref->close();
+  }
+}
+
 TEST(DxfRead, UnmodeledRecordsComeBackUnchanged) {
   std::string entities = DxfText()
                              .pair(0, "3DFACE")
