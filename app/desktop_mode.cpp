@@ -12,6 +12,7 @@
 #include "base/file_functions.h"
 #include "cad/aced.h"
 #include "cad/runtime/editor_input_stack.h"
+#include "canvas_zoom.h"
 #include "gui/event_loops.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_ui_service.h"
@@ -19,7 +20,6 @@
 #include "gui/line_inputs.h"
 #include "gui/output_tee.h"
 #include "host.h"
-#include "zoom_command.h"
 
 namespace fancad {
 
@@ -119,7 +119,7 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
     winplat::ScopedUiService scopedUi(ui);
     // The command line shows every answer after its prompt, as a transcript.
     cadrt::EditorInput::instance().setEchoLines(true);
-    registerZoomCommand(window.canvas());
+    setZoomCanvas(window.canvas());
     window.show();
     status = runSession(options, programPath, err, [&] {
       beforeRead();
@@ -129,7 +129,7 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
       }
     });
     zrgui::setRefreshHook({});
-    registerZoomCommand(nullptr);
+    setZoomCanvas(nullptr);
   }
   zrbase::setConsoleOut(nullptr);
   qInstallMessageHandler(previousHandler);

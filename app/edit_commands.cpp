@@ -5,6 +5,8 @@
 
 #include "base/cstring.h"
 #include "cad/aced.h"
+#include "cad/runtime/implied_selection.h"
+#include "cad/runtime/input_request.h"
 #include "cad/runtime/selection_set.h"
 
 namespace fancad {
@@ -64,7 +66,10 @@ int moveCommand() {
   if (rc != RTNORM) return rc == RTNONE ? RTNORM : rc;
   ads_point base, to;
   if ((rc = askBase(base)) != RTNORM) return rc;
-  rc = acedGetPoint(base, L"Specify second point: ", to);
+  {
+    const cadrt::ScopedDragPreview dragged(ids);
+    rc = acedGetPoint(base, L"Specify second point: ", to);
+  }
   if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
   transformAll(ids, translation(base, to));
   return RTNORM;
@@ -90,6 +95,7 @@ int copyCommand() {
   if (rc != RTNORM) return rc == RTNONE ? RTNORM : rc;
   ads_point base, to;
   if ((rc = askBase(base)) != RTNORM) return rc;
+  const cadrt::ScopedDragPreview dragged(ids);
   for (bool first = true;; first = false) {
     rc = acedGetPoint(base, first ? L"Specify second point: " : L"Specify second point or <exit>: ",
                       to);
@@ -107,7 +113,8 @@ int copyCommand() {
 }  // namespace
 
 int selectObjects(std::vector<AcDbObjectId>& ids) {
-  ids.clear();
+  ids = cadrt::takeImpliedSelection();
+  if (!ids.empty()) return RTNORM;
   ads_name ss;
   const int rc = acedSSGet(nullptr, nullptr, nullptr, nullptr, ss);
   if (rc == RTERROR) {

@@ -9,6 +9,10 @@
 //           then again "Specify second point or <exit>:" for more copies,
 //           until Enter
 //
+// A selection made before the command (the implied selection: picked in the
+// desktop window at the command prompt) is taken as it stands, without the
+// prompt.
+//
 // A moved, turned or copied block reference keeps its attributes and xdata
 // with it; a copy is a new entity with a handle of its own and the same data.
 #pragma once
@@ -19,7 +23,8 @@
 
 namespace fancad {
 
-// Asks for objects with the selection prompt. RTNORM with the entities in
+// The implied selection when there is one; else asks for objects with the
+// selection prompt. RTNORM with the entities in
 // the order selected; "Nothing selected." and RTNONE when none were; RTCAN.
 int selectObjects(std::vector<AcDbObjectId>& ids);
 

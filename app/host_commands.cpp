@@ -14,6 +14,7 @@
 #include "list_command.h"
 #include "purge_command.h"
 #include "undo_commands.h"
+#include "zoom_command.h"
 
 namespace fancad {
 
@@ -71,6 +72,7 @@ void registerHostCommands(CommandLoop& loop) {
   registerUndoCommands();
   registerLayerCommand();
   registerPurgeCommand();
+  registerZoomCommand();
   cadrt::CommandProcessor& proc = cadrt::CommandProcessor::instance();
   proc.addHostCommand(L"APPLOAD", appLoadCommand);
   proc.addHostCommand(L"APPUNLOAD", appUnloadCommand);

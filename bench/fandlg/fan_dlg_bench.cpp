@@ -5,12 +5,16 @@
 // statements it sends.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ado/ado.h"
 #include "ado/ado_statistics.h"
 #include "fan_dlg_harness.h"
+#include "median_rows.h"
+#include "res/resource.h"
 #include "win/dialog_script.h"
 
 namespace {
@@ -99,6 +103,83 @@ void BM_SpeedChange(benchmark::State& state) {
   ReportStatements(state, before, excluded);
 }
 
+// A series whose combo at id offers more than one item once it is chosen, so
+// that every iteration changes that combo.
+std::vector<CString> ChooseSeriesWithChoices(CComboBox& combo) {
+  for (const CString& s : Items(g_dlg->m_cbBigModel)) {
+    Select(1012, s);
+    if (combo.GetCount() > 1) break;
+  }
+  return Items(combo);
+}
+
+void BM_FanNoChange(benchmark::State& state) {
+  const std::vector<CString> fanNos = ChooseSeriesWithChoices(g_dlg->m_cbFanNo);
+  size_t next = 1;
+  const bool cold = state.range(0) != 0;
+  unsigned long long excluded = 0;
+  const unsigned long long before = adoimpl::statementCount();
+  for (auto _ : state) {
+    if (cold) ForgetResults(state, excluded);
+    Select(1014, fanNos[next++ % fanNos.size()]);
+  }
+  ReportStatements(state, before, excluded);
+}
+
+void BM_DriveModeChange(benchmark::State& state) {
+  const std::vector<CString> drives = ChooseSeriesWithChoices(g_dlg->m_cbDriveMode);
+  if (drives.size() < 2) state.SkipWithError("no series with two drive modes");
+  size_t next = 1;
+  const bool cold = state.range(0) != 0;
+  unsigned long long excluded = 0;
+  const unsigned long long before = adoimpl::statementCount();
+  for (auto _ : state) {
+    if (cold) ForgetResults(state, excluded);
+    Select(1015, drives[next++ % drives.size()]);
+  }
+  ReportStatements(state, before, excluded);
+}
+
+// An edit of a performance grid cell, stored in the catalogue: a write each
+// time (the value alternates), so every edit is the first action after a
+// change; it is also what makes the next action cold.
+void BM_GridEdit(benchmark::State& state) {
+  // A model with performance rows: its grid has a row besides the heading and the spare.
+  for (const CString& s : Items(g_dlg->m_cbBigModel)) {
+    Select(1012, s);
+    if (g_dlg->m_GridParam.GetRowCount() >= 3) break;
+  }
+  if (g_dlg->m_GridParam.GetRowCount() < 3) state.SkipWithError("no rows in the grid");
+  const CString original = g_dlg->m_GridParam.GetItemText(1, 1);
+  const std::string line = "dlg grid 5003 edit 1 1 ";
+  int n = 0;
+  const unsigned long long before = adoimpl::statementCount();
+  for (auto _ : state) {
+    const std::string value = std::to_string(1000 + (n++ % 2));
+    const std::string reason = winplat::applyDialogLine(*g_dlg, line + value);
+    if (!reason.empty()) state.SkipWithError(reason.c_str());
+  }
+  ReportStatements(state, before);
+  winplat::applyDialogLine(*g_dlg, line + original.ToUtf8());
+}
+
+// Opening the dialog: its creation and OnInitDialog (the catalogue opened on
+// a connection of its own, the grids, the cascade filled, the previews);
+// closing it is not timed. A new connection starts with nothing cached, so
+// every opening is a cold one.
+void BM_OpenDialog(benchmark::State& state) {
+  const unsigned long long before = adoimpl::statementCount();
+  for (auto _ : state) {
+    auto dlg = std::make_unique<CFanDlg>();
+    dlg->Create(IDD_FAN_DIALOG);
+    state.PauseTiming();
+    dlg->DestroyWindow();
+    dlg.reset();
+    state.ResumeTiming();
+  }
+  ReportStatements(state, before);
+}
+
 // The search of every series' parameter table for a duty point, with the
 // cascade it refills: 990 Pa and 1131 m³/h (the dialog's default), tolerance
 // 50. Reports the candidates found, to show the search is not empty.
@@ -115,6 +196,28 @@ void BM_SelectByParameters(benchmark::State& state) {
   state.counters["candidates"] = static_cast<double>(g_dlg->m_Models.GetSize());
   state.counters["series"] = static_cast<double>(g_dlg->m_cbBigModel.GetCount());
   g_dlg->m_nSelectMode = CFanDlg::kBrowseAll;
+}
+
+// "BM_SeriesChange/1" is "FAN dialog: series change, cold".
+std::string ActionName(const std::string& run) {
+  static const std::pair<const char*, const char*> kNames[] = {
+      {"BM_FillCascade", "filling the cascade"},
+      {"BM_SeriesChange", "series change"},
+      {"BM_SpeedChange", "speed change"},
+      {"BM_FanNoChange", "fan number change"},
+      {"BM_DriveModeChange", "drive mode change"},
+      {"BM_GridEdit", "grid edit"},
+      {"BM_OpenDialog", "opening the dialog"},
+      {"BM_SelectByParameters", "selection by parameters"}};
+  for (const auto& [function, words] : kNames) {
+    const std::string prefix = function;
+    if (run.rfind(prefix + "/", 0) != 0 && run != prefix) continue;
+    std::string name = std::string("FAN dialog: ") + words;
+    if (run.rfind(prefix + "/0/", 0) == 0) name += ", warm";
+    if (run.rfind(prefix + "/1/", 0) == 0) name += ", cold";
+    return name;
+  }
+  return {};
 }
 
 }  // namespace
@@ -138,6 +241,20 @@ BENCHMARK(BM_SpeedChange)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly();
+BENCHMARK(BM_FanNoChange)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_DriveModeChange)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK(BM_GridEdit)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_OpenDialog)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK(BM_SelectByParameters)
     ->Arg(0)
     ->Arg(1)
@@ -149,11 +266,13 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   fandlgtest::DialogHarness harness;
   testsupport::writeLargeCatalogue(harness.catalogue().substr(0, harness.catalogue().rfind('/')));
-  harness.run([](CFanDlg& dlg) {
+  benchrows::MedianRowReporter reporter(ActionName, "<= 5 ms");
+  harness.run([&reporter](CFanDlg& dlg) {
     g_dlg = &dlg;
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     g_dlg = nullptr;
   });
+  reporter.printRows();
   if (!harness.ui().boxes().empty()) {
     fprintf(stderr, "unexpected message box: %s\n",
             CString(harness.ui().boxes()[0].text).ToUtf8().c_str());

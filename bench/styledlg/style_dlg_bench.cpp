@@ -6,10 +6,12 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "ado/ado.h"
 #include "ado/ado_statistics.h"
 #include "fan_dlg_harness.h"
+#include "median_rows.h"
 #include "res/resource.h"
 #include "styledlg/style_dlg.h"
 
@@ -72,6 +74,12 @@ void BM_OpenAndCloseEditor(benchmark::State& state) {
   ReportCounters(state, before, excluded, rows);
 }
 
+std::string FigureName(const std::string& run) {
+  if (run.rfind("BM_OpenEditor/0/", 0) == 0) return "model editor: opening, warm";
+  if (run.rfind("BM_OpenEditor/1/", 0) == 0) return "model editor: opening, cold";
+  return {};
+}
+
 }  // namespace
 
 BENCHMARK(BM_OpenEditor)
@@ -91,11 +99,13 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   fandlgtest::DialogHarness harness;
   testsupport::writeLargeCatalogue(harness.catalogue().substr(0, harness.catalogue().rfind('/')));
-  harness.run([](CFanDlg& dlg) {
+  benchrows::MedianRowReporter reporter(FigureName, "<= 5 ms");
+  harness.run([&reporter](CFanDlg& dlg) {
     g_dlg = &dlg;
-    benchmark::RunSpecifiedBenchmarks();
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     g_dlg = nullptr;
   });
+  reporter.printRows();
   if (!harness.ui().boxes().empty()) {
     std::fprintf(stderr, "unexpected message box: %s\n",
                  CString(harness.ui().boxes()[0].text).ToUtf8().c_str());

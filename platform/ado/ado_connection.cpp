@@ -1,8 +1,6 @@
 // The connection object: opening the file and running statements.
 #include "ado_connection.h"
 
-#include <sqlite3.h>
-
 #include "ado_errors.h"
 #include "ado_recordset.h"
 #include "ado_statistics.h"
@@ -56,21 +54,6 @@ std::shared_ptr<adoimpl::Session> _Connection::session() const {
 
 namespace {
 
-bool changesSchema(const std::string& sql) {
-  for (const char* word : {"CREATE", "DROP", "ALTER"}) {
-    const std::size_t n = std::char_traits<char>::length(word);
-    std::size_t i = 0;
-    while (i < sql.size() &&
-           (sql[i] == ' ' || sql[i] == '\t' || sql[i] == '\r' || sql[i] == '\n')) {
-      ++i;
-    }
-    if (sql.size() - i >= n && adoimpl::equalsFolded(std::string_view(sql).substr(i, n), word)) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // A SELECT probe that a recordset is about to repeat: its rows are read as the
 // recordset will read them and kept in the session's result cache, so the
 // recordset that follows copies them instead of running the query again
@@ -80,8 +63,8 @@ bool changesSchema(const std::string& sql) {
 bool probeSelect(adoimpl::Session& session, std::wstring_view sql) {
   try {
     // One look at the file's version serves both the cache lookup and the read.
-    const adoimpl::TranslatedStatement keyed = session.translate(sql, true);
-    session.results().noteProbe(keyed.sql, adoimpl::RowSet::loadCached(session, keyed), session);
+    const auto keyed = session.translate(sql, true);
+    session.results().noteProbe(keyed->sql, adoimpl::RowSet::loadCached(session, *keyed), session);
     return true;
   } catch (const _com_error&) {
     return false;
@@ -94,23 +77,17 @@ _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected
   adoimpl::countStatement();
   adoimpl::runFaultHook("Connection.Execute");
   std::shared_ptr<adoimpl::Session> s = session();
-  const adoimpl::TranslatedStatement statement = s->translate(commandText.view(), false);
+  const auto translated = s->translate(commandText.view(), false);
+  const adoimpl::TranslatedStatement& statement = *translated;
   bool returnsRows = false;
   long changed = -1;
   if (statement.isSelect && probeSelect(*s, commandText.view())) {
     returnsRows = true;
   } else {
-    adoimpl::StatementPtr stmt = s->prepare(statement.sql);
-    returnsRows = sqlite3_column_count(stmt.get()) > 0;
-    // Stepping through without reading values finds every error the rows can
-    // raise, at a fraction of the cost of reading them.
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) s->fail(rc);
-    if (!returnsRows) changed = static_cast<long>(sqlite3_changes(s->handle()));
+    changed = s->backend().execute(statement);
+    returnsRows = changed < 0;
   }
-  if (changesSchema(statement.sql)) s->schemaChanged();
+  if (statement.changesSchema) s->schemaChanged();
   if (recordsAffected) {
     VariantClear(recordsAffected);
     recordsAffected->vt = VT_I4;
@@ -123,22 +100,16 @@ _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected
 }
 
 long _Connection::BeginTrans() {
-  const std::shared_ptr<adoimpl::Session> s = session();
-  const int rc = sqlite3_exec(s->handle(), "BEGIN", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) s->fail(rc);
+  session()->backend().begin();
   return 1;
 }
 
 HRESULT _Connection::CommitTrans() {
-  const std::shared_ptr<adoimpl::Session> s = session();
-  const int rc = sqlite3_exec(s->handle(), "COMMIT", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) s->fail(rc);
+  session()->backend().commit();
   return S_OK;
 }
 
 HRESULT _Connection::RollbackTrans() {
-  const std::shared_ptr<adoimpl::Session> s = session();
-  const int rc = sqlite3_exec(s->handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) s->fail(rc);
+  session()->backend().rollback();
   return S_OK;
 }

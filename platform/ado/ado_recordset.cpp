@@ -67,9 +67,9 @@ void _Recordset::openOn(const _variant_t& source, const _ConnectionPtr& connecti
     sql = L"SELECT * FROM " + sql;
   }
   std::shared_ptr<adoimpl::Session> session = connection->session();
-  const adoimpl::TranslatedStatement statement = session->translate(sql, true);
-  m_rows.load(*session, statement);
-  if (m_rows.fieldCount() == 0 && !statement.isSelect) {
+  const auto statement = session->translate(sql, true);
+  m_rows.load(*session, *statement);
+  if (m_rows.fieldCount() == 0 && !statement->isSelect) {
     m_rows.clear();  // a statement without rows ran; the recordset stays closed
     return;
   }
@@ -88,7 +88,7 @@ void _Recordset::ensureOpen() {
   if (!m_deferredSql.empty()) {
     const std::wstring sql = std::move(m_deferredSql);
     m_deferredSql.clear();
-    m_rows.load(*m_session, m_session->translate(sql, true));
+    m_rows.load(*m_session, *m_session->translate(sql, true));
     moveTo(firstLive() >= 0 ? firstLive() : 0);
   }
 }
@@ -228,6 +228,10 @@ HRESULT _Recordset::Move(long numRecords, const _variant_t& start) {
 }
 
 long _Recordset::fieldIndex(const VARIANT& index) {
+  // A position read in a loop (a long) needs no conversion.
+  if (index.vt == VT_I4 && index.lVal >= 0 && index.lVal < static_cast<long>(m_rows.fieldCount())) {
+    return index.lVal;
+  }
   long i = -1;
   switch (index.vt) {
     case VT_BSTR:

@@ -4,9 +4,10 @@
 // The module runs every query twice (a probe through Execute, then the
 // recordset) and its list handlers ask the same questions several times in
 // one user action; on a large catalogue each of those is a full scan. A
-// result stays valid until anything writes to the file: this connection's
-// changes (sqlite3_total_changes), any other connection's commits (PRAGMA
-// data_version) and schema changes each clear the cache. A hit shares the
+// result stays valid until anything writes to the catalogue: this
+// connection's changes, any other connection's commits (the back end's
+// ChangeStamp: SQLite's data_version, a server's change notifications) and
+// schema changes each clear the cache. A hit shares the
 // rows with the recordset, which copies them before it writes through them,
 // so the cached rows never change.
 //
@@ -52,11 +53,6 @@ class ResultCache {
   // The noted probe's rows when sql repeats it as described above, else null.
   // Any call ends the note.
   std::shared_ptr<const RowSet> takeProbe(const std::string& sql, Session& session);
-  // Statement for PRAGMA data_version, finalised before the connection closes.
-  void release() {
-    m_dataVersion.reset();
-    clear();
-  }
 
  private:
   struct Entry {
@@ -78,9 +74,7 @@ class ResultCache {
 
   std::list<Entry> m_entries;  // most recently used first
   std::size_t m_cells = 0;     // held by all entries
-  StatementPtr m_dataVersion;
-  long long m_version = -1;
-  std::int64_t m_changes = -1;
+  ChangeStamp m_stamp;
   Probe m_probe;
 };
 

@@ -1,8 +1,6 @@
 // Reading a SELECT's rows and writing rows back through their rowid.
 #include "row_set.h"
 
-#include <sqlite3.h>
-
 #include <cstring>
 #include <limits>
 
@@ -101,36 +99,7 @@ void RowSet::clear() {
   m_texts.clear();
 }
 
-void RowSet::readCell(sqlite3_stmt* stmt, int column, Cell& cell) {
-  // One value handle per cell: the sqlite3_value_* calls skip the per-call
-  // checks of the sqlite3_column_* ones. Reading an unprotected value is safe
-  // here: a connection is opened without a mutex and used by one thread.
-  sqlite3_value* v = sqlite3_column_value(stmt, column);
-  switch (sqlite3_value_type(v)) {
-    case SQLITE_NULL:
-      cell.kind = Cell::Kind::Null;
-      break;
-    case SQLITE_INTEGER:
-      cell.kind = Cell::Kind::Integer;
-      cell.integer = sqlite3_value_int64(v);
-      break;
-    case SQLITE_FLOAT:
-      cell.kind = Cell::Kind::Real;
-      cell.real = sqlite3_value_double(v);
-      break;
-    case SQLITE_TEXT: {
-      const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(v));
-      appendText(cell, bytes, static_cast<std::size_t>(sqlite3_value_bytes(v)));
-      break;
-    }
-    default:  // blobs are taken as text
-      appendText(cell, static_cast<const char*>(sqlite3_value_blob(v)),
-                 static_cast<std::size_t>(sqlite3_value_bytes(v)));
-      break;
-  }
-}
-
-void RowSet::appendText(Cell& cell, const char* bytes, std::size_t n) {
+void RowSet::setText(Cell& cell, const char* bytes, std::size_t n) {
   cell.kind = Cell::Kind::Text;
   cell.offset = m_texts.size();
   cell.length = static_cast<std::uint32_t>(n);
@@ -183,34 +152,21 @@ void RowSet::loadRows(Session& session, const TranslatedStatement& statement) {
   clear();
   m_cells.swap(t_spare.cells);
   m_texts.swap(t_spare.texts);
-  StatementPtr stmt = session.prepare(statement.sql);
-  sqlite3_stmt* s = stmt.get();
-  const int columns = sqlite3_column_count(s);
-  const int visible = statement.rowidColumn ? columns - 1 : columns;
   m_table = statement.table;
   m_writable = statement.rowidColumn;
-  for (int c = 0; c < visible; ++c) {
-    FieldInfo f;
-    const char* name = sqlite3_column_name(s, c);
-    if (name) zrbase::appendUtf8AsWide(f.name, name);
-    f.type = columnTypeOf(sqlite3_column_decltype(s, c));
-    const char* table = sqlite3_column_table_name(s, c);
-    const char* origin = sqlite3_column_origin_name(s, c);
-    if (origin && table && equalsFolded(std::string_view(table), std::string_view(m_table))) {
-      f.origin = origin;
-    } else {
-      m_writable = false;
-    }
-    m_fields.push_back(std::move(f));
-  }
-  int rc;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-    const std::size_t base = m_cells.size();
-    m_cells.resize(base + static_cast<std::size_t>(visible));
-    for (int c = 0; c < visible; ++c) readCell(s, c, m_cells[base + static_cast<std::size_t>(c)]);
-    m_rows.push_back({statement.rowidColumn ? sqlite3_column_int64(s, visible) : 0, false});
-  }
-  if (rc != SQLITE_DONE) session.fail(rc);
+  session.backend().load(statement, *this);
+}
+
+void RowSet::addField(FieldInfo field) {
+  if (field.origin.empty()) m_writable = false;
+  m_fields.push_back(std::move(field));
+}
+
+Cell* RowSet::addRow(long long rowid) {
+  const std::size_t base = m_cells.size();
+  m_cells.resize(base + m_fields.size());
+  m_rows.push_back({rowid, false});
+  return m_cells.data() + base;
 }
 
 long RowSet::findField(std::wstring_view name) const {
@@ -283,7 +239,7 @@ void setUtf8Text(VARIANT& out, const char* text, std::size_t length) {
   out.bstrVal = s;
 }
 
-void setText(VARIANT& out, const wchar_t* text, std::size_t length) {
+void setWideText(VARIANT& out, const wchar_t* text, std::size_t length) {
   BSTR s = SysAllocStringLen(text, static_cast<UINT>(length));
   if (!s) _com_issue_error(E_OUTOFMEMORY);
   out.vt = VT_BSTR;
@@ -324,7 +280,7 @@ void RowSet::readPending(const PendingValue& value, const FieldInfo& field, VARI
       setNumber(out, field.type, false, 0, value.real);
       break;
     case Cell::Kind::Text:
-      setText(out, value.text.data(), value.text.size());
+      setWideText(out, value.text.data(), value.text.size());
       break;
   }
 }
@@ -424,49 +380,26 @@ Cell RowSet::storeValue(const PendingValue& value) {
 
 namespace {
 
-void bindValue(sqlite3_stmt* stmt, int index, const PendingValue& v) {
-  switch (v.kind) {
-    case Cell::Kind::Null:
-      sqlite3_bind_null(stmt, index);
-      break;
-    case Cell::Kind::Integer:
-      sqlite3_bind_int64(stmt, index, v.integer);
-      break;
-    case Cell::Kind::Real:
-      sqlite3_bind_double(stmt, index, v.real);
-      break;
-    case Cell::Kind::Text: {
-      const std::string utf8 = zrbase::wideToUtf8(v.text);
-      sqlite3_bind_text(stmt, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-      break;
-    }
-  }
-}
-
 [[noreturn]] void rowGone() {
   throw _com_error(E_FAIL, L"无法为更新定位行。一些值可能已在最后一次读取后已更改。", L"ADODB");
 }
 
 }  // namespace
 
+std::vector<std::string> RowSet::originsOf(const std::vector<PendingValue>& values) const {
+  std::vector<std::string> out;
+  out.reserve(values.size());
+  for (const PendingValue& v : values) out.push_back(m_fields[v.field].origin);
+  return out;
+}
+
 void RowSet::updateRow(Session& session, std::size_t row, const std::vector<PendingValue>& values) {
   if (!m_writable) throwAdoError(adErrFeatureNotAvailable);
   if (values.empty()) return;
   detach();
-  std::string sql = "UPDATE " + quoteIdentifier(m_table) + " SET ";
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (i) sql += ", ";
-    sql += quoteIdentifier(m_fields[values[i].field].origin) + " = ?";
+  if (session.backend().update(m_table, originsOf(values), values, m_rows[row].rowid) == 0) {
+    rowGone();
   }
-  sql += " WHERE rowid = ?";
-  StatementPtr stmt = session.prepare(sql);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    bindValue(stmt.get(), static_cast<int>(i) + 1, values[i]);
-  }
-  sqlite3_bind_int64(stmt.get(), static_cast<int>(values.size()) + 1, m_rows[row].rowid);
-  const int rc = sqlite3_step(stmt.get());
-  if (rc != SQLITE_DONE) session.fail(rc);
-  if (sqlite3_changes(session.handle()) == 0) rowGone();
   for (const PendingValue& v : values) {
     m_cells[row * m_fields.size() + v.field] = storeValue(v);
   }
@@ -475,60 +408,21 @@ void RowSet::updateRow(Session& session, std::size_t row, const std::vector<Pend
 std::size_t RowSet::insertRow(Session& session, const std::vector<PendingValue>& values) {
   if (!m_writable) throwAdoError(adErrFeatureNotAvailable);
   detach();
-  std::string sql = "INSERT INTO " + quoteIdentifier(m_table);
-  if (values.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    std::string names, marks;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      names += (i ? ", " : "") + quoteIdentifier(m_fields[values[i].field].origin);
-      marks += i ? ", ?" : "?";
-    }
-    sql += " (" + names + ") VALUES (" + marks + ")";
-  }
-  StatementPtr stmt = session.prepare(sql);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    bindValue(stmt.get(), static_cast<int>(i) + 1, values[i]);
-  }
-  const int rc = sqlite3_step(stmt.get());
-  if (rc != SQLITE_DONE) session.fail(rc);
-  const long long rowid = sqlite3_last_insert_rowid(session.handle());
+  const long long rowid = session.backend().insert(m_table, originsOf(values), values);
   const std::size_t row = m_rows.size();
   m_cells.resize(m_cells.size() + m_fields.size());
   m_rows.push_back({rowid, false});
-  readBackRow(session, rowid, row);
+  // Defaults and automatic numbers are the table's: the new row is read back.
+  std::vector<std::string> all;
+  for (const FieldInfo& f : m_fields) all.push_back(f.origin);
+  if (!session.backend().readRow(m_table, all, rowid, *this, row)) rowGone();
   return row;
-}
-
-// Defaults and automatic numbers are the table's: the new row is read back.
-void RowSet::readBackRow(Session& session, long long rowid, std::size_t row) {
-  std::string sql = "SELECT ";
-  for (std::size_t i = 0; i < m_fields.size(); ++i) {
-    sql += (i ? ", " : "") + quoteIdentifier(m_fields[i].origin);
-  }
-  if (m_fields.empty()) sql += "rowid";
-  sql += " FROM " + quoteIdentifier(m_table) + " WHERE rowid = ?";
-  StatementPtr stmt = session.prepare(sql);
-  sqlite3_bind_int64(stmt.get(), 1, rowid);
-  const int rc = sqlite3_step(stmt.get());
-  if (rc != SQLITE_ROW) {
-    if (rc != SQLITE_DONE) session.fail(rc);
-    rowGone();
-  }
-  for (std::size_t i = 0; i < m_fields.size(); ++i) {
-    readCell(stmt.get(), static_cast<int>(i), m_cells[row * m_fields.size() + i]);
-  }
 }
 
 void RowSet::deleteRow(Session& session, std::size_t row) {
   if (!m_writable) throwAdoError(adErrFeatureNotAvailable);
   detach();
-  StatementPtr stmt =
-      session.prepare("DELETE FROM " + quoteIdentifier(m_table) + " WHERE rowid = ?");
-  sqlite3_bind_int64(stmt.get(), 1, m_rows[row].rowid);
-  const int rc = sqlite3_step(stmt.get());
-  if (rc != SQLITE_DONE) session.fail(rc);
-  if (sqlite3_changes(session.handle()) == 0) rowGone();
+  if (session.backend().remove(m_table, m_rows[row].rowid) == 0) rowGone();
   m_rows[row].deleted = true;
 }
 

@@ -16,41 +16,11 @@
 #include <vector>
 
 #include "ado_enums.h"
+#include "row_values.h"
 #include "session.h"
 #include "variant.h"
 
 namespace adoimpl {
-
-// The declared column types a write converts to.
-enum class ColumnType { Any, Text, Integer, BigInteger, Double, Boolean };
-
-ColumnType columnTypeOf(const char* declaredType);
-
-struct FieldInfo {
-  std::wstring name;
-  std::string origin;  // the table column it reads, empty for an expression
-  ColumnType type = ColumnType::Any;
-};
-
-struct Cell {
-  enum class Kind : std::uint8_t { Null, Integer, Real, Text };
-  Kind kind = Kind::Null;
-  std::uint32_t length = 0;  // of a text, in UTF-8 bytes
-  union {
-    long long integer = 0;
-    double real;
-    std::uint64_t offset;  // of a text in the arena
-  };
-};
-
-// A value converted to its column's type, waiting for Update.
-struct PendingValue {
-  std::size_t field = 0;
-  Cell::Kind kind = Cell::Kind::Null;
-  long long integer = 0;
-  double real = 0;
-  std::wstring text;
-};
 
 class RowSet {
  public:
@@ -99,6 +69,15 @@ class RowSet {
   std::size_t insertRow(Session& session, const std::vector<PendingValue>& values);
   void deleteRow(Session& session, std::size_t row);
 
+  // Filling, for a back end's load(): the table read (when the statement
+  // carries the row identity), each field (a field without an origin makes
+  // the rows read-only), then each row, whose cells the back end sets.
+  const std::string& table() const { return m_table; }
+  void addField(FieldInfo field);
+  Cell* addRow(long long rowid);
+  Cell* rowCells(std::size_t row) { return m_cells.data() + row * m_fields.size(); }
+  void setText(Cell& cell, const char* bytes, std::size_t n);
+
  private:
   struct Row {
     long long rowid;
@@ -113,9 +92,7 @@ class RowSet {
   // load() without the result cache.
   void loadRows(Session& session, const TranslatedStatement& statement);
   Cell storeValue(const PendingValue& value);
-  void readBackRow(Session& session, long long rowid, std::size_t row);
-  void readCell(sqlite3_stmt* stmt, int column, Cell& cell);
-  void appendText(Cell& cell, const char* bytes, std::size_t n);
+  std::vector<std::string> originsOf(const std::vector<PendingValue>& values) const;
 
   std::vector<FieldInfo> m_fields;
   std::vector<Cell> m_cells;

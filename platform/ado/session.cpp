@@ -1,27 +1,21 @@
-// Opening the catalogue file, preparing statements and reporting SQLite errors.
+// Opening the catalogue on its back end, and translating statements for it.
 #include "session.h"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <iterator>
-#include <thread>
+#include <cstdlib>
 
 #include "ado_enums.h"
 #include "ado_errors.h"
-#include "ado_statistics.h"
 #include "base/file_functions.h"
-#include "base/user_action.h"
 #include "base/utf8.h"
+#include "pg_backend.h"
+#include "pg_schema.h"
 #include "result_cache.h"
-#include "sql_like.h"
-#include "test_seams.h"
+#include "sqlite_backend.h"
 #include "text_fold.h"
 
 namespace adoimpl {
-
-void StatementDeleter::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 
 namespace {
 
@@ -29,12 +23,6 @@ std::wstring_view trimBlanks(std::wstring_view s) {
   while (!s.empty() && (s.front() == L' ' || s.front() == L'\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == L' ' || s.back() == L'\t')) s.remove_suffix(1);
   return s;
-}
-
-std::wstring widen(const char* s) {
-  std::wstring out;
-  if (s) zrbase::appendUtf8AsWide(out, s);
-  return out;
 }
 
 [[noreturn]] void failOpen(const std::wstring& path, const std::wstring& why) {
@@ -74,6 +62,10 @@ std::wstring connectionStringValue(std::wstring_view cs, std::wstring_view key) 
 std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   std::wstring path = connectionStringValue(connectionString, L"DBQ");
   if (path.empty()) path = connectionStringValue(connectionString, L"Data Source");
+  const char* override = std::getenv("ZR_CATALOGUE");
+  if (override && isPostgresAddress(override)) {
+    return std::shared_ptr<Session>(new Session(PgBackend::open(override)));
+  }
   if (path.empty()) {
     throw _com_error(E_FAIL, L"the connection string names no database file (DBQ=...)");
   }
@@ -85,89 +77,50 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   if (!S_ISREG(st.st_mode)) failOpen(path, L"not a file");
   // SQLite takes an empty file for an empty database; a catalogue never is one.
   if (st.st_size == 0) failOpen(path, L"the file is empty");
-
-  sqlite3* db = nullptr;
-  int rc =
-      sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-  if (rc != SQLITE_OK) {
-    const std::wstring why = widen(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-    sqlite3_close(db);
-    failOpen(path, why);
-  }
-  std::shared_ptr<Session> session(new Session(db));
-  sqlite3_busy_handler(db, &Session::onBusy, session.get());
-  // A page cache that holds a large catalogue whole (64 MB at most, taken
-  // only as pages are read). The selection by parameters scans every series'
-  // parameter table; with SQLite's default of 2 MB the pages of the 40-series
-  // benchmark catalogue were read from the file again on every search
-  // (measured: a sixth of its time). Cached pages stay valid until another
-  // connection writes.
-  sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
-  sqlite3_extended_result_codes(db, 0);
-  if (registerLikeFunction(db) != SQLITE_OK) failOpen(path, widen(sqlite3_errmsg(db)));
-  // Reading the schema is what tells an SQLite file from anything else.
-  rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) failOpen(path, widen(sqlite3_errmsg(db)));
-  return session;
+  const std::string address = addressInFile(native);
+  if (!address.empty()) return std::shared_ptr<Session>(new Session(PgBackend::open(address)));
+  return std::shared_ptr<Session>(new Session(SqliteBackend::open(native, path)));
 }
 
-Session::Session(sqlite3* db) : m_db(db), m_results(std::make_unique<ResultCache>()) {}
-
-int Session::onBusy(void* session, int count) {
-  using Clock = std::chrono::steady_clock;
-  auto* self = static_cast<Session*>(session);
-  const Clock::time_point now = Clock::now();
-  if (count == 0) {
-    const Clock::duration budget = lockWaitBudget();
-    zrbase::UserAction* action = zrbase::currentUserAction();
-    self->m_busyDeadline = action ? action->waitDeadline(budget) : now + budget;
-  }
-  if (now >= self->m_busyDeadline) {
-    countLockTimeout();
-    return 0;
-  }
-  // SQLite's own steps: short first, for locks held a moment, then longer.
-  static constexpr int kDelaysMs[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
-  constexpr int kLast = static_cast<int>(std::size(kDelaysMs)) - 1;
-  const Clock::duration step = std::chrono::milliseconds(kDelaysMs[std::min(count, kLast)]);
-  std::this_thread::sleep_for(std::min(step, self->m_busyDeadline - now));
-  countLockWait(Clock::now() - now);
-  return 1;
-}
+Session::Session(std::unique_ptr<Backend> backend)
+    : m_backend(std::move(backend)), m_results(std::make_unique<ResultCache>()) {}
 
 Session::~Session() { close(); }
 
 void Session::schemaChanged() {
+  m_translated[0].clear();
+  m_translated[1].clear();
   m_tablesLoaded = false;
+  m_columns.clear();
   m_results->clear();
+  if (m_backend) m_backend->schemaChanged();
 }
 
 void Session::close() {
-  m_results->release();
-  if (m_db) sqlite3_close_v2(m_db);
-  m_db = nullptr;
+  m_results->clear();
+  if (m_backend) m_backend->close();
+  m_backend.reset();
   m_tables.clear();
+  m_columns.clear();
+  m_translated[0].clear();
+  m_translated[1].clear();
   m_tablesLoaded = false;
 }
 
-sqlite3* Session::handle() const {
-  if (!m_db) throwAdoError(adErrObjectClosed);
-  return m_db;
+Backend& Session::backend() const {
+  if (!m_backend) throwAdoError(adErrObjectClosed);
+  return *m_backend;
 }
 
 std::string Session::resolveTable(const std::string& name) {
   // SQLite itself matches ASCII names without regard to case.
+  const bool sqlite = backend().dialect() == SqlDialect::Sqlite;
   bool ascii = true;
   for (char c : name) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return name;
+  if (ascii && sqlite) return name;
   for (int attempt = 0; attempt < 2; ++attempt) {
     if (!m_tablesLoaded || attempt == 1) {
-      m_tables.clear();
-      StatementPtr stmt = prepare("SELECT name FROM sqlite_master WHERE type IN ('table','view')");
-      while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
-        if (text) m_tables.emplace_back(text);
-      }
+      m_tables = backend().tableNames();
       m_tablesLoaded = true;
     }
     for (const std::string& table : m_tables) {
@@ -177,51 +130,62 @@ std::string Session::resolveTable(const std::string& name) {
       if (equalsFolded(std::string_view(table), std::string_view(name))) return table;
     }
   }
+  m_unresolvedName = true;
   return name;
 }
 
-TranslatedStatement Session::translate(std::wstring_view sql, bool wantRowid) {
-  handle();
+std::optional<std::string> Session::resolveColumn(const std::vector<std::string>& tables,
+                                                  std::string_view name) {
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const std::string& table : tables) {
+      auto it = m_columns.find(table);
+      if (it == m_columns.end()) it = m_columns.emplace(table, backend().columnNames(table)).first;
+      for (const std::string& column : it->second) {
+        if (pass == 0 ? column == name
+                      : equalsFolded(std::string_view(column), std::string_view(name))) {
+          return column;
+        }
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+std::shared_ptr<const TranslatedStatement> Session::translate(std::wstring_view sql,
+                                                              bool wantRowid) {
+  auto& kept = m_translated[wantRowid ? 1 : 0];
+  std::wstring key(sql);
+  if (const auto it = kept.find(key); it != kept.end()) {
+    backend();  // raises when closed
+    return it->second;
+  }
+  m_unresolvedName = false;
+  auto statement = std::make_shared<const TranslatedStatement>(translateText(sql, wantRowid));
+  if (m_unresolvedName) return statement;
+  if (kept.size() >= kMaxTranslations) kept.clear();
+  kept.emplace(std::move(key), statement);
+  return statement;
+}
+
+TranslatedStatement Session::translateText(std::wstring_view sql, bool wantRowid) {
+  Backend& b = backend();
   const std::string utf8 = zrbase::wideToUtf8(sql);
   try {
+    if (b.dialect() == SqlDialect::Sqlite) {
+      return translateStatement(
+          utf8, [this](const std::string& name) { return resolveTable(name); }, wantRowid);
+    }
     return translateStatement(
-        utf8, [this](const std::string& name) { return resolveTable(name); }, wantRowid);
+        utf8, b.dialect(), [this](const std::string& name) { return resolveTable(name); },
+        [this](const std::vector<std::string>& tables, std::string_view name) {
+          return resolveColumn(tables, name);
+        },
+        wantRowid);
   } catch (const DialectError& e) {
-    throw _com_error(DB_E_ERRORSINCOMMAND, L"SQL syntax error: " + widen(e.what()));
+    std::wstring why;
+    zrbase::appendUtf8AsWide(why, e.what());
+    throw _com_error(DB_E_ERRORSINCOMMAND, L"SQL syntax error: " + why);
   }
-}
-
-StatementPtr Session::prepare(const std::string& sql) const {
-  sqlite3_stmt* raw = nullptr;
-  const char* tail = nullptr;
-  const int rc =
-      sqlite3_prepare_v2(handle(), sql.c_str(), static_cast<int>(sql.size()), &raw, &tail);
-  StatementPtr stmt(raw);
-  if (rc != SQLITE_OK) fail(rc);
-  if (!stmt) throw _com_error(DB_E_ERRORSINCOMMAND, L"SQL syntax error: empty statement");
-  return stmt;
-}
-
-void Session::fail(int rc) const {
-  const std::wstring message = widen(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
-  HRESULT hr = E_FAIL;
-  switch (rc & 0xFF) {
-    case SQLITE_ERROR:
-      hr = message.rfind(L"no such table", 0) == 0 ? DB_E_NOTABLE : DB_E_ERRORSINCOMMAND;
-      break;
-    case SQLITE_CONSTRAINT:
-      hr = DB_E_INTEGRITYVIOLATION;
-      break;
-    case SQLITE_NOMEM:
-      hr = E_OUTOFMEMORY;
-      break;
-    case SQLITE_MISMATCH:
-      hr = DISP_E_TYPEMISMATCH;
-      break;
-    default:
-      break;
-  }
-  throw _com_error(hr, L"SQLite: " + message);
 }
 
 }  // namespace adoimpl

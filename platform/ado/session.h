@@ -1,59 +1,51 @@
-// One open catalogue file: the SQLite connection behind an ADO connection.
+// One open catalogue: the back end behind an ADO connection.
 //
 // A Session is shared by its connection and the recordsets opened on it; the
 // connection's Close closes it, after which every use raises the "object is
 // closed" error. It owns the table-name cache used to resolve names written
-// in another letter case.
+// in another letter case (and, for PostgreSQL, the column names).
+//
+// The catalogue is the file the connection string's DBQ names, unless that
+// file is a small text file holding a "postgresql://" address, or the
+// environment's ZR_CATALOGUE holds one: then it is on that server.
 #pragma once
 
-#include <chrono>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "backend.h"
 #include "com_error.h"
 #include "sql_dialect.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace adoimpl {
 
 class ResultCache;
 
-struct StatementDeleter {
-  void operator()(sqlite3_stmt* stmt) const;
-};
-using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
-// How long one user action (base/user_action.h) waits, in all, for other connections'
-// locks: the statement that finds the catalogue locked waits up to this long, and once an
-// action has spent it, its further statements fail at once instead of waiting again (a
-// series change runs some twenty statements). A statement outside any action waits this
-// long on its own.
-constexpr int kBusyTimeoutMs = 5000;
-
 class Session {
  public:
-  // Opens the file that the connection string's DBQ (or "Data Source") names.
-  // Throws _com_error when there is none, when it does not exist, or when it
-  // is not an SQLite database.
+  // Opens the catalogue that the connection string's DBQ (or "Data Source")
+  // names. Throws _com_error when there is none, when it does not exist, when
+  // it is not an SQLite database, or when its server refuses.
   static std::shared_ptr<Session> open(std::wstring_view connectionString);
   ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  bool isOpen() const { return m_db != nullptr; }
+  bool isOpen() const { return m_backend != nullptr; }
   void close();
-  // The SQLite handle; throws the "object is closed" error after close().
-  sqlite3* handle() const;
+  // The back end; throws the "object is closed" error after close().
+  Backend& backend() const;
 
-  TranslatedStatement translate(std::wstring_view sql, bool wantRowid);
-  // Prepares one translated statement; throws _com_error naming the cause.
-  StatementPtr prepare(const std::string& sql) const;
-  // Throws the _com_error for an SQLite result code, with its message.
-  [[noreturn]] void fail(int rc) const;
+  // The statement as the back end runs it. Translations are kept per text
+  // (the dialog repeats its texts many times in one action) until the schema
+  // changes; one that named a table this session could not find is not kept,
+  // so that a table another connection creates is found by the next call.
+  std::shared_ptr<const TranslatedStatement> translate(std::wstring_view sql, bool wantRowid);
   // Forgets the cached table names and results (after a statement that
   // changes the schema).
   void schemaChanged();
@@ -61,16 +53,22 @@ class Session {
   ResultCache& results() { return *m_results; }
 
  private:
-  explicit Session(sqlite3* db);
+  explicit Session(std::unique_ptr<Backend> backend);
   std::string resolveTable(const std::string& name);
-  // SQLite's busy handler: 1 to try the lock again, 0 to fail the statement.
-  static int onBusy(void* session, int count);
+  TranslatedStatement translateText(std::wstring_view sql, bool wantRowid);
+  std::optional<std::string> resolveColumn(const std::vector<std::string>& tables,
+                                           std::string_view name);
 
-  sqlite3* m_db;
-  std::chrono::steady_clock::time_point m_busyDeadline;  // of the lock waited for now
+  std::unique_ptr<Backend> m_backend;
   std::vector<std::string> m_tables;
   bool m_tablesLoaded = false;
+  std::map<std::string, std::vector<std::string>> m_columns;
   std::unique_ptr<ResultCache> m_results;
+  // Kept translations, with and without the row identity column. Bounded:
+  // the texts name models and series, so browsing makes new ones.
+  static constexpr std::size_t kMaxTranslations = 512;
+  std::unordered_map<std::wstring, std::shared_ptr<const TranslatedStatement>> m_translated[2];
+  bool m_unresolvedName = false;  // during translateText: a table was not found
 };
 
 // The value of one key of an ODBC "key=value;..." string (keys compared

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/utf8.h"
+#include "pg_schema.h"
 #include "text_fold.h"
 
 namespace adoimpl {
@@ -192,6 +193,10 @@ bool isWord(const Token& t, std::string_view keyword) {
   return t.kind == Tok::Word && equalsKeyword(t.text, keyword);
 }
 
+bool isPunct(const Token& t, std::string_view text) {
+  return t.kind == Tok::Punct && t.text == text;
+}
+
 // Drops the ';' that ends the statement; anything but blanks after it is a
 // second statement, which the driver refuses.
 void cutAtSemicolon(std::vector<Token>& tokens) {
@@ -267,8 +272,184 @@ std::string quoteIdentifier(std::string_view name) {
   return out;
 }
 
+namespace {
+
+std::size_t nextSignificant(const std::vector<Token>& tokens, std::size_t i) {
+  for (++i; i < tokens.size(); ++i) {
+    if (significant(tokens[i])) return i;
+  }
+  return tokens.size();
+}
+
+std::size_t previousSignificant(const std::vector<Token>& tokens, std::size_t i) {
+  while (i-- > 0) {
+    if (significant(tokens[i])) return i;
+  }
+  return tokens.size();
+}
+
+std::string unquote(std::string_view quoted) {
+  const char close = quoted.back();
+  std::string out;
+  for (std::size_t i = 1; i + 1 < quoted.size(); ++i) {
+    out += quoted[i];
+    if (close != ']' && quoted[i] == close && i + 2 < quoted.size()) ++i;
+  }
+  return out;
+}
+
+std::string stringLiteral(std::string_view text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
+// The words that end a column's type in CREATE TABLE.
+bool isConstraintWord(const Token& t) {
+  for (const char* kw : {"PRIMARY", "NOT", "NULL", "DEFAULT", "UNIQUE", "CHECK", "REFERENCES",
+                         "COLLATE", "CONSTRAINT", "AUTOINCREMENT", "GENERATED", "AS"}) {
+    if (isWord(t, kw)) return true;
+  }
+  return false;
+}
+
+// CREATE TABLE name (definitions) for PostgreSQL: column names quoted as
+// written, types mapped onto the schema's, the rowid column first.
+void translateCreateTable(const std::vector<Token>& tokens, std::size_t nameAt,
+                          const std::string& name, TranslatedStatement& out) {
+  const std::size_t open = nextSignificant(tokens, nameAt);
+  if (open >= tokens.size() || !isPunct(tokens[open], "(")) {
+    throw DialectError("CREATE TABLE without columns");
+  }
+  // The definitions between the parentheses, split at top-level commas.
+  std::vector<std::vector<std::size_t>> defs(1);
+  int depth = 0;
+  std::size_t close = tokens.size();
+  for (std::size_t i = open + 1; i < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    if (isPunct(t, "(")) ++depth;
+    if (isPunct(t, ")") && depth-- == 0) {
+      close = i;
+      break;
+    }
+    if (depth == 0 && isPunct(t, ",")) {
+      defs.emplace_back();
+    } else if (significant(t)) {
+      defs.back().push_back(i);
+    }
+  }
+  if (close == tokens.size()) throw DialectError("unbalanced parentheses in CREATE TABLE");
+  std::vector<std::string> columns;
+  for (const auto& def : defs) {
+    if (def.empty()) throw DialectError("empty column definition");
+    const Token& first = tokens[def[0]];
+    columns.push_back(first.kind == Tok::Quoted ? unquote(first.text) : std::string(first.text));
+  }
+  auto columnNamed = [&](std::string_view word) -> const std::string* {
+    for (const std::string& c : columns) {
+      if (equalsFolded(std::string_view(c), word)) return &c;
+    }
+    return nullptr;
+  };
+  std::string body;
+  for (std::size_t d = 0; d < defs.size(); ++d) {
+    const auto& def = defs[d];
+    const Token& first = tokens[def[0]];
+    body += ", ";
+    bool tableConstraint = false;
+    for (const char* kw : {"PRIMARY", "UNIQUE", "CHECK", "FOREIGN", "CONSTRAINT"}) {
+      tableConstraint = tableConstraint || isWord(first, kw);
+    }
+    std::size_t k = 0;
+    if (!tableConstraint) {
+      body += quoteIdentifier(columns[d]);
+      std::string type;
+      for (k = 1; k < def.size() && !isConstraintWord(tokens[def[k]]); ++k) {
+        type += std::string(tokens[def[k]].text) + " ";
+      }
+      std::string rest;
+      for (std::size_t r = k; r < def.size(); ++r) rest += std::string(tokens[def[r]].text) + " ";
+      std::string u = type + rest;
+      for (char& c : u) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+      if (u.rfind("INTEGER ", 0) == 0 && u.find("PRIMARY KEY") != std::string::npos) {
+        out.integerKey = columns[d];
+      }
+      body += " " + pgColumnType(type);
+    }
+    for (; k < def.size(); ++k) {
+      const Token& t = tokens[def[k]];
+      if (isWord(t, "AUTOINCREMENT")) continue;
+      const std::string* column = t.kind == Tok::Word ? columnNamed(t.text) : nullptr;
+      body += " " + (column ? quoteIdentifier(*column) : std::string(t.text));
+    }
+  }
+  for (std::size_t i = 0; i < nameAt; ++i) out.sql += tokens[i].text;
+  out.sql += quoteIdentifier(name) + " (" + pgRowidColumn(out.integerKey) + body + ")";
+  for (std::size_t i = close + 1; i < tokens.size(); ++i) out.sql += tokens[i].text;
+  out.createdTable = name;
+}
+
+// One token as PostgreSQL is given it (translateStatement's comment).
+std::string pgToken(const std::vector<Token>& tokens, std::size_t i,
+                    const std::vector<std::string>& tables, const ColumnResolver& resolveColumn) {
+  const Token& t = tokens[i];
+  auto column = [&](std::string_view name) -> std::optional<std::string> {
+    return resolveColumn ? resolveColumn(tables, name) : std::nullopt;
+  };
+  if (t.kind == Tok::Word) {
+    if (isWord(t, "LIKE")) return "ILIKE";
+    const std::size_t next = nextSignificant(tokens, i);
+    if (next < tokens.size() && isPunct(tokens[next], "(")) return std::string(t.text);
+    const std::size_t prev = previousSignificant(tokens, i);
+    if (prev < tokens.size() && isWord(tokens[prev], "AS")) return quoteIdentifier(t.text);
+    if (std::optional<std::string> c = column(t.text)) return quoteIdentifier(*c);
+    return std::string(t.text);
+  }
+  // A number beside LIKE is matched as its text: written as a string, a
+  // minus sign before it included.
+  auto besideLike = [&](std::size_t at, bool before) {
+    const std::size_t k = before ? nextSignificant(tokens, at) : previousSignificant(tokens, at);
+    return k < tokens.size() && isWord(tokens[k], "LIKE");
+  };
+  if (t.kind == Tok::Number) {
+    const std::size_t prev = previousSignificant(tokens, i);
+    if (prev < tokens.size() && isPunct(tokens[prev], "-") && besideLike(prev, false)) {
+      return stringLiteral("-" + std::string(t.text));
+    }
+    if (besideLike(i, false) || besideLike(i, true)) return stringLiteral(t.text);
+    return std::string(t.text);
+  }
+  if (isPunct(t, "-") && besideLike(i, false)) {
+    const std::size_t next = nextSignificant(tokens, i);
+    if (next < tokens.size() && tokens[next].kind == Tok::Number) return "";
+  }
+  if (t.kind == Tok::Quoted) {
+    const std::string inner = unquote(t.text);
+    if (std::optional<std::string> c = column(inner)) return quoteIdentifier(*c);
+    if (t.text[0] != '"') return quoteIdentifier(inner);
+    for (const std::string& table : tables) {
+      if (equalsFolded(std::string_view(table), std::string_view(inner))) {
+        return quoteIdentifier(table);
+      }
+    }
+    return stringLiteral(inner);
+  }
+  return std::string(t.text);
+}
+
+}  // namespace
+
 TranslatedStatement translateStatement(std::string_view sql, const TableResolver& resolve,
                                        bool wantRowid) {
+  return translateStatement(sql, SqlDialect::Sqlite, resolve, nullptr, wantRowid);
+}
+
+TranslatedStatement translateStatement(std::string_view sql, SqlDialect dialect,
+                                       const TableResolver& resolve,
+                                       const ColumnResolver& resolveColumn, bool wantRowid) {
   std::vector<Token> tokens = Tokenizer(sql).run();
   cutAtSemicolon(tokens);
   std::vector<std::size_t> sig = significantIndexes(tokens);
@@ -287,6 +468,17 @@ TranslatedStatement translateStatement(std::string_view sql, const TableResolver
   std::size_t table = std::string_view::npos;
   bool hasOrderBy = false;
   if (out.isSelect && wantRowid) table = singleTableOf(tokens, sig, hasOrderBy);
+  // PostgreSQL refuses a plain column beside an aggregate; such a result is
+  // read-only anyway.
+  if (dialect == SqlDialect::Postgres && table != std::string_view::npos) {
+    for (std::size_t k = 1; k + 1 < sig.size() && !isWord(tokens[sig[k]], "FROM"); ++k) {
+      for (const char* fn : {"COUNT", "SUM", "AVG", "MIN", "MAX", "TOTAL", "GROUP_CONCAT"}) {
+        if (isWord(tokens[sig[k]], fn) && isPunct(tokens[sig[k + 1]], "(")) {
+          table = std::string_view::npos;
+        }
+      }
+    }
+  }
 
   std::vector<std::string> names(tokens.size());
   for (std::size_t i = 0; i < tokens.size(); ++i) {
@@ -295,6 +487,24 @@ TranslatedStatement translateStatement(std::string_view sql, const TableResolver
     names[i] = resolve ? resolve(written) : written;
   }
   const std::string resolvedTable = table != std::string_view::npos ? names[table] : "";
+  for (const char* kw : {"CREATE", "DROP", "ALTER"}) {
+    out.changesSchema = out.changesSchema || isWord(tokens[sig[0]], kw);
+  }
+  const bool pg = dialect == SqlDialect::Postgres;
+  if (pg && isWord(tokens[sig[0]], "CREATE")) {
+    for (std::size_t k = 1; k < sig.size(); ++k) {
+      if (tokens[sig[k]].kind == Tok::TableName && isWord(tokens[sig[k - 1]], "TABLE")) {
+        translateCreateTable(tokens, sig[k], names[sig[k]], out);
+        return out;
+      }
+    }
+  }
+  std::vector<std::string> tables;
+  if (pg) {
+    for (std::size_t i = 0; i < tokens.size(); ++i) {
+      if (tokens[i].kind == Tok::TableName) tables.push_back(names[i]);
+    }
+  }
 
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     const Token& t = tokens[i];
@@ -307,7 +517,11 @@ TranslatedStatement translateStatement(std::string_view sql, const TableResolver
         (i + 1 == table || i + 2 == table)) {
       out.sql += ", " + quoteIdentifier(resolvedTable) + ".rowid ";
     }
-    out.sql += t.text;
+    if (pg) {
+      out.sql += pgToken(tokens, i, tables, resolveColumn);
+    } else {
+      out.sql += t.text;
+    }
   }
   if (table != std::string_view::npos) {
     if (!hasOrderBy) out.sql += " ORDER BY " + quoteIdentifier(resolvedTable) + ".rowid";

@@ -3,6 +3,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <string>
 
 #include "base/utf8.h"
@@ -116,6 +119,90 @@ bool integerPattern(sqlite3_value* v, long long& out) {
   return true;
 }
 
+// What the scans need to know of a pattern without wildcards, worked out once
+// and kept with the statement for every row (SQLite's auxiliary data of a
+// constant argument): whether it reads as a finite number (value), and,
+// when it is ASCII, its small letters.
+struct PlainPattern {
+  bool plain = false;  // no '%' and no '_'
+  bool isNumber = false;
+  double value = 0;
+  bool ascii = false;
+  std::string lower;
+};
+
+PlainPattern* examine(sqlite3_value* pattern) {
+  auto* p = new PlainPattern;
+  const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(pattern));
+  const int bytes = sqlite3_value_bytes(pattern);
+  const std::string_view view(text ? text : "", static_cast<std::size_t>(bytes));
+  p->plain = !view.empty() && view.find_first_of("%_") == std::string_view::npos;
+  if (!p->plain) return p;
+  const char* end = view.data() + view.size();
+  const auto [stop, error] = std::from_chars(view.data(), end, p->value);
+  p->isNumber = error == std::errc() && stop == end && std::isfinite(p->value);
+  p->ascii = true;
+  p->lower.reserve(view.size());
+  for (char c : view) {
+    p->ascii = p->ascii && static_cast<unsigned char>(c) < 0x80;
+    p->lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  }
+  return p;
+}
+
+const PlainPattern& plainPattern(sqlite3_context* ctx, sqlite3_value* pattern) {
+  if (const auto* kept = static_cast<const PlainPattern*>(sqlite3_get_auxdata(ctx, 0))) {
+    return *kept;
+  }
+  sqlite3_set_auxdata(ctx, 0, examine(pattern),
+                      [](void* p) { delete static_cast<PlainPattern*>(p); });
+  if (const auto* kept = static_cast<const PlainPattern*>(sqlite3_get_auxdata(ctx, 0))) {
+    return *kept;
+  }
+  // SQLite may drop the data at once (a pattern that is not a constant): it
+  // then says nothing, and the general path decides.
+  static const PlainPattern nothing;
+  return nothing;
+}
+
+// Answers `value LIKE pattern` for the common cases of the module's lookups
+// without decoding and folding the texts: 1 or 0, or -1 to take the general path.
+// - A real against a plain pattern ("FanNo LIKE '4.5'"): its text (formatDouble,
+//   15 significant digits) can equal the pattern only when the pattern reads as
+//   a number within that precision of it; the others are refused without being
+//   formatted.
+// - An ASCII text against a plain ASCII pattern ("BigModel LIKE '4-72'"): equal
+//   when equal in length and in small letters. A text with other characters
+//   takes the general path, as some of them fold to ASCII letters (U+0130 is i).
+// On the large catalogue these made a series change's scans of Model half as long.
+int quickLike(sqlite3_context* ctx, sqlite3_value* pattern, sqlite3_value* value) {
+  const int type = sqlite3_value_type(value);
+  if ((type != SQLITE_FLOAT && type != SQLITE_TEXT) || sqlite3_value_type(pattern) != SQLITE_TEXT) {
+    return -1;
+  }
+  const PlainPattern& p = plainPattern(ctx, pattern);
+  if (!p.plain) return -1;
+  if (type == SQLITE_FLOAT) {
+    const double v = sqlite3_value_double(value);
+    if (!p.isNumber || !std::isfinite(v)) return -1;
+    const double scale = std::max(std::fabs(v), std::fabs(p.value));
+    return std::fabs(v - p.value) > 1e-9 * scale ? 0 : -1;
+  }
+  if (!p.ascii) return -1;
+  const auto* text = reinterpret_cast<const unsigned char*>(sqlite3_value_text(value));
+  const std::size_t n = static_cast<std::size_t>(sqlite3_value_bytes(value));
+  if (!text) return -1;
+  const bool sameLength = n == p.lower.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char c = text[i];
+    if (c >= 0x80) return -1;
+    if (!sameLength) continue;
+    const char small = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : static_cast<char>(c);
+    if (small != p.lower[i]) return 0;
+  }
+  return sameLength ? 1 : 0;
+}
+
 // like(pattern, text [, escape]), as SQLite calls it for `text LIKE pattern`.
 void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   // An integer against the text of an integer (ID like 5, ModelID LIKE '5'):
@@ -128,6 +215,10 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
       integerPattern(argv[0], patternValue)) {
     sqlite3_result_int(ctx, sqlite3_value_int64(argv[1]) == patternValue ? 1 : 0);
     return;
+  }
+  if (argc == 2) {
+    const int quick = quickLike(ctx, argv[0], argv[1]);
+    if (quick >= 0) return sqlite3_result_int(ctx, quick);
   }
   std::string patternBuffer, textBuffer, escapeBuffer;
   std::string_view pattern, text, escapeText;

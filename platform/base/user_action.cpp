@@ -5,7 +5,10 @@ namespace zrbase {
 
 namespace {
 UserAction* g_current = nullptr;
+unsigned long long g_actions = 0;
 }  // namespace
+
+UserAction::UserAction() : m_serial(++g_actions) {}
 
 UserAction::Clock::time_point UserAction::waitDeadline(Clock::duration budget) {
   if (!m_deadline) m_deadline = Clock::now() + budget;

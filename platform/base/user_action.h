@@ -25,11 +25,16 @@ class UserAction {
  public:
   using Clock = std::chrono::steady_clock;
 
+  UserAction();
   // When waits of this action must give up: the first call fixes it at now + budget.
   Clock::time_point waitDeadline(Clock::duration budget);
+  // Tells this action from every other of the process (never 0), also from one
+  // that later lives at the same address.
+  unsigned long long serial() const { return m_serial; }
 
  private:
   std::optional<Clock::time_point> m_deadline;
+  unsigned long long m_serial;
 };
 
 // The action running now; null while the program waits for the user or runs none.

@@ -73,8 +73,21 @@ void CommandLineWidget::recallStep(int step) {
 }
 
 bool CommandLineWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_input && event->type() == QEvent::ShortcutOverride &&
+      m_input->text().isEmpty()) {
+    // Left unaccepted, the keys reach the window's actions.
+    const auto* keys = static_cast<QKeyEvent*>(event);
+    if (keys->matches(QKeySequence::Undo) || keys->matches(QKeySequence::Redo) ||
+        keys->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Y)) {
+      return true;
+    }
+  }
   if (watched == m_input && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Delete && m_input->text().isEmpty()) {
+      if (m_onDelete) m_onDelete();
+      return true;
+    }
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
       recallStep(key == Qt::Key_Up ? -1 : 1);
       return true;

@@ -5,7 +5,9 @@
 // after the last line break (the prompt waiting for an answer) stands before
 // the input field. Enter hands the typed line over (an empty line too: it is
 // Enter at a prompt); Up and Down recall lines typed before; Esc asks to
-// cancel what is running.
+// cancel what is running. With nothing typed, Delete asks to erase what is
+// selected, and the undo and redo keys are the window's (the drawing's undo),
+// not the input field's.
 #pragma once
 
 #include <QLabel>
@@ -30,6 +32,7 @@ class CommandLineWidget : public QWidget {
 
   void setOnLine(std::function<void(const QString&)> fn) { m_onLine = std::move(fn); }
   void setOnCancel(std::function<void()> fn) { m_onCancel = std::move(fn); }
+  void setOnDelete(std::function<void()> fn) { m_onDelete = std::move(fn); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -46,6 +49,7 @@ class CommandLineWidget : public QWidget {
   int m_recallPos = 0;
   std::function<void(const QString&)> m_onLine;
   std::function<void()> m_onCancel;
+  std::function<void()> m_onDelete;
 };
 
 }  // namespace zrgui

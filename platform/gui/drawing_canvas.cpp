@@ -5,8 +5,10 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <cmath>
+#include <optional>
 
 #include "cad/acdb.h"
+#include "cad/runtime/implied_selection.h"
 
 namespace zrgui {
 
@@ -50,6 +52,7 @@ void DrawingCanvas::refresh() {
   }
   m_db = db;
   m_stamp = stamp;
+  m_selection.prune();
   if (another || (wasEmpty && !m_scene.isEmpty()) || !m_view.isSet()) m_fitPending = true;
   if (m_fitPending && width() > 0 && height() > 0) zoomExtents();
   m_cacheValid = false;
@@ -60,9 +63,28 @@ void DrawingCanvas::setRequest(const cadrt::InputRequest& request, bool waiting,
   m_request = request;
   m_waiting = waiting;
   m_inCommand = inCommand;
+  ++m_prompts;
   if (!waiting) m_selecting = false;
+  // A grip move has run (it took the selection): the selection comes back.
+  if (m_restorePending && atCommandPrompt() && m_selection.isEmpty()) {
+    m_restorePending = false;
+    cadrt::setImpliedSelection(std::move(m_restore));
+    m_restore.clear();
+    m_selection.prune();
+  }
   const bool pointing = waiting && (picksPoints() || request.kind == cadrt::InputKind::Selection);
   setCursor(pointing ? Qt::CrossCursor : Qt::ArrowCursor);
+  update();
+}
+
+bool DrawingCanvas::atCommandPrompt() const {
+  return m_waiting && !m_inCommand && m_request.kind == cadrt::InputKind::Line;
+}
+
+void DrawingCanvas::clearSelection() {
+  m_selection.clear();
+  m_restorePending = false;
+  m_restore.clear();
   update();
 }
 
@@ -113,12 +135,14 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.drawImage(0, 0, m_cache);
   paintAxesIcon(p);
+  paintSelection(p);
   if (!m_hasCursor || !m_waiting) return;
+  paintDragged(p);
   if (picksPoints() && m_request.hasBase) {
     p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
     p.drawLine(m_view.toScreen(QPointF(m_request.base[0], m_request.base[1])), QPointF(m_cursor));
   }
-  if (m_request.kind == cadrt::InputKind::Selection) {
+  if (m_request.kind == cadrt::InputKind::Selection || atCommandPrompt()) {
     if (m_selecting) {
       const bool window = m_cursor.x() >= m_selectStart.x();
       const QRect box = QRect(m_selectStart, m_cursor).normalized();
@@ -126,11 +150,63 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
                     window ? Qt::SolidLine : Qt::DashLine));
       p.setBrush(window ? QColor(60, 90, 200, 60) : QColor(60, 200, 90, 60));
       p.drawRect(box);
-    } else {
+    } else if (m_request.kind == cadrt::InputKind::Selection) {
       p.setPen(QColor(255, 255, 255));
       p.setBrush(Qt::NoBrush);
       p.drawRect(QRect(m_cursor - QPoint(kPickBox, kPickBox), QSize(2 * kPickBox, 2 * kPickBox)));
     }
+  }
+}
+
+void DrawingCanvas::paintOutline(QPainter& p, const Scene& scene, QPointF offset) const {
+  const QTransform toScreen = m_view.toScreenTransform();
+  for (const SceneBatch& b : scene.batches) {
+    for (const QLineF& s : b.segments)
+      p.drawLine(toScreen.map(s.p1() + offset), toScreen.map(s.p2() + offset));
+    for (const QPolygonF& f : b.fills) p.drawPolygon(toScreen.map(f.translated(offset)));
+    for (const QPointF& pt : b.points) p.drawPoint(toScreen.map(pt + offset));
+  }
+}
+
+void DrawingCanvas::paintSelection(QPainter& p) {
+  if (m_selection.isEmpty()) return;
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(highlightColor(), 1, Qt::DashLine));
+  paintOutline(p, m_selection.highlight(m_stamp), QPointF());
+  p.setPen(QPen(QColor(255, 255, 255), 1));
+  p.setBrush(gripColor());
+  for (const Grip& g : m_selection.grips()) {
+    const QPoint at = m_view.toScreen(g.at).toPoint();
+    p.drawRect(QRect(at - QPoint(kGripHalf, kGripHalf), QSize(2 * kGripHalf, 2 * kGripHalf)));
+  }
+  p.setBrush(Qt::NoBrush);
+}
+
+void DrawingCanvas::paintDragged(QPainter& p) {
+  const std::vector<AcDbObjectId>* ids = cadrt::currentDragPreview();
+  QPointF from;
+  std::vector<AcDbObjectId> one;
+  if (m_gripDragging) {
+    one.push_back(m_grip.entity);
+    ids = &one;
+    from = m_grip.at;
+  } else if (ids && picksPoints() && m_request.hasBase) {
+    from = QPointF(m_request.base[0], m_request.base[1]);
+  } else {
+    return;
+  }
+  if (*ids != m_draggedIds || m_stamp != m_draggedStamp) {
+    m_draggedIds = *ids;
+    m_draggedStamp = m_stamp;
+    m_dragged = buildScene(acdbHostApplicationServices()->workingDatabase(), 0, m_draggedIds);
+  }
+  const QPointF to = m_view.toWorld(m_cursor);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(highlightColor(), 1));
+  paintOutline(p, m_dragged, to - from);
+  if (m_gripDragging) {
+    p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
+    p.drawLine(m_view.toScreen(from), QPointF(m_cursor));
   }
 }
 
@@ -188,8 +264,18 @@ void DrawingCanvas::mousePressEvent(QMouseEvent* event) {
   }
   if (event->button() != Qt::LeftButton) return;
   if (m_waiting && picksPoints()) {
+    m_pointPressed = true;
+    m_pressAt = pos;
+    m_pressPrompt = m_prompts;
     answer(pointText(m_view.toWorld(pos)));
-  } else if (m_waiting && m_request.kind == cadrt::InputKind::Selection) {
+  } else if (m_waiting && (m_request.kind == cadrt::InputKind::Selection || atCommandPrompt())) {
+    const std::optional<Grip> grip = atCommandPrompt() ? gripAt(pos) : std::nullopt;
+    if (grip && grip->insertion) {
+      m_gripDragging = true;
+      m_grip = *grip;
+      m_pressAt = pos;
+      return;
+    }
     m_selecting = true;
     m_selectStart = pos;
   } else {
@@ -218,20 +304,72 @@ void DrawingCanvas::mouseReleaseEvent(QMouseEvent* event) {
     m_panning = false;
     return;
   }
-  if (m_selecting && event->button() == Qt::LeftButton) finishSelection(pos);
+  if (event->button() != Qt::LeftButton) return;
+  if (m_pointPressed) {
+    m_pointPressed = false;
+    // A drag: the press answered one point, the release answers the next
+    // one, from the base point the press gave.
+    if (m_prompts != m_pressPrompt && m_waiting && picksPoints() && m_request.hasBase &&
+        (pos - m_pressAt).manhattanLength() >= kClickSlop) {
+      answer(pointText(m_view.toWorld(pos)));
+    }
+  }
+  if (m_gripDragging) {
+    finishGripDrag(pos);
+  } else if (m_selecting) {
+    if (atCommandPrompt()) {
+      finishIdleSelection(pos);
+    } else {
+      finishSelection(pos);
+    }
+  }
+}
+
+std::optional<Grip> DrawingCanvas::gripAt(QPoint p) const {
+  for (const Grip& g : m_selection.grips()) {
+    const QPoint at = m_view.toScreen(g.at).toPoint();
+    if (std::abs(at.x() - p.x()) <= kGripHalf + 1 && std::abs(at.y() - p.y()) <= kGripHalf + 1)
+      return g;
+  }
+  return std::nullopt;
+}
+
+void DrawingCanvas::finishGripDrag(QPoint end) {
+  m_gripDragging = false;
+  update();
+  if ((end - m_pressAt).manhattanLength() < kClickSlop || !atCommandPrompt()) return;
+  // The move is MOVE with the gripped entity as its selection, as typed:
+  // one command, one step to undo; the selection comes back after it.
+  m_restore = m_selection.entities();
+  m_restorePending = true;
+  cadrt::setImpliedSelection({m_grip.entity});
+  answer(QStringLiteral("MOVE"));
+  answer(pointText(m_grip.at));
+  answer(pointText(m_view.toWorld(end)));
+}
+
+void DrawingCanvas::finishIdleSelection(QPoint end) {
+  m_selecting = false;
+  QPoint a, b;
+  const bool crossing = selectionBox(end, a, b);
+  m_selection.add(QRectF(m_view.toWorld(a), m_view.toWorld(b)).normalized(), crossing);
+  update();
+}
+
+bool DrawingCanvas::selectionBox(QPoint end, QPoint& a, QPoint& b) const {
+  a = m_selectStart;
+  b = end;
+  if ((b - a).manhattanLength() >= kClickSlop) return b.x() < a.x();
+  // A click: what the pick box around the cursor touches.
+  a = end - QPoint(kPickBox, kPickBox);
+  b = end + QPoint(kPickBox, kPickBox);
+  return true;
 }
 
 void DrawingCanvas::finishSelection(QPoint end) {
   m_selecting = false;
-  QPoint a = m_selectStart;
-  QPoint b = end;
-  bool crossing = b.x() < a.x();
-  if ((b - a).manhattanLength() < kClickSlop) {
-    // A click: what the pick box around the cursor touches.
-    a = end - QPoint(kPickBox, kPickBox);
-    b = end + QPoint(kPickBox, kPickBox);
-    crossing = true;
-  }
+  QPoint a, b;
+  const bool crossing = selectionBox(end, a, b);
   const QPointF wa = m_view.toWorld(a);
   const QPointF wb = m_view.toWorld(b);
   answer(QString(crossing ? "c " : "w ") + pointText(wa) + u' ' + pointText(wb));

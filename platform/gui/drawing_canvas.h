@@ -18,6 +18,16 @@
 //                           the cursor; the right button ends the selection
 //   a command's prompt      the right button is Enter (at the command prompt
 //                           it does nothing: an empty command line is no command)
+//   the command prompt      picks, windows and crossings as at a selection
+//                           prompt build the selection for the next command
+//                           (gui/canvas_selection.h), drawn highlighted with
+//                           its grips; dragging a block reference's insertion
+//                           grip moves that reference: "MOVE" with it as the
+//                           selection, then the two points, one command
+//
+// While a command drags entities from a base point (MOVE, COPY), they follow
+// the cursor; a drag that answered the base point with its press answers the
+// second point with its release.
 #pragma once
 
 #include <QImage>
@@ -25,8 +35,10 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "cad/runtime/input_request.h"
+#include "gui/canvas_selection.h"
 #include "gui/drawing_scene.h"
 #include "gui/scene_painter.h"
 #include "gui/view_transform.h"
@@ -62,6 +74,15 @@ class DrawingCanvas : public QWidget {
   // The picture of the drawing alone, as painted now.
   QImage picture();
 
+  // The selection made at the command prompt, and its grips.
+  const std::vector<AcDbObjectId>& selected() const { return m_selection.entities(); }
+  std::vector<Grip> grips() const { return m_selection.grips(); }
+  void clearSelection();
+  // Screen pixels of a grip's square on each side of its point.
+  static constexpr int kGripHalf = 4;
+  static QColor gripColor() { return QColor(40, 110, 255); }
+  static QColor highlightColor() { return QColor(255, 220, 60); }
+
   // An answer's text for a world point ("x,y", shortest exact form up to 4 decimals).
   static QString pointText(QPointF world);
 
@@ -79,7 +100,19 @@ class DrawingCanvas : public QWidget {
   void renderCache();
   void paintAxesIcon(QPainter& p) const;
   bool picksPoints() const;
+  // At the command prompt, with nothing running.
+  bool atCommandPrompt() const;
   void finishSelection(QPoint end);
+  void finishIdleSelection(QPoint end);
+  void finishGripDrag(QPoint end);
+  std::optional<Grip> gripAt(QPoint p) const;
+  // The screen box of a selection gesture from m_selectStart to end (a
+  // click's pick box); true for a crossing.
+  bool selectionBox(QPoint end, QPoint& a, QPoint& b) const;
+  void paintSelection(QPainter& p);
+  void paintDragged(QPainter& p);
+  // Outlines of a scene shifted by offset (world units), in one pen.
+  void paintOutline(QPainter& p, const Scene& scene, QPointF offset) const;
 
   Scene m_scene;
   ScenePainter m_painter;
@@ -103,6 +136,23 @@ class DrawingCanvas : public QWidget {
   QPoint m_panLast;
   bool m_selecting = false;
   QPoint m_selectStart;
+  CanvasSelection m_selection;
+  // A grip being dragged at the command prompt: its entity and where it started.
+  bool m_gripDragging = false;
+  Grip m_grip;
+  // After a grip move the selection comes back as it was.
+  std::vector<AcDbObjectId> m_restore;
+  bool m_restorePending = false;
+  // A press answered a point: its release far enough away answers the next.
+  bool m_pointPressed = false;
+  QPoint m_pressAt;
+  // Prompts shown so far (each setRequest is the next one), and at the press.
+  std::uint64_t m_prompts = 0;
+  std::uint64_t m_pressPrompt = 0;
+  // The scene of what is dragged, and what it was built of.
+  Scene m_dragged;
+  std::vector<AcDbObjectId> m_draggedIds;
+  std::uint64_t m_draggedStamp = 0;
 };
 
 }  // namespace zrgui

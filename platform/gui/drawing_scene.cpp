@@ -46,7 +46,7 @@ Scene SceneBuilder::build() {
   const auto* space = AcDbBlockTableRecord::cast(objectOf(m_db->modelSpaceId()));
   if (!space) return {};
   const Context top;
-  for (AcDbObjectId id : space->allEntityIds()) {
+  for (AcDbObjectId id : m_only ? *m_only : space->allEntityIds()) {
     const auto* e = AcDbEntity::cast(objectOf(id));
     if (!e) continue;
     addEntity(e, top);
@@ -244,6 +244,10 @@ void SceneBuilder::addReference(const AcDbBlockReference* ref, const Context& ct
 
 Scene buildScene(const AcDbDatabase* db, QRgb background) {
   return detail::SceneBuilder(db, background).build();
+}
+
+Scene buildScene(const AcDbDatabase* db, QRgb background, const std::vector<AcDbObjectId>& only) {
+  return detail::SceneBuilder(db, background, &only).build();
 }
 
 }  // namespace zrgui

@@ -20,6 +20,7 @@
 #include <vector>
 
 class AcDbDatabase;
+class AcDbObjectId;
 
 namespace zrgui {
 
@@ -58,5 +59,8 @@ struct Scene {
 // The model space of db as seen on a widget of this background colour. A null
 // database gives an empty scene.
 Scene buildScene(const AcDbDatabase* db, QRgb background);
+// The same for these entities of its model space only (what is selected or
+// dragged); erased ones are left out.
+Scene buildScene(const AcDbDatabase* db, QRgb background, const std::vector<AcDbObjectId>& only);
 
 }  // namespace zrgui

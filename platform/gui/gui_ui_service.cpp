@@ -10,6 +10,8 @@
 #include "gui/dialog_view.h"
 #include "gui/event_loops.h"
 #include "gui/mirror_registry.h"
+#include "gui/picture_painter.h"
+#include "gui/table_choice_window.h"
 #include "win/dialog.h"
 #include "win/dialog_script.h"
 
@@ -94,6 +96,20 @@ std::string GuiUiService::dialogPicture(CDialog& dlg, const std::wstring& file) 
   view->sync();
   QCoreApplication::processEvents();
   return saveWindowPicture(*view, QString::fromStdWString(file));
+}
+
+winplat::TableChoiceResult GuiUiService::chooseFromTable(const winplat::TableChoice& choice) {
+  using Outcome = winplat::TableChoiceResult::Outcome;
+  if (m_scripted) return {};
+  MirrorRegistry::instance().syncAll();
+  TableChoiceWindow window(choice, ownerWindow());
+  if (window.exec() != QDialog::Accepted || choice.rows.empty()) return {Outcome::Cancelled, 0};
+  return {Outcome::Chosen, window.selectedRow()};
+}
+
+std::string GuiUiService::savePicturePng(const winplat::VectorPicture& picture,
+                                         const std::wstring& file) {
+  return zrgui::savePicturePng(picture, QString::fromStdWString(file));
 }
 
 QImage framedWindowPicture(QWidget& dialog) {

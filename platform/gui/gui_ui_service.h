@@ -11,6 +11,8 @@
 // still shown (and kept in line after every line, for "dlg shot" and for the
 // eye), but the modal loop reads dlg lines, and message boxes are printed and
 // answered by msg lines.
+//
+// Pictures of drawing items are painted into PNG files in either case.
 #pragma once
 
 #include <QImage>
@@ -29,6 +31,11 @@ class GuiUiService : public winplat::UiService {
   int messageBox(const winplat::MessageBoxRequest& box) override;
   INT_PTR runModal(CDialog& dlg) override;
   std::string dialogPicture(CDialog& dlg, const std::wstring& file) override;
+  // Interactive: a TableChoiceWindow, modal. Scripted: not shown, so the
+  // script's lines answer the command's prompts as in console mode.
+  winplat::TableChoiceResult chooseFromTable(const winplat::TableChoice& choice) override;
+  std::string savePicturePng(const winplat::VectorPicture& picture,
+                             const std::wstring& file) override;
 
   // The window boxes and dialogs open over now.
   QWidget* ownerWindow() const;

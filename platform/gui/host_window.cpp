@@ -38,7 +38,13 @@ QString documentFile() {
 
 bool documentModified() {
   const AcApDocument* doc = acDocManagerPtr()->curDocument();
-  return doc && doc->database() && doc->database()->isModifiedSinceSave();
+  const AcDbDatabase* db = doc ? doc->database() : nullptr;
+  if (!db) return false;
+  // With a history, undo and redo count: back at the state opened or saved
+  // nothing is unsaved. A drawing never saved has nothing to be back at: any
+  // change since it was made is unsaved, undone or not.
+  if (!db->undoRecording()) return db->isModifiedSinceSave();
+  return db->isModified() || (!*doc->fileName() && db->isModifiedSinceSave());
 }
 
 // A file name is the rest of its line (DESIGN section 4), so any name fits.
@@ -64,7 +70,14 @@ HostWindow::HostWindow()
       [this](QPointF p) { m_coordinates->setText(QString::asprintf("%.4f, %.4f", p.x(), p.y())); });
   m_commandLine->setOnLine([this](const QString& line) { submitLine(line); });
   m_commandLine->setOnCancel([this] {
-    if (m_input && m_input->isWaiting() && !isIdle()) submitLine(QStringLiteral("^C"));
+    if (isIdle()) {
+      m_canvas->clearSelection();
+    } else if (m_input && m_input->isWaiting()) {
+      submitLine(QStringLiteral("^C"));
+    }
+  });
+  m_commandLine->setOnDelete([this] {
+    if (isIdle() && !m_canvas->selected().empty()) submitLine(QStringLiteral("ERASE"));
   });
   m_coordinates->setMinimumWidth(220);
   statusBar()->addPermanentWidget(m_coordinates);
@@ -131,6 +144,8 @@ void HostWindow::buildMenus() {
                                [this] { submitLine(QStringLiteral("FAN")); });
   fanAct->setIconText(QStringLiteral("FAN 风机选型"));
 
+  const QList<QAction*> edits = buildEditMenu();
+
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
   QAction* extents =
       view->addAction(QStringLiteral("Zoom &Extents"), [this] { m_canvas->zoomExtents(); });
@@ -143,8 +158,9 @@ void HostWindow::buildMenus() {
   QToolBar* bar = addToolBar(QStringLiteral("Main"));
   bar->setObjectName(QStringLiteral("mainToolBar"));
   bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-  for (QAction* a : {newAct, openAct, saveAct, static_cast<QAction*>(nullptr), fanAct,
-                     static_cast<QAction*>(nullptr), extents}) {
+  QList<QAction*> tools{newAct, openAct, saveAct, nullptr};
+  tools << edits << nullptr << fanAct << nullptr << extents;
+  for (QAction* a : tools) {
     if (a) {
       bar->addAction(a);
     } else {
@@ -152,6 +168,32 @@ void HostWindow::buildMenus() {
     }
   }
   rebuildRecentMenu();
+}
+
+QList<QAction*> HostWindow::buildEditMenu() {
+  QStyle* st = style();
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  QAction* undo = addCommand(edit, st->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Undo"),
+                             QKeySequence::Undo, [this] { submitLine(QStringLiteral("U")); });
+  QAction* redo = addCommand(edit, st->standardIcon(QStyle::SP_ArrowForward),
+                             QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+                             [this] { submitLine(QStringLiteral("REDO")); });
+  // Ctrl+Y, as CAD programs have it, and the platform's redo keys besides.
+  QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+  redoKeys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_Y));
+  redoKeys.prepend(QKeySequence(Qt::CTRL | Qt::Key_Y));
+  redo->setShortcuts(redoKeys);
+  edit->addSeparator();
+  // Delete reaches ERASE through the command line (it edits a typed line too).
+  QAction* erase =
+      addCommand(edit, st->standardIcon(QStyle::SP_TrashIcon), QStringLiteral("&Erase\tDel"), {},
+                 [this] { submitLine(QStringLiteral("ERASE")); });
+  erase->setIconText(QStringLiteral("Erase"));
+  addCommand(edit, {}, QStringLiteral("&Move"), {}, [this] { submitLine(QStringLiteral("MOVE")); });
+  addCommand(edit, {}, QStringLiteral("R&otate"), {},
+             [this] { submitLine(QStringLiteral("ROTATE")); });
+  addCommand(edit, {}, QStringLiteral("&Copy"), {}, [this] { submitLine(QStringLiteral("COPY")); });
+  return {undo, redo, erase};
 }
 
 QStringList HostWindow::recentFiles() const {

@@ -8,8 +8,16 @@
 // the commands behave the same in both modes. Menu commands are offered only
 // at the command prompt (nothing running, no dialog up).
 //
-// The title names the drawing and marks unsaved changes; closing the window
-// with unsaved changes asks first (save, discard, or stay), as do NEW and OPEN.
+// The title names the drawing and marks unsaved changes (as the drawing's undo
+// record counts them: undoing back to the drawing as opened or saved clears
+// the mark); closing the window with unsaved changes asks first (save,
+// discard, or stay), as do NEW and OPEN.
+//
+// Editing: what is selected on the canvas at the command prompt is the next
+// editing command's selection; the Edit menu and its keys are the commands
+// typed: Undo (Ctrl+Z) "U", Redo (Ctrl+Y) "REDO", Erase (Delete, with
+// something selected) "ERASE", and MOVE, ROTATE, COPY. Esc at the command
+// prompt clears the selection.
 #pragma once
 
 #include <QLabel>
@@ -55,6 +63,8 @@ class HostWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  // The Edit menu; its undo, redo and erase for the toolbar.
+  QList<QAction*> buildEditMenu();
   // A menu command offered at the command prompt.
   QAction* addCommand(QMenu* menu, const QIcon& icon, const QString& text, const QKeySequence& keys,
                       std::function<void()> fn);

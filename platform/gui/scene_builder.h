@@ -47,7 +47,10 @@ inline std::array<int, 257> filledWith(int v) {
 
 class SceneBuilder {
  public:
-  SceneBuilder(const AcDbDatabase* db, QRgb background) : m_db(db), m_background(background) {}
+  // only: these entities rather than the whole model space.
+  SceneBuilder(const AcDbDatabase* db, QRgb background,
+               const std::vector<AcDbObjectId>* only = nullptr)
+      : m_db(db), m_background(background), m_only(only) {}
 
   Scene build();
 
@@ -77,6 +80,7 @@ class SceneBuilder {
 
   const AcDbDatabase* m_db;
   QRgb m_background;
+  const std::vector<AcDbObjectId>* m_only;
   Scene m_scene;
   std::size_t m_batch = 0;
   std::unordered_map<const AcDbStub*, LayerInfo> m_layers;

@@ -108,6 +108,13 @@ std::string UiService::dialogPicture(CDialog& /*dlg*/, const std::wstring& file)
   return {};
 }
 
+TableChoiceResult UiService::chooseFromTable(const TableChoice& /*choice*/) { return {}; }
+
+std::string UiService::savePicturePng(const VectorPicture& /*picture*/,
+                                      const std::wstring& /*file*/) {
+  return "PNG pictures are drawn in desktop mode only (fancad --gui)";
+}
+
 UiService& uiService() {
   static ConsoleUiService console;
   return g_service ? *g_service : console;

@@ -10,6 +10,8 @@
 
 #include "base/cstring.h"
 #include "base/windef.h"
+#include "win/table_choice.h"
+#include "win/vector_picture.h"
 
 constexpr UINT MB_OK = 0x0;
 constexpr UINT MB_OKCANCEL = 0x1;
@@ -72,6 +74,13 @@ class UiService {
   // line is not applied. Without a screen (the default) nothing is written and
   // a line says so.
   virtual std::string dialogPicture(CDialog& dlg, const std::wstring& file);
+  // Shows a table whose rows have pictures and lets the user pick a row.
+  // Without a screen (the default) nothing is shown: NotShown, and the
+  // caller asks at the command line.
+  virtual TableChoiceResult chooseFromTable(const TableChoice& choice);
+  // Writes a picture to a PNG file; returns "" or why not. Without a screen
+  // (the default) there is nothing to draw with, and it says so.
+  virtual std::string savePicturePng(const VectorPicture& picture, const std::wstring& file);
 };
 
 // Console and script mode: prints "MSGBOX {json}" and takes a "msg" line as the

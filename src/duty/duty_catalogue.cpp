@@ -20,8 +20,19 @@ std::wstring upper(const CString& text) {
 // A field's value as a finite number: numbers as they are, texts when they
 // hold one (the data layer's conversion); NULL and other texts give none.
 std::optional<double> numberOf(const _variant_t& value) {
-  if (value.vt == VT_R8)
-    return std::isfinite(value.dblVal) ? std::optional(value.dblVal) : std::nullopt;
+  // The kinds the data layer hands out for numbers, without a conversion.
+  switch (value.vt) {
+    case VT_R8:
+      return std::isfinite(value.dblVal) ? std::optional(value.dblVal) : std::nullopt;
+    case VT_I4:
+      return static_cast<double>(value.lVal);
+    case VT_I8:
+      return static_cast<double>(value.llVal);
+    case VT_NULL:
+      return std::nullopt;
+    default:
+      break;
+  }
   VARIANT converted;
   VariantInit(&converted);
   if (FAILED(VariantChangeType(&converted, &value, 0, VT_R8))) return std::nullopt;
@@ -162,6 +173,8 @@ void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
   }
 }
 
+constexpr std::size_t kRowsPerModel = 12;
+
 // The columns a series' rows are read from: positions, -1 where missing.
 struct RowColumns {
   long modelId, flow, pressure, flowLow, flowHigh, pressureLow, pressureHigh;
@@ -213,8 +226,20 @@ CString rowStatement(const CString& table, RowKind kind, const PerformanceColumn
   return L"SELECT " + list + L" FROM " + table;
 }
 
+// Each series' models by key (a key given to two models of the series is the
+// first one's), made in one pass over the models rather than one per series.
+std::vector<std::unordered_map<long long, std::size_t>> modelsByKey(
+    const DutyCatalogue& catalogue) {
+  std::vector<std::unordered_map<long long, std::size_t>> byKey(catalogue.series.size());
+  for (std::size_t i = 0; i < catalogue.models.size(); ++i) {
+    byKey[catalogue.models[i].series].emplace(catalogue.models[i].id, i);
+  }
+  return byKey;
+}
+
 void readSeriesRows(const _ConnectionPtr& connection,
                     const std::map<std::wstring, CString>& headings, std::size_t index,
+                    const std::unordered_map<long long, std::size_t>& byId,
                     DutyCatalogue& catalogue) {
   CatalogueSeries& series = catalogue.series[index];
   const CString table = series.name + L"_Parameter";
@@ -236,11 +261,6 @@ void readSeriesRows(const _ConnectionPtr& connection,
                        rows.field(L"FluxHigh"),       rows.field(L"AllPressLow"),
                        rows.field(L"AllPressHigh"),   at(series.columns.efficiency),
                        at(series.columns.shaftPower), at(series.columns.motorPower)};
-    // A key given to two models of the series is the first one's.
-    std::unordered_map<long long, std::size_t> byId;
-    for (std::size_t i = 0; i < catalogue.models.size(); ++i) {
-      if (catalogue.models[i].series == index) byId.emplace(catalogue.models[i].id, i);
-    }
     for (; !rows.atEnd(); rows.next()) {
       const std::optional<double> id = rows.number(c.modelId);
       if (!id) continue;
@@ -259,7 +279,10 @@ void readSeriesRows(const _ConnectionPtr& connection,
       r.efficiency = rows.number(c.efficiency);
       r.shaftPower = rows.number(c.shaftPower);
       r.motorPower = rows.number(c.motorPower);
-      catalogue.models[model->second].rows.push_back(r);
+      std::vector<PerformanceRow>& modelRows = catalogue.models[model->second].rows;
+      // A model has some ten rows: one allocation instead of five.
+      if (modelRows.empty()) modelRows.reserve(kRowsPerModel);
+      modelRows.push_back(r);
     }
   } catch (const _com_error& e) {
     series.problem = L"参数表 " + table + L" 无法读取: " + describe(e);
@@ -313,8 +336,9 @@ DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection) {
   const std::map<std::wstring, CString> headings = readHeadings(connection);
   readDensity(headings, catalogue);
   readModels(connection, catalogue, readStyles(connection));
+  const auto byKey = modelsByKey(catalogue);
   for (std::size_t i = 0; i < catalogue.series.size(); ++i) {
-    if (catalogue.series[i].kind) readSeriesRows(connection, headings, i, catalogue);
+    if (catalogue.series[i].kind) readSeriesRows(connection, headings, i, byKey[i], catalogue);
   }
   return catalogue;
 }

@@ -2,10 +2,9 @@
 // efficiency and shaft-power curves (or its range boxes), the system curve,
 // the duty and operating points and the peak, with four axes and their units.
 //
-// The chart is data first so that any front end can draw it: the SVG writer
-// (duty_svg.h) turns it into a file, and a desktop view can paint the same
-// curves and axes itself. Every value is in the units of its axis, at the
-// actual air density.
+// The chart is data first, in the units of its axes at the actual air
+// density; duty_chart_picture.h lays it out on a page once, and the SVG
+// writer and the desktop draw that same layout.
 #pragma once
 
 #include <cstddef>

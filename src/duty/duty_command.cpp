@@ -9,6 +9,7 @@
 #include "db/fan_database.h"
 #include "duty/duty_catalogue.h"
 #include "duty/duty_chart.h"
+#include "duty/duty_chart_picture.h"
 #include "duty/duty_files.h"
 #include "duty/duty_listing.h"
 #include "duty/duty_selection.h"
@@ -17,6 +18,7 @@
 #include "fanperf/fan_laws.h"
 #include "host/fan_module.h"
 #include "host/resource_handle_scope.h"
+#include "win/message_box.h"
 
 namespace duty {
 
@@ -89,12 +91,27 @@ int askCandidate(const wchar_t* prompt, std::size_t count, int def, const wchar_
   }
 }
 
+// The file name offered for a candidate's chart, without its extension.
 CString defaultChartName(const CatalogueModel& m) {
-  CString name = m.bigModel + L"No" + m.fanNo + m.driveMode + L"-" + m.speed + L".svg";
+  CString name = m.bigModel + L"No" + m.fanNo + m.driveMode + L"-" + m.speed;
   // A file name, not a path: separators in catalogue values would name folders.
   name.Replace(L'/', L'_');
   name.Replace(L'\\', L'_');
   return name;
+}
+
+bool endsWithPng(const CString& file) {
+  const int n = file.GetLength();
+  return n >= 4 && file.Mid(n - 4).CompareNoCase(L".png") == 0;
+}
+
+// Writes the chart to file: a PNG picture when its name ends in .png (drawn
+// by the desktop; the console has nothing to draw with), else SVG. Returns
+// "" or why not.
+CString writeChartFile(const DutyChart& chart, const CString& file) {
+  if (!endsWithPng(file)) return writeFileAtomically(file, dutyChartSvg(chart));
+  return CString::FromUtf8(
+      winplat::uiService().savePicturePng(dutyChartPicture(chart), file.str()));
 }
 
 void writeChart(const DutyCatalogue& catalogue, const DutySelection& selection) {
@@ -103,15 +120,15 @@ void writeChart(const DutyCatalogue& catalogue, const DutySelection& selection) 
       RTNORM) {
     return;
   }
-  const CString def = defaultChartName(catalogue.models[selection.candidates[index].model]);
+  const CString def =
+      defaultChartName(catalogue.models[selection.candidates[index].model]) + L".svg";
   std::vector<ACHAR> typed(kPathChars);
-  const CString prompt = L"\nSVG 文件 <" + def + L">: ";
+  const CString prompt = L"\n图表文件 (.svg 或 .png) <" + def + L">: ";
   if (acedGetString(1, prompt, typed.data(), typed.size()) != RTNORM) return;
   CString file(typed.data());
   file.Trim();
   if (file.IsEmpty()) file = def;
-  const CString why =
-      writeFileAtomically(file, dutyChartSvg(buildDutyChart(catalogue, selection, index)));
+  const CString why = writeChartFile(buildDutyChart(catalogue, selection, index), file);
   if (why.IsEmpty()) {
     acutPrintf(L"\n图表已写入 %s", static_cast<LPCTSTR>(absolutePath(file)));
   } else {
@@ -130,6 +147,37 @@ void openFanDialog(const CatalogueModel& m) {
   }
 }
 
+// The candidates as a table with their charts, for the desktop's window.
+winplat::TableChoice candidateTable(const DutyCatalogue& catalogue,
+                                    const DutySelection& selection) {
+  winplat::TableChoice t;
+  t.title = L"风机工况选型";
+  for (const CString& line : conditionLines(selection)) {
+    t.heading += (t.heading.empty() ? L"" : L"\n") + line.str();
+  }
+  const ListingTable table = listingTable(catalogue, selection);
+  for (const CString& h : table.headings) t.columns.push_back(h.str());
+  t.rightAligned = table.rightAligned;
+  for (const auto& row : table.rows) {
+    std::vector<std::wstring>& cells = t.rows.emplace_back();
+    for (const CString& cell : row) cells.push_back(cell.str());
+  }
+  for (const Candidate& c : selection.candidates) t.marked.push_back(c.unstable);
+  t.markedTip = L"工作点在峰值全压左侧, 运行不稳定";
+  t.chooseLabel = L"打开风机选型布置";
+  t.picture = [&](std::size_t row) {
+    return dutyChartPicture(buildDutyChart(catalogue, selection, row));
+  };
+  t.savePicture = [&](std::size_t row, const std::wstring& file) {
+    return writeChartFile(buildDutyChart(catalogue, selection, row), file.c_str()).str();
+  };
+  t.pictureName = [&](std::size_t row) {
+    return defaultChartName(catalogue.models[selection.candidates.at(row).model]).str();
+  };
+  return t;
+}
+
+// At the command line: a candidate's number, or C for a chart file.
 void chooseCandidate(const DutyCatalogue& catalogue, const DutySelection& selection) {
   for (;;) {
     std::size_t index = 0;
@@ -175,6 +223,15 @@ void FanDutyCommand() {
   printLines(tableLines(catalogue, selection));
   printLines(noteLines(catalogue, selection));
   writeCsv(catalogue, selection);
-  if (!selection.candidates.empty()) chooseCandidate(catalogue, selection);
+  if (!selection.candidates.empty()) {
+    using Outcome = winplat::TableChoiceResult::Outcome;
+    const winplat::TableChoiceResult shown =
+        winplat::uiService().chooseFromTable(candidateTable(catalogue, selection));
+    if (shown.outcome == Outcome::NotShown) {
+      chooseCandidate(catalogue, selection);
+    } else if (shown.outcome == Outcome::Chosen && shown.row < selection.candidates.size()) {
+      openFanDialog(catalogue.models[selection.candidates[shown.row].model]);
+    }
+  }
   acutPrintf(L"\n");
 }

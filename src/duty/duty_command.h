@@ -6,8 +6,11 @@
 // the duty point at its operating point, ranked (duty_selection.h), with
 // notes on what was left out. Then it asks for a candidate's number: the
 // FAN dialog opens on that model, from which it is previewed and placed as
-// usual; "C" (图表) first writes a candidate's chart to an SVG file; Enter
-// ends the command.
+// usual; "C" (图表) first writes a candidate's chart to a file (PNG when its
+// name ends in .png and the desktop can draw it, else SVG); Enter ends the
+// command. On the desktop a window shows the table instead, with the chart
+// of the selected candidate beside it, and choosing a candidate there does
+// what typing its number does.
 //
 // When the host's environment setting kCsvSetting names a file (fancad sets
 // it from its --csv option), every run also writes its table there as CSV,

@@ -125,20 +125,28 @@ std::vector<CString> conditionLines(const DutySelection& s) {
   };
 }
 
+ListingTable listingTable(const DutyCatalogue& catalogue, const DutySelection& s) {
+  ListingTable t;
+  for (const Column& c : kColumns) {
+    t.headings.push_back(c.heading);
+    t.rightAligned.push_back(c.rightAligned);
+  }
+  for (std::size_t i = 0; i < s.candidates.size(); ++i) {
+    t.rows.push_back(cells(catalogue, s.candidates[i], i + 1));
+    for (CString& cell : t.rows.back()) {
+      if (cell.IsEmpty()) cell = L"-";
+    }
+  }
+  return t;
+}
+
 std::vector<CString> tableLines(const DutyCatalogue& catalogue, const DutySelection& s) {
   if (s.candidates.empty()) {
     return {L"没有风机能达到设计点 (" + oversizeRange() + L")。"};
   }
-  std::vector<std::vector<CString>> rows;
-  std::vector<CString> heading;
-  for (const Column& c : kColumns) heading.push_back(c.heading);
-  rows.push_back(heading);
-  for (std::size_t i = 0; i < s.candidates.size(); ++i) {
-    rows.push_back(cells(catalogue, s.candidates[i], i + 1));
-    for (CString& cell : rows.back()) {
-      if (cell.IsEmpty()) cell = L"-";
-    }
-  }
+  ListingTable table = listingTable(catalogue, s);
+  std::vector<std::vector<CString>> rows{table.headings};
+  for (auto& row : table.rows) rows.push_back(std::move(row));
   int widths[kColumnCount] = {};
   for (const auto& row : rows) {
     for (std::size_t c = 0; c < kColumnCount; ++c) {

@@ -17,6 +17,16 @@
 
 namespace duty {
 
+// The table's cells as the command line shows them ("-" where there is no
+// value), one row per candidate in ranked order, for other views of the
+// same table.
+struct ListingTable {
+  std::vector<CString> headings;
+  std::vector<bool> rightAligned;
+  std::vector<std::vector<CString>> rows;
+};
+ListingTable listingTable(const DutyCatalogue& catalogue, const DutySelection& selection);
+
 // The lines before the table: the duty point, the air and its density.
 std::vector<CString> conditionLines(const DutySelection& selection);
 // The table with its heading row, or the line that says no model reaches the

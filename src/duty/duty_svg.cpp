@@ -1,52 +1,17 @@
-// Writing a duty chart as SVG: layout, axes, curves, points and legend.
+// Writing drawing items as SVG elements.
 #include "duty/duty_svg.h"
 
-#include <cmath>
 #include <cstdio>
+
+#include "base/cstring.h"
+#include "duty/duty_chart_picture.h"
 
 namespace duty {
 
 namespace {
 
-// Page and plot area in SVG user units (pixels): room on the left for the
-// pressure axis, on the right for the efficiency and power axes, above for
-// the titles and below for the flow axis and the legend.
-constexpr double kWidth = 880;
-constexpr double kHeight = 560;
-constexpr double kLeft = 90;
-constexpr double kTop = 70;
-constexpr double kRight = kWidth - 160;
-constexpr double kBottom = kHeight - 90;
-constexpr double kSecondAxisOffset = 75;  // the power axis, right of the efficiency axis
-constexpr double kTick = 5;
-
-struct Style {
-  const char* colour;
-  const char* dash;  // stroke-dasharray, or ""
-};
-
-Style styleOf(const std::string& role) {
-  if (role == "pressure") return {"#1f5fbf", ""};
-  if (role == "efficiency") return {"#2a9d3a", ""};
-  if (role == "power") return {"#c0392b", ""};
-  if (role == "system") return {"#555555", "6 4"};
-  if (role == "duty") return {"#000000", ""};
-  if (role == "operating") return {"#e67e22", ""};
-  return {"#8e44ad", ""};  // peak
-}
-
-const char* axisName(ChartAxis a) {
-  switch (a) {
-    case ChartAxis::Flow:
-      return "flow";
-    case ChartAxis::Pressure:
-      return "pressure";
-    case ChartAxis::Efficiency:
-      return "efficiency";
-    default:
-      return "power";
-  }
-}
+using winplat::PictureItem;
+using winplat::PictureKind;
 
 std::string num(double v) {
   char buf[32];
@@ -54,17 +19,15 @@ std::string num(double v) {
   return buf;
 }
 
-std::string label(double v) {
-  // Tick values are multiples of a step of one significant digit; rounding
-  // away the sum's last bits keeps 0.30000000000000004 from being shown.
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.10g", std::round(v * 1e9) / 1e9);
+std::string colour(winplat::PictureColour c) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "#%06x", static_cast<unsigned>(c & 0xFFFFFF));
   return buf;
 }
 
-std::string escaped(const CString& text) {
+std::string escaped(const std::wstring& text) {
   std::string out;
-  for (char c : text.ToUtf8()) {
+  for (char c : CString(text.c_str()).ToUtf8()) {
     switch (c) {
       case '&':
         out += "&amp;";
@@ -85,177 +48,108 @@ std::string escaped(const CString& text) {
   return out;
 }
 
-class Page {
- public:
-  explicit Page(const DutyChart& chart) : m_chart(chart) {}
+std::string attr(const char* name, const std::string& value) {
+  return std::string(" ") + name + "=\"" + value + "\"";
+}
 
-  double x(double flow) const { return along(m_chart.flow, flow, kLeft, kRight); }
-  double y(ChartAxis axis, double v) const { return along(scale(axis), v, kBottom, kTop); }
+std::string names(const PictureItem& item) {
+  std::string out;
+  if (!item.name.empty()) out += attr("class", item.name);
+  if (!item.role.empty()) out += attr("data-role", item.role);
+  if (!item.axis.empty()) out += attr("data-axis", item.axis);
+  return out;
+}
 
-  const AxisScale& scale(ChartAxis axis) const {
-    switch (axis) {
-      case ChartAxis::Flow:
-        return m_chart.flow;
-      case ChartAxis::Efficiency:
-        return *m_chart.efficiency;
-      case ChartAxis::Power:
-        return *m_chart.power;
-      default:
-        return m_chart.pressure;
+std::string paint(const PictureItem& item) {
+  std::string out;
+  out += attr("fill", item.filled ? colour(item.fill) : "none");
+  if (item.filled && item.fillOpacity < 1) out += attr("fill-opacity", num(item.fillOpacity));
+  if (!item.stroked) return out;
+  out += attr("stroke", colour(item.stroke));
+  if (item.strokeWidth != 1) out += attr("stroke-width", num(item.strokeWidth));
+  if (!item.dash.empty()) {
+    std::string dash;
+    for (double d : item.dash) dash += (dash.empty() ? "" : " ") + num(d);
+    out += attr("stroke-dasharray", dash);
+  }
+  return out;
+}
+
+const char* anchorName(winplat::TextAnchor a) {
+  switch (a) {
+    case winplat::TextAnchor::Middle:
+      return "middle";
+    case winplat::TextAnchor::End:
+      return "end";
+    default:
+      return "start";
+  }
+}
+
+void write(std::string& out, const PictureItem& item);
+
+void writeShape(std::string& out, const PictureItem& item) {
+  const auto& p = item.points;
+  switch (item.kind) {
+    case PictureKind::Line:
+      out += "<line" + names(item) + attr("x1", num(p[0].x)) + attr("y1", num(p[0].y)) +
+             attr("x2", num(p[1].x)) + attr("y2", num(p[1].y)) + paint(item) + "/>\n";
+      break;
+    case PictureKind::Polyline: {
+      std::string points;
+      for (const auto& q : p) points += (points.empty() ? "" : " ") + num(q.x) + "," + num(q.y);
+      out += "<polyline" + names(item) + paint(item) + attr("points", points) + "/>\n";
+      break;
     }
-  }
-
- private:
-  static double along(const AxisScale& s, double v, double from, double to) {
-    return from + (v - s.min) / (s.max - s.min) * (to - from);
-  }
-  const DutyChart& m_chart;
-};
-
-int tickCount(const AxisScale& s) {
-  return static_cast<int>(std::lround((s.max - s.min) / s.step));
-}
-
-void flowAxis(std::string& out, const Page& page, const AxisScale& s) {
-  out += "<g class=\"axis\" data-axis=\"flow\">\n";
-  for (int i = 0; i <= tickCount(s); ++i) {
-    const double v = s.min + i * s.step;
-    const std::string px = num(page.x(v));
-    out += "<line class=\"grid\" x1=\"" + px + "\" y1=\"" + num(kTop) + "\" x2=\"" + px +
-           "\" y2=\"" + num(kBottom) + "\" stroke=\"#e6e6e6\"/>\n";
-    out += "<g class=\"tick\"><line x1=\"" + px + "\" y1=\"" + num(kBottom) + "\" x2=\"" + px +
-           "\" y2=\"" + num(kBottom + kTick) + "\" stroke=\"#000\"/><text x=\"" + px + "\" y=\"" +
-           num(kBottom + 20) + "\" text-anchor=\"middle\">" + label(v) + "</text></g>\n";
-  }
-  out += "<text class=\"axis-title\" x=\"" + num((kLeft + kRight) / 2) + "\" y=\"" +
-         num(kBottom + 42) + "\" text-anchor=\"middle\">" + escaped(s.title) + "</text>\n</g>\n";
-}
-
-// A vertical axis at xAxis; side -1 puts ticks and labels left of it, +1 right.
-void verticalAxis(std::string& out, const Page& page, const AxisScale& s, double xAxis, int side,
-                  const char* colour, bool grid) {
-  out += std::string("<g class=\"axis\" data-axis=\"") + axisName(s.axis) + "\">\n";
-  out += "<line class=\"axis-line\" x1=\"" + num(xAxis) + "\" y1=\"" + num(kTop) + "\" x2=\"" +
-         num(xAxis) + "\" y2=\"" + num(kBottom) + "\" stroke=\"" + colour + "\"/>\n";
-  const char* anchor = side < 0 ? "end" : "start";
-  for (int i = 0; i <= tickCount(s); ++i) {
-    const double v = s.min + i * s.step;
-    const std::string py = num(page.y(s.axis, v));
-    if (grid) {
-      out += "<line class=\"grid\" x1=\"" + num(kLeft) + "\" y1=\"" + py + "\" x2=\"" +
-             num(kRight) + "\" y2=\"" + py + "\" stroke=\"#e6e6e6\"/>\n";
-    }
-    out += "<g class=\"tick\"><line x1=\"" + num(xAxis) + "\" y1=\"" + py + "\" x2=\"" +
-           num(xAxis + side * kTick) + "\" y2=\"" + py + "\" stroke=\"" + colour +
-           "\"/><text x=\"" + num(xAxis + side * (kTick + 3)) + "\" y=\"" +
-           num(page.y(s.axis, v) + 4) + "\" text-anchor=\"" + anchor + "\" fill=\"" + colour +
-           "\">" + label(v) + "</text></g>\n";
-  }
-  out += "<text class=\"axis-title\" x=\"" + num(xAxis) + "\" y=\"" + num(kTop - 12) +
-         "\" text-anchor=\"middle\" fill=\"" + colour + "\">" + escaped(s.title) +
-         "</text>\n</g>\n";
-}
-
-void curve(std::string& out, const Page& page, const ChartCurve& c) {
-  const Style st = styleOf(c.role);
-  const std::string attrs = "data-role=\"" + c.role + "\" data-axis=\"" + axisName(c.axis) + "\"";
-  out += "<polyline class=\"curve\" " + attrs + " fill=\"none\" stroke=\"" + st.colour +
-         "\" stroke-width=\"2\"";
-  if (*st.dash) out += std::string(" stroke-dasharray=\"") + st.dash + "\"";
-  out += " points=\"";
-  for (std::size_t i = 0; i < c.line.size(); ++i) {
-    if (i) out += ' ';
-    out += num(page.x(c.line[i].x)) + "," + num(page.y(c.axis, c.line[i].y));
-  }
-  out += "\"/>\n";
-  if (c.measured.empty()) return;
-  out += "<g class=\"measured\" " + attrs + " fill=\"" + st.colour + "\">\n";
-  for (const ChartPoint& p : c.measured) {
-    out += "<circle cx=\"" + num(page.x(p.x)) + "\" cy=\"" + num(page.y(c.axis, p.y)) +
-           "\" r=\"3\"/>\n";
-  }
-  out += "</g>\n";
-}
-
-void boxes(std::string& out, const Page& page, const std::vector<ChartBox>& list) {
-  for (const ChartBox& b : list) {
-    const double x0 = page.x(b.low.x), x1 = page.x(b.high.x);
-    const double y0 = page.y(ChartAxis::Pressure, b.high.y);
-    const double y1 = page.y(ChartAxis::Pressure, b.low.y);
-    out += "<rect class=\"box\" data-axis=\"pressure\" x=\"" + num(x0) + "\" y=\"" + num(y0) +
-           "\" width=\"" + num(x1 - x0) + "\" height=\"" + num(y1 - y0) +
-           "\" fill=\"#1f5fbf\" fill-opacity=\"0.15\" stroke=\"#1f5fbf\"/>\n";
-    if (b.efficiency) {
-      out += "<text class=\"box-label\" x=\"" + num((x0 + x1) / 2) + "\" y=\"" +
-             num((y0 + y1) / 2 + 4) + "\" text-anchor=\"middle\" fill=\"#1f5fbf\">" +
-             label(*b.efficiency) + "%</text>\n";
-    }
+    case PictureKind::Circle:
+      out += "<circle" + names(item) + attr("cx", num(p[0].x)) + attr("cy", num(p[0].y)) +
+             attr("r", num(item.radius)) + paint(item) + "/>\n";
+      break;
+    case PictureKind::Rect:
+      out += "<rect" + names(item) + attr("x", num(p[0].x)) + attr("y", num(p[0].y)) +
+             attr("width", num(p[1].x - p[0].x)) + attr("height", num(p[1].y - p[0].y)) +
+             paint(item) + "/>\n";
+      break;
+    case PictureKind::Text:
+      out += "<text" + names(item) + attr("x", num(p[0].x)) + attr("y", num(p[0].y));
+      if (item.anchor != winplat::TextAnchor::Start) {
+        out += attr("text-anchor", anchorName(item.anchor));
+      }
+      if (item.fontSize != 12) out += attr("font-size", num(item.fontSize));
+      out += attr("fill", colour(item.fill)) + ">" + escaped(item.text) + "</text>\n";
+      break;
+    case PictureKind::Group:
+      break;
   }
 }
 
-void markers(std::string& out, const Page& page, const std::vector<ChartMarker>& list) {
-  for (const ChartMarker& m : list) {
-    const Style st = styleOf(m.role);
-    const double px = page.x(m.at.x), py = page.y(ChartAxis::Pressure, m.at.y);
-    out += "<g class=\"marker\" data-role=\"" + m.role + "\" data-axis=\"pressure\">";
-    out += "<circle cx=\"" + num(px) + "\" cy=\"" + num(py) + "\" r=\"5\" fill=\"" + st.colour +
-           "\" stroke=\"#fff\"/>";
-    out += "<text x=\"" + num(px + 8) + "\" y=\"" + num(py - 8) + "\" fill=\"" + st.colour + "\">" +
-           escaped(m.label) + " " + label(std::round(m.at.x)) + " m³/h, " +
-           label(std::round(m.at.y)) + " Pa</text></g>\n";
+void write(std::string& out, const PictureItem& item) {
+  if (item.kind != PictureKind::Group) {
+    writeShape(out, item);
+    return;
   }
-}
-
-void legend(std::string& out, const DutyChart& chart) {
-  double x = kLeft;
-  const double y = kHeight - 20;
-  out += "<g class=\"legend\">\n";
-  for (const ChartCurve& c : chart.curves) {
-    const Style st = styleOf(c.role);
-    out += "<line x1=\"" + num(x) + "\" y1=\"" + num(y - 4) + "\" x2=\"" + num(x + 24) +
-           "\" y2=\"" + num(y - 4) + "\" stroke=\"" + st.colour + "\" stroke-width=\"2\"";
-    if (*st.dash) out += std::string(" stroke-dasharray=\"") + st.dash + "\"";
-    out +=
-        "/><text x=\"" + num(x + 30) + "\" y=\"" + num(y) + "\">" + escaped(c.label) + "</text>\n";
-    x += 110;
-  }
+  out += "<g" + names(item) + ">\n";
+  for (const PictureItem& child : item.children) write(out, child);
   out += "</g>\n";
 }
 
 }  // namespace
 
-std::string dutyChartSvg(const DutyChart& chart) {
-  const Page page(chart);
+std::string pictureSvg(const winplat::VectorPicture& picture) {
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
-      num(kWidth) + "\" height=\"" + num(kHeight) + "\" viewBox=\"0 0 " + num(kWidth) + " " +
-      num(kHeight) +
-      "\" font-family=\"WenQuanYi Micro Hei, Noto Sans CJK SC, sans-serif\" font-size=\"12\">\n";
-  out += "<title>" + escaped(chart.title) + "</title>\n";
-  out += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-  out += "<text class=\"title\" x=\"" + num(kLeft) + "\" y=\"26\" font-size=\"16\">" +
-         escaped(chart.title) + "</text>\n";
-  out += "<text class=\"subtitle\" x=\"" + num(kLeft) + "\" y=\"46\">" + escaped(chart.subtitle) +
-         "</text>\n";
-  flowAxis(out, page, chart.flow);
-  verticalAxis(out, page, chart.pressure, kLeft, -1, styleOf("pressure").colour, true);
-  if (chart.efficiency) {
-    verticalAxis(out, page, *chart.efficiency, kRight, 1, styleOf("efficiency").colour, false);
-  }
-  if (chart.power) {
-    verticalAxis(out, page, *chart.power, kRight + (chart.efficiency ? kSecondAxisOffset : 0), 1,
-                 styleOf("power").colour, false);
-  }
-  out += "<rect class=\"frame\" x=\"" + num(kLeft) + "\" y=\"" + num(kTop) + "\" width=\"" +
-         num(kRight - kLeft) + "\" height=\"" + num(kBottom - kTop) +
-         "\" fill=\"none\" stroke=\"#000\"/>\n";
-  boxes(out, page, chart.boxes);
-  for (const ChartCurve& c : chart.curves) curve(out, page, c);
-  markers(out, page, chart.markers);
-  legend(out, chart);
+      "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"" +
+      attr("width", num(picture.width)) + attr("height", num(picture.height)) +
+      attr("viewBox", "0 0 " + num(picture.width) + " " + num(picture.height)) +
+      " font-family=\"DejaVu Sans, WenQuanYi Micro Hei, Noto Sans CJK SC, sans-serif\""
+      " font-size=\"12\">\n";
+  if (!picture.title.empty()) out += "<title>" + escaped(picture.title) + "</title>\n";
+  out += "<rect width=\"100%\" height=\"100%\"" + attr("fill", colour(picture.background)) + "/>\n";
+  for (const PictureItem& item : picture.items) write(out, item);
   out += "</svg>\n";
   return out;
 }
+
+std::string dutyChartSvg(const DutyChart& chart) { return pictureSvg(dutyChartPicture(chart)); }
 
 }  // namespace duty

@@ -1,4 +1,4 @@
-// A catalogue that another program holds locked (a second connection in BEGIN EXCLUSIVE):
+// A catalogue that another program holds locked (testsupport::CatalogueLock):
 // one user action waits for it once, then fails fast; the next action waits again; a
 // statement outside any action waits on its own.
 #include <gtest/gtest.h>
@@ -43,7 +43,7 @@ TEST_F(LockBudget, OneActionWaitsOnceThenItsOtherStatementsFailAtOnce) {
   {
     zrbase::UserActionScope seriesChange;
     for (int i = 0; i < 20; ++i) {
-      EXPECT_EQ(statement(L"SELECT * FROM Model"), L"SQLite: database is locked") << i;
+      EXPECT_EQ(statement(L"SELECT * FROM Model"), testsupport::lockedCatalogueMessage()) << i;
     }
   }
   const auto waited = adoimpl::lockWaitTime() - waitedBefore;

@@ -8,6 +8,7 @@
 #include "ado/ado_statistics.h"
 #include "ado/test_seams.h"
 #include "ado_fixture.h"
+#include "base/user_action.h"
 
 namespace {
 
@@ -96,6 +97,29 @@ TEST_F(ResultCache, ARecordsetRightAfterItsProbeSharesItsLookAtTheFile) {
   otherWrites(L"after the window");
   adoimpl::setProbeReuseWindow(std::chrono::milliseconds(0));
   EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"after the window"});
+}
+
+// One user action may read the file's version once for all its statements;
+// its own writes are still seen at once, and another connection's by the next
+// action at the latest.
+TEST_F(ResultCache, AUserActionSeesItsOwnWritesAndTheNextSeesEveryOther) {
+  _ConnectionPtr other = adotest::connect(path);
+  {
+    const zrbase::UserActionScope action;
+    ASSERT_EQ(Labels(conn), std::vector<std::wstring>{L"4-72No4A"});
+    conn->Execute(L"UPDATE Model SET LabelModel = 'mine' WHERE ID = 1", nullptr, -1);
+    EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"mine"});
+    other->Execute(L"UPDATE Model SET LabelModel = 'theirs' WHERE ID = 1", nullptr, -1);
+    Labels(conn);
+  }
+  // Actions one after the other live at one address: each is still a new one.
+  for (const wchar_t* label : {L"theirs", L"again", L"once more"}) {
+    const zrbase::UserActionScope next;
+    EXPECT_EQ(Labels(conn), std::vector<std::wstring>{label});
+    const std::wstring following = label == std::wstring(L"theirs") ? L"again" : L"once more";
+    other->Execute((L"UPDATE Model SET LabelModel = '" + following + L"' WHERE ID = 1").c_str(),
+                   nullptr, -1);
+  }
 }
 
 }  // namespace

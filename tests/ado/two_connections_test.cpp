@@ -4,6 +4,7 @@
 #include <chrono>
 #include <thread>
 
+#include "ado/backend.h"
 #include "ado_fixture.h"
 
 namespace {
@@ -32,10 +33,12 @@ TEST_F(TwoConnections, OpenRecordsetHoldsNoLock) {
   EXPECT_EQ(adotest::column(reading, L"ID").size(), 4u) << "the open recordset keeps its rows";
 }
 
+// The other host's change of the same row is in an open transaction: the
+// writer waits for it rather than failing at once, and both changes land.
 TEST_F(TwoConnections, WriteWaitsForTheOthersWriteLock) {
   _ConnectionPtr other = adotest::connect(path);
   other->BeginTrans();
-  other->Execute(L"insert into Model (ID) values(10)", nullptr, -1);
+  other->Execute(L"update Model set Speed = Speed + 1 where ID = 1", nullptr, -1);
   std::thread releaser([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     other->CommitTrans();
@@ -43,7 +46,7 @@ TEST_F(TwoConnections, WriteWaitsForTheOthersWriteLock) {
   const auto start = std::chrono::steady_clock::now();
   HRESULT hr = S_OK;
   try {
-    conn->Execute(L"insert into Model (ID) values(11)", nullptr, -1);
+    conn->Execute(L"update Model set Speed = Speed + 10 where ID = 1", nullptr, -1);
   } catch (const _com_error& e) {
     hr = e.Error();
   }
@@ -51,7 +54,30 @@ TEST_F(TwoConnections, WriteWaitsForTheOthersWriteLock) {
   releaser.join();
   EXPECT_EQ(hr, S_OK) << "the writer waits instead of failing at once";
   EXPECT_GE(waited, std::chrono::milliseconds(200));
-  EXPECT_EQ(testsupport::countRows(path, "Model"), 6);
+  EXPECT_EQ(testsupport::readRows(path, "SELECT Speed FROM Model WHERE ID = 1"),
+            (std::vector<std::vector<std::string>>{{"2911"}}));
+}
+
+// A lock held past the bounded wait: the writer fails with an error that
+// says why, and its change is not made at all.
+TEST_F(TwoConnections, ALockHeldPastTheWaitFailsTheWriteAndWritesNothing) {
+  _ConnectionPtr other = adotest::connect(path);
+  other->BeginTrans();
+  other->Execute(L"update Model set Speed = 1 where ID = 1", nullptr, -1);
+  const auto start = std::chrono::steady_clock::now();
+  std::wstring message;
+  try {
+    conn->Execute(L"update Model set Speed = 7, LabelModel = 'mine' where ID = 1", nullptr, -1);
+  } catch (const _com_error& e) {
+    message = static_cast<const wchar_t*>(e.Description());
+  }
+  const auto waited = std::chrono::steady_clock::now() - start;
+  other->RollbackTrans();
+  EXPECT_TRUE(message.find(L"lock") != std::wstring::npos) << zrbase::wideToUtf8(message);
+  EXPECT_GE(waited, std::chrono::milliseconds(adoimpl::kBusyTimeoutMs - 100));
+  EXPECT_LT(waited, std::chrono::milliseconds(adoimpl::kBusyTimeoutMs + 3000));
+  EXPECT_EQ(testsupport::readRows(path, "SELECT Speed, LabelModel FROM Model WHERE ID = 1"),
+            (std::vector<std::vector<std::string>>{{"2900", "4-72No4A"}}));
 }
 
 }  // namespace

@@ -39,15 +39,48 @@ def distinct(values):
 
 
 class Catalogue:
+    """The sample catalogue in a data folder. With ZR_TEST_PG (and FANCAT, the
+    fancat program) set, it lives in a schema of its own on that server and the
+    folder's ZRFan.Mdb holds its address; questions and changes go through a
+    file copied from the server (and back, after a change). The copy is taken
+    again only after fancad has run, the one other writer."""
+
+    _count = 0
+
     def __init__(self, folder):
         self.folder = folder
         os.makedirs(folder, exist_ok=True)
         self.path = os.path.join(folder, "ZRFan.Mdb")
         shutil.copy(SAMPLE, self.path)
+        self.url = None
+        self._copied_after = None  # the value of _fancad_runs when copied
+        server = os.environ.get("ZR_TEST_PG")
+        if server:
+            Catalogue._count += 1
+            self.url = "%s&options=-csearch_path%%3De2e_%d_%d" % (server, os.getpid(),
+                                                                 Catalogue._count)
+            self.path = os.path.join(os.path.dirname(folder), "catalogue-copy.db")
+            os.replace(os.path.join(folder, "ZRFan.Mdb"), self.path)
+            self._fancat("export", self.path, self.url)
+            self._copied_after = _fancad_runs
+            with open(os.path.join(folder, "ZRFan.Mdb"), "w") as f:
+                f.write(self.url + "\n")
+
+    def _fancat(self, *args):
+        subprocess.run([os.environ["FANCAT"], *args], check=True, capture_output=True)
+
+    def _refresh(self):
+        if self.url and self._copied_after != _fancad_runs:
+            self._fancat("import", self.url, self.path)
+            self._copied_after = _fancad_runs
 
     def sql(self, statement, *args):
+        self._refresh()
         with sqlite3.connect(self.path) as db:
-            return db.execute(statement, args).fetchall()
+            rows = db.execute(statement, args).fetchall()
+        if self.url and not statement.lstrip().upper().startswith("SELECT"):
+            self._fancat("export", self.path, self.url)
+        return rows
 
     def column(self, column, where="1", *args):
         rows = self.sql('SELECT "%s" FROM Model WHERE %s ORDER BY rowid' % (column, where), *args)
@@ -61,6 +94,7 @@ class Catalogue:
         return None
 
     def table(self, name, model_id):
+        self._refresh()
         cur = sqlite3.connect(self.path).execute(
             'SELECT * FROM "%s" WHERE ModelID=? ORDER BY rowid' % name, (model_id,))
         fields = [d[0] for d in cur.description]
@@ -72,7 +106,12 @@ class Catalogue:
         return rows[0][0] if rows else None
 
 
+_fancad_runs = 0
+
+
 def run(lines, datalib):
+    global _fancad_runs
+    _fancad_runs += 1
     env = dict(os.environ, ZR_DATALIB=datalib)
     proc = subprocess.run([FANCAD, "--headless", "--script", "/dev/stdin"],
                           input="\n".join(lines) + "\n", capture_output=True, text=True,
@@ -280,7 +319,7 @@ class FanDialogTest(unittest.TestCase):
             self.assertEqual(control(dump, cid)["items"], [])
 
     def test_a_damaged_catalogue_is_reported_once_and_the_dialog_opens_empty(self):
-        with open(self.cat.path, "wb") as f:
+        with open(os.path.join(self.cat.folder, "ZRFan.Mdb"), "wb") as f:
             f.write(b"Standard Jet DB\0" + bytes(range(256)) * 8)
         proc = run(["FAN", "dlg dump", "dlg cancel", "QUIT"], self.cat.folder)
         self.assertEqual(proc.returncode, 0, proc.stderr)

@@ -145,6 +145,8 @@ class GridEditTest(unittest.TestCase):
         self.assertEqual(self.table(PARAM), param)
         self.assertEqual(grid(found[1], 5003)["cells"], grid(found[0], 5003)["cells"])
 
+    @unittest.skipIf(os.environ.get("ZR_TEST_PG"),
+                     "watches writes with SQLite triggers, which fancat does not copy to a server")
     def test_confirming_a_cell_without_changing_it_writes_nothing(self):
         self.cat.sql("CREATE TABLE writes (tbl TEXT)")
         for t in (PARAM, ACCESSORY):
@@ -188,6 +190,7 @@ class GridEditTest(unittest.TestCase):
 
 def sqlite_columns(cat, table):
     import sqlite3
+    cat.sql("SELECT 1")  # a catalogue on the server is copied to cat.path
     cur = sqlite3.connect(cat.path).execute('SELECT * FROM "%s" LIMIT 0' % table)
     return cur.description
 

@@ -2,11 +2,17 @@
 #include "catalogue_builder.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <stdexcept>
 
+#include "ado/pg_schema.h"
+#include "catalogue_copy.h"
 #include "sample_catalogue.h"
 
 namespace testsupport {
@@ -23,15 +29,39 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(m_path, ec);
 }
 
+const char* testServer() {
+  const char* url = std::getenv("ZR_TEST_PG");
+  return url && *url ? url : nullptr;
+}
+
+std::string moveToTestServer(const std::string& path) {
+  const char* base = testServer();
+  if (!base) return {};
+  static std::atomic<int> counter{0};
+  static const unsigned salt = std::random_device{}();
+  const std::string schema = "t" + std::to_string(::getpid()) + "_" +
+                             std::to_string(salt % 100000) + "_" + std::to_string(++counter);
+  const std::string address = std::string(base) +
+                              (std::string(base).find('?') == std::string::npos ? "?" : "&") +
+                              "options=-csearch_path%3D" + schema;
+  fangen::copyFileToServer(path, address);
+  std::ofstream out(path, std::ios::trunc);
+  out << address << "\n";
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
+  return address;
+}
+
 std::string writeSampleCatalogue(const std::string& dir) {
   const std::string path = dir + "/ZRFan.Mdb";
   fangen::writeCatalogueFile(path, fangen::sampleCatalogue());
+  moveToTestServer(path);
   return path;
 }
 
 std::string writeLargeCatalogue(const std::string& dir) {
   const std::string path = dir + "/ZRFan.Mdb";
   fangen::writeCatalogueFile(path, fangen::largeCatalogue());
+  moveToTestServer(path);
   return path;
 }
 
@@ -51,6 +81,7 @@ void CatalogueBuilder::close() {
   if (m_writer) {
     m_writer->close();
     m_writer.reset();
+    moveToTestServer(m_path);
   }
 }
 
@@ -105,6 +136,14 @@ CatalogueBuilder& CatalogueBuilder::row(const std::string& table,
 
 std::vector<std::vector<std::string>> readRows(const std::string& path, const std::string& sql,
                                                bool nullMarker) {
+  const std::string address = adoimpl::addressInFile(path);
+  if (!address.empty()) {
+    // A catalogue on the server is read as a file copied from it, so that the
+    // question is SQLite's either way.
+    TempDir copy;
+    fangen::copyServerToFile(address, copy.file("copy.db"));
+    return readRows(copy.file("copy.db"), sql, nullMarker);
+  }
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
     sqlite3_close(db);

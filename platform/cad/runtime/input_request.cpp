@@ -5,7 +5,8 @@ namespace cadrt {
 
 namespace {
 InputRequest g_request;
-}
+const std::vector<AcDbObjectId>* g_dragged = nullptr;
+}  // namespace
 
 const InputRequest& currentInputRequest() { return g_request; }
 
@@ -23,5 +24,13 @@ ScopedInputRequest::ScopedInputRequest(InputKind kind, const double* base) : m_p
 }
 
 ScopedInputRequest::~ScopedInputRequest() { g_request = m_previous; }
+
+ScopedDragPreview::ScopedDragPreview(const std::vector<AcDbObjectId>& ids) : m_previous(g_dragged) {
+  g_dragged = &ids;
+}
+
+ScopedDragPreview::~ScopedDragPreview() { g_dragged = m_previous; }
+
+const std::vector<AcDbObjectId>* currentDragPreview() { return g_dragged; }
 
 }  // namespace cadrt

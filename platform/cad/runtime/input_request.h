@@ -10,6 +10,10 @@
 // inner prompt is done; at the command prompt the request is a typed line.
 #pragma once
 
+#include <vector>
+
+class AcDbObjectId;
+
 namespace cadrt {
 
 enum class InputKind { Line, Point, Angle, Distance, Selection };
@@ -35,5 +39,22 @@ class ScopedInputRequest {
  private:
   InputRequest m_previous;
 };
+
+// The entities a command moves by the answer of the point prompts it asks
+// while this object lives (MOVE and COPY after the base point): a front end
+// shows them following the cursor from the prompt's base point.
+class ScopedDragPreview {
+ public:
+  explicit ScopedDragPreview(const std::vector<AcDbObjectId>& ids);
+  ~ScopedDragPreview();
+  ScopedDragPreview(const ScopedDragPreview&) = delete;
+  ScopedDragPreview& operator=(const ScopedDragPreview&) = delete;
+
+ private:
+  const std::vector<AcDbObjectId>* m_previous;
+};
+
+// The entities dragged now; null when no command drags any.
+const std::vector<AcDbObjectId>* currentDragPreview();
 
 }  // namespace cadrt

@@ -13,6 +13,7 @@
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/editor_prompts.h"
+#include "cad/runtime/implied_selection.h"
 #include "cad/runtime/input_request.h"
 #include "cad/runtime/wc_match.h"
 
@@ -34,6 +35,7 @@ struct Tables {
   Adesk::LongPtr nextSet = 1;
   std::unordered_map<Adesk::LongPtr, IdList> sets;
   IdList previous;  // the last selection made ("P")
+  IdList implied;   // chosen before the command (impliedSelection)
 };
 
 Tables& tables() {
@@ -276,6 +278,22 @@ std::optional<std::string> selectionAnswer(const Adesk::LongPtr* name, bool isSe
 }
 
 void clearSelectionSets() { tables() = Tables{}; }
+
+const std::vector<AcDbObjectId>& impliedSelection() { return tables().implied; }
+
+void setImpliedSelection(std::vector<AcDbObjectId> ids) { tables().implied = std::move(ids); }
+
+std::vector<AcDbObjectId> takeImpliedSelection() {
+  Tables& t = tables();
+  const AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  IdList ids;
+  for (AcDbObjectId id : t.implied) {
+    if (db && id.database() == db && !id.isErased()) ids.push_back(id);
+  }
+  t.implied.clear();
+  if (!ids.empty()) t.previous = ids;
+  return ids;
+}
 
 }  // namespace cadrt
 

@@ -1,0 +1,53 @@
+// A console reporter that also prints each benchmark's median as a row of
+// `make bench`'s table: "@row<TAB>figure<TAB>ours<TAB>reference<TAB>ratio<TAB>target".
+// A dialog action has no program to compare with: its reference and ratio are
+// "-", its statement count goes with its time, and its target is the time it
+// must stay within.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace benchrows {
+
+class MedianRowReporter : public benchmark::ConsoleReporter {
+ public:
+  // figure(name) gives the row's words for a benchmark's run name ("" leaves it out).
+  using Namer = std::string (*)(const std::string& runName);
+  MedianRowReporter(Namer figure, std::string target)
+      : m_figure(figure), m_target(std::move(target)) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.aggregate_name != "median" || run.error_occurred) continue;
+      const std::string figure = m_figure(run.run_name.str());
+      if (figure.empty()) continue;
+      char ours[96];
+      const auto statements = run.counters.find("statements");
+      if (statements != run.counters.end()) {
+        std::snprintf(ours, sizeof ours, "%.2f ms (cpu %.2f ms, %.0f statements)",
+                      run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
+                      statements->second.value);
+      } else {
+        std::snprintf(ours, sizeof ours, "%.2f ms (cpu %.2f ms)", run.GetAdjustedRealTime(),
+                      run.GetAdjustedCPUTime());
+      }
+      m_rows.push_back("@row\t" + figure + "\t" + ours + "\t-\t-\t" + m_target);
+    }
+  }
+  // After the runs: the rows, together, on stdout.
+  void printRows() const {
+    for (const std::string& row : m_rows) std::printf("%s\n", row.c_str());
+  }
+
+ private:
+  Namer m_figure;
+  std::string m_target;
+  std::vector<std::string> m_rows;
+};
+
+}  // namespace benchrows

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The fan dialog's actions on the large catalogue as a file (SQLite) and on a
+# local PostgreSQL 15 server started for the run (scripts/pg-test-server),
+# one after the other in the same run, with the ratio of each action's mean
+# time. Skipped, saying so, when the server binaries are not installed.
+set -euo pipefail
+build=${1:-build/release}
+bench="$build/bin/bench_fandlg"
+[ -x "$bench" ] || { echo "fandlg_pg: no $bench"; exit 0; }
+if [ ! -x "${PG_BINDIR:-/usr/lib/postgresql/15/bin}/initdb" ]; then
+  echo "fandlg_pg: SKIPPED, no PostgreSQL 15 server installed"
+  exit 0
+fi
+dir=/tmp/fancad-pg-bench-$$
+out=$(mktemp -d)
+trap 'scripts/pg-test-server stop "$dir"; rm -rf "$out"' EXIT
+url=$(scripts/pg-test-server start "$dir")
+filter=${BENCH_FILTER:-.}
+"$bench" --benchmark_filter="$filter" --benchmark_format=json >"$out/sqlite.json"
+ZR_TEST_PG="$url" "$bench" --benchmark_filter="$filter" --benchmark_format=json >"$out/pg.json"
+/usr/bin/python3 - "$out/sqlite.json" "$out/pg.json" <<'PY'
+import json, sys
+def means(path):
+    return {b["run_name"]: b["real_time"] for b in json.load(open(path))["benchmarks"]
+            if b.get("aggregate_name") == "mean"}
+lite, pg = means(sys.argv[1]), means(sys.argv[2])
+print("%-32s %12s %12s %7s" % ("action (ms, mean of 5)", "SQLite", "PostgreSQL", "ratio"))
+for name in lite:
+    if name in pg:
+        print("%-32s %12.3f %12.3f %6.2fx" % (name, lite[name], pg[name], pg[name] / lite[name]))
+for name in lite:
+    if name in pg:
+        print("@row\t%s on PostgreSQL\t%.3f ms\tSQLite %.3f ms\t%.2fx slower\t<= 3x"
+              % (name, pg[name], lite[name], pg[name] / lite[name]))
+PY

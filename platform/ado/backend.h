@@ -1,0 +1,81 @@
+// The executor under a session: SQLite for a catalogue file, PostgreSQL for a
+// catalogue on a server.
+//
+// Everything above this line is shared: the statement layer translates the
+// module's SQL once (sql_dialect.h, with the back end's dialect), the row set
+// holds results and converts written values, the result cache decides when
+// to ask again. A back end only runs what it is given: a translated
+// statement, a result read into a row set, one row written through its row
+// identity, and the stamp that tells whether anything has changed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "row_values.h"
+#include "sql_dialect.h"
+
+namespace adoimpl {
+
+class RowSet;
+
+// How long one user action (base/user_action.h) waits, in all, for other connections'
+// locks: the statement that finds the catalogue locked waits up to this long, and once an
+// action has spent it, its further statements fail at once instead of waiting again (a
+// series change runs some twenty statements). A statement outside any action waits this
+// long on its own.
+constexpr int kBusyTimeoutMs = 5000;
+
+// What the result cache compares: `version` moves when any connection has
+// written (-1: unknown, which validates nothing), `changes` counts this
+// connection's own writes.
+struct ChangeStamp {
+  long long version = -1;
+  std::int64_t changes = -1;
+  bool operator==(const ChangeStamp&) const = default;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  virtual SqlDialect dialect() const = 0;
+  virtual void close() = 0;
+
+  // The catalogue's tables as they are spelled, and (for a dialect that
+  // resolves column names) each table's columns.
+  virtual std::vector<std::string> tableNames() = 0;
+  virtual std::vector<std::string> columnNames(const std::string& table) {
+    (void)table;
+    return {};
+  }
+
+  // Runs a statement that returns rows and reads them all into rows.
+  virtual void load(const TranslatedStatement& statement, RowSet& rows) = 0;
+  // Runs any statement; returns the rows changed, -1 when it returned rows.
+  virtual long execute(const TranslatedStatement& statement) = 0;
+
+  // One row of table, found by its row identity. columns are the table
+  // columns written (in values' order). update and remove return the rows
+  // changed (0: the row is gone); insert returns the new row's identity.
+  virtual long long update(const std::string& table, const std::vector<std::string>& columns,
+                           const std::vector<PendingValue>& values, long long rowid) = 0;
+  virtual long long insert(const std::string& table, const std::vector<std::string>& columns,
+                           const std::vector<PendingValue>& values) = 0;
+  virtual long long remove(const std::string& table, long long rowid) = 0;
+  // Reads columns of that row into cells (one per column); false when it is gone.
+  virtual bool readRow(const std::string& table, const std::vector<std::string>& columns,
+                       long long rowid, RowSet& rows, std::size_t row) = 0;
+
+  virtual void begin() = 0;
+  virtual void commit() = 0;
+  virtual void rollback() = 0;
+
+  virtual ChangeStamp stamp() = 0;
+  virtual std::int64_t ownChanges() = 0;
+  // After a statement that changed the schema.
+  virtual void schemaChanged() {}
+};
+
+}  // namespace adoimpl

@@ -1,0 +1,495 @@
+// Running translated statements on a catalogue on a PostgreSQL server.
+#include "pg_backend.h"
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "ado_enums.h"
+#include "ado_errors.h"
+#include "ado_statistics.h"
+#include "base/user_action.h"
+#include "base/utf8.h"
+#include "pg_schema.h"
+#include "row_set.h"
+#include "test_seams.h"
+
+namespace adoimpl {
+
+namespace {
+
+// Type oids of the binary values read (pg_type.h).
+constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
+              kNumeric = 1700;
+
+std::wstring widen(const char* s) {
+  std::wstring out;
+  if (s) zrbase::appendUtf8AsWide(out, s);
+  return out;
+}
+
+// The address as shown in messages: without a password.
+std::wstring shown(const std::string& address) {
+  std::string out = address;
+  const std::size_t scheme = out.find("://");
+  const std::size_t at = out.find('@');
+  if (scheme != std::string::npos && at != std::string::npos && at > scheme) {
+    const std::size_t colon = out.find(':', scheme + 3);
+    if (colon != std::string::npos && colon < at) out.erase(colon, at - colon);
+  }
+  return widen(out.c_str());
+}
+
+std::uint64_t bigEndian(const char* p, int n) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < n; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+  return v;
+}
+
+// numeric in binary: ndigits, weight, sign, dscale, then base-10000 digits.
+void readNumeric(const char* p, int length, Cell& cell) {
+  if (length < 8) return;
+  const int ndigits = static_cast<std::int16_t>(bigEndian(p, 2));
+  const int weight = static_cast<std::int16_t>(bigEndian(p + 2, 2));
+  const unsigned sign = static_cast<unsigned>(bigEndian(p + 4, 2));
+  const int dscale = static_cast<std::int16_t>(bigEndian(p + 6, 2));
+  if (sign == 0xC000) {  // NaN
+    cell.kind = Cell::Kind::Null;
+    return;
+  }
+  double value = 0;
+  for (int i = 0; i < ndigits && 8 + 2 * i + 1 < length; ++i) {
+    value += static_cast<double>(bigEndian(p + 8 + 2 * i, 2)) * std::pow(10000.0, weight - i);
+  }
+  if (sign == 0x4000) value = -value;
+  if (dscale == 0 && std::fabs(value) < 9.0e15) {
+    cell.kind = Cell::Kind::Integer;
+    cell.integer = static_cast<long long>(value);
+  } else {
+    cell.kind = Cell::Kind::Real;
+    cell.real = value;
+  }
+}
+
+// A column declared without a type keeps numbers as text; they read back as
+// numbers, as SQLite gives back the number it was given.
+bool readUntypedNumber(const char* p, int length, Cell& cell) {
+  if (length == 0 || length > 40) return false;
+  const std::string text(p, static_cast<std::size_t>(length));
+  if (text.find_first_not_of("+-0123456789.eE") != std::string::npos) return false;
+  char* end = nullptr;
+  const long long integer = std::strtoll(text.c_str(), &end, 10);
+  if (*end == '\0' && text.find_first_of("0123456789") != std::string::npos) {
+    cell.kind = Cell::Kind::Integer;
+    cell.integer = integer;
+    return true;
+  }
+  const double real = std::strtod(text.c_str(), &end);
+  if (*end != '\0' || !std::isfinite(real)) return false;
+  cell.kind = Cell::Kind::Real;
+  cell.real = real;
+  return true;
+}
+
+std::string paramText(const PendingValue& v) {
+  switch (v.kind) {
+    case Cell::Kind::Integer:
+      return std::to_string(v.integer);
+    case Cell::Kind::Real: {
+      char buffer[40];
+      std::snprintf(buffer, sizeof buffer, "%.17g", v.real);
+      return buffer;
+    }
+    case Cell::Kind::Text:
+      return zrbase::wideToUtf8(v.text);
+    case Cell::Kind::Null:
+      break;
+  }
+  return {};
+}
+
+std::string setList(const std::vector<std::string>& columns, std::size_t first) {
+  std::string out;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    out += (i ? ", " : "") + quoteIdentifier(columns[i]) + " = $" + std::to_string(first + i);
+  }
+  return out;
+}
+
+}  // namespace
+
+void PgBackend::ResultDeleter::operator()(pg_result* r) const { PQclear(r); }
+
+std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
+  PGconn* conn = PQconnectdb(address.c_str());
+  if (!conn || PQstatus(conn) != CONNECTION_OK) {
+    std::string why = conn ? PQerrorMessage(conn) : "out of memory";
+    while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+    PQfinish(conn);
+    throw _com_error(E_FAIL,
+                     L"cannot open database '" + shown(address) + L"': " + widen(why.c_str()));
+  }
+  std::unique_ptr<PgBackend> backend(new PgBackend(conn));
+  // Doubles shown with 15 significant digits, as LIKE matches them; reads
+  // are binary and keep every digit.
+  const std::string setup =
+      "SET client_encoding = 'UTF8'; SET extra_float_digits = 0; "
+      "SET lock_timeout = " +
+      std::to_string(kBusyTimeoutMs) +
+      "; SELECT current_schema(), to_regtype('zr_int') IS NOT NULL";
+  PGresult* raw = PQexec(conn, setup.c_str());
+  Result first(raw);
+  if (PQresultStatus(raw) != PGRES_TUPLES_OK) backend->fail(raw);
+  if (PQgetisnull(raw, 0, 0)) {
+    throw _com_error(E_FAIL, L"cannot open database '" + shown(address) +
+                                 L"': the schema its search_path names does not exist");
+  }
+  backend->m_schema = PQgetvalue(raw, 0, 0);
+  if (std::strcmp(PQgetvalue(raw, 0, 1), "t") != 0) {
+    for (const std::string& sql : pgSchemaSetupStatements()) backend->run(sql);
+  }
+  Result types = backend->run(
+      "SELECT 'zr_bool'::regtype::oid, 'zr_any'::regtype::oid, 'zr_int'::regtype::oid");
+  backend->m_boolType =
+      static_cast<unsigned>(std::strtoul(PQgetvalue(types.get(), 0, 0), nullptr, 10));
+  backend->m_anyType =
+      static_cast<unsigned>(std::strtoul(PQgetvalue(types.get(), 0, 1), nullptr, 10));
+  backend->run(std::string("LISTEN ") + kPgChangeChannel);
+  return backend;
+}
+
+PgBackend::~PgBackend() { close(); }
+
+void PgBackend::close() {
+  if (m_conn) PQfinish(m_conn);
+  m_conn = nullptr;
+}
+
+pg_conn* PgBackend::handle() const {
+  if (!m_conn) throwAdoError(adErrObjectClosed);
+  return m_conn;
+}
+
+// The SQLSTATE of a statement that waited lock_timeout for a lock and gave up.
+constexpr const char* kLockNotAvailable = "55P03";
+
+void PgBackend::boundLockWait() {
+  using std::chrono::milliseconds;
+  const milliseconds budget = lockWaitBudget();
+  milliseconds wanted = budget;
+  if (zrbase::UserAction* action = zrbase::currentUserAction()) {
+    wanted = std::chrono::duration_cast<milliseconds>(action->waitDeadline(budget) -
+                                                      zrbase::UserAction::Clock::now());
+  }
+  // 0 would mean no limit at all.
+  wanted = std::clamp(wanted, milliseconds(1), budget);
+  // A statement may overshoot the action's deadline by this much rather than cost a round
+  // trip each: a quick action sets nothing.
+  const milliseconds slack = std::min(milliseconds(250), budget / 10);
+  if (m_lockTimeout && std::chrono::abs(*m_lockTimeout - wanted) <= slack) return;
+  const std::string sql = "SET lock_timeout = " + std::to_string(wanted.count());
+  Result result(PQexec(handle(), sql.c_str()));
+  if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
+  m_lockTimeout = wanted;
+}
+
+PgBackend::Result PgBackend::run(const std::string& sql, const std::vector<const char*>& params,
+                                 bool binary) {
+  boundLockWait();
+  const auto start = std::chrono::steady_clock::now();
+  Result result(PQexecParams(handle(), sql.c_str(), static_cast<int>(params.size()), nullptr,
+                             params.data(), nullptr, nullptr, binary ? 1 : 0));
+  const ExecStatusType status = PQresultStatus(result.get());
+  if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+    // A statement that gave up on another client's lock spent its time waiting for it.
+    const char* state = PQresultErrorField(result.get(), PG_DIAG_SQLSTATE);
+    if (state && std::strcmp(state, kLockNotAvailable) == 0) {
+      countLockWait(std::chrono::steady_clock::now() - start);
+    }
+    fail(result.get());
+  }
+  return result;
+}
+
+void PgBackend::fail(const pg_result* result) const {
+  const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+  const char* primary = result ? PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+  std::string message = primary ? primary : (m_conn ? PQerrorMessage(m_conn) : "closed");
+  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+  const std::string code = state ? state : "";
+  // Constraint failures named as SQLite names them: the kind of constraint
+  // in capitals, then what it guards.
+  auto field = [result](int which) -> std::string {
+    const char* v = result ? PQresultErrorField(result, which) : nullptr;
+    return v ? v : "";
+  };
+  if (code == "23502") {
+    message = "NOT NULL constraint failed: " + field(PG_DIAG_TABLE_NAME) + "." +
+              field(PG_DIAG_COLUMN_NAME);
+  } else if (code == "23514") {
+    message = "CHECK constraint failed: " + field(PG_DIAG_CONSTRAINT_NAME);
+  } else if (code == "23505") {
+    message = "UNIQUE constraint failed: " + field(PG_DIAG_TABLE_NAME) + " (" +
+              field(PG_DIAG_CONSTRAINT_NAME) + ")";
+  }
+  HRESULT hr = E_FAIL;
+  if (code == kLockNotAvailable) countLockTimeout();
+  if (code == "42P01") {
+    hr = DB_E_NOTABLE;
+  } else if (code.rfind("42", 0) == 0) {
+    hr = DB_E_ERRORSINCOMMAND;
+  } else if (code.rfind("23", 0) == 0) {
+    hr = DB_E_INTEGRITYVIOLATION;
+  } else if (code == "22P02" || code == "22003" || code == "42804") {
+    hr = DISP_E_TYPEMISMATCH;
+  } else if (code == "53200") {
+    hr = E_OUTOFMEMORY;
+  }
+  throw _com_error(hr, L"PostgreSQL: " + widen(message.c_str()));
+}
+
+std::vector<std::string> PgBackend::tableNames() {
+  Result r =
+      run("SELECT relname FROM pg_catalog.pg_class WHERE relnamespace = "
+          "current_schema()::regnamespace AND relkind IN ('r', 'v', 'p') ORDER BY oid");
+  std::vector<std::string> out;
+  for (int i = 0; i < PQntuples(r.get()); ++i) out.emplace_back(PQgetvalue(r.get(), i, 0));
+  return out;
+}
+
+std::vector<std::string> PgBackend::columnNames(const std::string& table) {
+  Result r =
+      run("SELECT a.attname FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON "
+          "c.oid = a.attrelid WHERE c.relnamespace = current_schema()::regnamespace AND "
+          "c.relname = $1 AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid' "
+          "ORDER BY a.attnum",
+          {table.c_str()});
+  std::vector<std::string> out;
+  for (int i = 0; i < PQntuples(r.get()); ++i) out.emplace_back(PQgetvalue(r.get(), i, 0));
+  return out;
+}
+
+const PgBackend::Column* PgBackend::columnOf(unsigned table, int column) {
+  if (table == InvalidOid || column <= 0) return nullptr;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    auto it = m_tables.find(table);
+    if (it != m_tables.end()) {
+      auto c = it->second.columns.find(column);
+      if (c != it->second.columns.end()) return &c->second;
+      if (attempt == 1) return nullptr;
+    }
+    const std::string oid = std::to_string(table);
+    Result r =
+        run("SELECT c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod) FROM "
+            "pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON c.oid = a.attrelid WHERE "
+            "a.attrelid = $1::oid AND a.attnum > 0 AND NOT a.attisdropped",
+            {oid.c_str()});
+    Table& t = m_tables[table];
+    t.columns.clear();
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+      t.name = PQgetvalue(r.get(), i, 0);
+      t.columns[std::atoi(PQgetvalue(r.get(), i, 1))] = {PQgetvalue(r.get(), i, 2),
+                                                         PQgetvalue(r.get(), i, 3)};
+    }
+  }
+  return nullptr;
+}
+
+void PgBackend::readCell(const pg_result* result, int row, int column, bool untyped, RowSet& rows,
+                         Cell& cell) const {
+  if (PQgetisnull(result, row, column)) {
+    cell.kind = Cell::Kind::Null;
+    return;
+  }
+  const char* p = PQgetvalue(result, row, column);
+  const int n = PQgetlength(result, row, column);
+  Oid type = PQftype(result, column);
+  if (type == m_boolType) type = kInt2;
+  if (type == m_intType) type = kInt8;
+  switch (type) {
+    case kBool:
+      cell.kind = Cell::Kind::Integer;
+      cell.integer = n > 0 && p[0] != 0 ? 1 : 0;
+      return;
+    case kInt2:
+      cell.kind = Cell::Kind::Integer;
+      cell.integer = static_cast<std::int16_t>(bigEndian(p, 2));
+      return;
+    case kInt4:
+      cell.kind = Cell::Kind::Integer;
+      cell.integer = static_cast<std::int32_t>(bigEndian(p, 4));
+      return;
+    case kInt8:
+      cell.kind = Cell::Kind::Integer;
+      cell.integer = static_cast<long long>(bigEndian(p, 8));
+      return;
+    case kFloat4: {
+      const auto bits = static_cast<std::uint32_t>(bigEndian(p, 4));
+      float f;
+      std::memcpy(&f, &bits, sizeof f);
+      cell.kind = Cell::Kind::Real;
+      cell.real = f;
+      return;
+    }
+    case kFloat8: {
+      const std::uint64_t bits = bigEndian(p, 8);
+      cell.kind = Cell::Kind::Real;
+      std::memcpy(&cell.real, &bits, sizeof cell.real);
+      return;
+    }
+    case kNumeric:
+      readNumeric(p, n, cell);
+      return;
+    default:
+      if ((untyped || type == m_anyType) && readUntypedNumber(p, n, cell)) return;
+      rows.setText(cell, p, static_cast<std::size_t>(n));
+      return;
+  }
+}
+
+void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
+  Result r = run(statement.sql, {}, true);
+  const pg_result* res = r.get();
+  const int columns = PQnfields(res);
+  const int visible = statement.rowidColumn ? columns - 1 : columns;
+  // Every table's rowid column is the back end's own: SELECT * leaves it out.
+  std::vector<int> shownColumns;
+  std::vector<bool> untyped;
+  for (int c = 0; c < visible; ++c) {
+    const Column* column = columnOf(PQftable(res, c), PQftablecol(res, c));
+    if (column && column->name == "rowid") continue;
+    shownColumns.push_back(c);
+    untyped.push_back(column && column->type == "zr_any");
+    FieldInfo f;
+    zrbase::appendUtf8AsWide(f.name, PQfname(res, c));
+    if (column) {
+      f.type = columnTypeOf(column->type.c_str());
+      if (m_tables[PQftable(res, c)].name == rows.table()) f.origin = column->name;
+    }
+    rows.addField(std::move(f));
+  }
+  const int count = PQntuples(res);
+  for (int i = 0; i < count; ++i) {
+    long long rowid = 0;
+    if (statement.rowidColumn && !PQgetisnull(res, i, visible)) {
+      rowid = static_cast<long long>(bigEndian(PQgetvalue(res, i, visible), 8));
+    }
+    Cell* cells = rows.addRow(rowid);
+    for (std::size_t k = 0; k < shownColumns.size(); ++k) {
+      readCell(res, i, shownColumns[k], untyped[k], rows, cells[k]);
+    }
+  }
+}
+
+long PgBackend::execute(const TranslatedStatement& statement) {
+  Result r = run(statement.sql);
+  if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) return -1;
+  noteWrite();
+  if (!statement.createdTable.empty()) {
+    for (const std::string& sql : pgTableTriggers(statement.createdTable, statement.integerKey)) {
+      run(sql);
+    }
+  }
+  if (statement.changesSchema) {
+    // Other clients' table and column caches: the payload names the schema.
+    const std::string notify =
+        std::string("SELECT pg_notify('") + kPgChangeChannel + "', current_schema())";
+    run(notify);
+  }
+  return std::atol(PQcmdTuples(r.get()));
+}
+
+long long PgBackend::update(const std::string& table, const std::vector<std::string>& columns,
+                            const std::vector<PendingValue>& values, long long rowid) {
+  std::vector<std::string> texts;
+  for (const PendingValue& v : values) texts.push_back(paramText(v));
+  texts.push_back(std::to_string(rowid));
+  std::vector<const char*> params;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    params.push_back(values[i].kind == Cell::Kind::Null ? nullptr : texts[i].c_str());
+  }
+  params.push_back(texts.back().c_str());
+  Result r = run("UPDATE " + quoteIdentifier(table) + " SET " + setList(columns, 1) +
+                     " WHERE rowid = $" + std::to_string(values.size() + 1),
+                 params);
+  noteWrite();
+  return std::atoll(PQcmdTuples(r.get()));
+}
+
+long long PgBackend::insert(const std::string& table, const std::vector<std::string>& columns,
+                            const std::vector<PendingValue>& values) {
+  std::string sql = "INSERT INTO " + quoteIdentifier(table);
+  std::vector<std::string> texts;
+  std::vector<const char*> params;
+  for (const PendingValue& v : values) texts.push_back(paramText(v));
+  if (values.empty()) {
+    sql += " DEFAULT VALUES";
+  } else {
+    std::string names, marks;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      names += (i ? ", " : "") + quoteIdentifier(columns[i]);
+      marks += (i ? ", $" : "$") + std::to_string(i + 1);
+      params.push_back(values[i].kind == Cell::Kind::Null ? nullptr : texts[i].c_str());
+    }
+    sql += " (" + names + ") VALUES (" + marks + ")";
+  }
+  Result r = run(sql + " RETURNING rowid", params);
+  noteWrite();
+  return std::atoll(PQgetvalue(r.get(), 0, 0));
+}
+
+long long PgBackend::remove(const std::string& table, long long rowid) {
+  const std::string id = std::to_string(rowid);
+  Result r = run("DELETE FROM " + quoteIdentifier(table) + " WHERE rowid = $1", {id.c_str()});
+  noteWrite();
+  return std::atoll(PQcmdTuples(r.get()));
+}
+
+bool PgBackend::readRow(const std::string& table, const std::vector<std::string>& columns,
+                        long long rowid, RowSet& rows, std::size_t row) {
+  std::string sql = "SELECT ";
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    sql += (i ? ", " : "") + quoteIdentifier(columns[i]);
+  }
+  if (columns.empty()) sql += "rowid";
+  const std::string id = std::to_string(rowid);
+  Result r = run(sql + " FROM " + quoteIdentifier(table) + " WHERE rowid = $1", {id.c_str()}, true);
+  if (PQntuples(r.get()) == 0) return false;
+  Cell* cells = rows.rowCells(row);
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const Column* column =
+        columnOf(PQftable(r.get(), static_cast<int>(i)), PQftablecol(r.get(), static_cast<int>(i)));
+    readCell(r.get(), 0, static_cast<int>(i), column && column->type == "zr_any", rows, cells[i]);
+  }
+  return true;
+}
+
+void PgBackend::begin() { run("BEGIN"); }
+void PgBackend::commit() { run("COMMIT"); }
+void PgBackend::rollback() {
+  // Not through run: a transaction that failed takes no SET, and one set inside it is undone.
+  m_lockTimeout.reset();
+  Result result(PQexec(handle(), "ROLLBACK"));
+  if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
+}
+
+ChangeStamp PgBackend::stamp() {
+  PGconn* conn = handle();
+  // An empty query: the server sends every notification of a commit made
+  // before it ahead of its answer, so a change another client has committed
+  // is seen here for certain, not only once it happens to have arrived.
+  Result sync(PQexec(conn, ""));
+  if (PQstatus(conn) != CONNECTION_OK || !PQconsumeInput(conn)) return {};
+  while (PGnotify* n = PQnotifies(conn)) {
+    if (n->extra && m_schema == n->extra) ++m_version;
+    PQfreemem(n);
+  }
+  return {m_version, m_changes};
+}
+
+}  // namespace adoimpl

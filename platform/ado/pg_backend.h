@@ -1,0 +1,93 @@
+// The PostgreSQL back end: a catalogue in one schema of a server, through libpq.
+//
+// Results are read in binary form (doubles exactly as stored); values are
+// written as text parameters that the server converts to the column's type.
+// Every connection listens on the change channel (pg_schema.h), so its
+// ChangeStamp moves when any client's change to this catalogue commits, with
+// no round trip to find out. Statements wait for another client's lock
+// (lock_timeout) as long as the user action running has left of its budget
+// (kBusyTimeoutMs), and then fail, changing nothing.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "backend.h"
+
+struct pg_conn;
+struct pg_result;
+
+namespace adoimpl {
+
+class PgBackend : public Backend {
+ public:
+  // Connects to the address (a postgresql:// URI); throws _com_error when
+  // the server cannot be reached or refuses, or the schema does not exist.
+  static std::unique_ptr<PgBackend> open(const std::string& address);
+  ~PgBackend() override;
+
+  SqlDialect dialect() const override { return SqlDialect::Postgres; }
+  void close() override;
+  std::vector<std::string> tableNames() override;
+  std::vector<std::string> columnNames(const std::string& table) override;
+  void load(const TranslatedStatement& statement, RowSet& rows) override;
+  long execute(const TranslatedStatement& statement) override;
+  long long update(const std::string& table, const std::vector<std::string>& columns,
+                   const std::vector<PendingValue>& values, long long rowid) override;
+  long long insert(const std::string& table, const std::vector<std::string>& columns,
+                   const std::vector<PendingValue>& values) override;
+  long long remove(const std::string& table, long long rowid) override;
+  bool readRow(const std::string& table, const std::vector<std::string>& columns, long long rowid,
+               RowSet& rows, std::size_t row) override;
+  void begin() override;
+  void commit() override;
+  void rollback() override;
+  ChangeStamp stamp() override;
+  std::int64_t ownChanges() override { return m_changes; }
+  void schemaChanged() override { m_tables.clear(); }
+
+ private:
+  struct Column {
+    std::string name;
+    std::string type;  // as format_type gives it
+  };
+  struct Table {
+    std::string name;
+    std::map<int, Column> columns;  // by attnum
+  };
+  struct ResultDeleter {
+    void operator()(pg_result* r) const;
+  };
+  using Result = std::unique_ptr<pg_result, ResultDeleter>;
+
+  explicit PgBackend(pg_conn* conn) : m_conn(conn) {}
+  pg_conn* handle() const;
+  // Runs sql with text parameters (null for NULL); binary results when asked.
+  Result run(const std::string& sql, const std::vector<const char*>& params = {},
+             bool binary = false);
+  [[noreturn]] void fail(const pg_result* result) const;
+  // Sets lock_timeout to what the current user action has left of its wait budget
+  // (base/user_action.h), when that differs enough from the value set.
+  void boundLockWait();
+  const Column* columnOf(unsigned table, int column);
+  // untyped: the column is zr_any, whose numbers read back as numbers.
+  void readCell(const pg_result* result, int row, int column, bool untyped, RowSet& rows,
+                Cell& cell) const;
+  void noteWrite() { ++m_changes; }
+
+  pg_conn* m_conn;
+  std::string m_schema;
+  unsigned m_boolType = 0;  // the oids of zr_bool, zr_any and zr_int
+  unsigned m_anyType = 0;
+  unsigned m_intType = 0;
+  long long m_version = 0;
+  std::int64_t m_changes = 0;
+  std::optional<std::chrono::milliseconds> m_lockTimeout;  // as set on the server
+  std::map<unsigned, Table> m_tables;                      // by oid, as results name them
+};
+
+}  // namespace adoimpl

@@ -1,0 +1,65 @@
+// The SQLite back end: a catalogue file opened with the SQLite C API.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "backend.h"
+
+#include "statement_cache.h"
+
+namespace adoimpl {
+
+class SqliteBackend : public Backend {
+ public:
+  // Opens the file (a native path); path is the name shown in messages.
+  // Throws _com_error when it is not an SQLite database.
+  static std::unique_ptr<SqliteBackend> open(const std::string& native, const std::wstring& path);
+  ~SqliteBackend() override;
+
+  SqlDialect dialect() const override { return SqlDialect::Sqlite; }
+  void close() override;
+  std::vector<std::string> tableNames() override;
+  void load(const TranslatedStatement& statement, RowSet& rows) override;
+  long execute(const TranslatedStatement& statement) override;
+  long long update(const std::string& table, const std::vector<std::string>& columns,
+                   const std::vector<PendingValue>& values, long long rowid) override;
+  long long insert(const std::string& table, const std::vector<std::string>& columns,
+                   const std::vector<PendingValue>& values) override;
+  long long remove(const std::string& table, long long rowid) override;
+  bool readRow(const std::string& table, const std::vector<std::string>& columns, long long rowid,
+               RowSet& rows, std::size_t row) override;
+  void begin() override;
+  void commit() override;
+  void rollback() override;
+  ChangeStamp stamp() override;
+  std::int64_t ownChanges() override;
+  void schemaChanged() override { m_statements.clear(); }
+  // How many statement texts are kept prepared (for tests).
+  std::size_t keptStatements() const { return m_statements.size(); }
+
+ private:
+  explicit SqliteBackend(sqlite3* db) : m_db(db) {}
+  sqlite3* handle() const;
+  StatementPtr prepare(const std::string& sql) const;
+  // The kept statement of sql, prepared and kept on first use; spare holds
+  // a statement of its own while the kept one is running.
+  PreparedStatement& statement(const std::string& sql, PreparedStatement& spare);
+  [[noreturn]] void fail(int rc) const;
+  void run(const char* sql);
+  void readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell);
+  // SQLite's busy handler: 1 to try the lock again, 0 to fail the statement.
+  static int onBusy(void* backend, int count);
+
+  sqlite3* m_db;
+  std::chrono::steady_clock::time_point m_busyDeadline;  // of the lock waited for now
+  StatementPtr m_dataVersion;
+  // The file's version as last read, and the user action that read it
+  // (0: none); within one action it is read once (stamp()).
+  long long m_version = -1;
+  unsigned long long m_versionAction = 0;
+  StatementCache m_statements;
+};
+
+}  // namespace adoimpl

@@ -1,0 +1,276 @@
+// The chart laid out on the page: values mapped to pixels along each axis as
+// worked out by hand, ticks and their labels where the values are, labels that
+// keep clear of each other, and the SVG written from the same items.
+#include "duty/duty_chart_picture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <regex>
+#include <stdexcept>
+
+#include "duty/duty_svg.h"
+#include "duty_test_models.h"
+
+using duty::ChartAxis;
+using winplat::PictureItem;
+using winplat::PictureKind;
+
+namespace {
+
+// A chart made by hand: flow 0 to 2000 m³/h by 500, pressure 0 to 1000 Pa by
+// 200, efficiency 0 to 100 % by 20, power 0 to 2 kW by 0.5.
+duty::DutyChart handChart(bool withEfficiency = true) {
+  duty::DutyChart c;
+  c.title = L"T <4-72> & No.4";
+  c.subtitle = L"设计点 1000 m³/h, 500 Pa";
+  c.flow = {ChartAxis::Flow, L"风量 m³/h", 0, 2000, 500};
+  c.pressure = {ChartAxis::Pressure, L"全压 Pa", 0, 1000, 200};
+  if (withEfficiency) c.efficiency = duty::AxisScale{ChartAxis::Efficiency, L"效率 %", 0, 100, 20};
+  c.power = duty::AxisScale{ChartAxis::Power, L"轴功率 kW", 0, 2, 0.5};
+  c.curves.push_back({"pressure", L"全压", ChartAxis::Pressure, {{500, 800}, {1500, 400}}, {}});
+  c.curves.push_back({"power", L"轴功率", ChartAxis::Power, {{500, 1.0}, {1500, 1.5}}, {}});
+  if (withEfficiency) {
+    c.curves.push_back(
+        {"efficiency", L"效率", ChartAxis::Efficiency, {{500, 60}, {1500, 80}}, {{1000, 75}}});
+  }
+  c.markers.push_back({"duty", L"设计点", {1000, 500}});
+  c.markers.push_back({"operating", L"工作点", {1100, 605}});
+  return c;
+}
+
+// Every item of the picture, groups and their children, with the groups it
+// lies in (outermost first).
+void visit(
+    const std::vector<PictureItem>& items, std::vector<const PictureItem*>& within,
+    const std::function<void(const PictureItem&, const std::vector<const PictureItem*>&)>& fn) {
+  for (const PictureItem& item : items) {
+    fn(item, within);
+    if (item.kind != PictureKind::Group) continue;
+    within.push_back(&item);
+    visit(item.children, within, fn);
+    within.pop_back();
+  }
+}
+
+void visit(
+    const winplat::VectorPicture& pic,
+    const std::function<void(const PictureItem&, const std::vector<const PictureItem*>&)>& fn) {
+  std::vector<const PictureItem*> within;
+  visit(pic.items, within, fn);
+}
+
+// The tick labels of an axis: value text and where the tick line is.
+struct Tick {
+  std::wstring label;
+  winplat::PicturePoint lineStart;
+  winplat::PicturePoint labelAt;
+};
+
+std::vector<Tick> ticksOf(const winplat::VectorPicture& pic, const std::string& axis) {
+  std::vector<Tick> ticks;
+  visit(pic, [&](const PictureItem& item, const std::vector<const PictureItem*>& within) {
+    if (item.name != "tick" || within.empty() || within.back()->axis != axis) return;
+    Tick t;
+    for (const PictureItem& c : item.children) {
+      if (c.kind == PictureKind::Line) t.lineStart = c.points[0];
+      if (c.kind == PictureKind::Text) {
+        t.label = c.text;
+        t.labelAt = c.points[0];
+      }
+    }
+    ticks.push_back(t);
+  });
+  return ticks;
+}
+
+const PictureItem* find(const winplat::VectorPicture& pic, const std::string& name,
+                        const std::string& role) {
+  const PictureItem* found = nullptr;
+  visit(pic, [&](const PictureItem& item, const std::vector<const PictureItem*>&) {
+    if (!found && item.name == name && item.role == role) found = &item;
+  });
+  return found;
+}
+
+const PictureItem& childOf(const PictureItem& group, PictureKind kind) {
+  for (const PictureItem& c : group.children) {
+    if (c.kind == kind) return c;
+  }
+  throw std::runtime_error("no such item in group " + group.name);
+}
+
+// A generous box around a text: wide characters a font size across, others
+// two thirds of it (more than DejaVu Sans takes for digits and letters).
+struct Box {
+  double left, top, right, bottom;
+  bool overlaps(const Box& o) const {
+    return left < o.right && o.left < right && top < o.bottom && o.top < bottom;
+  }
+};
+
+Box textBox(const PictureItem& t) {
+  double width = 0;
+  for (wchar_t c : t.text) width += (c >= 0x2E80 ? 1.0 : 0.67) * t.fontSize;
+  double left = t.points[0].x;
+  if (t.anchor == winplat::TextAnchor::Middle) left -= width / 2;
+  if (t.anchor == winplat::TextAnchor::End) left -= width;
+  return {left, t.points[0].y - 0.8 * t.fontSize, left + width, t.points[0].y + 0.2 * t.fontSize};
+}
+
+std::vector<std::string> overlappingTexts(const winplat::VectorPicture& pic) {
+  std::vector<const PictureItem*> texts;
+  visit(pic, [&](const PictureItem& item, const std::vector<const PictureItem*>&) {
+    if (item.kind == PictureKind::Text) texts.push_back(&item);
+  });
+  std::vector<std::string> problems;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const Box a = textBox(*texts[i]);
+    if (a.left < 0 || a.right > pic.width || a.top < 0 || a.bottom > pic.height) {
+      problems.push_back(CString(texts[i]->text.c_str()).ToUtf8() + " leaves the page");
+    }
+    for (std::size_t j = i + 1; j < texts.size(); ++j) {
+      if (a.overlaps(textBox(*texts[j]))) {
+        problems.push_back(CString(texts[i]->text.c_str()).ToUtf8() + " overlaps " +
+                           CString(texts[j]->text.c_str()).ToUtf8());
+      }
+    }
+  }
+  return problems;
+}
+
+}  // namespace
+
+// Plot area 90..720 across, 80..490 down (880 × 580 page).
+TEST(DutyChartPicture, ValuesLandWhereTheAxesPutThem) {
+  const duty::DutyChart chart = handChart();
+  EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Flow, 500), 247.5, 1e-9);
+  EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Flow, 2000), 720, 1e-9);
+  EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Pressure, 800), 162, 1e-9);
+  EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Efficiency, 50), 285, 1e-9);
+  EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Power, 1.5), 182.5, 1e-9);
+
+  const winplat::VectorPicture pic = duty::dutyChartPicture(chart);
+  EXPECT_EQ(pic.width, 880);
+  EXPECT_EQ(pic.height, 580);
+  const PictureItem* pressure = find(pic, "curve", "pressure");
+  ASSERT_TRUE(pressure);
+  ASSERT_EQ(pressure->points.size(), 2u);
+  EXPECT_NEAR(pressure->points[0].x, 247.5, 1e-9);
+  EXPECT_NEAR(pressure->points[0].y, 162, 1e-9);
+  EXPECT_NEAR(pressure->points[1].x, 562.5, 1e-9);
+  EXPECT_NEAR(pressure->points[1].y, 326, 1e-9);
+  const PictureItem* power = find(pic, "curve", "power");
+  ASSERT_TRUE(power);
+  EXPECT_NEAR(power->points[0].y, 285, 1e-9) << "1 kW is half way up the power axis";
+  const PictureItem* measured = find(pic, "measured", "efficiency");
+  ASSERT_TRUE(measured);
+  ASSERT_EQ(measured->children.size(), 1u);
+  EXPECT_NEAR(measured->children[0].points[0].x, 405, 1e-9);
+  EXPECT_NEAR(measured->children[0].points[0].y, 182.5, 1e-9);
+
+  const PictureItem* duty = find(pic, "marker", "duty");
+  ASSERT_TRUE(duty);
+  EXPECT_NEAR(childOf(*duty, PictureKind::Circle).points[0].x, 405, 1e-9);
+  EXPECT_NEAR(childOf(*duty, PictureKind::Circle).points[0].y, 285, 1e-9);
+  EXPECT_EQ(childOf(*duty, PictureKind::Text).text, L"设计点 1000 m³/h, 500 Pa");
+  const PictureItem* operating = find(pic, "marker", "operating");
+  ASSERT_TRUE(operating);
+  EXPECT_NEAR(childOf(*operating, PictureKind::Circle).points[0].x, 436.5, 1e-9);
+  EXPECT_NEAR(childOf(*operating, PictureKind::Circle).points[0].y, 241.95, 1e-9);
+}
+
+TEST(DutyChartPicture, TicksSitOnTheirValuesWithTheirLabels) {
+  const winplat::VectorPicture pic = duty::dutyChartPicture(handChart());
+  const std::vector<Tick> flow = ticksOf(pic, "flow");
+  ASSERT_EQ(flow.size(), 5u);
+  const wchar_t* labels[] = {L"0", L"500", L"1000", L"1500", L"2000"};
+  for (std::size_t i = 0; i < flow.size(); ++i) {
+    EXPECT_EQ(flow[i].label, labels[i]);
+    EXPECT_DOUBLE_EQ(flow[i].lineStart.x, 90 + 157.5 * static_cast<double>(i));
+    EXPECT_DOUBLE_EQ(flow[i].labelAt.x, flow[i].lineStart.x) << "centred under its tick";
+    EXPECT_GT(flow[i].labelAt.y, 490) << "below the plot";
+  }
+  const std::vector<Tick> pressure = ticksOf(pic, "pressure");
+  ASSERT_EQ(pressure.size(), 6u);
+  EXPECT_EQ(pressure[4].label, L"800");
+  EXPECT_NEAR(pressure[4].lineStart.y, 162, 1e-9);
+  EXPECT_NEAR(pressure[4].lineStart.x, 90, 1e-9);
+  EXPECT_LT(pressure[4].labelAt.x, 90) << "left of the pressure axis";
+  const std::vector<Tick> power = ticksOf(pic, "power");
+  ASSERT_EQ(power.size(), 5u);
+  EXPECT_EQ(power[1].label, L"0.5");
+  EXPECT_NEAR(power[1].lineStart.x, 795, 1e-9) << "the power axis beside the efficiency axis";
+  EXPECT_NEAR(power[3].lineStart.y, 182.5, 1e-9);
+  EXPECT_EQ(ticksOf(pic, "efficiency").at(0).lineStart.x, 720);
+
+  // Without efficiency the power axis takes the plot's right edge.
+  const winplat::VectorPicture noEfficiency = duty::dutyChartPicture(handChart(false));
+  EXPECT_TRUE(ticksOf(noEfficiency, "efficiency").empty());
+  EXPECT_NEAR(ticksOf(noEfficiency, "power").at(0).lineStart.x, 720, 1e-9);
+}
+
+TEST(DutyChartPicture, LabelsKeepClearOfEachOtherOnARealCandidate) {
+  dutytest::Catalogue c;
+  c.series("4-72", duty::RowKind::Points)
+      .curve("4", "A", "2900",
+             {{800, 800, 70.0, 1.0},
+              {1000, 760, 80.0, 1.2},
+              {1300, 650, 84.0, 1.4},
+              {1600, 400, 76.0, 1.5}});
+  const duty::DutySelection s = duty::selectForDuty(c.get(), {1000, 500, 20, 101325});
+  ASSERT_EQ(s.candidates.size(), 1u);
+  const winplat::VectorPicture pic = duty::dutyChartPicture(duty::buildDutyChart(c.get(), s, 0));
+  for (const std::string& problem : overlappingTexts(pic)) ADD_FAILURE() << problem;
+  for (const char* role : {"pressure", "efficiency", "power", "system"}) {
+    EXPECT_TRUE(find(pic, "curve", role)) << role;
+  }
+}
+
+TEST(DutyChartPicture, ADutyPointFarLeftKeepsItsLabelInsideThePlot) {
+  duty::DutyChart chart = handChart();
+  chart.flow.max = 10000;
+  chart.flow.step = 2000;
+  chart.markers[0].at = {600, 200};
+  chart.markers[1].at = {9800, 950};
+  const winplat::VectorPicture pic = duty::dutyChartPicture(chart);
+  for (const char* role : {"duty", "operating"}) {
+    const PictureItem* m = find(pic, "marker", role);
+    ASSERT_TRUE(m);
+    const Box b = textBox(childOf(*m, PictureKind::Text));
+    EXPECT_GE(b.left, duty::kPlotLeft) << role;
+    EXPECT_LE(b.right, duty::kPlotRight) << role;
+  }
+  for (const std::string& problem : overlappingTexts(pic)) ADD_FAILURE() << problem;
+}
+
+TEST(DutyChartPicture, TheSvgHoldsTheSameItems) {
+  const winplat::VectorPicture pic = duty::dutyChartPicture(handChart());
+  const std::string svg = duty::pictureSvg(pic);
+  EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
+  EXPECT_NE(svg.find("<title>T &lt;4-72&gt; &amp; No.4</title>"), std::string::npos);
+  // Every group closed, in order.
+  int depth = 0;
+  for (std::size_t at = svg.find('<'); at != std::string::npos; at = svg.find('<', at + 1)) {
+    if (svg.compare(at, 3, "<g ") == 0 || svg.compare(at, 3, "<g>") == 0) ++depth;
+    if (svg.compare(at, 4, "</g>") == 0) {
+      ASSERT_GE(--depth, 0);
+    }
+  }
+  EXPECT_EQ(depth, 0);
+  // The pressure curve's points, as the picture has them.
+  const std::regex polyline(
+      "<polyline class=\"curve\" data-role=\"pressure\" data-axis=\"pressure\"[^>]* "
+      "points=\"([^\"]*)\"");
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(svg, m, polyline)) << svg;
+  EXPECT_EQ(m[1].str(), "247.50,162.00 562.50,326.00");
+  EXPECT_NE(svg.find("stroke=\"#1f5fbf\" stroke-width=\"2.00\""), std::string::npos);
+  EXPECT_NE(svg.find("data-role=\"duty\" data-axis=\"pressure\">\n<circle cx=\"405.00\" "
+                     "cy=\"285.00\""),
+            std::string::npos)
+      << svg;
+  EXPECT_NE(svg.find("text-anchor=\"middle\""), std::string::npos);
+}
