@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Writes the benchmark drawing with ezdxf: 200,000 lines, 1,000 blocks of 20 entities and
-5,000 references with xdata.  Usage: make_large_drawing.py OUT.dxf"""
+5,000 references with an attribute and xdata.  Usage: make_large_drawing.py OUT.dxf"""
 import sys
 import ezdxf
 
@@ -22,5 +22,6 @@ for i in range(200000):
     msp.add_line((i, 0), (i, 100.5))
 for i in range(5000):
     ref = msp.add_blockref(f'BLOCK_{i % 1000}', (i, i))
+    ref.add_attrib('FAN', f'F{i}', (i, i + 1))
     ref.set_xdata('ZRFAN', [(1000, '4-72No4.5A_2900'), (1070, 1)])
 doc.saveas(sys.argv[1])

@@ -14,6 +14,7 @@
 #include "cad/db/db_block_table.h"
 #include "cad/db/db_database.h"
 #include "cad/db/dxf/dxf_tags.h"
+#include "cad/db/handle_table.h"
 #include "cad/db/undo_record.h"
 
 namespace zrcad {
@@ -40,7 +41,7 @@ struct DatabaseImpl {
 
   AcDbDatabase* self;
   std::deque<AcDbStub> stubs;
-  std::unordered_map<std::uint64_t, AcDbStub*> byHandle;
+  HandleTable<AcDbStub*> byHandle;
   std::uint64_t nextHandle = 1;
   bool handlesBeyondRange = false;
 

@@ -284,7 +284,9 @@ void AcDbBlockReference::resolveDxfReferences(zrcad::dxf::ReadContext& ctx) {
   AcDbObjectId id;
   if (blocks && blocks->getAt(m_pendingBlockName.c_str(), id) != Acad::eOk) {
     auto* rec = new AcDbBlockTableRecord();
-    rec->setName(m_pendingBlockName.c_str());
+    // As the name of a BLOCK read from a file, kept as it is: found by fuzzing, setName
+    // refused "A\B" and left a nameless block that no reader takes back.
+    zrcad::DbAccess::setName(rec, m_pendingBlockName);
     id = ctx.impl().addObject(rec, blocks->objectId());
     blocks->attachRecord(rec, id);
     zrcad::DbAccess::setOpenState(rec, 0, false);

@@ -23,14 +23,13 @@ DatabaseImpl::~DatabaseImpl() {
 }
 
 AcDbStub* DatabaseImpl::stubFor(std::uint64_t handle) {
-  auto it = byHandle.find(handle);
-  if (it != byHandle.end()) return it->second;
-  AcDbStub& s = stubs.emplace_back();
-  s.database = self;
-  s.handle = handle;
-  byHandle.emplace(handle, &s);
-  noteHandle(handle);
-  return &s;
+  return byHandle.findOrInsert(handle, [&] {
+    AcDbStub& s = stubs.emplace_back();
+    s.database = self;
+    s.handle = handle;
+    noteHandle(handle);
+    return &s;
+  });
 }
 
 void DatabaseImpl::stampChange() {
@@ -172,13 +171,18 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, co
     m_impl->lastError = L"cannot read drawing " + quoted(fileName) + L": " + why;
     return es;
   }
-  es = readDxfText(file.text(), fileName);
+  es = readText(file.text(), fileName, [&file](size_t done) { file.release(done); });
   if (es == Acad::eOk) m_impl->fileName = fileName;
   m_impl->noteSaved();
   return es;
 }
 
 Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* name) {
+  return readText(text, name, {});
+}
+
+Acad::ErrorStatus AcDbDatabase::readText(std::string_view text, const ACHAR* name,
+                                         const std::function<void(size_t)>& passed) {
   // What is read is where the history starts, not a change.
   const bool recording = m_impl->undo != nullptr;
   m_impl->undo.reset();
@@ -190,12 +194,14 @@ Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* 
   } restart{this, recording};
   Acad::ErrorStatus es = Acad::eOk;
   std::wstring why;
-  if (refuseBinary(text, es, why)) {
+  // A mapped file was checked before (passed is given for those): the scan for NUL bytes
+  // of a large drawing is not made twice.
+  if (!passed && refuseBinary(text, es, why)) {
     m_impl->lastError = L"cannot read drawing " + quoted(name) + L": " + why;
     return es;
   }
   std::string message;
-  es = zrcad::dxf::readDxf(this, text, message);
+  es = zrcad::dxf::readDxf(this, text, message, passed);
   if (es != Acad::eOk) {
     m_impl = std::make_unique<DatabaseImpl>(this);
     m_impl->lastError =
@@ -327,9 +333,8 @@ Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& retId, bool create
                                                 const AcDbHandle& objHandle, Adesk::UInt32) {
   retId.setNull();
   if (objHandle.isNull()) return Acad::eNullHandle;
-  auto it = m_impl->byHandle.find(objHandle.value());
-  if (it != m_impl->byHandle.end()) {
-    retId = AcDbObjectId(it->second);
+  if (AcDbStub* known = m_impl->byHandle.find(objHandle.value())) {
+    retId = AcDbObjectId(known);
     return Acad::eOk;
   }
   if (!createIfNotFound) return Acad::eUnknownHandle;

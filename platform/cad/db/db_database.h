@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -151,6 +152,11 @@ class AcDbDatabase {
   zrcad::DatabaseImpl& impl() const { return *m_impl; }
 
  private:
+  // readDxfText; passed (when given) is told now and then how much of the text the reader is
+  // done with, so that a mapped file can give those pages back. Binary content is refused
+  // here only for text without passed (readDwgFile refuses it before).
+  Acad::ErrorStatus readText(std::string_view text, const ACHAR* name,
+                             const std::function<void(size_t)>& passed);
   std::unique_ptr<zrcad::DatabaseImpl> m_impl;
 };
 

@@ -1,7 +1,9 @@
 // AcDbEntity: an object that lives in a block (model space included) and has graphics.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "cad/db/cm_color.h"
 #include "cad/db/db_extents.h"
@@ -54,9 +56,37 @@ class AcDbEntity : public AcDbObject {
 
  private:
   friend class zrcad::DbAccess;
-  AcDbObjectId m_layerId;
-  std::wstring m_pendingLayer;  // a name given before the entity joined a database
+  // A layer name given before the entity joined a database. Few entities ever have one, so
+  // it is kept out of line: a pointer in each entity where a string took 32 bytes.
+  class PendingName {
+   public:
+    PendingName() = default;
+    PendingName(const PendingName& other) { *this = other; }
+    PendingName& operator=(const PendingName& other) {
+      if (this != &other)
+        m_name = other.m_name ? std::make_unique<std::wstring>(*other.m_name) : nullptr;
+      return *this;
+    }
+    PendingName& operator=(std::wstring_view name) {
+      m_name = name.empty() ? nullptr : std::make_unique<std::wstring>(name);
+      return *this;
+    }
+    bool empty() const { return m_name == nullptr; }
+    void clear() { m_name.reset(); }
+    const std::wstring& str() const {
+      static const std::wstring kNone;
+      return m_name ? *m_name : kNone;
+    }
+    operator const std::wstring&() const { return str(); }
+    const wchar_t* c_str() const { return str().c_str(); }
+
+   private:
+    std::unique_ptr<std::wstring> m_name;
+  };
+  // First, so that it takes the padding at the end of AcDbObject: 8 bytes less per entity.
   short m_color = 256;
+  AcDbObjectId m_layerId;
+  PendingName m_pendingLayer;
 };
 
 // Opens an entity; eNotAnEntity (nothing stays open) when the id names another object.

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -207,6 +208,15 @@ bool MappedFile::open(const std::string& path, Acad::ErrorStatus& es, std::wstri
   }
   m_data = p;
   return true;
+}
+
+void MappedFile::release(size_t offset) {
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  const size_t end = std::min(offset, m_size) / page * page;
+  if (m_data == nullptr || end <= m_released) return;
+  // Advice only: when it fails the pages simply stay.
+  ::madvise(static_cast<char*>(m_data) + m_released, end - m_released, MADV_DONTNEED);
+  m_released = end;
 }
 
 std::string_view MappedFile::text() const {

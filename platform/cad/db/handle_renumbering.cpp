@@ -35,7 +35,7 @@ void DatabaseImpl::renumberBeyondRange() {
       continue;
     }
     s.handle = allocateHandle();
-    byHandle.emplace(s.handle.value(), &s);
+    byHandle.insert(&s);
     moved.emplace(old, s.handle.value());
   }
   for (AcDbStub& s : stubs) {

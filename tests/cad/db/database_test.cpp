@@ -274,6 +274,35 @@ TEST(Entities, HandlesAreUniqueAndFindTheirObjects) {
   EXPECT_EQ(old, a);
 }
 
+TEST(HostServices, LayerNamedOutsideAnyDatabaseIsMadeWhereTheEntityJoins) {
+  AcDbDatabase* working = acdbHostApplicationServices()->workingDatabase();
+  acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+  auto* line = new AcDbLine();
+  ACHAR* name = line->layer();
+  EXPECT_STREQ(name, L"0");
+  acutDelString(name);
+  EXPECT_EQ(line->setLayer(L"DUCTS"), Acad::eOk);
+  auto* copy = AcDbLine::cast(line->clone());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(line->setLayer(L"OTHER"), Acad::eOk);  // the copy keeps its own name
+  name = copy->layer();
+  EXPECT_STREQ(name, L"DUCTS");
+  acutDelString(name);
+  AcDbDatabase db;
+  addToModelSpace(&db, copy);
+  AcDbLayerTable* layers = nullptr;
+  ASSERT_EQ(db.getLayerTable(layers, AcDb::kForRead), Acad::eOk);
+  AcDbObjectId ducts;
+  EXPECT_EQ(layers->getAt(L"DUCTS", ducts), Acad::eOk);
+  EXPECT_FALSE(layers->has(L"OTHER"));
+  layers->close();
+  AcDbObjectPointer<AcDbLine> added(copy->objectId(), AcDb::kForRead);
+  ASSERT_TRUE(added);
+  EXPECT_EQ(added->layerId(), ducts);
+  delete line;
+  acdbHostApplicationServices()->setWorkingDatabase(working);
+}
+
 TEST(HostServices, WorkingDatabaseIsForgottenWhenDeleted) {
   auto* db = new AcDbDatabase();
   acdbHostApplicationServices()->setWorkingDatabase(db);

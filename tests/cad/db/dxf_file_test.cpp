@@ -3,12 +3,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <set>
 
 #include "base/cstring.h"
 #include "cad/acdb.h"
+#include "cad/db/drawing_files.h"
 #include "cad_test_support.h"
 
 namespace {
@@ -241,6 +243,28 @@ TEST(DxfRead, OlderDrawingsDecodeByCodePageAndEscapes) {
   lt->close();
 }
 
+// Found by fuzzing: a reference to a block the file lacks, named with a character names
+// made in the editor may not hold, made a block without a name.
+TEST(DxfRead, ReferenceToAMissingBlockOfAnyNameReadsBack) {
+  const std::string entities =
+      DxfText().pair(0, "INSERT").pair(8, "0").pair(2, "PUMP\\A").pair(10, "1").pair(20, "2").str();
+  AcDbDatabase db(false);
+  ASSERT_EQ(readText(db, r12Drawing(entities)), Acad::eOk) << errorText(db);
+  std::string text;
+  std::unique_ptr<AcDbDatabase> back = roundTrip(db, &text);
+  for (AcDbDatabase* d : {&db, back.get()}) {
+    AcDbBlockTable* blocks = nullptr;
+    ASSERT_EQ(d->getBlockTable(blocks, AcDb::kForRead), Acad::eOk);
+    AcDbObjectId id;
+    EXPECT_EQ(blocks->getAt(L"PUMP\\A", id), Acad::eOk);
+    blocks->close();
+    auto* ref = AcDbBlockReference::cast(cadtest::firstInModelSpace(d));
+    ASSERT_NE(ref, nullptr);
+    EXPECT_EQ(ref->blockTableRecord(), id);
+    ref->close();
+  }
+}
+
 TEST(DxfRead, UnmodeledRecordsComeBackUnchanged) {
   std::string entities = DxfText()
                              .pair(0, "3DFACE")
@@ -337,6 +361,52 @@ TEST(DxfFile, SaveReplacesTheFileAndLeavesNoTemporaryFile) {
   std::filesystem::create_directory(dir.path("sub.dxf"));
   EXPECT_NE(db.saveAs(dir.wpath("sub.dxf").c_str()), Acad::eOk);
   EXPECT_TRUE(std::filesystem::is_directory(dir.path("sub.dxf")));
+}
+
+TEST(DxfFile, MappedTextStaysReadableAfterItsPagesAreGivenBack) {
+  TempDir dir;
+  std::string text;
+  for (int i = 0; text.size() < 300000; ++i) text += std::to_string(i) + "\n";
+  cadtest::writeFile(dir.path("t.dxf"), text);
+  zrcad::MappedFile file;
+  Acad::ErrorStatus es = Acad::eOk;
+  std::wstring why;
+  ASSERT_TRUE(file.open(dir.path("t.dxf"), es, why));
+  file.release(100);  // less than a page: nothing to give back
+  file.release(text.size() / 2);
+  file.release(text.size() / 4);  // behind what was given back already
+  EXPECT_EQ(file.text(), text);
+  file.release(text.size() + 4096);
+  EXPECT_EQ(file.text(), text);
+}
+
+// A drawing of some megabytes read from its file, where the reader gives back the pages it
+// has passed, is the drawing read from memory.
+TEST(DxfFile, LargeDrawingsReadFromFileAsFromMemory) {
+  TempDir dir;
+  AcDbDatabase db;
+  AcDbObjectId block = addBlock(&db, L"B", AcGePoint3d());
+  addToBlock(block, new AcDbCircle(AcGePoint3d(1, 2, 0), AcGeVector3d::kZAxis, 3));
+  for (int i = 0; i < 20000; ++i) {
+    auto* line = new AcDbLine(AcGePoint3d(i, 0, 0), AcGePoint3d(i, 100.5, 0));
+    line->setColorIndex(static_cast<Adesk::UInt16>(1 + i % 7));
+    addToModelSpace(&db, line);
+    if (i % 1000 == 0) addToModelSpace(&db, new AcDbBlockReference(AcGePoint3d(i, i, 0), block));
+  }
+  const std::string file = dir.path("large.dxf");
+  ASSERT_EQ(db.saveAs(zrbase::utf8ToWide(file).c_str()), Acad::eOk);
+  ASSERT_GT(std::filesystem::file_size(file), 2u << 20);
+  AcDbDatabase fromFile(false), fromMemory(false);
+  ASSERT_EQ(fromFile.readDwgFile(zrbase::utf8ToWide(file).c_str()), Acad::eOk)
+      << errorText(fromFile);
+  ASSERT_EQ(fromMemory.readDxfText(cadtest::readFile(file)), Acad::eOk);
+  std::string a, b;
+  ASSERT_EQ(fromFile.writeDxfText(a), Acad::eOk);
+  ASSERT_EQ(fromMemory.writeDxfText(b), Acad::eOk);
+  EXPECT_EQ(a, b);
+  EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), std::count(b.begin(), b.end(), '\n'));
+  EXPECT_NE(a.find("\nLINE\n"), std::string::npos);
+  EXPECT_EQ(fromFile.approxNumObjects(), fromMemory.approxNumObjects());
 }
 
 TEST(DxfFile, BackslashPathsAreAccepted) {

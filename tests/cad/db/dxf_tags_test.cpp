@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "cad/db/dxf/codepage.h"
@@ -77,6 +78,37 @@ TEST(TagReader, RecordRunsToTheNextZeroGroup) {
   EXPECT_EQ(next.value, "CIRCLE");
 }
 
+TEST(TagReader, RecordsFollowOneAnotherWithCommentsAndOddCodes) {
+  // The 0 group that ends a record starts the next one, also read by readRecord; comments
+  // between pairs and codes written with leading zeros, blanks or a sign read as before.
+  TagReader r("0\nLINE\n999\nnote\n  8\nA\n0\nPOINT\n0010\n1\n-1\nx\n0\nEOF\n");
+  Tag t;
+  std::vector<Tag> rec;
+  ASSERT_TRUE(r.next(t));
+  r.readRecord(t, rec);
+  ASSERT_EQ(rec.size(), 2u);
+  EXPECT_EQ(rec[1].code, 8);
+  EXPECT_EQ(rec[1].line, 5u);
+  Tag peeked;
+  ASSERT_TRUE(r.peek(peeked));
+  EXPECT_EQ(peeked.value, "POINT");
+  ASSERT_TRUE(r.next(t));
+  EXPECT_EQ(t.line, peeked.line);
+  r.readRecord(t, rec);
+  ASSERT_EQ(rec.size(), 3u);
+  EXPECT_EQ(rec[1].code, 10);
+  EXPECT_EQ(rec[2].code, -1);
+  ASSERT_TRUE(r.next(t));
+  r.readRecord(t, rec);
+  ASSERT_EQ(rec.size(), 1u);
+  EXPECT_EQ(rec[0].value, "EOF");
+  EXPECT_FALSE(r.next(t));
+  for (const char* bad : {"+8\nx\n", "8 8\nx\n", "12345\nx\n", " \t\nx\n"}) {
+    TagReader broken(bad);
+    EXPECT_THROW(broken.next(t), DxfError) << bad;
+  }
+}
+
 TEST(CodePage, GbkTextOfOlderDrawingsBecomesUtf8) {
   CodePageDecoder d;
   d.setCodePage("ANSI_936", false);
@@ -130,6 +162,20 @@ TEST(TagWriter, LineBreaksInValuesCannotSplitPairs) {
   TagWriter w(out);
   w.str(1, "two\nlines\r");
   EXPECT_EQ(out, "  1\ntwo lines \n");
+  out.clear();
+  w.wstr(1, L"\u98CE\u673A\nA\r");
+  EXPECT_EQ(out, "  1\n\xE9\xA3\x8E\xE6\x9C\xBA A \n");
+}
+
+TEST(TagWriter, GroupCodesStandRightAlignedInThreeColumns) {
+  for (int code : {0, 5, 10, 62, 100, 330, 999, 1000, 1071, -1, -5}) {
+    std::string out;
+    TagWriter w(out);
+    w.integer(code, 1);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%3d\n1\n", code);
+    EXPECT_EQ(out, expected) << code;
+  }
 }
 
 }  // namespace

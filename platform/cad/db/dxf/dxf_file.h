@@ -1,6 +1,7 @@
 // Reading and writing whole drawings as DXF text.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,7 +14,9 @@ namespace zrcad::dxf {
 
 // Reads DXF text into an empty database. On failure the database may hold part of the
 // drawing (the caller clears it) and message says why, with the line number.
-Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message);
+// passed, when given, is told from time to time the length of text the reader is done with.
+Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message,
+                          const std::function<void(size_t)>& passed = {});
 // Writes the database as DXF R2010 into out. Gives handles to records that lack them and
 // registers the applications named by xdata, so the database may change.
 void writeDxf(AcDbDatabase* db, std::string& out);

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <unordered_set>
 
 #include "base/cstring.h"
 #include "cad/db/block_graph.h"
@@ -95,8 +94,13 @@ const char* legacyMarker(std::string_view type) {
 
 class DxfReader {
  public:
-  DxfReader(AcDbDatabase* db, std::string_view text)
-      : m_db(db), m_impl(db->impl()), m_ctx(db, m_impl), m_text(text), m_tags(text) {}
+  DxfReader(AcDbDatabase* db, std::string_view text, const std::function<void(size_t)>& passed = {})
+      : m_db(db),
+        m_impl(db->impl()),
+        m_ctx(db, m_impl),
+        m_text(text),
+        m_tags(text),
+        m_passed(passed) {}
   void read();
 
  private:
@@ -123,7 +127,7 @@ class DxfReader {
   // The handle a record keeps, or 0 (it gets a new one) when another has it: objects keep
   // theirs unless a sub-record (BLOCK, ENDBLK, VERTEX, SEQEND) took it first, sub-records
   // unless anything did, so no handle is written twice.
-  std::uint64_t objectHandle(std::uint64_t h) const { return m_subHandles.count(h) ? 0 : h; }
+  std::uint64_t objectHandle(std::uint64_t h) const { return m_subHandles.contains(h) ? 0 : h; }
   std::uint64_t subHandle(std::uint64_t h);
 
   AcDbDatabase* m_db;
@@ -136,13 +140,16 @@ class DxfReader {
   std::wstring m_clayerName;
   int m_sections = 0;
   AcDbObjectId m_modelSpace, m_paperSpace;  // known once the blocks are read
-  std::unordered_set<std::uint64_t> m_subHandles;
+  HandleTable<std::uint64_t> m_subHandles;
+  std::function<void(size_t)> m_passed;  // a copy: the default argument is a temporary
+  AcDbObjectId m_lastOwner;              // readEntity's last owner and its block
+  AcDbBlockTableRecord* m_lastBlock = nullptr;
+  size_t m_passedAt = 0;  // the length last told to m_passed
 };
 
 std::uint64_t DxfReader::subHandle(std::uint64_t h) {
   // Nothing refers to these records: one beyond the range simply gets a new handle.
-  if (h == 0 || h > kMaxHandle || m_impl.byHandle.count(h) || !m_subHandles.insert(h).second)
-    return 0;
+  if (h == 0 || h > kMaxHandle || m_impl.byHandle.contains(h) || !m_subHandles.insert(h)) return 0;
   m_impl.noteHandle(h);
   return h;
 }
@@ -154,6 +161,14 @@ bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
     m_ctx.fail(t.line, "expected a 0 group in " + std::string(where) + ", found group code " +
                            std::to_string(t.code));
   m_tags.readRecord(t, out);
+  // Every record is made into objects before the next is read: the text before this one is
+  // done with. Told in steps of 256 KB, a call is rare against the records read.
+  constexpr size_t kPassedStep = 256 << 10;
+  const size_t start = static_cast<size_t>(t.value.data() - m_text.data());
+  if (m_passed && start >= m_passedAt + kPassedStep) {
+    m_passedAt = start;
+    m_passed(start);
+  }
   return true;
 }
 
@@ -444,14 +459,23 @@ void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
   std::uint64_t handle = 0;
   readObject(m_ctx, ent.get(), m_rec, &handle);
   AcDbObjectId owner = defaultOwner;
-  if (useFileOwner && !m_ctx.legacy && blockById(ent->ownerId())) owner = ent->ownerId();
-  AcDbBlockTableRecord* btr = blockById(owner);
+  if (useFileOwner && !m_ctx.legacy && ent->ownerId() != owner && blockById(ent->ownerId()))
+    owner = ent->ownerId();
+  // Entities come in runs of one owner: its block is looked up once a run.
+  if (owner != m_lastOwner) {
+    m_lastBlock = blockById(owner);
+    m_lastOwner = owner;
+  }
+  AcDbBlockTableRecord* btr = m_lastBlock;
   if (btr == nullptr) m_ctx.fail(m_rec[0].line, "drawing without model space");
   AcDbEntity* raw = ent.get();
   AcDbObjectId id = m_impl.addObject(ent.release(), owner, objectHandle(handle));
   btr->attachEntity(raw, id);
-  if (auto* ref = AcDbBlockReference::cast(raw)) readAttributes(ref);
-  if (auto* pline = AcDbHeavyPolyline::cast(raw)) readVertices(pline);
+  // Only these kinds are followed by records of their own (newEntity makes them).
+  if (type == "INSERT")
+    if (auto* ref = AcDbBlockReference::cast(raw)) readAttributes(ref);
+  if (type == "POLYLINE")
+    if (auto* pline = AcDbHeavyPolyline::cast(raw)) readVertices(pline);
 }
 
 void DxfReader::readAttributes(AcDbBlockReference* ref) {
@@ -547,9 +571,10 @@ void DxfReader::finish() {
 
 }  // namespace
 
-Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message) {
+Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message,
+                          const std::function<void(size_t)>& passed) {
   try {
-    DxfReader reader(db, text);
+    DxfReader reader(db, text, passed);
     reader.read();
   } catch (const DxfError& e) {
     message = e.line == 0 ? e.message : e.message + " (line " + std::to_string(e.line) + ")";

@@ -50,19 +50,36 @@ bool TagReader::next(Tag& tag) {
   return false;
 }
 
+// Group codes are short runs of digits, mostly right-aligned in three columns: they are
+// taken digit by digit, and anything unusual (a sign, more digits) goes to from_chars.
+bool TagReader::parseCode(std::string_view line, int& code) {
+  std::string_view c = trim(line);
+  if (!c.empty() && c.size() <= 4) {
+    int v = 0;
+    size_t i = 0;
+    for (; i < c.size() && c[i] >= '0' && c[i] <= '9'; ++i) v = v * 10 + (c[i] - '0');
+    if (i == c.size()) {
+      code = v;
+      return true;
+    }
+  }
+  auto res = std::from_chars(c.data(), c.data() + c.size(), code);
+  return !c.empty() && res.ec == std::errc() && res.ptr == c.data() + c.size();
+}
+
 bool TagReader::readPair(Tag& tag) {
   std::string_view codeLine;
   if (!readLine(codeLine)) return false;
   tag.line = m_line;
-  std::string_view c = trim(codeLine);
-  if (c.empty() && onlyBlanks(m_text.substr(m_pos))) {
-    m_pos = m_text.size();  // blank lines at the end of the file
-    return false;
-  }
   int code = 0;
-  auto res = std::from_chars(c.data(), c.data() + c.size(), code);
-  if (c.empty() || res.ec != std::errc() || res.ptr != c.data() + c.size())
+  if (!parseCode(codeLine, code)) {
+    std::string_view c = trim(codeLine);
+    if (c.empty() && onlyBlanks(m_text.substr(m_pos))) {
+      m_pos = m_text.size();  // blank lines at the end of the file
+      return false;
+    }
     throw DxfError{m_line, "bad group code '" + std::string(c.substr(0, 20)) + "'"};
+  }
   if (code < -5 || code > 1071)
     throw DxfError{m_line, "group code " + std::to_string(code) + " out of range"};
   if (!readLine(tag.value))
@@ -80,12 +97,23 @@ bool TagReader::peek(Tag& tag) {
   return true;
 }
 
+// The pair that ends the record (the next 0 group) is kept as the peeked one, so each pair
+// is read once.
 void TagReader::readRecord(const Tag& first, std::vector<Tag>& out) {
   out.clear();
   out.push_back(first);
+  if (m_hasPeek) {
+    if (m_peek.code == 0) return;
+    out.push_back(m_peek);
+    m_hasPeek = false;
+  }
   Tag t;
-  while (peek(t) && t.code != 0) {
-    next(t);
+  while (next(t)) {
+    if (t.code == 0) {
+      m_peek = t;
+      m_hasPeek = true;
+      return;
+    }
     out.push_back(t);
   }
 }

@@ -25,6 +25,7 @@ class TagReader {
  private:
   bool readLine(std::string_view& line);
   bool readPair(Tag& tag);
+  static bool parseCode(std::string_view line, int& code);
   std::string_view m_text;
   size_t m_pos = 0;
   size_t m_line = 0;

@@ -1,6 +1,8 @@
 // Writing of pairs as ASCII DXF.
 #include "cad/db/dxf/tag_writer.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -19,6 +21,22 @@ void TagWriter::flush() {
 
 void TagWriter::code(int c) {
   if (m_sink && m_out.size() >= kChunk) flush();
+  // Every value is preceded by its code: the common ones are written from a table, made
+  // once, instead of being formatted and padded each time.
+  static const auto kCodes = [] {
+    std::array<std::array<char, 4>, 1000> codes{};
+    for (int i = 0; i < 1000; ++i) {
+      codes[static_cast<size_t>(i)] = {' ', ' ', ' ', '\n'};
+      char digits[4];
+      auto res = std::to_chars(digits, digits + sizeof digits, i);
+      std::copy(digits, res.ptr, codes[static_cast<size_t>(i)].begin() + (3 - (res.ptr - digits)));
+    }
+    return codes;
+  }();
+  if (c >= 0 && c < 1000) {
+    m_out.append(kCodes[static_cast<size_t>(c)].data(), 4);
+    return;
+  }
   char buf[16];
   auto res = std::to_chars(buf, buf + sizeof buf, c);
   size_t len = static_cast<size_t>(res.ptr - buf);
@@ -37,7 +55,19 @@ void TagWriter::str(int c, std::string_view value) {
   m_out += '\n';
 }
 
-void TagWriter::wstr(int c, const std::wstring& value) { str(c, zrbase::wideToUtf8(value)); }
+// Converted straight into the output: most values are short ASCII names.
+void TagWriter::wstr(int c, const std::wstring& value) {
+  code(c);
+  for (const wchar_t wc : value) {
+    if (wc == '\n' || wc == '\r')
+      m_out += ' ';
+    else if (wc >= 0 && wc < 0x80)
+      m_out += static_cast<char>(wc);
+    else
+      zrbase::appendUtf8(m_out, static_cast<char32_t>(wc));
+  }
+  m_out += '\n';
+}
 
 std::string formatReal(double value) {
   if (!std::isfinite(value)) value = 0;

@@ -1,0 +1,127 @@
+// The handle index of databases: lookups, removals and growth against a plain map, for the
+// handle patterns drawings have (runs, strides, handle 0, the largest handles).
+#include "cad/db/handle_table.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <random>
+
+namespace {
+
+using zrcad::HandleTable;
+
+// Stubs of the given handles, kept where the table's pointers stay valid.
+struct Stubs {
+  std::deque<AcDbStub> all;
+  AcDbStub* make(std::uint64_t h) {
+    AcDbStub& s = all.emplace_back();
+    s.handle = AcDbHandle(h);
+    return &s;
+  }
+};
+
+// Every handle of the reference map is found with its stub, and a sample of others is not.
+void expectSame(const HandleTable<AcDbStub*>& table, const std::map<std::uint64_t, AcDbStub*>& ref,
+                std::mt19937_64& rng) {
+  ASSERT_EQ(table.size(), ref.size());
+  for (const auto& [h, stub] : ref) ASSERT_EQ(table.find(h), stub) << "handle " << h;
+  for (int i = 0; i < 200; ++i) {
+    const std::uint64_t h = rng() % 5000;
+    const auto it = ref.find(h);
+    ASSERT_EQ(table.find(h), it == ref.end() ? nullptr : it->second) << "handle " << h;
+  }
+}
+
+TEST(HandleTable, StubsAreFoundByHandleThroughGrowthAndRemovals) {
+  std::mt19937_64 rng(12);
+  Stubs stubs;
+  HandleTable<AcDbStub*> table;
+  std::map<std::uint64_t, AcDbStub*> ref;
+  // Runs of handles as files have them, with gaps, and some removed again: removal moves
+  // later entries of a probe run back, which a wrong move would lose.
+  for (int round = 0; round < 6; ++round) {
+    for (int i = 0; i < 700; ++i) {
+      const std::uint64_t h = rng() % 5000;
+      AcDbStub* s = stubs.make(h);
+      const bool added = table.insert(s);
+      EXPECT_EQ(added, ref.emplace(h, s).second) << "handle " << h;
+    }
+    expectSame(table, ref, rng);
+    for (int i = 0; i < 300; ++i) {
+      const std::uint64_t h = rng() % 5000;
+      table.erase(h);
+      ref.erase(h);
+    }
+    expectSame(table, ref, rng);
+  }
+}
+
+TEST(HandleTable, StridedAndExtremeHandlesAndHandleZero) {
+  Stubs stubs;
+  HandleTable<AcDbStub*> table;
+  std::map<std::uint64_t, AcDbStub*> ref;
+  auto add = [&](std::uint64_t h) {
+    AcDbStub* s = stubs.make(h);
+    if (table.insert(s)) ref.emplace(h, s);
+  };
+  // Handles that agree in their low bits must not all fall on one slot.
+  for (std::uint64_t i = 1; i <= 3000; ++i) add(i << 20);
+  add(0);
+  add(0xFFFF'FFFF'FFFF'FFFFull);
+  add(0x7FFF'FFFF'FFFF'FFFFull);
+  std::mt19937_64 rng(3);
+  expectSame(table, ref, rng);
+  EXPECT_NE(table.find(0), nullptr);
+  EXPECT_FALSE(table.insert(stubs.make(0)));  // the first stub of a handle stays
+  EXPECT_EQ(table.find(0), ref[0]);
+  table.erase(0);
+  table.erase(5u << 20);
+  table.erase(42);  // not there: nothing changes
+  ref.erase(0);
+  ref.erase(5u << 20);
+  expectSame(table, ref, rng);
+  EXPECT_EQ(table.find(0), nullptr);
+  for (std::uint64_t i = 1; i <= 3000; ++i) table.erase(i << 20);
+  EXPECT_EQ(table.size(), 2u);
+  EXPECT_EQ(table.find(0x7FFF'FFFF'FFFF'FFFFull), ref[0x7FFF'FFFF'FFFF'FFFFull]);
+}
+
+TEST(HandleTable, FindOrInsertMakesAnEntryOnlyForNewHandles) {
+  Stubs stubs;
+  HandleTable<AcDbStub*> table;
+  int made = 0;
+  auto stubOf = [&](std::uint64_t h) {
+    return table.findOrInsert(h, [&] {
+      ++made;
+      return stubs.make(h);
+    });
+  };
+  AcDbStub* first = stubOf(0x2F);
+  EXPECT_EQ(stubOf(0x2F), first);
+  EXPECT_EQ(made, 1);
+  table.reserve(10000);
+  for (std::uint64_t h = 1; h <= 10000; ++h) stubOf(h);
+  EXPECT_EQ(stubOf(0x2F), first);
+  EXPECT_EQ(made, 10000);
+  EXPECT_EQ(table.size(), 10000u);
+  EXPECT_EQ(stubOf(0)->handle.value(), 0u);
+  EXPECT_EQ(made, 10001);
+}
+
+TEST(HandleTable, SetsOfHandles) {
+  HandleTable<std::uint64_t> set;
+  EXPECT_FALSE(set.contains(7));
+  EXPECT_TRUE(set.insert(7));
+  EXPECT_FALSE(set.insert(7));
+  for (std::uint64_t h = 8; h < 2000; h += 3) set.insert(h);
+  EXPECT_TRUE(set.contains(7));
+  EXPECT_TRUE(set.contains(8));
+  EXPECT_FALSE(set.contains(9));
+  set.erase(8);
+  EXPECT_FALSE(set.contains(8));
+  EXPECT_TRUE(set.contains(11));
+}
+
+}  // namespace
