@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The fan dialog's actions on the large catalogue as a file (SQLite) and on a
 # local PostgreSQL 15 server started for the run (scripts/pg-test-server),
-# one after the other in the same run, with the ratio of each action's mean
+# one after the other in the same run, with the ratio of each action's median
 # time. Skipped, saying so, when the server binaries are not installed.
 set -euo pipefail
 build=${1:-build/release}
@@ -16,15 +16,18 @@ out=$(mktemp -d)
 trap 'scripts/pg-test-server stop "$dir"; rm -rf "$out"' EXIT
 url=$(scripts/pg-test-server start "$dir")
 filter=${BENCH_FILTER:-.}
-"$bench" --benchmark_filter="$filter" --benchmark_format=json >"$out/sqlite.json"
-ZR_TEST_PG="$url" "$bench" --benchmark_filter="$filter" --benchmark_format=json >"$out/pg.json"
+# The programs' own table rows go to /dev/null here: run-bench prints the SQLite ones.
+"$bench" --benchmark_filter="$filter" --benchmark_out="$out/sqlite.json" \
+  --benchmark_out_format=json >/dev/null
+ZR_TEST_PG="$url" "$bench" --benchmark_filter="$filter" --benchmark_out="$out/pg.json" \
+  --benchmark_out_format=json >/dev/null
 /usr/bin/python3 - "$out/sqlite.json" "$out/pg.json" <<'PY'
 import json, sys
 def means(path):
     return {b["run_name"]: b["real_time"] for b in json.load(open(path))["benchmarks"]
-            if b.get("aggregate_name") == "mean"}
+            if b.get("aggregate_name") == "median"}
 lite, pg = means(sys.argv[1]), means(sys.argv[2])
-print("%-32s %12s %12s %7s" % ("action (ms, mean of 5)", "SQLite", "PostgreSQL", "ratio"))
+print("%-32s %12s %12s %7s" % ("action (ms, median of 5)", "SQLite", "PostgreSQL", "ratio"))
 for name in lite:
     if name in pg:
         print("%-32s %12.3f %12.3f %6.2fx" % (name, lite[name], pg[name], pg[name] / lite[name]))

@@ -482,8 +482,16 @@ ChangeStamp PgBackend::stamp() {
   PGconn* conn = handle();
   // An empty query: the server sends every notification of a commit made
   // before it ahead of its answer, so a change another client has committed
-  // is seen here for certain, not only once it happens to have arrived.
-  Result sync(PQexec(conn, ""));
+  // is seen here for certain, not only once it happens to have arrived. One
+  // user action asks once (a series change runs some two hundred statements,
+  // each a round trip): what another client commits while it runs is seen by
+  // the next action, as on a catalogue file.
+  const zrbase::UserAction* action = zrbase::currentUserAction();
+  const unsigned long long serial = action ? action->serial() : 0;
+  if (serial == 0 || serial != m_syncedAction) {
+    Result sync(PQexec(conn, ""));
+    m_syncedAction = serial;
+  }
   if (PQstatus(conn) != CONNECTION_OK || !PQconsumeInput(conn)) return {};
   while (PGnotify* n = PQnotifies(conn)) {
     if (n->extra && m_schema == n->extra) ++m_version;

@@ -87,7 +87,8 @@ class PgBackend : public Backend {
   long long m_version = 0;
   std::int64_t m_changes = 0;
   std::optional<std::chrono::milliseconds> m_lockTimeout;  // as set on the server
-  std::map<unsigned, Table> m_tables;                      // by oid, as results name them
+  unsigned long long m_syncedAction = 0;  // the user action that last asked for changes
+  std::map<unsigned, Table> m_tables;     // by oid, as results name them
 };
 
 }  // namespace adoimpl
