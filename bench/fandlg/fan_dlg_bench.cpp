@@ -72,33 +72,16 @@ void BM_FillCascade(benchmark::State& state) {
   ReportStatements(state, before, excluded);
 }
 
-void BM_SeriesChange(benchmark::State& state) {
-  const std::vector<CString> series = Items(g_dlg->m_cbBigModel);
+// Selects the items of combo id one after another, one per iteration (cold
+// when the benchmark's argument says so: the results forgotten first).
+void CycleCombo(benchmark::State& state, int id, const std::vector<CString>& items) {
   size_t next = 1;
   const bool cold = state.range(0) != 0;
   unsigned long long excluded = 0;
   const unsigned long long before = adoimpl::statementCount();
   for (auto _ : state) {
     if (cold) ForgetResults(state, excluded);
-    Select(1012, series[next++ % series.size()]);
-  }
-  ReportStatements(state, before, excluded);
-}
-
-void BM_SpeedChange(benchmark::State& state) {
-  // A model with more than one speed, so that every iteration changes it.
-  for (const CString& s : Items(g_dlg->m_cbBigModel)) {
-    Select(1012, s);
-    if (g_dlg->m_cbSpeed.GetCount() > 1) break;
-  }
-  const std::vector<CString> speeds = Items(g_dlg->m_cbSpeed);
-  size_t next = 1;
-  const bool cold = state.range(0) != 0;
-  unsigned long long excluded = 0;
-  const unsigned long long before = adoimpl::statementCount();
-  for (auto _ : state) {
-    if (cold) ForgetResults(state, excluded);
-    Select(1016, speeds[next++ % speeds.size()]);
+    Select(id, items[next++ % items.size()]);
   }
   ReportStatements(state, before, excluded);
 }
@@ -113,31 +96,25 @@ std::vector<CString> ChooseSeriesWithChoices(CComboBox& combo) {
   return Items(combo);
 }
 
+void BM_SeriesChange(benchmark::State& state) {
+  const std::vector<CString> series = Items(g_dlg->m_cbBigModel);
+  CycleCombo(state, 1012, series);
+}
+
+void BM_SpeedChange(benchmark::State& state) {
+  const std::vector<CString> speeds = ChooseSeriesWithChoices(g_dlg->m_cbSpeed);
+  CycleCombo(state, 1016, speeds);
+}
+
 void BM_FanNoChange(benchmark::State& state) {
   const std::vector<CString> fanNos = ChooseSeriesWithChoices(g_dlg->m_cbFanNo);
-  size_t next = 1;
-  const bool cold = state.range(0) != 0;
-  unsigned long long excluded = 0;
-  const unsigned long long before = adoimpl::statementCount();
-  for (auto _ : state) {
-    if (cold) ForgetResults(state, excluded);
-    Select(1014, fanNos[next++ % fanNos.size()]);
-  }
-  ReportStatements(state, before, excluded);
+  CycleCombo(state, 1014, fanNos);
 }
 
 void BM_DriveModeChange(benchmark::State& state) {
   const std::vector<CString> drives = ChooseSeriesWithChoices(g_dlg->m_cbDriveMode);
   if (drives.size() < 2) state.SkipWithError("no series with two drive modes");
-  size_t next = 1;
-  const bool cold = state.range(0) != 0;
-  unsigned long long excluded = 0;
-  const unsigned long long before = adoimpl::statementCount();
-  for (auto _ : state) {
-    if (cold) ForgetResults(state, excluded);
-    Select(1015, drives[next++ % drives.size()]);
-  }
-  ReportStatements(state, before, excluded);
+  CycleCombo(state, 1015, drives);
 }
 
 // An edit of a performance grid cell, stored in the catalogue: a write each
