@@ -1,4 +1,4 @@
-// The statement counter.
+// The data layer's counters.
 #include "ado_statistics.h"
 
 #include <atomic>
@@ -7,6 +7,7 @@ namespace adoimpl {
 
 namespace {
 std::atomic<unsigned long long> g_statements{0};
+std::atomic<unsigned long long> g_backendQueries{0};
 std::atomic<unsigned long long> g_lockTimeouts{0};
 std::atomic<long long> g_lockWaitNs{0};
 }  // namespace
@@ -14,6 +15,10 @@ std::atomic<long long> g_lockWaitNs{0};
 unsigned long long statementCount() { return g_statements.load(std::memory_order_relaxed); }
 
 void countStatement() { g_statements.fetch_add(1, std::memory_order_relaxed); }
+
+unsigned long long backendQueryCount() { return g_backendQueries.load(std::memory_order_relaxed); }
+
+void countBackendQuery() { g_backendQueries.fetch_add(1, std::memory_order_relaxed); }
 
 unsigned long long lockTimeoutCount() { return g_lockTimeouts.load(std::memory_order_relaxed); }
 

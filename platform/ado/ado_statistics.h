@@ -14,6 +14,11 @@ unsigned long long statementCount();
 // Called by Connection.Execute and Recordset.Open.
 void countStatement();
 
+// The queries a back end ran to read rows: the SELECTs the result cache could
+// not answer.
+unsigned long long backendQueryCount();
+void countBackendQuery();
+
 // Waits for another connection's lock: how many ended with the statement failing (the
 // action's time was spent), and the time slept waiting, in all.
 unsigned long long lockTimeoutCount();

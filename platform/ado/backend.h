@@ -9,6 +9,7 @@
 // identity, and the stamp that tells whether anything has changed.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,6 +35,27 @@ struct ChangeStamp {
   long long version = -1;
   std::int64_t changes = -1;
   bool operator==(const ChangeStamp&) const = default;
+};
+
+// What this connection's own writes changed since the result cache last
+// asked: the tables written (a trigger's tables among them) and the rows
+// changed, counted as ChangeStamp::changes counts them. `unknown` when a write
+// may have changed more than rows of those tables (a rolled-back transaction,
+// a pragma, a statement SQLite compiled again). A back end that tells nothing
+// reports no tables and no rows: then any change it made does not add up, and
+// the cache forgets every result.
+struct OwnWrites {
+  std::vector<std::string> tables;
+  std::int64_t changes = 0;
+  bool unknown = false;
+
+  // Notes n rows changed in the written tables.
+  void add(const std::vector<std::string>& written, std::int64_t n) {
+    changes += n;
+    for (const std::string& table : written) {
+      if (std::find(tables.begin(), tables.end(), table) == tables.end()) tables.push_back(table);
+    }
+  }
 };
 
 class Backend {
@@ -74,8 +96,13 @@ class Backend {
 
   virtual ChangeStamp stamp() = 0;
   virtual std::int64_t ownChanges() = 0;
+  // This connection's writes since the last call, which starts a new record.
+  virtual OwnWrites takeOwnWrites() { return {}; }
   // After a statement that changed the schema.
   virtual void schemaChanged() {}
+  // True when the connection holds nothing of a caller's (no transaction, no
+  // statement running) and may serve the next connection to the catalogue.
+  virtual bool reusable() { return false; }
 };
 
 }  // namespace adoimpl

@@ -474,6 +474,8 @@ void PgBackend::commit() { run("COMMIT"); }
 void PgBackend::rollback() {
   // Not through run: a transaction that failed takes no SET, and one set inside it is undone.
   m_lockTimeout.reset();
+  // Undoing the transaction's writes changes what was read since: a change.
+  noteWrite();
   Result result(PQexec(handle(), "ROLLBACK"));
   if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
 }

@@ -7,13 +7,32 @@ namespace adoimpl {
 
 void ResultCache::revalidate(Session& session) {
   m_probe = {};
-  const ChangeStamp now = session.backend().stamp();
+  Backend& backend = session.backend();
+  const ChangeStamp now = backend.stamp();
+  const OwnWrites writes = backend.takeOwnWrites();
   // An unknown version (a locked or damaged file, a lost server) never
-  // validates a result.
-  if (now.version < 0 || !(now == m_stamp)) {
+  // validates a result; another connection's commit may have changed any
+  // table; so may this connection's writes when their record is incomplete
+  // or does not add up to the changes counted.
+  if (now.version < 0 || now.version != m_stamp.version || writes.unknown ||
+      writes.changes != now.changes - m_stamp.changes) {
     clear();
-    m_stamp = now;
+  } else if (writes.changes != 0) {
+    forget(writes.tables);
   }
+  m_stamp = now;
+}
+
+void ResultCache::forget(const std::vector<std::string>& tables) {
+  std::erase_if(m_entries, [this, &tables](const Entry& entry) {
+    for (const std::string& table : tables) {
+      if (entry.rows->dependsOn(table)) {
+        m_cells -= entry.rows->cellCount();
+        return true;
+      }
+    }
+    return false;
+  });
 }
 
 void ResultCache::noteProbe(const std::string& sql, std::shared_ptr<const RowSet> rows,

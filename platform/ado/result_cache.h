@@ -1,15 +1,19 @@
-// Results of recent SELECT statements on one session, reused while the file
-// has not changed.
+// Results of recent SELECT statements on one session, reused while what
+// they read has not changed.
 //
 // The module runs every query twice (a probe through Execute, then the
 // recordset) and its list handlers ask the same questions several times in
 // one user action; on a large catalogue each of those is a full scan. A
-// result stays valid until anything writes to the catalogue: this
-// connection's changes, any other connection's commits (the back end's
-// ChangeStamp: SQLite's data_version, a server's change notifications) and
-// schema changes each clear the cache. A hit shares the
-// rows with the recordset, which copies them before it writes through them,
-// so the cached rows never change.
+// result stays valid until something writes to what it read. This
+// connection's own writes forget the results that read the tables written
+// (the back end's OwnWrites, with the tables that triggers write): editing a
+// model's performance rows keeps the series, models and headings read
+// before. Whatever the cache cannot account for that way clears it all: any
+// other connection's commit (the back end's ChangeStamp: SQLite's
+// data_version, a server's change notifications), a schema change, a
+// rollback, writes whose rows do not add up to the changes counted. A hit
+// shares the rows with the recordset, which copies them before it writes
+// through them, so the cached rows never change.
 //
 // The probe of a query and the recordset that repeats it straight after are
 // one question: the probe notes the rows it validated, and the recordset
@@ -26,6 +30,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "row_set.h"
 #include "session.h"
@@ -43,6 +48,8 @@ class ResultCache {
   // The cached result of that statement (SQLite text), or null.
   std::shared_ptr<const RowSet> find(const std::string& sql);
   void store(const std::string& sql, std::shared_ptr<const RowSet> rows);
+  // Forgets the results that read any of these tables.
+  void forget(const std::vector<std::string>& tables);
   void clear() {
     m_entries.clear();
     m_cells = 0;

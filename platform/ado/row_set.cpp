@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "ado_errors.h"
+#include "ado_statistics.h"
 #include "base/utf8.h"
 #include "number_text.h"
 #include "result_cache.h"
@@ -86,6 +87,8 @@ void RowSet::clear() {
   m_rows.clear();
   m_table.clear();
   m_writable = false;
+  m_reads.clear();
+  m_readsKnown = false;
   m_cells.clear();
   m_texts.clear();
   if (m_cells.capacity() > t_spare.cells.capacity() &&
@@ -154,7 +157,17 @@ void RowSet::loadRows(Session& session, const TranslatedStatement& statement) {
   m_texts.swap(t_spare.texts);
   m_table = statement.table;
   m_writable = statement.rowidColumn;
+  countBackendQuery();
   session.backend().load(statement, *this);
+}
+
+bool RowSet::dependsOn(const std::string& table) const {
+  if (m_source) return m_source->dependsOn(table);
+  if (!m_readsKnown) return true;
+  for (const std::string& read : m_reads) {
+    if (equalsFolded(std::string_view(read), std::string_view(table))) return true;
+  }
+  return false;
 }
 
 void RowSet::addField(FieldInfo field) {

@@ -77,6 +77,14 @@ class RowSet {
   Cell* addRow(long long rowid);
   Cell* rowCells(std::size_t row) { return m_cells.data() + row * m_fields.size(); }
   void setText(Cell& cell, const char* bytes, std::size_t n);
+  // The tables the statement read, when the back end can tell; a result
+  // without them depends on every table.
+  void setReads(std::vector<std::string> tables) {
+    m_reads = std::move(tables);
+    m_readsKnown = true;
+  }
+  // Whether a write to table may change this result.
+  bool dependsOn(const std::string& table) const;
 
  private:
   struct Row {
@@ -100,6 +108,8 @@ class RowSet {
   std::string m_texts;  // UTF-8
   std::string m_table;
   bool m_writable = false;
+  std::vector<std::string> m_reads;
+  bool m_readsKnown = false;
   std::shared_ptr<const RowSet> m_source;
 };
 

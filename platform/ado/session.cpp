@@ -4,6 +4,10 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <list>
+#include <mutex>
+#include <stdexcept>
+#include <utility>
 
 #include "ado_enums.h"
 #include "ado_errors.h"
@@ -79,13 +83,96 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   if (st.st_size == 0) failOpen(path, L"the file is empty");
   const std::string address = addressInFile(native);
   if (!address.empty()) return std::shared_ptr<Session>(new Session(PgBackend::open(address)));
-  return std::shared_ptr<Session>(new Session(SqliteBackend::open(native, path)));
+  if (std::shared_ptr<Session> kept = takeKept(fileState(st))) return kept;
+  std::shared_ptr<Session> session(new Session(SqliteBackend::open(native, path)));
+  session->m_native = native;
+  return session;
+}
+
+namespace {
+
+// The connections kept by Session::close(), most recently closed first. Never
+// destroyed: a connection closed while the program exits must not find it gone.
+struct KeptSessions {
+  std::mutex mutex;
+  std::list<std::pair<Session::FileState, std::shared_ptr<Session>>> sessions;
+};
+
+KeptSessions& keptSessions() {
+  static KeptSessions* kept = new KeptSessions;
+  return *kept;
+}
+
+}  // namespace
+
+Session::FileState Session::fileState(const struct stat& st) {
+  FileState f;
+  f.device = static_cast<unsigned long long>(st.st_dev);
+  f.inode = static_cast<unsigned long long>(st.st_ino);
+  f.size = static_cast<long long>(st.st_size);
+  f.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  return f;
+}
+
+std::shared_ptr<Session> Session::takeKept(const FileState& file) {
+  KeptSessions& kept = keptSessions();
+  std::shared_ptr<Session> found;
+  std::vector<std::shared_ptr<Session>> stale;  // closed outside the lock
+  {
+    const std::lock_guard lock(kept.mutex);
+    for (auto it = kept.sessions.begin(); it != kept.sessions.end();) {
+      const FileState& was = it->first;
+      if (was.device != file.device || was.inode != file.inode) {
+        ++it;
+      } else if (!found && was == file) {
+        found = std::move(it->second);
+        it = kept.sessions.erase(it);
+      } else {
+        // The file was written since (by another program, or this one on
+        // another connection): its SQLite connection is not trusted.
+        stale.push_back(std::move(it->second));
+        it = kept.sessions.erase(it);
+      }
+    }
+  }
+  return found;
+}
+
+void Session::closeKept() {
+  std::list<std::pair<FileState, std::shared_ptr<Session>>> closing;
+  {
+    KeptSessions& kept = keptSessions();
+    const std::lock_guard lock(kept.mutex);
+    closing.swap(kept.sessions);
+  }
+}
+
+void Session::keep() {
+  struct stat st {};
+  if (::stat(m_native.c_str(), &st) != 0) throw std::runtime_error("the file is gone");
+  std::shared_ptr<Session> session(new Session(std::move(m_backend)));
+  session->m_native = m_native;
+  session->m_results.swap(m_results);
+  session->m_tables.swap(m_tables);
+  session->m_tablesLoaded = m_tablesLoaded;
+  session->m_columns.swap(m_columns);
+  session->m_translated[0].swap(m_translated[0]);
+  session->m_translated[1].swap(m_translated[1]);
+  m_tablesLoaded = false;
+  std::vector<std::shared_ptr<Session>> evicted;  // closed outside the lock
+  KeptSessions& kept = keptSessions();
+  const std::lock_guard lock(kept.mutex);
+  kept.sessions.emplace_front(fileState(st), std::move(session));
+  while (kept.sessions.size() > kKeptSessions) {
+    evicted.push_back(std::move(kept.sessions.back().second));
+    kept.sessions.pop_back();
+  }
 }
 
 Session::Session(std::unique_ptr<Backend> backend)
     : m_backend(std::move(backend)), m_results(std::make_unique<ResultCache>()) {}
 
-Session::~Session() { close(); }
+Session::~Session() { closeNow(); }
 
 void Session::schemaChanged() {
   m_translated[0].clear();
@@ -97,6 +184,18 @@ void Session::schemaChanged() {
 }
 
 void Session::close() {
+  if (m_backend && !m_native.empty() && m_backend->reusable()) {
+    try {
+      keep();
+      return;
+    } catch (const std::exception&) {
+      // Not kept (the file is gone, no memory): closed below.
+    }
+  }
+  closeNow();
+}
+
+void Session::closeNow() {
   m_results->clear();
   if (m_backend) m_backend->close();
   m_backend.reset();

@@ -8,6 +8,16 @@
 // The catalogue is the file the connection string's DBQ names, unless that
 // file is a small text file holding a "postgresql://" address, or the
 // environment's ZR_CATALOGUE holds one: then it is on that server.
+//
+// Closing a connection to a catalogue file keeps its SQLite connection, with
+// its prepared statements, page cache and result cache, for the next
+// connection to the same file (as ADO's session pooling keeps a provider's
+// session): the dialog opens the catalogue each time it opens, and reading
+// the schema and the first results again made up most of that. The kept
+// connection is taken only while the file is the one it had open and has not
+// been written since it was closed (same device, inode, size and time);
+// otherwise it is closed and a fresh one opened. At most kKeptSessions are
+// kept, the most recently closed.
 #pragma once
 
 #include <map>
@@ -17,6 +27,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+struct stat;
 
 #include "backend.h"
 #include "com_error.h"
@@ -37,7 +49,20 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   bool isOpen() const { return m_backend != nullptr; }
+  // Closes this session; its connection is kept for the next open() of the
+  // same file when it holds nothing open (Backend::reusable()).
   void close();
+  // Closes the kept connections (tests that need a fresh one; a process
+  // that is about to change the file behind SQLite's back).
+  static void closeKept();
+  static constexpr std::size_t kKeptSessions = 2;
+  // The file as it stood when it was opened or its session kept.
+  struct FileState {
+    unsigned long long device = 0, inode = 0;
+    long long size = 0, mtimeNs = 0;
+    bool operator==(const FileState&) const = default;
+  };
+
   // The back end; throws the "object is closed" error after close().
   Backend& backend() const;
 
@@ -54,6 +79,12 @@ class Session {
 
  private:
   explicit Session(std::unique_ptr<Backend> backend);
+  static FileState fileState(const struct stat& st);
+  static std::shared_ptr<Session> takeKept(const FileState& file);
+  // Moves this session's connection and caches into a kept session; throws
+  // when the file cannot be looked at.
+  void keep();
+  void closeNow();
   std::string resolveTable(const std::string& name);
   TranslatedStatement translateText(std::wstring_view sql, bool wantRowid);
   std::optional<std::string> resolveColumn(const std::vector<std::string>& tables,
@@ -69,6 +100,7 @@ class Session {
   static constexpr std::size_t kMaxTranslations = 512;
   std::unordered_map<std::wstring, std::shared_ptr<const TranslatedStatement>> m_translated[2];
   bool m_unresolvedName = false;  // during translateText: a table was not found
+  std::string m_native;           // the file's path; empty on a server
 };
 
 // The value of one key of an ODBC "key=value;..." string (keys compared

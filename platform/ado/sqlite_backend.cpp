@@ -65,6 +65,8 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
   }
   std::unique_ptr<SqliteBackend> backend(new SqliteBackend(db));
   sqlite3_busy_handler(db, &SqliteBackend::onBusy, backend.get());
+  // Tells the result cache which tables each statement reads and writes.
+  sqlite3_set_authorizer(db, &SqliteBackend::onAuthorize, backend.get());
   // A page cache that holds a large catalogue whole (64 MB at most, taken
   // only as pages are read). The selection by parameters scans every series'
   // parameter table; with SQLite's default of 2 MB the pages of the 40-series
@@ -106,6 +108,7 @@ SqliteBackend::~SqliteBackend() { close(); }
 
 void SqliteBackend::close() {
   m_statements.clear();
+  m_writes = {};
   m_version = -1;
   m_versionAction = 0;
   m_dataVersion.reset();
@@ -129,12 +132,60 @@ StatementPtr SqliteBackend::prepare(const std::string& sql) const {
   return stmt;
 }
 
+int SqliteBackend::onAuthorize(void* backend, int action, const char* name, const char*,
+                               const char*, const char*) {
+  auto* self = static_cast<SqliteBackend*>(backend);
+  if (self->m_noting) self->m_noting->note(action, name);
+  return SQLITE_OK;
+}
+
 PreparedStatement& SqliteBackend::statement(const std::string& sql, PreparedStatement& spare) {
   if (PreparedStatement* kept = m_statements.find(sql)) return *kept;
-  StatementPtr stmt = prepare(sql);
-  if (PreparedStatement* kept = m_statements.keep(sql, stmt)) return *kept;
-  spare.stmt = std::move(stmt);
+  PreparedStatement fresh;
+  m_noting = &fresh.effects;
+  try {
+    fresh.stmt = prepare(sql);
+  } catch (...) {
+    m_noting = nullptr;
+    throw;
+  }
+  m_noting = nullptr;
+  if (PreparedStatement* kept = m_statements.keep(sql, fresh)) return *kept;
+  spare = std::move(fresh);
   return spare;
+}
+
+SqliteBackend::RunNote::RunNote(SqliteBackend& backend, const PreparedStatement& prepared)
+    : m_backend(backend),
+      m_prepared(prepared),
+      m_changesBefore(sqlite3_total_changes64(backend.m_db)),
+      m_inTransaction(sqlite3_get_autocommit(backend.m_db) == 0) {}
+
+SqliteBackend::RunNote::~RunNote() {
+  sqlite3* db = m_backend.m_db;
+  OwnWrites& log = m_backend.m_writes;
+  const StatementEffects& effects = m_prepared.effects;
+  // A transaction that ended other than by COMMIT was rolled back (by the
+  // statement, or by SQLite after an error): what it wrote is undone.
+  if (m_inTransaction && sqlite3_get_autocommit(db) != 0 && !effects.commits) log.unknown = true;
+  const std::int64_t changed = sqlite3_total_changes64(db) - m_changesBefore;
+  if (changed == 0 && !effects.unknown) return;
+  // Compiled again since its tables were noted (another connection changed
+  // the schema): they may no longer be the ones it writes.
+  const bool recompiled =
+      sqlite3_stmt_status(m_prepared.stmt.get(), SQLITE_STMTSTATUS_REPREPARE, 0) != 0;
+  if (effects.unknown || recompiled) log.unknown = true;
+  try {
+    log.add(effects.writes, changed);
+  } catch (...) {
+    log.unknown = true;
+  }
+}
+
+OwnWrites SqliteBackend::takeOwnWrites() {
+  OwnWrites out = std::move(m_writes);
+  m_writes = {};
+  return out;
 }
 
 void SqliteBackend::fail(int rc) const {
@@ -230,6 +281,7 @@ void SqliteBackend::load(const TranslatedStatement& statement, RowSet& rows) {
   PreparedStatement& prepared = this->statement(statement.sql, spare);
   sqlite3_stmt* s = prepared.stmt.get();
   const StatementUse use(s);
+  const RunNote note(*this, prepared);
   // The first step comes before the fields are read: it is where SQLite
   // prepares a kept statement again after another connection changed the
   // schema, and the fields must be those of the statement that runs.
@@ -242,6 +294,8 @@ void SqliteBackend::load(const TranslatedStatement& statement, RowSet& rows) {
     prepared.fieldsEpoch = epoch;
   }
   for (const FieldInfo& f : prepared.fields) rows.addField(f);
+  // Tables noted before SQLite compiled the statement again are not trusted.
+  if (epoch == 0 && !prepared.effects.unknown) rows.setReads(prepared.effects.reads);
   for (; rc == SQLITE_ROW; rc = sqlite3_step(s)) {
     Cell* cells = rows.addRow(statement.rowidColumn ? sqlite3_column_int64(s, visible) : 0);
     for (int c = 0; c < visible; ++c) readCell(s, c, rows, cells[c]);
@@ -254,6 +308,7 @@ long SqliteBackend::execute(const TranslatedStatement& statement) {
   PreparedStatement& prepared = this->statement(statement.sql, spare);
   const StatementPtr& stmt = prepared.stmt;
   const StatementUse use(stmt.get());
+  const RunNote note(*this, prepared);
   const bool returnsRows = sqlite3_column_count(stmt.get()) > 0;
   // Stepping through without reading values finds every error the rows can
   // raise, at a fraction of the cost of reading them.
@@ -272,8 +327,10 @@ long long SqliteBackend::update(const std::string& table, const std::vector<std:
   }
   sql += " WHERE rowid = ?";
   PreparedStatement spare;
-  const StatementPtr& stmt = statement(sql, spare).stmt;
+  const PreparedStatement& prepared = statement(sql, spare);
+  const StatementPtr& stmt = prepared.stmt;
   const StatementUse use(stmt.get());
+  const RunNote note(*this, prepared);
   for (std::size_t i = 0; i < values.size(); ++i) {
     bindValue(stmt.get(), static_cast<int>(i) + 1, values[i]);
   }
@@ -297,8 +354,10 @@ long long SqliteBackend::insert(const std::string& table, const std::vector<std:
     sql += " (" + names + ") VALUES (" + marks + ")";
   }
   PreparedStatement spare;
-  const StatementPtr& stmt = statement(sql, spare).stmt;
+  const PreparedStatement& prepared = statement(sql, spare);
+  const StatementPtr& stmt = prepared.stmt;
   const StatementUse use(stmt.get());
+  const RunNote note(*this, prepared);
   for (std::size_t i = 0; i < values.size(); ++i) {
     bindValue(stmt.get(), static_cast<int>(i) + 1, values[i]);
   }
@@ -309,9 +368,11 @@ long long SqliteBackend::insert(const std::string& table, const std::vector<std:
 
 long long SqliteBackend::remove(const std::string& table, long long rowid) {
   PreparedStatement spare;
-  const StatementPtr& stmt =
-      statement("DELETE FROM " + quoteIdentifier(table) + " WHERE rowid = ?", spare).stmt;
+  const PreparedStatement& prepared =
+      statement("DELETE FROM " + quoteIdentifier(table) + " WHERE rowid = ?", spare);
+  const StatementPtr& stmt = prepared.stmt;
   const StatementUse use(stmt.get());
+  const RunNote note(*this, prepared);
   sqlite3_bind_int64(stmt.get(), 1, rowid);
   const int rc = sqlite3_step(stmt.get());
   if (rc != SQLITE_DONE) fail(rc);
@@ -344,7 +405,12 @@ bool SqliteBackend::readRow(const std::string& table, const std::vector<std::str
 
 void SqliteBackend::begin() { run("BEGIN"); }
 void SqliteBackend::commit() { run("COMMIT"); }
-void SqliteBackend::rollback() { run("ROLLBACK"); }
+void SqliteBackend::rollback() {
+  // What the transaction wrote is undone: the tables it wrote are no longer
+  // known to hold what was read since.
+  m_writes.unknown = true;
+  run("ROLLBACK");
+}
 
 ChangeStamp SqliteBackend::stamp() {
   sqlite3* db = handle();
@@ -368,6 +434,14 @@ ChangeStamp SqliteBackend::stamp() {
   out.version = m_version;
   out.changes = sqlite3_total_changes64(db);
   return out;
+}
+
+bool SqliteBackend::reusable() {
+  if (!m_db || sqlite3_get_autocommit(m_db) == 0) return false;
+  for (sqlite3_stmt* s = sqlite3_next_stmt(m_db, nullptr); s; s = sqlite3_next_stmt(m_db, s)) {
+    if (sqlite3_stmt_busy(s)) return false;
+  }
+  return true;
 }
 
 std::int64_t SqliteBackend::ownChanges() { return sqlite3_total_changes64(handle()); }

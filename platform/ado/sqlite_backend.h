@@ -35,7 +35,9 @@ class SqliteBackend : public Backend {
   void rollback() override;
   ChangeStamp stamp() override;
   std::int64_t ownChanges() override;
+  OwnWrites takeOwnWrites() override;
   void schemaChanged() override { m_statements.clear(); }
+  bool reusable() override;
   // How many statement texts are kept prepared (for tests).
   std::size_t keptStatements() const { return m_statements.size(); }
 
@@ -51,6 +53,26 @@ class SqliteBackend : public Backend {
   void readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell);
   // SQLite's busy handler: 1 to try the lock again, 0 to fail the statement.
   static int onBusy(void* backend, int count);
+  // SQLite's authorizer: notes the tables of the statement being compiled
+  // (m_noting) and allows everything.
+  static int onAuthorize(void* backend, int action, const char* name, const char* detail,
+                         const char* database, const char* trigger);
+
+  // Notes in m_writes what one run of a kept statement changed, however the
+  // run ends.
+  class RunNote {
+   public:
+    RunNote(SqliteBackend& backend, const PreparedStatement& prepared);
+    ~RunNote();
+    RunNote(const RunNote&) = delete;
+    RunNote& operator=(const RunNote&) = delete;
+
+   private:
+    SqliteBackend& m_backend;
+    const PreparedStatement& m_prepared;
+    std::int64_t m_changesBefore;
+    bool m_inTransaction;
+  };
 
   sqlite3* m_db;
   std::chrono::steady_clock::time_point m_busyDeadline;  // of the lock waited for now
@@ -60,6 +82,8 @@ class SqliteBackend : public Backend {
   long long m_version = -1;
   unsigned long long m_versionAction = 0;
   StatementCache m_statements;
+  StatementEffects* m_noting = nullptr;  // of the statement being prepared
+  OwnWrites m_writes;                    // since takeOwnWrites()
 };
 
 }  // namespace adoimpl

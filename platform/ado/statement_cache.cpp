@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <string_view>
 
 namespace adoimpl {
 
@@ -23,15 +24,51 @@ PreparedStatement* StatementCache::find(const std::string& sql) {
   return it->second.prepared.get();
 }
 
-PreparedStatement* StatementCache::keep(const std::string& sql, StatementPtr& stmt) {
+void StatementEffects::note(int action, const char* name) {
+  const auto add = [name](std::vector<std::string>& tables) {
+    if (!name) return;
+    for (const std::string& t : tables) {
+      if (t == name) return;
+    }
+    tables.emplace_back(name);
+  };
+  switch (action) {
+    case SQLITE_READ:
+      add(reads);
+      break;
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE:
+      add(writes);
+      break;
+    case SQLITE_TRANSACTION:
+      if (name && (std::string_view(name) == "COMMIT" || std::string_view(name) == "END")) {
+        commits = true;
+      } else if (name && std::string_view(name) == "ROLLBACK") {
+        unknown = true;
+      }
+      break;
+    case SQLITE_SAVEPOINT:
+      if (name && std::string_view(name) == "ROLLBACK") unknown = true;
+      break;
+    case SQLITE_SELECT:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+      break;
+    default:  // schema, pragma, attach, analyze, ...
+      unknown = true;
+      break;
+  }
+}
+
+PreparedStatement* StatementCache::keep(const std::string& sql, PreparedStatement& prepared) {
   const auto found = m_entries.find(sql);
   if (found != m_entries.end() && sqlite3_stmt_busy(found->second.prepared->stmt.get())) {
     return nullptr;
   }
   if (found == m_entries.end() && m_entries.size() >= kMaxStatements) dropOldest();
   Entry& entry = m_entries[sql];
-  entry.prepared = std::make_unique<PreparedStatement>();
-  entry.prepared->stmt = std::move(stmt);
+  entry.prepared = std::make_unique<PreparedStatement>(std::move(prepared));
   entry.lastUse = ++m_uses;
   return entry.prepared.get();
 }

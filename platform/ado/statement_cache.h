@@ -28,8 +28,21 @@ struct StatementDeleter {
 };
 using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
+// The tables a statement reads and writes, as SQLite reported them while it
+// compiled it (a view's tables and a trigger's writes included).
+struct StatementEffects {
+  std::vector<std::string> reads;
+  std::vector<std::string> writes;
+  // Effects beyond rows of those tables: schema, pragma, attach, rollback.
+  bool unknown = false;
+  bool commits = false;  // COMMIT or END: a transaction ending that way is kept
+  // Notes one compiled action (SQLite's authorizer codes).
+  void note(int action, const char* name);
+};
+
 struct PreparedStatement {
   StatementPtr stmt;
+  StatementEffects effects;
   // The result's fields as load() reads them, valid while fieldsEpoch is the
   // statement's reprepare count; -1: not read yet.
   std::vector<FieldInfo> fields;
@@ -41,10 +54,10 @@ class StatementCache {
   // The kept statement of sql, or null (also when it is running now: a
   // caller that needs it then prepares its own).
   PreparedStatement* find(const std::string& sql);
-  // Keeps stmt for sql and returns it; past the bound the least recently used
-  // texts go. Null, and stmt left with the caller, while the statement kept
-  // for sql is running.
-  PreparedStatement* keep(const std::string& sql, StatementPtr& stmt);
+  // Keeps prepared for sql and returns it; past the bound the least recently
+  // used texts go. Null, and prepared left with the caller, while the
+  // statement kept for sql is running.
+  PreparedStatement* keep(const std::string& sql, PreparedStatement& prepared);
   // Finalizes every kept statement (before the connection closes).
   void clear();
   std::size_t size() const { return m_entries.size(); }

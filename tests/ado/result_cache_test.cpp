@@ -1,11 +1,14 @@
-// Recent SELECT results are reused only while nothing has written to the file:
-// a write through a recordset, a statement, another connection's commit or a
-// schema change each make the next query read the file again.
+// Recent SELECT results are reused only while nothing has written to what
+// they read: a write through a recordset or a statement makes the queries of
+// the tables written read the file again; another connection's commit, a
+// schema change or a rollback make every query read it again.
 #include <gtest/gtest.h>
 
 #include <chrono>
 
 #include "ado/ado_statistics.h"
+#include "ado/session.h"
+#include "ado/sqlite_backend.h"
 #include "ado/test_seams.h"
 #include "ado_fixture.h"
 #include "base/user_action.h"
@@ -17,6 +20,20 @@ const wchar_t* const kQuery = L"select * from Model where ID like 1";
 
 std::vector<std::wstring> Labels(const _ConnectionPtr& c) {
   return adotest::column(adotest::open(c, kQuery), L"LabelModel");
+}
+
+// How many queries the back end ran for fn (the rest came from the cache).
+template <class Fn>
+unsigned long long BackendQueries(Fn&& fn) {
+  const unsigned long long before = adoimpl::backendQueryCount();
+  fn();
+  return adoimpl::backendQueryCount() - before;
+}
+
+// The SQLite back end tells which tables a write touched; a server's
+// results are all forgotten at any write.
+bool TellsTablesWritten(const _ConnectionPtr& c) {
+  return dynamic_cast<adoimpl::SqliteBackend*>(&c->session()->backend()) != nullptr;
 }
 
 TEST_F(ResultCache, ARepeatedQueryStillSeesEveryKindOfWrite) {
@@ -120,6 +137,94 @@ TEST_F(ResultCache, AUserActionSeesItsOwnWritesAndTheNextSeesEveryOther) {
     other->Execute((L"UPDATE Model SET LabelModel = '" + following + L"' WHERE ID = 1").c_str(),
                    nullptr, -1);
   }
+}
+
+// Editing one table keeps what was read from the others: the dialog's
+// series, models and headings survive an edit of a performance row.
+TEST_F(ResultCache, AnOwnWriteForgetsOnlyTheResultsOfTheTablesItWrote) {
+  const std::wstring rowsOfModel1 = L"select * from 4-72_Parameter where ModelID like 1";
+  const auto flux = [&] { return adotest::column(adotest::open(conn, rowsOfModel1), L"Flux"); };
+  const std::vector<std::wstring> labels = Labels(conn);
+  ASSERT_EQ(flux(), (std::vector<std::wstring>{L"4012", L"4012"}));
+  const bool precise = TellsTablesWritten(conn);
+
+  conn->Execute(L"UPDATE Flags SET Count = 7 WHERE Name = 'a'", nullptr, -1);
+  conn->Execute(L"UPDATE Model SET Speed = 1 WHERE ID = 99", nullptr, -1);
+  const unsigned long long afterOtherTable = BackendQueries([&] {
+    EXPECT_EQ(Labels(conn), labels);
+    EXPECT_EQ(flux(), (std::vector<std::wstring>{L"4012", L"4012"}));
+  });
+  if (precise) {
+    EXPECT_EQ(afterOtherTable, 0u) << "a write elsewhere, and one of no rows";
+  }
+
+  conn->Execute(L"UPDATE 4-72_Parameter SET Flux = 1 WHERE ModelID = 1", nullptr, -1);
+  const unsigned long long afterParameters = BackendQueries([&] {
+    EXPECT_EQ(Labels(conn), labels);
+    EXPECT_EQ(flux(), (std::vector<std::wstring>{L"1", L"1"}));
+  });
+  if (precise) {
+    EXPECT_EQ(afterParameters, 1u) << "only the parameter rows are read again";
+  }
+
+  _RecordsetPtr rs = adotest::open(conn, kQuery);
+  rs->PutCollect(L"LabelModel", L"edited");
+  rs->Update();
+  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"edited"});
+  const unsigned long long afterRecordset = BackendQueries([&] {
+    EXPECT_EQ(flux(), (std::vector<std::wstring>{L"1", L"1"}));
+  });
+  if (precise) {
+    EXPECT_EQ(afterRecordset, 0u);
+  }
+}
+
+// What a write changes through a trigger, or what a view shows of a table
+// written, is read again like the table itself.
+TEST(ResultCacheOnFile, TriggersAndViewsAreFollowedToTheirTables) {
+  if (testsupport::testServer()) GTEST_SKIP() << "the trigger and the view are SQLite's";
+  testsupport::TempDir dir;
+  const std::string path = dir.file("ZRFan.Mdb");
+  {
+    testsupport::CatalogueBuilder b(path);
+    b.model(1, std::string("4-72"), std::string("A"), 4.0, 2900LL, std::string("4-72No4A"))
+        .exec("CREATE TABLE Audit (Label TEXT)")
+        .exec(
+            "CREATE TRIGGER ModelAudit AFTER UPDATE ON Model BEGIN "
+            "INSERT INTO Audit VALUES (new.LabelModel); END")
+        .exec("CREATE VIEW Labels AS SELECT ID, LabelModel FROM Model");
+  }
+  _ConnectionPtr conn = adotest::connect(path);
+  const auto audit = [&] {
+    return adotest::column(adotest::open(conn, L"select * from Audit"), L"Label");
+  };
+  const auto viewed = [&] {
+    return adotest::column(adotest::open(conn, L"select LabelModel from Labels"), L"LabelModel");
+  };
+  ASSERT_TRUE(audit().empty());
+  ASSERT_EQ(viewed(), std::vector<std::wstring>{L"4-72No4A"});
+  conn->Execute(L"UPDATE Model SET LabelModel = 'renamed' WHERE ID = 1", nullptr, -1);
+  EXPECT_EQ(audit(), std::vector<std::wstring>{L"renamed"});
+  EXPECT_EQ(viewed(), std::vector<std::wstring>{L"renamed"});
+}
+
+// Rows read inside a transaction that is then rolled back are not what the
+// file holds: the first query after the rollback reads it again.
+TEST_F(ResultCache, RowsReadBeforeARollbackAreNotReused) {
+  const std::vector<std::wstring> labels = Labels(conn);
+  conn->BeginTrans();
+  conn->Execute(L"UPDATE Model SET LabelModel = 'in the transaction' WHERE ID = 1", nullptr, -1);
+  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"in the transaction"});
+  conn->RollbackTrans();
+  EXPECT_EQ(Labels(conn), labels);
+
+  conn->BeginTrans();
+  _RecordsetPtr rs = adotest::open(conn, kQuery);
+  rs->PutCollect(L"LabelModel", L"through a recordset");
+  rs->Update();
+  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"through a recordset"});
+  conn->RollbackTrans();
+  EXPECT_EQ(Labels(conn), labels);
 }
 
 }  // namespace

@@ -1,0 +1,106 @@
+// A closed connection to a catalogue file is kept for the next connection to
+// that file, with what it had read, only while the file is as it left it.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ado/ado_statistics.h"
+#include "ado/session.h"
+#include "ado_fixture.h"
+
+namespace {
+
+const wchar_t* const kQuery = L"select * from Model where ID like 1";
+
+struct KeptSession : adotest::CatalogueFixture {
+  void SetUp() override {
+    if (testsupport::testServer()) GTEST_SKIP() << "connections to a file are kept";
+    adoimpl::Session::closeKept();
+    CatalogueFixture::SetUp();
+  }
+  void TearDown() override { adoimpl::Session::closeKept(); }
+
+  std::vector<std::wstring> labels(const _ConnectionPtr& c) {
+    return adotest::column(adotest::open(c, kQuery), L"LabelModel");
+  }
+  // Another program's write, straight through SQLite.
+  void writeBehind(const std::string& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+  }
+  unsigned long long queriesFor(const _ConnectionPtr& c) {
+    const unsigned long long before = adoimpl::backendQueryCount();
+    labels(c);
+    return adoimpl::backendQueryCount() - before;
+  }
+};
+
+TEST_F(KeptSession, TheNextConnectionToTheFileAnswersFromWhatTheLastOneRead) {
+  labels(conn);
+  conn->Close();
+  _ConnectionPtr again = adotest::connect(path);
+  EXPECT_EQ(queriesFor(again), 0u) << "the result read before the close is still known";
+  EXPECT_EQ(labels(again), std::vector<std::wstring>{L"4-72No4A"});
+
+  // Its own writes, made before it was closed, are part of what it knows.
+  again->Execute(L"UPDATE Model SET LabelModel = 'mine' WHERE ID = 1", nullptr, -1);
+  again->Close();
+  _ConnectionPtr third = adotest::connect(path);
+  EXPECT_EQ(labels(third), std::vector<std::wstring>{L"mine"});
+}
+
+TEST_F(KeptSession, AFileWrittenOrReplacedMeanwhileIsReadAfresh) {
+  labels(conn);
+  conn->Close();
+  writeBehind(path, "UPDATE Model SET LabelModel = 'written behind' WHERE ID = 1");
+  _ConnectionPtr again = adotest::connect(path);
+  EXPECT_EQ(labels(again), std::vector<std::wstring>{L"written behind"});
+  again->Close();
+
+  // A catalogue copied into place: another file under the same name.
+  const std::string replacement = dir.file("new.Mdb");
+  {
+    testsupport::CatalogueBuilder b(replacement);
+    b.model(1, std::string("4-72"), std::string("A"), 4.0, 2900LL, std::string("replaced"));
+  }
+  ASSERT_EQ(std::rename(replacement.c_str(), path.c_str()), 0);
+  _ConnectionPtr third = adotest::connect(path);
+  EXPECT_EQ(labels(third), std::vector<std::wstring>{L"replaced"});
+}
+
+TEST_F(KeptSession, WhatTheClosedConnectionHandedOutStaysClosed) {
+  _RecordsetPtr rs = adotest::open(conn, kQuery);
+  conn->Close();
+  _ConnectionPtr again = adotest::connect(path);
+  EXPECT_EQ(conn->GetState(), adStateClosed);
+  EXPECT_THROW(conn->Execute(kQuery, nullptr, -1), _com_error);
+  EXPECT_THROW(
+      {
+        rs->PutCollect(L"LabelModel", L"after the close");
+        rs->Update();
+      },
+      _com_error);
+  EXPECT_EQ(labels(again), std::vector<std::wstring>{L"4-72No4A"});
+}
+
+TEST_F(KeptSession, AConnectionClosedInATransactionIsNotKept) {
+  conn->BeginTrans();
+  conn->Execute(L"UPDATE Model SET LabelModel = 'uncommitted' WHERE ID = 1", nullptr, -1);
+  EXPECT_EQ(labels(conn), std::vector<std::wstring>{L"uncommitted"});
+  conn->Close();
+  _ConnectionPtr again = adotest::connect(path);
+  EXPECT_EQ(labels(again), std::vector<std::wstring>{L"4-72No4A"})
+      << "closing rolled the transaction back";
+  // Nothing was left locked either.
+  writeBehind(path, "UPDATE Model SET LabelModel = 'other' WHERE ID = 1");
+  EXPECT_EQ(labels(again), std::vector<std::wstring>{L"other"});
+}
+
+}  // namespace
