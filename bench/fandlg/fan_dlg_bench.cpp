@@ -38,29 +38,49 @@ void Select(int id, const CString& text) {
   if (!reason.empty()) throw std::runtime_error(reason);
 }
 
+// A write to the catalogue that changes nothing the dialog shows, but a table
+// it reads in every action: a heading row no column asks for, added by one
+// call and taken out by the next. (Writing a value over itself would not do:
+// SQLite leaves the file as it was, and other connections see no change.)
+CString HeadingWrite() {
+  static bool added = false;
+  added = !added;
+  return added ? L"INSERT INTO IndexTableName (IndexName, TableHead) VALUES ('BENCH', 'x')"
+               : L"DELETE FROM IndexTableName WHERE IndexName = 'BENCH'";
+}
+
 // Cold runs: a write before each action empties the data layer's cache of
 // recent results, as any edit of the catalogue does; the write is neither
 // timed nor counted.
 void ForgetResults(benchmark::State& state, unsigned long long& statements) {
   state.PauseTiming();
-  g_dlg->m_FanDb.Execute(
-      L"UPDATE IndexTableName SET TableHead = TableHead WHERE IndexName "
-      L"LIKE 'ERRORNUM'");
+  g_dlg->m_FanDb.Execute(HeadingWrite());
   ++statements;
   state.ResumeTiming();
 }
 
-void ReportStatements(benchmark::State& state, unsigned long long before,
+// The data layer's counters when a benchmark starts.
+struct Counts {
+  unsigned long long statements = adoimpl::statementCount();
+  unsigned long long queries = adoimpl::backendQueryCount();
+};
+
+// Per action: the statements sent (less the excluded writes) and, of the
+// queries among them, how many the back end ran rather than the result cache.
+void ReportStatements(benchmark::State& state, const Counts& before,
                       unsigned long long excluded = 0) {
+  const Counts now;
   state.counters["statements"] =
-      benchmark::Counter(static_cast<double>(adoimpl::statementCount() - before - excluded),
+      benchmark::Counter(static_cast<double>(now.statements - before.statements - excluded),
                          benchmark::Counter::kAvgIterations);
+  state.counters["queries run"] = benchmark::Counter(
+      static_cast<double>(now.queries - before.queries), benchmark::Counter::kAvgIterations);
 }
 
 void BM_FillCascade(benchmark::State& state) {
   const bool cold = state.range(0) != 0;
   unsigned long long excluded = 0;
-  const unsigned long long before = adoimpl::statementCount();
+  const Counts before;
   for (auto _ : state) {
     if (cold) ForgetResults(state, excluded);
     // As the browse-all radio does, in one user action as its click is: all
@@ -81,7 +101,7 @@ void CycleCombo(benchmark::State& state, int id, const std::vector<CString>& ite
   size_t next = 1;
   const bool cold = state.range(0) != 0;
   unsigned long long excluded = 0;
-  const unsigned long long before = adoimpl::statementCount();
+  const Counts before;
   for (auto _ : state) {
     if (cold) ForgetResults(state, excluded);
     Select(id, items[next++ % items.size()]);
@@ -133,7 +153,7 @@ void BM_GridEdit(benchmark::State& state) {
   const CString original = g_dlg->m_GridParam.GetItemText(1, 1);
   const std::string line = "dlg grid 5003 edit 1 1 ";
   int n = 0;
-  const unsigned long long before = adoimpl::statementCount();
+  const Counts before;
   for (auto _ : state) {
     const std::string value = std::to_string(1000 + (n++ % 2));
     const std::string reason = winplat::applyDialogLine(*g_dlg, line + value);
@@ -145,19 +165,42 @@ void BM_GridEdit(benchmark::State& state) {
 
 // Opening the dialog: its creation and OnInitDialog (the catalogue opened on
 // a connection of its own, the grids, the cascade filled, the previews);
-// closing it is not timed. A new connection starts with nothing cached, so
-// every opening is a cold one.
+// closing it is not timed. Argument 0: opened again as it was closed, the
+// catalogue unchanged, so the connection the last one closed serves it.
+// 1: after a write to the catalogue made by the last dialog opened before it
+// closed (an edit of a heading), whose results of that table are forgotten.
+// 2: after another connection's write (another program, or the dialog open
+// underneath): the file is read afresh on a new connection.
 void BM_OpenDialog(benchmark::State& state) {
-  const unsigned long long before = adoimpl::statementCount();
-  for (auto _ : state) {
+  const int after = static_cast<int>(state.range(0));
+  unsigned long long excluded = 0;
+  const Counts before;
+  const auto open = [] {
     auto dlg = std::make_unique<CFanDlg>();
     dlg->Create(IDD_FAN_DIALOG);
-    state.PauseTiming();
+    return dlg;
+  };
+  const auto close = [](std::unique_ptr<CFanDlg>& dlg) {
     dlg->DestroyWindow();
     dlg.reset();
+  };
+  std::unique_ptr<CFanDlg> last = open();
+  for (auto _ : state) {
+    state.PauseTiming();
+    if (after == 1) {
+      last->m_FanDb.Execute(HeadingWrite());
+      ++excluded;
+    }
+    close(last);
+    if (after == 2) {
+      g_dlg->m_FanDb.Execute(HeadingWrite());
+      ++excluded;
+    }
     state.ResumeTiming();
+    last = open();
   }
-  ReportStatements(state, before);
+  close(last);
+  ReportStatements(state, before, excluded);
 }
 
 // The search of every series' parameter table for a duty point, with the
@@ -167,7 +210,7 @@ void BM_SelectByParameters(benchmark::State& state) {
   g_dlg->m_nSelectMode = CFanDlg::kSelectByParameters;
   const bool cold = state.range(0) != 0;
   unsigned long long excluded = 0;
-  const unsigned long long before = adoimpl::statementCount();
+  const Counts before;
   for (auto _ : state) {
     if (cold) ForgetResults(state, excluded);
     // One user action, as the search button's click is.
@@ -197,6 +240,7 @@ std::string ActionName(const std::string& run) {
     std::string name = std::string("FAN dialog: ") + words;
     if (run.rfind(prefix + "/0/", 0) == 0) name += ", warm";
     if (run.rfind(prefix + "/1/", 0) == 0) name += ", cold";
+    if (run.rfind(prefix + "/2/", 0) == 0) name += ", after another connection's write";
     return name;
   }
   return {};
@@ -236,7 +280,13 @@ BENCHMARK(BM_DriveModeChange)
     ->Repetitions(5)
     ->ReportAggregatesOnly();
 BENCHMARK(BM_GridEdit)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(BM_OpenDialog)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK(BM_OpenDialog)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 BENCHMARK(BM_SelectByParameters)
     ->Arg(0)
     ->Arg(1)

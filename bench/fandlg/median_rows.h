@@ -28,7 +28,12 @@ class MedianRowReporter : public benchmark::ConsoleReporter {
       if (figure.empty()) continue;
       char ours[96];
       const auto statements = run.counters.find("statements");
-      if (statements != run.counters.end()) {
+      const auto queries = run.counters.find("queries run");
+      if (statements != run.counters.end() && queries != run.counters.end()) {
+        std::snprintf(ours, sizeof ours, "%.2f ms (cpu %.2f ms, %.0f statements, %.0f run)",
+                      run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(), statements->second.value,
+                      queries->second.value);
+      } else if (statements != run.counters.end()) {
         std::snprintf(ours, sizeof ours, "%.2f ms (cpu %.2f ms, %.0f statements)",
                       run.GetAdjustedRealTime(), run.GetAdjustedCPUTime(),
                       statements->second.value);

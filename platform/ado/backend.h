@@ -103,6 +103,9 @@ class Backend {
   // True when the connection holds nothing of a caller's (no transaction, no
   // statement running) and may serve the next connection to the catalogue.
   virtual bool reusable() { return false; }
+  // Whether a connection kept since then still works (a server may have
+  // closed it).
+  virtual bool alive() { return true; }
 };
 
 }  // namespace adoimpl

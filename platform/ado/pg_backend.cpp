@@ -165,6 +165,16 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
 
 PgBackend::~PgBackend() { close(); }
 
+bool PgBackend::reusable() {
+  return m_conn && PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) == PQTRANS_IDLE;
+}
+
+bool PgBackend::alive() {
+  if (!reusable()) return false;
+  Result probe(PQexec(m_conn, ""));
+  return PQresultStatus(probe.get()) == PGRES_EMPTY_QUERY;
+}
+
 void PgBackend::close() {
   if (m_conn) PQfinish(m_conn);
   m_conn = nullptr;

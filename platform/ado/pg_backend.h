@@ -32,6 +32,8 @@ class PgBackend : public Backend {
 
   SqlDialect dialect() const override { return SqlDialect::Postgres; }
   void close() override;
+  bool reusable() override;
+  bool alive() override;
   std::vector<std::string> tableNames() override;
   std::vector<std::string> columnNames(const std::string& table) override;
   void load(const TranslatedStatement& statement, RowSet& rows) override;

@@ -67,9 +67,7 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   std::wstring path = connectionStringValue(connectionString, L"DBQ");
   if (path.empty()) path = connectionStringValue(connectionString, L"Data Source");
   const char* override = std::getenv("ZR_CATALOGUE");
-  if (override && isPostgresAddress(override)) {
-    return std::shared_ptr<Session>(new Session(PgBackend::open(override)));
-  }
+  if (override && isPostgresAddress(override)) return openServer(override);
   if (path.empty()) {
     throw _com_error(E_FAIL, L"the connection string names no database file (DBQ=...)");
   }
@@ -82,10 +80,17 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
   // SQLite takes an empty file for an empty database; a catalogue never is one.
   if (st.st_size == 0) failOpen(path, L"the file is empty");
   const std::string address = addressInFile(native);
-  if (!address.empty()) return std::shared_ptr<Session>(new Session(PgBackend::open(address)));
-  if (std::shared_ptr<Session> kept = takeKept(fileState(st))) return kept;
+  if (!address.empty()) return openServer(address);
+  if (std::shared_ptr<Session> kept = takeKept({{}, fileState(st)})) return kept;
   std::shared_ptr<Session> session(new Session(SqliteBackend::open(native, path)));
   session->m_native = native;
+  return session;
+}
+
+std::shared_ptr<Session> Session::openServer(const std::string& address) {
+  if (std::shared_ptr<Session> kept = takeKept({address, {}})) return kept;
+  std::shared_ptr<Session> session(new Session(PgBackend::open(address)));
+  session->m_server = address;
   return session;
 }
 
@@ -95,7 +100,7 @@ namespace {
 // destroyed: a connection closed while the program exits must not find it gone.
 struct KeptSessions {
   std::mutex mutex;
-  std::list<std::pair<Session::FileState, std::shared_ptr<Session>>> sessions;
+  std::list<std::pair<Session::Place, std::shared_ptr<Session>>> sessions;
 };
 
 KeptSessions& keptSessions() {
@@ -114,17 +119,19 @@ Session::FileState Session::fileState(const struct stat& st) {
   return f;
 }
 
-std::shared_ptr<Session> Session::takeKept(const FileState& file) {
+std::shared_ptr<Session> Session::takeKept(const Place& place) {
   KeptSessions& kept = keptSessions();
   std::shared_ptr<Session> found;
   std::vector<std::shared_ptr<Session>> stale;  // closed outside the lock
   {
     const std::lock_guard lock(kept.mutex);
     for (auto it = kept.sessions.begin(); it != kept.sessions.end();) {
-      const FileState& was = it->first;
-      if (was.device != file.device || was.inode != file.inode) {
+      const Place& was = it->first;
+      const FileState& file = place.file;
+      if (was.server != place.server || (place.server.empty() && (was.file.device != file.device ||
+                                                                  was.file.inode != file.inode))) {
         ++it;
-      } else if (!found && was == file) {
+      } else if (!found && was.file == file) {
         found = std::move(it->second);
         it = kept.sessions.erase(it);
       } else {
@@ -135,11 +142,16 @@ std::shared_ptr<Session> Session::takeKept(const FileState& file) {
       }
     }
   }
+  // A server may have closed a connection while it was kept.
+  if (found && !found->backend().alive()) {
+    stale.push_back(std::move(found));
+    found.reset();
+  }
   return found;
 }
 
 void Session::closeKept() {
-  std::list<std::pair<FileState, std::shared_ptr<Session>>> closing;
+  std::list<std::pair<Place, std::shared_ptr<Session>>> closing;
   {
     KeptSessions& kept = keptSessions();
     const std::lock_guard lock(kept.mutex);
@@ -148,10 +160,15 @@ void Session::closeKept() {
 }
 
 void Session::keep() {
-  struct stat st {};
-  if (::stat(m_native.c_str(), &st) != 0) throw std::runtime_error("the file is gone");
+  Place place{m_server, {}};
+  if (m_server.empty()) {
+    struct stat st {};
+    if (::stat(m_native.c_str(), &st) != 0) throw std::runtime_error("the file is gone");
+    place.file = fileState(st);
+  }
   std::shared_ptr<Session> session(new Session(std::move(m_backend)));
   session->m_native = m_native;
+  session->m_server = m_server;
   session->m_results.swap(m_results);
   session->m_tables.swap(m_tables);
   session->m_tablesLoaded = m_tablesLoaded;
@@ -162,7 +179,7 @@ void Session::keep() {
   std::vector<std::shared_ptr<Session>> evicted;  // closed outside the lock
   KeptSessions& kept = keptSessions();
   const std::lock_guard lock(kept.mutex);
-  kept.sessions.emplace_front(fileState(st), std::move(session));
+  kept.sessions.emplace_front(std::move(place), std::move(session));
   while (kept.sessions.size() > kKeptSessions) {
     evicted.push_back(std::move(kept.sessions.back().second));
     kept.sessions.pop_back();
@@ -184,7 +201,7 @@ void Session::schemaChanged() {
 }
 
 void Session::close() {
-  if (m_backend && !m_native.empty() && m_backend->reusable()) {
+  if (m_backend && (!m_native.empty() || !m_server.empty()) && m_backend->reusable()) {
     try {
       keep();
       return;

@@ -9,15 +9,16 @@
 // file is a small text file holding a "postgresql://" address, or the
 // environment's ZR_CATALOGUE holds one: then it is on that server.
 //
-// Closing a connection to a catalogue file keeps its SQLite connection, with
-// its prepared statements, page cache and result cache, for the next
-// connection to the same file (as ADO's session pooling keeps a provider's
-// session): the dialog opens the catalogue each time it opens, and reading
-// the schema and the first results again made up most of that. The kept
-// connection is taken only while the file is the one it had open and has not
-// been written since it was closed (same device, inode, size and time);
-// otherwise it is closed and a fresh one opened. At most kKeptSessions are
-// kept, the most recently closed.
+// Closing a connection keeps its back end's connection, with its prepared
+// statements, page cache and result cache, for the next connection to the
+// same catalogue (as ADO's session pooling keeps a provider's session): the
+// dialog opens the catalogue each time it opens, and reading the schema and
+// the first results again made up most of that (on a server, connecting too).
+// A file's connection is taken only while the file is the one it had open
+// and has not been written since it was closed (same device, inode, size and
+// time); otherwise it is closed and a fresh one opened. A server's is taken
+// when it still answers; its change notifications tell what other clients
+// wrote meanwhile. At most kKeptSessions are kept, the most recently closed.
 #pragma once
 
 #include <map>
@@ -62,6 +63,11 @@ class Session {
     long long size = 0, mtimeNs = 0;
     bool operator==(const FileState&) const = default;
   };
+  // Where a kept session's catalogue is: a server's address, or else a file.
+  struct Place {
+    std::string server;
+    FileState file;
+  };
 
   // The back end; throws the "object is closed" error after close().
   Backend& backend() const;
@@ -80,7 +86,8 @@ class Session {
  private:
   explicit Session(std::unique_ptr<Backend> backend);
   static FileState fileState(const struct stat& st);
-  static std::shared_ptr<Session> takeKept(const FileState& file);
+  static std::shared_ptr<Session> takeKept(const Place& place);
+  static std::shared_ptr<Session> openServer(const std::string& address);
   // Moves this session's connection and caches into a kept session; throws
   // when the file cannot be looked at.
   void keep();
@@ -101,6 +108,7 @@ class Session {
   std::unordered_map<std::wstring, std::shared_ptr<const TranslatedStatement>> m_translated[2];
   bool m_unresolvedName = false;  // during translateText: a table was not found
   std::string m_native;           // the file's path; empty on a server
+  std::string m_server;           // the server's address; empty for a file
 };
 
 // The value of one key of an ODBC "key=value;..." string (keys compared

@@ -149,6 +149,8 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
   if (m_hWnd || !CreateFromTemplate(*tmpl, m_pParentWnd)) return FALSE;
   m_ended = false;
   m_nModalResult = -1;
+  // As for a modal dialog: filling it belongs to the action that opened it.
+  const zrbase::UserActionScope opening;
   OnInitDialog();
   return TRUE;
 }
