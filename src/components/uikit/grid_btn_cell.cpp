@@ -1,6 +1,8 @@
 // Button cells and the combo cell.
 #include "uikit/grid_btn_cell.h"
 
+#include <vector>
+
 IMPLEMENT_DYNCREATE(CGridBtnCellBase, CGridCell)
 IMPLEMENT_DYNCREATE(CGridBtnCell, CGridBtnCellBase)
 IMPLEMENT_DYNCREATE(CGridBtnCellCombo, CGridBtnCell)
@@ -42,6 +44,37 @@ const CGridBtnCellBase::Button* CGridBtnCellBase::GetButton(int iWhich) const {
 void CGridBtnCellBase::operator=(const CGridCellBase& cell) { CGridCellBase::operator=(cell); }
 
 void CGridBtnCellCombo::operator=(const CGridCellBase& cell) { CGridBtnCellBase::operator=(cell); }
+
+std::shared_ptr<const CStringArray> CGridBtnCellCombo::NoChoices() {
+  static const auto none = std::make_shared<const CStringArray>();
+  return none;
+}
+
+void CGridBtnCellCombo::SetComboString(const CStringArray& ar) {
+  // The lists last made, taken again for the same texts: a row's cells take
+  // turns (its series, then its series' drive modes), so a few are kept. A
+  // grid is filled one thread at a time.
+  static thread_local std::vector<std::shared_ptr<const CStringArray>> recent;
+  const auto sameTexts = [&ar](const CStringArray& list) {
+    if (list.GetSize() != ar.GetSize()) return false;
+    for (INT_PTR i = 0; i < ar.GetSize(); ++i) {
+      if (list[i] != ar[i]) return false;
+    }
+    return true;
+  };
+  for (const auto& list : recent) {
+    if (sameTexts(*list)) {
+      m_choices = list;
+      return;
+    }
+  }
+  auto copy = std::make_shared<CStringArray>();
+  copy->Copy(ar);
+  constexpr std::size_t kRecentLists = 8;
+  if (recent.size() == kRecentLists) recent.pop_back();
+  recent.insert(recent.begin(), copy);
+  m_choices = std::move(copy);
+}
 
 BOOL CGridBtnCellCombo::TakesChoicesOnly() const {
   // The low two bits of a combo style are its type: CBS_SIMPLE, CBS_DROPDOWN
