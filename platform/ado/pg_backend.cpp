@@ -4,6 +4,7 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -160,10 +161,54 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
   backend->m_anyType =
       static_cast<unsigned>(std::strtoul(PQgetvalue(types.get(), 0, 1), nullptr, 10));
   backend->run(std::string("LISTEN ") + kPgChangeChannel);
+  // A write that reaches other tables than the one it names (a trigger of
+  // someone else's, a rule, a cascading foreign key) makes every write's
+  // tables unknown to the result cache.
+  Result spread = backend->run(
+      "SELECT EXISTS (SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
+      "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_proc p ON p.oid = t.tgfoid "
+      "WHERE n.nspname = current_schema() AND NOT t.tgisinternal "
+      "AND p.proname NOT IN ('zr_changed', 'zr_next_key')) "
+      "OR EXISTS (SELECT 1 FROM pg_rules WHERE schemaname = current_schema()) "
+      "OR EXISTS (SELECT 1 FROM pg_constraint k JOIN pg_namespace n ON n.oid = k.connamespace "
+      "WHERE n.nspname = current_schema() AND k.contype = 'f' "
+      "AND (k.confdeltype NOT IN ('a', 'r') OR k.confupdtype NOT IN ('a', 'r')))");
+  backend->m_writesSpread = std::strcmp(PQgetvalue(spread.get(), 0, 0), "t") == 0;
   return backend;
 }
 
 PgBackend::~PgBackend() { close(); }
+
+void PgBackend::noteWrite(const std::string& table, bool changesRows) {
+  ++m_changes;
+  if (!changesRows) {
+    m_writes.add({}, 1);
+  } else if (table.empty() || m_writesSpread) {
+    m_writes.changes += 1;
+    m_writes.unknown = true;
+  } else {
+    m_writes.add({table}, 1);
+  }
+}
+
+bool PgBackend::changesNoRows(const std::string& sql) {
+  std::size_t i = 0;
+  while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
+  std::size_t end = i;
+  while (end < sql.size() && std::isalpha(static_cast<unsigned char>(sql[end]))) ++end;
+  std::string word = sql.substr(i, end - i);
+  for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (const char* kw : {"BEGIN", "START", "COMMIT", "END", "SAVEPOINT", "RELEASE"}) {
+    if (word == kw) return true;
+  }
+  return false;
+}
+
+OwnWrites PgBackend::takeOwnWrites() {
+  OwnWrites out = std::move(m_writes);
+  m_writes = {};
+  return out;
+}
 
 bool PgBackend::reusable() {
   return m_conn && PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) == PQTRANS_IDLE;
@@ -383,6 +428,7 @@ void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
     }
     rows.addField(std::move(f));
   }
+  if (statement.readsOnlyTable) rows.setReads({statement.table});
   const int count = PQntuples(res);
   for (int i = 0; i < count; ++i) {
     long long rowid = 0;
@@ -399,7 +445,14 @@ void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
 long PgBackend::execute(const TranslatedStatement& statement) {
   Result r = run(statement.sql);
   if (PQresultStatus(r.get()) == PGRES_TUPLES_OK) return -1;
-  noteWrite();
+  const long changed = std::atol(PQcmdTuples(r.get()));
+  if (!statement.writtenTable.empty() && !statement.changesSchema) {
+    noteWrite(statement.writtenTable, changed != 0);
+  } else if (changesNoRows(statement.sql)) {
+    noteWrite(std::string(), false);
+  } else {
+    noteWrite();  // schema, rollback, settings: what they change is not known here
+  }
   if (!statement.createdTable.empty()) {
     for (const std::string& sql : pgTableTriggers(statement.createdTable, statement.integerKey)) {
       run(sql);
@@ -411,7 +464,7 @@ long PgBackend::execute(const TranslatedStatement& statement) {
         std::string("SELECT pg_notify('") + kPgChangeChannel + "', current_schema())";
     run(notify);
   }
-  return std::atol(PQcmdTuples(r.get()));
+  return changed;
 }
 
 long long PgBackend::update(const std::string& table, const std::vector<std::string>& columns,
@@ -427,8 +480,9 @@ long long PgBackend::update(const std::string& table, const std::vector<std::str
   Result r = run("UPDATE " + quoteIdentifier(table) + " SET " + setList(columns, 1) +
                      " WHERE rowid = $" + std::to_string(values.size() + 1),
                  params);
-  noteWrite();
-  return std::atoll(PQcmdTuples(r.get()));
+  const long long changed = std::atoll(PQcmdTuples(r.get()));
+  noteWrite(table, changed != 0);
+  return changed;
 }
 
 long long PgBackend::insert(const std::string& table, const std::vector<std::string>& columns,
@@ -449,15 +503,16 @@ long long PgBackend::insert(const std::string& table, const std::vector<std::str
     sql += " (" + names + ") VALUES (" + marks + ")";
   }
   Result r = run(sql + " RETURNING rowid", params);
-  noteWrite();
+  noteWrite(table);
   return std::atoll(PQgetvalue(r.get(), 0, 0));
 }
 
 long long PgBackend::remove(const std::string& table, long long rowid) {
   const std::string id = std::to_string(rowid);
   Result r = run("DELETE FROM " + quoteIdentifier(table) + " WHERE rowid = $1", {id.c_str()});
-  noteWrite();
-  return std::atoll(PQcmdTuples(r.get()));
+  const long long changed = std::atoll(PQcmdTuples(r.get()));
+  noteWrite(table, changed != 0);
+  return changed;
 }
 
 bool PgBackend::readRow(const std::string& table, const std::vector<std::string>& columns,
@@ -484,7 +539,8 @@ void PgBackend::commit() { run("COMMIT"); }
 void PgBackend::rollback() {
   // Not through run: a transaction that failed takes no SET, and one set inside it is undone.
   m_lockTimeout.reset();
-  // Undoing the transaction's writes changes what was read since: a change.
+  // Undoing the transaction's writes changes what was read since, in tables
+  // not named here.
   noteWrite();
   Result result(PQexec(handle(), "ROLLBACK"));
   if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
@@ -506,7 +562,8 @@ ChangeStamp PgBackend::stamp() {
   }
   if (PQstatus(conn) != CONNECTION_OK || !PQconsumeInput(conn)) return {};
   while (PGnotify* n = PQnotifies(conn)) {
-    if (n->extra && m_schema == n->extra) ++m_version;
+    // This connection's own commits are in its record of writes.
+    if (n->extra && m_schema == n->extra && n->be_pid != PQbackendPID(conn)) ++m_version;
     PQfreemem(n);
   }
   return {m_version, m_changes};

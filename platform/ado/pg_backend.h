@@ -50,6 +50,7 @@ class PgBackend : public Backend {
   void rollback() override;
   ChangeStamp stamp() override;
   std::int64_t ownChanges() override { return m_changes; }
+  OwnWrites takeOwnWrites() override;
   void schemaChanged() override { m_tables.clear(); }
 
  private:
@@ -79,7 +80,12 @@ class PgBackend : public Backend {
   // untyped: the column is zr_any, whose numbers read back as numbers.
   void readCell(const pg_result* result, int row, int column, bool untyped, RowSet& rows,
                 Cell& cell) const;
-  void noteWrite() { ++m_changes; }
+  // Notes one write in the record the result cache takes: of that table; of
+  // tables not known when table is empty; of no rows (a transaction's BEGIN,
+  // COMMIT, a write that found no row) when changesRows is false.
+  void noteWrite(const std::string& table = std::string(), bool changesRows = true);
+  // Whether the statement starts or ends a transaction, or marks a savepoint.
+  static bool changesNoRows(const std::string& sql);
 
   pg_conn* m_conn;
   std::string m_schema;
@@ -88,6 +94,8 @@ class PgBackend : public Backend {
   unsigned m_intType = 0;
   long long m_version = 0;
   std::int64_t m_changes = 0;
+  OwnWrites m_writes;           // since takeOwnWrites()
+  bool m_writesSpread = false;  // writes may reach tables they do not name
   std::optional<std::chrono::milliseconds> m_lockTimeout;  // as set on the server
   unsigned long long m_syncedAction = 0;  // the user action that last asked for changes
   std::map<unsigned, Table> m_tables;     // by oid, as results name them

@@ -487,6 +487,23 @@ TranslatedStatement translateStatement(std::string_view sql, SqlDialect dialect,
     names[i] = resolve ? resolve(written) : written;
   }
   const std::string resolvedTable = table != std::string_view::npos ? names[table] : "";
+  // The table an INSERT, UPDATE or DELETE writes is the first it names.
+  for (const char* kw : {"INSERT", "UPDATE", "DELETE", "REPLACE"}) {
+    if (!isWord(tokens[sig[0]], kw)) continue;
+    for (const std::size_t k : sig) {
+      if (tokens[k].kind == Tok::TableName) {
+        out.writtenTable = names[k];
+        break;
+      }
+    }
+  }
+  // A single-table SELECT without a subquery reads that table alone.
+  if (table != std::string_view::npos) {
+    out.readsOnlyTable = true;
+    for (std::size_t k = 1; k < sig.size(); ++k) {
+      if (isWord(tokens[sig[k]], "SELECT")) out.readsOnlyTable = false;
+    }
+  }
   for (const char* kw : {"CREATE", "DROP", "ALTER"}) {
     out.changesSchema = out.changesSchema || isWord(tokens[sig[0]], kw);
   }

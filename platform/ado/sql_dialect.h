@@ -51,6 +51,10 @@ struct TranslatedStatement {
   std::string table;      // the one table a SELECT reads (resolved), when rowidColumn
   bool rowidColumn = false;
   bool changesSchema = false;  // CREATE, DROP or ALTER
+  // The table an INSERT, UPDATE or DELETE writes (resolved); empty for others.
+  std::string writtenTable;
+  // A SELECT with the row identity (table) and no subquery: it reads table alone.
+  bool readsOnlyTable = false;
   // PostgreSQL: the table a CREATE TABLE makes, and its INTEGER PRIMARY KEY
   // column (empty when none), for the triggers the back end adds.
   std::string createdTable;

@@ -7,8 +7,6 @@
 #include <chrono>
 
 #include "ado/ado_statistics.h"
-#include "ado/session.h"
-#include "ado/sqlite_backend.h"
 #include "ado/test_seams.h"
 #include "ado_fixture.h"
 #include "base/user_action.h"
@@ -28,12 +26,6 @@ unsigned long long BackendQueries(Fn&& fn) {
   const unsigned long long before = adoimpl::backendQueryCount();
   fn();
   return adoimpl::backendQueryCount() - before;
-}
-
-// The SQLite back end tells which tables a write touched; a server's
-// results are all forgotten at any write.
-bool TellsTablesWritten(const _ConnectionPtr& c) {
-  return dynamic_cast<adoimpl::SqliteBackend*>(&c->session()->backend()) != nullptr;
 }
 
 TEST_F(ResultCache, ARepeatedQueryStillSeesEveryKindOfWrite) {
@@ -146,7 +138,6 @@ TEST_F(ResultCache, AnOwnWriteForgetsOnlyTheResultsOfTheTablesItWrote) {
   const auto flux = [&] { return adotest::column(adotest::open(conn, rowsOfModel1), L"Flux"); };
   const std::vector<std::wstring> labels = Labels(conn);
   ASSERT_EQ(flux(), (std::vector<std::wstring>{L"4012", L"4012"}));
-  const bool precise = TellsTablesWritten(conn);
 
   conn->Execute(L"UPDATE Flags SET Count = 7 WHERE Name = 'a'", nullptr, -1);
   conn->Execute(L"UPDATE Model SET Speed = 1 WHERE ID = 99", nullptr, -1);
@@ -154,18 +145,14 @@ TEST_F(ResultCache, AnOwnWriteForgetsOnlyTheResultsOfTheTablesItWrote) {
     EXPECT_EQ(Labels(conn), labels);
     EXPECT_EQ(flux(), (std::vector<std::wstring>{L"4012", L"4012"}));
   });
-  if (precise) {
-    EXPECT_EQ(afterOtherTable, 0u) << "a write elsewhere, and one of no rows";
-  }
+  EXPECT_EQ(afterOtherTable, 0u) << "a write elsewhere, and one of no rows";
 
   conn->Execute(L"UPDATE 4-72_Parameter SET Flux = 1 WHERE ModelID = 1", nullptr, -1);
   const unsigned long long afterParameters = BackendQueries([&] {
     EXPECT_EQ(Labels(conn), labels);
     EXPECT_EQ(flux(), (std::vector<std::wstring>{L"1", L"1"}));
   });
-  if (precise) {
-    EXPECT_EQ(afterParameters, 1u) << "only the parameter rows are read again";
-  }
+  EXPECT_EQ(afterParameters, 1u) << "only the parameter rows are read again";
 
   _RecordsetPtr rs = adotest::open(conn, kQuery);
   rs->PutCollect(L"LabelModel", L"edited");
@@ -174,9 +161,7 @@ TEST_F(ResultCache, AnOwnWriteForgetsOnlyTheResultsOfTheTablesItWrote) {
   const unsigned long long afterRecordset = BackendQueries([&] {
     EXPECT_EQ(flux(), (std::vector<std::wstring>{L"1", L"1"}));
   });
-  if (precise) {
-    EXPECT_EQ(afterRecordset, 0u);
-  }
+  EXPECT_EQ(afterRecordset, 0u);
 }
 
 // What a write changes through a trigger, or what a view shows of a table

@@ -85,6 +85,26 @@ TEST(DialectText, OtherSelectsStayReadOnly) {
   }
 }
 
+// What a statement reads and writes, for forgetting cached results: a query
+// with a subquery reads more than its one table; a write's table is the first
+// it names, whatever it reads besides.
+TEST(DialectText, TheTablesAStatementReadsAndWrites) {
+  EXPECT_TRUE(plain("SELECT * FROM Model WHERE ID LIKE 1", true).readsOnlyTable);
+  for (const char* sql : {"SELECT * FROM Model WHERE ID IN (SELECT ModelID FROM 4-72_Parameter)",
+                          "SELECT * FROM Model, IndexTableName",
+                          "SELECT * FROM Model WHERE EXISTS (SELECT 1 FROM IndexTableName)"}) {
+    EXPECT_FALSE(plain(sql, true).readsOnlyTable) << sql;
+  }
+  EXPECT_EQ(plain("UPDATE 4-72_Parameter SET Flux = 1 WHERE ModelID IN (SELECT ID FROM Model)")
+                .writtenTable,
+            "4-72_Parameter");
+  EXPECT_EQ(plain("insert into Model (ID) select ModelID from 4-72_Parameter").writtenTable,
+            "Model");
+  EXPECT_EQ(plain("delete * from IndexTableName where IndexName like 'X'").writtenTable,
+            "IndexTableName");
+  EXPECT_EQ(plain("SELECT * FROM Model").writtenTable, "");
+}
+
 TEST(DialectText, NamesGoThroughTheResolver) {
   const auto t = translateStatement(
       "select * from МОДЕЛЬ", [](const std::string& n) { return n == "МОДЕЛЬ" ? "модель" : n; },
