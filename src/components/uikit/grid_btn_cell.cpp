@@ -1,6 +1,7 @@
 // Button cells and the combo cell.
 #include "uikit/grid_btn_cell.h"
 
+#include <mutex>
 #include <vector>
 
 IMPLEMENT_DYNCREATE(CGridBtnCellBase, CGridCell)
@@ -52,9 +53,10 @@ std::shared_ptr<const CStringArray> CGridBtnCellCombo::NoChoices() {
 
 void CGridBtnCellCombo::SetComboString(const CStringArray& ar) {
   // The lists last made, taken again for the same texts: a row's cells take
-  // turns (its series, then its series' drive modes), so a few are kept. A
-  // grid is filled one thread at a time.
-  static thread_local std::vector<std::shared_ptr<const CStringArray>> recent;
+  // turns (its series, then its series' drive modes), so a few are kept.
+  static std::mutex mutex;
+  static std::vector<std::shared_ptr<const CStringArray>> recent;
+  const std::lock_guard lock(mutex);
   const auto sameTexts = [&ar](const CStringArray& list) {
     if (list.GetSize() != ar.GetSize()) return false;
     for (INT_PTR i = 0; i < ar.GetSize(); ++i) {
