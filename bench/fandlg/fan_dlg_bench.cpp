@@ -254,57 +254,19 @@ std::string ActionName(const std::string& run) {
 }  // namespace
 
 // Argument 0: repeated actions (recent results reused); 1: cold, after the
-// dialog's own write; 2: after another connection's write.
-BENCHMARK(BM_FillCascade)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
-BENCHMARK(BM_SeriesChange)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
-BENCHMARK(BM_SpeedChange)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
-BENCHMARK(BM_FanNoChange)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
-BENCHMARK(BM_DriveModeChange)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
+// dialog's own write; 2: after another connection's write. Each a median of 5, in ms.
+void WarmAndCold(benchmark::internal::Benchmark* b) {
+  b->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+}
+
+BENCHMARK(BM_FillCascade)->Apply(WarmAndCold);
+BENCHMARK(BM_SeriesChange)->Apply(WarmAndCold);
+BENCHMARK(BM_SpeedChange)->Apply(WarmAndCold);
+BENCHMARK(BM_FanNoChange)->Apply(WarmAndCold);
+BENCHMARK(BM_DriveModeChange)->Apply(WarmAndCold);
 BENCHMARK(BM_GridEdit)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
-BENCHMARK(BM_OpenDialog)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
-BENCHMARK(BM_SelectByParameters)
-    ->Arg(0)
-    ->Arg(1)
-    ->Arg(2)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly();
+BENCHMARK(BM_OpenDialog)->Apply(WarmAndCold);
+BENCHMARK(BM_SelectByParameters)->Apply(WarmAndCold);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
