@@ -7,6 +7,7 @@
 #include "cad/db/database_impl.h"
 #include "cad/db/dxf/dxf_fields.h"
 #include "cad/db/dxf/tag_writer.h"
+#include "cad/db/object_pool.h"
 #include "cad/db/resbuf_util.h"
 
 using zrcad::dxf::StoredTag;
@@ -102,6 +103,10 @@ bool findAppGroup(const StoredTags& x, const std::wstring& app, size_t& begin, s
 }
 
 }  // namespace
+
+void* AcDbObject::operator new(std::size_t size) { return zrcad::poolAllocate(size); }
+
+void AcDbObject::operator delete(void* p, std::size_t size) noexcept { zrcad::poolFree(p, size); }
 
 AcDbObject::AcDbObject() = default;
 AcDbObject::~AcDbObject() = default;

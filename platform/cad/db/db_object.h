@@ -6,6 +6,7 @@
 // a new object counts as open for write until it is closed after being added to a database.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -31,6 +32,9 @@ class AcDbObject : public AcRxObject {
   AcDbObject();
   ~AcDbObject() override;
   AcDbObject& operator=(const AcDbObject&) = delete;
+  // Objects are made in the pool of drawing memory (cad/db/object_pool.h).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 
   AcDbObjectId objectId() const { return AcDbObjectId(m_stub); }
   AcDbObjectId ownerId() const { return m_owner; }
