@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "ado/change_log.h"
 #include "ado/pg_schema.h"
 #include "ado/sql_dialect.h"
 #include "catalogue_writer.h"
@@ -249,7 +250,10 @@ CopyCounts copyFileToServer(const std::string& file, const std::string& address)
   sqlite3_stmt* s = db.prepare(
       "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
       "ORDER BY rowid");
-  while (sqlite3_step(s) == SQLITE_ROW) tables.emplace_back(text(s, 0), text(s, 1));
+  // The file's change counts are its own: a server tells its changes otherwise.
+  while (sqlite3_step(s) == SQLITE_ROW) {
+    if (text(s, 0) != adoimpl::kChangeLogTable) tables.emplace_back(text(s, 0), text(s, 1));
+  }
   sqlite3_finalize(s);
   for (const auto& [table, create] : tables) {
     const std::vector<FileColumn> columns = fileColumns(db, table);

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "ado/change_log.h"
 #include "catalogue_writer.h"
 
 namespace fangen {
@@ -75,8 +76,8 @@ std::string catalogueSummary(const std::string& path) {
     const char* style = s[1] == "1" ? "point table" : s[1] == "0" ? "range table" : "no style";
     out << "  series " << s[0] << ": " << style << ", " << s[2] << " models\n";
   }
-  for (const auto& t :
-       db.rows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")) {
+  for (const auto& t : db.rows("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> '" +
+                               std::string(adoimpl::kChangeLogTable) + "' ORDER BY rowid")) {
     const auto n = db.rows("SELECT count(*) FROM " + quoted(t[0]));
     out << "  table " << t[0] << ": " << n[0][0] << " rows\n";
   }

@@ -12,18 +12,24 @@ void ResultCache::revalidate(Session& session) {
   const OwnWrites writes = backend.takeOwnWrites();
   // An unknown version (a locked or damaged file, a lost server) never
   // validates a result; another connection's commit may have changed any
-  // table; so may this connection's writes when their record is incomplete
-  // or does not add up to the changes counted.
-  if (now.version < 0 || now.version != m_stamp.version || writes.unknown ||
-      writes.changes != now.changes - m_stamp.changes) {
+  // table unless the back end tells which; so may this connection's writes
+  // when their record is incomplete or does not add up to the changes counted.
+  // The back end is asked whenever the version moved, so that what it
+  // compares with stays in step with the cache.
+  std::vector<std::string> others;
+  const bool othersKnown =
+      now.version >= 0 && (now.version == m_stamp.version || backend.othersChanged(others));
+  if (!othersKnown || writes.unknown || writes.changes != now.changes - m_stamp.changes) {
     clear();
-  } else if (writes.changes != 0) {
-    forget(writes.tables);
+  } else {
+    forget(others);
+    if (writes.changes != 0) forget(writes.tables);
   }
   m_stamp = now;
 }
 
 void ResultCache::forget(const std::vector<std::string>& tables) {
+  if (tables.empty()) return;
   std::erase_if(m_entries, [this, &tables](const Entry& entry) {
     for (const std::string& table : tables) {
       if (entry.rows->dependsOn(table)) {

@@ -122,6 +122,7 @@ Session::FileState Session::fileState(const struct stat& st) {
 std::shared_ptr<Session> Session::takeKept(const Place& place) {
   KeptSessions& kept = keptSessions();
   std::shared_ptr<Session> found;
+  bool written = false;                         // the file changed since found was kept
   std::vector<std::shared_ptr<Session>> stale;  // closed outside the lock
   {
     const std::lock_guard lock(kept.mutex);
@@ -131,19 +132,21 @@ std::shared_ptr<Session> Session::takeKept(const Place& place) {
       if (was.server != place.server || (place.server.empty() && (was.file.device != file.device ||
                                                                   was.file.inode != file.inode))) {
         ++it;
-      } else if (!found && was.file == file) {
+      } else if (!found) {
+        written = was.file != file;
         found = std::move(it->second);
         it = kept.sessions.erase(it);
       } else {
-        // The file was written since (by another program, or this one on
-        // another connection): its SQLite connection is not trusted.
         stale.push_back(std::move(it->second));
         it = kept.sessions.erase(it);
       }
     }
   }
-  // A server may have closed a connection while it was kept.
-  if (found && !found->backend().alive()) {
+  // A file written since (by another program, or this one on another
+  // connection) is served by the kept connection only when that can tell
+  // which tables were written, and the schema is the one it knows. A server
+  // may have closed a connection while it was kept.
+  if (found && (written ? !found->backend().followsOthers() : !found->backend().alive())) {
     stale.push_back(std::move(found));
     found.reset();
   }

@@ -15,8 +15,10 @@
 // dialog opens the catalogue each time it opens, and reading the schema and
 // the first results again made up most of that (on a server, connecting too).
 // A file's connection is taken only while the file is the one it had open
-// and has not been written since it was closed (same device, inode, size and
-// time); otherwise it is closed and a fresh one opened. A server's is taken
+// (same device and inode), and either has not been written since it was
+// closed (same size and time) or is one whose change stamps tell the kept
+// connection which tables were written (change_log.h); otherwise it is closed
+// and a fresh one opened. A server's is taken
 // when it still answers; its change notifications tell what other clients
 // wrote meanwhile. At most kKeptSessions are kept, the most recently closed.
 #pragma once

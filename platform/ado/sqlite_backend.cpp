@@ -79,6 +79,7 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
   // Reading the schema is what tells an SQLite file from anything else.
   rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) failOpen(path, widen(sqlite3_errmsg(db)));
+  backend->attachChangeLog();
   return backend;
 }
 
@@ -220,9 +221,23 @@ std::vector<std::string> SqliteBackend::tableNames() {
   StatementPtr stmt = prepare("SELECT name FROM sqlite_master WHERE type IN ('table','view')");
   while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
-    if (text) out.emplace_back(text);
+    if (text && std::string_view(text) != kChangeLogTable) out.emplace_back(text);
   }
   return out;
+}
+
+void SqliteBackend::attachChangeLog() {
+  // Setting the counts up is worth no wait: a file locked now gets them from
+  // a later connection.
+  sqlite3_busy_handler(m_db, nullptr, nullptr);
+  m_changeLog.attach(m_db, true);
+  sqlite3_busy_handler(m_db, &SqliteBackend::onBusy, this);
+}
+
+bool SqliteBackend::othersChanged(std::vector<std::string>& tables) {
+  sqlite3* db = handle();
+  if (ChangeLog::schemaVersion(db) != m_changeLog.attachedVersion()) attachChangeLog();
+  return m_changeLog.changedSince(db, tables);
 }
 
 void SqliteBackend::readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell) {
@@ -412,6 +427,28 @@ void SqliteBackend::rollback() {
   run("ROLLBACK");
 }
 
+long long SqliteBackend::readDataVersion() {
+  if (!m_dataVersion) m_dataVersion = prepare("PRAGMA data_version");
+  long long version = -1;
+  if (sqlite3_step(m_dataVersion.get()) == SQLITE_ROW) {
+    version = sqlite3_column_int64(m_dataVersion.get(), 0);
+  }
+  sqlite3_reset(m_dataVersion.get());
+  return version;
+}
+
+bool SqliteBackend::followsOthers() {
+  if (!m_db || m_version < 0 || !m_changeLog.vouches(m_db)) return false;
+  // SQLite must have seen the writes too: it trusts its page cache while the
+  // file's change counter stays, so a file whose bytes were put in place by
+  // other means, keeping that counter, is not followed but opened afresh.
+  try {
+    return readDataVersion() != m_version;
+  } catch (const _com_error&) {
+    return false;
+  }
+}
+
 ChangeStamp SqliteBackend::stamp() {
   sqlite3* db = handle();
   // Reading the version is a read transaction of its own (file locks and a
@@ -422,12 +459,7 @@ ChangeStamp SqliteBackend::stamp() {
   const zrbase::UserAction* action = zrbase::currentUserAction();
   const unsigned long long serial = action ? action->serial() : 0;
   if (serial == 0 || serial != m_versionAction || m_version < 0) {
-    if (!m_dataVersion) m_dataVersion = prepare("PRAGMA data_version");
-    m_version = -1;
-    if (sqlite3_step(m_dataVersion.get()) == SQLITE_ROW) {
-      m_version = sqlite3_column_int64(m_dataVersion.get(), 0);
-    }
-    sqlite3_reset(m_dataVersion.get());
+    m_version = readDataVersion();
     m_versionAction = serial;
   }
   ChangeStamp out;

@@ -1,10 +1,13 @@
 // A closed connection is kept for the next connection to its catalogue, with
-// what it had read: a file's only while the file is as it left it.
+// what it had read: a file's only while the file is as it left it, or was
+// written in a way that its change stamps tell.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,10 @@ struct KeptSession : adotest::CatalogueFixture {
     EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
         << sqlite3_errmsg(db);
     sqlite3_close(db);
+  }
+  static std::string contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
   unsigned long long queriesFor(const _ConnectionPtr& c) {
     const unsigned long long before = adoimpl::backendQueryCount();
@@ -82,6 +89,42 @@ TEST_F(KeptSession, AFileWrittenOrReplacedMeanwhileIsReadAfresh) {
   ASSERT_EQ(std::rename(replacement.c_str(), path.c_str()), 0);
   _ConnectionPtr third = adotest::connect(path);
   EXPECT_EQ(labels(third), std::vector<std::wstring>{L"replaced"});
+}
+
+// Another program's write stamps the tables it wrote (change_log.h): the kept
+// connection serves the next one, and only what read those tables is read
+// again. Bytes put in place by other means, which SQLite does not see as a
+// write, never reach a kept connection.
+TEST_F(KeptSession, AFileWrittenByAnotherProgramIsFollowedAndBytesPutInPlaceAreNot) {
+  if (testsupport::testServer()) GTEST_SKIP() << "about a catalogue file";
+  const auto flux = [](const _ConnectionPtr& c) {
+    return adotest::column(adotest::open(c, L"select * from 4-72_Parameter where ModelID like 1"),
+                           L"Flux");
+  };
+  labels(conn);
+  flux(conn);
+  const std::string before = contents(path);
+  conn->Close();
+  writeBehind(path, "UPDATE \"4-72_Parameter\" SET Flux = 3 WHERE ModelID = 1");
+  _ConnectionPtr again = adotest::connect(path);
+  EXPECT_EQ(queriesFor(again), 0u) << "the model's rows were not written";
+  EXPECT_EQ(flux(again), (std::vector<std::wstring>{L"3", L"3"}));
+  again->Close();
+
+  // The file as it was before, written over in place (the same inode): SQLite
+  // sees the same change counter as in its cache, so only a fresh connection
+  // reads it right.
+  {
+    const std::string now = contents(path);
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    std::string restored = before;
+    restored.replace(24, 4, now.substr(24, 4));  // the counter the kept connection last saw
+    ASSERT_EQ(std::fwrite(restored.data(), 1, restored.size(), f), restored.size());
+    std::fclose(f);
+  }
+  _ConnectionPtr third = adotest::connect(path);
+  EXPECT_EQ(flux(third), (std::vector<std::wstring>{L"4012", L"4012"}));
 }
 
 TEST_F(KeptSession, WhatTheClosedConnectionHandedOutStaysClosed) {
