@@ -134,11 +134,6 @@ bool refuseBinary(std::string_view text, Acad::ErrorStatus& es, std::wstring& wh
     why = L"binary DXF is not supported";
     return true;
   }
-  if (text.find('\0') != std::string::npos) {
-    es = Acad::eBadDxfFile;
-    why = L"not a DXF text file (it holds NUL bytes)";
-    return true;
-  }
   return false;
 }
 
@@ -167,7 +162,7 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, co
   // What a killed save of this drawing left beside it goes when the drawing is opened.
   if (std::string target; zrcad::followLinks(path, target, why))
     zrcad::removeStaleTemporaries(target);
-  if (!file.open(path, es, why) || refuseBinary(file.text(), es, why)) {
+  if (!file.open(path, es, why)) {
     m_impl->lastError = L"cannot read drawing " + quoted(fileName) + L": " + why;
     return es;
   }
@@ -194,9 +189,9 @@ Acad::ErrorStatus AcDbDatabase::readText(std::string_view text, const ACHAR* nam
   } restart{this, recording};
   Acad::ErrorStatus es = Acad::eOk;
   std::wstring why;
-  // A mapped file was checked before (passed is given for those): the scan for NUL bytes
-  // of a large drawing is not made twice.
-  if (!passed && refuseBinary(text, es, why)) {
+  // Text with NUL bytes (binary data of another kind) is refused by the reader, which
+  // finds them as it splits the lines.
+  if (refuseBinary(text, es, why)) {
     m_impl->lastError = L"cannot read drawing " + quoted(name) + L": " + why;
     return es;
   }

@@ -321,7 +321,17 @@ TEST(DxfRead, BadInputIsRefusedWithItsReason) {
        "out of range"},
       {"", Acad::eBadDxfFile, "no sections"},
       {"0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n", Acad::eOk, ""},
+      // A NUL byte anywhere: in a value, after EOF, or behind an earlier fault.
+      {r12Drawing(line) + std::string("\0\0", 2), Acad::eBadDxfFile, "holds NUL bytes"},
+      {std::string("hello world\n\0", 13), Acad::eBadDxfFile, "holds NUL bytes"},
   };
+  // Lines are split eight bytes at a time: a NUL at every place in a word and past it.
+  for (size_t at = 0; at < 20; ++at) {
+    std::string value(40, 'x');
+    value[at] = '\0';
+    cases.push_back({r12Drawing(DxfText().pair(0, "TEXT").pair(1, value).str()), Acad::eBadDxfFile,
+                     "holds NUL bytes"});
+  }
   for (const Case& c : cases) {
     AcDbDatabase db(false);
     EXPECT_EQ(readText(db, c.text), c.status) << c.text.substr(0, 40);

@@ -102,6 +102,8 @@ class DxfReader {
         m_tags(text),
         m_passed(passed) {}
   void read();
+  // Bytes of the text read: what follows the EOF record is not.
+  size_t bytesRead() const { return m_tags.position(); }
 
  private:
   void readSection(std::string_view name);
@@ -573,10 +575,18 @@ void DxfReader::finish() {
 
 Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message,
                           const std::function<void(size_t)>& passed) {
+  // A NUL byte anywhere makes the text binary data, whatever else is wrong with it: the
+  // reader finds those in what it reads, the rest of the text is looked at here.
   try {
     DxfReader reader(db, text, passed);
     reader.read();
+    if (text.find('\0', reader.bytesRead()) != std::string_view::npos)
+      throw DxfError{0, kNulBytesText};
   } catch (const DxfError& e) {
+    if (text.find('\0') != std::string_view::npos) {
+      message = kNulBytesText;
+      return Acad::eBadDxfFile;
+    }
     message = e.line == 0 ? e.message : e.message + " (line " + std::to_string(e.line) + ")";
     return Acad::eBadDxfFile;
   } catch (const std::bad_alloc&) {

@@ -1,7 +1,10 @@
 // Splitting of ASCII DXF text into pairs.
 #include "cad/db/dxf/tag_reader.h"
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 
 namespace zrcad::dxf {
 namespace {
@@ -25,13 +28,39 @@ TagReader::TagReader(std::string_view text) : m_text(text) {
   if (m_text.substr(0, 3) == "\xEF\xBB\xBF") m_pos = 3;
 }
 
-// Lines of DXF are a few bytes long: a plain scan beats calling memchr for each.
+namespace {
+
+// Bit 7 of each byte of v that is zero (exact for the lowest such byte: a borrow only runs
+// upwards, so bytes above it may be marked falsely, never those below).
+constexpr std::uint64_t zeroBytes(std::uint64_t v) {
+  return (v - 0x0101010101010101ULL) & ~v & 0x8080808080808080ULL;
+}
+
+// The first newline or NUL byte from p on, or end. Lines of DXF are a few bytes long: eight
+// bytes are looked at in one step, where memchr would cost a call per line. NUL bytes are
+// found on the way, so the text is not scanned for them beforehand.
+const char* lineEnd(const char* p, const char* end) {
+  static_assert(std::endian::native == std::endian::little);
+  constexpr std::uint64_t kNewlines = 0x0A0A0A0A0A0A0A0AULL;
+  for (; end - p >= 8; p += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if (const std::uint64_t hits = zeroBytes(word ^ kNewlines) | zeroBytes(word))
+      return p + std::countr_zero(hits) / 8;
+  }
+  while (p != end && *p != '\n' && *p != '\0') ++p;
+  return p;
+}
+
+}  // namespace
+
 bool TagReader::readLine(std::string_view& line) {
   if (m_pos >= m_text.size()) return false;
   const char* begin = m_text.data() + m_pos;
   const char* end = m_text.data() + m_text.size();
-  const char* nl = begin;
-  while (nl != end && *nl != '\n') ++nl;
+  __builtin_prefetch(begin + 2048);
+  const char* nl = lineEnd(begin, end);
+  if (nl != end && *nl == '\0') throw DxfError{0, kNulBytesText};
   line = std::string_view(begin, static_cast<size_t>(nl - begin));
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   m_pos = static_cast<size_t>(nl - m_text.data()) + (nl != end ? 1 : 0);

@@ -9,18 +9,23 @@
 
 namespace zrcad::dxf {
 
+// Why text with a NUL byte in it is refused: it is not DXF text but binary data.
+inline constexpr const char* kNulBytesText = "not a DXF text file (it holds NUL bytes)";
+
 class TagReader {
  public:
   explicit TagReader(std::string_view text);
   // The next pair; false at the end of the text. Comments (group 999) are passed over: they
   // may stand anywhere and mean nothing to the drawing. Throws DxfError for a group code
-  // that is not a number or lacks its value.
+  // that is not a number or lacks its value, or for a NUL byte in the text.
   bool next(Tag& tag);
   // Peeked pair (read by next() again).
   bool peek(Tag& tag);
   // Reads the record that starts with `first` (a 0 group) up to the next 0 group.
   void readRecord(const Tag& first, std::vector<Tag>& out);
   size_t line() const { return m_line; }
+  // Bytes of the text read so far.
+  size_t position() const { return m_pos; }
 
  private:
   bool readLine(std::string_view& line);
