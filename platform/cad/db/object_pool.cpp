@@ -21,7 +21,7 @@ namespace zrcad {
 #ifdef ZRCAD_POOL_BYPASSED
 
 void* poolAllocate(std::size_t size) { return ::operator new(size); }
-void poolFree(void* block, std::size_t size) noexcept { ::operator delete(block, size); }
+void poolFree(void* block, std::size_t) noexcept { ::operator delete(block); }
 PoolUsage poolUsage() { return {}; }
 
 #else
@@ -122,7 +122,7 @@ void* poolAllocate(std::size_t size) {
 
 void poolFree(void* block, std::size_t size) noexcept {
   if (block == nullptr) return;
-  if (size > kLargest) return ::operator delete(block, size);
+  if (size > kLargest) return ::operator delete(block);
   pool().free(block, size);
 }
 
