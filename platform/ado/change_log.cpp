@@ -75,6 +75,8 @@ void ChangeLog::attach(sqlite3* db, bool install) {
   std::vector<std::string> tables;
   std::set<std::string> triggers;  // name + '\n' + text, as they stand
   bool hasLog = false;
+  bool virtualTables = false;
+  m_systemTables = {"sqlite_master", "sqlite_schema"};
   const bool read =
       eachRow(db, "SELECT type, name, sql FROM sqlite_master WHERE type IN ('table', 'trigger')",
               [&](sqlite3_stmt* s) {
@@ -83,7 +85,11 @@ void ChangeLog::attach(sqlite3* db, bool install) {
                   triggers.insert(name + '\n' + textOf(s, 2));
                 } else if (name == kChangeLogTable) {
                   hasLog = true;
-                } else if (sqlite3_strnicmp(name.c_str(), "sqlite_", 7) != 0) {
+                } else if (sqlite3_strnicmp(name.c_str(), "sqlite_", 7) == 0) {
+                  m_systemTables.push_back(name);  // SQLite's own: no triggers
+                } else if (sqlite3_strnicmp(textOf(s, 2).c_str(), "CREATE VIRTUAL", 14) == 0) {
+                  virtualTables = true;  // no triggers either
+                } else {
                   tables.push_back(name);
                 }
               });
@@ -109,11 +115,10 @@ void ChangeLog::attach(sqlite3* db, bool install) {
         ok = ok && exec(db, triggerSql(table, kind));
       }
     }
-    // A virtual table takes no triggers: the stamps stay incomplete.
     if (ok && exec(db, "COMMIT")) return attach(db, false);
     exec(db, "ROLLBACK");
   }
-  m_complete = unstamped.empty() && hasLog;
+  m_complete = unstamped.empty() && hasLog && !virtualTables;
 }
 
 bool ChangeLog::changedSince(sqlite3* db, std::vector<std::string>& tables) {
@@ -137,6 +142,9 @@ bool ChangeLog::changedSince(sqlite3* db, std::vector<std::string>& tables) {
     if (now == m_stamps.end() || then == before.end()) return false;
     if (now->second != then->second) changed.push_back(table);
   }
+  // SQLite's own tables change with the others' (the AUTOINCREMENT counters
+  // with an insert, the schema with the statistics): what read them goes.
+  if (!changed.empty()) tables.insert(tables.end(), m_systemTables.begin(), m_systemTables.end());
   tables.insert(tables.end(), changed.begin(), changed.end());
   return true;
 }

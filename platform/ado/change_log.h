@@ -18,7 +18,9 @@
 // locked at that moment, goes without until a later one). Whatever the stamps
 // cannot vouch for makes every table count as changed: a table without its
 // triggers (one made since, a virtual table), a trigger of another text, a
-// missing stamp, a changed schema.
+// missing stamp, a changed schema. SQLite's own tables (sqlite_sequence and
+// the like) take no triggers: they count as changed whenever another table
+// did.
 #pragma once
 
 #include <map>
@@ -60,7 +62,8 @@ class ChangeLog {
  private:
   long long m_schemaVersion = -1;
   bool m_complete = false;
-  std::vector<std::string> m_tables;  // stamped
+  std::vector<std::string> m_tables;        // stamped
+  std::vector<std::string> m_systemTables;  // SQLite's own, never stamped
   std::map<std::string, long long> m_stamps;
   bool m_primed = false;  // m_stamps were read since attach()
 };
