@@ -1,6 +1,6 @@
 // Another program's write to a catalogue file forgets only the cached results
-// of the tables it wrote, through the change counts the file keeps; whatever
-// the counts cannot vouch for (triggers dropped, a count gone, a file locked
+// of the tables it wrote, through the change stamps the file keeps; whatever
+// the stamps cannot vouch for (triggers dropped, a stamp gone, a file locked
 // when they were to be set up) still makes every query read the file again.
 // The other program here is a plain SQLite connection, not this data layer.
 #include <gtest/gtest.h>
@@ -46,7 +46,7 @@ struct Foreign {
 class ChangeLogTest : public Fixture {
  protected:
   void SetUp() override {
-    if (testsupport::testServer()) GTEST_SKIP() << "the change counts are the file's";
+    if (testsupport::testServer()) GTEST_SKIP() << "the change stamps are the file's";
     Fixture::SetUp();
   }
   std::vector<std::wstring> labels() {
@@ -78,14 +78,14 @@ TEST_F(ChangeLogTest, AnotherProgramsWriteForgetsOnlyTheTablesItWrote) {
   EXPECT_EQ(readBoth(l, f), 1u);
   EXPECT_EQ(l, std::vector<std::wstring>{L"renamed"});
 
-  // Another connection of this data layer counts its writes the same way.
+  // Another connection of this data layer stamps its writes the same way.
   _ConnectionPtr second = adotest::connect(path);
   second->Execute(L"UPDATE Model SET LabelModel = 'second' WHERE ID = 1", nullptr, -1);
   EXPECT_EQ(readBoth(l, f), 1u);
   EXPECT_EQ(l, std::vector<std::wstring>{L"second"});
 }
 
-TEST_F(ChangeLogTest, CountsAreSetUpOnceForEveryTable) {
+TEST_F(ChangeLogTest, StampsAreSetUpOnceForEveryTable) {
   Foreign other(path);
   const long long version = other.number("PRAGMA schema_version");
   const long long triggers =
@@ -95,12 +95,12 @@ TEST_F(ChangeLogTest, CountsAreSetUpOnceForEveryTable) {
   EXPECT_EQ(triggers, 3 * tables);
   adotest::connect(path);
   EXPECT_EQ(other.number("PRAGMA schema_version"), version)
-      << "a second connection finds the counts as the first left them";
+      << "a second connection finds the stamps as the first left them";
 }
 
-// Each way the counts can fail to vouch for a table: the next query reads the
+// Each way the stamps can fail to vouch for a table: the next query reads the
 // file again and sees the write.
-TEST_F(ChangeLogTest, WhatTheCountsCannotVouchForIsReadAgain) {
+TEST_F(ChangeLogTest, WhatTheStampsCannotVouchForIsReadAgain) {
   std::vector<std::wstring> l, f;
   readBoth(l, f);
   Foreign other(path);
@@ -114,12 +114,12 @@ TEST_F(ChangeLogTest, WhatTheCountsCannotVouchForIsReadAgain) {
 
   readBoth(l, f);
   other.exec("DELETE FROM zr_table_changes WHERE name = 'Model'");
-  other.exec("UPDATE Model SET LabelModel = 'uncounted' WHERE ID = 1");
+  other.exec("UPDATE Model SET LabelModel = 'unstamped' WHERE ID = 1");
   readBoth(l, f);
-  EXPECT_EQ(l, std::vector<std::wstring>{L"uncounted"});
-  other.exec("UPDATE Model SET LabelModel = 'still uncounted' WHERE ID = 1");
+  EXPECT_EQ(l, std::vector<std::wstring>{L"unstamped"});
+  other.exec("UPDATE Model SET LabelModel = 'still unstamped' WHERE ID = 1");
   readBoth(l, f);
-  EXPECT_EQ(l, std::vector<std::wstring>{L"still uncounted"});
+  EXPECT_EQ(l, std::vector<std::wstring>{L"still unstamped"});
 
   other.exec("CREATE TABLE Later (x)");
   other.exec("UPDATE \"4-72_Parameter\" SET Flux = 5 WHERE ModelID = 1");
@@ -127,11 +127,11 @@ TEST_F(ChangeLogTest, WhatTheCountsCannotVouchForIsReadAgain) {
   EXPECT_EQ(f, (std::vector<std::wstring>{L"5", L"5"}));
 }
 
-// A file that another program holds locked when it is opened gets no counts,
+// A file that another program holds locked when it is opened gets no stamps,
 // without waiting for the lock; its readers then see every write all the
-// same, and the next connection sets the counts up.
-TEST(ChangeLogOnFile, AFileLockedWhenOpenedGoesWithoutCountsAndStillSeesEveryWrite) {
-  if (testsupport::testServer()) GTEST_SKIP() << "the change counts are the file's";
+// same, and the next connection sets the stamps up.
+TEST(ChangeLogOnFile, AFileLockedWhenOpenedGoesWithoutStampsAndStillSeesEveryWrite) {
+  if (testsupport::testServer()) GTEST_SKIP() << "the change stamps are the file's";
   testsupport::TempDir dir;
   const std::string path = dir.file("ZRFan.Mdb");
   {
