@@ -2,7 +2,6 @@
 #include "drawing_reader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -10,32 +9,17 @@
 
 namespace toolstest {
 
-namespace {
-
-std::string layerNameOf(const AcDbEntity* entity) {
-  AcDbObjectPointer<AcDbLayerTableRecord> layer(entity->layerId(), AcDb::kForRead);
-  return layer ? zrbase::wideToUtf8(layer->name()) : std::string();
-}
-
-}  // namespace
-
 ReadDrawing::ReadDrawing(const std::string& path) : m_db(std::make_unique<AcDbDatabase>(false)) {
   if (m_db->readDwgFile(zrbase::utf8ToWide(path).c_str()) != Acad::eOk) {
     m_error = zrbase::wideToUtf8(m_db->lastErrorText());
   }
 }
 
-bool ReadDrawing::has(const std::string& block) const {
-  AcDbObjectPointer<AcDbBlockTable> table(m_db->blockTableId(), AcDb::kForRead);
-  return table && table->has(zrbase::utf8ToWide(block).c_str());
-}
-
 std::vector<std::string> ReadDrawing::viewBlockNames() const {
   std::vector<std::string> names;
   AcDbObjectPointer<AcDbBlockTable> table(m_db->blockTableId(), AcDb::kForRead);
-  if (!table) return names;
   AcDbBlockTableIterator* it = nullptr;
-  if (table->newIterator(it) != Acad::eOk) return names;
+  if (!table || table->newIterator(it) != Acad::eOk) return names;
   for (; !it->done(); it->step()) {
     AcDbBlockTableRecord* record = nullptr;
     if (it->getRecord(record, AcDb::kForRead) != Acad::eOk) continue;
@@ -46,65 +30,41 @@ std::vector<std::string> ReadDrawing::viewBlockNames() const {
   return names;
 }
 
-template <class F>
-void ReadDrawing::forEachEntity(const std::string& block, F f) const {
+bool ReadDrawing::has(const std::string& block) const {
+  const std::vector<std::string> names = viewBlockNames();
+  return std::find(names.begin(), names.end(), block) != names.end();
+}
+
+std::vector<Entity> ReadDrawing::entities(const std::string& block) const {
+  std::vector<Entity> out;
   AcDbObjectPointer<AcDbBlockTable> table(m_db->blockTableId(), AcDb::kForRead);
   AcDbObjectId id;
-  if (!table || table->getAt(zrbase::utf8ToWide(block).c_str(), id) != Acad::eOk) return;
+  if (!table || table->getAt(zrbase::utf8ToWide(block).c_str(), id) != Acad::eOk) return out;
   AcDbObjectPointer<AcDbBlockTableRecord> record(id, AcDb::kForRead);
-  if (!record) return;
   for (AcDbObjectId entityId : record->entityIds()) {
-    AcDbObjectPointer<AcDbEntity> entity(entityId, AcDb::kForRead);
-    if (entity) f(entity.object(), layerNameOf(entity.object()));
-  }
-}
-
-int ReadDrawing::modelSpaceCount() const {
-  AcDbObjectPointer<AcDbBlockTableRecord> ms(m_db->modelSpaceId(), AcDb::kForRead);
-  return ms ? static_cast<int>(ms->entityIds().size()) : -1;
-}
-
-AcDbExtents ReadDrawing::extents(const std::string& block, const std::string& layer,
-                                 bool withText) const {
-  AcDbExtents total;
-  forEachEntity(block, [&](const AcDbEntity* e, const std::string& on) {
-    if (!layer.empty() && on != layer) return;
-    if (!withText && AcDbAttributeDefinition::cast(e)) return;
-    AcDbExtents ext;
-    if (e->getGeomExtents(ext) == Acad::eOk) total.addExt(ext);
-  });
-  return total;
-}
-
-std::vector<AcDbExtents> ReadDrawing::entityExtents(const std::string& block,
-                                                    const std::string& layer) const {
-  std::vector<AcDbExtents> all;
-  forEachEntity(block, [&](const AcDbEntity* e, const std::string& on) {
-    AcDbExtents ext;
-    if ((layer.empty() || on == layer) && e->getGeomExtents(ext) == Acad::eOk) all.push_back(ext);
-  });
-  return all;
-}
-
-bool ReadDrawing::hasCircle(const std::string& block, const std::string& layer,
-                            double radius) const {
-  bool found = false;
-  forEachEntity(block, [&](const AcDbEntity* e, const std::string& on) {
-    const AcDbCircle* c = AcDbCircle::cast(e);
-    if (c && !AcDbArc::cast(e) && on == layer && std::fabs(c->radius() - radius) < 1e-9 &&
-        c->center() == AcGePoint3d::kOrigin) {
-      found = true;
+    AcDbObjectPointer<AcDbEntity> e(entityId, AcDb::kForRead);
+    if (!e) continue;
+    Entity r;
+    AcDbObjectPointer<AcDbLayerTableRecord> layer(e->layerId(), AcDb::kForRead);
+    if (layer) r.layer = zrbase::wideToUtf8(layer->name());
+    r.bounded = e->getGeomExtents(r.extents) == Acad::eOk;
+    const AcDbCircle* c = AcDbCircle::cast(e.object());
+    if (c && !AcDbArc::cast(e.object()) && c->center() == AcGePoint3d::kOrigin)
+      r.circle = c->radius();
+    if (const AcDbAttributeDefinition* def = AcDbAttributeDefinition::cast(e.object())) {
+      r.tag = zrbase::wideToUtf8(def->tagConst());
+      r.text = zrbase::wideToUtf8(def->textStringConst());
     }
-  });
-  return found;
+    out.push_back(r);
+  }
+  return out;
 }
 
 std::map<std::string, int> ReadDrawing::layerColours() const {
   std::map<std::string, int> colours;
   AcDbObjectPointer<AcDbLayerTable> table(m_db->layerTableId(), AcDb::kForRead);
-  if (!table) return colours;
   AcDbLayerTableIterator* it = nullptr;
-  if (table->newIterator(it) != Acad::eOk) return colours;
+  if (!table || table->newIterator(it) != Acad::eOk) return colours;
   for (; !it->done(); it->step()) {
     AcDbLayerTableRecord* layer = nullptr;
     if (it->getRecord(layer, AcDb::kForRead) != Acad::eOk) continue;
@@ -113,23 +73,6 @@ std::map<std::string, int> ReadDrawing::layerColours() const {
   }
   delete it;
   return colours;
-}
-
-std::set<std::string> ReadDrawing::layersUsed(const std::string& block) const {
-  std::set<std::string> layers;
-  forEachEntity(block, [&](const AcDbEntity*, const std::string& on) { layers.insert(on); });
-  return layers;
-}
-
-std::map<std::string, std::string> ReadDrawing::attributeDefinitions(
-    const std::string& block) const {
-  std::map<std::string, std::string> defs;
-  forEachEntity(block, [&](const AcDbEntity* e, const std::string&) {
-    if (const AcDbAttributeDefinition* def = AcDbAttributeDefinition::cast(e)) {
-      defs[zrbase::wideToUtf8(def->tagConst())] = zrbase::wideToUtf8(def->textStringConst());
-    }
-  });
-  return defs;
 }
 
 std::string readText(const std::string& path) {

@@ -2,9 +2,8 @@
 """The sample drawing library that the build generates, read by an independent reader.
 
 Every model of the built sample catalogue has its view drawing in the built library;
-ezdxf reads every drawing without an audit finding, sees the hands as mirror images and
-the MODEL attribute of the front views; the project's drawing checker finds every drawing
-clean. Then fandwg itself: its usage, a refused output folder, a run into a fresh folder.
+ezdxf reads every drawing without an audit finding and sees the MODEL attribute of the
+front views; the project's drawing checker finds every drawing clean. Then fandwg itself: its usage, a refused output folder, a run into a fresh folder.
 
 Usage: sample_library_test.py --library DIR --fandwg BIN --workdir DIR --checker FILE
 """
@@ -18,7 +17,6 @@ import sys
 import unittest
 
 import ezdxf
-from ezdxf import bbox
 
 ARGS = None
 
@@ -51,33 +49,11 @@ class BuiltLibrary(unittest.TestCase):
             self.assertEqual([e.message for e in auditor.errors], [], name)
             self.assertEqual([e.message for e in auditor.fixes], [], name)
 
-    def test_hands_are_mirror_images_for_ezdxf_too(self):
-        # One drawing of each drive mode: the drawing database's own test covers them all.
-        by_drive = {}
-        for name, doc in sorted(self.docs.items()):
-            by_drive.setdefault(name.split("No")[-1].lstrip("0123456789."), (name, doc))
-        self.assertGreaterEqual(len(by_drive), 5)
-        for name, doc in by_drive.values():
-            views = [b.name for b in doc.blocks if b.name[:2] in ("F_", "S_", "B_")]
-            self.assertGreaterEqual(len(views), 18, name)
-            for left in (v for v in views if v[2] == "L"):
-                right = left[:2] + "R" + left[3:]
-                l_box = bbox.extents(e for e in doc.blocks[left] if e.dxftype() != "ATTDEF")
-                r_box = bbox.extents(e for e in doc.blocks[right] if e.dxftype() != "ATTDEF")
-                tol = 1e-6 * r_box.size.x
-                self.assertAlmostEqual(l_box.extmin.x, -r_box.extmax.x, delta=tol, msg=left)
-                self.assertAlmostEqual(l_box.extmax.x, -r_box.extmin.x, delta=tol, msg=left)
-                self.assertAlmostEqual(l_box.extmin.y, r_box.extmin.y, delta=tol, msg=left)
-                self.assertAlmostEqual(l_box.extmax.y, r_box.extmax.y, delta=tol, msg=left)
-
-    def test_front_views_carry_the_model_on_coloured_layers(self):
+    def test_front_views_carry_the_model(self):
+        # Blocks, hands and layers are the drawing database's test; ezdxf reads the attribute.
         for name, doc in self.docs.items():
             attdefs = [e for e in doc.blocks["F_R0"] if e.dxftype() == "ATTDEF"]
             self.assertEqual([(a.dxf.tag, a.dxf.text) for a in attdefs], [("MODEL", name)])
-            for e in doc.blocks["F_R0"]:
-                layer = doc.layers.get(e.dxf.layer)
-                self.assertTrue(e.dxf.layer.startswith("FAN-"), (name, e.dxf.layer))
-                self.assertNotIn(layer.color, (0, 256), (name, e.dxf.layer))
 
     def test_the_drawing_checker_finds_every_drawing_clean(self):
         r = subprocess.run([sys.executable, ARGS.checker] + self.files, capture_output=True,
@@ -89,13 +65,11 @@ class Generator(unittest.TestCase):
     def run_fandwg(self, *args):
         return subprocess.run([ARGS.fandwg, *args], capture_output=True, text=True, timeout=120)
 
-    def test_bad_arguments_print_the_usage(self):
+    def test_bad_arguments_and_a_refused_output_folder_are_reported(self):
         for args in ([], ["--out"], ["--out", "x", "--size", "3"], ["--large"]):
             r = self.run_fandwg(*args)
             self.assertEqual(r.returncode, 2, args)
             self.assertIn("usage: fandwg", r.stderr)
-
-    def test_an_output_folder_that_cannot_be_made_is_reported(self):
         os.makedirs(ARGS.workdir, exist_ok=True)
         blocker = os.path.join(ARGS.workdir, "not-a-folder")
         with open(blocker, "w") as f:
