@@ -8,13 +8,7 @@
 
 namespace {
 
-struct ComboFixture : ::testing::Test {
-  testdlg::ScopedResources resources;
-  testsupport::RecordingUiService ui;
-  winplat::ScopedUiService scoped{ui};
-  testdlg::CTestDlg dlg;
-  void SetUp() override { ASSERT_TRUE(dlg.Create(testdlg::kDialogId)); }
-
+struct ComboFixture : testdlg::DialogFixture {
   static std::vector<std::wstring> items(const CComboBox& c) {
     std::vector<std::wstring> list;
     for (int i = 0; i < c.GetCount(); ++i) {
@@ -28,7 +22,7 @@ struct ComboFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ComboFixture, SortedListsKeepTextOrderIgnoringCaseWithTiesAfter) {
+TEST_F(ComboFixture, SortedListsKeepTextOrderIgnoringCaseUnsortedOnesTheOrderOfAdding) {
   CComboBox& c = dlg.m_cbBigModel;
   EXPECT_EQ(c.AddString(L"960"), 0);
   EXPECT_EQ(c.AddString(L"1450"), 0) << "texts of numbers sort as texts";
@@ -39,9 +33,7 @@ TEST_F(ComboFixture, SortedListsKeepTextOrderIgnoringCaseWithTiesAfter) {
   EXPECT_EQ(items(c), (std::vector<std::wstring>{L"1450", L"960", L"A", L"a", L"b", L"_x"}));
   EXPECT_EQ(c.InsertString(0, L"zzz"), 0) << "InsertString never sorts";
   EXPECT_EQ(c.InsertString(99, L"q"), CB_ERR);
-}
 
-TEST_F(ComboFixture, UnsortedListsKeepTheOrderOfAddingAndTemplateItems) {
   EXPECT_EQ(items(dlg.m_cbHand), (std::vector<std::wstring>{L"左", L"右"}))
       << "initial items of the template, in their order";
   EXPECT_EQ(dlg.m_cbHand.AddString(L"中"), 2);

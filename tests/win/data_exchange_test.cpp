@@ -7,18 +7,7 @@
 
 namespace {
 
-struct ExchangeFixture : ::testing::Test {
-  testdlg::ScopedResources resources;
-  testsupport::RecordingUiService ui;
-  winplat::ScopedUiService scoped{ui};
-  testdlg::CTestDlg dlg;
-  void SetUp() override { ASSERT_TRUE(dlg.Create(testdlg::kDialogId)); }
-  CString text(int id) {
-    CString s;
-    dlg.GetDlgItemText(id, s);
-    return s;
-  }
-};
+using testdlg::DialogFixture;
 
 // A control class of another library: bound by DDX_Control like any CWnd.
 class CCustomCtrl : public CWnd {
@@ -49,34 +38,33 @@ class CBrokenDlg : public CDialog {
 
 }  // namespace
 
-TEST_F(ExchangeFixture, DoublesAreShownInTheStandardFormat) {
+TEST_F(DialogFixture, DoublesAreShownInTheStandardFormatAndReadBackWithBlanksAround) {
   EXPECT_EQ(text(1002), L"1131");
   EXPECT_EQ(text(1003), L"990");
-  dlg.m_dFlux = 101325.0;
-  dlg.m_dAllPress = 0.1;
-  ASSERT_TRUE(dlg.UpdateData(FALSE));
-  EXPECT_EQ(text(1002), L"101325");
-  EXPECT_EQ(text(1003), L"0.1") << "15 significant digits hide the binary rounding";
-  dlg.m_dFlux = 1.0 / 3.0;
-  dlg.m_dAllPress = 1e20;
-  dlg.UpdateData(FALSE);
-  EXPECT_EQ(text(1002), L"0.333333333333333");
-  EXPECT_EQ(text(1003), L"1e+20");
-}
-
-TEST_F(ExchangeFixture, NumbersAreReadBackWithBlanksAroundThem) {
-  dlg.SetDlgItemText(1002, L"  2900.5 ");
-  dlg.SetDlgItemText(1003, L"-1.5e3");
-  ASSERT_TRUE(dlg.UpdateData(TRUE));
-  EXPECT_DOUBLE_EQ(dlg.m_dFlux, 2900.5);
-  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, -1500.0);
+  // 15 significant digits hide the binary rounding (0.1).
+  const struct {
+    double value;
+    const wchar_t* shown;
+  } shown[] = {
+      {101325.0, L"101325"}, {0.1, L"0.1"}, {1.0 / 3.0, L"0.333333333333333"}, {1e20, L"1e+20"}};
+  for (const auto& c : shown) {
+    dlg.m_dAllPress = c.value;
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(text(1003), c.shown) << c.value;
+  }
+  const struct {
+    const wchar_t* typed;
+    double value;
+  } read[] = {{L"  2900.5 ", 2900.5}, {L"-1.5e3", -1500.0}, {L"0", 0.0}};
+  for (const auto& c : read) {
+    dlg.SetDlgItemText(1003, c.typed);
+    EXPECT_TRUE(dlg.UpdateData(TRUE)) << CString(c.typed).ToUtf8();
+    EXPECT_DOUBLE_EQ(dlg.m_dAllPress, c.value);
+  }
   EXPECT_TRUE(ui.boxes().empty());
-  dlg.SetDlgItemText(1003, L"0");
-  EXPECT_TRUE(dlg.UpdateData(TRUE)) << "a zero written as 0 is a number";
-  EXPECT_EQ(dlg.m_dAllPress, 0.0);
 }
 
-TEST_F(ExchangeFixture, ATextThatIsNotANumberPromptsAndStopsTheExchange) {
+TEST_F(DialogFixture, ATextThatIsNotANumberPromptsAndStopsTheExchange) {
   dlg.SetDlgItemText(1002, L"12abc");
   dlg.m_nSelectMode = 1;
   dlg.CheckRadioButton(202, 203, 202);
@@ -96,7 +84,7 @@ TEST_F(ExchangeFixture, ATextThatIsNotANumberPromptsAndStopsTheExchange) {
   }
 }
 
-TEST_F(ExchangeFixture, IntegersAndStringsExchange) {
+TEST_F(DialogFixture, IntegersAndStringsExchange) {
   class CIntDlg : public CDialog {
    public:
     CIntDlg() : CDialog(testdlg::kDialogId) {}
@@ -127,7 +115,7 @@ TEST_F(ExchangeFixture, IntegersAndStringsExchange) {
   EXPECT_EQ(d.m_n, 1);
 }
 
-TEST_F(ExchangeFixture, RadioGroupsCheckOneButtonAndReadTheCheckedIndex) {
+TEST_F(DialogFixture, RadioGroupsCheckOneButtonAndReadTheCheckedIndex) {
   EXPECT_FALSE(dlg.IsDlgButtonChecked(202));
   EXPECT_TRUE(dlg.IsDlgButtonChecked(203)) << "m_nSelectMode 1 checks the second radio";
   EXPECT_TRUE(dlg.IsDlgButtonChecked(1026));
@@ -137,7 +125,7 @@ TEST_F(ExchangeFixture, RadioGroupsCheckOneButtonAndReadTheCheckedIndex) {
   EXPECT_TRUE(dlg.IsDlgButtonChecked(1028));
   EXPECT_FALSE(dlg.IsDlgButtonChecked(1030)) << "the check box after the group is not in it";
 
-  winplat::clickButton(dlg.GetDlgItem(1027)->m_hWnd);
+  click(1027);
   EXPECT_FALSE(dlg.IsDlgButtonChecked(1028)) << "an auto radio unchecks its group";
   EXPECT_TRUE(dlg.IsDlgButtonChecked(203)) << "but not another group";
   ASSERT_TRUE(dlg.UpdateData(TRUE));
@@ -146,52 +134,11 @@ TEST_F(ExchangeFixture, RadioGroupsCheckOneButtonAndReadTheCheckedIndex) {
   dlg.UpdateData(TRUE);
   EXPECT_EQ(dlg.m_nView, -1) << "no button checked reads as -1";
 
-  winplat::clickButton(dlg.GetDlgItem(1030)->m_hWnd);
+  click(1030);
   dlg.UpdateData(TRUE);
   EXPECT_EQ(dlg.m_nGrid, 1) << "an auto check box toggles";
-}
 
-TEST_F(ExchangeFixture, ComboStringsSelectByPrefixOrFillTheEditField) {
-  dlg.m_cbAngle.AddString(L"0");
-  dlg.m_cbAngle.AddString(L"90");
-  dlg.m_cbAngle.AddString(L"180");
-  dlg.m_strAngle = L"9";
-  dlg.UpdateData(FALSE);
-  EXPECT_EQ(dlg.m_cbAngle.GetCurSel(), 2) << "the first item starting with the text";
-  EXPECT_EQ(text(1017), L"90");
-  dlg.m_strAngle = L"45";
-  dlg.UpdateData(FALSE);
-  EXPECT_EQ(text(1017), L"45") << "no item: the text goes into the edit field";
-  dlg.m_cbAngle.SetWindowText(L"135");
-  dlg.UpdateData(TRUE);
-  EXPECT_EQ(dlg.m_strAngle, L"135");
-}
-
-TEST_F(ExchangeFixture, ControlsOfAnyClassAreBoundOnceAndBadIdsAreBugs) {
-  CCustomDlg custom;
-  ASSERT_TRUE(custom.Create(testdlg::kDialogId));
-  EXPECT_EQ(custom.GetDlgItem(210), &custom.m_preview);
-  EXPECT_EQ(custom.m_preview.subclassed, 1);
-  custom.UpdateData(FALSE);
-  EXPECT_EQ(custom.m_preview.subclassed, 1) << "later exchanges leave the binding";
-  EXPECT_FALSE(custom.IsDlgButtonChecked(1026)) << "an index past the group checks none";
-
-  CBrokenDlg broken;
-  EXPECT_THROW(broken.Create(testdlg::kDialogId), std::logic_error)
-      << "a control id missing from the template is the program's bug";
-}
-
-TEST_F(ExchangeFixture, NotificationsAreIgnoredWhileExchangingData) {
-  dlg.calls.clear();
-  dlg.m_dAllPress = 12;
-  dlg.UpdateData(FALSE);
-  EXPECT_TRUE(dlg.calls.empty()) << "EN_CHANGE of the exchange is locked out";
-  dlg.SetDlgItemText(1003, L"13");
-  ASSERT_EQ(dlg.calls.size(), 1u);
-  EXPECT_EQ(dlg.calls[0], "enchange") << "a program's SetWindowText on an edit notifies";
-}
-
-TEST_F(ExchangeFixture, ARadioGroupRunsFromTheGivenButtonToTheNextGroupStart) {
+  // A group runs from the button given to the next group start.
   class CMidGroupDlg : public CDialog {
    public:
     CMidGroupDlg() : CDialog(testdlg::kDialogId) {}
@@ -207,4 +154,41 @@ TEST_F(ExchangeFixture, ARadioGroupRunsFromTheGivenButtonToTheNextGroupStart) {
   EXPECT_EQ(d.m_n, 1);
   d.m_bad = true;
   EXPECT_THROW(d.UpdateData(TRUE), std::logic_error) << "an edit is not a radio button";
+}
+
+TEST_F(DialogFixture, ComboStringsSelectByPrefixOrFillTheEditField) {
+  for (const wchar_t* angle : {L"0", L"90", L"180"}) dlg.m_cbAngle.AddString(angle);
+  dlg.m_strAngle = L"9";
+  dlg.UpdateData(FALSE);
+  EXPECT_EQ(dlg.m_cbAngle.GetCurSel(), 2) << "the first item starting with the text";
+  EXPECT_EQ(text(1017), L"90");
+  dlg.m_strAngle = L"45";
+  dlg.UpdateData(FALSE);
+  EXPECT_EQ(text(1017), L"45") << "no item: the text goes into the edit field";
+  dlg.m_cbAngle.SetWindowText(L"135");
+  dlg.UpdateData(TRUE);
+  EXPECT_EQ(dlg.m_strAngle, L"135");
+}
+
+TEST_F(DialogFixture, ControlsOfAnyClassAreBoundOnceAndBadIdsAreBugs) {
+  CCustomDlg custom;
+  ASSERT_TRUE(custom.Create(testdlg::kDialogId));
+  EXPECT_EQ(custom.GetDlgItem(210), &custom.m_preview);
+  EXPECT_EQ(custom.m_preview.subclassed, 1);
+  custom.UpdateData(FALSE);
+  EXPECT_EQ(custom.m_preview.subclassed, 1) << "later exchanges leave the binding";
+  EXPECT_FALSE(custom.IsDlgButtonChecked(1026)) << "an index past the group checks none";
+
+  CBrokenDlg broken;
+  EXPECT_THROW(broken.Create(testdlg::kDialogId), std::logic_error)
+      << "a control id missing from the template is the program's bug";
+}
+
+TEST_F(DialogFixture, NotificationsAreIgnoredWhileExchangingData) {
+  dlg.m_dAllPress = 12;
+  dlg.UpdateData(FALSE);
+  EXPECT_TRUE(dlg.calls.empty()) << "EN_CHANGE of the exchange is locked out";
+  dlg.SetDlgItemText(1003, L"13");
+  EXPECT_EQ(dlg.calls, std::vector<std::string>{"enchange"})
+      << "a program's SetWindowText on an edit notifies";
 }

@@ -1,7 +1,8 @@
 // The console side of dialogs: the DUMP line exactly, dlg lines acting as the
 // user would (including on custom grid and preview controls through their
 // model interfaces), lines that cannot be applied, and the console loop with
-// message boxes, nested dialogs and the end of the input.
+// message boxes (the MSGBOX line, msg answers, the default button when the
+// next line is something else), nested dialogs and the end of the input.
 #include "win/dialog_script.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "base/console_input.h"
 #include "test_dialog.h"
+#include "win/message_box.h"
 
 namespace {
 
@@ -153,35 +155,6 @@ TEST_F(ScriptFixture, DumpPrintsOneLineWithKeysInOrder) {
             "\"previews\":[{\"id\":210,\"shown\":true,\"entities\":17}]}\n");
 }
 
-TEST_F(ScriptFixture, DumpShowsCombosRadiosAndLeavesLabelsOut) {
-  CScriptDlg dlg;
-  std::string json;
-  feed("");
-  testsupport::RecordingUiService ui;
-  winplat::ScopedUiService recording(ui);
-  ui.onModal([&](CDialog& up) {
-    up.GetDlgItem(210)->EnableWindow(FALSE);
-    json = winplat::dialogDumpJson(static_cast<CDialog&>(up));
-  });
-  dlg.DoModal();
-  EXPECT_EQ(json.find("65535"), std::string::npos) << "labels and frames are not controls";
-  EXPECT_NE(json.find("{\"id\":1012,\"kind\":\"combobox\",\"text\":\"4-72\",\"items\":[\"4-72\","
-                      "\"4-72a\",\"9-19\"],\"sel\":0,\"enabled\":true,\"visible\":true}"),
-            std::string::npos)
-      << json;
-  EXPECT_NE(json.find("{\"id\":203,\"kind\":\"radio\",\"text\":\"浏览所有风机型号\","
-                      "\"checked\":true,\"enabled\":true,\"visible\":true}"),
-            std::string::npos);
-  EXPECT_NE(
-      json.find("{\"id\":1030,\"kind\":\"checkbox\",\"text\":\"显示网格\",\"checked\":false,"),
-      std::string::npos);
-  EXPECT_NE(json.find("{\"id\":1002,\"kind\":\"edit\",\"text\":\"1131\",\"enabled\":false,"),
-            std::string::npos);
-  EXPECT_NE(json.find("{\"id\":210,\"kind\":\"static\",\"text\":\"\",\"enabled\":false,"),
-            std::string::npos);
-  EXPECT_NE(json.find("\"grids\":[],\"previews\":[]}"), std::string::npos);
-}
-
 TEST_F(ScriptFixture, LinesActAsTheUserAndGoToTheTopDialog) {
   feed(
       "dlg select 1012 9-19\n"
@@ -276,54 +249,53 @@ TEST_F(ScriptFixture, AtTheKeyboardALineThatCannotBeAppliedIsRefusedAndTheDialog
   EXPECT_EQ(input->peek(), std::nullopt);
 }
 
-TEST_F(ScriptFixture, GridLinesGoThroughTheGridModel) {
+TEST_F(ScriptFixture, GridLinesGoThroughTheGridModelAndAHiddenPreviewIsDumpedAsNotShown) {
+  const std::pair<const char*, const char*> lines[] = {
+      {"dlg grid 5003 click 1 2", ""},
+      {"dlg grid 5003 click -1 -1", ""},
+      {"dlg grid 5003 edit 1 1 2900", ""},
+      {"dlg grid 5003 edit 1 1", ""},  // the empty text
+      {"dlg grid 5003 pick 1 2 9-19", ""},
+      {"dlg grid 5003 pick 1 2 9-20", "cell (1,2) of grid 5003 has no choice '9-20'"},
+      {"dlg grid 5003 pick 1 1 x", "cell (1,1) of grid 5003 is not a combo cell"},
+      {"dlg grid 5003 edit 0 1 x", "cell (0,1) of grid 5003 cannot be edited"},
+      {"dlg grid 5003 edit 2 1 x", "grid 5003 has no cell (2,1)"},
+      {"dlg grid 5003 click 0 3", "grid 5003 has no cell (0,3)"},
+      {"dlg grid 5003 sort 0 0", "unknown grid action 'sort' (click, edit or pick)"},
+  };
   feed("");
   CGridDlg dlg;
+  dlg.m_preview.shown = false;
+  std::string json;
   testsupport::RecordingUiService ui;
   winplat::ScopedUiService recording(ui);
   ui.onModal([&](CDialog& up) {
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 click 1 2"), "");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 click -1 -1"), "");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 edit 1 1 2900"), "");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 edit 1 1"), "") << "empty text";
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 pick 1 2 9-19"), "");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 pick 1 2 9-20"),
-              "cell (1,2) of grid 5003 has no choice '9-20'");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 pick 1 1 x"),
-              "cell (1,1) of grid 5003 is not a combo cell");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 edit 0 1 x"),
-              "cell (0,1) of grid 5003 cannot be edited");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 edit 2 1 x"),
-              "grid 5003 has no cell (2,1)");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 click 0 3"),
-              "grid 5003 has no cell (0,3)");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 sort 0 0"),
-              "unknown grid action 'sort' (click, edit or pick)");
+    for (const auto& [line, error] : lines) {
+      EXPECT_EQ(winplat::applyDialogLine(up, line), error) << line;
+    }
     dlg.m_grid.EnableWindow(FALSE);
     EXPECT_EQ(winplat::applyDialogLine(up, "dlg grid 5003 click 1 1"), "");
+    json = winplat::dialogDumpJson(up);
   });
   dlg.DoModal();
   EXPECT_EQ(dlg.m_grid.events, (std::vector<std::string>{"click 1 2", "click -1 -1", "edit 2900",
                                                          "edit ", "pick 9-19"}))
       << "a disabled grid receives nothing";
   EXPECT_NE(out.str().find("DLG control 5003 is disabled"), std::string::npos);
+  EXPECT_NE(json.find("\"previews\":[{\"id\":210,\"shown\":false,\"entities\":0}]"),
+            std::string::npos)
+      << json;
 }
 
-TEST_F(ScriptFixture, AHiddenPreviewIsDumpedAsNotShown) {
-  CGridDlg dlg;
-  dlg.m_preview.shown = false;
-  feed("dlg dump\n");
-  dlg.DoModal();
-  EXPECT_NE(out.str().find("\"previews\":[{\"id\":210,\"shown\":false,\"entities\":0}]"),
-            std::string::npos);
-}
-
-TEST_F(ScriptFixture, TypingRespectsReadOnlyEditsAndTextLimits) {
+TEST_F(ScriptFixture, DumpShowsCombosRadiosAndLeavesLabelsOutAndTypingRespectsLimits) {
   feed("");
   CScriptDlg dlg;
+  std::string json;
   testsupport::RecordingUiService ui;
   winplat::ScopedUiService recording(ui);
   ui.onModal([&](CDialog& up) {
+    up.GetDlgItem(210)->EnableWindow(FALSE);
+    json = winplat::dialogDumpJson(up);
     static_cast<CEdit*>(up.GetDlgItem(1003))->SetReadOnly(TRUE);
     EXPECT_EQ(winplat::applyDialogLine(up, "dlg type 1003 5"), "");
     dlg.m_cbAngle.LimitText(2);
@@ -334,4 +306,50 @@ TEST_F(ScriptFixture, TypingRespectsReadOnlyEditsAndTextLimits) {
   EXPECT_NE(out.str().find("DLG control 1003 is read-only\n"), std::string::npos);
   EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 990.0) << "nothing was typed into the read-only edit";
   EXPECT_EQ(dlg.m_strAngle, L"12") << "typing stops at the limit";
+
+  EXPECT_EQ(json.find("65535"), std::string::npos) << "labels and frames are not controls";
+  for (const char* part :
+       {"{\"id\":1012,\"kind\":\"combobox\",\"text\":\"4-72\",\"items\":[\"4-72\",\"4-72a\","
+        "\"9-19\"],\"sel\":0,\"enabled\":true,\"visible\":true}",
+        "{\"id\":203,\"kind\":\"radio\",\"text\":\"浏览所有风机型号\",\"checked\":true,"
+        "\"enabled\":true,\"visible\":true}",
+        "{\"id\":1030,\"kind\":\"checkbox\",\"text\":\"显示网格\",\"checked\":false,",
+        "{\"id\":1002,\"kind\":\"edit\",\"text\":\"1131\",\"enabled\":false,",
+        "{\"id\":210,\"kind\":\"static\",\"text\":\"\",\"enabled\":false,",
+        "\"grids\":[],\"previews\":[]}"}) {
+    EXPECT_NE(json.find(part), std::string::npos) << part << "\nin " << json;
+  }
+}
+
+TEST_F(ScriptFixture, MessageBoxesPrintOneJsonLineAndTakeMsgAnswers) {
+  feed("msg ok\nmsg no\n; a comment\nmsg cancel\ndlg dump\nmsg yes\n");
+  EXPECT_EQ(AfxMessageBox(L"数据库/x/ZRFan.Mdb不存在!"), IDOK);
+  EXPECT_EQ(out.str(),
+            "MSGBOX {\"caption\":\"fancad\",\"text\":\"数据库/x/ZRFan.Mdb不存在!\",\"buttons\":"
+            "\"OK\",\"icon\":\"NONE\"}\n");
+  EXPECT_EQ(MessageBox(nullptr, L"确认删除该图形吗?", L"提示", MB_YESNO | MB_ICONQUESTION), IDNO);
+  EXPECT_NE(out.str().find("\"buttons\":\"YESNO\",\"icon\":\"QUESTION\""), std::string::npos);
+  EXPECT_EQ(AfxMessageBox(L"q", MB_YESNOCANCEL), IDCANCEL);
+  EXPECT_EQ(AfxMessageBox(L"x", MB_YESNO), IDYES) << "another line: the first button";
+  EXPECT_EQ(input->peek(), std::optional<std::string>("dlg dump")) << "and the line stays unread";
+  input->consume();
+  try {
+    AfxMessageBox(L"x", MB_OKCANCEL | MB_ICONEXCLAMATION);
+    FAIL() << "a msg yes line does not fit an OK/Cancel box";
+  } catch (const zrbase::ScriptAbort& e) {
+    EXPECT_EQ(e.line(), 6);
+    EXPECT_EQ(e.text(), "msg yes");
+    EXPECT_NE(e.reason().find("no button 'yes'"), std::string::npos) << e.reason();
+  }
+}
+
+TEST(RecordingUiService, RecordsEveryBoxAndAnswersFromItsQueueThenWithTheFirstButton) {
+  testsupport::RecordingUiService rec;
+  winplat::ScopedUiService scope(rec);
+  rec.answer(IDNO);
+  EXPECT_EQ(MessageBox(nullptr, L"a", L"提示", MB_YESNO), IDNO);
+  EXPECT_EQ(MessageBox(nullptr, L"b", L"提示", MB_YESNO), IDYES);
+  ASSERT_EQ(rec.boxes().size(), 2u);
+  EXPECT_EQ(rec.boxes()[1].text, L"b");
+  EXPECT_EQ(rec.boxes()[1].caption, L"提示");
 }

@@ -13,17 +13,11 @@ namespace {
 
 using testdlg::CSecondDlg;
 using testdlg::CTestDlg;
+using ModalFixture = testdlg::UiFixture;
 
-struct ModalFixture : ::testing::Test {
-  testdlg::ScopedResources resources;
-  testsupport::RecordingUiService ui;
-  winplat::ScopedUiService scoped{ui};
-
-  static void apply(CDialog& d, const std::string& line) {
-    const std::string error = winplat::applyDialogLine(d, line);
-    ASSERT_EQ(error, "") << line;
-  }
-};
+void apply(CDialog& d, const std::string& line) {
+  ASSERT_EQ(winplat::applyDialogLine(d, line), "") << line;
+}
 
 // Two tables with a template of the same id but different captions.
 winplat::ResourceTable captionTable(const std::wstring& caption) {
@@ -43,12 +37,18 @@ CString captionOfModalRun(testsupport::RecordingUiService& ui, CDialog& d) {
 
 }  // namespace
 
-TEST_F(ModalFixture, OkSavesTheDataAndTheWindowsGoAway) {
+TEST_F(ModalFixture, OkSavesOnlyAcceptedDataEscSavesNothingAndTheObjectRunsAgain) {
   CTestDlg dlg;
   bool sawItUp = false;
   ui.onModal([&](CDialog& up) {
     sawItUp = dlg.initialised && up.IsWindowVisible() && !winplat::modalDialogs().empty() &&
               winplat::modalDialogs().back() == &dlg && CWnd::GetFocus() == up.GetDlgItem(202);
+    apply(up, "dlg type 1003 99x");
+    apply(up, "dlg ok");
+    EXPECT_FALSE(dlg.IsDialogEnded()) << "a refused number keeps the dialog up";
+    EXPECT_TRUE(up.IsWindowVisible());
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes()[0].text, L"请输入一个数字。");
     apply(up, "dlg type 1003 2900");
     apply(up, "dlg click 1028");
     apply(up, "dlg ok");
@@ -61,42 +61,16 @@ TEST_F(ModalFixture, OkSavesTheDataAndTheWindowsGoAway) {
   EXPECT_EQ(dlg.m_cbHand.m_hWnd, nullptr);
   EXPECT_EQ(dlg.calls.back(), "destroy");
   EXPECT_TRUE(winplat::modalDialogs().empty());
-  EXPECT_EQ(ui.modalRuns(), std::vector<UINT>{testdlg::kDialogId});
-}
 
-TEST_F(ModalFixture, EscapeSavesNothing) {
-  CTestDlg dlg;
   ui.onModal([&](CDialog& up) {
     apply(up, "dlg type 1003 55");
     apply(up, "dlg cancel");
   });
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 990.0);
-  EXPECT_TRUE(ui.boxes().empty());
-}
-
-TEST_F(ModalFixture, ARefusedNumberKeepsTheDialogUpUntilItIsFixed) {
-  CTestDlg dlg;
-  ui.onModal([&](CDialog& up) {
-    apply(up, "dlg type 1003 99x");
-    apply(up, "dlg ok");
-    EXPECT_FALSE(dlg.IsDialogEnded());
-    EXPECT_TRUE(up.IsWindowVisible());
-    ASSERT_EQ(ui.boxes().size(), 1u);
-    EXPECT_EQ(ui.boxes()[0].text, L"请输入一个数字。");
-    apply(up, "dlg type 1003 99");
-    apply(up, "dlg ok");
-  });
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 99.0);
-}
-
-TEST_F(ModalFixture, WithoutATestFunctionTheDialogIsCancelled) {
-  CTestDlg dlg;
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_TRUE(dlg.initialised);
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "a dialog object can run again";
-  EXPECT_EQ(ui.modalRuns().size(), 2u);
+  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 2900.0) << "Esc saved nothing";
+  EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "without a test function the dialog is cancelled";
+  EXPECT_EQ(ui.modalRuns(), std::vector<UINT>(3, testdlg::kDialogId));
+  EXPECT_EQ(ui.boxes().size(), 1u);
 }
 
 TEST_F(ModalFixture, NestedDialogsRunOnTopAndReturnTheirOwnResults) {
@@ -118,21 +92,19 @@ TEST_F(ModalFixture, NestedDialogsRunOnTopAndReturnTheirOwnResults) {
   EXPECT_EQ(second.m_strName, L"风机");
 }
 
-TEST_F(ModalFixture, AnExceptionInsideTheRunDestroysTheDialogAndPropagates) {
+TEST_F(ModalFixture, FailuresInsideOrBeforeTheRunLeaveNoDialog) {
   CTestDlg dlg;
   ui.onModal([](CDialog&) { throw std::runtime_error("boom"); });
   EXPECT_THROW(dlg.DoModal(), std::runtime_error);
   EXPECT_EQ(dlg.m_hWnd, nullptr);
   EXPECT_TRUE(winplat::modalDialogs().empty());
-}
 
-TEST_F(ModalFixture, AMissingTemplateIsShownAndDoModalFails) {
   CDialog missing(999);
   EXPECT_EQ(missing.DoModal(), -1);
   ASSERT_EQ(ui.boxes().size(), 1u);
   EXPECT_NE(ui.boxes()[0].text.find(L"999"), std::wstring::npos);
   EXPECT_EQ(ui.boxes()[0].type & MB_ICONMASK, MB_ICONERROR);
-  EXPECT_TRUE(ui.modalRuns().empty());
+  EXPECT_EQ(ui.modalRuns().size(), 1u) << "the missing template ran nothing";
   EXPECT_FALSE(missing.Create(999));
 }
 

@@ -4,6 +4,8 @@
 // resource table, and a dialog class that records what its handlers saw.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -157,6 +159,26 @@ class CSecondDlg : public CDialog {
   CSecondDlg() : CDialog(kSecondDialogId) {}
   CString m_strName = L"x";
   void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, 500, m_strName); }
+};
+
+// The test resources and a recording UI service (message boxes answered
+// from its queue, modal runs driven by its functions).
+struct UiFixture : ::testing::Test {
+  ScopedResources resources;
+  testsupport::RecordingUiService ui;
+  winplat::ScopedUiService scoped{ui};
+};
+
+// The same, with the main test dialog created modeless.
+struct DialogFixture : UiFixture {
+  CTestDlg dlg;
+  void SetUp() override { ASSERT_TRUE(dlg.Create(kDialogId)); }
+  CString text(int id) {
+    CString s;
+    dlg.GetDlgItemText(id, s);
+    return s;
+  }
+  void click(int id) { winplat::clickButton(dlg.GetDlgItem(id)->m_hWnd); }
 };
 
 }  // namespace testdlg

@@ -1,45 +1,51 @@
 // Windows and their tree: dialog-unit geometry at the fixed screen place,
-// screen/client conversions, wrappers of the right class, state flags, and
-// destruction that detaches the objects bound to windows.
+// screen/client conversions, wrappers of the right class, state flags and
+// destruction that detaches the objects bound to windows; message maps:
+// entries found in the class's map, then in its base classes', derived
+// entries first, ranges, WM_NOTIFY with its code and id, and any CCmdTarget.
 #include <gtest/gtest.h>
 
 #include "test_dialog.h"
 
 namespace {
 
-struct WindowFixture : ::testing::Test {
-  testdlg::ScopedResources resources;
-  testsupport::RecordingUiService ui;
-  winplat::ScopedUiService scoped{ui};
-  testdlg::CTestDlg dlg;
-  void SetUp() override { ASSERT_TRUE(dlg.Create(testdlg::kDialogId)); }
+using testdlg::DialogFixture;
+
+// A command target outside any window: maps work for any CCmdTarget.
+class CCounter : public CCmdTarget {
+ public:
+  int count = 0;
+  void OnCount() { ++count; }
+  DECLARE_MESSAGE_MAP()
 };
+
+BEGIN_MESSAGE_MAP(CCounter, CCmdTarget)
+ON_COMMAND(33, &CCounter::OnCount)
+END_MESSAGE_MAP()
 
 }  // namespace
 
 TEST(DialogUnits, ConvertWithTheFixedBaseUnitsAndRoundHalvesAway) {
-  EXPECT_EQ(winplat::dluToPixelsX(4), 6);
-  EXPECT_EQ(winplat::dluToPixelsY(8), 12);
-  EXPECT_EQ(winplat::dluToPixelsX(1), 2) << "1.5 rounds up";
-  EXPECT_EQ(winplat::dluToPixelsX(3), 5) << "4.5 rounds up";
-  EXPECT_EQ(winplat::dluToPixelsY(3), 5);
-  EXPECT_EQ(winplat::dluToPixelsX(-1), -2) << "halves round away from zero";
+  // 1.5 pixels a unit both ways; 1.5 and 4.5 round up, -1.5 down.
+  const struct { int dlu, pixels; } cases[] = {{4, 6}, {8, 12}, {1, 2}, {3, 5}, {-1, -2}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(winplat::dluToPixelsX(c.dlu), c.pixels) << c.dlu;
+    EXPECT_EQ(winplat::dluToPixelsY(c.dlu), c.pixels) << c.dlu;
+  }
   EXPECT_EQ(CRect(winplat::dluRectToPixels(110, 8, 80, 60)), CRect(165, 12, 285, 102));
 }
 
-TEST_F(WindowFixture, DialogStandsAtTheFixedPlaceWithItsFrameAndCaption) {
+TEST_F(DialogFixture, DialogAndControlsStandAtTheFixedPlaceAndConvertExactly) {
   CRect window;
   dlg.GetWindowRect(&window);
-  EXPECT_EQ(window, CRect(100, 100, 100 + 300 + 6, 100 + 240 + 3 + 22 + 3));
+  EXPECT_EQ(window, CRect(100, 100, 100 + 300 + 6, 100 + 240 + 3 + 22 + 3)) << "frame, caption";
   CRect client;
   dlg.GetClientRect(&client);
   EXPECT_EQ(client, CRect(0, 0, 300, 240)) << "the template size is the client size";
   CPoint origin(0, 0);
   dlg.ClientToScreen(&origin);
   EXPECT_EQ(origin, CPoint(103, 125));
-}
 
-TEST_F(WindowFixture, ControlRectanglesConvertExactlyBetweenScreenAndClient) {
   CWnd* placeholder = dlg.GetDlgItem(210);
   ASSERT_NE(placeholder, nullptr);
   CRect screen;
@@ -48,7 +54,6 @@ TEST_F(WindowFixture, ControlRectanglesConvertExactlyBetweenScreenAndClient) {
   CRect r = screen;
   dlg.ScreenToClient(&r);
   EXPECT_EQ(r, CRect(165, 12, 285, 102)) << "the grid takes exactly the placeholder's place";
-  CRect client;
   placeholder->GetClientRect(&client);
   EXPECT_EQ(client, CRect(0, 0, 118, 88)) << "a sunken static has a one-pixel edge";
   CPoint p(0, 0);
@@ -56,13 +61,12 @@ TEST_F(WindowFixture, ControlRectanglesConvertExactlyBetweenScreenAndClient) {
   EXPECT_EQ(p, CPoint(269, 138));
   placeholder->ScreenToClient(&p);
   EXPECT_EQ(p, CPoint(0, 0));
-
   placeholder->MoveWindow(10, 20, 30, 40);
   placeholder->GetWindowRect(&screen);
   EXPECT_EQ(screen, CRect(113, 145, 143, 185));
 }
 
-TEST_F(WindowFixture, WrappersMatchTheWindowClassAndHandlesMapBack) {
+TEST_F(DialogFixture, WrappersMatchTheWindowClassAndHandlesMapBack) {
   EXPECT_TRUE(dlg.GetDlgItem(1018)->IsKindOf(RUNTIME_CLASS(CComboBox)));
   EXPECT_EQ(dlg.GetDlgItem(1018), &dlg.m_cbHand) << "a bound control returns its object";
   EXPECT_TRUE(dlg.GetDlgItem(1002)->IsKindOf(RUNTIME_CLASS(CEdit)));
@@ -81,7 +85,7 @@ TEST_F(WindowFixture, WrappersMatchTheWindowClassAndHandlesMapBack) {
   EXPECT_EQ(label->id, 65535) << "IDC_STATIC is stored as a 16-bit id";
 }
 
-TEST_F(WindowFixture, StateFlagsFollowEnableShowAndModifyStyle) {
+TEST_F(DialogFixture, StateFlagsFollowEnableShowAndModifyStyle) {
   CWnd* edit = dlg.GetDlgItem(1002);
   EXPECT_FALSE(edit->IsWindowEnabled()) << "disabled in the template";
   EXPECT_TRUE(edit->EnableWindow(TRUE)) << "reports that it was disabled";
@@ -103,21 +107,21 @@ TEST_F(WindowFixture, StateFlagsFollowEnableShowAndModifyStyle) {
   EXPECT_TRUE(edit->GetStyle() & ES_READONLY);
 }
 
-TEST_F(WindowFixture, TextOfWindowsAndControls) {
+TEST_F(DialogFixture, TextOfWindowsAndControls) {
   CString caption;
   dlg.GetWindowText(caption);
   EXPECT_EQ(caption, L"测试对话框");
   dlg.SetDlgItemText(1003, L"2900");
-  CString text;
-  EXPECT_EQ(dlg.GetDlgItemText(1003, text), 4);
-  EXPECT_EQ(text, L"2900");
+  CString s;
+  EXPECT_EQ(dlg.GetDlgItemText(1003, s), 4);
+  EXPECT_EQ(s, L"2900");
   wchar_t buf[3];
   EXPECT_EQ(dlg.GetDlgItem(1003)->GetWindowText(buf, 3), 2) << "truncated to the buffer";
   EXPECT_STREQ(buf, L"29");
   EXPECT_EQ(dlg.GetDlgItem(1003)->SendMessage(WM_GETTEXTLENGTH), 4);
 }
 
-TEST_F(WindowFixture, DestroyingTheDialogDetachesBoundControlsAndSendsDestroy) {
+TEST_F(DialogFixture, DestroyingTheDialogDetachesBoundControlsAndSendsDestroy) {
   HWND combo = dlg.m_cbHand.m_hWnd;
   ASSERT_TRUE(IsWindow(combo));
   EXPECT_TRUE(dlg.DestroyWindow());
@@ -128,7 +132,7 @@ TEST_F(WindowFixture, DestroyingTheDialogDetachesBoundControlsAndSendsDestroy) {
   EXPECT_EQ(dlg.m_cbHand.GetCount(), 0) << "a detached object is safe to use";
 }
 
-TEST_F(WindowFixture, ObjectsDestroyTheirWindowsAndCreateChildren) {
+TEST_F(DialogFixture, ObjectsDestroyTheirWindowsAndCreateChildren) {
   HWND child = nullptr;
   {
     CEdit edit;
@@ -144,7 +148,7 @@ TEST_F(WindowFixture, ObjectsDestroyTheirWindowsAndCreateChildren) {
       << "a child window needs a parent";
 }
 
-TEST_F(WindowFixture, SubclassingBindsOnceAndPostedMessagesWaitForThePump) {
+TEST_F(DialogFixture, SubclassingBindsOnceAndPostedMessagesWaitForThePump) {
   CStatic s;
   EXPECT_TRUE(s.SubclassDlgItem(210, &dlg));
   CStatic other;
@@ -155,8 +159,36 @@ TEST_F(WindowFixture, SubclassingBindsOnceAndPostedMessagesWaitForThePump) {
   EXPECT_TRUE(other.SubclassDlgItem(210, &dlg));
 
   dlg.GetDlgItem(204)->PostMessage(BM_CLICK);
-  EXPECT_TRUE(dlg.calls.empty());
+  EXPECT_TRUE(dlg.calls.empty()) << "creating the dialog sent no notification either";
   winplat::pumpMessages();
-  ASSERT_EQ(dlg.calls.size(), 1u);
-  EXPECT_EQ(dlg.calls[0], "base:add");
+  EXPECT_EQ(dlg.calls, std::vector<std::string>{"base:add"});
+}
+
+TEST_F(DialogFixture, MessageMapsReachBaseEntriesRangesAndNotifiesWithTheirResult) {
+  click(204);
+  click(206);
+  click(1028);
+  click(202);
+  EXPECT_EQ(dlg.calls,
+            (std::vector<std::string>{"base:add", "derived:delete", "view:1028", "mode:1"}))
+      << "a base entry is reached, the derived entry wins, a range passes the id, and a "
+         "handler sees the new state";
+  EXPECT_NE(dlg.FindMessageEntry(WM_COMMAND, BN_CLICKED, 204), nullptr);
+  EXPECT_EQ(dlg.FindMessageEntry(WM_COMMAND, CBN_SELCHANGE, 204), nullptr)
+      << "the code must match as well as the id";
+
+  dlg.calls.clear();
+  NMHDR hdr{dlg.GetDlgItem(210)->m_hWnd, 210, NM_CLICK};
+  EXPECT_EQ(dlg.SendMessage(WM_NOTIFY, 210, reinterpret_cast<LPARAM>(&hdr)), 7);
+  hdr.code = NM_DBLCLK;
+  EXPECT_EQ(dlg.SendMessage(WM_NOTIFY, 210, reinterpret_cast<LPARAM>(&hdr)), 0);
+  hdr.code = NM_CLICK;
+  hdr.idFrom = 211;
+  dlg.SendMessage(WM_NOTIFY, 211, reinterpret_cast<LPARAM>(&hdr));
+  EXPECT_EQ(dlg.calls, (std::vector<std::string>{"notify:-2:210"}));
+
+  CCounter c;
+  EXPECT_TRUE(c.OnCmdMsg(33, CN_COMMAND, nullptr, nullptr));
+  EXPECT_FALSE(c.OnCmdMsg(34, CN_COMMAND, nullptr, nullptr));
+  EXPECT_EQ(c.count, 1);
 }
