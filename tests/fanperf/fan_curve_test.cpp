@@ -34,18 +34,19 @@ TEST(FanCurve, TakesPointsInAnyOrderAndARepeatOnce) {
   EXPECT_FALSE(c.pressureAt(7420)) << "never extrapolated";
 }
 
-TEST(FanCurve, RefusesPointsThatMakeNoCurve) {
-  EXPECT_THROW(FanCurve({{1000, 500}}), CurveError);
-  EXPECT_THROW(FanCurve({{1000, 500}, {1000, 500}}), CurveError) << "one point twice";
-  EXPECT_THROW(FanCurve({{1000, 500}, {1000, 480}, {2000, 300}}), CurveError);
-  EXPECT_THROW(FanCurve({{-10, 500}, {1000, 480}}), CurveError);
-  EXPECT_THROW(FanCurve({{0, 500}, {1000, NAN}}), CurveError);
-  EXPECT_THROW(FanCurve({{0, 500}, {1000, 400, INFINITY}}), CurveError);
+TEST(FanCurve, RefusesPointsThatMakeNoCurveNamingTheFlow) {
+  const std::vector<std::vector<CurvePoint>> bad = {{{1000, 500}},
+                                                    {{1000, 500}, {1000, 500}},  // one point twice
+                                                    {{1000, 500}, {1000, 480}, {2000, 300}},
+                                                    {{-10, 500}, {1000, 480}},
+                                                    {{0, 500}, {1000, NAN}},
+                                                    {{0, 500}, {1000, 400, INFINITY}}};
+  for (const auto& points : bad) EXPECT_THROW(FanCurve{points}, CurveError) << points.size();
   try {
     FanCurve({{1000, 500}, {1000, 480}});
     FAIL();
   } catch (const CurveError& e) {
-    EXPECT_NE(std::string(e.what()).find("1000"), std::string::npos) << "names the flow";
+    EXPECT_NE(std::string(e.what()).find("1000"), std::string::npos);
   }
 }
 
