@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "catalogue_builder.h"
@@ -23,6 +25,21 @@ inline CString text(const _variant_t& v) {
   if (v.vt == VT_NULL) return L"<null>";
   return CString(static_cast<const wchar_t*>(_bstr_t(v)));
 }
+
+// Sets (or, given null, unsets) an environment variable while in scope.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = std::getenv(name)) m_old = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ScopedEnv(const char* name, const std::string& value) : ScopedEnv(name, value.c_str()) {}
+  ~ScopedEnv() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
+
+ private:
+  const char* m_name;
+  std::optional<std::string> m_old;
+};
 
 struct DbFixture : ::testing::Test {
   testsupport::TempDir dir;
