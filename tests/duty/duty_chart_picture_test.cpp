@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <functional>
 #include <regex>
 #include <stdexcept>
 
@@ -41,25 +39,25 @@ duty::DutyChart handChart(bool withEfficiency = true) {
   return c;
 }
 
-// Every item of the picture, groups and their children, with the groups it
-// lies in (outermost first).
-void visit(
-    const std::vector<PictureItem>& items, std::vector<const PictureItem*>& within,
-    const std::function<void(const PictureItem&, const std::vector<const PictureItem*>&)>& fn) {
+// Every item of the picture, groups and their children, each with the axis of the group
+// it lies in.
+struct Placed {
+  const PictureItem* item;
+  std::string axis;
+};
+
+void flatten(const std::vector<PictureItem>& items, const std::string& axis,
+             std::vector<Placed>& out) {
   for (const PictureItem& item : items) {
-    fn(item, within);
-    if (item.kind != PictureKind::Group) continue;
-    within.push_back(&item);
-    visit(item.children, within, fn);
-    within.pop_back();
+    out.push_back({&item, axis});
+    if (item.kind == PictureKind::Group) flatten(item.children, item.axis, out);
   }
 }
 
-void visit(
-    const winplat::VectorPicture& pic,
-    const std::function<void(const PictureItem&, const std::vector<const PictureItem*>&)>& fn) {
-  std::vector<const PictureItem*> within;
-  visit(pic.items, within, fn);
+std::vector<Placed> flatten(const winplat::VectorPicture& pic) {
+  std::vector<Placed> out;
+  flatten(pic.items, "", out);
+  return out;
 }
 
 // The tick labels of an axis: value text and where the tick line is.
@@ -71,35 +69,32 @@ struct Tick {
 
 std::vector<Tick> ticksOf(const winplat::VectorPicture& pic, const std::string& axis) {
   std::vector<Tick> ticks;
-  visit(pic, [&](const PictureItem& item, const std::vector<const PictureItem*>& within) {
-    if (item.name != "tick" || within.empty() || within.back()->axis != axis) return;
-    Tick t;
-    for (const PictureItem& c : item.children) {
+  for (const Placed& p : flatten(pic)) {
+    if (p.item->name != "tick" || p.axis != axis) continue;
+    Tick& t = ticks.emplace_back();
+    for (const PictureItem& c : p.item->children) {
       if (c.kind == PictureKind::Line) t.lineStart = c.points[0];
-      if (c.kind == PictureKind::Text) {
-        t.label = c.text;
-        t.labelAt = c.points[0];
-      }
+      if (c.kind == PictureKind::Text) t.label = c.text, t.labelAt = c.points[0];
     }
-    ticks.push_back(t);
-  });
+  }
   return ticks;
 }
 
 const PictureItem* find(const winplat::VectorPicture& pic, const std::string& name,
                         const std::string& role) {
-  const PictureItem* found = nullptr;
-  visit(pic, [&](const PictureItem& item, const std::vector<const PictureItem*>&) {
-    if (!found && item.name == name && item.role == role) found = &item;
-  });
-  return found;
+  for (const Placed& p : flatten(pic)) {
+    if (p.item->name == name && p.item->role == role) return p.item;
+  }
+  return nullptr;
 }
 
-const PictureItem& childOf(const PictureItem& group, PictureKind kind) {
-  for (const PictureItem& c : group.children) {
-    if (c.kind == kind) return c;
+const PictureItem& childOf(const PictureItem* group, PictureKind kind) {
+  if (group) {
+    for (const PictureItem& c : group->children) {
+      if (c.kind == kind) return c;
+    }
   }
-  throw std::runtime_error("no such item in group " + group.name);
+  throw std::runtime_error("no such item in the group");
 }
 
 // A generous box around a text: wide characters a font size across, others
@@ -122,9 +117,9 @@ Box textBox(const PictureItem& t) {
 
 std::vector<std::string> overlappingTexts(const winplat::VectorPicture& pic) {
   std::vector<const PictureItem*> texts;
-  visit(pic, [&](const PictureItem& item, const std::vector<const PictureItem*>&) {
-    if (item.kind == PictureKind::Text) texts.push_back(&item);
-  });
+  for (const Placed& p : flatten(pic)) {
+    if (p.item->kind == PictureKind::Text) texts.push_back(p.item);
+  }
   std::vector<std::string> problems;
   for (std::size_t i = 0; i < texts.size(); ++i) {
     const Box a = textBox(*texts[i]);
@@ -143,8 +138,9 @@ std::vector<std::string> overlappingTexts(const winplat::VectorPicture& pic) {
 
 }  // namespace
 
-// Plot area 90..720 across, 80..490 down (880 × 580 page).
-TEST(DutyChartPicture, ValuesLandWhereTheAxesPutThem) {
+// Plot area 90..720 across, 80..490 down (880 × 580 page): flow 500 is a quarter of the way
+// across, 800 Pa 0.8 of the way up; the SVG holds the same items.
+TEST(DutyChartPicture, ValuesTicksAndMarkersLandWhereTheAxesPutThemAndTheSvgAgrees) {
   const duty::DutyChart chart = handChart();
   EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Flow, 500), 247.5, 1e-9);
   EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Flow, 2000), 720, 1e-9);
@@ -162,28 +158,19 @@ TEST(DutyChartPicture, ValuesLandWhereTheAxesPutThem) {
   EXPECT_NEAR(pressure->points[0].y, 162, 1e-9);
   EXPECT_NEAR(pressure->points[1].x, 562.5, 1e-9);
   EXPECT_NEAR(pressure->points[1].y, 326, 1e-9);
-  const PictureItem* power = find(pic, "curve", "power");
-  ASSERT_TRUE(power);
-  EXPECT_NEAR(power->points[0].y, 285, 1e-9) << "1 kW is half way up the power axis";
-  const PictureItem* measured = find(pic, "measured", "efficiency");
-  ASSERT_TRUE(measured);
-  ASSERT_EQ(measured->children.size(), 1u);
-  EXPECT_NEAR(measured->children[0].points[0].x, 405, 1e-9);
-  EXPECT_NEAR(measured->children[0].points[0].y, 182.5, 1e-9);
-
+  ASSERT_TRUE(find(pic, "curve", "power"));
+  EXPECT_NEAR(find(pic, "curve", "power")->points[0].y, 285, 1e-9) << "1 kW: half way up";
+  const PictureItem& measured = childOf(find(pic, "measured", "efficiency"), PictureKind::Circle);
+  EXPECT_NEAR(measured.points[0].x, 405, 1e-9);
+  EXPECT_NEAR(measured.points[0].y, 182.5, 1e-9);
   const PictureItem* duty = find(pic, "marker", "duty");
-  ASSERT_TRUE(duty);
-  EXPECT_NEAR(childOf(*duty, PictureKind::Circle).points[0].x, 405, 1e-9);
-  EXPECT_NEAR(childOf(*duty, PictureKind::Circle).points[0].y, 285, 1e-9);
-  EXPECT_EQ(childOf(*duty, PictureKind::Text).text, L"设计点 1000 m³/h, 500 Pa");
+  EXPECT_NEAR(childOf(duty, PictureKind::Circle).points[0].x, 405, 1e-9);
+  EXPECT_NEAR(childOf(duty, PictureKind::Circle).points[0].y, 285, 1e-9);
+  EXPECT_EQ(childOf(duty, PictureKind::Text).text, L"设计点 1000 m³/h, 500 Pa");
   const PictureItem* operating = find(pic, "marker", "operating");
-  ASSERT_TRUE(operating);
-  EXPECT_NEAR(childOf(*operating, PictureKind::Circle).points[0].x, 436.5, 1e-9);
-  EXPECT_NEAR(childOf(*operating, PictureKind::Circle).points[0].y, 241.95, 1e-9);
-}
+  EXPECT_NEAR(childOf(operating, PictureKind::Circle).points[0].x, 436.5, 1e-9);
+  EXPECT_NEAR(childOf(operating, PictureKind::Circle).points[0].y, 241.95, 1e-9);
 
-TEST(DutyChartPicture, TicksSitOnTheirValuesWithTheirLabels) {
-  const winplat::VectorPicture pic = duty::dutyChartPicture(handChart());
   const std::vector<Tick> flow = ticksOf(pic, "flow");
   ASSERT_EQ(flow.size(), 5u);
   const wchar_t* labels[] = {L"0", L"500", L"1000", L"1500", L"2000"};
@@ -193,66 +180,27 @@ TEST(DutyChartPicture, TicksSitOnTheirValuesWithTheirLabels) {
     EXPECT_DOUBLE_EQ(flow[i].labelAt.x, flow[i].lineStart.x) << "centred under its tick";
     EXPECT_GT(flow[i].labelAt.y, 490) << "below the plot";
   }
-  const std::vector<Tick> pressure = ticksOf(pic, "pressure");
-  ASSERT_EQ(pressure.size(), 6u);
-  EXPECT_EQ(pressure[4].label, L"800");
-  EXPECT_NEAR(pressure[4].lineStart.y, 162, 1e-9);
-  EXPECT_NEAR(pressure[4].lineStart.x, 90, 1e-9);
-  EXPECT_LT(pressure[4].labelAt.x, 90) << "left of the pressure axis";
+  const std::vector<Tick> pressureTicks = ticksOf(pic, "pressure");
+  ASSERT_EQ(pressureTicks.size(), 6u);
+  EXPECT_EQ(pressureTicks[4].label, L"800");
+  EXPECT_NEAR(pressureTicks[4].lineStart.y, 162, 1e-9);
+  EXPECT_NEAR(pressureTicks[4].lineStart.x, 90, 1e-9);
+  EXPECT_LT(pressureTicks[4].labelAt.x, 90) << "left of the pressure axis";
   const std::vector<Tick> power = ticksOf(pic, "power");
   ASSERT_EQ(power.size(), 5u);
   EXPECT_EQ(power[1].label, L"0.5");
   EXPECT_NEAR(power[1].lineStart.x, 795, 1e-9) << "the power axis beside the efficiency axis";
   EXPECT_NEAR(power[3].lineStart.y, 182.5, 1e-9);
   EXPECT_EQ(ticksOf(pic, "efficiency").at(0).lineStart.x, 720);
-
   // Without efficiency the power axis takes the plot's right edge.
   const winplat::VectorPicture noEfficiency = duty::dutyChartPicture(handChart(false));
   EXPECT_TRUE(ticksOf(noEfficiency, "efficiency").empty());
   EXPECT_NEAR(ticksOf(noEfficiency, "power").at(0).lineStart.x, 720, 1e-9);
-}
 
-TEST(DutyChartPicture, LabelsKeepClearOfEachOtherOnARealCandidate) {
-  dutytest::Catalogue c;
-  c.series("4-72", duty::RowKind::Points)
-      .curve("4", "A", "2900",
-             {{800, 800, 70.0, 1.0},
-              {1000, 760, 80.0, 1.2},
-              {1300, 650, 84.0, 1.4},
-              {1600, 400, 76.0, 1.5}});
-  const duty::DutySelection s = duty::selectForDuty(c.get(), {1000, 500, 20, 101325});
-  ASSERT_EQ(s.candidates.size(), 1u);
-  const winplat::VectorPicture pic = duty::dutyChartPicture(duty::buildDutyChart(c.get(), s, 0));
-  for (const std::string& problem : overlappingTexts(pic)) ADD_FAILURE() << problem;
-  for (const char* role : {"pressure", "efficiency", "power", "system"}) {
-    EXPECT_TRUE(find(pic, "curve", role)) << role;
-  }
-}
-
-TEST(DutyChartPicture, ADutyPointFarLeftKeepsItsLabelInsideThePlot) {
-  duty::DutyChart chart = handChart();
-  chart.flow.max = 10000;
-  chart.flow.step = 2000;
-  chart.markers[0].at = {600, 200};
-  chart.markers[1].at = {9800, 950};
-  const winplat::VectorPicture pic = duty::dutyChartPicture(chart);
-  for (const char* role : {"duty", "operating"}) {
-    const PictureItem* m = find(pic, "marker", role);
-    ASSERT_TRUE(m);
-    const Box b = textBox(childOf(*m, PictureKind::Text));
-    EXPECT_GE(b.left, duty::kPlotLeft) << role;
-    EXPECT_LE(b.right, duty::kPlotRight) << role;
-  }
-  for (const std::string& problem : overlappingTexts(pic)) ADD_FAILURE() << problem;
-}
-
-TEST(DutyChartPicture, TheSvgHoldsTheSameItems) {
-  const winplat::VectorPicture pic = duty::dutyChartPicture(handChart());
   const std::string svg = duty::pictureSvg(pic);
   EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
   EXPECT_NE(svg.find("<title>T &lt;4-72&gt; &amp; No.4</title>"), std::string::npos);
-  // Every group closed, in order.
-  int depth = 0;
+  int depth = 0;  // every group closed, in order
   for (std::size_t at = svg.find('<'); at != std::string::npos; at = svg.find('<', at + 1)) {
     if (svg.compare(at, 3, "<g ") == 0 || svg.compare(at, 3, "<g>") == 0) ++depth;
     if (svg.compare(at, 4, "</g>") == 0) {
@@ -260,7 +208,6 @@ TEST(DutyChartPicture, TheSvgHoldsTheSameItems) {
     }
   }
   EXPECT_EQ(depth, 0);
-  // The pressure curve's points, as the picture has them.
   const std::regex polyline(
       "<polyline class=\"curve\" data-role=\"pressure\" data-axis=\"pressure\"[^>]* "
       "points=\"([^\"]*)\"");
@@ -273,4 +220,36 @@ TEST(DutyChartPicture, TheSvgHoldsTheSameItems) {
             std::string::npos)
       << svg;
   EXPECT_NE(svg.find("text-anchor=\"middle\""), std::string::npos);
+}
+
+// On a real candidate's chart, and with the markers pushed to the plot's far corners, no
+// label overlaps another or leaves the page, and the markers' labels stay inside the plot.
+TEST(DutyChartPicture, LabelsKeepClearOfEachOtherAndInsideThePlot) {
+  dutytest::Catalogue c;
+  c.series("4-72", duty::RowKind::Points)
+      .curve("4", "A", "2900",
+             {{800, 800, 70.0, 1.0},
+              {1000, 760, 80.0, 1.2},
+              {1300, 650, 84.0, 1.4},
+              {1600, 400, 76.0, 1.5}});
+  const duty::DutySelection s = duty::selectForDuty(c.get(), {1000, 500, 20, 101325});
+  ASSERT_EQ(s.candidates.size(), 1u);
+  const winplat::VectorPicture real = duty::dutyChartPicture(duty::buildDutyChart(c.get(), s, 0));
+  for (const char* role : {"pressure", "efficiency", "power", "system"}) {
+    EXPECT_TRUE(find(real, "curve", role)) << role;
+  }
+  duty::DutyChart chart = handChart();
+  chart.flow.max = 10000;
+  chart.flow.step = 2000;
+  chart.markers[0].at = {600, 200};
+  chart.markers[1].at = {9800, 950};
+  const winplat::VectorPicture corners = duty::dutyChartPicture(chart);
+  for (const char* role : {"duty", "operating"}) {
+    const Box b = textBox(childOf(find(corners, "marker", role), PictureKind::Text));
+    EXPECT_GE(b.left, duty::kPlotLeft) << role;
+    EXPECT_LE(b.right, duty::kPlotRight) << role;
+  }
+  for (const auto* pic : {&real, &corners}) {
+    for (const std::string& problem : overlappingTexts(*pic)) ADD_FAILURE() << problem;
+  }
 }
