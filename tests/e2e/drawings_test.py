@@ -6,21 +6,14 @@ back by ezdxf and checked by the project's drawing checker.
 
 Usage: drawings_test.py --fancad BIN --fangen BIN --checker PY [unittest args]
 """
-import json
 import os
-import shutil
 import sqlite3
-import subprocess
 import sys
-import tempfile
-import unittest
 
 import ezdxf
 
-import fan_dialog_test as fd
-
-ARGS = None
-SAMPLE = None  # the generated sample catalogue, copied for each scenario
+import fancad_e2e as e2e
+from fancad_e2e import Session, boxes, control, dumps, inserts, xdata
 
 VIEW = "4-72No4.5A"
 MODEL = ["dlg select 1012 4-72", "dlg select 1014 4.5", "dlg select 1015 A",
@@ -76,84 +69,43 @@ def base_drawing(path, clayer="0", extra=None):
     doc.saveas(path)
 
 
-def dumps(output):
-    return [json.loads(line[5:]) for line in output.splitlines() if line.startswith("DUMP ")]
-
-
-def boxes(output):
-    return [json.loads(line[7:]) for line in output.splitlines() if line.startswith("MSGBOX ")]
-
-
-def control(dump, cid):
-    return next(c for c in dump["controls"] if c["id"] == cid)
-
-
 def preview(dump):
     (p,) = dump["previews"]
     return p
 
 
-def inserts(path):
-    return [e for e in ezdxf.readfile(path).modelspace() if e.dxftype() == "INSERT"]
-
-
-def xdata(entity):
-    return {app: [t.value for t in tags if t.code != 1001]
-            for app, tags in entity.xdata.data.items()}
-
-
-class Scenario(unittest.TestCase):
+class Scenario(e2e.Scenario):
     def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="drawings_e2e_")
-        self.data = os.path.join(self.dir, "data")
-        self.dwg = os.path.join(self.dir, "dwg")
-        os.makedirs(self.data)
+        super().setUp()
+        self.data, self.dwg = self.path("data"), self.path("dwg")
         os.makedirs(os.path.join(self.dwg, "Fan"))
-        self.catalogue = os.path.join(self.data, "ZRFan.Mdb")
-        shutil.copy(SAMPLE, self.catalogue)
-        self.base = os.path.join(self.dir, "base.dxf")
-
-    def tearDown(self):
-        shutil.rmtree(self.dir, ignore_errors=True)
+        self.catalogue = e2e.Catalogue(self.data).path
+        self.base = self.path("base.dxf")
+        self.env = {"ZR_DATALIB": self.data, "ZR_DWGLIB": self.dwg}
 
     def view(self, name=VIEW):
         return os.path.join(self.dwg, "Fan", name + ".dwg")
 
-    def env(self):
-        return dict(os.environ, ZR_DATALIB=self.data, ZR_DWGLIB=self.dwg)
+    def fancad(self, lines, drawing=None, status=0):
+        return self.assertRan(e2e.run(lines, self.env, self.dir, [drawing] if drawing else []),
+                              status)
 
-    def fancad(self, lines, drawing=None, expect_status=0):
-        script = os.path.join(self.dir, "test.scr")
-        with open(script, "w", encoding="utf-8") as f:
-            f.write("\n".join(lines) + "\n")
-        cmd = [ARGS.fancad, "--headless", "--script", script]
-        if drawing:
-            cmd.append(drawing)
-        r = subprocess.run(cmd, cwd=self.dir, capture_output=True, text=True, env=self.env(),
-                           timeout=60)
-        self.assertEqual(r.returncode, expect_status, r.stdout + r.stderr)
-        if expect_status == 0:
-            self.assertEqual(r.stderr, "")
-        return r.stdout
-
-    def assertClean(self, path):
-        r = subprocess.run(["/usr/bin/python3", ARGS.checker, path], capture_output=True,
-                           text=True)
-        self.assertEqual(r.returncode, 0, "checker on %s:\n%s%s" % (path, r.stdout, r.stderr))
-
-    def label(self):
-        with sqlite3.connect(self.catalogue) as db:
-            (row,) = db.execute("SELECT LabelModel FROM Model WHERE BigModel='4-72' AND "
-                                "FanNo=4.5 AND DriveMode='A' AND Speed=2900").fetchall()
-        return row[0]
+    def saved(self, name="out.dxf"):
+        """The drawing the script saved, checked."""
+        self.assertDrawingClean(self.path(name))
+        return ezdxf.readfile(self.path(name))
 
 
 class PlaceFan(Scenario):
-    def test_front_left_0_stands_on_its_layer_with_the_models_data(self):
+    def test_placed_fans_stand_on_their_layer_with_the_models_data_and_share_definitions(self):
+        """The xdata of a placed fan (Model, LabelModel, PLAN, NAME, VACType, in this order),
+        its block's name and its layer are what other programs read off the drawing."""
         view_drawing(self.view())
         base_drawing(self.base)
         out = self.fancad(["FAN", *MODEL, "dlg dump", "dlg click 1008", "30", "100,50",
-                           "dlg dump", "dlg ok", "LIST LAST", "SAVEAS out.dxf", "QUIT"],
+                           "dlg dump", "dlg click 1008", "90", "50,0", "dlg click 1027",
+                           "dlg click 1008", "", "100,0", "dlg click 1028", "dlg click 1008",
+                           "180", "150,0", "dlg ok", "LIST LAST", "SAVEAS out.dxf", "QUIT"],
                           self.base)
         before, after = dumps(out)
         self.assertEqual(preview(before), {"id": 210, "shown": True, "entities": 5 + CROSS})
@@ -161,42 +113,29 @@ class PlaceFan(Scenario):
         self.assertIn("请输入风机插入角度:", out)
         self.assertIn("请点取插入点:", out)
         self.assertIn('Xdata "Model": "4-72No4.5A_2900"', out)
-
-        saved = os.path.join(self.dir, "out.dxf")
-        self.assertClean(saved)
-        doc = ezdxf.readfile(saved)
+        doc = self.saved()
         self.assertEqual(doc.header["$CLAYER"], "0", "the current layer is the same after")
-        (ref,) = [e for e in doc.modelspace() if e.dxftype() == "INSERT"]
-        self.assertEqual(ref.dxf.name, "4-72No4.5AF_L0")
-        self.assertEqual(ref.dxf.layer, "AC_EQUIPMENT")
-        self.assertEqual(tuple(ref.dxf.insert), (100, 50, 0))
-        self.assertAlmostEqual(ref.dxf.rotation, 30, places=9)
-        self.assertEqual(xdata(ref), {"Model": ["4-72No4.5A_2900"], "LabelModel": [self.label()],
-                                      "PLAN": ["0"], "NAME": ["离心式风机"],
-                                      "VACType": ["FAN"]})
-        self.assertEqual(len(doc.blocks.get("4-72No4.5AF_L0")), 5)
-        self.assertEqual([a.dxf.tag for a in ref.attribs], ["TAG"])
-        self.assertIn("AC_EQUIPMENT", doc.layers)
-        self.assertEqual(doc.layers.get("MOTOR").color, 1, "the block's layers come along")
-
-    def test_the_same_model_twice_shares_one_definition_and_views_set_plan(self):
-        view_drawing(self.view())
-        base_drawing(self.base)
-        self.fancad(["FAN", *MODEL, "dlg click 1008", "0", "0,0", "dlg click 1008", "90", "50,0",
-                     "dlg click 1027", "dlg click 1008", "", "100,0",
-                     "dlg click 1028", "dlg click 1008", "180", "150,0",
-                     "dlg ok", "SAVEAS out.dxf", "QUIT"], self.base)
-        saved = os.path.join(self.dir, "out.dxf")
-        self.assertClean(saved)
-        doc = ezdxf.readfile(saved)
-        placed = [b.name for b in doc.blocks if b.name.startswith("4-72No4.5A")]
-        self.assertEqual(sorted(placed), ["4-72No4.5AB_L0", "4-72No4.5AF_L0", "4-72No4.5AS_L0"])
-        refs = inserts(saved)
+        refs = [e for e in doc.modelspace() if e.dxftype() == "INSERT"]
         self.assertEqual([r.dxf.name for r in refs],
                          ["4-72No4.5AF_L0", "4-72No4.5AF_L0", "4-72No4.5AS_L0", "4-72No4.5AB_L0"])
+        self.assertEqual({r.dxf.layer for r in refs}, {"AC_EQUIPMENT"})
+        self.assertEqual(tuple(refs[0].dxf.insert), (100, 50, 0))
+        self.assertEqual([round(r.dxf.rotation, 9) for r in refs], [30, 90, 0, 180])
+        with sqlite3.connect(self.catalogue) as db:
+            (label,) = db.execute("SELECT LabelModel FROM Model WHERE BigModel='4-72' AND "
+                                  "FanNo=4.5 AND DriveMode='A' AND Speed=2900").fetchone()
+        data = xdata(refs[0])
+        self.assertEqual(list(data.items()), [("Model", ["4-72No4.5A_2900"]),
+                                              ("LabelModel", [label]), ("PLAN", ["0"]),
+                                              ("NAME", ["离心式风机"]), ("VACType", ["FAN"])])
         self.assertEqual([xdata(r)["PLAN"] for r in refs], [["0"], ["0"], ["1"], ["2"]])
-        self.assertEqual(xdata(refs[0]), xdata(refs[1]))
-        self.assertEqual([round(r.dxf.rotation, 9) for r in refs], [0, 90, 0, 180])
+        self.assertEqual(xdata(refs[1]), data)
+        placed = [b.name for b in doc.blocks if b.name.startswith("4-72No4.5A")]
+        self.assertEqual(sorted(placed), ["4-72No4.5AB_L0", "4-72No4.5AF_L0", "4-72No4.5AS_L0"])
+        self.assertEqual(len(doc.blocks.get("4-72No4.5AF_L0")), 5)
+        self.assertEqual([a.dxf.tag for a in refs[0].attribs], ["TAG"])
+        self.assertIn("AC_EQUIPMENT", doc.layers)
+        self.assertEqual(doc.layers.get("MOTOR").color, 1, "the block's layers come along")
 
     def test_cancelling_at_the_point_prints_the_failure_and_restores_the_layer(self):
         view_drawing(self.view())
@@ -206,52 +145,35 @@ class PlaceFan(Scenario):
         self.assertIn("布置失败!", out)
         (dump,) = dumps(out)
         self.assertTrue(control(dump, 1008)["visible"], "the dialog came back")
-        saved = os.path.join(self.dir, "out.dxf")
-        self.assertClean(saved)
-        doc = ezdxf.readfile(saved)
+        doc = self.saved()
         self.assertEqual(doc.header["$CLAYER"], "MINE")
-        self.assertEqual(inserts(saved), [])
+        self.assertEqual(inserts(self.path("out.dxf")), [])
         self.assertIn("AC_EQUIPMENT", doc.layers)
 
     def test_a_model_without_catalogue_row_carries_only_its_model(self):
         view_drawing(self.view())
         base_drawing(self.base)
-        proc = subprocess.Popen([ARGS.fancad, "--headless", self.base], stdin=subprocess.PIPE,
-                                stdout=subprocess.PIPE, text=True, env=self.env(), cwd=self.dir)
-        try:
-            proc.stdin.write("\n".join(["FAN", *MODEL, "dlg dump"]) + "\n")
-            proc.stdin.flush()
-            while not proc.stdout.readline().startswith("DUMP "):
-                pass
+        with Session(self.env, [self.base], self.dir) as fancad:
+            fancad.dump("FAN", *MODEL)
             with sqlite3.connect(self.catalogue) as db:
                 db.execute("DELETE FROM Model WHERE BigModel='4-72' AND Speed=2900")
-            proc.stdin.write("dlg click 1008\n0\n10,10\ndlg ok\nSAVEAS out.dxf\nQUIT\n")
-            proc.stdin.close()
-            self.assertEqual(proc.wait(timeout=60), 0)
-        finally:
-            if proc.poll() is None:
-                proc.kill()
-                proc.wait()
-            proc.stdout.close()
-        saved = os.path.join(self.dir, "out.dxf")
-        self.assertClean(saved)
-        (ref,) = inserts(saved)
+            self.assertEqual(fancad.close("dlg click 1008", "0", "10,10", "dlg ok",
+                                          "SAVEAS out.dxf", "QUIT"), 0)
+        self.saved()
+        (ref,) = inserts(self.path("out.dxf"))
         self.assertEqual(xdata(ref), {"Model": ["4-72No4.5A_2900"]})
 
     def test_an_angle_with_letters_is_asked_again_at_the_keyboard_and_stops_a_script(self):
         view_drawing(self.view())
         base_drawing(self.base)
-        r = subprocess.run([ARGS.fancad, "--headless", self.base], cwd=self.dir, env=self.env(),
-                           input="\n".join(["FAN", *MODEL, "dlg click 1008", "abc", "30",
-                                            "1,2", "dlg ok", "SAVEAS out.dxf", "QUIT"]) + "\n",
-                           capture_output=True, text=True, timeout=60)
-        self.assertEqual(r.returncode, 0, r.stderr)
-        (ref,) = inserts(os.path.join(self.dir, "out.dxf"))
+        with Session(self.env, [self.base], self.dir) as fancad:
+            self.assertEqual(fancad.close("FAN", *MODEL, "dlg click 1008", "abc", "30", "1,2",
+                                          "dlg ok", "SAVEAS out.dxf", "QUIT"), 0)
+        (ref,) = inserts(self.path("out.dxf"))
         self.assertAlmostEqual(ref.dxf.rotation, 30, places=9)
-
         self.fancad(["FAN", *MODEL, "dlg click 1008", "abc", "1,2", "dlg ok",
-                     "SAVEAS out2.dxf", "QUIT"], self.base, expect_status=1)
-        self.assertFalse(os.path.exists(os.path.join(self.dir, "out2.dxf")))
+                     "SAVEAS out2.dxf", "QUIT"], self.base, status=1)
+        self.assertFalse(os.path.exists(self.path("out2.dxf")))
 
 
 class Preview(Scenario):
@@ -295,8 +217,8 @@ class Preview(Scenario):
                 self.assertIn("无法读取,未作任何修改!", box["text"])
                 with open(self.view(), "rb") as f:
                     self.assertEqual(f.read(), content, "the old file is intact")
-                self.assertEqual(inserts(os.path.join(self.dir, "out.dxf")), [])
-                self.assertClean(os.path.join(self.dir, "out.dxf"))
+                self.saved()
+                self.assertEqual(inserts(self.path("out.dxf")), [])
 
     def test_a_view_drawing_whose_block_contains_itself_is_refused_like_a_damaged_one(self):
         def loop(doc):
@@ -312,9 +234,8 @@ class Preview(Scenario):
         self.assertFalse(preview(front)["shown"])
         self.assertFalse(preview(side)["shown"], "S_L0 of the same file is not read either")
         self.assertNotIn("请输入风机插入角度", out)
-        saved = os.path.join(self.dir, "out.dxf")
-        self.assertClean(saved)
-        self.assertEqual(inserts(saved), [])
+        self.saved()
+        self.assertEqual(inserts(self.path("out.dxf")), [])
         with open(self.view(), "rb") as f:
             self.assertEqual(f.read(), before, "the view drawing is left as it was")
 
@@ -334,7 +255,7 @@ class ViewBlocks(Scenario):
         (box,) = boxes(out)
         self.assertEqual(box, {"caption": "提示", "text": "图形存在,确认替换么?",
                                "buttons": "YESNO", "icon": "QUESTION"})
-        self.assertClean(self.view())
+        self.assertDrawingClean(self.view())
         doc = ezdxf.readfile(self.view())
         self.assertEqual(sorted(e.dxftype() for e in doc.blocks.get("S_R45")), ["CIRCLE", "LINE"])
         self.assertIn("F_L0", doc.blocks, "the other view blocks stay")
@@ -343,7 +264,7 @@ class ViewBlocks(Scenario):
         base_drawing(self.base)
         self.fancad(["FAN", *MODEL, "dlg click 204", "all", "", "0,0", "dlg ok", "QUIT"],
                     self.base)
-        self.assertClean(self.view())
+        self.assertDrawingClean(self.view())
         self.assertEqual(len(ezdxf.readfile(self.view()).blocks.get("F_L0")), 2)
 
     def test_the_selection_check_refuses_view_and_placed_blocks_at_any_depth(self):
@@ -387,20 +308,9 @@ class ViewBlocks(Scenario):
         self.assertEqual(control(deleted, 1017)["text"], "0")
         self.assertEqual(boxes(out)[0], {"caption": "提示", "text": "确认删除该图形吗?",
                                          "buttons": "YESNO", "icon": "QUESTION"})
-        self.assertClean(self.view())
+        self.assertDrawingClean(self.view())
         self.assertNotIn("F_L90", ezdxf.readfile(self.view()).blocks)
 
 
-def main():
-    def setup(args, sample):
-        global ARGS, SAMPLE
-        ARGS, SAMPLE = args, sample
-        if not os.path.isfile(args.checker):
-            return "the drawing checker is missing: " + args.checker
-        return None
-
-    return fd.run_suite("drawings_e2e_sample_", ["--checker"], setup)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.main("--checker"))

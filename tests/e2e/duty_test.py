@@ -7,24 +7,16 @@ read back; a chosen candidate is placed from the FAN dialog into a drawing.
 
 Usage: duty_test.py --fancad BIN --fangen BIN --dwglib DIR --checker PY [unittest args]
 """
-import argparse
 import csv
-import json
 import math
 import os
 import re
 import shutil
-import sqlite3
-import subprocess
 import sys
-import tempfile
-import unittest
 import xml.etree.ElementTree as ET
 
-import ezdxf
-
-ARGS = None
-SAMPLE = None  # the generated sample catalogue, copied for each scenario
+import fancad_e2e as e2e
+from fancad_e2e import control, dumps, inserts, text_of
 
 POINT_SERIES = ["4-72", "9-19", "T4-72", "Y5-47"]
 RANGE_SERIES = ["4-79", "11-62"]
@@ -64,53 +56,31 @@ def model_of(row):
     return (row["series"], row["fan_no"], row["drive"], row["speed"])
 
 
-def text_of(value):
-    """A catalogue value as the module shows it: 4.0 is "4"."""
-    if isinstance(value, float) and value.is_integer():
-        return str(int(value))
-    return str(value)
-
-
-class Scenario(unittest.TestCase):
+class Scenario(e2e.Scenario):
     def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="duty_e2e_")
-        self.data = os.path.join(self.dir, "data")
-        self.dwg = os.path.join(self.dir, "dwg")
-        os.makedirs(self.data)
-        os.makedirs(os.path.join(self.dwg, "Fan"))
-        self.catalogue = os.path.join(self.data, "ZRFan.Mdb")
-        shutil.copy(SAMPLE, self.catalogue)
-
-    def tearDown(self):
-        shutil.rmtree(self.dir, ignore_errors=True)
-
-    def sql(self, statement, *args):
-        with sqlite3.connect(self.catalogue) as db:
-            return db.execute(statement, args).fetchall()
+        super().setUp()
+        os.makedirs(self.path("dwg", "Fan"))
+        self.catalogue = e2e.Catalogue(self.path("data"))
+        self.sql = self.catalogue.sql
 
     def fancad(self, lines, options=()):
-        script = os.path.join(self.dir, "test.scr")
-        with open(script, "w", encoding="utf-8") as f:
-            f.write("\n".join(lines) + "\n")
-        env = dict(os.environ, ZR_DATALIB=self.data, ZR_DWGLIB=self.dwg)
-        r = subprocess.run([ARGS.fancad, "--headless", *options, "--script", script],
-                           cwd=self.dir, capture_output=True, text=True, env=env, timeout=60)
-        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
-        self.assertEqual(r.stderr, "")
-        return r.stdout
+        env = {"ZR_DATALIB": self.path("data"), "ZR_DWGLIB": self.path("dwg")}
+        return self.assertRan(e2e.run(lines, env, self.dir, options))
 
-    def duty(self, flow, pressure, celsius="", pascals="", then=("",), options=()):
-        """FANDUTY on the answers (empty: the default), then `then` (by default Enter at
-        the candidate prompt), then QUIT."""
-        return self.fancad(["FANDUTY", str(flow), str(pressure), str(celsius), str(pascals),
-                            *then, "QUIT"], options)
+    def duty(self, *duties, then=("",), options=()):
+        """FANDUTY on each duty (flow, pressure[, °C, Pa]; the rest the defaults), each
+        followed by `then` (by default Enter at the candidate prompt), then QUIT; returns
+        the output of each."""
+        lines = []
+        for duty in duties:
+            lines += ["FANDUTY", *map(str, duty + ("",) * (4 - len(duty))), *then]
+        out = self.fancad(lines + ["QUIT"], options)
+        return out.split("Command: FANDUTY")[1:]
 
-    def model_id(self, series, fan_no, drive, speed):
-        for mid, no, sp in self.sql("SELECT ID, FanNo, Speed FROM Model WHERE BigModel=? AND "
-                                    "DriveMode=?", series, drive):
-            if text_of(no) == fan_no and text_of(sp) == speed:
-                return mid
-        self.fail("no model %s" % ((series, fan_no, drive, speed),))
+    def model_id(self, *model):
+        mid = self.catalogue.model_id(*model)
+        self.assertIsNotNone(mid, model)
+        return mid
 
 
 class SampleCatalogueTest(Scenario):
@@ -138,8 +108,9 @@ class SampleCatalogueTest(Scenario):
                 boxes.setdefault(models[row[0]], []).append(row[1:])
         return out, boxes
 
-    def check(self, flow, pressure, celsius=20, pascals=101325):
-        rows = table(self.duty(flow, pressure, celsius, pascals))
+    def check(self, out, flow, pressure, celsius=20, pascals=101325):
+        """The listing FANDUTY printed in out for the duty point."""
+        rows = table(out)
         r = density(celsius, pascals) / 1.2
         k = pressure / flow ** 2
         curves, boxes = self.curves()
@@ -194,24 +165,21 @@ class SampleCatalogueTest(Scenario):
         self.assertEqual([row["rank"] for row in rows], [str(i + 1) for i in range(len(rows))])
         return rows
 
-    def test_duty_points_across_the_sample(self):
-        seen = set()
-        for flow, pressure in [(2000, 850), (3000, 1000), (5000, 1200), (4500, 1500),
-                               (2500, 3000), (8000, 800), (6000, 600)]:
-            with self.subTest(flow=flow, pressure=pressure):
-                rows = self.check(flow, pressure)
-                seen.update(row["kind"] for row in rows)
-        self.assertEqual(seen, {CURVE, BOX}, "the points reach both kinds of series")
-
-    def test_warm_thin_air_takes_power_and_changes_the_order(self):
-        standard = self.check(2000, 850)
-        thin = self.check(2000, 850, 40, 90000)
-        self.assertNotEqual([model_of(r) for r in standard], [model_of(r) for r in thin])
-        self.assertTrue(any("密度 1.001 kg/m3" in l
-                            for l in self.duty(2000, 850, 40, 90000).splitlines()))
+    def test_duty_points_across_the_sample_and_in_warm_thin_air(self):
+        duties = [(2000, 850), (3000, 1000), (5000, 1200), (4500, 1500), (2500, 3000),
+                  (8000, 800), (6000, 600), (2000, 850, 40, 90000)]
+        listed = []
+        for duty, out in zip(duties, self.duty(*duties)):
+            with self.subTest(duty=duty):
+                listed.append(self.check(out, *duty))
+        self.assertEqual({row["kind"] for rows in listed for row in rows}, {CURVE, BOX},
+                         "the points reach both kinds of series")
+        # Warm thin air takes power and changes the order.
+        self.assertNotEqual([model_of(r) for r in listed[0]], [model_of(r) for r in listed[-1]])
+        self.assertIn("密度 1.001 kg/m3", out)
 
     def test_a_duty_no_model_reaches_says_so_and_asks_no_candidate(self):
-        out = self.duty(100000, 100, then=())
+        (out,) = self.duty((100000, 100), then=())
         self.assertIn("没有风机能达到设计点", out)
         self.assertEqual(table(out), [])
         self.assertNotIn("输入候选序号", out)
@@ -277,7 +245,7 @@ class HandWorkedTest(Scenario):
         return q
 
     def test_ranked_by_efficiency_then_without_it_then_the_unstable(self):
-        out = self.duty(1000, 500)
+        (out,) = self.duty((1000, 500))
         rows = table(out)
         r = density(20, 101325) / 1.2
         self.assertEqual([model_of(x) for x in rows], [self.B, self.C, self.A, self.E, self.D])
@@ -294,7 +262,7 @@ class HandWorkedTest(Scenario):
         self.assertIn("系列 Y5-47 的参数表没有效率列, 排在有效率的型号之后。", out)
 
     def test_warm_thin_air_lowers_power_drops_a_fan_and_swaps_two(self):
-        rows = table(self.duty(1000, 500, 40, 90000))
+        rows = table(self.duty((1000, 500, 40, 90000))[0])
         r = density(40, 90000) / 1.2
         self.assertEqual([model_of(x) for x in rows], [self.C, self.B, self.E, self.D])
         for row, model in zip(rows, (self.C, self.B, self.E)):
@@ -303,7 +271,7 @@ class HandWorkedTest(Scenario):
         self.assertLess(self.expected(self.A, r)[0], 1000)
 
     def test_the_csv_file_holds_the_table(self):
-        out = self.duty(1000, 500, options=("--csv", "duty.csv"))
+        (out,) = self.duty((1000, 500), options=("--csv", "duty.csv"))
         self.assertIn("表格已写入 " + os.path.join(self.dir, "duty.csv"), out)
         with open(os.path.join(self.dir, "duty.csv"), encoding="utf-8-sig", newline="") as f:
             lines = list(csv.reader(f))
@@ -314,7 +282,7 @@ class HandWorkedTest(Scenario):
             self.assertEqual([c or "-" for c in cells], [row[c] for c in COLUMNS])
 
     def test_the_chart_reads_back_as_the_curves_and_points(self):
-        out = self.duty(1000, 500, then=("C", "2", "chart.svg", ""))
+        (out,) = self.duty((1000, 500), then=("C", "2", "chart.svg", ""))
         self.assertIn("图表已写入 " + os.path.join(self.dir, "chart.svg"), out)
         svg = ET.parse(os.path.join(self.dir, "chart.svg")).getroot()
         axes = {g.get("data-axis"): axis_map(g) for g in svg.iter(SVG + "g")
@@ -353,21 +321,18 @@ class HandWorkedTest(Scenario):
             self.assertAlmostEqual(axes["pressure"](float(at.get("cy"))), want[1], delta=2)
 
     def test_a_chosen_candidate_opens_the_fan_dialog_and_is_placed_from_it(self):
-        view = os.path.join(ARGS.dwglib, "Fan", "T4-72No4皮带.dwg")
-        shutil.copy(view, os.path.join(self.dwg, "Fan"))
-        out = self.duty(1000, 500, then=("2", "dlg dump", "dlg click 1008", "30", "100,50",
-                                          "dlg ok", "SAVEAS out.dxf"))
-        dump = next(l for l in out.splitlines() if l.startswith("DUMP "))
-        controls = {c["id"]: c for c in json.loads(dump[5:])["controls"]}
-        self.assertEqual(tuple(controls[i]["text"] for i in (1012, 1014, 1015, 1016)), self.C)
-        path = os.path.join(self.dir, "out.dxf")
-        (insert,) = [e for e in ezdxf.readfile(path).modelspace() if e.dxftype() == "INSERT"]
+        shutil.copy(os.path.join(e2e.ARGS.dwglib, "Fan", "T4-72No4皮带.dwg"),
+                    self.path("dwg", "Fan"))
+        (out,) = self.duty((1000, 500), then=("2", "dlg dump", "dlg click 1008", "30",
+                                              "100,50", "dlg ok", "SAVEAS out.dxf"))
+        (dump,) = dumps(out)
+        self.assertEqual(tuple(control(dump, i)["text"] for i in (1012, 1014, 1015, 1016)),
+                         self.C)
+        self.assertDrawingClean(self.path("out.dxf"))
+        (insert,) = inserts(self.path("out.dxf"))
         self.assertEqual(insert.dxf.name, "T4-72No4皮带F_L0")
         self.assertAlmostEqual(insert.dxf.rotation, 30)
         self.assertEqual(tuple(insert.dxf.insert)[:2], (100, 50))
-        r = subprocess.run(["/usr/bin/python3", ARGS.checker, path], capture_output=True,
-                           text=True)
-        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
 
 
 def axis_map(group):
@@ -384,23 +349,5 @@ def axis_map(group):
     return lambda pixel: v0 + (pixel - p0) * (v1 - v0) / (p1 - p0)
 
 
-def main():
-    global ARGS, SAMPLE
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--fancad", required=True)
-    parser.add_argument("--fangen", required=True)
-    parser.add_argument("--dwglib", required=True)
-    parser.add_argument("--checker", required=True)
-    ARGS, rest = parser.parse_known_args()
-    sample_dir = tempfile.mkdtemp(prefix="duty_e2e_sample_")
-    try:
-        subprocess.run([ARGS.fangen, "--out", sample_dir], check=True, capture_output=True)
-        SAMPLE = os.path.join(sample_dir, "ZRFan.Mdb")
-        prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-        return 0 if prog.result.wasSuccessful() else 1
-    finally:
-        shutil.rmtree(sample_dir, ignore_errors=True)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.main("--dwglib", "--checker"))

@@ -4,19 +4,13 @@ MOVE, ROTATE, COPY, ERASE, UNDO, REDO, U, LAYER and PURGE in `fancad --headless`
 scripts. Every step saves the drawing; the saved drawings are read back by ezdxf,
 compared entity by entity, and checked by the project's drawing checker.
 
-Usage: edit_test.py --fancad BIN --checker PY --workdir DIR (ZR_DATALIB, ZR_DWGLIB set)
+Usage: edit_test.py --fancad BIN --checker PY (ZR_DATALIB, ZR_DWGLIB set)
 """
-import argparse
-import math
-import os
-import shutil
-import subprocess
 import sys
-import unittest
 
 import ezdxf
 
-ARGS = None
+import fancad_e2e as e2e
 
 
 def place(x, y, angle=0):
@@ -72,31 +66,18 @@ def fans(ents):
     return {h: e for h, e in ents.items() if e["type"] == "INSERT" and e["xdata"]}
 
 
-class EditScripts(unittest.TestCase):
+class EditScripts(e2e.Scenario):
     def setUp(self):
-        self.dir = os.path.join(ARGS.workdir, self.id().split(".")[-1])
-        shutil.rmtree(self.dir, ignore_errors=True)
-        os.makedirs(self.dir)
+        super().setUp()
         base_drawing(self.path("base.dxf"))
 
-    def path(self, name):
-        return os.path.join(self.dir, name)
-
     def fancad(self, script):
-        with open(self.path("test.scr"), "w", encoding="utf-8") as f:
-            f.write(script)
-        r = subprocess.run([ARGS.fancad, "--headless", "--script", self.path("test.scr"),
-                            "base.dxf"], cwd=self.dir, capture_output=True, timeout=120)
-        out = r.stdout.decode("utf-8")
-        self.assertEqual(r.returncode, 0, r.stderr.decode("utf-8", "replace") + out)
-        return out
+        return self.assertRan(e2e.run(script.splitlines(), cwd=self.dir, args=["base.dxf"],
+                                      timeout=120))
 
     def saved(self, name):
-        path = self.path(name)
-        r = subprocess.run(["/usr/bin/python3", ARGS.checker, path], capture_output=True,
-                           text=True)
-        self.assertEqual(r.returncode, 0, f"dxf_check.py on {name}:\n{r.stdout}{r.stderr}")
-        return entities(path)
+        self.assertDrawingClean(self.path(name))
+        return entities(self.path(name))
 
     def test_edit_sequence_undo_and_redo_entity_by_entity(self):
         script = ("SAVEAS s0.dxf\n" + place(1000, 500) + "SAVEAS s1.dxf\n" +
@@ -145,17 +126,6 @@ class EditScripts(unittest.TestCase):
         self.assertEqual(self.saved("r100.dxf"), s[1])
         self.assertEqual(blocks(self.path("r100.dxf")), blocks(self.path("s1.dxf")))
 
-    def test_u_and_redo_with_nothing_to_redo(self):
-        out = self.fancad(f"MOVE\n{near(20, 10)}\n\n0,0\n5,5\nU\nREDO\nREDO\nSAVEAS m.dxf\n")
-        self.assertIn("Undone: MOVE", out)
-        self.assertIn("Redone: MOVE", out)
-        self.assertIn("Nothing to redo.", out)
-        circle = [e for e in self.saved("m.dxf").values() if e["type"] == "CIRCLE"]
-        self.assertEqual(len(circle), 1)
-        c = [e for e in ezdxf.readfile(self.path("m.dxf")).modelspace()
-             if e.dxftype() == "CIRCLE"][0]
-        self.assertEqual(tuple(c.dxf.center), (25, 15, 0))
-
     def test_purge_removes_only_what_nothing_references(self):
         script = (place(1000, 500) + place(3000, 500) +
                   f"ERASE\n{near(3000, 500)}\n\nSAVEAS before.dxf\nPURGE\n\nSAVEAS after.dxf\n"
@@ -186,16 +156,21 @@ class EditScripts(unittest.TestCase):
         self.assertEqual(blocks(self.path("undone.dxf")), blocks(before))
         self.assertEqual(layers(self.path("undone.dxf")), layers(before))
 
-    def test_layer_options_and_undo(self):
-        out = self.fancad("LAYER\nM\nFANS\nOFF\nIDLE\nF\nUSED\n?\n*\n\nSAVEAS l1.dxf\n"
+    def test_u_redo_layer_options_and_undo(self):
+        out = self.fancad(f"MOVE\n{near(20, 10)}\n\n0,0\n5,5\nU\nREDO\nREDO\nSAVEAS m.dxf\n"
+                          "LAYER\nM\nFANS\nOFF\nIDLE\nF\nUSED\n?\n*\n\nSAVEAS l1.dxf\n"
                           "LAYER\nF\nFANS\nS\nIDLE\nS\nNOSUCH\n\n"
                           "UNDO 2\nSAVEAS l0.dxf\nQUIT\n")
+        for words in ("Undone: MOVE", "Redone: MOVE", "Nothing to redo.",
+                      'Cannot freeze layer "FANS". It is the CURRENT layer.', 'No layer "NOSUCH".'):
+            self.assertIn(words, out)
+        (circle,) = [e for e in self.saved("m.dxf").values() if e["type"] == "CIRCLE"]
+        c = ezdxf.readfile(self.path("m.dxf")).modelspace().query("CIRCLE")[0]
+        self.assertEqual(tuple(c.dxf.center), (25, 15, 0))
         doc = ezdxf.readfile(self.path("l1.dxf"))
         self.assertEqual(doc.header["$CLAYER"], "FANS")
         self.assertTrue(doc.layers.get("IDLE").is_off())
         self.assertTrue(doc.layers.get("USED").is_frozen())
-        self.assertIn('Cannot freeze layer "FANS". It is the CURRENT layer.', out)
-        self.assertIn('No layer "NOSUCH".', out)
         listing = [l for l in out.splitlines() if "FANS" in l and "thawed" in l]
         self.assertTrue(listing and listing[0].startswith("*"), out)
         self.saved("l0.dxf")
@@ -203,17 +178,9 @@ class EditScripts(unittest.TestCase):
         self.assertNotIn("FANS", [l.dxf.name for l in doc.layers])
         self.assertEqual(doc.header["$CLAYER"], "0")
         self.assertFalse(doc.layers.get("IDLE").is_off())
-
-
-def main():
-    global ARGS
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--fancad", required=True)
-    ap.add_argument("--checker", required=True)
-    ap.add_argument("--workdir", required=True)
-    ARGS, rest = ap.parse_known_args()
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+        c = doc.modelspace().query("CIRCLE")[0]
+        self.assertEqual(tuple(c.dxf.center), (25, 15, 0), "UNDO 2 undid the LAYERs only")
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(e2e.main("--checker", sample=False))

@@ -3,15 +3,12 @@
 `fancad --headless`, then the catalogue file read with SQLite to see exactly
 what was written. The dialog opens on 11-62 No.3.6 A 1450, a range-table model
 with three performance and three accessory rows."""
-import json
 import os
-import shutil
 import sys
-import tempfile
 import unittest
 
-import fan_dialog_test as fd
-from fan_dialog_test import Catalogue, grid
+import fancad_e2e as e2e
+from fancad_e2e import Catalogue, Scenario, boxes, dumps, grid, run, text_of
 
 PARAM = "11-62_Parameter"
 ACCESSORY = "11-62_A_Accessory"
@@ -20,24 +17,19 @@ TYPE_MISMATCH = "类型不匹配。"
 ITEM_NOT_FOUND = "在对应所需名称或序数的集合中，未找到项目。"
 
 
-class GridEditTest(unittest.TestCase):
+class GridEditTest(Scenario):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="grid_e2e_")
-        self.cat = Catalogue(os.path.join(self.tmp, "data"))
+        super().setUp()
+        self.cat = Catalogue(self.path("data"))
         self.model_id = self.cat.model_id("11-62", "3.6", "A", "1450")
         self.assertEqual(len(self.rows(PARAM)), 3)
         self.assertEqual(len(self.rows(ACCESSORY)), 3)
 
-    def tearDown(self):
-        shutil.rmtree(self.tmp, ignore_errors=True)
-
     def dialog(self, *lines):
         """Runs the lines in the dialog; returns its dumps and message boxes."""
-        proc = fd.run(["FAN", *lines, "dlg cancel", "QUIT"], self.cat.folder)
-        self.assertEqual(proc.returncode, 0, proc.stderr)
-        self.assertEqual(proc.stderr, "")
-        boxes = [json.loads(l[7:]) for l in proc.stdout.splitlines() if l.startswith("MSGBOX ")]
-        return fd.dumps(proc.stdout), [b["text"] for b in boxes]
+        out = self.assertRan(run(["FAN", *lines, "dlg cancel", "QUIT"],
+                                 {"ZR_DATALIB": self.cat.folder}))
+        return dumps(out), [b["text"] for b in boxes(out)]
 
     def table(self, name):
         """Every row of the table, all models, with its rowid."""
@@ -46,9 +38,6 @@ class GridEditTest(unittest.TestCase):
     def rows(self, name):
         return self.cat.sql('SELECT * FROM "%s" WHERE ModelID = ? ORDER BY rowid' % name,
                             self.model_id)
-
-    def column(self, dump, gid, heading):
-        return grid(dump, gid)["cells"][0].index(heading)
 
     def assert_only_changed(self, before, after, changes):
         """after is before with the {(rowid, column index): value} changes."""
@@ -65,7 +54,7 @@ class GridEditTest(unittest.TestCase):
         self.assertEqual(boxes, [])
         self.assertEqual(grid(dump, 5003)["cells"][0][2], "转速r/min")
         self.assertEqual(grid(dump, 5003)["cells"][2][2], "2900")
-        speed = [d[0] for d in sqlite_columns(self.cat, PARAM)].index("Speed") + 1
+        speed = self.cat.columns(PARAM).index("Speed") + 1
         self.assert_only_changed(before, self.table(PARAM), {(second, speed): 2900})
 
     def test_the_spare_row_becomes_a_catalogue_row_once_column_1_has_text(self):
@@ -102,7 +91,7 @@ class GridEditTest(unittest.TestCase):
                                      "dlg grid 5003 edit 1 3", "msg ok", "dlg dump")
         self.assertEqual(boxes, [TYPE_MISMATCH])
         self.assertEqual(self.table(ACCESSORY), accessory)
-        motor = [d[0] for d in sqlite_columns(self.cat, PARAM)].index("MotorModel") + 1
+        motor = self.cat.columns(PARAM).index("MotorModel") + 1
         self.assert_only_changed(param, self.table(PARAM), {(first, motor): ""})
         self.assertEqual(grid(dump, 5005)["cells"][1][2], "", "the grid keeps what was typed")
         self.assertEqual(grid(dump, 5003)["cells"][1][3], "")
@@ -125,25 +114,19 @@ class GridEditTest(unittest.TestCase):
         self.assertEqual(self.cat.sql('SELECT count(*) FROM "%s"' % PARAM)[0][0] - 2, others)
         g = grid(dump, 5003)
         self.assertEqual([r[0] for r in g["cells"]], ["", "1", "3", ""])
-        self.assertEqual(g["cells"][2][3], fd.text_of(param[2][3]))
+        self.assertEqual(g["cells"][2][3], text_of(param[2][3]))
         self.assertEqual([r[0] for r in grid(dump, 5005)["cells"]], ["", "2", "3", ""])
 
-    def test_deleting_on_the_spare_row_shows_the_error_and_changes_nothing(self):
-        param = self.table(PARAM)
-        found, boxes = self.dialog("dlg dump", "dlg grid 5003 click 4 1", "dlg click 209",
-                                   "msg ok", "dlg dump")
-        self.assertEqual(boxes, [NO_CURRENT_RECORD])
-        self.assertEqual(self.table(PARAM), param)
-        before, after = found
-        self.assertEqual(grid(after, 5003)["cells"], grid(before, 5003)["cells"])
-
-    def test_deleting_without_a_focus_cell_or_on_the_headings_does_nothing(self):
+    def test_deleting_without_a_focus_cell_on_the_headings_or_the_spare_row(self):
+        """Nothing is deleted; on the spare row the database's error is shown."""
         param = self.table(PARAM)
         found, boxes = self.dialog("dlg dump", "dlg click 209", "dlg grid 5003 click 0 2",
-                                   "dlg click 209", "dlg dump")
-        self.assertEqual(boxes, [])
+                                   "dlg click 209", "dlg dump", "dlg grid 5003 click 4 1",
+                                   "dlg click 209", "msg ok", "dlg dump")
+        self.assertEqual(boxes, [NO_CURRENT_RECORD])
         self.assertEqual(self.table(PARAM), param)
-        self.assertEqual(grid(found[1], 5003)["cells"], grid(found[0], 5003)["cells"])
+        for after in found[1:]:
+            self.assertEqual(grid(after, 5003)["cells"], grid(found[0], 5003)["cells"])
 
     @unittest.skipIf(os.environ.get("ZR_TEST_PG"),
                      "watches writes with SQLite triggers, which fancat does not copy to a server")
@@ -154,7 +137,7 @@ class GridEditTest(unittest.TestCase):
                 self.cat.sql('CREATE TRIGGER "%s_%s" AFTER %s ON "%s" BEGIN '
                              "INSERT INTO writes VALUES ('%s %s'); END"
                              % (t, event, event, t, event, t))
-        speed = fd.text_of(self.rows(PARAM)[0][2])
+        speed = text_of(self.rows(PARAM)[0][2])
         item = self.rows(ACCESSORY)[0][2]
         _, boxes = self.dialog("dlg grid 5003 edit 1 2 " + speed, "dlg grid 5005 edit 1 2 " + item)
         self.assertEqual(boxes, [])
@@ -172,7 +155,7 @@ class GridEditTest(unittest.TestCase):
         (dump,), boxes = self.dialog("dlg grid 5003 edit 1 4 2800", "dlg dump")
         self.assertEqual(boxes, [])
         self.assertEqual(grid(dump, 5003)["cells"][0][3:5], ["风量范围m³/h"] * 2)
-        names = [d[0] for d in sqlite_columns(self.cat, PARAM)]
+        names = self.cat.columns(PARAM)
         # FluxLow's dictionary row comes before FluxHigh's.
         self.assert_only_changed(param, self.table(PARAM), {(first, names.index("FluxLow") + 1):
                                                             2800.0})
@@ -188,12 +171,5 @@ class GridEditTest(unittest.TestCase):
         self.assertEqual(self.table(PARAM), param)
 
 
-def sqlite_columns(cat, table):
-    import sqlite3
-    cat.sql("SELECT 1")  # a catalogue on the server is copied to cat.path
-    cur = sqlite3.connect(cat.path).execute('SELECT * FROM "%s" LIMIT 0' % table)
-    return cur.description
-
-
 if __name__ == "__main__":
-    sys.exit(fd.run_suite("grid_e2e_sample_"))
+    sys.exit(e2e.main())

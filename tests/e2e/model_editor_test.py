@@ -2,74 +2,41 @@
 """The model list editor end to end: `fancad --headless` scripts that open it
 from button 205 of the FAN dialog, checked through DUMP and MSGBOX lines and
 by reading the catalogue and the drawing library afterwards."""
-import argparse
-import json
 import os
-import shutil
 import sqlite3
-import subprocess
 import sys
-import tempfile
 import unittest
 
-FANCAD = None
+import fancad_e2e as e2e
+from fancad_e2e import boxes, dumps
+
 GRID = 6000
 
 
-class Library:
-    """A data library with a small catalogue, and a drawing library. With
-    ZR_TEST_PG (and FANCAT, the fancat program) set, the catalogue is moved to
-    a schema of its own on that server, the folder's ZRFan.Mdb left holding its
-    address; questions go to a file copied back after each fancad run."""
-
-    _count = 0
+class Library(e2e.Catalogue):
+    """A data library with a small catalogue of the models given, and a drawing library."""
 
     def __init__(self, root, models, tables=(("A", "B"),)):
-        self.data = os.path.join(root, "data")
+        def build(path):
+            with sqlite3.connect(path) as db:
+                db.execute("CREATE TABLE Model (ID INTEGER, BigModel TEXT, DriveMode TEXT,"
+                           " FanNo DOUBLE, Speed INTEGER, LabelModel TEXT)")
+                db.execute("CREATE TABLE Model_Table_Parameter_Style (BigModel TEXT,"
+                           " TableStyle BOOLEAN)")
+                db.execute("CREATE TABLE IndexTableName (IndexName TEXT, TableHead TEXT)")
+                db.executemany("INSERT INTO IndexTableName VALUES (?, ?)",
+                               [("ModelID", "风机编号"), ("Speed", "转速"),
+                                ("ItemName", "附件名称")])
+                for series, drive in tables:
+                    db.execute('CREATE TABLE IF NOT EXISTS "%s_Parameter" (ID INTEGER PRIMARY'
+                               ' KEY, ModelID INTEGER, Speed INTEGER)' % series)
+                    db.execute('CREATE TABLE "%s_%s_Accessory" (ID INTEGER PRIMARY KEY,'
+                               ' ModelID INTEGER, ItemName TEXT)' % (series, drive))
+                db.executemany("INSERT INTO Model VALUES (?, ?, ?, ?, ?, ?)",
+                               [tuple(m) + (None,) * (6 - len(m)) for m in models])
+        super().__init__(os.path.join(root, "data"), build)
         self.dwg = os.path.join(root, "dwg")
-        os.makedirs(self.data)
         os.makedirs(os.path.join(self.dwg, "Fan"))
-        self.path = os.path.join(self.data, "ZRFan.Mdb")
-        with sqlite3.connect(self.path) as db:
-            db.execute("CREATE TABLE Model (ID INTEGER, BigModel TEXT, DriveMode TEXT,"
-                       " FanNo DOUBLE, Speed INTEGER, LabelModel TEXT)")
-            db.execute("CREATE TABLE Model_Table_Parameter_Style (BigModel TEXT, TableStyle BOOLEAN)")
-            db.execute("CREATE TABLE IndexTableName (IndexName TEXT, TableHead TEXT)")
-            db.executemany("INSERT INTO IndexTableName VALUES (?, ?)",
-                           [("ModelID", "风机编号"), ("Speed", "转速"), ("ItemName", "附件名称")])
-            for series, drive in tables:
-                db.execute('CREATE TABLE IF NOT EXISTS "%s_Parameter" (ID INTEGER PRIMARY KEY,'
-                           ' ModelID INTEGER, Speed INTEGER)' % series)
-                db.execute('CREATE TABLE "%s_%s_Accessory" (ID INTEGER PRIMARY KEY,'
-                           ' ModelID INTEGER, ItemName TEXT)' % (series, drive))
-            db.executemany("INSERT INTO Model VALUES (?, ?, ?, ?, ?, ?)",
-                           [tuple(m) + (None,) * (6 - len(m)) for m in models])
-        self.url = None
-        self.runs = self.copied_after = 0
-        server = os.environ.get("ZR_TEST_PG")
-        if server:
-            Library._count += 1
-            self.url = "%s&options=-csearch_path%%3Deditor_%d_%d" % (server, os.getpid(),
-                                                                    Library._count)
-            copy = os.path.join(root, "catalogue-copy.db")
-            os.replace(self.path, copy)
-            self._fancat("export", copy, self.url)
-            with open(self.path, "w") as f:
-                f.write(self.url + "\n")
-            self.path = copy
-
-    def _fancat(self, *args):
-        subprocess.run([os.environ["FANCAT"], *args], check=True, capture_output=True)
-
-    def sql(self, statement, *args):
-        if self.url and self.copied_after != self.runs:
-            self._fancat("import", self.url, self.path)
-            self.copied_after = self.runs
-        with sqlite3.connect(self.path) as db:
-            rows = db.execute(statement, args).fetchall()
-        if self.url and not statement.lstrip().upper().startswith("SELECT"):
-            self._fancat("export", self.path, self.url)
-        return rows
 
     def models(self):
         return self.sql("SELECT * FROM Model ORDER BY rowid")
@@ -82,46 +49,25 @@ class Library:
             f.write("0\nEOF\n")
 
     def run(self, lines):
-        self.runs += 1
-        env = dict(os.environ, ZR_DATALIB=self.data, ZR_DWGLIB=self.dwg)
-        return subprocess.run([FANCAD, "--headless", "--script", "/dev/stdin"],
-                              input="\n".join(lines) + "\n", capture_output=True, text=True,
-                              env=env, timeout=60)
-
-
-def dumps(output):
-    return [json.loads(l[5:]) for l in output.splitlines() if l.startswith("DUMP ")]
-
-
-def boxes(output):
-    return [json.loads(l[7:]) for l in output.splitlines() if l.startswith("MSGBOX ")]
+        return e2e.run(lines, {"ZR_DATALIB": self.folder, "ZR_DWGLIB": self.dwg})
 
 
 def grid(dump):
-    return next(g for g in dump["grids"] if g["id"] == GRID)
+    return e2e.grid(dump, GRID)
 
 
 def keys(dump):
     return [row[0] for row in grid(dump)["cells"][1:]]
 
 
-class ModelEditorTest(unittest.TestCase):
-    def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="editor_e2e_")
-
-    def tearDown(self):
-        shutil.rmtree(self.tmp, ignore_errors=True)
-
+class ModelEditorTest(e2e.Scenario):
     def library(self, models, tables=(("A", "B"),), name="lib"):
-        return Library(os.path.join(self.tmp, name), models, tables)
+        return Library(self.path(name), models, tables)
 
     def editor(self, lib, *lines, closes=False):
         """FAN, the editor from button 205, the lines, then both dialogs closed."""
         tail = ["dlg cancel"] if closes else ["dlg cancel", "dlg cancel"]
-        proc = lib.run(["FAN", "dlg click 205", *lines, *tail, "QUIT"])
-        self.assertEqual(proc.returncode, 0, proc.stderr)
-        self.assertEqual(proc.stderr, "")
-        return proc.stdout
+        return self.assertRan(lib.run(["FAN", "dlg click 205", *lines, *tail, "QUIT"]))
 
     def test_the_editor_opens_from_button_205_with_one_row_per_model(self):
         lib = self.library([(2, "A", "B", 4.5, 960, "A4.5"), (1, "A", None, 4, 1450)])
@@ -308,15 +254,5 @@ class ModelEditorTest(unittest.TestCase):
         self.assertEqual(lib.models()[0][1], "A")
 
 
-def main():
-    global FANCAD
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--fancad", required=True)
-    args, rest = parser.parse_known_args()
-    FANCAD = args.fancad
-    prog = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
-    return 0 if prog.result.wasSuccessful() else 1
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.main(sample=False))

@@ -2,14 +2,11 @@
 """Selection by air flow and pressure end to end: radio 202 and 203 through
 `fancad --headless`, on copies of the generated sample whose parameter rows
 each scenario sets itself, so that every expected candidate is written here."""
-import os
-import shutil
 import sys
-import tempfile
-import unittest
 
-import fan_dialog_test as fd
-from fan_dialog_test import Catalogue, control, grid
+import fancad_e2e as e2e
+from fan_dialog_test import assert_cascade_matches_catalogue
+from fancad_e2e import Catalogue, Scenario, control, dumps, grid, run
 
 ALL_SERIES = ["11-62", "4-72", "4-79", "9-19", "T4-72", "Y5-47"]
 COMBOS = (1012, 1014, 1015, 1016)
@@ -25,21 +22,17 @@ def shown_model(dump):
     return tuple(control(dump, c)["text"] for c in COMBOS)
 
 
-class ParamSelectTest(unittest.TestCase):
+class ParamSelectTest(Scenario):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="param_e2e_")
-        self.cat = Catalogue(os.path.join(self.tmp, "data"))
-
-    def tearDown(self):
-        shutil.rmtree(self.tmp, ignore_errors=True)
+        super().setUp()
+        self.cat = Catalogue(self.path("data"))
 
     def dialog(self, *lines):
-        proc = fd.run(["FAN", *lines, "dlg cancel", "QUIT"], self.cat.folder)
-        self.assertEqual(proc.returncode, 0, proc.stderr)
-        self.assertEqual(proc.stderr, "")
-        found = fd.dumps(proc.stdout)
-        self.assertEqual(len(found), sum(1 for l in lines if l == "dlg dump"), proc.stdout)
-        return found, proc.stdout
+        out = self.assertRan(run(["FAN", *lines, "dlg cancel", "QUIT"],
+                                 {"ZR_DATALIB": self.cat.folder}))
+        found = dumps(out)
+        self.assertEqual(len(found), sum(1 for l in lines if l == "dlg dump"), out)
+        return found, out
 
     # -- building the scenario's parameter rows --------------------------------
 
@@ -194,10 +187,10 @@ class ParamSelectTest(unittest.TestCase):
                          (False, True))
         self.assertEqual(items(browse, 1012), ALL_SERIES)
         self.assertEqual(shown_model(browse)[0], "11-62")
-        fd.FanDialogTest.assert_cascade_matches_catalogue(self, browse)
+        assert_cascade_matches_catalogue(self, self.cat, browse)
         # The candidates no longer decide the lists: 9-19 had one, No.5 C.
         self.assertEqual(items(param, 1012), ["9-19", "Y5-47"])
-        fd.FanDialogTest.assert_cascade_matches_catalogue(self, series)
+        assert_cascade_matches_catalogue(self, self.cat, series)
         self.assertGreater(len(items(series, 1014)), 1)
 
     def test_a_flow_that_is_not_a_number_is_refused_and_the_search_keeps_the_old_one(self):
@@ -222,4 +215,4 @@ def covers(row, press, flux, tolerance):
 
 
 if __name__ == "__main__":
-    sys.exit(fd.run_suite("param_e2e_sample_"))
+    sys.exit(e2e.main())
