@@ -1,12 +1,15 @@
 // Helpers of the drawing tests.
 #include "cad_test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "base/cstring.h"
+#include "cad/db/dxf/drawing_clock.h"
 
 namespace cadtest {
 
@@ -29,8 +32,9 @@ CommandResult runScript(const std::string& script, const std::string& args) {
   return run("/usr/bin/python3 " CAD_TEST_SCRIPTS "/" + script + " " + args);
 }
 
-CommandResult checkDrawing(const std::string& file) {
-  return testsupport::checkDrawing(CAD_DXF_CHECK, file);
+void expectClean(const std::string& file) {
+  const CommandResult check = testsupport::checkDrawing(CAD_DXF_CHECK, file);
+  EXPECT_EQ(check.status, 0) << file << ": " << check.output;
 }
 
 std::string readFile(const std::string& path) {
@@ -43,6 +47,35 @@ std::string readFile(const std::string& path) {
 void writeFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
+}
+
+std::string errorText(const AcDbDatabase& db) { return zrbase::wideToUtf8(db.lastErrorText()); }
+
+std::string written(AcDbDatabase& db) {
+  static const auto stopped = zrcad::dxf::drawingTime();
+  zrcad::dxf::ScopedDrawingClock clock([] { return stopped; });
+  std::string out;
+  EXPECT_EQ(db.writeDxfText(out), Acad::eOk);
+  return out;
+}
+
+std::unique_ptr<AcDbDatabase> readBack(const std::string& text) {
+  auto db = std::make_unique<AcDbDatabase>(false);
+  EXPECT_EQ(db->readDxfText(text), Acad::eOk) << errorText(*db);
+  return db;
+}
+
+std::string insertAfter(const std::string& text, const std::string& anchor,
+                        const std::string& pairs) {
+  const size_t at = text.find(anchor);
+  EXPECT_NE(at, std::string::npos) << anchor;
+  if (at == std::string::npos) return text;
+  return text.substr(0, at + anchor.size()) + pairs + text.substr(at + anchor.size());
+}
+
+std::string withEntities(const std::string& entities) {
+  AcDbDatabase db;
+  return insertAfter(written(db), "ENTITIES\n", entities);
 }
 
 AcDbObjectId addToBlock(AcDbObjectId block, AcDbEntity* ent) {
@@ -73,6 +106,32 @@ AcDbObjectId addBlock(AcDbDatabase* db, const ACHAR* name, const AcGePoint3d& or
   return id;
 }
 
+AcDbObjectId addLayer(AcDbDatabase* db, const ACHAR* name, short color) {
+  AcDbLayerTable* lt = nullptr;
+  AcDbObjectId id;
+  if (db->getLayerTable(lt, AcDb::kForWrite) != Acad::eOk) return id;
+  auto* rec = new AcDbLayerTableRecord();
+  rec->setName(name);
+  AcCmColor c;
+  c.setColorIndex(color);
+  rec->setColor(c);
+  if (lt->add(id, rec) == Acad::eOk)
+    rec->close();
+  else
+    delete rec;
+  lt->close();
+  return id;
+}
+
+AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name) {
+  AcDbBlockTable* table = nullptr;
+  AcDbObjectId id;
+  if (db.getBlockTable(table) != Acad::eOk) return id;
+  table->getAt(name, id);
+  table->close();
+  return id;
+}
+
 int modelSpaceCount(AcDbDatabase* db) {
   AcDbBlockTableRecord* ms = nullptr;
   if (acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForRead) != Acad::eOk) return -1;
@@ -93,8 +152,15 @@ AcDbEntity* firstInModelSpace(AcDbDatabase* db) {
   return ent;
 }
 
+std::string dxf(std::initializer_list<DxfWord> words) { return DxfText().pairs(words).str(); }
+
 DxfText& DxfText::pair(int code, const std::string& value) {
   m_text += std::to_string(code) + "\n" + value + "\n";
+  return *this;
+}
+
+DxfText& DxfText::pairs(std::initializer_list<DxfWord> words) {
+  for (const DxfWord& w : words) m_text += w.text + "\n";
   return *this;
 }
 
@@ -107,8 +173,8 @@ DxfText& DxfText::header(const std::string& version, const std::string& codePage
 std::string r12Drawing(const std::string& entities, const std::string& codePage) {
   DxfText t;
   t.header("AC1009", codePage);
-  t.section("TABLES").pair(0, "TABLE").pair(2, "LAYER").pair(70, "1");
-  t.pair(0, "LAYER").pair(2, "0").pair(70, "0").pair(62, "7").pair(6, "CONTINUOUS");
+  t.section("TABLES").pairs({0, "TABLE", 2, "LAYER", 70, 1});
+  t.pairs({0, "LAYER", 2, "0", 70, 0, 62, 7, 6, "CONTINUOUS"});
   t.pair(0, "ENDTAB").endSection();
   return t.section("ENTITIES").str() + entities + DxfText().endSection().eof().str();
 }

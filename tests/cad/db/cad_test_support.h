@@ -2,8 +2,10 @@
 // the outside readers (ezdxf scripts, the DXF checker).
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "cad/acdb.h"
 #include "outside_readers.h"
@@ -26,13 +28,25 @@ class TempDir {
 
 using testsupport::CommandResult;
 inline CommandResult run(const std::string& command) { return testsupport::runCommand(command); }
-// Runs a script of tests/cad/scripts with the system's Python (where ezdxf is installed).
+// Runs a script of tests/cad/db/scripts with the system's Python (where ezdxf is installed).
 CommandResult runScript(const std::string& script, const std::string& args);
-// The strict DXF checker: status 0 means the drawing is clean.
-CommandResult checkDrawing(const std::string& file);
+// Expects the strict DXF checker to find nothing wrong with the file.
+void expectClean(const std::string& file);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
+std::string errorText(const AcDbDatabase& db);
+
+// The drawing's text, written by a stopped clock: texts written seconds apart compare equal
+// where only their save dates would differ.
+std::string written(AcDbDatabase& db);
+// A database read from text; the read is expected to succeed.
+std::unique_ptr<AcDbDatabase> readBack(const std::string& text);
+// The text of a new drawing with `entities` (DXF pairs) first in its ENTITIES section.
+std::string withEntities(const std::string& entities);
+// `text` with `pairs` inserted right after the first occurrence of `anchor`.
+std::string insertAfter(const std::string& text, const std::string& anchor,
+                        const std::string& pairs);
 
 // Appends an entity to the model space of db and closes it; returns its id.
 AcDbObjectId addToModelSpace(AcDbDatabase* db, AcDbEntity* ent);
@@ -41,15 +55,30 @@ AcDbObjectId addBlock(AcDbDatabase* db, const ACHAR* name,
                       const AcGePoint3d& origin = AcGePoint3d::kOrigin);
 // Appends an entity to a block and closes it.
 AcDbObjectId addToBlock(AcDbObjectId block, AcDbEntity* ent);
+// Adds a layer of the given name and colour; returns its id.
+AcDbObjectId addLayer(AcDbDatabase* db, const ACHAR* name, short color = 7);
+// The block of that name in db, or a null id.
+AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name);
 // The number of live entities in model space.
 int modelSpaceCount(AcDbDatabase* db);
 // The first live entity of model space (opened for read: close it).
 AcDbEntity* firstInModelSpace(AcDbDatabase* db);
 
+// One line of DXF text: a group code or a value.
+struct DxfWord {
+  DxfWord(int n) : text(std::to_string(n)) {}     // NOLINT: implicit, for lists of pairs
+  DxfWord(const char* s) : text(s) {}             // NOLINT
+  DxfWord(std::string s) : text(std::move(s)) {}  // NOLINT
+  std::string text;
+};
+// DXF pairs as text, codes and values in turn: dxf({0, "LINE", 8, "0"}) is "0\nLINE\n8\n0\n".
+std::string dxf(std::initializer_list<DxfWord> words);
+
 // DXF text built pair by pair: DxfText().pair(0, "SECTION").pair(2, "HEADER")...
 class DxfText {
  public:
   DxfText& pair(int code, const std::string& value);
+  DxfText& pairs(std::initializer_list<DxfWord> words);
   DxfText& section(const std::string& name) { return pair(0, "SECTION").pair(2, name); }
   DxfText& endSection() { return pair(0, "ENDSEC"); }
   // A header with $ACADVER (and $DWGCODEPAGE when given).

@@ -2,70 +2,51 @@
 // end on real files: view drawing -> preview copy -> placed block -> saved drawing.
 #include <gtest/gtest.h>
 
+#include <numbers>
+
 #include "base/cstring.h"
 #include "cad/acdb.h"
 #include "cad_test_support.h"
 
 namespace {
 
-using cadtest::TempDir;
-
-// A view drawing as the drawing library holds it: blocks named by view, hand and angle.
-void writeViewDrawing(const std::string& path) {
-  AcDbDatabase db;
-  for (const ACHAR* name : {L"F_L0", L"F_L90", L"S_R45"}) {
-    AcDbObjectId blk = cadtest::addBlock(&db, name, AcGePoint3d(5, 5, 0));
-    cadtest::addToBlock(blk, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 10, 0)));
-    cadtest::addToBlock(blk, new AcDbArc(AcGePoint3d(5, 5, 0), 5, 0, 3.14159));
-  }
-  ASSERT_EQ(db.saveAs(zrbase::utf8ToWide(path).c_str()), Acad::eOk);
-}
+using namespace cadtest;
 
 TEST(DrawingFlows, ViewBlockIsPreviewedCopiedPlacedAndSaved) {
   TempDir dir;
-  std::string viewFile = dir.path("4-72No4.5A.dwg");
-  writeViewDrawing(viewFile);
-
-  auto* view = new AcDbDatabase(false, true);
-  ASSERT_EQ(view->readDwgFile(zrbase::utf8ToWide(viewFile).c_str(), _SH_DENYNO), Acad::eOk);
-  AcDbBlockTable* bt = nullptr;
-  ASSERT_EQ(view->getBlockTable(bt, AcDb::kForRead), Acad::eOk);
-  AcDbBlockTableRecord* rec = nullptr;
-  ASSERT_EQ(bt->getAt(L"f_l0", rec, AcDb::kForRead), Acad::eOk);
-  bt->close();
-  AcDbDatabase* preview = nullptr;
-  ASSERT_EQ(view->wblock(preview, rec->objectId()), Acad::eOk);
-  rec->close();
-  EXPECT_EQ(cadtest::modelSpaceCount(preview), 2);
-  for (int i = 0; i < 4; ++i) {  // the base point cross
-    auto* arm = new AcDbLine(preview->insbase(), preview->insbase() + AcGeVector3d(i, 1, 0));
-    arm->setColorIndex(1);
-    cadtest::addToModelSpace(preview, arm);
+  {  // A view drawing as the drawing library holds it: blocks named by view, hand and angle.
+    AcDbDatabase db;
+    for (const ACHAR* name : {L"F_L0", L"F_L90", L"S_R45"}) {
+      const AcDbObjectId blk = addBlock(&db, name, AcGePoint3d(5, 5, 0));
+      addToBlock(blk, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 10, 0)));
+      addToBlock(blk, new AcDbArc(AcGePoint3d(5, 5, 0), 5, 0, 3.14159));
+    }
+    ASSERT_EQ(db.saveAs(dir.wpath("4-72No4.5A.dwg").c_str()), Acad::eOk);
   }
-  EXPECT_EQ(cadtest::modelSpaceCount(preview), 6);
+  auto view = std::make_unique<AcDbDatabase>(false, true);
+  ASSERT_EQ(view->readDwgFile(dir.wpath("4-72No4.5A.dwg").c_str(), _SH_DENYNO), Acad::eOk);
+  const AcDbObjectId block = blockNamed(*view, L"f_l0");
+  ASSERT_FALSE(block.isNull());
+  AcDbDatabase* preview = nullptr;
+  ASSERT_EQ(view->wblock(preview, block), Acad::eOk);
+  EXPECT_EQ(modelSpaceCount(preview), 2);
+  for (int i = 0; i < 4; ++i)  // the base point cross
+    addToModelSpace(preview,
+                    new AcDbLine(preview->insbase(), preview->insbase() + AcGeVector3d(i, 1, 0)));
+  EXPECT_EQ(modelSpaceCount(preview), 6);
   delete preview;
 
   AcDbDatabase current;
   acdbHostApplicationServices()->setWorkingDatabase(&current);
   AcDbDatabase* piece = nullptr;
-  ASSERT_EQ(view->wblock(piece,
-                         [&] {
-                           AcDbObjectId id;
-                           view->getBlockTable(bt);
-                           bt->getAt(L"F_L0", id);
-                           bt->close();
-                           return id;
-                         }()),
-            Acad::eOk);
+  ASSERT_EQ(view->wblock(piece, block), Acad::eOk);
   AcDbObjectId placed;
   ASSERT_EQ(current.insert(placed, L"4-72No4.5AF_L0", piece), Acad::eOk);
   delete piece;
-  delete view;
-
+  view.reset();
   auto* ref = new AcDbBlockReference(AcGePoint3d(100, 50, 0), placed);
-  ref->setRotation(3.141592653589793 / 2);
-  AcDbObjectId refId = cadtest::addToModelSpace(&current, ref);
-  AcDbObjectPointer<AcDbBlockReference> opened(refId, AcDb::kForWrite);
+  ref->setRotation(std::numbers::pi / 2);
+  AcDbObjectPointer<AcDbBlockReference> opened(addToModelSpace(&current, ref), AcDb::kForWrite);
   current.registerApplication(L"Model");
   resbuf* rb = acutBuildList(1001, L"Model", 1000, L"4-72No4.5A_2900", 0);
   EXPECT_EQ(opened->setXData(rb), Acad::eOk);
@@ -75,11 +56,8 @@ TEST(DrawingFlows, ViewBlockIsPreviewedCopiedPlacedAndSaved) {
   EXPECT_NEAR(e.minPoint().x, 95, 1e-9);  // the block's base (5,5) lands on the insertion point
   EXPECT_NEAR(e.maxPoint().y, 55, 1e-9);
   opened->close();
-
-  std::string saved = dir.path("plan.dxf");
-  ASSERT_EQ(current.saveAs(zrbase::utf8ToWide(saved).c_str()), Acad::eOk);
-  cadtest::CommandResult check = cadtest::checkDrawing(saved);
-  EXPECT_EQ(check.status, 0) << check.output;
+  ASSERT_EQ(current.saveAs(dir.wpath("plan.dxf").c_str()), Acad::eOk);
+  expectClean(dir.path("plan.dxf"));
   acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }
 
@@ -91,7 +69,7 @@ TEST(DrawingFlows, InsertedDrawingGetsAttributesFromItsDefinitions) {
     AcDbDatabase symbol;
     auto* def = new AcDbAttributeDefinition(AcGePoint3d(10, 5, 0), L"默认", L"TAG", L"型号");
     def->setHeight(2);
-    cadtest::addToModelSpace(&symbol, def);
+    addToModelSpace(&symbol, def);
     ASSERT_EQ(symbol.saveAs(dir.wpath("symbol.dwg").c_str()), Acad::eOk);
   }
   AcDbDatabase source(false);
@@ -101,8 +79,7 @@ TEST(DrawingFlows, InsertedDrawingGetsAttributesFromItsDefinitions) {
   ASSERT_EQ(current.insert(blockId, L"SYMBOL", &source), Acad::eOk);
   auto* ref = new AcDbBlockReference(AcGePoint3d(100, 50, 0), blockId);
   ref->setScaleFactors(AcGeScale3d(2));
-  AcDbObjectId refId = cadtest::addToModelSpace(&current, ref);
-  AcDbObjectPointer<AcDbBlockReference> opened(refId, AcDb::kForWrite);
+  AcDbObjectPointer<AcDbBlockReference> opened(addToModelSpace(&current, ref), AcDb::kForWrite);
   AcDbObjectPointer<AcDbBlockTableRecord> block(blockId, AcDb::kForRead);
   AcDbBlockTableRecordIterator* it = nullptr;
   ASSERT_EQ(block->newIterator(it), Acad::eOk);

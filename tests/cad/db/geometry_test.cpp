@@ -1,13 +1,17 @@
-// Points, matrices and extents.
+// Points, matrices and handles; extents of entities, of nested block references and of
+// drawings with circular blocks; transforms of entities.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 
 #include "cad/acdb.h"
+#include "cad_test_support.h"
 
 namespace {
 
+using namespace cadtest;
+constexpr double kPi = std::numbers::pi;
 constexpr double kTol = 1e-9;
 
 void expectPoint(const AcGePoint3d& p, double x, double y, double z) {
@@ -16,55 +20,56 @@ void expectPoint(const AcGePoint3d& p, double x, double y, double z) {
   EXPECT_NEAR(p.z, z, kTol);
 }
 
-TEST(GeMatrix, RotationAboutCenterMovesPointsAroundIt) {
-  AcGeMatrix3d m =
-      AcGeMatrix3d::rotation(std::numbers::pi / 2, AcGeVector3d::kZAxis, AcGePoint3d(1, 1, 0));
+void expectBox(const AcDbExtents& e, double x0, double y0, double x1, double y1) {
+  expectPoint(e.minPoint(), x0, y0, e.minPoint().z);
+  expectPoint(e.maxPoint(), x1, y1, e.maxPoint().z);
+}
+
+AcDbExtents extentsOf(const AcDbEntity& ent) {
+  AcDbExtents e;
+  EXPECT_EQ(ent.getGeomExtents(e), Acad::eOk);
+  return e;
+}
+
+AcDbExtents extentsOf(AcDbObjectId id) {
+  AcDbObjectPointer<AcDbEntity> ent(id, AcDb::kForRead);
+  return ent ? extentsOf(*ent.object()) : AcDbExtents();
+}
+
+TEST(GeMatrix, RotationProductScaleAndVectors) {
+  AcGeMatrix3d m = AcGeMatrix3d::rotation(kPi / 2, AcGeVector3d::kZAxis, AcGePoint3d(1, 1, 0));
   expectPoint(m * AcGePoint3d(2, 1, 0), 1, 2, 0);
   expectPoint(m * AcGePoint3d(1, 1, 5), 1, 1, 5);
-}
-
-TEST(GeMatrix, ProductAppliesRightFactorFirst) {
-  AcGeMatrix3d t = AcGeMatrix3d::translation(AcGeVector3d(10, 0, 0));
-  AcGeMatrix3d s = AcGeMatrix3d::scaling(2.0);
+  // A product applies its right factor first.
+  const AcGeMatrix3d t = AcGeMatrix3d::translation(AcGeVector3d(10, 0, 0));
+  const AcGeMatrix3d s = AcGeMatrix3d::scaling(2.0);
   expectPoint((t * s) * AcGePoint3d(1, 1, 0), 12, 2, 0);
   expectPoint((s * t) * AcGePoint3d(1, 1, 0), 22, 2, 0);
-}
-
-TEST(GeMatrix, ScaleAndUniformityOfTheLinearPart) {
-  AcGeMatrix3d m = AcGeMatrix3d::rotation(0.3, AcGeVector3d::kZAxis) * AcGeMatrix3d::scaling(3.0);
+  EXPECT_TRUE((t * AcGeVector3d(1, 0, 0)).isEqualTo(AcGeVector3d(1, 0, 0)));  // no translation
+  m = AcGeMatrix3d::rotation(0.3, AcGeVector3d::kZAxis) * AcGeMatrix3d::scaling(3.0);
   EXPECT_NEAR(m.scale(), 3.0, kTol);
   EXPECT_TRUE(m.isUniScaledOrtho());
   EXPECT_FALSE(AcGeMatrix3d::scaling(AcGeScale3d(1, 2, 1)).isUniScaledOrtho());
   EXPECT_LT(AcGeMatrix3d::scaling(AcGeScale3d(-1, 1, 1)).det(), 0);
 }
 
-TEST(GeMatrix, VectorsIgnoreTranslation) {
-  AcGeMatrix3d t = AcGeMatrix3d::translation(AcGeVector3d(5, 5, 5));
-  AcGeVector3d v = t * AcGeVector3d(1, 0, 0);
-  EXPECT_TRUE(v.isEqualTo(AcGeVector3d(1, 0, 0)));
-}
-
-TEST(DbExtents, GrowsFromEmptyAndMerges) {
+TEST(DbExtents, GrowFromEmptyMergeAndTransformAllEightCorners) {
   AcDbExtents e;
   EXPECT_TRUE(e.isEmpty());
   e.addPoint(AcGePoint3d(1, 2, 3));
   e.addPoint(AcGePoint3d(-1, 5, 0));
   expectPoint(e.minPoint(), -1, 2, 0);
   expectPoint(e.maxPoint(), 1, 5, 3);
-  AcDbExtents other(AcGePoint3d(10, 10, 10), AcGePoint3d(11, 11, 11));
-  e.addExt(other);
+  e.addExt(AcDbExtents(AcGePoint3d(10, 10, 10), AcGePoint3d(11, 11, 11)));
   expectPoint(e.maxPoint(), 11, 11, 11);
   e.addExt(AcDbExtents());
   expectPoint(e.minPoint(), -1, 2, 0);
   EXPECT_EQ(e.set(AcGePoint3d(1, 0, 0), AcGePoint3d(0, 0, 0)), Acad::eInvalidExtents);
-}
-
-TEST(DbExtents, TransformTakesAllEightCorners) {
-  AcDbExtents e(AcGePoint3d(0, 0, 0), AcGePoint3d(2, 2, 0));
-  e.transformBy(AcGeMatrix3d::rotation(std::numbers::pi / 4, AcGeVector3d::kZAxis));
-  double r = std::sqrt(2.0);
-  expectPoint(e.minPoint(), -r, 0, 0);
-  expectPoint(e.maxPoint(), r, 2 * r, 0);
+  AcDbExtents square(AcGePoint3d(0, 0, 0), AcGePoint3d(2, 2, 0));
+  square.transformBy(AcGeMatrix3d::rotation(kPi / 4, AcGeVector3d::kZAxis));
+  const double r = std::sqrt(2.0);
+  expectPoint(square.minPoint(), -r, 0, 0);
+  expectPoint(square.maxPoint(), r, 2 * r, 0);
 }
 
 TEST(DbHandle, HexTextBothWays) {
@@ -75,6 +80,95 @@ TEST(DbHandle, HexTextBothWays) {
   EXPECT_STREQ(buf, L"1FA");
   EXPECT_TRUE(AcDbHandle(L"xyz").isNull());
   EXPECT_TRUE(AcDbHandle(L"12345678901234567").isNull());
+}
+
+TEST(Extents, OfEachKindOfEntity) {
+  expectBox(extentsOf(AcDbLine(AcGePoint3d(5, -1, 0), AcGePoint3d(-2, 3, 0))), -2, -1, 5, 3);
+  expectBox(extentsOf(AcDbCircle(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, 2)), -1, -1, 3, 3);
+  // Arcs cover only their sweep: the first quadrant; 45 to 135 degrees passes the top but not
+  // the sides; 270 to 90 degrees crosses zero and takes the right-hand point.
+  expectBox(extentsOf(AcDbArc(AcGePoint3d(), 2, 0, kPi / 2)), 0, 0, 2, 2);
+  const double c = 2 * std::cos(kPi / 4);
+  expectBox(extentsOf(AcDbArc(AcGePoint3d(), 2, kPi / 4, 3 * kPi / 4)), -c, c, c, 2);
+  expectBox(extentsOf(AcDbArc(AcGePoint3d(), 1, 3 * kPi / 2, kPi / 2)), 0, -1, 1, 1);
+  AcDbEllipse quarter(AcGePoint3d(), AcGeVector3d::kZAxis, AcGeVector3d(2, 0, 0), 0.5, 0, kPi / 2);
+  expectBox(extentsOf(quarter), 0, 0, 2, 1);
+  // Text by height, width factor and length, rotated.
+  AcDbText text(AcGePoint3d(10, 0, 0), L"ABCD", AcDbObjectId(), 2.0);
+  text.setWidthFactor(0.5);
+  expectBox(extentsOf(text), 10, 0, 14, 2);
+  text.setRotation(kPi / 2);
+  expectBox(extentsOf(text), 8, 0, 10, 4);
+  AcDbMText mtext;
+  mtext.setContents(L"AB\\PCD");
+  mtext.setTextHeight(2);
+  mtext.setLocation(AcGePoint3d(10, 10, 0));
+  mtext.setAttachment(AcDbMText::kBottomRight);
+  const AcDbExtents m = extentsOf(mtext);
+  EXPECT_NEAR(m.minPoint().x, 6, kTol);
+  EXPECT_NEAR(m.maxPoint().y, 14, kTol);
+  AcDbPolyline pl;
+  pl.addVertexAt(0, AcGePoint2d(0, 0), 1.0);  // a half circle below the chord to (2,0)
+  pl.addVertexAt(1, AcGePoint2d(2, 0));
+  expectBox(extentsOf(pl), 0, -1, 2, 0);
+  AcDbExtents e;
+  EXPECT_EQ(AcDbPolyline().getGeomExtents(e), Acad::eInvalidExtents);
+}
+
+TEST(Extents, NestedReferencesFollowPositionScaleAndRotationAndCountAttributes) {
+  AcDbDatabase db;
+  const AcDbObjectId inner = addBlock(&db, L"INNER", AcGePoint3d(1, 0, 0));
+  addToBlock(inner, new AcDbCircle(AcGePoint3d(1, 0, 0), AcGeVector3d::kZAxis, 1));
+  const AcDbObjectId outer = addBlock(&db, L"OUTER");
+  addToBlock(outer, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(4, 0, 0)));
+  auto* innerRef = new AcDbBlockReference(AcGePoint3d(4, 0, 0), inner);
+  innerRef->setScaleFactors(AcGeScale3d(2));
+  addToBlock(outer, innerRef);
+  // Outer: line 0..4 on X, circle of radius 2 around (4,0). Rotated 90 degrees, moved.
+  auto* ref = new AcDbBlockReference(AcGePoint3d(100, 100, 0), outer);
+  ref->setRotation(kPi / 2);
+  expectBox(extentsOf(addToModelSpace(&db, ref)), 98, 100, 102, 106);
+  // Attributes count for their reference.
+  const AcDbObjectId blk = addBlock(&db, L"B");
+  addToBlock(blk, new AcDbPoint(AcGePoint3d(0, 0, 0)));
+  const AcDbObjectId refId = addToModelSpace(&db, new AcDbBlockReference(AcGePoint3d(), blk));
+  {
+    AcDbObjectPointer<AcDbBlockReference> opened(refId, AcDb::kForWrite);
+    auto* attr = new AcDbAttribute(AcGePoint3d(5, 5, 0), L"XY", L"T");
+    attr->setHeight(1);
+    ASSERT_EQ(opened->appendAttribute(attr), Acad::eOk);
+    attr->close();
+  }
+  expectBox(extentsOf(refId), 0, 0, 7, 6);
+}
+
+TEST(Extents, CircularBlocksEndAndEmptyBlocksHaveNone) {
+  AcDbDatabase db;
+  const AcDbObjectId a = addBlock(&db, L"A");
+  const AcDbObjectId b = addBlock(&db, L"B");
+  addToBlock(a, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
+  addToBlock(a, new AcDbBlockReference(AcGePoint3d(10, 0, 0), b));
+  addToBlock(b, new AcDbBlockReference(AcGePoint3d(0, 10, 0), a));
+  addToBlock(b, new AcDbBlockReference(AcGePoint3d(0, 0, 0), b));
+  EXPECT_FALSE(extentsOf(addToModelSpace(&db, new AcDbBlockReference(AcGePoint3d(), a))).isEmpty());
+  const AcDbObjectId empty = addBlock(&db, L"EMPTY");
+  AcDbObjectPointer<AcDbEntity> ent(
+      addToModelSpace(&db, new AcDbBlockReference(AcGePoint3d(), empty)), AcDb::kForRead);
+  AcDbExtents e;
+  EXPECT_EQ(ent->getGeomExtents(e), Acad::eInvalidExtents);
+}
+
+TEST(Transforms, ArcsAndReferencesFollowRotationAndMirror) {
+  AcDbArc arc(AcGePoint3d(1, 0, 0), 1, 0, kPi / 2);
+  ASSERT_EQ(arc.transformBy(AcGeMatrix3d::rotation(kPi / 2, AcGeVector3d::kZAxis)), Acad::eOk);
+  EXPECT_NEAR(arc.center().y, 1, kTol);
+  EXPECT_NEAR(arc.startAngle(), kPi / 2, kTol);
+  EXPECT_NEAR(arc.endAngle(), kPi, kTol);
+  AcDbArc mirrored(AcGePoint3d(), 1, 0, kPi / 2);
+  mirrored.transformBy(AcGeMatrix3d::scaling(AcGeScale3d(-1, 1, 1)));
+  expectBox(extentsOf(mirrored), -1, 0, 0, 1);
+  AcDbCircle circle(AcGePoint3d(), AcGeVector3d::kZAxis, 1);
+  EXPECT_EQ(circle.transformBy(AcGeMatrix3d::scaling(AcGeScale3d(2, 1, 1))), Acad::eInvalidInput);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Insert of drawings whose blocks are hostile: a block named like the drawing, definitions
-// that would contain themselves, files with such loops, block names a file may not give,
-// and nesting tens of thousands of blocks deep.
+// wblock of a block into a new drawing, and insert of a drawing as a block: what goes with
+// them, and drawings whose blocks are hostile (a block named like the drawing, definitions
+// that would contain themselves, names a file may not give, nesting 60000 deep).
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,21 +11,7 @@
 
 namespace {
 
-using cadtest::addBlock;
-using cadtest::addToBlock;
-using cadtest::addToModelSpace;
-using cadtest::DxfText;
-
-std::string errorText(const AcDbDatabase& db) { return zrbase::wideToUtf8(db.lastErrorText()); }
-
-AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name) {
-  AcDbBlockTable* table = nullptr;
-  AcDbObjectId id;
-  if (db.getBlockTable(table) != Acad::eOk) return id;
-  table->getAt(name, id);
-  table->close();
-  return id;
-}
+using namespace cadtest;
 
 // The entities of a block: their kinds, references with the name of their block.
 std::vector<std::wstring> contents(AcDbObjectId block) {
@@ -44,6 +30,93 @@ std::vector<std::wstring> contents(AcDbObjectId block) {
   return out;
 }
 
+using Items = std::vector<std::wstring>;
+
+TEST(Wblock, ModelSpaceOfTheNewDrawingHoldsTheBlockWithWhatItUses) {
+  AcDbDatabase db;
+  const AcDbObjectId layer = addLayer(&db, L"风机层", 3);
+  const AcDbObjectId inner = addBlock(&db, L"INNER");
+  addToBlock(inner, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 1));
+  const AcDbObjectId view = addBlock(&db, L"F_L0", AcGePoint3d(5, 5, 0));
+  auto* line = new AcDbLine(AcGePoint3d(), AcGePoint3d(1, 0, 0));
+  line->setLayer(layer);
+  addToBlock(view, line);
+  addToBlock(view, new AcDbBlockReference(AcGePoint3d(2, 2, 0), inner));
+  AcDbDatabase* out = nullptr;
+  ASSERT_EQ(db.wblock(out, view), Acad::eOk);
+  std::unique_ptr<AcDbDatabase> owned(out);
+  EXPECT_EQ(contents(out->modelSpaceId()), (Items{L"LINE", L"INSERT INNER"}));
+  EXPECT_EQ(out->insbase(), AcGePoint3d(5, 5, 0));
+  AcDbEntity* first = firstInModelSpace(out);
+  EXPECT_EQ(first->database(), out);
+  AcDbObjectPointer<AcDbLayerTableRecord> copied(first->layerId(), AcDb::kForRead);
+  first->close();
+  EXPECT_EQ(copied->name(), L"风机层");
+  EXPECT_EQ(copied->color().colorIndex(), 3);
+  EXPECT_TRUE(blockNamed(*out, L"F_L0").isNull());
+  EXPECT_EQ(contents(blockNamed(*out, L"INNER")), Items{L"CIRCLE"});
+  readBack(written(*out));
+  // Circular blocks are copied once; only blocks of this drawing are written out.
+  const AcDbObjectId a = addBlock(&db, L"A");
+  const AcDbObjectId b = addBlock(&db, L"B");
+  addToBlock(a, new AcDbBlockReference(AcGePoint3d(), b));
+  addToBlock(b, new AcDbBlockReference(AcGePoint3d(), a));
+  addToBlock(b, new AcDbPoint());
+  ASSERT_EQ(db.wblock(out, a), Acad::eOk);
+  owned.reset(out);
+  EXPECT_FALSE(blockNamed(*out, L"A").isNull());
+  EXPECT_EQ(contents(blockNamed(*out, L"B")), (Items{L"INSERT A", L"POINT"}));
+  AcDbDatabase other;
+  out = nullptr;
+  EXPECT_EQ(db.wblock(out, AcDbObjectId()), Acad::eNullObjectId);
+  EXPECT_EQ(db.wblock(out, other.modelSpaceId()), Acad::eInvalidInput);
+  EXPECT_EQ(out, nullptr);
+}
+
+TEST(Insert, ADrawingBecomesABlockWithItsBaseAsOriginAndRedefinesOneOfItsName) {
+  AcDbDatabase source;
+  source.setInsbase(AcGePoint3d(1, 2, 0));
+  addLayer(&source, L"LAYER_FROM_SOURCE", 4);
+  auto* attdef = new AcDbAttributeDefinition(AcGePoint3d(10, 5, 0), L"d", L"TAG", L"p");
+  attdef->setLayer(L"LAYER_FROM_SOURCE");
+  addToModelSpace(&source, attdef);
+  addToModelSpace(&source, new AcDbLine());
+  AcDbDatabase target;
+  const AcDbObjectId old = addBlock(&target, L"SYMBOL");
+  addToBlock(old, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 1));
+  AcDbObjectId id;
+  ASSERT_EQ(target.insert(id, L"symbol", &source), Acad::eOk);
+  EXPECT_EQ(id, old);
+  EXPECT_EQ(contents(id), (Items{L"ATTDEF", L"LINE"}));
+  AcDbObjectPointer<AcDbBlockTableRecord> btr(id, AcDb::kForRead);
+  EXPECT_EQ(btr->name(), L"SYMBOL");
+  EXPECT_EQ(btr->origin(), AcGePoint3d(1, 2, 0));
+  EXPECT_TRUE(btr->hasAttributeDefinitions());
+  btr->close();
+  AcDbLayerTable* lt = nullptr;
+  target.getLayerTable(lt);
+  EXPECT_TRUE(lt->has(L"LAYER_FROM_SOURCE"));
+  lt->close();
+}
+
+TEST(Insert, RefusalsSayWhyAndASuccessClearsTheLastError) {
+  AcDbDatabase target, source;
+  addToModelSpace(&source, new AcDbLine());
+  AcDbObjectId id;
+  EXPECT_EQ(target.insert(id, L"a|b", &source), Acad::eInvalidSymbolTableName);
+  EXPECT_EQ(errorText(target), "'a|b' is not a valid name: names cannot hold '|'");
+  EXPECT_EQ(target.insert(id, ACDB_MODEL_SPACE, &source), Acad::eIllegalReplacement);
+  EXPECT_EQ(errorText(target), "a layout cannot be redefined");
+  EXPECT_EQ(target.insert(id, L"", &source), Acad::eInvalidInput);
+  EXPECT_FALSE(errorText(target).empty());
+  EXPECT_EQ(target.insert(id, L"X", &target), Acad::eInvalidInput);
+  AcDbDatabase empty(false);
+  EXPECT_EQ(target.insert(id, L"X", &empty), Acad::eNoDatabase);
+  EXPECT_EQ(errorText(target), "the drawing to insert has no model space");
+  ASSERT_EQ(target.insert(id, L"OK", &source), Acad::eOk);
+  EXPECT_EQ(errorText(target), "");
+}
+
 // The drawing of the report: block "loop" holds a LINE, model space INSERT loop and a CIRCLE.
 std::unique_ptr<AcDbDatabase> loopDrawing() {
   auto db = std::make_unique<AcDbDatabase>();
@@ -59,29 +132,21 @@ TEST(InsertBlocks, ADrawingWithABlockOfItsOwnNameKeepsBoth) {
   AcDbDatabase target;
   AcDbObjectId id;
   ASSERT_EQ(target.insert(id, L"loop", source.get()), Acad::eOk) << errorText(target);
-  EXPECT_EQ(contents(id), (std::vector<std::wstring>{L"INSERT loop$1", L"CIRCLE"}));
-  EXPECT_EQ(contents(blockNamed(target, L"loop$1")), std::vector<std::wstring>{L"LINE"});
+  EXPECT_EQ(contents(id), (Items{L"INSERT loop$1", L"CIRCLE"}));
+  EXPECT_EQ(contents(blockNamed(target, L"loop$1")), Items{L"LINE"});
   // Again, over the block it made: the drawing's own block still does not swallow it.
   ASSERT_EQ(target.insert(id, L"LOOP", source.get()), Acad::eOk) << errorText(target);
-  const std::vector<std::wstring> again = contents(id);
+  const Items again = contents(id);
   ASSERT_EQ(again.size(), 2u);
   EXPECT_NE(again[0], L"INSERT loop") << "never a reference to itself";
-  // What was written reads back.
-  std::string text;
-  ASSERT_EQ(target.writeDxfText(text), Acad::eOk);
-  AcDbDatabase back(false);
-  EXPECT_EQ(back.readDxfText(text), Acad::eOk) << errorText(back);
-}
-
-TEST(InsertBlocks, TheRenamedBlockAvoidsNamesOfBothDrawings) {
-  auto source = loopDrawing();
+  readBack(written(target));
+  // The renamed block avoids the names of both drawings.
   addToBlock(addBlock(source.get(), L"loop$1"), new AcDbPoint());
-  AcDbDatabase target;
-  addBlock(&target, L"loop$2");
-  AcDbObjectId id;
-  ASSERT_EQ(target.insert(id, L"loop", source.get()), Acad::eOk) << errorText(target);
-  EXPECT_EQ(contents(id), (std::vector<std::wstring>{L"INSERT loop$3", L"CIRCLE"}));
-  EXPECT_EQ(contents(blockNamed(target, L"loop$3")), std::vector<std::wstring>{L"LINE"});
+  AcDbDatabase other;
+  addBlock(&other, L"loop$2");
+  ASSERT_EQ(other.insert(id, L"loop", source.get()), Acad::eOk) << errorText(other);
+  EXPECT_EQ(contents(id), (Items{L"INSERT loop$3", L"CIRCLE"}));
+  EXPECT_EQ(contents(blockNamed(other, L"loop$3")), Items{L"LINE"});
 }
 
 TEST(InsertBlocks, ADefinitionThatWouldContainItselfIsRefusedAndNothingChanges) {
@@ -98,7 +163,7 @@ TEST(InsertBlocks, ADefinitionThatWouldContainItselfIsRefusedAndNothingChanges) 
   EXPECT_NE(errorText(target).find("'FRAME'"), std::string::npos) << errorText(target);
   EXPECT_NE(errorText(target).find("contain itself"), std::string::npos) << errorText(target);
   EXPECT_TRUE(id.isNull());
-  EXPECT_EQ(contents(symbol), std::vector<std::wstring>{L"POINT"}) << "the old definition stays";
+  EXPECT_EQ(contents(symbol), Items{L"POINT"}) << "the old definition stays";
   // A drawing that holds a loop of its own cannot be inserted either.
   AcDbDatabase looped;
   const AcDbObjectId a = addBlock(&looped, L"A");
@@ -107,28 +172,13 @@ TEST(InsertBlocks, ADefinitionThatWouldContainItselfIsRefusedAndNothingChanges) 
   EXPECT_EQ(target.insert(id, L"NEW", &looped), Acad::eSelfReference);
   EXPECT_NE(errorText(target).find("'A' -> 'A'"), std::string::npos) << errorText(target);
   EXPECT_TRUE(blockNamed(target, L"NEW").isNull());
-}
-
-TEST(InsertBlocks, FilesWithABlockThatContainsItselfAreRefused) {
-  // R12: block A holds INSERT A.
+  // Nor read from a file (R12: block A holds INSERT A).
   const std::string r12 = DxfText()
                               .header("AC1009")
                               .section("BLOCKS")
-                              .pair(0, "BLOCK")
-                              .pair(8, "0")
-                              .pair(2, "A")
-                              .pair(70, "0")
-                              .pair(10, "0")
-                              .pair(20, "0")
-                              .pair(30, "0")
-                              .pair(0, "INSERT")
-                              .pair(8, "0")
-                              .pair(2, "A")
-                              .pair(10, "0")
-                              .pair(20, "0")
-                              .pair(30, "0")
-                              .pair(0, "ENDBLK")
-                              .pair(8, "0")
+                              .pairs({0, "BLOCK", 8, "0", 2, "A", 70, 0, 10, 0, 20, 0, 30, 0})
+                              .pairs({0, "INSERT", 8, "0", 2, "A", 10, 0, 20, 0, 30, 0})
+                              .pairs({0, "ENDBLK", 8, "0"})
                               .endSection()
                               .section("ENTITIES")
                               .endSection()
@@ -139,57 +189,30 @@ TEST(InsertBlocks, FilesWithABlockThatContainsItselfAreRefused) {
   EXPECT_EQ(errorText(db), "cannot read drawing 'a.dxf': a block contains itself: 'A' -> 'A'");
 }
 
-TEST(InsertBlocks, RefusalsSayWhy) {
-  AcDbDatabase target, source;
-  addToModelSpace(&source, new AcDbLine());
-  AcDbObjectId id;
-  EXPECT_EQ(target.insert(id, L"a|b", &source), Acad::eInvalidSymbolTableName);
-  EXPECT_EQ(errorText(target), "'a|b' is not a valid name: names cannot hold '|'");
-  EXPECT_EQ(target.insert(id, ACDB_MODEL_SPACE, &source), Acad::eIllegalReplacement);
-  EXPECT_EQ(errorText(target), "a layout cannot be redefined");
-  EXPECT_EQ(target.insert(id, L"", &source), Acad::eInvalidInput);
-  EXPECT_FALSE(errorText(target).empty());
-  AcDbDatabase empty(false);
-  EXPECT_EQ(target.insert(id, L"X", &empty), Acad::eNoDatabase);
-  EXPECT_EQ(errorText(target), "the drawing to insert has no model space");
-  ASSERT_EQ(target.insert(id, L"OK", &source), Acad::eOk);
-  EXPECT_EQ(errorText(target), "") << "a success clears the last error";
-}
-
 // Blocks nested n deep (B0 holds B1 ... holds B(n-1), which holds a line), referenced from
 // model space: more than the call stack takes if copied or checked by recursion.
-std::unique_ptr<AcDbDatabase> nestedDrawing(int n) {
-  auto db = std::make_unique<AcDbDatabase>();
-  AcDbObjectId inner = addBlock(db.get(), (L"B" + std::to_wstring(n - 1)).c_str());
+TEST(InsertBlocks, NestingSixtyThousandDeepIsReadAndInsertedWhole) {
+  constexpr int kDepth = 60000;
+  AcDbDatabase built;
+  AcDbObjectId inner = addBlock(&built, (L"B" + std::to_wstring(kDepth - 1)).c_str());
   addToBlock(inner, new AcDbLine(AcGePoint3d(), AcGePoint3d(1, 0, 0)));
-  for (int i = n - 2; i >= 0; --i) {
-    const AcDbObjectId outer = addBlock(db.get(), (L"B" + std::to_wstring(i)).c_str());
+  for (int i = kDepth - 2; i >= 0; --i) {
+    const AcDbObjectId outer = addBlock(&built, (L"B" + std::to_wstring(i)).c_str());
     addToBlock(outer, new AcDbBlockReference(AcGePoint3d(1, 0, 0), inner));
     inner = outer;
   }
-  addToModelSpace(db.get(), new AcDbBlockReference(AcGePoint3d(), inner));
-  return db;
-}
-
-TEST(InsertBlocks, NestingSixtyThousandDeepIsReadAndInsertedWhole) {
-  constexpr int kDepth = 60000;
-  auto built = nestedDrawing(kDepth);
-  std::string text;
-  ASSERT_EQ(built->writeDxfText(text), Acad::eOk);
-  AcDbDatabase source(false);
-  ASSERT_EQ(source.readDxfText(text), Acad::eOk) << errorText(source);
+  addToModelSpace(&built, new AcDbBlockReference(AcGePoint3d(), inner));
+  auto source = readBack(written(built));
   AcDbDatabase target;
-  AcDbObjectId id;
-  ASSERT_EQ(target.insert(id, L"NESTED", &source), Acad::eOk) << errorText(target);
+  AcDbObjectId block;
+  ASSERT_EQ(target.insert(block, L"NESTED", source.get()), Acad::eOk) << errorText(target);
   // Walk the chain in the target: every level is there, the line at the bottom.
-  AcDbObjectId block = id;
   for (int level = 0; level < kDepth; ++level) {
-    const std::vector<std::wstring> items = contents(block);
-    ASSERT_EQ(items.size(), 1u) << level;
-    ASSERT_EQ(items[0], L"INSERT B" + std::to_wstring(level)) << level;
+    const Items items = contents(block);
+    ASSERT_EQ(items, Items{L"INSERT B" + std::to_wstring(level)}) << level;
     block = blockNamed(target, (L"B" + std::to_wstring(level)).c_str());
   }
-  EXPECT_EQ(contents(block), std::vector<std::wstring>{L"LINE"});
+  EXPECT_EQ(contents(block), Items{L"LINE"});
 }
 
 }  // namespace
