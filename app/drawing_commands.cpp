@@ -1,8 +1,11 @@
 // NEW, OPEN, SAVE and SAVEAS.
 #include "drawing_commands.h"
 
+#include <cctype>
 #include <memory>
+#include <string_view>
 
+#include "base/console_input.h"
 #include "base/cstring.h"
 #include "base/file_functions.h"
 #include "cad/acdb.h"
@@ -36,11 +39,15 @@ std::wstring openAction(const std::wstring& path) { return zrbase::utf8ToWide(op
 std::wstring saveAction(const std::wstring& path) { return zrbase::utf8ToWide(saveDrawing(path)); }
 
 int newCommand() {
+  if (const int rc = askToKeepUnsavedWork(); rc != RTNORM) return rc;
   newDrawing();
   return RTNORM;
 }
 
-int openCommand() { return fileCommand(L"Enter name of drawing to open: ", openAction); }
+int openCommand() {
+  if (const int rc = askToKeepUnsavedWork(); rc != RTNORM) return rc;
+  return fileCommand(L"Enter name of drawing to open: ", openAction);
+}
 
 int saveAsCommand() { return fileCommand(L"Save drawing as: ", saveAction); }
 
@@ -59,7 +66,37 @@ int saveCommand() {
   return RTERROR;
 }
 
+// The answer to "Save changes?": 'Y', 'N' or 'C' (any leading part of the word, any case).
+char saveAnswer(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (std::string_view word : {"YES", "NO", "CANCEL"})
+    if (!text.empty() && word.starts_with(text)) return word[0];
+  return 0;
+}
+
 }  // namespace
+
+int askToKeepUnsavedWork() {
+  AcApDocument* doc = acDocManagerPtr()->curDocument();
+  const zrbase::InputSource* in = zrbase::currentInput();
+  if (!doc || !in || in->isScript() || !doc->hasUnsavedChanges() || doc->takeDiscardAllowed())
+    return RTNORM;
+  const std::wstring prompt =
+      L"Save changes to " + std::wstring(doc->docTitle()) + L"? [Yes/No/Cancel] <Yes>: ";
+  std::string answer;
+  const int rc = cadrt::promptChecked(
+      prompt.c_str(), cadrt::AnswerSpan::Word,
+      [](const std::string& text) {
+        return saveAnswer(text) ? std::string() : "answer Yes, No or Cancel";
+      },
+      answer);
+  const char choice = rc == RTNONE ? 'Y' : rc == RTNORM ? saveAnswer(answer) : 'C';
+  if (choice == 'N') return RTNORM;
+  if (choice == 'C') return RTCAN;
+  const int saved = saveCommand();
+  // Only a save that left nothing unsaved lets the drawing go.
+  return saved == RTNORM && !doc->hasUnsavedChanges() ? RTNORM : RTCAN;
+}
 
 std::string openDrawing(const std::wstring& path) {
   const std::wstring file = native(path);

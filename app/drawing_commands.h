@@ -17,6 +17,11 @@ void newDrawing(const std::wstring& fileName = L"");
 // else why.
 std::string saveDrawing(const std::wstring& path);
 
+// Before a command closes the drawing: at the keyboard, unsaved work is not thrown away
+// without asking (Yes saves it, No lets it go, Cancel keeps the drawing open); a script
+// goes on as written. Returns RTNORM to go on, else the result that ends the command.
+int askToKeepUnsavedWork();
+
 void registerDrawingCommands();
 
 }  // namespace fancad

@@ -1,6 +1,7 @@
 // ERASE, MOVE, ROTATE, COPY.
 #include "edit_commands.h"
 
+#include <cmath>
 #include <string>
 
 #include "base/cstring.h"
@@ -15,6 +16,40 @@ namespace {
 
 AcGeMatrix3d translation(const ads_point from, const ads_point to) {
   return AcGeMatrix3d::translation(AcGeVector3d(to[0] - from[0], to[1] - from[1], to[2] - from[2]));
+}
+
+// Whether xform keeps every coordinate of the entities finite. An affine map sends the
+// points of a box between the images of its corners, so the corners of the entities'
+// extents (and the insertion points, which a block's base point may put outside them)
+// tell for every point of the entities.
+bool staysFinite(const std::vector<AcDbObjectId>& ids, const AcGeMatrix3d& xform) {
+  auto finite = [&xform](AcGePoint3d p) {
+    p.transformBy(xform);
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+  };
+  for (AcDbObjectId id : ids) {
+    AcDbObjectPointer<AcDbEntity> ent(id, AcDb::kForRead);
+    if (!ent) continue;
+    if (auto* ref = AcDbBlockReference::cast(ent.object()); ref && !finite(ref->position()))
+      return false;
+    AcDbExtents e;
+    if (ent->getGeomExtents(e) != Acad::eOk) continue;
+    const AcGePoint3d lo = e.minPoint(), hi = e.maxPoint();
+    for (int corner = 0; corner < 8; ++corner)
+      if (!finite(AcGePoint3d(corner & 1 ? hi.x : lo.x, corner & 2 ? hi.y : lo.y,
+                              corner & 4 ? hi.z : lo.z)))
+        return false;
+  }
+  return true;
+}
+
+// Refuses, with the reason, a move that would take a coordinate past the largest number.
+bool refuseOverflow(const std::vector<AcDbObjectId>& ids, const AcGeMatrix3d& xform) {
+  if (staysFinite(ids, xform)) return false;
+  const std::wstring why = L"the result would lie beyond the largest coordinate; nothing changed";
+  cadrt::printLine(L"Cannot do that: " + why + L".");
+  cadrt::noteCommandFailure(why);
+  return true;
 }
 
 // Applies xform to each entity; returns how many took it.
@@ -71,6 +106,7 @@ int moveCommand() {
     rc = acedGetPoint(base, L"Specify second point: ", to);
   }
   if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
+  if (refuseOverflow(ids, translation(base, to))) return RTERROR;
   transformAll(ids, translation(base, to));
   return RTNORM;
 }
@@ -84,8 +120,10 @@ int rotateCommand() {
   double angle = 0;
   rc = acedGetAngle(base, L"Specify rotation angle: ", &angle);
   if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
-  transformAll(ids, AcGeMatrix3d::rotation(angle, AcGeVector3d::kZAxis,
-                                           AcGePoint3d(base[0], base[1], base[2])));
+  const AcGeMatrix3d turn =
+      AcGeMatrix3d::rotation(angle, AcGeVector3d::kZAxis, AcGePoint3d(base[0], base[1], base[2]));
+  if (refuseOverflow(ids, turn)) return RTERROR;
+  transformAll(ids, turn);
   return RTNORM;
 }
 
@@ -101,6 +139,7 @@ int copyCommand() {
                       to);
     if (rc == RTNONE && !first) return RTNORM;
     if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
+    if (refuseOverflow(ids, translation(base, to))) return RTERROR;
     int copied = 0;
     for (AcDbObjectId id : ids)
       if (copyEntity(id, translation(base, to))) ++copied;
@@ -112,7 +151,10 @@ int copyCommand() {
 
 }  // namespace
 
-int selectObjects(std::vector<AcDbObjectId>& ids) {
+namespace {
+
+// The implied selection, or what the selection prompt gives.
+int selectAny(std::vector<AcDbObjectId>& ids) {
   ids = cadrt::takeImpliedSelection();
   if (!ids.empty()) return RTNORM;
   ads_name ss;
@@ -124,6 +166,19 @@ int selectObjects(std::vector<AcDbObjectId>& ids) {
   if (rc != RTNORM) return rc;
   cadrt::selectionIds(ss, ids);
   acedSSFree(ss);
+  return RTNORM;
+}
+
+}  // namespace
+
+int selectObjects(std::vector<AcDbObjectId>& ids) {
+  const int rc = selectAny(ids);
+  if (rc != RTNORM) return rc;
+  // Entities on locked layers can be seen and selected but not changed.
+  size_t locked = 0;
+  ids = cadrt::onUsableLayers(ids, true, true, &locked);
+  if (locked) cadrt::printLine(std::to_wstring(locked) + L" on a locked layer.");
+  if (ids.empty()) return RTNONE;
   return RTNORM;
 }
 

@@ -24,8 +24,10 @@
 namespace fancad {
 
 // The implied selection when there is one; else asks for objects with the
-// selection prompt. RTNORM with the entities in
-// the order selected; "Nothing selected." and RTNONE when none were; RTCAN.
+// selection prompt (which leaves out entities on frozen layers). Entities on
+// locked layers are left out, with their number printed. RTNORM with the
+// entities in the order selected; "Nothing selected." and RTNONE when none
+// were; RTCAN.
 int selectObjects(std::vector<AcDbObjectId>& ids);
 
 void registerEditCommands();

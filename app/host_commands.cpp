@@ -57,6 +57,7 @@ int appUnloadCommand() {
 }
 
 int quitCommand() {
+  if (const int rc = askToKeepUnsavedWork(); rc != RTNORM) return rc;
   if (g_loop) g_loop->requestQuit();
   return RTNORM;
 }

@@ -135,7 +135,26 @@ int fail(const std::wstring& why) {
   return RTERROR;
 }
 
+// A reference placed on a frozen or off layer would be there and not seen: the layer it
+// goes on is thawed and turned on first, and the user told; one that cannot be is refused.
+int makeLayerUsable(AcDbDatabase* db) {
+  AcDbObjectPointer<AcDbLayerTableRecord> layer(db->clayer(), AcDb::kForRead);
+  if (!layer) return fail(L"INSERT: the current layer cannot be opened.");
+  if (!layer->isFrozen() && !layer->isOff()) return RTNORM;
+  const std::wstring name = layer->name();
+  const std::wstring was = layer->isFrozen() && layer->isOff() ? L"frozen and off"
+                           : layer->isFrozen()                 ? L"frozen"
+                                                               : L"off";
+  if (layer->upgradeOpen() != Acad::eOk)
+    return fail(L"INSERT: layer " + name + L" is " + was + L" and cannot be changed.");
+  layer->setIsFrozen(false);
+  layer->setIsOff(false);
+  cadrt::printLine(L"Layer " + name + L" was " + was + L": thawed and turned on.");
+  return RTNORM;
+}
+
 int placeReference(AcDbDatabase* db, const Placement& p) {
+  if (const int rc = makeLayerUsable(db); rc != RTNORM) return rc;
   auto ref = std::make_unique<AcDbBlockReference>(p.position, p.block);
   ref->setDatabaseDefaults(db);
   ref->setScaleFactors(AcGeScale3d(p.scale));

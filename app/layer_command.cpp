@@ -46,6 +46,7 @@ void listLayers(AcDbDatabase* db) {
     line += rec->isOff() ? L"off " : L"on  ";
     line += rec->isFrozen() ? L"frozen  " : L"thawed  ";
     line += L"colour " + std::to_wstring(rec->color().colorIndex()) + L"  " + rec->linetypeName();
+    if (rec->isLocked()) line += L"  locked";
     cadrt::printLine(line);
   }
 }
@@ -116,11 +117,13 @@ void newLayers(AcDbDatabase* db, bool makeCurrent) {
   }
 }
 
-// ON, OFF, Freeze, Thaw on the layers named.
+// ON, OFF, Freeze, Thaw, LOck, Unlock on the layers named.
 void switchLayers(AcDbDatabase* db, const std::wstring& option) {
   const std::wstring what = option == L"ON"       ? L"turn on"
                             : option == L"OFF"    ? L"turn off"
                             : option == L"Freeze" ? L"freeze"
+                            : option == L"LOck"   ? L"lock"
+                            : option == L"Unlock" ? L"unlock"
                                                   : L"thaw";
   const std::wstring names = askText((L"Enter name list of layer(s) to " + what + L": ").c_str());
   if (names.empty()) return;
@@ -131,6 +134,8 @@ void switchLayers(AcDbDatabase* db, const std::wstring& option) {
     if (!rec) continue;
     if (option == L"ON" || option == L"OFF") {
       rec->setIsOff(option == L"OFF");
+    } else if (option == L"LOck" || option == L"Unlock") {
+      rec->setIsLocked(option == L"LOck");
     } else if (option == L"Freeze" && id == db->clayer()) {
       cadrt::printLine(L"Cannot freeze layer \"" + rec->name() + L"\". It is the CURRENT layer.");
     } else {
@@ -147,7 +152,7 @@ std::wstring optionOf(const std::wstring& typed) {
   if (t == L"?") return L"?";
   if (t == L"ON") return L"ON";
   if (t == L"OFF") return L"OFF";
-  for (const wchar_t* o : {L"Make", L"Set", L"New", L"Freeze", L"Thaw"}) {
+  for (const wchar_t* o : {L"Make", L"Set", L"New", L"Freeze", L"Thaw", L"LOck", L"Unlock"}) {
     const std::wstring full = o;
     std::wstring upper;
     for (wchar_t c : full) upper += static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
@@ -164,8 +169,8 @@ int layerCommand() {
   }
   for (;;) {
     ACHAR buf[64];
-    const int rc =
-        acedGetString(0, L"Enter an option [?/Make/Set/New/ON/OFF/Freeze/Thaw]: ", buf, 64);
+    const int rc = acedGetString(
+        0, L"Enter an option [?/Make/Set/New/ON/OFF/Freeze/Thaw/LOck/Unlock]: ", buf, 64);
     if (rc != RTNORM) return rc;
     const std::wstring option = optionOf(buf);
     if (buf[0] == 0) return RTNORM;

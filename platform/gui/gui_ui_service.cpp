@@ -145,10 +145,7 @@ QImage framedWindowPicture(QWidget& dialog) {
 }
 
 std::string saveWindowPicture(QWidget& window, const QString& file) {
-  if (!framedWindowPicture(window).save(file, "PNG")) {
-    return "cannot write picture '" + file.toStdString() + "'";
-  }
-  return {};
+  return saveImagePng(framedWindowPicture(window), file);
 }
 
 }  // namespace zrgui

@@ -38,13 +38,7 @@ QString documentFile() {
 
 bool documentModified() {
   const AcApDocument* doc = acDocManagerPtr()->curDocument();
-  const AcDbDatabase* db = doc ? doc->database() : nullptr;
-  if (!db) return false;
-  // With a history, undo and redo count: back at the state opened or saved
-  // nothing is unsaved. A drawing never saved has nothing to be back at: any
-  // change since it was made is unsaved, undone or not.
-  if (!db->undoRecording()) return db->isModifiedSinceSave();
-  return db->isModified() || (!*doc->fileName() && db->isModifiedSinceSave());
+  return doc && doc->hasUnsavedChanges();
 }
 
 // A file name is the rest of its line (DESIGN section 4), so any name fits.
@@ -240,7 +234,11 @@ bool HostWindow::confirmDiscard(const QString& thenLine) {
   if (!isIdle()) return false;
   if (!documentModified()) return submitLine(thenLine);
   const int answer = askSave(documentTitle());
-  if (answer == QMessageBox::Discard) return submitLine(thenLine);
+  if (answer == QMessageBox::Discard) {
+    // Asked here: the command does not ask again at the command line.
+    if (AcApDocument* doc = acDocManagerPtr()->curDocument()) doc->allowDiscard();
+    return submitLine(thenLine);
+  }
   if (answer != QMessageBox::Save) return false;
   const QString save = saveLine();
   if (save.isEmpty()) return false;

@@ -1,12 +1,15 @@
 // Drawing items painted with QPainter.
 #include "gui/picture_painter.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPainterPath>
 #include <QPolygonF>
-#include <QSaveFile>
 #include <algorithm>
 
+#include "base/file_functions.h"
+#include "base/safe_file.h"
+#include "base/utf8.h"
 #include "gui/gui_fonts.h"
 
 namespace zrgui {
@@ -115,15 +118,21 @@ QImage pictureImage(const winplat::VectorPicture& picture, double scale) {
   return image;
 }
 
+std::string saveImagePng(const QImage& image, const QString& file) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return "cannot encode the picture as PNG";
+  std::wstring why;
+  const std::string path = zrbase::nativePath(file.toStdWString());
+  if (zrbase::saveFileSafely(path, std::string_view(bytes.constData(), bytes.size()), why) ==
+      zrbase::SaveStatus::ok)
+    return {};
+  return "cannot write picture '" + file.toStdString() + "': " + zrbase::wideToUtf8(why);
+}
+
 std::string savePicturePng(const winplat::VectorPicture& picture, const QString& file) {
-  QSaveFile out(file);
-  if (!out.open(QIODevice::WriteOnly)) return out.errorString().toStdString();
-  if (!pictureImage(picture).save(&out, "PNG")) {
-    out.cancelWriting();
-    return "cannot encode the picture as PNG";
-  }
-  if (!out.commit()) return out.errorString().toStdString();
-  return {};
+  return saveImagePng(pictureImage(picture), file);
 }
 
 }  // namespace zrgui

@@ -19,8 +19,11 @@ void paintPicture(QPainter& painter, const winplat::VectorPicture& picture, cons
 // The picture at scale pixels per page unit.
 QImage pictureImage(const winplat::VectorPicture& picture, double scale = 1);
 
-// Writes the picture as PNG to file, whole or not at all (a temporary file
-// renamed into place). Returns "" or why not.
+// Writes the image as PNG to file with the platform's safe writer: whole or not at all,
+// links followed, a FIFO, device or read-only file refused. Returns "" or why not.
+std::string saveImagePng(const QImage& image, const QString& file);
+
+// The picture as PNG, written as saveImagePng does.
 std::string savePicturePng(const winplat::VectorPicture& picture, const QString& file);
 
 }  // namespace zrgui

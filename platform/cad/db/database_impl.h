@@ -25,6 +25,13 @@ struct HeaderVar {
   dxf::StoredTags tags;
 };
 
+// Header variables the writer makes from the drawing as it is now (the current layer, the
+// handle seed, ...): what was read for them is stale and refers to nothing.
+inline bool headerWrittenFromModel(std::string_view n) {
+  return n == "$ACADVER" || n == "$DWGCODEPAGE" || n == "$HANDSEED" || n == "$CLAYER" ||
+         n == "$INSBASE" || n == "$TDUPDATE" || n == "$TDUUPDATE" || n == "$LASTSAVEDBY";
+}
+
 // A section the runtime does not look into (THUMBNAILIMAGE, ACDSDATA, ...), kept whole.
 struct RawSection {
   std::string name;

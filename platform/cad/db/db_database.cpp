@@ -214,7 +214,13 @@ Acad::ErrorStatus AcDbDatabase::writeDxfText(std::string& out) {
     return Acad::eNoDatabase;
   }
   out.clear();
-  zrcad::dxf::writeDxf(this, out);
+  try {
+    zrcad::dxf::writeDxf(this, out);
+  } catch (const zrbase::SaveAborted& aborted) {
+    out.clear();
+    m_impl->lastError = aborted.why;
+    return Acad::eInvalidInput;
+  }
   return Acad::eOk;
 }
 

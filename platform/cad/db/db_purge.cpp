@@ -61,7 +61,8 @@ References collect(DatabaseImpl& impl, AcDbDatabase* db) {
   References refs;
   for (const AcDbStub& s : impl.stubs)
     if (s.object && live(s.object)) noteObject(s.object, refs);
-  for (const HeaderVar& v : impl.header) refs.noteTags(v.tags);
+  for (const HeaderVar& v : impl.header)
+    if (!headerWrittenFromModel(v.name)) refs.noteTags(v.tags);
   refs.noteId(db->clayer());
   return refs;
 }

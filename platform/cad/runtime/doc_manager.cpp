@@ -18,6 +18,12 @@ AcApDocument::AcApDocument(AcDbDatabase* db, std::wstring fileName) : m_db(db) {
 
 AcApDocument::~AcApDocument() { delete m_db; }
 
+bool AcApDocument::hasUnsavedChanges() const {
+  if (!m_db) return false;
+  if (!m_db->undoRecording()) return m_db->isModifiedSinceSave();
+  return m_db->isModified() || (m_fileName.empty() && m_db->isModifiedSinceSave());
+}
+
 void AcApDocument::setFileName(const std::wstring& fileName) {
   m_fileName = fileName;
   if (fileName.empty()) {

@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/windef.h"
@@ -37,7 +38,17 @@ class AcApDocument : public AcRxObject {
   const ACHAR* docTitle() const { return m_title.c_str(); }
   void setFileName(const std::wstring& fileName);
 
+  // Whether closing the drawing now would lose work. With a history, undo and redo count:
+  // back at the state opened or saved nothing is unsaved. A drawing never saved has nothing
+  // to be back at: any change since it was made is unsaved, undone or not.
+  bool hasUnsavedChanges() const;
+  // The user has said, elsewhere (a window's question), that the unsaved work may go: the
+  // next command that closes the drawing does not ask again.
+  void allowDiscard() { m_discardAllowed = true; }
+  bool takeDiscardAllowed() { return std::exchange(m_discardAllowed, false); }
+
  private:
+  bool m_discardAllowed = false;
   AcDbDatabase* m_db;
   std::wstring m_fileName;
   std::wstring m_title;

@@ -193,7 +193,15 @@ std::vector<std::wstring> words(const std::string& line) {
 }
 
 // The entities one line of the selection prompt names, or nullopt with why.
+std::optional<IdList> selectLineOnAnyLayer(const std::string& line, std::string& why);
+
 std::optional<IdList> selectLine(const std::string& line, std::string& why) {
+  auto found = selectLineOnAnyLayer(line, why);
+  if (found) *found = onUsableLayers(*found, true, false);
+  return found;
+}
+
+std::optional<IdList> selectLineOnAnyLayer(const std::string& line, std::string& why) {
   const std::vector<std::wstring> w = words(line);
   const std::wstring op = upper(w.front());
   if (op == L"ALL" && w.size() == 1) return modelSpaceEntities();
@@ -293,6 +301,27 @@ std::vector<AcDbObjectId> takeImpliedSelection() {
   t.implied.clear();
   if (!ids.empty()) t.previous = ids;
   return ids;
+}
+
+IdList onUsableLayers(const IdList& ids, bool frozen, bool locked, size_t* leftOut) {
+  // Layers are few and entities many: each layer is looked at once.
+  std::unordered_map<AcDbObjectId, bool> usable;
+  auto usableLayer = [&](AcDbObjectId layer) {
+    auto [it, added] = usable.try_emplace(layer, true);
+    if (added) {
+      AcDbObjectPointer<AcDbLayerTableRecord> rec(layer, AcDb::kForRead);
+      it->second = !rec || !((frozen && rec->isFrozen()) || (locked && rec->isLocked()));
+    }
+    return it->second;
+  };
+  IdList kept;
+  kept.reserve(ids.size());
+  for (AcDbObjectId id : ids) {
+    AcDbObjectPointer<AcDbEntity> ent(id, AcDb::kForRead);
+    if (!ent || usableLayer(ent->layerId())) kept.push_back(id);
+  }
+  if (leftOut) *leftOut = ids.size() - kept.size();
+  return kept;
 }
 
 }  // namespace cadrt

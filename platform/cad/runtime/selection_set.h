@@ -19,7 +19,8 @@ class AcDbObjectId;
 //   null  the "Select objects:" prompt; each line adds to the set: "all",
 //         "last", "w x1,y1 x2,y2" (window: extents wholly inside), "c x1,y1
 //         x2,y2" (crossing: extents meeting the box), "h HANDLE..."; an empty
-//         line ends. "^C" or the end of input cancels.
+//         line ends. "^C" or the end of input cancels. Entities on frozen layers
+//         are left out, as they cannot be seen.
 //   "X"   every entity; "L" the last one; "W"/"C" with pt1 and pt2 (ads_point)
 //   "P"   the previous selection.
 // filter (may be null): group 0 entity type, 8 layer, 2 block name, with
@@ -50,5 +51,10 @@ bool selectionIds(const ads_name ss, std::vector<AcDbObjectId>& ids);
 
 // Forgets all selection sets (a new drawing makes them meaningless).
 void clearSelectionSets();
+
+// The entities of ids whose layer is neither frozen (when frozen) nor locked (when
+// locked), in their order; how many were left out goes to *leftOut when given.
+std::vector<AcDbObjectId> onUsableLayers(const std::vector<AcDbObjectId>& ids, bool frozen,
+                                         bool locked, size_t* leftOut = nullptr);
 
 }  // namespace cadrt

@@ -115,10 +115,6 @@ void DxfWriter::writeHeader() {
   section("HEADER");
   m_tags.str(9, "$ACADVER");
   m_tags.str(1, kWrittenVersion);
-  auto special = [](const std::string& n) {
-    return n == "$ACADVER" || n == "$DWGCODEPAGE" || n == "$HANDSEED" || n == "$CLAYER" ||
-           n == "$INSBASE" || n == "$TDUPDATE" || n == "$TDUUPDATE" || n == "$LASTSAVEDBY";
-  };
   // A drawing read without its date of creation was, as far as anyone can tell, made now;
   // kept in the header, the date stays the same in later saves.
   if (!m_impl.headerVar("$TDCREATE") && !m_impl.headerVar("$TDUCREATE")) {
@@ -127,7 +123,7 @@ void DxfWriter::writeHeader() {
   }
   for (const HeaderVar& v : m_impl.header) {
     // A variable read without a value has nothing to say, and readers refuse the bare name.
-    if (special(v.name) || v.tags.empty()) continue;
+    if (headerWrittenFromModel(v.name) || v.tags.empty()) continue;
     m_tags.str(9, v.name);
     writeStored(m_tags, headerValue(v));
   }

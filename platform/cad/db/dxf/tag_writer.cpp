@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/cstring.h"
+#include "base/safe_file.h"
 #include "cad/db/dxf/dxf_tags.h"
 
 namespace zrcad::dxf {
@@ -79,8 +80,12 @@ std::string formatReal(double value) {
 }
 
 void TagWriter::real(int c, double value) {
+  // A number that is not finite has no DXF text: the drawing is not written rather than
+  // written with something else in its place.
+  if (!std::isfinite(value))
+    throw zrbase::SaveAborted{L"the drawing holds a number that is not finite (group code " +
+                              std::to_wstring(c) + L")"};
   code(c);
-  if (!std::isfinite(value)) value = 0;
   char buf[40];
   auto res = std::to_chars(buf, buf + sizeof buf - 3, value);
   char* end = res.ptr;

@@ -26,7 +26,8 @@ class TagWriter {
   // Line breaks inside a value would break the file: they become blanks.
   void str(int code, std::string_view value);
   void wstr(int code, const std::wstring& value);
-  void real(int code, double value);  // non-finite values are written as 0
+  // A value that is not finite throws zrbase::SaveAborted: nothing stands for it.
+  void real(int code, double value);
   void integer(int code, long long value);
   void handle(int code, std::uint64_t h);
   void point(int code, const AcGePoint3d& p);
