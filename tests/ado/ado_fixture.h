@@ -2,10 +2,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <functional>
 #include <string>
 
 #include "ado/ado.h"
+#include "ado/ado_statistics.h"
 #include "catalogue_builder.h"
 
 namespace adotest {
@@ -47,6 +50,43 @@ inline std::vector<std::wstring> column(const _RecordsetPtr& rs, const wchar_t* 
   return out;
 }
 
+// The error a call raised, S_OK when none.
+inline HRESULT errorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const _com_error& e) {
+    return e.Error();
+  }
+  return S_OK;
+}
+
+// How many queries the back end ran for fn (the rest came from the cache).
+inline unsigned long long backendQueries(const std::function<void()>& fn) {
+  const unsigned long long before = adoimpl::backendQueryCount();
+  fn();
+  return adoimpl::backendQueryCount() - before;
+}
+
+// A connection of another program to a catalogue file: SQLite on its own.
+struct Foreign {
+  sqlite3* db = nullptr;
+  explicit Foreign(const std::string& path) { sqlite3_open(path.c_str(), &db); }
+  ~Foreign() { sqlite3_close(db); }
+  void exec(const std::string& sql) {
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << sql << ": " << (error ? error : "");
+    sqlite3_free(error);
+  }
+  long long number(const std::string& sql) {
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
+    const long long n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+    sqlite3_finalize(s);
+    return n;
+  }
+};
+
 // A small catalogue: a few models and one point table with rows for model 1 and 2.
 struct CatalogueFixture : ::testing::Test {
   testsupport::TempDir dir;
@@ -75,6 +115,18 @@ struct CatalogueFixture : ::testing::Test {
     }
     conn = connect(path);
   }
+
+  // Two queries the caching tests repeat: model 1's label, and its points' flux.
+  static constexpr const wchar_t* kModel = L"select * from Model where ID like 1";
+  static constexpr const wchar_t* kRows = L"select * from 4-72_Parameter where ModelID like 1";
+  std::vector<std::wstring> labels(const _ConnectionPtr& c) {
+    return column(open(c, kModel), L"LabelModel");
+  }
+  std::vector<std::wstring> labels() { return labels(conn); }
+  std::vector<std::wstring> flux(const _ConnectionPtr& c) {
+    return column(open(c, kRows), L"Flux");
+  }
+  std::vector<std::wstring> flux() { return flux(conn); }
 };
 
 }  // namespace adotest

@@ -12,14 +12,7 @@ using adotest::open;
 using adotest::text;
 using testsupport::readRows;
 
-HRESULT errorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const _com_error& e) {
-    return e.Error();
-  }
-  return S_OK;
-}
+using adotest::errorOf;
 
 using RecordsetRead = adotest::CatalogueFixture;
 

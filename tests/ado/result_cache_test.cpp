@@ -1,111 +1,100 @@
 // Recent SELECT results are reused only while nothing has written to what
-// they read: a write through a recordset or a statement makes the queries of
-// the tables written read the file again; another connection's commit, a
-// schema change or a rollback make every query read it again.
+// they read: a write through a recordset or a statement, or another program's
+// write that the file's change stamps record, makes the queries of the tables
+// written read the file again; a schema change, a rollback or a write the
+// stamps cannot vouch for (triggers dropped, a stamp gone, a file locked when
+// they were to be set up) make every query read it again.
 #include <gtest/gtest.h>
 
 #include <chrono>
 
-#include "ado/ado_statistics.h"
 #include "ado/test_seams.h"
 #include "ado_fixture.h"
 #include "base/user_action.h"
 
 namespace {
 
+using adotest::backendQueries;
+using adotest::Foreign;
+using Labels = std::vector<std::wstring>;
+
 using ResultCache = adotest::CatalogueFixture;
-const wchar_t* const kQuery = L"select * from Model where ID like 1";
-
-std::vector<std::wstring> Labels(const _ConnectionPtr& c) {
-  return adotest::column(adotest::open(c, kQuery), L"LabelModel");
-}
-
-// How many queries the back end ran for fn (the rest came from the cache).
-template <class Fn>
-unsigned long long BackendQueries(Fn&& fn) {
-  const unsigned long long before = adoimpl::backendQueryCount();
-  fn();
-  return adoimpl::backendQueryCount() - before;
-}
 
 TEST_F(ResultCache, ARepeatedQueryStillSeesEveryKindOfWrite) {
-  const std::vector<std::wstring> original = Labels(conn);
-  ASSERT_EQ(Labels(conn), original);
+  const Labels original = labels();
+  ASSERT_EQ(labels(), original);
 
-  _RecordsetPtr rs = adotest::open(conn, kQuery);
+  _RecordsetPtr rs = adotest::open(conn, kModel);
   rs->PutCollect(L"LabelModel", L"through a recordset");
   rs->Update();
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"through a recordset"});
+  EXPECT_EQ(labels(), Labels{L"through a recordset"});
 
   conn->Execute(L"UPDATE Model SET LabelModel = 'by a statement' WHERE ID = 1", nullptr, -1);
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"by a statement"});
+  EXPECT_EQ(labels(), Labels{L"by a statement"});
 
   _ConnectionPtr other = adotest::connect(path);
   other->Execute(L"UPDATE Model SET LabelModel = 'by another host' WHERE ID = 1", nullptr, -1);
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"by another host"});
+  EXPECT_EQ(labels(), Labels{L"by another host"});
+  other->Execute(L"insert into Model (ID) values(9)", nullptr, -1);
+  EXPECT_EQ(adotest::column(adotest::open(conn, L"select * from Model where ID like 9"), L"ID"),
+            Labels{L"9"});
 
   conn->Execute(L"ALTER TABLE Model ADD COLUMN Extra TEXT", nullptr, -1);
-  _RecordsetPtr wider = adotest::open(conn, kQuery);
-  EXPECT_EQ(wider->GetFields()->GetCount(), 7);
+  EXPECT_EQ(adotest::open(conn, kModel)->GetFields()->GetCount(), 7);
 }
 
 TEST_F(ResultCache, RecordsetsOfOneResultWriteWithoutTouchingEachOther) {
-  _RecordsetPtr first = adotest::open(conn, kQuery);
-  _RecordsetPtr second = adotest::open(conn, kQuery);
+  _RecordsetPtr first = adotest::open(conn, kModel);
+  _RecordsetPtr second = adotest::open(conn, kModel);
   first->PutCollect(L"LabelModel", L"first");
   first->Update();
   EXPECT_EQ(adotest::text(second->GetCollect(L"LabelModel")), L"4-72No4A")
       << "an open recordset keeps the rows it was opened with";
   first->Delete(adAffectCurrent);
-  EXPECT_TRUE(adotest::open(conn, kQuery)->GetBOF());
+  EXPECT_TRUE(adotest::open(conn, kModel)->GetBOF());
   EXPECT_FALSE(second->GetBOF());
-}
-
-TEST_F(ResultCache, TheProbeAndTheRecordsetAreStillTwoStatements) {
-  const unsigned long long before = adoimpl::statementCount();
-  conn->Execute(kQuery, nullptr, -1);
-  adotest::open(conn, kQuery);
-  EXPECT_EQ(adoimpl::statementCount() - before, 2u);
-  EXPECT_THROW(conn->Execute(L"select * from NoSuchTable", nullptr, -1), _com_error)
-      << "a failing probe reports its error as before";
 }
 
 // The probe and the recordset that repeats it at once are one question: they
 // see one state of the file, and a commit by another host in between is seen
 // by the next query. Anything else run on the connection in between, a write
-// of its own, or a wait past the window makes the recordset look again.
+// of its own, or a wait past the window makes the recordset look again. Both
+// are still statements, and a failing probe reports its error as before.
 TEST_F(ResultCache, ARecordsetRightAfterItsProbeSharesItsLookAtTheFile) {
+  const unsigned long long before = adoimpl::statementCount();
+  conn->Execute(kModel, nullptr, -1);
+  adotest::open(conn, kModel);
+  EXPECT_EQ(adoimpl::statementCount() - before, 2u);
+  EXPECT_THROW(conn->Execute(L"select * from NoSuchTable", nullptr, -1), _com_error);
+
   struct Window {
     Window() { adoimpl::setProbeReuseWindow(std::chrono::hours(1)); }
     ~Window() { adoimpl::setProbeReuseWindow(std::chrono::milliseconds(250)); }
   } window;
   _ConnectionPtr other = adotest::connect(path);
-  const auto otherWrites = [&other](const wchar_t* label) {
-    other->Execute(
-        (std::wstring(L"UPDATE Model SET LabelModel = '") + label + L"' WHERE ID = 1").c_str(),
-        nullptr, -1);
+  const auto otherWrites = [&other](const std::wstring& label) {
+    other->Execute((L"UPDATE Model SET LabelModel = '" + label + L"' WHERE ID = 1").c_str(),
+                   nullptr, -1);
   };
-  const std::vector<std::wstring> original = Labels(conn);
-
-  conn->Execute(kQuery, nullptr, -1);
+  const Labels original = labels();
+  conn->Execute(kModel, nullptr, -1);
   otherWrites(L"between probe and open");
-  EXPECT_EQ(Labels(conn), original);
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"between probe and open"})
-      << "the note is used once";
+  EXPECT_EQ(labels(), original);
+  EXPECT_EQ(labels(), Labels{L"between probe and open"}) << "the note is used once";
 
-  conn->Execute(kQuery, nullptr, -1);
+  conn->Execute(kModel, nullptr, -1);
   otherWrites(L"after another query");
   adotest::open(conn, L"select * from Model where ID like 2");
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"after another query"});
+  EXPECT_EQ(labels(), Labels{L"after another query"});
 
-  conn->Execute(kQuery, nullptr, -1);
+  conn->Execute(kModel, nullptr, -1);
   conn->Execute(L"UPDATE Model SET LabelModel = 'own write' WHERE ID = 1", nullptr, -1);
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"own write"});
+  EXPECT_EQ(labels(), Labels{L"own write"});
 
-  conn->Execute(kQuery, nullptr, -1);
+  conn->Execute(kModel, nullptr, -1);
   otherWrites(L"after the window");
   adoimpl::setProbeReuseWindow(std::chrono::milliseconds(0));
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"after the window"});
+  EXPECT_EQ(labels(), Labels{L"after the window"});
 }
 
 // One user action may read the file's version once for all its statements;
@@ -115,16 +104,16 @@ TEST_F(ResultCache, AUserActionSeesItsOwnWritesAndTheNextSeesEveryOther) {
   _ConnectionPtr other = adotest::connect(path);
   {
     const zrbase::UserActionScope action;
-    ASSERT_EQ(Labels(conn), std::vector<std::wstring>{L"4-72No4A"});
+    ASSERT_EQ(labels(), Labels{L"4-72No4A"});
     conn->Execute(L"UPDATE Model SET LabelModel = 'mine' WHERE ID = 1", nullptr, -1);
-    EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"mine"});
+    EXPECT_EQ(labels(), Labels{L"mine"});
     other->Execute(L"UPDATE Model SET LabelModel = 'theirs' WHERE ID = 1", nullptr, -1);
-    Labels(conn);
+    labels();
   }
   // Actions one after the other live at one address: each is still a new one.
   for (const wchar_t* label : {L"theirs", L"again", L"once more"}) {
     const zrbase::UserActionScope next;
-    EXPECT_EQ(Labels(conn), std::vector<std::wstring>{label});
+    EXPECT_EQ(labels(), Labels{label});
     const std::wstring following = label == std::wstring(L"theirs") ? L"again" : L"once more";
     other->Execute((L"UPDATE Model SET LabelModel = '" + following + L"' WHERE ID = 1").c_str(),
                    nullptr, -1);
@@ -134,34 +123,50 @@ TEST_F(ResultCache, AUserActionSeesItsOwnWritesAndTheNextSeesEveryOther) {
 // Editing one table keeps what was read from the others: the dialog's
 // series, models and headings survive an edit of a performance row.
 TEST_F(ResultCache, AnOwnWriteForgetsOnlyTheResultsOfTheTablesItWrote) {
-  const std::wstring rowsOfModel1 = L"select * from 4-72_Parameter where ModelID like 1";
-  const auto flux = [&] { return adotest::column(adotest::open(conn, rowsOfModel1), L"Flux"); };
-  const std::vector<std::wstring> labels = Labels(conn);
-  ASSERT_EQ(flux(), (std::vector<std::wstring>{L"4012", L"4012"}));
+  const Labels original = labels();
+  ASSERT_EQ(flux(), (Labels{L"4012", L"4012"}));
 
   conn->Execute(L"UPDATE Flags SET Count = 7 WHERE Name = 'a'", nullptr, -1);
   conn->Execute(L"UPDATE Model SET Speed = 1 WHERE ID = 99", nullptr, -1);
-  const unsigned long long afterOtherTable = BackendQueries([&] {
-    EXPECT_EQ(Labels(conn), labels);
-    EXPECT_EQ(flux(), (std::vector<std::wstring>{L"4012", L"4012"}));
-  });
-  EXPECT_EQ(afterOtherTable, 0u) << "a write elsewhere, and one of no rows";
+  EXPECT_EQ(backendQueries([&] {
+              EXPECT_EQ(labels(), original);
+              EXPECT_EQ(flux(), (Labels{L"4012", L"4012"}));
+            }),
+            0u)
+      << "a write elsewhere, and one of no rows";
 
   conn->Execute(L"UPDATE 4-72_Parameter SET Flux = 1 WHERE ModelID = 1", nullptr, -1);
-  const unsigned long long afterParameters = BackendQueries([&] {
-    EXPECT_EQ(Labels(conn), labels);
-    EXPECT_EQ(flux(), (std::vector<std::wstring>{L"1", L"1"}));
-  });
-  EXPECT_EQ(afterParameters, 1u) << "only the parameter rows are read again";
+  EXPECT_EQ(backendQueries([&] {
+              EXPECT_EQ(labels(), original);
+              EXPECT_EQ(flux(), (Labels{L"1", L"1"}));
+            }),
+            1u)
+      << "only the parameter rows are read again";
 
-  _RecordsetPtr rs = adotest::open(conn, kQuery);
+  _RecordsetPtr rs = adotest::open(conn, kModel);
   rs->PutCollect(L"LabelModel", L"edited");
   rs->Update();
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"edited"});
-  const unsigned long long afterRecordset = BackendQueries([&] {
-    EXPECT_EQ(flux(), (std::vector<std::wstring>{L"1", L"1"}));
-  });
-  EXPECT_EQ(afterRecordset, 0u);
+  EXPECT_EQ(labels(), Labels{L"edited"});
+  EXPECT_EQ(backendQueries([&] { EXPECT_EQ(flux(), (Labels{L"1", L"1"})); }), 0u);
+}
+
+// Rows read inside a transaction that is then rolled back are not what the
+// file holds: the first query after the rollback reads it again.
+TEST_F(ResultCache, RowsReadBeforeARollbackAreNotReused) {
+  const Labels original = labels();
+  conn->BeginTrans();
+  conn->Execute(L"UPDATE Model SET LabelModel = 'in the transaction' WHERE ID = 1", nullptr, -1);
+  EXPECT_EQ(labels(), Labels{L"in the transaction"});
+  conn->RollbackTrans();
+  EXPECT_EQ(labels(), original);
+
+  conn->BeginTrans();
+  _RecordsetPtr rs = adotest::open(conn, kModel);
+  rs->PutCollect(L"LabelModel", L"through a recordset");
+  rs->Update();
+  EXPECT_EQ(labels(), Labels{L"through a recordset"});
+  conn->RollbackTrans();
+  EXPECT_EQ(labels(), original);
 }
 
 // What a write changes through a trigger, or what a view shows of a table
@@ -187,29 +192,117 @@ TEST(ResultCacheOnFile, TriggersAndViewsAreFollowedToTheirTables) {
     return adotest::column(adotest::open(conn, L"select LabelModel from Labels"), L"LabelModel");
   };
   ASSERT_TRUE(audit().empty());
-  ASSERT_EQ(viewed(), std::vector<std::wstring>{L"4-72No4A"});
+  ASSERT_EQ(viewed(), Labels{L"4-72No4A"});
   conn->Execute(L"UPDATE Model SET LabelModel = 'renamed' WHERE ID = 1", nullptr, -1);
-  EXPECT_EQ(audit(), std::vector<std::wstring>{L"renamed"});
-  EXPECT_EQ(viewed(), std::vector<std::wstring>{L"renamed"});
+  EXPECT_EQ(audit(), Labels{L"renamed"});
+  EXPECT_EQ(viewed(), Labels{L"renamed"});
 }
 
-// Rows read inside a transaction that is then rolled back are not what the
-// file holds: the first query after the rollback reads it again.
-TEST_F(ResultCache, RowsReadBeforeARollbackAreNotReused) {
-  const std::vector<std::wstring> labels = Labels(conn);
-  conn->BeginTrans();
-  conn->Execute(L"UPDATE Model SET LabelModel = 'in the transaction' WHERE ID = 1", nullptr, -1);
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"in the transaction"});
-  conn->RollbackTrans();
-  EXPECT_EQ(Labels(conn), labels);
+// Another program's writes, through a plain SQLite connection, and how far
+// the change stamps let the cache trust what it holds.
+class ChangeStamps : public ResultCache {
+ protected:
+  void SetUp() override {
+    if (testsupport::testServer()) GTEST_SKIP() << "the change stamps are the file's";
+    ResultCache::SetUp();
+  }
+  // Both queries; how many the back end ran.
+  unsigned long long readBoth(Labels& l, Labels& f) {
+    return backendQueries([&] {
+      l = labels();
+      f = flux();
+    });
+  }
+};
 
-  conn->BeginTrans();
-  _RecordsetPtr rs = adotest::open(conn, kQuery);
-  rs->PutCollect(L"LabelModel", L"through a recordset");
-  rs->Update();
-  EXPECT_EQ(Labels(conn), std::vector<std::wstring>{L"through a recordset"});
-  conn->RollbackTrans();
-  EXPECT_EQ(Labels(conn), labels);
+TEST_F(ChangeStamps, AnotherProgramsWriteForgetsOnlyTheTablesItWrote) {
+  Foreign other(path);
+  const long long version = other.number("PRAGMA schema_version");
+  EXPECT_EQ(other.number("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"),
+            3 * other.number("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "name <> 'zr_table_changes'"))
+      << "stamps are set up for every table";
+  adotest::connect(path);
+  EXPECT_EQ(other.number("PRAGMA schema_version"), version)
+      << "a second connection finds the stamps as the first left them";
+
+  Labels l, f;
+  readBoth(l, f);
+  ASSERT_EQ(readBoth(l, f), 0u);
+  other.exec("UPDATE \"4-72_Parameter\" SET Flux = 77 WHERE ModelID = 1");
+  EXPECT_EQ(readBoth(l, f), 1u) << "the model stays cached, the parameter rows are read";
+  EXPECT_EQ(f, (Labels{L"77", L"77"}));
+  EXPECT_EQ(l, Labels{L"4-72No4A"});
+
+  other.exec("INSERT INTO Model (ID, BigModel, LabelModel) VALUES (9, '4-72', 'x')");
+  other.exec("DELETE FROM Model WHERE ID = 9");
+  other.exec("UPDATE Model SET LabelModel = 'renamed' WHERE ID = 1");
+  EXPECT_EQ(readBoth(l, f), 1u);
+  EXPECT_EQ(l, Labels{L"renamed"});
+
+  // Another connection of this data layer stamps its writes the same way.
+  _ConnectionPtr second = adotest::connect(path);
+  second->Execute(L"UPDATE Model SET LabelModel = 'second' WHERE ID = 1", nullptr, -1);
+  EXPECT_EQ(readBoth(l, f), 1u);
+  EXPECT_EQ(l, Labels{L"second"});
+}
+
+// Each way the stamps can fail to vouch for a table: the next query reads the
+// file again and sees the write.
+TEST_F(ChangeStamps, WhatTheStampsCannotVouchForIsReadAgain) {
+  Labels l, f;
+  readBoth(l, f);
+  Foreign other(path);
+  other.exec("DROP TRIGGER \"zr_changes_Model_update\"");
+  other.exec("UPDATE Model SET LabelModel = 'untriggered' WHERE ID = 1");
+  EXPECT_EQ(readBoth(l, f), 2u);
+  EXPECT_EQ(l, Labels{L"untriggered"});
+  EXPECT_EQ(
+      other.number("SELECT count(*) FROM sqlite_master WHERE name = 'zr_changes_Model_update'"), 1)
+      << "the reader put the trigger back";
+
+  readBoth(l, f);
+  other.exec("DELETE FROM zr_table_changes WHERE name = 'Model'");
+  other.exec("UPDATE Model SET LabelModel = 'unstamped' WHERE ID = 1");
+  readBoth(l, f);
+  EXPECT_EQ(l, Labels{L"unstamped"});
+  other.exec("UPDATE Model SET LabelModel = 'still unstamped' WHERE ID = 1");
+  readBoth(l, f);
+  EXPECT_EQ(l, Labels{L"still unstamped"});
+
+  other.exec("CREATE TABLE Later (x)");
+  other.exec("UPDATE \"4-72_Parameter\" SET Flux = 5 WHERE ModelID = 1");
+  readBoth(l, f);
+  EXPECT_EQ(f, (Labels{L"5", L"5"}));
+}
+
+// A file that another program holds locked when it is opened gets no stamps,
+// without waiting for the lock; its readers then see every write all the
+// same, and the next connection sets the stamps up.
+TEST(ChangeStampsOnFile, AFileLockedWhenOpenedGoesWithoutStampsAndStillSeesEveryWrite) {
+  if (testsupport::testServer()) GTEST_SKIP() << "the change stamps are the file's";
+  testsupport::TempDir dir;
+  const std::string path = dir.file("ZRFan.Mdb");
+  {
+    testsupport::CatalogueBuilder b(path);
+    b.model(1, std::string("4-72"), std::string("A"), 4.0, 2900LL, std::string("4-72No4A"));
+  }
+  Foreign other(path);
+  other.exec("BEGIN IMMEDIATE");
+  const auto waited = adoimpl::lockWaitTime();
+  _ConnectionPtr conn = adotest::connect(path);
+  EXPECT_EQ(adoimpl::lockWaitTime(), waited) << "opening waited for the lock";
+  other.exec("UPDATE Model SET LabelModel = 'locked' WHERE ID = 1");
+  other.exec("COMMIT");
+  EXPECT_EQ(other.number("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 0);
+  const auto label = [&] {
+    return adotest::column(adotest::open(conn, adotest::CatalogueFixture::kModel), L"LabelModel");
+  };
+  EXPECT_EQ(label(), Labels{L"locked"});
+  other.exec("UPDATE Model SET LabelModel = 'later' WHERE ID = 1");
+  EXPECT_EQ(label(), Labels{L"later"});
+  adotest::connect(path);
+  EXPECT_GT(other.number("SELECT count(*) FROM sqlite_master WHERE type = 'trigger'"), 0);
 }
 
 }  // namespace

@@ -11,19 +11,6 @@ namespace {
 
 using TwoConnections = adotest::CatalogueFixture;
 
-TEST_F(TwoConnections, WriteOnOneIsSeenByTheOther) {
-  _ConnectionPtr other = adotest::connect(path);
-  _RecordsetPtr rs = adotest::open(conn, L"select * from Model where ID like 1");
-  rs->PutCollect(L"LabelModel", L"edited");
-  rs->Update();
-  EXPECT_EQ(
-      adotest::column(adotest::open(other, L"select * from Model where ID like 1"), L"LabelModel"),
-      std::vector<std::wstring>{L"edited"});
-  other->Execute(L"insert into Model (ID) values(9)", nullptr, -1);
-  EXPECT_EQ(adotest::column(adotest::open(conn, L"select * from Model where ID like 9"), L"ID"),
-            std::vector<std::wstring>{L"9"});
-}
-
 TEST_F(TwoConnections, OpenRecordsetHoldsNoLock) {
   _ConnectionPtr other = adotest::connect(path);
   _RecordsetPtr reading = adotest::open(conn, L"select * from Model");
