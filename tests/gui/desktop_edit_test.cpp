@@ -4,18 +4,10 @@
 // a grip drag.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QTest>
 #include <optional>
 #include <string>
 
-#include "cad/aced.h"
 #include "desktop_session.h"
-#include "gui/drawing_canvas.h"
-#include "gui_test_support.h"
-#include "test_drawing.h"
 
 namespace {
 
@@ -95,11 +87,6 @@ class DesktopEdit : public DesktopSession {
   int shown(QColor color, double x, double y, int half) {
     return guitest::countColor(window.canvas()->grab().toImage(),
                                guitest::around(screenOf(x, y), half), color, 30);
-  }
-  void mouseMoveTo(QPoint at, Qt::MouseButtons held) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), window.canvas()->mapToGlobal(QPointF(at)),
-                     Qt::NoButton, held, Qt::NoModifier);
-    QApplication::sendEvent(window.canvas(), &move);
   }
   std::string file(const char* name) { return m_files.file(name); }
   // The next step: when the prompt shows anew after what the step before
@@ -225,7 +212,7 @@ TEST_F(DesktopEdit, MoveTakesThePreselectedFanAndADragPlacesItAndAGripDragMovesI
     QTest::mousePress(window.canvas(), Qt::LeftButton, {}, screenOf(100, 50));
   });
   then(QStringLiteral("Specify second point:"), [&] {
-    mouseMoveTo(screenOf(60, 20), Qt::LeftButton);
+    hover(screenOf(60, 20), Qt::LeftButton);
     // The fan follows the cursor: its outline's bottom runs from (60,20) to (80,20).
     ghost = shown(kHighlight, 70, 20, 2);
     stayedPut = positionOf(f.fan).isEqualTo({100, 50, 0});

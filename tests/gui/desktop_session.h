@@ -30,7 +30,6 @@
 #include "gui_test_support.h"
 #include "host_commands.h"
 #include "test_drawing.h"
-#include "win/resources.h"
 
 namespace guitest {
 
@@ -133,6 +132,7 @@ class DesktopSession : public ::testing::Test {
     });
     stepper.start(10);
     loop.run();
+    EXPECT_FALSE(watchdog.fired()) << "the session so far:\n" << transcript();
     EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " steps left, the next at '"
                                  << m_steps.front().prompt.toStdString() << "'; prompt was '"
                                  << window.commandLine()->prompt().toStdString() << "'";
@@ -147,12 +147,31 @@ class DesktopSession : public ::testing::Test {
   void clickAt(double x, double y) {
     QTest::mouseClick(window.canvas(), Qt::LeftButton, {}, screenOf(x, y));
   }
+  // A move of the mouse over the canvas with these buttons held.
+  void hover(QPoint at, Qt::MouseButtons held = Qt::NoButton) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), window.canvas()->mapToGlobal(QPointF(at)),
+                     Qt::NoButton, held, Qt::NoModifier);
+    QApplication::sendEvent(window.canvas(), &move);
+  }
   void drag(QPoint from, QPoint to) {
     QTest::mousePress(window.canvas(), Qt::LeftButton, {}, from);
     QTest::mouseMove(window.canvas(), to);
     QTest::mouseRelease(window.canvas(), Qt::LeftButton, {}, to);
   }
   std::string transcript() const { return m_transcript.str(); }
+  // The entities of the model space, in drawing order.
+  std::vector<AcDbObjectId> modelSpace() const {
+    AcDbBlockTableRecord* space = nullptr;
+    EXPECT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+    if (!space) return {};
+    const auto ids = space->entityIds();
+    space->close();
+    return ids;
+  }
+  // Pixels of this colour round a drawing point in the canvas's picture.
+  int pixelsAt(QColor color, double x, double y, int half = 2) {
+    return countColor(window.canvas()->picture(), around(screenOf(x, y), half), color);
+  }
 
   zrgui::HostWindow window;
   zrgui::WindowInput input;

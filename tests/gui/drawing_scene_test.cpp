@@ -47,82 +47,75 @@ std::vector<QPointF> allPoints(const Scene& scene) {
 }
 
 TEST(AciColors, NamedIndicesHuesAndGreysAndTheForegroundFollowsTheBackground) {
-  EXPECT_EQ(zrgui::aciColor(1, kDark), qRgb(255, 0, 0));
-  EXPECT_EQ(zrgui::aciColor(5, kDark), qRgb(0, 0, 255));
-  EXPECT_EQ(zrgui::aciColor(11, kDark), qRgb(255, 127, 127)) << "odd shades are half saturated";
-  EXPECT_EQ(zrgui::aciColor(20, kDark), qRgb(255, 63, 0))
-      << "each ten indices turn the hue 15 degrees";
-  EXPECT_EQ(zrgui::aciColor(18, kDark), qRgb(76, 0, 0));
-  EXPECT_EQ(zrgui::aciColor(250, kDark), qRgb(51, 51, 51));
-  EXPECT_EQ(zrgui::aciColor(7, kDark), kLight);
-  EXPECT_EQ(zrgui::aciColor(7, kLight), kDark);
-  EXPECT_EQ(zrgui::aciColor(256, qRgb(240, 240, 240)), kDark);
+  const struct {
+    int index;
+    QRgb background, color;
+    const char* why;
+  } cases[] = {
+      {1, kDark, qRgb(255, 0, 0), "red"},
+      {5, kDark, qRgb(0, 0, 255), "blue"},
+      {11, kDark, qRgb(255, 127, 127), "odd shades are half saturated"},
+      {20, kDark, qRgb(255, 63, 0), "each ten indices turn the hue 15 degrees"},
+      {18, kDark, qRgb(76, 0, 0), "a dark shade"},
+      {250, kDark, qRgb(51, 51, 51), "the greys"},
+      {7, kDark, kLight, "the foreground on a dark background"},
+      {7, kLight, kDark, "and on a light one"},
+      {256, qRgb(240, 240, 240), kDark, "BYLAYER unresolved: the foreground"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(zrgui::aciColor(c.index, c.background), c.color) << c.why;
 }
 
-TEST(DrawingScene, ColoursComeFromTheIndexTheLayerAndTheReference) {
+TEST(DrawingScene, EachSegmentTakesItsColourAndVisibilityThroughLayersAndReferences) {
   TestDrawing d;
   d.layer(L"GREEN", 3);
   d.layer(L"MAGENTA", 6);
+  d.layer(L"OFF", 1, true);
+  d.layer(L"FROZEN", 2, false, true);
   d.line({0, 0, 0}, {10, 0, 0}, 1);
   d.line({0, 10, 0}, {10, 10, 0}, 256, L"GREEN");
+  d.line({0, 20, 0}, {10, 20, 0}, 256, L"OFF");
+  d.line({0, 30, 0}, {10, 30, 0}, 256, L"FROZEN");
   const AcDbObjectId blk = d.block(L"B");
   d.line({0, 0, 0}, {0, 5, 0}, 0, nullptr, blk);     // BYBLOCK
   d.line({1, 0, 0}, {1, 5, 0}, 256, L"0", blk);      // layer 0, BYLAYER
   d.line({2, 0, 0}, {2, 5, 0}, 256, L"GREEN", blk);  // its own layer
   d.reference(blk, {100, 0, 0}, 1, 0, 5, L"MAGENTA");
-  const Scene scene = zrgui::buildScene(d.db(), kDark);
-  EXPECT_EQ(colorOfSegment(scene, {0, 0}, {10, 0}), qRgb(255, 0, 0));
-  EXPECT_EQ(colorOfSegment(scene, {0, 10}, {10, 10}), qRgb(0, 255, 0));
-  EXPECT_EQ(colorOfSegment(scene, {100, 0}, {100, 5}), qRgb(0, 0, 255))
-      << "BYBLOCK takes the reference's colour";
-  EXPECT_EQ(colorOfSegment(scene, {101, 0}, {101, 5}), qRgb(255, 0, 255))
-      << "BYLAYER on layer 0 takes the reference's layer";
-  EXPECT_EQ(colorOfSegment(scene, {102, 0}, {102, 5}), qRgb(0, 255, 0));
-  EXPECT_EQ(scene.entityCount, 3);
-}
-
-TEST(DrawingScene, LayersThatAreOffOrFrozenHideWhatIsOnThem) {
-  TestDrawing d;
-  d.layer(L"OFF", 1, true);
-  d.layer(L"FROZEN", 2, false, true);
-  d.layer(L"SHOWN", 3);
-  d.line({0, 0, 0}, {1, 0, 0}, 256, L"OFF");
-  d.line({0, 1, 0}, {1, 1, 0}, 256, L"FROZEN");
-  d.line({0, 2, 0}, {1, 2, 0}, 256, L"SHOWN");
-  const AcDbObjectId blk = d.block(L"B");
-  d.line({0, 0, 0}, {0, 1, 0}, 256, L"0", blk);
-  d.line({5, 0, 0}, {5, 1, 0}, 256, L"SHOWN", blk);
-  d.reference(blk, {100, 0, 0}, 1, 0, 256, L"OFF");
-  d.reference(blk, {200, 0, 0}, 1, 0, 256, L"FROZEN");
-  const Scene scene = zrgui::buildScene(d.db(), kDark);
-  EXPECT_EQ(colorOfSegment(scene, {0, 0}, {1, 0}), 0u);
-  EXPECT_EQ(colorOfSegment(scene, {0, 1}, {1, 1}), 0u);
-  EXPECT_NE(colorOfSegment(scene, {0, 2}, {1, 2}), 0u);
-  EXPECT_EQ(colorOfSegment(scene, {100, 0}, {100, 1}), 0u)
-      << "layer-0 entities of a reference on a layer that is off are hidden";
-  EXPECT_NE(colorOfSegment(scene, {105, 0}, {105, 1}), 0u)
-      << "entities on layers of their own are not";
-  for (const QPointF& p : allPoints(scene))
-    EXPECT_LT(p.x(), 150) << "a frozen reference shows nothing";
-}
-
-TEST(DrawingScene, NestedReferencesPlaceTheirContentThroughEveryTransform) {
-  TestDrawing d;
+  d.reference(blk, {200, 0, 0}, 1, 0, 256, L"OFF");
+  d.reference(blk, {300, 0, 0}, 1, 0, 256, L"FROZEN");
   const AcDbObjectId inner = d.block(L"INNER", {1, 0, 0});
   d.line({1, 0, 0}, {11, 0, 0}, 1, nullptr, inner);  // 10 long from the origin (1,0)
   const AcDbObjectId outer = d.block(L"OUTER");
   d.reference(inner, {5, 5, 0}, 1, std::numbers::pi / 2, 256, nullptr, outer);
-  d.reference(outer, {100, 0, 0}, 2, 0);
+  d.reference(outer, {1000, 0, 0}, 2, 0);
   // A block that holds a reference to itself draws once and stops.
   const AcDbObjectId loop = d.block(L"LOOP");
   d.line({0, 0, 0}, {1, 0, 0}, 2, nullptr, loop);
   d.reference(loop, {0, 0, 0}, 1, 0, 256, nullptr, loop);
-  d.reference(loop, {500, 0, 0});
+  d.reference(loop, {2000, 0, 0});
   const Scene scene = zrgui::buildScene(d.db(), kDark);
-  EXPECT_EQ(colorOfSegment(scene, {110, 10}, {110, 30}), qRgb(255, 0, 0));
-  int loopLines = 0;
-  for (const QPointF& p : allPoints(scene)) loopLines += p.x() >= 500;
-  EXPECT_EQ(loopLines, 2);
+  const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), hidden = 0;
+  const struct {
+    QPointF a, b;
+    QRgb color;
+    const char* why;
+  } cases[] = {
+      {{0, 0}, {10, 0}, red, "its own index"},
+      {{0, 10}, {10, 10}, green, "BYLAYER"},
+      {{0, 20}, {10, 20}, hidden, "on a layer that is off"},
+      {{0, 30}, {10, 30}, hidden, "on a frozen layer"},
+      {{100, 0}, {100, 5}, qRgb(0, 0, 255), "BYBLOCK takes the reference's colour"},
+      {{101, 0}, {101, 5}, qRgb(255, 0, 255), "BYLAYER on layer 0 takes the reference's layer"},
+      {{102, 0}, {102, 5}, green, "its own layer in a reference"},
+      {{201, 0}, {201, 5}, hidden, "layer 0 in a reference on a layer that is off"},
+      {{202, 0}, {202, 5}, green, "its own layer in a reference on a layer that is off"},
+      {{302, 0}, {302, 5}, hidden, "a frozen reference shows nothing"},
+      {{1010, 10}, {1010, 30}, red, "nested references through every transform"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(colorOfSegment(scene, c.a, c.b), c.color) << c.why;
+  int loopPoints = 0;
+  for (const QPointF& p : allPoints(scene)) loopPoints += p.x() >= 2000;
+  EXPECT_EQ(loopPoints, 2) << "the self-referencing block drew its line once";
+  EXPECT_EQ(scene.entityCount, 9) << "model-space entities, a reference once";
 }
 
 TEST(DrawingScene, CurvesAreChordedAlongTheirTrueShape) {

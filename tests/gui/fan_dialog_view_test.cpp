@@ -1,9 +1,8 @@
-// The module's dialogs on screen: templates 200 and 202 laid out from the
-// dialog font with every control in place and readable, and the fan selection
-// dialog on the sample catalogue worked with the mouse.
+// The module's dialogs on screen: the fan selection dialog and the model
+// editor laid out from the dialog font with every control in place and
+// readable, on the sample catalogue, worked with the mouse and keys.
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
@@ -20,7 +19,6 @@
 #include "gui_test_support.h"
 #include "host/fan_module.h"
 #include "res/resource.h"
-#include "win/dialog.h"
 #include "win/resources.h"
 
 namespace {
@@ -80,8 +78,13 @@ void expectCellsReadable(const zrgui::GridWidget& grid, const winplat::GridModel
   }
 }
 
-TEST_F(FanDialogView, TheFanSelectionTemplateLaysOutReadably) {
-  CDialog dlg(IDD_FAN_DIALOG);
+// One fan dialog on the sample catalogue, worked as a user would: its layout
+// and grids readable, a series chosen with the mouse refilling the cascade and
+// the grids, a performance cell edited into the catalogue, and the model
+// editor opened from its button.
+TEST_F(FanDialogView, TheFanDialogIsReadableAndWorksWithTheMouseAndKeys) {
+  ASSERT_TRUE(DllMain(m_module, DLL_PROCESS_ATTACH, nullptr));
+  CFanDlg dlg;
   auto view = show(dlg, IDD_FAN_DIALOG);
   expectReadable(*view, *fancadModuleResources()->findDialog(IDD_FAN_DIALOG));
   EXPECT_EQ(view->windowTitle(), QStringLiteral("风机选型布置"));
@@ -89,19 +92,6 @@ TEST_F(FanDialogView, TheFanSelectionTemplateLaysOutReadably) {
   const zrgui::DialogMetrics& m = view->metrics();
   EXPECT_EQ(view->width(), static_cast<int>(std::lround(winplat::dluToPixelsX(358) * m.scaleX)));
   EXPECT_EQ(m.baseY, QFontMetrics(m.font).height());
-}
-
-TEST_F(FanDialogView, TheModelListTemplateLaysOutReadably) {
-  CDialog dlg(IDD_STYLE_DIALOG);
-  auto view = show(dlg, IDD_STYLE_DIALOG);
-  expectReadable(*view, *fancadModuleResources()->findDialog(IDD_STYLE_DIALOG));
-  EXPECT_EQ(view->windowTitle(), QStringLiteral("离心式风机型号列表"));
-}
-
-TEST_F(FanDialogView, TheFanDialogOnTheSampleCatalogueShowsItsGridsReadably) {
-  CFanDlg dlg;
-  auto view = show(dlg, IDD_FAN_DIALOG);
-  expectReadable(*view, *fancadModuleResources()->findDialog(IDD_FAN_DIALOG));
   for (int id : {IDC_GRID_PARAM, IDC_GRID_ACCESSORY}) {
     auto* grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(id));
     ASSERT_NE(grid, nullptr) << "grid " << id;
@@ -110,15 +100,13 @@ TEST_F(FanDialogView, TheFanDialogOnTheSampleCatalogueShowsItsGridsReadably) {
     EXPECT_GT(model->GetRowCount(), 1) << "the sample's first model has rows";
     expectCellsReadable(*grid, *model);
   }
-}
+  auto* grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(IDC_GRID_PARAM));
+  ASSERT_NE(grid, nullptr);
 
-TEST_F(FanDialogView, ASeriesChosenWithTheMouseRefillsTheCascadeAndTheGrids) {
-  CFanDlg dlg;
-  auto view = show(dlg, IDD_FAN_DIALOG);
+  // A series chosen with the mouse refills the cascade and the grids.
   auto* series = qobject_cast<QComboBox*>(view->controlWidget(IDC_COMBO_BIGMODEL));
   ASSERT_NE(series, nullptr);
   ASSERT_TRUE(guitest::pickWithMouse(series, QStringLiteral("T4-72")));
-
   EXPECT_EQ(dlg.m_strBigModel, L"T4-72");
   const std::string catalogue = m_dir.file("ZRFan.Mdb");
   const std::string model = "BigModel = 'T4-72' AND FanNo = '" + dlg.m_strFanNo.ToUtf8() + "'";
@@ -135,62 +123,22 @@ TEST_F(FanDialogView, ASeriesChosenWithTheMouseRefillsTheCascadeAndTheGrids) {
   EXPECT_EQ(shown, expected);
   EXPECT_FALSE(expected.isEmpty());
   // The performance grid shows the new model's rows, as the catalogue has them.
-  const auto rows = testsupport::readRows(
+  const auto counted = testsupport::readRows(
       catalogue,
       "SELECT count(*) FROM \"T4-72_Parameter\" WHERE ModelID = (SELECT ID FROM Model "
       "WHERE " +
           model + " AND DriveMode = '" + dlg.m_strDriveMode.ToUtf8() + "' AND Speed = '" +
           dlg.m_strSpeed.ToUtf8() + "')");
-  ASSERT_EQ(rows.size(), 1u);
+  ASSERT_EQ(counted.size(), 1u);
   int filled = 0;
   for (int r = 1; r < dlg.m_GridParam.GetRowCount(); ++r) {
     filled += !dlg.m_GridParam.GetItemText(r, 1).IsEmpty();
   }
-  EXPECT_EQ(filled, std::stoi(rows[0][0]));
+  EXPECT_EQ(filled, std::stoi(counted[0][0]));
   EXPECT_GT(filled, 0);
-  auto* grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(IDC_GRID_PARAM));
-  ASSERT_NE(grid, nullptr);
   EXPECT_FALSE(grid->cellRect(filled, 1).isEmpty()) << "the widget has the new rows";
-}
 
-TEST_F(FanDialogView, TheModelEditorOpensFromItsButtonWithItsListReadably) {
-  ASSERT_TRUE(DllMain(m_module, DLL_PROCESS_ATTACH, nullptr));
-  CFanDlg dlg;
-  auto view = show(dlg, IDD_FAN_DIALOG);
-  bool seen = false;
-  guitest::whenIdle([&] {
-    zrgui::DialogView* editor = nullptr;
-    ASSERT_TRUE(waitFor([&] {
-      editor = dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget());
-      return editor && editor->isVisible();
-    }));
-    seen = true;
-    EXPECT_EQ(editor->windowTitle(), QStringLiteral("离心式风机型号列表"));
-    expectReadable(*editor, *fancadModuleResources()->findDialog(IDD_STYLE_DIALOG));
-    auto* grid = dynamic_cast<zrgui::GridWidget*>(editor->controlWidget(IDC_GRID_MODEL));
-    auto* model =
-        dynamic_cast<CGridCtrl*>(winplat::modalDialogs().back()->GetDlgItem(IDC_GRID_MODEL));
-    if (grid && model) {
-      EXPECT_GT(model->GetRowCount(), 2) << "the sample's models, one a row";
-      expectCellsReadable(*grid, *model);
-    } else {
-      ADD_FAILURE() << "the editor has no model grid on screen";
-    }
-    QTest::mouseClick(qobject_cast<QPushButton*>(editor->controlWidget(IDCANCEL)), Qt::LeftButton);
-  });
-  // The button's handler runs the editor modally and returns when it closes.
-  QTest::mouseClick(qobject_cast<QPushButton*>(view->controlWidget(IDC_BUTTON_MODIFYTYPE)),
-                    Qt::LeftButton);
-  EXPECT_TRUE(seen);
-  EXPECT_TRUE(view->isVisible()) << "the fan dialog is back";
-  EXPECT_TRUE(DllMain(m_module, DLL_PROCESS_DETACH, nullptr));
-}
-
-TEST_F(FanDialogView, APerformanceCellEditedWithTheMouseAndKeysIsWrittenToTheCatalogue) {
-  CFanDlg dlg;
-  auto view = show(dlg, IDD_FAN_DIALOG);
-  auto* grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(IDC_GRID_PARAM));
-  ASSERT_NE(grid, nullptr);
+  // A performance cell edited with the mouse and keys is written to the catalogue.
   const int flowColumn = 4;  // 风量: after the row number, model number, serial and speed
   ASSERT_EQ(dlg.m_GridParam.GetItemText(0, flowColumn).Left(2), CString(L"风量"));
   const std::string before = dlg.m_GridParam.GetItemText(1, flowColumn).ToUtf8();
@@ -206,9 +154,9 @@ TEST_F(FanDialogView, APerformanceCellEditedWithTheMouseAndKeysIsWrittenToTheCat
   // The model's first performance row (rowid order, as the grid loads them)
   // holds the new flow; the other rows keep theirs.
   const std::string table = "\"" + dlg.m_strBigModel.ToUtf8() + "_Parameter\"";
-  const auto rows = testsupport::readRows(m_dir.file("ZRFan.Mdb"),
-                                          "SELECT * FROM " + table + " WHERE ModelID = " +
-                                              std::to_string(dlg.GetModelID()) + " ORDER BY rowid");
+  const auto rows = testsupport::readRows(
+      catalogue, "SELECT * FROM " + table + " WHERE ModelID = " + std::to_string(dlg.GetModelID()) +
+                     " ORDER BY rowid");
   ASSERT_GE(rows.size(), 2u);
   // A number column gives SQLite's text of a real ("3111.0"): values compare as numbers.
   const auto has = [](const std::vector<std::string>& row, const std::string& text) {
@@ -223,6 +171,34 @@ TEST_F(FanDialogView, APerformanceCellEditedWithTheMouseAndKeysIsWrittenToTheCat
   EXPECT_FALSE(has(rows[0], before)) << "the old flow is gone from it";
   for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_FALSE(has(rows[i], "3111")) << i;
   EXPECT_EQ(dlg.m_GridParam.GetItemText(1, flowColumn), CString(L"3111"));
+
+  // The model editor's button runs it modally and returns when it closes.
+  bool seen = false;
+  guitest::whenIdle([&] {
+    zrgui::DialogView* editor = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+      editor = dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget());
+      return editor && editor->isVisible();
+    }));
+    seen = true;
+    EXPECT_EQ(editor->windowTitle(), QStringLiteral("离心式风机型号列表"));
+    expectReadable(*editor, *fancadModuleResources()->findDialog(IDD_STYLE_DIALOG));
+    auto* models = dynamic_cast<zrgui::GridWidget*>(editor->controlWidget(IDC_GRID_MODEL));
+    auto* list =
+        dynamic_cast<CGridCtrl*>(winplat::modalDialogs().back()->GetDlgItem(IDC_GRID_MODEL));
+    if (models && list) {
+      EXPECT_GT(list->GetRowCount(), 2) << "the sample's models, one a row";
+      expectCellsReadable(*models, *list);
+    } else {
+      ADD_FAILURE() << "the editor has no model grid on screen";
+    }
+    QTest::mouseClick(qobject_cast<QPushButton*>(editor->controlWidget(IDCANCEL)), Qt::LeftButton);
+  });
+  QTest::mouseClick(qobject_cast<QPushButton*>(view->controlWidget(IDC_BUTTON_MODIFYTYPE)),
+                    Qt::LeftButton);
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(view->isVisible()) << "the fan dialog is back";
+  EXPECT_TRUE(DllMain(m_module, DLL_PROCESS_DETACH, nullptr));
 }
 
 }  // namespace

@@ -3,14 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
 
+#include "gui/dialog_view.h"
 #include "gui/event_loops.h"
 #include "gui/line_inputs.h"
 #include "win/dialog.h"
@@ -91,19 +96,6 @@ Watchdog::Watchdog(int timeoutMs) : m_timer(new QTimer) {
 }
 
 Watchdog::~Watchdog() { delete m_timer; }
-
-}  // namespace guitest
-
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QStyleOptionComboBox>
-
-#include "gui/dialog_view.h"
-
-namespace guitest {
 
 namespace {
 

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace zrgui {
+class DialogView;
+}
+
 namespace guitest {
 
 // Pixels of image inside rect (clipped to the image) within tolerance of color
@@ -49,14 +53,6 @@ class Watchdog {
   class QTimer* m_timer;
   bool m_fired = false;
 };
-
-}  // namespace guitest
-
-namespace zrgui {
-class DialogView;
-}
-
-namespace guitest {
 
 // What is wrong with a dialog's layout on screen, one line per problem:
 // a control outside the dialog, two controls that overlap (group frames

@@ -1,47 +1,25 @@
 // fancad's desktop window in-process: the command line, the host's own
 // commands answered with the mouse on the canvas (INSERT with its point and
 // two-point angle, a selection by window and crossing), what the canvas then
-// shows, the title's modified mark, recent files and the question before
-// closing with unsaved changes.
+// shows, the title's modified mark, recent files, the question before
+// closing with unsaved changes, and the module's fan dialog placing a fan.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTest>
-#include <QTimer>
-#include <cmath>
-#include <deque>
 #include <numbers>
-#include <sstream>
 
-#include "base/console_input.h"
 #include "base/module_instance.h"
-#include "cad/aced.h"
-#include "cad/runtime/editor_input_stack.h"
-#include "canvas_zoom.h"
-#include "catalogue_builder.h"
-#include "command_loop.h"
 #include "desktop_session.h"
 #include "fandlg/fan_dlg.h"
 #include "gui/dialog_view.h"
-#include "gui/event_loops.h"
-#include "gui/gui_ui_service.h"
-#include "gui/host_window.h"
-#include "gui/line_inputs.h"
-#include "gui/output_tee.h"
 #include "gui/preview_widget.h"
-#include "gui_test_support.h"
-#include "host_commands.h"
 #include "res/resource.h"
-#include "test_dialog.h"
-#include "test_drawing.h"
 #include "view_drawing_builder.h"
 #include "win/resources.h"
 
@@ -76,10 +54,7 @@ TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
      [&] { QTest::keyClick(window.commandLine()->input(), Qt::Key_Return); });
   at(QStringLiteral("Specify rotation angle <0>:"), [&] { clickAt(120, 40); });
   at(QStringLiteral("Specify second point:"), [&] {
-    const QPointF cursor(screenOf(130, 70));
-    QMouseEvent move(QEvent::MouseMove, cursor, window.canvas()->mapToGlobal(cursor), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window.canvas(), &move);
+    hover(screenOf(130, 70));
     // The rubber band runs from the first point to the cursor.
     const QImage shown = window.canvas()->grab().toImage();
     rubberBand =
@@ -90,10 +65,7 @@ TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
   run();
 
   EXPECT_FALSE(modifiedBefore);
-  AcDbBlockTableRecord* space = nullptr;
-  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
-  const auto ids = space->entityIds();
-  space->close();
+  const auto ids = modelSpace();
   ASSERT_EQ(ids.size(), 2u);
   AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
   ASSERT_TRUE(ref);
@@ -107,11 +79,10 @@ TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
   // The canvas shows the block where it was placed, turned up: its long
   // side now runs from (120,40) to (120,60).
   window.refresh();
-  const QImage image = window.canvas()->picture();
-  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(120, 50), 2), kRed), 0);
-  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(110, 50), 2), kRed), 0);
-  EXPECT_EQ(guitest::countColor(image, guitest::around(screenOf(130, 45), 3), kRed), 0);
-  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(100, 50), 2), kGreen), 0);
+  EXPECT_GT(pixelsAt(kRed, 120, 50), 0);
+  EXPECT_GT(pixelsAt(kRed, 110, 50), 0);
+  EXPECT_EQ(pixelsAt(kRed, 130, 45, 3), 0);
+  EXPECT_GT(pixelsAt(kGreen, 100, 50), 0);
   EXPECT_TRUE(window.isWindowModified());
   EXPECT_TRUE(window.windowTitle().contains(QStringLiteral("[*]")));
   const std::string answered = "Specify insertion point or [Scale/Rotate]: " +
@@ -121,29 +92,11 @@ TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
       << transcript();
 }
 
-TEST_F(DesktopSession, WindowAndCrossingSelectionsAndRightButtonEndsThem) {
+TEST_F(DesktopSession, TheCommandLineRecallsLinesAndTheMouseSelectsByWindowAndCrossing) {
   guitest::TestDrawing d;
   const AcDbObjectId a = d.line({10, 10, 0}, {20, 10, 0}, 1);
   const AcDbObjectId b = d.line({50, 10, 0}, {60, 10, 0}, 2);
   const AcDbObjectId c = d.line({15, 50, 0}, {80, 50, 0}, 3);
-  open(d);
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("PICKSET")); });
-  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(5, 5), screenOf(30, 20)); });
-  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(70, 60), screenOf(45, 5)); });
-  at(QStringLiteral("Select objects:"),
-     [&] { QTest::mouseClick(window.canvas(), Qt::RightButton, {}, screenOf(90, 20)); });
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
-  run();
-  EXPECT_EQ(g_selected, (std::vector<std::wstring>{handleText(a), handleText(b), handleText(c)}))
-      << "the window took what lay inside, the crossing what it touched";
-  const std::string t = transcript();
-  EXPECT_NE(t.find("Select objects: w "), std::string::npos) << t;
-  EXPECT_NE(t.find("Select objects: c "), std::string::npos) << t;
-  EXPECT_NE(t.find("2 found"), std::string::npos) << t;
-}
-
-TEST_F(DesktopSession, TheCommandLineKeepsItsHistoryAndRecallsLines) {
-  guitest::TestDrawing d;
   open(d);
   QString recalled;
   QString history;
@@ -154,12 +107,23 @@ TEST_F(DesktopSession, TheCommandLineKeepsItsHistoryAndRecallsLines) {
     recalled = edit->text();
     QTest::keyClick(edit, Qt::Key_Escape);
     history = window.commandLine()->history()->toPlainText();
-    type(QStringLiteral("QUIT"));
+    type(QStringLiteral("PICKSET"));
   });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(5, 5), screenOf(30, 20)); });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(70, 60), screenOf(45, 5)); });
+  at(QStringLiteral("Select objects:"),
+     [&] { QTest::mouseClick(window.canvas(), Qt::RightButton, {}, screenOf(90, 20)); });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
   run();
   EXPECT_EQ(recalled, QStringLiteral("NOSUCH"));
   EXPECT_TRUE(history.contains(QStringLiteral("Command: NOSUCH\nUnknown command \"NOSUCH\".")))
       << history.toStdString();
+  EXPECT_EQ(g_selected, (std::vector<std::wstring>{handleText(a), handleText(b), handleText(c)}))
+      << "the window took what lay inside, the crossing what it touched; the right button ended";
+  const std::string t = transcript();
+  EXPECT_NE(t.find("Select objects: w "), std::string::npos) << t;
+  EXPECT_NE(t.find("Select objects: c "), std::string::npos) << t;
+  EXPECT_NE(t.find("2 found"), std::string::npos) << t;
 }
 
 TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
@@ -198,10 +162,6 @@ TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
       << transcript();
 }
 
-}  // namespace
-
-namespace {
-
 TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheCursor) {
   guitest::TestDrawing first;
   first.line({0, 0, 0}, {100, 50, 0}, 1);
@@ -225,10 +185,7 @@ TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheC
   });
   at(QStringLiteral("Command:"), [&] {
     title = window.windowTitle();
-    const QPointF cursor(window.canvas()->width() / 2.0, window.canvas()->height() / 2.0);
-    QMouseEvent move(QEvent::MouseMove, cursor, window.canvas()->mapToGlobal(cursor), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(window.canvas(), &move);
+    hover(QPoint(window.canvas()->width() / 2, window.canvas()->height() / 2));
     coordinates = window.findChild<QStatusBar*>()->findChildren<QLabel*>().value(0)->text();
     type(QStringLiteral("ZOOM W"));
   });
@@ -248,89 +205,6 @@ TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheC
   EXPECT_LT(afterWindow.width(), 200) << "the window fills the view";
 }
 
-}  // namespace
-
-namespace {
-
-// A dialog that places a block as the fan dialog places a fan: it steps
-// aside, asks for the angle, has INSERT ask for the point, and comes back.
-class CPlaceDlg : public testdlg::CTestDlg {
- public:
-  int insertResult = 0;
-  void OnPlace() {
-    BeginEditorCommand();
-    ads_real angle = 0;
-    acedGetAngle(nullptr, L"\n请输入风机插入角度:", &angle);
-    acutPrintf(L"\n请点取插入点:");
-    insertResult = acedCommand(RTSTR, L"INSERT", RTSTR, L"FANBLK", RTSTR, L"S", RTREAL, 1.0, RTSTR,
-                               L"R", RTREAL, angle / 3.141592653589793 * 180, RTSTR, PAUSE, 0);
-    CompleteEditorCommand();
-  }
-  DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CPlaceDlg, testdlg::CTestDlg)
-ON_BN_CLICKED(204, &CPlaceDlg::OnPlace)
-END_MESSAGE_MAP()
-
-CPlaceDlg* g_placeDlg = nullptr;
-
-int placeDialogCommand() {
-  CPlaceDlg dlg;
-  g_placeDlg = &dlg;
-  dlg.DoModal();
-  g_placeDlg = nullptr;
-  return RTNORM;
-}
-
-TEST_F(DesktopSession, ADialogStepsAsideForTheDrawingAndShowsWhatWasPlacedWhenItIsBack) {
-  testdlg::ScopedResources resources;
-  guitest::TestDrawing d;
-  d.line({0, 0, 0}, {200, 100, 0}, 3);
-  const AcDbObjectId blk = d.block(L"FANBLK");
-  d.add(new AcDbCircle({0, 0, 0}, AcGeVector3d::kZAxis, 8), 1, nullptr, blk);
-  open(d);
-  cadrt::CommandProcessor::instance().addHostCommand(L"PLACEDLG", placeDialogCommand);
-  auto view = [] { return dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget()); };
-  bool hiddenWhilePicking = false;
-  int redAtPointWithDialogBack = 0;
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("PLACEDLG")); });
-  when([&] { return view() && view()->isVisible(); },
-       [&] {
-         QTest::mouseClick(qobject_cast<QPushButton*>(view()->controlWidget(204)), Qt::LeftButton);
-       });
-  at(QStringLiteral("请输入风机插入角度:"), [&] {
-    hiddenWhilePicking = view() == nullptr;
-    type(QStringLiteral("90"));
-  });
-  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] { clickAt(80, 30); });
-  when([&] { return view() && view()->isVisible(); },
-       [&] {
-         // Back in the dialog, the drawing behind it already shows the new block.
-         const QImage image = window.canvas()->picture();
-         redAtPointWithDialogBack =
-             guitest::countColor(image, guitest::around(screenOf(88, 30), 2), kRed);
-         QTest::mouseClick(qobject_cast<QPushButton*>(view()->controlWidget(IDOK)), Qt::LeftButton);
-       });
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
-  run();
-  cadrt::CommandProcessor::instance().removeHostCommand(L"PLACEDLG");
-  EXPECT_TRUE(hiddenWhilePicking);
-  EXPECT_GT(redAtPointWithDialogBack, 0);
-  AcDbBlockTableRecord* space = nullptr;
-  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
-  const auto ids = space->entityIds();
-  space->close();
-  ASSERT_EQ(ids.size(), 2u);
-  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
-  ASSERT_TRUE(ref);
-  EXPECT_NEAR(ref->position().x, 80, 1 / window.canvas()->view().scale());
-  EXPECT_NEAR(ref->rotation(), 3.141592653589793 / 2, 1e-9) << "the typed angle";
-  const std::string t = transcript();
-  EXPECT_NE(t.find("请输入风机插入角度:90\n"), std::string::npos) << t;
-  EXPECT_NE(t.find("请点取插入点:\nCommand: INSERT"), std::string::npos) << t;
-}
-
 // The module's fan dialog in the desktop session: a model chosen with the
 // mouse, its view block in the preview, and a fan placed by clicking the
 // canvas while the dialog steps aside.
@@ -346,7 +220,8 @@ class FanPlacementSession : public DesktopSession {
 
   void SetUp() override {
     testsupport::writeSampleCatalogue(m_lib.path());
-    // F_L0: a square on the layer OUTLINE (green) with its corners on the circle.
+    // F_L0: a square on the layer OUTLINE (green) with its corners on the
+    // circle, at 0, 90, 180 and 270 degrees: turned by 90 it looks the same.
     ASSERT_TRUE(testsupport::writeViewDrawing(m_lib.path() + "/dwg/Fan/4-72No4.5A.dwg",
                                               {testsupport::ViewBlock(L"F_L0", 4, kRadius)}));
     ::setenv("ZR_DATALIB", m_lib.path().c_str(), 1);
@@ -369,7 +244,11 @@ class FanPlacementSession : public DesktopSession {
   static zrgui::DialogView* dialog() {
     return dynamic_cast<zrgui::DialogView*>(QApplication::activeModalWidget());
   }
+  static bool dialogUp() { return dialog() && dialog()->isVisible(); }
   static QComboBox* combo(int id) { return qobject_cast<QComboBox*>(dialog()->controlWidget(id)); }
+  static void press(int id) {
+    QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(id)), Qt::LeftButton);
+  }
 
  private:
   testsupport::TempDir m_lib;
@@ -382,43 +261,41 @@ TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPreviewedAndPlacedWhereTheCa
   d.line({0, 0, 0}, {4000, 3000, 0}, 5);
   open(d);
   bool chosen = false;
-  int previewGreen = 0;
-  int previewRedAtBase = 0;
-  int previewRedAway = 0;
+  int previewGreen = 0, previewRedAtBase = 0, previewRedAway = 0;
   bool hiddenWhilePicking = false;
+  int outlineBehindDialog = 0, outlineOpposite = 0, crossBehindDialog = -1;
   at(QStringLiteral("Command:"), [&] { type(QStringLiteral("FANDLG")); });
-  when([&] { return dialog() && dialog()->isVisible(); },
-       [&] {
-         chosen = guitest::pickWithMouse(combo(IDC_COMBO_BIGMODEL), QStringLiteral("4-72")) &&
-                  guitest::pickWithMouse(combo(IDC_COMBO_FANNO), QStringLiteral("4.5")) &&
-                  guitest::pickWithMouse(combo(IDC_COMBO_DRIVEMODE), QStringLiteral("A")) &&
-                  guitest::pickWithMouse(combo(IDC_COMBO_SPEED), QStringLiteral("2900"));
-         auto* preview =
-             dynamic_cast<zrgui::PreviewWidget*>(dialog()->controlWidget(IDC_STATIC_PREVIEW));
-         if (preview) {
-           const QImage image = preview->picture();
-           auto at = [&](double x, double y) {
-             return preview->view().toScreen(QPointF(x, y)).toPoint();
-           };
-           previewGreen =
-               guitest::countColor(image, guitest::around(at(kRadius / 2, kRadius / 2), 2), kGreen);
-           previewRedAtBase = guitest::countColor(image, guitest::around(at(0, 0), 3), kRed);
-           previewRedAway =
-               guitest::countColor(image, guitest::around(at(kRadius / 2, kRadius / 2), 2), kRed);
-         }
-         QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(IDC_BUTTON_PLACEFAN)),
-                           Qt::LeftButton);
-       });
+  when(dialogUp, [&] {
+    chosen = guitest::pickWithMouse(combo(IDC_COMBO_BIGMODEL), QStringLiteral("4-72")) &&
+             guitest::pickWithMouse(combo(IDC_COMBO_FANNO), QStringLiteral("4.5")) &&
+             guitest::pickWithMouse(combo(IDC_COMBO_DRIVEMODE), QStringLiteral("A")) &&
+             guitest::pickWithMouse(combo(IDC_COMBO_SPEED), QStringLiteral("2900"));
+    auto* preview =
+        dynamic_cast<zrgui::PreviewWidget*>(dialog()->controlWidget(IDC_STATIC_PREVIEW));
+    if (preview) {
+      const QImage image = preview->picture();
+      auto near = [&](double x, double y, int half) {
+        return guitest::around(preview->view().toScreen(QPointF(x, y)).toPoint(), half);
+      };
+      previewGreen = guitest::countColor(image, near(kRadius / 2, kRadius / 2, 2), kGreen);
+      previewRedAtBase = guitest::countColor(image, near(0, 0, 3), kRed);
+      previewRedAway = guitest::countColor(image, near(kRadius / 2, kRadius / 2, 2), kRed);
+    }
+    press(IDC_BUTTON_PLACEFAN);
+  });
   at(QStringLiteral("请输入风机插入角度:"), [&] {
     hiddenWhilePicking = dialog() == nullptr;
-    type(QStringLiteral("0"));
+    type(QStringLiteral("90"));
   });
   at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] { clickAt(2000, 1000); });
-  when([&] { return dialog() && dialog()->isVisible(); },
-       [&] {
-         QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(IDOK)),
-                           Qt::LeftButton);
-       });
+  when(dialogUp, [&] {
+    // Back in the dialog, the drawing behind it already shows the new fan:
+    // its outline round the picked point, and no cross.
+    outlineBehindDialog = pixelsAt(kGreen, 2150, 1150);
+    outlineOpposite = pixelsAt(kGreen, 1850, 850);
+    crossBehindDialog = pixelsAt(kRed, 2000, 1000, 3);
+    press(IDOK);
+  });
   at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
   run();
 
@@ -427,25 +304,23 @@ TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPreviewedAndPlacedWhereTheCa
   EXPECT_GT(previewRedAtBase, 3) << "the red cross at the base point";
   EXPECT_EQ(previewRedAway, 0);
   EXPECT_TRUE(hiddenWhilePicking);
-  AcDbBlockTableRecord* space = nullptr;
-  ASSERT_EQ(acdbOpenObject(space, db()->modelSpaceId(), AcDb::kForRead), Acad::eOk);
-  const auto ids = space->entityIds();
-  space->close();
+  const auto ids = modelSpace();
   ASSERT_EQ(ids.size(), 2u);
   AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
   ASSERT_TRUE(ref);
   const double pixel = 1 / window.canvas()->view().scale();
   EXPECT_NEAR(ref->position().x, 2000, pixel);
   EXPECT_NEAR(ref->position().y, 1000, pixel);
+  EXPECT_NEAR(ref->rotation(), std::numbers::pi / 2, 1e-9) << "the typed angle";
   resbuf* xdata = ref->xData(L"Model");
   ASSERT_NE(xdata, nullptr) << "the placed fan carries its model";
   acutRelRb(xdata);
-  // The canvas shows the outline round the picked point, and no cross.
-  window.refresh();
-  const QImage image = window.canvas()->picture();
-  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(2150, 1150), 2), kGreen), 0);
-  EXPECT_GT(guitest::countColor(image, guitest::around(screenOf(1850, 850), 2), kGreen), 0);
-  EXPECT_EQ(guitest::countColor(image, guitest::around(screenOf(2000, 1000), 3), kRed), 0);
+  EXPECT_GT(outlineBehindDialog, 0);
+  EXPECT_GT(outlineOpposite, 0);
+  EXPECT_EQ(crossBehindDialog, 0);
+  const std::string t = transcript();
+  EXPECT_NE(t.find("请输入风机插入角度:90\n"), std::string::npos) << t;
+  EXPECT_NE(t.find("请点取插入点:\nCommand: INSERT"), std::string::npos) << t;
 }
 
 }  // namespace

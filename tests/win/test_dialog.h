@@ -17,19 +17,18 @@ namespace testdlg {
 constexpr UINT kDialogId = 300;
 constexpr UINT kSecondDialogId = 301;
 
+// A template in the tests' dialog font (宋体 9) at the origin.
+inline winplat::DialogTemplate dialogTemplate(UINT id, std::wstring caption, DWORD style, int cx,
+                                              int cy,
+                                              std::vector<winplat::ControlTemplate> controls) {
+  return {id, std::move(caption), L"宋体", 9, style, 0, 0, cx, cy, std::move(controls)};
+}
+
 inline const winplat::ResourceTable& table() {
   using namespace winplat;
   static const ResourceTable t = {
-      {DialogTemplate{
-           kDialogId,
-           L"测试对话框",
-           L"宋体",
-           9,
-           DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
-           0,
-           0,
-           200,
-           160,
+      {dialogTemplate(
+           kDialogId, L"测试对话框", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, 200, 160,
            {
                groupBox(L"选项", IDC_STATIC, 4, 4, 100, 36),
                autoRadioButton(L"根据参数自动选择", 202, 8, 12, 90, 10, WS_GROUP),
@@ -48,18 +47,11 @@ inline const winplat::ResourceTable& table() {
                pushButton(L"添加", 204, 8, 140, 40, 14),
                pushButton(L"删除", 206, 52, 140, 40, 14, WS_DISABLED),
                defPushButton(L"退出", IDOK, 150, 140, 40, 14),
-           }},
-       DialogTemplate{kSecondDialogId,
-                      L"第二个对话框",
-                      L"宋体",
-                      9,
-                      DS_MODALFRAME | WS_POPUP | WS_CAPTION,
-                      0,
-                      0,
-                      100,
+           }),
+       dialogTemplate(kSecondDialogId, L"第二个对话框", DS_MODALFRAME | WS_POPUP | WS_CAPTION, 100,
                       60,
                       {editText(500, 4, 4, 60, 12), defPushButton(L"确定", IDOK, 4, 40, 40, 14),
-                       pushButton(L"取消", IDCANCEL, 50, 40, 40, 14)}}},
+                       pushButton(L"取消", IDCANCEL, 50, 40, 40, 14)})},
       {},
       {{7, L"风机选型"}, {8, L"FAN"}}};
   return t;
