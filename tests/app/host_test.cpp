@@ -1,29 +1,59 @@
-// The host program run on scripts: exit statuses, what goes to standard
-// error, and the order of what applications hear in a whole session.
+// The host program run on scripts: exit statuses, what goes to standard error, the order
+// of what applications hear in a whole session, and what the host does when a command
+// fails, when its script cannot be read, and with file names a person would not type: a
+// script stops with status 1 and the command's reason, a person at the keyboard is told
+// and goes on.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "base/console_input.h"
+#include "base/file_functions.h"
 #include "cad/acdb.h"
+#include "command_loop.h"
+#include "drawing_commands.h"
 #include "editor_fixture.h"
 #include "host.h"
-#include "host_fixture.h"
+#include "host_commands.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class Host : public apptest::HostFixture {
- protected:
-  Host() : HostFixture("fancad_host_test_") {}
+const char* const kProgram = "/nonexistent/fancad";
 
-  // Runs the host on a script; returns its exit status.
-  int run(const std::string& script, fancad::HostOptions o = {},
-          const std::string& program = "/nonexistent/fancad") {
-    const fs::path file = dir / "test.scr";
-    std::ofstream(file) << script;
-    if (o.script.empty()) o.script = file.string();
-    return fancad::runHost(o, program, err);
+// A fresh folder per test; the console's output collected in out, the host's error
+// stream in err.
+class Host : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() / ("fancad_host_test_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    zrbase::setConsoleOut(&out);
+    cadrt::resetOutputState();
+  }
+  void TearDown() override {
+    zrbase::setConsoleOut(nullptr);
+    fs::remove_all(dir);
+  }
+
+  std::string path(const std::string& name) const { return (dir / name).string(); }
+
+  // Runs the host on a script, with the test module unless o names another; returns its
+  // exit status, with out and err holding only what this run wrote.
+  int run(const std::string& script, const std::string& drawing = "",
+          fancad::HostOptions o = withModule(APP_TESTMODULE)) {
+    std::ofstream(path("test.scr")) << script;
+    if (o.script.empty()) o.script = path("test.scr");
+    o.drawing = drawing;
+    out.str("");
+    err.str("");
+    return fancad::runHost(o, kProgram, err);
   }
 
   static fancad::HostOptions withModule(const std::string& module) {
@@ -40,76 +70,62 @@ class Host : public apptest::HostFixture {
     }
     return calls;
   }
+
+  fs::path dir;
+  std::ostringstream out, err;
 };
 
 TEST_F(Host, DialogAndMessageLinesAtTheCommandPromptStopTheScript) {
-  EXPECT_EQ(run("NEW\n; a comment\ndlg click 1008\nQUIT\n", withModule(APP_TESTMODULE)), 1);
+  EXPECT_EQ(run("NEW\n; a comment\ndlg click 1008\nQUIT\n"), 1);
   EXPECT_EQ(err.str(), "line 3: dlg click 1008: no dialog is open\n");
-  err.str("");
-  EXPECT_EQ(run("msg ok\n", withModule(APP_TESTMODULE)), 1);
+  EXPECT_EQ(run("msg ok\n"), 1);
   EXPECT_EQ(err.str(), "line 1: msg ok: no message box is open\n");
 }
 
 TEST_F(Host, AWholeSessionInTheOrderAHostDrivesIt) {
-  EXPECT_EQ(run("TESTHELLO\nQUIT\nTESTHELLO\n", withModule(APP_TESTMODULE)), 0);
-  EXPECT_EQ(moduleCalls(), (std::vector<std::string>{
-                               "DllMain 1 instance", "acrxGetApiVersion", "acrxEntryPoint 1",
-                               "acrxEntryPoint 3", "HELLO", "acrxEntryPoint 8", "acrxEntryPoint 4",
-                               "acrxEntryPoint 2", "DllMain 0 instance"}))
+  const std::vector<std::string> load = {"DllMain 1 instance", "acrxGetApiVersion",
+                                         "acrxEntryPoint 1", "acrxEntryPoint 3"};
+  const std::vector<std::string> unload = {"acrxEntryPoint 2", "DllMain 0 instance"};
+  auto calls = [](std::vector<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  EXPECT_EQ(run("TESTHELLO\nQUIT\nTESTHELLO\n"), 0);
+  EXPECT_EQ(moduleCalls(), calls({load, {"HELLO", "acrxEntryPoint 8", "acrxEntryPoint 4"}, unload}))
       << "QUIT ends the session before the last line";
   EXPECT_TRUE(err.str().empty()) << err.str();
   EXPECT_NE(out.str().find("Command: TESTHELLO\n"), std::string::npos) << "script lines echo";
-}
 
-TEST_F(Host, TheEndOfTheScriptEndsTheSessionLikeQuit) {
-  EXPECT_EQ(run("TESTHELLO\n", withModule(APP_TESTMODULE)), 0);
-  const auto calls = moduleCalls();
-  ASSERT_GE(calls.size(), 3u);
-  EXPECT_EQ(calls[calls.size() - 3], "acrxEntryPoint 4");
-  EXPECT_EQ(calls.back(), "DllMain 0 instance");
-}
-
-TEST_F(Host, AppLoadRunAppUnloadThenTheCommandIsUnknown) {
-  EXPECT_EQ(run(std::string("APPLOAD ") + APP_TESTMODULE +
-                    "\nTESTHELLO\nAPPUNLOAD app_testmodule\nTESTHELLO\n",
-                {}),
-            0);
-  const std::string o = out.str();
-  const auto hello = o.find("testmodule: HELLO");
-  const auto unknown = o.find("Unknown command \"TESTHELLO\".");
-  ASSERT_NE(hello, std::string::npos);
-  ASSERT_NE(unknown, std::string::npos);
-  EXPECT_LT(hello, unknown);
+  // Unloaded, the command is unknown; loaded again, it runs; the end of the script ends
+  // the session like QUIT.
+  EXPECT_EQ(run(std::string("TESTHELLO\nAPPUNLOAD app_testmodule\nTESTHELLO\nAPPLOAD ") +
+                APP_TESTMODULE + "\nTESTHELLO\n"),
+            0)
+      << err.str();
+  EXPECT_EQ(moduleCalls(), calls({load,
+                                  {"HELLO"},
+                                  unload,
+                                  load,
+                                  {"HELLO", "acrxEntryPoint 8", "acrxEntryPoint 4"},
+                                  unload}));
+  EXPECT_NE(out.str().find("Unknown command \"TESTHELLO\"."), std::string::npos);
 }
 
 TEST_F(Host, ADrawingThatDoesNotExistYetIsCreatedOnSave) {
-  fancad::HostOptions o = withModule(APP_TESTMODULE);
-  const fs::path plan = dir / "plan.dxf";
-  o.drawing = plan.string();
-  EXPECT_EQ(run("SAVE\n", o), 0) << err.str();
-  ASSERT_TRUE(fs::exists(plan));
+  EXPECT_EQ(run("SAVE\n", path("plan.dxf")), 0) << err.str();
+  ASSERT_TRUE(fs::exists(path("plan.dxf")));
   const auto calls = moduleCalls();
   EXPECT_NE(std::find(calls.begin(), calls.end(), "acrxEntryPoint 9"), calls.end())
       << "applications hear of the save";
   AcDbDatabase back(false, true);
-  EXPECT_EQ(back.readDwgFile(plan.wstring().c_str()), Acad::eOk);
-}
-
-TEST_F(Host, OpenAndSaveAsRefuseFilesTheyCannotUse) {
-  EXPECT_EQ(run("OPEN " + (dir / "missing.dxf").string() + "\n", withModule(APP_TESTMODULE)), 1);
-  EXPECT_NE(err.str().find("no such file"), std::string::npos) << err.str();
-  err.str("");
-  EXPECT_EQ(
-      run("SAVEAS " + (dir / "no/such/folder/x.dxf").string() + "\n", withModule(APP_TESTMODULE)),
-      1);
-  EXPECT_NE(err.str().find("line 1: SAVEAS"), std::string::npos) << err.str();
+  EXPECT_EQ(back.readDwgFile(fs::path(path("plan.dxf")).wstring().c_str()), Acad::eOk);
 }
 
 TEST_F(Host, ModulesThatCannotBeLoaded) {
-  EXPECT_EQ(run("QUIT\n", withModule(APP_TESTMODULE_R16)), 2) << "an explicit module must load";
+  EXPECT_EQ(run("QUIT\n", "", withModule(APP_TESTMODULE_R16)), 2) << "an explicit module must load";
   EXPECT_NE(err.str().find("API release 16"), std::string::npos) << err.str();
-  err.str("");
-  EXPECT_EQ(run("QUIT\n"), 0) << "the default module may be missing";
+  EXPECT_EQ(run("QUIT\n", "", {}), 0) << "the default module may be missing";
   EXPECT_NE(err.str().find("warning: the module /nonexistent/libzrfan.so is not there"),
             std::string::npos)
       << err.str();
@@ -119,13 +135,110 @@ TEST_F(Host, CommandLineProblemsExitWithTwo) {
   fancad::HostOptions gui;
   gui.mode = fancad::HostOptions::Mode::Gui;
   if (!fancad::desktopModeBuilt()) {
-    EXPECT_EQ(fancad::runHost(gui, "/nonexistent/fancad", err), 2);
+    EXPECT_EQ(fancad::runHost(gui, kProgram, err), 2);
     EXPECT_NE(err.str().find("no desktop mode"), std::string::npos);
   }
-  fancad::HostOptions missing;
-  missing.script = (dir / "none.scr").string();
-  EXPECT_EQ(fancad::runHost(missing, "/nonexistent/fancad", err), 2);
-  EXPECT_NE(err.str().find("cannot read script"), std::string::npos);
+  // A script that is a folder is refused as a missing one is.
+  for (const auto& [script, reason] : {std::pair{dir.string(), "Is a directory"},
+                                       std::pair{path("none.scr"), "No such file or directory"}}) {
+    fancad::HostOptions o;
+    o.script = script;
+    err.str("");
+    EXPECT_EQ(fancad::runHost(o, kProgram, err), 2);
+    EXPECT_EQ(err.str(), "fancad: cannot read script '" + script + "': " + reason + "\n");
+  }
+}
+
+TEST_F(Host, ACommandThatFailsStopsTheScriptWithItsReason) {
+  const std::string missing = path("no/such/folder/x.dxf");
+  EXPECT_EQ(run("SAVE\nTESTHELLO\n", missing), 1);
+  EXPECT_EQ(err.str(),
+            "line 1: SAVE: cannot save drawing '" + missing + "': No such file or directory\n");
+  EXPECT_EQ(out.str().find("testmodule: HELLO"), std::string::npos) << "nothing after it runs";
+  EXPECT_EQ(run("OPEN " + path("missing.dxf") + "\n"), 1);
+  EXPECT_NE(err.str().find("no such file"), std::string::npos) << err.str();
+  EXPECT_EQ(run("SAVEAS " + missing + "\n"), 1);
+  EXPECT_NE(err.str().find("line 1: SAVEAS"), std::string::npos) << err.str();
+
+  const std::string notAModule = path("notes.txt");
+  std::ofstream(notAModule) << "plain text";
+  EXPECT_EQ(run("APPLOAD " + notAModule + "\n"), 1);
+  EXPECT_NE(err.str().find("line 1: APPLOAD " + notAModule + ": Cannot load application"),
+            std::string::npos)
+      << err.str();
+  EXPECT_EQ(run("APPUNLOAD nothing_loaded\n"), 1);
+  EXPECT_EQ(err.str(),
+            "line 1: APPUNLOAD nothing_loaded: Application \"nothing_loaded\" is not loaded.\n");
+  // A FIFO is not offered to the loader, which would wait on it for good.
+  ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0644), 0);
+  EXPECT_EQ(run("APPLOAD " + path("pipe") + "\n"), 1);
+  EXPECT_NE(err.str().find("not a module file"), std::string::npos) << err.str();
+  // An exception escaping a module command stops the script too.
+  EXPECT_EQ(run("TESTTHROW\nTESTHELLO\n"), 1);
+  EXPECT_EQ(err.str(),
+            "line 1: TESTTHROW: Error in command TESTTHROW: the catalogue has no column 'FanNo'\n");
+  EXPECT_EQ(out.str().find("testmodule: HELLO"), std::string::npos);
+
+  // An unknown command is not a failure of the script: it is reported and the host goes on.
+  EXPECT_EQ(run("NOSUCHCOMMAND\nTESTHELLO\n"), 0) << err.str();
+  EXPECT_NE(out.str().find("testmodule: HELLO"), std::string::npos);
+}
+
+TEST_F(Host, ADrawingThatCannotBecomeABlockIsRefusedWithTheReason) {
+  {
+    AcDbDatabase drawing;
+    ASSERT_EQ(drawing.saveAs(zrbase::pathFromBytes(path("a|b.dxf")).c_str()), Acad::eOk);
+  }
+  EXPECT_EQ(run("INSERT " + path("a|b") + "\n0,0\n\n\n"), 1);
+  EXPECT_EQ(err.str(), "line 1: INSERT " + path("a|b") +
+                           ": cannot define block 'a|b': 'a|b' is not a valid name: names cannot "
+                           "hold '|'\n");
+}
+
+TEST_F(Host, DrawingsWithLongNamesOrNamesThatAreNotUtf8AreSavedUnderThem) {
+  const std::string longName = path(std::string(250, 'n') + ".dxf");  // 254 bytes
+  EXPECT_EQ(run("SAVE\nSAVE\n", longName), 0) << err.str();
+  EXPECT_TRUE(fs::is_regular_file(longName));
+  // Two names that differ only in a byte that is not UTF-8 stay two files.
+  EXPECT_EQ(run("SAVEAS " + path("\xff.dxf") + "\nSAVEAS " + path("\xfe.dxf") + "\n"), 0)
+      << err.str();
+  EXPECT_TRUE(fs::is_regular_file(path("\xff.dxf")));
+  EXPECT_TRUE(fs::is_regular_file(path("\xfe.dxf")));
+  // A drawing named in GBK on the command line is opened, and saved under its name.
+  const std::string gbk = path("\xb7\xe7\xbb\xfa.dxf");
+  fs::copy_file(path("\xff.dxf"), gbk);
+  // Back-dated: file times move in clock ticks of some milliseconds, and the save may come
+  // within the tick of the copy.
+  const auto before = fs::last_write_time(gbk) - std::chrono::hours(1);
+  fs::last_write_time(gbk, before);
+  EXPECT_EQ(run("INSERT " + path("\xfe") + " 0,0 1 0\nSAVE\n", gbk), 0) << err.str();
+  EXPECT_NE(fs::last_write_time(gbk), before);
+  AcDbDatabase back(false);
+  ASSERT_EQ(back.readDwgFile(zrbase::pathFromBytes(gbk).c_str()), Acad::eOk);
+  AcDbBlockTable* blocks = nullptr;
+  ASSERT_EQ(back.getBlockTable(blocks), Acad::eOk);
+  EXPECT_TRUE(blocks->has(L"\uFFFD")) << "the block takes the name as text";
+  blocks->close();
+}
+
+class KeyboardFailures : public EditorTest {
+ protected:
+  void SetUp() override { fancad::registerHostCommands(loop); }
+  void TearDown() override {
+    acDocManagerPtr()->closeDocument();
+    EditorTest::TearDown();
+  }
+  fancad::CommandLoop loop;
+};
+
+TEST_F(KeyboardFailures, AFailedCommandIsReportedAndTheUserGoesOn) {
+  const std::string missing = "/nonexistent/folder/x.dxf";
+  fancad::newDrawing(zrbase::pathFromBytes(missing));
+  input("SAVE\nLIST ALL\n", false);
+  EXPECT_NO_THROW(loop.run());
+  const std::string o = output();
+  EXPECT_NE(o.find("cannot save drawing '" + missing + "'"), std::string::npos) << o;
+  EXPECT_NE(o.find("The drawing has no entity."), std::string::npos) << "LIST ran after it";
 }
 
 }  // namespace

@@ -36,35 +36,37 @@ class InsertCommand : public EditorTest {
   AcDbObjectId block;
 };
 
-TEST_F(InsertCommand, ScaleAndRotationBeforeThePointAllOnOneLine) {
-  input("");
-  ASSERT_EQ(run("INSERT f_l0 S 2 R 30 10,20"), RTNORM);
-  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
-  ASSERT_TRUE(ref);
-  EXPECT_EQ(ref->blockTableRecord(), block) << "block names are found in any case";
-  EXPECT_TRUE(ref->position().isEqualTo({10, 20, 0}));
-  EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(2));
-  EXPECT_NEAR(ref->rotation(), std::numbers::pi / 6, 1e-12);
-}
-
-TEST_F(InsertCommand, PromptsForWhatTheLineDidNotGiveWithDefaultsOnEnter) {
-  input("S\n3\n5,6\n\n");
-  ASSERT_EQ(run("INSERT F_L0"), RTNORM);
-  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
-  EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(3));
-  EXPECT_EQ(ref->rotation(), 0) << "Enter at the rotation prompt";
-  EXPECT_TRUE(ref->position().isEqualTo({5, 6, 0}));
-  const std::string out = output();
-  EXPECT_EQ(out.find("Enter scale factor"), std::string::npos) << "S was given before the point";
-  EXPECT_NE(out.find("Specify rotation angle <0>: "), std::string::npos);
-}
-
-TEST_F(InsertCommand, ScaleAndRotationAfterThePoint) {
-  input("1,2\n0.5\n90\n");
-  ASSERT_EQ(run("INSERT F_L0"), RTNORM);
-  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
-  EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(0.5));
-  EXPECT_EQ(ref->rotation(), std::numbers::pi / 2);
+TEST_F(InsertCommand, ScaleAndRotationOnTheLineOrAtThePromptsWithDefaultsOnEnter) {
+  struct Case {
+    std::string line, typed;
+    double scale, degrees;
+    AcGePoint3d at;
+    std::string asked, notAsked;
+  };
+  for (const Case& c : std::vector<Case>{
+           // All on one line; block names are found in any case.
+           {"INSERT f_l0 S 2 R 30 10,20", "", 2, 30, {10, 20, 0}, "", ""},
+           // S before the point; Enter at the rotation prompt.
+           {"INSERT F_L0", "S\n3\n5,6\n\n", 3, 0, {5, 6, 0}, "rotation angle <0>: ", "Enter scale"},
+           {"INSERT F_L0", "1,2\n0.5\n90\n", 0.5, 90, {1, 2, 0}, "Enter scale factor", ""},
+       }) {
+    SCOPED_TRACE(c.line + " / " + c.typed);
+    input(c.typed);
+    m_out.str("");
+    ASSERT_EQ(run(c.line), RTNORM);
+    AcDbObjectPointer<AcDbBlockReference> ref(apptest::references(db).back(), AcDb::kForRead);
+    ASSERT_TRUE(ref);
+    EXPECT_EQ(ref->blockTableRecord(), block);
+    EXPECT_TRUE(ref->position().isEqualTo(c.at));
+    EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(c.scale));
+    EXPECT_NEAR(ref->rotation(), c.degrees * std::numbers::pi / 180, 1e-12);
+    if (!c.asked.empty()) {
+      EXPECT_NE(output().find(c.asked), std::string::npos) << output();
+    }
+    if (!c.notAsked.empty()) {
+      EXPECT_EQ(output().find(c.notAsked), std::string::npos) << output();
+    }
+  }
 }
 
 TEST_F(InsertCommand, TheReferenceGoesOnTheCurrentLayerWithTheDefinitionsAttributes) {

@@ -1,12 +1,8 @@
 #!/usr/bin/python3
 """Tests of dxf_check.py: a clean R2010 drawing built inline, the same drawing broken in
-each way the checker looks for (one table), drawings ezdxf writes, and one fancad writes.
-
-Usage: dxf_check_test.py [--fancad BIN --workdir DIR] [unittest options]
-"""
-import argparse
+each way the checker looks for (one table), and drawings ezdxf writes. (The drawings fancad
+writes meet the checker in every end-to-end test.)"""
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -18,7 +14,6 @@ import dxf_check  # noqa: E402
 from drawing_builder import Dxf, minimal, pt  # noqa: E402
 
 CHECKER = os.path.join(HERE, "dxf_check.py")
-ARGS = None
 
 
 # Each edit breaks the minimal drawing in one way and returns the line of the fault.
@@ -265,26 +260,6 @@ class OtherWriters(unittest.TestCase):
                     _ezdxf_drawing(ezdxf, version).saveas(path)
                     self.assertEqual(dxf_check.check_file(path), [])
 
-    def test_drawings_fancad_writes(self):
-        if ARGS.fancad is None:
-            self.skipTest("run by CTest with --fancad")
-        import ezdxf
-        work = os.path.join(ARGS.workdir, "fancad")
-        shutil.rmtree(work, ignore_errors=True)
-        os.makedirs(work)
-        doc = ezdxf.new("R2010", setup=True)
-        block = doc.blocks.new("F_L0")
-        block.add_lwpolyline([(0, 0), (10, 0), (10, 5)], close=True)
-        block.add_attdef("MODEL", (0, 0))
-        doc.saveas(os.path.join(work, "base.dxf"))
-        with open(os.path.join(work, "s.scr"), "w") as f:
-            f.write("INSERT F_L0\n5,5\n\n\nSAVEAS plan.dxf\nNEW\nSAVEAS fresh.dxf\nQUIT\n")
-        r = subprocess.run([ARGS.fancad, "--headless", "--script", "s.scr", "base.dxf"],
-                           cwd=work, capture_output=True, text=True, timeout=60)
-        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
-        for name in ("plan.dxf", "fresh.dxf"):
-            self.assertEqual(dxf_check.check_file(os.path.join(work, name)), [])
-
 
 def _ezdxf_drawing(ezdxf, version):
     """Entities of many kinds, with xdata and attributes."""
@@ -315,17 +290,5 @@ def _ezdxf_drawing(ezdxf, version):
     return doc
 
 
-def main():
-    global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--fancad")
-    parser.add_argument("--workdir", default=tempfile.gettempdir())
-    ARGS, rest = parser.parse_known_args()
-    if ARGS.fancad:
-        ARGS.fancad = os.path.abspath(ARGS.fancad)
-        os.makedirs(ARGS.workdir, exist_ok=True)
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
-
-
 if __name__ == "__main__":
-    main()
+    unittest.main(verbosity=2)

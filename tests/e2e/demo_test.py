@@ -1,108 +1,60 @@
 #!/usr/bin/env python3
-"""The demo of `make run`, played as the user sees it.
+"""The demo of `make run`, played as the user sees it, on the sample library the build
+generates ($ZR_DATALIB, $ZR_DWGLIB).
 
-It must end normally (status 0, nothing on standard error: a crash or a refused
-line fails the test even after the last expected output), print one DUMP line
-for each "dlg dump" line of the script, each a JSON object of the dialog, and
-leave out/demo.dxf with the three fans it places, each tagged with its model, a
-drawing that ezdxf reads and the drawing checker finds clean. The selections
-by duty point list the candidate series the sample catalogue is built to give.
-
-The demo places the 4-72 No. 4.5 A fan from the sample drawing library
-($ZR_DWGLIB) that the build generates.
+It must end normally (status 0, nothing on standard error: a crash or a refused line
+fails the test even after the last expected output), print one DUMP line, a JSON object
+of the dialog, for each "dlg dump" line of the script, and leave out/demo.dxf with the
+three fans it places, each tagged with its model, a drawing the drawing checker finds
+clean. The selections by duty point list the candidate series the sample catalogue is
+built to give.
 
 Usage: demo_test.py --fancad BIN --script FILE --workdir DIR --checker PY
 """
-import argparse
-import json
 import os
 import shutil
 import subprocess
 import sys
 
-DEMO_VIEW = "4-72No4.5A.dwg"
+import fancad_e2e as e2e
+from fancad_e2e import Scenario, control, dumps, inserts
+
 ALL_SERIES = ["11-62", "4-72", "4-79", "9-19", "T4-72", "Y5-47"]
 
 
-def check_drawing(path, checker):
-    """What is wrong with the demo's drawing, as a list of problems."""
-    import ezdxf
-    problems = []
-    if not os.path.isfile(path):
-        return [f"{path} was not written"]
-    r = subprocess.run(["/usr/bin/python3", checker, path], capture_output=True, text=True)
-    if r.returncode != 0:
-        problems.append("drawing checker:\n" + r.stdout + r.stderr)
-    refs = [e for e in ezdxf.readfile(path).modelspace() if e.dxftype() == "INSERT"]
-    found = [(e.dxf.name, e.dxf.layer, round(e.dxf.rotation, 6),
-              [t.value for t in e.xdata.data.get("Model", []) if t.code == 1000],
-              [t.value for t in e.xdata.data.get("PLAN", []) if t.code == 1000])
-             for e in refs if e.xdata]
-    expected = [("4-72No4.5AF_L0", "AC_EQUIPMENT", 30, ["4-72No4.5A_2900"], ["0"]),
-                ("4-72No4.5AS_R45", "AC_EQUIPMENT", 0, ["4-72No4.5A_2900"], ["1"]),
-                ("9-19No5CF_L0", "AC_EQUIPMENT", 0, ["9-19No5C_1250"], ["0"])]
-    if len(refs) != 3 or found != expected:
-        problems.append(f"placed fans: {found}, expected {expected}")
-    return problems
-
-
-def main():
-    ap = argparse.ArgumentParser()
-    ap.add_argument("--fancad", required=True)
-    ap.add_argument("--script", required=True)
-    ap.add_argument("--workdir", required=True)
-    ap.add_argument("--checker", required=True)
-    args = ap.parse_args()
-    shutil.rmtree(args.workdir, ignore_errors=True)
-    os.makedirs(os.path.join(args.workdir, "out"))
-    with open(args.script, encoding="utf-8") as f:
-        lines = [l.strip() for l in f]
-    expected_dumps = sum(1 for l in lines if l == "dlg dump")
-
-    view = os.path.join(os.environ.get("ZR_DWGLIB", ""), "Fan", DEMO_VIEW)
-    if not os.path.isfile(view):
-        print(f"demo failed: the sample drawing library has no {view}")
-        return 1
-    r = subprocess.run([args.fancad, "--headless", "--script", os.path.abspath(args.script)],
-                       cwd=args.workdir, capture_output=True, timeout=100)
-    out = r.stdout.decode("utf-8")
-    err = r.stderr.decode("utf-8", "replace")
-    problems = []
-    if r.returncode != 0:
-        problems.append(f"exit status {r.returncode}")
-    if err.strip():
-        problems.append("standard error:\n" + err)
-    dumps = [l[5:] for l in out.splitlines() if l.startswith("DUMP ")]
-    if len(dumps) != expected_dumps:
-        problems.append(f"{len(dumps)} DUMP lines, the script asks for {expected_dumps}")
-    for d in dumps:
-        try:
-            json.loads(d)
-        except ValueError as e:
-            problems.append(f"DUMP line is not JSON ({e}): {d[:200]}")
-    if out.count('Xdata "Model": "4-72No4.5A_2900"') != 2:
-        problems.append("LIST ALL does not show both 4-72 fans' model")
-    if out.count('Xdata "Model": "9-19No5C_1250"') != 1:
-        problems.append("LIST ALL does not show the fan selected by duty point")
-    # The series lists of the three selections by duty point, in script order.
-    candidates = []
-    for d in dumps:
-        try:
-            series = next(c for c in json.loads(d)["controls"] if c["id"] == 1012)
-        except (ValueError, KeyError, StopIteration):
-            continue  # reported above, or a DUMP without the series list
-        if series["items"] != ALL_SERIES:
-            candidates.append(series["items"])
-    expected = [["9-19", "Y5-47"], ["11-62", "4-72", "4-79", "T4-72"]]
-    if candidates != expected:
-        problems.append(f"candidate series {candidates}, expected {expected}")
-    problems += check_drawing(os.path.join(args.workdir, "out", "demo.dxf"), args.checker)
-    if problems:
-        print("demo failed:\n" + "\n".join(problems) + "\n--- output ---\n" + out)
-        return 1
-    print(f"demo ran: {len(dumps)} DUMP lines, three fans placed in out/demo.dxf")
-    return 0
+class Demo(Scenario):
+    def test_the_demo_script_runs_and_places_its_three_fans(self):
+        self.assertTrue(os.path.isfile(os.path.join(os.environ.get("ZR_DWGLIB", ""), "Fan",
+                                                    "4-72No4.5A.dwg")),
+                        "the sample drawing library has the demo's view drawing")
+        work = e2e.ARGS.workdir
+        shutil.rmtree(work, ignore_errors=True)
+        os.makedirs(os.path.join(work, "out"))
+        with open(e2e.ARGS.script, encoding="utf-8") as f:
+            asked = sum(1 for line in f if line.strip() == "dlg dump")
+        r = subprocess.run([e2e.ARGS.fancad, "--headless", "--script", e2e.ARGS.script],
+                           cwd=work, capture_output=True, text=True, timeout=100)
+        out = self.assertRan(r)
+        found = dumps(out)  # each a JSON object, or this fails
+        self.assertEqual(len(found), asked, out)
+        self.assertEqual(out.count('Xdata "Model": "4-72No4.5A_2900"'), 2,
+                         "LIST ALL shows both 4-72 fans' model")
+        self.assertEqual(out.count('Xdata "Model": "9-19No5C_1250"'), 1,
+                         "LIST ALL shows the fan selected by duty point")
+        # The series lists of the selections by duty point, in script order.
+        candidates = [control(d, 1012)["items"] for d in found
+                      if control(d, 1012)["items"] != ALL_SERIES]
+        self.assertEqual(candidates, [["9-19", "Y5-47"], ["11-62", "4-72", "4-79", "T4-72"]])
+        drawing = os.path.join(work, "out", "demo.dxf")
+        self.assertDrawingClean(drawing)
+        placed = [(e.dxf.name, e.dxf.layer, round(e.dxf.rotation, 6),
+                   e.get_xdata("Model")[0][1], e.get_xdata("PLAN")[0][1])
+                  for e in inserts(drawing)]
+        self.assertEqual(placed, [
+            ("4-72No4.5AF_L0", "AC_EQUIPMENT", 30, "4-72No4.5A_2900", "0"),
+            ("4-72No4.5AS_R45", "AC_EQUIPMENT", 0, "4-72No4.5A_2900", "1"),
+            ("9-19No5CF_L0", "AC_EQUIPMENT", 0, "9-19No5C_1250", "0")])
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(e2e.main("--script", "--workdir", "--checker", sample=False))

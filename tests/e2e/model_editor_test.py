@@ -151,71 +151,47 @@ class ModelEditorTest(e2e.Scenario):
         for table, rows in before.items():
             self.assertEqual(lib.sql('SELECT * FROM "%s" ORDER BY rowid' % table), rows, table)
 
-    def test_ok_reports_the_first_empty_cell_only_and_stays_open(self):
-        lib = self.library([(1, "A", "B", 4, 960), (2, "A", "B", None, 960),
-                            (3, "A", "B", 4, 960)])
-        out = self.editor(lib, "dlg ok", "msg ok", "dlg dump")
-        self.assertEqual([b["text"] for b in boxes(out)], ["2行3列不能为空!"])
-        self.assertEqual(boxes(out)[0]["buttons"], "OK")
-        self.assertEqual(dumps(out)[0]["id"], 202, "the editor is still up")
+    def test_ok_reports_the_first_empty_cell_or_rows_of_the_same_model_and_stays_open(self):
+        ab = (("A", "B"),)
+        for i, (models, tables, messages) in enumerate((
+                ([(1, "A", "B", 4, 960), (2, "A", "B", None, 960), (3, "A", "B", 4, 960)], ab,
+                 ["2行3列不能为空!"]),
+                ([(1, "A", "B", 4, 960), (2, "A", "B", 5, 960), (3, "A", "B", 4, 960)], ab,
+                 ["第1行与第3行表示型号相同!"]),
+                ([(1, "A", "1B", 4, 960), (2, "A1", "B", 4, 960)], (("A", "1B"), ("A1", "B")),
+                 ["第1行与第2行表示型号相同!"]),
+                ([(1, "A", "B", 4, 960), (2, "a", "B", 4, 960)], ab, []))):  # case counts
+            with self.subTest(messages=messages):
+                lib = self.library(models, tables, name="ok%d" % i)
+                out = self.editor(lib, "dlg ok", *(["msg ok"] if messages else []), "dlg dump",
+                                  closes=not messages)
+                self.assertEqual([b["text"] for b in boxes(out)], messages)
+                self.assertTrue(all(b["buttons"] == "OK" for b in boxes(out)))
+                self.assertEqual(dumps(out)[0]["id"], 202 if messages else 200,
+                                 "the editor is still up, or back in the fan dialog")
 
-    def test_ok_reports_rows_that_denote_the_same_model(self):
-        cases = (([(1, "A", "B", 4, 960), (2, "A", "B", 5, 960), (3, "A", "B", 4, 960)],
-                  "第1行与第3行表示型号相同!"),
-                 ([(1, "A", "1B", 4, 960), (2, "A1", "B", 4, 960)], "第1行与第2行表示型号相同!"))
-        tables = ((("A", "B"),), (("A", "1B"), ("A1", "B")))
-        for i, (models, message) in enumerate(cases):
-            with self.subTest(message=message):
-                lib = self.library(models, tables=tables[i], name="dup%d" % i)
-                out = self.editor(lib, "dlg ok", "msg ok", "dlg dump")
-                self.assertEqual([b["text"] for b in boxes(out)], [message])
-                self.assertEqual(dumps(out)[0]["id"], 202)
-
-    def test_ok_closes_when_rows_differ_only_in_letter_case(self):
-        lib = self.library([(1, "A", "B", 4, 960), (2, "a", "B", 4, 960)])
-        out = self.editor(lib, "dlg ok", "dlg dump", closes=True)
-        self.assertNotIn("MSGBOX", out)
-        self.assertEqual(dumps(out)[0]["id"], 200, "back in the fan dialog")
-
-    def test_declining_the_confirmation_deletes_nothing(self):
-        lib = self.library([(1, "A", "B", 4, 960)])
-        lib.sql('INSERT INTO "A_Parameter" (ModelID) VALUES (1)')
-        lib.make_drawing("ANo4B.dwg")
-        out = self.editor(lib, "dlg click 206", "msg no", "dlg grid 6000 click 1 2",
-                          "dlg click 206", "msg no", "dlg dump")
-        self.assertEqual(len(boxes(out)), 2)
-        self.assertEqual(boxes(out)[0], {"caption": "提示", "text": "确认删除该型号吗?",
-                                         "buttons": "YESNO", "icon": "QUESTION"})
-        self.assertEqual(keys(dumps(out)[0]), ["1"])
-        self.assertEqual(len(lib.models()), 1)
-        self.assertEqual(lib.sql('SELECT count(*) FROM "A_Parameter"'), [(1,)])
-        self.assertTrue(os.path.exists(lib.drawing("ANo4B.dwg")))
-
-    def test_deleting_the_last_model_of_a_drawing_deletes_its_rows_and_the_drawing(self):
-        lib = self.library([(1, "A", "B", 4, 960), (2, "A", "B", 5, 960)])
-        for model, rows in ((1, 2), (2, 1)):
+    def test_deleting_asks_first_and_takes_a_drawing_with_its_last_model(self):
+        lib = self.library([(1, "A", "B", 4, 960), (2, "A", "B", 5, 960), (3, "A", "B", 4, 1450)])
+        for model, rows in ((1, 2), (2, 1), (3, 1)):
             for _ in range(rows):
                 lib.sql('INSERT INTO "A_Parameter" (ModelID) VALUES (?)', model)
                 lib.sql('INSERT INTO "A_B_Accessory" (ModelID) VALUES (?)', model)
         lib.make_drawing("ANo4B.dwg")
         lib.make_drawing("ANo5B.dwg")
-        out = self.editor(lib, "dlg grid 6000 click 1 3", "dlg click 206", "msg yes", "dlg dump")
-        self.assertEqual(keys(dumps(out)[0]), ["2"])
-        self.assertEqual([m[0] for m in lib.models()], [2])
+        out = self.editor(lib, "dlg click 206", "msg no", "dlg grid 6000 click 1 2",
+                          "dlg click 206", "msg no", "dlg dump",
+                          "dlg grid 6000 click 2 3", "dlg click 206", "msg yes",
+                          "dlg grid 6000 click 1 1", "dlg click 206", "msg yes", "dlg dump")
+        self.assertEqual(boxes(out), [{"caption": "提示", "text": "确认删除该型号吗?",
+                                       "buttons": "YESNO", "icon": "QUESTION"}] * 4)
+        declined, deleted = dumps(out)
+        self.assertEqual(keys(declined), ["1", "2", "3"])
+        self.assertEqual(keys(deleted), ["3"])
+        self.assertEqual([m[0] for m in lib.models()], [3])
         for table in ("A_Parameter", "A_B_Accessory"):
-            self.assertEqual(lib.sql('SELECT ModelID FROM "%s"' % table), [(2,)], table)
-        self.assertFalse(os.path.exists(lib.drawing("ANo4B.dwg")))
-        self.assertTrue(os.path.exists(lib.drawing("ANo5B.dwg")))
-
-    def test_deleting_one_of_two_models_that_differ_only_in_speed_keeps_the_drawing(self):
-        lib = self.library([(1, "A", "B", 4, 960), (2, "A", "B", 4, 1450)])
-        for model in (1, 2):
-            lib.sql('INSERT INTO "A_Parameter" (ModelID) VALUES (?)', model)
-        lib.make_drawing("ANo4B.dwg")
-        self.editor(lib, "dlg grid 6000 click 1 1", "dlg click 206", "msg yes")
-        self.assertEqual([m[0] for m in lib.models()], [2])
-        self.assertEqual(lib.sql('SELECT ModelID FROM "A_Parameter"'), [(2,)])
-        self.assertTrue(os.path.exists(lib.drawing("ANo4B.dwg")))
+            self.assertEqual(lib.sql('SELECT ModelID FROM "%s"' % table), [(3,)], table)
+        self.assertFalse(os.path.exists(lib.drawing("ANo5B.dwg")), "its last model went")
+        self.assertTrue(os.path.exists(lib.drawing("ANo4B.dwg")), "No. 4 at 1450 stays")
 
     def test_a_new_row_with_an_empty_series_is_removed_from_the_grid_only(self):
         lib = self.library([(1, "A", "B", 4, 960)])

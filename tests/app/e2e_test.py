@@ -1,11 +1,12 @@
 #!/usr/bin/python3
-"""fancad against a hostile user, end to end: links, devices, FIFOs, modes and owners at the
-path of a save (as root and, through setpriv, as the user nobody), failing commands and
-scripts, file names that are not UTF-8, killed saves, drawings whose blocks, values, handles
-or angles are out of the ordinary. Drawings fancad saves are read back by ezdxf and checked
-by the project's drawing checker.
+"""fancad run on scripts, end to end: its command line, the module's calls, and fancad
+against a hostile user: links, devices, FIFOs, modes and owners at the path of a save (as
+root and, through setpriv, as the user nobody), killed saves, drawings whose blocks,
+values, handles or angles are out of the ordinary. The drawings fancad saves are read
+back by ezdxf and checked by the project's drawing checker. (What a failing command or
+script and names that are not UTF-8 do, the host's own tests check in-process.)
 
-Usage: e2e_hostile_test.py --fancad BIN --testmodule LIB --checker PY --workdir DIR
+Usage: e2e_test.py --fancad BIN --testmodule LIB --checker PY --workdir DIR [Scripts|Hostile]
 """
 import argparse
 import os
@@ -28,55 +29,45 @@ def is_root():
     return os.geteuid() == 0
 
 
-def record_handles(text):
-    """The handle of each record: its first group 5 (105 for DIMSTYLE)."""
-    lines = text.split("\n")
-    handles, named = [], True
-    for code, value in zip(lines[0::2], lines[1::2]):
-        code = code.strip()
-        if code == "0":
-            named = False
-        elif not named and code in ("5", "105"):
-            named = True
-            handles.append(value.strip())
-    return handles
-
-
 def reachable_by_others(path):
     """Whether every folder above path lets other users through (mode o+x)."""
     folder = os.path.dirname(os.path.abspath(path))
-    while True:
+    while folder != os.path.dirname(folder):
         if not os.stat(folder).st_mode & stat.S_IXOTH:
             return False
-        parent = os.path.dirname(folder)
-        if parent == folder:
-            return True
-        folder = parent
+        folder = os.path.dirname(folder)
+    return True
 
 
-class Hostile(unittest.TestCase):
+class Fancad(unittest.TestCase):
+    """A folder of the test's own under the work folder, open to the user nobody too."""
+
     def setUp(self):
         self.dir = os.path.join(ARGS.workdir, self.id().split(".")[-1])
         shutil.rmtree(self.dir, ignore_errors=True)
         os.makedirs(self.dir)
-        os.chmod(self.dir, 0o777)  # the user nobody works here too
+        os.chmod(self.dir, 0o777)
 
     def path(self, *names):
         return os.path.join(self.dir, *names)
 
-    def fancad(self, script, *args, user=None, script_path=None):
-        """Runs fancad on a script (str or bytes) with the test module; as `user` via setpriv."""
-        script_path = script_path or self.path("test.scr")
-        with open(script_path, "wb") as f:
+    def fancad(self, script, *args, user=None):
+        """Runs fancad on a script (str or bytes) with the test module, as `user` through
+        setpriv; returns the completed process (bytes)."""
+        with open(self.path("test.scr"), "wb") as f:
             f.write(script if isinstance(script, bytes) else script.encode("utf-8"))
-        os.chmod(script_path, 0o644)
-        cmd = [ARGS.fancad, "--headless", "--script", script_path, "--module", ARGS.testmodule]
-        cmd += list(args)
+        os.chmod(self.path("test.scr"), 0o644)
+        cmd = [ARGS.fancad, "--headless", "--script", self.path("test.scr"), "--module",
+               ARGS.testmodule]
         if user:
             account = pwd.getpwnam(user)
             cmd = ["setpriv", "--reuid=%d" % account.pw_uid, "--regid=%d" % account.pw_gid,
                    "--clear-groups"] + cmd
-        return subprocess.run(cmd, cwd=self.dir, capture_output=True, timeout=60)
+        return subprocess.run(cmd + list(args), cwd=self.dir, capture_output=True, timeout=60)
+
+    def ran(self, r):
+        self.assertEqual(r.returncode, 0, r.stderr)
+        return r.stdout.decode("utf-8")
 
     def drawing(self, name, circles=1):
         doc = ezdxf.new("R2010")
@@ -84,9 +75,6 @@ class Hostile(unittest.TestCase):
             doc.modelspace().add_circle((i, 0), 1)
         doc.saveas(self.path(name))
         return self.path(name)
-
-    def circles(self, path):
-        return len(ezdxf.readfile(path).modelspace().query("CIRCLE"))
 
     def assertClean(self, path):
         r = subprocess.run(["/usr/bin/python3", ARGS.checker, path], capture_output=True,
@@ -100,42 +88,103 @@ class Hostile(unittest.TestCase):
         for part in parts:
             self.assertIn(part, err)
 
-    # 1. What is at the path of a save.
 
+def inserts(path):
+    return ezdxf.readfile(path).modelspace().query("INSERT")
+
+
+class Scripts(Fancad):
+    def setUp(self):
+        super().setUp()
+        doc = ezdxf.new("R2010")  # two view blocks, written as another CAD program would
+        for name, (w, h) in (("F_L0", (10, 5)), ("S_R45", (4, 4))):
+            block = doc.blocks.new(name=name)
+            block.add_lwpolyline([(0, 0), (w, 0), (w, h), (0, h)], close=True)
+            block.add_line((0, 0), (w, h))
+        doc.modelspace().add_circle((50, 50), 3)
+        doc.saveas(self.path("base.dxf"))
+
+    def test_insert_with_scale_and_rotation_then_saveas_and_a_new_drawing(self):
+        os.makedirs(self.path("out"))
+        self.ran(self.fancad("INSERT F_L0\nS\n2\nR\n30\n10,20\n"
+                             "INSERT s_r45 S 0.5 R 90 100,50.25\nSAVEAS out/plan.dxf\n"
+                             "NEW\nSAVEAS out/fresh.dxf\nQUIT\n", "base.dxf"))
+        plan = self.path("out", "plan.dxf")
+        self.assertClean(plan)
+        self.assertClean(self.path("out", "fresh.dxf"))
+        first, second = inserts(plan)
+        self.assertEqual([first.dxf.name, second.dxf.name], ["F_L0", "S_R45"])
+        self.assertEqual(tuple(first.dxf.insert), (10, 20, 0))
+        self.assertEqual((first.dxf.xscale, first.dxf.yscale, first.dxf.zscale), (2, 2, 2))
+        self.assertAlmostEqual(first.dxf.rotation, 30, places=9)
+        self.assertEqual(tuple(second.dxf.insert), (100, 50.25, 0))
+        self.assertEqual(second.dxf.xscale, 0.5)
+        self.assertAlmostEqual(second.dxf.rotation, 90, places=9)
+        self.assertEqual(len(ezdxf.readfile(plan).modelspace().query("CIRCLE")), 1,
+                         "what the drawing had before is still there")
+
+    def test_the_module_places_tags_and_selects_through_the_host(self):
+        out = self.ran(self.fancad("TESTSELECT\nall\n\n1,1\nTESTPLACE F_L0\n0\n^C\n"
+                                   "TESTPLACE F_L0\n90\n7,8\nTESTTAG\nLIST LAST\n"
+                                   "SAVEAS tagged.dxf\n", "base.dxf"))
+        self.assertIn("testmodule: INSERT F_L0 rotation 0 result -5002", out, "cancelled")
+        self.assertIn("testmodule: INSERT F_L0 rotation 90 result 5100", out)
+        self.assertIn('  Block name: "F_L0"\n  Position: X=7 Y=8 Z=0\n  Rotation: 90 deg\n'
+                      '  Scale: X=1 Y=1 Z=1\n  Xdata "Model": "4-72No4.5A_2900"\n', out)
+        self.assertRegex(out, r"testmodule: SELECT 1: [0-9A-F]+ point 5100")
+        path = self.path("tagged.dxf")
+        (ref,) = inserts(path)
+        self.assertEqual(ref.get_xdata("Model"), [(1000, "4-72No4.5A_2900")])
+        self.assertClean(path)
+
+    def test_command_lines_and_lines_that_cannot_be_applied(self):
+        no_display = {k: v for k, v in os.environ.items()
+                      if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        # Whether or not this build has the desktop mode, --gui with no display to open a
+        # window on ends with a message, not a crash.
+        for args, status, words in ((["--gui"], 2, ["--gui", "--headless"]),
+                                    (["--bogus"], 2, ["unknown option '--bogus'",
+                                                      "usage: fancad"])):
+            with self.subTest(args=args):
+                r = subprocess.run([ARGS.fancad, *args], capture_output=True, text=True,
+                                   timeout=30, env=no_display)
+                self.assertEqual(r.returncode, status)
+                for w in words:
+                    self.assertIn(w, r.stderr)
+        self.assertFailedAt(self.fancad("INSERT F_L0\nnot-a-point\n", "base.dxf"), 2,
+                            "not-a-point:")
+
+
+class Hostile(Fancad):
     def test_saves_follow_links_and_refuse_what_is_not_a_drawing_file(self):
         os.makedirs(self.path("real"))
         target = self.drawing("real/target.dxf")
         os.symlink("real/target.dxf", self.path("link.dxf"))
-        r = self.fancad("INSERT %s 5,5 1 0\nSAVE\n" % self.drawing("c.dxf"), "link.dxf")
-        self.assertEqual(r.returncode, 0, r.stderr)
+        self.ran(self.fancad("INSERT %s 5,5 1 0\nSAVE\n" % self.drawing("c.dxf"), "link.dxf"))
         self.assertTrue(os.path.islink(self.path("link.dxf")))
-        self.assertEqual(len(ezdxf.readfile(target).modelspace().query("INSERT")), 1)
+        self.assertEqual(len(inserts(target)), 1)
         self.assertClean(target)
         # A read-only drawing is refused and kept; modes are kept.
         readonly = self.drawing("ro.dxf")
         os.chmod(readonly, 0o444)
-        r = self.fancad("SAVE\n", readonly)
-        self.assertFailedAt(r, 1, "SAVE", "the file is read-only")
+        self.assertFailedAt(self.fancad("SAVE\n", readonly), 1, "SAVE", "the file is read-only")
         self.assertEqual(stat.S_IMODE(os.stat(readonly).st_mode), 0o444)
         private = self.drawing("private.dxf")
         os.chmod(private, 0o600)
-        self.assertEqual(self.fancad("SAVE\n", private).returncode, 0)
+        self.ran(self.fancad("SAVE\n", private))
         self.assertEqual(stat.S_IMODE(os.stat(private).st_mode), 0o600)
         # A FIFO and (as root) a character device made here: refused, left as they were.
         os.mkfifo(self.path("fifo"))
-        nodes = ["fifo"]
+        nodes = {"fifo": stat.S_ISFIFO}
         if is_root():
             os.mknod(self.path("null"), 0o666 | stat.S_IFCHR, os.makedev(1, 3))
-            nodes.append("null")
-        for node in nodes:
+            nodes["null"] = stat.S_ISCHR
+        for node, kind in nodes.items():
             r = self.fancad("SAVEAS %s\n" % self.path(node))
             self.assertFailedAt(r, 1, "SAVEAS", "not a drawing file")
-        self.assertTrue(stat.S_ISFIFO(os.lstat(self.path("fifo")).st_mode))
-        if is_root():
-            self.assertTrue(stat.S_ISCHR(os.lstat(self.path("null")).st_mode))
+            self.assertTrue(kind(os.lstat(self.path(node)).st_mode))
         # Opening a FIFO does not wait for a writer.
-        r = self.fancad("OPEN %s\n" % self.path("fifo"))
-        self.assertFailedAt(r, 1, "a FIFO")
+        self.assertFailedAt(self.fancad("OPEN %s\n" % self.path("fifo")), 1, "a FIFO")
 
     @unittest.skipUnless(is_root(), "files of other users need root to make")
     def test_owners_are_kept_for_root_and_for_another_user(self):
@@ -146,65 +195,23 @@ class Hostile(unittest.TestCase):
         theirs = self.drawing("theirs.dxf")
         os.chown(theirs, nobody.pw_uid, nobody.pw_gid)
         os.chmod(theirs, 0o640)
-        self.assertEqual(self.fancad("SAVE\n", theirs).returncode, 0)
+        self.ran(self.fancad("SAVE\n", theirs))
         self.assertEqual((os.stat(theirs).st_uid, os.stat(theirs).st_gid),
                          (nobody.pw_uid, nobody.pw_gid))
         self.assertEqual(stat.S_IMODE(os.stat(theirs).st_mode), 0o640)
         # nobody saves root's shared drawing: it stays root's, with nobody's work in it.
         roots = self.drawing("roots.dxf")
         os.chmod(roots, 0o666)
-        r = self.fancad("INSERT %s 1,1 1 0\nSAVE\n" % self.drawing("c.dxf"), roots, user="nobody")
-        self.assertEqual(r.returncode, 0, r.stderr)
+        self.ran(self.fancad("INSERT %s 1,1 1 0\nSAVE\n" % self.drawing("c.dxf"), roots,
+                             user="nobody"))
         self.assertEqual(os.stat(roots).st_uid, 0)
-        self.assertEqual(len(ezdxf.readfile(roots).modelspace().query("INSERT")), 1)
+        self.assertEqual(len(inserts(roots)), 1)
         # A folder nobody may not write takes no new drawing from it: the script fails.
         os.makedirs(self.path("closed"))
         os.chmod(self.path("closed"), 0o755)
         r = self.fancad("SAVE\n", self.path("closed", "new.dxf"), user="nobody")
         self.assertFailedAt(r, 1, "SAVE", "Permission denied")
         self.assertEqual(os.listdir(self.path("closed")), [])
-
-    # 2, 12, 13. Failing commands and scripts.
-
-    def test_failing_commands_and_scripts(self):
-        r = self.fancad("SAVE\nTESTHELLO\n", self.path("no", "such", "dir", "x.dxf"))
-        self.assertFailedAt(r, 1, "SAVE: cannot save drawing", "No such file or directory")
-        self.assertNotIn(b"testmodule: HELLO", r.stdout)
-        r = self.fancad("APPLOAD /etc/passwd\n")
-        self.assertFailedAt(r, 1, "APPLOAD /etc/passwd: Cannot load application")
-        os.makedirs(self.path("folder.scr"))
-        folder = subprocess.run([ARGS.fancad, "--headless", "--script", self.path("folder.scr")],
-                                capture_output=True, text=True, timeout=30)
-        missing = subprocess.run([ARGS.fancad, "--headless", "--script", self.path("none.scr")],
-                                 capture_output=True, text=True, timeout=30)
-        self.assertEqual((folder.returncode, missing.returncode), (2, 2))
-        self.assertEqual(folder.stderr, "fancad: cannot read script '%s': Is a directory\n"
-                         % self.path("folder.scr"))
-        self.assertEqual(missing.stderr, "fancad: cannot read script '%s': No such file or "
-                         "directory\n" % self.path("none.scr"))
-        # A name of 254 bytes opens and saves.
-        long_name = self.drawing("n" * 250 + ".dxf")
-        r = self.fancad("SAVE\n", long_name)
-        self.assertEqual(r.returncode, 0, r.stderr)
-        self.assertEqual(sorted(os.listdir(self.dir)), sorted(["folder.scr", "n" * 250 + ".dxf",
-                                                               "test.scr"]))
-
-    # 9. File names are bytes.
-
-    def test_file_names_that_are_not_utf8_are_kept(self):
-        d = os.fsencode(self.dir)
-        r = self.fancad(b"SAVEAS " + d + b"/\xff.dxf\nSAVEAS " + d + b"/\xfe.dxf\n")
-        self.assertEqual(r.returncode, 0, r.stderr)
-        names = set(os.listdir(d))
-        self.assertIn(b"\xff.dxf", names)
-        self.assertIn(b"\xfe.dxf", names)
-        gbk = d + b"/\xb7\xe7\xbb\xfa.dxf"  # "风机" in GBK
-        shutil.copy(self.drawing("c.dxf", circles=3), gbk)
-        r = self.fancad("LIST ALL\nSAVE\n", os.fsdecode(gbk))
-        self.assertEqual(r.returncode, 0, r.stderr)
-        self.assertEqual(r.stdout.count(b"CIRCLE  Handle"), 3)
-
-    # 10. A killed save.
 
     def test_a_killed_save_leaves_nothing_once_the_drawing_is_opened_or_saved(self):
         big = self.path("big.dxf")
@@ -231,15 +238,11 @@ class Hostile(unittest.TestCase):
             proc.wait()
             temporaries = [n for n in os.listdir(self.dir) if ".fancad-tmp-" in n]
             # The next open (even attempts) or save (odd ones) of the drawing clears them.
-            script = "LIST ALL\n" if attempt % 2 == 0 else "SAVE\n"
-            self.assertEqual(self.fancad(script, out).returncode, 0)
+            self.ran(self.fancad("LIST ALL\n" if attempt % 2 == 0 else "SAVE\n", out))
             self.assertEqual([n for n in os.listdir(self.dir) if ".fancad-tmp-" in n], [],
                              "left: %s" % temporaries)
         self.assertGreater(killed, 0, "no save was caught in the act")
-        ezdxf.readfile(out)  # whatever happened, the drawing is whole
-        self.assertClean(out)
-
-    # 3, 7, 8, 11. Drawings out of the ordinary.
+        self.assertClean(out)  # whatever happened, the drawing is whole
 
     def test_insert_of_a_drawing_with_a_block_of_its_own_name(self):
         doc = ezdxf.new("R2010")
@@ -247,8 +250,7 @@ class Hostile(unittest.TestCase):
         doc.modelspace().add_blockref("loop", (0, 0))
         doc.modelspace().add_circle((5, 5), 1)
         doc.saveas(self.path("loop.dxf"))
-        r = self.fancad("INSERT %s\n0,0\n\n\nSAVEAS o.dxf\n" % self.path("loop"))
-        self.assertEqual(r.returncode, 0, r.stderr)
+        self.ran(self.fancad("INSERT %s\n0,0\n\n\nSAVEAS o.dxf\n" % self.path("loop")))
         out = ezdxf.readfile(self.path("o.dxf"))
         kinds = lambda name: [e.dxftype() + (" " + e.dxf.name if e.dxftype() == "INSERT" else "")
                               for e in out.blocks.get(name)]
@@ -256,12 +258,12 @@ class Hostile(unittest.TestCase):
         self.assertEqual(kinds("loop$1"), ["LINE"])
         self.assertClean(self.path("o.dxf"))
         # An R12 block that holds itself is refused when read.
-        r12 = ("0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nA\n70\n0\n10\n0\n20\n0\n30\n0\n"
-               "0\nINSERT\n8\n0\n2\nA\n10\n0\n20\n0\n30\n0\n0\nENDBLK\n8\n0\n0\nENDSEC\n0\nEOF\n")
         with open(self.path("self.dxf"), "w") as f:
-            f.write(r12)
-        r = self.fancad("OPEN %s\n" % self.path("self.dxf"))
-        self.assertFailedAt(r, 1, "a block contains itself: 'A' -> 'A'")
+            f.write("0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nA\n70\n0\n10\n0\n20\n0\n30\n0\n"
+                    "0\nINSERT\n8\n0\n2\nA\n10\n0\n20\n0\n30\n0\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
+                    "0\nEOF\n")
+        self.assertFailedAt(self.fancad("OPEN %s\n" % self.path("self.dxf")), 1,
+                            "a block contains itself: 'A' -> 'A'")
 
     def test_bad_values_are_refused_and_top_handles_renumbered(self):
         doc = ezdxf.new("R2010")
@@ -274,23 +276,19 @@ class Hostile(unittest.TestCase):
         self.assertNotEqual(bad, text)
         with open(self.path("bad.dxf"), "w") as f:
             f.write(bad)
-        r = self.fancad("OPEN %s\n" % self.path("bad.dxf"))
-        self.assertFailedAt(r, 1, "value of group code 70 is not an integer: 'abc'")
-        # The largest handle there is: read, and after an insert and a save, no handle 0 and
-        # none twice.
+        self.assertFailedAt(self.fancad("OPEN %s\n" % self.path("bad.dxf")), 1,
+                            "value of group code 70 is not an integer: 'abc'")
+        # The largest handle there is: read, and renumbered on a save after an insert (the
+        # checker finds no handle 0 and none twice).
         with open(self.drawing("c.dxf")) as f:
             top = re.sub(r"(\n  0\nCIRCLE\n  5\n)[0-9A-F]+\n", r"\1FFFFFFFFFFFFFFFF\n",
                          f.read())
         with open(self.path("top.dxf"), "w") as f:
             f.write(top)
-        r = self.fancad("INSERT %s 0,0 1 0\nSAVE\n" % self.drawing("x.dxf"), self.path("top.dxf"))
-        self.assertEqual(r.returncode, 0, r.stderr)
+        self.ran(self.fancad("INSERT %s 0,0 1 0\nSAVE\n" % self.drawing("x.dxf"),
+                             self.path("top.dxf")))
         with open(self.path("top.dxf")) as f:
-            handles = record_handles(f.read())
-        self.assertEqual(len(handles), len(set(handles)))
-        self.assertNotIn("0", handles)
-        self.assertNotIn("FFFFFFFFFFFFFFFF", handles)
-        ezdxf.readfile(self.path("top.dxf"))
+            self.assertNotIn("FFFFFFFFFFFFFFFF", f.read())
         self.assertClean(self.path("top.dxf"))
 
     def test_angles_are_written_as_read(self):
@@ -305,8 +303,7 @@ class Hostile(unittest.TestCase):
             msp.add_blockref("B", (0, 0), dxfattribs={"rotation": a})
             msp.add_text("t", dxfattribs={"rotation": b})
         doc.saveas(self.path("angles.dxf"))
-        r = self.fancad("SAVEAS %s\n" % self.path("out.dxf"), self.path("angles.dxf"))
-        self.assertEqual(r.returncode, 0, r.stderr)
+        self.ran(self.fancad("SAVEAS %s\n" % self.path("out.dxf"), self.path("angles.dxf")))
         read = lambda path: [
             (e.dxftype(), getattr(e.dxf, attr))
             for e in ezdxf.readfile(path).modelspace()
@@ -324,6 +321,7 @@ def main():
     for name in ("--fancad", "--testmodule", "--checker", "--workdir"):
         parser.add_argument(name, required=True)
     ARGS, rest = parser.parse_known_args()
+    # The tests run fancad in folders of their own.
     for name in ("fancad", "testmodule", "checker", "workdir"):
         setattr(ARGS, name, os.path.abspath(getattr(ARGS, name)))
     os.makedirs(ARGS.workdir, exist_ok=True)
