@@ -61,9 +61,8 @@ class Tag(NamedTuple):
 class Record:
     """One 0-tagged record; own holds its tags before the extended data."""
 
-    def __init__(self, tags, section):
-        self.type, self.line, self.section = tags[0].value, tags[0].line, section
-        self.body = tags[1:]
+    def __init__(self, tags):
+        self.type, self.line, self.body = tags[0].value, tags[0].line, tags[1:]
         i = next((i for i, t in enumerate(self.body) if t.code == 1001), len(self.body))
         self.own, self.xdata = self.body[:i], self.body[i:]
         self.table = None  # the table a table record stands in
@@ -93,9 +92,6 @@ class Checker:
         return self.version >= R2000
 
     def run(self):
-        if self.data.startswith(b"AutoCAD Binary DXF"):
-            self.fault(1, "binary DXF: only ASCII DXF is checked")
-            return self.faults
         tags = self._read_tags()
         for t in tags:
             if t.code in FLOAT_CODES and not (FLOAT_RE.match(t.value) and
@@ -144,7 +140,7 @@ class Checker:
         starts = [i for i, t in enumerate(tags) if t.code == 0] + [len(tags)]
         section, table, chain = None, None, None
         for a, b in zip(starts, starts[1:]):
-            rec = Record(tags[a:b], section)
+            rec = Record(tags[a:b])
             if rec.type in ("SECTION", "ENDSEC", "EOF") and chain:
                 self._unclosed(chain, rec)
                 chain = None
