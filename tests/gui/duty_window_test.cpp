@@ -229,7 +229,7 @@ TEST_F(DutyWindow, ShowsTheConsoleTableChartsTheSelectedRowAndOpensTheFanDialogO
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(table.viewport(), &twice);
   });
-  const std::string out = run("1000\n500\n\n\n");
+  run("1000\n500\n\n\n");
   EXPECT_FALSE(watchdog.fired());
   EXPECT_FALSE(pending()) << "nothing asked at the command line";
   ASSERT_EQ(chosen.size(), 15);
