@@ -7,7 +7,9 @@ set -euo pipefail
 build=${1:-build/release}
 bench="$build/bin/bench_fandlg"
 [ -x "$bench" ] || { echo "fandlg_pg: no $bench"; exit 0; }
-if [ ! -x "${PG_BINDIR:-/usr/lib/postgresql/15/bin}/initdb" ]; then
+PG_BINDIR=${PG_BINDIR:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)}
+export PG_BINDIR
+if [ ! -x "$PG_BINDIR/initdb" ]; then
   echo "fandlg_pg: SKIPPED, no PostgreSQL 15 server installed"
   exit 0
 fi
