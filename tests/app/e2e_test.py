@@ -1,17 +1,16 @@
 #!/usr/bin/python3
 """fancad run on scripts, end to end: its command line, the module's calls, and fancad
 against a hostile user: links, devices, FIFOs, modes and owners at the path of a save (as
-root and, through setpriv, as the user nobody), killed saves, drawings whose blocks,
-values, handles or angles are out of the ordinary. The drawings fancad saves are read
-back by ezdxf and checked by the project's drawing checker. (What a failing command or
-script and names that are not UTF-8 do, the host's own tests check in-process.)
+root and, through setpriv, as the user nobody), killed saves. The drawings fancad saves
+are read back by ezdxf and checked by the project's drawing checker. (Failing commands
+and scripts and names that are not UTF-8 are the host's own tests; drawings whose blocks,
+values, handles or angles are out of the ordinary, the drawing database's.)
 
 Usage: e2e_test.py --fancad BIN --testmodule LIB --checker PY --workdir DIR [Scripts|Hostile]
 """
 import argparse
 import os
 import pwd
-import re
 import shutil
 import signal
 import stat
@@ -69,10 +68,9 @@ class Fancad(unittest.TestCase):
         self.assertEqual(r.returncode, 0, r.stderr)
         return r.stdout.decode("utf-8")
 
-    def drawing(self, name, circles=1):
+    def drawing(self, name):
         doc = ezdxf.new("R2010")
-        for i in range(circles):
-            doc.modelspace().add_circle((i, 0), 1)
+        doc.modelspace().add_circle((0, 0), 1)
         doc.saveas(self.path(name))
         return self.path(name)
 
@@ -243,77 +241,6 @@ class Hostile(Fancad):
                              "left: %s" % temporaries)
         self.assertGreater(killed, 0, "no save was caught in the act")
         self.assertClean(out)  # whatever happened, the drawing is whole
-
-    def test_insert_of_a_drawing_with_a_block_of_its_own_name(self):
-        doc = ezdxf.new("R2010")
-        doc.blocks.new("loop").add_line((0, 0), (1, 1))
-        doc.modelspace().add_blockref("loop", (0, 0))
-        doc.modelspace().add_circle((5, 5), 1)
-        doc.saveas(self.path("loop.dxf"))
-        self.ran(self.fancad("INSERT %s\n0,0\n\n\nSAVEAS o.dxf\n" % self.path("loop")))
-        out = ezdxf.readfile(self.path("o.dxf"))
-        kinds = lambda name: [e.dxftype() + (" " + e.dxf.name if e.dxftype() == "INSERT" else "")
-                              for e in out.blocks.get(name)]
-        self.assertEqual(kinds("loop"), ["INSERT loop$1", "CIRCLE"])
-        self.assertEqual(kinds("loop$1"), ["LINE"])
-        self.assertClean(self.path("o.dxf"))
-        # An R12 block that holds itself is refused when read.
-        with open(self.path("self.dxf"), "w") as f:
-            f.write("0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nA\n70\n0\n10\n0\n20\n0\n30\n0\n"
-                    "0\nINSERT\n8\n0\n2\nA\n10\n0\n20\n0\n30\n0\n0\nENDBLK\n8\n0\n0\nENDSEC\n"
-                    "0\nEOF\n")
-        self.assertFailedAt(self.fancad("OPEN %s\n" % self.path("self.dxf")), 1,
-                            "a block contains itself: 'A' -> 'A'")
-
-    def test_bad_values_are_refused_and_top_handles_renumbered(self):
-        doc = ezdxf.new("R2010")
-        hatch = doc.modelspace().add_hatch(color=2)
-        hatch.paths.add_polyline_path([(0, 0), (10, 0), (10, 10)], is_closed=True)
-        doc.saveas(self.path("hatch.dxf"))
-        with open(self.path("hatch.dxf")) as f:
-            text = f.read()
-        bad = re.sub(r"(AcDbHatch\n.*?\n 70\n)1\n", r"\1abc\n", text, count=1, flags=re.S)
-        self.assertNotEqual(bad, text)
-        with open(self.path("bad.dxf"), "w") as f:
-            f.write(bad)
-        self.assertFailedAt(self.fancad("OPEN %s\n" % self.path("bad.dxf")), 1,
-                            "value of group code 70 is not an integer: 'abc'")
-        # The largest handle there is: read, and renumbered on a save after an insert (the
-        # checker finds no handle 0 and none twice).
-        with open(self.drawing("c.dxf")) as f:
-            top = re.sub(r"(\n  0\nCIRCLE\n  5\n)[0-9A-F]+\n", r"\1FFFFFFFFFFFFFFFF\n",
-                         f.read())
-        with open(self.path("top.dxf"), "w") as f:
-            f.write(top)
-        self.ran(self.fancad("INSERT %s 0,0 1 0\nSAVE\n" % self.drawing("x.dxf"),
-                             self.path("top.dxf")))
-        with open(self.path("top.dxf")) as f:
-            self.assertNotIn("FFFFFFFFFFFFFFFF", f.read())
-        self.assertClean(self.path("top.dxf"))
-
-    def test_angles_are_written_as_read(self):
-        doc = ezdxf.new("R2010")
-        doc.blocks.new("B").add_point((0, 0))
-        msp = doc.modelspace()
-        angles = [30.0, 40.3, 10.1, 45.7, 123.456, 0.1, 359.9, 89.999, 270.01, 1.234567,
-                  33.3, 66.6, 99.9, 12.34, 200.2, 0.001, 15.15, 77.77, 150.5, 300.3, 7.7, 8.8,
-                  17.17, 29.3]
-        for a, b in zip(angles[::2], angles[1::2]):
-            msp.add_arc((0, 0), 1, a, b)
-            msp.add_blockref("B", (0, 0), dxfattribs={"rotation": a})
-            msp.add_text("t", dxfattribs={"rotation": b})
-        doc.saveas(self.path("angles.dxf"))
-        self.ran(self.fancad("SAVEAS %s\n" % self.path("out.dxf"), self.path("angles.dxf")))
-        read = lambda path: [
-            (e.dxftype(), getattr(e.dxf, attr))
-            for e in ezdxf.readfile(path).modelspace()
-            for attr in {"ARC": ("start_angle", "end_angle"), "INSERT": ("rotation",),
-                         "TEXT": ("rotation",)}[e.dxftype()]]
-        before, after = read(self.path("angles.dxf")), read(self.path("out.dxf"))
-        self.assertEqual(len(before), 48)
-        self.assertEqual(after, before)
-        self.assertClean(self.path("out.dxf"))
-
 
 def main():
     global ARGS

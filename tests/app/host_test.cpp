@@ -173,6 +173,15 @@ TEST_F(Host, ACommandThatFailsStopsTheScriptWithItsReason) {
   ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0644), 0);
   EXPECT_EQ(run("APPLOAD " + path("pipe") + "\n"), 1);
   EXPECT_NE(err.str().find("not a module file"), std::string::npos) << err.str();
+  // A drawing that cannot become a block is refused with the reason.
+  {
+    AcDbDatabase drawing;
+    ASSERT_EQ(drawing.saveAs(zrbase::pathFromBytes(path("a|b.dxf")).c_str()), Acad::eOk);
+  }
+  EXPECT_EQ(run("INSERT " + path("a|b") + "\n0,0\n\n\n"), 1);
+  EXPECT_EQ(err.str(), "line 1: INSERT " + path("a|b") +
+                           ": cannot define block 'a|b': 'a|b' is not a valid name: names cannot "
+                           "hold '|'\n");
   // An exception escaping a module command stops the script too.
   EXPECT_EQ(run("TESTTHROW\nTESTHELLO\n"), 1);
   EXPECT_EQ(err.str(),
@@ -182,17 +191,6 @@ TEST_F(Host, ACommandThatFailsStopsTheScriptWithItsReason) {
   // An unknown command is not a failure of the script: it is reported and the host goes on.
   EXPECT_EQ(run("NOSUCHCOMMAND\nTESTHELLO\n"), 0) << err.str();
   EXPECT_NE(out.str().find("testmodule: HELLO"), std::string::npos);
-}
-
-TEST_F(Host, ADrawingThatCannotBecomeABlockIsRefusedWithTheReason) {
-  {
-    AcDbDatabase drawing;
-    ASSERT_EQ(drawing.saveAs(zrbase::pathFromBytes(path("a|b.dxf")).c_str()), Acad::eOk);
-  }
-  EXPECT_EQ(run("INSERT " + path("a|b") + "\n0,0\n\n\n"), 1);
-  EXPECT_EQ(err.str(), "line 1: INSERT " + path("a|b") +
-                           ": cannot define block 'a|b': 'a|b' is not a valid name: names cannot "
-                           "hold '|'\n");
 }
 
 TEST_F(Host, DrawingsWithLongNamesOrNamesThatAreNotUtf8AreSavedUnderThem) {

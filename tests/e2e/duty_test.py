@@ -32,10 +32,6 @@ def density(celsius, pascals):
     return pascals / (287.05 * (celsius + 273.15))
 
 
-def number(cell):
-    return None if cell in ("-", "") else float(cell)
-
-
 def table(output):
     """The listed candidates: rows after the heading, split on runs of blanks."""
     lines = output.splitlines()
@@ -281,44 +277,18 @@ class HandWorkedTest(Scenario):
         for cells, row in zip(lines[1:], listed):
             self.assertEqual([c or "-" for c in cells], [row[c] for c in COLUMNS])
 
-    def test_the_chart_reads_back_as_the_curves_and_points(self):
+    def test_the_chart_is_written_with_the_candidates_curves_and_points(self):
+        """Where the curves and points land on the chart, the chart's own tests check."""
         (out,) = self.duty((1000, 500), then=("C", "2", "chart.svg", ""))
-        self.assertIn("图表已写入 " + os.path.join(self.dir, "chart.svg"), out)
-        svg = ET.parse(os.path.join(self.dir, "chart.svg")).getroot()
-        axes = {g.get("data-axis"): axis_map(g) for g in svg.iter(SVG + "g")
-                if g.get("class") == "axis"}
-        self.assertEqual(set(axes), {"flow", "pressure", "efficiency", "power"})
-        r = density(20, 101325) / 1.2
-        a, b, c, d, u, v, flows = self.LINES[self.C]
-        curve = {"pressure": lambda q: r * (a - b * q), "efficiency": lambda q: c + d * q,
-                 "power": lambda q: r * (u + v * q), "system": lambda q: self.K * q * q}
-        lines = {p.get("data-role"): p for p in svg.iter(SVG + "polyline")}
-        self.assertEqual(set(lines), set(curve))
-        for role, f in curve.items():
-            along = axes[lines[role].get("data-axis")]
-            points = [tuple(map(float, xy.split(","))) for xy in lines[role].get("points").split()]
-            for x, y in points:
-                q = axes["flow"](x)
-                self.assertAlmostEqual(along(y), f(q), delta=0.01 * abs(f(q)) + 0.5, msg=role)
-            if role != "system":
-                self.assertAlmostEqual(axes["flow"](points[0][0]), flows[0], delta=1)
-                self.assertAlmostEqual(axes["flow"](points[-1][0]), flows[-1], delta=1)
-        measured = [g for g in svg.iter(SVG + "g") if g.get("class") == "measured"]
-        for g in measured:
-            role = g.get("data-role")
-            got = [(axes["flow"](float(p.get("cx"))), axes[role](float(p.get("cy"))))
-                   for p in g.iter(SVG + "circle")]
-            self.assertEqual(len(got), len(flows), role)
-            for (q, y), flow in zip(got, flows):
-                self.assertAlmostEqual(q, flow, delta=1)
-                self.assertAlmostEqual(y, curve[role](flow), delta=0.01 * abs(curve[role](flow)))
-        markers = {g.get("data-role"): g.find(SVG + "circle") for g in svg.iter(SVG + "g")
-                   if g.get("class") == "marker"}
-        q, p, _, _ = self.expected(self.C, r)
-        for role, want in [("duty", (1000, 500)), ("operating", (q, p))]:
-            at = markers[role]
-            self.assertAlmostEqual(axes["flow"](float(at.get("cx"))), want[0], delta=2)
-            self.assertAlmostEqual(axes["pressure"](float(at.get("cy"))), want[1], delta=2)
+        self.assertIn("图表已写入 " + self.path("chart.svg"), out)
+        svg = ET.parse(self.path("chart.svg")).getroot()
+
+        def roles(tag, cls=None, role="data-role"):
+            return {e.get(role) for e in svg.iter(SVG + tag) if cls in (None, e.get("class"))}
+        self.assertEqual(roles("polyline"), {"pressure", "efficiency", "power", "system"})
+        self.assertEqual(roles("g", "axis", "data-axis"), {"flow", "pressure", "efficiency",
+                                                           "power"})
+        self.assertLessEqual({"duty", "operating"}, roles("g", "marker"))
 
     def test_a_chosen_candidate_opens_the_fan_dialog_and_is_placed_from_it(self):
         shutil.copy(os.path.join(e2e.ARGS.dwglib, "Fan", "T4-72No4皮带.dwg"),
@@ -333,20 +303,6 @@ class HandWorkedTest(Scenario):
         self.assertEqual(insert.dxf.name, "T4-72No4皮带F_L0")
         self.assertAlmostEqual(insert.dxf.rotation, 30)
         self.assertEqual(tuple(insert.dxf.insert)[:2], (100, 50))
-
-
-def axis_map(group):
-    """Pixel to value along an axis, from its first and last tick labels."""
-    ticks = []
-    for tick in group.iter(SVG + "g"):
-        if tick.get("class") != "tick":
-            continue
-        line, label = tick.find(SVG + "line"), tick.find(SVG + "text")
-        vertical = line.get("x1") == line.get("x2")
-        pixel = float(line.get("x1") if vertical else line.get("y1"))
-        ticks.append((pixel, float(label.text)))
-    (p0, v0), (p1, v1) = ticks[0], ticks[-1]
-    return lambda pixel: v0 + (pixel - p0) * (v1 - v0) / (p1 - p0)
 
 
 if __name__ == "__main__":

@@ -120,22 +120,6 @@ class ParamSelectTest(Scenario):
         self.assertEqual(items(dump, 1012), ["4-72"])
         self.assertEqual(shown_model(dump), ("4-72", "2.8", "A", "2900"))
 
-    def test_a_series_without_a_style_row_stops_the_search(self):
-        """4-79 comes third in the list: the matches of 11-62 and 4-72 before it
-        are dropped, the series list stays as the catalogue filled it, and the
-        lower lists and grids stay as they were."""
-        self.clear_parameter_rows()
-        self.point("4-72", self.model("4-72", "3.6", "A", "2900"), 990, 1131)
-        self.range_row("11-62", self.model("11-62", "4", "A", "2900"), 900, 1000, 1000, 1200)
-        self.cat.sql("DELETE FROM Model_Table_Parameter_Style WHERE BigModel = '4-79'")
-        (before, after), out = self.dialog("dlg dump", "dlg click 202", "dlg dump")
-        self.assertNotIn("MSGBOX", out)
-        self.assertEqual(items(after, 1012), ALL_SERIES)
-        self.assertEqual(control(after, 1012)["text"], "11-62")
-        for cid in COMBOS[1:]:
-            self.assertEqual(control(after, cid), control(before, cid))
-        self.assertEqual(after["grids"], before["grids"])
-
     def test_no_match_anywhere_empties_the_series_list_only(self):
         self.clear_parameter_rows()
         (before, after), out = self.dialog("dlg dump", "dlg click 202", "dlg dump")
