@@ -8,44 +8,52 @@
 namespace {
 
 using adotest::column;
+using adotest::errorOf;
 using adotest::open;
 using adotest::text;
 using testsupport::readRows;
+using Rows = std::vector<std::vector<std::string>>;
 
-using adotest::errorOf;
+using Recordset = adotest::CatalogueFixture;
 
-using RecordsetRead = adotest::CatalogueFixture;
-
-TEST_F(RecordsetRead, ValuesComeTypedAsTheirColumns) {
-  _RecordsetPtr rs = open(conn, L"SELECT * FROM Model");
-  EXPECT_EQ(rs->GetCollect(L"ID").vt, VT_I4);
-  EXPECT_EQ(rs->GetCollect(L"FanNo").vt, VT_R8);
-  EXPECT_EQ(text(rs->GetCollect(L"FanNo")), L"4") << "a double 4.0 reads as \"4\"";
-  EXPECT_EQ(static_cast<short>(rs->GetCollect(L"Speed")), 2900);
-  EXPECT_EQ(text(rs->GetCollect(L"LabelModel")), L"4-72No4A");
-  rs->MoveNext();
-  EXPECT_EQ(text(rs->GetCollect(L"FanNo")), L"4.5");
-  EXPECT_EQ(rs->GetCollect(L"LabelModel").vt, VT_NULL);
-  rs->MoveNext();
-  EXPECT_EQ(text(rs->GetCollect(L"DriveMode")), L"直联");
-  rs->MoveNext();
-  EXPECT_EQ(rs->GetCollect(L"BigModel").vt, VT_NULL);
-
-  _RecordsetPtr flags = open(conn, L"SELECT * FROM Flags");
-  EXPECT_EQ(flags->GetCollect(L"Ok").vt, VT_BOOL);
-  EXPECT_TRUE(static_cast<bool>(flags->GetCollect(L"Ok")));
-  EXPECT_EQ(flags->GetCollect(L"Big").vt, VT_I8);
-  EXPECT_EQ(text(flags->GetCollect(L"Big")), L"5000000000");
-  EXPECT_EQ(text(flags->GetCollect(L"Note")), L"2.5");
-  EXPECT_EQ(errorOf([&] { (void)static_cast<short>(flags->GetCollect(L"Count")); }),
-            DISP_E_OVERFLOW)
+TEST_F(Recordset, ValuesComeTypedAsTheirColumns) {
+  struct Value {
+    const wchar_t* table;
+    int row;
+    const wchar_t* field;
+    VARTYPE vt;
+    const wchar_t* text;
+  };
+  const Value values[] = {{L"Model", 0, L"ID", VT_I4, L"1"},
+                          {L"Model", 0, L"FanNo", VT_R8, L"4"},  // a double 4.0 reads as "4"
+                          {L"Model", 0, L"Speed", VT_I4, L"2900"},
+                          {L"Model", 0, L"LabelModel", VT_BSTR, L"4-72No4A"},
+                          {L"Model", 1, L"FanNo", VT_R8, L"4.5"},
+                          {L"Model", 1, L"LabelModel", VT_NULL, L"<null>"},
+                          {L"Model", 2, L"DriveMode", VT_BSTR, L"直联"},
+                          {L"Model", 3, L"BigModel", VT_NULL, L"<null>"},
+                          {L"Flags", 0, L"Ok", VT_BOOL, L"-1"},
+                          {L"Flags", 0, L"Big", VT_I8, L"5000000000"},
+                          {L"Flags", 0, L"Note", VT_R8, L"2.5"},
+                          {L"Flags", 1, L"Ok", VT_BOOL, L"0"},
+                          {L"Flags", 1, L"Note", VT_BSTR, L"text"}};
+  for (const Value& v : values) {
+    SCOPED_TRACE(zrbase::wideToUtf8(std::wstring(v.table) + L"." + v.field));
+    _RecordsetPtr rs = open(conn, std::wstring(L"SELECT * FROM ") + v.table);
+    rs->Move(v.row);
+    EXPECT_EQ(rs->GetCollect(v.field).vt, v.vt);
+    EXPECT_EQ(text(rs->GetCollect(v.field)), v.text);
+  }
+  _RecordsetPtr rs = open(conn, L"SELECT * FROM Flags");
+  EXPECT_TRUE(static_cast<bool>(rs->GetCollect(L"Ok")));
+  EXPECT_EQ(static_cast<short>(open(conn, L"SELECT * FROM Model")->GetCollect(L"Speed")), 2900);
+  EXPECT_EQ(errorOf([&] { (void)static_cast<short>(rs->GetCollect(L"Count")); }), DISP_E_OVERFLOW)
       << "40000 is beyond a 16-bit integer";
-  flags->MoveNext();
-  EXPECT_FALSE(static_cast<bool>(flags->GetCollect(L"Ok")));
-  EXPECT_EQ(text(flags->GetCollect(L"Note")), L"text");
 }
 
-TEST_F(RecordsetRead, FieldsByNameInAnyCaseOrByPosition) {
+// A host that knows only std::exception learns which field is missing; the
+// description a dialog shows is the system's text alone.
+TEST_F(Recordset, FieldsAreFoundByNameInAnyCaseOrByPositionAndAMissingOneIsNamed) {
   _RecordsetPtr rs = open(conn, L"SELECT * FROM Model WHERE ID like 3");
   EXPECT_EQ(text(rs->GetCollect(L"bigmodel")), L"9-19");
   EXPECT_EQ(text(rs->GetCollect("BIGMODEL")), L"9-19");
@@ -54,12 +62,24 @@ TEST_F(RecordsetRead, FieldsByNameInAnyCaseOrByPosition) {
   EXPECT_EQ(text(rs->GetCollect(0)), L"3") << "the literal 0 is the first field";
   EXPECT_EQ(text(rs->GetCollect(CString(L"DriveMode"))), L"直联");
   EXPECT_EQ(text(rs->GetCollect(_bstr_t(L"DRIVEMODE"))), L"直联");
-  EXPECT_EQ(errorOf([&] { rs->GetCollect(L"Bigmodell"); }), adoError(adErrItemNotFound));
-  EXPECT_EQ(errorOf([&] { rs->GetCollect(6L); }), adoError(adErrItemNotFound));
-  EXPECT_EQ(errorOf([&] { rs->GetCollect(-1L); }), adoError(adErrItemNotFound));
+  for (const _variant_t& missing : {_variant_t(L"Bigmodell"), _variant_t(6L), _variant_t(-1L)}) {
+    EXPECT_EQ(errorOf([&] { rs->GetCollect(missing); }), adoError(adErrItemNotFound));
+  }
+  const auto caught = [&](const _variant_t& index) -> std::pair<std::string, std::wstring> {
+    try {
+      rs->GetCollect(index);
+    } catch (const _com_error& e) {
+      return {e.what(), static_cast<const wchar_t*>(e.Description())};
+    }
+    return {};
+  };
+  const std::wstring system = adoimpl::adoErrorText(adErrItemNotFound);
+  EXPECT_EQ(caught(L"FanNumber"),
+            std::make_pair(zrbase::wideToUtf8(system) + " (field 'FanNumber')", system));
+  EXPECT_EQ(caught(40L).first, zrbase::wideToUtf8(system) + " (field 40 of 6)");
 }
 
-TEST_F(RecordsetRead, FieldsCollectionWalksColumnsInTableOrder) {
+TEST_F(Recordset, FieldsCollectionWalksColumnsInTableOrder) {
   _RecordsetPtr rs = open(conn, L"SELECT * FROM 4-72_Parameter WHERE ModelID LIKE '2'");
   FieldsPtr fields = rs->GetFields();
   const std::vector<fangen::Column> expected = fangen::parameterColumns(fangen::TableStyle::Point);
@@ -79,57 +99,32 @@ TEST_F(RecordsetRead, FieldsCollectionWalksColumnsInTableOrder) {
   EXPECT_EQ(errorOf([&] { flux->GetValue(); }), adoError(adErrObjectClosed));
 }
 
-// A host that knows only std::exception learns which field is missing; the description a
-// dialog shows is the system's text alone.
-TEST_F(RecordsetRead, AMissingFieldIsNamedByWhatButNotInTheDescription) {
-  _RecordsetPtr rs = open(conn, L"SELECT * FROM Model");
-  const auto caught =
-      [](const std::function<void()>& action) -> std::pair<std::string, std::wstring> {
-    try {
-      action();
-    } catch (const _com_error& e) {
-      return {e.what(), static_cast<const wchar_t*>(e.Description())};
-    }
-    return {};
-  };
-  const std::wstring system = adoimpl::adoErrorText(adErrItemNotFound);
-  const auto [byName, description] = caught([&] { rs->GetCollect(L"FanNumber"); });
-  EXPECT_EQ(byName, zrbase::wideToUtf8(system) + " (field 'FanNumber')");
-  EXPECT_EQ(description, system);
-  EXPECT_EQ(caught([&] { rs->GetCollect(40L); }).first,
-            zrbase::wideToUtf8(system) + " (field 40 of " +
-                std::to_string(rs->GetFields()->GetCount()) + ")");
-}
+TEST_F(Recordset, MovingStopsAtBothEndsAndCountsOnlyOnAStaticCursor) {
+  _RecordsetPtr none = open(conn, L"SELECT * FROM Model WHERE BigModel LIKE 'none'");
+  EXPECT_TRUE(none->GetBOF());
+  EXPECT_TRUE(none->GetadoEOF());
+  for (const auto& step :
+       std::vector<std::function<void()>>{[&] { none->GetCollect(L"ID"); },
+                                          [&] { none->MoveNext(); }, [&] { none->MoveFirst(); }}) {
+    EXPECT_EQ(errorOf(step), adoError(adErrNoCurrentRecord));
+  }
 
-using RecordsetMove = adotest::CatalogueFixture;
+  _RecordsetPtr two = open(conn, L"SELECT * FROM Model WHERE BigModel LIKE '4-72'");
+  EXPECT_FALSE(two->GetBOF());
+  two->MoveNext();
+  EXPECT_FALSE(two->GetadoEOF());
+  two->MoveNext();
+  EXPECT_TRUE(two->GetadoEOF());
+  EXPECT_FALSE(two->GetBOF());
+  EXPECT_EQ(errorOf([&] { two->MoveNext(); }), adoError(adErrNoCurrentRecord));
+  two->MoveFirst();
+  EXPECT_EQ(text(two->GetCollect(L"ID")), L"1");
+  two->MovePrevious();
+  EXPECT_TRUE(two->GetBOF());
+  two->MoveLast();
+  EXPECT_EQ(text(two->GetCollect(L"ID")), L"2");
 
-TEST_F(RecordsetMove, EmptyResultIsAtBothEnds) {
-  _RecordsetPtr rs = open(conn, L"SELECT * FROM Model WHERE BigModel LIKE 'none'");
-  EXPECT_TRUE(rs->GetBOF());
-  EXPECT_TRUE(rs->GetadoEOF());
-  EXPECT_EQ(errorOf([&] { rs->GetCollect(L"ID"); }), adoError(adErrNoCurrentRecord));
-  EXPECT_EQ(errorOf([&] { rs->MoveNext(); }), adoError(adErrNoCurrentRecord));
-  EXPECT_EQ(errorOf([&] { rs->MoveFirst(); }), adoError(adErrNoCurrentRecord));
-}
-
-TEST_F(RecordsetMove, MoveNextPastLastRowSetsEof) {
-  _RecordsetPtr rs = open(conn, L"SELECT * FROM Model WHERE BigModel LIKE '4-72'");
-  EXPECT_FALSE(rs->GetBOF());
-  rs->MoveNext();
-  EXPECT_FALSE(rs->GetadoEOF());
-  rs->MoveNext();
-  EXPECT_TRUE(rs->GetadoEOF());
-  EXPECT_FALSE(rs->GetBOF());
-  EXPECT_EQ(errorOf([&] { rs->MoveNext(); }), adoError(adErrNoCurrentRecord));
-  rs->MoveFirst();
-  EXPECT_EQ(text(rs->GetCollect(L"ID")), L"1");
-  rs->MovePrevious();
-  EXPECT_TRUE(rs->GetBOF());
-  rs->MoveLast();
-  EXPECT_EQ(text(rs->GetCollect(L"ID")), L"2");
-}
-
-TEST_F(RecordsetMove, MoveNMinusOneFromTheFirstRowReachesTheNthRow) {
+  // Move(n - 1) from the first row reaches the nth row.
   const auto ids = readRows(path, "SELECT ID FROM Model ORDER BY rowid", true);
   for (std::size_t n = 1; n <= ids.size(); ++n) {
     _RecordsetPtr rs = open(conn, L"select * from Model");
@@ -146,22 +141,35 @@ TEST_F(RecordsetMove, MoveNMinusOneFromTheFirstRowReachesTheNthRow) {
   rs->Move(-10);
   EXPECT_TRUE(rs->GetBOF());
   EXPECT_EQ(errorOf([&] { rs->Move(-1); }), adoError(adErrNoCurrentRecord));
+
+  EXPECT_EQ(rs->GetRecordCount(), -1) << "a dynamic cursor does not count";
+  _RecordsetPtr counted;
+  counted.CreateInstance(L"ADODB.Recordset");
+  counted->Open(L"SELECT * FROM Model", conn, adOpenStatic, adLockOptimistic, adCmdText);
+  EXPECT_EQ(counted->GetRecordCount(), 4);
+  counted->Delete(adAffectCurrent);
+  EXPECT_EQ(counted->GetRecordCount(), 3);
 }
 
-TEST_F(RecordsetMove, RecordCountDependsOnTheCursor) {
-  _RecordsetPtr dynamic = open(conn, L"SELECT * FROM Model");
-  EXPECT_EQ(dynamic->GetRecordCount(), -1);
-  _RecordsetPtr rs;
-  rs.CreateInstance(L"ADODB.Recordset");
-  rs->Open(L"SELECT * FROM Model", conn, adOpenStatic, adLockOptimistic, adCmdText);
-  EXPECT_EQ(rs->GetRecordCount(), 4);
-  rs->Delete(adAffectCurrent);
-  EXPECT_EQ(rs->GetRecordCount(), 3);
-}
+// A write is converted to the column's type when it is staged; a value that
+// does not convert raises at once, and nothing of an edit that is cancelled
+// or dropped with the recordset is stored.
+TEST_F(Recordset, WritesAreConvertedToTheColumnTypeOrRefused) {
+  const Rows before = readRows(path, "SELECT * FROM Model ORDER BY rowid");
+  _RecordsetPtr kept = open(conn, L"select * from Model where ID like 1");
+  kept->PutCollect(L"LabelModel", L"changed");
+  EXPECT_EQ(errorOf([&] { kept->PutCollect(L"ID", L"abc"); }), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(errorOf([&] { kept->PutCollect(L"Speed", L"99999999999"); }), DISP_E_OVERFLOW);
+  EXPECT_EQ(errorOf([&] { kept->PutCollect(L"FanNo", L""); }), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(text(kept->GetCollect(L"ID")), L"1");
+  kept->Close();  // drops the staged label as well
+  _RecordsetPtr cancelled = open(conn, L"select * from Model where ID like 1");
+  cancelled->PutCollect(L"BigModel", L"gone");
+  cancelled->CancelUpdate();
+  EXPECT_EQ(text(cancelled->GetCollect(L"BigModel")), L"4-72");
+  cancelled->MoveNext();
+  EXPECT_EQ(readRows(path, "SELECT * FROM Model ORDER BY rowid"), before);
 
-using RecordsetWrite = adotest::CatalogueFixture;
-
-TEST_F(RecordsetWrite, PutCollectConvertsToTheColumnTypeAndUpdateStoresIt) {
   _RecordsetPtr rs = open(conn, L"select * from Model where ID like 2");
   rs->PutCollect(L"Speed", L"1600");
   rs->PutCollect(L"FanNo", L" 5.6 ");
@@ -170,84 +178,55 @@ TEST_F(RecordsetWrite, PutCollectConvertsToTheColumnTypeAndUpdateStoresIt) {
   EXPECT_EQ(rs->GetCollect(L"Speed").vt, VT_I4) << "the staged value is already converted";
   rs->Update(vtMissing, vtMissing);
   rs->Close();
-  const auto row =
-      readRows(path,
-               "SELECT Speed, typeof(Speed), FanNo, typeof(FanNo), LabelModel, typeof(LabelModel) "
-               "FROM Model WHERE ID = 2");
-  EXPECT_EQ(row[0], (std::vector<std::string>{"1600", "integer", "5.6", "real", "7", "text"}));
-}
+  EXPECT_EQ(readRows(path,
+                     "SELECT Speed, typeof(Speed), FanNo, typeof(FanNo), LabelModel, "
+                     "typeof(LabelModel) FROM Model WHERE ID = 2")[0],
+            (std::vector<std::string>{"1600", "integer", "5.6", "real", "7", "text"}));
 
-TEST_F(RecordsetWrite, UnconvertibleValueRaisesAndNothingIsStored) {
-  const auto before = readRows(path, "SELECT * FROM Model ORDER BY rowid");
-  _RecordsetPtr rs = open(conn, L"select * from Model where ID like 1");
-  rs->PutCollect(L"LabelModel", L"changed");
-  EXPECT_EQ(errorOf([&] { rs->PutCollect(L"ID", L"abc"); }), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(errorOf([&] { rs->PutCollect(L"Speed", L"99999999999"); }), DISP_E_OVERFLOW);
-  EXPECT_EQ(errorOf([&] { rs->PutCollect(L"FanNo", L""); }), DISP_E_TYPEMISMATCH);
-  EXPECT_EQ(text(rs->GetCollect(L"ID")), L"1");
-  rs->Close();  // drops the staged label as well: nothing of the edit is stored
-  EXPECT_EQ(readRows(path, "SELECT * FROM Model ORDER BY rowid"), before);
-}
-
-TEST_F(RecordsetWrite, BooleanAndNullWrites) {
-  _RecordsetPtr rs = open(conn, L"SELECT * FROM Flags");
-  rs->PutCollect(L"Ok", L"False");
-  rs->PutCollect(L"Note", _variant_t());
-  rs->MoveNext();  // moving away stores the edit, as the original objects do
-  rs->PutCollect(L"Ok", 5L);
-  EXPECT_EQ(errorOf([&] { rs->PutCollect(L"Ok", L"maybe"); }), DISP_E_TYPEMISMATCH);
-  rs->Update();
+  _RecordsetPtr flags = open(conn, L"SELECT * FROM Flags");
+  flags->PutCollect(L"Ok", L"False");
+  flags->PutCollect(L"Note", _variant_t());
+  flags->MoveNext();  // moving away stores the edit, as the original objects do
+  flags->PutCollect(L"Ok", 5L);
+  EXPECT_EQ(errorOf([&] { flags->PutCollect(L"Ok", L"maybe"); }), DISP_E_TYPEMISMATCH);
+  flags->Update();
   EXPECT_EQ(readRows(path, "SELECT Ok, Note FROM Flags ORDER BY rowid", true),
-            (std::vector<std::vector<std::string>>{{"0", "<null>"}, {"1", "text"}}));
+            (Rows{{"0", "<null>"}, {"1", "text"}}));
 }
 
-TEST_F(RecordsetWrite, CancelUpdateDropsTheEdit) {
-  _RecordsetPtr rs = open(conn, L"select * from Model where ID like 1");
-  rs->PutCollect(L"BigModel", L"gone");
-  rs->CancelUpdate();
-  EXPECT_EQ(text(rs->GetCollect(L"BigModel")), L"4-72");
-  rs->MoveNext();
-  EXPECT_EQ(readRows(path, "SELECT BigModel FROM Model WHERE ID = 1")[0][0], "4-72");
-}
+TEST_F(Recordset, AddedAndDeletedRowsKeepTheTablesNumbersAndInsertionOrder) {
+  _RecordsetPtr added = open(conn, L"select * from 4-72_Parameter where ModelID like 1");
+  added->AddNew(vtMissing, vtMissing);
+  EXPECT_EQ(added->GetCollect(L"Flux").vt, VT_NULL);
+  added->PutCollect(L"ModelID", 1L);
+  added->PutCollect(L"Flux", 5000.0);
+  added->Update();
+  EXPECT_EQ(text(added->GetCollect(L"ID")), L"4") << "the row is read back with its number";
+  EXPECT_EQ(text(added->GetCollect(L"AllPress")), L"<null>");
+  added->Close();
 
-TEST_F(RecordsetWrite, AddNewAppendsWithTheTablesAutomaticNumber) {
-  _RecordsetPtr rs = open(conn, L"select * from 4-72_Parameter where ModelID like 1");
-  rs->AddNew(vtMissing, vtMissing);
-  EXPECT_EQ(rs->GetCollect(L"Flux").vt, VT_NULL);
-  rs->PutCollect(L"ModelID", 1L);
-  rs->PutCollect(L"Flux", 5000.0);
-  rs->Update();
-  EXPECT_EQ(text(rs->GetCollect(L"ID")), L"4") << "the row is read back with its number";
-  EXPECT_EQ(text(rs->GetCollect(L"AllPress")), L"<null>");
-  rs->Close();
-  EXPECT_EQ(
-      readRows(path, "SELECT ID, ModelID, Flux FROM \"4-72_Parameter\" ORDER BY rowid").back(),
-      (std::vector<std::string>{"4", "1", "5000.0"}));
-}
-
-TEST_F(RecordsetWrite, DeletedRowStaysCurrentUntilTheMove) {
   _RecordsetPtr rs = open(conn, L"select * from 4-72_Parameter where ModelID like 1");
   rs->Move(1, vtMissing);
   rs->Delete(adAffectCurrent);
-  EXPECT_EQ(errorOf([&] { rs->GetCollect(L"ID"); }), adoError(adErrNoCurrentRecord));
+  EXPECT_EQ(errorOf([&] { rs->GetCollect(L"ID"); }), adoError(adErrNoCurrentRecord))
+      << "the deleted row stays current until the move";
   rs->MoveNext();
-  EXPECT_TRUE(rs->GetadoEOF());
+  EXPECT_EQ(text(rs->GetCollect(L"ID")), L"4");
   rs->MoveFirst();
   EXPECT_EQ(text(rs->GetCollect(L"ID")), L"1");
   rs->MoveNext();
-  EXPECT_TRUE(rs->GetadoEOF()) << "the deleted row is skipped";
-  EXPECT_EQ(readRows(path, "SELECT ID FROM \"4-72_Parameter\" ORDER BY rowid"),
-            (std::vector<std::vector<std::string>>{{"1"}, {"2"}}));
-}
+  EXPECT_EQ(text(rs->GetCollect(L"ID")), L"4") << "the deleted row is skipped";
+  rs->Close();
+  EXPECT_EQ(readRows(path, "SELECT ID, ModelID, Flux FROM \"4-72_Parameter\" ORDER BY rowid"),
+            (Rows{{"1", "1", "4012.0"}, {"2", "2", "8024.0"}, {"4", "1", "5000.0"}}));
 
-TEST_F(RecordsetWrite, RowsComeInInsertionOrderAfterDeletesAndInserts) {
   conn->Execute(L"delete * from Model where ID like 2", nullptr, -1);
   conn->Execute(L"insert into Model (ID, BigModel) values(2, '4-72')", nullptr, -1);
-  _RecordsetPtr rs = open(conn, L"Select * from Model");
-  rs->AddNew(vtMissing, vtMissing);
-  rs->PutCollect(L"ID", 5L);
-  rs->Update(vtMissing, vtMissing);
-  rs->Close();
+  _RecordsetPtr models = open(conn, L"Select * from Model");
+  models->AddNew(vtMissing, vtMissing);
+  models->PutCollect(L"ID", 5L);
+  models->Update(vtMissing, vtMissing);
+  models->Close();
   conn->Execute(L"delete * from Model where ID like 5", nullptr, -1);
   conn->Execute(L"insert into Model (ID) values(6)", nullptr, -1);
   conn->Execute(L"delete * from Model where ID like 1", nullptr, -1);
@@ -258,33 +237,22 @@ TEST_F(RecordsetWrite, RowsComeInInsertionOrderAfterDeletesAndInserts) {
       (std::vector<std::wstring>{L"3", L"2", L"6"}));
 }
 
-TEST_F(RecordsetWrite, ReadOnlyRecordsetsRefuseWrites) {
+TEST_F(Recordset, WritesThatCannotBeMadeAreRefused) {
   _RecordsetPtr counted = open(conn, L"SELECT count(*) AS n FROM Model");
   EXPECT_EQ(text(counted->GetCollect(L"n")), L"4");
   EXPECT_EQ(errorOf([&] { counted->PutCollect(L"n", 1L); }), adoError(adErrFeatureNotAvailable));
   EXPECT_EQ(errorOf([&] { counted->Delete(adAffectCurrent); }), adoError(adErrFeatureNotAvailable));
   _RecordsetPtr locked = open(conn, L"SELECT * FROM Model", adLockReadOnly);
   EXPECT_EQ(errorOf([&] { locked->AddNew(); }), adoError(adErrFeatureNotAvailable));
-}
 
-TEST_F(RecordsetWrite, RowRemovedBehindTheRecordsetCannotBeUpdated) {
   _RecordsetPtr rs = open(conn, L"select * from Model where ID like 3");
   conn->Execute(L"delete * from Model where ID like 3", nullptr, -1);
   rs->PutCollect(L"Speed", 960L);
-  EXPECT_EQ(errorOf([&] { rs->Update(); }), E_FAIL);
+  EXPECT_EQ(errorOf([&] { rs->Update(); }), E_FAIL) << "the row was removed behind it";
   EXPECT_EQ(testsupport::countRows(path, "Model"), 3);
 }
 
-TEST_F(RecordsetWrite, ClosedConnectionClosesItsRecordsets) {
-  _RecordsetPtr rs = open(conn, L"select * from Model");
-  conn->Close();
-  EXPECT_EQ(rs->GetState(), adStateClosed);
-  EXPECT_EQ(errorOf([&] { rs->GetCollect(L"ID"); }), adoError(adErrObjectClosed));
-  EXPECT_EQ(errorOf([&] { rs->Close(); }), S_OK) << "closing it is still allowed";
-  EXPECT_EQ(errorOf([&] { rs->Close(); }), adoError(adErrObjectClosed));
-}
-
-TEST_F(RecordsetWrite, OpenNeedsAConnection) {
+TEST_F(Recordset, OpenNeedsAConnectionAndItsCloseClosesTheRecordset) {
   _RecordsetPtr rs;
   rs.CreateInstance(L"ADODB.Recordset");
   _ConnectionPtr none;
@@ -298,6 +266,13 @@ TEST_F(RecordsetWrite, OpenNeedsAConnection) {
   rs->Open(L"Model", _variant_t(adotest::connectionStringFor(path).c_str()), adOpenStatic,
            adLockReadOnly, adCmdTable);
   EXPECT_EQ(rs->GetRecordCount(), 4);
+
+  _RecordsetPtr open1 = open(conn, L"select * from Model");
+  conn->Close();
+  EXPECT_EQ(open1->GetState(), adStateClosed);
+  EXPECT_EQ(errorOf([&] { open1->GetCollect(L"ID"); }), adoError(adErrObjectClosed));
+  EXPECT_EQ(errorOf([&] { open1->Close(); }), S_OK) << "closing it is still allowed";
+  EXPECT_EQ(errorOf([&] { open1->Close(); }), adoError(adErrObjectClosed));
 }
 
 }  // namespace
