@@ -1,5 +1,6 @@
 // Commands typed at the command prompt and driven by acedCommand: where their
 // answers come from, and how cancel, failure and wrong answers come back.
+#include <numbers>
 #include <stdexcept>
 
 #include "editor_fixture.h"
@@ -33,6 +34,8 @@ int askFileName() {
 
 int askAngle() { return acedGetAngle(nullptr, L"\nAngle: ", &g_rec.angle); }
 
+constexpr double kPi = std::numbers::pi;
+
 class CommandProcessor : public EditorTest {
  protected:
   void SetUp() override {
@@ -45,9 +48,8 @@ class CommandProcessor : public EditorTest {
                           []() -> int { throw zrbase::ScriptAbort(7, "dlg x", "no dialog"); });
   }
   void TearDown() override {
-    for (const wchar_t* n : {L"ASK3", L"ASKFILE", L"ASKANGLE", L"THROWS", L"STOPS"}) {
+    for (const wchar_t* n : {L"ASK3", L"ASKFILE", L"ASKANGLE", L"THROWS", L"STOPS"})
       proc().removeHostCommand(n);
-    }
     EditorTest::TearDown();
   }
   static cadrt::CommandProcessor& proc() { return cadrt::CommandProcessor::instance(); }
@@ -62,15 +64,12 @@ TEST_F(CommandProcessor, FirstAnswersFollowTheCommandNameAndTheRestArePrompted) 
   EXPECT_EQ(g_rec.real, 7.5);
   // Answers from the command line are shown after their prompts.
   EXPECT_EQ(output(), "\nWord: abc\n\nPoint: 1,2\n\nReal: ");
-}
-
-TEST_F(CommandProcessor, AFileNameRunsToTheEndOfTheLine) {
-  input("");
-  EXPECT_EQ(proc().runLine("ASKFILE out/my plan.dxf", 1, true), RTNORM);
+  // A file name runs to the end of the line.
+  EXPECT_EQ(proc().runLine("ASKFILE out/my plan.dxf", 2, true), RTNORM);
   EXPECT_EQ(g_rec.word, L"out/my plan.dxf");
 }
 
-TEST_F(CommandProcessor, AWrongAnswerOnAScriptCommandLineStopsTheScriptAtThatLine) {
+TEST_F(CommandProcessor, AWrongAnswerStopsAScriptAtItsLineAndIsAskedAgainAtTheKeyboard) {
   input("1,1\n5\n");
   try {
     proc().runLine("ASK3 abc notapoint", 4, true);
@@ -81,9 +80,6 @@ TEST_F(CommandProcessor, AWrongAnswerOnAScriptCommandLineStopsTheScriptAtThatLin
     EXPECT_EQ(e.reason(), "Point required.");
   }
   EXPECT_EQ(pending(), "1,1") << "no line was read for the command";
-}
-
-TEST_F(CommandProcessor, AWrongAnswerOnAKeyboardCommandLineIsAskedAgain) {
   input("3,4\n2\n", false);
   EXPECT_EQ(proc().runLine("ASK3 abc bad 9", 1, false), RTNORM);
   EXPECT_EQ(g_rec.point[0], 3) << "the rest of the typed line was dropped";
@@ -91,25 +87,19 @@ TEST_F(CommandProcessor, AWrongAnswerOnAKeyboardCommandLineIsAskedAgain) {
   EXPECT_NE(output().find("Point required."), std::string::npos);
 }
 
-TEST_F(CommandProcessor, UnknownCommandsAndLeftoverWordsAreReported) {
-  input("");
+TEST_F(CommandProcessor, UnknownCommandsLeftoverWordsCancelAndExceptionsAreReported) {
+  input("^C\n");
   EXPECT_EQ(proc().runLine("frobnicate now", 1, true), RTERROR);
   EXPECT_EQ(output(), "Unknown command \"FROBNICATE\".\nIgnored the rest of the line: now\n");
   m_out.str("");
-  EXPECT_EQ(proc().runLine("ASKANGLE 90 extra words", 2, true), RTNORM);
-  EXPECT_NE(output().find("Ignored the rest of the line: extra words"), std::string::npos);
-}
-
-TEST_F(CommandProcessor, CancelAndEndOfInputEndTheCommandWithCancel) {
-  input("^C\n");
-  EXPECT_EQ(proc().runLine("ASKANGLE", 1, true), RTCAN);
-  EXPECT_EQ(proc().runLine("ASKANGLE", 2, true), RTCAN) << "the input has ended";
   // The typed "^C" ended its line on the terminal; the end of input did not.
+  EXPECT_EQ(proc().runLine("ASKANGLE", 2, true), RTCAN);
+  EXPECT_EQ(proc().runLine("ASKANGLE", 3, true), RTCAN) << "the input has ended";
   EXPECT_EQ(output(), "\nAngle: *Cancel*\n\nAngle: \n*Cancel*\n");
-}
-
-TEST_F(CommandProcessor, ExceptionsOfACommandAreReportedButAStoppedScriptGoesOn) {
-  input("");
+  EXPECT_EQ(proc().runLine("ASKANGLE 90 extra words", 4, true), RTNORM);
+  EXPECT_NE(output().find("Ignored the rest of the line: extra words"), std::string::npos);
+  m_out.str("");
+  // An exception of a command is reported, but a stopped script goes on up.
   EXPECT_EQ(proc().run(L"THROWS"), RTERROR);
   EXPECT_EQ(output(), "Error in command THROWS: boom\n");
   EXPECT_THROW(proc().run(L"STOPS"), zrbase::ScriptAbort);
@@ -125,72 +115,52 @@ TEST_F(CommandProcessor, AcedCommandAnswersPromptsWithItsTokens) {
   EXPECT_EQ(g_rec.point[2], 3);
   EXPECT_EQ(g_rec.real, 0.1) << "reals pass through text without losing a bit";
   EXPECT_NE(output().find("Command: ASK3\n"), std::string::npos);
-}
-
-TEST_F(CommandProcessor, AcedCommandAnglesAndIntegers) {
-  input("");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTANG, 3.141592653589793 / 2, 0), RTNORM);
-  EXPECT_NEAR(g_rec.angle, 3.141592653589793 / 2, 1e-15) << "RTANG is given in radians";
+  EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTANG, kPi / 2, 0), RTNORM);
+  EXPECT_NEAR(g_rec.angle, kPi / 2, 1e-15) << "RTANG is given in radians";
   EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTSHORT, 180, 0), RTNORM);
-  EXPECT_NEAR(g_rec.angle, 3.141592653589793, 1e-15) << "a number at an angle prompt is degrees";
-}
-
-TEST_F(CommandProcessor, PauseLetsTheUserAnswerThatPrompt) {
-  input("5,6\n; comment\n");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTSTR, PAUSE, RTREAL, 2.0, 0), RTNORM);
-  EXPECT_EQ(g_rec.point[0], 5);
-  EXPECT_EQ(g_rec.point[1], 6);
-  EXPECT_EQ(g_rec.real, 2);
-  EXPECT_EQ(pending(), std::nullopt) << "the paused prompt read exactly one line";
-}
-
-TEST_F(CommandProcessor, CancelAtAPauseCancelsTheCommand) {
-  input("^C\n8\n");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTSTR, PAUSE, RTREAL, 2.0, 0), RTCAN);
-  EXPECT_EQ(pending(), "8") << "nothing after the cancel was read";
-}
-
-TEST_F(CommandProcessor, ATokenThatDoesNotFitFailsWithoutAskingTheUser) {
-  input("1,1\n");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTREAL, 4.0, 0), RTERROR);
-  EXPECT_EQ(pending(), "1,1");
-  EXPECT_NE(output().find("Point required."), std::string::npos);
-}
-
-TEST_F(CommandProcessor, WhenTokensRunOutTheUserAnswersTheRest) {
-  input("9,9\n3\n");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", 0), RTNORM);
-  EXPECT_EQ(g_rec.point[0], 9);
-  EXPECT_EQ(g_rec.real, 3);
-}
-
-TEST_F(CommandProcessor, TokensLeftAfterACommandStartTheNextOne) {
-  input("");
+  EXPECT_NEAR(g_rec.angle, kPi, 1e-15) << "a number at an angle prompt is degrees";
+  // Tokens left after a command start the next one.
   EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTREAL, 45.0, RTSTR, L"ASKFILE", RTSTR, L"a b", 0),
             RTNORM);
   EXPECT_EQ(g_rec.word, L"a b");
   EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTREAL, 45.0, RTSTR, L"NOSUCH", 0), RTERROR);
   EXPECT_NE(output().find("Unknown command \"NOSUCH\"."), std::string::npos);
-}
-
-TEST_F(CommandProcessor, UnsupportedTokenTypesRunNothing) {
-  input("");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTRESBUF, nullptr, 0), RTERROR);
-  EXPECT_EQ(g_rec.angle, 0);
-  EXPECT_EQ(output().find("Command: ASKANGLE"), std::string::npos);
-  EXPECT_NE(output().find("argument type 5023"), std::string::npos);
-}
-
-TEST_F(CommandProcessor, AcedCmdTakesAResultBufferList) {
-  input("");
+  // acedCmd takes a result-buffer list.
   resbuf name{}, angle{};
   name.restype = RTSTR;
   name.resval.rstring = const_cast<ACHAR*>(L"ASKANGLE");
   name.rbnext = &angle;
   angle.restype = RTREAL;
-  angle.resval.rreal = 180;
+  angle.resval.rreal = 90;
   EXPECT_EQ(acedCmd(&name), RTNORM);
-  EXPECT_NEAR(g_rec.angle, 3.141592653589793, 1e-15);
+  EXPECT_NEAR(g_rec.angle, kPi / 2, 1e-15);
+}
+
+TEST_F(CommandProcessor, PauseAndRunningOutOfTokensLetTheUserAnswer) {
+  input("5,6\n; comment\n9,9\n3\n^C\n8\n");
+  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTSTR, PAUSE, RTREAL, 2.0, 0), RTNORM);
+  EXPECT_EQ(g_rec.point[0], 5);
+  EXPECT_EQ(g_rec.point[1], 6);
+  EXPECT_EQ(g_rec.real, 2);
+  EXPECT_EQ(pending(), "9,9") << "the paused prompt read exactly one line, past the comment";
+  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", 0), RTNORM);
+  EXPECT_EQ(g_rec.point[0], 9);
+  EXPECT_EQ(g_rec.real, 3);
+  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTSTR, PAUSE, RTREAL, 2.0, 0), RTCAN);
+  EXPECT_EQ(pending(), "8") << "nothing after the cancel was read";
+}
+
+TEST_F(CommandProcessor, TokensThatDoNotFitFailWithoutAskingTheUser) {
+  input("1,1\n");
+  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTREAL, 4.0, 0), RTERROR);
+  EXPECT_EQ(pending(), "1,1");
+  EXPECT_NE(output().find("Point required."), std::string::npos);
+  m_out.str("");
+  g_rec.angle = 0;
+  EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTRESBUF, nullptr, 0), RTERROR);
+  EXPECT_EQ(g_rec.angle, 0);
+  EXPECT_EQ(output().find("Command: ASKANGLE"), std::string::npos) << "nothing ran";
+  EXPECT_NE(output().find("argument type 5023"), std::string::npos);
 }
 
 }  // namespace

@@ -8,15 +8,7 @@
 
 namespace {
 
-// The "testmodule: ..." lines of the output, in order.
-std::vector<std::string> moduleCalls(const std::string& out) {
-  std::vector<std::string> calls;
-  std::istringstream in(out);
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("testmodule: ", 0) == 0) calls.push_back(line.substr(12));
-  }
-  return calls;
-}
+using Calls = std::vector<std::string>;
 
 class DynamicLinker : public EditorTest {
  protected:
@@ -28,8 +20,15 @@ class DynamicLinker : public EditorTest {
   static AcRxDynamicLinker* linker() {
     return AcRxDynamicLinker::cast(acrxSysRegistry()->at(ACRX_DYNAMIC_LINKER));
   }
-  std::vector<std::string> calls() {
-    auto c = moduleCalls(m_out.str());
+  static bool isCommand(const wchar_t* name) {
+    return cadrt::CommandProcessor::instance().isCommand(name);
+  }
+  // The "testmodule: ..." lines printed since the last call, in order.
+  Calls calls() {
+    Calls c;
+    std::istringstream in(m_out.str());
+    for (std::string line; std::getline(in, line);)
+      if (line.rfind("testmodule: ", 0) == 0) c.push_back(line.substr(12));
     m_out.str("");
     return c;
   }
@@ -44,76 +43,42 @@ TEST_F(DynamicLinker, RegistryServicesAreFoundAndCast) {
   EXPECT_EQ(acrxSysRegistry()->at(L"NoSuchService"), nullptr);
 }
 
-TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitAndUnloadRunsTheReverse) {
+TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitOnceAndUnloadRunsTheReverse) {
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
-  EXPECT_EQ(calls(), (std::vector<std::string>{"DllMain 1 instance", "acrxGetApiVersion",
-                                               "acrxEntryPoint 1"}));
+  EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "acrxEntryPoint 1"}));
   EXPECT_FALSE(linker()->isApplicationLocked(L"app_testmodule"));
-
-  ASSERT_TRUE(cadrt::CommandProcessor::instance().isCommand(L"testhello"));
+  EXPECT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
+  EXPECT_TRUE(calls().empty()) << "no second attach or initialisation";
+  EXPECT_EQ(linker()->loadedModules().size(), 1u);
+  ASSERT_TRUE(isCommand(L"testhello"));
   cadrt::CommandProcessor::instance().run(L"TestHello");
-  EXPECT_EQ(calls(), std::vector<std::string>{"HELLO"});
-
+  EXPECT_EQ(calls(), Calls{"HELLO"});
   ASSERT_TRUE(linker()->unloadModule(L"app_testmodule"));
-  EXPECT_EQ(calls(), (std::vector<std::string>{"acrxEntryPoint 2", "DllMain 0 instance"}));
+  EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 2", "DllMain 0 instance"}));
   EXPECT_TRUE(linker()->loadedModules().empty());
-
   cadrt::CommandProcessor::instance().run(L"TESTHELLO");
   EXPECT_EQ(m_out.str(), "Unknown command \"TESTHELLO\".\n");
 }
 
-TEST_F(DynamicLinker, ApplicationsAnswerToPathFileAndApplicationName) {
+TEST_F(DynamicLinker, ApplicationsAnswerToPathFileAndApplicationNameWithEitherSlash) {
   const std::filesystem::path path(APP_TESTMODULE);
+  std::string backslashed = APP_TESTMODULE;
+  for (char& c : backslashed) c = c == '/' ? '\\' : c;
   for (const std::string& name :
        {path.string(), path.filename().string(), std::string("APP_TESTMODULE")}) {
-    ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
+    ASSERT_TRUE(linker()->loadModule(zrbase::utf8ToWide(backslashed).c_str(), false));
     EXPECT_TRUE(linker()->unloadModule(zrbase::utf8ToWide(name).c_str())) << name;
   }
   EXPECT_FALSE(linker()->unloadModule(L"app_testmodule"));
   EXPECT_NE(linker()->lastError().find(L"is not loaded"), std::wstring::npos);
 }
 
-TEST_F(DynamicLinker, LoadingTwiceKeepsOneInstance) {
-  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
-  calls();
-  EXPECT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
-  EXPECT_TRUE(calls().empty()) << "no second attach or initialisation";
-  EXPECT_EQ(linker()->loadedModules().size(), 1u);
-}
-
-TEST_F(DynamicLinker, WrongApiReleaseIsRefusedAndDetached) {
+TEST_F(DynamicLinker, WrongApiReleaseMissingAndNonApplicationFilesAreRefused) {
   EXPECT_FALSE(linker()->loadModule(L"" APP_TESTMODULE_R16, false));
-  EXPECT_EQ(calls(), (std::vector<std::string>{"DllMain 1 instance", "acrxGetApiVersion",
-                                               "DllMain 0 instance"}));
+  EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "DllMain 0 instance"}));
   EXPECT_NE(linker()->lastError().find(L"API release 16"), std::wstring::npos)
       << zrbase::wideToUtf8(linker()->lastError());
-  EXPECT_TRUE(linker()->loadedModules().empty());
-  EXPECT_FALSE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
-}
-
-TEST_F(DynamicLinker, LockedApplicationCannotBeUnloadedButGoesAtShutdown) {
-  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_LOCKED, false));
-  calls();
-  EXPECT_TRUE(linker()->isApplicationLocked(L"app_testmodule_locked"));
-  EXPECT_FALSE(linker()->unloadModule(L"app_testmodule_locked"));
-  EXPECT_TRUE(calls().empty()) << "a locked application is not even asked";
-  EXPECT_NE(linker()->lastError().find(L"locked"), std::wstring::npos);
-  EXPECT_TRUE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
-
-  linker()->unloadAll();
-  EXPECT_EQ(calls(), (std::vector<std::string>{"acrxEntryPoint 2", "DllMain 0 instance"}));
-  EXPECT_FALSE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
-}
-
-TEST_F(DynamicLinker, CommandsLeftBehindByAnUnloadedApplicationAreRemoved) {
-  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_KEEP, false));
-  ASSERT_TRUE(linker()->unloadModule(L"app_testmodule_keep"));
-  // Its handlers are gone with its code; the commands must not stay reachable.
-  EXPECT_FALSE(cadrt::CommandProcessor::instance().isCommand(L"TESTHELLO"));
-  EXPECT_EQ(AcEdCommandStack::instance()->lookupGlobalCmd(L"TESTASK"), nullptr);
-}
-
-TEST_F(DynamicLinker, MissingAndNonApplicationFilesAreRefusedWithTheirCause) {
+  EXPECT_FALSE(isCommand(L"TESTHELLO"));
   EXPECT_FALSE(linker()->loadModule(L"/nonexistent/libnothing.so", false));
   EXPECT_NE(linker()->lastError().find(L"/nonexistent/libnothing.so"), std::wstring::npos);
   EXPECT_NE(m_out.str().find("Cannot load application"), std::string::npos);
@@ -124,12 +89,31 @@ TEST_F(DynamicLinker, MissingAndNonApplicationFilesAreRefusedWithTheirCause) {
   EXPECT_TRUE(linker()->loadedModules().empty());
 }
 
-TEST_F(DynamicLinker, MessagesAreBroadcastToEveryApplication) {
+TEST_F(DynamicLinker, LockedApplicationCannotBeUnloadedButGoesAtShutdown) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_LOCKED, false));
+  calls();
+  EXPECT_TRUE(linker()->isApplicationLocked(L"app_testmodule_locked"));
+  EXPECT_FALSE(linker()->unloadModule(L"app_testmodule_locked"));
+  EXPECT_TRUE(calls().empty()) << "a locked application is not even asked";
+  EXPECT_NE(linker()->lastError().find(L"locked"), std::wstring::npos);
+  EXPECT_TRUE(isCommand(L"TESTHELLO"));
+  linker()->unloadAll();
+  EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 2", "DllMain 0 instance"}));
+  EXPECT_FALSE(isCommand(L"TESTHELLO"));
+  // Messages are broadcast to every application.
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_LOCKED, false));
   calls();
   EXPECT_TRUE(linker()->sendAcrxMessage(AcRx::kQuitMsg));
-  EXPECT_EQ(calls(), (std::vector<std::string>{"acrxEntryPoint 8", "acrxEntryPoint 8"}));
+  EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 8", "acrxEntryPoint 8"}));
+}
+
+TEST_F(DynamicLinker, CommandsLeftBehindByAnUnloadedApplicationAreRemoved) {
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_KEEP, false));
+  ASSERT_TRUE(linker()->unloadModule(L"app_testmodule_keep"));
+  // Its handlers are gone with its code; the commands must not stay reachable.
+  EXPECT_FALSE(isCommand(L"TESTHELLO"));
+  EXPECT_EQ(AcEdCommandStack::instance()->lookupGlobalCmd(L"TESTASK"), nullptr);
 }
 
 TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {
@@ -137,15 +121,9 @@ TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {
   calls();
   EXPECT_EQ(cadrt::CommandProcessor::instance().run(L"TESTUNLOADSELF"), RTNORM);
   EXPECT_NE(m_out.str().find("is running and cannot be unloaded now"), std::string::npos);
-  EXPECT_EQ(calls(), std::vector<std::string>{"UNLOADSELF 0"});
+  EXPECT_EQ(calls(), Calls{"UNLOADSELF 0"});
   EXPECT_EQ(linker()->currentAppId(), nullptr) << "no code of it runs any more";
   EXPECT_TRUE(linker()->unloadModule(L"app_testmodule"));
-}
-
-TEST_F(DynamicLinker, BackslashPathsAreAccepted) {
-  std::string path = APP_TESTMODULE;
-  for (char& c : path) c = c == '/' ? '\\' : c;
-  EXPECT_TRUE(linker()->loadModule(zrbase::utf8ToWide(path).c_str(), false));
 }
 
 }  // namespace

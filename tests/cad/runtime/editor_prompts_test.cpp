@@ -8,19 +8,22 @@
 namespace {
 
 using EditorPrompts = EditorTest;
+constexpr double kPi = std::numbers::pi;
 
-TEST_F(EditorPrompts, PointTakesTwoOrThreeCoordinates) {
+TEST_F(EditorPrompts, PointsTakeTwoOrThreeCoordinatesAndEchoFollowsThePrompt) {
   input("10,20\n-1.5, 2e3 ,7\n");
+  cadrt::EditorInput::instance().setEchoLines(true);
   ads_point p = {9, 9, 9};
   ASSERT_EQ(acedGetPoint(nullptr, L"Point: ", p), RTNORM);
-  EXPECT_DOUBLE_EQ(p[0], 10);
-  EXPECT_DOUBLE_EQ(p[1], 20);
-  EXPECT_DOUBLE_EQ(p[2], 0);
+  EXPECT_EQ(std::vector<double>(p, p + 3), (std::vector<double>{10, 20, 0}));
   ASSERT_EQ(acedGetPoint(nullptr, L"Point: ", p), RTNORM);
-  EXPECT_DOUBLE_EQ(p[0], -1.5);
-  EXPECT_DOUBLE_EQ(p[1], 2000);
-  EXPECT_DOUBLE_EQ(p[2], 7);
-  EXPECT_EQ(output(), "Point: Point: ");
+  EXPECT_EQ(std::vector<double>(p, p + 3), (std::vector<double>{-1.5, 2000, 7}));
+  EXPECT_EQ(output(), "Point: 10,20\nPoint: -1.5, 2e3 ,7\n");
+  for (const char* bad : {"", "1", "1,", ",1", "1,2,3,4", "a,b", "1,2x", "nan,1", "inf,0", "1;2"})
+    EXPECT_FALSE(cadrt::parsePoint(bad, p)) << bad;
+  EXPECT_TRUE(cadrt::parsePoint("+1,-2", p));
+  EXPECT_EQ(p[0], 1);
+  EXPECT_EQ(p[1], -2);
 }
 
 TEST_F(EditorPrompts, EnterCancelAndEndOfInput) {
@@ -35,35 +38,26 @@ TEST_F(EditorPrompts, EnterCancelAndEndOfInput) {
   EXPECT_EQ(r, 5);
 }
 
-TEST_F(EditorPrompts, AngleIsTypedInDegreesAndReturnedInRadians) {
-  input("90\n30\n-90\n450\n0\n");
+TEST_F(EditorPrompts, AnglesAreTypedInDegreesOrPickedAndReturnedInRadians) {
+  input("90\n30\n-90\n450\n0\n0,5\n1,1\n1,2\n");
   ads_real a = 0;
   ASSERT_EQ(acedGetAngle(nullptr, L"A: ", &a), RTNORM);
-  EXPECT_EQ(a, std::numbers::pi / 2) << "a quarter turn is exact";
-  EXPECT_EQ(a / std::numbers::pi * 180, 90.0) << "and converts back to 90 exactly";
-  ASSERT_EQ(acedGetAngle(nullptr, L"A: ", &a), RTNORM);
-  EXPECT_NEAR(a, std::numbers::pi / 6, 1e-15);
-  ASSERT_EQ(acedGetAngle(nullptr, L"A: ", &a), RTNORM);
-  EXPECT_NEAR(a, 1.5 * std::numbers::pi, 1e-15);
-  ASSERT_EQ(acedGetAngle(nullptr, L"A: ", &a), RTNORM);
-  EXPECT_NEAR(a, std::numbers::pi / 2, 1e-15);
-  ASSERT_EQ(acedGetAngle(nullptr, L"A: ", &a), RTNORM);
-  EXPECT_EQ(a, 0);
-}
-
-TEST_F(EditorPrompts, AngleByPointsFromTheBaseOrTwoPicks) {
-  input("0,5\n1,1\n1,2\n");
+  EXPECT_EQ(a, kPi / 2) << "a quarter turn is exact";
+  EXPECT_EQ(a / kPi * 180, 90.0) << "and converts back to 90 exactly";
+  for (double expected : {kPi / 6, 1.5 * kPi, kPi / 2, 0.0}) {
+    ASSERT_EQ(acedGetAngle(nullptr, L"A: ", &a), RTNORM);
+    EXPECT_NEAR(a, expected, 1e-15);
+  }
   const ads_point base = {0, 0, 0};
-  ads_real a = 0;
   ASSERT_EQ(acedGetAngle(base, L"A: ", &a), RTNORM);
-  EXPECT_NEAR(a, std::numbers::pi / 2, 1e-12);
+  EXPECT_NEAR(a, kPi / 2, 1e-12);
   // Without a base the first point asks for a second.
   ASSERT_EQ(acedGetAngle(nullptr, L"A: ", &a), RTNORM);
-  EXPECT_NEAR(a, std::numbers::pi / 2, 1e-12);
+  EXPECT_NEAR(a, kPi / 2, 1e-12);
   EXPECT_NE(output().find("Specify second point"), std::string::npos);
 }
 
-TEST_F(EditorPrompts, ScriptStopsAtAnAnswerThatDoesNotFit) {
+TEST_F(EditorPrompts, AScriptStopsAtAnAnswerThatDoesNotFitAndTheKeyboardIsAskedAgain) {
   input("; a comment line\n10,20\nnot-a-point\n30,40\n");
   ads_point p;
   ASSERT_EQ(acedGetPoint(nullptr, L"P: ", p), RTNORM);
@@ -75,25 +69,21 @@ TEST_F(EditorPrompts, ScriptStopsAtAnAnswerThatDoesNotFit) {
     EXPECT_EQ(e.text(), "not-a-point");
     EXPECT_EQ(e.reason(), "Point required.");
   }
-}
-
-TEST_F(EditorPrompts, KeyboardIsAskedAgainAfterAWrongAnswer) {
   input("abc\n1e999\n3.25\n", /*script=*/false);
+  m_out.str("");
   ads_real r = 0;
   ASSERT_EQ(acedGetReal(L"Number: ", &r), RTNORM);
   EXPECT_EQ(r, 3.25);
   // The user's own Enter ended each answer's line on the terminal.
   EXPECT_EQ(output(), "Number: A number required.\nNumber: A number required.\nNumber: ");
-}
-
-TEST_F(EditorPrompts, IntegersAreSixteenBit) {
+  // Integers are sixteen bit: 32768 is refused, then the input ends.
   input("32767\n-32768\n32768\n", false);
   int v = 0;
   ASSERT_EQ(acedGetInt(L"I: ", &v), RTNORM);
   EXPECT_EQ(v, 32767);
   ASSERT_EQ(acedGetInt(L"I: ", &v), RTNORM);
   EXPECT_EQ(v, -32768);
-  EXPECT_EQ(acedGetInt(L"I: ", &v), RTCAN) << "32768 is refused, then the input ends";
+  EXPECT_EQ(acedGetInt(L"I: ", &v), RTCAN);
   EXPECT_NE(output().find("between -32768 and 32767"), std::string::npos);
 }
 
@@ -105,21 +95,19 @@ TEST_F(EditorPrompts, InitGetConditionsAndKeywords) {
   EXPECT_EQ(r, 2) << "Enter, zero and a negative number were all refused";
   // Keywords: any prefix of the keyword at least as long as its capitals.
   ads_point p;
-  acedInitGet(0, L"Scale Rotate");
-  ASSERT_EQ(acedGetPoint(nullptr, L"P: ", p), RTKWORD);
   ACHAR kw[32];
-  ASSERT_EQ(acedGetInput(kw), RTNORM);
-  EXPECT_STREQ(kw, L"Scale");
-  acedInitGet(0, L"Scale Rotate");
-  ASSERT_EQ(acedGetPoint(nullptr, L"P: ", p), RTKWORD) << "X is refused, r is Rotate";
-  ASSERT_EQ(acedGetInput(kw), RTNORM);
-  EXPECT_STREQ(kw, L"Rotate");
+  for (const wchar_t* expected : {L"Scale", L"Rotate"}) {  // X is refused, r is Rotate
+    acedInitGet(0, L"Scale Rotate");
+    ASSERT_EQ(acedGetPoint(nullptr, L"P: ", p), RTKWORD);
+    ASSERT_EQ(acedGetInput(kw), RTNORM);
+    EXPECT_STREQ(kw, expected);
+  }
   // Keywords apply to one prompt only.
   input("s\n", true);
   EXPECT_THROW(acedGetPoint(nullptr, L"P: ", p), zrbase::ScriptAbort);
 }
 
-TEST_F(EditorPrompts, StringsKeepBlanksAndEnterIsAnEmptyString) {
+TEST_F(EditorPrompts, StringsKeepBlanksEnterIsEmptyAndLongerThanTheBufferIsRefused) {
   input("a file name.dxf\n\n^C\n");
   ACHAR s[133] = L"x";
   ASSERT_EQ(acedGetString(1, L"S: ", s), RTNORM);
@@ -127,33 +115,10 @@ TEST_F(EditorPrompts, StringsKeepBlanksAndEnterIsAnEmptyString) {
   ASSERT_EQ(acedGetString(0, L"S: ", s), RTNORM);
   EXPECT_STREQ(s, L"");
   EXPECT_EQ(acedGetString(0, L"S: ", s), RTCAN);
-}
-
-TEST_F(EditorPrompts, StringsLongerThanTheBufferAreRefused) {
   input("abcdef\nabc\n", false);
-  ACHAR s[4];
   ASSERT_EQ(acedGetString(0, L"S: ", s, 4), RTNORM);
   EXPECT_STREQ(s, L"abc");
   EXPECT_NE(output().find("longer than 3 characters"), std::string::npos);
-}
-
-TEST_F(EditorPrompts, EchoWritesTypedAnswersAfterTheirPrompt) {
-  input("1,2\n\n");
-  cadrt::EditorInput::instance().setEchoLines(true);
-  ads_point p;
-  acedGetPoint(nullptr, L"First: ", p);
-  acedGetPoint(nullptr, L"Second: ", p);
-  EXPECT_EQ(output(), "First: 1,2\nSecond: \n");
-}
-
-TEST(PointParser, RejectsWhatIsNotAPoint) {
-  ads_point p;
-  for (const char* bad : {"", "1", "1,", ",1", "1,2,3,4", "a,b", "1,2x", "nan,1", "inf,0", "1;2"}) {
-    EXPECT_FALSE(cadrt::parsePoint(bad, p)) << bad;
-  }
-  EXPECT_TRUE(cadrt::parsePoint("+1,-2", p));
-  EXPECT_EQ(p[0], 1);
-  EXPECT_EQ(p[1], -2);
 }
 
 }  // namespace

@@ -5,17 +5,16 @@
 
 namespace {
 
-using apptest::addCircle;
-using apptest::addLine;
 using apptest::handleOf;
+using Ids = std::vector<AcDbObjectId>;
 
 class SelectionSets : public EditorTest {
  protected:
   void SetUp() override {
     db = apptest::newCurrentDrawing();
-    inside = addLine(db, {1, 1, 0}, {4, 4, 0});
-    straddling = addLine(db, {4, 4, 0}, {20, 4, 0});
-    far = addCircle(db, {100, 100, 0}, 5);
+    inside = apptest::addLine(db, {1, 1, 0}, {4, 4, 0});
+    straddling = apptest::addLine(db, {4, 4, 0}, {20, 4, 0});
+    far = apptest::addCircle(db, {100, 100, 0}, 5);
   }
   void TearDown() override {
     acDocManagerPtr()->closeDocument();
@@ -23,10 +22,10 @@ class SelectionSets : public EditorTest {
   }
 
   // The ids of a set, in order.
-  static std::vector<AcDbObjectId> members(const ads_name ss) {
+  static Ids members(const ads_name ss) {
     Adesk::Int32 n = -1;
     EXPECT_EQ(acedSSLength(ss, &n), RTNORM);
-    std::vector<AcDbObjectId> ids;
+    Ids ids;
     for (Adesk::Int32 i = 0; i < n; ++i) {
       ads_name e;
       AcDbObjectId id;
@@ -36,34 +35,33 @@ class SelectionSets : public EditorTest {
     }
     return ids;
   }
+  // What acedSSGet selects in the given mode, with the given points and filter (the set is
+  // freed); nothing when it fails.
+  static Ids select(const ACHAR* mode, const ads_point a = nullptr, const ads_point b = nullptr,
+                    const resbuf* filter = nullptr) {
+    ads_name ss;
+    if (acedSSGet(mode, a, b, filter, ss) != RTNORM) return {};
+    Ids ids = members(ss);
+    acedSSFree(ss);
+    return ids;
+  }
+  // What the selection prompt selects given these typed lines.
+  Ids selectTyped(const std::string& lines) {
+    input(lines);
+    return select(nullptr);
+  }
 
   AcDbDatabase* db = nullptr;
   AcDbObjectId inside, straddling, far;
 };
 
-TEST_F(SelectionSets, WindowTakesWhatLiesWhollyInsideAndCrossingWhatMeetsTheBox) {
-  ads_name ss;
-  input("w 0,0 10,10\n\n");
-  ASSERT_EQ(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), RTNORM);
-  EXPECT_EQ(members(ss), std::vector<AcDbObjectId>{inside});
-  acedSSFree(ss);
-  input("c 10,10 0,0\n\n");
-  ASSERT_EQ(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), RTNORM);
-  EXPECT_EQ(members(ss), (std::vector<AcDbObjectId>{inside, straddling}));
-  acedSSFree(ss);
-}
-
-TEST_F(SelectionSets, LinesAddInTheOrderGivenWithoutDuplicates) {
-  ads_name ss;
-  input("last\nh " + zrbase::wideToUtf8(handleOf(inside)) + "\nall\n\n");
-  ASSERT_EQ(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), RTNORM);
-  EXPECT_EQ(members(ss), (std::vector<AcDbObjectId>{far, inside, straddling}));
+TEST_F(SelectionSets, TypedLinesSelectByWindowCrossingHandleLastAndAllInOrderWithoutDuplicates) {
+  EXPECT_EQ(selectTyped("w 0,0 10,10\n\n"), Ids{inside}) << "wholly inside";
+  EXPECT_EQ(selectTyped("c 10,10 0,0\n\n"), (Ids{inside, straddling})) << "meets the box";
+  EXPECT_EQ(selectTyped("last\nh " + zrbase::wideToUtf8(handleOf(inside)) + "\nall\n\n"),
+            (Ids{far, inside, straddling}));
   EXPECT_NE(output().find("1 found\n"), std::string::npos);
   EXPECT_NE(output().find("Select objects: "), std::string::npos);
-  acedSSFree(ss);
-}
-
-TEST_F(SelectionSets, EmptySelectionCancelAndEndOfInput) {
   ads_name ss;
   input("\n^C\n");
   EXPECT_EQ(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), RTERROR) << "nothing selected";
@@ -72,48 +70,26 @@ TEST_F(SelectionSets, EmptySelectionCancelAndEndOfInput) {
 }
 
 TEST_F(SelectionSets, AScriptStopsAtALineThatSelectsNothingKnown) {
-  ads_name ss;
-  for (const char* bad : {"wx 0,0 1,1", "w 0,0", "h FFFF", "h", "everything"}) {
-    input(std::string(bad) + "\n\n");
+  // The last: a handle that names a table record, not an entity of the drawing.
+  for (const std::string& bad :
+       std::vector<std::string>{"wx 0,0 1,1", "w 0,0", "h FFFF", "h", "everything",
+                                "h " + zrbase::wideToUtf8(handleOf(db->modelSpaceId()))}) {
+    input(bad + "\n\n");
+    ads_name ss;
     EXPECT_THROW(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), zrbase::ScriptAbort) << bad;
   }
-  // A handle that names a table record, not an entity of the drawing.
-  input("h " + zrbase::wideToUtf8(handleOf(db->modelSpaceId())) + "\n\n");
-  EXPECT_THROW(acedSSGet(nullptr, nullptr, nullptr, nullptr, ss), zrbase::ScriptAbort);
 }
 
-TEST_F(SelectionSets, ErasedEntitiesAreNotSelected) {
-  {
-    AcDbObjectPointer<AcDbEntity> ent(far, AcDb::kForWrite);
-    ASSERT_EQ(ent->erase(), Acad::eOk);
-  }
-  ads_name ss, last;
-  ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, nullptr, ss), RTNORM);
-  EXPECT_EQ(members(ss), (std::vector<AcDbObjectId>{inside, straddling}));
-  ASSERT_EQ(acdbEntLast(last), RTNORM);
-  AcDbObjectId id;
-  ASSERT_EQ(acdbGetObjectId(id, last), Acad::eOk);
-  EXPECT_EQ(id, straddling);
-  acedSSFree(ss);
-}
-
-TEST_F(SelectionSets, ProgrammaticModesAndFilters) {
+TEST_F(SelectionSets, ProgrammaticModesFiltersAndErasedEntities) {
   input("");
-  ads_name ss;
   const ads_point a = {0, 0, 0}, b = {10, 10, 0};
-  ASSERT_EQ(acedSSGet(L"_C", a, b, nullptr, ss), RTNORM);
-  EXPECT_EQ(members(ss).size(), 2u);
-  acedSSFree(ss);
-  ASSERT_EQ(acedSSGet(L"P", nullptr, nullptr, nullptr, ss), RTNORM) << "the previous set";
-  EXPECT_EQ(members(ss).size(), 2u);
-  acedSSFree(ss);
-
+  EXPECT_EQ(select(L"_C", a, b), (Ids{inside, straddling}));
+  EXPECT_EQ(select(L"P"), (Ids{inside, straddling})) << "the previous set";
   resbuf circles{};
   circles.restype = 0;
   circles.resval.rstring = const_cast<ACHAR*>(L"cir*");
-  ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, &circles, ss), RTNORM);
-  EXPECT_EQ(members(ss), std::vector<AcDbObjectId>{far});
-  acedSSFree(ss);
+  EXPECT_EQ(select(L"X", nullptr, nullptr, &circles), Ids{far});
+  ads_name ss;
   resbuf layer{};
   layer.restype = 8;
   layer.resval.rstring = const_cast<ACHAR*>(L"AC_*");
@@ -123,9 +99,17 @@ TEST_F(SelectionSets, ProgrammaticModesAndFilters) {
   EXPECT_EQ(acedSSGet(L"X", nullptr, nullptr, &colour, ss), RTERROR) << "unsupported group";
   EXPECT_EQ(acedSSGet(L":S", nullptr, nullptr, nullptr, ss), RTERROR) << "unsupported mode";
   EXPECT_NE(output().find("group 62 is not supported"), std::string::npos);
+  // Erased entities are not selected, nor are they the last.
+  ASSERT_EQ(AcDbObjectPointer<AcDbEntity>(far, AcDb::kForWrite)->erase(), Acad::eOk);
+  EXPECT_EQ(select(L"X"), (Ids{inside, straddling}));
+  ads_name last;
+  ASSERT_EQ(acdbEntLast(last), RTNORM);
+  AcDbObjectId id;
+  ASSERT_EQ(acdbGetObjectId(id, last), Acad::eOk);
+  EXPECT_EQ(id, straddling);
 }
 
-TEST_F(SelectionSets, NamesAreCheckedNotFollowed) {
+TEST_F(SelectionSets, NamesAreCheckedNotFollowedAndSetsGrow) {
   ads_name ss, e;
   ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, nullptr, ss), RTNORM);
   ASSERT_EQ(acedSSName(ss, 0, e), RTNORM);
@@ -140,27 +124,21 @@ TEST_F(SelectionSets, NamesAreCheckedNotFollowed) {
   EXPECT_EQ(acedSSLength(ss, &n), RTERROR);
   const ads_name forged = {12345, 0};
   EXPECT_EQ(acdbGetObjectId(id, forged), Acad::eInvalidAdsName);
-  // The same entity always gets the same name.
-  ads_name n1, n2;
+  // The same entity always gets the same name; acedSSAdd adds each entity once.
+  ads_name n1, n2, same;
   ASSERT_EQ(acdbGetAdsName(n1, inside), Acad::eOk);
   ASSERT_EQ(acdbGetAdsName(n2, inside), Acad::eOk);
   EXPECT_EQ(n1[0], n2[0]);
+  acdbGetAdsName(n2, far);
+  ASSERT_EQ(acedSSAdd(n1, nullptr, ss), RTNORM);
+  ASSERT_EQ(acedSSAdd(n2, ss, same), RTNORM);
+  ASSERT_EQ(acedSSAdd(n1, ss, same), RTNORM);
+  EXPECT_EQ(members(ss), (Ids{inside, far}));
+  acedSSFree(ss);
   // A new drawing makes every old name meaningless.
   apptest::newCurrentDrawing();
   EXPECT_EQ(acdbGetObjectId(id, n1), Acad::eInvalidAdsName);
   EXPECT_EQ(acdbEntLast(e), RTERROR) << "the new drawing is empty";
-}
-
-TEST_F(SelectionSets, AcSSAddGrowsASet) {
-  ads_name e1, e2, ss;
-  acdbGetAdsName(e1, inside);
-  acdbGetAdsName(e2, far);
-  ASSERT_EQ(acedSSAdd(e1, nullptr, ss), RTNORM);
-  ads_name same;
-  ASSERT_EQ(acedSSAdd(e2, ss, same), RTNORM);
-  ASSERT_EQ(acedSSAdd(e1, ss, same), RTNORM);
-  EXPECT_EQ(members(ss), (std::vector<AcDbObjectId>{inside, far}));
-  acedSSFree(ss);
 }
 
 TEST_F(SelectionSets, EntityNamesAnswerSelectionPromptsInAcedCommand) {
