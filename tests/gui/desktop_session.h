@@ -112,6 +112,10 @@ class DesktopSession : public ::testing::Test {
   void when(std::function<bool()> ready, std::function<void()> action) {
     m_steps.push_back({QString(), std::move(ready), std::move(action)});
   }
+  // The step after a QUIT with unsaved changes: the question, answered No.
+  void discardAtQuit() {
+    at(QStringLiteral("<Yes>:"), [this] { type(QStringLiteral("N")); });
+  }
   // Runs the command loop until QUIT (the last step should type it).
   void run() {
     QTimer stepper;

@@ -46,6 +46,18 @@ std::vector<QPointF> allPoints(const Scene& scene) {
   return pts;
 }
 
+// The drawing's scene painted on black into an image of this size, the view
+// fitted to the rectangle of the drawing with this margin.
+QImage painted(const TestDrawing& d, QSize size, QRectF fit, double margin,
+               zrgui::ViewTransform& view) {
+  view.setViewport(size);
+  view.fit(fit, margin);
+  QImage image(size, QImage::Format_RGB32);
+  QPainter p(&image);
+  zrgui::ScenePainter().paint(p, zrgui::buildScene(d.db(), kDark), view, Qt::black);
+  return image;
+}
+
 TEST(AciColors, NamedIndicesHuesAndGreysAndTheForegroundFollowsTheBackground) {
   const struct {
     int index;
@@ -204,15 +216,8 @@ TEST(ScenePainter, LinesLandWhereTheViewPutsThemInTheirColours) {
   TestDrawing d;
   d.line({0, 0, 0}, {100, 0, 0}, 1);
   d.line({0, 50, 0}, {100, 50, 0}, 5);
-  const Scene scene = zrgui::buildScene(d.db(), kDark);
   zrgui::ViewTransform view;
-  view.setViewport(QSize(220, 120));
-  view.fit(scene.bounds, 0.05);
-  QImage image(220, 120, QImage::Format_RGB32);
-  QPainter p(&image);
-  zrgui::ScenePainter painter;
-  painter.paint(p, scene, view, Qt::black);
-  p.end();
+  const QImage image = painted(d, QSize(220, 120), QRectF(0, 0, 100, 50), 0.05, view);
   const QPoint redMid = view.toScreen(QPointF(50, 0)).toPoint();
   const QPoint blueMid = view.toScreen(QPointF(50, 50)).toPoint();
   EXPECT_GT(redMid.y(), blueMid.y()) << "y points up in the drawing, down on screen";
@@ -230,14 +235,8 @@ TEST(ScenePainter, ChineseTextIsDrawnWithRealGlyphs) {
     TestDrawing d;
     d.add(new AcDbText({0, 0, 0}, text, AcDbObjectId(), 10, 0), 7);
     d.line({0, -2, 0}, {12, 12, 0}, 1);
-    const Scene scene = zrgui::buildScene(d.db(), kDark);
     zrgui::ViewTransform view;
-    view.setViewport(QSize(120, 120));
-    view.fit(QRectF(-1, -3, 14, 16), 0);
-    QImage image(120, 120, QImage::Format_RGB32);
-    QPainter p(&image);
-    zrgui::ScenePainter().paint(p, scene, view, Qt::black);
-    return image;
+    return painted(d, QSize(120, 120), QRectF(-1, -3, 14, 16), 0, view);
   };
   const QImage wind = picture(L"风");
   const QImage machine = picture(L"机");

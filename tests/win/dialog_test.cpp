@@ -1,7 +1,8 @@
 // Modal runs headless: initialisation, saving on OK and not on Esc, the
-// dialog staying up when a value is refused, nested dialogs, failures inside
-// the run; templates and strings found through the resource handle and the
-// chain of extension libraries; the host dialog's editor-command protocol.
+// dialog staying up when a value is refused, failures inside the run (nested
+// dialogs run from the console lines of dialog_script_test.cpp); templates and
+// strings found through the resource handle and the chain of extension
+// libraries; the host dialog's editor-command protocol.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -11,7 +12,6 @@
 
 namespace {
 
-using testdlg::CSecondDlg;
 using testdlg::CTestDlg;
 using ModalFixture = testdlg::UiFixture;
 
@@ -71,25 +71,6 @@ TEST_F(ModalFixture, OkSavesOnlyAcceptedDataEscSavesNothingAndTheObjectRunsAgain
   EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "without a test function the dialog is cancelled";
   EXPECT_EQ(ui.modalRuns(), std::vector<UINT>(3, testdlg::kDialogId));
   EXPECT_EQ(ui.boxes().size(), 1u);
-}
-
-TEST_F(ModalFixture, NestedDialogsRunOnTopAndReturnTheirOwnResults) {
-  CTestDlg dlg;
-  CSecondDlg second;
-  INT_PTR secondResult = 0;
-  ui.onModal([&](CDialog&) {
-    secondResult = second.DoModal();
-    EXPECT_EQ(winplat::modalDialogs().size(), 1u);
-  });
-  ui.onModal([&](CDialog& top) {
-    EXPECT_EQ(&top, &second);
-    EXPECT_EQ(winplat::modalDialogs().size(), 2u);
-    apply(top, "dlg type 500 风机");
-    apply(top, "dlg ok");
-  });
-  EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-  EXPECT_EQ(secondResult, IDOK);
-  EXPECT_EQ(second.m_strName, L"风机");
 }
 
 TEST_F(ModalFixture, FailuresInsideOrBeforeTheRunLeaveNoDialog) {
