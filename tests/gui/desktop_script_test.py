@@ -108,10 +108,9 @@ def main():
 
     head, gui = runs["headless"][1], runs["gui"][1]
     if head != gui:
-        i = next(i for i in range(max(len(head), len(gui)))
-                 if head[i:i + 1] != gui[i:i + 1])
-        problems.append(f"outputs differ at line {i + 1}:\n  headless: {head[i:i + 1]}\n"
-                        f"  gui:      {gui[i:i + 1]}")
+        i = next(i for i in range(max(len(head), len(gui))) if head[i:i + 1] != gui[i:i + 1])
+        a, b = (head[i:i + 1] or [""])[0], (gui[i:i + 1] or [""])[0]
+        problems.append(f"outputs differ at line {i + 1}:\n  headless: {a[:200]}\n  gui:      {b[:200]}")
     if sum(l.startswith("DUMP ") for l in gui) != 3:
         problems.append("the desktop run did not print its three DUMP lines")
     if not any("4-72No4.5A" in l for l in gui):
