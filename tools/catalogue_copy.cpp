@@ -4,10 +4,18 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <ostream>
+#include <set>
+#include <string_view>
 #include <vector>
 
 #include "ado/change_log.h"
@@ -29,11 +37,12 @@ using PgResult = std::unique_ptr<PGresult, PgResultDeleter>;
 // One server connection for the copy.
 class Server {
  public:
-  explicit Server(const std::string& address) : m_conn(PQconnectdb(address.c_str())) {
+  explicit Server(const std::string& address) : m_conn(connect(address)) {
     // A constructor that throws gets no destructor: a refused connection is finished here.
     try {
       if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
-        throw CatalogueError("cannot connect to the server: " + error());
+        throw CatalogueError("cannot connect to the server " +
+                             adoimpl::addressForMessages(address) + ": " + error());
       }
       run("SET client_encoding = 'UTF8'");
       run("SET extra_float_digits = 3");
@@ -64,23 +73,34 @@ class Server {
   }
   PGconn* handle() { return m_conn; }
 
-  // The schema the address names, made when missing, and set as current.
-  void useSchema() {
-    PgResult r = run("SELECT current_schema(), current_setting('search_path'), current_user");
-    if (!PQgetisnull(r.get(), 0, 0)) return;
-    std::string first = PQgetvalue(r.get(), 0, 1);
-    first = first.substr(0, first.find(','));
-    while (!first.empty() && first.front() == ' ') first.erase(0, 1);
-    while (!first.empty() && first.back() == ' ') first.pop_back();
-    if (first.size() >= 2 && first.front() == '"') first = first.substr(1, first.size() - 2);
-    if (first == "$user") first = PQgetvalue(r.get(), 0, 2);
-    if (first.empty()) throw CatalogueError("the address names no schema");
-    run("CREATE SCHEMA IF NOT EXISTS " + quoteIdentifier(first));
-  }
+  // The schema's name, made when missing, and set as current.
+  std::string useSchema();
 
  private:
+  // A server that accepts and never answers is given up after a while (unless the
+  // address sets its own connect_timeout, which comes after this one and wins).
+  static PGconn* connect(const std::string& address) {
+    const char* keys[] = {"connect_timeout", "dbname", nullptr};
+    const char* values[] = {"10", address.c_str(), nullptr};
+    return PQconnectdbParams(keys, values, 1);
+  }
+
   PGconn* m_conn;
 };
+
+std::string Server::useSchema() {
+  PgResult r = run("SELECT current_schema(), current_setting('search_path'), current_user");
+  if (!PQgetisnull(r.get(), 0, 0)) return PQgetvalue(r.get(), 0, 0);
+  std::string first = PQgetvalue(r.get(), 0, 1);
+  first = first.substr(0, first.find(','));
+  while (!first.empty() && first.front() == ' ') first.erase(0, 1);
+  while (!first.empty() && first.back() == ' ') first.pop_back();
+  if (first.size() >= 2 && first.front() == '"') first = first.substr(1, first.size() - 2);
+  if (first == "$user") first = PQgetvalue(r.get(), 0, 2);
+  if (first.empty()) throw CatalogueError("the address names no schema");
+  run("CREATE SCHEMA IF NOT EXISTS " + quoteIdentifier(first));
+  return first;
+}
 
 class SqliteFile {
  public:
@@ -127,7 +147,7 @@ std::vector<FileColumn> fileColumns(SqliteFile& db, const std::string& table) {
   return out;
 }
 
-// A value in COPY's text form.
+// A value in COPY's text form; what cannot go to the server (the reason) is thrown.
 void appendCopyValue(std::string& line, sqlite3_stmt* s, int c) {
   switch (sqlite3_column_type(s, c)) {
     case SQLITE_NULL:
@@ -142,8 +162,18 @@ void appendCopyValue(std::string& line, sqlite3_stmt* s, int c) {
       line += buffer;
       return;
     }
-    default:
-      for (const char ch : text(s, c)) {
+    case SQLITE_BLOB:
+      throw CatalogueError("it holds " + std::to_string(sqlite3_column_bytes(s, c)) +
+                           " bytes of binary data (a BLOB), which the server's catalogue has "
+                           "no column type for");
+    default: {
+      const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+      const std::string_view v(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s, c)));
+      if (v.find('\0') != std::string_view::npos) {
+        throw CatalogueError("its text holds a NUL byte at byte " + std::to_string(v.find('\0')) +
+                             ", which the server's text cannot hold");
+      }
+      for (const char ch : v) {
         if (ch == '\\') {
           line += "\\\\";
         } else if (ch == '\t') {
@@ -156,6 +186,7 @@ void appendCopyValue(std::string& line, sqlite3_stmt* s, int c) {
           line += ch;
         }
       }
+    }
   }
 }
 
@@ -166,27 +197,37 @@ long long copyRows(SqliteFile& db, Server& server, const std::string& table,
     names += (i ? ", " : "") + quoteIdentifier(columns[i].name);
   }
   server.run("COPY " + quoteIdentifier(table) + " (" + names + ") FROM STDIN");
-  sqlite3_stmt* s =
-      db.prepare("SELECT " + names + " FROM " + quoteIdentifier(table) + " ORDER BY rowid");
+  sqlite3_stmt* s = db.prepare("SELECT " + names + (names.empty() ? "" : ", ") + "rowid FROM " +
+                               quoteIdentifier(table) + " ORDER BY rowid");
   long long rows = 0;
-  std::string line;
-  while (sqlite3_step(s) == SQLITE_ROW) {
+  std::string line, refused;
+  const int count = static_cast<int>(columns.size());
+  while (refused.empty() && sqlite3_step(s) == SQLITE_ROW) {
     line.clear();
-    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+    for (int c = 0; c < count && refused.empty(); ++c) {
       if (c) line += '\t';
-      appendCopyValue(line, s, c);
+      try {
+        appendCopyValue(line, s, c);
+      } catch (const CatalogueError& e) {
+        refused = "table " + table + ", row " + std::to_string(rows + 1) + " (rowid " +
+                  std::to_string(sqlite3_column_int64(s, count)) + "), column " +
+                  columns[static_cast<std::size_t>(c)].name + ": " + e.what();
+      }
     }
     line += '\n';
+    if (!refused.empty()) break;
     if (PQputCopyData(server.handle(), line.data(), static_cast<int>(line.size())) != 1) break;
     ++rows;
   }
   sqlite3_finalize(s);
-  PQputCopyEnd(server.handle(), nullptr);
+  // A refused value ends the copy with an error: the server takes none of it.
+  PQputCopyEnd(server.handle(), refused.empty() ? nullptr : "refused");
   PgResult r(PQgetResult(server.handle()));
+  while (PGresult* more = PQgetResult(server.handle())) PQclear(more);
+  if (!refused.empty()) throw CatalogueError("cannot copy " + refused);
   if (PQresultStatus(r.get()) != PGRES_COMMAND_OK) {
     throw CatalogueError("copying rows of " + table + ": " + server.error());
   }
-  while (PGresult* more = PQgetResult(server.handle())) PQclear(more);
   return rows;
 }
 
@@ -231,30 +272,114 @@ std::string pgCreateTable(const std::string& table, const std::string& create,
 
 }  // namespace
 
-CopyCounts copyFileToServer(const std::string& file, const std::string& address) {
+namespace {
+
+// The longest name the server keeps: it cuts longer ones (NAMEDATALEN - 1 bytes).
+constexpr std::size_t kMaxServerName = 63;
+
+void checkName(const std::string& what, const std::string& name) {
+  if (name.size() > kMaxServerName) {
+    throw CatalogueError("cannot copy " + what + " '" + name + "': its name is " +
+                         std::to_string(name.size()) + " bytes long, the server keeps at most " +
+                         std::to_string(kMaxServerName));
+  }
+}
+
+// The tables of the catalogue already on the server beyond the file's own: the fixed
+// ones, and the parameter and accessory tables its Model table names.
+std::set<std::string> knownServerTables(Server& server) {
+  std::set<std::string> out = {"Model", "Model_Table_Parameter_Style", "IndexTableName",
+                               adoimpl::kChangeLogTable};
+  server.run("SAVEPOINT known_tables");
+  try {
+    PgResult r = server.run(
+        "SELECT DISTINCT \"BigModel\", \"DriveMode\" FROM \"Model\" WHERE \"BigModel\" IS "
+        "NOT NULL");
+    for (int i = 0; i < PQntuples(r.get()); ++i) {
+      const std::string series = PQgetvalue(r.get(), i, 0);
+      out.insert(parameterTableName(series));
+      if (!PQgetisnull(r.get(), i, 1)) {
+        out.insert(accessoryTableName(series, PQgetvalue(r.get(), i, 1)));
+      }
+    }
+    server.run("RELEASE SAVEPOINT known_tables");
+  } catch (const CatalogueError&) {
+    // No Model table of the catalogue's shape: only the fixed names are known.
+    server.run("ROLLBACK TO SAVEPOINT known_tables");
+  }
+  return out;
+}
+
+}  // namespace
+
+CopyCounts copyFileToServer(const std::string& file, const std::string& address,
+                            const CopyOptions& options) {
   SqliteFile db(file);
+  std::vector<std::pair<std::string, std::string>> tables;  // name, CREATE TABLE
+  {
+    sqlite3_stmt* s = db.prepare(
+        "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+        "ORDER BY rowid");
+    // The file's change counts are its own: a server tells its changes otherwise.
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      if (text(s, 0) != adoimpl::kChangeLogTable) tables.emplace_back(text(s, 0), text(s, 1));
+    }
+    sqlite3_finalize(s);
+  }
+  // Names the server would cut are refused before anything is sent.
+  for (const auto& [table, create] : tables) {
+    checkName("table", table);
+    for (const FileColumn& c : fileColumns(db, table)) checkName("column " + table + ".", c.name);
+  }
   Server server(address);
-  server.useSchema();
-  CopyCounts counts;
+  // The schema too is made in the transaction: a copy that fails leaves no trace.
   server.run("BEGIN");
+  const std::string schema = server.useSchema();
+  CopyCounts counts;
   for (const std::string& sql : adoimpl::pgSchemaSetupStatements()) server.run(sql);
   {
+    // The catalogue's own tables are replaced; any other table of the schema (someone
+    // else's data beside the catalogue) is left as it is, and without --replace it makes
+    // the copy refuse: the schema may not be the one meant.
+    std::set<std::string> own = knownServerTables(server);
+    for (const auto& table : tables) own.insert(table.first);
     PgResult old = server.run(
-        "SELECT quote_ident(relname) FROM pg_class WHERE relkind = 'r' AND "
-        "relnamespace = current_schema()::regnamespace");
+        "SELECT relname, relkind = 'r' OR relkind = 'p' FROM pg_class WHERE relkind IN "
+        "('r', 'p', 'v', 'm', 'f') AND relnamespace = current_schema()::regnamespace "
+        "ORDER BY oid");
+    std::string others;
     for (int i = 0; i < PQntuples(old.get()); ++i) {
-      server.run(std::string("DROP TABLE ") + PQgetvalue(old.get(), i, 0) + " CASCADE");
+      const std::string name = PQgetvalue(old.get(), i, 0);
+      if (own.count(name) == 0) {
+        others += (others.empty() ? "" : ", ") + name;
+      } else if (std::string(PQgetvalue(old.get(), i, 1)) == "t") {
+        counts.replaced.push_back(name);
+      }
+    }
+    if (!others.empty() && !options.replace) {
+      throw CatalogueError("the schema " + schema +
+                           " holds tables that are not the catalogue's: " + others +
+                           "; nothing was changed (with --replace only the catalogue's own "
+                           "tables are replaced and these are left as they are)");
+    }
+    // Without CASCADE: a table of someone else's that depends on one of them (a foreign
+    // key, a view) makes the server refuse, and the transaction changes nothing.
+    for (const std::string& name : counts.replaced) {
+      try {
+        server.run("DROP TABLE " + quoteIdentifier(name));
+      } catch (const CatalogueError& e) {
+        const std::string why = e.what();
+        const std::size_t detail = why.find("DETAIL:");
+        throw CatalogueError(
+            "cannot replace the catalogue's table " + name +
+            ": something else on the server depends on it" +
+            (detail == std::string::npos
+                 ? std::string()
+                 : " (" + why.substr(detail + 9, why.find('\n', detail) - detail - 9) + ")") +
+            "; nothing was changed");
+      }
     }
   }
-  std::vector<std::pair<std::string, std::string>> tables;  // name, CREATE TABLE
-  sqlite3_stmt* s = db.prepare(
-      "SELECT name, sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
-      "ORDER BY rowid");
-  // The file's change counts are its own: a server tells its changes otherwise.
-  while (sqlite3_step(s) == SQLITE_ROW) {
-    if (text(s, 0) != adoimpl::kChangeLogTable) tables.emplace_back(text(s, 0), text(s, 1));
-  }
-  sqlite3_finalize(s);
   for (const auto& [table, create] : tables) {
     const std::vector<FileColumn> columns = fileColumns(db, table);
     server.run(pgCreateTable(table, create, columns));
@@ -290,7 +415,86 @@ Value valueOf(PGresult* r, int row, int column, const std::string& sqliteType) {
 
 }  // namespace
 
+namespace {
+
+// Where a catalogue file is written: the file a chain of links leads to, which must be a
+// regular file that may be written when it exists (a device or FIFO is never opened).
+std::filesystem::path writableTarget(const std::string& file) {
+  namespace fs = std::filesystem;
+  fs::path target = file;
+  std::error_code ec;
+  for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+    if (hops == 40) throw CatalogueError("'" + file + "' is a loop of symbolic links");
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) throw CatalogueError("cannot follow the link '" + target.string() + "'");
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  const fs::file_status st = fs::status(target, ec);
+  if (fs::exists(st)) {
+    if (!fs::is_regular_file(st)) {
+      throw CatalogueError("cannot write the catalogue to '" + file +
+                           "': it is not a regular file (a folder, device, FIFO or socket)");
+    }
+    // The mode, not access(): a superuser may write anything, and still means not to.
+    if ((st.permissions() & (fs::perms::owner_write | fs::perms::group_write |
+                             fs::perms::others_write)) == fs::perms::none ||
+        ::access(target.c_str(), W_OK) != 0) {
+      throw CatalogueError("cannot write the catalogue to '" + file + "': it is read-only");
+    }
+  }
+  return target;
+}
+
+// A temporary file beside the target, removed unless it was renamed over the target.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::filesystem::path& target) {
+    std::string name = (target.parent_path() / ("." + target.filename().string() + ".fancad-tmp-" +
+                                                std::to_string(::getpid()) + "-XXXXXX"))
+                           .string();
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+      throw CatalogueError("cannot make a temporary file beside '" + target.string() +
+                           "': " + std::strerror(errno));
+    }
+    ::close(fd);
+    m_path = name;
+  }
+  ~TemporaryFile() {
+    if (!m_path.empty()) std::remove(m_path.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& path() const { return m_path; }
+  void renameTo(const std::filesystem::path& target) {
+    // A catalogue replaced keeps its mode.
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) ::chmod(m_path.c_str(), st.st_mode & 07777);
+    std::error_code ec;
+    std::filesystem::rename(m_path, target, ec);
+    if (ec)
+      throw CatalogueError("cannot move the catalogue to " + target.string() + ": " + ec.message());
+    m_path.clear();
+  }
+
+ private:
+  std::string m_path;
+};
+
+}  // namespace
+
+void printReplaced(std::ostream& out, const char* program, const CopyCounts& counts) {
+  if (counts.replaced.empty()) return;
+  out << program << ": replaced " << counts.replaced.size()
+      << " tables of the catalogue on the server:";
+  for (std::size_t i = 0; i < counts.replaced.size(); ++i) {
+    out << (i ? ", " : " ") << counts.replaced[i];
+  }
+  out << "\n";
+}
+
 CopyCounts copyServerToFile(const std::string& address, const std::string& file) {
+  const std::filesystem::path target = writableTarget(file);
   Server server(address);
   PgResult check = server.run("SELECT current_schema() IS NOT NULL");
   if (std::string(PQgetvalue(check.get(), 0, 0)) != "t") {
@@ -300,10 +504,10 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
   PgResult tables = server.run(
       "SELECT c.oid, c.relname FROM pg_class c WHERE c.relkind = 'r' AND "
       "c.relnamespace = current_schema()::regnamespace ORDER BY c.oid");
-  const std::string temporary = file + ".part";
+  TemporaryFile temporary(target);
   CopyCounts counts;
   {
-    CatalogueWriter writer(temporary);
+    CatalogueWriter writer(temporary.path());
     writer.begin();
     for (int t = 0; t < PQntuples(tables.get()); ++t) {
       const std::string name = PQgetvalue(tables.get(), t, 1);
@@ -320,7 +524,14 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
       std::string select;
       for (int c = 0; c < PQntuples(cols.get()); ++c) {
         const std::string column = PQgetvalue(cols.get(), c, 0);
-        std::string type = adoimpl::sqliteColumnType(PQgetvalue(cols.get(), c, 1));
+        const std::string serverType = PQgetvalue(cols.get(), c, 1);
+        // Bytes would come as the text of their hex digits.
+        if (serverType == "bytea") {
+          throw CatalogueError("cannot copy table " + name + ", column " + column +
+                               ": it holds binary data (bytea), which a catalogue column has "
+                               "no type for");
+        }
+        std::string type = adoimpl::sqliteColumnType(serverType);
         const bool key = std::string(PQgetvalue(cols.get(), c, 4)) == "t";
         types.push_back(type);
         if (key) type += " PRIMARY KEY";
@@ -351,9 +562,7 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
     writer.close();
   }
   server.run("COMMIT");
-  std::error_code ec;
-  std::filesystem::rename(temporary, file, ec);
-  if (ec) throw CatalogueError("cannot rename " + temporary + " to " + file + ": " + ec.message());
+  temporary.renameTo(target);
   return counts;
 }
 

@@ -3,8 +3,10 @@
 //   fangen --out DIR            DIR/ZRFan.Mdb, the sample catalogue
 //   fangen --large --out DIR    DIR/ZRFan.Mdb, the benchmark catalogue
 //   fangen --summary FILE       series, models and rows per table of FILE
-//   fangen [--large] --url URL  the same catalogue into the schema of a
-//                               PostgreSQL server that URL names (fancat)
+//   fangen [--large] [--replace] --url URL
+//                               the same catalogue into the schema of a
+//                               PostgreSQL server that URL names (as fancat
+//                               export, --replace included)
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,7 +21,7 @@ namespace {
 
 int usage() {
   std::cerr << "usage: fangen [--large] --out DIR\n"
-               "       fangen [--large] --url URL\n"
+               "       fangen [--large] [--replace] --url URL\n"
                "       fangen --summary FILE\n";
   return 2;
 }
@@ -29,10 +31,13 @@ int usage() {
 int main(int argc, char** argv) {
   std::string out, summary, url;
   bool large = false;
+  fangen::CopyOptions copy;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--large") {
       large = true;
+    } else if (arg == "--replace") {
+      copy.replace = true;
     } else if (arg == "--out" && i + 1 < argc) {
       out = argv[++i];
     } else if (arg == "--url" && i + 1 < argc) {
@@ -43,7 +48,9 @@ int main(int argc, char** argv) {
       return usage();
     }
   }
-  if (out.empty() + summary.empty() + url.empty() != 2) return usage();
+  if (out.empty() + summary.empty() + url.empty() != 2 || (copy.replace && url.empty())) {
+    return usage();
+  }
   try {
     if (!url.empty()) {
       // Written as a file first, then copied: one schema, one writer.
@@ -53,7 +60,8 @@ int main(int argc, char** argv) {
       try {
         fangen::writeCatalogueFile(path,
                                    large ? fangen::largeCatalogue() : fangen::sampleCatalogue());
-        const fangen::CopyCounts n = fangen::copyFileToServer(path, url);
+        const fangen::CopyCounts n = fangen::copyFileToServer(path, url, copy);
+        fangen::printReplaced(std::cout, "fangen", n);
         std::cout << "fangen: wrote " << n.tables << " tables, " << n.rows
                   << " rows to the server\n";
       } catch (...) {

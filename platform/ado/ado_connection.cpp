@@ -66,7 +66,9 @@ bool probeSelect(adoimpl::Session& session, std::wstring_view sql) {
     const auto keyed = session.translate(sql, true);
     session.results().noteProbe(keyed->sql, adoimpl::RowSet::loadCached(session, *keyed), session);
     return true;
-  } catch (const _com_error&) {
+  } catch (const _com_error& e) {
+    // A server given up on is not asked again: its connection is closed.
+    if (e.Source().view() == adoimpl::kServerErrorSource) throw;
     return false;
   }
 }

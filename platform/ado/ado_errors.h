@@ -8,6 +8,11 @@
 
 namespace adoimpl {
 
+// The source of errors about a catalogue server (cannot connect, no answer, a table the
+// data layer cannot address): their description names the server (without its password)
+// and the reason, which the module shows beside its own message.
+inline constexpr const wchar_t* kServerErrorSource = L"PostgreSQL";
+
 const wchar_t* adoErrorText(ErrorValueEnum error);
 [[noreturn]] void throwAdoError(ErrorValueEnum error);
 // The same with what it was about ("field 'FanNo'"), which what() adds after the system's

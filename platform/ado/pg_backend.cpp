@@ -2,10 +2,13 @@
 #include "pg_backend.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -36,14 +39,90 @@ std::wstring widen(const char* s) {
 
 // The address as shown in messages: without a password.
 std::wstring shown(const std::string& address) {
-  std::string out = address;
-  const std::size_t scheme = out.find("://");
-  const std::size_t at = out.find('@');
-  if (scheme != std::string::npos && at != std::string::npos && at > scheme) {
-    const std::size_t colon = out.find(':', scheme + 3);
-    if (colon != std::string::npos && colon < at) out.erase(colon, at - colon);
+  return widen(addressForMessages(address).c_str());
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Waits until the connection's socket is ready for what events asks; false when the
+// deadline passed first.
+bool waitSocket(PGconn* conn, short events, Clock::time_point deadline) {
+  const int fd = PQsocket(conn);
+  if (fd < 0) return true;  // libpq tells what is wrong
+  for (;;) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return false;
+    pollfd p{fd, events, 0};
+    const int n = ::poll(&p, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+    if (n > 0 || (n < 0 && errno != EINTR)) return true;
   }
-  return widen(out.c_str());
+}
+
+// Sends one statement (several when there are no parameters) and reads its answer: the
+// result of the last statement, or of the first that failed; null with timedOut set when
+// the server has not answered by the deadline.
+PGresult* exchange(PGconn* conn, const std::string& sql, const std::vector<const char*>* params,
+                   bool binary, Clock::time_point deadline, bool& timedOut) {
+  timedOut = false;
+  const int sent =
+      params ? PQsendQueryParams(conn, sql.c_str(), static_cast<int>(params->size()), nullptr,
+                                 params->data(), nullptr, nullptr, binary ? 1 : 0)
+             : PQsendQuery(conn, sql.c_str());
+  if (!sent) return nullptr;
+  for (int left; (left = PQflush(conn)) != 0;) {
+    if (left < 0) return PQgetResult(conn);
+    if (!waitSocket(conn, POLLIN | POLLOUT, deadline)) {
+      timedOut = true;
+      return nullptr;
+    }
+    if (!PQconsumeInput(conn)) break;
+  }
+  PGresult* kept = nullptr;
+  for (;;) {
+    while (PQisBusy(conn)) {
+      if (!waitSocket(conn, POLLIN, deadline)) {
+        PQclear(kept);
+        timedOut = true;
+        return nullptr;
+      }
+      if (!PQconsumeInput(conn)) break;
+    }
+    PGresult* r = PQgetResult(conn);
+    if (!r) break;
+    const ExecStatusType status = PQresultStatus(kept);
+    if (kept && (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE)) {
+      PQclear(r);
+    } else {
+      PQclear(kept);
+      kept = r;
+    }
+    if (PQstatus(conn) == CONNECTION_BAD) break;
+  }
+  return kept;
+}
+
+// When a server that does not answer is given up: what is left of the current user
+// action's budget (base/user_action.h), or the whole budget outside any action. A
+// statement also waits as long as the lock wait set on the server, and never less than a
+// second, so that an action that has run long on work of its own (or a budget of no lock
+// waits at all) does not give up on a statement that merely takes a moment. The slack is
+// the lock wait's.
+Clock::time_point answerDeadline(std::chrono::milliseconds lockTimeout) {
+  using std::chrono::milliseconds;
+  const milliseconds budget = lockWaitBudget();
+  const Clock::time_point now = Clock::now();
+  Clock::duration wait = budget;
+  if (zrbase::UserAction* action = zrbase::currentUserAction()) {
+    wait = action->waitDeadline(budget) - now;
+  }
+  wait = std::max({wait, Clock::duration(std::chrono::seconds(1)), Clock::duration(lockTimeout)});
+  return now + wait + std::min(milliseconds(250), budget / 10);
+}
+
+std::wstring secondsText(Clock::duration d) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.1f s", std::chrono::duration<double>(d).count());
+  return widen(buffer);
 }
 
 std::uint64_t bigEndian(const char* p, int n) {
@@ -127,28 +206,50 @@ std::string setList(const std::vector<std::string>& columns, std::size_t first) 
 void PgBackend::ResultDeleter::operator()(pg_result* r) const { PQclear(r); }
 
 std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
-  PGconn* conn = PQconnectdb(address.c_str());
-  if (!conn || PQstatus(conn) != CONNECTION_OK) {
-    std::string why = conn ? PQerrorMessage(conn) : "out of memory";
-    while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
-    PQfinish(conn);
-    throw _com_error(E_FAIL,
-                     L"cannot open database '" + shown(address) + L"': " + widen(why.c_str()));
+  // Connected without blocking, so that a server that accepts and never answers is given
+  // up as a lock wait is.
+  const Clock::time_point start = Clock::now();
+  const Clock::time_point deadline = answerDeadline(std::chrono::milliseconds(0));
+  PGconn* conn = PQconnectStart(address.c_str());
+  bool timedOut = false;
+  if (conn && PQstatus(conn) != CONNECTION_BAD) {
+    for (PostgresPollingStatusType s = PGRES_POLLING_WRITING;
+         s != PGRES_POLLING_OK && s != PGRES_POLLING_FAILED; s = PQconnectPoll(conn)) {
+      if (!waitSocket(conn, s == PGRES_POLLING_WRITING ? POLLOUT : POLLIN, deadline)) {
+        timedOut = true;
+        break;
+      }
+    }
   }
+  if (!conn || timedOut || PQstatus(conn) != CONNECTION_OK) {
+    std::string why = !conn ? "out of memory" : PQerrorMessage(conn);
+    while (!why.empty() && (why.back() == '\n' || why.back() == ' ')) why.pop_back();
+    std::wstring reason = widen(why.c_str());
+    if (timedOut) reason = L"the server did not answer within " + secondsText(Clock::now() - start);
+    PQfinish(conn);
+    throw _com_error(E_FAIL, L"cannot open database '" + shown(address) + L"': " + reason,
+                     kServerErrorSource);
+  }
+  PQsetnonblocking(conn, 1);
   std::unique_ptr<PgBackend> backend(new PgBackend(conn));
+  backend->m_address = shown(address);
   // Doubles shown with 15 significant digits, as LIKE matches them; reads
   // are binary and keep every digit.
   const std::string setup =
       "SET client_encoding = 'UTF8'; SET extra_float_digits = 0; "
       "SET lock_timeout = " +
       std::to_string(kBusyTimeoutMs) +
-      "; SELECT current_schema(), to_regtype('zr_int') IS NOT NULL";
-  PGresult* raw = PQexec(conn, setup.c_str());
-  Result first(raw);
+      "; SELECT current_schema(), to_regtype('zr_int') IS NOT NULL, "
+      "split_part(current_setting('search_path'), ',', 1)";
+  Result first = backend->await(setup, nullptr, false, deadline);
+  pg_result* raw = first.get();
   if (PQresultStatus(raw) != PGRES_TUPLES_OK) backend->fail(raw);
   if (PQgetisnull(raw, 0, 0)) {
-    throw _com_error(E_FAIL, L"cannot open database '" + shown(address) +
-                                 L"': the schema its search_path names does not exist");
+    throw _com_error(E_FAIL,
+                     L"cannot open database '" + shown(address) + L"': the schema " +
+                         widen(PQgetvalue(raw, 0, 2)) +
+                         L" that its search_path names does not exist",
+                     kServerErrorSource);
   }
   backend->m_schema = PQgetvalue(raw, 0, 0);
   if (std::strcmp(PQgetvalue(raw, 0, 1), "t") != 0) {
@@ -216,8 +317,12 @@ bool PgBackend::reusable() {
 
 bool PgBackend::alive() {
   if (!reusable()) return false;
-  Result probe(PQexec(m_conn, ""));
-  return PQresultStatus(probe.get()) == PGRES_EMPTY_QUERY;
+  try {
+    Result probe = await("");
+    return PQresultStatus(probe.get()) == PGRES_EMPTY_QUERY;
+  } catch (const _com_error&) {
+    return false;
+  }
 }
 
 void PgBackend::close() {
@@ -228,6 +333,25 @@ void PgBackend::close() {
 pg_conn* PgBackend::handle() const {
   if (!m_conn) throwAdoError(adErrObjectClosed);
   return m_conn;
+}
+
+PgBackend::Result PgBackend::await(const std::string& sql, const std::vector<const char*>* params,
+                                   bool binary, std::optional<Clock::time_point> deadline) {
+  PGconn* conn = handle();
+  const Clock::time_point start = Clock::now();
+  if (!deadline) deadline = answerDeadline(m_lockTimeout.value_or(std::chrono::milliseconds(0)));
+  bool timedOut = false;
+  Result result(exchange(conn, sql, params, binary, *deadline, timedOut));
+  if (timedOut) {
+    // What the server is doing is not known: the connection is given up, and with it
+    // whatever its transaction had written.
+    close();
+    throw _com_error(E_FAIL,
+                     L"PostgreSQL: the server " + m_address + L" did not answer within " +
+                         secondsText(Clock::now() - start),
+                     kServerErrorSource);
+  }
+  return result;
 }
 
 // The SQLSTATE of a statement that waited lock_timeout for a lock and gave up.
@@ -248,7 +372,7 @@ void PgBackend::boundLockWait() {
   const milliseconds slack = std::min(milliseconds(250), budget / 10);
   if (m_lockTimeout && std::chrono::abs(*m_lockTimeout - wanted) <= slack) return;
   const std::string sql = "SET lock_timeout = " + std::to_string(wanted.count());
-  Result result(PQexec(handle(), sql.c_str()));
+  Result result = await(sql);
   if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
   m_lockTimeout = wanted;
 }
@@ -257,8 +381,7 @@ PgBackend::Result PgBackend::run(const std::string& sql, const std::vector<const
                                  bool binary) {
   boundLockWait();
   const auto start = std::chrono::steady_clock::now();
-  Result result(PQexecParams(handle(), sql.c_str(), static_cast<int>(params.size()), nullptr,
-                             params.data(), nullptr, nullptr, binary ? 1 : 0));
+  Result result = await(sql, &params, binary);
   const ExecStatusType status = PQresultStatus(result.get());
   if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
     // A statement that gave up on another client's lock spent its time waiting for it.
@@ -277,6 +400,15 @@ void PgBackend::fail(const pg_result* result) const {
   std::string message = primary ? primary : (m_conn ? PQerrorMessage(m_conn) : "closed");
   while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
   const std::string code = state ? state : "";
+  // A table made on the server with plain SQL has no row identity to read and write rows by.
+  if (code == "42703" && message.find("rowid") != std::string::npos) {
+    throw _com_error(DB_E_ERRORSINCOMMAND,
+                     L"PostgreSQL: " + widen(message.c_str()) + L" (server " + m_address +
+                         L"): the catalogue's tables on a server need the row identity column "
+                         L"rowid, which tables made by fancat have; add it to a table made "
+                         L"otherwise with ALTER TABLE ... ADD COLUMN rowid bigserial",
+                     kServerErrorSource);
+  }
   // Constraint failures named as SQLite names them: the kind of constraint
   // in capitals, then what it guards.
   auto field = [result](int which) -> std::string {
@@ -542,7 +674,7 @@ void PgBackend::rollback() {
   // Undoing the transaction's writes changes what was read since, in tables
   // not named here.
   noteWrite();
-  Result result(PQexec(handle(), "ROLLBACK"));
+  Result result = await("ROLLBACK");
   if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) fail(result.get());
 }
 
@@ -557,7 +689,7 @@ ChangeStamp PgBackend::stamp() {
   const zrbase::UserAction* action = zrbase::currentUserAction();
   const unsigned long long serial = action ? action->serial() : 0;
   if (serial == 0 || serial != m_syncedAction) {
-    Result sync(PQexec(conn, ""));
+    Result sync = await("");
     m_syncedAction = serial;
   }
   if (PQstatus(conn) != CONNECTION_OK || !PQconsumeInput(conn)) return {};

@@ -6,7 +6,8 @@
 // ChangeStamp moves when any client's change to this catalogue commits, with
 // no round trip to find out. Statements wait for another client's lock
 // (lock_timeout) as long as the user action running has left of its budget
-// (kBusyTimeoutMs), and then fail, changing nothing.
+// (kBusyTimeoutMs), and then fail, changing nothing. Connecting and every answer
+// are bounded the same way: a server that accepts and never answers is given up.
 #pragma once
 
 #include <chrono>
@@ -69,6 +70,13 @@ class PgBackend : public Backend {
 
   explicit PgBackend(pg_conn* conn) : m_conn(conn) {}
   pg_conn* handle() const;
+  using Clock = std::chrono::steady_clock;
+  // Sends sql (with text parameters, or several statements when params is null) and waits
+  // for the answer until the deadline, by default the one the current user action allows
+  // (lockWaitBudget()). A server that has not answered by then is given up: the connection
+  // is closed and the error says so.
+  Result await(const std::string& sql, const std::vector<const char*>* params = nullptr,
+               bool binary = false, std::optional<Clock::time_point> deadline = std::nullopt);
   // Runs sql with text parameters (null for NULL); binary results when asked.
   Result run(const std::string& sql, const std::vector<const char*>& params = {},
              bool binary = false);
@@ -88,6 +96,7 @@ class PgBackend : public Backend {
   static bool changesNoRows(const std::string& sql);
 
   pg_conn* m_conn;
+  std::wstring m_address;  // as messages show it: without a password
   std::string m_schema;
   unsigned m_boolType = 0;  // the oids of zr_bool, zr_any and zr_int
   unsigned m_anyType = 0;

@@ -119,6 +119,23 @@ bool isPostgresAddress(std::string_view text) {
   return text.rfind("postgresql://", 0) == 0 || text.rfind("postgres://", 0) == 0;
 }
 
+std::string addressForMessages(const std::string& address) {
+  std::string out = address;
+  const std::size_t scheme = out.find("://");
+  const std::size_t at = out.find('@');
+  const std::size_t path = out.find_first_of("/?", scheme == std::string::npos ? 0 : scheme + 3);
+  if (scheme != std::string::npos && at != std::string::npos && at > scheme && at < path) {
+    const std::size_t colon = out.find(':', scheme + 3);
+    if (colon != std::string::npos && colon < at) out.erase(colon, at - colon);
+  }
+  for (std::size_t p = out.find('?'); p != std::string::npos; p = out.find('&', p + 1)) {
+    if (out.compare(p + 1, 9, "password=") != 0) continue;
+    const std::size_t end = out.find('&', p + 1);
+    out.replace(p + 10, (end == std::string::npos ? out.size() : end) - (p + 10), "***");
+  }
+  return out;
+}
+
 std::string addressInFile(const std::string& nativePath) {
   std::ifstream in(nativePath, std::ios::binary);
   if (!in) return {};
@@ -127,6 +144,8 @@ std::string addressInFile(const std::string& nativePath) {
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(in.gcount()));
   if (text.size() > 4096) return {};
+  // Editors on some systems begin a UTF-8 text with a byte order mark.
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
   const std::size_t b = text.find_first_not_of(" \t\r\n");
   const std::size_t e = text.find_last_not_of(" \t\r\n");
   if (b == std::string::npos) return {};

@@ -45,6 +45,9 @@ constexpr const char* kPgChangeChannel = "zr_catalogue";
 
 // True for a "postgresql://" or "postgres://" address.
 bool isPostgresAddress(std::string_view text);
+// The address as messages show it: any password (in the user part or as a parameter)
+// left out.
+std::string addressForMessages(const std::string& address);
 // The address a ZRFan.Mdb holds when it is a small text file holding one,
 // else empty.
 std::string addressInFile(const std::string& nativePath);

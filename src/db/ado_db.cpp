@@ -1,6 +1,7 @@
 // The catalogue wrapper: opening the file, running statements, opening recordsets.
 #include "db/ado_db.h"
 
+#include "ado/ado_errors.h"
 #include "base/exception.h"
 #include "base/file_functions.h"
 #include "win/message_box.h"
@@ -25,6 +26,13 @@ CString ExceptionText(CException* e, UINT maxChars) {
   e->GetErrorMessage(text.GetBuffer(static_cast<int>(maxChars)), maxChars + 1);
   text.ReleaseBuffer();
   return text;
+}
+
+// What the data layer says about a failure of the catalogue server (the server's address
+// and the reason), put on a line of its own below the message; empty for other failures.
+CString ServerReason(const _com_error& e) {
+  if (e.Source().view() != adoimpl::kServerErrorSource) return CString();
+  return CString(L"\n") + CString(e.Description().view());
 }
 
 }  // namespace
@@ -61,6 +69,10 @@ BOOL CAdoDB::Connect(LPCTSTR lpszConnect) {
     e->Delete();
     m_pConnection = nullptr;
     return FALSE;
+  } catch (const _com_error& e) {
+    AfxMessageBox(CString(L"连接数据库失败!\n") + lpszConnect + ServerReason(e), MB_OK);
+    m_pConnection = nullptr;
+    return FALSE;
   } catch (...) {
     AfxMessageBox(CString(L"连接数据库失败!\n") + lpszConnect, MB_OK);
     m_pConnection = nullptr;
@@ -92,6 +104,9 @@ BOOL CAdoDB::Execute(LPCTSTR lpszSql) {
     AfxMessageBox(ExceptionText(e, 256), MB_OK);
     e->Delete();
     return FALSE;
+  } catch (const _com_error& e) {
+    AfxMessageBox(CString(L"数据库操作错误!\n") + lpszSql + ServerReason(e), MB_OK);
+    return FALSE;
   } catch (...) {
     AfxMessageBox(CString(L"数据库操作错误!\n") + lpszSql, MB_OK);
     return FALSE;
@@ -109,6 +124,9 @@ _RecordsetPtr CAdoDB::OpenRecordset(LPCTSTR lpszSql) {
   } catch (CException* e) {
     AfxMessageBox(ExceptionText(e, 256), MB_OK);
     e->Delete();
+    return nullptr;
+  } catch (const _com_error& e) {
+    AfxMessageBox(CString(L"数据库操作错误!\n") + lpszSql + ServerReason(e), MB_OK);
     return nullptr;
   } catch (...) {
     AfxMessageBox(CString(L"数据库操作错误!\n") + lpszSql, MB_OK);
