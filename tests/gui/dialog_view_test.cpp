@@ -1,22 +1,39 @@
 // Dialogs of the window layer on screen: every control of the template as its
 // widget, state mirrored both ways, the modal run and its keys, message boxes
-// and the data-exchange prompt as Qt boxes. (A dialog stepping aside for the
-// drawing is tested with the fan dialog in host_window_test.cpp.)
+// and the data-exchange prompt as Qt boxes (a dialog stepping aside for the
+// drawing is tested with the fan dialog in host_window_test.cpp). The grid and
+// preview controls, in a dialog of their own: the grid's cells where the model
+// puts them, clicks and in-place edits through the model's entry points, the
+// end-of-edit notification only for a changed text, combo cells with their
+// list; the preview, through a preview model of the test's own over a drawing
+// built here: the block's colours where its lines are, the red base-point
+// cross, the background the model asks for, the view moved by wheel and drag,
+// and the context menu from the module's resources.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "gui/dialog_view.h"
+#include "gui/grid_widget.h"
 #include "gui/gui_ui_service.h"
+#include "gui/preview_widget.h"
 #include "gui_test_support.h"
 #include "test_dialog.h"
+#include "test_drawing.h"
+#include "uikit/grid_btn_cell.h"
+#include "uikit/grid_ctrl.h"
+#include "win/afxwin.h"
+#include "win/ui_models.h"
 
 namespace {
 
@@ -227,6 +244,336 @@ TEST_F(DialogViewTest, MessageBoxesHaveTheirCaptionTextButtonsAndIcon) {
     });
     EXPECT_EQ(MessageBox(nullptr, L"确实要删除吗?", L"提示", c.type), c.answer);
   }
+}
+
+constexpr UINT kWidgetDialogId = 410;
+constexpr UINT kMenuId = 205;
+
+const winplat::ResourceTable& table() {
+  using namespace winplat;
+  static const ResourceTable t = {
+      {testdlg::dialogTemplate(kWidgetDialogId, L"网格与预览",
+                               DS_MODALFRAME | WS_POPUP | WS_CAPTION, 380, 140,
+                               {control(L"", 200, L"STATIC", SS_SUNKEN, 7, 7, 200, 80),
+                                lText(L"", 210, 220, 7, 146, 110, SS_SUNKEN),
+                                defPushButton(L"退出", IDOK, 160, 120, 50, 14)})},
+      {MenuTemplate{kMenuId,
+                    {{0,
+                      L"Preview",
+                      MF_POPUP,
+                      {{kPreviewZoomRealtime, L"实时缩放", MF_STRING, {}},
+                       {kPreviewZoomWindow, L"窗口放大", MF_STRING, {}},
+                       {kPreviewPan, L"平移视图", MF_STRING, {}},
+                       {kPreviewOrbit, L"旋转视图", MF_STRING, {}},
+                       {0, L"", MF_SEPARATOR, {}},
+                       {kPreviewInitialView, L"初始视图", MF_STRING | MFS_DEFAULT, {}}}}}}},
+      {}};
+  return t;
+}
+
+// A preview control as the test needs one: a window with a database to show.
+class CTestPreview : public CWnd, public winplat::PreviewModel {
+ public:
+  void show(const AcDbDatabase* db) {
+    m_db = db;
+    modelChanged();
+  }
+  void erase() {
+    m_db = nullptr;
+    modelChanged();
+  }
+  void setBackground(COLORREF c) {
+    m_background = c;
+    modelChanged();
+  }
+  const void* previewDatabase() const override { return m_db; }
+  int previewEntityCount() const override { return 0; }
+  bool previewShown() const override { return m_db != nullptr; }
+  COLORREF previewBackground() const override { return m_background; }
+  winplat::PreviewView previewView() const override { return {}; }
+
+ private:
+  const AcDbDatabase* m_db = nullptr;
+  COLORREF m_background = RGB(0, 0, 0);
+};
+
+// A grid made over the placeholder 200 (1131 and a combo cell A/皮带 in row 1)
+// that records its notifications, and the preview bound to 210.
+class CWidgetDlg : public CDialog {
+ public:
+  CWidgetDlg() : CDialog(kWidgetDialogId) {}
+  CGridCtrl m_Grid;
+  CBtnDataBase m_Buttons;
+  CTestPreview m_Preview;
+  std::vector<std::string> events;
+
+  void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, 210, m_Preview); }
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    CRect rect;
+    GetDlgItem(200)->GetWindowRect(&rect);
+    ScreenToClient(&rect);
+    m_Grid.Create(rect, this, 5003, WS_CHILD | WS_VISIBLE | WS_BORDER);
+    m_Grid.SetRowCount(4);
+    m_Grid.SetColumnCount(4);
+    m_Grid.SetFixedRowCount(1);
+    m_Grid.SetFixedColumnCount(1);
+    m_Grid.SetColumnWidth(0, 20);
+    m_Grid.SetItemText(0, 1, L"风量");
+    m_Grid.SetItemText(0, 2, L"传动方式");
+    m_Grid.SetItemText(1, 0, L"1");
+    m_Grid.SetItemText(1, 1, L"1131");
+    m_Grid.SetItemText(1, 2, L"A");
+    m_Grid.SetCellType(1, 2, RUNTIME_CLASS(CGridBtnCellCombo));
+    auto* combo = static_cast<CGridBtnCellCombo*>(m_Grid.GetCell(1, 2));
+    combo->SetupBtns(0, DFC_SCROLL, DFCS_SCROLLDOWN, CGridBtnCellBase::CTL_ALIGN_RIGHT, 19, FALSE,
+                     L"");
+    CStringArray choices;
+    choices.Add(L"A");
+    choices.Add(L"皮带");
+    combo->SetComboString(choices);
+    combo->SetBtnDataBase(&m_Buttons);
+    return TRUE;
+  }
+  void OnGridClick(NMHDR* hdr, LRESULT* result) {
+    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(hdr);
+    events.push_back("click " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn));
+    *result = 0;
+  }
+  void OnGridEndEdit(NMHDR* hdr, LRESULT* result) {
+    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(hdr);
+    events.push_back("edit " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn) + " " +
+                     m_Grid.GetItemText(nm->iRow, nm->iColumn).ToUtf8());
+    *result = 0;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CWidgetDlg, CDialog)
+ON_NOTIFY(NM_CLICK, 5003, &CWidgetDlg::OnGridClick)
+ON_NOTIFY(GVN_ENDLABELEDIT, 5003, &CWidgetDlg::OnGridEndEdit)
+END_MESSAGE_MAP()
+
+// The view block of a fan as the module shows it: a yellow body, a green
+// outlet, and the red cross at the base point (the block's origin).
+guitest::TestDrawing viewBlockDrawing() {
+  guitest::TestDrawing d;
+  d.line({-40, -30, 0}, {40, -30, 0}, 2);
+  d.line({40, -30, 0}, {40, 30, 0}, 2);
+  d.line({40, 30, 0}, {-40, 30, 0}, 2);
+  d.line({-40, 30, 0}, {-40, -30, 0}, 2);
+  d.line({40, 10, 0}, {60, 10, 0}, 3);
+  for (const auto& end :
+       {AcGePoint3d(4, 0, 0), AcGePoint3d(-4, 0, 0), AcGePoint3d(0, 4, 0), AcGePoint3d(0, -4, 0)}) {
+    d.line({0, 0, 0}, end, 1);
+  }
+  return d;
+}
+
+class WidgetTest : public DialogViewTest {
+ protected:
+  WidgetTest() {
+    m_previous = AfxGetResourceHandle();
+    static HINSTANCE h = winplat::instanceFromTable(&table(), "widget-tests");
+    AfxSetResourceHandle(h);
+    EXPECT_TRUE(dlg.Create(kWidgetDialogId));
+    dlg.ShowWindow(SW_SHOW);
+    dlg.m_Preview.show(drawing.db());
+    view = std::make_unique<zrgui::DialogView>(dlg, nullptr);
+    view->show();
+    grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(5003));
+    preview = dynamic_cast<zrgui::PreviewWidget*>(view->controlWidget(210));
+  }
+  ~WidgetTest() override { AfxSetResourceHandle(m_previous); }
+
+  QPoint centerOf(int row, int col) const { return grid->cellRect(row, col).center(); }
+  void click(int row, int col) {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centerOf(row, col));
+  }
+  QPoint at(double x, double y) const { return preview->view().toScreen(QPointF(x, y)).toPoint(); }
+  void dragPreview(QPoint from, QPoint to) {
+    QTest::mousePress(preview, Qt::LeftButton, {}, from);
+    QTest::mouseMove(preview, to);
+    QTest::mouseRelease(preview, Qt::LeftButton, {}, to);
+  }
+
+  guitest::TestDrawing drawing = viewBlockDrawing();
+  CWidgetDlg dlg;
+  std::unique_ptr<zrgui::DialogView> view;
+  zrgui::GridWidget* grid = nullptr;
+  zrgui::PreviewWidget* preview = nullptr;
+  HINSTANCE m_previous;
+};
+
+TEST_F(WidgetTest, CellsLieWhereTheModelsWidthsAndHeightsPutThem) {
+  ASSERT_NE(grid, nullptr) << "the grid's window is a grid widget";
+  const zrgui::DialogMetrics& m = view->metrics();
+  EXPECT_EQ(grid->geometry(), m.toScreen(dlg.m_Grid.m_hWnd->rect));
+  const QRect fixed = grid->cellRect(0, 0);
+  EXPECT_EQ(fixed.topLeft(), QPoint(0, 0));
+  EXPECT_EQ(fixed.width(), m.toScreenX(20));
+  EXPECT_EQ(fixed.height(), m.toScreenY(CGridCtrl::kDefaultRowHeight));
+  EXPECT_EQ(grid->cellRect(1, 2).left(), m.toScreenX(20 + CGridCtrl::kDefaultColumnWidth));
+  EXPECT_EQ(grid->cellAt(centerOf(1, 2)), std::make_pair(1, 2));
+  EXPECT_FALSE(grid->dropButtonRect(1, 2).isEmpty()) << "a combo cell has its button";
+  EXPECT_TRUE(grid->dropButtonRect(1, 1).isEmpty());
+  EXPECT_EQ(grid->dropButtonRect(1, 2).right(), grid->cellRect(1, 2).right());
+}
+
+TEST_F(WidgetTest, AClickFocusesACellASecondEditsItAndOnlyAChangedTextIsNotified) {
+  click(1, 1);
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell().row, 1);
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell().col, 1);
+  EXPECT_EQ(grid->editor(), nullptr);
+  click(1, 1);
+  ASSERT_NE(grid->editor(), nullptr);
+  EXPECT_EQ(grid->editor()->text(), QStringLiteral("1131"));
+  QTest::keyClicks(grid->editor(), QStringLiteral("990"));
+  QTest::keyClick(grid->editor(), Qt::Key_Return);
+  EXPECT_EQ(grid->editor(), nullptr);
+  EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"990");
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                    QPoint(grid->viewport()->width() - 2, grid->viewport()->height() - 2));
+  EXPECT_EQ(dlg.events,
+            (std::vector<std::string>{"click 1 1", "click 1 1", "edit 1 1 990", "click -1 -1"}));
+
+  // An edit that changes nothing or is dropped sends no notification.
+  dlg.events.clear();
+  click(1, 1);
+  QTest::keyClick(grid, Qt::Key_F2);
+  ASSERT_NE(grid->editor(), nullptr);
+  QTest::keyClick(grid->editor(), Qt::Key_Return);  // the same text
+  QTest::keyClick(grid, Qt::Key_7);                 // typing starts an edit with that key
+  ASSERT_NE(grid->editor(), nullptr);
+  EXPECT_EQ(grid->editor()->text(), QStringLiteral("7"));
+  QTest::keyClick(grid->editor(), Qt::Key_Escape);
+  EXPECT_EQ(grid->editor(), nullptr);
+  EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"990");
+  click(0, 1);
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centerOf(0, 1));
+  EXPECT_EQ(grid->editor(), nullptr) << "a fixed cell is not edited";
+  EXPECT_FALSE(grid->beginEdit(0, 1));
+  ASSERT_GE(dlg.events.size(), 2u);
+  EXPECT_EQ(dlg.events[0], "click 1 1");
+  for (const std::string& e : dlg.events) EXPECT_EQ(e.rfind("click", 0), 0u) << e;
+}
+
+TEST_F(WidgetTest, AComboCellOffersItsChoicesAndAChoiceIsPicked) {
+  guitest::whenIdle([] {
+    auto* menu = qobject_cast<QMenu*>(guitest::activeModal());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("A"));
+    EXPECT_TRUE(menu->actions()[0]->isChecked()) << "the cell's text is marked";
+    QAction* belt = menu->actions()[1];
+    EXPECT_EQ(belt->text(), QStringLiteral("皮带"));
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(belt).center());
+  });
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->dropButtonRect(1, 2).center());
+  EXPECT_EQ(dlg.m_Grid.GetItemText(1, 2), L"皮带");
+  EXPECT_EQ(dlg.events, (std::vector<std::string>{"click 1 2", "edit 1 2 皮带"}));
+}
+
+TEST_F(WidgetTest, FixedRowsAndColumnsStayWhileTheRestScrolls) {
+  dlg.m_Grid.SetRowCount(40);
+  for (int r = 1; r < 40; ++r) dlg.m_Grid.SetItemText(r, 0, CString(std::to_wstring(r).c_str()));
+  view->sync();
+  QScrollBar* bar = grid->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  const int before = grid->cellRect(5, 1).top();
+  bar->setValue(bar->maximum());
+  EXPECT_EQ(grid->cellRect(0, 1).top(), 0) << "the heading row stays";
+  EXPECT_EQ(grid->cellRect(5, 1).top(), before - bar->maximum());
+  EXPECT_EQ(grid->cellAt(QPoint(5, 5)), std::make_pair(0, 0));
+  const auto last = grid->cellAt(QPoint(centerOf(39, 1).x(), grid->viewport()->height() - 3));
+  EXPECT_EQ(last.first, 39) << "the last row scrolls into sight";
+}
+
+TEST_F(WidgetTest, TheBlockShowsInItsColoursWithTheRedCrossOnTheBackgroundAsked) {
+  ASSERT_NE(preview, nullptr) << "a static subclassed into a preview becomes a preview widget";
+  const QImage image = preview->picture();
+  const QRect whole = image.rect();
+  // Fitted: the outline spans most of the width, and nothing falls outside.
+  EXPECT_GT(at(60, 0).x() - at(-40, 0).x(), whole.width() * 8 / 10);
+  EXPECT_TRUE(whole.contains(at(-40, -30)) && whole.contains(at(60, 30)));
+  EXPECT_GT(guitest::countColor(image, guitest::around(at(0, 30), 2), Qt::yellow), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(at(-40, 0), 2), Qt::yellow), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(at(50, 10), 2), Qt::green), 0);
+  EXPECT_GT(guitest::countColor(image, guitest::around(at(0, 0), 2), Qt::red), 3)
+      << "the base-point cross";
+  EXPECT_EQ(guitest::countNot(image, guitest::around(at(20, -15), 4), Qt::black), 0)
+      << "the background inside the outline";
+
+  dlg.m_Preview.setBackground(RGB(255, 255, 255));
+  view->sync();
+  EXPECT_EQ(guitest::countNot(preview->picture(), guitest::around(at(20, -15), 4), Qt::white), 0);
+  dlg.m_Preview.erase();
+  view->sync();
+  EXPECT_EQ(guitest::countNot(preview->picture(), preview->rect(), Qt::white), 0)
+      << "an erased preview shows nothing";
+}
+
+TEST_F(WidgetTest, TheWheelZoomsAboutTheCursorAndADragPans) {
+  const QPoint cursor = at(40, 10);
+  const QPointF under = preview->view().toWorld(cursor);
+  const double scale = preview->view().scale();
+  QWheelEvent wheel(QPointF(cursor), preview->mapToGlobal(QPointF(cursor)), QPoint(),
+                    QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(preview, &wheel);
+  EXPECT_GT(preview->view().scale(), scale);
+  EXPECT_NEAR(preview->view().toWorld(cursor).x(), under.x(), 1e-9)
+      << "the point under the cursor stays";
+  EXPECT_NEAR(preview->view().toWorld(cursor).y(), under.y(), 1e-9);
+  const QPoint before = at(0, 0);
+  dragPreview(QPoint(50, 50), QPoint(70, 60));
+  EXPECT_EQ(at(0, 0), before + QPoint(20, 10));
+  EXPECT_EQ(dlg.m_Preview.previewDatabase(), drawing.db()) << "the view moves, the model does not";
+}
+
+TEST_F(WidgetTest, TheContextMenuComesFromTheModulesResourcesAndDoesWhatItSays) {
+  QStringList shown;
+  QString defaultItem;
+  auto choose = [&](const QString& item) {
+    guitest::whenIdle([&, item] {
+      auto* menu = qobject_cast<QMenu*>(guitest::activeModal());
+      ASSERT_NE(menu, nullptr);
+      shown.clear();
+      for (QAction* a : menu->actions()) shown << a->text();
+      defaultItem = menu->defaultAction() ? menu->defaultAction()->text() : QString();
+      for (QAction* a : menu->actions()) {
+        if (a->text() == item) a->trigger();
+      }
+      menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                            preview->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(preview, &event);
+  };
+  choose(QStringLiteral("实时缩放"));
+  EXPECT_EQ(shown, (QStringList{QStringLiteral("实时缩放"), QStringLiteral("窗口放大"),
+                                QStringLiteral("平移视图"), QStringLiteral("旋转视图"), QString(),
+                                QStringLiteral("初始视图")}));
+  EXPECT_EQ(defaultItem, QStringLiteral("初始视图"));
+  EXPECT_EQ(preview->dragMode(), zrgui::PreviewWidget::DragMode::ZoomRealtime);
+  const double scale = preview->view().scale();
+  dragPreview(QPoint(50, 80), QPoint(50, 40));
+  EXPECT_GT(preview->view().scale(), scale) << "dragging up zooms in";
+
+  choose(QStringLiteral("旋转视图"));
+  dragPreview(QPoint(50, 50), QPoint(80, 50));
+  EXPECT_NE(preview->view().twist(), 0);
+
+  choose(QStringLiteral("窗口放大"));
+  const QPoint a = at(30, 0);
+  const QPoint b = at(60, 20);
+  dragPreview(a, b);
+  EXPECT_TRUE(preview->rect().contains(at(45, 10)));
+  EXPECT_FALSE(preview->rect().contains(at(-40, -30))) << "the window fills the view";
+
+  choose(QStringLiteral("初始视图"));
+  EXPECT_EQ(preview->view().twist(), 0);
+  EXPECT_EQ(preview->dragMode(), zrgui::PreviewWidget::DragMode::Pan);
+  EXPECT_TRUE(preview->rect().contains(at(-40, -30)) && preview->rect().contains(at(60, 30)));
 }
 
 }  // namespace
