@@ -26,6 +26,16 @@ int CanvasSelection::add(const QRectF& world, bool crossing) {
   std::vector<AcDbObjectId> found;
   cadrt::selectionIds(ss, found);
   acedSSFree(ss);
+  return addIds(found);
+}
+
+int CanvasSelection::pick(QPointF at, double half, const QTransform& toBox) {
+  const AcDbObjectId id =
+      pickEntity(acdbHostApplicationServices()->workingDatabase(), at, half, toBox);
+  return id.isNull() ? 0 : addIds({id});
+}
+
+int CanvasSelection::addIds(const std::vector<AcDbObjectId>& found) {
   std::vector<AcDbObjectId> ids = cadrt::impliedSelection();
   int added = 0;
   for (AcDbObjectId id : found) {

@@ -2,10 +2,11 @@
 // any command: the editor's implied selection (cad/runtime/selection_set.h),
 // which the next editing command takes as its objects.
 //
-// A pick adds what lies near the cursor, a window what lies inside, a
-// crossing what it touches; nothing is taken away but by clearing (Esc). The
-// selection shows its entities highlighted and their grips: a block
-// reference's insertion point, a line's ends, an arc's or a circle's centre.
+// A pick adds the one entity drawn nearest to the cursor within the pick box
+// (pickEntity), a window what lies inside, a crossing what it touches;
+// nothing is taken away but by clearing (Esc). The selection shows its
+// entities highlighted and their grips: a block reference's insertion point,
+// a line's ends, an arc's or a circle's centre.
 #pragma once
 
 #include <QPointF>
@@ -29,6 +30,9 @@ class CanvasSelection {
   // Adds the entities of the working drawing inside the world box (crossing:
   // meeting it) that are not selected yet; returns how many were added.
   int add(const QRectF& world, bool crossing);
+  // Adds what a click at at picks (pickEntity, the same arguments) unless it
+  // is selected already; returns how many were added (0 or 1).
+  int pick(QPointF at, double half, const QTransform& toBox);
   void clear();
   bool isEmpty() const;
   const std::vector<AcDbObjectId>& entities() const;
@@ -41,6 +45,8 @@ class CanvasSelection {
   const Scene& highlight(std::uint64_t stamp);
 
  private:
+  int addIds(const std::vector<AcDbObjectId>& found);
+
   Scene m_highlight;
   std::vector<AcDbObjectId> m_shown;  // what m_highlight holds
   std::uint64_t m_shownStamp = 0;

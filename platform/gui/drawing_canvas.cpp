@@ -16,7 +16,7 @@ namespace {
 
 constexpr double kWheelStep = 1.25;
 // A press and release closer than this many pixels is a click, not a drag;
-// a click picks what lies within this many pixels of it.
+// a click picks what is drawn within this many pixels of it (across and down).
 constexpr int kClickSlop = 4;
 constexpr int kPickBox = 3;
 // What an empty drawing shows: an A3 sheet in millimetres from the origin.
@@ -348,32 +348,41 @@ void DrawingCanvas::finishGripDrag(QPoint end) {
   answer(pointText(m_view.toWorld(end)));
 }
 
-void DrawingCanvas::finishIdleSelection(QPoint end) {
-  m_selecting = false;
-  QPoint a, b;
-  const bool crossing = selectionBox(end, a, b);
-  m_selection.add(QRectF(m_view.toWorld(a), m_view.toWorld(b)).normalized(), crossing);
-  update();
+bool DrawingCanvas::isClick(QPoint end) const {
+  return (end - m_selectStart).manhattanLength() < kClickSlop;
 }
 
-bool DrawingCanvas::selectionBox(QPoint end, QPoint& a, QPoint& b) const {
-  a = m_selectStart;
-  b = end;
-  if ((b - a).manhattanLength() >= kClickSlop) return b.x() < a.x();
-  // A click: what the pick box around the cursor touches.
-  a = end - QPoint(kPickBox, kPickBox);
-  b = end + QPoint(kPickBox, kPickBox);
-  return true;
+AcDbObjectId DrawingCanvas::pickAt(QPoint end) const {
+  return pickEntity(acdbHostApplicationServices()->workingDatabase(), QPointF(end), kPickBox,
+                    m_view.toScreenTransform());
+}
+
+void DrawingCanvas::finishIdleSelection(QPoint end) {
+  m_selecting = false;
+  if (isClick(end)) {
+    m_selection.pick(QPointF(end), kPickBox, m_view.toScreenTransform());
+  } else {
+    m_selection.add(QRectF(m_view.toWorld(m_selectStart), m_view.toWorld(end)).normalized(),
+                    end.x() < m_selectStart.x());
+  }
+  update();
 }
 
 void DrawingCanvas::finishSelection(QPoint end) {
   m_selecting = false;
-  QPoint a, b;
-  const bool crossing = selectionBox(end, a, b);
-  const QPointF wa = m_view.toWorld(a);
-  const QPointF wb = m_view.toWorld(b);
-  answer(QString(crossing ? "c " : "w ") + pointText(wa) + u' ' + pointText(wb));
   update();
+  if (isClick(end)) {
+    // The picked entity by its handle, as typed; a click on nothing answers nothing.
+    const AcDbObjectId id = pickAt(end);
+    if (id.isNull()) return;
+    ACHAR handle[20] = {};
+    id.handle().getIntoAsciiBuffer(handle, 20);
+    answer(QStringLiteral("h ") + QString::fromWCharArray(handle));
+    return;
+  }
+  const bool crossing = end.x() < m_selectStart.x();
+  answer(QString(crossing ? "c " : "w ") + pointText(m_view.toWorld(m_selectStart)) + u' ' +
+         pointText(m_view.toWorld(end)));
 }
 
 void DrawingCanvas::leaveEvent(QEvent*) {

@@ -14,8 +14,9 @@
 //                           rubber band runs from it to the cursor
 //   selection               a drag from left to right selects what lies
 //                           inside ("w x1,y1 x2,y2"), from right to left what
-//                           it touches ("c ..."); a click picks what is under
-//                           the cursor; the right button ends the selection
+//                           it touches ("c ..."); a click picks the one entity
+//                           drawn nearest to the cursor ("h HANDLE"); the
+//                           right button ends the selection
 //   a command's prompt      the right button is Enter (at the command prompt
 //                           it does nothing: an empty command line is no command)
 //   the command prompt      picks, windows and crossings as at a selection
@@ -106,9 +107,11 @@ class DrawingCanvas : public QWidget {
   void finishIdleSelection(QPoint end);
   void finishGripDrag(QPoint end);
   std::optional<Grip> gripAt(QPoint p) const;
-  // The screen box of a selection gesture from m_selectStart to end (a
-  // click's pick box); true for a crossing.
-  bool selectionBox(QPoint end, QPoint& a, QPoint& b) const;
+  // Whether a selection gesture from m_selectStart ending at end is a click
+  // (a drag from left to right is a window, from right to left a crossing).
+  bool isClick(QPoint end) const;
+  // The entity a click at end picks (pickEntity), or a null id.
+  AcDbObjectId pickAt(QPoint end) const;
   void paintSelection(QPainter& p);
   void paintDragged(QPainter& p);
   // Outlines of a scene shifted by offset (world units), in one pen.

@@ -17,6 +17,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 #include <vector>
 
 class AcDbDatabase;
@@ -62,5 +63,18 @@ Scene buildScene(const AcDbDatabase* db, QRgb background);
 // The same for these entities of its model space only (what is selected or
 // dragged); erased ones are left out.
 Scene buildScene(const AcDbDatabase* db, QRgb background, const std::vector<AcDbObjectId>& only);
+
+// What a click picks: the one model-space entity of db whose drawing comes
+// nearest to at among those whose drawing meets the square of half-side half
+// around it (the pick box); a null id when none does. The drawing is what the
+// scene holds: lines, curves and polyline segments count by their line, a
+// block reference by the entities of its block and its attributes, a filled
+// solid by its area, a text by its box; so a click inside a closed polyline
+// but away from its sides does not pick it. at and half are in the
+// coordinates toBox maps world points to (the canvas' screen pixels, or the
+// world itself). Of entities at the same distance the one drawn last (on top)
+// wins.
+AcDbObjectId pickEntity(const AcDbDatabase* db, QPointF at, double half,
+                        const QTransform& toBox = QTransform());
 
 }  // namespace zrgui

@@ -53,6 +53,8 @@ class SceneBuilder {
       : m_db(db), m_background(background), m_only(only) {}
 
   Scene build();
+  // pickEntity's answer over the model space.
+  AcDbObjectId pick(QPointF at, double half, const QTransform& toBox);
 
  private:
   void readLayers();
