@@ -132,12 +132,21 @@ AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name) {
   return id;
 }
 
+bool hasLayer(AcDbDatabase& db, const ACHAR* name) {
+  AcDbLayerTable* lt = nullptr;
+  if (db.getLayerTable(lt) != Acad::eOk) return false;
+  const bool has = lt->has(name);
+  lt->close();
+  return has;
+}
+
+std::vector<AcDbObjectId> entitiesOf(AcDbObjectId block) {
+  AcDbObjectPointer<AcDbBlockTableRecord> btr(block, AcDb::kForRead);
+  return btr ? btr->entityIds() : std::vector<AcDbObjectId>{};
+}
+
 int modelSpaceCount(AcDbDatabase* db) {
-  AcDbBlockTableRecord* ms = nullptr;
-  if (acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForRead) != Acad::eOk) return -1;
-  int n = static_cast<int>(ms->entityIds().size());
-  ms->close();
-  return n;
+  return static_cast<int>(entitiesOf(db->modelSpaceId()).size());
 }
 
 AcDbEntity* firstInModelSpace(AcDbDatabase* db) {

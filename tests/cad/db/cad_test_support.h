@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "cad/acdb.h"
 #include "outside_readers.h"
@@ -59,6 +60,10 @@ AcDbObjectId addToBlock(AcDbObjectId block, AcDbEntity* ent);
 AcDbObjectId addLayer(AcDbDatabase* db, const ACHAR* name, short color = 7);
 // The block of that name in db, or a null id.
 AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name);
+// Whether db has a layer of that name.
+bool hasLayer(AcDbDatabase& db, const ACHAR* name);
+// The live entities of a block, in order.
+std::vector<AcDbObjectId> entitiesOf(AcDbObjectId block);
 // The number of live entities in model space.
 int modelSpaceCount(AcDbDatabase* db);
 // The first live entity of model space (opened for read: close it).
