@@ -4,7 +4,9 @@
 #include "cadkit/block_helpers.h"
 #include "cadkit_fixture.h"
 
+using cadkittest::addReference;
 using cadkittest::blockId;
+using cadkittest::blockNames;
 using cadkittest::entityCount;
 using cadkittest::Name;
 using testsupport::ViewBlock;
@@ -69,12 +71,7 @@ TEST(CopyBlockTableRecord, RedefinesATargetBlockInPlaceAndItsReferencesFollow) {
   std::unique_ptr<AcDbDatabase> view(ViewDrawing());
   AcDbDatabase* current = apptest::newCurrentDrawing();
   const AcDbObjectId old = apptest::addBlock(current, L"4-72No4.5AF_L0");
-  auto* ref = new AcDbBlockReference(AcGePoint3d(1, 2, 0), old);
-  AcDbBlockTableRecord* space = nullptr;
-  ASSERT_EQ(acdbOpenObject(space, current->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-  ASSERT_EQ(space->appendAcDbEntity(ref), Acad::eOk);
-  ref->close();
-  space->close();
+  addReference(current->modelSpaceId(), old);
 
   ASSERT_EQ(Copy(view.get(), L"F_L0", current, L"4-72no4.5af_l0"), 1)
       << "names match without regard to letter case";
@@ -88,7 +85,9 @@ TEST(CopyBlockTableRecord, RedefinesATargetBlockInPlaceAndItsReferencesFollow) {
   EXPECT_EQ(entityCount(old), 8) << "the definition is replaced, not added to";
 }
 
-TEST(CopyBlockTableRecord, RefusesCopiesThatWouldMakeABlockContainItself) {
+// Refused, with nothing defined: copies that would make a block contain itself, missing
+// blocks, empty names, layouts and names a block cannot have.
+TEST(CopyBlockTableRecord, RefusesCopiesThatCannotBeAndDefinesNothing) {
   ViewBlock self{L"F_L0", 4, 10, {}, false, L"F_L0"};
   ViewBlock outer{L"S_L0", 4, 10, {}, false, L"B_L0"};
   ViewBlock inner{L"B_L0", 2};
@@ -97,36 +96,25 @@ TEST(CopyBlockTableRecord, RefusesCopiesThatWouldMakeABlockContainItself) {
 
   EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L"PLACED"), 0) << "a block that holds itself";
   EXPECT_EQ(Copy(view.get(), L"S_L0", &target, L"b_l0"), 0) << "its nested block has the name";
-
   // The target already has a block that the copy would use, and that block
   // holds a reference to the name being defined.
-  AcDbObjectId named = apptest::addBlock(&target, L"NAMED");
-  AcDbObjectId usesNamed = apptest::addBlock(&target, L"B_L0");
-  AcDbBlockTableRecord* rec = nullptr;
-  ASSERT_EQ(acdbOpenObject(rec, usesNamed, AcDb::kForWrite), Acad::eOk);
-  auto* ref = new AcDbBlockReference(AcGePoint3d::kOrigin, named);
-  ASSERT_EQ(rec->appendAcDbEntity(ref), Acad::eOk);
-  ref->close();
-  rec->close();
+  const AcDbObjectId named = apptest::addBlock(&target, L"NAMED");
+  addReference(apptest::addBlock(&target, L"B_L0"), named);
   EXPECT_EQ(Copy(view.get(), L"S_L0", &target, L"NAMED"), 0);
-
-  EXPECT_EQ(cadkittest::blockNames(&target), (std::vector<std::wstring>{L"NAMED", L"B_L0"}))
-      << "nothing was defined";
   EXPECT_EQ(entityCount(named), 4);
-}
 
-TEST(CopyBlockTableRecord, MissingBlocksEmptyNamesAndLayoutsFail) {
-  std::unique_ptr<AcDbDatabase> view(ViewDrawing());
-  AcDbDatabase target(true, true);
-  EXPECT_EQ(Copy(view.get(), L"F_R90", &target, L"X"), 0);
-  EXPECT_EQ(Copy(view.get(), L"", &target, L"X"), 0);
-  EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L""), 0);
-  EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L"*Model_Space"), 0);
-  EXPECT_EQ(Copy(view.get(), L"F_L0", &target, L"BAD<NAME"), 0);
-  Name s(L"F_L0");
+  for (const auto& [source, name] :
+       std::vector<std::pair<std::wstring, std::wstring>>{{L"F_R90", L"X"},
+                                                          {L"", L"X"},
+                                                          {L"B_L0", L""},
+                                                          {L"B_L0", L"*Model_Space"},
+                                                          {L"B_L0", L"BAD<NAME"}}) {
+    EXPECT_EQ(Copy(view.get(), source, &target, name), 0) << CString(name.c_str()).ToUtf8();
+  }
+  Name s(L"B_L0");
   Name t(L"X");
   EXPECT_EQ(CopyBlockTableRecord(nullptr, s.get(), &target, t.get()), 0);
   EXPECT_EQ(CopyBlockTableRecord(view.get(), s.get(), nullptr, t.get()), 0);
-  EXPECT_TRUE(cadkittest::blockNames(&target).empty());
+  EXPECT_EQ(blockNames(&target), (std::vector<std::wstring>{L"NAMED", L"B_L0"}));
   EXPECT_EQ(entityCount(target.modelSpaceId()), 0);
 }

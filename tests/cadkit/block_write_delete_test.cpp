@@ -5,7 +5,9 @@
 #include "cadkit/block_helpers.h"
 #include "cadkit_fixture.h"
 
+using cadkittest::addReference;
 using cadkittest::blockId;
+using cadkittest::blockNames;
 using cadkittest::entityCount;
 using cadkittest::Name;
 
@@ -17,17 +19,6 @@ int Write(const std::vector<AcDbObjectId>& ids, AcGePoint3d base, const std::wst
   for (AcDbObjectId id : ids) array.append(id);
   Name n(name);
   return ArxWriteBlock(array, base, n.get(), L"", flags);
-}
-
-AcDbObjectId AddReference(AcDbObjectId owner, AcDbObjectId block) {
-  AcDbBlockTableRecord* rec = nullptr;
-  EXPECT_EQ(acdbOpenObject(rec, owner, AcDb::kForWrite), Acad::eOk);
-  auto* ref = new AcDbBlockReference(AcGePoint3d::kOrigin, block);
-  AcDbObjectId id;
-  EXPECT_EQ(rec->appendAcDbEntity(id, ref), Acad::eOk);
-  ref->close();
-  rec->close();
-  return id;
 }
 
 constexpr int kKeepAndRedefine = kWriteBlockKeepEntities | kWriteBlockRedefine;
@@ -65,41 +56,41 @@ TEST(ArxWriteBlock, ErasesTheEntitiesWithoutTheKeepFlagAndRedefinesOnlyWhenAsked
   const AcDbObjectId c = apptest::addCircle(db, {0, 0, 0}, 1);
   ASSERT_EQ(Write({b, c}, {0, 0, 0}, L"f_l0", kKeepAndRedefine), 1);
   EXPECT_EQ(entityCount(blockId(db, L"F_L0")), 2);
-  EXPECT_EQ(cadkittest::blockNames(db), std::vector<std::wstring>{L"F_L0"});
+  EXPECT_EQ(blockNames(db), std::vector<std::wstring>{L"F_L0"});
 }
 
-TEST(ArxWriteBlock, RefusesSelectionsThatWouldMakeTheBlockContainItself) {
+TEST(ArxWriteBlock, RefusesBadSelectionsAndNamesAndBlocksThatWouldContainThemselves) {
   AcDbDatabase* db = apptest::newCurrentDrawing();
   const AcDbObjectId view = apptest::addBlock(db, L"F_L0");
   const AcDbObjectId holder = apptest::addBlock(db, L"HOLDER");
-  AddReference(holder, view);
-  const AcDbObjectId ref = AddReference(db->modelSpaceId(), holder);
+  addReference(holder, view);
+  const AcDbObjectId ref = addReference(db->modelSpaceId(), holder);
   const AcDbObjectId line = apptest::addLine(db, {0, 0, 0}, {1, 1, 0});
-
-  EXPECT_EQ(Write({line, ref}, {0, 0, 0}, L"F_L0", kKeepAndRedefine), 0);
-  EXPECT_EQ(entityCount(view), 4) << "F_L0 is left as it was";
-  EXPECT_EQ(Write({line, ref}, {0, 0, 0}, L"NEW", kKeepAndRedefine), 1) << "another name is fine";
-}
-
-TEST(ArxWriteBlock, RefusesBadSelectionsAndNames) {
-  AcDbDatabase* db = apptest::newCurrentDrawing();
-  const AcDbObjectId line = apptest::addLine(db, {0, 0, 0}, {1, 1, 0});
-  EXPECT_EQ(Write({}, {0, 0, 0}, L"A", kKeepAndRedefine), 0) << "nothing selected";
-  EXPECT_EQ(Write({line, line}, {0, 0, 0}, L"A", kKeepAndRedefine), 0) << "an entity twice";
-  EXPECT_EQ(Write({line}, {0, 0, 0}, L"", kKeepAndRedefine), 0);
-  EXPECT_EQ(Write({line}, {0, 0, 0}, L"*Model_Space", kKeepAndRedefine), 0);
   AcDbDatabase other(true, true);
   const AcDbObjectId foreign = apptest::addLine(&other, {0, 0, 0}, {1, 0, 0});
-  EXPECT_EQ(Write({foreign}, {0, 0, 0}, L"A", kKeepAndRedefine), 0) << "not the current drawing";
-  EXPECT_TRUE(cadkittest::blockNames(db).empty());
-  EXPECT_EQ(entityCount(db->modelSpaceId()), 1);
+  const struct {
+    const char* why;
+    std::vector<AcDbObjectId> ids;
+    const wchar_t* name;
+  } refused[] = {{"it would contain itself", {line, ref}, L"F_L0"},
+                 {"nothing selected", {}, L"A"},
+                 {"an entity twice", {line, line}, L"A"},
+                 {"no name", {line}, L""},
+                 {"a layout", {line}, L"*Model_Space"},
+                 {"not the current drawing", {foreign}, L"A"}};
+  for (const auto& r : refused)
+    EXPECT_EQ(Write(r.ids, {0, 0, 0}, r.name, kKeepAndRedefine), 0) << r.why;
+  EXPECT_EQ(entityCount(view), 4) << "F_L0 is left as it was";
+  EXPECT_EQ(blockNames(db), (std::vector<std::wstring>{L"F_L0", L"HOLDER"}));
+  EXPECT_EQ(entityCount(db->modelSpaceId()), 2);
+  EXPECT_EQ(Write({line, ref}, {0, 0, 0}, L"NEW", kKeepAndRedefine), 1) << "another name is fine";
 }
 
 TEST(DeleteBlockRec, RemovesTheBlockAndItsReferencesInTheLayouts) {
   testsupport::TempDir dir;
   std::unique_ptr<AcDbDatabase> view(
       testsupport::buildViewDrawing(testsupport::viewBlocks({0, 90}, 4)));
-  AddReference(view->modelSpaceId(), blockId(view.get(), L"F_L90"));
+  addReference(view->modelSpaceId(), blockId(view.get(), L"F_L90"));
   AcDbDatabase* db = view.get();
   ASSERT_EQ(DeleteBlockRec(db, L"f_l90"), 1);
   EXPECT_TRUE(blockId(db, L"F_L90").isNull());
@@ -112,29 +103,24 @@ TEST(DeleteBlockRec, RemovesTheBlockAndItsReferencesInTheLayouts) {
   EXPECT_TRUE(read["modelspace"].empty());
 }
 
+// Refused: a block another definition uses (until that one is gone), a missing one, a
+// layout, no name, no drawing; and a caller may hold the block table open meanwhile.
 TEST(DeleteBlockRec, LeavesABlockThatAnotherDefinitionUsesAndRefusesMissingOnesAndLayouts) {
   std::unique_ptr<AcDbDatabase> view(
       testsupport::buildViewDrawing({{L"F_L0", 4}, {L"S_L0", 4, 10, {}, false, L"F_L0"}}));
   AcDbDatabase* db = view.get();
-  EXPECT_EQ(DeleteBlockRec(db, L"F_L0"), 0);
+  for (const wchar_t* name : {L"F_L0", L"F_R0", L"*Model_Space", L""}) {
+    EXPECT_EQ(DeleteBlockRec(db, name), 0) << CString(name).ToUtf8();
+  }
   EXPECT_EQ(entityCount(blockId(db, L"F_L0")), 4);
-  EXPECT_EQ(DeleteBlockRec(db, L"F_R0"), 0);
-  EXPECT_EQ(DeleteBlockRec(db, L"*Model_Space"), 0);
-  EXPECT_EQ(DeleteBlockRec(db, L""), 0);
   AcDbDatabase* none = nullptr;
   EXPECT_EQ(DeleteBlockRec(none, L"F_L0"), 0);
 
-  ASSERT_EQ(DeleteBlockRec(db, L"S_L0"), 1);
-  EXPECT_EQ(DeleteBlockRec(db, L"F_L0"), 1) << "no longer used";
-  EXPECT_TRUE(cadkittest::blockNames(db).empty());
-}
-
-TEST(DeleteBlockRec, WorksWhileTheCallerHoldsTheBlockTableOpen) {
-  std::unique_ptr<AcDbDatabase> view(testsupport::buildViewDrawing({{L"F_L0", 4}}));
-  AcDbDatabase* db = view.get();
   AcDbBlockTable* table = nullptr;
   ASSERT_EQ(db->getBlockTable(table, AcDb::kForRead), Acad::eOk);
-  EXPECT_EQ(DeleteBlockRec(db, L"F_L0"), 1);
+  ASSERT_EQ(DeleteBlockRec(db, L"S_L0"), 1);
+  EXPECT_EQ(DeleteBlockRec(db, L"F_L0"), 1) << "no longer used";
   EXPECT_FALSE(table->has(L"F_L0"));
   table->close();
+  EXPECT_TRUE(blockNames(db).empty());
 }

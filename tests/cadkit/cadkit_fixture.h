@@ -18,36 +18,10 @@
 
 namespace cadkittest {
 
-inline AcDbObjectId blockId(AcDbDatabase* db, const wchar_t* name) {
-  AcDbObjectId id;
-  AcDbBlockTable* table = nullptr;
-  if (db->getBlockTable(table, AcDb::kForRead) != Acad::eOk) return id;
-  if (table->getAt(name, id) != Acad::eOk) id.setNull();
-  table->close();
-  return id;
-}
-
-inline int entityCount(AcDbObjectId block) {
-  AcDbObjectPointer<AcDbBlockTableRecord> rec(block, AcDb::kForRead);
-  return rec ? static_cast<int>(rec->entityIds().size()) : -1;
-}
-
-inline std::vector<std::wstring> blockNames(AcDbDatabase* db) {
-  std::vector<std::wstring> names;
-  AcDbBlockTable* table = nullptr;
-  db->getBlockTable(table, AcDb::kForRead);
-  AcDbBlockTableIterator* it = nullptr;
-  table->newIterator(it);
-  for (; !it->done(); it->step()) {
-    AcDbBlockTableRecord* rec = nullptr;
-    if (it->getRecord(rec, AcDb::kForRead) != Acad::eOk) continue;
-    if (!rec->isLayout()) names.push_back(rec->name());
-    rec->close();
-  }
-  delete it;
-  table->close();
-  return names;
-}
+using apptest::addReference;
+using apptest::blockId;
+using apptest::blockNames;
+using apptest::entityCount;
 
 // Saves db as path, requires the drawing checker to find it clean and returns
 // what ezdxf reads from it.

@@ -17,7 +17,7 @@ AcDbDatabase* LineDrawing() {
 
 }  // namespace
 
-TEST(PreviewCtrl, ShowsTheModelSpaceItWasGivenUntilErased) {
+TEST(PreviewCtrl, ShowsTheModelSpaceItWasGivenUntilErasedAndFreesEachDatabaseOnce) {
   CZrAcGsPreviewCtrl ctrl;
   EXPECT_FALSE(ctrl.previewShown());
   EXPECT_EQ(ctrl.view(), nullptr);
@@ -42,11 +42,8 @@ TEST(PreviewCtrl, ShowsTheModelSpaceItWasGivenUntilErased) {
 
   EXPECT_TRUE(ctrl.init(db, true, true)) << "shown again from the same database";
   EXPECT_EQ(ctrl.previewEntityCount(), 2);
-}
 
-TEST(PreviewCtrl, EachInitFreesTheDatabaseItReplacesAndTheControlFreesTheLast) {
-  CZrAcGsPreviewCtrl ctrl;
-  ctrl.init(LineDrawing(), true, true);
+  // Each init frees the database it replaces, and the control frees the last.
   ctrl.init(LineDrawing(), true, true);
   AcDbDatabase* last = LineDrawing();
   ctrl.init(last, false, true);
@@ -82,12 +79,9 @@ TEST(PreviewCtrl, TheViewFitsTheContentWithTheFrameMarginInTheDevicesProportions
   ctrl.init(LineDrawing(), false, true);
   EXPECT_DOUBLE_EQ(ctrl.view()->fieldWidth(), 100);
   EXPECT_EQ(ctrl.view()->frameMargin(), 0) << "settings are made anew for each database";
-}
 
-TEST(PreviewCtrl, AnEmptyDrawingOrAPointStillGetsAField) {
-  CZrAcGsPreviewCtrl ctrl;
-  const DWORD style = CZrAcGsPreviewCtrl::kStyleFitContent;
-  ctrl.SetCtrlStyle(style);
+  // An empty drawing or a point still gets a field.
+  ctrl.SetCtrlStyle(CZrAcGsPreviewCtrl::kStyleFitContent);
   ctrl.init(new AcDbDatabase(true, true), true, true);
   EXPECT_EQ(ctrl.previewEntityCount(), 0);
   winplat::PreviewView v = ctrl.previewView();

@@ -14,26 +14,9 @@ namespace {
 
 const std::string kView = "4-72No4.5A";
 
-std::vector<std::wstring> Xdata(AcDbObjectId id, const wchar_t* app) {
-  std::vector<std::wstring> out;
-  AcDbObjectPointer<AcDbObject> obj(id, AcDb::kForRead);
-  resbuf* chain = obj->xData(app);
-  for (resbuf* rb = chain; rb; rb = rb->rbnext) {
-    if (rb->restype == 1000) out.push_back(rb->resval.rstring);
-  }
-  acutRelRb(chain);
-  return out;
-}
-
 std::wstring LayerName(AcDbObjectId layer) {
   AcDbObjectPointer<AcDbLayerTableRecord> rec(layer, AcDb::kForRead);
   return rec ? rec->name() : L"";
-}
-
-std::wstring BlockName(AcDbObjectId reference) {
-  AcDbObjectPointer<AcDbBlockReference> ref(reference, AcDb::kForRead);
-  AcDbObjectPointer<AcDbBlockTableRecord> block(ref->blockTableRecord(), AcDb::kForRead);
-  return block->name();
 }
 
 bool HasLayer(AcDbDatabase* db, const wchar_t* name) {
@@ -50,25 +33,42 @@ std::vector<testsupport::ViewBlock> ViewBlocks() {
 
 }  // namespace
 
-TEST(PlaceFan, TheViewBlockStandsOnItsLayerWithTheModelsData) {
+// Cancelled at the point, then at the angle: the failure is printed, nothing placed, the
+// layer and definition made stay, the current layer is restored. Then placed: the view block
+// under the model's name on AC_EQUIPMENT at the typed rotation and picked point, with the
+// model's data, the current layer the same before and after.
+TEST(PlaceFan, CancelledNothingIsPlacedThenTheViewBlockStandsOnItsLayerWithTheModelsData) {
   DrawingsHarness h;
   ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing(kView), ViewBlocks()));
-  const AcDbObjectId layer0 = h.drawing()->clayer();
-  h.run([&h](CFanDlg& dlg) {
+  const AcDbObjectId mine = apptest::addLayer(h.drawing(), L"MINE");
+  h.drawing()->setClayer(mine);
+  h.run([&h, mine](CFanDlg& dlg) {
     ChooseModel(dlg);
-    h.input("30\n100,50\n");
+    h.input("45\n^C\n^C\n30\n100,50\n");
+    Dlg(dlg, "dlg click 1008");
+    EXPECT_EQ(h.drawing()->clayer(), mine);
     Dlg(dlg, "dlg click 1008");
     EXPECT_TRUE(dlg.IsWindowVisible());
-    EXPECT_FALSE(h.pendingInput()) << "both prompts were answered";
+    EXPECT_TRUE(apptest::references(h.drawing()).empty());
+    EXPECT_TRUE(HasLayer(h.drawing(), L"AC_EQUIPMENT")) << "the layer made stays";
+    EXPECT_FALSE(apptest::blockId(h.drawing(), L"4-72No4.5AF_L0").isNull())
+        << "so does the copied definition";
+    Dlg(dlg, "dlg click 1008");
+    EXPECT_FALSE(h.pendingInput()) << "every prompt was answered";
   });
-  EXPECT_NE(h.output().find("\n请输入风机插入角度:"), std::string::npos);
-  EXPECT_NE(h.output().find("\n请点取插入点:"), std::string::npos);
-  EXPECT_EQ(h.drawing()->clayer(), layer0) << "the current layer is the same before and after";
+  const std::string out = h.output();
+  const size_t first = out.find("布置失败!\n");
+  ASSERT_NE(first, std::string::npos) << out;
+  EXPECT_NE(out.find("布置失败!\n", first + 1), std::string::npos) << "the angle cancelled too";
+  const size_t angle = out.find("\n请输入风机插入角度:", first);
+  EXPECT_GT(out.find("\n请点取插入点:", angle), out.find("\n请输入风机插入角度:", angle + 1))
+      << "a cancelled angle asks for no point";
+  EXPECT_EQ(h.drawing()->clayer(), mine);
 
   const std::vector<AcDbObjectId> refs = apptest::references(h.drawing());
   ASSERT_EQ(refs.size(), 1u);
   AcDbObjectPointer<AcDbBlockReference> ref(refs[0], AcDb::kForRead);
-  EXPECT_EQ(BlockName(refs[0]), L"4-72No4.5AF_L0");
+  EXPECT_EQ(ref->blockTableRecord(), apptest::blockId(h.drawing(), L"4-72No4.5AF_L0"));
   EXPECT_EQ(LayerName(ref->layerId()), L"AC_EQUIPMENT");
   EXPECT_TRUE(ref->position().isEqualTo(AcGePoint3d(100, 50, 0)));
   EXPECT_NEAR(ref->rotation(), 30 * std::numbers::pi / 180, 1e-12);
@@ -80,42 +80,16 @@ TEST(PlaceFan, TheViewBlockStandsOnItsLayerWithTheModelsData) {
       "SELECT LabelModel FROM Model WHERE BigModel='4-72' AND FanNo=4.5 AND DriveMode='A' "
       "AND Speed=2900");
   ASSERT_EQ(label.size(), 1u);
-  EXPECT_EQ(Xdata(refs[0], L"Model"), std::vector<std::wstring>{L"4-72No4.5A_2900"});
-  EXPECT_EQ(Xdata(refs[0], L"LabelModel"),
-            std::vector<std::wstring>{CString::FromUtf8(label[0][0]).str()});
-  EXPECT_EQ(Xdata(refs[0], L"PLAN"), std::vector<std::wstring>{L"0"});
-  EXPECT_EQ(Xdata(refs[0], L"NAME"), std::vector<std::wstring>{L"离心式风机"});
-  EXPECT_EQ(Xdata(refs[0], L"VACType"), std::vector<std::wstring>{L"FAN"});
+  const std::vector<std::pair<const wchar_t*, std::wstring>> xdata = {
+      {L"Model", L"4-72No4.5A_2900"},
+      {L"LabelModel", CString::FromUtf8(label[0][0]).str()},
+      {L"PLAN", L"0"},
+      {L"NAME", L"离心式风机"},
+      {L"VACType", L"FAN"}};
+  for (const auto& [app, value] : xdata) {
+    EXPECT_EQ(apptest::xdataStrings(refs[0], app), std::vector<std::wstring>{value});
+  }
   EXPECT_TRUE(h.ui().boxes().empty());
-}
-
-TEST(PlaceFan, CancellingPrintsTheFailureAndRestoresTheLayer) {
-  DrawingsHarness h;
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing(kView), ViewBlocks()));
-  const AcDbObjectId mine = apptest::addLayer(h.drawing(), L"MINE");
-  h.drawing()->setClayer(mine);
-  h.run([&h, mine](CFanDlg& dlg) {
-    ChooseModel(dlg);
-    h.input("45\n^C\n^C\n");
-    Dlg(dlg, "dlg click 1008");
-    EXPECT_EQ(h.drawing()->clayer(), mine);
-    Dlg(dlg, "dlg click 1008");
-    EXPECT_TRUE(dlg.IsWindowVisible());
-  });
-  const std::string out = h.output();
-  const size_t first = out.find("布置失败!\n");
-  ASSERT_NE(first, std::string::npos) << out;
-  EXPECT_NE(out.find("布置失败!\n", first + 1), std::string::npos) << "the angle cancelled too";
-  EXPECT_EQ(out.find("\n请点取插入点:", out.find("\n请输入风机插入角度:", first)),
-            std::string::npos)
-      << "a cancelled angle asks for no point";
-  EXPECT_EQ(h.drawing()->clayer(), mine);
-  EXPECT_TRUE(apptest::references(h.drawing()).empty());
-  EXPECT_TRUE(HasLayer(h.drawing(), L"AC_EQUIPMENT")) << "the layer made stays";
-  AcDbBlockTable* table = nullptr;
-  h.drawing()->getBlockTable(table, AcDb::kForRead);
-  EXPECT_TRUE(table->has(L"4-72No4.5AF_L0")) << "so does the copied definition";
-  table->close();
 }
 
 TEST(PlaceFan, NothingIsPlacedWithoutTheViewBlock) {

@@ -29,11 +29,22 @@ constexpr int kCross = 4;  // the base-point cross: four lines
 
 }  // namespace
 
-TEST(Preview, ShowsTheViewBlockWithItsBaseCrossOnBlack) {
+// One dialog through the preview's ways: the view block with its cross on black, the hand's
+// angles; view, hand and angle handlers reloading on every keystroke; a view drawing
+// holding a block that contains itself refused when read like a damaged one (nothing of
+// it shown, no angles); a drawing changed or deleted while the dialog is up read again.
+TEST(Preview, ShowsTheViewBlockTheViewHandAndAngleNameAndFollowsTheDrawing) {
   DrawingsHarness h;
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), TypicalBlocks()));
-  h.run([](CFanDlg& dlg) {
+  const std::string view = h.viewDrawing("4-72No4.5A");
+  ASSERT_TRUE(testsupport::writeViewDrawing(view, TypicalBlocks()));
+  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No5A"),
+                                            {{L"F_L0", 4, 10, {}, false, L"F_L0"}, {L"S_L0", 5}}));
+  h.run([&](CFanDlg& dlg) {
     EXPECT_FALSE(dlg.m_Preview.previewShown()) << "the first series has no view drawing";
+    ChooseModel(dlg, "4-72", "5", "A", "2900");
+    EXPECT_FALSE(dlg.m_Preview.previewShown());
+    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 0);
+    EXPECT_TRUE(ComboItems(dlg.m_cbAngle).empty()) << "no angles from a refused drawing";
     ChooseModel(dlg);
     ASSERT_TRUE(dlg.m_Preview.previewShown());
     EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 6 + kCross);
@@ -45,15 +56,7 @@ TEST(Preview, ShowsTheViewBlockWithItsBaseCrossOnBlack) {
     EXPECT_EQ(ComboItems(dlg.m_cbAngle), (std::vector<std::wstring>{L"0", L"135", L"45", L"90"}))
         << "the hand's angles of all views, sorted as text";
     EXPECT_EQ(dlg.m_cbAngle.GetCurSel(), 0);
-  });
-  EXPECT_TRUE(h.ui().boxes().empty());
-}
 
-TEST(Preview, ViewHandAndAngleFollowTheDrawing) {
-  DrawingsHarness h;
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), TypicalBlocks()));
-  h.run([](CFanDlg& dlg) {
-    ChooseModel(dlg);
     Dlg(dlg, "dlg click 1027");
     EXPECT_EQ(dlg.m_nView, 1);
     EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 5 + kCross) << "S_L0";
@@ -61,7 +64,6 @@ TEST(Preview, ViewHandAndAngleFollowTheDrawing) {
     EXPECT_FALSE(dlg.m_Preview.previewShown()) << "no B_L0";
     Dlg(dlg, "dlg click 1026");
     EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 6 + kCross) << "F_L0 again";
-
     Dlg(dlg, "dlg select 1018 右");
     EXPECT_EQ(dlg.m_strHand, L"右");
     EXPECT_EQ(ComboItems(dlg.m_cbAngle), (std::vector<std::wstring>{L"0", L"180", L"45"}));
@@ -70,40 +72,31 @@ TEST(Preview, ViewHandAndAngleFollowTheDrawing) {
     Dlg(dlg, "dlg select 1017 45");
     EXPECT_EQ(dlg.m_strAngle, L"45");
     EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 4 + kCross) << "F_R45";
-
-    Dlg(dlg, "dlg type 1017 4");
-    EXPECT_FALSE(dlg.m_Preview.previewShown()) << "a partial angle names no block";
-    Dlg(dlg, "dlg type 1017 45");
-    EXPECT_TRUE(dlg.m_Preview.previewShown()) << "every keystroke reloads";
-    Dlg(dlg, "dlg type 1017 4x5");
-    EXPECT_FALSE(dlg.m_Preview.previewShown());
-    Dlg(dlg, "dlg type 1017");
+    for (const auto& [angle, shown] : std::vector<std::pair<std::string, bool>>{
+             {"4", false}, {"45", true}, {"4x5", false}, {"", false}}) {
+      Dlg(dlg, "dlg type 1017 " + angle);
+      EXPECT_EQ(dlg.m_Preview.previewShown(), shown) << "'" << angle << "'";
+    }
     EXPECT_EQ(dlg.m_strAngle, L"");
-    EXPECT_FALSE(dlg.m_Preview.previewShown()) << "no angle, no block";
     EXPECT_EQ(dlg.m_Preview.database(), dlg.m_pPreviewDb) << "the last shown stays held";
-  });
-  EXPECT_TRUE(h.ui().boxes().empty());
-}
 
-// Such a drawing is refused when read: nothing of it is shown, as for a damaged file, and
-// the next model's drawing shows again.
-TEST(Preview, AViewDrawingWithABlockThatContainsItselfShowsNothing) {
-  DrawingsHarness h;
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"),
-                                            {{L"F_L0", 4, 10, {}, false, L"F_L0"}, {L"S_L0", 5}}));
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No5A"), TypicalBlocks()));
-  h.run([](CFanDlg& dlg) {
+    Dlg(dlg, "dlg select 1018 左");
     ChooseModel(dlg);
-    EXPECT_FALSE(dlg.m_Preview.previewShown());
-    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 0);
-    EXPECT_TRUE(ComboItems(dlg.m_cbAngle).empty()) << "no angles from a refused drawing";
-    ChooseModel(dlg, "4-72", "5", "A", "2900");
     EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 6 + kCross);
+
+    ASSERT_TRUE(testsupport::writeViewDrawing(view, {{L"F_L0", 3}}));
+    Dlg(dlg, "dlg click 1026");
+    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 3 + kCross);
+    ::unlink(view.c_str());
+    Dlg(dlg, "dlg click 1026");
+    EXPECT_FALSE(dlg.m_Preview.previewShown()) << "a deleted drawing is not shown from memory";
   });
   EXPECT_TRUE(h.ui().boxes().empty());
 }
 
-TEST(Preview, TheCrossArmsAreFivePixelsOfTheBlocksLargerSize) {
+// The cross's arms are five pixels of the block's larger size about its base point (five
+// over the pixels for a block without extents); the angle list follows the hand combo.
+TEST(Preview, TheBaseCrossAndTheAngleListOnDrawingsOfTheirOwn) {
   DrawingsHarness h;
   h.run([](CFanDlg& dlg) {
     AcDbDatabase db(true, true);
@@ -117,7 +110,6 @@ TEST(Preview, TheCrossArmsAreFivePixelsOfTheBlocksLargerSize) {
     AcGePoint3d size;
     EXPECT_TRUE(dlg.GetBlockSize(block, size));
     EXPECT_TRUE(size.isEqualTo(AcGePoint3d(16, 8, 1))) << "twice the farther side about (2, 1)";
-
     CRect rect;
     dlg.GetDlgItem(IDC_STATIC_PREVIEW)->GetWindowRect(&rect);
     const double pixels = std::max(rect.Width(), rect.Height());
@@ -134,67 +126,31 @@ TEST(Preview, TheCrossArmsAreFivePixelsOfTheBlocksLargerSize) {
       EXPECT_TRUE(line->endPoint().isEqualTo(ends[i]));
       EXPECT_EQ(line->colorIndex(), 1);
     }
-  });
-}
 
-TEST(Preview, ABlockWithoutExtentsGetsArmsOfFiveOverThePixels) {
-  DrawingsHarness h;
-  h.run([](CFanDlg& dlg) {
-    AcDbDatabase db(true, true);
-    AcDbBlockTable* table = nullptr;
-    ASSERT_EQ(db.getBlockTable(table, AcDb::kForWrite), Acad::eOk);
-    auto* rec = new AcDbBlockTableRecord;
-    rec->setName(L"EMPTY");
-    AcDbObjectId block;
-    ASSERT_EQ(table->add(block, rec), Acad::eOk);
-    rec->close();
-    table->close();
-
-    AcGePoint3d size;
-    EXPECT_FALSE(dlg.GetBlockSize(block, size));
+    std::unique_ptr<AcDbDatabase> empty(testsupport::buildViewDrawing({{L"EMPTY", 0}}));
+    const AcDbObjectId none = apptest::blockId(empty.get(), L"EMPTY");
+    EXPECT_FALSE(dlg.GetBlockSize(none, size));
     EXPECT_TRUE(size.isEqualTo(AcGePoint3d(1, 1, 1)));
-    ASSERT_TRUE(dlg.DrawBasePointMark(&db, block));
-    CRect rect;
-    dlg.GetDlgItem(IDC_STATIC_PREVIEW)->GetWindowRect(&rect);
-    AcDbObjectPointer<AcDbBlockTableRecord> space(db.modelSpaceId(), AcDb::kForRead);
-    AcDbObjectPointer<AcDbLine> first(space->entityIds().at(0), AcDb::kForRead);
-    EXPECT_NEAR(first->endPoint().x, 5.0 / std::max(rect.Width(), rect.Height()), 1e-12);
-    EXPECT_FALSE(dlg.DrawBasePointMark(&db, AcDbObjectId())) << "no block";
-  });
-}
+    ASSERT_TRUE(dlg.DrawBasePointMark(empty.get(), none));
+    AcDbObjectPointer<AcDbBlockTableRecord> emptySpace(empty->modelSpaceId(), AcDb::kForRead);
+    AcDbObjectPointer<AcDbLine> first(emptySpace->entityIds().at(0), AcDb::kForRead);
+    EXPECT_NEAR(first->endPoint().x, 5.0 / pixels, 1e-12);
+    EXPECT_FALSE(dlg.DrawBasePointMark(empty.get(), AcDbObjectId())) << "no block";
 
-TEST(Preview, FillAngleListReadsTheHandComboAndSkipsTheLayouts) {
-  DrawingsHarness h;
-  h.run([](CFanDlg& dlg) {
-    std::unique_ptr<AcDbDatabase> db(testsupport::buildViewDrawing(
+    std::unique_ptr<AcDbDatabase> views(testsupport::buildViewDrawing(
         {{L"F_L90", 1}, {L"S_L90", 1}, {L"RAMP", 1}, {L"LIGHT", 1}, {L"F_R7", 1}, {L"B_L", 1}}));
     dlg.m_strHand = L"左";
     dlg.m_cbHand.SetCurSel(1);  // the combo says 右
-    ASSERT_TRUE(dlg.FillAngleList(db.get()));
+    ASSERT_TRUE(dlg.FillAngleList(views.get()));
     EXPECT_EQ(ComboItems(dlg.m_cbAngle), (std::vector<std::wstring>{L"7", L"AMP"}))
         << "every name with an R, the layouts (*Paper_Space) aside";
     dlg.m_cbHand.SetCurSel(0);
-    ASSERT_TRUE(dlg.FillAngleList(db.get()));
+    ASSERT_TRUE(dlg.FillAngleList(views.get()));
     EXPECT_EQ(ComboItems(dlg.m_cbAngle), (std::vector<std::wstring>{L"90", L"IGHT"}));
     EXPECT_EQ(dlg.m_cbAngle.GetCurSel(), 0);
 
     AcDbDatabase unread(false, true);
     EXPECT_FALSE(dlg.FillAngleList(&unread));
     EXPECT_EQ(dlg.m_cbAngle.GetCount(), 0);
-  });
-}
-
-TEST(Preview, AViewDrawingChangedWhileTheDialogIsUpIsReadAgain) {
-  DrawingsHarness h;
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), TypicalBlocks()));
-  h.run([&h](CFanDlg& dlg) {
-    ChooseModel(dlg);
-    ASSERT_EQ(dlg.m_Preview.previewEntityCount(), 6 + kCross);
-    ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing("4-72No4.5A"), {{L"F_L0", 3}}));
-    Dlg(dlg, "dlg click 1026");
-    EXPECT_EQ(dlg.m_Preview.previewEntityCount(), 3 + kCross);
-    ::unlink(h.viewDrawing("4-72No4.5A").c_str());
-    Dlg(dlg, "dlg click 1026");
-    EXPECT_FALSE(dlg.m_Preview.previewShown()) << "a deleted drawing is not shown from memory";
   });
 }

@@ -34,9 +34,13 @@ const char* testServer() {
   return url && *url ? url : nullptr;
 }
 
-std::string moveToTestServer(const std::string& path) {
+namespace {
+
+// Moves the catalogue file at path to the test server, when there is one, leaving the
+// file holding its address.
+void moveToTestServer(const std::string& path) {
   const char* base = testServer();
-  if (!base) return {};
+  if (!base) return;
   static std::atomic<int> counter{0};
   static const unsigned salt = std::random_device{}();
   const std::string schema = "t" + std::to_string(::getpid()) + "_" +
@@ -48,21 +52,23 @@ std::string moveToTestServer(const std::string& path) {
   std::ofstream out(path, std::ios::trunc);
   out << address << "\n";
   if (!out.flush()) throw std::runtime_error("cannot write " + path);
-  return address;
 }
 
-std::string writeSampleCatalogue(const std::string& dir) {
+std::string writeCatalogue(const std::string& dir, const fangen::CataloguePlan& plan) {
   const std::string path = dir + "/ZRFan.Mdb";
-  fangen::writeCatalogueFile(path, fangen::sampleCatalogue());
+  fangen::writeCatalogueFile(path, plan);
   moveToTestServer(path);
   return path;
+}
+
+}  // namespace
+
+std::string writeSampleCatalogue(const std::string& dir) {
+  return writeCatalogue(dir, fangen::sampleCatalogue());
 }
 
 std::string writeLargeCatalogue(const std::string& dir) {
-  const std::string path = dir + "/ZRFan.Mdb";
-  fangen::writeCatalogueFile(path, fangen::largeCatalogue());
-  moveToTestServer(path);
-  return path;
+  return writeCatalogue(dir, fangen::largeCatalogue());
 }
 
 CatalogueBuilder::CatalogueBuilder(std::string path) : m_path(std::move(path)) {

@@ -28,9 +28,6 @@ class TempDir {
 // on PostgreSQL, every catalogue built here moved to a schema of its own on
 // the server and the file left holding its address.
 const char* testServer();
-// Moves the catalogue file at path to the test server (when there is one);
-// returns the address the file now holds, else empty.
-std::string moveToTestServer(const std::string& path);
 
 // dir/ZRFan.Mdb holding what `fangen --out dir` writes; returns its path.
 std::string writeSampleCatalogue(const std::string& dir);
@@ -72,10 +69,9 @@ class CatalogueBuilder {
   std::optional<fangen::CatalogueWriter> m_writer;
 };
 
-// Reads a catalogue with SQLite directly, independent of the data-access
-// layer (a catalogue on the test server through a file copied from it): every row of the query,
-// each value as SQLite's text ("" for NULL,
-// "<null>" when nullMarker is set).
+// Reads a catalogue with SQLite directly, independent of the data-access layer (one on
+// the test server through a file copied from it): every row of the query, each value as
+// SQLite's text ("" for NULL, "<null>" when nullMarker is set).
 std::vector<std::vector<std::string>> readRows(const std::string& path, const std::string& sql,
                                                bool nullMarker = false);
 long long countRows(const std::string& path, const std::string& table);

@@ -4,27 +4,15 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
-#include <fstream>
 #include <stdexcept>
 
+#include "ado/pg_schema.h"
 #include "catalogue_builder.h"
 
 namespace testsupport {
 
-namespace {
-
-// The server address a catalogue file holds instead of a database, else empty.
-std::string addressIn(const std::string& path) {
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
-  return line.rfind("postgresql://", 0) == 0 ? line : std::string();
-}
-
-}  // namespace
-
 CatalogueLock::CatalogueLock(const std::string& path) {
-  if (const std::string address = addressIn(path); !address.empty()) {
+  if (const std::string address = adoimpl::addressInFile(path); !address.empty()) {
     lockOnServer(address);
     return;
   }

@@ -11,14 +11,13 @@ namespace apptest {
 
 namespace {
 
-AcDbObjectId append(AcDbDatabase* db, AcDbObjectId blockId, AcDbEntity* ent) {
+AcDbObjectId append(AcDbObjectId owner, AcDbEntity* ent) {
   AcDbBlockTableRecord* block = nullptr;
-  EXPECT_EQ(acdbOpenObject(block, blockId, AcDb::kForWrite), Acad::eOk);
+  EXPECT_EQ(acdbOpenObject(block, owner, AcDb::kForWrite), Acad::eOk);
   AcDbObjectId id;
   EXPECT_EQ(block->appendAcDbEntity(id, ent), Acad::eOk);
   ent->close();
   block->close();
-  (void)db;
   return id;
 }
 
@@ -31,11 +30,11 @@ AcDbDatabase* newCurrentDrawing() {
 }
 
 AcDbObjectId addLine(AcDbDatabase* db, AcGePoint3d from, AcGePoint3d to) {
-  return append(db, db->modelSpaceId(), new AcDbLine(from, to));
+  return append(db->modelSpaceId(), new AcDbLine(from, to));
 }
 
 AcDbObjectId addCircle(AcDbDatabase* db, AcGePoint3d center, double radius) {
-  return append(db, db->modelSpaceId(), new AcDbCircle(center, AcGeVector3d::kZAxis, radius));
+  return append(db->modelSpaceId(), new AcDbCircle(center, AcGeVector3d::kZAxis, radius));
 }
 
 AcDbObjectId addBlock(AcDbDatabase* db, const wchar_t* name, const wchar_t* tag) {
@@ -48,12 +47,12 @@ AcDbObjectId addBlock(AcDbDatabase* db, const wchar_t* name, const wchar_t* tag)
   table->close();
   block->close();
   const AcGePoint3d corners[] = {{0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {0, 5, 0}};
-  for (int i = 0; i < 4; ++i) append(db, id, new AcDbLine(corners[i], corners[(i + 1) % 4]));
+  for (int i = 0; i < 4; ++i) append(id, new AcDbLine(corners[i], corners[(i + 1) % 4]));
   if (tag) {
     const std::wstring prompt = std::wstring(L"Prompt of ") + tag;
     auto* def = new AcDbAttributeDefinition(AcGePoint3d(2, 1, 0), L"default", tag, prompt.c_str());
     def->setHeight(2.5);
-    append(db, id, def);
+    append(id, def);
   }
   return id;
 }
@@ -77,6 +76,48 @@ std::vector<AcDbObjectId> references(AcDbDatabase* db) {
     if (AcDbObjectPointer<AcDbBlockReference>(id, AcDb::kForRead)) refs.push_back(id);
   }
   return refs;
+}
+
+AcDbObjectId addReference(AcDbObjectId owner, AcDbObjectId block) {
+  return append(owner, new AcDbBlockReference(AcGePoint3d::kOrigin, block));
+}
+
+AcDbObjectId blockId(AcDbDatabase* db, const wchar_t* name) {
+  AcDbObjectId id;
+  AcDbObjectPointer<AcDbBlockTable> table(db->blockTableId(), AcDb::kForRead);
+  if (!table || table->getAt(name, id) != Acad::eOk) id.setNull();
+  return id;
+}
+
+std::vector<std::wstring> blockNames(AcDbDatabase* db) {
+  std::vector<std::wstring> names;
+  AcDbObjectPointer<AcDbBlockTable> table(db->blockTableId(), AcDb::kForRead);
+  AcDbBlockTableIterator* it = nullptr;
+  if (!table || table->newIterator(it) != Acad::eOk) return names;
+  for (; !it->done(); it->step()) {
+    AcDbBlockTableRecord* rec = nullptr;
+    if (it->getRecord(rec, AcDb::kForRead) != Acad::eOk) continue;
+    if (!rec->isLayout()) names.push_back(rec->name());
+    rec->close();
+  }
+  delete it;
+  return names;
+}
+
+int entityCount(AcDbObjectId block) {
+  AcDbObjectPointer<AcDbBlockTableRecord> rec(block, AcDb::kForRead);
+  return rec ? static_cast<int>(rec->entityIds().size()) : -1;
+}
+
+std::vector<std::wstring> xdataStrings(AcDbObjectId id, const wchar_t* app) {
+  std::vector<std::wstring> out;
+  AcDbObjectPointer<AcDbObject> obj(id, AcDb::kForRead);
+  resbuf* chain = obj ? obj->xData(app) : nullptr;
+  for (resbuf* rb = chain; rb; rb = rb->rbnext) {
+    if (rb->restype == 1000) out.push_back(rb->resval.rstring);
+  }
+  acutRelRb(chain);
+  return out;
 }
 
 std::wstring handleOf(AcDbObjectId id) {

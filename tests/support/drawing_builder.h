@@ -26,6 +26,17 @@ AcDbObjectId addLayer(AcDbDatabase* db, const wchar_t* name);
 
 // The block references in the model space of db, in order.
 std::vector<AcDbObjectId> references(AcDbDatabase* db);
+// Adds a reference to block at the origin of the block record owner; returns its id.
+AcDbObjectId addReference(AcDbObjectId owner, AcDbObjectId block);
+
+// The block of that name in db, null when there is none.
+AcDbObjectId blockId(AcDbDatabase* db, const wchar_t* name);
+// The names of the blocks of db, layouts aside, in the order of the block table.
+std::vector<std::wstring> blockNames(AcDbDatabase* db);
+// The entities of a block record, -1 when it cannot be opened.
+int entityCount(AcDbObjectId block);
+// The strings (group 1000) of the extended data of app on an object.
+std::vector<std::wstring> xdataStrings(AcDbObjectId id, const wchar_t* app);
 
 std::wstring handleOf(AcDbObjectId id);
 

@@ -8,15 +8,10 @@ namespace testsupport {
 
 INT_PTR RecordingUiService::runModal(CDialog& dlg) {
   m_modalRuns.push_back(dlg.GetTemplateID());
-  ModalFunction fn;
   if (!m_modal.empty()) {
-    fn = std::move(m_modal.front());
+    const ModalFunction fn = std::move(m_modal.front());
     m_modal.pop_front();
-  } else {
-    fn = m_modalHandler;
-  }
-  if (fn) {
-    fn(dlg);
+    if (fn) fn(dlg);
     winplat::pumpMessages();
   }
   winplat::cancelDialog(dlg);

@@ -17,8 +17,7 @@ namespace testsupport {
 // while it is up (after OnInitDialog) and acts on it (winplat::applyDialogLine,
 // the controls' own operations, EndDialog). Functions queued with onModal are
 // used once each, in order, one per dialog run; when the queue is empty the
-// function of setModalHandler is used; without either the dialog is
-// cancelled at once. A dialog still up when the function returns is cancelled
+// dialog is cancelled at once. A dialog still up when the function returns is cancelled
 // (the Esc key).
 class RecordingUiService : public winplat::UiService {
  public:
@@ -33,7 +32,6 @@ class RecordingUiService : public winplat::UiService {
     m_answers.clear();
   }
   void onModal(ModalFunction fn) { m_modal.push_back(std::move(fn)); }
-  void setModalHandler(ModalFunction fn) { m_modalHandler = std::move(fn); }
   // Template ids of the dialogs run modally, in order.
   const std::vector<UINT>& modalRuns() const { return m_modalRuns; }
 
@@ -41,7 +39,6 @@ class RecordingUiService : public winplat::UiService {
   std::vector<winplat::MessageBoxRequest> m_boxes;
   std::deque<int> m_answers;
   std::deque<ModalFunction> m_modal;
-  ModalFunction m_modalHandler;
   std::vector<UINT> m_modalRuns;
 };
 

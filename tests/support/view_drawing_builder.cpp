@@ -65,10 +65,6 @@ void Fill(AcDbDatabase* db, AcDbBlockTableRecord* block, const ViewBlock& wanted
 
 }  // namespace
 
-int entityCount(const ViewBlock& block) {
-  return block.lines + (block.attribute ? 1 : 0) + (block.reference.empty() ? 0 : 1);
-}
-
 std::vector<ViewBlock> viewBlocks(const std::vector<int>& angles, int lines) {
   std::vector<ViewBlock> blocks;
   for (const wchar_t* view : {L"F_", L"S_", L"B_"}) {

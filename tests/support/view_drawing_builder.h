@@ -31,9 +31,6 @@ struct ViewBlock {
   std::wstring reference;  // a reference to this block at (0, 0) when not empty
 };
 
-// The entities a block gets: its lines, the attribute definition and the reference.
-int entityCount(const ViewBlock& block);
-
 // Blocks for every view (F, S, B) and hand (L, R) at each angle, each an
 // outline of `lines` lines.
 std::vector<ViewBlock> viewBlocks(const std::vector<int>& angles, int lines);
