@@ -47,19 +47,19 @@ std::vector<CString> Items(CComboBox& combo) {
 }  // namespace
 
 TEST(FanDlgSelect, TheToleranceIsTheLeadingDecimalNumberOfItsEntry) {
-  const std::pair<const char*, int> cases[] = {{"50", 50}, {" 12x", 12}, {"-5", -5},
-                                               {"abc", 0}, {"", 0},      {"99999999999", INT_MAX}};
-  for (const auto& [text, expected] : cases) {
-    DialogHarness h;
-    {
-      CatalogueBuilder b(h.catalogue());
-      b.heading("ERRORNUM", text);
-    }
-    h.run([&](CFanDlg& dlg) { EXPECT_EQ(dlg.GetErrorNum(), expected) << '"' << text << '"'; });
-  }
   DialogHarness h;
-  { CatalogueBuilder b(h.catalogue()); }
-  h.run([](CFanDlg& dlg) { EXPECT_EQ(dlg.GetErrorNum(), 0) << "no ERRORNUM entry"; });
+  CatalogueBuilder(h.catalogue()).heading("ERRORNUM", "50");
+  h.run([](CFanDlg& dlg) {
+    const std::pair<const wchar_t*, int> cases[] = {
+        {L"50", 50}, {L" 12x", 12}, {L"-5", -5}, {L"abc", 0}, {L"", 0}, {L"99999999999", INT_MAX}};
+    for (const auto& [text, expected] : cases) {
+      ASSERT_TRUE(dlg.m_FanDb.Execute(CString(L"UPDATE IndexTableName SET TableHead = '") + text +
+                                      L"' WHERE IndexName = 'ERRORNUM'"));
+      EXPECT_EQ(dlg.GetErrorNum(), expected) << '"' << CString(text).ToUtf8() << '"';
+    }
+    ASSERT_TRUE(dlg.m_FanDb.Execute(L"delete * from IndexTableName"));
+    EXPECT_EQ(dlg.GetErrorNum(), 0) << "no ERRORNUM entry";
+  });
 }
 
 TEST(FanDlgSelect, CandidatesAreTheModelRowsOfTheMatchingIds) {

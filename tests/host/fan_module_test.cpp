@@ -1,5 +1,6 @@
-// The module's entry points in-process: the order of registration, the
-// command's resource handle, and the API version the host checks.
+// The module's entry points in-process: its commands and buttons run their
+// dialogs with the module's resources whatever resources are current, and
+// the host reports what escapes a command.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -10,44 +11,85 @@
 #include "cad/runtime/guarded_call.h"
 #include "fan_dlg_harness.h"
 #include "host/fan_module.h"
+#include "win/dialog_script.h"
 
 using fandlgtest::DialogHarness;
+using Rows = std::vector<std::vector<std::string>>;
 
-TEST(FanModule, FanRunsTheDialogWithTheModuleResourcesAndPopsThemEvenOnAThrow) {
+namespace {
+
+// The module attached; the tests make another module's resources current.
+struct FanModule : ::testing::Test {
   DialogHarness h;
-  testsupport::CatalogueBuilder(h.catalogue()).standardHeadings();
   const HINSTANCE module = winplat::instanceFromTable(fancadModuleResources(), "zrfan");
   const HINSTANCE other = winplat::instanceFromTable(nullptr, "another module");
-  ASSERT_TRUE(DllMain(module, DLL_PROCESS_ATTACH, nullptr));
-  AfxSetResourceHandle(other);
+  const HINSTANCE before = AfxGetResourceHandle();
+  HINSTANCE during = nullptr;  // the resources current while a dialog is up
 
-  HINSTANCE during = nullptr;
-  h.ui().onModal([&during](CDialog&) { during = AfxGetResourceHandle(); });
+  void SetUp() override {
+    testsupport::CatalogueBuilder(h.catalogue())
+        .standardHeadings()
+        .model(1, std::string("A"), std::string("B"), 4.0, 960LL);
+    ASSERT_TRUE(DllMain(module, DLL_PROCESS_ATTACH, nullptr));
+  }
+  void TearDown() override {
+    AfxSetResourceHandle(before);
+    EXPECT_TRUE(DllMain(module, DLL_PROCESS_DETACH, nullptr));
+    EXPECT_TRUE(DllMain(module, DLL_THREAD_ATTACH, nullptr));
+    zrbase::releaseInstance(module);
+    zrbase::releaseInstance(other);
+  }
+};
+
+TEST_F(FanModule, FanRunsTheDialogWithTheModuleResourcesAndPopsThemEvenOnAThrow) {
+  AfxSetResourceHandle(other);
+  h.ui().onModal([this](CDialog&) { during = AfxGetResourceHandle(); });
   FanCommand();
   EXPECT_EQ(during, module)
       << "the dialog is found although another module's resources are current";
   EXPECT_EQ(AfxGetResourceHandle(), other);
-  ASSERT_EQ(h.ui().modalRuns().size(), 1u);
-  EXPECT_EQ(h.ui().modalRuns()[0], 200u);
+  EXPECT_EQ(h.ui().modalRuns(), std::vector<UINT>{200});
 
   h.ui().onModal([](CDialog&) { throw std::runtime_error("dialog failed"); });
   EXPECT_THROW(FanCommand(), std::runtime_error);
   EXPECT_EQ(AfxGetResourceHandle(), other) << "popped also when the modal run throws";
-
-  EXPECT_TRUE(DllMain(module, DLL_PROCESS_DETACH, nullptr));
-  EXPECT_TRUE(DllMain(module, DLL_THREAD_ATTACH, nullptr));
-  zrbase::releaseInstance(module);
-  zrbase::releaseInstance(other);
 }
 
-TEST(FanModule, ApiVersionNamesRelease17) {
-  EXPECT_EQ(acrxGetApiVersion(0) >> 16, 0x11);
-  EXPECT_EQ(acrxGetApiVersion(1), acrxGetApiVersion(0));
+TEST_F(FanModule, ModifyTypeRunsTheEditorWithTheModuleResourcesAndNoReload) {
+  const auto editor = [this](CDialog& up) {
+    during = AfxGetResourceHandle();
+    for (const char* line :
+         {"dlg click 204", "dlg grid 6000 pick 2 1 A", "dlg grid 6000 edit 2 2 B",
+          "dlg grid 6000 edit 2 3 5", "dlg grid 6000 edit 2 4 1450", "dlg cancel"}) {
+      EXPECT_EQ(winplat::applyDialogLine(up, line), "") << line;
+    }
+  };
+  h.run([&](CFanDlg& dlg) {
+    EXPECT_TRUE(dlg.GetDlgItem(205)->IsWindowEnabled());
+    AfxSetResourceHandle(other);
+    h.ui().onModal(editor);
+    EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg click 205"), "");
+    EXPECT_EQ(AfxGetResourceHandle(), other) << "popped when the editor closed";
+    EXPECT_EQ(dlg.m_cbFanNo.GetCount(), 1) << "the main lists are not refilled";
+    EXPECT_EQ(dlg.m_strFanNo, L"4");
+    // A throw from the editor's run pops the handle too.
+    h.ui().onModal([](CDialog&) { throw std::runtime_error("editor failed"); });
+    EXPECT_THROW(dlg.OnModifyType(), std::runtime_error);
+    EXPECT_EQ(AfxGetResourceHandle(), other);
+    AfxSetResourceHandle(before);
+  });
+  EXPECT_EQ(during, module) << "template 202 is found although another module's are current";
+  EXPECT_EQ(h.ui().modalRuns(), (std::vector<UINT>{200, 202, 202}));
+  EXPECT_EQ(testsupport::readRows(h.catalogue(), "SELECT ID, FanNo FROM Model ORDER BY ID"),
+            (Rows{{"1", "4.0"}, {"2", "5.0"}}))
+      << "Cancel leaves the edits in the catalogue";
 }
+
+}  // namespace
 
 // A catalogue whose Model table lacks a column the dialog reads: the command fails, and the
 // host's report names the column (the data layer's error is a std::exception with its text).
-TEST(FanModule, ACatalogueWithoutAColumnTheDialogReadsFailsTheCommandNamingIt) {
+TEST(FanModuleCatalogue, ACatalogueWithoutAColumnTheDialogReadsFailsTheCommandNamingIt) {
   for (const char* missing : {"FanNo", "ID"}) {
     DialogHarness h;
     {
