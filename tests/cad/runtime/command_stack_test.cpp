@@ -1,8 +1,9 @@
-// The command stack: registration, look-up by either name without regard to
-// case, groups, and removal.
+// The command stack: registration, look-up by either name without regard to case, groups
+// and removal; the registry's dictionaries; the host's environment settings.
 #include <gtest/gtest.h>
 
 #include "cad/aced.h"
+#include "cad/runtime/environment_settings.h"
 
 namespace {
 
@@ -37,21 +38,7 @@ TEST_F(CommandStack, RegistersWithEveryDetailAndFindsByEitherNameInAnyCase) {
   EXPECT_EQ(made->functionCode(), 7);
   EXPECT_EQ(made->resourceHandle(), res);
   EXPECT_EQ(made->commandApp(), nullptr) << "registered outside any application";
-}
-
-TEST_F(CommandStack, RefusesDuplicatesAndBadNames) {
-  ASSERT_EQ(stack()->addCommand(L"G1", L"FAN", L"FAN", 0, handlerA), Acad::eOk);
-  EXPECT_EQ(stack()->addCommand(L"g1", L"fan", L"OTHER", 0, handlerB), Acad::eDuplicateKey);
-  EXPECT_EQ(stack()->addCommand(L"G1", L"OTHER", L"Fan", 0, handlerB), Acad::eDuplicateKey);
-  EXPECT_EQ(stack()->addCommand(L"G1", L"TWO WORDS", L"X", 0, handlerB), Acad::eInvalidInput);
-  EXPECT_EQ(stack()->addCommand(L"G1", L"", L"X", 0, handlerB), Acad::eInvalidInput);
-  EXPECT_EQ(stack()->addCommand(nullptr, L"X", L"X", 0, handlerB), Acad::eInvalidInput);
-  EXPECT_EQ(stack()->addCommand(L"G1", L"X", L"X", 0, nullptr), Acad::eInvalidInput);
-  EXPECT_EQ(stack()->lookupGlobalCmd(L"FAN")->functionAddr(), &handlerA);
-}
-
-TEST_F(CommandStack, TheNewestGroupWinsAndRemovingItUncoversTheOlder) {
-  ASSERT_EQ(stack()->addCommand(L"G1", L"FAN", L"FAN", 0, handlerA), Acad::eOk);
+  // The newest group wins, and removing it uncovers the older.
   ASSERT_EQ(stack()->addCommand(L"G2", L"FAN", L"FAN", 0, handlerB), Acad::eOk);
   EXPECT_EQ(stack()->lookupGlobalCmd(L"FAN")->functionAddr(), &handlerB);
   EXPECT_EQ(stack()->removeGroup(L"g2"), Acad::eOk);
@@ -59,13 +46,20 @@ TEST_F(CommandStack, TheNewestGroupWinsAndRemovingItUncoversTheOlder) {
   EXPECT_EQ(stack()->removeGroup(L"G2"), Acad::eKeyNotFound);
 }
 
-TEST_F(CommandStack, RemovesSingleCommands) {
-  ASSERT_EQ(stack()->addCommand(L"G1", L"A", L"A", 0, handlerA), Acad::eOk);
+TEST_F(CommandStack, RefusesDuplicatesAndBadNamesAndRemovesSingleCommands) {
+  ASSERT_EQ(stack()->addCommand(L"G1", L"FAN", L"FAN", 0, handlerA), Acad::eOk);
   ASSERT_EQ(stack()->addCommand(L"G1", L"B", L"B", 0, handlerB), Acad::eOk);
-  EXPECT_EQ(stack()->removeCmd(L"G1", L"a"), Acad::eOk);
-  EXPECT_EQ(stack()->removeCmd(L"G1", L"A"), Acad::eKeyNotFound);
+  EXPECT_EQ(stack()->addCommand(L"g1", L"fan", L"OTHER", 0, handlerB), Acad::eDuplicateKey);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"OTHER", L"Fan", 0, handlerB), Acad::eDuplicateKey);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"TWO WORDS", L"X", 0, handlerB), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"", L"X", 0, handlerB), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->addCommand(nullptr, L"X", L"X", 0, handlerB), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->addCommand(L"G1", L"X", L"X", 0, nullptr), Acad::eInvalidInput);
+  EXPECT_EQ(stack()->lookupGlobalCmd(L"FAN")->functionAddr(), &handlerA);
+  EXPECT_EQ(stack()->removeCmd(L"G1", L"fan"), Acad::eOk);
+  EXPECT_EQ(stack()->removeCmd(L"G1", L"FAN"), Acad::eKeyNotFound);
   EXPECT_EQ(stack()->removeCmd(L"G9", L"B"), Acad::eKeyNotFound);
-  EXPECT_EQ(stack()->lookup(L"A"), nullptr);
+  EXPECT_EQ(stack()->lookup(L"FAN"), nullptr);
   EXPECT_NE(stack()->lookup(L"B"), nullptr);
 }
 
@@ -83,6 +77,22 @@ TEST(RxDictionary, OwnsWhatItHoldsAndHandsBackWhatIsReplaced) {
   EXPECT_EQ(dict.remove(L"u"), nullptr) << "an unowned object is not handed over";
   EXPECT_EQ(dict.numEntries(), 1u);
   // The remaining owned entry is freed with the dictionary (LeakSanitizer checks).
+}
+
+TEST(EnvironmentSettings, SetReadInAnyCaseAndRemoved) {
+  ACHAR value[16];
+  EXPECT_EQ(acedGetEnv(L"TestSetting", value, 16), RTERROR);
+  EXPECT_STREQ(value, L"");
+  ASSERT_EQ(acedSetEnv(L"TestSetting", L"out/表.csv"), RTNORM);
+  ASSERT_EQ(acedGetEnv(L"TESTSETTING", value, 16), RTNORM);
+  EXPECT_STREQ(value, L"out/表.csv");
+  ACHAR small[4];
+  EXPECT_EQ(acedGetEnv(L"testsetting", small, 4), RTERROR) << "the value does not fit";
+  EXPECT_STREQ(small, L"out");
+  ASSERT_EQ(acedSetEnv(L"testSetting", L""), RTNORM);
+  EXPECT_EQ(acedGetEnv(L"TestSetting", value, 16), RTERROR);
+  EXPECT_EQ(acedSetEnv(L"", L"x"), RTERROR);
+  EXPECT_EQ(acedSetEnv(nullptr, L"x"), RTERROR);
 }
 
 }  // namespace

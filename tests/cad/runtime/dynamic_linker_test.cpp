@@ -1,9 +1,12 @@
-// Loading and unloading applications: the order of the calls into them, the
-// commands they register, and the applications the linker must refuse.
+// Loading and unloading applications: the order of the calls into them, the commands they
+// register, the applications the linker must refuse; documents: the working database, the
+// messages applications get about drawings, and the resource-handle stack.
 #include <filesystem>
 #include <vector>
 
+#include "base/module_instance.h"
 #include "cad/runtime/command_processor.h"
+#include "drawing_builder.h"
 #include "editor_fixture.h"
 
 namespace {
@@ -15,6 +18,7 @@ class DynamicLinker : public EditorTest {
   void SetUp() override { input(""); }
   void TearDown() override {
     linker()->unloadAll();
+    acDocManagerPtr()->closeDocument();
     EditorTest::TearDown();
   }
   static AcRxDynamicLinker* linker() {
@@ -124,6 +128,55 @@ TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {
   EXPECT_EQ(calls(), Calls{"UNLOADSELF 0"});
   EXPECT_EQ(linker()->currentAppId(), nullptr) << "no code of it runs any more";
   EXPECT_TRUE(linker()->unloadModule(L"app_testmodule"));
+}
+
+TEST_F(DynamicLinker, TheCurrentDocumentsDatabaseIsTheWorkingDatabase) {
+  AcDbDatabase* first = apptest::newCurrentDrawing();
+  ASSERT_NE(first, nullptr);
+  AcApDocManager* dm = acDocManagerPtr();
+  EXPECT_EQ(dm->curDocument()->database(), first);
+  EXPECT_EQ(dm->mdiActiveDocument(), dm->curDocument());
+  EXPECT_STREQ(dm->curDocument()->docTitle(), L"Drawing1.dwg");
+  AcDbDatabase* second = apptest::newCurrentDrawing();
+  EXPECT_EQ(acdbHostApplicationServices()->workingDatabase(), second);
+  dm->closeDocument();
+  EXPECT_EQ(acdbHostApplicationServices()->workingDatabase(), nullptr);
+  EXPECT_EQ(dm->documentCount(), 0);
+  AcApDocument doc(new AcDbDatabase(true, false), L"/tmp/plans/4-72No4.5A.dwg");
+  EXPECT_STREQ(doc.fileName(), L"/tmp/plans/4-72No4.5A.dwg");
+  EXPECT_STREQ(doc.docTitle(), L"4-72No4.5A.dwg");
+}
+
+TEST_F(DynamicLinker, ApplicationsHearOfDrawingsOpenedAndClosed) {
+  apptest::newCurrentDrawing();
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
+  // Loaded with a drawing open: initialised, then told of that drawing.
+  EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "acrxEntryPoint 1",
+                            "acrxEntryPoint 3"}));
+  apptest::newCurrentDrawing();
+  EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 4", "acrxEntryPoint 3"}));
+  acDocManagerPtr()->closeDocument();
+  EXPECT_EQ(calls(), Calls{"acrxEntryPoint 4"});
+}
+
+TEST(ResourceHandles, PushSetsThePushedHandleAndPopRestoresTheOneBefore) {
+  const HINSTANCE host = zrbase::instanceFromTable(nullptr, "host");
+  const HINSTANCE module = zrbase::instanceFromTable(nullptr, "module");
+  const HINSTANCE other = zrbase::instanceFromTable(nullptr, "other");
+  AfxSetResourceHandle(host);
+  AcApDocManager* dm = acDocManagerPtr();
+  dm->pushResourceHandle(module);
+  EXPECT_EQ(AfxGetResourceHandle(), module);
+  dm->pushResourceHandle(other);
+  EXPECT_EQ(AfxGetResourceHandle(), other);
+  dm->popResourceHandle();
+  EXPECT_EQ(AfxGetResourceHandle(), module);
+  dm->popResourceHandle();
+  EXPECT_EQ(AfxGetResourceHandle(), host);
+  dm->popResourceHandle();  // more pops than pushes change nothing
+  EXPECT_EQ(AfxGetResourceHandle(), host);
+  EXPECT_EQ(dm->resourceHandleDepth(), 0u);
+  for (HINSTANCE h : {host, module, other}) zrbase::releaseInstance(h);
 }
 
 }  // namespace
