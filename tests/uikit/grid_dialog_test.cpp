@@ -16,21 +16,12 @@ constexpr UINT kDialogId = 400;
 
 const winplat::ResourceTable& table() {
   using namespace winplat;
+  static const std::vector<ControlTemplate> controls = {
+      control(L"", 200, L"STATIC", SS_SUNKEN, 7, 7, 180, 80),
+      pushButton(L"删除行", 209, 7, 95, 50, 14), defPushButton(L"退出", IDOK, 140, 95, 50, 14)};
+  static const DWORD style = DS_MODALFRAME | WS_POPUP | WS_CAPTION;
   static const ResourceTable t = {
-      {DialogTemplate{kDialogId,
-                      L"网格",
-                      L"宋体",
-                      9,
-                      DS_MODALFRAME | WS_POPUP | WS_CAPTION,
-                      0,
-                      0,
-                      200,
-                      120,
-                      {control(L"", 200, L"STATIC", SS_SUNKEN, 7, 7, 180, 80),
-                       pushButton(L"删除行", 209, 7, 95, 50, 14),
-                       defPushButton(L"退出", IDOK, 140, 95, 50, 14)}}},
-      {},
-      {}};
+      {DialogTemplate{kDialogId, L"网格", L"宋体", 9, style, 0, 0, 200, 120, controls}}, {}, {}};
   return t;
 }
 
@@ -99,7 +90,7 @@ struct GridDialogFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(GridDialogFixture, TheGridIsAChildOverThePlaceholder) {
+TEST_F(GridDialogFixture, TheGridIsAChildOverThePlaceholderAndGoesWithTheDialog) {
   CRect placeholder;
   CRect grid;
   dlg.GetDlgItem(200)->GetWindowRect(&placeholder);
@@ -113,6 +104,15 @@ TEST_F(GridDialogFixture, TheGridIsAChildOverThePlaceholder) {
   EXPECT_FALSE(orphan.Create(grid, nullptr, 5006));
   CGridCtrl unbuilt;
   EXPECT_FALSE(unbuilt.Create(grid, &unbuilt, 5007)) << "the parent must have a window";
+
+  // The grid window goes with the dialog; the cells live with the object.
+  HWND window = dlg.m_Grid.m_hWnd;
+  dlg.DestroyWindow();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(dlg.m_Grid.m_hWnd, nullptr);
+  EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"1131");
+  dlg.m_Grid.clickCell(1, 1);
+  EXPECT_EQ(dlg.events.size(), 0u) << "no parent, no notification";
 }
 
 TEST_F(GridDialogFixture, ClicksCarryRowAndColumnAndMoveTheFocus) {
@@ -126,6 +126,18 @@ TEST_F(GridDialogFixture, ClicksCarryRowAndColumnAndMoveTheFocus) {
 }
 
 TEST_F(GridDialogFixture, EndOfEditComesAfterTheTextChangedAndARefusalRestoresIt) {
+  // An edit that keeps the text moves the focus and sends nothing; a blank or another
+  // letter case is a change.
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131"));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 2, L""));
+  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 2));
+  apply("dlg grid 5003 edit 1 1 1131 ");
+  EXPECT_TRUE(dlg.events.empty()) << "the line's trailing blank is dropped";
+  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131 "));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"A"));
+  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"a"));
+  EXPECT_EQ(dlg.events, (std::vector<std::string>{"edit 1 1 1131 ", "edit 2 1 A", "edit 2 1 a"}));
+
   EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"2900"));
   EXPECT_EQ(dlg.events.back(), "edit 1 1 2900") << "the handler reads the new text";
   EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(1, 1));
@@ -138,20 +150,6 @@ TEST_F(GridDialogFixture, EndOfEditComesAfterTheTextChangedAndARefusalRestoresIt
   EXPECT_FALSE(dlg.m_Grid.editCell(0, 1, L"x")) << "headings are not edited in place";
   EXPECT_FALSE(dlg.m_Grid.pickCell(1, 1, L"x")) << "a plain cell has no choices";
   EXPECT_EQ(dlg.events.size(), before);
-}
-
-TEST_F(GridDialogFixture, AnEditThatKeepsTheTextMovesTheFocusAndSendsNothing) {
-  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131"));
-  EXPECT_TRUE(dlg.m_Grid.editCell(2, 2, L""));
-  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 2));
-  EXPECT_TRUE(dlg.events.empty());
-  apply("dlg grid 5003 edit 1 1 1131 ");
-  EXPECT_TRUE(dlg.events.empty()) << "the line's trailing blank is dropped";
-  // A blank or another letter case is a change.
-  EXPECT_TRUE(dlg.m_Grid.editCell(1, 1, L"1131 "));
-  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"A"));
-  EXPECT_TRUE(dlg.m_Grid.editCell(2, 1, L"a"));
-  EXPECT_EQ(dlg.events, (std::vector<std::string>{"edit 1 1 1131 ", "edit 2 1 A", "edit 2 1 a"}));
 }
 
 TEST_F(GridDialogFixture, DlgLinesAndTheDumpSeeTheGrid) {
@@ -167,16 +165,6 @@ TEST_F(GridDialogFixture, DlgLinesAndTheDumpSeeTheGrid) {
             std::string::npos)
       << json;
   EXPECT_EQ(json.find("5003,\"kind\""), std::string::npos) << "a grid is not a standard control";
-}
-
-TEST_F(GridDialogFixture, TheGridWindowGoesWithTheDialog) {
-  HWND grid = dlg.m_Grid.m_hWnd;
-  dlg.DestroyWindow();
-  EXPECT_FALSE(IsWindow(grid));
-  EXPECT_EQ(dlg.m_Grid.m_hWnd, nullptr);
-  EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"1131") << "the cells live with the object";
-  dlg.m_Grid.clickCell(1, 1);
-  EXPECT_EQ(dlg.events.size(), 0u) << "no parent, no notification";
 }
 
 TEST_F(GridDialogFixture, ComboButtonCellsOfferTheirListAndAPickEndsTheEdit) {
