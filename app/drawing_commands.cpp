@@ -1,7 +1,6 @@
 // NEW, OPEN, SAVE and SAVEAS.
 #include "drawing_commands.h"
 
-#include <cctype>
 #include <memory>
 #include <string_view>
 
@@ -68,7 +67,8 @@ int saveCommand() {
 
 // The answer to "Save changes?": 'Y', 'N' or 'C' (any leading part of the word, any case).
 char saveAnswer(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   for (std::string_view word : {"YES", "NO", "CANCEL"})
     if (!text.empty() && word.starts_with(text)) return word[0];
   return 0;

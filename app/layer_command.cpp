@@ -1,12 +1,12 @@
 // LAYER.
 #include "layer_command.h"
 
-#include <cwctype>
 #include <string>
 #include <vector>
 
 #include "base/console_input.h"
 #include "base/cstring.h"
+#include "base/text_case.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
 #include "cad/runtime/wc_match.h"
@@ -147,15 +147,13 @@ void switchLayers(AcDbDatabase* db, const std::wstring& option) {
 // The option typed (any letter case; the capitals of an option are the least
 // that must be typed); "" for none.
 std::wstring optionOf(const std::wstring& typed) {
-  std::wstring t;
-  for (wchar_t c : typed) t += static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  const std::wstring t = zrbase::toUpper(typed);
   if (t == L"?") return L"?";
   if (t == L"ON") return L"ON";
   if (t == L"OFF") return L"OFF";
   for (const wchar_t* o : {L"Make", L"Set", L"New", L"Freeze", L"Thaw", L"LOck", L"Unlock"}) {
     const std::wstring full = o;
-    std::wstring upper;
-    for (wchar_t c : full) upper += static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    const std::wstring upper = zrbase::toUpper(full);
     if (!t.empty() && upper.compare(0, t.size(), t) == 0) return full;
   }
   return {};

@@ -1,9 +1,9 @@
 // PURGE.
 #include "purge_command.h"
 
-#include <cwctype>
 #include <string>
 
+#include "base/text_case.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
 
@@ -49,9 +49,7 @@ int purgeCommand() {
   int rc = acedGetString(0, L"Enter type of unused objects to purge [Blocks/LAyers/All] <All>: ",
                          buf, 32);
   if (rc != RTNORM) return rc;
-  std::wstring type;
-  for (const ACHAR* p = buf; *p; ++p)
-    type += static_cast<wchar_t>(std::towupper(static_cast<wint_t>(*p)));
+  const std::wstring type = zrbase::toUpper(buf);
   const bool blocks =
       type.empty() || type == L"A" || type == L"ALL" || type == L"B" || type == L"BLOCKS";
   const bool layers = type.empty() || type == L"A" || type == L"ALL" || type == L"LA" ||

@@ -1,5 +1,6 @@
 // CString operations.
 #include "base/cstring.h"
+#include "base/text_case.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -7,12 +8,7 @@
 
 int CString::Compare(LPCTSTR s) const { return m_s.compare(s ? s : L""); }
 
-int CString::CompareNoCase(LPCTSTR s) const {
-  std::wstring a = m_s, b = s ? s : L"";
-  for (auto& c : a) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  for (auto& c : b) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return a.compare(b);
-}
+int CString::CompareNoCase(LPCTSTR s) const { return zrbase::compareFolded(m_s, s ? s : L""); }
 
 CString CString::Left(int n) const {
   n = std::clamp(n, 0, GetLength());
@@ -105,12 +101,12 @@ int CString::Delete(int index, int count) {
 }
 
 CString& CString::MakeUpper() {
-  for (auto& c : m_s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  m_s = zrbase::toUpper(m_s);
   return *this;
 }
 
 CString& CString::MakeLower() {
-  for (auto& c : m_s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+  m_s = zrbase::toLower(m_s);
   return *this;
 }
 

@@ -5,17 +5,14 @@
 #include <cwctype>
 #include <unordered_map>
 
+#include "base/text_case.h"
 #include "fandlg/field_text.h"
 
 namespace duty {
 
 namespace {
 
-std::wstring upper(const CString& text) {
-  std::wstring s = text.str();
-  for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return s;
-}
+std::wstring upper(const CString& text) { return zrbase::toUpper(text.str()); }
 
 // A field's value as a finite number: numbers as they are, texts when they
 // hold one (the data layer's conversion); NULL and other texts give none.

@@ -7,6 +7,7 @@
 #include <cwctype>
 #include <tuple>
 
+#include "base/text_case.h"
 #include "fanperf/fan_laws.h"
 
 namespace duty {
@@ -106,7 +107,7 @@ std::optional<Candidate> boxCandidate(const std::vector<ModelBox>& boxes,
 bool isBeltDrive(const CString& driveMode) {
   const std::wstring& d = driveMode.str();
   if (d.size() == 1) {
-    const wchar_t c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(d[0])));
+    const char32_t c = zrbase::upperCase(static_cast<char32_t>(d[0]));
     if (c == L'B' || c == L'C' || c == L'E') return true;
   }
   return d.find(L"皮带") != std::wstring::npos || d.find(L"带传动") != std::wstring::npos;

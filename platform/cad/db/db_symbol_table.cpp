@@ -2,8 +2,8 @@
 #include "cad/db/db_symbol_table.h"
 
 #include <algorithm>
-#include <cwctype>
 
+#include "base/text_case.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/dxf/contexts.h"
 #include "cad/db/dxf/dxf_fields.h"
@@ -21,11 +21,7 @@ ZRCAD_DEFINE_MEMBERS(AcDbRegAppTable, AcDbSymbolTable, "TABLE")
 
 namespace zrcad {
 
-std::wstring foldName(std::wstring_view name) {
-  std::wstring out(name);
-  for (wchar_t& c : out) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return out;
-}
+std::wstring foldName(std::wstring_view name) { return zrbase::toUpper(name); }
 
 std::wstring symbolNameProblem(std::wstring_view name) {
   if (name.empty()) return L"a name cannot be empty";

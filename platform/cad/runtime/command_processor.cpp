@@ -3,12 +3,12 @@
 
 #include <charconv>
 #include <cstdarg>
-#include <cwctype>
 #include <deque>
 #include <numbers>
 #include <optional>
 
 #include "base/cstring.h"
+#include "base/text_case.h"
 #include "base/user_action.h"
 #include "cad/db/db_database.h"
 #include "cad/runtime/command_stack.h"
@@ -22,10 +22,7 @@ namespace cadrt {
 
 namespace {
 
-std::wstring upper(std::wstring s) {
-  for (auto& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return s;
-}
+std::wstring upper(std::wstring s) { return zrbase::toUpper(s); }
 
 // Keeps the count of running commands right when a command throws.
 class DepthGuard {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "base/text_case.h"
 #include "cad/runtime/dynamic_linker.h"
 
 ZRCAD_DEFINE_MEMBERS(AcEdCommand, AcRxObject, "")
@@ -15,7 +16,8 @@ bool sameName(const std::wstring& a, const ACHAR* b) {
   if (!b) return false;
   size_t i = 0;
   for (; i < a.size() && b[i]; ++i) {
-    if (std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) {
+    if (zrbase::foldCase(static_cast<char32_t>(a[i])) !=
+        zrbase::foldCase(static_cast<char32_t>(b[i]))) {
       return false;
     }
   }

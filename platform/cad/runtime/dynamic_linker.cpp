@@ -4,12 +4,12 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <filesystem>
 
 #include "base/cstring.h"
 #include "base/file_functions.h"
 #include "base/module_instance.h"
+#include "base/text_case.h"
 #include "cad/runtime/command_stack.h"
 #include "cad/runtime/doc_manager.h"
 #include "cad/runtime/editor_output.h"
@@ -19,10 +19,7 @@ ZRCAD_DEFINE_MEMBERS(AcRxDynamicLinker, AcRxObject, "")
 
 namespace {
 
-std::wstring lower(std::wstring s) {
-  for (auto& c : s) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return s;
-}
+std::wstring lower(std::wstring s) { return zrbase::toLower(s); }
 
 // The names an application answers to: its path, its file name, and its
 // application name (the file name without "lib" and extension).

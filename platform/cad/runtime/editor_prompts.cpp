@@ -11,6 +11,7 @@
 
 #include "base/console_input.h"
 #include "base/cstring.h"
+#include "base/text_case.h"
 #include "base/user_action.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
@@ -34,10 +35,7 @@ InitGet takeInitGet() {
   return ig;
 }
 
-std::wstring upper(std::wstring s) {
-  for (auto& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return s;
-}
+std::wstring upper(std::wstring s) { return zrbase::toUpper(s); }
 
 // "S", "SC" and "SCALE" all select the keyword "Scale"; "X" does not.
 std::optional<std::wstring> matchKeyword(const InitGet& ig, const std::string& text) {

@@ -1,9 +1,9 @@
 // The host's environment settings, kept in memory for the process.
 #include "cad/runtime/environment_settings.h"
+#include "base/text_case.h"
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 #include <map>
 #include <string>
 
@@ -14,11 +14,7 @@ std::map<std::wstring, std::wstring>& settings() {
   return s;
 }
 
-std::wstring key(const ACHAR* sym) {
-  std::wstring k(sym);
-  for (wchar_t& c : k) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return k;
-}
+std::wstring key(const ACHAR* sym) { return zrbase::toUpper(sym); }
 
 }  // namespace
 

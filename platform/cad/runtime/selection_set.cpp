@@ -2,13 +2,13 @@
 #include "cad/runtime/selection_set.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "base/cstring.h"
+#include "base/text_case.h"
 #include "cad/acdb.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
@@ -72,10 +72,7 @@ int newSet(IdList ids, ads_name ss) {
   return RTNORM;
 }
 
-std::wstring upper(std::wstring s) {
-  for (auto& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return s;
-}
+std::wstring upper(std::wstring s) { return zrbase::toUpper(s); }
 
 std::wstring handleText(AcDbObjectId id) {
   ACHAR buf[20] = {};

@@ -2,6 +2,7 @@
 // of single-character tests and stars, then matched with the usual backtracking
 // over the last star (linear in practice, quadratic at worst).
 #include "cad/runtime/wc_match.h"
+#include "base/text_case.h"
 
 #include <locale.h>
 #include <clocale>
@@ -174,11 +175,7 @@ bool matchTokens(const std::vector<Token>& toks, std::wstring_view s) {
   return ti == toks.size();
 }
 
-std::wstring upper(std::wstring_view s) {
-  std::wstring out(s);
-  for (auto& c : out) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return out;
-}
+std::wstring upper(std::wstring_view s) { return zrbase::toUpper(s); }
 
 }  // namespace
 

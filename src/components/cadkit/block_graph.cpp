@@ -1,7 +1,7 @@
 // The walk over nested block references, with cycle detection.
 #include "cadkit/block_graph.h"
+#include "base/text_case.h"
 
-#include <cwctype>
 #include <unordered_map>
 
 namespace zrcadkit {
@@ -75,11 +75,7 @@ BlockReach ReachFromBlock(AcDbObjectId blockId) {
 }
 
 bool SameSymbolName(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::towupper(a[i]) != std::towupper(b[i])) return false;
-  }
-  return true;
+  return zrbase::equalsFolded(a, b);
 }
 
 bool ReachesName(const BlockReach& reach, const std::wstring& name, AcDbObjectId except) {
