@@ -12,18 +12,13 @@
 namespace dutytest {
 
 struct Point {
-  double flow;
-  double pressure;
-  std::optional<double> efficiency = {};
-  std::optional<double> shaftPower = {};
-  std::optional<double> motorPower = {};
+  double flow, pressure;
+  std::optional<double> efficiency = {}, shaftPower = {}, motorPower = {};
 };
 
 struct Box {
   double flowLow, flowHigh, pressureLow, pressureHigh;
-  std::optional<double> efficiency = {};
-  std::optional<double> shaftPower = {};
-  std::optional<double> motorPower = {};
+  std::optional<double> efficiency = {}, shaftPower = {}, motorPower = {};
 };
 
 // A catalogue measured in air of 20 °C and 101325 Pa, so that a duty at
@@ -44,13 +39,8 @@ class Catalogue {
                    const std::vector<Point>& points) {
     duty::CatalogueModel& m = model(fanNo, drive, speed);
     for (const Point& p : points) {
-      duty::PerformanceRow r;
-      r.flow = p.flow;
-      r.pressure = p.pressure;
-      r.efficiency = p.efficiency;
-      r.shaftPower = p.shaftPower;
-      r.motorPower = p.motorPower;
-      m.rows.push_back(r);
+      m.rows.push_back(
+          {p.flow, p.pressure, {}, {}, {}, {}, p.efficiency, p.shaftPower, p.motorPower});
     }
     return *this;
   }
@@ -58,15 +48,15 @@ class Catalogue {
                    const std::vector<Box>& boxes) {
     duty::CatalogueModel& m = model(fanNo, drive, speed);
     for (const Box& b : boxes) {
-      duty::PerformanceRow r;
-      r.flowLow = b.flowLow;
-      r.flowHigh = b.flowHigh;
-      r.pressureLow = b.pressureLow;
-      r.pressureHigh = b.pressureHigh;
-      r.efficiency = b.efficiency;
-      r.shaftPower = b.shaftPower;
-      r.motorPower = b.motorPower;
-      m.rows.push_back(r);
+      m.rows.push_back({{},
+                        {},
+                        b.flowLow,
+                        b.flowHigh,
+                        b.pressureLow,
+                        b.pressureHigh,
+                        b.efficiency,
+                        b.shaftPower,
+                        b.motorPower});
     }
     return *this;
   }
