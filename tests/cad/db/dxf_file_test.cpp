@@ -15,69 +15,38 @@ namespace {
 
 using namespace cadtest;
 
-TEST(DxfRoundTrip, EntitiesBlocksAndAttributesKeepTheirFieldsAndLinks) {
+// What the ezdxf round trips (dxf_interop_test) do not reach: text alignment, contents past
+// the 250 characters of one group, handles kept, erased entities left out.
+TEST(DxfRoundTrip, TextAlignmentLongContentsAndHandlesAreKeptAndErasedEntitiesLeftOut) {
   AcDbDatabase db;
   auto* text = new AcDbText(AcGePoint3d(1, 2, 0), L"风机 4-72", AcDbObjectId(), 2.5, 0.5);
   text->setHorizontalMode(kTextCenter);
   text->setAlignmentPoint(AcGePoint3d(3, 2, 0));
   const AcDbObjectId textId = addToModelSpace(&db, text);
-  auto* pl = new AcDbPolyline();
-  pl->addVertexAt(0, AcGePoint2d(0, 0), 0.5);
-  pl->addVertexAt(1, AcGePoint2d(3, 4));
-  pl->setClosed(true);
-  addToModelSpace(&db, pl);
   auto* mtext = new AcDbMText();
   const std::wstring longContents(300, L'字');
   mtext->setContents(longContents.c_str());
   addToModelSpace(&db, mtext);
-  const AcDbObjectId blk = addBlock(&db, L"风机块", AcGePoint3d(1, 1, 0));
-  addToBlock(blk, new AcDbAttributeDefinition(AcGePoint3d(), L"默认", L"TAG", L"型号"));
-  auto* ref = new AcDbBlockReference(AcGePoint3d(10, 20, 0), blk);
-  ref->setScaleFactors(AcGeScale3d(2));
-  ref->appendAttribute(new AcDbAttribute(AcGePoint3d(1, 1, 0), L"值", L"TAG"));
-  addToModelSpace(&db, ref);
-  // Erased entities are not written.
   AcDbObjectPointer<AcDbEntity>(
       addToModelSpace(&db, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 1)), AcDb::kForWrite)
       ->erase();
   const std::string out = written(db);
   EXPECT_EQ(out.find("\nCIRCLE\n"), std::string::npos);
-  EXPECT_NE(out.find("SEQEND"), std::string::npos);
   auto back = readBack(out);
-  AcDbObjectPointer<AcDbBlockTableRecord> ms(back->modelSpaceId(), AcDb::kForRead);
-  const std::vector<AcDbObjectId> ids = ms->entityIds();
-  ms->close();
-  ASSERT_EQ(ids.size(), 4u);
-  EXPECT_EQ(ids[0].handle(), textId.handle()) << "handles read are kept";
+  const std::vector<AcDbObjectId> ids = entitiesOf(back->modelSpaceId());
+  ASSERT_EQ(ids.size(), 2u);
+  EXPECT_EQ(ids[0].handle(), textId.handle());
   AcDbObjectPointer<AcDbText> t(ids[0], AcDb::kForRead);
   ASSERT_TRUE(t);
   EXPECT_STREQ(t->textStringConst(), L"风机 4-72");
   EXPECT_NEAR(t->rotation(), 0.5, 1e-12);
   EXPECT_EQ(t->horizontalMode(), kTextCenter);
   EXPECT_EQ(t->alignmentPoint(), AcGePoint3d(3, 2, 0));
-  AcDbObjectPointer<AcDbPolyline> p(ids[1], AcDb::kForRead);
-  ASSERT_TRUE(p);
-  double bulge = 0;
-  p->getBulgeAt(0, bulge);
-  EXPECT_EQ(bulge, 0.5);
-  EXPECT_TRUE(p->isClosed());
-  EXPECT_EQ(p->numVerts(), 2u);
-  AcDbObjectPointer<AcDbMText> m(ids[2], AcDb::kForRead);
+  AcDbObjectPointer<AcDbMText> m(ids[1], AcDb::kForRead);
   ASSERT_TRUE(m);
   ACHAR* contents = m->contents();
   EXPECT_EQ(std::wstring(contents), longContents);
   acutDelString(contents);
-  AcDbObjectPointer<AcDbBlockReference> r(ids[3], AcDb::kForRead);
-  ASSERT_TRUE(r);
-  EXPECT_EQ(r->scaleFactors(), AcGeScale3d(2));
-  AcDbObjectPointer<AcDbBlockTableRecord> def(r->blockTableRecord(), AcDb::kForRead);
-  ASSERT_TRUE(def);
-  EXPECT_EQ(def->name(), L"风机块");
-  EXPECT_EQ(def->origin(), AcGePoint3d(1, 1, 0));
-  EXPECT_TRUE(def->hasAttributeDefinitions());
-  ASSERT_EQ(r->attributeCount(), 1);
-  AcDbObjectPointer<AcDbAttribute> a(r->attributeIds()[0], AcDb::kForRead);
-  EXPECT_STREQ(a->textStringConst(), L"值");
 }
 
 // Sets a header variable of a drawing's text, adding it ahead of $ACADVER when it is not there.
@@ -137,10 +106,7 @@ TEST(DxfRead, OlderDrawingsDecodeByCodePageAndEscapes) {
   acutDelString(layer);
   EXPECT_STREQ(text->textStringConst(), L"离心 ok");
   text->close();
-  AcDbLayerTable* lt = nullptr;
-  db->getLayerTable(lt);
-  EXPECT_TRUE(lt->has(L"风机"));  // layers entities name are made when the table lacks them
-  lt->close();
+  EXPECT_TRUE(hasLayer(*db, L"风机"));  // layers entities name are made when the table lacks them
 }
 
 // Found by fuzzing: a reference to a block the file lacks, named with a character names

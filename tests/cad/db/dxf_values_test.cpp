@@ -112,7 +112,13 @@ TEST(DxfValues, HandlesBeyondTheRangeAreRenumberedAndNewOnesNeverWrap) {
     AcDbObjectId id;
     ASSERT_EQ(db->insert(id, L"INSERTED", &source), Acad::eOk);
     addToModelSpace(db.get(), new AcDbBlockReference(AcGePoint3d(), id));
-    // Polylines take handles for their vertices when written.
+    // Attributes, and polylines for their vertices, take handles when written; an erased
+    // entity is left out.
+    auto* withAttribute = new AcDbBlockReference(AcGePoint3d(), id);
+    withAttribute->appendAttribute(new AcDbAttribute(AcGePoint3d(), L"v", L"TAG"));
+    addToModelSpace(db.get(), withAttribute);
+    AcDbObjectPointer<AcDbEntity>(addToModelSpace(db.get(), new AcDbPoint()), AcDb::kForWrite)
+        ->erase();
     AcGePoint3dArray pts;
     pts.append(AcGePoint3d(0, 0, 0));
     pts.append(AcGePoint3d(1, 1, 1));

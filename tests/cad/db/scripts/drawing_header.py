@@ -1,12 +1,10 @@
 #!/usr/bin/python3
-"""Prints what ezdxf reads of a drawing's writer, dates and handles as one JSON document:
-who saved it ($LASTSAVEDBY), its dates of creation and update as calendar times to the
-second, $HANDSEED and the highest record handle in the file, the layouts, and what ezdxf's
-loader and audit reported.  Usage: drawing_header.py FILE
+"""Prints what ezdxf reads of a drawing's writer and dates as one JSON document: who saved it
+($LASTSAVEDBY), its dates of creation and update as calendar times to the second, the
+layouts, and what ezdxf's loader and audit reported.  Usage: drawing_header.py FILE
 
-The header and the handles come from ezdxf's tag reader, not from its document: loading a
-document sets $TDCREATE to the time of loading, and adds objects of its own numbered from
-the seed on."""
+The header comes from ezdxf's tag reader, not from its document: loading a document sets
+$TDCREATE to the time of loading."""
 import importlib
 import json
 import logging
@@ -18,22 +16,18 @@ from ezdxf.lldxf.tagger import ascii_tags_loader
 juliandate = importlib.import_module('ezdxf.tools.juliandate')
 
 
-def read_file(path):
-    """The header variables of single values, and the handles of all records."""
-    header, handles = {}, []
-    name, past_header = None, False
+def read_header(path):
+    """The header variables of single values."""
+    header, name = {}, None
     with open(path, encoding='utf-8', errors='replace') as stream:
         for tag in ascii_tags_loader(stream):
             if tag.code == 0 and tag.value == 'ENDSEC':
-                past_header = True
-            elif not past_header and tag.code == 9:
+                return header
+            if tag.code == 9:
                 name = tag.value
-            elif not past_header and name is not None:
-                header[name] = tag.value
-                name = None
-            elif past_header and tag.code in (5, 105) and tag.value.strip():
-                handles.append(int(tag.value, 16))
-    return header, handles
+            elif name is not None:
+                header[name], name = tag.value, None
+    return header
 
 
 # To the nearest second: ezdxf cuts the fraction of the day down to whole seconds, and the
@@ -53,22 +47,17 @@ class Collect(logging.Handler):
         self.messages.append(record.getMessage())
 
 
-header, handles = read_file(sys.argv[1])
+header = read_header(sys.argv[1])
 collect = Collect()
 logging.getLogger('ezdxf').addHandler(collect)
 doc = ezdxf.readfile(sys.argv[1])
 auditor = doc.audit()
-result = {
+result = {name.lower(): date(header, '$' + name.upper())
+          for name in ('tdcreate', 'tducreate', 'tdupdate', 'tduupdate')}
+result.update({
     'lastsavedby': header.get('$LASTSAVEDBY'),
-    'tdcreate': date(header, '$TDCREATE'),
-    'tducreate': date(header, '$TDUCREATE'),
-    'tdupdate': date(header, '$TDUPDATE'),
-    'tduupdate': date(header, '$TDUUPDATE'),
-    'handseed': int(header['$HANDSEED'], 16),
-    'max_handle': max(handles),
-    'handles': len(handles),
     'layouts': sorted(doc.layouts.names()),
     'warnings': collect.messages,
     'audit': [e.message for e in auditor.errors] + [f.message for f in auditor.fixes],
-}
+})
 json.dump(result, sys.stdout, ensure_ascii=False, indent=1, sort_keys=True)
