@@ -16,11 +16,45 @@ namespace adoimpl {
 
 namespace {
 
-enum class PatternChar { AnyRun, AnyOne, Literal };
+enum class PatternChar { AnyRun, AnyOne, Literal, Class };
 
-// Reads one pattern character at p (advancing p), resolving the escape.
+// A character class "[...]" at p (just after its '['): a list of characters and ranges
+// ("a-z"), all but them after a leading '!' or '^'; letter case does not count, as
+// elsewhere in the pattern. False when the class has no closing ']' (the '[' is then a
+// character of its own). On success p is after the ']' and matches tells about c.
+bool classAt(std::string_view pattern, std::size_t& p, char32_t c, bool& matches) {
+  std::size_t at = p;
+  bool negated = false;
+  if (at < pattern.size() && (pattern[at] == '!' || pattern[at] == '^')) {
+    negated = true;
+    ++at;
+  }
+  const char32_t fc = foldCase(c);
+  bool found = false;
+  bool first = true;
+  while (at < pattern.size()) {
+    // A ']' right after the '[' (or its '!') is a member, not the end.
+    if (pattern[at] == ']' && !first) {
+      p = at + 1;
+      matches = found != negated;
+      return true;
+    }
+    first = false;
+    const char32_t low = zrbase::decodeUtf8(pattern, at);
+    char32_t high = low;
+    if (at + 1 < pattern.size() && pattern[at] == '-' && pattern[at + 1] != ']') {
+      ++at;
+      high = zrbase::decodeUtf8(pattern, at);
+    }
+    found = found || (c >= low && c <= high) || (fc >= foldCase(low) && fc <= foldCase(high));
+  }
+  return false;
+}
+
+// Reads one pattern character at p (advancing p), resolving the escape. A class is
+// matched against tc here: matches tells whether it took it.
 PatternChar nextPatternChar(std::string_view pattern, std::size_t& p, char32_t escape,
-                            char32_t& literal) {
+                            char32_t& literal, char32_t tc = 0, bool* matches = nullptr) {
   char32_t c = zrbase::decodeUtf8(pattern, p);
   if (escape != 0 && c == escape && p < pattern.size()) {
     literal = zrbase::decodeUtf8(pattern, p);
@@ -28,6 +62,14 @@ PatternChar nextPatternChar(std::string_view pattern, std::size_t& p, char32_t e
   }
   if (c == '%') return PatternChar::AnyRun;
   if (c == '_') return PatternChar::AnyOne;
+  if (c == '[') {
+    bool took = false;
+    if (std::size_t after = p; classAt(pattern, after, tc, took)) {
+      p = after;
+      if (matches) *matches = took;
+      return PatternChar::Class;
+    }
+  }
   literal = c;
   return PatternChar::Literal;
 }
@@ -43,16 +85,18 @@ bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape)
     if (p < pattern.size()) {
       std::size_t next = p;
       char32_t literal = 0;
-      const PatternChar kind = nextPatternChar(pattern, next, escape, literal);
+      std::size_t afterT = t;
+      const char32_t tc = zrbase::decodeUtf8(text, afterT);
+      bool inClass = false;
+      const PatternChar kind = nextPatternChar(pattern, next, escape, literal, tc, &inClass);
       if (kind == PatternChar::AnyRun) {
         p = next;
         starP = next;
         starT = t;
         continue;
       }
-      std::size_t afterT = t;
-      const char32_t tc = zrbase::decodeUtf8(text, afterT);
-      if (kind == PatternChar::AnyOne || tc == literal || foldCase(tc) == foldCase(literal)) {
+      if (kind == PatternChar::AnyOne || (kind == PatternChar::Class && inClass) ||
+          (kind == PatternChar::Literal && (tc == literal || foldCase(tc) == foldCase(literal)))) {
         p = next;
         t = afterT;
         continue;
@@ -124,7 +168,7 @@ bool integerPattern(sqlite3_value* v, long long& out) {
 // constant argument): whether it reads as a finite number (value), and,
 // when it is ASCII, its small letters.
 struct PlainPattern {
-  bool plain = false;  // no '%' and no '_'
+  bool plain = false;  // no '%', '_' or '['
   bool isNumber = false;
   double value = 0;
   bool ascii = false;
@@ -136,7 +180,7 @@ PlainPattern* examine(sqlite3_value* pattern) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(pattern));
   const int bytes = sqlite3_value_bytes(pattern);
   const std::string_view view(text ? text : "", static_cast<std::size_t>(bytes));
-  p->plain = !view.empty() && view.find_first_of("%_") == std::string_view::npos;
+  p->plain = !view.empty() && view.find_first_of("%_[") == std::string_view::npos;
   if (!p->plain) return p;
   const char* end = view.data() + view.size();
   const auto [stop, error] = std::from_chars(view.data(), end, p->value);

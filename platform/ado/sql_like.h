@@ -7,9 +7,12 @@ struct sqlite3;
 
 namespace adoimpl {
 
-// text LIKE pattern: '%' matches any run of characters, '_' exactly one;
-// letters compare without regard to case (foldCase). escape (0 for none)
-// makes the next pattern character literal. Both are UTF-8.
+// text LIKE pattern: '%' matches any run of characters, '_' exactly one, and,
+// as in the Access driver's SQL, "[...]" one of a list of characters and
+// ranges ("[a-c5]"; "[!...]" or "[^...]" one that is not; "[%]" a literal
+// '%'; a '[' without its ']' is itself); letters compare without regard to
+// case (foldCase). escape (0 for none) makes the next pattern character
+// literal. Both are UTF-8.
 bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape = 0);
 
 // Replaces SQLite's like(): numbers are compared through the text they are

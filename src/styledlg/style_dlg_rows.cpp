@@ -147,7 +147,9 @@ void CStyleDlg::OnDeleteRow() {
     AfxMessageBox(e.ErrorMessage(), MB_OK);
   }
   m_Grid.DeleteRow(cell.row);
-  if (!bNamesTables || !m_pFanDb || DeleteUnusedViewDrawing(strBigModel, strFanNo, strDriveMode)) {
+  // The remaining-model query runs for every deleted row, one without series or
+  // drive mode too: the view drawing its texts name goes when no model is left.
+  if (!m_pFanDb || DeleteUnusedViewDrawing(strBigModel, strFanNo, strDriveMode)) {
     m_Grid.Refresh();
   }
 }
