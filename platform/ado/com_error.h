@@ -22,6 +22,7 @@ constexpr HRESULT DB_E_ERRORSINCOMMAND = static_cast<HRESULT>(0x80040E14u);
 constexpr HRESULT DB_E_ERRORSOCCURRED = static_cast<HRESULT>(0x80040E21u);
 constexpr HRESULT DB_E_INTEGRITYVIOLATION = static_cast<HRESULT>(0x80040E2Fu);
 constexpr HRESULT DB_E_NOTABLE = static_cast<HRESULT>(0x80040E37u);
+constexpr HRESULT DB_SEC_E_PERMISSIONDENIED = static_cast<HRESULT>(0x80040E09u);
 
 // The facility of the data-access objects' own errors (0x800A0000 | number).
 constexpr HRESULT adoError(int number) {

@@ -175,6 +175,11 @@ ParsedNumber parseNumber(std::wstring_view text) {
   if (r.ptr != ascii.data() + ascii.size()) return out;
   if (r.ec == std::errc::result_out_of_range) {
     d = std::strtod(ascii.c_str(), nullptr);  // too large is infinite, too small zero
+    if (std::isinf(d)) {
+      out.overflow = true;
+      out.real = d;
+      return out;
+    }
   } else if (r.ec != std::errc()) {
     return out;
   }

@@ -15,9 +15,13 @@ std::size_t formatDouble(double value, int digits, char* buffer);
 std::string formatDouble(double value, int digits = 15);
 
 // Text read as a number: blanks around it, a sign, digits with an optional
-// decimal point, an optional exponent. Nothing else is a number.
+// decimal point, an optional exponent. Nothing else is a number. A number
+// beyond the range of a double ("1e309") is not ok either: `overflow` says so
+// and `real` holds the infinity it would round to; one too small for a double
+// is zero.
 struct ParsedNumber {
   bool ok = false;
+  bool overflow = false;
   bool isInteger = false;  // digits only, and within 64 bits: `integer` holds it exactly
   long long integer = 0;
   double real = 0;

@@ -1,6 +1,7 @@
 // Reading a SELECT's rows and writing rows back through their rowid.
 #include "row_set.h"
 
+#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -69,10 +70,14 @@ ColumnType columnTypeOf(const char* declaredType) {
 namespace {
 
 // One set of buffers per thread, kept between recordsets; larger ones are
-// given back to the system rather than held.
+// given back to the system rather than held. A thread's buffers go before
+// the process's exit handlers run, and those may still free row sets (the
+// kept connections' cached results): from then on nothing is kept.
+thread_local bool t_spareGone = false;
 struct SpareBuffers {
   std::vector<Cell> cells;
   std::string texts;
+  ~SpareBuffers() { t_spareGone = true; }
 };
 thread_local SpareBuffers t_spare;
 constexpr std::size_t kMaxSpareBytes = 64u << 20;
@@ -91,6 +96,7 @@ void RowSet::clear() {
   m_readsKnown = false;
   m_cells.clear();
   m_texts.clear();
+  if (t_spareGone) return;
   if (m_cells.capacity() > t_spare.cells.capacity() &&
       m_cells.capacity() * sizeof(Cell) <= kMaxSpareBytes) {
     m_cells.swap(t_spare.cells);
@@ -153,8 +159,10 @@ std::shared_ptr<const RowSet> RowSet::loadCached(Session& session,
 
 void RowSet::loadRows(Session& session, const TranslatedStatement& statement) {
   clear();
-  m_cells.swap(t_spare.cells);
-  m_texts.swap(t_spare.texts);
+  if (!t_spareGone) {
+    m_cells.swap(t_spare.cells);
+    m_texts.swap(t_spare.texts);
+  }
   m_table = statement.table;
   m_writable = statement.rowidColumn;
   countBackendQuery();
@@ -363,7 +371,13 @@ PendingValue RowSet::convert(std::size_t field, const VARIANT& value) const {
   out.field = field;
   if (value.vt == VT_NULL || value.vt == VT_EMPTY) return out;
   _variant_t converted;
-  const HRESULT hr = VariantChangeType(&converted, &value, 0, storedTypeFor(f.type, value.vt));
+  HRESULT hr = VariantChangeType(&converted, &value, 0, storedTypeFor(f.type, value.vt));
+  // A catalogue number is finite: an infinity (a number typed beyond the range of a
+  // double, as a caller's own parsing returns it) or a NaN is refused as the text
+  // "1e309" is, instead of being stored.
+  if (SUCCEEDED(hr) && converted.vt == VT_R8 && !std::isfinite(converted.dblVal)) {
+    hr = std::isnan(converted.dblVal) ? DISP_E_TYPEMISMATCH : DISP_E_OVERFLOW;
+  }
   if (FAILED(hr)) {
     _variant_t shown;
     const std::wstring valueText =

@@ -13,6 +13,7 @@
 #include "ado_errors.h"
 #include "base/file_functions.h"
 #include "base/utf8.h"
+#include "kept_connections.h"
 #include "pg_backend.h"
 #include "pg_schema.h"
 #include "result_cache.h"
@@ -162,7 +163,15 @@ void Session::closeKept() {
   }
 }
 
+void closeKeptConnections() { Session::closeKept(); }
+
 void Session::keep() {
+  // Kept connections hold the catalogue open past the program's end otherwise:
+  // a WAL catalogue's changes would stay in its log beside it. Registered at
+  // the first keep, the handler runs before whatever this library made earlier
+  // is destroyed.
+  static std::once_flag atExit;
+  std::call_once(atExit, [] { std::atexit(closeKeptConnections); });
   Place place{m_server, {}};
   if (m_server.empty()) {
     struct stat st {};

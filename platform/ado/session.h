@@ -20,7 +20,9 @@
 // connection which tables were written (change_log.h); otherwise it is closed
 // and a fresh one opened. A server's is taken
 // when it still answers; its change notifications tell what other clients
-// wrote meanwhile. At most kKeptSessions are kept, the most recently closed.
+// wrote meanwhile. At most kKeptSessions are kept, the most recently closed;
+// they are closed when the process exits or the module that opened them asks
+// (kept_connections.h).
 #pragma once
 
 #include <map>

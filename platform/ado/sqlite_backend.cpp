@@ -3,8 +3,12 @@
 
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstdio>
 #include <iterator>
 #include <thread>
 
@@ -51,17 +55,48 @@ void bindValue(sqlite3_stmt* stmt, int index, const PendingValue& v) {
   }
 }
 
+// Codes with which SQLite refuses to write a file, or to make one beside it.
+bool isRefusedWrite(int rc) {
+  return (rc & 0xFF) == SQLITE_READONLY || (rc & 0xFF) == SQLITE_CANTOPEN;
+}
+
+// Whether the file's header says WAL mode (its read and write versions are 2).
+bool isWalFile(const std::string& native) {
+  unsigned char header[20] = {};
+  std::FILE* f = std::fopen(native.c_str(), "rb");
+  if (!f) return false;
+  const std::size_t n = std::fread(header, 1, sizeof header, f);
+  std::fclose(f);
+  return n == sizeof header && header[18] == 2 && header[19] == 2;
+}
+
+// The path as the path of a "file:" URI: every byte but the plain ones escaped,
+// so that '?', '#' and '%' in a folder name stay part of the path.
+std::string uriPath(const std::string& native) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : native) {
+    if (std::isalnum(c) || c == '/' || c == '.' || c == '_' || c == '-' || c == '~') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
-std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
-                                                   const std::wstring& path) {
+std::unique_ptr<SqliteBackend> SqliteBackend::tryOpen(const std::string& name, int flags, int& rc,
+                                                      std::wstring& why) {
   sqlite3* db = nullptr;
-  int rc =
-      sqlite3_open_v2(native.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  rc = sqlite3_open_v2(name.c_str(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
-    const std::wstring why = widen(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    why = widen(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close(db);
-    failOpen(path, why);
+    return nullptr;
   }
   std::unique_ptr<SqliteBackend> backend(new SqliteBackend(db));
   sqlite3_busy_handler(db, &SqliteBackend::onBusy, backend.get());
@@ -75,10 +110,39 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
   // connection writes.
   sqlite3_exec(db, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
   sqlite3_extended_result_codes(db, 0);
-  if (registerLikeFunction(db) != SQLITE_OK) failOpen(path, widen(sqlite3_errmsg(db)));
+  rc = registerLikeFunction(db);
   // Reading the schema is what tells an SQLite file from anything else.
-  rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) failOpen(path, widen(sqlite3_errmsg(db)));
+  if (rc == SQLITE_OK)
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    why = widen(sqlite3_errmsg(db));
+    return nullptr;
+  }
+  return backend;
+}
+
+std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
+                                                   const std::wstring& path) {
+  int rc = SQLITE_OK;
+  std::wstring why;
+  std::unique_ptr<SqliteBackend> backend = tryOpen(native, SQLITE_OPEN_READWRITE, rc, why);
+  // A catalogue in WAL mode is read through an index file beside it (-shm) that
+  // every connection makes or maps for writing, so in a folder that cannot be
+  // written even reading it fails. Opened read-only it can be read: through the
+  // index when the index and the log (-wal) are there; else, when there is no log,
+  // as a file that cannot change while it is open (no writer can make the log in
+  // that folder either). Writes then fail as on any read-only catalogue.
+  if (!backend && isRefusedWrite(rc) && isWalFile(native)) {
+    const std::string uri = "file:" + uriPath(native) + "?mode=ro";
+    constexpr int kUriReadOnly = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+    backend = tryOpen(uri, kUriReadOnly, rc, why);
+    if (!backend && ::access((native + "-wal").c_str(), F_OK) != 0) {
+      backend = tryOpen(uri + "&immutable=1", kUriReadOnly, rc, why);
+    }
+  }
+  if (!backend) failOpen(path, why);
+  backend->m_native = native;
+  backend->m_path = path;
   backend->attachChangeLog();
   return backend;
 }
@@ -189,8 +253,26 @@ OwnWrites SqliteBackend::takeOwnWrites() {
   return out;
 }
 
+std::wstring SqliteBackend::readOnlyReason() const {
+  if (m_native.empty()) return {};
+  if (::access(m_native.c_str(), W_OK) != 0) return L"文件为只读";
+  const std::size_t slash = m_native.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : m_native.substr(0, slash + 1);
+  if (::access(folder.c_str(), W_OK) != 0) return L"文件所在的文件夹不可写";
+  return {};
+}
+
 void SqliteBackend::fail(int rc) const {
   const std::wstring message = widen(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc));
+  // A catalogue that cannot be written is told as such, naming the file and why.
+  if (isRefusedWrite(rc)) {
+    std::wstring why = readOnlyReason();
+    if ((rc & 0xFF) == SQLITE_READONLY || !why.empty()) {
+      if (why.empty()) why = message;
+      throw _com_error(DB_SEC_E_PERMISSIONDENIED,
+                       L"不能更新。数据库或对象为只读。\n" + m_path + L": " + why);
+    }
+  }
   HRESULT hr = E_FAIL;
   switch (rc & 0xFF) {
     case SQLITE_ERROR:

@@ -46,6 +46,13 @@ class SqliteBackend : public Backend {
 
  private:
   explicit SqliteBackend(sqlite3* db) : m_db(db) {}
+  // Opens name with the flags and reads its schema; null with SQLite's code and
+  // message when either fails.
+  static std::unique_ptr<SqliteBackend> tryOpen(const std::string& name, int flags, int& rc,
+                                                std::wstring& why);
+  // Why the catalogue cannot be written ("" when neither it nor its folder is
+  // read-only).
+  std::wstring readOnlyReason() const;
   sqlite3* handle() const;
   StatementPtr prepare(const std::string& sql) const;
   // The kept statement of sql, prepared and kept on first use; spare holds
@@ -83,6 +90,8 @@ class SqliteBackend : public Backend {
   };
 
   sqlite3* m_db;
+  std::string m_native;                                  // the file
+  std::wstring m_path;                                   // its name in messages
   std::chrono::steady_clock::time_point m_busyDeadline;  // of the lock waited for now
   StatementPtr m_dataVersion;
   // The file's version as last read, and the user action that read it

@@ -146,7 +146,7 @@ HRESULT toNumber(const Value& v, Value& num) {
       return S_OK;
     case K::Text: {
       const adoimpl::ParsedNumber p = adoimpl::parseNumber(v.text);
-      if (!p.ok) return DISP_E_TYPEMISMATCH;
+      if (!p.ok) return p.overflow ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH;
       if (p.isInteger) {
         num = signedValue(p.integer);
       } else {
@@ -292,7 +292,7 @@ HRESULT toBool(const Value& v, VARIANT& out) {
       b = false;
     } else {
       const adoimpl::ParsedNumber p = adoimpl::parseNumber(t);
-      if (!p.ok) return DISP_E_TYPEMISMATCH;
+      if (!p.ok) return p.overflow ? DISP_E_OVERFLOW : DISP_E_TYPEMISMATCH;
       b = p.real != 0;
     }
   } else if (v.kind == Value::Kind::Bool) {

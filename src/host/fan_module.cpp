@@ -6,6 +6,7 @@
 // CDynLinkLibrary that puts this module into the resource chain.
 #include "host/fan_module.h"
 
+#include "ado/kept_connections.h"
 #include "cad/acdb.h"
 #include "db/ado_db.h"
 #include "duty/duty_command.h"
@@ -101,6 +102,10 @@ void InitApplication() {
 
 void UnloadApplication() {
   AcEdCommandStack::cast(acrxSysRegistry()->at(L"ACAD_REGISTERED_COMMANDS"))->removeGroup(L"ZR");
+  // The catalogue connections the data layer kept for the dialog's next open
+  // are closed with the module, so that the catalogue file is complete on its
+  // own once the module is gone.
+  adoimpl::closeKeptConnections();
 }
 
 void AddCommand(const ACHAR* cmdGroup, const ACHAR* cmdInt, const ACHAR* cmdLoc, int cmdFlags,
