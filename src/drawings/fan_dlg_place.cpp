@@ -6,6 +6,7 @@
 #include <memory>
 #include <numbers>
 
+#include "base/file_functions.h"
 #include "cad/aced.h"
 #include "cadkit/block_helpers.h"
 #include "cadkit/xdata.h"
@@ -13,6 +14,7 @@
 #include "drawings/view_names.h"
 #include "fandlg/fan_dlg.h"
 #include "fandlg/field_text.h"
+#include "win/message_box.h"
 
 namespace {
 
@@ -47,7 +49,17 @@ void CFanDlg::OnPlaceFan() {
   const CString strSource = GetViewBlockName();
   // Others may read the file while it is read, but not write it.
   AcDbDatabase* pViewDb = m_ViewDrawings.Get(strPath, _SH_DENYWR);
-  if (pViewDb == nullptr) return;
+  if (pViewDb == nullptr) {
+    // A model without a view drawing has nothing to place; one whose drawing
+    // is there but cannot be read is told why.
+    if (PathFileExists(strPath)) {
+      CString strText;
+      strText.Format(L"图形文件%s无法读取,无法布置!\n%s", strPath.GetString(),
+                     m_ViewDrawings.LastErrorText().GetString());
+      AfxMessageBox(strText, MB_OK | MB_ICONEXCLAMATION);
+    }
+    return;
+  }
 
   const CString strPlaced = PlacedBlockName(GetFanBaseName(), strSource);
   std::vector<ACHAR> source(strSource.str().begin(), strSource.str().end());
@@ -55,10 +67,20 @@ void CFanDlg::OnPlaceFan() {
   source.push_back(0);
   placed.push_back(0);
   AcDbDatabase* pCurDb = acdbHostApplicationServices()->workingDatabase();
-  if (CopyBlockTableRecord(pViewDb, source.data(), pCurDb, placed.data()) != 1) return;
+  // What a placement that does not happen changed (the block copied in, the
+  // layer made, the current layer) is taken back: the drawing stays as it was,
+  // and unmodified if it was.
+  const zrcad::UndoMark mark = pCurDb->undoMark();
+  if (CopyBlockTableRecord(pViewDb, source.data(), pCurDb, placed.data()) != 1) {
+    pCurDb->rollBackTo(mark);
+    return;
+  }
 
   AcDbObjectId oldLayer;
-  if (!MakeEquipmentLayerCurrent(pCurDb, oldLayer)) return;
+  if (!MakeEquipmentLayerCurrent(pCurDb, oldLayer)) {
+    pCurDb->rollBackTo(mark);
+    return;
+  }
   BeginEditorCommand();
   ads_real dAngle = 0;
   const int nAngleResult = acedGetAngle(nullptr, L"\n请输入风机插入角度:", &dAngle);
@@ -77,6 +99,7 @@ void CFanDlg::OnPlaceFan() {
     TagPlacedFan();
   }
   pCurDb->setClayer(oldLayer);
+  if (nResult != RTNORM) pCurDb->rollBackTo(mark);
   CompleteEditorCommand(TRUE);
 }
 

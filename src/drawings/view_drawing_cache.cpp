@@ -49,7 +49,11 @@ AcDbDatabase* CViewDrawingCache::Get(const CString& strPath, int nShareMode) {
   if (m_pDb && m_stamp && strPath == m_strPath && *m_stamp == stamp) return m_pDb.get();
   Forget();
   auto pDb = std::make_unique<AcDbDatabase>(false, true);
-  if (pDb->readDwgFile(strPath, nShareMode) != Acad::eOk) return nullptr;
+  if (pDb->readDwgFile(strPath, nShareMode) != Acad::eOk) {
+    m_strLastError = pDb->lastErrorText();
+    return nullptr;
+  }
+  m_strLastError.Empty();
   m_strPath = strPath;
   m_stamp = std::make_unique<FileStamp>(stamp);
   m_pDb = std::move(pDb);

@@ -34,10 +34,13 @@ class CViewDrawingCache {
   AcDbDatabase* Get(const CString& strPath, int nShareMode);
   // Forgets the drawing kept.
   void Forget();
+  // Why the last Get that read a file could not read it ("" after one that could).
+  const CString& LastErrorText() const { return m_strLastError; }
 
  private:
   struct FileStamp;
   CString m_strPath;
   std::unique_ptr<FileStamp> m_stamp;
   std::unique_ptr<AcDbDatabase> m_pDb;
+  CString m_strLastError;
 };

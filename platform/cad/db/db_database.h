@@ -18,6 +18,7 @@
 #include "cad/db/db_symbol_table.h"
 #include "cad/db/ge_geometry.h"
 #include "cad/db/object_id.h"
+#include "cad/db/undo_record.h"
 
 namespace zrcad {
 struct DatabaseImpl;
@@ -120,6 +121,13 @@ class AcDbDatabase {
   std::vector<std::wstring> redo(int steps);
   int undoStepCount() const;
   int redoStepCount() const;
+  // A point to come back to within the changes not yet made an undo step. An edit that may
+  // still be given up (a placement cancelled at its insertion point) takes one first, and
+  // when it is given up rolls back to it: the changes made since are taken back and leave no
+  // trace in the history, and the drawing counts as modified only if it did at the mark.
+  // Nothing is taken back while changes are not recorded.
+  zrcad::UndoMark undoMark();
+  void rollBackTo(const zrcad::UndoMark& mark);
   // Whether the drawing differs from the one opened or last saved, undo and redo counted
   // (false while changes are not recorded).
   bool isModified() const;

@@ -173,6 +173,30 @@ std::vector<std::wstring> UndoRecord::redo(int n) {
   return names;
 }
 
+UndoMark UndoRecord::mark() {
+  // A new mark: an object recorded before this point is recorded again when it
+  // changes after it, so that rolling back finds its state at this point.
+  ++m_mark;
+  UndoMark out;
+  out.entries = m_pending.entries.size();
+  out.hasState = m_pending.hasState;
+  out.clayer = m_impl.clayer;
+  out.insbase = m_impl.insbase;
+  out.recording = true;
+  return out;
+}
+
+void UndoRecord::rollBack(const UndoMark& mark) {
+  while (m_pending.entries.size() > mark.entries) {
+    apply(m_pending.entries.back(), true);
+    m_pending.entries.pop_back();
+  }
+  if (m_pending.hasState) applyState({mark.clayer, mark.insbase});
+  m_pending.hasState = mark.hasState;
+  // The objects whose entries were dropped are recorded again when they change.
+  ++m_mark;
+}
+
 bool UndoRecord::modified() const {
   const bool pending = !m_pending.empty();
   if (pending) return !m_savedInPending || m_saved != m_position + 1;
@@ -185,3 +209,20 @@ void UndoRecord::markSaved() {
 }
 
 }  // namespace zrcad
+
+// AcDbDatabase's undo marks, beside the record they work on.
+
+zrcad::UndoMark AcDbDatabase::undoMark() {
+  zrcad::UndoMark out;
+  if (m_impl->undo) out = m_impl->undo->mark();
+  out.changeStamp = m_impl->changeStamp;
+  return out;
+}
+
+void AcDbDatabase::rollBackTo(const zrcad::UndoMark& mark) {
+  if (!m_impl->undo || !mark.recording) return;
+  m_impl->undo->rollBack(mark);
+  // The drawing is as it was at the mark: it takes the stamp it had then again,
+  // so that it counts as changed since it was saved only if it did then.
+  m_impl->changeStamp = mark.changeStamp;
+}

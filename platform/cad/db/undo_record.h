@@ -34,6 +34,16 @@ bool exactCopying();
 // The exact state copy of obj (no stub, closed).
 AcDbObject* exactCopy(const AcDbObject* obj);
 
+// A point within the changes not yet made a step, to roll back to (UndoRecord::mark).
+struct UndoMark {
+  std::size_t entries = 0;  // changes recorded in the pending step by then
+  bool hasState = false;
+  AcDbObjectId clayer;
+  AcGePoint3d insbase;
+  std::uint64_t changeStamp = 0;  // the database's then (AcDbDatabase::changeStamp)
+  bool recording = false;         // whether changes were recorded then
+};
+
 class UndoRecord {
  public:
   explicit UndoRecord(DatabaseImpl& impl) : m_impl(impl) {}
@@ -58,6 +68,11 @@ class UndoRecord {
   std::vector<std::wstring> redo(int n);
   size_t undoCount() const { return m_position; }
   size_t redoCount() const { return m_steps.size() - m_position; }
+
+  // A point in the pending step; rollBack(mark) takes back every change recorded since
+  // and drops it from the step, as though it had never been made.
+  UndoMark mark();
+  void rollBack(const UndoMark& mark);
 
   // Whether the drawing differs from the one last opened or saved.
   bool modified() const;
