@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwchar>
 
 namespace duty {
 
@@ -18,9 +17,9 @@ constexpr int kSystemSamples = 60;
 constexpr double kHeadroom = 1.08;
 
 CString number(double v) {
-  wchar_t buf[64];
-  std::swprintf(buf, std::size(buf), L"%g", v);
-  return buf;
+  CString text;
+  text.Format(L"%g", v);
+  return text;
 }
 
 // A curve drawn through its measured points, sampled between them.

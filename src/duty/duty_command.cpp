@@ -31,31 +31,50 @@ void printLines(const std::vector<CString>& lines) {
   for (const CString& line : lines) acutPrintf(L"\n%s", static_cast<LPCTSTR>(line));
 }
 
-// A required positive number. False when the user cancelled.
-bool askPositive(const wchar_t* prompt, double& value) {
-  acedInitGet(RSG_NONULL | RSG_NOZERO | RSG_NONEG, nullptr);
-  return acedGetReal(prompt, &value) == RTNORM;
-}
+// What a duty and its air can physically be: an answer outside is refused
+// with the message and asked for again. The largest fans built move some
+// 3·10⁶ m³/h; a fan's pressure rise stays well below an atmosphere (beyond it
+// the machine is a compressor); air handled by fans runs from arctic cold to
+// the 1000 ℃ of flue gas; the atmosphere from 30 kPa (above the highest
+// mountains) to 200 kPa (deepest mines). Within these the density and every
+// number derived from it stay in range.
+struct Limits {
+  double low, high;  // inclusive
+  const wchar_t* refusal;
+};
+constexpr Limits kFlowLimits{0, 1e7, L"\n风量须大于 0 且不超过 10000000 m3/h。"};
+constexpr Limits kPressureLimits{0, 1e5, L"\n设计全压须大于 0 且不超过 100000 Pa。"};
+constexpr Limits kTemperatureLimits{-100, 1000, L"\n空气温度须在 -100 至 1000℃ 之间。"};
+constexpr Limits kAtmPressureLimits{3e4, 2e5, L"\n大气压力须在 30000 至 200000 Pa 之间。"};
 
-// A number with a default for Enter. False when the user cancelled.
-bool askWithDefault(const wchar_t* prompt, int flags, double& value) {
-  acedInitGet(flags, nullptr);
-  double typed = 0;
-  const int rc = acedGetReal(prompt, &typed);
-  if (rc == RTNORM) value = typed;
-  return rc == RTNORM || rc == RTNONE;
+// A number within limits; Enter keeps value (where flags allow it). False when
+// the user cancelled.
+bool askWithin(const wchar_t* prompt, int flags, const Limits& limits, double& value) {
+  for (;;) {
+    acedInitGet(flags, nullptr);
+    double typed = 0;
+    const int rc = acedGetReal(prompt, &typed);
+    if (rc == RTNONE) return true;
+    if (rc != RTNORM) return false;
+    if (typed >= limits.low && typed <= limits.high) {
+      value = typed;
+      return true;
+    }
+    if (&limits == &kTemperatureLimits && typed <= -fanperf::kZeroCelsius) {
+      acutPrintf(L"\n温度须高于绝对零度 (-273.15℃)。");
+    } else {
+      acutPrintf(L"%s", limits.refusal);
+    }
+  }
 }
 
 bool askDuty(DutyConditions& duty) {
-  if (!askPositive(L"\n风量m3/h: ", duty.flow)) return false;
-  if (!askPositive(L"\n设计全压Pa: ", duty.pressure)) return false;
-  for (;;) {
-    if (!askWithDefault(L"\n空气温度℃ <20>: ", 0, duty.temperature)) return false;
-    if (duty.temperature > -fanperf::kZeroCelsius) break;
-    acutPrintf(L"\n温度须高于绝对零度 (-273.15℃)。");
-    duty.temperature = 20;
-  }
-  return askWithDefault(L"\n大气压力Pa <101325>: ", RSG_NOZERO | RSG_NONEG, duty.atmPressure);
+  constexpr int kRequiredPositive = RSG_NONULL | RSG_NOZERO | RSG_NONEG;
+  return askWithin(L"\n风量m3/h: ", kRequiredPositive, kFlowLimits, duty.flow) &&
+         askWithin(L"\n设计全压Pa: ", kRequiredPositive, kPressureLimits, duty.pressure) &&
+         askWithin(L"\n空气温度℃ <20>: ", 0, kTemperatureLimits, duty.temperature) &&
+         askWithin(L"\n大气压力Pa <101325>: ", RSG_NOZERO | RSG_NONEG, kAtmPressureLimits,
+                   duty.atmPressure);
 }
 
 void writeCsv(const DutyCatalogue& catalogue, const DutySelection& selection) {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwchar>
 #include <optional>
 
 namespace duty {
@@ -24,12 +23,15 @@ const Column kColumns[] = {
 };
 constexpr std::size_t kColumnCount = std::size(kColumns);
 
+// Numbers are formatted into a string of their own length: a catalogue may
+// hold values of any size, and %f writes every digit of one (309 before the
+// point for the largest double).
 CString fixed(double v, int decimals) {
   // A value that rounds to zero is shown without a sign.
   if (std::abs(v) < 0.5 * std::pow(10.0, -decimals)) v = 0;
-  wchar_t buf[64];
-  std::swprintf(buf, std::size(buf), L"%.*f", decimals, v);
-  return buf;
+  CString text;
+  text.Format(L"%.*f", decimals, v);
+  return text;
 }
 
 CString signedPercent(double fraction) {
@@ -38,9 +40,9 @@ CString signedPercent(double fraction) {
 }
 
 CString general(double v) {
-  wchar_t buf[64];
-  std::swprintf(buf, std::size(buf), L"%g", v);
-  return buf;
+  CString text;
+  text.Format(L"%g", v);
+  return text;
 }
 
 CString optionalText(const std::optional<double>& v, CString (*format)(double)) {

@@ -14,9 +14,10 @@ using winplat::PictureItem;
 using winplat::PictureKind;
 
 std::string num(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.2f", v);
-  return buf;
+  // As long as the number needs: a point far off the chart has many digits.
+  std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.2f", v)), '\0');
+  std::snprintf(text.data(), text.size() + 1, "%.2f", v);
+  return text;
 }
 
 std::string colour(winplat::PictureColour c) {

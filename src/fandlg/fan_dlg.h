@@ -47,8 +47,10 @@ class CFanDlg : public CAcUiDialog {
   // kPointTable, kRangeTable, or kNoTableStyle when the series has no usable style row.
   int GetTableStyle(CString strBigModel);
 
-  // Runs the model list editor modally on m_FanDb.
+  // Runs the model list editor modally on m_FanDb, then reloads the lists and
+  // grids for the model shown before (nModelID: its ID then).
   void OnModifyType();
+  void ReloadAfterModelEdit(int nModelID);
 
   void OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
   void OnAccessoryGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
@@ -153,10 +155,10 @@ class CFanDlg : public CAcUiDialog {
   void FillFromModels(CComboBox& combo, CascadeLevel level);
   // Adds value unless an item with exactly that text is there.
   static void AddDistinctItem(CComboBox& combo, const CString& value);
-  // The ModelID text of the last row of the series' parameter table that
-  // covers the duty point, empty when none does.
-  CString LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress,
-                              double dFlux, int nErrorNum);
+  // Whether a row of the series' parameter table covers the duty point; the
+  // ModelID text of the last such row (which may be empty) in strModelID.
+  bool LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress, double dFlux,
+                           int nErrorNum, CString& strModelID);
   // The tables the two grids show and edit for the current model.
   CString ParamTableName() const;
   CString AccessoryTableName() const;
