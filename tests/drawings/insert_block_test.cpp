@@ -76,24 +76,21 @@ TEST(InsertBlock, AttributesFollowScaleAndPointButNotTheRotation) {
   }
 }
 
-TEST(InsertBlock, ABlockWithoutAttributeDefinitionsGivesAPlainReference) {
-  testsupport::TempDir dir;
-  const std::string file = WriteSymbol(dir, false);
-  apptest::newCurrentDrawing();
-  AcDbObjectId refId;
-  ASSERT_EQ(InsertBlock(CString::FromUtf8(file), L"PLAIN", 1, AcGePoint3d(), 0, refId), 1);
-  EXPECT_TRUE(Attributes(refId).empty());
-}
-
-TEST(InsertBlock, AFileThatCannotBeBroughtInMakesNoReference) {
+// A plain reference for a block without attribute definitions; none for a file or a name
+// that cannot be brought in.
+TEST(InsertBlock, APlainBlockGivesAPlainReferenceAndWhatCannotBeBroughtInNone) {
   testsupport::TempDir dir;
   const std::string file = WriteSymbol(dir, false);
   AcDbDatabase* db = apptest::newCurrentDrawing();
   AcDbObjectId refId;
-  EXPECT_EQ(
-      InsertBlock(CString::FromUtf8(dir.file("missing.dwg")), L"X", 1, AcGePoint3d(), 0, refId), 0);
-  EXPECT_EQ(InsertBlock(CString::FromUtf8(file), L"", 1, AcGePoint3d(), 0, refId), 0);
-  EXPECT_EQ(InsertBlock(CString::FromUtf8(file), L"*Model_Space", 1, AcGePoint3d(), 0, refId), 0);
+  const auto insert = [&](const std::string& path, const wchar_t* name) {
+    return InsertBlock(CString::FromUtf8(path), name, 1, AcGePoint3d(), 0, refId);
+  };
+  EXPECT_EQ(insert(dir.file("missing.dwg"), L"X"), 0);
+  EXPECT_EQ(insert(file, L""), 0);
+  EXPECT_EQ(insert(file, L"*Model_Space"), 0);
   EXPECT_TRUE(refId.isNull());
   EXPECT_TRUE(apptest::references(db).empty());
+  ASSERT_EQ(insert(file, L"PLAIN"), 1);
+  EXPECT_TRUE(Attributes(refId).empty());
 }

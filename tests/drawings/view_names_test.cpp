@@ -15,24 +15,28 @@ TEST(ViewNames, TheModelNamesItsViewDrawingAndItsPlacedBlocks) {
   EXPECT_EQ(ViewDrawingBaseName(L"T4-72", L"4.5", L"皮带"), L"T4-72No4.5皮带");
 }
 
-TEST(ViewNames, ViewHandAndAngleMakeTheViewBlockName) {
-  EXPECT_EQ(ViewBlockName(0, L"左", L"0"), L"F_L0");
-  EXPECT_EQ(ViewBlockName(1, L"右", L"45"), L"S_R45");
-  EXPECT_EQ(ViewBlockName(2, L"左", L"135"), L"B_L135");
-  EXPECT_EQ(ViewBlockName(0, L"左 ", L"90"), L"F_R90") << "only exactly 左 is the left hand";
-  EXPECT_EQ(ViewBlockName(0, L"", L"90"), L"F_R90");
-  EXPECT_EQ(ViewBlockName(3, L"左", L"0"), L"") << "no such view";
-  EXPECT_EQ(ViewBlockName(-1, L"左", L"0"), L"");
-  EXPECT_EQ(ViewBlockName(0, L"左", L""), L"") << "no angle";
-}
-
-TEST(ViewNames, TheAngleStartsTwoCharactersAfterTheFirstUnderscore) {
-  EXPECT_EQ(AngleOfBlockName(L"F_L90"), L"90");
-  EXPECT_EQ(AngleOfBlockName(L"B_R135"), L"135");
-  EXPECT_EQ(AngleOfBlockName(L"S_L0_A"), L"0_A");
-  EXPECT_EQ(AngleOfBlockName(L"F_L"), L"");
-  EXPECT_EQ(AngleOfBlockName(L"F_"), L"");
-  EXPECT_EQ(AngleOfBlockName(L"ROOM"), L"OOM") << "no underscore: all but the first character";
+TEST(ViewNames, ViewHandAndAngleMakeTheViewBlockNameAndTheAngleIsReadBack) {
+  const struct {
+    int view;
+    const wchar_t *hand, *angle, *name;
+  } names[] = {{0, L"左", L"0", L"F_L0"},     {1, L"右", L"45", L"S_R45"},
+               {2, L"左", L"135", L"B_L135"}, {0, L"左 ", L"90", L"F_R90"},  // only exactly 左
+               {0, L"", L"90", L"F_R90"},     {3, L"左", L"0", L""},         // no such view
+               {-1, L"左", L"0", L""},        {0, L"左", L"", L""}};         // no angle
+  for (const auto& n : names) {
+    EXPECT_EQ(ViewBlockName(n.view, n.hand, n.angle), n.name) << n.view << " " << n.angle;
+  }
+  // The angle starts two characters after the first underscore; without one, all but the
+  // first character.
+  for (const auto& [name, angle] :
+       std::vector<std::pair<const wchar_t*, const wchar_t*>>{{L"F_L90", L"90"},
+                                                              {L"B_R135", L"135"},
+                                                              {L"S_L0_A", L"0_A"},
+                                                              {L"F_L", L""},
+                                                              {L"F_", L""},
+                                                              {L"ROOM", L"OOM"}}) {
+    EXPECT_EQ(AngleOfBlockName(name), angle) << CString(name).ToUtf8();
+  }
 }
 
 TEST(ViewNames, ViewBlocksAreTheirPatternWithOrWithoutTheModelInFront) {
