@@ -1,14 +1,29 @@
 // Drawings exchanged with an independent reader: ezdxf writes them, we read and write them
-// back, ezdxf and the strict checker read ours.
+// back, ezdxf and the strict checker read ours; and what a saved drawing says about itself:
+// the program that wrote it, and when it was made and last saved.
 #include <gtest/gtest.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <regex>
 
 #include "base/cstring.h"
 #include "cad/acdb.h"
+#include "cad/db/dxf/drawing_clock.h"
 #include "cad_test_support.h"
 
 namespace {
 
 using namespace cadtest;
+using nlohmann::json;
+using zrcad::dxf::julianDateText;
+using zrcad::dxf::ScopedDrawingClock;
+using zrcad::dxf::TimePoint;
 
 std::string dump(const std::string& file) {
   const CommandResult r = runScript("dump_drawing.py", "'" + file + "'");
@@ -93,6 +108,172 @@ TEST(EzdxfInterop, OurDrawingsPassTheCheckerAndShowTheirXdata) {
   EXPECT_NE(d.find("\"离心式风机\"", xdata), std::string::npos) << d;
   EXPECT_NE(d.find("\"layer\": \"AC_EQUIPMENT\""), std::string::npos);
   EXPECT_NE(d.find("\"text\": \"值\""), std::string::npos);
+}
+
+TimePoint utc(int y, unsigned mon, unsigned d, int h, int min, int s) {
+  using namespace std::chrono;
+  return sys_days{year{y} / month{mon} / day{d}} + hours{h} + minutes{min} + seconds{s};
+}
+
+// Sets the time zone of local times while it lives.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) m_old = old;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+  }
+  ~ScopedTimeZone() {
+    if (m_old.empty())
+      ::unsetenv("TZ");
+    else
+      ::setenv("TZ", m_old.c_str(), 1);
+    ::tzset();
+  }
+  ScopedTimeZone(const ScopedTimeZone&) = delete;
+  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+ private:
+  std::string m_old;
+};
+
+// The calendar day of t, "2021-03-04", in local or universal time.
+std::string calendarDay(TimePoint t, bool local) {
+  const std::time_t tt = std::chrono::system_clock::to_time_t(t);
+  std::tm tm{};
+  local ? localtime_r(&tt, &tm) : gmtime_r(&tt, &tm);
+  char buf[16];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
+  return buf;
+}
+
+// What ezdxf reads of the writer, dates and layouts (scripts/drawing_header.py).
+json headerOf(const std::string& file) {
+  const CommandResult r = runScript("drawing_header.py", "'" + file + "'");
+  EXPECT_EQ(r.status, 0) << r.output;
+  return json::parse(r.output, nullptr, false);
+}
+
+// The value of a header variable in DXF text, or "" when it has none.
+std::string headerValue(const std::string& text, const std::string& name) {
+  std::smatch m;
+  std::regex re("  9\\n\\" + name + "\\n *[0-9]+\\n([^\\n]*)\\n");
+  return std::regex_search(text, m, re) ? m[1].str() : "";
+}
+
+void save(AcDbDatabase& db, const std::string& file) {
+  ASSERT_EQ(db.saveAs(zrbase::utf8ToWide(file).c_str()), Acad::eOk) << errorText(db);
+}
+
+// The example of the DXF reference: 31 December 1999, 21:58:35 GMT is 2451544.91568287.
+TEST(DrawingDates, JulianDatesCountDaysFromTheJulianDayNumberAndSecondsFromMidnight) {
+  ScopedTimeZone zone("CST-8");  // eight hours ahead of UTC, all year
+  const struct {
+    TimePoint t;
+    bool local;
+    const char* text;
+  } cases[] = {
+      {utc(1999, 12, 31, 21, 58, 35), false, "2451544.91568287"},
+      {utc(1999, 12, 31, 21, 58, 35), true, "2451545.24901620"},  // locally 1 January 2000
+      {utc(2000, 1, 1, 0, 0, 0), false, "2451545.00000000"},
+      {utc(2000, 1, 1, 23, 59, 59), false, "2451545.99998843"},
+      // Parts of a second do not count; times before 1970 count back from the same day.
+      {utc(2000, 1, 1, 0, 0, 0) + std::chrono::milliseconds(999), false, "2451545.00000000"},
+      {utc(1969, 12, 31, 18, 0, 0), false, "2440587.75000000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(julianDateText(c.t, c.local), c.text) << c.text;
+}
+
+TEST(DrawingStamps, ANewDrawingNamesItsWriterAndIsDatedToday) {
+  TempDir dir;
+  const std::string file = dir.path("new.dxf");
+  const TimePoint before = std::chrono::system_clock::now();
+  AcDbDatabase db;
+  save(db, file);
+  const TimePoint after = std::chrono::system_clock::now();
+  std::string text = readFile(file);
+  EXPECT_EQ(text.rfind("999\nfancad ", 0), 0u) << text.substr(0, 40);
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  EXPECT_EQ(text.find("ezdxf"), std::string::npos);
+  json h = headerOf(file);
+  ASSERT_TRUE(h.is_object());
+  EXPECT_EQ(h["lastsavedby"], "fancad");
+  for (auto [key, local] : {std::pair{"tdcreate", true},
+                            {"tdupdate", true},
+                            {"tducreate", false},
+                            {"tduupdate", false}}) {
+    ASSERT_TRUE(h[key].is_string()) << key;
+    const std::string day = h[key].get<std::string>().substr(0, 10);
+    EXPECT_TRUE(day == calendarDay(before, local) || day == calendarDay(after, local))
+        << key << ": " << day;
+  }
+  // Nothing ezdxf had to make up or repair, and the strict checker finds nothing either.
+  EXPECT_EQ(h["layouts"], json({"Layout1", "Model"}));
+  EXPECT_EQ(h["warnings"], json::array());
+  EXPECT_EQ(h["audit"], json::array());
+  expectClean(file);
+}
+
+TEST(DrawingStamps, CreationIsWhenTheDrawingWasMadeOrFirstSavedAndUpdateWhenItWasSaved) {
+  ScopedTimeZone zone("CST-8");
+  TimePoint now = utc(2021, 3, 4, 5, 6, 7);
+  ScopedDrawingClock clock([&now] { return now; });
+  TempDir dir;
+  AcDbDatabase db;
+  now = utc(2022, 7, 8, 23, 30, 0);
+  addToModelSpace(&db, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0)));
+  save(db, dir.path("first.dxf"));
+  json h = headerOf(dir.path("first.dxf"));
+  EXPECT_EQ(h["tdcreate"], "2021-03-04 13:06:07");
+  EXPECT_EQ(h["tducreate"], "2021-03-04 05:06:07");
+  EXPECT_EQ(h["tdupdate"], "2022-07-09 07:30:00");  // the next day here, still the 8th in UTC
+  EXPECT_EQ(h["tduupdate"], "2022-07-08 23:30:00");
+
+  now = utc(2023, 1, 2, 3, 4, 5);
+  AcDbDatabase again(false);
+  ASSERT_EQ(again.readDwgFile(dir.wpath("first.dxf").c_str()), Acad::eOk);
+  addToModelSpace(&again, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 2));
+  save(again, dir.path("second.dxf"));
+  h = headerOf(dir.path("second.dxf"));
+  EXPECT_EQ(h["tdcreate"], "2021-03-04 13:06:07");
+  EXPECT_EQ(h["tducreate"], "2021-03-04 05:06:07");
+  EXPECT_EQ(h["tdupdate"], "2023-01-02 11:04:05");
+  EXPECT_EQ(h["tduupdate"], "2023-01-02 03:04:05");
+  EXPECT_EQ(h["lastsavedby"], "fancad");
+
+  // A file that gives no date of creation gets the date of its first save, and keeps it.
+  auto undated = readBack(r12Drawing(""));
+  std::string first, second;
+  ASSERT_EQ(undated->writeDxfText(first), Acad::eOk);
+  now = utc(2024, 1, 1, 0, 0, 0);
+  ASSERT_EQ(undated->writeDxfText(second), Acad::eOk);
+  EXPECT_EQ(headerValue(first, "$TDUUPDATE"), headerValue(first, "$TDUCREATE"));
+  EXPECT_EQ(headerValue(second, "$TDUCREATE"), julianDateText(utc(2023, 1, 2, 3, 4, 5), false));
+  EXPECT_EQ(headerValue(second, "$TDUUPDATE"), julianDateText(now, false));
+}
+
+// Drawings of other programs, of this release and of R12 (read onto the default drawing),
+// keep the date they were made and name us as their last writer.
+TEST(DrawingStamps, DrawingsOfOtherWritersKeepTheirCreationDate) {
+  const TimePoint now = utc(2023, 1, 2, 3, 4, 5);
+  ScopedDrawingClock clock([now] { return now; });
+  TempDir dir;
+  for (const char* version : {"R12", "R2010"}) {
+    SCOPED_TRACE(version);
+    const std::string in = dir.path("source.dxf"), out = dir.path("ours.dxf");
+    ASSERT_EQ(runScript("make_drawing.py", std::string(version) + " " + in).status, 0);
+    const std::string source = readFile(in);
+    ASSERT_NE(headerValue(source, "$TDCREATE"), "");
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDwgFile(zrbase::utf8ToWide(in).c_str()), Acad::eOk);
+    save(db, out);
+    const std::string ours = readFile(out);
+    EXPECT_EQ(headerValue(ours, "$TDCREATE"), headerValue(source, "$TDCREATE"));
+    EXPECT_EQ(headerValue(ours, "$TDUCREATE"), headerValue(source, "$TDUCREATE"));
+    EXPECT_EQ(headerValue(ours, "$TDUUPDATE"), julianDateText(now, false));
+    EXPECT_EQ(headerValue(ours, "$LASTSAVEDBY"), "fancad");
+  }
 }
 
 }  // namespace

@@ -1,6 +1,13 @@
-// Records with followers (POLYLINE, SPLINE), parts of files kept as read, and damaged
-// structures that are repaired or refused.
+// Records read and written back: values kept as read are checked against their group code
+// (records we do not model too), handles stay unique, below the seed and in the range new
+// ones can follow, angles read and left alone are written exactly as read; records with
+// followers (POLYLINE, SPLINE), parts of files kept as read, and damaged structures that are
+// repaired or refused.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <set>
 
 #include "base/cstring.h"
 #include "cad/acdb.h"
@@ -195,6 +202,198 @@ TEST(Erasure, AnErasedBlockGoesWithItsEntities) {
   const std::string text = written(db);
   EXPECT_EQ(text.find("GONE"), std::string::npos);
   EXPECT_EQ(text.find("\nCIRCLE\n"), std::string::npos);
+}
+
+// A HATCH as AutoCAD writes one (abridged); `flags70` is its first group 70.
+std::string hatch(const std::string& flags70) {
+  return dxf({0,  "HATCH", 5,   "2F",        330, "1F",  100, "AcDbEntity",
+              8,  "0",     100, "AcDbHatch", 10,  "0.0", 20,  "0.0",
+              30, "0.0",   210, "0.0",       220, "0.0", 230, "1.0",
+              2,  "SOLID", 70,  flags70,     71,  0,     91,  0,
+              75, 0,       76,  1,           98,  0});
+}
+
+TEST(DxfValues, ValuesOfRecordsWeDoNotModelAreCheckedByTheirGroupCode) {
+  const struct {
+    int code;
+    std::string value, reason;
+  } cases[] = {
+      {70, "abc", "value of group code 70 is not an integer: 'abc'"},
+      {70, "1.5", "value of group code 70 is not an integer: '1.5'"},
+      {71, "70000", "value of group code 71 is out of range: 70000"},
+      {91, "99999999999", "value of group code 91 is out of range: 99999999999"},
+      {41, "1e400", "value of group code 41 is not a finite number: '1e400'"},
+      {290, "yes", "value of group code 290 is not an integer: 'yes'"},
+      {340, "XYZ", "value of group code 340 is not a handle: 'XYZ'"},
+      {310, "ABC", "value of group code 310 is not binary data in hex: 'ABC'"},
+      {1071, "x", "value of group code 1071 is not an integer: 'x'"},
+  };
+  for (const auto& c : cases) {
+    AcDbDatabase bad(false);
+    EXPECT_EQ(bad.readDxfText(withEntities(hatch("1") + dxf({c.code, c.value})), L"h.dxf"),
+              Acad::eBadDxfFile)
+        << c.code;
+    EXPECT_EQ(errorText(bad).substr(0, errorText(bad).find(" (line")),
+              "cannot read drawing 'h.dxf': " + c.reason);
+  }
+  // The case of the report: the first 70 of a HATCH reads "abc".
+  AcDbDatabase reported(false);
+  EXPECT_EQ(reported.readDxfText(withEntities(hatch("abc"))), Acad::eBadDxfFile);
+  // Unsigned flags and text in text codes pass.
+  readBack(withEntities(hatch("1") + dxf({91, "4294967295", 310, "00FFab", 1, "abc", 300, "1.5"})));
+  // The header, the objects and the tables are checked too.
+  const std::string text = withEntities("");
+  for (const auto& [anchor, pairs] : std::vector<std::pair<std::string, std::string>>{
+           {"  2\nHEADER\n", "  9\n$ANGBASE\n 50\nnan\n"},
+           {"AcDbDictionary\n", "281\nnope\n"},
+           {"AcDbLayerTableRecord\n", "1071\n1.5\n"}}) {
+    AcDbDatabase back(false);
+    EXPECT_EQ(back.readDxfText(insertAfter(text, anchor, pairs)), Acad::eBadDxfFile) << pairs;
+  }
+}
+
+// A drawing with a LINE of the given handle, a CIRCLE whose xdata refers to it, and the
+// given $HANDSEED.
+std::string withLine(const std::string& lineHandle, const std::string& seed) {
+  AcDbDatabase base;
+  base.registerApplication(L"REF");
+  const std::string entities =
+      dxf({0, "LINE", 5, lineHandle, 100, "AcDbEntity", 8, "0", 100, "AcDbLine", 10,
+           0, 20,     0, 30,         0,   11,           1, 21,  1,   31,         0}) +
+      dxf({0, "CIRCLE", 100, "AcDbEntity", 8, "0",  100,   "AcDbCircle", 10,        0, 20,
+           0, 30,       0,   40,           1, 1001, "REF", 1005,         lineHandle});
+  return std::regex_replace(insertAfter(written(base), "ENTITIES\n", entities),
+                            std::regex("\\$HANDSEED\n  5\n[0-9A-F]+\n"),
+                            "$$HANDSEED\n  5\n" + seed + "\n");
+}
+
+// Every handle a text gives its records (5, and 105 of DIMSTYLE); fails on repeats, on 0 and
+// on handles at or above the seed.
+std::set<std::string> handlesOf(const std::string& text) {
+  std::set<std::string> handles;
+  std::smatch seed;
+  EXPECT_TRUE(std::regex_search(text, seed, std::regex("\\$HANDSEED\n  5\n([0-9A-F]+)\n")));
+  const std::regex handle("\n  5\n([0-9A-F]+)(?=\n)|\n105\n([0-9A-F]+)(?=\n)");
+  const size_t body = text.find("ENDSEC");  // past the header and its seed
+  for (auto it = std::sregex_iterator(text.begin() + body, text.end(), handle);
+       it != std::sregex_iterator(); ++it) {
+    const std::string h = (*it)[1].matched ? (*it)[1].str() : (*it)[2].str();
+    EXPECT_NE(h, "0");
+    EXPECT_TRUE(handles.insert(h).second) << "handle " << h << " written twice";
+    EXPECT_LT(std::stoull(h, nullptr, 16), std::stoull(seed[1], nullptr, 16)) << h;
+  }
+  return handles;
+}
+
+// The handle the xdata of the drawing's CIRCLE refers to.
+std::string circleReference(const std::string& text) {
+  std::smatch m;
+  return std::regex_search(text, m, std::regex("1005\n([0-9A-F]+)\n")) ? m[1].str() : "";
+}
+
+TEST(DxfValues, HandlesBeyondTheRangeAreRenumberedAndNewOnesNeverWrap) {
+  for (const char* huge : {"FFFFFFFFFFFFFFFF", "8000000000000000"}) {
+    auto db = readBack(withLine(huge, "30"));
+    // An insert and a new reference, as in the report, then the drawing written.
+    AcDbDatabase source;
+    const AcDbObjectId inner = addBlock(&source, L"B");
+    addToBlock(inner, new AcDbPoint());
+    addToModelSpace(&source, new AcDbBlockReference(AcGePoint3d(), inner));
+    AcDbObjectId id;
+    ASSERT_EQ(db->insert(id, L"INSERTED", &source), Acad::eOk);
+    addToModelSpace(db.get(), new AcDbBlockReference(AcGePoint3d(), id));
+    // Attributes, and polylines for their vertices, take handles when written; an erased
+    // entity is left out.
+    auto* withAttribute = new AcDbBlockReference(AcGePoint3d(), id);
+    withAttribute->appendAttribute(new AcDbAttribute(AcGePoint3d(), L"v", L"TAG"));
+    addToModelSpace(db.get(), withAttribute);
+    AcDbObjectPointer<AcDbEntity>(addToModelSpace(db.get(), new AcDbPoint()), AcDb::kForWrite)
+        ->erase();
+    AcGePoint3dArray pts;
+    pts.append(AcGePoint3d(0, 0, 0));
+    pts.append(AcGePoint3d(1, 1, 1));
+    addToModelSpace(db.get(), new AcDb3dPolyline(AcDb::k3dSimplePoly, pts));
+    const std::string out = written(*db);
+    const std::set<std::string> handles = handlesOf(out);
+    EXPECT_EQ(handles.count(huge), 0u);
+    EXPECT_EQ(handles.count(circleReference(out)), 1u) << "the reference follows the LINE";
+    readBack(out);
+  }
+  // The largest handle kept is kept; a seed beyond the range is not taken; new handles go
+  // on above it without wrapping.
+  auto edge = readBack(withLine("7FFFFFFFFFFFFFFF", "FFFFFFFFFFFFFFFF"));
+  addToModelSpace(edge.get(), new AcDbPoint());
+  const std::string out = written(*edge);
+  EXPECT_EQ(circleReference(out), "7FFFFFFFFFFFFFFF");
+  const std::set<std::string> handles = handlesOf(out);
+  EXPECT_GE(std::count_if(handles.begin(), handles.end(),
+                          [](const std::string& h) { return h.starts_with("80000000000000"); }),
+            2)
+      << "the CIRCLE and the POINT went on above the LINE";
+  readBack(out);  // its new handles are renumbered in turn
+}
+
+TEST(DxfValues, SubRecordsDoNotTakeHandlesOfOthers) {
+  // A POLYLINE whose VERTEX has the handle of the first table, and whose SEQEND has its own.
+  const std::string text = withEntities("");
+  std::smatch table;
+  ASSERT_TRUE(std::regex_search(text, table, std::regex("TABLE\n  2\n\\w+\n  5\n([0-9A-F]+)\n")));
+  const std::string polyline =
+      dxf({0, "POLYLINE", 5, "ABC1", 100, "AcDbEntity", 8, "0", 100, "AcDb2dPolyline", 66, 1, 70,
+           0}) +
+      dxf({0, "VERTEX", 5, table[1].str(), 100, "AcDbEntity", 8, "0", 100, "AcDbVertex", 100,
+           "AcDb2dVertex", 10, "1.0", 20, "2.0", 30, "0.0"}) +
+      dxf({0, "SEQEND", 5, "ABC1", 100, "AcDbEntity", 8, "0"});
+  const std::string out = written(*readBack(insertAfter(text, "ENTITIES\n", polyline)));
+  EXPECT_EQ(handlesOf(out).count(table[1].str()), 1u);
+  EXPECT_NE(out.find("VERTEX"), std::string::npos);
+}
+
+// An ARC from a to b degrees, an INSERT of block B turned by a and a TEXT turned by b.
+std::string angleEntities(const std::string& a, const std::string& b) {
+  return dxf({0,  "ARC", 100, "AcDbEntity", 8,  "0",   100, "AcDbCircle", 10, "0.0",
+              20, "0.0", 30,  "0.0",        40, "1.0", 100, "AcDbArc",    50, a,
+              51, b}) +
+         dxf({0, "INSERT", 100, "AcDbEntity", 8, "0", 100, "AcDbBlockReference", 2, "B", 10, "0.0",
+              20, "0.0", 30, "0.0", 50, a}) +
+         dxf({0,  "TEXT", 100, "AcDbEntity", 8, "0", 100, "AcDbText", 10,  "0.0",     20, "0.0",
+              30, "0.0",  40,  "1.0",        1, "t", 50,  b,          100, "AcDbText"});
+}
+
+TEST(DxfValues, AnglesReadAndLeftAloneAreWrittenAsRead) {
+  AcDbDatabase db;
+  addToBlock(addBlock(&db, L"B"), new AcDbPoint());
+  const std::vector<std::string> angles = {
+      "30.0", "40.3", "10.1", "45.7",  "123.456", "0.1",   "359.9", "89.999", "270.01", "1.234567",
+      "33.3", "66.6", "99.9", "12.34", "200.2",   "0.001", "15.15", "77.77",  "150.5",  "300.3"};
+  std::string entities;
+  std::multiset<double> expected, got;
+  for (size_t i = 0; i + 1 < angles.size(); i += 2)
+    entities += angleEntities(angles[i], angles[i + 1]);
+  for (const std::string& a : angles) expected.insert({std::stod(a), std::stod(a)});
+  auto back = readBack(insertAfter(written(db), "ENTITIES\n", entities));
+  std::string out = written(*back);
+  const std::regex angle("\n 5[01]\n([^\n]+)(?=\n)");
+  const size_t at = out.find("ENTITIES\n");
+  const std::string section = out.substr(at, out.find("ENDSEC", at) - at);
+  for (auto it = std::sregex_iterator(section.begin(), section.end(), angle);
+       it != std::sregex_iterator(); ++it)
+    got.insert(std::stod((*it)[1].str()));
+  EXPECT_EQ(got, expected);
+  // An angle that is changed is written from its new value.
+  AcDbBlockTableRecord* model = nullptr;
+  ASSERT_EQ(acdbOpenObject(model, back->modelSpaceId(), AcDb::kForRead), Acad::eOk);
+  const AcDbObjectId second = model->entityIds()[1];  // the first INSERT, at 30 degrees
+  model->close();
+  AcDbObjectPointer<AcDbBlockReference> ref(second, AcDb::kForWrite);
+  ASSERT_TRUE(ref);
+  ref->setRotation(ref->rotation() * 2);
+  ref->close();
+  out = written(*back);
+  std::smatch first;
+  const std::string tail = out.substr(out.find("AcDbBlockReference"));
+  ASSERT_TRUE(std::regex_search(tail, first, angle));
+  EXPECT_NEAR(std::stod(first[1].str()), 60.0, 1e-9);
 }
 
 }  // namespace
