@@ -10,28 +10,28 @@ namespace {
 
 using adotest::CatalogueFixture;
 using adotest::connectionStringFor;
+using adotest::errorOf;
 using adotest::wide;
 
 HRESULT openError(const std::wstring& connectionString) {
   _ConnectionPtr c;
   c.CreateInstance(L"ADODB.Connection");
-  try {
-    c->Open(connectionString.c_str(), L"", L"", adConnectUnspecified);
-  } catch (const _com_error& e) {
-    EXPECT_EQ(c->GetState(), adStateClosed);
-    return e.Error();
-  }
-  return S_OK;
+  const HRESULT hr = errorOf([&] { c->Open(connectionString.c_str(), L"", L"", -1); });
+  EXPECT_EQ(c->GetState(), FAILED(hr) ? adStateClosed : adStateOpen);
+  return hr;
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TEST(ConnectionObject, CreateInstanceKnowsOnlyItsClassNames) {
+TEST(ConnectionObject, CreateInstanceKnowsOnlyItsClassNamesAndAnEmptyPointerThrows) {
   _ConnectionPtr c;
+  EXPECT_FALSE(c);
+  EXPECT_THROW(c->GetState(), _com_error);
+  EXPECT_THROW(c.Release(), _com_error);
+  EXPECT_EQ(errorOf([&] { c->Execute(L"SELECT * FROM Model", nullptr, -1); }), E_POINTER);
   EXPECT_EQ(c.CreateInstance(L"adodb.connection"), S_OK);
-  EXPECT_TRUE(c);
   EXPECT_EQ(c->GetState(), adStateClosed);
   _RecordsetPtr r;
   EXPECT_EQ(r.CreateInstance("ADODB.Recordset"), S_OK);
@@ -40,39 +40,23 @@ TEST(ConnectionObject, CreateInstanceKnowsOnlyItsClassNames) {
   EXPECT_TRUE(c == NULL);
 }
 
-TEST(ConnectionObject, EmptyPointerThrowsInsteadOfCrashing) {
-  _ConnectionPtr c;
-  EXPECT_FALSE(c);
-  EXPECT_THROW(c->GetState(), _com_error);
-  EXPECT_THROW(c.Release(), _com_error);
-  try {
-    c->Execute(L"SELECT * FROM Model", nullptr, -1);
-    FAIL();
-  } catch (const _com_error& e) {
-    EXPECT_EQ(e.Error(), E_POINTER);
-  }
-}
-
-TEST(ConnectionOpen, BadFilesFailWithComError) {
+TEST(ConnectionOpen, BadFilesFailWithComErrorAndCutOnesNeverCrash) {
   testsupport::TempDir dir;
-  EXPECT_EQ(openError(connectionStringFor(dir.file("missing.Mdb"))), E_FAIL);
-  EXPECT_EQ(openError(L"DRIVER=x;UID=sa;PWD="), E_FAIL) << "no DBQ";
-  EXPECT_EQ(openError(connectionStringFor(dir.path())), E_FAIL) << "a folder";
-  writeFile(dir.file("empty.Mdb"), "");
-  EXPECT_EQ(openError(connectionStringFor(dir.file("empty.Mdb"))), E_FAIL);
   // An Access file starts with this header; it is not an SQLite database.
   writeFile(dir.file("access.Mdb"),
             std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(4000, '\x55'));
-  EXPECT_EQ(openError(connectionStringFor(dir.file("access.Mdb"))), E_FAIL);
+  writeFile(dir.file("empty.Mdb"), "");
   std::mt19937 random(7);
   std::string noise(8192, '\0');
   for (char& c : noise) c = static_cast<char>(random());
   writeFile(dir.file("noise.Mdb"), noise);
-  EXPECT_EQ(openError(connectionStringFor(dir.file("noise.Mdb"))), E_FAIL);
-}
+  for (const std::wstring& cs :
+       {connectionStringFor(dir.file("missing.Mdb")), std::wstring(L"DRIVER=x;UID=sa;PWD="),
+        connectionStringFor(dir.path()), connectionStringFor(dir.file("empty.Mdb")),
+        connectionStringFor(dir.file("access.Mdb")), connectionStringFor(dir.file("noise.Mdb"))}) {
+    EXPECT_EQ(openError(cs), E_FAIL) << zrbase::wideToUtf8(cs);
+  }
 
-TEST(ConnectionOpen, TruncatedCatalogueFailsOnOpenOrOnUseNeverCrashes) {
-  testsupport::TempDir dir;
   const std::string whole = testsupport::writeSampleCatalogue(dir.path());
   std::ifstream in(whole, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -82,25 +66,21 @@ TEST(ConnectionOpen, TruncatedCatalogueFailsOnOpenOrOnUseNeverCrashes) {
     writeFile(path, bytes.substr(0, size));
     _ConnectionPtr c;
     c.CreateInstance(L"ADODB.Connection");
-    try {
-      c->Open(connectionStringFor(path).c_str(), L"", L"", -1);
-      // Whatever still opens answers every query with rows or a _com_error.
-      for (const wchar_t* sql : {L"SELECT * FROM Model", L"SELECT * FROM T4-72_Parameter",
-                                 L"SELECT * FROM IndexTableName WHERE IndexName LIKE 'Flux'"}) {
-        try {
-          c->Execute(sql, nullptr, -1);
-          _RecordsetPtr rs = adotest::open(c, sql);
-          adotest::column(rs, L"ModelID");
-        } catch (const _com_error&) {
-        }
-      }
-    } catch (const _com_error& e) {
-      EXPECT_TRUE(FAILED(e.Error()));
+    if (FAILED(errorOf([&] { c->Open(connectionStringFor(path).c_str(), L"", L"", -1); }))) {
+      continue;
+    }
+    // Whatever still opens answers every query with rows or a _com_error.
+    for (const wchar_t* sql : {L"SELECT * FROM Model", L"SELECT * FROM T4-72_Parameter",
+                               L"SELECT * FROM IndexTableName WHERE IndexName LIKE 'Flux'"}) {
+      errorOf([&] {
+        c->Execute(sql, nullptr, -1);
+        adotest::column(adotest::open(c, sql), L"ModelID");
+      });
     }
   }
 }
 
-TEST(ConnectionOpen, ConnectionStringForms) {
+TEST(ConnectionOpen, ConnectionStringFormsAndOpeningOrClosingTwice) {
   testsupport::TempDir dir;
   const std::string path = testsupport::writeSampleCatalogue(dir.path());
   std::wstring backslashed = wide(path);
@@ -113,11 +93,6 @@ TEST(ConnectionOpen, ConnectionStringForms) {
         L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + wide(path)}) {
     EXPECT_EQ(openError(cs), S_OK) << zrbase::wideToUtf8(cs);
   }
-}
-
-TEST(ConnectionOpen, OpenTwiceAndCloseTwiceAreErrors) {
-  testsupport::TempDir dir;
-  const std::string path = testsupport::writeSampleCatalogue(dir.path());
   _ConnectionPtr c = adotest::connect(path);
   EXPECT_EQ(c->GetState(), adStateOpen);
   EXPECT_THROW(c->Open(connectionStringFor(path).c_str(), L"", L"", -1), _com_error);
@@ -129,7 +104,9 @@ TEST(ConnectionOpen, OpenTwiceAndCloseTwiceAreErrors) {
 
 using ConnectionExecute = CatalogueFixture;
 
-TEST_F(ConnectionExecute, ReportsRowsAffected) {
+// Rows affected, and the statements counted: the callers', not a write-back.
+TEST_F(ConnectionExecute, ReportsRowsAffectedAndCountsTheStatementsCallersRun) {
+  const unsigned long long before = adoimpl::statementCount();
   VARIANT affected;
   VariantInit(&affected);
   conn->Execute(L"insert into 4-72_Parameter (ModelID) values(9)", &affected, -1);
@@ -137,8 +114,16 @@ TEST_F(ConnectionExecute, ReportsRowsAffected) {
   EXPECT_EQ(affected.lVal, 1);
   conn->Execute(L"delete * from 4-72_Parameter where ModelID like 1", &affected, -1);
   EXPECT_EQ(affected.lVal, 2);
+  EXPECT_EQ(testsupport::countRows(path, "4-72_Parameter"), 2);
   conn->Execute(L"SELECT * FROM Model", &affected, -1);
   EXPECT_EQ(affected.lVal, -1);
+  _RecordsetPtr rs = adotest::open(conn, L"select * from Model where ID like 1");
+  rs->PutCollect(L"Speed", 1450L);
+  rs->Update();
+  EXPECT_THROW(conn->Execute(L"SELECT * FROM Nowhere", nullptr, -1), _com_error);
+  EXPECT_EQ(adoimpl::statementCount() - before, 5u);
+  conn->Execute(L"DELETE * FROM Model", &affected, -1);
+  EXPECT_EQ(affected.lVal, 4);
 }
 
 TEST_F(ConnectionExecute, SelectGivesReadOnlyRecordsetOfItsRows) {
@@ -155,8 +140,8 @@ TEST_F(ConnectionExecute, SelectGivesReadOnlyRecordsetOfItsRows) {
   EXPECT_THROW(none->GetBOF(), _com_error);
 }
 
-TEST_F(ConnectionExecute, ErrorsCarryTheCause) {
-  const auto errorOf = [&](const wchar_t* sql) -> _com_error {
+TEST_F(ConnectionExecute, ErrorsCarryTheCauseAndARefusedStatementChangesNothing) {
+  const auto failure = [&](const wchar_t* sql) -> _com_error {
     try {
       conn->Execute(sql, nullptr, -1);
     } catch (const _com_error& e) {
@@ -165,49 +150,20 @@ TEST_F(ConnectionExecute, ErrorsCarryTheCause) {
     ADD_FAILURE() << "no error for " << zrbase::wideToUtf8(sql);
     return _com_error(S_OK);
   };
-  EXPECT_EQ(errorOf(L"SELECT * FROM 11-62_Parameter").Error(), DB_E_NOTABLE);
-  EXPECT_EQ(errorOf(L"SELEC * FROM Model").Error(), DB_E_ERRORSINCOMMAND);
-  EXPECT_EQ(errorOf(L"SELECT * FROM Model WHERE Nope LIKE '1'").Error(), DB_E_ERRORSINCOMMAND);
-  EXPECT_EQ(errorOf(L"SELECT * FROM Model WHERE BigModel LIKE '4'72'").Error(),
-            DB_E_ERRORSINCOMMAND);
-  const _com_error two = errorOf(L"delete * from Model; delete * from IndexTableName");
+  EXPECT_EQ(failure(L"SELECT * FROM 11-62_Parameter").Error(), DB_E_NOTABLE);
+  for (const wchar_t* sql : {L"SELEC * FROM Model", L"SELECT * FROM Model WHERE Nope LIKE '1'",
+                             L"SELECT * FROM Model WHERE BigModel LIKE '4'72'"}) {
+    EXPECT_EQ(failure(sql).Error(), DB_E_ERRORSINCOMMAND) << zrbase::wideToUtf8(sql);
+  }
+  const _com_error two = failure(L"delete * from Model; delete * from IndexTableName");
   EXPECT_NE(std::wstring(static_cast<const wchar_t*>(two.Description())).find(L"after end"),
             std::wstring::npos);
-}
-
-TEST_F(ConnectionExecute, RefusedSecondStatementChangesNothing) {
-  const long long models = testsupport::countRows(path, "Model");
-  EXPECT_THROW(
-      conn->Execute(L"delete * from Model where ID like 1; delete * from Model", nullptr, -1),
-      _com_error);
-  EXPECT_THROW(conn->Execute(L"insert into Model (ID) values(9); insert into Model (ID) values(10)",
-                             nullptr, -1),
-               _com_error);
-  EXPECT_EQ(testsupport::countRows(path, "Model"), models);
+  failure(L"delete * from Model where ID like 1; delete * from Model");
+  failure(L"insert into Model (ID) values(9); insert into Model (ID) values(10)");
+  EXPECT_EQ(testsupport::countRows(path, "Model"), 4);
   // A ';' that only ends the one statement is fine.
   conn->Execute(L"insert into Model (ID) values(9);  ", nullptr, -1);
-  EXPECT_EQ(testsupport::countRows(path, "Model"), models + 1);
-}
-
-TEST_F(ConnectionExecute, CountsTheStatementsCallersRun) {
-  const unsigned long long before = adoimpl::statementCount();
-  conn->Execute(L"SELECT * FROM Model", nullptr, -1);
-  _RecordsetPtr rs = adotest::open(conn, L"select * from Model where ID like 1");
-  rs->PutCollect(L"Speed", 1450L);
-  rs->Update();  // its write-back is the layer's own statement
-  EXPECT_THROW(conn->Execute(L"SELECT * FROM Nowhere", nullptr, -1), _com_error);
-  EXPECT_EQ(adoimpl::statementCount() - before, 3u);
-}
-
-TEST_F(ConnectionExecute, TransactionsCommitAndRollBack) {
-  EXPECT_EQ(conn->BeginTrans(), 1);
-  conn->Execute(L"delete * from Model where ID like 1", nullptr, -1);
-  conn->RollbackTrans();
-  EXPECT_EQ(testsupport::countRows(path, "Model"), 4);
-  conn->BeginTrans();
-  conn->Execute(L"delete * from Model where ID like 1", nullptr, -1);
-  conn->CommitTrans();
-  EXPECT_EQ(testsupport::countRows(path, "Model"), 3);
+  EXPECT_EQ(testsupport::countRows(path, "Model"), 5);
 }
 
 }  // namespace

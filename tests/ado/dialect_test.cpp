@@ -1,4 +1,4 @@
-// The catalogue dialect end to end: LIKE on numbers, table names, delete * from.
+// The catalogue dialect end to end: LIKE on numbers and texts, table names in any case.
 #include <gtest/gtest.h>
 
 #include "ado_fixture.h"
@@ -77,15 +77,6 @@ TEST_F(Dialect, LikeMatchesTheTextAValueReadsAs) {
   EXPECT_EQ(ids(L"BigModel LIKE 'ab-I'"), Ids{L"23"});
 }
 
-TEST_F(Dialect, RangeConditionsWithSixDecimals) {
-  EXPECT_EQ(column(open(conn,
-                        L"select * from 4-72_Parameter where AllPress >= 2000.000000 And "
-                        L"AllPress <=2100.000000 And Flux >= 4000.000000 And Flux <= "
-                        L"5000.000000"),
-                   L"ID"),
-            (Ids{L"1", L"3"}));
-}
-
 TEST_F(Dialect, TableNamesIgnoreLetterCaseInAnyScript) {
   conn->Execute(L"CREATE TABLE Модель_Ω (ID INTEGER)", nullptr, -1);
   conn->Execute(L"insert into МОДЕЛЬ_ω (ID) values(1)", nullptr, -1);
@@ -103,20 +94,6 @@ TEST_F(Dialect, TableNamesIgnoreLetterCaseInAnyScript) {
   rs->PutCollect(L"ModelID", L"4");
   rs->Update();
   EXPECT_EQ(testsupport::readRows(path, "SELECT ModelID FROM \"9-19_直联_Accessory\"")[0][0], "4");
-}
-
-TEST_F(Dialect, DeleteStarFromDeletesOnlyTheMatchingRowsAndBadNamesNone) {
-  for (const wchar_t* sql : {L"SELECT * FROM 4-72 X_Parameter WHERE ModelID LIKE '1'",
-                             L"SELECT * FROM 4'72_Parameter WHERE ModelID LIKE '1'",
-                             L"delete * from [4-72_Parameter] where ModelID like 1",
-                             L"SELECT * FROM Model WHERE BigModel LIKE 'O'Brien'"}) {
-    EXPECT_THROW(conn->Execute(sql, nullptr, -1), _com_error) << zrbase::wideToUtf8(sql);
-  }
-  EXPECT_EQ(testsupport::countRows(path, "4-72_Parameter"), 3);
-  conn->Execute(L"delete * from 4-72_Parameter where ModelID like 1", nullptr, -1);
-  EXPECT_EQ(testsupport::countRows(path, "4-72_Parameter"), 1);
-  conn->Execute(L"DELETE * FROM Model", nullptr, -1);
-  EXPECT_EQ(testsupport::countRows(path, "Model"), 0);
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
-// A catalogue that another program holds locked (testsupport::CatalogueLock):
-// one user action waits for it once, then fails fast; the next action waits again; a
-// statement outside any action waits on its own.
+// Locks between connections. A catalogue that another program holds locked
+// (testsupport::CatalogueLock): one user action waits for it once, then fails fast; the
+// next action waits again; a statement outside any action waits on its own. Two
+// connections (two hosts) on one catalogue: an open recordset holds no lock, a writer
+// waits for the other's write lock for a bounded time.
+//
+// These tests wait on real time: the lock waits have no clock seam (only the budget).
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <thread>
 
 #include "ado/ado_statistics.h"
+#include "ado/backend.h"
 #include "ado/test_seams.h"
 #include "ado_fixture.h"
 #include "base/user_action.h"
@@ -74,6 +80,64 @@ TEST_F(LockBudget, AStatementOutsideAnyActionWaitsItsOwnBudget) {
   EXPECT_NE(statement(L"SELECT * FROM Model"), L"");
   EXPECT_NE(statement(L"SELECT * FROM Model"), L"");
   EXPECT_GE(adoimpl::lockWaitTime() - waitedBefore, 2 * kBudget - milliseconds(40));
+}
+
+using TwoConnections = adotest::CatalogueFixture;
+
+TEST_F(TwoConnections, OpenRecordsetHoldsNoLock) {
+  _ConnectionPtr other = adotest::connect(path);
+  _RecordsetPtr reading = adotest::open(conn, L"select * from Model");
+  const auto start = std::chrono::steady_clock::now();
+  other->Execute(L"delete * from Model where ID like 4", nullptr, -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(adotest::column(reading, L"ID").size(), 4u) << "the open recordset keeps its rows";
+}
+
+// The other host's change of the same row is in an open transaction: the
+// writer waits for it rather than failing at once, and both changes land.
+TEST_F(TwoConnections, WriteWaitsForTheOthersWriteLock) {
+  _ConnectionPtr other = adotest::connect(path);
+  other->BeginTrans();
+  other->Execute(L"update Model set Speed = Speed + 1 where ID = 1", nullptr, -1);
+  std::thread releaser([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    other->CommitTrans();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  HRESULT hr = S_OK;
+  try {
+    conn->Execute(L"update Model set Speed = Speed + 10 where ID = 1", nullptr, -1);
+  } catch (const _com_error& e) {
+    hr = e.Error();
+  }
+  const auto waited = std::chrono::steady_clock::now() - start;
+  releaser.join();
+  EXPECT_EQ(hr, S_OK) << "the writer waits instead of failing at once";
+  EXPECT_GE(waited, std::chrono::milliseconds(200));
+  EXPECT_EQ(testsupport::readRows(path, "SELECT Speed FROM Model WHERE ID = 1"),
+            (std::vector<std::vector<std::string>>{{"2911"}}));
+}
+
+// A lock held past the bounded wait: the writer fails with an error that
+// says why, and its change is not made at all.
+TEST_F(TwoConnections, ALockHeldPastTheWaitFailsTheWriteAndWritesNothing) {
+  _ConnectionPtr other = adotest::connect(path);
+  other->BeginTrans();
+  other->Execute(L"update Model set Speed = 1 where ID = 1", nullptr, -1);
+  const auto start = std::chrono::steady_clock::now();
+  std::wstring message;
+  try {
+    conn->Execute(L"update Model set Speed = 7, LabelModel = 'mine' where ID = 1", nullptr, -1);
+  } catch (const _com_error& e) {
+    message = static_cast<const wchar_t*>(e.Description());
+  }
+  const auto waited = std::chrono::steady_clock::now() - start;
+  other->RollbackTrans();
+  EXPECT_TRUE(message.find(L"lock") != std::wstring::npos) << zrbase::wideToUtf8(message);
+  EXPECT_GE(waited, std::chrono::milliseconds(adoimpl::kBusyTimeoutMs - 100));
+  EXPECT_LT(waited, std::chrono::milliseconds(adoimpl::kBusyTimeoutMs + 3000));
+  EXPECT_EQ(testsupport::readRows(path, "SELECT Speed, LabelModel FROM Model WHERE ID = 1"),
+            (std::vector<std::vector<std::string>>{{"2900", "4-72No4A"}}));
 }
 
 }  // namespace
