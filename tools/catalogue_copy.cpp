@@ -4,13 +4,8 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -415,74 +410,6 @@ Value valueOf(PGresult* r, int row, int column, const std::string& sqliteType) {
 
 }  // namespace
 
-namespace {
-
-// Where a catalogue file is written: the file a chain of links leads to, which must be a
-// regular file that may be written when it exists (a device or FIFO is never opened).
-std::filesystem::path writableTarget(const std::string& file) {
-  namespace fs = std::filesystem;
-  fs::path target = file;
-  std::error_code ec;
-  for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
-    if (hops == 40) throw CatalogueError("'" + file + "' is a loop of symbolic links");
-    const fs::path next = fs::read_symlink(target, ec);
-    if (ec) throw CatalogueError("cannot follow the link '" + target.string() + "'");
-    target = next.is_absolute() ? next : target.parent_path() / next;
-  }
-  const fs::file_status st = fs::status(target, ec);
-  if (fs::exists(st)) {
-    if (!fs::is_regular_file(st)) {
-      throw CatalogueError("cannot write the catalogue to '" + file +
-                           "': it is not a regular file (a folder, device, FIFO or socket)");
-    }
-    // The mode, not access(): a superuser may write anything, and still means not to.
-    if ((st.permissions() & (fs::perms::owner_write | fs::perms::group_write |
-                             fs::perms::others_write)) == fs::perms::none ||
-        ::access(target.c_str(), W_OK) != 0) {
-      throw CatalogueError("cannot write the catalogue to '" + file + "': it is read-only");
-    }
-  }
-  return target;
-}
-
-// A temporary file beside the target, removed unless it was renamed over the target.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const std::filesystem::path& target) {
-    std::string name = (target.parent_path() / ("." + target.filename().string() + ".fancad-tmp-" +
-                                                std::to_string(::getpid()) + "-XXXXXX"))
-                           .string();
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) {
-      throw CatalogueError("cannot make a temporary file beside '" + target.string() +
-                           "': " + std::strerror(errno));
-    }
-    ::close(fd);
-    m_path = name;
-  }
-  ~TemporaryFile() {
-    if (!m_path.empty()) std::remove(m_path.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  const std::string& path() const { return m_path; }
-  void renameTo(const std::filesystem::path& target) {
-    // A catalogue replaced keeps its mode.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) ::chmod(m_path.c_str(), st.st_mode & 07777);
-    std::error_code ec;
-    std::filesystem::rename(m_path, target, ec);
-    if (ec)
-      throw CatalogueError("cannot move the catalogue to " + target.string() + ": " + ec.message());
-    m_path.clear();
-  }
-
- private:
-  std::string m_path;
-};
-
-}  // namespace
-
 void printReplaced(std::ostream& out, const char* program, const CopyCounts& counts) {
   if (counts.replaced.empty()) return;
   out << program << ": replaced " << counts.replaced.size()
@@ -494,7 +421,7 @@ void printReplaced(std::ostream& out, const char* program, const CopyCounts& cou
 }
 
 CopyCounts copyServerToFile(const std::string& address, const std::string& file) {
-  const std::filesystem::path target = writableTarget(file);
+  CatalogueFileSave save(file);
   Server server(address);
   PgResult check = server.run("SELECT current_schema() IS NOT NULL");
   if (std::string(PQgetvalue(check.get(), 0, 0)) != "t") {
@@ -504,10 +431,9 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
   PgResult tables = server.run(
       "SELECT c.oid, c.relname FROM pg_class c WHERE c.relkind = 'r' AND "
       "c.relnamespace = current_schema()::regnamespace ORDER BY c.oid");
-  TemporaryFile temporary(target);
   CopyCounts counts;
   {
-    CatalogueWriter writer(temporary.path());
+    CatalogueWriter writer(save.temporary());
     writer.begin();
     for (int t = 0; t < PQntuples(tables.get()); ++t) {
       const std::string name = PQgetvalue(tables.get(), t, 1);
@@ -562,7 +488,7 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
     writer.close();
   }
   server.run("COMMIT");
-  temporary.renameTo(target);
+  save.commit();
   return counts;
 }
 

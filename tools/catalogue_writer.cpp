@@ -2,8 +2,13 @@
 #include "catalogue_writer.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 namespace fangen {
 
@@ -74,6 +79,58 @@ std::vector<std::pair<std::string, std::string>> standardHeadings() {
       {"Quantity", "数量"},
       {"Remark", "备注"},
   };
+}
+
+CatalogueFileSave::CatalogueFileSave(const std::string& file) : m_file(file) {
+  namespace fs = std::filesystem;
+  fs::path target = file;
+  std::error_code ec;
+  for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+    if (hops == 40) throw CatalogueError("'" + file + "' is a loop of symbolic links");
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) throw CatalogueError("cannot follow the link '" + target.string() + "'");
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  const fs::file_status st = fs::status(target, ec);
+  if (fs::exists(st)) {
+    if (!fs::is_regular_file(st)) {
+      throw CatalogueError("cannot write the catalogue to '" + file +
+                           "': it is not a regular file (a folder, device, FIFO or socket)");
+    }
+    // The mode, not access() alone: a superuser may write anything, and still means not to.
+    constexpr fs::perms write =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((st.permissions() & write) == fs::perms::none || ::access(target.c_str(), W_OK) != 0) {
+      throw CatalogueError("cannot write the catalogue to '" + file + "': it is read-only");
+    }
+  }
+  m_target = target.string();
+  std::string name = (target.parent_path() / ("." + target.filename().string() + ".fancad-tmp-" +
+                                              std::to_string(::getpid()) + "-XXXXXX"))
+                         .string();
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) {
+    throw CatalogueError("cannot make a temporary file beside '" + m_target +
+                         "': " + std::strerror(errno));
+  }
+  ::close(fd);
+  m_temporary = name;
+}
+
+CatalogueFileSave::~CatalogueFileSave() {
+  if (!m_temporary.empty()) std::remove(m_temporary.c_str());
+}
+
+void CatalogueFileSave::commit() {
+  struct stat st {};
+  if (::stat(m_target.c_str(), &st) == 0) ::chmod(m_temporary.c_str(), st.st_mode & 07777);
+  std::error_code ec;
+  std::filesystem::rename(m_temporary, m_target, ec);
+  if (ec) {
+    throw CatalogueError("cannot move the catalogue into place at '" + m_file +
+                         "': " + ec.message());
+  }
+  m_temporary.clear();
 }
 
 CatalogueWriter::CatalogueWriter(const std::string& path) : m_path(path) {

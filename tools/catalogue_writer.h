@@ -44,6 +44,26 @@ class CatalogueError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A catalogue file written whole under a temporary name beside its target and moved into
+// place once complete, keeping the old file's mode. The target is the file a chain of
+// symbolic links leads to; one that exists must be a regular file that may be written (a
+// folder, device, FIFO or read-only file is refused before anything is written). The
+// temporary is removed unless commit() moved it into place.
+class CatalogueFileSave {
+ public:
+  // Throws CatalogueError.
+  explicit CatalogueFileSave(const std::string& file);
+  ~CatalogueFileSave();
+  CatalogueFileSave(const CatalogueFileSave&) = delete;
+  CatalogueFileSave& operator=(const CatalogueFileSave&) = delete;
+
+  const std::string& temporary() const { return m_temporary; }
+  void commit();
+
+ private:
+  std::string m_file, m_target, m_temporary;
+};
+
 class CatalogueWriter {
  public:
   // Creates the file (an existing one is replaced). Throws CatalogueError.

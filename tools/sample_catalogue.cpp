@@ -1,8 +1,6 @@
 // The contents of the generated catalogues.
 #include "sample_catalogue.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -252,22 +250,14 @@ CatalogueCounts writeCatalogue(CatalogueWriter& w, const CataloguePlan& plan) {
 }
 
 CatalogueCounts writeCatalogueFile(const std::string& path, const CataloguePlan& plan) {
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
+  CatalogueFileSave save(path);
   CatalogueCounts counts;
-  try {
-    CatalogueWriter writer(temp);
+  {
+    CatalogueWriter writer(save.temporary());
     counts = writeCatalogue(writer, plan);
     writer.close();
-  } catch (...) {
-    std::remove(temp.c_str());
-    throw;
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    throw CatalogueError("cannot move the catalogue into place at '" + path + "': " + ec.message());
-  }
+  save.commit();
   return counts;
 }
 

@@ -30,7 +30,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct Server : ::testing::Test {
+struct ServerCatalogue : ::testing::Test {
   void SetUp() override {
     if (!testsupport::testServer()) GTEST_SKIP() << "no test server (ZR_TEST_PG)";
   }
@@ -78,7 +78,7 @@ struct Server : ::testing::Test {
   }
 };
 
-TEST_F(Server, ExportBesideOtherTablesRefusesUnlessToldAndNeverTouchesThem) {
+TEST_F(ServerCatalogue, ExportBesideOtherTablesRefusesUnlessToldAndNeverTouchesThem) {
   const std::string file = dir.file("sample.db");
   fangen::writeCatalogueFile(file, fangen::sampleCatalogue());
   const std::string url = address("payroll");
@@ -109,7 +109,7 @@ TEST_F(Server, ExportBesideOtherTablesRefusesUnlessToldAndNeverTouchesThem) {
             std::to_string(testsupport::countRows(file, "Model")));
 }
 
-TEST_F(Server, ExportRefusesWhatTheServerCannotHoldAndWritesNothing) {
+TEST_F(ServerCatalogue, ExportRefusesWhatTheServerCannotHoldAndWritesNothing) {
   const std::string longName(64, 'n');
   const struct {
     std::string sql, expected;
@@ -143,7 +143,7 @@ TEST_F(Server, ExportRefusesWhatTheServerCannotHoldAndWritesNothing) {
   }
 }
 
-TEST_F(Server, AnImportThatFailsLeavesNothingAndRefusesFifosAndReadOnlyFiles) {
+TEST_F(ServerCatalogue, AnImportThatFailsLeavesNothingAndRefusesFifosAndReadOnlyFiles) {
   const std::string url = address("plain");
   sql(std::string(testsupport::testServer()), "CREATE SCHEMA " + schema("plain"));
   sql(url, "CREATE TABLE \"Model\" (id int, pay bytea); INSERT INTO \"Model\" VALUES (1, 'x')");
@@ -158,6 +158,10 @@ TEST_F(Server, AnImportThatFailsLeavesNothingAndRefusesFifosAndReadOnlyFiles) {
   const std::string catalogue = adoimpl::addressInFile(sample);
   for (const std::string& target : {fifo, readOnly}) {
     EXPECT_THROW(fangen::copyServerToFile(catalogue, target), fangen::CatalogueError) << target;
+    // What fangen --out writes.
+    EXPECT_THROW(fangen::writeCatalogueFile(target, fangen::sampleCatalogue()),
+                 fangen::CatalogueError)
+        << target;
   }
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
   std::string kept;
@@ -165,7 +169,7 @@ TEST_F(Server, AnImportThatFailsLeavesNothingAndRefusesFifosAndReadOnlyFiles) {
   EXPECT_EQ(kept, "kept");
 }
 
-TEST_F(Server, AFailedConnectionSaysWhyAndWhereWithoutThePassword) {
+TEST_F(ServerCatalogue, AFailedConnectionSaysWhyAndWhereWithoutThePassword) {
   const std::string base = testsupport::testServer();
   const std::string good = address("connect");
   fangen::writeCatalogueFile(dir.file("c.db"), fangen::sampleCatalogue());
@@ -199,7 +203,7 @@ TEST_F(Server, AFailedConnectionSaysWhyAndWhereWithoutThePassword) {
   EXPECT_TRUE(db.Execute(L"SELECT * FROM Model"));
 }
 
-TEST_F(Server, ATableMadeWithPlainSqlSaysWhatItLacks) {
+TEST_F(ServerCatalogue, ATableMadeWithPlainSqlSaysWhatItLacks) {
   const std::string url = address("plainsql");
   fangen::writeCatalogueFile(dir.file("c.db"), fangen::sampleCatalogue());
   fangen::copyFileToServer(dir.file("c.db"), url);
@@ -214,7 +218,7 @@ TEST_F(Server, ATableMadeWithPlainSqlSaysWhatItLacks) {
 
 // A server that accepts and never answers, and one that stops answering: each is given up
 // after the (here shortened) wait of one user action.
-TEST_F(Server, AServerThatNeverAnswersIsGivenUp) {
+TEST_F(ServerCatalogue, AServerThatNeverAnswersIsGivenUp) {
   adoimpl::setLockWaitBudget(300ms);
   const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in at{};
