@@ -26,14 +26,16 @@ std::vector<std::wstring> column(const CGridCtrl& g, int col) {
   return texts;
 }
 
+// Rows, columns, fixed rows and fixed columns.
+std::vector<int> counts(const CGridCtrl& g) {
+  return {g.GetRowCount(), g.GetColumnCount(), g.GetFixedRowCount(), g.GetFixedColumnCount()};
+}
+
 }  // namespace
 
 TEST(GridCounts, GrowingAddsEmptyCellsAtTheEndAndFixedCountsStayInside) {
   CGridCtrl g(3, 2, 1, 1);
-  EXPECT_EQ(g.GetRowCount(), 3);
-  EXPECT_EQ(g.GetColumnCount(), 2);
-  EXPECT_EQ(g.GetFixedRowCount(), 1);
-  EXPECT_EQ(g.GetFixedColumnCount(), 1);
+  EXPECT_EQ(counts(g), (std::vector<int>{3, 2, 1, 1}));
   g.SetItemText(2, 1, L"1131");
   EXPECT_TRUE(g.SetRowCount(5));
   EXPECT_TRUE(g.SetColumnCount(3));
@@ -57,10 +59,7 @@ TEST(GridCounts, DeleteAllItemsRemovesRowsColumnsHeadingsAndFocus) {
   g.SetItemText(0, 1, L"风量");
   g.SetFocusCell(2, 2);
   EXPECT_TRUE(g.DeleteAllItems());
-  EXPECT_EQ(g.GetRowCount(), 0);
-  EXPECT_EQ(g.GetColumnCount(), 0);
-  EXPECT_EQ(g.GetFixedRowCount(), 0);
-  EXPECT_EQ(g.GetFixedColumnCount(), 0);
+  EXPECT_EQ(counts(g), (std::vector<int>{0, 0, 0, 0}));
   EXPECT_EQ(g.GetFocusCell(), CCellID(-1, -1));
   g.SetRowCount(1);
   g.SetColumnCount(2);
