@@ -6,7 +6,6 @@
 #include <memory>
 #include <numbers>
 
-#include "base/file_functions.h"
 #include "cad/aced.h"
 #include "cadkit/block_helpers.h"
 #include "cadkit/xdata.h"
@@ -14,13 +13,29 @@
 #include "drawings/view_names.h"
 #include "fandlg/fan_dlg.h"
 #include "fandlg/field_text.h"
-#include "win/message_box.h"
 
 namespace {
 
 constexpr const ACHAR* kEquipmentLayer = L"AC_EQUIPMENT";
 constexpr const ACHAR* kFanName = L"离心式风机";
 constexpr const ACHAR* kFanType = L"FAN";
+
+// Whether the drawing already has the placed block and the equipment layer: a
+// placement given up then leaves nothing of its own behind.
+bool HasBlockAndLayer(AcDbDatabase* pDb, const ACHAR* blockName) {
+  bool bBlock = false, bLayer = false;
+  AcDbBlockTable* pBlocks = nullptr;
+  if (pDb->getBlockTable(pBlocks, AcDb::kForRead) == Acad::eOk) {
+    bBlock = pBlocks->has(blockName);
+    pBlocks->close();
+  }
+  AcDbLayerTable* pLayers = nullptr;
+  if (pDb->getLayerTable(pLayers, AcDb::kForRead) == Acad::eOk) {
+    bLayer = pLayers->has(kEquipmentLayer);
+    pLayers->close();
+  }
+  return bBlock && bLayer;
+}
 
 }  // namespace
 
@@ -49,17 +64,7 @@ void CFanDlg::OnPlaceFan() {
   const CString strSource = GetViewBlockName();
   // Others may read the file while it is read, but not write it.
   AcDbDatabase* pViewDb = m_ViewDrawings.Get(strPath, _SH_DENYWR);
-  if (pViewDb == nullptr) {
-    // A model without a view drawing has nothing to place; one whose drawing
-    // is there but cannot be read is told why.
-    if (PathFileExists(strPath)) {
-      CString strText;
-      strText.Format(L"图形文件%s无法读取,无法布置!\n%s", strPath.GetString(),
-                     m_ViewDrawings.LastErrorText().GetString());
-      AfxMessageBox(strText, MB_OK | MB_ICONEXCLAMATION);
-    }
-    return;
-  }
+  if (pViewDb == nullptr) return;
 
   const CString strPlaced = PlacedBlockName(GetFanBaseName(), strSource);
   std::vector<ACHAR> source(strSource.str().begin(), strSource.str().end());
@@ -67,20 +72,15 @@ void CFanDlg::OnPlaceFan() {
   source.push_back(0);
   placed.push_back(0);
   AcDbDatabase* pCurDb = acdbHostApplicationServices()->workingDatabase();
-  // What a placement that does not happen changed (the block copied in, the
-  // layer made, the current layer) is taken back: the drawing stays as it was,
-  // and unmodified if it was.
+  // A placement given up keeps the block it copied in and the layer it made;
+  // when both were there already it changed nothing, and the drawing is put
+  // back as it was (not marked modified by the layer made current and back).
+  const bool bNothingNew = HasBlockAndLayer(pCurDb, placed.data());
   const zrcad::UndoMark mark = pCurDb->undoMark();
-  if (CopyBlockTableRecord(pViewDb, source.data(), pCurDb, placed.data()) != 1) {
-    pCurDb->rollBackTo(mark);
-    return;
-  }
+  if (CopyBlockTableRecord(pViewDb, source.data(), pCurDb, placed.data()) != 1) return;
 
   AcDbObjectId oldLayer;
-  if (!MakeEquipmentLayerCurrent(pCurDb, oldLayer)) {
-    pCurDb->rollBackTo(mark);
-    return;
-  }
+  if (!MakeEquipmentLayerCurrent(pCurDb, oldLayer)) return;
   BeginEditorCommand();
   ads_real dAngle = 0;
   const int nAngleResult = acedGetAngle(nullptr, L"\n请输入风机插入角度:", &dAngle);
@@ -99,7 +99,7 @@ void CFanDlg::OnPlaceFan() {
     TagPlacedFan();
   }
   pCurDb->setClayer(oldLayer);
-  if (nResult != RTNORM) pCurDb->rollBackTo(mark);
+  if (nResult != RTNORM && bNothingNew) pCurDb->rollBackTo(mark);
   CompleteEditorCommand(TRUE);
 }
 
