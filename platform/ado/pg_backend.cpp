@@ -689,7 +689,11 @@ ChangeStamp PgBackend::stamp() {
   const zrbase::UserAction* action = zrbase::currentUserAction();
   const unsigned long long serial = action ? action->serial() : 0;
   if (serial == 0 || serial != m_syncedAction) {
-    Result sync = await("");
+    try {
+      Result sync = await("");
+    } catch (const _com_error&) {
+      return {};  // the server was given up on: nothing is known
+    }
     m_syncedAction = serial;
   }
   if (PQstatus(conn) != CONNECTION_OK || !PQconsumeInput(conn)) return {};
