@@ -83,32 +83,8 @@ TEST(EzdxfInterop, AnEditShowsUpAndNothingElseMoves) {
   EXPECT_EQ(dump(out), before);
 }
 
-// A drawing as the module leaves it: a placed block on its layer, tagged with xdata.
-TEST(EzdxfInterop, OurDrawingsPassTheCheckerAndShowTheirXdata) {
-  TempDir dir;
-  const std::string file = dir.path("placed.dxf");
-  AcDbDatabase db;
-  const AcDbObjectId layer = addLayer(&db, L"AC_EQUIPMENT");
-  const AcDbObjectId blk = addBlock(&db, L"4-72No4.5AF_L0");
-  addToBlock(blk, new AcDbLine(AcGePoint3d(), AcGePoint3d(10, 0, 0)));
-  addToBlock(blk, new AcDbAttributeDefinition(AcGePoint3d(0, 1, 0), L"d", L"T", L"p"));
-  auto* ref = new AcDbBlockReference(AcGePoint3d(5, 5, 0), blk);
-  ref->setLayer(layer);
-  ref->appendAttribute(new AcDbAttribute(AcGePoint3d(0, 1, 0), L"值", L"T"));
-  AcDbObjectPointer<AcDbEntity> ent(addToModelSpace(&db, ref), AcDb::kForWrite);
-  resbuf* rb = acutBuildList(1001, L"NAME", 1000, L"离心式风机", 1001, L"PLAN", 1000, L"1", 0);
-  ASSERT_EQ(ent->setXData(rb), Acad::eOk);
-  acutRelRb(rb);
-  ent->close();
-  ASSERT_EQ(db.saveAs(zrbase::utf8ToWide(file).c_str()), Acad::eOk);
-  expectClean(file);
-  const std::string d = dump(file);
-  const size_t xdata = d.find("\"NAME\": [");
-  ASSERT_NE(xdata, std::string::npos) << d;
-  EXPECT_NE(d.find("\"离心式风机\"", xdata), std::string::npos) << d;
-  EXPECT_NE(d.find("\"layer\": \"AC_EQUIPMENT\""), std::string::npos);
-  EXPECT_NE(d.find("\"text\": \"值\""), std::string::npos);
-}
+// Drawings as the module leaves them (placed blocks on their layer, tagged with xdata) are
+// read by ezdxf and the checker end to end in tests/e2e/drawings_test.py.
 
 TimePoint utc(int y, unsigned mon, unsigned d, int h, int min, int s) {
   using namespace std::chrono;
