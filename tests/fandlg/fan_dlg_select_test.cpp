@@ -104,30 +104,16 @@ TEST(FanDlgSelect, CandidatesAreTheModelRowsOfTheMatchingIds) {
   EXPECT_TRUE(h.ui().boxes().empty());
 }
 
-TEST(FanDlgSelect, ANullStyleStopsTheSearchAndDropsEarlierCandidates) {
+// A series without its parameter table is reported by its statement and the
+// search goes on; a series whose style is NULL stops it, dropping the
+// candidates found so far.
+TEST(FanDlgSelect, AMissingTableIsReportedAndANullStyleStopsTheSearch) {
   DialogHarness h;
   {
     CatalogueBuilder b(h.catalogue());
     BuildTwoSeries(b);
-    b.model(4, std::string("S"), std::string("A"), 4.0, 2900LL);
-    b.style("S", std::nullopt);
-  }
-  h.run([](CFanDlg& dlg) {
-    dlg.m_nSelectMode = CFanDlg::kSelectByParameters;
-    EXPECT_FALSE(dlg.SelectByParameters(990, 1131));
-    EXPECT_EQ(dlg.m_Models.GetSize(), 0);
-    EXPECT_EQ(Items(dlg.m_cbBigModel), (std::vector<CString>{L"P", L"R", L"S"}))
-        << "each series once, as the catalogue lists them";
-  });
-}
-
-TEST(FanDlgSelect, ASeriesWithoutAParameterTableIsReportedAndFindsNothing) {
-  DialogHarness h;
-  {
-    CatalogueBuilder b(h.catalogue());
-    BuildTwoSeries(b);
-    b.model(4, std::string("Q"), std::string("A"), 4.0, 2900LL);
-    b.style("Q", false);
+    b.model(4, std::string("Q"), std::string("A"), 4.0, 2900LL).style("Q", false);
+    b.model(5, std::string("S"), std::string("A"), 4.0, 2900LL).style("S", std::nullopt);
   }
   h.run([&h](CFanDlg& dlg) {
     h.ui().clear();
@@ -137,7 +123,10 @@ TEST(FanDlgSelect, ASeriesWithoutAParameterTableIsReportedAndFindsNothing) {
               L"数据库操作错误!\nselect * from Q_Parameter where AllPressLow <= 990.000000 AND "
               L"AllPressHigh >= 990.000000 and FluxLow <= 1131.000000 and FluxHigh >= "
               L"1131.000000");
-    EXPECT_EQ(Items(dlg.m_cbBigModel), (std::vector<CString>{L"P", L"R"}));
+    EXPECT_EQ(dlg.m_Models.GetSize(), 0);
+    EXPECT_EQ(Items(dlg.m_cbBigModel), (std::vector<CString>{L"P", L"Q", L"R", L"S"}))
+        << "each series once";
+    EXPECT_FALSE(dlg.SelectByParameters(990, 1131));
   });
 }
 
