@@ -105,9 +105,10 @@ PGresult* exchange(PGconn* conn, const std::string& sql, const std::vector<const
 // action's budget (base/user_action.h), or the whole budget outside any action. A
 // statement also waits as long as the lock wait set on the server, and never less than a
 // second, so that an action that has run long on work of its own (or a budget of no lock
-// waits at all) does not give up on a statement that merely takes a moment. The slack is
-// the lock wait's.
-Clock::time_point answerDeadline(std::chrono::milliseconds lockTimeout) {
+// waits at all) does not give up on a statement that merely takes a moment. A statement
+// gets the lock wait's slack on top, so that the server's own answer to a lock wait that
+// gave up arrives first; connecting has no such answer to wait for.
+Clock::time_point answerDeadline(std::chrono::milliseconds lockTimeout, bool slack = true) {
   using std::chrono::milliseconds;
   const milliseconds budget = lockWaitBudget();
   const Clock::time_point now = Clock::now();
@@ -116,7 +117,7 @@ Clock::time_point answerDeadline(std::chrono::milliseconds lockTimeout) {
     wait = action->waitDeadline(budget) - now;
   }
   wait = std::max({wait, Clock::duration(std::chrono::seconds(1)), Clock::duration(lockTimeout)});
-  return now + wait + std::min(milliseconds(250), budget / 10);
+  return now + wait + (slack ? std::min(milliseconds(250), budget / 10) : milliseconds(0));
 }
 
 std::wstring secondsText(Clock::duration d) {
@@ -209,7 +210,7 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
   // Connected without blocking, so that a server that accepts and never answers is given
   // up as a lock wait is.
   const Clock::time_point start = Clock::now();
-  const Clock::time_point deadline = answerDeadline(std::chrono::milliseconds(0));
+  const Clock::time_point deadline = answerDeadline(std::chrono::milliseconds(0), false);
   PGconn* conn = PQconnectStart(address.c_str());
   bool timedOut = false;
   if (conn && PQstatus(conn) != CONNECTION_BAD) {
