@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ado/change_log.h"
+#include "ado/legacy_stamps.h"
 #include "ado/pg_schema.h"
 #include "ado/sql_dialect.h"
 #include "catalogue_writer.h"
@@ -284,7 +284,7 @@ void checkName(const std::string& what, const std::string& name) {
 // ones, and the parameter and accessory tables its Model table names.
 std::set<std::string> knownServerTables(Server& server) {
   std::set<std::string> out = {"Model", "Model_Table_Parameter_Style", "IndexTableName",
-                               adoimpl::kChangeLogTable};
+                               adoimpl::kLegacyStampTable};
   server.run("SAVEPOINT known_tables");
   try {
     PgResult r = server.run(
@@ -317,7 +317,7 @@ CopyCounts copyFileToServer(const std::string& file, const std::string& address,
         "ORDER BY rowid");
     // The file's change counts are its own: a server tells its changes otherwise.
     while (sqlite3_step(s) == SQLITE_ROW) {
-      if (text(s, 0) != adoimpl::kChangeLogTable) tables.emplace_back(text(s, 0), text(s, 1));
+      if (text(s, 0) != adoimpl::kLegacyStampTable) tables.emplace_back(text(s, 0), text(s, 1));
     }
     sqlite3_finalize(s);
   }

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <vector>
 
-#include "ado/change_log.h"
+#include "ado/legacy_stamps.h"
 #include "catalogue_writer.h"
 
 namespace fangen {
@@ -77,7 +77,7 @@ std::string catalogueSummary(const std::string& path) {
     out << "  series " << s[0] << ": " << style << ", " << s[2] << " models\n";
   }
   for (const auto& t : db.rows("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> '" +
-                               std::string(adoimpl::kChangeLogTable) + "' ORDER BY rowid")) {
+                               std::string(adoimpl::kLegacyStampTable) + "' ORDER BY rowid")) {
     const auto n = db.rows("SELECT count(*) FROM " + quoted(t[0]));
     out << "  table " << t[0] << ": " << n[0][0] << " rows\n";
   }

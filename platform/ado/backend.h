@@ -98,13 +98,6 @@ class Backend {
   virtual std::int64_t ownChanges() = 0;
   // This connection's writes since the last call, which starts a new record.
   virtual OwnWrites takeOwnWrites() { return {}; }
-  // Asked when ChangeStamp::version moved: adds to tables those that other
-  // connections wrote since the last call. False when the back end cannot
-  // tell (then any table may have changed).
-  virtual bool othersChanged(std::vector<std::string>& tables) {
-    (void)tables;
-    return false;
-  }
   // After a statement that changed the schema.
   virtual void schemaChanged() {}
   // True when the connection holds nothing of a caller's (no transaction, no
@@ -113,9 +106,10 @@ class Backend {
   // Whether a connection kept since then still works (a server may have
   // closed it).
   virtual bool alive() { return true; }
-  // Whether the connection can tell which tables other connections wrote,
-  // whatever they wrote since it was last used (othersChanged()): then a
-  // kept connection to a file that was written meanwhile may serve again.
+  // Whether the connection has seen, by its change stamp, what other
+  // connections wrote since it was last used: then a kept connection to a
+  // file that was written meanwhile may serve again (its results are all
+  // forgotten, as after any other connection's write).
   virtual bool followsOthers() { return false; }
 };
 

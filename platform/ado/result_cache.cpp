@@ -1,6 +1,8 @@
 // The session's cache of recent SELECT results.
 #include "result_cache.h"
 
+#include <cassert>
+
 #include "test_seams.h"
 
 namespace adoimpl {
@@ -12,20 +14,29 @@ void ResultCache::revalidate(Session& session) {
   const OwnWrites writes = backend.takeOwnWrites();
   // An unknown version (a locked or damaged file, a lost server) never
   // validates a result; another connection's commit may have changed any
-  // table unless the back end tells which; so may this connection's writes
-  // when their record is incomplete or does not add up to the changes counted.
-  // The back end is asked whenever the version moved, so that what it
-  // compares with stays in step with the cache.
-  std::vector<std::string> others;
-  const bool othersKnown =
-      now.version >= 0 && (now.version == m_stamp.version || backend.othersChanged(others));
-  if (!othersKnown || writes.unknown || writes.changes != now.changes - m_stamp.changes) {
+  // table; so may this connection's writes when their record is incomplete or
+  // does not add up to the changes counted.
+  const bool othersQuiet = now.version >= 0 && now.version == m_stamp.version;
+  if (!othersQuiet || writes.unknown || writes.changes != now.changes - m_stamp.changes) {
     clear();
-  } else {
-    forget(others);
-    if (writes.changes != 0) forget(writes.tables);
+  } else if (writes.changes != 0) {
+    forget(writes.tables);
   }
   m_stamp = now;
+  checkInvariants();
+}
+
+void ResultCache::checkInvariants() const {
+#ifndef NDEBUG
+  std::size_t cells = 0;
+  for (const Entry& entry : m_entries) {
+    assert(entry.rows != nullptr);
+    cells += entry.rows->cellCount();
+  }
+  assert(cells == m_cells);
+  assert(m_entries.size() <= kMaxEntries && m_cells <= kMaxCells);
+  assert(m_entries.empty() || m_stamp.version >= 0);
+#endif
 }
 
 void ResultCache::forget(const std::vector<std::string>& tables) {
@@ -39,6 +50,7 @@ void ResultCache::forget(const std::vector<std::string>& tables) {
     }
     return false;
   });
+  checkInvariants();
 }
 
 void ResultCache::noteProbe(const std::string& sql, std::shared_ptr<const RowSet> rows,
@@ -75,6 +87,7 @@ void ResultCache::store(const std::string& sql, std::shared_ptr<const RowSet> ro
     m_cells -= m_entries.back().rows->cellCount();
     m_entries.pop_back();
   }
+  checkInvariants();
 }
 
 }  // namespace adoimpl

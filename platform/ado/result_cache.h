@@ -15,6 +15,14 @@
 // shares the rows with the recordset, which copies them before it writes
 // through them, so the cached rows never change.
 //
+// Invariants, checked after every change in debug builds (checkInvariants):
+// - m_cells is the sum of the cells of the entries, at most kMaxCells, and
+//   there are at most kMaxEntries entries;
+// - no entry is held while the stamp is unknown (version < 0): a result
+//   read then was never validated against the file;
+// - every entry was read, or validated, at the stamp m_stamp: a result is
+//   never kept across another connection's commit.
+//
 // The probe of a query and the recordset that repeats it straight after are
 // one question: the probe notes the rows it validated, and the recordset
 // takes them without a second look at the file when nothing else ran on the
@@ -78,6 +86,8 @@ class ResultCache {
     std::int64_t changes = -1;
     std::chrono::steady_clock::time_point at;
   };
+
+  void checkInvariants() const;
 
   std::list<Entry> m_entries;  // most recently used first
   std::size_t m_cells = 0;     // held by all entries

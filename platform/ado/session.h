@@ -16,9 +16,10 @@
 // the first results again made up most of that (on a server, connecting too).
 // A file's connection is taken only while the file is the one it had open
 // (same device and inode), and either has not been written since it was
-// closed (same size and time) or is one whose change stamps tell the kept
-// connection which tables were written (change_log.h); otherwise it is closed
-// and a fresh one opened. A server's is taken
+// closed (same size and time) or is one that has seen the writes itself
+// (SQLite's data_version moved: its results are then all forgotten);
+// otherwise it is closed and a fresh one opened. The data layer adds nothing
+// to the file: no table, trigger or index. A server's is taken
 // when it still answers; its change notifications tell what other clients
 // wrote meanwhile. At most kKeptSessions are kept, the most recently closed;
 // they are closed when the process exits or the module that opened them asks

@@ -17,6 +17,7 @@
 #include "ado_statistics.h"
 #include "base/user_action.h"
 #include "base/utf8.h"
+#include "legacy_stamps.h"
 #include "row_set.h"
 #include "sql_like.h"
 #include "test_seams.h"
@@ -143,7 +144,8 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
   if (!backend) failOpen(path, why);
   backend->m_native = native;
   backend->m_path = path;
-  backend->attachChangeLog();
+  removeLegacyStamps(backend->m_db);
+  sqlite3_busy_handler(backend->m_db, &SqliteBackend::onBusy, backend.get());
   return backend;
 }
 
@@ -303,23 +305,9 @@ std::vector<std::string> SqliteBackend::tableNames() {
   StatementPtr stmt = prepare("SELECT name FROM sqlite_master WHERE type IN ('table','view')");
   while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
-    if (text && std::string_view(text) != kChangeLogTable) out.emplace_back(text);
+    if (text && std::string_view(text) != kLegacyStampTable) out.emplace_back(text);
   }
   return out;
-}
-
-void SqliteBackend::attachChangeLog() {
-  // Setting the counts up is worth no wait: a file locked now gets them from
-  // a later connection.
-  sqlite3_busy_handler(m_db, nullptr, nullptr);
-  m_changeLog.attach(m_db, true);
-  sqlite3_busy_handler(m_db, &SqliteBackend::onBusy, this);
-}
-
-bool SqliteBackend::othersChanged(std::vector<std::string>& tables) {
-  sqlite3* db = handle();
-  if (ChangeLog::schemaVersion(db) != m_changeLog.attachedVersion()) attachChangeLog();
-  return m_changeLog.changedSince(db, tables);
 }
 
 void SqliteBackend::readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell) {
@@ -520,7 +508,7 @@ long long SqliteBackend::readDataVersion() {
 }
 
 bool SqliteBackend::followsOthers() {
-  if (!m_db || m_version < 0 || !m_changeLog.vouches(m_db)) return false;
+  if (!m_db || m_version < 0) return false;
   // SQLite must have seen the writes too: it trusts its page cache while the
   // file's change counter stays, so a file whose bytes were put in place by
   // other means, keeping that counter, is not followed but opened afresh.

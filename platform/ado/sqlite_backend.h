@@ -6,8 +6,6 @@
 #include <string>
 
 #include "backend.h"
-#include "change_log.h"
-
 #include "statement_cache.h"
 
 namespace adoimpl {
@@ -37,7 +35,6 @@ class SqliteBackend : public Backend {
   ChangeStamp stamp() override;
   std::int64_t ownChanges() override;
   OwnWrites takeOwnWrites() override;
-  bool othersChanged(std::vector<std::string>& tables) override;
   bool followsOthers() override;
   void schemaChanged() override { m_statements.clear(); }
   bool reusable() override;
@@ -61,9 +58,6 @@ class SqliteBackend : public Backend {
   [[noreturn]] void fail(int rc) const;
   void run(const char* sql);
   void readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell);
-  // Reads the file's change counts, adding those it lacks without waiting for
-  // a lock (change_log.h).
-  void attachChangeLog();
   // PRAGMA data_version now; -1 when it cannot be read.
   long long readDataVersion();
   // SQLite's busy handler: 1 to try the lock again, 0 to fail the statement.
@@ -101,7 +95,6 @@ class SqliteBackend : public Backend {
   StatementCache m_statements;
   StatementEffects* m_noting = nullptr;  // of the statement being prepared
   OwnWrites m_writes;                    // since takeOwnWrites()
-  ChangeLog m_changeLog;
 };
 
 }  // namespace adoimpl
