@@ -47,10 +47,8 @@ class CFanDlg : public CAcUiDialog {
   // kPointTable, kRangeTable, or kNoTableStyle when the series has no usable style row.
   int GetTableStyle(CString strBigModel);
 
-  // Runs the model list editor modally on m_FanDb, then reloads the lists and
-  // grids for the model shown before (nModelID: its ID then).
+  // Runs the model list editor modally on m_FanDb.
   void OnModifyType();
-  void ReloadAfterModelEdit(int nModelID);
 
   void OnParamGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);
   void OnAccessoryGridClick(NMHDR* pNotifyStruct, LRESULT* pResult);

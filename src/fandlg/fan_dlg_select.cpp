@@ -68,8 +68,8 @@ void CFanDlg::OnBrowseAll() {
 
 int CFanDlg::GetErrorNum() { return DecimalValue(GetTableHead(L"ERRORNUM")); }
 
-CString CFanDlg::LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress,
-                                     double dFlux, int nErrorNum) {
+bool CFanDlg::LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress,
+                                  double dFlux, int nErrorNum, CString& strModelID) {
   const CString strTable = strBigModel + L"_Parameter";
   CString strSql;
   if (nStyle == kPointTable) {
@@ -83,14 +83,14 @@ CString CFanDlg::LastMatchingModelID(const CString& strBigModel, int nStyle, dou
         L"FluxHigh >= %f",
         strTable, dAllPress, dAllPress, dFlux, dFlux);
   } else {
-    return CString();
+    return false;
   }
 
   // A series whose table cannot be queried (the wrapper has said why) finds nothing.
   _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
-  if (pRecordset == nullptr) return CString();
-  CString strModelID;
-  if (!pRecordset->GetBOF()) {
+  if (pRecordset == nullptr) return false;
+  const bool found = !pRecordset->GetBOF();
+  if (found) {
     // The statement has no sort clause: "last" is the last matching row in
     // the table's own order, which the data layer keeps as insertion order.
     while (!pRecordset->GetadoEOF()) {
@@ -99,7 +99,7 @@ CString CFanDlg::LastMatchingModelID(const CString& strBigModel, int nStyle, dou
     }
   }
   pRecordset->Close();
-  return strModelID;
+  return found;
 }
 
 BOOL CFanDlg::SelectByParameters(double dAllPress, double dFlux) {
@@ -119,10 +119,11 @@ BOOL CFanDlg::SelectByParameters(double dAllPress, double dFlux) {
     // Without a style the series' table cannot be read: the whole search
     // stops, leaving the series list as the catalogue filled it.
     if (nStyle == kNoTableStyle) return FALSE;
-    const CString strModelID =
-        LastMatchingModelID(strBigModel, nStyle, dAllPress, dFlux, nErrorNum);
-    // A matching row without a ModelID names no model.
-    if (!strModelID.IsEmpty()) modelIDs.Add(strModelID);
+    // The last matching row's ModelID is taken as it is, empty too: the
+    // candidate query then names no model by it.
+    CString strModelID;
+    if (LastMatchingModelID(strBigModel, nStyle, dAllPress, dFlux, nErrorNum, strModelID))
+      modelIDs.Add(strModelID);
   }
   if (modelIDs.GetSize() == 0) {
     m_cbBigModel.ResetContent();
