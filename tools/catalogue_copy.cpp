@@ -420,8 +420,8 @@ void printReplaced(std::ostream& out, const char* program, const CopyCounts& cou
   out << "\n";
 }
 
-CopyCounts copyServerToFile(const std::string& address, const std::string& file) {
-  CatalogueFileSave save(file);
+// The server's catalogue copied into a new file at temporary.
+static CopyCounts copyServerToTemporary(const std::string& address, const std::string& temporary) {
   Server server(address);
   PgResult check = server.run("SELECT current_schema() IS NOT NULL");
   if (std::string(PQgetvalue(check.get(), 0, 0)) != "t") {
@@ -433,7 +433,7 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
       "c.relnamespace = current_schema()::regnamespace ORDER BY c.oid");
   CopyCounts counts;
   {
-    CatalogueWriter writer(save.temporary());
+    CatalogueWriter writer(temporary);
     writer.begin();
     for (int t = 0; t < PQntuples(tables.get()); ++t) {
       const std::string name = PQgetvalue(tables.get(), t, 1);
@@ -488,7 +488,14 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
     writer.close();
   }
   server.run("COMMIT");
-  save.commit();
+  return counts;
+}
+
+CopyCounts copyServerToFile(const std::string& address, const std::string& file) {
+  CopyCounts counts;
+  saveCatalogueFile(file, [&](const std::string& temporary) {
+    counts = copyServerToTemporary(address, temporary);
+  });
   return counts;
 }
 

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/safe_file.h"
+#include "base/utf8.h"
+
 namespace fangen {
 
 namespace {
@@ -81,60 +84,32 @@ std::vector<std::pair<std::string, std::string>> standardHeadings() {
   };
 }
 
-CatalogueFileSave::CatalogueFileSave(const std::string& file) : m_file(file) {
-  namespace fs = std::filesystem;
-  fs::path target = file;
-  std::error_code ec;
-  for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
-    if (hops == 40) throw CatalogueError("'" + file + "' is a loop of symbolic links");
-    const fs::path next = fs::read_symlink(target, ec);
-    if (ec) throw CatalogueError("cannot follow the link '" + target.string() + "'");
-    target = next.is_absolute() ? next : target.parent_path() / next;
+void saveCatalogueFile(const std::string& file,
+                       const std::function<void(const std::string& temporary)>& fill) {
+  std::exception_ptr failed;
+  std::wstring why;
+  const zrbase::SaveStatus status = zrbase::saveFileByName(
+      file,
+      [&fill, &failed](const std::string& temporary, std::wstring&) {
+        try {
+          fill(temporary);
+          return 0;
+        } catch (...) {
+          failed = std::current_exception();
+          return -1;
+        }
+      },
+      why, L"a catalogue file");
+  if (failed) std::rethrow_exception(failed);
+  if (status != zrbase::SaveStatus::ok) {
+    throw CatalogueError("cannot write the catalogue to '" + file +
+                         "': " + zrbase::wideToUtf8(why));
   }
-  const fs::file_status st = fs::status(target, ec);
-  if (fs::exists(st)) {
-    if (!fs::is_regular_file(st)) {
-      throw CatalogueError("cannot write the catalogue to '" + file +
-                           "': it is not a regular file (a folder, device, FIFO or socket)");
-    }
-    // The mode, not access() alone: a superuser may write anything, and still means not to.
-    constexpr fs::perms write =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    if ((st.permissions() & write) == fs::perms::none || ::access(target.c_str(), W_OK) != 0) {
-      throw CatalogueError("cannot write the catalogue to '" + file + "': it is read-only");
-    }
-  }
-  m_target = target.string();
-  std::string name = (target.parent_path() / ("." + target.filename().string() + ".fancad-tmp-" +
-                                              std::to_string(::getpid()) + "-XXXXXX"))
-                         .string();
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) {
-    throw CatalogueError("cannot make a temporary file beside '" + m_target +
-                         "': " + std::strerror(errno));
-  }
-  ::close(fd);
-  m_temporary = name;
-}
-
-CatalogueFileSave::~CatalogueFileSave() {
-  if (!m_temporary.empty()) std::remove(m_temporary.c_str());
-}
-
-void CatalogueFileSave::commit() {
-  struct stat st {};
-  if (::stat(m_target.c_str(), &st) == 0) ::chmod(m_temporary.c_str(), st.st_mode & 07777);
-  std::error_code ec;
-  std::filesystem::rename(m_temporary, m_target, ec);
-  if (ec) {
-    throw CatalogueError("cannot move the catalogue into place at '" + m_file +
-                         "': " + ec.message());
-  }
-  m_temporary.clear();
 }
 
 CatalogueWriter::CatalogueWriter(const std::string& path) : m_path(path) {
-  std::remove(path.c_str());
+  std::error_code ec;
+  if (std::filesystem::file_size(path, ec) > 0 && !ec) std::remove(path.c_str());
   if (sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
       SQLITE_OK) {
     const std::string why = m_db ? sqlite3_errmsg(m_db) : "out of memory";

@@ -8,6 +8,7 @@
 // without indexes, so rows read back in insertion order.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -44,29 +45,18 @@ class CatalogueError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A catalogue file written whole under a temporary name beside its target and moved into
-// place once complete, keeping the old file's mode. The target is the file a chain of
-// symbolic links leads to; one that exists must be a regular file that may be written (a
-// folder, device, FIFO or read-only file is refused before anything is written). The
-// temporary is removed unless commit() moved it into place.
-class CatalogueFileSave {
- public:
-  // Throws CatalogueError.
-  explicit CatalogueFileSave(const std::string& file);
-  ~CatalogueFileSave();
-  CatalogueFileSave(const CatalogueFileSave&) = delete;
-  CatalogueFileSave& operator=(const CatalogueFileSave&) = delete;
-
-  const std::string& temporary() const { return m_temporary; }
-  void commit();
-
- private:
-  std::string m_file, m_target, m_temporary;
-};
+// Writes a catalogue file with the platform's safe writer (base/safe_file.h): fill makes
+// it whole under the temporary name it is given, beside the target (the file a chain of
+// links leads to), which then takes its place keeping the old file's mode; a folder,
+// device, FIFO or read-only target is refused before anything is written, and a fill that
+// throws leaves nothing behind. Throws CatalogueError (or what fill threw).
+void saveCatalogueFile(const std::string& file,
+                       const std::function<void(const std::string& temporary)>& fill);
 
 class CatalogueWriter {
  public:
-  // Creates the file (an existing one is replaced). Throws CatalogueError.
+  // Creates the file (an existing one with content is replaced; an empty one, as the
+  // safe writer makes, is written into). Throws CatalogueError.
   explicit CatalogueWriter(const std::string& path);
   ~CatalogueWriter();
   CatalogueWriter(const CatalogueWriter&) = delete;

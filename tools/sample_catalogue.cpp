@@ -250,14 +250,12 @@ CatalogueCounts writeCatalogue(CatalogueWriter& w, const CataloguePlan& plan) {
 }
 
 CatalogueCounts writeCatalogueFile(const std::string& path, const CataloguePlan& plan) {
-  CatalogueFileSave save(path);
   CatalogueCounts counts;
-  {
-    CatalogueWriter writer(save.temporary());
+  saveCatalogueFile(path, [&](const std::string& temporary) {
+    CatalogueWriter writer(temporary);
     counts = writeCatalogue(writer, plan);
     writer.close();
-  }
-  save.commit();
+  });
   return counts;
 }
 
