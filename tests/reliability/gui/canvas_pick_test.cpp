@@ -19,64 +19,52 @@
 namespace {
 
 constexpr double kPi = std::numbers::pi;
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
-AcDbObjectId add(AcDbDatabase* db, AcDbEntity* e, AcDbObjectId into = AcDbObjectId()) {
-  AcDbBlockTableRecord* rec = nullptr;
-  EXPECT_EQ(acdbOpenObject(rec, into.isNull() ? db->modelSpaceId() : into, AcDb::kForWrite),
-            Acad::eOk);
-  AcDbObjectId id;
-  EXPECT_EQ(rec->appendAcDbEntity(id, e), Acad::eOk);
-  rec->close();
-  e->close();
-  return id;
-}
-
-AcDbObjectId newBlock(AcDbDatabase* db, const wchar_t* name) {
-  AcDbBlockTable* table = nullptr;
-  EXPECT_EQ(db->getBlockTable(table, AcDb::kForWrite), Acad::eOk);
-  auto* rec = new AcDbBlockTableRecord;
-  rec->setName(name);
-  AcDbObjectId id;
-  EXPECT_EQ(table->add(id, rec), Acad::eOk);
-  rec->close();
-  table->close();
-  return id;
-}
-
-AcDbObjectId polyline(AcDbDatabase* db, const std::vector<AcGePoint2d>& pts,
-                      const std::vector<double>& bulges, bool closed) {
-  auto* pl = new AcDbPolyline;
-  for (unsigned i = 0; i < pts.size(); ++i) pl->addVertexAt(i, pts[i], bulges[i]);
-  pl->setClosed(closed);
-  return add(db, pl);
-}
-
-std::wstring handleOf(AcDbObjectId id) {
-  ACHAR buf[20] = {};
-  id.handle().getIntoAsciiBuffer(buf, 20);
-  return buf;
-}
-
-// The working drawing for the life of the object.
+// The working drawing for the life of the object, and entities added to it.
 struct Working {
   std::unique_ptr<AcDbDatabase> db = std::make_unique<AcDbDatabase>(true, false);
   Working() { acdbHostApplicationServices()->setWorkingDatabase(db.get()); }
   ~Working() { acdbHostApplicationServices()->setWorkingDatabase(nullptr); }
+
+  AcDbObjectId add(AcDbEntity* e, AcDbObjectId into = AcDbObjectId()) {
+    AcDbBlockTableRecord* rec = nullptr;
+    EXPECT_EQ(acdbOpenObject(rec, into.isNull() ? db->modelSpaceId() : into, AcDb::kForWrite),
+              Acad::eOk);
+    AcDbObjectId id;
+    EXPECT_EQ(rec->appendAcDbEntity(id, e), Acad::eOk);
+    rec->close();
+    e->close();
+    return id;
+  }
+  AcDbObjectId block() {
+    AcDbBlockTable* table = nullptr;
+    EXPECT_EQ(db->getBlockTable(table, AcDb::kForWrite), Acad::eOk);
+    auto* rec = new AcDbBlockTableRecord;
+    rec->setName(L"FAN");
+    AcDbObjectId id;
+    EXPECT_EQ(table->add(id, rec), Acad::eOk);
+    rec->close();
+    table->close();
+    return id;
+  }
 };
 
 TEST(CanvasPick, AClickPicksTheFanInsideARoomAloneTheWallByItsLineAndNothingOnTheFloor) {
   Working w;
   // A 100 x 60 room, a fan (a 20 x 10 casing with its impeller) at (40,25)
   // and a label at (10,10).
-  const AcDbObjectId walls =
-      polyline(w.db.get(), {{0, 0}, {100, 0}, {100, 60}, {0, 60}}, {0, 0, 0, 0}, true);
-  const AcDbObjectId blk = newBlock(w.db.get(), L"FAN");
+  auto* room = new AcDbPolyline;
+  const AcGePoint2d corners[] = {{0, 0}, {100, 0}, {100, 60}, {0, 60}};
+  for (unsigned i = 0; i < 4; ++i) room->addVertexAt(i, corners[i]);
+  room->setClosed(true);
+  const AcDbObjectId walls = w.add(room);
+  const AcDbObjectId blk = w.block();
   const AcGePoint3d c[] = {{0, 0, 0}, {20, 0, 0}, {20, 10, 0}, {0, 10, 0}};
-  for (int i = 0; i < 4; ++i) add(w.db.get(), new AcDbLine(c[i], c[(i + 1) % 4]), blk);
-  add(w.db.get(), new AcDbCircle({10, 5, 0}, AcGeVector3d::kZAxis, 4), blk);
-  const AcDbObjectId fan = add(w.db.get(), new AcDbBlockReference({40, 25, 0}, blk));
-  const AcDbObjectId label =
-      add(w.db.get(), new AcDbText({10, 10, 0}, L"FAN-1", AcDbObjectId(), 2, 0));
+  for (int i = 0; i < 4; ++i) w.add(new AcDbLine(c[i], c[(i + 1) % 4]), blk);
+  w.add(new AcDbCircle({10, 5, 0}, AcGeVector3d::kZAxis, 4), blk);
+  const AcDbObjectId fan = w.add(new AcDbBlockReference({40, 25, 0}, blk));
+  const AcDbObjectId label = w.add(new AcDbText({10, 10, 0}, L"FAN-1", AcDbObjectId(), 2, 0));
 
   zrgui::DrawingCanvas canvas;
   canvas.resize(400, 300);
@@ -111,66 +99,147 @@ TEST(CanvasPick, AClickPicksTheFanInsideARoomAloneTheWallByItsLineAndNothingOnTh
     canvas.setRequest(selectObjects, true, true);
     answered = QStringLiteral("(none)");
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, at);
-    EXPECT_EQ(answered.toStdWString(), k.picks.isNull() ? L"(none)" : L"h " + handleOf(k.picks))
+    ACHAR handle[20] = {};
+    k.picks.handle().getIntoAsciiBuffer(handle, 20);
+    EXPECT_EQ(answered.toStdWString(),
+              k.picks.isNull() ? std::wstring(L"(none)") : L"h " + std::wstring(handle))
         << k.where;
   }
 }
 
 // Random drawings of lines, polylines (open and closed, with arcs), circles,
-// arcs, a block reference and a filled solid; random clicks. What is picked is
-// checked against distances worked out here from the entities' own geometry,
-// each curve followed in fine steps.
-class RandomDrawing {
- public:
-  RandomDrawing(unsigned seed, const QTransform& toBox) : m_rng(seed), m_t(toBox) {
-    for (int i = 0; i < 4; ++i) {
-      const AcGePoint3d a = point(), b = point();
-      shape(add(db(), new AcDbLine(a, b)), {{flat(a), flat(b)}});
+// arcs, a turned and scaled block reference and a filled solid; random
+// clicks. What is picked is checked against distances worked out here from
+// the entities' own geometry, each curve followed in fine steps.
+struct RandomDrawing {
+  // An entity as points of its lines every kStep, in box coordinates, and
+  // the area it fills.
+  struct Shape {
+    AcDbObjectId id;
+    std::vector<QPointF> points;
+    QPolygonF fill;
+  };
+  static constexpr double kStep = 0.02;
+  std::mt19937 rng;
+  QTransform toBox;
+  Working w;
+  std::vector<Shape> shapes;
+
+  double uniform(double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(rng); }
+  QPointF point(double lo = 0, double hi = 100) { return {uniform(lo, hi), uniform(lo, hi)}; }
+  static AcGePoint3d at3(QPointF p) { return {p.x(), p.y(), 0}; }
+  // Points of the arc about c from start by sweep (clockwise when negative), 360 to the turn.
+  static std::vector<QPointF> arc(QPointF c, double r, double start, double sweep) {
+    const int n = std::max(2, static_cast<int>(std::abs(sweep) / (2 * kPi) * 360));
+    std::vector<QPointF> out;
+    for (int i = 0; i <= n; ++i) {
+      const double t = start + sweep * i / n;
+      out.push_back(c + r * QPointF(std::cos(t), std::sin(t)));
     }
-    for (int i = 0; i < 3; ++i) randomPolyline(i < 2);
-    for (int i = 0; i < 4; ++i) {
-      const AcGePoint3d c = point();
-      const double r = uniform(2, 12);
-      const double start = uniform(0, 2 * kPi);
-      const double sweep = i < 2 ? 2 * kPi : uniform(0.3, 2 * kPi - 0.3);
-      shape(add(db(), i < 2 ? new AcDbCircle(c, AcGeVector3d::kZAxis, r)
-                            : new AcDbArc(c, r, start, start + sweep)),
-            {arcPoints(flat(c), r, start, sweep)});
+    return out;
+  }
+  // An entity drawn as these lines (world points, mapped by place first).
+  void shape(AcDbObjectId id, const std::vector<std::vector<QPointF>>& lines, bool filled = false,
+             const QTransform& place = QTransform()) {
+    const QTransform t = place * toBox;
+    Shape s{id, {}, {}};
+    if (filled) s.fill = t.map(QPolygonF(QList<QPointF>(lines[0].begin(), lines[0].end())));
+    for (const auto& line : lines) {
+      for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        const QPointF a = t.map(line[i]), b = t.map(line[i + 1]);
+        const int n = 1 + static_cast<int>(QLineF(a, b).length() / kStep);
+        for (int k = 0; k <= n; ++k) s.points.push_back(a + (b - a) * k / n);
+      }
     }
-    randomReference();
-    randomSolid();
+    shapes.push_back(std::move(s));
   }
 
-  AcDbDatabase* db() const { return m_w.db.get(); }
-  double uniform(double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(m_rng); }
+  RandomDrawing(unsigned seed, const QTransform& t) : rng(seed), toBox(t) {
+    for (int i = 0; i < 3; ++i) {
+      const QPointF a = point(), b = point();
+      shape(w.add(new AcDbLine(at3(a), at3(b))), {{a, b}});
+    }
+    for (int k = 0; k < 3; ++k) {
+      // Straight sides, or arcs of a third of a turn up to half one either way;
+      // a positive bulge turns counter-clockwise from a vertex to the next.
+      const bool closed = k < 2;
+      const QPointF origin = point(0, 70);
+      const int n = 3 + static_cast<int>(rng() % 3);
+      auto* pl = new AcDbPolyline;
+      std::vector<QPointF> pts;
+      std::vector<double> bulges;
+      for (int i = 0; i < n; ++i) {
+        pts.push_back(origin + point(0, 30));
+        bulges.push_back(rng() % 2 ? 0 : uniform(0.3, 1) * (rng() % 2 ? 1 : -1));
+        pl->addVertexAt(i, AcGePoint2d(pts[i].x(), pts[i].y()), bulges[i]);
+      }
+      pl->setClosed(closed);
+      std::vector<QPointF> line{pts[0]};
+      for (int i = 0; i + 1 < n + (closed ? 1 : 0); ++i) {
+        const QPointF a = pts[i], b = pts[(i + 1) % n], d = b - a;
+        if (bulges[i] == 0) {
+          line.push_back(b);
+          continue;
+        }
+        const double bl = bulges[i];
+        const QPointF c = (a + b) / 2 + QPointF(-d.y(), d.x()) * (1 - bl * bl) / (4 * bl);
+        const QPointF from = a - c;
+        const std::vector<QPointF> part = arc(c, std::hypot(from.x(), from.y()),
+                                              std::atan2(from.y(), from.x()), 4 * std::atan(bl));
+        line.insert(line.end(), part.begin() + 1, part.end());
+      }
+      shape(w.add(pl), {line});
+    }
+    for (int i = 0; i < 4; ++i) {
+      const QPointF c = point();
+      const double r = uniform(2, 12), start = uniform(0, 2 * kPi);
+      const double sweep = i < 2 ? 2 * kPi : uniform(0.3, 2 * kPi - 0.3);
+      shape(w.add(i < 2 ? new AcDbCircle(at3(c), AcGeVector3d::kZAxis, r)
+                        : new AcDbArc(at3(c), r, start, start + sweep)),
+            {arc(c, r, start, sweep)});
+    }
+    // A fan-like block (a casing's two sides and an impeller) turned and scaled.
+    const AcDbObjectId blk = w.block();
+    w.add(new AcDbLine({-5, -3, 0}, {5, -3, 0}), blk);
+    w.add(new AcDbLine({5, -3, 0}, {5, 3, 0}), blk);
+    w.add(new AcDbCircle({0, 0, 0}, AcGeVector3d::kZAxis, 2.5), blk);
+    const QPointF at = point(20, 80);
+    const double turn = uniform(0, 2 * kPi), scale = uniform(0.5, 2);
+    auto* ref = new AcDbBlockReference(at3(at), blk);
+    ref->setRotation(turn);
+    ref->setScaleFactors(AcGeScale3d(scale));
+    QTransform place;
+    place.translate(at.x(), at.y()).rotateRadians(turn).scale(scale, scale);
+    shape(w.add(ref), {{{-5, -3}, {5, -3}, {5, 3}}, arc({0, 0}, 2.5, 0, 2 * kPi)}, false, place);
+    // A filled rectangle, turned; a solid's corners go across, the third and
+    // fourth swapped against the outline.
+    const double spin = uniform(0, kPi);
+    const QPointF c = point(10, 90), u(std::cos(spin), std::sin(spin)), v(-u.y(), u.x());
+    const QPointF du = u * uniform(2, 15), dv = v * uniform(2, 15);
+    const QPointF q[] = {c - du - dv, c + du - dv, c + du + dv, c - du + dv};
+    shape(w.add(new AcDbSolid(at3(q[0]), at3(q[1]), at3(q[3]), at3(q[2]))),
+          {{q[0], q[1], q[2], q[3], q[0]}}, true);
+  }
+
   // A click near a random point of a random entity, or anywhere.
   QPointF click() {
-    if (uniform(0, 1) < 0.4) return m_t.map(QPointF(uniform(0, 100), uniform(0, 100)));
-    const std::vector<QPointF>& line = m_shapes[m_rng() % m_shapes.size()].lines[0];
-    const QPointF p = line[m_rng() % line.size()];
-    return p + QPointF(uniform(-6, 6), uniform(-6, 6));
+    if (uniform(0, 1) < 0.4) return toBox.map(point());
+    const std::vector<QPointF>& points = shapes[rng() % shapes.size()].points;
+    return points[rng() % points.size()] + QPointF(uniform(-6, 6), uniform(-6, 6));
   }
 
-  // The entity drawn nearest to at within the square of half-side half, null
-  // when none is; false when the answer is too close to call (an entity at
-  // the box's edge, or two about as near).
+  // The entity drawn nearest to at among those that meet the square of
+  // half-side half, null when none does; false when the answer is too close
+  // to call (an entity at the box's edge, or two about as near).
   bool expected(QPointF at, double half, double margin, AcDbObjectId& nearest) const {
-    double best = std::numeric_limits<double>::infinity(), second = best;
-    for (const Shape& s : m_shapes) {
-      if (!s.bounds.adjusted(-half - margin, -half - margin, half + margin, half + margin)
-               .contains(at))
-        continue;
-      double across = std::numeric_limits<double>::infinity(), straight = across;
-      if (s.filled && inside(s.lines[0], at)) across = straight = 0;
-      for (const std::vector<QPointF>& line : s.lines) {
-        for (std::size_t i = 0; i + 1 < line.size(); ++i) {
-          const QPointF a = line[i] - at, b = line[i + 1] - at;
-          if (std::min(a.x(), b.x()) > half + margin || std::max(a.x(), b.x()) < -half - margin ||
-              std::min(a.y(), b.y()) > half + margin || std::max(a.y(), b.y()) < -half - margin)
-            continue;
-          across = std::min(across, boxDistance(a, b));
-          straight = std::min(straight, distance(a, b));
-        }
+    double best = kInf, second = kInf;
+    for (const Shape& s : shapes) {
+      // across: the least box about at that meets the entity.
+      double across = s.fill.containsPoint(at, Qt::OddEvenFill) ? 0 : kInf, straight = across;
+      for (const QPointF& p : s.points) {
+        const double box = std::max(std::abs(p.x() - at.x()), std::abs(p.y() - at.y()));
+        across = std::min(across, box);
+        if (box <= half + margin) straight = std::min(straight, QLineF(at, p).length());
       }
       if (std::abs(across - half) < margin) return false;
       if (across > half) continue;
@@ -186,145 +255,6 @@ class RandomDrawing {
     if (!std::isfinite(best)) nearest = AcDbObjectId();
     return true;
   }
-
- private:
-  struct Shape {
-    AcDbObjectId id;
-    std::vector<std::vector<QPointF>> lines;  // in box coordinates
-    bool filled = false;
-    QRectF bounds;
-  };
-
-  static QPointF flat(const AcGePoint3d& p) { return {p.x, p.y}; }
-  AcGePoint3d point() { return {uniform(0, 100), uniform(0, 100), 0}; }
-
-  // An entity drawn as these lines (world points).
-  void shape(AcDbObjectId id, std::vector<std::vector<QPointF>> lines, bool filled = false) {
-    QPolygonF all;
-    for (auto& line : lines)
-      for (QPointF& p : line) all << (p = m_t.map(p));
-    m_shapes.push_back({id, std::move(lines), filled, all.boundingRect()});
-  }
-
-  // Points of the arc about c, from start counter-clockwise by sweep (clockwise
-  // when negative), 360 to the turn.
-  static std::vector<QPointF> arcPoints(QPointF c, double r, double start, double sweep) {
-    const int n = std::max(2, static_cast<int>(std::abs(sweep) / (2 * kPi) * 360));
-    std::vector<QPointF> out;
-    for (int i = 0; i <= n; ++i) {
-      const double t = start + sweep * i / n;
-      out.push_back(c + r * QPointF(std::cos(t), std::sin(t)));
-    }
-    return out;
-  }
-
-  void randomPolyline(bool closed) {
-    const QPointF origin(uniform(0, 70), uniform(0, 70));
-    const int n = 3 + static_cast<int>(m_rng() % 3);
-    std::vector<AcGePoint2d> pts;
-    std::vector<double> bulges;
-    for (int i = 0; i < n; ++i) {
-      pts.emplace_back(origin.x() + uniform(0, 30), origin.y() + uniform(0, 30));
-      // Straight, or an arc of a third of a turn up to half one either way.
-      const double b = uniform(0.3, 1) * (m_rng() % 2 ? 1 : -1);
-      bulges.push_back(m_rng() % 2 ? 0 : b);
-    }
-    std::vector<QPointF> line{{pts[0].x, pts[0].y}};
-    for (int i = 0; i + 1 < n + (closed ? 1 : 0); ++i) {
-      const QPointF a(pts[i].x, pts[i].y), b(pts[(i + 1) % n].x, pts[(i + 1) % n].y);
-      if (bulges[i] == 0) {
-        line.push_back(b);
-        continue;
-      }
-      // The arc through a and b whose sagitta is bulge times half the chord,
-      // bulging to the right of a to b when the bulge is positive.
-      const QPointF chord = b - a;
-      const double half = std::hypot(chord.x(), chord.y()) / 2;
-      const double sagitta = bulges[i] * half;
-      const double r = (half * half + sagitta * sagitta) / (2 * std::abs(sagitta));
-      const QPointF left = QPointF(-chord.y(), chord.x()) / (2 * half);
-      const QPointF c = (a + b) / 2 + left * (sagitta > 0 ? r - sagitta : -(r + sagitta));
-      const QPointF from = a - c;
-      const std::vector<QPointF> arc =
-          arcPoints(c, r, std::atan2(from.y(), from.x()), 4 * std::atan(bulges[i]));
-      line.insert(line.end(), arc.begin() + 1, arc.end());
-    }
-    shape(polyline(db(), pts, bulges, closed), {line});
-  }
-
-  // A fan-like block (a casing's two sides and an impeller) turned and scaled.
-  void randomReference() {
-    const AcDbObjectId blk = newBlock(db(), L"FAN");
-    add(db(), new AcDbLine({-5, -3, 0}, {5, -3, 0}), blk);
-    add(db(), new AcDbLine({5, -3, 0}, {5, 3, 0}), blk);
-    add(db(), new AcDbCircle({0, 0, 0}, AcGeVector3d::kZAxis, 2.5), blk);
-    const QPointF at(uniform(20, 80), uniform(20, 80));
-    const double turn = uniform(0, 2 * kPi), scale = uniform(0.5, 2);
-    auto* ref = new AcDbBlockReference({at.x(), at.y(), 0}, blk);
-    ref->setRotation(turn);
-    ref->setScaleFactors(AcGeScale3d(scale));
-    const AcDbObjectId id = add(db(), ref);
-    QTransform place;
-    place.translate(at.x(), at.y());
-    place.rotateRadians(turn);
-    place.scale(scale, scale);
-    std::vector<QPointF> wheel = arcPoints({0, 0}, 2.5, 0, 2 * kPi);
-    for (QPointF& p : wheel) p = place.map(p);
-    shape(id, {{place.map(QPointF(-5, -3)), place.map(QPointF(5, -3)), place.map(QPointF(5, 3))},
-               wheel});
-  }
-
-  // A filled rectangle, turned.
-  void randomSolid() {
-    const QPointF c(uniform(10, 90), uniform(10, 90));
-    const double turn = uniform(0, kPi), w = uniform(2, 15), h = uniform(2, 15);
-    const QPointF u(std::cos(turn), std::sin(turn)), v(-u.y(), u.x());
-    const QPointF q[] = {c - u * w - v * h, c + u * w - v * h, c + u * w + v * h,
-                         c - u * w + v * h};
-    auto corner = [&](int i) { return AcGePoint3d(q[i].x(), q[i].y(), 0); };
-    // A solid's corners go across: the third and fourth swap against the outline.
-    const AcDbObjectId id = add(db(), new AcDbSolid(corner(0), corner(1), corner(3), corner(2)));
-    shape(id, {{q[0], q[1], q[2], q[3], q[0]}}, true);
-  }
-
-  static bool inside(const std::vector<QPointF>& convex, QPointF p) {
-    int left = 0, right = 0;
-    for (std::size_t i = 0; i + 1 < convex.size(); ++i) {
-      const QPointF e = convex[i + 1] - convex[i], f = p - convex[i];
-      (e.x() * f.y() - e.y() * f.x() > 0 ? left : right)++;
-    }
-    return left == 0 || right == 0;
-  }
-  // Distances from the origin to the segment ab: straight, and across or
-  // down whichever is larger (the least pick box that meets it), the latter
-  // by ternary search as it is convex along the segment.
-  static double distance(QPointF a, QPointF b) {
-    const QPointF d = b - a;
-    const double len2 = d.x() * d.x() + d.y() * d.y();
-    const double t = len2 > 0 ? std::clamp(-(a.x() * d.x() + a.y() * d.y()) / len2, 0.0, 1.0) : 0;
-    return std::hypot(a.x() + t * d.x(), a.y() + t * d.y());
-  }
-  static double boxDistance(QPointF a, QPointF b) {
-    auto at = [&](double t) {
-      const QPointF p = a + (b - a) * t;
-      return std::max(std::abs(p.x()), std::abs(p.y()));
-    };
-    double lo = 0, hi = 1;
-    for (int i = 0; i < 60; ++i) {
-      const double m1 = lo + (hi - lo) / 3, m2 = hi - (hi - lo) / 3;
-      if (at(m1) < at(m2)) {
-        hi = m2;
-      } else {
-        lo = m1;
-      }
-    }
-    return at((lo + hi) / 2);
-  }
-
-  std::mt19937 m_rng;
-  QTransform m_t;
-  Working m_w;
-  std::vector<Shape> m_shapes;
 };
 
 TEST(CanvasPick, AClickPicksTheNearestDrawnEntityWithinThePickBoxOrNone) {
@@ -347,7 +277,7 @@ TEST(CanvasPick, AClickPicksTheNearestDrawnEntityWithinThePickBoxOrNone) {
       if (!d.expected(at, v.half, 0.05 * scale, want)) continue;
       ++checked;
       picked += want.isNull() ? 0 : 1;
-      ASSERT_EQ(zrgui::pickEntity(d.db(), at, v.half, v.toBox), want)
+      ASSERT_EQ(zrgui::pickEntity(d.w.db.get(), at, v.half, v.toBox), want)
           << "seed " << v.seed << ", click " << i << " at " << at.x() << "," << at.y();
     }
     EXPECT_GT(checked, 120) << "seed " << v.seed;
