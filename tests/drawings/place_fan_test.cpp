@@ -1,9 +1,7 @@
-// Placing a fan: the view block under the model's name, the reference on
-// AC_EQUIPMENT at the typed rotation and picked point with the model's
-// extended data, the current layer kept; the ways a placement fails. (Several
-// placements, views and catalogues without the model's row: e2e/drawings_test.py.)
-#include <numbers>
-
+// Placing a fan: cancelled at either prompt, then placed, the current layer
+// kept throughout; the ways a placement fails. (The reference's layer, point,
+// rotation, attributes and extended data, several placements and views, and a
+// catalogue without the model's row: e2e/drawings_test.py.)
 #include "drawings_harness.h"
 
 using drawingstest::ChooseModel;
@@ -14,11 +12,6 @@ namespace {
 
 const std::string kView = "4-72No4.5A";
 
-std::wstring LayerName(AcDbObjectId layer) {
-  AcDbObjectPointer<AcDbLayerTableRecord> rec(layer, AcDb::kForRead);
-  return rec ? rec->name() : L"";
-}
-
 bool HasLayer(AcDbDatabase* db, const wchar_t* name) {
   AcDbLayerTable* table = nullptr;
   db->getLayerTable(table, AcDb::kForRead);
@@ -27,19 +20,14 @@ bool HasLayer(AcDbDatabase* db, const wchar_t* name) {
   return has;
 }
 
-std::vector<testsupport::ViewBlock> ViewBlocks() {
-  return {{L"F_L0", 6, 10, {}, true}, {L"S_L0", 5}, {L"B_L0", 3}, {L"F_R90", 4}};
-}
-
 }  // namespace
 
 // Cancelled at the point, then at the angle: the failure is printed, nothing placed, the
 // layer and definition made stay, the current layer is restored. Then placed: the view block
-// under the model's name on AC_EQUIPMENT at the typed rotation and picked point, with the
-// model's data, the current layer the same before and after.
-TEST(PlaceFan, CancelledNothingIsPlacedThenTheViewBlockStandsOnItsLayerWithTheModelsData) {
+// under the model's name, the current layer the same before and after.
+TEST(PlaceFan, CancelledNothingIsPlacedThenTheViewBlockIsAndTheCurrentLayerStays) {
   DrawingsHarness h;
-  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing(kView), ViewBlocks()));
+  ASSERT_TRUE(testsupport::writeViewDrawing(h.viewDrawing(kView), {{L"F_L0", 6}}));
   const AcDbObjectId mine = apptest::addLayer(h.drawing(), L"MINE");
   h.drawing()->setClayer(mine);
   h.run([&h, mine](CFanDlg& dlg) {
@@ -69,26 +57,7 @@ TEST(PlaceFan, CancelledNothingIsPlacedThenTheViewBlockStandsOnItsLayerWithTheMo
   ASSERT_EQ(refs.size(), 1u);
   AcDbObjectPointer<AcDbBlockReference> ref(refs[0], AcDb::kForRead);
   EXPECT_EQ(ref->blockTableRecord(), apptest::blockId(h.drawing(), L"4-72No4.5AF_L0"));
-  EXPECT_EQ(LayerName(ref->layerId()), L"AC_EQUIPMENT");
-  EXPECT_TRUE(ref->position().isEqualTo(AcGePoint3d(100, 50, 0)));
-  EXPECT_NEAR(ref->rotation(), 30 * std::numbers::pi / 180, 1e-12);
   EXPECT_EQ(ref->scaleFactors(), AcGeScale3d(1));
-  EXPECT_EQ(ref->attributeCount(), 1) << "INSERT adds the block's attribute";
-
-  const auto label = testsupport::readRows(
-      h.catalogue(),
-      "SELECT LabelModel FROM Model WHERE BigModel='4-72' AND FanNo=4.5 AND DriveMode='A' "
-      "AND Speed=2900");
-  ASSERT_EQ(label.size(), 1u);
-  const std::vector<std::pair<const wchar_t*, std::wstring>> xdata = {
-      {L"Model", L"4-72No4.5A_2900"},
-      {L"LabelModel", CString::FromUtf8(label[0][0]).str()},
-      {L"PLAN", L"0"},
-      {L"NAME", L"离心式风机"},
-      {L"VACType", L"FAN"}};
-  for (const auto& [app, value] : xdata) {
-    EXPECT_EQ(apptest::xdataStrings(refs[0], app), std::vector<std::wstring>{value});
-  }
   EXPECT_TRUE(h.ui().boxes().empty());
 }
 

@@ -1,19 +1,9 @@
-// The drawing library's naming rules: view drawing files, view blocks, placed
-// blocks, model labels, the angles block names offer and the view block test.
+// The drawing library's naming rules: view blocks, the angles block names offer
+// and the view block test. (View drawing files, placed blocks and model labels
+// are read back by e2e/drawings_test.py and e2e/duty_test.py.)
 #include <gtest/gtest.h>
 
 #include "drawings/view_names.h"
-
-TEST(ViewNames, TheModelNamesItsViewDrawingAndItsPlacedBlocks) {
-  const CString base = ViewDrawingBaseName(L"4-72", L"4.5", L"A");
-  EXPECT_EQ(base, L"4-72No4.5A");
-  EXPECT_EQ(ViewDrawingFileName(base), L"4-72No4.5A.dwg");
-  EXPECT_EQ(ViewDrawingPath(L"/lib/dwg", ViewDrawingFileName(base)),
-            L"/lib/dwg\\Fan\\4-72No4.5A.dwg");
-  EXPECT_EQ(PlacedBlockName(base, L"F_L0"), L"4-72No4.5AF_L0");
-  EXPECT_EQ(ModelLabel(base, L"2900"), L"4-72No4.5A_2900");
-  EXPECT_EQ(ViewDrawingBaseName(L"T4-72", L"4.5", L"皮带"), L"T4-72No4.5皮带");
-}
 
 TEST(ViewNames, ViewHandAndAngleMakeTheViewBlockNameAndTheAngleIsReadBack) {
   const struct {
