@@ -33,6 +33,12 @@
 
 namespace guitest {
 
+inline std::wstring handleText(AcDbObjectId id) {
+  ACHAR buf[20] = {};
+  id.handle().getIntoAsciiBuffer(buf, 20);
+  return buf;
+}
+
 inline std::vector<std::wstring> g_selected;  // handles the PICKSET command selected
 
 inline int pickSetCommand() {
@@ -47,18 +53,10 @@ inline int pickSetCommand() {
     acedSSName(ss, i, e);
     AcDbObjectId id;
     acdbGetObjectId(id, e);
-    ACHAR buf[20] = {};
-    id.handle().getIntoAsciiBuffer(buf, 20);
-    g_selected.push_back(buf);
+    g_selected.push_back(handleText(id));
   }
   acedSSFree(ss);
   return RTNORM;
-}
-
-inline std::wstring handleText(AcDbObjectId id) {
-  ACHAR buf[20] = {};
-  id.handle().getIntoAsciiBuffer(buf, 20);
-  return buf;
 }
 
 // A desktop session over a drawing of the test's: the window, its input, the

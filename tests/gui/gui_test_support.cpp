@@ -105,31 +105,46 @@ std::string describe(HWND h, const QWidget* w) {
          ")";
 }
 
-// The room a widget has for its text, and the text.
-bool textRoom(const QWidget* w, QString& text, QRect& room) {
+// The text a widget shows (a combo's longest item) and the room it has; the
+// room a button's text needs across is its size hint.
+QString textRoom(const QWidget* w, QRect& room) {
   if (auto* label = qobject_cast<const QLabel*>(w)) {
-    text = label->text();
     room = label->contentsRect();
-    return true;
+    return label->text();
   }
   if (auto* edit = qobject_cast<const QLineEdit*>(w)) {
-    text = edit->text();
     room = edit->contentsRect().adjusted(2, 0, -2, 0);
-    return true;
+    return edit->text();
   }
+  if (auto* group = qobject_cast<const QGroupBox*>(w)) {
+    room = group->rect().adjusted(8, 0, -8, 0);
+    return group->title();
+  }
+  if (auto* button = qobject_cast<const QAbstractButton*>(w)) {
+    room = button->rect();
+    return button->text();
+  }
+  QString text;
   if (auto* combo = qobject_cast<const QComboBox*>(w)) {
     QStyleOptionComboBox opt;
     opt.initFrom(combo);
     opt.editable = combo->isEditable();
     room = combo->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField,
                                           combo);
-    text.clear();
     for (int i = 0; i < combo->count(); ++i) {
       if (combo->itemText(i).size() > text.size()) text = combo->itemText(i);
     }
-    return true;
   }
-  return false;
+  return text;
+}
+
+// A group frame, or a framed empty static or one a grid or preview lies over
+// whole (placeholders): these may overlap others.
+bool frameOrPlaceholder(const QWidget* w, const QWidget* other) {
+  if (qobject_cast<const QGroupBox*>(w)) return true;
+  auto* label = qobject_cast<const QLabel*>(w);
+  return label && label->frameShape() != QFrame::NoFrame &&
+         (label->text().isEmpty() || other->geometry().contains(w->geometry()));
 }
 
 }  // namespace
@@ -137,62 +152,30 @@ bool textRoom(const QWidget* w, QString& text, QRect& room) {
 std::vector<std::string> layoutProblems(const zrgui::DialogView& view) {
   std::vector<std::string> problems;
   const auto controls = view.controls();
-  const QRect inside = view.rect();
-  for (const auto& [h, w] : controls) {
-    if (!w || w->isHidden()) continue;
-    const QRect r = w->geometry();
-    if (!inside.contains(r)) problems.push_back(describe(h, w) + " lies outside the dialog");
-    const QFontMetrics fm(w->font());
-    if (auto* button = qobject_cast<const QAbstractButton*>(w)) {
-      const QSize need = button->sizeHint();
-      if (need.width() > r.width()) {
-        problems.push_back(describe(h, w) + " needs " + std::to_string(need.width()) +
-                           " px across, has " + std::to_string(r.width()));
-      }
-      if (fm.height() > r.height()) problems.push_back(describe(h, w) + " is lower than its text");
-    } else if (auto* group = qobject_cast<const QGroupBox*>(w)) {
-      if (fm.horizontalAdvance(group->title()) + 16 > r.width()) {
-        problems.push_back(describe(h, w) + " is narrower than its title");
-      }
-    } else {
-      QString text;
-      QRect room;
-      if (textRoom(w, text, room) && !text.isEmpty()) {
-        if (fm.horizontalAdvance(text) > room.width()) {
-          problems.push_back(describe(h, w) + " shows '" + text.toStdString() + "' in " +
-                             std::to_string(room.width()) + " px, needs " +
-                             std::to_string(fm.horizontalAdvance(text)));
-        }
-        if (fm.height() > room.height()) {
-          problems.push_back(describe(h, w) + " is " + std::to_string(room.height()) +
-                             " px high, its text " + std::to_string(fm.height()));
-        }
-      }
-    }
-  }
-  // Overlaps between controls that are not frames around others or the
-  // placeholders a later control takes over.
-  auto frame = [](HWND h, const QWidget* w) {
-    if (qobject_cast<const QGroupBox*>(w)) return true;
-    auto* label = qobject_cast<const QLabel*>(w);
-    return label && label->text().isEmpty() && label->frameShape() != QFrame::NoFrame && h;
-  };
   for (std::size_t i = 0; i < controls.size(); ++i) {
-    const auto& [hi, wi] = controls[i];
-    if (!wi || wi->isHidden() || frame(hi, wi)) continue;
+    const auto& [h, w] = controls[i];
+    if (!w || w->isHidden()) continue;
+    if (!view.rect().contains(w->geometry())) {
+      problems.push_back(describe(h, w) + " lies outside the dialog");
+    }
+    const QFontMetrics fm(w->font());
+    QRect room;
+    const QString text = textRoom(w, room);
+    auto* button = qobject_cast<const QAbstractButton*>(w);
+    const int need = button ? button->sizeHint().width() : fm.horizontalAdvance(text);
+    if (!text.isEmpty() && need > room.width()) {
+      problems.push_back(describe(h, w) + " shows '" + text.toStdString() + "' in " +
+                         std::to_string(room.width()) + " px, needs " + std::to_string(need));
+    }
+    if (!text.isEmpty() && !qobject_cast<const QGroupBox*>(w) && fm.height() > room.height()) {
+      problems.push_back(describe(h, w) + " is " + std::to_string(room.height()) +
+                         " px high, its text " + std::to_string(fm.height()));
+    }
     for (std::size_t j = i + 1; j < controls.size(); ++j) {
       const auto& [hj, wj] = controls[j];
-      if (!wj || wj->isHidden() || frame(hj, wj)) continue;
-      // A framed static that a grid or preview lies over whole (its text,
-      // "Static" say, then never shows) is a placeholder too.
-      auto placeholder = [](const QWidget* under, const QWidget* over) {
-        auto* label = qobject_cast<const QLabel*>(under);
-        return label && label->frameShape() != QFrame::NoFrame &&
-               over->geometry().contains(under->geometry());
-      };
-      if (placeholder(wi, wj) || placeholder(wj, wi)) continue;
-      if (wi->geometry().intersects(wj->geometry())) {
-        problems.push_back(describe(hi, wi) + " overlaps " + describe(hj, wj));
+      if (!wj || wj->isHidden() || frameOrPlaceholder(w, wj) || frameOrPlaceholder(wj, w)) continue;
+      if (w->geometry().intersects(wj->geometry())) {
+        problems.push_back(describe(h, w) + " overlaps " + describe(hj, wj));
       }
     }
   }
