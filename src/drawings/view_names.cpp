@@ -2,7 +2,6 @@
 #include "drawings/view_names.h"
 
 #include "cad/aced.h"
-#include "fandlg/fan_dlg.h"
 
 CString ViewDrawingBaseName(const CString& strBigModel, const CString& strFanNo,
                             const CString& strDriveMode) {
@@ -17,11 +16,11 @@ CString ViewDrawingPath(const CString& strDwgFolder, const CString& strFileName)
 
 CString ViewPrefix(int nView) {
   switch (nView) {
-    case CFanDlg::kFrontView:
+    case kViewDrawingFront:
       return L"F_";
-    case CFanDlg::kSideView:
+    case kViewDrawingSide:
       return L"S_";
-    case CFanDlg::kTopView:
+    case kViewDrawingTop:
       return L"B_";
     default:
       break;

@@ -13,6 +13,10 @@
 
 #include "base/cstring.h"
 
+// The views a view drawing has blocks for, numbered as the dialog's view radio
+// group (CFanDlg::ViewMode takes its values from these).
+enum ViewDrawingView : int { kViewDrawingFront = 0, kViewDrawingSide = 1, kViewDrawingTop = 2 };
+
 // The hand that the hand combo names first; every other text is right-hand.
 inline constexpr const wchar_t* kLeftHand = L"左";
 
@@ -27,8 +31,8 @@ CString ViewDrawingFileName(const CString& strBaseName);
 // strDwgFolder is the drawing library folder without a trailing separator.
 CString ViewDrawingPath(const CString& strDwgFolder, const CString& strFileName);
 
-// "F_", "S_", "B_" for the front, side and top views (CFanDlg::ViewMode), ""
-// for any other value.
+// "F_", "S_", "B_" for the front, side and top views (ViewDrawingView, the
+// dialog's CFanDlg::ViewMode), "" for any other value.
 CString ViewPrefix(int nView);
 CString HandLetter(const CString& strHand);
 // Empty when the view has no prefix or the angle is empty.

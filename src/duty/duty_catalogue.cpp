@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "base/text_case.h"
-#include "fandlg/field_text.h"
+#include "db/field_text.h"
 
 namespace duty {
 

@@ -16,8 +16,7 @@
 #include "duty/duty_svg.h"
 #include "fandlg/fan_dlg_on_model.h"
 #include "fanperf/fan_laws.h"
-#include "host/fan_module.h"
-#include "host/resource_handle_scope.h"
+#include "res/module_resources.h"
 #include "win/message_box.h"
 
 namespace duty {

@@ -9,6 +9,7 @@
 #include "cadkit/preview_ctrl.h"
 #include "db/fan_database.h"
 #include "drawings/view_drawing_cache.h"
+#include "drawings/view_names.h"
 #include "fandlg/model.h"
 #include "uikit/grid_ctrl.h"
 #include "win/afxdialog.h"
@@ -18,7 +19,11 @@ class CFanDlg : public CAcUiDialog {
   // m_nSelectMode, the radio group that starts at 202 (exchanged as its index).
   enum SelectMode : int { kSelectByParameters = 0, kBrowseAll = 1 };
   // m_nView, the radio group that starts at 1026.
-  enum ViewMode : int { kFrontView = 0, kSideView = 1, kTopView = 2 };
+  enum ViewMode : int {
+    kFrontView = kViewDrawingFront,
+    kSideView = kViewDrawingSide,
+    kTopView = kViewDrawingTop
+  };
   // What GetTableStyle says of a series' parameter table.
   enum TableStyle : int { kNoTableStyle = 0, kPointTable = 1, kRangeTable = 2 };
   // The lists below the series that parameter mode fills from m_Models.
@@ -72,7 +77,7 @@ class CFanDlg : public CAcUiDialog {
   void CreateGrids();
   // Reloads the preview of the current model, view, hand and angle from the
   // model's view drawing; with bRefillAngles the outlet angle list is refilled
-  // from that drawing first (drawings/fan_dlg_preview.cpp).
+  // from that drawing first (fandlg/fan_dlg_preview.cpp).
   void RefreshPreview(BOOL bRefillAngles);
 
   // The drawing library's names for the current model (drawings/view_names.h).
@@ -95,7 +100,7 @@ class CFanDlg : public CAcUiDialog {
   void OnAngleSelChange();
   void OnAngleSelEndOk();
 
-  // View blocks made from the drawing and deleted (drawings/fan_dlg_view_blocks.cpp).
+  // View blocks made from the drawing and deleted (fandlg/fan_dlg_view_blocks.cpp).
   void OnAddDrawing();
   void OnDeleteDrawing();
   // False when the entity is, or holds at any depth, a reference to a view
@@ -103,7 +108,7 @@ class CFanDlg : public CAcUiDialog {
   bool CheckSelectedEntity(AcDbObjectId id, CString& strName);
   bool IsViewBlockName(CString strName);
 
-  // Placing the fan into the current drawing (drawings/fan_dlg_place.cpp).
+  // Placing the fan into the current drawing (fandlg/fan_dlg_place.cpp).
   void OnPlaceFan();
 
   CGridCtrl m_GridParam;

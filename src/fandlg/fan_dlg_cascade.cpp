@@ -2,9 +2,9 @@
 // handlers of the series, fan-number and drive-mode combos.
 #include <unordered_set>
 
+#include "db/field_text.h"
 #include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
-#include "fandlg/field_text.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 // headings of fields 1..m-1, rows 1..n the catalogue rows in the order the
 // table returns them (column 0 numbered 1..n), row n+1 is an empty spare row.
 // Field 0 is never shown. Grid editing relies on exactly this correspondence.
+#include "db/field_text.h"
 #include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
-#include "fandlg/field_text.h"
 
 namespace {
 

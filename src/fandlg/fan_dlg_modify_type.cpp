@@ -1,7 +1,6 @@
 // Button 205 "修改类型": the model list editor, run on the dialog's catalogue connection.
 #include "fandlg/fan_dlg.h"
-#include "host/fan_module.h"
-#include "host/resource_handle_scope.h"
+#include "res/module_resources.h"
 #include "styledlg/style_dlg.h"
 
 // The editor's template is this module's: its resources are current for the

@@ -10,9 +10,9 @@
 #include <climits>
 #include <cwchar>
 
+#include "db/field_text.h"
 #include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
-#include "fandlg/field_text.h"
 #include "res/resource.h"
 
 namespace {

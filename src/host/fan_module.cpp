@@ -2,8 +2,8 @@
 // attach and detach, the entry point the host sends its messages to, and the command handler.
 //
 // Module-wide state is set at load and never changed afterwards: the instance
-// handle, the extension-module record with its attached flag, and the one
-// CDynLinkLibrary that puts this module into the resource chain.
+// handle (kept in res/module_resources), the extension-module record with its attached flag, and
+// the one CDynLinkLibrary that puts this module into the resource chain.
 #include "host/fan_module.h"
 
 #include "ado/kept_connections.h"
@@ -11,12 +11,10 @@
 #include "db/ado_db.h"
 #include "duty/duty_command.h"
 #include "fandlg/fan_dlg.h"
-#include "host/resource_handle_scope.h"
+#include "res/module_resources.h"
 #include "win/resources.h"
 
 namespace {
-
-HINSTANCE g_hInstance = nullptr;
 
 // The extension-module record with its attached flag and the two handles
 // stored beside it at attach: the resource handle current then, and ours.
@@ -61,11 +59,9 @@ void DetachExtensionModule() {
 
 }  // namespace
 
-HINSTANCE ModuleInstanceHandle() { return g_hInstance; }
-
 extern "C" BOOL DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID /*lpReserved*/) {
   if (dwReason == DLL_PROCESS_ATTACH) {
-    g_hInstance = hInstance;
+    SetModuleInstanceHandle(hInstance);
     AttachExtensionModule(hInstance);
     InitAcUiDLL();
   } else if (dwReason == DLL_PROCESS_DETACH) {
@@ -117,12 +113,13 @@ void AddCommand(const ACHAR* cmdGroup, const ACHAR* cmdInt, const ACHAR* cmdLoc,
     return;
   }
   ACHAR szLocal[64] = {};
-  ::LoadString(g_hInstance, static_cast<UINT>(idLocal), szLocal, 64);
+  ::LoadString(ModuleInstanceHandle(), static_cast<UINT>(idLocal), szLocal, 64);
   pStack->addCommand(cmdGroup, cmdInt, szLocal, cmdFlags, cmdProc, nullptr, -1, nullptr, nullptr);
 }
 
 void FanCommand() {
-  ResourceHandleScope scope(g_hInstance ? g_hInstance : g_pResourceModule->module.hModule);
+  HINSTANCE hInstance = ModuleInstanceHandle();
+  ResourceHandleScope scope(hInstance ? hInstance : g_pResourceModule->module.hModule);
   CFanDlg dlg(nullptr);
   dlg.DoModal();
 }

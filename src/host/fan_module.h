@@ -15,6 +15,3 @@ void UnloadApplication();
 void AddCommand(const ACHAR* cmdGroup, const ACHAR* cmdInt, const ACHAR* cmdLoc, int cmdFlags,
                 AcRxFunctionPtr cmdProc, int idLocal = -1);
 void FanCommand();
-
-// The module's instance handle, stored at process attach.
-HINSTANCE ModuleInstanceHandle();

@@ -4,8 +4,8 @@
 
 #include <unordered_set>
 
+#include "db/field_text.h"
 #include "db/probe_query.h"
-#include "fandlg/field_text.h"
 #include "res/resource.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/wide_stdlib.h"
+#include "db/field_text.h"
 #include "db/probe_query.h"
-#include "fandlg/field_text.h"
 #include "styledlg/style_dlg.h"
 #include "win/message_box.h"
 

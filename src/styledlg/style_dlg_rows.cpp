@@ -4,8 +4,8 @@
 
 #include "base/file_functions.h"
 #include "base/wide_stdlib.h"
+#include "db/field_text.h"
 #include "db/probe_query.h"
-#include "fandlg/field_text.h"
 #include "styledlg/style_dlg.h"
 #include "uikit/folders.h"
 #include "win/message_box.h"

@@ -9,10 +9,10 @@
 #include "cad/aced.h"
 #include "cadkit/block_helpers.h"
 #include "cadkit/xdata.h"
+#include "db/field_text.h"
 #include "db/probe_query.h"
 #include "drawings/view_names.h"
 #include "fandlg/fan_dlg.h"
-#include "fandlg/field_text.h"
 
 namespace {
 

@@ -1,7 +1,16 @@
-// ResourceHandleScope: the module's resources made current for one dialog run.
+// The module's own resources: its instance handle, stored at process attach,
+// and ResourceHandleScope, which makes them current for one dialog run. The
+// dialogs and the commands use these; the entry points in host/ store the
+// handle.
 #pragma once
 
+#include "base/windef.h"
 #include "cad/aced.h"
+
+// The module's instance handle, stored at process attach.
+HINSTANCE ModuleInstanceHandle();
+// Stores the handle that ModuleInstanceHandle gives; called at process attach.
+void SetModuleInstanceHandle(HINSTANCE hInstance);
 
 // Pushes a resource handle as the host's current one and pops it when the
 // scope ends, also when the dialog run inside it ends by an exception, so the
