@@ -85,17 +85,6 @@ class FanDialogTest(Scenario):
                 drive = control(dump, 1015)["text"]
                 self.assert_grid_shows(dump, 5005, "%s_%s_Accessory" % (s, drive))
 
-    def test_speeds_sort_as_text_and_letter_case_makes_distinct_values(self):
-        base = self.cat.sql("SELECT MAX(ID) FROM Model")[0][0]
-        for i, (drive, speed) in enumerate((("a", 1450), ("A", 960), ("A", 1450), ("A", 960))):
-            self.cat.sql("INSERT INTO Model VALUES (?, 'ZT', ?, 5, ?, '')", base + 1 + i, drive,
-                         speed)
-        (dump,), _ = self.dialog("dlg select 1012 ZT", "dlg select 1015 A", "dlg dump",
-                                 expect_dumps=1)
-        self.assertEqual(sorted(control(dump, 1015)["items"]), ["A", "a"])
-        self.assertEqual(control(dump, 1016)["items"], ["1450", "960"])
-        self.assertEqual(control(dump, 1016)["text"], "1450")
-
     def test_an_empty_model_table_leaves_everything_empty(self):
         self.cat.sql("DELETE FROM Model")
         (dump,), out = self.dialog("dlg dump", expect_dumps=1)

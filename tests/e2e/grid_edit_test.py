@@ -47,16 +47,6 @@ class GridEditTest(Scenario):
             expected[at[rowid]][col] = value
         self.assertEqual([list(r) for r in after], expected)
 
-    def test_a_number_typed_into_row_2_is_stored_in_the_second_row_only(self):
-        before = self.table(PARAM)
-        second = self.rows(PARAM)[1][0]
-        (dump,), boxes = self.dialog("dlg grid 5003 edit 2 2 2900", "dlg dump")
-        self.assertEqual(boxes, [])
-        self.assertEqual(grid(dump, 5003)["cells"][0][2], "转速r/min")
-        self.assertEqual(grid(dump, 5003)["cells"][2][2], "2900")
-        speed = self.cat.columns(PARAM).index("Speed") + 1
-        self.assert_only_changed(before, self.table(PARAM), {(second, speed): 2900})
-
     def test_the_spare_row_becomes_a_catalogue_row_once_column_1_has_text(self):
         before = self.table(PARAM)
         found, boxes = self.dialog(
