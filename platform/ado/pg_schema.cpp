@@ -63,6 +63,12 @@ std::vector<std::string> pgSchemaSetupStatements() {
     // A text matched against a number's text as the pattern.
     out.push_back("CREATE OR REPLACE FUNCTION zr_like(text, " + t +
                   ") RETURNS boolean LANGUAGE sql STABLE AS $$ SELECT $1 ILIKE $2::text $$");
+    // A number matched against a pattern with a character class (a regular expression).
+    out.push_back("CREATE OR REPLACE FUNCTION zr_like_regex(" + t +
+                  ", text) RETURNS boolean LANGUAGE sql STABLE AS $$ SELECT $1::text ~* $2 $$");
+    out.push_back("DO $$ BEGIN IF to_regoperator('~*(" + t +
+                  ",text)') IS NULL THEN CREATE OPERATOR ~* (LEFTARG = " + t +
+                  ", RIGHTARG = text, FUNCTION = zr_like_regex); END IF; END $$");
     out.push_back("DO $$ BEGIN IF to_regoperator('~~*(text," + t +
                   ")') IS NULL THEN CREATE OPERATOR ~~* (LEFTARG = text, RIGHTARG = " + t +
                   ", FUNCTION = zr_like); END IF; END $$");

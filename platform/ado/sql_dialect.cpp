@@ -5,6 +5,7 @@
 
 #include "base/utf8.h"
 #include "pg_schema.h"
+#include "sql_like.h"
 #include "text_fold.h"
 
 namespace adoimpl {
@@ -400,7 +401,13 @@ std::string pgToken(const std::vector<Token>& tokens, std::size_t i,
     return resolveColumn ? resolveColumn(tables, name) : std::nullopt;
   };
   if (t.kind == Tok::Word) {
-    if (isWord(t, "LIKE")) return "ILIKE";
+    if (isWord(t, "LIKE")) {
+      // A pattern with a character class is matched as a regular expression.
+      const std::size_t next = nextSignificant(tokens, i);
+      const bool classes = next < tokens.size() && tokens[next].kind == Tok::String &&
+                           likeClassRegex(unquote(tokens[next].text));
+      return classes ? "~*" : "ILIKE";
+    }
     const std::size_t next = nextSignificant(tokens, i);
     if (next < tokens.size() && isPunct(tokens[next], "(")) return std::string(t.text);
     const std::size_t prev = previousSignificant(tokens, i);
@@ -425,6 +432,11 @@ std::string pgToken(const std::vector<Token>& tokens, std::size_t i,
   if (isPunct(t, "-") && besideLike(i, false)) {
     const std::size_t next = nextSignificant(tokens, i);
     if (next < tokens.size() && tokens[next].kind == Tok::Number) return "";
+  }
+  if (t.kind == Tok::String && besideLike(i, false)) {
+    if (std::optional<std::string> regex = likeClassRegex(unquote(t.text))) {
+      return stringLiteral(*regex);
+    }
   }
   if (t.kind == Tok::Quoted) {
     const std::string inner = unquote(t.text);

@@ -76,6 +76,44 @@ PatternChar nextPatternChar(std::string_view pattern, std::size_t& p, char32_t e
 
 }  // namespace
 
+std::optional<std::string> likeClassRegex(std::string_view pattern) {
+  std::string out = "^";
+  bool hasClass = false;
+  auto literal = [&out](std::string_view c) {
+    if (c.size() == 1 && std::string_view(".^$*+?()[]{}|\\").find(c[0]) != std::string_view::npos)
+      out += '\\';
+    out += c;
+  };
+  for (std::size_t p = 0; p < pattern.size();) {
+    const std::size_t start = p;
+    const char32_t c = zrbase::decodeUtf8(pattern, p);
+    bool unused = false;
+    std::size_t after = p;
+    if (c == '%') {
+      out += ".*";
+    } else if (c == '_') {
+      out += '.';
+    } else if (c == '[' && classAt(pattern, after, 0, unused)) {
+      hasClass = true;
+      // The members as they stand, '!' for "not" written as '^', and a backslash (which
+      // a POSIX bracket takes as an escape) doubled.
+      std::string_view members = pattern.substr(p, after - 1 - p);
+      out += '[';
+      if (!members.empty() && (members[0] == '!' || members[0] == '^')) {
+        out += '^';
+        members.remove_prefix(1);
+      }
+      for (char m : members) out += m == '\\' ? std::string("\\\\") : std::string(1, m);
+      out += ']';
+      p = after;
+    } else {
+      literal(pattern.substr(start, p - start));
+    }
+  }
+  if (!hasClass) return std::nullopt;
+  return out + "$";
+}
+
 bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape) {
   std::size_t p = 0, t = 0;
   // Where to resume after the last '%': the pattern after it, and the text

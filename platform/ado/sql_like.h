@@ -1,6 +1,8 @@
 // The LIKE operator of the catalogue's SQL dialect.
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 struct sqlite3;
@@ -13,6 +15,11 @@ namespace adoimpl {
 // '%'; a '[' without its ']' is itself); letters compare without regard to
 // case (foldCase). escape (0 for none) makes the next pattern character
 // literal. Both are UTF-8.
+// A pattern with a character class, which a server's own LIKE lacks, as an anchored
+// POSIX regular expression that matches the same texts when letter case is ignored
+// (PostgreSQL's ~*); nullopt for a pattern without a class.
+std::optional<std::string> likeClassRegex(std::string_view pattern);
+
 bool likeMatch(std::string_view pattern, std::string_view text, char32_t escape = 0);
 
 // Replaces SQLite's like(): numbers are compared through the text they are

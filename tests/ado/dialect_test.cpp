@@ -50,7 +50,14 @@ TEST_F(Dialect, LikeMatchesTheTextAValueReadsAs) {
       {L"BigModel LIKE '4-72'", {L"1", L"2"}},
       {L"BigModel LIKE '4-72 '", {L"20"}},
       {L"BigModel LIKE 'aB-c'", {L"22"}},
-      {L"BigModel LIKE 'X4-72'", {L"21"}}};
+      {L"BigModel LIKE 'X4-72'", {L"21"}},
+      // Character classes, as the Access driver takes them: lists, ranges, "not".
+      {L"BigModel LIKE '[4x]%'", {L"1", L"2", L"20", L"21"}},
+      {L"BigModel LIKE '[!4]%'", {L"3", L"21", L"22"}},
+      {L"BigModel LIKE '[^0-8]%2'", {L"21"}},
+      {L"BigModel LIKE '[a-b]_-c'", {L"22"}},
+      {L"BigModel LIKE '4[-.]72'", {L"1", L"2"}},
+      {L"ID LIKE '[2-3]'", {L"2", L"3"}}};
   const auto ids = [&](const std::wstring& where) {
     return column(open(conn, L"SELECT * FROM Model WHERE " + where), L"ID");
   };

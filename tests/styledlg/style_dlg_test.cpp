@@ -6,6 +6,9 @@
 // the editor opened from the fan dialog in tests/host.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "style_dlg_harness.h"
 
 using fangen::TableStyle;
@@ -156,9 +159,14 @@ TEST(StyleDlgWrite, RowsMovedUpByARowRemovedFromTheGridOnlyKeepTheirRecords) {
     b.model(4, std::string("A"), std::string("B"), 6.0, 960LL);
   }
   h.ui().answer(IDYES);
-  h.run([&h](CStyleDlg& dlg) {
+  // The row without a series names the drawing "No4B.dwg": no model is left with
+  // its texts, so it goes too.
+  const std::string drawing = std::string(std::getenv("ZR_DWGLIB")) + "/Fan/No4B.dwg";
+  std::ofstream(drawing) << "0\nEOF\n";
+  h.run([&h, &drawing](CStyleDlg& dlg) {
     Apply(dlg, "dlg grid 6000 click 2 3");
     Apply(dlg, "dlg click 206");
+    EXPECT_FALSE(std::filesystem::exists(drawing));
     ASSERT_EQ(Column(dlg.m_Grid, 0), (std::vector<std::wstring>{L"ID", L"1", L"3", L"4"}));
     Apply(dlg, "dlg grid 6000 edit 2 5 third");
     // Another host deletes model 4 while the editor is up: its edit writes nothing.
