@@ -12,6 +12,7 @@ that cannot be applied stops the desktop run as it stops the console run.
 Usage: desktop_script_test.py --fancad BIN --workdir DIR [--xvfb with_xvfb.sh]
 """
 import argparse
+import difflib
 import os
 import shutil
 import struct
@@ -57,11 +58,7 @@ def write_plan(path):
 
 def png_size(path):
     """(width, height) of a PNG file, or None."""
-    try:
-        with open(path, "rb") as f:
-            head = f.read(24)
-    except OSError:
-        return None
+    head = open(path, "rb").read(24) if os.path.exists(path) else b""
     return struct.unpack(">II", head[16:24]) if head[:8] == b"\x89PNG\r\n\x1a\n" else None
 
 
@@ -108,9 +105,7 @@ def main():
 
     head, gui = runs["headless"][1], runs["gui"][1]
     if head != gui:
-        i = next(i for i in range(max(len(head), len(gui))) if head[i:i + 1] != gui[i:i + 1])
-        a, b = (head[i:i + 1] or [""])[0], (gui[i:i + 1] or [""])[0]
-        problems.append(f"outputs differ at line {i + 1}:\n  headless: {a[:200]}\n  gui:      {b[:200]}")
+        problems.append("outputs differ:\n" + "\n".join(difflib.unified_diff(head, gui, lineterm=""))[:3000])
     if sum(l.startswith("DUMP ") for l in gui) != 3:
         problems.append("the desktop run did not print its three DUMP lines")
     if not any("4-72No4.5A" in l for l in gui):
