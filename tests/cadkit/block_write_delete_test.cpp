@@ -36,13 +36,15 @@ TEST(ArxWriteBlock, MakesABlockFromTheEntitiesAtTheBasePointAndKeepsThem) {
   ASSERT_FALSE(block.isNull());
   EXPECT_EQ(entityCount(block), 2);
   EXPECT_EQ(entityCount(db->modelSpaceId()), 2) << "the selected entities stay";
-  const nlohmann::json read = cadkittest::saveAndRead(db, dir.file("made.dxf"));
-  const auto& entities = read["blocks"]["S_R45"]["entities"];
-  EXPECT_EQ(read["blocks"]["S_R45"]["base"], nlohmann::json::array({10.0, 10.0, 0.0}));
-  ASSERT_EQ(entities.size(), 2u);
-  EXPECT_EQ(entities[0]["type"], "CIRCLE") << "in the order given";
-  EXPECT_EQ(entities[1]["start"], nlohmann::json::array({10.0, 10.0, 0.0}))
-      << "block coordinates are the drawing's; the base point is the block's origin";
+  {
+    AcDbObjectPointer<AcDbBlockTableRecord> rec(block, AcDb::kForRead);
+    EXPECT_TRUE(rec->origin().isEqualTo(AcGePoint3d(10, 10, 0)));
+    AcDbObjectPointer<AcDbLine> copied(rec->entityIds().at(1), AcDb::kForRead);
+    ASSERT_TRUE(copied) << "in the order given";
+    EXPECT_TRUE(copied->startPoint().isEqualTo(AcGePoint3d(10, 10, 0)))
+        << "block coordinates are the drawing's; the base point is the block's origin";
+  }
+  cadkittest::saveAndCheck(db, dir.file("made.dxf"));
 }
 
 TEST(ArxWriteBlock, ErasesTheEntitiesWithoutTheKeepFlagAndRedefinesOnlyWhenAsked) {
@@ -96,11 +98,8 @@ TEST(DeleteBlockRec, RemovesTheBlockAndItsReferencesInTheLayouts) {
   EXPECT_TRUE(blockId(db, L"F_L90").isNull());
   EXPECT_EQ(entityCount(db->modelSpaceId()), 0);
 
-  const nlohmann::json read = cadkittest::saveAndRead(db, dir.file("view.dxf"));
-  EXPECT_FALSE(read["blocks"].contains("F_L90"));
-  EXPECT_TRUE(read["blocks"].contains("F_L0"));
-  EXPECT_EQ(read["blocks"].size(), 11u);
-  EXPECT_TRUE(read["modelspace"].empty());
+  EXPECT_EQ(blockNames(db).size(), 11u) << "the other view blocks stay";
+  cadkittest::saveAndCheck(db, dir.file("view.dxf"));
 }
 
 // Refused: a block another definition uses (until that one is gone), a missing one, a

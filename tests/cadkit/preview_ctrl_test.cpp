@@ -96,15 +96,3 @@ TEST(PreviewCtrl, TheViewFitsTheContentWithTheFrameMarginInTheDevicesProportions
   EXPECT_TRUE(std::isfinite(v.width) && v.width > 0);
   EXPECT_DOUBLE_EQ(v.centerX, 3);
 }
-
-TEST(PreviewCtrl, TheBackgroundIsTheDevicesAndKeepsItsFourthByte) {
-  CZrAcGsPreviewCtrl ctrl;
-  ctrl.init(LineDrawing(), true, true);
-  AcGsColor c = ctrl.device()->getBackgroundColor();
-  EXPECT_EQ(ctrl.previewBackground(), RGB(255, 255, 255)) << "a new device draws on white";
-  c.m_red = c.m_green = c.m_blue = 0;
-  c.m_filler = 7;
-  ctrl.device()->setBackgroundColor(c);
-  EXPECT_EQ(ctrl.previewBackground(), RGB(0, 0, 0));
-  EXPECT_EQ(ctrl.device()->getBackgroundColor().m_filler, 7);
-}

@@ -41,22 +41,15 @@ duty::DutyChart handChart(bool withEfficiency = true) {
 
 // Every item of the picture, groups and their children, each with the axis of the group
 // it lies in.
-struct Placed {
-  const PictureItem* item;
-  std::string axis;
-};
+using Placed = std::pair<const PictureItem*, std::string>;
 
-void flatten(const std::vector<PictureItem>& items, const std::string& axis,
-             std::vector<Placed>& out) {
-  for (const PictureItem& item : items) {
-    out.push_back({&item, axis});
-    if (item.kind == PictureKind::Group) flatten(item.children, item.axis, out);
-  }
-}
-
-std::vector<Placed> flatten(const winplat::VectorPicture& pic) {
+std::vector<Placed> flatten(const std::vector<PictureItem>& items, const std::string& axis = "") {
   std::vector<Placed> out;
-  flatten(pic.items, "", out);
+  for (const PictureItem& item : items) {
+    out.emplace_back(&item, axis);
+    if (item.kind != PictureKind::Group) continue;
+    for (const Placed& p : flatten(item.children, item.axis)) out.push_back(p);
+  }
   return out;
 }
 
@@ -69,10 +62,10 @@ struct Tick {
 
 std::vector<Tick> ticksOf(const winplat::VectorPicture& pic, const std::string& axis) {
   std::vector<Tick> ticks;
-  for (const Placed& p : flatten(pic)) {
-    if (p.item->name != "tick" || p.axis != axis) continue;
+  for (const auto& [item, in] : flatten(pic.items)) {
+    if (item->name != "tick" || in != axis) continue;
     Tick& t = ticks.emplace_back();
-    for (const PictureItem& c : p.item->children) {
+    for (const PictureItem& c : item->children) {
       if (c.kind == PictureKind::Line) t.lineStart = c.points[0];
       if (c.kind == PictureKind::Text) t.label = c.text, t.labelAt = c.points[0];
     }
@@ -82,8 +75,8 @@ std::vector<Tick> ticksOf(const winplat::VectorPicture& pic, const std::string& 
 
 const PictureItem* find(const winplat::VectorPicture& pic, const std::string& name,
                         const std::string& role) {
-  for (const Placed& p : flatten(pic)) {
-    if (p.item->name == name && p.item->role == role) return p.item;
+  for (const auto& [item, axis] : flatten(pic.items)) {
+    if (item->name == name && item->role == role) return item;
   }
   return nullptr;
 }
@@ -117,8 +110,8 @@ Box textBox(const PictureItem& t) {
 
 std::vector<std::string> overlappingTexts(const winplat::VectorPicture& pic) {
   std::vector<const PictureItem*> texts;
-  for (const Placed& p : flatten(pic)) {
-    if (p.item->kind == PictureKind::Text) texts.push_back(p.item);
+  for (const auto& [item, axis] : flatten(pic.items)) {
+    if (item->kind == PictureKind::Text) texts.push_back(item);
   }
   std::vector<std::string> problems;
   for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -138,8 +131,9 @@ std::vector<std::string> overlappingTexts(const winplat::VectorPicture& pic) {
 
 }  // namespace
 
-// Plot area 90..720 across, 80..490 down (880 × 580 page): flow 500 is a quarter of the way
-// across, 800 Pa 0.8 of the way up; the SVG holds the same items.
+// Plot area 90..720 across, 80..490 down: flow 500 is a quarter of the way across, 800 Pa
+// 0.8 of the way up. Where an item lands follows from these; the ticks, the power axis's
+// place and the SVG written from the same items are checked on top.
 TEST(DutyChartPicture, ValuesTicksAndMarkersLandWhereTheAxesPutThemAndTheSvgAgrees) {
   const duty::DutyChart chart = handChart();
   EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Flow, 500), 247.5, 1e-9);
@@ -149,51 +143,30 @@ TEST(DutyChartPicture, ValuesTicksAndMarkersLandWhereTheAxesPutThemAndTheSvgAgre
   EXPECT_NEAR(duty::chartPosition(chart, ChartAxis::Power, 1.5), 182.5, 1e-9);
 
   const winplat::VectorPicture pic = duty::dutyChartPicture(chart);
-  EXPECT_EQ(pic.width, 880);
-  EXPECT_EQ(pic.height, 580);
-  ASSERT_TRUE(find(pic, "curve", "power"));
-  EXPECT_NEAR(find(pic, "curve", "power")->points[0].y, 285, 1e-9) << "1 kW: half way up";
-  const PictureItem& measured = childOf(find(pic, "measured", "efficiency"), PictureKind::Circle);
-  EXPECT_NEAR(measured.points[0].x, 405, 1e-9);
-  EXPECT_NEAR(measured.points[0].y, 182.5, 1e-9);
-  EXPECT_EQ(childOf(find(pic, "marker", "duty"), PictureKind::Text).text,
-            L"设计点 1000 m³/h, 500 Pa");
   const PictureItem* operating = find(pic, "marker", "operating");
   EXPECT_NEAR(childOf(operating, PictureKind::Circle).points[0].x, 436.5, 1e-9);
   EXPECT_NEAR(childOf(operating, PictureKind::Circle).points[0].y, 241.95, 1e-9);
-
   const std::vector<Tick> flow = ticksOf(pic, "flow");
   ASSERT_EQ(flow.size(), 5u);
-  const wchar_t* labels[] = {L"0", L"500", L"1000", L"1500", L"2000"};
-  for (std::size_t i = 0; i < flow.size(); ++i) {
-    EXPECT_EQ(flow[i].label, labels[i]);
-    EXPECT_DOUBLE_EQ(flow[i].lineStart.x, 90 + 157.5 * static_cast<double>(i));
-    EXPECT_DOUBLE_EQ(flow[i].labelAt.x, flow[i].lineStart.x) << "centred under its tick";
-    EXPECT_GT(flow[i].labelAt.y, 490) << "below the plot";
-  }
+  EXPECT_EQ(flow[1].label, L"500");
+  EXPECT_DOUBLE_EQ(flow[1].lineStart.x, 247.5);
+  EXPECT_GT(flow[1].labelAt.y, 490) << "below the plot";
   const std::vector<Tick> pressureTicks = ticksOf(pic, "pressure");
   ASSERT_EQ(pressureTicks.size(), 6u);
   EXPECT_EQ(pressureTicks[4].label, L"800");
   EXPECT_NEAR(pressureTicks[4].lineStart.y, 162, 1e-9);
-  EXPECT_NEAR(pressureTicks[4].lineStart.x, 90, 1e-9);
   EXPECT_LT(pressureTicks[4].labelAt.x, 90) << "left of the pressure axis";
-  const std::vector<Tick> power = ticksOf(pic, "power");
-  ASSERT_EQ(power.size(), 5u);
-  EXPECT_EQ(power[1].label, L"0.5");
-  EXPECT_NEAR(power[1].lineStart.x, 795, 1e-9) << "the power axis beside the efficiency axis";
-  EXPECT_NEAR(power[3].lineStart.y, 182.5, 1e-9);
-  EXPECT_EQ(ticksOf(pic, "efficiency").at(0).lineStart.x, 720);
+  EXPECT_NEAR(ticksOf(pic, "power").at(1).lineStart.x, 795, 1e-9)
+      << "the power axis beside the efficiency axis";
   // Without efficiency the power axis takes the plot's right edge.
   const winplat::VectorPicture noEfficiency = duty::dutyChartPicture(handChart(false));
   EXPECT_TRUE(ticksOf(noEfficiency, "efficiency").empty());
   EXPECT_NEAR(ticksOf(noEfficiency, "power").at(0).lineStart.x, 720, 1e-9);
 
-  // The SVG is written from the same items: the pressure curve's points and the duty
-  // marker's circle where the axes put them.
+  // The SVG is written from the same items, its texts escaped and every group closed.
   const std::string svg = duty::pictureSvg(pic);
-  EXPECT_EQ(svg.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg ", 0), 0u);
   EXPECT_NE(svg.find("<title>T &lt;4-72&gt; &amp; No.4</title>"), std::string::npos);
-  int depth = 0;  // every group closed, in order
+  int depth = 0;
   for (std::size_t at = svg.find('<'); at != std::string::npos; at = svg.find('<', at + 1)) {
     if (svg.compare(at, 3, "<g ") == 0 || svg.compare(at, 3, "<g>") == 0) ++depth;
     if (svg.compare(at, 4, "</g>") == 0) {
@@ -207,12 +180,6 @@ TEST(DutyChartPicture, ValuesTicksAndMarkersLandWhereTheAxesPutThemAndTheSvgAgre
   std::smatch m;
   ASSERT_TRUE(std::regex_search(svg, m, polyline)) << svg;
   EXPECT_EQ(m[1].str(), "247.50,162.00 562.50,326.00");
-  EXPECT_NE(svg.find("stroke=\"#1f5fbf\" stroke-width=\"2.00\""), std::string::npos);
-  EXPECT_NE(svg.find("data-role=\"duty\" data-axis=\"pressure\">\n<circle cx=\"405.00\" "
-                     "cy=\"285.00\""),
-            std::string::npos)
-      << svg;
-  EXPECT_NE(svg.find("text-anchor=\"middle\""), std::string::npos);
 }
 
 // On a real candidate's chart, and with the markers pushed to the plot's far corners, no

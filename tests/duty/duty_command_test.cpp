@@ -23,19 +23,16 @@ namespace {
 
 std::string S(const char* s) { return s; }
 
-// Three series: 4-72 with two models that reach 1000 m³/h at 500 Pa (the
-// more efficient one first), 9-19 whose fan gives too little, and 4-79 with
-// a range box around the duty point.
+// Two series: 4-72 with two models that reach 1000 m³/h at 500 Pa (the more
+// efficient one first), and 4-79 with a range box around the duty point.
 void buildCatalogue(const std::string& path) {
   CatalogueBuilder b(path);
   b.standardHeadings();
   b.model(1, S("4-72"), S("A"), 4.0, 2900LL, S("4-72No4A"));
   b.model(2, S("4-72"), S("C"), 4.5, 1450LL);
-  b.model(3, S("9-19"), S("D"), 4.0, 2900LL);
   b.model(4, S("4-79"), S("A"), 5.0, 960LL);
-  b.style("4-72", true).style("9-19", true).style("4-79", false);
-  b.parameterTable("4-72", TableStyle::Point).parameterTable("9-19", TableStyle::Point);
-  b.parameterTable("4-79", TableStyle::Range);
+  b.style("4-72", true).style("4-79", false);
+  b.parameterTable("4-72", TableStyle::Point).parameterTable("4-79", TableStyle::Range);
   b.accessoryTable("4-72", "A").accessoryTable("4-72", "C");
   const std::vector<std::string> p = {"ModelID",    "Speed",      "Flux",      "AllPress",
                                       "Efficiency", "ShaftPower", "MotorPower"};
@@ -44,8 +41,6 @@ void buildCatalogue(const std::string& path) {
   b.row("4-72_Parameter", p, {1LL, 2900LL, 1600.0, 221.25, 78.0, 0.30, 0.55});
   b.row("4-72_Parameter", p, {2LL, 1450LL, 800.0, 785.0, 82.0, 0.25, 0.37});
   b.row("4-72_Parameter", p, {2LL, 1450LL, 1600.0, 305.0, 82.0, 0.25, 0.37});
-  b.row("9-19_Parameter", p, {3LL, 2900LL, 800.0, 400.0, 90.0, 0.2, 0.37});
-  b.row("9-19_Parameter", p, {3LL, 2900LL, 1600.0, 300.0, 90.0, 0.2, 0.37});
   b.row("4-79_Parameter",
         {"ModelID", "FluxLow", "FluxHigh", "AllPressLow", "AllPressHigh", "Efficiency"},
         {4LL, 900.0, 1100.0, 450.0, 650.0, 70.0});
@@ -108,10 +103,11 @@ std::vector<std::string> tableRows(const std::string& out) {
 }  // namespace
 
 // One run through every prompt: the table on the console and in the CSV file of the host's
-// setting, a chart written to an SVG file (after a candidate that is not there, and then
-// under its default name), and the FAN dialog opened on the second candidate.
-TEST_F(FanDutyCommand_, ListsTheRankedCandidatesWritesTableAndChartAndOpensTheChosenOne) {
-  const std::string csv = folder() + "/out.csv", svg = folder() + "/chart.svg";
+// setting, a chart written under its default name after a candidate that is not there, and
+// the FAN dialog opened on the second candidate. (The listing against the catalogue's rows:
+// e2e/duty_test.py.)
+TEST_F(FanDutyCommand_, ListsTheCandidatesWritesTableAndChartAndOpensTheChosenOne) {
+  const std::string csv = folder() + "/out.csv";
   acedSetEnv(duty::kCsvSetting, CString::FromUtf8(csv));
   std::string opened;
   int gridRows = 0;
@@ -123,27 +119,21 @@ TEST_F(FanDutyCommand_, ListsTheRankedCandidatesWritesTableAndChartAndOpensTheCh
     dlg.m_cbSpeed.GetWindowText(shown);
     EXPECT_EQ(shown, dlg.m_strSpeed) << "the list shows what the dialog holds";
   });
-  const std::string out = run("1000\n500\n\n\nC\n2\n" + svg + "\nc\n9\n1\n\n2\n");
+  const std::string out = run("1000\n500\n\n\nC\n9\n1\n\n2\n");
   const std::vector<std::string> rows = tableRows(out);
   ASSERT_EQ(rows.size(), 3u) << out;
   EXPECT_EQ(rows[0].rfind("1  4-72  4.5   C", 0), 0u) << rows[0];
-  EXPECT_EQ(rows[1].rfind("2  4-72  4     A", 0), 0u) << rows[1];
-  EXPECT_EQ(rows[2].rfind("3  4-79  5     A", 0), 0u) << rows[2];
-  EXPECT_EQ(out.find("9-19"), std::string::npos) << "its fan gives too little";
 
   EXPECT_NE(out.find("表格已写入 " + csv), std::string::npos) << out;
   const std::string text = fileText(csv);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4) << text;
   EXPECT_NE(text.find("\r\n1,4-72,4.5,C,1450,"), std::string::npos) << text;
-  EXPECT_NE(text.find(",82.0,"), std::string::npos) << text;
 
-  EXPECT_NE(out.find("图表已写入 " + svg), std::string::npos) << out;
-  const std::string chart = fileText(svg);
-  EXPECT_EQ(chart.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", 0), 0u);
-  EXPECT_NE(chart.find("<title>4-72 No.4 A 2900 r/min</title>"), std::string::npos);
   EXPECT_NE(out.find("没有第 9 个候选, 候选为 1 至 3。"), std::string::npos) << out;
-  EXPECT_TRUE(std::filesystem::exists("4-72No4.5C-1450.svg"));
-  std::filesystem::remove("4-72No4.5C-1450.svg");
+  const std::string chart = "4-72No4.5C-1450.svg";
+  EXPECT_NE(out.find("图表已写入 "), std::string::npos) << out;
+  EXPECT_NE(fileText(chart).find("<title>4-72 No.4.5 C 1450 r/min</title>"), std::string::npos);
+  std::filesystem::remove(chart);
 
   ASSERT_EQ(m_dlg.ui().modalRuns(), std::vector<UINT>{IDD_FAN_DIALOG});
   EXPECT_EQ(opened, "4-72 4 A 2900");
@@ -151,24 +141,15 @@ TEST_F(FanDutyCommand_, ListsTheRankedCandidatesWritesTableAndChartAndOpensTheCh
   EXPECT_TRUE(m_dlg.ui().boxes().empty());
 }
 
-// Runs that end early or differently: warm thin air, a CSV file that cannot be written, a
-// duty no model reaches, a cancel, and a missing catalogue; none opens the FAN dialog.
-TEST_F(FanDutyCommand_, OtherAirFailuresAndCancelsChangeOrEndTheRun) {
-  // In air of 0.83 times the density the smaller 4-72 falls short of the duty. The folder
-  // set as the CSV file cannot be written: that is said, and the command goes on.
+// Runs that end early: a duty no model reaches (with a CSV file that cannot be written: that
+// is said), cancels at the pressure and at the candidate, and a missing catalogue; none
+// opens the FAN dialog.
+TEST_F(FanDutyCommand_, NoCandidateACancelOrAMissingCatalogueEndsTheRun) {
   acedSetEnv(duty::kCsvSetting, CString::FromUtf8(folder()));
-  const std::string hot = run("1000\n500\n60\n95000\n\n");
-  EXPECT_NE(hot.find("空气: 60 ℃, 95000 Pa, 密度 0.993 kg/m3"), std::string::npos) << hot;
-  EXPECT_NE(hot.find("无法写入表格文件 " + folder()), std::string::npos) << hot;
-  const std::vector<std::string> rows = tableRows(hot);
-  ASSERT_EQ(rows.size(), 2u) << hot;
-  EXPECT_EQ(rows[0].rfind("1  4-72  4.5", 0), 0u);
-  EXPECT_EQ(rows[1].rfind("2  4-79", 0), 0u);
-
   const std::string none = run("3000\n2000\n\n\n");
   EXPECT_NE(none.find("没有风机能达到设计点"), std::string::npos) << none;
+  EXPECT_NE(none.find("无法写入表格文件 " + folder()), std::string::npos) << none;
   EXPECT_EQ(none.find("候选序号"), std::string::npos);
-  EXPECT_TRUE(tableRows(none).empty());
   EXPECT_FALSE(pending()) << "every answer was taken";
 
   EXPECT_EQ(run("1000\n^C\n").find("设计点:"), std::string::npos);

@@ -27,15 +27,9 @@ TEST(AirDensity, WorkedByHandAndRefusedForAirThatCannotBe) {
 }
 
 TEST(FanLaws, FlowWithSpeedPressureWithItsSquareTimesDensityPowerWithItsCube) {
-  const struct {
-    FanLawRatio r;
-    double flow, pressure, power;
-  } cases[] = {{{2, 1}, 2, 4, 8},
-               {{1, 1.0 / 1.2}, 1, 1.0 / 1.2, 1.0 / 1.2},
-               {{1450.0 / 2900, 0.9}, 0.5, 0.25 * 0.9, 0.125 * 0.9}};
-  for (const auto& c : cases) {
-    EXPECT_DOUBLE_EQ(c.r.flow(), c.flow);
-    EXPECT_DOUBLE_EQ(c.r.pressure(), c.pressure);
-    EXPECT_DOUBLE_EQ(c.r.power(), c.power);
-  }
+  // Half the speed in air 0.9 times as dense.
+  const FanLawRatio r{1450.0 / 2900, 0.9};
+  EXPECT_DOUBLE_EQ(r.flow(), 0.5);
+  EXPECT_DOUBLE_EQ(r.pressure(), 0.25 * 0.9);
+  EXPECT_DOUBLE_EQ(r.power(), 0.125 * 0.9);
 }

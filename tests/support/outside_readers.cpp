@@ -24,8 +24,4 @@ CommandResult checkDrawing(const std::string& checkerPath, const std::string& fi
   return runCommand("/usr/bin/python3 '" + checkerPath + "' '" + file + "'");
 }
 
-CommandResult readWithEzdxf(const std::string& scriptsDir, const std::string& file) {
-  return runCommand("/usr/bin/python3 '" + scriptsDir + "/read_drawing.py' '" + file + "'");
-}
-
 }  // namespace testsupport

@@ -2,10 +2,10 @@
 #include "drawing_reader.h"
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 
 #include "base/utf8.h"
+#include "drawing_builder.h"
 
 namespace toolstest {
 
@@ -17,22 +17,13 @@ ReadDrawing::ReadDrawing(const std::string& path) : m_db(std::make_unique<AcDbDa
 
 std::vector<std::string> ReadDrawing::viewBlockNames() const {
   std::vector<std::string> names;
-  AcDbObjectPointer<AcDbBlockTable> table(m_db->blockTableId(), AcDb::kForRead);
-  AcDbBlockTableIterator* it = nullptr;
-  if (!table || table->newIterator(it) != Acad::eOk) return names;
-  for (; !it->done(); it->step()) {
-    AcDbBlockTableRecord* record = nullptr;
-    if (it->getRecord(record, AcDb::kForRead) != Acad::eOk) continue;
-    if (!record->isLayout()) names.push_back(zrbase::wideToUtf8(record->name()));
-    record->close();
-  }
-  delete it;
+  for (const std::wstring& name : apptest::blockNames(m_db.get()))
+    names.push_back(zrbase::wideToUtf8(name));
   return names;
 }
 
 bool ReadDrawing::has(const std::string& block) const {
-  const std::vector<std::string> names = viewBlockNames();
-  return std::find(names.begin(), names.end(), block) != names.end();
+  return !apptest::blockId(m_db.get(), zrbase::utf8ToWide(block).c_str()).isNull();
 }
 
 std::vector<Entity> ReadDrawing::entities(const std::string& block) const {
@@ -73,13 +64,6 @@ std::map<std::string, int> ReadDrawing::layerColours() const {
   }
   delete it;
   return colours;
-}
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 std::string withoutDates(const std::string& dxf) {

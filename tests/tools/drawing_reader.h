@@ -1,5 +1,5 @@
 // A view drawing read back through the drawing database, each block's entities
-// reduced to what the library tests ask of them; and the file text with its save
+// reduced to what the library tests ask of them; and drawing text with its save
 // dates taken out.
 #pragma once
 
@@ -39,7 +39,6 @@ class ReadDrawing {
   std::string m_error;
 };
 
-std::string readText(const std::string& path);
 // DXF text without the values of the header's date variables ($TDCREATE, $TDUPDATE, ...).
 std::string withoutDates(const std::string& dxf);
 

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """The sample drawing library that the build generates, read by an independent reader.
 
-Every model of the built sample catalogue has its view drawing in the built library;
-ezdxf reads every drawing without an audit finding and sees the MODEL attribute of the
-front views; the project's drawing checker finds every drawing clean. Then fandwg itself: its usage, a refused output folder, a run into a fresh folder.
+ezdxf reads every drawing and sees the MODEL attribute of the front views; the project's
+drawing checker (which has ezdxf audit each file) finds every drawing clean. Then fandwg
+itself: its usage, a refused output folder, a run that writes the built library's files.
+(A drawing for every model of the catalogue, blocks, hands and layers: view_library_test.)
 
 Usage: sample_library_test.py --library DIR --fandwg BIN --workdir DIR --checker FILE
 """
@@ -11,7 +12,6 @@ import argparse
 import glob
 import os
 import shutil
-import sqlite3
 import subprocess
 import sys
 import unittest
@@ -21,33 +21,12 @@ import ezdxf
 ARGS = None
 
 
-def model_drawings(catalogue):
-    """The view drawing name of every model row, fan numbers as the dialog shows them."""
-    con = sqlite3.connect(f"file:{catalogue}?mode=ro", uri=True)
-    try:
-        rows = con.execute("select BigModel, FanNo, DriveMode from Model").fetchall()
-    finally:
-        con.close()
-    return {f"{s}No{n:g}{d}" for s, n, d in rows}
-
-
 class BuiltLibrary(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = os.path.join(ARGS.library, "dwg", "Fan")
         cls.files = sorted(glob.glob(os.path.join(cls.folder, "*.dwg")))
         cls.docs = {os.path.basename(f)[:-4]: ezdxf.readfile(f) for f in cls.files}
-
-    def test_every_catalogue_model_has_its_view_drawing(self):
-        wanted = model_drawings(os.path.join(ARGS.library, "data", "ZRFan.Mdb"))
-        self.assertGreater(len(wanted), 40)
-        self.assertEqual(wanted - set(self.docs), set())
-
-    def test_ezdxf_audit_finds_nothing(self):
-        for name, doc in self.docs.items():
-            auditor = doc.audit()
-            self.assertEqual([e.message for e in auditor.errors], [], name)
-            self.assertEqual([e.message for e in auditor.fixes], [], name)
 
     def test_front_views_carry_the_model(self):
         # Blocks, hands and layers are the drawing database's test; ezdxf reads the attribute.
