@@ -79,11 +79,9 @@ std::string withEntities(const std::string& entities) {
 }
 
 AcDbObjectId addToBlock(AcDbObjectId block, AcDbEntity* ent) {
-  AcDbBlockTableRecord* btr = nullptr;
   AcDbObjectId id;
-  if (acdbOpenObject(btr, block, AcDb::kForWrite) != Acad::eOk) return id;
-  if (btr->appendAcDbEntity(id, ent) == Acad::eOk) ent->close();
-  btr->close();
+  AcDbObjectPointer<AcDbBlockTableRecord> btr(block, AcDb::kForWrite);
+  if (btr && btr->appendAcDbEntity(id, ent) == Acad::eOk) ent->close();
   return id;
 }
 
@@ -91,45 +89,31 @@ AcDbObjectId addToModelSpace(AcDbDatabase* db, AcDbEntity* ent) {
   return addToBlock(db->modelSpaceId(), ent);
 }
 
-AcDbObjectId addBlock(AcDbDatabase* db, const ACHAR* name, const AcGePoint3d& origin) {
-  AcDbBlockTable* table = nullptr;
+// Adds rec to the table of tableId; returns its id, or a null id (rec deleted) when refused.
+static AcDbObjectId addRecord(AcDbObjectId tableId, AcDbSymbolTableRecord* rec) {
   AcDbObjectId id;
-  if (db->getBlockTable(table, AcDb::kForWrite) != Acad::eOk) return id;
-  auto* rec = new AcDbBlockTableRecord();
-  rec->setName(name);
-  rec->setOrigin(origin);
-  if (table->add(id, rec) == Acad::eOk)
+  AcDbObjectPointer<AcDbSymbolTable> table(tableId, AcDb::kForWrite);
+  if (table && table->add(id, rec) == Acad::eOk)
     rec->close();
   else
     delete rec;
-  table->close();
   return id;
 }
 
+AcDbObjectId addBlock(AcDbDatabase* db, const ACHAR* name, const AcGePoint3d& origin) {
+  auto* rec = new AcDbBlockTableRecord();
+  rec->setName(name);
+  rec->setOrigin(origin);
+  return addRecord(db->blockTableId(), rec);
+}
+
 AcDbObjectId addLayer(AcDbDatabase* db, const ACHAR* name, short color) {
-  AcDbLayerTable* lt = nullptr;
-  AcDbObjectId id;
-  if (db->getLayerTable(lt, AcDb::kForWrite) != Acad::eOk) return id;
   auto* rec = new AcDbLayerTableRecord();
   rec->setName(name);
   AcCmColor c;
   c.setColorIndex(color);
   rec->setColor(c);
-  if (lt->add(id, rec) == Acad::eOk)
-    rec->close();
-  else
-    delete rec;
-  lt->close();
-  return id;
-}
-
-AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name) {
-  AcDbBlockTable* table = nullptr;
-  AcDbObjectId id;
-  if (db.getBlockTable(table) != Acad::eOk) return id;
-  table->getAt(name, id);
-  table->close();
-  return id;
+  return addRecord(db->layerTableId(), rec);
 }
 
 bool hasLayer(AcDbDatabase& db, const ACHAR* name) {
@@ -145,47 +129,34 @@ std::vector<AcDbObjectId> entitiesOf(AcDbObjectId block) {
   return btr ? btr->entityIds() : std::vector<AcDbObjectId>{};
 }
 
-int modelSpaceCount(AcDbDatabase* db) {
-  return static_cast<int>(entitiesOf(db->modelSpaceId()).size());
-}
-
 AcDbEntity* firstInModelSpace(AcDbDatabase* db) {
-  AcDbBlockTableRecord* ms = nullptr;
-  if (acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForRead) != Acad::eOk) return nullptr;
-  AcDbBlockTableRecordIterator* it = nullptr;
-  ms->newIterator(it);
+  const std::vector<AcDbObjectId> ids = entitiesOf(db->modelSpaceId());
   AcDbEntity* ent = nullptr;
-  if (!it->done()) it->getEntity(ent, AcDb::kForRead);
-  delete it;
-  ms->close();
+  if (!ids.empty()) acdbOpenObject(ent, ids[0], AcDb::kForRead);
   return ent;
 }
 
-std::string dxf(std::initializer_list<DxfWord> words) { return DxfText().pairs(words).str(); }
-
-DxfText& DxfText::pair(int code, const std::string& value) {
-  m_text += std::to_string(code) + "\n" + value + "\n";
-  return *this;
+std::string dxf(std::initializer_list<DxfWord> words) {
+  std::string text;
+  for (const DxfWord& w : words) text += w.text + "\n";
+  return text;
 }
 
-DxfText& DxfText::pairs(std::initializer_list<DxfWord> words) {
-  for (const DxfWord& w : words) m_text += w.text + "\n";
-  return *this;
+std::string section(const std::string& name, const std::string& body) {
+  return dxf({0, "SECTION", 2, name}) + body + dxf({0, "ENDSEC"});
 }
 
-DxfText& DxfText::header(const std::string& version, const std::string& codePage) {
-  section("HEADER").pair(9, "$ACADVER").pair(1, version);
-  if (!codePage.empty()) pair(9, "$DWGCODEPAGE").pair(3, codePage);
-  return endSection();
+std::string dxfFile(const std::string& version, const std::string& sections,
+                    const std::string& codePage) {
+  std::string header = dxf({9, "$ACADVER", 1, version});
+  if (!codePage.empty()) header += dxf({9, "$DWGCODEPAGE", 3, codePage});
+  return section("HEADER", header) + sections + dxf({0, "EOF"});
 }
 
 std::string r12Drawing(const std::string& entities, const std::string& codePage) {
-  DxfText t;
-  t.header("AC1009", codePage);
-  t.section("TABLES").pairs({0, "TABLE", 2, "LAYER", 70, 1});
-  t.pairs({0, "LAYER", 2, "0", 70, 0, 62, 7, 6, "CONTINUOUS"});
-  t.pair(0, "ENDTAB").endSection();
-  return t.section("ENTITIES").str() + entities + DxfText().endSection().eof().str();
+  const std::string layers = dxf({0, "TABLE", 2, "LAYER", 70, 1, 0, "LAYER", 2, "0", 70, 0, 62, 7,
+                                  6, "CONTINUOUS", 0, "ENDTAB"});
+  return dxfFile("AC1009", section("TABLES", layers) + section("ENTITIES", entities), codePage);
 }
 
 }  // namespace cadtest

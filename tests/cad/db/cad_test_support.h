@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cad/acdb.h"
+#include "drawing_builder.h"
 #include "outside_readers.h"
 
 namespace cadtest {
@@ -59,13 +60,15 @@ AcDbObjectId addToBlock(AcDbObjectId block, AcDbEntity* ent);
 // Adds a layer of the given name and colour; returns its id.
 AcDbObjectId addLayer(AcDbDatabase* db, const ACHAR* name, short color = 7);
 // The block of that name in db, or a null id.
-AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name);
+inline AcDbObjectId blockNamed(AcDbDatabase& db, const ACHAR* name) {
+  return apptest::blockId(&db, name);
+}
 // Whether db has a layer of that name.
 bool hasLayer(AcDbDatabase& db, const ACHAR* name);
 // The live entities of a block, in order.
 std::vector<AcDbObjectId> entitiesOf(AcDbObjectId block);
 // The number of live entities in model space.
-int modelSpaceCount(AcDbDatabase* db);
+inline int modelSpaceCount(AcDbDatabase* db) { return apptest::entityCount(db->modelSpaceId()); }
 // The first live entity of model space (opened for read: close it).
 AcDbEntity* firstInModelSpace(AcDbDatabase* db);
 
@@ -79,22 +82,11 @@ struct DxfWord {
 // DXF pairs as text, codes and values in turn: dxf({0, "LINE", 8, "0"}) is "0\nLINE\n8\n0\n".
 std::string dxf(std::initializer_list<DxfWord> words);
 
-// DXF text built pair by pair: DxfText().pair(0, "SECTION").pair(2, "HEADER")...
-class DxfText {
- public:
-  DxfText& pair(int code, const std::string& value);
-  DxfText& pairs(std::initializer_list<DxfWord> words);
-  DxfText& section(const std::string& name) { return pair(0, "SECTION").pair(2, name); }
-  DxfText& endSection() { return pair(0, "ENDSEC"); }
-  // A header with $ACADVER (and $DWGCODEPAGE when given).
-  DxfText& header(const std::string& version, const std::string& codePage = "");
-  DxfText& eof() { return pair(0, "EOF"); }
-  const std::string& str() const { return m_text; }
-
- private:
-  std::string m_text;
-};
-
+// A section of DXF text: SECTION, its name, the body, ENDSEC.
+std::string section(const std::string& name, const std::string& body);
+// A whole drawing: a header with $ACADVER (and $DWGCODEPAGE when given), then the sections.
+std::string dxfFile(const std::string& version, const std::string& sections,
+                    const std::string& codePage = "");
 // A whole R12 drawing whose ENTITIES section holds the given pairs.
 std::string r12Drawing(const std::string& entities, const std::string& codePage = "");
 

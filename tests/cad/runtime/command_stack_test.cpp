@@ -63,22 +63,6 @@ TEST_F(CommandStack, RefusesDuplicatesAndBadNamesAndRemovesSingleCommands) {
   EXPECT_NE(stack()->lookup(L"B"), nullptr);
 }
 
-TEST(RxDictionary, OwnsWhatItHoldsAndHandsBackWhatIsReplaced) {
-  AcRxDictionary dict;
-  auto* first = new AcRxDictionary;
-  EXPECT_EQ(dict.atPut(L"k", first), nullptr);
-  EXPECT_EQ(dict.at(L"k"), first);
-  EXPECT_EQ(dict.at(L"K"), nullptr) << "keys are case-sensitive";
-  AcRxObject* replaced = dict.atPut(L"k", new AcRxDictionary);
-  EXPECT_EQ(replaced, first);
-  delete replaced;
-  AcRxDictionary unowned;
-  dict.atPutUnowned(L"u", &unowned);
-  EXPECT_EQ(dict.remove(L"u"), nullptr) << "an unowned object is not handed over";
-  EXPECT_EQ(dict.numEntries(), 1u);
-  // The remaining owned entry is freed with the dictionary (LeakSanitizer checks).
-}
-
 TEST(EnvironmentSettings, SetReadInAnyCaseAndRemoved) {
   ACHAR value[16];
   EXPECT_EQ(acedGetEnv(L"TestSetting", value, 16), RTERROR);

@@ -38,15 +38,6 @@ class DynamicLinker : public EditorTest {
   }
 };
 
-TEST_F(DynamicLinker, RegistryServicesAreFoundAndCast) {
-  ASSERT_NE(linker(), nullptr);
-  EXPECT_EQ(linker(), AcRxDynamicLinker::instance());
-  AcRxObject* stack = acrxSysRegistry()->at(ACRX_COMMAND_DOCK);
-  EXPECT_NE(AcEdCommandStack::cast(stack), nullptr);
-  EXPECT_EQ(AcRxDynamicLinker::cast(stack), nullptr) << "a checked cast refuses another class";
-  EXPECT_EQ(acrxSysRegistry()->at(L"NoSuchService"), nullptr);
-}
-
 TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitOnceAndUnloadRunsTheReverse) {
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
   EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "acrxEntryPoint 1"}));
@@ -117,7 +108,7 @@ TEST_F(DynamicLinker, CommandsLeftBehindByAnUnloadedApplicationAreRemoved) {
   ASSERT_TRUE(linker()->unloadModule(L"app_testmodule_keep"));
   // Its handlers are gone with its code; the commands must not stay reachable.
   EXPECT_FALSE(isCommand(L"TESTHELLO"));
-  EXPECT_EQ(AcEdCommandStack::instance()->lookupGlobalCmd(L"TESTASK"), nullptr);
+  EXPECT_EQ(AcEdCommandStack::instance()->lookupGlobalCmd(L"TESTTAG"), nullptr);
 }
 
 TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {
@@ -147,17 +138,8 @@ TEST_F(DynamicLinker, TheCurrentDocumentsDatabaseIsTheWorkingDatabase) {
   EXPECT_STREQ(doc.docTitle(), L"4-72No4.5A.dwg");
 }
 
-TEST_F(DynamicLinker, ApplicationsHearOfDrawingsOpenedAndClosed) {
-  apptest::newCurrentDrawing();
-  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
-  // Loaded with a drawing open: initialised, then told of that drawing.
-  EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "acrxEntryPoint 1",
-                            "acrxEntryPoint 3"}));
-  apptest::newCurrentDrawing();
-  EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 4", "acrxEntryPoint 3"}));
-  acDocManagerPtr()->closeDocument();
-  EXPECT_EQ(calls(), Calls{"acrxEntryPoint 4"});
-}
+// What applications hear of drawings opened and closed: tests/app/host_test.cpp
+// (AWholeSessionInTheOrderAHostDrivesIt).
 
 TEST(ResourceHandles, PushSetsThePushedHandleAndPopRestoresTheOneBefore) {
   const HINSTANCE host = zrbase::instanceFromTable(nullptr, "host");

@@ -109,7 +109,7 @@ TEST_F(SelectionSets, ProgrammaticModesFiltersAndErasedEntities) {
   EXPECT_EQ(id, straddling);
 }
 
-TEST_F(SelectionSets, NamesAreCheckedNotFollowedAndSetsGrow) {
+TEST_F(SelectionSets, NamesAreCheckedNotFollowed) {
   ads_name ss, e;
   ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, nullptr, ss), RTNORM);
   ASSERT_EQ(acedSSName(ss, 0, e), RTNORM);
@@ -124,46 +124,15 @@ TEST_F(SelectionSets, NamesAreCheckedNotFollowedAndSetsGrow) {
   EXPECT_EQ(acedSSLength(ss, &n), RTERROR);
   const ads_name forged = {12345, 0};
   EXPECT_EQ(acdbGetObjectId(id, forged), Acad::eInvalidAdsName);
-  // The same entity always gets the same name; acedSSAdd adds each entity once.
-  ads_name n1, n2, same;
+  // The same entity always gets the same name.
+  ads_name n1, n2;
   ASSERT_EQ(acdbGetAdsName(n1, inside), Acad::eOk);
   ASSERT_EQ(acdbGetAdsName(n2, inside), Acad::eOk);
   EXPECT_EQ(n1[0], n2[0]);
-  acdbGetAdsName(n2, far);
-  ASSERT_EQ(acedSSAdd(n1, nullptr, ss), RTNORM);
-  ASSERT_EQ(acedSSAdd(n2, ss, same), RTNORM);
-  ASSERT_EQ(acedSSAdd(n1, ss, same), RTNORM);
-  EXPECT_EQ(members(ss), (Ids{inside, far}));
-  acedSSFree(ss);
   // A new drawing makes every old name meaningless.
   apptest::newCurrentDrawing();
   EXPECT_EQ(acdbGetObjectId(id, n1), Acad::eInvalidAdsName);
   EXPECT_EQ(acdbEntLast(e), RTERROR) << "the new drawing is empty";
-}
-
-TEST_F(SelectionSets, EntityNamesAnswerSelectionPromptsInAcedCommand) {
-  int selected = -1;
-  cadrt::CommandProcessor::instance().addHostCommand(L"COUNTSEL", [&] {
-    ads_name ss;
-    const int rc = acedSSGet(nullptr, nullptr, nullptr, nullptr, ss);
-    if (rc != RTNORM) return rc;
-    Adesk::Int32 n = 0;
-    acedSSLength(ss, &n);
-    selected = n;
-    return acedSSFree(ss);
-  });
-  input("");
-  ads_name e, ss;
-  acdbGetAdsName(e, far);
-  EXPECT_EQ(acedCommand(RTSTR, L"COUNTSEL", RTENAME, e, RTSTR, L"", 0), RTNORM);
-  EXPECT_EQ(selected, 1);
-  ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, nullptr, ss), RTNORM);
-  EXPECT_EQ(acedCommand(RTSTR, L"COUNTSEL", RTPICKS, ss, RTSTR, L"", 0), RTNORM);
-  EXPECT_EQ(selected, 3);
-  acedSSFree(ss);
-  const ads_name forged = {999, 1};
-  EXPECT_EQ(acedCommand(RTSTR, L"COUNTSEL", RTENAME, forged, 0), RTERROR);
-  cadrt::CommandProcessor::instance().removeHostCommand(L"COUNTSEL");
 }
 
 }  // namespace

@@ -23,16 +23,6 @@ const wchar_t* const kGroup = L"ZRTEST";
 
 void helloCommand() { acutPrintf(L"testmodule: HELLO\n"); }
 
-// Asks for an angle and a point and prints what it got.
-void askCommand() {
-  ads_real angle = -1;
-  const int rcAngle = acedGetAngle(nullptr, L"\nAngle: ", &angle);
-  ads_point pt = {0, 0, 0};
-  const int rcPoint = acedGetPoint(nullptr, L"\nPoint: ", pt);
-  acutPrintf(L"testmodule: angle %d %.6f point %d %g,%g,%g\n", rcAngle, angle, rcPoint, pt[0],
-             pt[1], pt[2]);
-}
-
 // Places a block the way the fan module places a fan: the angle is asked
 // first, then INSERT runs with scale and rotation given and the insertion
 // point left to the user.
@@ -109,7 +99,6 @@ void registerCommands() {
   AcEdCommandStack* stack = AcEdCommandStack::cast(acrxSysRegistry()->at(ACRX_COMMAND_DOCK));
   stack->addCommand(kGroup, L"TESTHELLO", L"TESTHELLO", ACRX_CMD_TRANSPARENT | ACRX_CMD_USEPICKSET,
                     helloCommand, nullptr, -1, nullptr, nullptr);
-  stack->addCommand(kGroup, L"TESTASK", L"TESTASK", ACRX_CMD_MODAL, askCommand);
   stack->addCommand(kGroup, L"TESTPLACE", L"TESTPLACE", ACRX_CMD_MODAL, placeCommand);
   stack->addCommand(kGroup, L"TESTTAG", L"TESTTAG", ACRX_CMD_MODAL, tagCommand);
   stack->addCommand(kGroup, L"TESTSELECT", L"TESTSELECT", ACRX_CMD_MODAL, selectCommand);
