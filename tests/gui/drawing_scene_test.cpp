@@ -211,22 +211,6 @@ TEST(DrawingScene, MultilineTextLosesItsFormatCodes) {
             (std::vector<QString>{QStringLiteral("11/2")}));
 }
 
-TEST(ScenePainter, LinesLandWhereTheViewPutsThemInTheirColours) {
-  TestDrawing d;
-  d.line({0, 0, 0}, {100, 0, 0}, 1);
-  d.line({0, 50, 0}, {100, 50, 0}, 5);
-  zrgui::ViewTransform view;
-  const QImage image = painted(d, QSize(220, 120), QRectF(0, 0, 100, 50), 0.05, view);
-  const QPoint redMid = view.toScreen(QPointF(50, 0)).toPoint();
-  const QPoint blueMid = view.toScreen(QPointF(50, 50)).toPoint();
-  EXPECT_GT(redMid.y(), blueMid.y()) << "y points up in the drawing, down on screen";
-  EXPECT_GT(guitest::countColor(image, guitest::around(redMid, 1), Qt::red), 0);
-  EXPECT_GT(guitest::countColor(image, guitest::around(blueMid, 1), Qt::blue), 0);
-  EXPECT_EQ(guitest::countNot(image, guitest::around(view.toScreen(QPointF(50, 25)).toPoint(), 3),
-                              Qt::black),
-            0);
-}
-
 TEST(ScenePainter, ChineseTextIsDrawnWithRealGlyphs) {
   // Two different characters drawn as glyphs differ; drawn as the empty boxes
   // of a missing font they would be alike.

@@ -21,7 +21,6 @@
 #include "fandlg/fan_dlg.h"
 #include "gui/dialog_view.h"
 #include "gui/drawing_canvas.h"
-#include "gui/preview_widget.h"
 #include "res/resource.h"
 #include "view_drawing_builder.h"
 #include "win/resources.h"
@@ -204,8 +203,8 @@ TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheC
 }
 
 // The module's fan dialog in the desktop session: a model chosen with the
-// mouse, its view block in the preview, and a fan placed by clicking the
-// canvas while the dialog steps aside.
+// mouse and a fan placed by clicking the canvas while the dialog steps aside
+// (the preview's colours and cross are checked in dialog_view_test.cpp).
 int fanDialogCommand() {
   CFanDlg dlg;
   dlg.DoModal();
@@ -254,12 +253,11 @@ class FanPlacementSession : public DesktopSession {
   HINSTANCE m_module = nullptr;
 };
 
-TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPreviewedAndPlacedWhereTheCanvasIsClicked) {
+TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPlacedWhereTheCanvasIsClicked) {
   guitest::TestDrawing d;
   d.line({0, 0, 0}, {4000, 3000, 0}, 5);
   open(d);
   bool chosen = false;
-  int previewGreen = 0, previewRedAtBase = 0;
   bool hiddenWhilePicking = false;
   int outlineBehindDialog = 0, crossBehindDialog = -1;
   at(QStringLiteral("Command:"), [&] { type(QStringLiteral("FANDLG")); });
@@ -268,16 +266,6 @@ TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPreviewedAndPlacedWhereTheCa
              guitest::pickWithMouse(combo(IDC_COMBO_FANNO), QStringLiteral("4.5")) &&
              guitest::pickWithMouse(combo(IDC_COMBO_DRIVEMODE), QStringLiteral("A")) &&
              guitest::pickWithMouse(combo(IDC_COMBO_SPEED), QStringLiteral("2900"));
-    auto* preview =
-        dynamic_cast<zrgui::PreviewWidget*>(dialog()->controlWidget(IDC_STATIC_PREVIEW));
-    if (preview) {
-      const QImage image = preview->picture();
-      auto near = [&](double x, double y, int half) {
-        return guitest::around(preview->view().toScreen(QPointF(x, y)).toPoint(), half);
-      };
-      previewGreen = guitest::countColor(image, near(kRadius / 2, kRadius / 2, 2), kGreen);
-      previewRedAtBase = guitest::countColor(image, near(0, 0, 3), kRed);
-    }
     press(IDC_BUTTON_PLACEFAN);
   });
   at(QStringLiteral("请输入风机插入角度:"), [&] {
@@ -297,8 +285,6 @@ TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPreviewedAndPlacedWhereTheCa
   run();
 
   EXPECT_TRUE(chosen) << "every combo offered the model's value";
-  EXPECT_GT(previewGreen, 0) << "the view block's outline in its layer's colour";
-  EXPECT_GT(previewRedAtBase, 3) << "the red cross at the base point";
   EXPECT_TRUE(hiddenWhilePicking);
   const auto ids = modelSpace();
   ASSERT_EQ(ids.size(), 2u);

@@ -1,6 +1,6 @@
-// Modal runs headless: initialisation, saving on OK and not on Esc, the
-// dialog staying up when a value is refused, failures inside the run (nested
-// dialogs run from the console lines of dialog_script_test.cpp); templates and
+// Modal runs headless: initialisation, saving on OK and not on Esc, failures
+// inside the run (a refused value and nested dialogs are run from the console
+// lines of dialog_script_test.cpp); templates and
 // strings found through the resource handle and the chain of extension
 // libraries; the host dialog's editor-command protocol.
 #include <gtest/gtest.h>
@@ -37,18 +37,12 @@ CString captionOfModalRun(testsupport::RecordingUiService& ui, CDialog& d) {
 
 }  // namespace
 
-TEST_F(ModalFixture, OkSavesOnlyAcceptedDataEscSavesNothingAndTheObjectRunsAgain) {
+TEST_F(ModalFixture, OkSavesEscSavesNothingAndTheObjectRunsAgain) {
   CTestDlg dlg;
   bool sawItUp = false;
   ui.onModal([&](CDialog& up) {
     sawItUp = dlg.initialised && up.IsWindowVisible() && !winplat::modalDialogs().empty() &&
               winplat::modalDialogs().back() == &dlg && CWnd::GetFocus() == up.GetDlgItem(202);
-    apply(up, "dlg type 1003 99x");
-    apply(up, "dlg ok");
-    EXPECT_FALSE(dlg.IsDialogEnded()) << "a refused number keeps the dialog up";
-    EXPECT_TRUE(up.IsWindowVisible());
-    ASSERT_EQ(ui.boxes().size(), 1u);
-    EXPECT_EQ(ui.boxes()[0].text, L"请输入一个数字。");
     apply(up, "dlg type 1003 2900");
     apply(up, "dlg click 1028");
     apply(up, "dlg ok");
@@ -58,8 +52,6 @@ TEST_F(ModalFixture, OkSavesOnlyAcceptedDataEscSavesNothingAndTheObjectRunsAgain
   EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 2900.0);
   EXPECT_EQ(dlg.m_nView, 2);
   EXPECT_EQ(dlg.m_hWnd, nullptr);
-  EXPECT_EQ(dlg.m_cbHand.m_hWnd, nullptr);
-  EXPECT_EQ(dlg.calls.back(), "destroy");
   EXPECT_TRUE(winplat::modalDialogs().empty());
 
   ui.onModal([&](CDialog& up) {
@@ -70,7 +62,6 @@ TEST_F(ModalFixture, OkSavesOnlyAcceptedDataEscSavesNothingAndTheObjectRunsAgain
   EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 2900.0) << "Esc saved nothing";
   EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "without a test function the dialog is cancelled";
   EXPECT_EQ(ui.modalRuns(), std::vector<UINT>(3, testdlg::kDialogId));
-  EXPECT_EQ(ui.boxes().size(), 1u);
 }
 
 TEST_F(ModalFixture, FailuresInsideOrBeforeTheRunLeaveNoDialog) {
