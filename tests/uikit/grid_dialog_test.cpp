@@ -1,7 +1,7 @@
-// The grid as a child of a dialog: created over a placeholder's rectangle,
-// notifications carrying row and column to the dialog's message map, the
+// The grid as a child of a dialog: created over a placeholder's rectangle, the
 // end-of-edit notification after the text is changed (and a refusal restoring the
-// old text), and the grid seen through "dlg grid" lines and the DUMP.
+// old text), and the grid seen through "dlg grid" lines and the DUMP. (Clicks and
+// edits by mouse and keys: tests/gui/dialog_view_test.cpp.)
 #include <gtest/gtest.h>
 
 #include "recording_ui_service.h"
@@ -18,7 +18,7 @@ const winplat::ResourceTable& table() {
   using namespace winplat;
   static const std::vector<ControlTemplate> controls = {
       control(L"", 200, L"STATIC", SS_SUNKEN, 7, 7, 180, 80),
-      pushButton(L"删除行", 209, 7, 95, 50, 14), defPushButton(L"退出", IDOK, 140, 95, 50, 14)};
+      defPushButton(L"退出", IDOK, 140, 95, 50, 14)};
   static const DWORD style = DS_MODALFRAME | WS_POPUP | WS_CAPTION;
   static const ResourceTable t = {
       {DialogTemplate{kDialogId, L"网格", L"宋体", 9, style, 0, 0, 200, 120, controls}}, {}, {}};
@@ -59,17 +59,12 @@ class CGridHostDlg : public CDialog {
                      m_Grid.GetItemText(nm->iRow, nm->iColumn).ToUtf8());
     *pResult = editResult;
   }
-  void OnDeleteRow() {
-    const CCellID cell = m_Grid.GetFocusCell();
-    if (cell.row >= 1) m_Grid.DeleteRow(cell.row);
-  }
   DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CGridHostDlg, CDialog)
 ON_NOTIFY(NM_CLICK, 5003, &CGridHostDlg::OnGridClick)
 ON_NOTIFY(GVN_ENDLABELEDIT, 5003, &CGridHostDlg::OnGridEndEdit)
-ON_BN_CLICKED(209, &CGridHostDlg::OnDeleteRow)
 END_MESSAGE_MAP()
 
 struct GridDialogFixture : ::testing::Test {
@@ -112,16 +107,6 @@ TEST_F(GridDialogFixture, TheGridIsAChildOverThePlaceholderAndGoesWithTheDialog)
   EXPECT_EQ(dlg.m_Grid.GetItemText(1, 1), L"1131");
   dlg.m_Grid.clickCell(1, 1);
   EXPECT_EQ(dlg.events.size(), 0u) << "no parent, no notification";
-}
-
-TEST_F(GridDialogFixture, ClicksCarryRowAndColumnAndMoveTheFocus) {
-  dlg.m_Grid.clickCell(2, 1);
-  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 1));
-  dlg.m_Grid.clickCell(7, 7);
-  EXPECT_EQ(dlg.m_Grid.GetFocusCell(), CCellID(2, 1)) << "a click outside keeps the focus";
-  EXPECT_EQ(dlg.events, (std::vector<std::string>{"click 2 1", "click -1 -1"}));
-  apply("dlg click 209");
-  EXPECT_EQ(dlg.m_Grid.GetRowCount(), 2) << "the focused row was deleted";
 }
 
 TEST_F(GridDialogFixture, EndOfEditComesAfterTheTextChangedAndARefusalRestoresIt) {
