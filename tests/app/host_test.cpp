@@ -193,20 +193,13 @@ TEST_F(Host, ACommandThatFailsStopsTheScriptWithItsReason) {
   EXPECT_NE(out.str().find("testmodule: HELLO"), std::string::npos);
 }
 
-TEST_F(Host, DrawingsWithLongNamesOrNamesThatAreNotUtf8AreSavedUnderThem) {
-  const std::string longName = path(std::string(250, 'n') + ".dxf");  // 254 bytes
-  EXPECT_EQ(run("SAVE\nSAVE\n", longName), 0) << err.str();
-  EXPECT_TRUE(fs::is_regular_file(longName));
-  // Two names that differ only in a byte that is not UTF-8 stay two files.
-  EXPECT_EQ(run("SAVEAS " + path("\xff.dxf") + "\nSAVEAS " + path("\xfe.dxf") + "\n"), 0)
-      << err.str();
-  EXPECT_TRUE(fs::is_regular_file(path("\xff.dxf")));
-  EXPECT_TRUE(fs::is_regular_file(path("\xfe.dxf")));
-  // A drawing named in GBK on the command line is opened, and saved under its name.
+// Names are bytes. (Long names: save_target_test; names that differ only in a byte that is not
+// UTF-8: utf8_test.)
+TEST_F(Host, ADrawingNamedInGbkOnTheCommandLineIsOpenedAndSavedUnderItsName) {
   const std::string gbk = path("\xb7\xe7\xbb\xfa.dxf");
-  fs::copy_file(path("\xff.dxf"), gbk);
+  EXPECT_EQ(run("SAVEAS " + path("\xfe.dxf") + "\nSAVEAS " + gbk + "\n"), 0) << err.str();
   // Back-dated: file times move in clock ticks of some milliseconds, and the save may come
-  // within the tick of the copy.
+  // within the tick of the first.
   const auto before = fs::last_write_time(gbk) - std::chrono::hours(1);
   fs::last_write_time(gbk, before);
   EXPECT_EQ(run("INSERT " + path("\xfe") + " 0,0 1 0\nSAVE\n", gbk), 0) << err.str();

@@ -1,6 +1,5 @@
 // INSERT typed at the command prompt and driven by acedCommand.
 #include <cmath>
-#include <filesystem>
 #include <numbers>
 
 #include "drawing_builder.h"
@@ -118,25 +117,6 @@ TEST_F(InsertCommand, DrivenByAcedCommandWithThePointLeftToTheUserWhoMayCancel) 
   ASSERT_EQ(acdbEntLast(last), RTNORM);
   ASSERT_EQ(acdbGetObjectId(id, last), Acad::eOk);
   EXPECT_EQ(id, ref->objectId());
-}
-
-TEST_F(InsertCommand, ADrawingFileBecomesABlockNamedAfterIt) {
-  const auto dir = std::filesystem::temp_directory_path() / "fancad_insert_test";
-  std::filesystem::create_directories(dir);
-  const std::string file = (dir / "VALVE.dxf").string();
-  {
-    AcDbDatabase part(true, false);
-    apptest::addLine(&part, {0, 0, 0}, {3, 0, 0});
-    ASSERT_EQ(part.saveAs(zrbase::utf8ToWide(file).c_str()), Acad::eOk);
-  }
-  input("");
-  const std::string withoutExtension = (dir / "VALVE").string();
-  ASSERT_EQ(run("INSERT " + withoutExtension + " S 1 R 0 0,0"), RTNORM);
-  AcDbObjectPointer<AcDbBlockReference> ref(onlyReference(), AcDb::kForRead);
-  AcDbObjectPointer<AcDbBlockTableRecord> def(ref->blockTableRecord(), AcDb::kForRead);
-  EXPECT_EQ(def->name(), L"VALVE");
-  EXPECT_EQ(def->entityIds().size(), 1u);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

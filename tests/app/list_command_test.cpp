@@ -67,11 +67,4 @@ TEST_F(ListCommand, LastAllAndAHandle) {
                zrbase::ScriptAbort);
 }
 
-TEST_F(ListCommand, AnEmptyDrawingSaysSoAndGoesOn) {
-  apptest::newCurrentDrawing();
-  input("");
-  EXPECT_EQ(cadrt::CommandProcessor::instance().runLine("LIST ALL", 1, true), RTNORM);
-  EXPECT_NE(output().find("The drawing has no entity."), std::string::npos);
-}
-
 }  // namespace

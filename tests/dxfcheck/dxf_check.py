@@ -5,17 +5,12 @@ Usage: dxf_check.py FILE...
 Prints every fault as FILE:LINE: message; exits 0 when every file is clean, 1 when a
 fault was found, 2 on a usage or read error.
 
-This reads the file's lines as they are and checks, with the line of each fault, what
-ezdxf's audit leaves alone: the sections, tables and table entries AutoCAD-class readers
-need; handles unique, not 0 and below $HANDSEED; owners and other pointers that reach an
-object; finite numbers; xdata of registered applications with strings of at most 255
-bytes; SEQEND after the attributes and vertices of an entity.
-
-A file that passes is then read and audited by ezdxf: what it cannot read, and what its
-audit finds (an unknown block, a block that holds itself, a missing text style, ...), is
-a fault on line 1, as ezdxf names no line. Its audit repairs quietly what those readers
-refuse, so a repair counts too (R12 drawings aside: they have no owners, and the audit
-"repairs" the owners of their SEQENDs).
+It checks, on the file's own lines, what ezdxf's audit leaves alone: the sections, tables
+and entries AutoCAD-class readers need; handles unique, not 0 and below $HANDSEED;
+pointers that reach an object; finite numbers; xdata of registered applications with
+strings of at most 255 bytes; SEQEND after attributes and vertices. A file that passes
+is then read and audited by ezdxf: what it cannot read and what its audit finds or
+repairs is a fault on line 1 (repairs of R12 drawings aside: they have no owners).
 """
 
 import math
