@@ -147,12 +147,18 @@ class GridEditTest(Scenario):
                                                             2800.0})
 
     def test_an_edit_under_an_empty_heading_shows_the_error_and_stores_nothing(self):
-        """A field without a heading stops the load: the columns after it have
-        no heading, and an edit there names no field."""
+        """A field without a heading stops the load, the grid partly filled: the columns from
+        it on have no heading and no values, and an edit there names no field."""
         self.cat.sql("DELETE FROM IndexTableName WHERE IndexName = 'Efficiency'")
         param = self.table(PARAM)
         (dump,), boxes = self.dialog("dlg grid 5003 edit 1 8 0.3", "msg ok", "dlg dump")
-        self.assertEqual(grid(dump, 5003)["cells"][0][7:], ["", "", "", ""])
+        g, stop = grid(dump, 5003), self.cat.columns(PARAM).index("Efficiency")
+        self.assertEqual(stop, 7)
+        self.assertEqual(g["cells"][0][stop:], ["", "", "", ""])
+        self.assertEqual(g["cells"][1][1:stop], [text_of(v) or "" for v in self.rows(PARAM)[0][1:stop]])
+        self.assertEqual((g["rows"], g["cells"][1][0]), (5, ""),
+                         "the row number is set only after a whole row")
+        self.assertEqual(set(sum(g["cells"][2:], [])), {""})
         self.assertEqual(boxes, [ITEM_NOT_FOUND])
         self.assertEqual(self.table(PARAM), param)
 
