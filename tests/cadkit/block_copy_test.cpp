@@ -1,7 +1,7 @@
 // CopyBlockTableRecord: a view block copied between drawings under a new name,
-// nested blocks with it; redefinition in place; and the copies refused because
-// they would make a block contain itself. (What a block takes along, its origin,
-// layers and attribute definitions: tests/cad/db/insert_blocks_test.cpp.)
+// nested blocks and attribute definitions with it, its base point kept;
+// redefinition in place; and the copies refused because they would make a block
+// contain itself. (Layers coming along: tests/cad/db/insert_blocks_test.cpp.)
 #include "cadkit/block_helpers.h"
 #include "cadkit_fixture.h"
 
@@ -42,6 +42,11 @@ TEST(CopyBlockTableRecord, CopiesTheBlockWithNestedBlocksLayersAndAttributeDefin
   EXPECT_EQ(entityCount(placed), 8);
   EXPECT_TRUE(blockId(&target, L"F_L0").isNull()) << "only the target name is defined";
   EXPECT_EQ(entityCount(blockId(&target, L"BOLT")), 3) << "the nested block comes along";
+  {
+    AcDbObjectPointer<AcDbBlockTableRecord> rec(placed, AcDb::kForRead);
+    EXPECT_TRUE(rec->origin().isEqualTo(AcGePoint3d(5, 5, 0)));
+    EXPECT_TRUE(rec->hasAttributeDefinitions());
+  }
   cadkittest::saveAndCheck(&target, dir.file("target.dxf"));
 }
 

@@ -10,9 +10,11 @@ using cadkittest::Name;
 
 namespace {
 
-// A drawing file whose model space holds two lines and a reference to BOLT.
+// A drawing file whose model space holds two lines and a reference to BOLT,
+// with its insertion base at (5, 5).
 std::string WriteSymbol(const testsupport::TempDir& dir) {
   std::unique_ptr<AcDbDatabase> db(testsupport::buildViewDrawing({{L"BOLT", 3}}));
+  db->setInsbase(AcGePoint3d(5, 5, 0));
   apptest::addLine(db.get(), {0, 0, 0}, {10, 0, 0});
   apptest::addLine(db.get(), {10, 0, 0}, {10, 10, 0});
   cadkittest::addReference(db->modelSpaceId(), blockId(db.get(), L"BOLT"));
@@ -29,8 +31,9 @@ int Insert(const std::wstring& name, const std::string& file, AcDbObjectId& id) 
 
 }  // namespace
 
-// A new block, then one of that name redefined in place. (What a drawing brings along as a
-// block, its origin and the names refused: tests/cad/db/insert_blocks_test.cpp.)
+// A new block with the drawing's nested blocks and its base as origin, then one of that name
+// redefined in place; nothing for a file that is no drawing. (Names refused:
+// tests/cad/db/insert_blocks_test.cpp.)
 TEST(InsertDwgToCurrDwgBlockTableRecord, DefinesTheBlockFromTheFileAndFailsForBadFiles) {
   testsupport::TempDir dir;
   const std::string file = WriteSymbol(dir);
@@ -40,6 +43,11 @@ TEST(InsertDwgToCurrDwgBlockTableRecord, DefinesTheBlockFromTheFileAndFailsForBa
   ASSERT_EQ(Insert(L"NEW", file, id), 1);
   EXPECT_EQ(id, blockId(db, L"NEW"));
   EXPECT_EQ(entityCount(id), 3);
+  EXPECT_FALSE(blockId(db, L"BOLT").isNull()) << "nested blocks come along";
+  {
+    AcDbObjectPointer<AcDbBlockTableRecord> rec(id, AcDb::kForRead);
+    EXPECT_TRUE(rec->origin().isEqualTo(AcGePoint3d(5, 5, 0))) << "the drawing's insertion base";
+  }
   ASSERT_EQ(Insert(L"symbol", file, id), 1);
   EXPECT_EQ(id, old);
   EXPECT_EQ(entityCount(old), 3);
