@@ -89,14 +89,14 @@ TEST(OpenClose, ErasedObjectsOpenOnlyWhenAskedAndIteratorsSkipThem) {
   obj->close();
   EXPECT_EQ(walk(db.modelSpaceId()), Ids{b});
   EXPECT_EQ(walk(db.modelSpaceId(), true, false), (Ids{a, b}));
+  EXPECT_EQ(walk(db.modelSpaceId(), false, false), (Ids{b, a}));
 }
 
-TEST(Iterators, BlockEntitiesBackwardsAndAppendedWhileWalking) {
+TEST(Iterators, WhatIsAppendedWhileWalkingIsWalkedOverToo) {
   AcDbDatabase db;
   const AcDbObjectId blk = addBlock(&db, L"B");
-  const AcDbObjectId first = addToBlock(blk, new AcDbPoint(AcGePoint3d(1, 0, 0)));
-  const AcDbObjectId second = addToBlock(blk, new AcDbPoint(AcGePoint3d(2, 0, 0)));
-  EXPECT_EQ(walk(blk, false), (Ids{second, first}));
+  addToBlock(blk, new AcDbPoint(AcGePoint3d(1, 0, 0)));
+  addToBlock(blk, new AcDbPoint(AcGePoint3d(2, 0, 0)));
   AcDbObjectPointer<AcDbBlockTableRecord> rec(blk, AcDb::kForWrite);
   AcDbBlockTableRecordIterator* it = nullptr;
   rec->newIterator(it);
@@ -108,7 +108,7 @@ TEST(Iterators, BlockEntitiesBackwardsAndAppendedWhileWalking) {
       late->close();
     }
   }
-  EXPECT_EQ(seen, 3) << "what is appended while walking is walked over too";
+  EXPECT_EQ(seen, 3);
   delete it;
   rec->close();
 }
@@ -135,26 +135,17 @@ TEST(SymbolTables, NamesMatchWithoutCaseAndStayUnique) {
 TEST(SymbolTables, ErasedRecordsAreSkippedAndFreeTheirNameButLayoutsAndLayerZeroStay) {
   AcDbDatabase db;
   const AcDbObjectId blk = addBlock(&db, L"TEMP");
-  {
-    AcDbObjectPointer<AcDbBlockTableRecord> rec(blk, AcDb::kForWrite);
-    EXPECT_FALSE(rec->isLayout());
-    EXPECT_FALSE(rec->isAnonymous());
-    ASSERT_EQ(rec->erase(), Acad::eOk);
-  }
+  ASSERT_EQ(AcDbObjectPointer<AcDbBlockTableRecord>(blk, AcDb::kForWrite)->erase(), Acad::eOk);
   AcDbBlockTable* bt = nullptr;
   db.getBlockTable(bt, AcDb::kForRead);
   EXPECT_FALSE(bt->has(L"TEMP"));
   AcDbBlockTableIterator* it = nullptr;
   bt->newIterator(it);
-  std::vector<std::wstring> names;
-  for (AcDbObjectId id; !it->done(); it->step()) {
-    it->getRecordId(id);
-    names.push_back(AcDbObjectPointer<AcDbBlockTableRecord>(id, AcDb::kForRead)->name());
-  }
+  int records = 0;
+  for (; !it->done(); it->step()) ++records;
   delete it;
   bt->close();
-  EXPECT_EQ(names.size(), 2u);
-  EXPECT_EQ(std::count(names.begin(), names.end(), L"TEMP"), 0);
+  EXPECT_EQ(records, 2) << "the two layouts";
   EXPECT_FALSE(addBlock(&db, L"temp").isNull());
   for (AcDbObjectId kept : {db.modelSpaceId(), db.clayer()})
     EXPECT_EQ(AcDbObjectPointer<AcDbObject>(kept, AcDb::kForWrite)->erase(),

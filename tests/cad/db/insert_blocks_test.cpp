@@ -46,17 +46,14 @@ TEST(Wblock, ModelSpaceOfTheNewDrawingHoldsTheBlockWithWhatItUses) {
   AcDbDatabase* out = nullptr;
   ASSERT_EQ(db.wblock(out, view), Acad::eOk);
   std::unique_ptr<AcDbDatabase> owned(out);
+  // (Its base point, and nested blocks coming along: tests/cadkit/block_copy_test.cpp.)
   EXPECT_EQ(contents(out->modelSpaceId()), (Items{L"LINE", L"INSERT INNER"}));
-  EXPECT_EQ(out->insbase(), AcGePoint3d(5, 5, 0));
   AcDbEntity* first = firstInModelSpace(out);
-  EXPECT_EQ(first->database(), out);
   AcDbObjectPointer<AcDbLayerTableRecord> copied(first->layerId(), AcDb::kForRead);
   first->close();
   EXPECT_EQ(copied->name(), L"风机层");
   EXPECT_EQ(copied->color().colorIndex(), 3);
   EXPECT_TRUE(blockNamed(*out, L"F_L0").isNull());
-  EXPECT_EQ(contents(blockNamed(*out, L"INNER")), Items{L"CIRCLE"});
-  readBack(written(*out));
   // Circular blocks are copied once; only blocks of this drawing are written out.
   const AcDbObjectId a = addBlock(&db, L"A");
   const AcDbObjectId b = addBlock(&db, L"B");
@@ -74,31 +71,9 @@ TEST(Wblock, ModelSpaceOfTheNewDrawingHoldsTheBlockWithWhatItUses) {
   EXPECT_EQ(out, nullptr);
 }
 
-TEST(Insert, ADrawingBecomesABlockWithItsBaseAsOriginAndRedefinesOneOfItsName) {
-  AcDbDatabase source;
-  source.setInsbase(AcGePoint3d(1, 2, 0));
-  addLayer(&source, L"LAYER_FROM_SOURCE", 4);
-  auto* attdef = new AcDbAttributeDefinition(AcGePoint3d(10, 5, 0), L"d", L"TAG", L"p");
-  attdef->setLayer(L"LAYER_FROM_SOURCE");
-  addToModelSpace(&source, attdef);
-  addToModelSpace(&source, new AcDbLine());
-  AcDbDatabase target;
-  const AcDbObjectId old = addBlock(&target, L"SYMBOL");
-  addToBlock(old, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 1));
-  AcDbObjectId id;
-  ASSERT_EQ(target.insert(id, L"symbol", &source), Acad::eOk);
-  EXPECT_EQ(id, old);
-  EXPECT_EQ(contents(id), (Items{L"ATTDEF", L"LINE"}));
-  AcDbObjectPointer<AcDbBlockTableRecord> btr(id, AcDb::kForRead);
-  EXPECT_EQ(btr->name(), L"SYMBOL");
-  EXPECT_EQ(btr->origin(), AcGePoint3d(1, 2, 0));
-  EXPECT_TRUE(btr->hasAttributeDefinitions());
-  btr->close();
-  AcDbLayerTable* lt = nullptr;
-  target.getLayerTable(lt);
-  EXPECT_TRUE(lt->has(L"LAYER_FROM_SOURCE"));
-  lt->close();
-}
+// A drawing inserted as a block: its base as origin, redefining a block of its name in place,
+// attribute definitions and nested blocks coming along, are checked through the module's
+// copy of a view block (tests/cadkit/block_copy_test.cpp).
 
 TEST(Insert, RefusalsSayWhyAndASuccessClearsTheLastError) {
   AcDbDatabase target, source;
@@ -150,22 +125,11 @@ TEST(InsertBlocks, ADrawingWithABlockOfItsOwnNameKeepsBoth) {
   EXPECT_EQ(contents(blockNamed(other, L"loop$3")), Items{L"LINE"});
 }
 
-TEST(InsertBlocks, ADefinitionThatWouldContainItselfIsRefusedAndNothingChanges) {
+// A new definition that would contain itself through a block of the target is refused, and
+// nothing changes: tests/cadkit/block_copy_test.cpp. Here the loop is named.
+TEST(InsertBlocks, ADrawingThatHoldsALoopIsRefusedNamingIt) {
   AcDbDatabase target;
-  const AcDbObjectId symbol = addBlock(&target, L"SYMBOL");
-  addToBlock(symbol, new AcDbPoint());
-  const AcDbObjectId frame = addBlock(&target, L"FRAME");
-  addToBlock(frame, new AcDbBlockReference(AcGePoint3d(), symbol));
-  // The new SYMBOL would take FRAME as this drawing has it, and FRAME holds SYMBOL.
-  AcDbDatabase source;
-  addToModelSpace(&source, new AcDbBlockReference(AcGePoint3d(), addBlock(&source, L"FRAME")));
   AcDbObjectId id;
-  EXPECT_EQ(target.insert(id, L"SYMBOL", &source), Acad::eSelfReference);
-  EXPECT_NE(errorText(target).find("'FRAME'"), std::string::npos) << errorText(target);
-  EXPECT_NE(errorText(target).find("contain itself"), std::string::npos) << errorText(target);
-  EXPECT_TRUE(id.isNull());
-  EXPECT_EQ(contents(symbol), Items{L"POINT"}) << "the old definition stays";
-  // A drawing that holds a loop of its own cannot be inserted either.
   AcDbDatabase looped;
   const AcDbObjectId a = addBlock(&looped, L"A");
   addToBlock(a, new AcDbBlockReference(AcGePoint3d(), a));

@@ -107,25 +107,7 @@ TEST_F(UndoRecordTest, ErasingManyKeepsOnlyTheErasedStateYetUndoesExactly) {
   EXPECT_EQ(text(), after);
 }
 
-TEST_F(UndoRecordTest, CurrentLayerAndLayerStatesComeBack) {
-  const std::string before = text();
-  const AcDbObjectId fans = addLayer(&db, L"FANS");
-  db.setClayer(fans);
-  db.closeUndoStep(L"LAYER");
-  const std::string current = text();
-  AcDbObjectPointer<AcDbLayerTableRecord>(fans, AcDb::kForWrite)->setIsOff(true);
-  db.closeUndoStep(L"LAYER");
-  const std::string off = text();
-  db.undo(1);
-  EXPECT_EQ(text(), current);
-  EXPECT_FALSE(AcDbObjectPointer<AcDbLayerTableRecord>(fans, AcDb::kForRead)->isOff());
-  db.undo(1);
-  EXPECT_EQ(text(), before);
-  EXPECT_NE(db.clayer(), fans);
-  db.redo(2);
-  EXPECT_EQ(text(), off);
-  EXPECT_EQ(db.clayer(), fans);
-}
+// The current layer and layer states undone with the LAYER command: tests/e2e/edit_test.py.
 
 TEST_F(UndoRecordTest, ModifiedFollowsUndoAndANewStepDropsWhatWasUndone) {
   TempDir dir;

@@ -45,14 +45,11 @@ TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitOnceAndUnloadRunsTheReverse) 
   EXPECT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
   EXPECT_TRUE(calls().empty()) << "no second attach or initialisation";
   EXPECT_EQ(linker()->loadedModules().size(), 1u);
-  ASSERT_TRUE(isCommand(L"testhello"));
-  cadrt::CommandProcessor::instance().run(L"TestHello");
-  EXPECT_EQ(calls(), Calls{"HELLO"});
+  EXPECT_TRUE(isCommand(L"testhello")) << "in any case";
   ASSERT_TRUE(linker()->unloadModule(L"app_testmodule"));
   EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 2", "DllMain 0 instance"}));
   EXPECT_TRUE(linker()->loadedModules().empty());
-  cadrt::CommandProcessor::instance().run(L"TESTHELLO");
-  EXPECT_EQ(m_out.str(), "Unknown command \"TESTHELLO\".\n");
+  // Its commands run, and are unknown once it is unloaded: tests/app/host_test.cpp.
 }
 
 TEST_F(DynamicLinker, ApplicationsAnswerToPathFileAndApplicationNameWithEitherSlash) {
@@ -68,11 +65,10 @@ TEST_F(DynamicLinker, ApplicationsAnswerToPathFileAndApplicationNameWithEitherSl
   EXPECT_NE(linker()->lastError().find(L"is not loaded"), std::wstring::npos);
 }
 
+// The reason for a module of another API release is shown by tests/app/host_test.cpp.
 TEST_F(DynamicLinker, WrongApiReleaseMissingAndNonApplicationFilesAreRefused) {
   EXPECT_FALSE(linker()->loadModule(L"" APP_TESTMODULE_R16, false));
   EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "DllMain 0 instance"}));
-  EXPECT_NE(linker()->lastError().find(L"API release 16"), std::wstring::npos)
-      << zrbase::wideToUtf8(linker()->lastError());
   EXPECT_FALSE(isCommand(L"TESTHELLO"));
   EXPECT_FALSE(linker()->loadModule(L"/nonexistent/libnothing.so", false));
   EXPECT_NE(linker()->lastError().find(L"/nonexistent/libnothing.so"), std::wstring::npos);

@@ -1,5 +1,4 @@
-// Selection sets: the selection prompt's lines, the programmatic modes and
-// filters, and entity and set names.
+// Selection sets: the selection prompt's lines, erased entities, and entity and set names.
 #include "drawing_builder.h"
 #include "editor_fixture.h"
 
@@ -35,12 +34,10 @@ class SelectionSets : public EditorTest {
     }
     return ids;
   }
-  // What acedSSGet selects in the given mode, with the given points and filter (the set is
-  // freed); nothing when it fails.
-  static Ids select(const ACHAR* mode, const ads_point a = nullptr, const ads_point b = nullptr,
-                    const resbuf* filter = nullptr) {
+  // What acedSSGet selects in the given mode (the set is freed); nothing when it fails.
+  static Ids select(const ACHAR* mode) {
     ads_name ss;
-    if (acedSSGet(mode, a, b, filter, ss) != RTNORM) return {};
+    if (acedSSGet(mode, nullptr, nullptr, nullptr, ss) != RTNORM) return {};
     Ids ids = members(ss);
     acedSSFree(ss);
     return ids;
@@ -80,25 +77,10 @@ TEST_F(SelectionSets, AScriptStopsAtALineThatSelectsNothingKnown) {
   }
 }
 
-TEST_F(SelectionSets, ProgrammaticModesFiltersAndErasedEntities) {
+// Selection by mode X and L is run through LIST (tests/app/list_command_test.cpp), the previous
+// set through MOVE (implied_selection_test.cpp); filters have no caller.
+TEST_F(SelectionSets, ErasedEntitiesAreNeitherSelectedNorTheLast) {
   input("");
-  const ads_point a = {0, 0, 0}, b = {10, 10, 0};
-  EXPECT_EQ(select(L"_C", a, b), (Ids{inside, straddling}));
-  EXPECT_EQ(select(L"P"), (Ids{inside, straddling})) << "the previous set";
-  resbuf circles{};
-  circles.restype = 0;
-  circles.resval.rstring = const_cast<ACHAR*>(L"cir*");
-  EXPECT_EQ(select(L"X", nullptr, nullptr, &circles), Ids{far});
-  ads_name ss;
-  resbuf layer{};
-  layer.restype = 8;
-  layer.resval.rstring = const_cast<ACHAR*>(L"AC_*");
-  EXPECT_EQ(acedSSGet(L"X", nullptr, nullptr, &layer, ss), RTERROR) << "nothing on such a layer";
-  resbuf colour{};
-  colour.restype = 62;
-  EXPECT_EQ(acedSSGet(L"X", nullptr, nullptr, &colour, ss), RTERROR) << "unsupported group";
-  EXPECT_EQ(acedSSGet(L":S", nullptr, nullptr, nullptr, ss), RTERROR) << "unsupported mode";
-  EXPECT_NE(output().find("group 62 is not supported"), std::string::npos);
   // Erased entities are not selected, nor are they the last.
   ASSERT_EQ(AcDbObjectPointer<AcDbEntity>(far, AcDb::kForWrite)->erase(), Acad::eOk);
   EXPECT_EQ(select(L"X"), (Ids{inside, straddling}));

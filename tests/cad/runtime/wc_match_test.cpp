@@ -73,6 +73,4 @@ TEST(WcMatch, EachFeatureOfThePatternSyntax) {
   EXPECT_EQ(acutWcMatch(L"a", nullptr), RTERROR);
 }
 
-// Without regard to case, for selection filters: selection_set_test.
-
 }  // namespace
