@@ -110,6 +110,9 @@ class Scripts(Fancad):
         self.assertAlmostEqual(ref.dxf.rotation, 30, places=9)
         self.assertEqual(len(ezdxf.readfile(self.path("plan.dxf")).modelspace().query("CIRCLE")),
                          1, "what the drawing had before is still there")
+        # An answer that does not fit stops the script at its line.
+        self.assertFailedAt(self.fancad("INSERT F_L0\nnot-a-point\n", "base.dxf"), 2,
+                            "not-a-point:")
 
     def test_command_lines_fancad_refuses(self):
         no_display = {k: v for k, v in os.environ.items()
