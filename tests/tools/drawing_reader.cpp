@@ -1,9 +1,6 @@
 // Reading view drawings back for the library tests.
 #include "drawing_reader.h"
 
-#include <algorithm>
-#include <sstream>
-
 #include "base/utf8.h"
 #include "drawing_builder.h"
 
@@ -64,23 +61,6 @@ std::map<std::string, int> ReadDrawing::layerColours() const {
   }
   delete it;
   return colours;
-}
-
-std::string withoutDates(const std::string& dxf) {
-  std::istringstream in(dxf);
-  std::string out, code, value;
-  bool skipNext = false;
-  while (std::getline(in, code) && std::getline(in, value)) {
-    if (skipNext) {
-      skipNext = false;
-      value = "(date)";
-    } else if (code.substr(std::min(code.find_first_not_of(' '), code.size())) == "9" &&
-               value.starts_with("$TD")) {
-      skipNext = true;
-    }
-    out += code + "\n" + value + "\n";
-  }
-  return out;
 }
 
 }  // namespace toolstest

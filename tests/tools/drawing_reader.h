@@ -1,6 +1,5 @@
 // A view drawing read back through the drawing database, each block's entities
-// reduced to what the library tests ask of them; and drawing text with its save
-// dates taken out.
+// reduced to what the library tests ask of them.
 #pragma once
 
 #include <map>
@@ -38,8 +37,5 @@ class ReadDrawing {
   std::unique_ptr<AcDbDatabase> m_db;
   std::string m_error;
 };
-
-// DXF text without the values of the header's date variables ($TDCREATE, $TDUPDATE, ...).
-std::string withoutDates(const std::string& dxf);
 
 }  // namespace toolstest
