@@ -1,7 +1,7 @@
 # The two commands of the README, and the checks CI runs.
 # `make run` and `make test` each install what is missing, build and run.
 .PHONY: run test build asan test-asan format format-check bench fuzz fuzz-smoke clean bootstrap \
-	screenshots
+	screenshots mutate
 
 JOBS ?= 2
 
@@ -38,6 +38,13 @@ bench: bootstrap
 fuzz: bootstrap
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+
+# The mutation yardstick (scripts/mutation-sample.txt): each mutant built in a release
+# build of its own (build/mutate) and the tests that cover it run; about an hour on two
+# cores. Results in build/mutate/results.jsonl (a run that stops is resumed), the summary
+# per folder printed at the end (docs/mutation.md keeps the figures).
+mutate: bootstrap
+	@scripts/mutate run
 
 # Each fuzz target for a short run from an empty corpus: proves they build and
 # run; long runs are made by hand (see tests/*/fuzz/CMakeLists.txt).
