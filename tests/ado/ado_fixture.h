@@ -78,13 +78,6 @@ struct Foreign {
         << sql << ": " << (error ? error : "");
     sqlite3_free(error);
   }
-  long long number(const std::string& sql) {
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr);
-    const long long n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
-    sqlite3_finalize(s);
-    return n;
-  }
 };
 
 // A small catalogue: a few models and one point table with rows for model 1 and 2.

@@ -162,7 +162,9 @@ TEST_F(KeptStatements, AStatementRunAgainHoldsNoLockBetweenCalls) {
     rs->PutCollect(L"LabelModel", std::to_wstring(i).c_str());
     rs->Update();
   }
-  // The other host gets no wait at all: any lock left behind fails its write.
+  _RecordsetPtr reading = adotest::open(conn, L"select * from Model");
+  // The other host gets no wait at all: any lock left behind, or one the open
+  // recordset holds, fails its write.
   struct NoWait {
     std::chrono::milliseconds saved = adoimpl::lockWaitBudget();
     NoWait() { adoimpl::setLockWaitBudget(std::chrono::milliseconds(0)); }
@@ -170,6 +172,8 @@ TEST_F(KeptStatements, AStatementRunAgainHoldsNoLockBetweenCalls) {
   } noWait;
   _ConnectionPtr other = adotest::connect(path);
   EXPECT_NO_THROW(other->Execute(L"update Model set Speed = 1 where ID = 2", nullptr, -1));
+  EXPECT_NO_THROW(other->Execute(L"delete * from Model where ID like 4", nullptr, -1));
+  EXPECT_EQ(adotest::column(reading, L"ID").size(), 4u) << "the open recordset keeps its rows";
   EXPECT_EQ(testsupport::readRows(path, "SELECT Speed, LabelModel FROM Model WHERE ID IN (1, 3)"),
             (std::vector<std::vector<std::string>>{{"2900", "2"}, {"2903", "x"}}));
 }

@@ -88,12 +88,10 @@ TEST_F(ResultCache, AUserActionSeesItsOwnWritesAndTheNextSeesEveryOther) {
     labels();
   }
   // Actions one after the other live at one address: each is still a new one.
-  for (const wchar_t* label : {L"theirs", L"again", L"once more"}) {
+  for (const wchar_t* label : {L"theirs", L"again"}) {
     const zrbase::UserActionScope next;
     EXPECT_EQ(labels(), Labels{label});
-    const std::wstring following = label == std::wstring(L"theirs") ? L"again" : L"once more";
-    other->Execute((L"UPDATE Model SET LabelModel = '" + following + L"' WHERE ID = 1").c_str(),
-                   nullptr, -1);
+    other->Execute(L"UPDATE Model SET LabelModel = 'again' WHERE ID = 1", nullptr, -1);
   }
 }
 
@@ -130,8 +128,6 @@ TEST_F(ResultCache, AnOwnWriteForgetsOnlyTheResultsOfTheTablesItWrote) {
   // A schema change makes every query read the file again.
   conn->Execute(L"ALTER TABLE Flags ADD COLUMN Extra TEXT", nullptr, -1);
   EXPECT_EQ(backendQueries([&] { EXPECT_EQ(flux(), (Labels{L"1", L"1"})); }), 1u);
-  conn->Execute(L"ALTER TABLE Model ADD COLUMN Extra TEXT", nullptr, -1);
-  EXPECT_EQ(adotest::open(conn, kModel)->GetFields()->GetCount(), 7);
 }
 
 // Rows read inside a transaction that is then rolled back are not what the
@@ -141,14 +137,6 @@ TEST_F(ResultCache, RowsReadBeforeARollbackAreNotReused) {
   EXPECT_EQ(conn->BeginTrans(), 1) << "the nesting level";
   conn->Execute(L"UPDATE Model SET LabelModel = 'in the transaction' WHERE ID = 1", nullptr, -1);
   EXPECT_EQ(labels(), Labels{L"in the transaction"});
-  conn->RollbackTrans();
-  EXPECT_EQ(labels(), original);
-
-  conn->BeginTrans();
-  _RecordsetPtr rs = adotest::open(conn, kModel);
-  rs->PutCollect(L"LabelModel", L"through a recordset");
-  rs->Update();
-  EXPECT_EQ(labels(), Labels{L"through a recordset"});
   conn->RollbackTrans();
   EXPECT_EQ(labels(), original);
 }

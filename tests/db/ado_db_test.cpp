@@ -157,31 +157,6 @@ TEST_F(AdoDb, AFailedStatementIsReportedOnceWithItsText) {
                 L"数据库操作错误!\nSELECT * FROM Model");
 }
 
-TEST_F(AdoDb, RecordsetsAreUpdatableAndEmptyOnesNoError) {
-  EXPECT_EQ(g_vtMissing.vt, VT_ERROR);
-  EXPECT_EQ(g_vtMissing.scode, DISP_E_PARAMNOTFOUND);
-  EXPECT_TRUE(isMissingArgument(g_vtMissing));
-  ASSERT_TRUE(db.Open(wide(path)));
-  const CString none = L"SELECT * FROM Model WHERE BigModel LIKE 'no such series'";
-  EXPECT_TRUE(db.Execute(none));
-  _RecordsetPtr empty = db.OpenRecordset(none);
-  ASSERT_TRUE(empty);
-  EXPECT_TRUE(empty->GetBOF());
-  EXPECT_TRUE(empty->GetadoEOF());
-
-  const auto second = testsupport::readRows(path, "SELECT ID FROM Model ORDER BY rowid LIMIT 2")[1];
-  _RecordsetPtr rs = db.OpenRecordset(L"select * from Model");
-  ASSERT_TRUE(rs);
-  rs->Move(1, g_vtMissing);
-  rs->PutCollect(L"LabelModel", L"新标注");
-  rs->Update(g_vtMissing, g_vtMissing);
-  rs->Close();
-  EXPECT_EQ(
-      testsupport::readRows(path, "SELECT LabelModel FROM Model WHERE ID = " + second[0])[0][0],
-      "新标注");
-  EXPECT_TRUE(ui.boxes().empty());
-}
-
 TEST_F(AdoDb, TheFanDatabaseIsZRFanMdbInTheDataLibrary) {
   CFanDatabase fan;
   {

@@ -37,10 +37,6 @@ struct QueryCase {
 
 const QueryCase kQueries[] = {
     {"AllModels", "SELECT * FROM Model", "SELECT ID FROM Model ORDER BY rowid"},
-    {"AllModelsForAdding", "Select * from Model", "SELECT ID FROM Model ORDER BY rowid"},
-    {"AllModelsForStoring", "select * from Model", "SELECT ID FROM Model ORDER BY rowid"},
-    {"FanNumbersOfASeries", "SELECT * FROM Model WHERE BigModel LIKE '4-72'",
-     "SELECT ID FROM Model WHERE BigModel = '4-72' ORDER BY rowid"},
     {"DriveModesOfAFanNumber",
      "SELECT * FROM Model WHERE FanNo LIKE '4.5' AND BigModel LIKE '4-72'",
      "SELECT ID FROM Model WHERE FanNo = 4.5 AND BigModel = '4-72' ORDER BY rowid"},
@@ -63,18 +59,12 @@ const QueryCase kQueries[] = {
     {"CandidatesFoundByParameters",
      "select * from Model where ID like {11-62/A} or ID like {4-72/C} or ID like {Y5-47/C}",
      "SELECT ID FROM Model WHERE ID IN ({11-62/A}, {4-72/C}, {Y5-47/C}) ORDER BY rowid"},
-    {"ModelsSharingAViewDrawing",
-     "select * from Model where BigModel like '4-79' and FanNo Like '6' and DriveMode like 'D'",
-     "SELECT ID FROM Model WHERE BigModel = '4-79' AND FanNo = 6 AND DriveMode = 'D' ORDER BY "
-     "rowid"},
     {"ModelById", "Select * from Model where ID like {9-19/A}",
      "SELECT ID FROM Model WHERE ID = {9-19/A}"},
     {"TableStyleOfASeries", "SELECT * FROM Model_Table_Parameter_Style WHERE  BigModel LIKE '4-79'",
      "SELECT BigModel FROM Model_Table_Parameter_Style WHERE BigModel = '4-79'", "BigModel"},
     {"HeadingOfAColumn", "SELECT * FROM IndexTableName WHERE IndexName LIKE 'AllPressLow'",
      "SELECT TableHead FROM IndexTableName WHERE IndexName = 'AllPressLow'", "TableHead"},
-    {"Tolerance", "SELECT * FROM IndexTableName WHERE IndexName LIKE 'ERRORNUM'",
-     "SELECT TableHead FROM IndexTableName WHERE IndexName = 'ERRORNUM'", "TableHead"},
     {"ColumnOfAHeading", "SELECT * FROM IndexTableName WHERE TableHead LIKE '风量m³/h'",
      "SELECT IndexName FROM IndexTableName WHERE TableHead = '风量m³/h'", "IndexName"},
     {"ColumnOfAHeadingWithPercent", "SELECT * FROM IndexTableName WHERE TableHead LIKE '内效率(%)'",
@@ -84,8 +74,6 @@ const QueryCase kQueries[] = {
     {"AccessoryRowsOfAModel",
      "SELECT * FROM T4-72_直联_Accessory WHERE ModelID LIKE '{T4-72/直联}'",
      "SELECT ID FROM \"T4-72_直联_Accessory\" WHERE ModelID = {T4-72/直联} ORDER BY rowid"},
-    {"RowsToEdit", "select * from 4-79_Parameter where ModelID like {4-79/D}",
-     "SELECT ID FROM \"4-79_Parameter\" WHERE ModelID = {4-79/D} ORDER BY rowid"},
     // The bounds as the module formats them: %f, six decimals.
     {"PointTableSearch",
      "select * from 4-72_Parameter where AllPress >= 1081.000000 And AllPress <=1181.000000 And "
@@ -99,11 +87,6 @@ const QueryCase kQueries[] = {
      "FluxLow <= 5000 AND FluxHigh >= 5000 ORDER BY rowid"},
     {"ParameterRowsOfAModelToDelete", "Select * from 9-19_Parameter where ModelID like {9-19/D}",
      "SELECT ID FROM \"9-19_Parameter\" WHERE ModelID = {9-19/D} ORDER BY rowid"},
-    {"AccessoryRowsOfAModelToDelete",
-     "Select * from T4-72_皮带_Accessory where ModelID like {T4-72/皮带}",
-     "SELECT ID FROM \"T4-72_皮带_Accessory\" WHERE ModelID = {T4-72/皮带} ORDER BY rowid"},
-    {"PlaceholderRowCheck", "select * from Y5-47_Parameter where ModelID like {Y5-47/C}",
-     "SELECT ID FROM \"Y5-47_Parameter\" WHERE ModelID = {Y5-47/C} ORDER BY rowid"},
 };
 
 // A change: an insert adds one row matching `where` to `table`, a delete
@@ -194,32 +177,6 @@ TEST_F(CatalogueEdges, EmptyCatalogueGivesEmptyResultsAndNoMessage) {
     EXPECT_TRUE(rs->GetBOF());
   }
   EXPECT_TRUE(ui.boxes().empty());
-}
-
-// The values the module converts: a style as a boolean, an ID past 16 bits
-// refused as a short, and a series without its table reported by statement.
-TEST_F(CatalogueEdges, ValuesTheModuleConvertsAndATableThatIsMissing) {
-  CFanDatabase db;
-  ASSERT_TRUE(db.Open(w(path)));
-  for (const auto& [series, point] : {std::pair{L"4-72", true}, std::pair{L"4-79", false}}) {
-    _RecordsetPtr rs = db.OpenRecordset(
-        CString(L"SELECT * FROM Model_Table_Parameter_Style WHERE  BigModel LIKE '") + series +
-        L"'");
-    ASSERT_TRUE(rs);
-    _variant_t style = rs->GetCollect(L"TableStyle");
-    style.ChangeType(VT_BOOL);
-    EXPECT_EQ(style.boolVal != VARIANT_FALSE, point);
-  }
-  ASSERT_TRUE(
-      db.Execute(L"insert into Model (ID, BigModel, DriveMode) values(40000, 'Z9-99', 'A')"));
-  _RecordsetPtr rs = db.OpenRecordset(L"Select * from Model where ID like 40000");
-  ASSERT_TRUE(rs);
-  _variant_t id = rs->GetCollect(L"ID");
-  EXPECT_THROW(id.ChangeType(VT_I2), _com_error);
-
-  const CString sql = L"SELECT * FROM Z9-99_Parameter WHERE ModelID LIKE '40000'";
-  EXPECT_FALSE(db.Execute(sql));
-  EXPECT_EQ(onlyMessage(), std::wstring(L"数据库操作错误!\n") + sql.GetString());
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ std::string Edit(int row, int col, const std::string& text) {
 
 // After a deletion and an addition each grid row still edits its own row; a
 // spare row whose first text is refused keeps the new row; a model whose rows
-// vanished while the dialog was up is neither edited (the user is told) nor deleted.
+// vanished while the dialog was up is not deleted (its edit: tests/reliability).
 TEST(FanDlgEdit, EachGridRowEditsItsOwnCatalogueRow) {
   DialogHarness h;
   {
@@ -97,10 +97,6 @@ TEST(FanDlgEdit, EachGridRowEditsItsOwnCatalogueRow) {
 
     // Another user removes the model's rows while the grid still shows them.
     ASSERT_TRUE(dlg.m_FanDb.Execute(L"delete * from P_Parameter where ModelID like 1"));
-    EXPECT_EQ(winplat::applyDialogLine(dlg, Edit(1, 2, "9")), "");
-    ASSERT_EQ(h.ui().boxes().size(), 1u);
-    EXPECT_EQ(h.ui().boxes()[0].text, L"表P_Parameter中找不到第1行对应的记录, 输入的值未保存!");
-    h.ui().clear();
     EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 click 2 1"), "");
     EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg click 209"), "");
     EXPECT_EQ(g.GetRowCount(), 6) << "the grid keeps the row";

