@@ -76,9 +76,6 @@ TEST(Variant, ConversionsGiveTheDriversTextsRangesAndErrors) {
 }
 
 TEST(Variant, TheExtractorsAndChangeTypeThrowWhereTheConversionFails) {
-  EXPECT_EQ(static_cast<short>(_variant_t(L"12.5")), 12);
-  EXPECT_THROW((void)static_cast<short>(_variant_t(100000L)), _com_error);
-  EXPECT_TRUE(static_cast<bool>(_variant_t(L"True")));
   EXPECT_DOUBLE_EQ(static_cast<double>(_variant_t(L"  4.5")), 4.5);
   _variant_t copy(null());
   EXPECT_EQ(copy.vt, VT_NULL);

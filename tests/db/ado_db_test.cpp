@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
-#include <fstream>
 #include <functional>
 #include <string_view>
 
@@ -75,23 +74,12 @@ TEST_F(AdoDb, EachWayOpeningFailsGivesOneMessageAndNoConnection) {
   expectFailure(db.Open(missing), std::wstring(L"数据库") + missing.GetString() + L"不存在!");
   EXPECT_FALSE(db.m_pConnection) << "no connection is attempted";
 
-  const std::string fake = dir.file("fake.Mdb");
-  std::ofstream(fake, std::ios::binary)
-      << std::string("\0\1\0\0Standard Jet DB\0", 20) << std::string(2000, 'x');
-  expectFailure(db.Open(wide(fake)),
-                L"连接数据库失败!\nDRIVER=Microsoft Access Driver (*.mdb);DBQ=" + wide(fake).str() +
-                    L";UID=sa;PWD=");
-  EXPECT_FALSE(db.m_pConnection) << "the connection object is released";
   EXPECT_TRUE(db.Close());
   EXPECT_TRUE(db.Close());
   EXPECT_TRUE(ui.boxes().empty()) << "closing without a connection says nothing";
 
   expectFailure(db.Connect(L"DRIVER=Microsoft Access Driver (*.mdb);UID=sa;PWD="),
                 L"连接数据库失败!\nDRIVER=Microsoft Access Driver (*.mdb);UID=sa;PWD=");
-  {
-    ScopedFault fault("Connection.Open", [] { throw _com_error(E_FAIL, L"file is locked"); });
-    expectFailure(db.Connect(L"DBQ=x.Mdb"), L"连接数据库失败!\nDBQ=x.Mdb");
-  }
   {
     ScopedFault fault("Connection.Open", [] { throw new LongException; });
     expectFailure(db.Open(wide(path)), L"连接数据库失败!\n" + firstChars(255), MB_ICONEXCLAMATION);
@@ -126,8 +114,6 @@ TEST_F(AdoDb, OpeningReplacesTheConnectionUnlessTheFileIsMissing) {
 TEST_F(AdoDb, AFailedStatementIsReportedOnceWithItsText) {
   ASSERT_TRUE(db.Open(wide(path)));
   for (const wchar_t* sql : {L"SELECT * FROM 11-62_D_Accessory WHERE ModelID LIKE '3'",
-                             L"SELECT * FROM Model WHERE BigModel LIKE 'O'Neil'",
-                             L"SELECT * FROM 4-72 A_Parameter WHERE ModelID LIKE '3'",
                              L"SELECT * FROM Model; DELETE * FROM Model"}) {
     expectFailure(db.Execute(sql), std::wstring(L"数据库操作错误!\n") + sql);
     expectFailure(!!db.OpenRecordset(sql), std::wstring(L"数据库操作错误!\n") + sql);
