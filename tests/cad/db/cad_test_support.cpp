@@ -24,14 +24,6 @@ TempDir::~TempDir() {
   if (!m_path.empty()) std::filesystem::remove_all(m_path, ec);
 }
 
-std::wstring TempDir::wpath(const std::string& name) const {
-  return zrbase::utf8ToWide(path(name));
-}
-
-CommandResult runScript(const std::string& script, const std::string& args) {
-  return run("/usr/bin/python3 " CAD_TEST_SCRIPTS "/" + script + " " + args);
-}
-
 void expectClean(const std::string& file) {
   const CommandResult check = testsupport::checkDrawing(CAD_DXF_CHECK, file);
   EXPECT_EQ(check.status, 0) << file << ": " << check.output;
@@ -48,8 +40,6 @@ void writeFile(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary);
   out << text;
 }
-
-std::string errorText(const AcDbDatabase& db) { return zrbase::wideToUtf8(db.lastErrorText()); }
 
 std::string written(AcDbDatabase& db) {
   static const auto stopped = zrcad::dxf::drawingTime();

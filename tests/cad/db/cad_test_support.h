@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/cstring.h"
 #include "cad/acdb.h"
 #include "drawing_builder.h"
 #include "outside_readers.h"
@@ -22,22 +23,25 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   std::string path(const std::string& name) const { return m_path + "/" + name; }
-  std::wstring wpath(const std::string& name) const;
+  std::wstring wpath(const std::string& name) const { return zrbase::utf8ToWide(path(name)); }
 
  private:
   std::string m_path;
 };
 
 using testsupport::CommandResult;
-inline CommandResult run(const std::string& command) { return testsupport::runCommand(command); }
 // Runs a script of tests/cad/db/scripts with the system's Python (where ezdxf is installed).
-CommandResult runScript(const std::string& script, const std::string& args);
+inline CommandResult runScript(const std::string& script, const std::string& args) {
+  return testsupport::runCommand("/usr/bin/python3 " CAD_TEST_SCRIPTS "/" + script + " " + args);
+}
 // Expects the strict DXF checker to find nothing wrong with the file.
 void expectClean(const std::string& file);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
-std::string errorText(const AcDbDatabase& db);
+inline std::string errorText(const AcDbDatabase& db) {
+  return zrbase::wideToUtf8(db.lastErrorText());
+}
 
 // The drawing's text, written by a stopped clock: texts written seconds apart compare equal
 // where only their save dates would differ.

@@ -120,7 +120,6 @@ TEST(DxfRead, BadInputIsRefusedWithItsReason) {
       {line.substr(0, line.size() - 15), Acad::eBadDxfFile, "unexpected end of file in ENTITIES"},
       {"0\nSECTION\n2\nHEADER\n9\n", Acad::eBadDxfFile, "without a value"},
       {r12Drawing(dxf({0, "LINE", 10, "1e999"})), Acad::eBadDxfFile, "not a finite number"},
-      {r12Drawing(dxf({0, "LINE", 10, "nan"})), Acad::eBadDxfFile, "not a finite number"},
       {r12Drawing(dxf({0, "CIRCLE", 40, "x"})), Acad::eBadDxfFile, "not a finite number: 'x'"},
       {r12Drawing(dxf({0, "TEXT", 72, "99999999999"})), Acad::eBadDxfFile, "out of range"},
       {"", Acad::eBadDxfFile, "no sections"},

@@ -1,12 +1,9 @@
 // Loading and unloading applications: the order of the calls into them, the commands they
-// register, the applications the linker must refuse; documents: the working database, the
-// messages applications get about drawings, and the resource-handle stack.
-#include <filesystem>
+// register, the applications the linker must refuse; the resource-handle stack.
 #include <vector>
 
 #include "base/module_instance.h"
 #include "cad/runtime/command_processor.h"
-#include "drawing_builder.h"
 #include "editor_fixture.h"
 
 namespace {
@@ -18,7 +15,6 @@ class DynamicLinker : public EditorTest {
   void SetUp() override { input(""); }
   void TearDown() override {
     linker()->unloadAll();
-    acDocManagerPtr()->closeDocument();
     EditorTest::TearDown();
   }
   static AcRxDynamicLinker* linker() {
@@ -52,20 +48,8 @@ TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitOnceAndUnloadRunsTheReverse) 
   // Its commands run, and are unknown once it is unloaded: tests/app/host_test.cpp.
 }
 
-TEST_F(DynamicLinker, ApplicationsAnswerToPathFileAndApplicationNameWithEitherSlash) {
-  const std::filesystem::path path(APP_TESTMODULE);
-  std::string backslashed = APP_TESTMODULE;
-  for (char& c : backslashed) c = c == '/' ? '\\' : c;
-  for (const std::string& name :
-       {path.string(), path.filename().string(), std::string("APP_TESTMODULE")}) {
-    ASSERT_TRUE(linker()->loadModule(zrbase::utf8ToWide(backslashed).c_str(), false));
-    EXPECT_TRUE(linker()->unloadModule(zrbase::utf8ToWide(name).c_str())) << name;
-  }
-  EXPECT_FALSE(linker()->unloadModule(L"app_testmodule"));
-  EXPECT_NE(linker()->lastError().find(L"is not loaded"), std::wstring::npos);
-}
+// Applications are unloaded by their name: APPUNLOAD in tests/app/host_test.cpp.
 
-// The reason for a module of another API release is shown by tests/app/host_test.cpp.
 TEST_F(DynamicLinker, WrongApiReleaseMissingAndNonApplicationFilesAreRefused) {
   EXPECT_FALSE(linker()->loadModule(L"" APP_TESTMODULE_R16, false));
   EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "DllMain 0 instance"}));
@@ -117,23 +101,8 @@ TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {
   EXPECT_TRUE(linker()->unloadModule(L"app_testmodule"));
 }
 
-TEST_F(DynamicLinker, TheCurrentDocumentsDatabaseIsTheWorkingDatabase) {
-  AcDbDatabase* first = apptest::newCurrentDrawing();
-  ASSERT_NE(first, nullptr);
-  AcApDocManager* dm = acDocManagerPtr();
-  EXPECT_EQ(dm->curDocument()->database(), first);
-  EXPECT_EQ(dm->mdiActiveDocument(), dm->curDocument());
-  EXPECT_STREQ(dm->curDocument()->docTitle(), L"Drawing1.dwg");
-  AcDbDatabase* second = apptest::newCurrentDrawing();
-  EXPECT_EQ(acdbHostApplicationServices()->workingDatabase(), second);
-  dm->closeDocument();
-  EXPECT_EQ(acdbHostApplicationServices()->workingDatabase(), nullptr);
-  EXPECT_EQ(dm->documentCount(), 0);
-  AcApDocument doc(new AcDbDatabase(true, false), L"/tmp/plans/4-72No4.5A.dwg");
-  EXPECT_STREQ(doc.fileName(), L"/tmp/plans/4-72No4.5A.dwg");
-  EXPECT_STREQ(doc.docTitle(), L"4-72No4.5A.dwg");
-}
-
+// Documents: the working database follows the current one in every test of tests/app; their
+// titles ("Drawing1.dwg") are shown by tests/gui and tests/reliability/host.
 // What applications hear of drawings opened and closed: tests/app/host_test.cpp
 // (AWholeSessionInTheOrderAHostDrivesIt).
 

@@ -1,11 +1,8 @@
-// Fuzzes insert of one drawing into another: whatever two drawings are read, inserting one
-// into the other (twice, the second time redefining the block), placing a reference and
-// writing the result either fails with a reason or gives a drawing that reads back, with no
-// handle 0 or twice and no block that contains itself.
-//
-// Input: NAME '\n' TARGET '\0' SOURCE. NAME is the block name; TARGET is DXF text (empty: a
-// new drawing); without a NUL byte all after NAME is the SOURCE. The reader refuses NUL bytes,
-// so the split cannot cut a drawing that would read.
+// Fuzzes insert of one drawing into another: inserting one into the other (twice, the second
+// time redefining the block), placing a reference and writing the result either fails with a
+// reason or gives a drawing that reads back, with no handle 0 or twice. Input: NAME '\n'
+// TARGET '\0' SOURCE, TARGET DXF text (empty: a new drawing); without a NUL byte all after NAME
+// is the SOURCE. The reader refuses NUL bytes, so the split cannot cut a drawing that reads.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
