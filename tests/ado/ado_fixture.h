@@ -112,14 +112,12 @@ struct CatalogueFixture : ::testing::Test {
   // Two queries the caching tests repeat: model 1's label, and its points' flux.
   static constexpr const wchar_t* kModel = L"select * from Model where ID like 1";
   static constexpr const wchar_t* kRows = L"select * from 4-72_Parameter where ModelID like 1";
-  std::vector<std::wstring> labels(const _ConnectionPtr& c) {
-    return column(open(c, kModel), L"LabelModel");
+  std::vector<std::wstring> labels(_ConnectionPtr c = {}) {
+    return column(open(c ? c : conn, kModel), L"LabelModel");
   }
-  std::vector<std::wstring> labels() { return labels(conn); }
-  std::vector<std::wstring> flux(const _ConnectionPtr& c) {
-    return column(open(c, kRows), L"Flux");
+  std::vector<std::wstring> flux(_ConnectionPtr c = {}) {
+    return column(open(c ? c : conn, kRows), L"Flux");
   }
-  std::vector<std::wstring> flux() { return flux(conn); }
 };
 
 }  // namespace adotest
