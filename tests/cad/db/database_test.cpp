@@ -2,9 +2,12 @@
 // names, erasure, ownership, iterators, copies and extended data.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/cstring.h"
 #include "cad/acdb.h"
 #include "cad_test_support.h"
+#include "drawing_builder.h"
 
 namespace {
 
@@ -41,6 +44,12 @@ TEST(Database, AnEmptyDatabaseHasNoTablesAndCannotBeWritten) {
   EXPECT_EQ(bt, nullptr);
   std::string out;
   EXPECT_NE(empty.writeDxfText(out), Acad::eOk);
+  // Nothing stands for a number that is not finite: the drawing is not written.
+  AcDbDatabase db;
+  apptest::addLine(&db, {0, 0, 0}, {HUGE_VAL, 0, 0});
+  EXPECT_EQ(db.writeDxfText(out), Acad::eInvalidInput);
+  EXPECT_NE(std::wstring(db.lastErrorText()).find(L"not finite"), std::wstring::npos);
+  EXPECT_EQ(out, "");
 }
 
 TEST(OpenClose, ReadersShareWriterExcludes) {
