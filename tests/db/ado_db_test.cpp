@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <functional>
 #include <string_view>
 
@@ -17,25 +16,16 @@ namespace {
 using dbtest::modulePath;
 using dbtest::wide;
 
-// A framework exception with a message longer than any box shows.
+// A framework exception with a message longer than any box shows: 300 characters.
+std::wstring longText() {
+  std::wstring text;
+  for (int i = 0; i < 30; ++i) text += std::to_wstring(1000000000 + i).substr(1) + L"|";
+  return text;
+}
 class LongException : public CException {
  protected:
-  CString message() const override {
-    CString text;
-    for (int i = 0; i < 30; ++i) text.AppendFormat(L"%09d|", i);  // 300 characters
-    return text;
-  }
+  CString message() const override { return CString(longText().c_str()); }
 };
-
-std::wstring firstChars(std::size_t n) {
-  std::wstring text;
-  for (int i = 0; i < 30; ++i) {
-    wchar_t part[16];
-    std::swprintf(part, 16, L"%09d|", i);
-    text += part;
-  }
-  return text.substr(0, n);
-}
 
 // Makes one data-access operation throw what `thrower` throws while in scope.
 struct ScopedFault {
@@ -82,7 +72,8 @@ TEST_F(AdoDb, EachWayOpeningFailsGivesOneMessageAndNoConnection) {
                 L"连接数据库失败!\nDRIVER=Microsoft Access Driver (*.mdb);UID=sa;PWD=");
   {
     ScopedFault fault("Connection.Open", [] { throw new LongException; });
-    expectFailure(db.Open(wide(path)), L"连接数据库失败!\n" + firstChars(255), MB_ICONEXCLAMATION);
+    expectFailure(db.Open(wide(path)), L"连接数据库失败!\n" + longText().substr(0, 255),
+                  MB_ICONEXCLAMATION);
   }
   {
     ScopedUnregistered missingClass(L"ADODB.Connection");
@@ -130,7 +121,7 @@ TEST_F(AdoDb, AFailedStatementIsReportedOnceWithItsText) {
   }
   {
     ScopedFault fault("Connection.Execute", [] { throw new LongException; });
-    expectFailure(db.Execute(L"SELECT * FROM Model"), firstChars(256));
+    expectFailure(db.Execute(L"SELECT * FROM Model"), longText().substr(0, 256));
   }
   {
     ScopedFault fault("Recordset.Open", [] { AfxThrowMemoryException(); });
