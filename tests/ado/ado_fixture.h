@@ -26,12 +26,11 @@ inline _ConnectionPtr connect(const std::string& path) {
   return c;
 }
 
-inline _RecordsetPtr open(const _ConnectionPtr& c, const std::wstring& sql,
-                          LockTypeEnum lock = adLockOptimistic) {
+inline _RecordsetPtr open(const _ConnectionPtr& c, const std::wstring& sql) {
   _RecordsetPtr rs;
   EXPECT_EQ(rs.CreateInstance(L"ADODB.Recordset"), S_OK);
-  rs->Open(sql.c_str(), _variant_t(static_cast<IDispatch*>(c), true), adOpenDynamic, lock,
-           adCmdText);
+  rs->Open(sql.c_str(), _variant_t(static_cast<IDispatch*>(c), true), adOpenDynamic,
+           adLockOptimistic, adCmdText);
   return rs;
 }
 

@@ -82,24 +82,6 @@ TEST_F(AdoDb, EachWayOpeningFailsGivesOneMessageAndNoConnection) {
   EXPECT_FALSE(db.m_pConnection);
 }
 
-TEST_F(AdoDb, OpeningReplacesTheConnectionUnlessTheFileIsMissing) {
-  testsupport::TempDir other;
-  {
-    testsupport::CatalogueBuilder b(other.file("ZRFan.Mdb"));
-    b.model(77, std::string("X-1"), std::string("A"), 4.0, 2900LL);
-  }
-  ASSERT_TRUE(db.Open(wide(path)));
-  expectFailure(db.Open(modulePath(dir.path(), "other.Mdb")),
-                L"数据库" + modulePath(dir.path(), "other.Mdb").str() + L"不存在!");
-  ASSERT_TRUE(db.m_pConnection) << "a missing file leaves the connection alone";
-  EXPECT_TRUE(db.Execute(L"SELECT * FROM Model"));
-  ASSERT_TRUE(db.Open(wide(other.file("ZRFan.Mdb"))));
-  _RecordsetPtr rs = db.OpenRecordset(L"SELECT * FROM Model");
-  ASSERT_TRUE(rs);
-  EXPECT_EQ(dbtest::text(rs->GetCollect(L"ID")), L"77");
-  EXPECT_TRUE(ui.boxes().empty());
-}
-
 // Execute and OpenRecordset report every failure as the statement, except a
 // framework exception, whose own message is shown.
 TEST_F(AdoDb, AFailedStatementIsReportedOnceWithItsText) {

@@ -72,8 +72,6 @@ TEST(FanDlgSelect, CandidatesAreTheModelRowsOfTheMatchingIds) {
     winplat::applyDialogLine(dlg, "dlg click 202");
     ASSERT_EQ(dlg.m_Models.GetSize(), 2);
     EXPECT_EQ(dlg.m_Models[0].ID, 2);
-    EXPECT_EQ(dlg.m_Models[0].BigModel, L"P");
-    EXPECT_EQ(dlg.m_Models[0].FanNo, L"4.5");
     EXPECT_EQ(dlg.m_Models[0].Speed, L"2900");
     EXPECT_EQ(dlg.m_Models[0].LabelModel, L"") << "a NULL label is empty";
     EXPECT_EQ(dlg.m_Models[1].ID, 3);
