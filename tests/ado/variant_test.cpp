@@ -62,7 +62,7 @@ TEST(Variant, ConversionsGiveTheDriversTextsRangesAndErrors) {
   // Reals from text with blanks but nothing else.
   expectTexts(VT_R8, {{L"  4.5", L"4.5"}, {L"-1e3", L"-1000"}, {L".5", L"0.5"}, {L"5.", L"5"}});
   expectFailures(VT_R8, DISP_E_TYPEMISMATCH, {L"4,5", L"1 2", L"--1", L"0x10", L"1e", L"."});
-  // NULL stays NULL and converts to nothing else.
+  // NULL stays NULL and converts to nothing else, through ChangeType and the extractors too.
   for (VARTYPE vt : {VT_BSTR, VT_I2, VT_I4, VT_R8, VT_BOOL}) {
     expectFailures(vt, DISP_E_TYPEMISMATCH, {null()});
   }
@@ -70,9 +70,6 @@ TEST(Variant, ConversionsGiveTheDriversTextsRangesAndErrors) {
   _variant_t out;
   ASSERT_EQ(VariantChangeType(&out, &nothing, 0, VT_NULL), S_OK);
   EXPECT_EQ(out.vt, VT_NULL);
-}
-
-TEST(Variant, TheExtractorsAndChangeTypeThrowWhereTheConversionFails) {
   EXPECT_DOUBLE_EQ(static_cast<double>(_variant_t(L"  4.5")), 4.5);
   _variant_t copy(null());
   EXPECT_EQ(copy.vt, VT_NULL);
@@ -81,7 +78,7 @@ TEST(Variant, TheExtractorsAndChangeTypeThrowWhereTheConversionFails) {
   EXPECT_THROW(_bstr_t{null()}, _com_error);
 }
 
-TEST(Variant, ConstructorsAndTheMissingArgument) {
+TEST(Variant, ConstructorsTheMissingArgumentAndErrorMessages) {
   EXPECT_EQ(_variant_t(static_cast<short>(1)).vt, VT_I2);
   EXPECT_EQ(_variant_t(1).vt, VT_I4);
   EXPECT_EQ(_variant_t(std::numeric_limits<long>::max()).vt, VT_I8) << "a long past 32 bits";
@@ -91,9 +88,7 @@ TEST(Variant, ConstructorsAndTheMissingArgument) {
 
   EXPECT_TRUE(isMissingArgument(vtMissing));
   EXPECT_FALSE(isMissingArgument(_variant_t(0L)));
-}
 
-TEST(ComError, MessagesForCodesAndDescriptions) {
   const _com_error mismatch(DISP_E_TYPEMISMATCH, L"cannot store 'x'");
   EXPECT_STREQ(static_cast<const wchar_t*>(mismatch.Description()), L"cannot store 'x'");
   const _com_error sql(DB_E_ERRORSINCOMMAND, L"SQLite: no such column: X");

@@ -86,7 +86,7 @@ TEST(StyleDlgLoad, RowsFollowTheCatalogueWithTheirListCells) {
   });
 }
 
-TEST(StyleDlgLoad, AnEmptyTableOrNoConnectionLeavesTheHeadingRowOnly) {
+TEST(StyleDlgLoad, AnEmptyTableLeavesTheHeadingRowOnly) {
   EditorHarness h;
   CatalogueBuilder(h.catalogue()).close();
   h.run([&h](CStyleDlg& dlg) {
@@ -99,16 +99,6 @@ TEST(StyleDlgLoad, AnEmptyTableOrNoConnectionLeavesTheHeadingRowOnly) {
     EXPECT_TRUE(h.ui().boxes().empty());
   });
   EXPECT_EQ(testsupport::countRows(h.catalogue(), "Model"), 0);
-
-  CStyleDlg orphan(nullptr);
-  h.ui().onModal([](CDialog& dlg) {
-    auto& editor = dynamic_cast<CStyleDlg&>(dlg);
-    EXPECT_EQ(editor.m_pFanDb, nullptr);
-    EXPECT_EQ(editor.m_Grid.GetRowCount(), 1);
-    Apply(dlg, "dlg click 204");
-  });
-  orphan.DoModal();
-  EXPECT_TRUE(h.ui().boxes().empty());
 }
 
 TEST(StyleDlgWrite, AnEditReachesTheRecordOfTheRowsKeyWhereverTheRowStands) {
