@@ -48,11 +48,13 @@ TEST(Wblock, ModelSpaceOfTheNewDrawingHoldsTheBlockWithWhatItUses) {
   std::unique_ptr<AcDbDatabase> owned(out);
   // (Its base point, and nested blocks coming along: tests/cadkit/block_copy_test.cpp.)
   EXPECT_EQ(contents(out->modelSpaceId()), (Items{L"LINE", L"INSERT INNER"}));
-  AcDbEntity* first = firstInModelSpace(out);
-  AcDbObjectPointer<AcDbLayerTableRecord> copied(first->layerId(), AcDb::kForRead);
-  first->close();
-  EXPECT_EQ(copied->name(), L"风机层");
-  EXPECT_EQ(copied->color().colorIndex(), 3);
+  {
+    AcDbEntity* first = firstInModelSpace(out);
+    AcDbObjectPointer<AcDbLayerTableRecord> copied(first->layerId(), AcDb::kForRead);
+    first->close();
+    EXPECT_EQ(copied->name(), L"风机层");
+    EXPECT_EQ(copied->color().colorIndex(), 3);
+  }  // closed before its drawing goes
   EXPECT_TRUE(blockNamed(*out, L"F_L0").isNull());
   // Circular blocks are copied once; only blocks of this drawing are written out.
   const AcDbObjectId a = addBlock(&db, L"A");
