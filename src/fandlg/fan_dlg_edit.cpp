@@ -25,15 +25,6 @@ const NM_GRIDVIEW* GridItem(const NMHDR* pNotifyStruct) {
 // no-current-record text for a position past the model's last row).
 void ShowDataError(const _com_error& e) { AfxMessageBox(e.ErrorMessage(), MB_OK); }
 
-// What the user is shown when an edited cell has no catalogue row to go to (the
-// model is no longer in the catalogue as the lists show it, or has no rows in
-// the table): the value typed stays in the grid only.
-void ShowRowNotFound(const CString& strTable, int nRow) {
-  CString strText;
-  strText.Format(L"表%s中找不到第%d行对应的记录, 输入的值未保存!", strTable.GetString(), nRow);
-  AfxMessageBox(strText, MB_OK | MB_ICONEXCLAMATION);
-}
-
 }  // namespace
 
 // The grids keep the typed text whatever happens to the write, so the
@@ -56,13 +47,6 @@ void CFanDlg::OnDeleteAccessoryRow() { DeleteFocusRow(m_GridAccessory, Accessory
 
 void CFanDlg::StoreCellEdit(CGridCtrl& grid, const CString& strTable, int nRow, int nCol,
                             bool bStoreEmpty) {
-  // The grid may show a model the catalogue no longer has under the lists'
-  // values (changed from elsewhere): nothing is written, not even a new row.
-  const int nModelID = GetModelID();
-  if (nModelID < 1) {
-    ShowRowNotFound(strTable, nRow);
-    return;
-  }
   if (nRow == grid.GetRowCount() - 1) {
     // The spare row becomes a catalogue row once its first column has text;
     // until then what is typed there stays in the grid only.
@@ -72,7 +56,7 @@ void CFanDlg::StoreCellEdit(CGridCtrl& grid, const CString& strTable, int nRow, 
     grid.SetItemText(nRow, 0, strNumber);
     grid.SetRowCount(nRow + 2);
     CString strInsert;
-    strInsert.Format(L"insert into %s (ModelID) values(%d)", strTable, nModelID);
+    strInsert.Format(L"insert into %s (ModelID) values(%d)", strTable, GetModelID());
     // A failed insert has been reported; the write below then finds no row at
     // this position and says so.
     m_FanDb.Execute(strInsert);
@@ -83,13 +67,12 @@ void CFanDlg::StoreCellEdit(CGridCtrl& grid, const CString& strTable, int nRow, 
   const CString strField = GetIndexName(grid.GetItemText(0, nCol));
 
   CString strSql;
-  strSql.Format(L"select * from %s where ModelID like %d", strTable, nModelID);
+  strSql.Format(L"select * from %s where ModelID like %d", strTable, GetModelID());
   _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
   if (pRecordset == nullptr) return;
   try {
     if (pRecordset->GetBOF()) {
       pRecordset->Close();
-      ShowRowNotFound(strTable, nRow);
       return;
     }
     pRecordset->Move(nRow - 1, g_vtMissing);

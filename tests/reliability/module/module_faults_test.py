@@ -130,21 +130,6 @@ class CatalogueFile(Scenario):
                          before)
 
 
-class ModelEditor(Scenario):
-    def test_a_grid_edit_for_a_model_changed_behind_the_dialog_says_it_was_not_stored(self):
-        host = self.start()
-        host.stdin.write("FAN\ndlg dump\n")
-        host.stdin.flush()
-        while not host.stdout.readline().startswith("DUMP "):
-            pass
-        self.sql("UPDATE Model SET Speed = 1600 WHERE ID = 63")
-        out, _ = host.communicate("dlg grid 5003 edit 1 9 LOST\nmsg ok\ndlg cancel\nQUIT\n",
-                                  timeout=60)
-        (box,) = boxes(out)
-        self.assertIn("未保存", box)
-        self.assertNotIn("LOST", self.motors())
-
-
 class Duty(Scenario):
     def test_absurd_duty_answers_are_refused_and_asked_again(self):
         cases = [(0, "1e63", "风量须"), (1, "1e300", "全压须"), (2, "5000", "空气温度须"),
