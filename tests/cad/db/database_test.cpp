@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 
 #include "base/cstring.h"
 #include "cad/acdb.h"
@@ -152,6 +153,9 @@ TEST(Entities, LayersColoursKindsAndHandles) {
   ASSERT_EQ(db.getAcDbObjectId(found, false, other.handle()), Acad::eOk);
   EXPECT_EQ(found, other);
   EXPECT_EQ(db.getAcDbObjectId(found, false, AcDbHandle(0xFFFFFFu)), Acad::eUnknownHandle);
+  // Handle texts are hexadecimal, either case, 'A' and 'F' included.
+  EXPECT_EQ(AcDbHandle(L"1A").value(), 26u);
+  EXPECT_EQ(AcDbHandle(L"af").value(), 175u);
 }
 
 TEST(Entities, AttributesJoinTheDatabaseWithTheirReferenceAndTextIsAligned) {
@@ -161,6 +165,11 @@ TEST(Entities, AttributesJoinTheDatabaseWithTheirReferenceAndTextIsAligned) {
   const AcDbObjectId refId = addToModelSpace(&db, ref);
   AcDbObjectPointer<AcDbBlockReference> opened(refId, AcDb::kForRead);
   ASSERT_EQ(opened->attributeIds().size(), 1u);
+  std::unique_ptr<AcDbObjectIterator> it(opened->attributeIterator());
+  ASSERT_FALSE(it->done()) << "the first attribute is there to visit";
+  EXPECT_EQ(it->objectId(), opened->attributeIds()[0]);
+  it->step();
+  EXPECT_TRUE(it->done());
   AcDbObjectPointer<AcDbAttribute> a(opened->attributeIds()[0], AcDb::kForWrite);
   ASSERT_TRUE(a);
   EXPECT_EQ(a->ownerId(), refId);
