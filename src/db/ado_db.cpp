@@ -1,6 +1,9 @@
 // The catalogue wrapper: opening the file, running statements, opening recordsets.
 #include "db/ado_db.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "ado/ado_errors.h"
 #include "base/exception.h"
 #include "base/file_functions.h"
@@ -33,6 +36,16 @@ CString ExceptionText(CException* e, UINT maxChars) {
 CString ServerReason(const _com_error& e) {
   if (e.Source().view() != adoimpl::kServerErrorSource) return CString();
   return CString(L"\n") + CString(e.Description().view());
+}
+
+// With FANCAD_TRACE_SQL set, every statement the module runs through the wrapper
+// is written to standard error as "SQL <text>", before it runs: the record that
+// shows which statements reach the catalogue, and in what order.
+void TraceStatement(LPCTSTR lpszSql) {
+  static const bool bTrace = std::getenv("FANCAD_TRACE_SQL") != nullptr;
+  if (!bTrace) return;
+  std::fprintf(stderr, "SQL %s\n", CString(lpszSql).ToUtf8().c_str());
+  std::fflush(stderr);
 }
 
 }  // namespace
@@ -94,6 +107,7 @@ BOOL CAdoDB::Close() {
 }
 
 BOOL CAdoDB::Execute(LPCTSTR lpszSql) {
+  TraceStatement(lpszSql);
   try {
     VARIANT recordsAffected;
     VariantInit(&recordsAffected);
@@ -115,6 +129,7 @@ BOOL CAdoDB::Execute(LPCTSTR lpszSql) {
 }
 
 _RecordsetPtr CAdoDB::OpenRecordset(LPCTSTR lpszSql) {
+  TraceStatement(lpszSql);
   _RecordsetPtr pRecordset;
   try {
     // A failure to create the object shows as the error of the Open call.
