@@ -21,12 +21,6 @@
 namespace zrcad::dxf {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 bool is(const Tag& t, int code, std::string_view value) {
   return t.code == code && trim(t.value) == value;
 }

@@ -59,6 +59,14 @@ struct DxfError {
 enum class GroupType { kString, kReal, kInt16, kInt32, kInt64, kBool, kHandle, kBinary };
 GroupType groupType(int code);
 
+// A value without the blanks (spaces, tabs) that programs put around it: group codes are
+// right-aligned and some writers pad names.
+inline std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
 // True for codes whose values are floating-point numbers.
 inline bool isRealCode(int code) {
   return (code >= 10 && code <= 59) || (code >= 110 && code <= 149) ||

@@ -12,12 +12,6 @@
 namespace zrcad::dxf {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 // General entity properties that R12 files give without a subclass marker.
 bool isCommonEntityCode(int code) {
   return code == 6 || code == 48 || code == 60 || code == 67 || code == 284 || code == 347 ||

@@ -9,12 +9,6 @@
 namespace zrcad::dxf {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 bool onlyBlanks(std::string_view s) {
   for (char c : s)
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\0') return false;
