@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Tests of dxf_check.py: a clean R2010 drawing built inline, the same drawing broken in
-each way the checker looks for (one table), and drawings ezdxf writes. (The drawings fancad
+each way the checker or ezdxf looks for (one table), and drawings ezdxf writes. (The drawings fancad
 writes meet the checker in every end-to-end test.)"""
 import io
 import os
@@ -124,6 +124,11 @@ def set_value(kind, code, value, nth=0):
     return set_at(tag(kind, code, nth), value)
 
 
+def on_line_1(edit):
+    """The edit, its finding given by ezdxf (on line 1)."""
+    return lambda d: (edit(d), 1)[1]
+
+
 def cut(first, last, line):
     """Drops the tags from first(d) to last(d); the fault is on line(d) after that."""
     def edit(d):
@@ -149,14 +154,6 @@ def line_of(kind, nth=0):
     return lambda d: Dxf.line(d.record(kind, nth))
 
 
-def seqend_dropped(nth):
-    def edit(d):
-        i = d.record("SEQEND", nth)
-        del d.tags[i:d.end_of(i)]
-        return Dxf.line(i)
-    return edit
-
-
 def vertex_alone(d):
     v, at = d.record("VERTEX"), d.record("POINT")
     d.tags[at:at] = [list(t) for t in d.tags[v:d.end_of(v)]]
@@ -175,9 +172,17 @@ def lower_handseed(d):
     return Dxf.line(i) + 1
 
 
+def self_insert(d):
+    """FAN's block gets an INSERT of FAN."""
+    owner = d.tags[d.in_record("ENDBLK", 330, nth=2)][1]
+    put(record("ENDBLK", 2), (0, "INSERT"), (5, d.fresh_handle()), (330, owner),
+        (100, "AcDbEntity"), (8, "0"), (100, "AcDbBlockReference"), (2, "FAN"), *pt(10, 0, 0))(d)
+    return 1
+
+
 LAST = lambda d: len(d.tags) - 1  # noqa: E731  the 0/EOF tag
 
-# (what is broken, edit, words of the fault on the line the edit returns, the only fault)
+# (what is broken, edit, words of the finding on the line the edit returns, the only one)
 BROKEN = [
     ("an infinite radius", set_value("CIRCLE", 40, "1e999"), "'1e999' is not a finite number", 1),
     ("a radius with a comma", set_value("CIRCLE", 40, "1,5"), "'1,5' is not a finite number", 1),
@@ -185,8 +190,6 @@ BROKEN = [
      "group code 1040: '-inf' is not a finite", 1),
     ("a group code line of letters", put(record("POINT"), ("1O", "x")),
      "group code line is not an integer: ' 1O'", 0),
-    ("a file cut before 0/EOF", cut(LAST, LAST, lambda d: Dxf.line(len(d.tags)) - 1),
-     "file does not end with 0/EOF", 1),
     ("data after 0/EOF", lambda d: (d.tags.append([0, "LINE"]), Dxf.line(LAST(d)))[1],
      "data after 0/EOF", 1),
     ("a release no reader knows", set_at(header("$ACADVER"), "AC1006"),
@@ -205,8 +208,6 @@ BROKEN = [
       for t, names in dxf_check.REQUIRED_ENTRIES.items() for n in names],
     ("a handle used twice", lambda d: set_value("CIRCLE", 5, d.tags[tag("LINE", 5)(d)][1])(d),
      "is used twice (first at line", 0),
-    ("a handle that is not hexadecimal", set_value("POINT", 5, "G1"), "is not hexadecimal", 1),
-    ("a handle 0", set_value("POINT", 5, "0"), "POINT handle is 0", 1),
     ("a record without handle", cut(tag("POINT", 5), tag("POINT", 5), line_of("POINT")),
      "POINT without a handle (5)", 1),
     ("a DIMSTYLE handle in 5", dimstyle_handle_in_5, "DIMSTYLE without a handle (105)", 0),
@@ -221,30 +222,23 @@ BROKEN = [
      "xdata application 'OTHER' is not in the APPID table", 1),
     ("an xdata string of 256 bytes", set_value("LINE", 1000, "风" * 85 + "x", nth=1),
      "xdata string of 256 bytes (at most 255)", 1),
-    ("vertices without SEQEND", seqend_dropped(0),
-     "TEXT where the SEQEND of the POLYLINE at line", 1),
-    ("attributes without SEQEND", seqend_dropped(1),
-     "POINT where the SEQEND of the INSERT at line", 1),
     ("an ATTRIB after an INSERT without 66",
      set_at(tag("INSERT", 66), "0", line=line_of("ATTRIB")),
-     "ATTRIB outside an INSERT with attributes (66 = 1)", 0),
-    ("a VERTEX after a POINT", vertex_alone, "VERTEX outside a POLYLINE", 1),
+     "ATTRIB outside a POLYLINE or an INSERT", 0),
+    ("a VERTEX after a POINT", vertex_alone, "VERTEX outside a POLYLINE or an INSERT", 1),
+    # What the line checks leave to ezdxf's reader and audit: faults on line 1.
+    ("a file cut before 0/EOF", on_line_1(cut(LAST, LAST, LAST)),
+     "ezdxf cannot read it: DXFStructureError: missing EOF tag", 1),
+    ("a handle that is not hexadecimal", on_line_1(set_value("POINT", 5, "G1")),
+     "ezdxf cannot read it: Invalid handle G1", 1),
+    ("vertices without SEQEND", on_line_1(cut(record("SEQEND"), lambda d: d.end_of(
+        d.record("SEQEND")) - 1, LAST)), "ezdxf cannot read it: Expected DXF entity TEXT", 1),
+    ("an INSERT of a block no one defined", on_line_1(set_value("INSERT", 2, "PUMP")),
+     "ezdxf audit: Deleted entity INSERT", 1),
+    ("a block that inserts itself", self_insert, "ezdxf audit: Invalid block reference cycle", 0),
+    ("a text style no one defined", on_line_1(put(tag("TEXT", 1), (7, "Missing"))),
+     "ezdxf audit: Removed undefined text style", 1),
 ]
-
-# Drawings the line checks pass but ezdxf's audit or reader refuses (line 1).
-AUDITED = [
-    ("an INSERT of a block no one defined", set_value("INSERT", 2, "PUMP"),
-     "without required BLOCK definition"),
-    ("a block that inserts itself", lambda d: put(
-        record("ENDBLK", 2), (0, "INSERT"), (5, d.fresh_handle()),
-        (330, d.tags[d.in_record("ENDBLK", 330, nth=2)][1]), (100, "AcDbEntity"), (8, "0"),
-        (100, "AcDbBlockReference"), (2, "FAN"), *pt(10, 0, 0))(d), "cycle"),
-    ("a text style no one defined", put(tag("TEXT", 1), (7, "Missing")), "undefined text style"),
-]
-
-
-def faults(d):
-    return dxf_check.Checker(d.render()).run()
 
 
 def checked_file(d, tmp, name="d.dxf"):
@@ -256,7 +250,6 @@ def checked_file(d, tmp, name="d.dxf"):
 
 class Checker(unittest.TestCase):
     def test_the_minimal_drawing_is_clean_also_with_comments_and_crlf(self):
-        self.assertEqual(faults(minimal()), [])
         self.assertEqual(dxf_check.Checker(minimal().render(newline="\r\n")).run(), [])
         d = minimal()
         d.tags[d.record("LINE"):d.record("LINE")] = [[999, "a comment"]]
@@ -264,31 +257,23 @@ class Checker(unittest.TestCase):
         d.tags[d.in_record("LINE", 1001, nth=1)][1] = "zrfan"  # names compare without case
         d.tags[d.in_record("LINE", 1000, nth=1)][1] = "风" * 85  # 255 bytes
         d.tags[d.index(2, "Continuous")][1] = "CONTINUOUS"
-        self.assertEqual(faults(d), [])
         with tempfile.TemporaryDirectory() as tmp:
             self.assertEqual(dxf_check.check_file(checked_file(d, tmp)), [])
 
-    def test_each_broken_drawing_gives_its_fault_on_its_line(self):
-        for what, edit, words, alone in BROKEN:
-            with self.subTest(what):
-                d = minimal()
-                line = edit(d)
-                found = faults(d)
-                self.assertTrue([f for f in found if f[0] == line and words in f[1]],
-                                f"no fault with {words!r} on line {line}; found {found}")
-                if alone:
-                    self.assertEqual(len(found), 1, found)
-
-    def test_what_ezdxf_refuses_is_a_fault_on_line_1(self):
+    def test_each_broken_drawing_gives_its_finding_on_its_line(self):
         with tempfile.TemporaryDirectory() as tmp:
-            for what, edit, words in AUDITED:
+            for what, edit, words, alone in BROKEN:
                 with self.subTest(what):
                     d = minimal()
-                    edit(d)
-                    self.assertEqual(faults(d), [], "the line checks pass it")
-                    found = dxf_check.check_file(checked_file(d, tmp))
-                    self.assertTrue(found and all(f.split(":")[1] == "1" for f in found), found)
-                    self.assertIn(words, "".join(found))
+                    line = edit(d)
+                    path = checked_file(d, tmp)
+                    found = dxf_check.check_file(path)
+                    self.assertTrue([f for f in found if f.startswith(f"{path}:{line}: ") and
+                                     words in f], f"no {words!r} on line {line}: {found}")
+                    if alone:
+                        self.assertEqual(len(found), 1, found)
+                    if words.startswith("ezdxf"):  # and the line checks pass it
+                        self.assertTrue(all(": ezdxf " in f for f in found), found)
 
     def test_exit_status_fault_lines_and_usage(self):
         run = lambda *paths: subprocess.run(["/usr/bin/python3", CHECKER, *paths],
@@ -310,46 +295,30 @@ class Checker(unittest.TestCase):
         self.assertEqual(r.returncode, 2)
         self.assertIn("usage: dxf_check.py FILE...", r.stderr)
 
-
-class OtherWriters(unittest.TestCase):
-    """The checker takes what independent writers produce, so its faults mean something."""
-
-    def test_ezdxf_drawings_of_every_release(self):
+    def test_drawings_ezdxf_writes_of_every_release_are_clean(self):
+        """Entities of many kinds, with xdata and attributes, from an independent writer."""
         with tempfile.TemporaryDirectory() as tmp:
             for version in ("R12", "R2000", "R2004", "R2007", "R2010", "R2013", "R2018"):
                 with self.subTest(version=version):
+                    doc = ezdxf.new(version, setup=True)
+                    doc.appids.new("ZRFAN")
+                    msp = doc.modelspace()
+                    line = msp.add_line((0, 0), (1, 1), dxfattribs={"linetype": "DASHED"})
+                    line.set_xdata("ZRFAN", [(1000, "风机"), (1002, "{"), (1070, 3), (1002, "}"),
+                                             (1010, (1, 2, 3)), (1040, 1.5), (1071, 7)])
+                    msp.add_polyline2d([(0, 0), (1, 0), (2, 2)])
+                    msp.add_text("Gebläse", dxfattribs={"style": "OpenSans"})
+                    doc.blocks.new("BLK").add_attdef("TAG", (0, 0))
+                    msp.add_blockref("BLK", (5, 5)).add_attrib("TAG", "value", (5, 5))
+                    if version != "R12":
+                        msp.add_lwpolyline([(0, 0), (1, 0), (1, 1)])
+                        msp.add_hatch(color=2).paths.add_polyline_path([(0, 0), (1, 0), (1, 1)])
+                        msp.add_polyface().append_face([(0, 0, 0), (1, 0, 0), (1, 1, 0)])
+                        doc.layouts.new("Layout2").add_line((0, 0), (2, 2))
+                        doc.groups.new("G1").extend([line])
                     path = os.path.join(tmp, f"{version}.dxf")
-                    _ezdxf_drawing(version).saveas(path)
+                    doc.saveas(path)
                     self.assertEqual(dxf_check.check_file(path), [])
-
-
-def _ezdxf_drawing(version):
-    """Entities of many kinds, with xdata and attributes."""
-    doc = ezdxf.new(version, setup=True)
-    doc.appids.new("ZRFAN")
-    msp = doc.modelspace()
-    line = msp.add_line((0, 0), (1, 1), dxfattribs={"linetype": "DASHED"})
-    line.set_xdata("ZRFAN", [(1000, "风机"), (1002, "{"), (1070, 3), (1002, "}"),
-                             (1010, (1, 2, 3)), (1040, 1.5), (1071, 7)])
-    msp.add_circle((0, 0), 3)
-    msp.add_arc((0, 0), 3, 10, 50)
-    msp.add_polyline2d([(0, 0), (1, 0), (2, 2)])
-    msp.add_polyline3d([(0, 0, 0), (1, 0, 1)])
-    msp.add_text("Gebläse", dxfattribs={"style": "OpenSans"})
-    msp.add_solid([(0, 0), (1, 0), (0, 1)])
-    block = doc.blocks.new("BLK")
-    block.add_attdef("TAG", (0, 0))
-    msp.add_blockref("BLK", (5, 5)).add_attrib("TAG", "value", (5, 5))
-    if version != "R12":
-        msp.add_lwpolyline([(0, 0), (1, 0), (1, 1)])
-        msp.add_mtext("line1\\Pline2")
-        msp.add_spline([(0, 0), (1, 1), (2, 0), (3, 1)])
-        hatch = msp.add_hatch(color=2)
-        hatch.paths.add_polyline_path([(0, 0), (1, 0), (1, 1)], is_closed=True)
-        msp.add_polyface().append_face([(0, 0, 0), (1, 0, 0), (1, 1, 0)])
-        doc.layouts.new("Layout2").add_line((0, 0), (2, 2))
-        doc.groups.new("G1").extend([line])
-    return doc
 
 
 if __name__ == "__main__":
