@@ -381,8 +381,8 @@ CopyCounts copyFileToServer(const std::string& file, const std::string& address,
     counts.rows += copyRows(db, server, table, columns);
     ++counts.tables;
   }
-  server.run(std::string("SELECT pg_notify('") + adoimpl::kPgChangeChannel +
-             "', current_schema())");
+  server.run("SELECT pg_notify(" + adoimpl::quoteLiteral(adoimpl::kPgChangeChannel) +
+             ", current_schema())");
   server.run("COMMIT");
   return counts;
 }

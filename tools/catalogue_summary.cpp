@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "ado/legacy_stamps.h"
+#include "ado/sql_dialect.h"
 #include "catalogue_writer.h"
 
 namespace fangen {
+
+using adoimpl::quoteIdentifier;
 
 namespace {
 
@@ -53,15 +56,6 @@ class ReadOnlyDb {
   sqlite3* m_db = nullptr;
 };
 
-std::string quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
 }  // namespace
 
 std::string catalogueSummary(const std::string& path) {
@@ -76,9 +70,10 @@ std::string catalogueSummary(const std::string& path) {
     const char* style = s[1] == "1" ? "point table" : s[1] == "0" ? "range table" : "no style";
     out << "  series " << s[0] << ": " << style << ", " << s[2] << " models\n";
   }
-  for (const auto& t : db.rows("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> '" +
-                               std::string(adoimpl::kLegacyStampTable) + "' ORDER BY rowid")) {
-    const auto n = db.rows("SELECT count(*) FROM " + quoted(t[0]));
+  for (const auto& t :
+       db.rows("SELECT name FROM sqlite_master WHERE type = 'table' AND name <> " +
+               adoimpl::quoteLiteral(adoimpl::kLegacyStampTable) + " ORDER BY rowid")) {
+    const auto n = db.rows("SELECT count(*) FROM " + quoteIdentifier(t[0]));
     out << "  table " << t[0] << ": " << n[0][0] << " rows\n";
   }
   return out.str();

@@ -10,23 +10,13 @@
 #include <cstring>
 #include <filesystem>
 
+#include "ado/sql_dialect.h"
 #include "base/safe_file.h"
 #include "base/utf8.h"
 
 namespace fangen {
 
-namespace {
-
-std::string quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
-}  // namespace
+using adoimpl::quoteIdentifier;
 
 std::string parameterTableName(const std::string& series) { return series + "_Parameter"; }
 
@@ -160,9 +150,9 @@ void CatalogueWriter::createFixedTables() {
 }
 
 void CatalogueWriter::createTable(const std::string& name, const std::vector<Column>& columns) {
-  std::string sql = "CREATE TABLE " + quoted(name) + " (";
+  std::string sql = "CREATE TABLE " + quoteIdentifier(name) + " (";
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    sql += (i ? ", " : "") + quoted(columns[i].name) + " " + columns[i].type;
+    sql += (i ? ", " : "") + quoteIdentifier(columns[i].name) + " " + columns[i].type;
   }
   exec(sql + ")");
 }
@@ -175,11 +165,11 @@ sqlite3_stmt* CatalogueWriter::statementFor(const std::string& table,
   if (it != m_statements.end()) return it->second;
   std::string names, marks;
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    names += (i ? ", " : "") + quoted(columns[i]);
+    names += (i ? ", " : "") + quoteIdentifier(columns[i]);
     marks += i ? ", ?" : "?";
   }
   const std::string sql =
-      "INSERT INTO " + quoted(table) + " (" + names + ") VALUES (" + marks + ")";
+      "INSERT INTO " + quoteIdentifier(table) + " (" + names + ") VALUES (" + marks + ")";
   sqlite3_stmt* stmt = nullptr;
   if (!m_db || sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) fail(sql);
   m_statements.emplace(key, stmt);

@@ -6,18 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "sql_dialect.h"
+
 namespace adoimpl {
 
 namespace {
 
 bool exec(sqlite3* db, const std::string& sql) {
   return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-}
-
-std::string quoted(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
 }
 
 }  // namespace
@@ -50,7 +46,7 @@ void removeLegacyStamps(sqlite3* db) {
   sqlite3_busy_handler(db, nullptr, nullptr);
   bool ok = exec(db, "BEGIN IMMEDIATE");
   if (ok) {
-    for (const std::string& t : triggers) ok = ok && exec(db, "DROP TRIGGER " + quoted(t));
+    for (const std::string& t : triggers) ok = ok && exec(db, "DROP TRIGGER " + quoteIdentifier(t));
     if (hasTable) ok = ok && exec(db, std::string("DROP TABLE ") + kLegacyStampTable);
     if (!(ok && exec(db, "COMMIT"))) exec(db, "ROLLBACK");
   }

@@ -593,9 +593,7 @@ long PgBackend::execute(const TranslatedStatement& statement) {
   }
   if (statement.changesSchema) {
     // Other clients' table and column caches: the payload names the schema.
-    const std::string notify =
-        std::string("SELECT pg_notify('") + kPgChangeChannel + "', current_schema())";
-    run(notify);
+    run("SELECT pg_notify(" + quoteLiteral(kPgChangeChannel) + ", current_schema())");
   }
   return changed;
 }

@@ -19,15 +19,6 @@ std::string upper(std::string_view s) {
 
 bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-std::string quoteLiteral(std::string_view s) {
-  std::string out = "'";
-  for (char c : s) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
-}
-
 }  // namespace
 
 std::vector<std::string> pgSchemaSetupStatements() {
@@ -39,9 +30,9 @@ std::vector<std::string> pgSchemaSetupStatements() {
       "END $$",
       // The payload names the schema, so that catalogues sharing a server do
       // not clear each other's caches.
-      std::string("CREATE OR REPLACE FUNCTION zr_changed() RETURNS trigger LANGUAGE plpgsql AS "
-                  "$$ BEGIN PERFORM pg_notify('") +
-          kPgChangeChannel + "', TG_TABLE_SCHEMA); RETURN NULL; END $$",
+      "CREATE OR REPLACE FUNCTION zr_changed() RETURNS trigger LANGUAGE plpgsql AS "
+      "$$ BEGIN PERFORM pg_notify(" +
+          quoteLiteral(kPgChangeChannel) + ", TG_TABLE_SCHEMA); RETURN NULL; END $$",
       "CREATE OR REPLACE FUNCTION zr_next_key() RETURNS trigger LANGUAGE plpgsql AS $$ "
       "DECLARE next bigint; BEGIN "
       "IF to_jsonb(NEW) ->> TG_ARGV[0] IS NULL THEN "

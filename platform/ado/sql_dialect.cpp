@@ -261,17 +261,21 @@ std::size_t singleTableOf(const std::vector<Token>& tokens, const std::vector<st
   return table;
 }
 
+// Text between quotes, a quote inside doubled.
+std::string enclosed(std::string_view text, char quote) {
+  std::string out(1, quote);
+  for (char c : text) {
+    out += c;
+    if (c == quote) out += quote;
+  }
+  return out + quote;
+}
+
 }  // namespace
 
-std::string quoteIdentifier(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  out += '"';
-  return out;
-}
+std::string quoteIdentifier(std::string_view name) { return enclosed(name, '"'); }
+
+std::string quoteLiteral(std::string_view text) { return enclosed(text, '\''); }
 
 namespace {
 
@@ -297,15 +301,6 @@ std::string unquote(std::string_view quoted) {
     if (close != ']' && quoted[i] == close && i + 2 < quoted.size()) ++i;
   }
   return out;
-}
-
-std::string stringLiteral(std::string_view text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
 }
 
 // The words that end a column's type in CREATE TABLE.
@@ -424,9 +419,9 @@ std::string pgToken(const std::vector<Token>& tokens, std::size_t i,
   if (t.kind == Tok::Number) {
     const std::size_t prev = previousSignificant(tokens, i);
     if (prev < tokens.size() && isPunct(tokens[prev], "-") && besideLike(prev, false)) {
-      return stringLiteral("-" + std::string(t.text));
+      return quoteLiteral("-" + std::string(t.text));
     }
-    if (besideLike(i, false) || besideLike(i, true)) return stringLiteral(t.text);
+    if (besideLike(i, false) || besideLike(i, true)) return quoteLiteral(t.text);
     return std::string(t.text);
   }
   if (isPunct(t, "-") && besideLike(i, false)) {
@@ -435,7 +430,7 @@ std::string pgToken(const std::vector<Token>& tokens, std::size_t i,
   }
   if (t.kind == Tok::String && besideLike(i, false)) {
     if (std::optional<std::string> regex = likeClassRegex(unquote(t.text))) {
-      return stringLiteral(*regex);
+      return quoteLiteral(*regex);
     }
   }
   if (t.kind == Tok::Quoted) {
@@ -447,7 +442,7 @@ std::string pgToken(const std::vector<Token>& tokens, std::size_t i,
         return quoteIdentifier(table);
       }
     }
-    return stringLiteral(inner);
+    return quoteLiteral(inner);
   }
   return std::string(t.text);
 }

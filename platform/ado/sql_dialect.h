@@ -75,7 +75,10 @@ TranslatedStatement translateStatement(std::string_view sql, SqlDialect dialect,
                                        const TableResolver& resolve,
                                        const ColumnResolver& resolveColumn, bool wantRowid);
 
-// "name" with embedded quotes doubled.
+// The one way names and texts are written into SQL, for SQLite and PostgreSQL
+// alike (both double the quote inside): "name" as an identifier, 'text' as a
+// string literal.
 std::string quoteIdentifier(std::string_view name);
+std::string quoteLiteral(std::string_view text);
 
 }  // namespace adoimpl

@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "ado/pg_schema.h"
+#include "ado/sql_dialect.h"
 #include "catalogue_copy.h"
 #include "sample_catalogue.h"
 
@@ -177,9 +178,8 @@ std::vector<std::vector<std::string>> readRows(const std::string& path, const st
 }
 
 long long countRows(const std::string& path, const std::string& table) {
-  std::string quoted = "\"";
-  for (char c : table) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return std::stoll(readRows(path, "SELECT count(*) FROM " + quoted + "\"")[0][0]);
+  return std::stoll(
+      readRows(path, "SELECT count(*) FROM " + adoimpl::quoteIdentifier(table))[0][0]);
 }
 
 }  // namespace testsupport
