@@ -5,11 +5,7 @@
 #include "cadkit/block_helpers.h"
 #include "cadkit_fixture.h"
 
-using cadkittest::addReference;
-using cadkittest::blockId;
-using cadkittest::blockNames;
-using cadkittest::entityCount;
-using cadkittest::Name;
+using namespace cadkittest;
 using testsupport::ViewBlock;
 
 namespace {
@@ -31,41 +27,30 @@ int Copy(AcDbDatabase* from, const std::wstring& source, AcDbDatabase* to,
 
 }  // namespace
 
-TEST(CopyBlockTableRecord, CopiesTheBlockWithNestedBlocksLayersAndAttributeDefinitions) {
+// Copied under a new name, then copied again over it: the definition is replaced in place
+// (names match without regard to case), not added to, and references to it follow.
+TEST(CopyBlockTableRecord, CopiesTheBlockWithWhatItUsesThenRedefinesItInPlace) {
   testsupport::TempDir dir;
   std::unique_ptr<AcDbDatabase> view(ViewDrawing());
-  AcDbDatabase target(true, true);
-  ASSERT_EQ(Copy(view.get(), L"F_L0", &target, L"4-72No4.5AF_L0"), 1);
+  AcDbDatabase* target = apptest::newCurrentDrawing();
+  ASSERT_EQ(Copy(view.get(), L"F_L0", target, L"4-72No4.5AF_L0"), 1);
 
-  const AcDbObjectId placed = blockId(&target, L"4-72No4.5AF_L0");
+  const AcDbObjectId placed = blockId(target, L"4-72No4.5AF_L0");
   ASSERT_FALSE(placed.isNull());
   EXPECT_EQ(entityCount(placed), 8);
-  EXPECT_TRUE(blockId(&target, L"F_L0").isNull()) << "only the target name is defined";
-  EXPECT_EQ(entityCount(blockId(&target, L"BOLT")), 3) << "the nested block comes along";
+  EXPECT_TRUE(blockId(target, L"F_L0").isNull()) << "only the target name is defined";
+  EXPECT_EQ(entityCount(blockId(target, L"BOLT")), 3) << "the nested block comes along";
   {
     AcDbObjectPointer<AcDbBlockTableRecord> rec(placed, AcDb::kForRead);
     EXPECT_TRUE(rec->origin().isEqualTo(AcGePoint3d(5, 5, 0)));
     EXPECT_TRUE(rec->hasAttributeDefinitions());
   }
-  cadkittest::saveAndCheck(&target, dir.file("target.dxf"));
-}
-
-TEST(CopyBlockTableRecord, RedefinesATargetBlockInPlaceAndItsReferencesFollow) {
-  std::unique_ptr<AcDbDatabase> view(ViewDrawing());
-  AcDbDatabase* current = apptest::newCurrentDrawing();
-  const AcDbObjectId old = apptest::addBlock(current, L"4-72No4.5AF_L0");
-  addReference(current->modelSpaceId(), old);
-
-  ASSERT_EQ(Copy(view.get(), L"F_L0", current, L"4-72no4.5af_l0"), 1)
-      << "names match without regard to letter case";
-  EXPECT_EQ(blockId(current, L"4-72No4.5AF_L0"), old);
-  EXPECT_EQ(entityCount(old), 8);
-  ASSERT_EQ(apptest::references(current).size(), 1u);
-  AcDbObjectPointer<AcDbBlockReference> placed(apptest::references(current)[0], AcDb::kForRead);
-  EXPECT_EQ(placed->blockTableRecord(), old);
-
-  ASSERT_EQ(Copy(view.get(), L"F_L0", current, L"4-72No4.5AF_L0"), 1) << "a second copy";
-  EXPECT_EQ(entityCount(old), 8) << "the definition is replaced, not added to";
+  const AcDbObjectId ref = addReference(target->modelSpaceId(), placed);
+  ASSERT_EQ(Copy(view.get(), L"F_L0", target, L"4-72no4.5af_l0"), 1);
+  EXPECT_EQ(blockId(target, L"4-72No4.5AF_L0"), placed);
+  EXPECT_EQ(entityCount(placed), 8);
+  EXPECT_EQ(AcDbObjectPointer<AcDbBlockReference>(ref, AcDb::kForRead)->blockTableRecord(), placed);
+  saveAndCheck(target, dir.file("target.dxf"));
 }
 
 // Refused, with nothing defined: copies that would make a block contain itself, missing

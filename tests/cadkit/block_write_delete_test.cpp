@@ -5,11 +5,7 @@
 #include "cadkit/block_helpers.h"
 #include "cadkit_fixture.h"
 
-using cadkittest::addReference;
-using cadkittest::blockId;
-using cadkittest::blockNames;
-using cadkittest::entityCount;
-using cadkittest::Name;
+using namespace cadkittest;
 
 namespace {
 
@@ -25,13 +21,14 @@ constexpr int kKeepAndRedefine = kWriteBlockKeepEntities | kWriteBlockRedefine;
 
 }  // namespace
 
-TEST(ArxWriteBlock, MakesABlockFromTheEntitiesAtTheBasePointAndKeepsThem) {
+// With the dialog's flags (11) the entities stay; without the keep flag they go into the
+// block; an existing block is redefined only when asked.
+TEST(ArxWriteBlock, MakesABlockAtTheBasePointKeepingOrTakingTheEntitiesAndRedefinesWhenAsked) {
   testsupport::TempDir dir;
   AcDbDatabase* db = apptest::newCurrentDrawing();
   const AcDbObjectId line = apptest::addLine(db, {10, 10, 0}, {30, 10, 0});
   const AcDbObjectId circle = apptest::addCircle(db, {20, 15, 0}, 4);
-  ASSERT_EQ(Write({circle, line}, {10, 10, 0}, L"S_R45", 11), 1) << "the dialog's flags";
-
+  ASSERT_EQ(Write({circle, line}, {10, 10, 0}, L"S_R45", 11), 1);
   const AcDbObjectId block = blockId(db, L"S_R45");
   ASSERT_FALSE(block.isNull());
   EXPECT_EQ(entityCount(block), 2);
@@ -44,21 +41,15 @@ TEST(ArxWriteBlock, MakesABlockFromTheEntitiesAtTheBasePointAndKeepsThem) {
     EXPECT_TRUE(copied->startPoint().isEqualTo(AcGePoint3d(10, 10, 0)))
         << "block coordinates are the drawing's; the base point is the block's origin";
   }
-  cadkittest::saveAndCheck(db, dir.file("made.dxf"));
-}
+  saveAndCheck(db, dir.file("made.dxf"));
 
-TEST(ArxWriteBlock, ErasesTheEntitiesWithoutTheKeepFlagAndRedefinesOnlyWhenAsked) {
-  AcDbDatabase* db = apptest::newCurrentDrawing();
-  const AcDbObjectId a = apptest::addLine(db, {0, 0, 0}, {1, 0, 0});
-  const AcDbObjectId b = apptest::addLine(db, {0, 0, 0}, {0, 1, 0});
-  ASSERT_EQ(Write({a}, {0, 0, 0}, L"F_L0", 0), 1);
+  ASSERT_EQ(Write({line}, {0, 0, 0}, L"F_L0", 0), 1);
   EXPECT_EQ(entityCount(db->modelSpaceId()), 1) << "the selection went into the block";
-
-  EXPECT_EQ(Write({b}, {0, 0, 0}, L"F_L0", kWriteBlockKeepEntities), 0) << "exists already";
+  EXPECT_EQ(Write({circle}, {0, 0, 0}, L"F_L0", kWriteBlockKeepEntities), 0) << "exists already";
   const AcDbObjectId c = apptest::addCircle(db, {0, 0, 0}, 1);
-  ASSERT_EQ(Write({b, c}, {0, 0, 0}, L"f_l0", kKeepAndRedefine), 1);
+  ASSERT_EQ(Write({circle, c}, {0, 0, 0}, L"f_l0", kKeepAndRedefine), 1);
   EXPECT_EQ(entityCount(blockId(db, L"F_L0")), 2);
-  EXPECT_EQ(blockNames(db), std::vector<std::wstring>{L"F_L0"});
+  EXPECT_EQ(blockNames(db), (std::vector<std::wstring>{L"S_R45", L"F_L0"}));
 }
 
 TEST(ArxWriteBlock, RefusesBadSelectionsAndNamesAndBlocksThatWouldContainThemselves) {
@@ -88,26 +79,21 @@ TEST(ArxWriteBlock, RefusesBadSelectionsAndNamesAndBlocksThatWouldContainThemsel
   EXPECT_EQ(Write({line, ref}, {0, 0, 0}, L"NEW", kKeepAndRedefine), 1) << "another name is fine";
 }
 
-TEST(DeleteBlockRec, RemovesTheBlockAndItsReferencesInTheLayouts) {
+// Removed with its references in the layouts. Refused: a block another definition uses
+// (until that one is gone), a missing one, a layout, no name, no drawing; and a caller may
+// hold the block table open meanwhile.
+TEST(DeleteBlockRec, RemovesTheBlockAndItsReferencesButNotOneAnotherDefinitionUses) {
   testsupport::TempDir dir;
-  std::unique_ptr<AcDbDatabase> view(
-      testsupport::buildViewDrawing(testsupport::viewBlocks({0, 90}, 4)));
-  addReference(view->modelSpaceId(), blockId(view.get(), L"F_L90"));
+  std::unique_ptr<AcDbDatabase> view(testsupport::buildViewDrawing(
+      {{L"F_L0", 4}, {L"S_L0", 4, 10, {}, false, L"F_L0"}, {L"F_L90", 4}}));
   AcDbDatabase* db = view.get();
+  addReference(db->modelSpaceId(), blockId(db, L"F_L90"));
   ASSERT_EQ(DeleteBlockRec(db, L"f_l90"), 1);
   EXPECT_TRUE(blockId(db, L"F_L90").isNull());
   EXPECT_EQ(entityCount(db->modelSpaceId()), 0);
+  EXPECT_EQ(blockNames(db), (std::vector<std::wstring>{L"F_L0", L"S_L0"})) << "the others stay";
+  saveAndCheck(db, dir.file("view.dxf"));
 
-  EXPECT_EQ(blockNames(db).size(), 11u) << "the other view blocks stay";
-  cadkittest::saveAndCheck(db, dir.file("view.dxf"));
-}
-
-// Refused: a block another definition uses (until that one is gone), a missing one, a
-// layout, no name, no drawing; and a caller may hold the block table open meanwhile.
-TEST(DeleteBlockRec, LeavesABlockThatAnotherDefinitionUsesAndRefusesMissingOnesAndLayouts) {
-  std::unique_ptr<AcDbDatabase> view(
-      testsupport::buildViewDrawing({{L"F_L0", 4}, {L"S_L0", 4, 10, {}, false, L"F_L0"}}));
-  AcDbDatabase* db = view.get();
   for (const wchar_t* name : {L"F_L0", L"F_R0", L"*Model_Space", L""}) {
     EXPECT_EQ(DeleteBlockRec(db, name), 0) << CString(name).ToUtf8();
   }

@@ -4,9 +4,7 @@
 #include "cadkit/xdata.h"
 #include "cadkit_fixture.h"
 
-using cadkittest::blockId;
-using cadkittest::entityCount;
-using cadkittest::Name;
+using namespace cadkittest;
 
 namespace {
 
@@ -17,7 +15,7 @@ std::string WriteSymbol(const testsupport::TempDir& dir) {
   db->setInsbase(AcGePoint3d(5, 5, 0));
   apptest::addLine(db.get(), {0, 0, 0}, {10, 0, 0});
   apptest::addLine(db.get(), {10, 0, 0}, {10, 10, 0});
-  cadkittest::addReference(db->modelSpaceId(), blockId(db.get(), L"BOLT"));
+  addReference(db->modelSpaceId(), blockId(db.get(), L"BOLT"));
   const std::string path = dir.file("symbol.dwg");
   EXPECT_EQ(db->saveAs(CString::FromUtf8(path)), Acad::eOk);
   return path;
@@ -33,7 +31,7 @@ int Insert(const std::wstring& name, const std::string& file, AcDbObjectId& id) 
 
 // A new block with the drawing's nested blocks and its base as origin, then one of that name
 // redefined in place; nothing for a file that is no drawing. (Names refused:
-// tests/cad/db/insert_blocks_test.cpp.)
+// tests/cad/db/insert_blocks_test.cpp; missing files: tests/drawings/insert_block_test.cpp.)
 TEST(InsertDwgToCurrDwgBlockTableRecord, DefinesTheBlockFromTheFileAndFailsForBadFiles) {
   testsupport::TempDir dir;
   const std::string file = WriteSymbol(dir);
@@ -54,7 +52,7 @@ TEST(InsertDwgToCurrDwgBlockTableRecord, DefinesTheBlockFromTheFileAndFailsForBa
 
   testsupport::writeBytes(dir.file("garbage.dwg"), "AC1015\x01\x02\x03 not a drawing");
   testsupport::writeBytes(dir.file("empty.dwg"), "");
-  for (const char* bad : {"garbage.dwg", "empty.dwg", "missing.dwg"}) {
+  for (const char* bad : {"garbage.dwg", "empty.dwg"}) {
     id = AcDbObjectId();
     EXPECT_EQ(Insert(L"A", dir.file(bad), id), 0) << bad;
     EXPECT_TRUE(id.isNull()) << bad;
@@ -63,18 +61,17 @@ TEST(InsertDwgToCurrDwgBlockTableRecord, DefinesTheBlockFromTheFileAndFailsForBa
   EXPECT_TRUE(blockId(db, L"A").isNull());
 }
 
-TEST(PutEntityToDatabase, AppendsToModelSpaceAndLeavesTheEntityOpen) {
+// Appending to model space and leaving the entity open: InsertBlock in
+// tests/drawings/insert_block_test.cpp. Refused: an entity already in a database, none.
+TEST(PutEntityToDatabase, RefusesAnEntityAlreadyInADatabaseAndNone) {
   AcDbDatabase* db = apptest::newCurrentDrawing();
-  auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 0, 0));
-  const AcDbObjectId id = PutEntityToDatabase(line);
-  ASSERT_FALSE(id.isNull());
-  EXPECT_TRUE(line->isWriteEnabled());
-  EXPECT_EQ(line->ownerId(), db->modelSpaceId());
-  EXPECT_EQ(line->close(), Acad::eOk);
-  EXPECT_EQ(entityCount(db->modelSpaceId()), 1);
-
-  EXPECT_TRUE(PutEntityToDatabase(line).isNull()) << "already in a database";
+  AcDbLine* line = nullptr;
+  ASSERT_EQ(acdbOpenObject(line, apptest::addLine(db, {0, 0, 0}, {1, 0, 0}), AcDb::kForWrite),
+            Acad::eOk);
+  EXPECT_TRUE(PutEntityToDatabase(line).isNull());
+  line->close();
   EXPECT_TRUE(PutEntityToDatabase(nullptr).isNull());
+  EXPECT_EQ(entityCount(db->modelSpaceId()), 1);
 }
 
 TEST(SetXdata, StoresEachNameAsItsOwnApplicationWithOneStringAndRefusesWhatCannotBeHeld) {
@@ -90,7 +87,7 @@ TEST(SetXdata, StoresEachNameAsItsOwnApplicationWithOneStringAndRefusesWhatCanno
 
   EXPECT_EQ(apptest::xdataStrings(line, L"LabelModel"), std::vector<std::wstring>{L""});
   // The checker requires every application of the extended data to be registered.
-  cadkittest::saveAndCheck(db, dir.file("xdata.dxf"));
+  saveAndCheck(db, dir.file("xdata.dxf"));
 
   // Refused, changing nothing: a value over 255 bytes, no name, no object, an object open
   // for write elsewhere.

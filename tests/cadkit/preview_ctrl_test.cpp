@@ -20,7 +20,6 @@ AcDbDatabase* LineDrawing() {
 TEST(PreviewCtrl, ShowsTheModelSpaceItWasGivenUntilErasedAndFreesEachDatabaseOnce) {
   CZrAcGsPreviewCtrl ctrl;
   EXPECT_FALSE(ctrl.previewShown());
-  EXPECT_EQ(ctrl.view(), nullptr);
   EXPECT_EQ(ctrl.previewDatabase(), nullptr);
 
   AcDbDatabase* db = LineDrawing();
@@ -29,9 +28,7 @@ TEST(PreviewCtrl, ShowsTheModelSpaceItWasGivenUntilErasedAndFreesEachDatabaseOnc
   EXPECT_TRUE(ctrl.previewShown());
   EXPECT_EQ(ctrl.previewDatabase(), db);
   EXPECT_EQ(ctrl.previewEntityCount(), 2);
-  ASSERT_NE(ctrl.view(), nullptr);
-  ASSERT_NE(ctrl.device(), nullptr);
-  ASSERT_NE(ctrl.model(), nullptr);
+  ASSERT_TRUE(ctrl.view() && ctrl.device() && ctrl.model());
 
   ctrl.erasePreview();
   EXPECT_FALSE(ctrl.previewShown());
@@ -55,9 +52,7 @@ TEST(PreviewCtrl, ShowsTheModelSpaceItWasGivenUntilErasedAndFreesEachDatabaseOnc
 
 TEST(PreviewCtrl, TheViewFitsTheContentWithTheFrameMarginInTheDevicesProportions) {
   CZrAcGsPreviewCtrl ctrl;
-  const DWORD style = 17;
-  ctrl.SetCtrlStyle(style);
-  EXPECT_EQ(ctrl.GetCtrlStyle(), 17u);
+  ctrl.SetCtrlStyle(17);
   ctrl.init(LineDrawing(), true, true);
   AcGsView* view = ctrl.view();
   EXPECT_DOUBLE_EQ(view->fieldWidth(), 100);
@@ -74,8 +69,7 @@ TEST(PreviewCtrl, TheViewFitsTheContentWithTheFrameMarginInTheDevicesProportions
   EXPECT_NEAR(shown.height, 100 / 1.68, 1e-9);
 
   // Without the fit style a new view keeps the field of the previous one.
-  const DWORD noFit = 16;
-  ctrl.SetCtrlStyle(noFit);
+  ctrl.SetCtrlStyle(16);
   ctrl.init(LineDrawing(), false, true);
   EXPECT_DOUBLE_EQ(ctrl.view()->fieldWidth(), 100);
   EXPECT_EQ(ctrl.view()->frameMargin(), 0) << "settings are made anew for each database";
@@ -85,9 +79,7 @@ TEST(PreviewCtrl, TheViewFitsTheContentWithTheFrameMarginInTheDevicesProportions
   ctrl.init(new AcDbDatabase(true, true), true, true);
   EXPECT_EQ(ctrl.previewEntityCount(), 0);
   winplat::PreviewView v = ctrl.previewView();
-  EXPECT_GT(v.width, 0);
-  EXPECT_GT(v.height, 0);
-
+  EXPECT_TRUE(v.width > 0 && v.height > 0);
   auto* point = new AcDbDatabase(true, true);
   apptest::addLine(point, {3, 4, 0}, {3, 4, 0});
   ctrl.init(point, true, true);

@@ -196,21 +196,17 @@ TEST(Entities, AttributesJoinTheDatabaseWithTheirReferenceAndTextIsAligned) {
 TEST(HostServices, LayersNamedOutsideADatabaseAreMadeWhereTheEntityJoinsOrTheWorkingOne) {
   AcDbDatabase* working = acdbHostApplicationServices()->workingDatabase();
   acdbHostApplicationServices()->setWorkingDatabase(nullptr);
-  auto* line = new AcDbLine();
-  EXPECT_EQ(layerOf(line), L"0");
-  EXPECT_EQ(line->setLayer(L"DUCTS"), Acad::eOk);
-  auto* copy = AcDbLine::cast(line->clone());
-  ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(line->setLayer(L"OTHER"), Acad::eOk);  // the copy keeps its own name
-  EXPECT_EQ(layerOf(copy), L"DUCTS");
+  AcDbLine line;
+  EXPECT_EQ(layerOf(&line), L"0");
+  EXPECT_EQ(line.setLayer(L"DUCTS"), Acad::eOk);
+  auto* copy = AcDbLine::cast(line.clone());
+  EXPECT_EQ(line.setLayer(L"OTHER"), Acad::eOk);  // the copy keeps its own name
   AcDbDatabase db;
-  addToModelSpace(&db, copy);
-  EXPECT_FALSE(hasLayer(db, L"OTHER"));
-  AcDbObjectPointer<AcDbLine> added(copy->objectId(), AcDb::kForRead);
-  ASSERT_TRUE(added);
-  AcDbObjectPointer<AcDbLayerTableRecord> ducts(added->layerId(), AcDb::kForRead);
+  AcDbObjectPointer<AcDbLayerTableRecord> ducts(
+      AcDbObjectPointer<AcDbLine>(addToModelSpace(&db, copy), AcDb::kForRead)->layerId(),
+      AcDb::kForRead);
   EXPECT_EQ(ducts->name(), L"DUCTS");
-  delete line;
+  EXPECT_FALSE(hasLayer(db, L"OTHER"));
   // With a working database, names are resolved in it; it is forgotten when deleted.
   auto* other = new AcDbDatabase();
   acdbHostApplicationServices()->setWorkingDatabase(other);

@@ -127,7 +127,7 @@ TEST(DrawingStamps, ANewDrawingNamesItsWriterAndIsDatedNow) {
   EXPECT_EQ(text.find("ezdxf"), std::string::npos) << "nothing copied from another writer";
   // What ezdxf reads: our name, and nothing it had to make up; the checker (ezdxf's audit
   // with it) finds nothing either.
-  const CommandResult r = runScript("drawing_header.py", "'" + file + "'");
+  const CommandResult r = runScript("dump_drawing.py", "'" + file + "' --header");
   ASSERT_EQ(r.status, 0) << r.output;
   json h = json::parse(r.output, nullptr, false);
   ASSERT_TRUE(h.is_object());

@@ -34,7 +34,9 @@ class DynamicLinker : public EditorTest {
   }
 };
 
-TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitOnceAndUnloadRunsTheReverse) {
+// The order of the calls of a whole session, and APPLOAD and APPUNLOAD: tests/app/host_test.cpp
+// (AWholeSessionInTheOrderAHostDrivesIt). Here a second load, and the files refused.
+TEST_F(DynamicLinker, ASecondLoadDoesNothingAndWrongReleasesAndOtherFilesAreRefused) {
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, true));
   EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "acrxEntryPoint 1"}));
   EXPECT_FALSE(linker()->isApplicationLocked(L"app_testmodule"));
@@ -43,14 +45,7 @@ TEST_F(DynamicLinker, LoadRunsAttachVersionThenInitOnceAndUnloadRunsTheReverse) 
   EXPECT_EQ(linker()->loadedModules().size(), 1u);
   EXPECT_TRUE(isCommand(L"testhello")) << "in any case";
   ASSERT_TRUE(linker()->unloadModule(L"app_testmodule"));
-  EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 2", "DllMain 0 instance"}));
-  EXPECT_TRUE(linker()->loadedModules().empty());
-  // Its commands run, and are unknown once it is unloaded: tests/app/host_test.cpp.
-}
-
-// Applications are unloaded by their name: APPUNLOAD in tests/app/host_test.cpp.
-
-TEST_F(DynamicLinker, WrongApiReleaseMissingAndNonApplicationFilesAreRefused) {
+  calls();
   EXPECT_FALSE(linker()->loadModule(L"" APP_TESTMODULE_R16, false));
   EXPECT_EQ(calls(), (Calls{"DllMain 1 instance", "acrxGetApiVersion", "DllMain 0 instance"}));
   EXPECT_FALSE(isCommand(L"TESTHELLO"));
@@ -64,7 +59,9 @@ TEST_F(DynamicLinker, WrongApiReleaseMissingAndNonApplicationFilesAreRefused) {
   EXPECT_TRUE(linker()->loadedModules().empty());
 }
 
-TEST_F(DynamicLinker, LockedApplicationCannotBeUnloadedButGoesAtShutdown) {
+// A locked application stays until shutdown; one that leaves its commands behind when
+// unloaded (their handlers are gone with its code) has them removed.
+TEST_F(DynamicLinker, LockedApplicationsGoAtShutdownAndCommandsLeftBehindAreRemoved) {
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_LOCKED, false));
   calls();
   EXPECT_TRUE(linker()->isApplicationLocked(L"app_testmodule_locked"));
@@ -75,20 +72,16 @@ TEST_F(DynamicLinker, LockedApplicationCannotBeUnloadedButGoesAtShutdown) {
   linker()->unloadAll();
   EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 2", "DllMain 0 instance"}));
   EXPECT_FALSE(isCommand(L"TESTHELLO"));
+  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_KEEP, false));
+  ASSERT_TRUE(linker()->unloadModule(L"app_testmodule_keep"));
+  EXPECT_FALSE(isCommand(L"TESTHELLO"));
+  EXPECT_EQ(AcEdCommandStack::instance()->lookupGlobalCmd(L"TESTTHROW"), nullptr);
   // Messages are broadcast to every application.
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE, false));
   ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_LOCKED, false));
   calls();
   EXPECT_TRUE(linker()->sendAcrxMessage(AcRx::kQuitMsg));
   EXPECT_EQ(calls(), (Calls{"acrxEntryPoint 8", "acrxEntryPoint 8"}));
-}
-
-TEST_F(DynamicLinker, CommandsLeftBehindByAnUnloadedApplicationAreRemoved) {
-  ASSERT_TRUE(linker()->loadModule(L"" APP_TESTMODULE_KEEP, false));
-  ASSERT_TRUE(linker()->unloadModule(L"app_testmodule_keep"));
-  // Its handlers are gone with its code; the commands must not stay reachable.
-  EXPECT_FALSE(isCommand(L"TESTHELLO"));
-  EXPECT_EQ(AcEdCommandStack::instance()->lookupGlobalCmd(L"TESTTAG"), nullptr);
 }
 
 TEST_F(DynamicLinker, AnApplicationCannotBeUnloadedWhileItsCodeRuns) {

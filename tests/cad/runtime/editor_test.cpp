@@ -68,6 +68,12 @@ TEST_F(EditorPrompts, AnAnswerTypedAtTheKeyboardThatDoesNotFitIsAskedAgain) {
   EXPECT_EQ(v, -32768);
   EXPECT_EQ(acedGetInt(L"I: ", &v), RTCAN);
   EXPECT_NE(output().find("between -32768 and 32767"), std::string::npos);
+  // A string longer than the buffer is refused. (Strings with blanks: a file name below.)
+  ACHAR s[8];
+  input("abcdef\nabc\n", false);
+  ASSERT_EQ(acedGetString(0, L"S: ", s, 4), RTNORM);
+  EXPECT_STREQ(s, L"abc");
+  EXPECT_NE(output().find("longer than 3 characters"), std::string::npos);
 }
 
 TEST_F(EditorPrompts, InitGetConditionsAndKeywords) {
@@ -90,24 +96,11 @@ TEST_F(EditorPrompts, InitGetConditionsAndKeywords) {
   EXPECT_THROW(acedGetPoint(nullptr, L"P: ", p), zrbase::ScriptAbort);
 }
 
-// Strings with blanks: the CommandProcessor tests below (a file name).
-TEST_F(EditorPrompts, AStringLongerThanTheBufferIsRefused) {
-  ACHAR s[8];
-  input("abcdef\nabc\n", false);
-  ASSERT_EQ(acedGetString(0, L"S: ", s, 4), RTNORM);
-  EXPECT_STREQ(s, L"abc");
-  EXPECT_NE(output().find("longer than 3 characters"), std::string::npos);
-}
-
-// The directives themselves are the format engine's (tests/base/format_test.cpp); here their
-// arguments read from a va_list, the widths of Windows size modifiers included.
+// The directives themselves are the format engine's (tests/base/format_test.cpp), and the plain
+// ones reach every message the tests read; here the arguments of every size read from a
+// va_list, Windows size modifiers included.
 TEST_F(AcutPrintf, FormatsFromAVaListAndPrintsWhatItCannotReadAsItIs) {
   input("");
-  const int n =
-      acutPrintf(L"\n%s=%d [%5.2f] %x %c %ls%%", L"风量", 1131, 3.14159, 255u, L'Z', L"w");
-  EXPECT_EQ(output(), "\n风量=1131 [ 3.14] ff Z w%");
-  EXPECT_EQ(n, 24);
-  m_out.str("");
   acutPrintf(L"%ld|%lld|%hd|%*d|%.*f|%zu|", -5L, 1LL << 40, 7, 4, 42, 3, 1.0, size_t{12});
   acutPrintf(L"[%I64d][%I64u][%I32d][%d]", -(1LL << 40), 1ULL << 63, -3, 9);
   EXPECT_EQ(output(),
@@ -231,6 +224,16 @@ TEST_F(CommandProcessor, AcedCommandAnswersPromptsWithItsTokens) {
   EXPECT_EQ(g_rec.word, L"a b");
   EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTREAL, 45.0, RTSTR, L"NOSUCH", 0), RTERROR);
   EXPECT_NE(output().find("Unknown command \"NOSUCH\"."), std::string::npos);
+  // Tokens that do not fit fail without asking the user.
+  input("1,1\n");
+  m_out.str("");
+  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTREAL, 4.0, 0), RTERROR);
+  EXPECT_EQ(pending(), "1,1");
+  EXPECT_NE(output().find("Point required."), std::string::npos);
+  m_out.str("");
+  EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTRESBUF, nullptr, 0), RTERROR);
+  EXPECT_EQ(output().find("Command: ASKANGLE"), std::string::npos) << "nothing ran";
+  EXPECT_NE(output().find("argument type 5023"), std::string::npos);
 }
 
 TEST_F(CommandProcessor, PauseAndRunningOutOfTokensLetTheUserAnswer) {
@@ -245,17 +248,6 @@ TEST_F(CommandProcessor, PauseAndRunningOutOfTokensLetTheUserAnswer) {
   EXPECT_EQ(g_rec.real, 3);
   EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTSTR, PAUSE, RTREAL, 2.0, 0), RTCAN);
   EXPECT_EQ(pending(), "8") << "nothing after the cancel was read";
-}
-
-TEST_F(CommandProcessor, TokensThatDoNotFitFailWithoutAskingTheUser) {
-  input("1,1\n");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASK3", RTSTR, L"w", RTREAL, 4.0, 0), RTERROR);
-  EXPECT_EQ(pending(), "1,1");
-  EXPECT_NE(output().find("Point required."), std::string::npos);
-  m_out.str("");
-  EXPECT_EQ(acedCommand(RTSTR, L"ASKANGLE", RTRESBUF, nullptr, 0), RTERROR);
-  EXPECT_EQ(output().find("Command: ASKANGLE"), std::string::npos) << "nothing ran";
-  EXPECT_NE(output().find("argument type 5023"), std::string::npos);
 }
 
 }  // namespace

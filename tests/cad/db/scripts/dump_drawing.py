@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Prints what a drawing holds, without handles, as one JSON document, so that two drawings
-can be compared.  Usage: dump_drawing.py FILE"""
+can be compared; with --header instead who saved it ($LASTSAVEDBY), the layouts, and what
+ezdxf's loader warned of (its audit is the drawing checker's).
+Usage: dump_drawing.py FILE [--header]"""
 import json
-import math
+import logging
 import sys
 import ezdxf
 
@@ -39,8 +41,14 @@ def entity(e):
     return out
 
 
+warnings, header = [], sys.argv[2:] == ['--header']
+if header:  # otherwise warnings go to stderr, which the tests read with the dump
+    collect = logging.Handler(logging.WARNING)
+    collect.emit = lambda record: warnings.append(record.getMessage())
+    logging.getLogger('ezdxf').addHandler(collect)
 doc = ezdxf.readfile(sys.argv[1])
-result = {
+result = {'lastsavedby': doc.header.get('$LASTSAVEDBY'), 'layouts': sorted(doc.layouts.names()),
+          'warnings': warnings} if header else {
     'layers': sorted([l.dxf.name, l.dxf.color, l.is_off(), l.is_frozen()] for l in doc.layers),
     'blocks': {b.name: {'base': value(b.block.dxf.base_point), 'entities': [entity(e) for e in b]}
                for b in doc.blocks if not b.name.lower().startswith(('*model', '*paper'))},
