@@ -8,12 +8,13 @@ Usage: drawings_test.py --fancad BIN --fangen BIN --checker PY [unittest args]
 """
 import os
 import sqlite3
+import subprocess
 import sys
 
 import ezdxf
 
 import fancad_e2e as e2e
-from fancad_e2e import Session, boxes, control, dumps, inserts, xdata
+from fancad_e2e import boxes, control, dumps, inserts, xdata
 
 VIEW = "4-72No4.5A"
 MODEL = ["dlg select 1012 4-72", "dlg select 1014 4.5", "dlg select 1015 A",
@@ -101,12 +102,18 @@ class Drawings(e2e.Scenario):
         self.assertEqual(doc.layers.get("MOTOR").color, 1, "the block's layers come along")
 
     def test_a_model_without_catalogue_row_carries_only_its_model(self):
-        with Session(self.env, [self.base], self.dir) as fancad:
-            fancad.dump("FAN", *MODEL)
-            with sqlite3.connect(self.catalogue) as db:
-                db.execute("DELETE FROM Model WHERE BigModel='4-72' AND Speed=2900")
-            self.assertEqual(fancad.close("dlg click 1008", "0", "10,10", "dlg ok",
-                                          "SAVEAS out.dxf", "QUIT"), 0)
+        """The model's row goes while the dialog shows it."""
+        fancad = subprocess.Popen([e2e.ARGS.fancad, "--headless", self.base], cwd=self.dir,
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
+                                  env=dict(os.environ, **self.env))
+        fancad.stdin.write("\n".join(["FAN", *MODEL, "dlg dump"]) + "\n")
+        fancad.stdin.flush()
+        self.assertTrue(any(line.startswith("DUMP ") for line in fancad.stdout), "no dialog")
+        with sqlite3.connect(self.catalogue) as db:
+            db.execute("DELETE FROM Model WHERE BigModel='4-72' AND Speed=2900")
+        out = fancad.communicate("dlg click 1008\n0\n10,10\ndlg ok\nSAVEAS out.dxf\nQUIT\n",
+                                 timeout=60)[0]
+        self.assertEqual(fancad.returncode, 0, out)
         self.saved()
         (ref,) = inserts(self.path("out.dxf"))
         self.assertEqual(xdata(ref), {"Model": ["4-72No4.5A_2900"]})

@@ -157,8 +157,8 @@ class SampleCatalogueTest(e2e.Scenario):
 
     def test_the_csv_file_the_chart_and_a_belt_drive_placed_from_the_fan_dialog(self):
         """The listing's CSV file, a candidate's chart, and the first belt-driven candidate
-        opened in the FAN dialog and placed; a duty no model reaches asks no candidate.
-        (Where the curves and points land on the chart, the chart's own tests check.)"""
+        opened in the FAN dialog and placed. (The chart's contents and a duty no model
+        reaches: tests/duty.)"""
         (out,) = self.duty((4000, 1000), options=("--csv", "duty.csv"))
         self.assertIn("表格已写入 " + self.path("duty.csv"), out)
         with open(self.path("duty.csv"), encoding="utf-8-sig", newline="") as f:
@@ -168,22 +168,11 @@ class SampleCatalogueTest(e2e.Scenario):
         self.assertEqual([[c or "-" for c in cells] for cells in lines[1:]],
                          [[row[c] for c in COLUMNS] for row in listed])
         belt = next(row for row in listed if row["drive"] == "皮带")
-        (none,) = self.duty((100000, 100), then=())
         (out,) = self.duty((4000, 1000), then=(
             "C", belt["rank"], "chart.svg", belt["rank"], "dlg dump", "dlg click 1008", "30",
             "100,50", "dlg ok", "SAVEAS out.dxf"))
-        self.assertIn("没有风机能达到设计点", none)
-        self.assertEqual(table(none), [])
-        self.assertNotIn("输入候选序号", none)
         self.assertIn("图表已写入 " + self.path("chart.svg"), out)
-        svg = ET.parse(self.path("chart.svg")).getroot()
-
-        def roles(tag, cls=None, role="data-role"):
-            return {e.get(role) for e in svg.iter(SVG + tag) if cls in (None, e.get("class"))}
-        self.assertEqual(roles("polyline"), {"pressure", "efficiency", "power", "system"})
-        self.assertEqual(roles("g", "axis", "data-axis"),
-                         {"flow", "pressure", "efficiency", "power"})
-        self.assertLessEqual({"duty", "operating"}, roles("g", "marker"))
+        self.assertEqual(ET.parse(self.path("chart.svg")).getroot().tag, SVG + "svg")
         (dump,) = dumps(out)
         self.assertEqual(tuple(control(dump, i)["text"] for i in (1012, 1014, 1015, 1016)),
                          model_of(belt))

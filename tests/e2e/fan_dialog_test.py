@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """The FAN command end to end: scripts through `fancad --headless`, checked
 against the catalogue each scenario builds from the generated sample."""
-import os
 import sys
 
 from fancad_e2e import Catalogue, Scenario, boxes, control, dumps, grid, run, text_of
@@ -117,23 +116,18 @@ class FanDialogTest(Scenario):
         self.assertEqual((grid(found[1], 5005)["rows"], grid(found[1], 5005)["cols"]), (0, 0))
         self.assertGreater(grid(found[1], 5003)["rows"], 0)
 
-    def test_a_missing_or_damaged_catalogue_is_reported_and_the_dialog_opens_empty(self):
-        # The open reports the problem; the first query then finds no connection and the
-        # wrapper reports that statement too.
+    def test_a_missing_catalogue_is_reported_and_the_dialog_opens_empty(self):
+        """The open reports it; the first query then finds no connection and the wrapper
+        reports that statement too. (A damaged catalogue's message: tests/db.)"""
         missing = self.path("nowhere")
-        with open(os.path.join(self.cat.folder, "ZRFan.Mdb"), "wb") as f:
-            f.write(b"Standard Jet DB\0" + bytes(range(256)) * 8)
-        for folder, first in ((missing, "数据库" + missing + "\\ZRFan.Mdb不存在!"),
-                              (self.cat.folder, "连接数据库失败!\nDRIVER=Microsoft Access Driver "
-                               "(*.mdb);DBQ=" + self.cat.folder + "\\ZRFan.Mdb;UID=sa;PWD=")):
-            with self.subTest(folder=folder):
-                proc = run(["FAN", "dlg dump", "dlg cancel", "QUIT"], {"ZR_DATALIB": folder})
-                self.assertRan(proc)
-                self.assertEqual([b["text"] for b in boxes(proc.stdout)],
-                                 [first, "数据库操作错误!\nSELECT * FROM Model"])
-                (dump,) = dumps(proc.stdout)
-                for cid in COMBOS:
-                    self.assertEqual(control(dump, cid)["items"], [])
+        proc = run(["FAN", "dlg dump", "dlg cancel", "QUIT"], {"ZR_DATALIB": missing})
+        self.assertRan(proc)
+        self.assertEqual([b["text"] for b in boxes(proc.stdout)],
+                         ["数据库" + missing + "\\ZRFan.Mdb不存在!",
+                          "数据库操作错误!\nSELECT * FROM Model"])
+        (dump,) = dumps(proc.stdout)
+        for cid in COMBOS:
+            self.assertEqual(control(dump, cid)["items"], [])
 
     def test_fan_twice_starts_from_the_defaults_and_unloading_removes_the_command(self):
         proc = run(["FAN", "dlg dump", "dlg select 1012 9-19", "dlg select 1018 右",

@@ -1,18 +1,15 @@
-"""What the end-to-end scenarios share: fancad run headless on a script or fed line by
-line, its DUMP and MSGBOX lines, catalogues copied from the generated sample (moved to
+"""What the end-to-end scenarios share: fancad run headless on a script, its DUMP and
+MSGBOX lines, catalogues copied from the generated sample (moved to
 the test server when ZR_TEST_PG is set), and saved drawings read back by ezdxf and
 checked by the project's drawing checker."""
 import argparse
 import json
 import os
-import queue
 import shutil
 import sqlite3
 import subprocess
 import sys
 import tempfile
-import threading
-import time
 import unittest
 
 ARGS = None  # the command line: --fancad, --fangen and each scenario's own options
@@ -52,59 +49,6 @@ def run(lines, env=None, cwd=None, args=(), timeout=60):
     return subprocess.run([ARGS.fancad, "--headless", "--script", "/dev/stdin", *args],
                           input="\n".join(lines) + "\n", capture_output=True, text=True,
                           env=dict(os.environ, **(env or {})), cwd=cwd, timeout=timeout)
-
-
-class Session:
-    """fancad fed line by line from a pipe, as typed, while the test changes the world
-    between the lines; ended (and killed if need be) on leaving the with block."""
-
-    def __init__(self, env=None, args=(), cwd=None):
-        global _runs
-        _runs += 1
-        self.proc = subprocess.Popen([ARGS.fancad, "--headless", *args], stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                                     text=True, env=dict(os.environ, **(env or {})), cwd=cwd)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        with self.proc.stdout:
-            for line in self.proc.stdout:
-                self.lines.put(line.rstrip("\n"))
-        self.lines.put(None)
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        if self.proc.poll() is None:
-            self.proc.kill()
-        self.proc.wait()
-
-    def send(self, *lines):
-        self.proc.stdin.write("".join(line + "\n" for line in lines))
-        self.proc.stdin.flush()
-
-    def dump(self, *lines, timeout=60):
-        """Sends the lines and "dlg dump"; returns the dump and every line up to it."""
-        self.send(*lines, "dlg dump")
-        seen, deadline = [], time.time() + timeout
-        while True:
-            try:
-                line = self.lines.get(timeout=max(deadline - time.time(), 0))
-            except queue.Empty:
-                line = None
-            if line is None:
-                raise AssertionError("no DUMP within %d s: %s" % (timeout, seen[-5:]))
-            seen.append(line)
-            if line.startswith("DUMP "):
-                return json.loads(line[5:]), seen
-
-    def close(self, *lines):
-        """Sends the last lines, ends the input; returns the exit status."""
-        self.send(*lines)
-        self.proc.stdin.close()
-        return self.proc.wait(timeout=60)
 
 
 class Catalogue:

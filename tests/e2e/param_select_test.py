@@ -91,14 +91,6 @@ class ParamSelectTest(Scenario):
                 fields, rows = self.cat.table(series + "_Parameter", self.cat.model_id(*model))
                 self.assertEqual(grid(dump, 5003)["rows"], len(rows) + 2)
 
-    def test_no_match_anywhere_empties_the_series_list_only(self):
-        self.clear_parameter_rows()
-        (before, after), out = self.dialog("dlg dump", "dlg click 202", "dlg dump")
-        self.assertNotIn("MSGBOX", out)
-        self.assertEqual((items(after, 1012), control(after, 1012)["text"]), ([], ""))
-        for cid in COMBOS[1:]:
-            self.assertEqual(items(after, cid), items(before, cid))
-
     def test_the_sample_duty_points_find_models_in_several_series(self):
         """The generated catalogue as it is: the dialog's default duty point, then 4900 m³/h
         at 1100 Pa."""

@@ -1,5 +1,5 @@
-// Combo boxes: sorted and unsorted lists, the selection and the text shown,
-// searches, and item removal keeping the selection on its item.
+// Combo boxes: sorted and unsorted lists, the selection and the text shown. (The
+// case-sensitive search of "dlg select": dialog_script_test.cpp.)
 #include "win/combo_box.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +31,10 @@ TEST_F(ComboFixture, SortedListsKeepTextOrderIgnoringCaseUnsortedOnesTheOrderOfA
   EXPECT_EQ(c.AddString(L"a"), 3) << "equal ignoring case: after the existing item";
   EXPECT_EQ(c.AddString(L"_x"), 5) << "letters fold to upper case, which sorts before '_'";
   EXPECT_EQ(items(c), (std::vector<std::wstring>{L"1450", L"960", L"A", L"a", L"b", L"_x"}));
-  EXPECT_EQ(c.InsertString(0, L"zzz"), 0) << "InsertString never sorts";
-  EXPECT_EQ(c.InsertString(99, L"q"), CB_ERR);
 
   EXPECT_EQ(items(dlg.m_cbHand), (std::vector<std::wstring>{L"左", L"右"}))
       << "initial items of the template, in their order";
   EXPECT_EQ(dlg.m_cbHand.AddString(L"中"), 2);
-  EXPECT_EQ(dlg.m_cbHand.InsertString(-1, L"后"), 3);
 }
 
 TEST_F(ComboFixture, TheSelectionDrivesTheTextShownAndADropDownKeepsTypedText) {
@@ -64,36 +61,4 @@ TEST_F(ComboFixture, TheSelectionDrivesTheTextShownAndADropDownKeepsTypedText) {
   drop.ResetContent();
   EXPECT_EQ(drop.GetCount(), 0);
   EXPECT_EQ(drop.GetWindowTextLength(), 0) << "the field is emptied with the list";
-}
-
-TEST_F(ComboFixture, SearchesIgnoreCaseAndWrapAround) {
-  CComboBox& c = dlg.m_cbHand;
-  c.ResetContent();
-  for (const wchar_t* s : {L"Alpha", L"beta", L"alphabet", L"ALPHA"}) c.AddString(s);
-  EXPECT_EQ(c.FindStringExact(-1, L"alpha"), 0);
-  EXPECT_EQ(c.FindStringExact(0, L"alpha"), 3) << "starts after the given index";
-  EXPECT_EQ(c.FindStringExact(3, L"alpha"), 0) << "and wraps around";
-  EXPECT_EQ(c.FindStringExact(-1, L"alp"), CB_ERR);
-  EXPECT_EQ(c.FindString(0, L"ALP"), 2) << "prefix search";
-  EXPECT_EQ(c.SelectString(-1, L"BE"), 1);
-  EXPECT_EQ(c.GetCurSel(), 1);
-  EXPECT_EQ(c.SelectString(-1, L"gamma"), CB_ERR);
-  EXPECT_EQ(c.GetCurSel(), 1) << "a failed search keeps the selection";
-  EXPECT_EQ(winplat::comboFindCaseSensitive(*c.m_hWnd, L"ALPHA"), 3);
-}
-
-TEST_F(ComboFixture, DeletingItemsKeepsTheSelectionOnItsItem) {
-  CComboBox& c = dlg.m_cbHand;
-  c.AddString(L"中");
-  c.SetItemData(2, 42);
-  c.SetCurSel(2);
-  EXPECT_EQ(c.DeleteString(0), 2);
-  EXPECT_EQ(c.GetCurSel(), 1);
-  EXPECT_EQ(c.GetItemData(1), 42u) << "item data moves with its item";
-  EXPECT_EQ(c.DeleteString(1), 1);
-  EXPECT_EQ(c.GetCurSel(), -1) << "deleting the selected item clears the selection";
-  EXPECT_EQ(c.DeleteString(7), CB_ERR);
-  CString s = L"kept";
-  c.GetLBText(7, s);
-  EXPECT_EQ(s, L"") << "a bad index gives the empty text, no crash";
 }

@@ -249,15 +249,13 @@ TEST_F(ScriptFixture, AtTheKeyboardALineThatCannotBeAppliedIsRefusedAndTheDialog
 }
 
 TEST_F(ScriptFixture, GridLinesGoThroughTheGridModelAndAHiddenPreviewIsDumpedAsNotShown) {
+  // (Edits, picks and their refusals on the real grid: tests/uikit.)
   const std::pair<const char*, const char*> lines[] = {
       {"dlg grid 5003 click 1 2", ""},
       {"dlg grid 5003 click -1 -1", ""},
-      {"dlg grid 5003 edit 1 1 2900", ""},
       {"dlg grid 5003 edit 1 1", ""},  // the empty text
       {"dlg grid 5003 pick 1 2 9-19", ""},
-      {"dlg grid 5003 pick 1 2 9-20", "cell (1,2) of grid 5003 has no choice '9-20'"},
       {"dlg grid 5003 pick 1 1 x", "cell (1,1) of grid 5003 is not a combo cell"},
-      {"dlg grid 5003 edit 0 1 x", "cell (0,1) of grid 5003 cannot be edited"},
       {"dlg grid 5003 click 0 3", "grid 5003 has no cell (0,3)"},
       {"dlg grid 5003 sort 0 0", "unknown grid action 'sort' (click, edit or pick)"},
   };
@@ -276,8 +274,8 @@ TEST_F(ScriptFixture, GridLinesGoThroughTheGridModelAndAHiddenPreviewIsDumpedAsN
     json = winplat::dialogDumpJson(up);
   });
   dlg.DoModal();
-  EXPECT_EQ(dlg.m_grid.events, (std::vector<std::string>{"click 1 2", "click -1 -1", "edit 2900",
-                                                         "edit ", "pick 9-19"}))
+  EXPECT_EQ(dlg.m_grid.events,
+            (std::vector<std::string>{"click 1 2", "click -1 -1", "edit ", "pick 9-19"}))
       << "a disabled grid receives nothing";
   EXPECT_NE(out.str().find("DLG control 5003 is disabled"), std::string::npos);
   EXPECT_NE(json.find("\"previews\":[{\"id\":210,\"shown\":false,\"entities\":0}]"),
@@ -285,7 +283,7 @@ TEST_F(ScriptFixture, GridLinesGoThroughTheGridModelAndAHiddenPreviewIsDumpedAsN
       << json;
 }
 
-TEST_F(ScriptFixture, DumpShowsRadiosAndLeavesLabelsOutAndTypingRespectsLimits) {
+TEST_F(ScriptFixture, DumpShowsRadiosAndLeavesLabelsOut) {
   feed("");
   CScriptDlg dlg;
   std::string json;
@@ -294,17 +292,8 @@ TEST_F(ScriptFixture, DumpShowsRadiosAndLeavesLabelsOutAndTypingRespectsLimits) 
   ui.onModal([&](CDialog& up) {
     up.GetDlgItem(210)->EnableWindow(FALSE);
     json = winplat::dialogDumpJson(up);
-    static_cast<CEdit*>(up.GetDlgItem(1003))->SetReadOnly(TRUE);
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg type 1003 5"), "");
-    dlg.m_cbAngle.LimitText(2);
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg type 1017 12345"), "");
-    EXPECT_EQ(winplat::applyDialogLine(up, "dlg ok"), "");
   });
-  EXPECT_EQ(dlg.DoModal(), IDOK);
-  EXPECT_NE(out.str().find("DLG control 1003 is read-only\n"), std::string::npos);
-  EXPECT_DOUBLE_EQ(dlg.m_dAllPress, 990.0) << "nothing was typed into the read-only edit";
-  EXPECT_EQ(dlg.m_strAngle, L"12") << "typing stops at the limit";
-
+  dlg.DoModal();
   EXPECT_EQ(json.find("65535"), std::string::npos) << "labels and frames are not controls";
   for (const char* part :
        {"{\"id\":203,\"kind\":\"radio\",\"text\":\"浏览所有风机型号\",\"checked\":true,"
