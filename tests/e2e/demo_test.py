@@ -6,8 +6,7 @@ It must end normally (status 0, nothing on standard error: a crash or a refused 
 fails the test even after the last expected output), print one DUMP line, a JSON object
 of the dialog, for each "dlg dump" line of the script, and leave out/demo.dxf with the
 three fans it places, each tagged with its model, a drawing the drawing checker finds
-clean. The selections by duty point list the candidate series the sample catalogue is
-built to give.
+clean. (The candidates of the sample's duty points: param_select_test.py.)
 
 Usage: demo_test.py --fancad BIN --script FILE --workdir DIR --checker PY
 """
@@ -17,9 +16,7 @@ import subprocess
 import sys
 
 import fancad_e2e as e2e
-from fancad_e2e import Scenario, control, dumps, inserts
-
-ALL_SERIES = ["11-62", "4-72", "4-79", "9-19", "T4-72", "Y5-47"]
+from fancad_e2e import Scenario, dumps, inserts
 
 
 class Demo(Scenario):
@@ -35,16 +32,7 @@ class Demo(Scenario):
         r = subprocess.run([e2e.ARGS.fancad, "--headless", "--script", e2e.ARGS.script],
                            cwd=work, capture_output=True, text=True, timeout=100)
         out = self.assertRan(r)
-        found = dumps(out)  # each a JSON object, or this fails
-        self.assertEqual(len(found), asked, out)
-        self.assertEqual(out.count('Xdata "Model": "4-72No4.5A_2900"'), 2,
-                         "LIST ALL shows both 4-72 fans' model")
-        self.assertEqual(out.count('Xdata "Model": "9-19No5C_1250"'), 1,
-                         "LIST ALL shows the fan selected by duty point")
-        # The series lists of the selections by duty point, in script order.
-        candidates = [control(d, 1012)["items"] for d in found
-                      if control(d, 1012)["items"] != ALL_SERIES]
-        self.assertEqual(candidates, [["9-19", "Y5-47"], ["11-62", "4-72", "4-79", "T4-72"]])
+        self.assertEqual(len(dumps(out)), asked, out)  # each a JSON object, or this fails
         drawing = os.path.join(work, "out", "demo.dxf")
         self.assertDrawingClean(drawing)
         placed = [(e.dxf.name, e.dxf.layer, round(e.dxf.rotation, 6),
