@@ -15,6 +15,7 @@
 #include "cad/db/db_text.h"
 #include "cad/db/dxf/contexts.h"
 #include "cad/db/dxf/dxf_file.h"
+#include "cad/db/dxf/entity_kinds.h"
 #include "cad/db/dxf/sub_records.h"
 #include "cad/db/dxf/tag_reader.h"
 
@@ -54,25 +55,7 @@ void scanHeader(std::string_view text, int& version, std::string& codePage) {
 }
 
 AcDbEntity* newEntity(std::string_view type, const std::vector<Tag>& tags, ReadContext& ctx) {
-  if (type == "LINE") return new AcDbLine();
-  if (type == "CIRCLE") return new AcDbCircle();
-  if (type == "ARC") return new AcDbArc();
-  if (type == "ELLIPSE") return new AcDbEllipse();
-  if (type == "SPLINE") return new AcDbSpline();
-  if (type == "LWPOLYLINE") return new AcDbPolyline();
-  if (type == "POINT") return new AcDbPoint();
-  if (type == "SOLID") return new AcDbSolid();
-  if (type == "TEXT") return new AcDbText();
-  if (type == "MTEXT") return new AcDbMText();
-  if (type == "ATTDEF") return new AcDbAttributeDefinition();
-  if (type == "INSERT") return new AcDbBlockReference();
-  if (type == "POLYLINE") {
-    for (const Tag& t : tags)
-      if (t.code == 70)
-        return (ctx.integer(t) & 8) ? static_cast<AcDbEntity*>(new AcDb3dPolyline())
-                                    : new AcDb2dPolyline();
-    return new AcDb2dPolyline();
-  }
+  if (EntityFactory make = entityFactory(type)) return make(tags, ctx);
   return new AcDbRawEntity(std::string(type));
 }
 
