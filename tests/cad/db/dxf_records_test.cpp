@@ -31,8 +31,7 @@ TEST(PolylineRecords, VerticesBulgesAndKindsSurviveAndVerticesGetTheirOwnHandles
   const std::vector<AcDbObjectId> ids = entitiesOf(back->modelSpaceId());
   ASSERT_EQ(ids.size(), 2u);
   AcDbObjectPointer<AcDb2dPolyline> pl(ids[0], AcDb::kForRead);
-  ASSERT_TRUE(pl);
-  ASSERT_EQ(pl->numVerts(), 3);
+  ASSERT_TRUE(pl && pl->numVerts() == 3);
   EXPECT_TRUE(pl->isClosed());
   EXPECT_EQ(pl->elevation(), 5.0);
   EXPECT_EQ(pl->bulgeAt(0), 1.0);
