@@ -249,17 +249,6 @@ def checked_file(d, tmp, name="d.dxf"):
 
 
 class Checker(unittest.TestCase):
-    def test_the_minimal_drawing_is_clean_also_with_comments_and_crlf(self):
-        self.assertEqual(dxf_check.Checker(minimal().render(newline="\r\n")).run(), [])
-        d = minimal()
-        d.tags[d.record("LINE"):d.record("LINE")] = [[999, "a comment"]]
-        d.tags[d.in_record("CIRCLE", 40)][1] = " 7.5 "
-        d.tags[d.in_record("LINE", 1001, nth=1)][1] = "zrfan"  # names compare without case
-        d.tags[d.in_record("LINE", 1000, nth=1)][1] = "风" * 85  # 255 bytes
-        d.tags[d.index(2, "Continuous")][1] = "CONTINUOUS"
-        with tempfile.TemporaryDirectory() as tmp:
-            self.assertEqual(dxf_check.check_file(checked_file(d, tmp)), [])
-
     def test_each_broken_drawing_gives_its_finding_on_its_line(self):
         with tempfile.TemporaryDirectory() as tmp:
             for what, edit, words, alone in BROKEN:
@@ -275,11 +264,20 @@ class Checker(unittest.TestCase):
                     if words.startswith("ezdxf"):  # and the line checks pass it
                         self.assertTrue(all(": ezdxf " in f for f in found), found)
 
-    def test_exit_status_fault_lines_and_usage(self):
+    def test_a_clean_drawing_the_exit_status_fault_lines_and_usage(self):
+        """Clean: the minimal drawing with CRLF, or with a comment, blanks around a number,
+        names in another case and an xdata string of 255 bytes."""
+        self.assertEqual(dxf_check.Checker(minimal().render(newline="\r\n")).run(), [])
+        d = minimal()
+        d.tags[d.record("LINE"):d.record("LINE")] = [[999, "a comment"]]
+        d.tags[d.in_record("CIRCLE", 40)][1] = " 7.5 "
+        d.tags[d.in_record("LINE", 1001, nth=1)][1] = "zrfan"
+        d.tags[d.in_record("LINE", 1000, nth=1)][1] = "风" * 85
+        d.tags[d.index(2, "Continuous")][1] = "CONTINUOUS"
         run = lambda *paths: subprocess.run(["/usr/bin/python3", CHECKER, *paths],
                                             capture_output=True, text=True, timeout=60)
         with tempfile.TemporaryDirectory() as tmp:
-            good = checked_file(minimal(), tmp, "good.dxf")
+            good = checked_file(d, tmp, "good.dxf")
             d = minimal()
             line = set_value("CIRCLE", 40, "nan")(d)
             bad = checked_file(d, tmp, "bad.dxf")

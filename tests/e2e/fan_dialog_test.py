@@ -103,19 +103,6 @@ class FanDialogTest(Scenario):
             self.assertEqual(control(after, cid)["items"], control(before, cid)["items"])
         self.assertEqual(after["grids"], before["grids"])
 
-    def test_a_model_without_accessories_empties_the_accessory_grid(self):
-        (first,), _ = self.dialog("dlg select 1012 4-72", "dlg dump", expect_dumps=1)
-        series, fan_no, drive = (control(first, c)["text"] for c in COMBOS[:3])
-        speeds = control(first, 1016)["items"]
-        self.assertGreater(len(speeds), 1, "scenario needs two speeds")
-        bare = self.cat.model_id(series, fan_no, drive, speeds[1])
-        self.cat.sql('DELETE FROM "%s_%s_Accessory" WHERE ModelID = ?' % (series, drive), bare)
-        found, _ = self.dialog("dlg select 1012 4-72", "dlg dump", "dlg select 1016 " + speeds[1],
-                               "dlg dump", expect_dumps=2)
-        self.assertGreater(grid(found[0], 5005)["rows"], 0)
-        self.assertEqual((grid(found[1], 5005)["rows"], grid(found[1], 5005)["cols"]), (0, 0))
-        self.assertGreater(grid(found[1], 5003)["rows"], 0)
-
     def test_a_missing_catalogue_is_reported_and_the_dialog_opens_empty(self):
         """The open reports it; the first query then finds no connection and the wrapper
         reports that statement too. (A damaged catalogue's message: tests/db.)"""

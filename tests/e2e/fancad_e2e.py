@@ -119,11 +119,7 @@ class Catalogue:
 
 
 def distinct(values):
-    out = []
-    for v in values:
-        if v is not None and v not in out:
-            out.append(v)
-    return out
+    return list(dict.fromkeys(v for v in values if v is not None))
 
 
 class Scenario(unittest.TestCase):

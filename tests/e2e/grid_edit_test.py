@@ -65,7 +65,6 @@ class GridEditTest(Scenario):
         self.assertEqual(grid(dump, 5003)["cells"][2][4], "abc")
 
     def test_deleting_an_accessory_row(self):
-        """(Performance rows: tests/fandlg.)"""
         param, accessory = self.table(PARAM), self.rows(ACCESSORY)
         (dump,), boxes = self.dialog("dlg grid 5005 click 1 3", "dlg click 208", "dlg dump")
         self.assertEqual(boxes, [])
