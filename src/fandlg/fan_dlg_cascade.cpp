@@ -2,6 +2,7 @@
 // handlers of the series, fan-number and drive-mode combos.
 #include <unordered_set>
 
+#include "db/catalogue_statements.h"
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
@@ -45,32 +46,24 @@ CString CFanDlg::FillList(const CString& strSql, LPCTSTR lpszColumn, CComboBox& 
 }
 
 CString CFanDlg::FillBigModelList() {
-  return FillList(L"SELECT * FROM Model", L"BigModel", m_cbBigModel, false);
+  return FillList(SqlAllModels(), L"BigModel", m_cbBigModel, false);
 }
 
 CString CFanDlg::FillFanNoList(CString strBigModel) {
   if (strBigModel.IsEmpty()) return CString();
-  CString strSql;
-  strSql.Format(L"SELECT * FROM Model WHERE BigModel LIKE '%s'", strBigModel);
-  return FillList(strSql, L"FanNo", m_cbFanNo, true);
+  return FillList(SqlModelsOfSeries(strBigModel), L"FanNo", m_cbFanNo, true);
 }
 
 CString CFanDlg::FillDriveModeList(CString strBigModel, CString strFanNo) {
   if (strBigModel.IsEmpty() || strFanNo.IsEmpty()) return CString();
-  CString strSql;
-  strSql.Format(L"SELECT * FROM Model WHERE FanNo LIKE '%s' AND BigModel LIKE '%s'", strFanNo,
-                strBigModel);
-  return FillList(strSql, L"DriveMode", m_cbDriveMode, true);
+  return FillList(SqlModelsOfFanNo(strBigModel, strFanNo), L"DriveMode", m_cbDriveMode, true);
 }
 
 CString CFanDlg::FillSpeedList(CString strBigModel, CString strFanNo, CString strDriveMode) {
   if (strBigModel.IsEmpty() || strFanNo.IsEmpty() || strDriveMode.IsEmpty()) return CString();
-  CString strSql;
-  strSql.Format(
-      L"SELECT * FROM Model WHERE FanNo LIKE '%s' AND BigModel LIKE '%s' AND DriveMode LIKE '%s'",
-      strFanNo, strBigModel, strDriveMode);
   bool bFilled = false;
-  const CString strSpeed = FillList(strSql, L"Speed", m_cbSpeed, true, &bFilled);
+  const CString strSpeed = FillList(SqlModelsOfDriveMode(strBigModel, strFanNo, strDriveMode),
+                                    L"Speed", m_cbSpeed, true, &bFilled);
   // A filler that stopped early leaves the member as it was, like its combo.
   if (bFilled) m_strSpeed = strSpeed;
   return strSpeed;

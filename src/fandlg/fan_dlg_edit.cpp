@@ -11,6 +11,7 @@
 // INSERT gets a rowid above all others, so it comes last, where the spare
 // row that added it stands. Every change is committed at once and the grid is
 // not reloaded: until the next load it shows the texts as typed.
+#include "db/catalogue_statements.h"
 #include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
 
@@ -55,20 +56,16 @@ void CFanDlg::StoreCellEdit(CGridCtrl& grid, const CString& strTable, int nRow, 
     strNumber.Format(L"%d", nRow);
     grid.SetItemText(nRow, 0, strNumber);
     grid.SetRowCount(nRow + 2);
-    CString strInsert;
-    strInsert.Format(L"insert into %s (ModelID) values(%d)", strTable, GetModelID());
     // A failed insert has been reported; the write below then finds no row at
     // this position and says so.
-    m_FanDb.Execute(strInsert);
+    m_FanDb.Execute(SqlAddRow(strTable, GetModelID()));
   }
 
   const CString strValue = grid.GetItemText(nRow, nCol);
   if (strValue.IsEmpty() && !bStoreEmpty) return;
   const CString strField = GetIndexName(grid.GetItemText(0, nCol));
 
-  CString strSql;
-  strSql.Format(L"select * from %s where ModelID like %d", strTable, GetModelID());
-  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, SqlRowsToEdit(strTable, GetModelID()));
   if (pRecordset == nullptr) return;
   try {
     if (pRecordset->GetBOF()) {
@@ -91,9 +88,7 @@ void CFanDlg::DeleteFocusRow(CGridCtrl& grid, const CString& strTable) {
   const CCellID cell = grid.GetFocusCell();
   if (cell.row < 1) return;
 
-  CString strSql;
-  strSql.Format(L"select * from %s where ModelID like %d", strTable, GetModelID());
-  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, SqlRowsToEdit(strTable, GetModelID()));
   if (pRecordset == nullptr) return;
   try {
     if (pRecordset->GetBOF()) {

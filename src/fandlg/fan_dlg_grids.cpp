@@ -5,6 +5,7 @@
 // headings of fields 1..m-1, rows 1..n the catalogue rows in the order the
 // table returns them (column 0 numbered 1..n), row n+1 is an empty spare row.
 // Field 0 is never shown. Grid editing relies on exactly this correspondence.
+#include "db/catalogue_statements.h"
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
@@ -42,13 +43,11 @@ bool CFanDlg::LookupFirst(const CString& strSql, LPCTSTR lpszColumn, _variant_t&
 }
 
 int CFanDlg::GetModelID() {
-  CString strSql;
-  strSql.Format(
-      L"SELECT * FROM Model WHERE BigModel LIKE '%s' AND FanNo LIKE '%s' AND DriveMode LIKE "
-      L"'%s' AND Speed LIKE '%s'",
-      m_strBigModel, m_strFanNo, m_strDriveMode, m_strSpeed);
   _variant_t value;
-  if (!LookupFirst(strSql, L"ID", value) || value.vt == VT_NULL) return 0;
+  if (!LookupFirst(SqlModelOfSpeed(m_strBigModel, m_strFanNo, m_strDriveMode, m_strSpeed), L"ID",
+                   value) ||
+      value.vt == VT_NULL)
+    return 0;
   // IDs are read as 16-bit integers; one beyond that range is reported by the
   // data layer as an overflow and counts as no model.
   try {
@@ -59,18 +58,14 @@ int CFanDlg::GetModelID() {
 }
 
 CString CFanDlg::GetTableHead(CString strIndexName) {
-  CString strSql;
-  strSql.Format(L"SELECT * FROM IndexTableName WHERE IndexName LIKE '%s'", strIndexName);
   _variant_t value;
-  if (!LookupFirst(strSql, L"TableHead", value)) return CString();
+  if (!LookupFirst(SqlHeadingOfColumn(strIndexName), L"TableHead", value)) return CString();
   return FieldText(value);
 }
 
 CString CFanDlg::GetIndexName(CString strTableHead) {
-  CString strSql;
-  strSql.Format(L"SELECT * FROM IndexTableName WHERE TableHead LIKE '%s'", strTableHead);
   _variant_t value;
-  if (!LookupFirst(strSql, L"IndexName", value)) return CString();
+  if (!LookupFirst(SqlColumnOfHeading(strTableHead), L"IndexName", value)) return CString();
   return FieldText(value);
 }
 
@@ -86,11 +81,9 @@ int CFanDlg::GetRecordCount(const _RecordsetPtr& pRecordset) {
 }
 
 int CFanDlg::GetTableStyle(CString strBigModel) {
-  CString strSql;
-  strSql.Format(L"SELECT * FROM Model_Table_Parameter_Style WHERE  BigModel LIKE '%s'",
-                strBigModel);
   _variant_t value;
-  if (!LookupFirst(strSql, L"TableStyle", value) || value.vt == VT_NULL) return kNoTableStyle;
+  if (!LookupFirst(SqlTableStyle(strBigModel), L"TableStyle", value) || value.vt == VT_NULL)
+    return kNoTableStyle;
   return static_cast<bool>(value) ? kPointTable : kRangeTable;
 }
 
@@ -109,9 +102,7 @@ BOOL CFanDlg::LoadGrid(CGridCtrl& grid, const CString& strTable) {
   const int nModelID = GetModelID();
   if (nModelID < 1) return FALSE;
 
-  CString strSql;
-  strSql.Format(L"SELECT * FROM %s WHERE ModelID LIKE '%d'", strTable, nModelID);
-  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, SqlGridRows(strTable, nModelID));
   if (pRecordset == nullptr) return FALSE;
   if (pRecordset->GetBOF()) {
     pRecordset->Close();

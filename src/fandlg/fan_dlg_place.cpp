@@ -9,6 +9,7 @@
 #include "cad/aced.h"
 #include "cadkit/block_helpers.h"
 #include "cadkit/xdata.h"
+#include "db/catalogue_statements.h"
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "drawings/view_names.h"
@@ -111,13 +112,8 @@ void CFanDlg::TagPlacedFan() {
   }
   SetXdata(id, L"Model", ModelLabel(GetFanBaseName(), m_strSpeed));
 
-  CString strSql;
-  strSql.Format(
-      L"select * From Model where BigModel like '%s' and DriveMode like '%s' and FanNo like '%s' "
-      L"and Speed like '%s'",
-      m_strBigModel.GetString(), m_strDriveMode.GetString(), m_strFanNo.GetString(),
-      m_strSpeed.GetString());
-  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
+  _RecordsetPtr pRecordset =
+      ProbeAndOpen(m_FanDb, SqlPlacedModel(m_strBigModel, m_strDriveMode, m_strFanNo, m_strSpeed));
   if (pRecordset == nullptr) return;
   const bool bEmpty = pRecordset->GetBOF() || pRecordset->GetadoEOF();
   if (!bEmpty) SetXdata(id, L"LabelModel", FieldText(pRecordset->GetCollect(L"LabelModel")));

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cwchar>
 
+#include "db/catalogue_statements.h"
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "fandlg/fan_dlg.h"
@@ -73,15 +74,9 @@ bool CFanDlg::LastMatchingModelID(const CString& strBigModel, int nStyle, double
   const CString strTable = strBigModel + L"_Parameter";
   CString strSql;
   if (nStyle == kPointTable) {
-    strSql.Format(
-        L"select * from %s where AllPress >= %f And AllPress <=%f And Flux >= %f And Flux <= %f",
-        strTable, dAllPress - nErrorNum, dAllPress + nErrorNum, dFlux - nErrorNum,
-        dFlux + nErrorNum);
+    strSql = SqlPointRowsNear(strTable, dAllPress, dFlux, nErrorNum);
   } else if (nStyle == kRangeTable) {
-    strSql.Format(
-        L"select * from %s where AllPressLow <= %f AND AllPressHigh >= %f and FluxLow <= %f and "
-        L"FluxHigh >= %f",
-        strTable, dAllPress, dAllPress, dFlux, dFlux);
+    strSql = SqlRangeRowsHolding(strTable, dAllPress, dFlux);
   } else {
     return false;
   }
@@ -130,13 +125,7 @@ BOOL CFanDlg::SelectByParameters(double dAllPress, double dFlux) {
     return FALSE;
   }
 
-  CString strSql = L"select * from Model where ";
-  for (int i = 0; i < modelIDs.GetSize(); ++i) {
-    CString strTerm;
-    strTerm.Format(i + 1 < modelIDs.GetSize() ? L"ID like %s or " : L"ID like %s", modelIDs[i]);
-    strSql += strTerm;
-  }
-  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(m_FanDb, SqlCandidateModels(modelIDs));
   if (pRecordset == nullptr) return FALSE;
   if (pRecordset->GetBOF()) {
     pRecordset->Close();

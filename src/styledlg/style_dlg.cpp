@@ -4,6 +4,7 @@
 
 #include <unordered_set>
 
+#include "db/catalogue_statements.h"
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "res/resource.h"
@@ -60,7 +61,7 @@ BOOL CStyleDlg::OnInitDialog() {
 // 10,000 models, 14 s of CPU to open the editor against 55 ms this way.
 bool CStyleDlg::FillModelGrid() {
   if (!m_pFanDb) return false;
-  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, L"SELECT * FROM Model");
+  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, SqlAllModels());
   if (pRecordset == nullptr) return false;
   try {
     if (pRecordset->GetBOF()) {
@@ -138,14 +139,12 @@ bool CStyleDlg::CollectDistinct(const CString& strSql, LPCTSTR lpszColumn, CStri
 }
 
 bool CStyleDlg::GetBigModelList(CStringArray& list) {
-  return CollectDistinct(L"SELECT * FROM Model", L"BigModel", list);
+  return CollectDistinct(SqlAllModels(), L"BigModel", list);
 }
 
 bool CStyleDlg::GetDriveModeList(const CString& strBigModel, CStringArray& list) {
   if (strBigModel.IsEmpty()) return false;
-  CString strSql;
-  strSql.Format(L"SELECT * FROM Model WHERE BigModel LIKE '%s'", strBigModel);
-  return CollectDistinct(strSql, L"DriveMode", list);
+  return CollectDistinct(SqlModelsOfSeries(strBigModel), L"DriveMode", list);
 }
 
 void CStyleDlg::SetComboCell(int nRow, int nCol, const CStringArray& list, BOOL bButton) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/wide_stdlib.h"
+#include "db/catalogue_statements.h"
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "styledlg/style_dlg.h"
@@ -26,15 +27,12 @@ bool CStyleDlg::SeekModelRecord(const _RecordsetPtr& pRecordset, int nRow, const
 }
 
 void CStyleDlg::EnsurePlaceholderRow(const CString& strTable, const CString& strKey) {
-  CString strSql;
-  strSql.Format(L"select * from %s where ModelID like %s", strTable, strKey);
-  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, strSql);
+  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, SqlPlaceholderRows(strTable, strKey));
   if (pRecordset == nullptr) return;
   const bool bHasRow = !pRecordset->GetBOF();
   pRecordset->Close();
   if (bHasRow) return;
-  strSql.Format(L"insert into %s (ModelID) Values(%s)", strTable, strKey);
-  m_pFanDb->Execute(strSql);
+  m_pFanDb->Execute(SqlAddPlaceholderRow(strTable, strKey));
 }
 
 void CStyleDlg::OnGridEndEdit(NMHDR* pNotifyStruct, LRESULT* /*pResult*/) {
@@ -52,7 +50,7 @@ void CStyleDlg::OnGridEndEdit(NMHDR* pNotifyStruct, LRESULT* /*pResult*/) {
   const CString& strBigModel = texts[kColBigModel];
   const CString& strDriveMode = texts[kColDriveMode];
 
-  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, L"select * from Model");
+  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, SqlAllModelsToEdit());
   if (pRecordset == nullptr) return;
   try {
     if (pRecordset->GetBOF() || !SeekModelRecord(pRecordset, nRow, strKey)) {

@@ -4,6 +4,7 @@
 
 #include "base/file_functions.h"
 #include "base/wide_stdlib.h"
+#include "db/catalogue_statements.h"
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "styledlg/style_dlg.h"
@@ -65,7 +66,7 @@ void CStyleDlg::OnAddRow() {
   CStringArray bigModels;
   GetBigModelList(bigModels);
 
-  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, L"Select * from Model");
+  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, SqlAllModelsToNumber());
   if (pRecordset == nullptr) return;
   int nKey = 0;
   try {
@@ -91,32 +92,19 @@ void CStyleDlg::DeleteModelRecords(const CString& strBigModel, const CString& st
                                    int nKey) {
   const CString strParamTable = strBigModel + L"_Parameter";
   const CString strAccessoryTable = strBigModel + L"_" + strDriveMode + L"_Accessory";
-  CString strSql;
-  strSql.Format(L"Select * from %s_Parameter where ModelID like %d", strBigModel, nKey);
-  if (FindsRow(*m_pFanDb, strSql)) {
-    strSql.Format(L"delete * from %s where ModelID like %d", strParamTable, nKey);
-    m_pFanDb->Execute(strSql);
+  if (FindsRow(*m_pFanDb, SqlParameterRowsOfKey(strBigModel, nKey))) {
+    m_pFanDb->Execute(SqlDeleteRowsOfKey(strParamTable, nKey));
   }
-  strSql.Format(L"Select * from %s_%s_Accessory where ModelID like %d", strBigModel, strDriveMode,
-                nKey);
-  if (FindsRow(*m_pFanDb, strSql)) {
-    strSql.Format(L"delete * from %s where ModelID like %d", strAccessoryTable, nKey);
-    m_pFanDb->Execute(strSql);
+  if (FindsRow(*m_pFanDb, SqlAccessoryRowsOfKey(strBigModel, strDriveMode, nKey))) {
+    m_pFanDb->Execute(SqlDeleteRowsOfKey(strAccessoryTable, nKey));
   }
-  strSql.Format(L"Select * from Model where ID like %d", nKey);
-  if (FindsRow(*m_pFanDb, strSql)) {
-    strSql.Format(L"delete * from Model where ID like %d", nKey);
-    m_pFanDb->Execute(strSql);
-  }
+  if (FindsRow(*m_pFanDb, SqlModelOfKey(nKey))) m_pFanDb->Execute(SqlDeleteModelOfKey(nKey));
 }
 
 bool CStyleDlg::DeleteUnusedViewDrawing(const CString& strBigModel, const CString& strFanNo,
                                         const CString& strDriveMode) {
-  CString strSql;
-  strSql.Format(
-      L"select * from Model where BigModel like '%s' and FanNo Like '%s' and DriveMode like '%s'",
-      strBigModel, strFanNo, strDriveMode);
-  _RecordsetPtr pRecordset = ProbeAndOpen(*m_pFanDb, strSql);
+  _RecordsetPtr pRecordset =
+      ProbeAndOpen(*m_pFanDb, SqlModelsOfViewDrawing(strBigModel, strFanNo, strDriveMode));
   if (pRecordset == nullptr) return false;
   const bool bUnused = pRecordset->GetBOF() != 0;
   pRecordset->Close();
