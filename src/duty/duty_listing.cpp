@@ -5,6 +5,8 @@
 #include <cmath>
 #include <optional>
 
+#include "base/text_width.h"
+
 namespace duty {
 
 namespace {
@@ -86,13 +88,6 @@ std::vector<CString> cells(const DutyCatalogue& catalogue, const Candidate& c, s
   };
 }
 
-bool isWide(wchar_t c) {
-  return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF && c != 0x303F) ||
-         (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-         (c >= 0xFFE0 && c <= 0xFFE6);
-}
-
 CString padded(const CString& text, int width, bool right) {
   const std::wstring fill(static_cast<std::size_t>(std::max(0, width - displayWidth(text.str()))),
                           L' ');
@@ -112,11 +107,7 @@ CString oversizeRange() {
 
 }  // namespace
 
-int displayWidth(const std::wstring& text) {
-  int width = 0;
-  for (wchar_t c : text) width += isWide(c) ? 2 : 1;
-  return width;
-}
+int displayWidth(const std::wstring& text) { return zrbase::displayColumns(text); }
 
 std::vector<CString> conditionLines(const DutySelection& s) {
   return {

@@ -3,21 +3,9 @@
 
 #include <algorithm>
 
+#include "base/text_width.h"
+
 IMPLEMENT_DYNCREATE(CGridCtrl, CWnd)
-
-namespace {
-
-bool isFullWidth(wchar_t ch) {
-  const auto c = static_cast<unsigned long>(ch);
-  return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
-         (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
-         (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
-         (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
-         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
-         (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
-}
-
-}  // namespace
 
 CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
     : m_pDefaultCellType(RUNTIME_CLASS(CGridCell)) {
@@ -132,7 +120,7 @@ int CGridCtrl::TextWidth(LPCTSTR text) {
       widest = std::max(widest, line);
       line = 0;
     } else if (*p != L'\r') {
-      line += isFullWidth(*p) ? kFullWidthChar : kHalfWidthChar;
+      line += zrbase::isWide(static_cast<char32_t>(*p)) ? kFullWidthChar : kHalfWidthChar;
     }
   }
   return std::max(widest, line);
