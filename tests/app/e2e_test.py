@@ -87,10 +87,6 @@ class Fancad(unittest.TestCase):
             self.assertIn(part, err)
 
 
-def inserts(path):
-    return ezdxf.readfile(path).modelspace().query("INSERT")
-
-
 class Scripts(Fancad):
     def test_an_answer_that_does_not_fit_stops_the_script_at_its_line(self):
         """(What ezdxf reads of a reference: the drawing database's round trip; the prompts
@@ -157,7 +153,7 @@ class Hostile(Fancad):
         self.ran(self.fancad("INSERT %s 1,1 1 0\nSAVE\n" % self.drawing("c.dxf"), roots,
                              user="nobody"))
         self.assertEqual(os.stat(roots).st_uid, 0)
-        self.assertEqual(len(inserts(roots)), 1)
+        self.assertEqual(len(ezdxf.readfile(roots).modelspace().query("INSERT")), 1)
         # A folder nobody may not write takes no new drawing from it: the script fails.
         os.makedirs(self.path("closed"))
         os.chmod(self.path("closed"), 0o755)

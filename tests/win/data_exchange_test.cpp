@@ -102,23 +102,6 @@ TEST_F(DialogFixture, RadioGroupsCheckOneButtonAndReadTheCheckedIndex) {
   dlg.CheckRadioButton(1026, 1028, 0);
   dlg.UpdateData(TRUE);
   EXPECT_EQ(dlg.m_nView, -1) << "no button checked reads as -1";
-
-  // A group runs from the button given to the next group start.
-  class CMidGroupDlg : public CDialog {
-   public:
-    CMidGroupDlg() : CDialog(testdlg::kDialogId) {}
-    int m_n = 0;
-    bool m_bad = false;
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Radio(pDX, m_bad ? 1003 : 1027, m_n); }
-  } d;
-  ASSERT_TRUE(d.Create(testdlg::kDialogId));
-  EXPECT_TRUE(d.IsDlgButtonChecked(1027)) << "index 0 is the button given";
-  EXPECT_FALSE(d.IsDlgButtonChecked(1026)) << "buttons before it are not counted";
-  d.CheckRadioButton(1026, 1028, 1028);
-  ASSERT_TRUE(d.UpdateData(TRUE));
-  EXPECT_EQ(d.m_n, 1);
-  d.m_bad = true;
-  EXPECT_THROW(d.UpdateData(TRUE), std::logic_error) << "an edit is not a radio button";
 }
 
 TEST_F(DialogFixture, ComboStringsSelectByPrefixOrFillTheEditField) {

@@ -93,16 +93,13 @@ class CTestDlg : public CBaseTestDlg {
   double m_dAllPress = 990.0;
   int m_nSelectMode = 1;
   int m_nView = 0;
-  int m_nGrid = 0;
   CString m_strAngle = L"0";
   CComboBox m_cbBigModel;
   CComboBox m_cbHand;
   CComboBox m_cbAngle;
-  int exchanges = 0;
   bool initialised = false;
 
   void DoDataExchange(CDataExchange* pDX) override {
-    ++exchanges;
     CAcUiDialog::DoDataExchange(pDX);
     DDX_Control(pDX, 1018, m_cbHand);
     DDX_Control(pDX, 1017, m_cbAngle);
@@ -111,7 +108,6 @@ class CTestDlg : public CBaseTestDlg {
     DDX_Text(pDX, 1003, m_dAllPress);
     DDX_Radio(pDX, 202, m_nSelectMode);
     DDX_Radio(pDX, 1026, m_nView);
-    DDX_Check(pDX, 1030, m_nGrid);
     DDX_CBString(pDX, 1017, m_strAngle);
   }
   BOOL OnInitDialog() override {
