@@ -97,7 +97,7 @@ TEST(OpenClose, ErasedObjectsOpenOnlyWhenAskedAndIteratorsSkipThem) {
   EXPECT_EQ(walk(db.modelSpaceId(), false, false), (Ids{b, a}));
 }
 
-TEST(SymbolTables, NamesMatchWithoutCaseAndStayUnique) {
+TEST(SymbolTables, NamesMatchWithoutCaseStayUniqueAndAreFreedWhenErased) {
   AcDbDatabase db;
   const AcDbObjectId id = addLayer(&db, L"AC_EQUIPMENT");
   EXPECT_TRUE(addLayer(&db, L"ac_equipment").isNull()) << "a duplicate name";
@@ -114,13 +114,14 @@ TEST(SymbolTables, NamesMatchWithoutCaseAndStayUnique) {
   opened->close();
   EXPECT_FALSE(hasLayer(db, L"AC_EQUIPMENT"));
   EXPECT_TRUE(hasLayer(db, L"风机层"));
-}
-
-TEST(SymbolTables, ErasedRecordsAreSkippedAndFreeTheirNameButLayoutsAndLayerZeroStay) {
-  AcDbDatabase db;
+  // Erased records go with their entities and free their name; layouts and layer 0 stay.
   const AcDbObjectId blk = addBlock(&db, L"TEMP");
+  addToBlock(blk, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 3));
   ASSERT_EQ(AcDbObjectPointer<AcDbBlockTableRecord>(blk, AcDb::kForWrite)->erase(), Acad::eOk);
-  EXPECT_TRUE(blockNamed(db, L"TEMP").isNull());  // (nor written: dxf_records_test, Erasure)
+  EXPECT_TRUE(blockNamed(db, L"TEMP").isNull());
+  const std::string text = written(db);  // nor written, nor its entities
+  EXPECT_EQ(text.find("TEMP"), std::string::npos);
+  EXPECT_EQ(text.find("\nCIRCLE\n"), std::string::npos);
   EXPECT_FALSE(addBlock(&db, L"temp").isNull());
   for (AcDbObjectId kept : {db.modelSpaceId(), db.clayer()})
     EXPECT_EQ(AcDbObjectPointer<AcDbObject>(kept, AcDb::kForWrite)->erase(),
@@ -245,7 +246,7 @@ Acad::ErrorStatus setXdata(AcDbObjectId id, resbuf* rb) {
   return es;
 }
 
-TEST(Xdata, ValuesOfEveryKindComeBack) {
+TEST(Xdata, ValuesOfEveryKindComeBackAndEachApplicationIsReplacedOnItsOwn) {
   AcDbDatabase db;
   const AcDbObjectId id = addToModelSpace(&db, new AcDbLine());
   ads_point p = {1.5, 2, 3};
@@ -260,12 +261,8 @@ TEST(Xdata, ValuesOfEveryKindComeBack) {
   db.getRegAppTable(apps);
   EXPECT_TRUE(apps->has(L"MODEL")) << "applications are registered in the drawing";
   apps->close();
-  // Clones keep it: COPY in tests/e2e/edit_test.py.
-}
-
-TEST(Xdata, EachApplicationIsReplacedOnItsOwnAndWhatDxfReadersRefuseIsRefused) {
-  AcDbDatabase db;
-  const AcDbObjectId id = addToModelSpace(&db, new AcDbLine());
+  // Each application is replaced on its own (clones keep it: COPY in tests/e2e/edit_test.py);
+  // what DXF readers refuse is refused.
   ASSERT_EQ(setXdata(id, acutBuildList(1001, L"Model", 1000, L"A", 0)), Acad::eOk);
   ASSERT_EQ(setXdata(id, acutBuildList(1001, L"PLAN", 1000, L"1", 0)), Acad::eOk);
   ASSERT_EQ(setXdata(id, acutBuildList(1001, L"Model", 1000, L"B", 0)), Acad::eOk);

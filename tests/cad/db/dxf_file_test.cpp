@@ -16,7 +16,7 @@ using namespace cadtest;
 
 // What the ezdxf round trips (dxf_interop_test) do not reach: text alignment and contents past
 // the 250 characters of one group. (Handles kept: dxf_records_test; erased entities left out:
-// its Erasure and DxfValues tests.)
+// database_test, SymbolTables, and dxf_records_test, DxfValues.)
 TEST(DxfRoundTrip, TextAlignmentAndLongContentsAreKept) {
   AcDbDatabase db;
   auto* text = new AcDbText(AcGePoint3d(1, 2, 0), L"风机 4-72", AcDbObjectId(), 2.5, 0.5);

@@ -150,16 +150,6 @@ TEST(Repairs, BrokenStructuresAreRefusedWithTheirReason) {
   }
 }
 
-TEST(Erasure, AnErasedBlockGoesWithItsEntities) {
-  AcDbDatabase db;
-  const AcDbObjectId blk = addBlock(&db, L"GONE");
-  addToBlock(blk, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 3));
-  ASSERT_EQ(AcDbObjectPointer<AcDbBlockTableRecord>(blk, AcDb::kForWrite)->erase(), Acad::eOk);
-  const std::string text = written(db);
-  EXPECT_EQ(text.find("GONE"), std::string::npos);
-  EXPECT_EQ(text.find("\nCIRCLE\n"), std::string::npos);
-}
-
 // A HATCH as AutoCAD writes one (abridged); `flags70` is its first group 70.
 std::string hatch(const std::string& flags70) {
   return dxf({0,  "HATCH", 5,   "2F",        330, "1F",  100, "AcDbEntity",

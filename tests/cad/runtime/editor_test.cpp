@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
+#include <tuple>
 
 #include "editor_fixture.h"
 
@@ -14,23 +15,19 @@ constexpr double kPi = std::numbers::pi;
 using EditorPrompts = EditorTest;
 using AcutPrintf = EditorTest;
 
-// (Script lines echoed after their prompts: tests/app/host_test.cpp.)
+// Points as every prompt reads them. (Script lines echoed after their prompts:
+// tests/app/host_test.cpp; Enter at a prompt: the defaults of INSERT,
+// tests/app/insert_command_test.cpp; cancel and the end of the input: below.)
 TEST_F(EditorPrompts, PointsTakeTwoOrThreeCoordinates) {
-  input("10,20\n-1.5, 2e3 ,7\n");
   ads_point p = {9, 9, 9};
-  ASSERT_EQ(acedGetPoint(nullptr, L"Point: ", p), RTNORM);
-  EXPECT_EQ(std::vector<double>(p, p + 3), (std::vector<double>{10, 20, 0}));
-  ASSERT_EQ(acedGetPoint(nullptr, L"Point: ", p), RTNORM);
-  EXPECT_EQ(std::vector<double>(p, p + 3), (std::vector<double>{-1.5, 2000, 7}));
+  for (const auto& [text, x, y, z] : std::vector<std::tuple<const char*, double, double, double>>{
+           {"10,20", 10, 20, 0}, {"-1.5, 2e3 ,7", -1.5, 2000, 7}, {"+1,-2", 1, -2, 0}}) {
+    ASSERT_TRUE(cadrt::parsePoint(text, p)) << text;
+    EXPECT_EQ(std::vector<double>(p, p + 3), (std::vector<double>{x, y, z})) << text;
+  }
   for (const char* bad : {"", "1", "1,", ",1", "1,2,3,4", "a,b", "1,2x", "nan,1", "inf,0", "1;2"})
     EXPECT_FALSE(cadrt::parsePoint(bad, p)) << bad;
-  EXPECT_TRUE(cadrt::parsePoint("+1,-2", p));
-  EXPECT_EQ(p[0], 1);
-  EXPECT_EQ(p[1], -2);
 }
-
-// Enter at a prompt: the defaults of INSERT (tests/app/insert_command_test.cpp); cancel and
-// the end of the input: the CommandProcessor tests below.
 
 TEST_F(EditorPrompts, AnglesAreTypedInDegreesOrPickedAndReturnedInRadians) {
   input("90\n30\n-90\n450\n0\n0,5\n1,1\n1,2\n");
@@ -96,20 +93,12 @@ TEST_F(EditorPrompts, InitGetConditionsAndKeywords) {
   EXPECT_THROW(acedGetPoint(nullptr, L"P: ", p), zrbase::ScriptAbort);
 }
 
-// The directives themselves are the format engine's (tests/base/format_test.cpp), and the plain
-// ones reach every message the tests read; here the arguments of every size read from a
-// va_list, Windows size modifiers included.
-TEST_F(AcutPrintf, FormatsFromAVaListAndPrintsWhatItCannotReadAsItIs) {
+// The directives are the format engine's (tests/base/format_test.cpp); the module prints
+// narrow strings too, which are UTF-8, and null strings say so.
+TEST_F(AcutPrintf, PrintsNarrowAndNullStringsAndWhatItCannotReadAsItIs) {
   input("");
-  acutPrintf(L"%ld|%lld|%hd|%*d|%.*f|%zu|", -5L, 1LL << 40, 7, 4, 42, 3, 1.0, size_t{12});
-  acutPrintf(L"[%I64d][%I64u][%I32d][%d]", -(1LL << 40), 1ULL << 63, -3, 9);
-  EXPECT_EQ(output(),
-            "-5|1099511627776|7|  42|1.000|12|"
-            "[-1099511627776][9223372036854775808][-3][9]");
-  // Narrow strings are UTF-8, and null strings say so.
-  m_out.str("");
-  acutPrintf(L"%hs %s", "图块", static_cast<const wchar_t*>(nullptr));
-  EXPECT_EQ(output(), "图块 (null)");
+  acutPrintf(L"%hs %s|%d", "图块", static_cast<const wchar_t*>(nullptr), 7);
+  EXPECT_EQ(output(), "图块 (null)|7");
   m_out.str("");
   acutPrintf(L"value %p here");
   EXPECT_EQ(output(), "value %p here [unsupported format directive]");
