@@ -10,9 +10,13 @@ namespace fanperf {
 
 // J/(kg·K), dry air.
 inline constexpr double kDryAirGasConstant = 287.05;
-// kg/m³: standard air of fan catalogues (20 °C, 101325 Pa, 50 % humidity).
-inline constexpr double kCatalogueDensity = 1.2;
-inline constexpr double kZeroCelsius = 273.15;  // K
+// Standard air of fan catalogues: 20 °C, 101325 Pa, 50 % humidity, 1.2 kg/m³ (the
+// humidity makes it lighter than dry air, 1.204 kg/m³ by dryAirDensity). What a duty is
+// taken in unless the user gives the air.
+inline constexpr double kStandardAirCelsius = 20;       // °C
+inline constexpr double kStandardAirPressure = 101325;  // Pa
+inline constexpr double kCatalogueDensity = 1.2;        // kg/m³
+inline constexpr double kZeroCelsius = 273.15;          // K
 
 struct FanLawRatio {
   double speed = 1;    // new speed / catalogue speed
