@@ -146,13 +146,6 @@ TEST(DxfRead, BadInputIsRefusedWithItsReason) {
   }
 }
 
-TEST(DxfFile, AMissingFileIsRefused) {
-  TempDir dir;
-  AcDbDatabase db(false);
-  EXPECT_EQ(db.readDwgFile(dir.wpath("none.dwg").c_str()), Acad::eFileNotFound);
-  EXPECT_EQ(errorText(db), "cannot read drawing '" + dir.path("none.dwg") + "': file not found");
-}
-
 TEST(DxfFile, SaveReplacesTheFileLeavesNoTemporaryFileAndTakesBackslashPaths) {
   TempDir dir;
   std::wstring file = dir.wpath("plan.dxf");

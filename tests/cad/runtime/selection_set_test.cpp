@@ -77,25 +77,20 @@ TEST_F(SelectionSets, AScriptStopsAtALineThatSelectsNothingKnown) {
 }
 
 // Selection by mode X and L is run through LIST (tests/app/list_command_test.cpp), the previous
-// set through MOVE (implied_selection_test.cpp); filters have no caller.
-TEST_F(SelectionSets, ErasedEntitiesAreNeitherSelectedNorTheLast) {
+// set through MOVE (implied_selection_test.cpp); filters have no caller. Erased entities are
+// neither selected nor the last; names are checked, not followed.
+TEST_F(SelectionSets, ErasedEntitiesAreNotSelectedAndNamesAreCheckedNotFollowed) {
   input("");
-  // Erased entities are not selected, nor are they the last.
   ASSERT_EQ(AcDbObjectPointer<AcDbEntity>(far, AcDb::kForWrite)->erase(), Acad::eOk);
   EXPECT_EQ(select(L"X"), (Ids{inside, straddling}));
-  ads_name last;
-  ASSERT_EQ(acdbEntLast(last), RTNORM);
-  AcDbObjectId id;
-  ASSERT_EQ(acdbGetObjectId(id, last), Acad::eOk);
-  EXPECT_EQ(id, straddling);
-}
-
-TEST_F(SelectionSets, NamesAreCheckedNotFollowed) {
   ads_name ss, e;
+  AcDbObjectId id;
+  ASSERT_EQ(acdbEntLast(e), RTNORM);
+  ASSERT_EQ(acdbGetObjectId(id, e), Acad::eOk);
+  EXPECT_EQ(id, straddling);
   ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, nullptr, ss), RTNORM);
   ASSERT_EQ(acedSSName(ss, 0, e), RTNORM);
   Adesk::Int32 n;
-  AcDbObjectId id;
   EXPECT_EQ(acedSSLength(e, &n), RTERROR) << "an entity name is not a set";
   EXPECT_EQ(acdbGetObjectId(id, ss), Acad::eInvalidAdsName) << "a set is not an entity";
   EXPECT_EQ(acedSSName(ss, 3, e), RTERROR);
