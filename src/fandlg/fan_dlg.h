@@ -8,6 +8,7 @@
 
 #include "cadkit/preview_ctrl.h"
 #include "db/fan_database.h"
+#include "drawings/fan_view.h"
 #include "drawings/view_drawing_cache.h"
 #include "drawings/view_names.h"
 #include "fandlg/model.h"
@@ -169,6 +170,8 @@ class CFanDlg : public CAcUiDialog {
                      bool bStoreEmpty);
   void DeleteFocusRow(CGridCtrl& grid, const CString& strTable);
 
+  // The current model, view, hand and angle.
+  FanView CurrentFanView() const;
   // The drawing library's paths and names for the current model.
   CString GetFanBaseName();
   CString GetFanDwgPath();

@@ -14,29 +14,12 @@
 #include <cmath>
 #include <memory>
 
+#include "drawings/fan_placement.h"
 #include "drawings/preview_settings.h"
 #include "drawings/view_names.h"
 #include "fandlg/fan_dlg.h"
 #include "res/resource.h"
 #include "uikit/folders.h"
-
-namespace {
-
-// Block names that are never view blocks: the drawing's layouts.
-bool IsLayoutName(const CString& strName) {
-  return strName == L"*Model_Space" || strName == L"*Paper_Space" || strName == L"*Paper_Space0";
-}
-
-bool ComboHasItem(CComboBox& combo, const CString& strText) {
-  for (int i = 0; i < combo.GetCount(); ++i) {
-    CString strItem;
-    combo.GetLBText(i, strItem);
-    if (strItem == strText) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 CString CFanDlg::GetFanBaseName() {
   return ViewDrawingBaseName(m_strBigModel, m_strFanNo, m_strDriveMode);
@@ -109,93 +92,29 @@ void CFanDlg::SetUpPreviewGraphics() {
 bool CFanDlg::FillAngleList(AcDbDatabase* pDb) {
   m_cbAngle.ResetContent();
   AcDbBlockTable* pTable = nullptr;
-  if (pDb == nullptr || pDb->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) {
-    m_cbAngle.ResetContent();
-    return false;
-  }
-  AcDbBlockTableIterator* pIterator = nullptr;
-  if (pTable->newIterator(pIterator, true, true) != Acad::eOk) {
-    pTable->close();
-    m_cbAngle.ResetContent();
-    return false;
-  }
+  if (pDb == nullptr || pDb->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) return false;
+  pTable->close();
   // The hand as the combo shows it now, which a hand change has already set.
   CString strHand;
   m_cbHand.GetWindowText(strHand);
-  const CString strLetter = HandLetter(strHand);
-  for (; !pIterator->done(); pIterator->step()) {
-    AcDbBlockTableRecord* pRecord = nullptr;
-    if (pIterator->getRecord(pRecord, AcDb::kForRead) != Acad::eOk) continue;
-    const CString strName = pRecord->name();
-    if (!IsLayoutName(strName) && strName.Find(strLetter) != -1) {
-      const CString strAngle = AngleOfBlockName(strName);
-      if (!strAngle.IsEmpty() && !ComboHasItem(m_cbAngle, strAngle)) m_cbAngle.AddString(strAngle);
-    }
-    pRecord->close();
+  for (const CString& strAngle : OfferedAngles(pDb, HandLetter(strHand))) {
+    m_cbAngle.AddString(strAngle);
   }
   m_cbAngle.SetCurSel(0);
-  delete pIterator;
-  pTable->close();
   return true;
 }
 
 bool CFanDlg::GetBlockSize(AcDbObjectId blockId, AcGePoint3d& size) {
-  size = AcGePoint3d(1, 1, 1);
-  AcDbBlockTableRecord* pRecord = nullptr;
-  if (acdbOpenObject(pRecord, blockId, AcDb::kForRead) != Acad::eOk) return false;
-  const AcGePoint3d origin = pRecord->origin();
-  AcDbExtents extents;
-  for (AcDbObjectId id : pRecord->entityIds()) {
-    AcDbObjectPointer<AcDbEntity> pEntity(id, AcDb::kForRead);
-    AcDbExtents box;
-    if (pEntity && pEntity->getGeomExtents(box) == Acad::eOk && !box.isEmpty()) extents.addExt(box);
-  }
-  pRecord->close();
-  if (extents.isEmpty()) return false;
-  const AcGePoint3d lo = extents.minPoint();
-  const AcGePoint3d hi = extents.maxPoint();
-  const double width = 2 * std::max(std::fabs(hi.x - origin.x), std::fabs(lo.x - origin.x));
-  const double height = 2 * std::max(std::fabs(hi.y - origin.y), std::fabs(lo.y - origin.y));
-  size = AcGePoint3d(width, height, 1);
-  return true;
+  return ViewBlockSize(blockId, size);
 }
 
 bool CFanDlg::DrawBasePointMark(AcDbDatabase* pDb, AcDbObjectId blockId) {
-  AcDbBlockTableRecord* pRecord = nullptr;
-  if (pDb == nullptr || acdbOpenObject(pRecord, blockId, AcDb::kForRead) != Acad::eOk) {
-    return false;
-  }
-  const AcGePoint3d origin = pRecord->origin();
-  pRecord->close();
-  AcGePoint3d size;
-  GetBlockSize(blockId, size);
-  const double dExtent = std::max(size.x, size.y);
-
   CRect rect(0, 0, 0, 0);
   if (CWnd* pControl = GetDlgItem(IDC_STATIC_PREVIEW)) {
     pControl->GetWindowRect(&rect);
     ScreenToClient(&rect);
   }
-  const int nPixels = std::max(1, static_cast<int>(std::max(rect.Width(), rect.Height())));
-  const double d = kBaseMarkPixels * dExtent / nPixels;
-
-  const AcGeVector3d arms[] = {{d, 0, 0}, {-d, 0, 0}, {0, d, 0}, {0, -d, 0}};
-  std::vector<std::unique_ptr<AcDbLine>> lines;
-  for (const AcGeVector3d& arm : arms) {
-    lines.push_back(std::make_unique<AcDbLine>(origin, origin + arm));
-    lines.back()->setColorIndex(kBaseMarkColor);
-  }
-  AcDbBlockTable* pTable = nullptr;
-  if (pDb->getBlockTable(pTable, AcDb::kForRead) != Acad::eOk) return false;
-  AcDbBlockTableRecord* pSpace = nullptr;
-  const Acad::ErrorStatus es = pTable->getAt(ACDB_MODEL_SPACE, pSpace, AcDb::kForWrite);
-  pTable->close();
-  if (es != Acad::eOk) return false;
-  for (auto& line : lines) {
-    if (pSpace->appendAcDbEntity(line.get()) == Acad::eOk) line.release()->close();
-  }
-  pSpace->close();
-  return true;
+  return AddBasePointMark(pDb, blockId, std::max(rect.Width(), rect.Height()));
 }
 
 void CFanDlg::OnFrontView() {
