@@ -61,8 +61,8 @@ std::vector<std::string> describe(const DutyCatalogue& c) {
 }  // namespace
 
 // Rows go to their model in table order, NULL staying no value; a row of no model is left
-// out, a model without drive mode counted. (Both table styles read from the sample catalogue
-// and checked against its rows: e2e/duty_test.py.)
+// out, a model without drive mode counted. (Both table styles of the sample catalogue are
+// listed end to end at one duty point: e2e/duty_test.py.)
 TEST(DutyCatalogue, ModelsAndTheirRows) {
   testsupport::TempDir dir;
   {

@@ -103,8 +103,8 @@ std::vector<std::string> tableRows(const std::string& out) {
 
 // One run through every prompt: the table on the console and in the CSV file of the host's
 // setting, a chart written under its default name after a candidate that is not there, and
-// the FAN dialog opened on the second candidate. (The listing against the catalogue's rows:
-// e2e/duty_test.py.)
+// the FAN dialog opened on the second candidate. (The listing of the sample catalogue at one
+// duty point: e2e/duty_test.py.)
 TEST_F(FanDutyCommand_, ListsTheCandidatesWritesTableAndChartAndOpensTheChosenOne) {
   const std::string csv = folder() + "/out.csv";
   acedSetEnv(duty::kCsvSetting, CString::FromUtf8(csv));
