@@ -2,11 +2,16 @@
 # The fan dialog's actions on the large catalogue as a file (SQLite) and on a
 # local PostgreSQL 15 server started for the run (scripts/pg-test-server),
 # one after the other in the same run, with the ratio of each action's median
-# time. Skipped, saying so, when the server binaries are not installed.
+# time. Needs a build with FANCAD_POSTGRESQL on (the default). Skipped, saying
+# so, when the build has it off or the server binaries are not installed.
 set -euo pipefail
 build=${1:-build/release}
 bench="$build/bin/bench_fandlg"
 [ -x "$bench" ] || { echo "fandlg_pg: no $bench"; exit 0; }
+if grep -qiE '^FANCAD_POSTGRESQL:[A-Z]+=(OFF|0|FALSE|NO|N)$' "$build/CMakeCache.txt" 2>/dev/null; then
+  echo "fandlg_pg: SKIPPED, $build has no PostgreSQL support: it needs -DFANCAD_POSTGRESQL=ON"
+  exit 0
+fi
 PG_BINDIR=${PG_BINDIR:-$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)}
 export PG_BINDIR
 if [ ! -x "$PG_BINDIR/initdb" ]; then

@@ -1,7 +1,9 @@
 // Copying catalogues between SQLite files and PostgreSQL servers.
 #include "catalogue_copy.h"
 
+#ifdef FANCAD_POSTGRESQL
 #include <libpq-fe.h>
+#endif
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -19,6 +21,18 @@
 #include "catalogue_writer.h"
 
 namespace fangen {
+
+void printReplaced(std::ostream& out, const char* program, const CopyCounts& counts) {
+  if (counts.replaced.empty()) return;
+  out << program << ": replaced " << counts.replaced.size()
+      << " tables of the catalogue on the server:";
+  for (std::size_t i = 0; i < counts.replaced.size(); ++i) {
+    out << (i ? ", " : " ") << counts.replaced[i];
+  }
+  out << "\n";
+}
+
+#ifdef FANCAD_POSTGRESQL
 
 namespace {
 
@@ -410,16 +424,6 @@ Value valueOf(PGresult* r, int row, int column, const std::string& sqliteType) {
 
 }  // namespace
 
-void printReplaced(std::ostream& out, const char* program, const CopyCounts& counts) {
-  if (counts.replaced.empty()) return;
-  out << program << ": replaced " << counts.replaced.size()
-      << " tables of the catalogue on the server:";
-  for (std::size_t i = 0; i < counts.replaced.size(); ++i) {
-    out << (i ? ", " : " ") << counts.replaced[i];
-  }
-  out << "\n";
-}
-
 // The server's catalogue copied into a new file at temporary.
 static CopyCounts copyServerToTemporary(const std::string& address, const std::string& temporary) {
   Server server(address);
@@ -498,5 +502,24 @@ CopyCounts copyServerToFile(const std::string& address, const std::string& file)
   });
   return counts;
 }
+
+#else  // built without libpq: there is no server to copy to or from
+
+namespace {
+
+[[noreturn]] void noServer(const std::string& address) {
+  throw CatalogueError("cannot connect to the server " + adoimpl::addressForMessages(address) +
+                       ": this build has no PostgreSQL support");
+}
+
+}  // namespace
+
+CopyCounts copyFileToServer(const std::string&, const std::string& address, const CopyOptions&) {
+  noServer(address);
+}
+
+CopyCounts copyServerToFile(const std::string& address, const std::string&) { noServer(address); }
+
+#endif  // FANCAD_POSTGRESQL
 
 }  // namespace fangen

@@ -7,7 +7,8 @@
 // catalogue's tables already there are replaced, in one transaction, so the
 // others see the old catalogue or the new one, never half, and no other table
 // of the schema is touched. A file is written under a
-// temporary name and renamed into place when complete.
+// temporary name and renamed into place when complete. A build without
+// FANCAD_POSTGRESQL has no server: either copy throws CatalogueError saying so.
 #pragma once
 
 #include <iosfwd>

@@ -14,7 +14,9 @@
 #include "base/file_functions.h"
 #include "base/utf8.h"
 #include "kept_connections.h"
+#ifdef FANCAD_POSTGRESQL
 #include "pg_backend.h"
+#endif
 #include "pg_schema.h"
 #include "result_cache.h"
 #include "sqlite_backend.h"
@@ -90,9 +92,19 @@ std::shared_ptr<Session> Session::open(std::wstring_view connectionString) {
 
 std::shared_ptr<Session> Session::openServer(const std::string& address) {
   if (std::shared_ptr<Session> kept = takeKept({address, {}})) return kept;
+#ifdef FANCAD_POSTGRESQL
   std::shared_ptr<Session> session(new Session(PgBackend::open(address)));
   session->m_server = address;
   return session;
+#else
+  // Built without libpq: the address is refused as a server that cannot be reached
+  // is, so that the module shows the reason beside its own message.
+  std::wstring shown;
+  zrbase::appendUtf8AsWide(shown, addressForMessages(address));
+  throw _com_error(E_FAIL,
+                   L"cannot open database '" + shown + L"': this build has no PostgreSQL support",
+                   kServerErrorSource);
+#endif
 }
 
 namespace {

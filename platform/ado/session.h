@@ -7,7 +7,8 @@
 //
 // The catalogue is the file the connection string's DBQ names, unless that
 // file is a small text file holding a "postgresql://" address, or the
-// environment's ZR_CATALOGUE holds one: then it is on that server.
+// environment's ZR_CATALOGUE holds one: then it is on that server (which a
+// build without FANCAD_POSTGRESQL refuses as it does a server it cannot reach).
 //
 // Closing a connection keeps its back end's connection, with its prepared
 // statements, page cache and result cache, for the next connection to the

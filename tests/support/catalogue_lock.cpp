@@ -1,7 +1,9 @@
 // A second connection that holds a catalogue locked.
 #include "catalogue_lock.h"
 
+#ifdef FANCAD_POSTGRESQL
 #include <libpq-fe.h>
+#endif
 #include <sqlite3.h>
 
 #include <stdexcept>
@@ -26,6 +28,9 @@ CatalogueLock::CatalogueLock(const std::string& path) {
 }
 
 void CatalogueLock::lockOnServer(const std::string& address) {
+#ifndef FANCAD_POSTGRESQL
+  throw std::runtime_error("cannot lock " + address + ": this build has no PostgreSQL support");
+#else
   m_server = PQconnectdb(address.c_str());
   auto run = [this, &address](const std::string& sql) {
     PGresult* r = PQexec(m_server, sql.c_str());
@@ -47,17 +52,22 @@ void CatalogueLock::lockOnServer(const std::string& address) {
   run("BEGIN");
   run("LOCK TABLE " + tables + " IN ACCESS EXCLUSIVE MODE");
   m_held = true;
+#endif
 }
 
 CatalogueLock::~CatalogueLock() {
   release();
   sqlite3_close(m_db);
+#ifdef FANCAD_POSTGRESQL
   if (m_server) PQfinish(m_server);
+#endif
 }
 
 void CatalogueLock::release() {
   if (m_held && m_db) sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+#ifdef FANCAD_POSTGRESQL
   if (m_held && m_server) PQclear(PQexec(m_server, "COMMIT"));
+#endif
   m_held = false;
 }
 
