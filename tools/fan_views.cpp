@@ -1,11 +1,15 @@
 // View block names, and the views of either hand.
 #include "fan_views.h"
 
+#include "drawings/view_names.h"
+
 namespace fangen {
 
 std::string viewBlockName(View view, Hand hand, int angleDegrees) {
-  const char* prefix = view == View::Front ? "F_" : view == View::Side ? "S_" : "B_";
-  return prefix + std::string(hand == Hand::Left ? "L" : "R") + std::to_string(angleDegrees);
+  // Any hand text but the left one names the right hand.
+  return ViewBlockName(static_cast<int>(view), hand == Hand::Left ? kLeftHand : L"",
+                       CString(std::to_wstring(angleDegrees)))
+      .ToUtf8();
 }
 
 Sketch viewSketch(View view, Hand hand, const FanLayout& layout, const std::string& model) {

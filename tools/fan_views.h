@@ -13,17 +13,19 @@
 
 #include <string>
 
+#include "drawings/view_names.h"
 #include "fan_layout.h"
 #include "sketch.h"
 
 namespace fangen {
 
-enum class View { Front, Side, Top };
+// Numbered as the module numbers the views of a view drawing (view_names.h).
+enum class View { Front = kViewDrawingFront, Side = kViewDrawingSide, Top = kViewDrawingTop };
 enum class Hand { Left, Right };
 inline constexpr View kAllViews[] = {View::Front, View::Side, View::Top};
 inline constexpr Hand kAllHands[] = {Hand::Left, Hand::Right};
 
-// "F_L0", "S_R45", "B_L135": view letter, underscore, hand letter, outlet angle.
+// "F_L0", "S_R45", "B_L135": the module's ViewBlockName for the outlet angle.
 std::string viewBlockName(View view, Hand hand, int angleDegrees);
 
 // The outline of one block. model is the default text of the MODEL attribute that the front

@@ -1,6 +1,6 @@
 // fandwg: writes the view drawings of the sample catalogue (or of the large benchmark one).
 //
-//   fandwg --out DIR            DIR/Fan/<series>No<fan number><drive mode>.dwg
+//   fandwg --out DIR            DIR/Fan/<series>No<fan number><drive mode>.dwg (view_names.h)
 //   fandwg --large --out DIR    the same for the benchmark catalogue
 #include <iostream>
 #include <string>
@@ -34,8 +34,9 @@ int main(int argc, char** argv) {
   try {
     const fangen::LibraryCounts n =
         fangen::writeViewLibrary(out, large ? fangen::largeCatalogue() : fangen::sampleCatalogue());
-    std::cout << "fandwg: wrote " << n.drawings << " view drawings to " << out << "/Fan ("
-              << n.blocks << " blocks, " << n.entities << " entities)\n";
+    std::cout << "fandwg: wrote " << n.drawings << " view drawings to "
+              << fangen::viewDrawingFolder(out) << " (" << n.blocks << " blocks, " << n.entities
+              << " entities)\n";
     return 0;
   } catch (const std::exception& e) {
     std::cerr << "fandwg: " << e.what() << "\n";

@@ -5,12 +5,36 @@
 #include <set>
 #include <tuple>
 
+#include "base/file_functions.h"
+#include "drawings/view_names.h"
 #include "fan_views.h"
 #include "view_drawing.h"
 
 namespace fangen {
 
-std::string ViewDrawingSpec::model() const { return series + "No" + fanNoText(fanNo) + driveMode; }
+namespace {
+
+// The path the module opens for fileName in the library folder dir, as this system's file
+// API takes it.
+std::string libraryPath(const std::string& dir, const CString& fileName) {
+  return zrbase::nativePath(ViewDrawingPath(CString(zrbase::pathFromBytes(dir)), fileName));
+}
+
+}  // namespace
+
+std::string ViewDrawingSpec::model() const {
+  return ViewDrawingBaseName(CString::FromUtf8(series), CString::FromUtf8(fanNoText(fanNo)),
+                             CString::FromUtf8(driveMode))
+      .ToUtf8();
+}
+
+std::string viewDrawingPath(const std::string& dir, const ViewDrawingSpec& drawing) {
+  return libraryPath(dir, ViewDrawingFileName(CString::FromUtf8(drawing.model())));
+}
+
+std::string viewDrawingFolder(const std::string& dir) {
+  return std::filesystem::path(libraryPath(dir, CString())).parent_path().string();
+}
 
 std::vector<ViewDrawingSpec> viewDrawings(const CataloguePlan& plan) {
   std::vector<ViewDrawingSpec> specs;
@@ -49,13 +73,13 @@ LibraryCounts writeViewDrawing(const std::string& path, const ViewDrawingSpec& d
 }
 
 LibraryCounts writeViewLibrary(const std::string& dir, const CataloguePlan& plan) {
-  const std::filesystem::path folder = std::filesystem::path(dir) / "Fan";
+  const std::string folder = viewDrawingFolder(dir);
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  if (ec) throw DrawingError("cannot make the folder '" + folder.string() + "': " + ec.message());
+  if (ec) throw DrawingError("cannot make the folder '" + folder + "': " + ec.message());
   LibraryCounts total;
   for (const ViewDrawingSpec& drawing : viewDrawings(plan)) {
-    const LibraryCounts c = writeViewDrawing((folder / drawing.fileName()).string(), drawing);
+    const LibraryCounts c = writeViewDrawing(viewDrawingPath(dir, drawing), drawing);
     total.drawings += c.drawings;
     total.blocks += c.blocks;
     total.entities += c.entities;

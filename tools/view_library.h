@@ -17,10 +17,16 @@ struct ViewDrawingSpec {
   std::string driveMode;
   DriveKind drive = DriveKind::Direct;
 
-  // "4-72No4.5A": the file name without its extension, and the MODEL attribute's default.
+  // "4-72No4.5A" (the module's ViewDrawingBaseName): the file name without its extension,
+  // and the MODEL attribute's default.
   std::string model() const;
-  std::string fileName() const { return model() + ".dwg"; }
 };
+
+// Where the fan dialog looks the drawing up in the library folder dir, by the module's own
+// ViewDrawingPath: dir/Fan/4-72No4.5A.dwg.
+std::string viewDrawingPath(const std::string& dir, const ViewDrawingSpec& drawing);
+// The folder of the view drawings in the library folder dir: dir/Fan.
+std::string viewDrawingFolder(const std::string& dir);
 
 // The distinct series, fan number and drive mode of the plan's models, in the order the
 // catalogue lists them.
@@ -36,7 +42,7 @@ struct LibraryCounts {
 // Returns the counts of that drawing. Throws DrawingError when it cannot be written.
 LibraryCounts writeViewDrawing(const std::string& path, const ViewDrawingSpec& drawing);
 
-// Writes dir/Fan/<model>.dwg for every view drawing of the plan, making the folders; an
+// Writes viewDrawingPath() for every view drawing of the plan, making the folders; an
 // existing file of the same name is replaced whole. Throws DrawingError (nothing is left
 // half written: each file is saved whole or not at all).
 LibraryCounts writeViewLibrary(const std::string& dir, const CataloguePlan& plan);
