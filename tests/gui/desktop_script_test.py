@@ -4,10 +4,10 @@
 The same script runs `fancad --headless` and `fancad --gui` (on Qt's offscreen
 platform, or under an X server when --xvfb names tests/gui/with_xvfb.sh): both
 must end with status 0 and nothing on standard error, print the same lines
-(only "dlg shot" differs: the console takes no pictures), and save drawings
-with the same entities. The desktop run writes the dialog's picture (dlg shot)
-and the window's (--screenshot) as PNG files of the sizes shown. A script line
-that cannot be applied stops the desktop run as it stops the console run.
+(only "dlg shot" differs: the console takes no pictures; LIST shows the placed
+fan), and save the drawing. The desktop run writes the dialog's picture (dlg shot)
+and the window's (--screenshot) as PNG files of the sizes shown. (A line that
+fails stops a desktop run: tests/reliability/host/host_reliability_test.py.)
 
 Usage: desktop_script_test.py --fancad BIN --workdir DIR [--xvfb with_xvfb.sh]
 """
@@ -18,8 +18,6 @@ import shutil
 import struct
 import subprocess
 import sys
-
-import ezdxf
 
 SCRIPT = """FAN
 dlg dump
@@ -40,33 +38,10 @@ QUIT
 """
 
 
-def write_plan(path):
-    """A small plan: a room, a duct on its layer, a label in Chinese, a block with an attribute."""
-    doc = ezdxf.new("R2010")
-    doc.layers.add("DUCT", color=4)
-    msp = doc.modelspace()
-    msp.add_lwpolyline([(0, 0), (80, 0), (80, 40), (0, 40)], close=True)
-    msp.add_line((10, 20), (70, 20), dxfattribs={"layer": "DUCT"})
-    msp.add_text("风机房", height=3, dxfattribs={"insert": (30, 30)})
-    fan = doc.blocks.new("FAN")
-    fan.add_circle((0, 0), 5, dxfattribs={"color": 1})
-    fan.add_attdef("MODEL", (6, 0), dxfattribs={"height": 2})
-    ref = msp.add_blockref("FAN", (60, 10))
-    ref.add_attrib("MODEL", "4-72No4.5A", (66, 10), dxfattribs={"height": 2})
-    doc.saveas(path)
-
-
 def png_size(path):
     """(width, height) of a PNG file, or None."""
     head = open(path, "rb").read(24) if os.path.exists(path) else b""
     return struct.unpack(">II", head[16:24]) if head[:8] == b"\x89PNG\r\n\x1a\n" else None
-
-
-def entities(path):
-    return [(e.dxftype(), e.dxf.handle, e.dxf.layer,
-             tuple(round(v, 6) for v in e.dxf.insert) if e.dxf.hasattr("insert") else None,
-             round(e.dxf.rotation, 6) if e.dxf.hasattr("rotation") else None)
-            for e in ezdxf.readfile(path).modelspace()]
 
 
 def main():
@@ -94,7 +69,6 @@ def main():
         work = os.path.join(args.workdir, mode)
         shutil.rmtree(work, ignore_errors=True)
         os.makedirs(work)
-        write_plan(os.path.join(work, "plan.dxf"))
         with open(os.path.join(work, "plan.scr"), "w", encoding="utf-8") as f:
             f.write(SCRIPT)
         more = ["--screenshot", "window.png"] if mode == "gui" else []
@@ -110,11 +84,8 @@ def main():
         problems.append("the desktop run did not print its three DUMP lines")
     if not any("4-72No4.5A" in l for l in gui):
         problems.append("LIST did not show the placed fan")
-    saved = [os.path.join(runs[m][0], "out.dxf") for m in ("headless", "gui")]
-    if not all(os.path.exists(p) for p in saved):
+    if not all(os.path.exists(os.path.join(runs[m][0], "out.dxf")) for m in runs):
         problems.append("a run saved no drawing")
-    elif entities(saved[0]) != entities(saved[1]):
-        problems.append(f"the saved drawings differ:\n{entities(saved[0])}\n{entities(saved[1])}")
 
     work = runs["gui"][0]
     dialog, window = png_size(os.path.join(work, "dialog.png")), png_size(os.path.join(work, "window.png"))
@@ -122,12 +93,6 @@ def main():
         problems.append(f"dlg shot wrote no picture of the dialog ({dialog})")
     if not window or window[0] < 800 or window[1] < 500:
         problems.append(f"--screenshot wrote no picture of the window ({window})")
-
-    with open(os.path.join(work, "bad.scr"), "w", encoding="utf-8") as f:
-        f.write("FAN\ndlg select 1012 NO-SUCH-SERIES\ndlg ok\nQUIT\n")
-    status, _, err = fancad("gui", "bad.scr", work)
-    if status != 1 or "line 2: dlg select 1012 NO-SUCH-SERIES: combo box 1012 has no item" not in err:
-        problems.append(f"a bad line: status {status}, standard error:\n{err}")
 
     if problems:
         print("desktop script test failed:\n" + "\n".join(problems))

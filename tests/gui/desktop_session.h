@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/console_input.h"
+#include "base/module_instance.h"
 #include "cad/aced.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "canvas_zoom.h"
@@ -28,36 +29,38 @@
 #include "gui/line_inputs.h"
 #include "gui/output_tee.h"
 #include "gui_test_support.h"
+#include "host/fan_module.h"
 #include "host_commands.h"
 #include "test_drawing.h"
+#include "win/resources.h"
 
 namespace guitest {
 
-inline std::wstring handleText(AcDbObjectId id) {
-  ACHAR buf[20] = {};
-  id.handle().getIntoAsciiBuffer(buf, 20);
-  return buf;
-}
-
-inline std::vector<std::wstring> g_selected;  // handles the PICKSET command selected
-
-inline int pickSetCommand() {
-  g_selected.clear();
-  ads_name ss;
-  const int rc = acedSSGet(nullptr, nullptr, nullptr, nullptr, ss);
-  if (rc != RTNORM) return rc;
-  Adesk::Int32 n = 0;
-  acedSSLength(ss, &n);
-  for (Adesk::Int32 i = 0; i < n; ++i) {
-    ads_name e;
-    acedSSName(ss, i, e);
-    AcDbObjectId id;
-    acdbGetObjectId(id, e);
-    g_selected.push_back(handleText(id));
+// The module over the sample catalogue in a folder of the test's (ZR_DATALIB,
+// and ZR_DWGLIB its dwg folder), its resources attached and current.
+class SampleModule {
+ public:
+  explicit SampleModule(const char* name)
+      : m_module(winplat::instanceFromTable(fancadModuleResources(), name)) {
+    testsupport::writeSampleCatalogue(lib.path());
+    ::setenv("ZR_DATALIB", lib.path().c_str(), 1);
+    ::setenv("ZR_DWGLIB", (lib.path() + "/dwg").c_str(), 1);
+    EXPECT_TRUE(DllMain(m_module, DLL_PROCESS_ATTACH, nullptr));
+    AfxSetResourceHandle(m_module);
   }
-  acedSSFree(ss);
-  return RTNORM;
-}
+  ~SampleModule() {
+    AfxSetResourceHandle(m_previous);
+    EXPECT_TRUE(DllMain(m_module, DLL_PROCESS_DETACH, nullptr));
+    zrbase::releaseInstance(m_module);
+    ::unsetenv("ZR_DATALIB");
+    ::unsetenv("ZR_DWGLIB");
+  }
+  testsupport::TempDir lib;
+
+ private:
+  HINSTANCE m_previous = AfxGetResourceHandle();
+  HINSTANCE m_module;
+};
 
 // A desktop session over a drawing of the test's: the window, its input, the
 // host's commands; steps act on the window when their moment comes.
@@ -73,14 +76,12 @@ class DesktopSession : public ::testing::Test {
     window.setInput(&input);
     zrgui::setRefreshHook([this] { window.refresh(); });
     fancad::registerHostCommands(loop);
-    cadrt::CommandProcessor::instance().addHostCommand(L"PICKSET", pickSetCommand);
     fancad::setZoomCanvas(window.canvas());
     cadrt::EditorInput::instance().setEchoLines(true);
     window.resize(1000, 700);
     window.show();
   }
   void TearDown() override {
-    cadrt::CommandProcessor::instance().removeHostCommand(L"PICKSET");
     fancad::setZoomCanvas(nullptr);
     acDocManagerPtr()->closeDocument();
     zrgui::setRefreshHook({});
@@ -102,7 +103,9 @@ class DesktopSession : public ::testing::Test {
   }
   AcDbDatabase* db() const { return acdbHostApplicationServices()->workingDatabase(); }
 
-  // The next step runs when the prompt shown ends with this text.
+  // The next step runs when the prompt shown ends with this text and the
+  // prompt came anew after the step before acted ("Command:" follows
+  // "Command:").
   void at(const QString& prompt, std::function<void()> action) {
     m_steps.push_back({prompt, nullptr, std::move(action)});
   }
@@ -120,13 +123,16 @@ class DesktopSession : public ::testing::Test {
     QObject::connect(&stepper, &QTimer::timeout, [this] {
       if (m_steps.empty()) return;
       Step& next = m_steps.front();
+      const std::string t = transcript();
+      const size_t shown = t.rfind(next.prompt.toStdString());
       if (next.ready ? !next.ready()
-                     : (!input.isWaiting() ||
+                     : (!input.isWaiting() || shown == std::string::npos || shown < m_mark ||
                         !window.commandLine()->prompt().trimmed().endsWith(next.prompt))) {
         return;
       }
       Step step = std::move(next);
       m_steps.pop_front();
+      m_mark = t.size();
       // Run from a timer of its own: an action that waits (a dialog's button
       // whose handler asks for a point) must not hold up this one, which Qt
       // does not fire again while its slot runs.
@@ -194,6 +200,7 @@ class DesktopSession : public ::testing::Test {
     std::function<void()> action;
   };
   std::deque<Step> m_steps;
+  size_t m_mark = 0;  // the transcript's length when the last step acted
 };
 
 }  // namespace guitest

@@ -1,6 +1,6 @@
 // Dialogs of the window layer on screen: the template's controls as widgets,
 // state mirrored both ways, the modal run and its keys, message boxes; the
-// grid control (cells where the model puts them, clicks, in-place edits, combo
+// grid control (clicks, in-place edits, combo
 // cells, scrolling) and the preview (colours, red base-point cross, background,
 // wheel and drag, the context menu from the module's resources).
 #include <gtest/gtest.h>
@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include "grid_dialog.h"
 #include "gui/dialog_view.h"
 #include "gui/grid_widget.h"
 #include "gui/gui_ui_service.h"
@@ -23,8 +24,6 @@
 #include "gui_test_support.h"
 #include "test_dialog.h"
 #include "test_drawing.h"
-#include "uikit/grid_btn_cell.h"
-#include "uikit/grid_ctrl.h"
 #include "win/afxwin.h"
 #include "win/ui_models.h"
 
@@ -47,42 +46,22 @@ class DialogViewTest : public ::testing::Test {
   guitest::Watchdog watchdog;
 };
 
-// A modeless test dialog on screen.
-class ShownDialog {
- public:
-  ShownDialog() {
-    EXPECT_TRUE(dlg.Create(testdlg::kDialogId));
-    dlg.ShowWindow(SW_SHOW);
-    view = std::make_unique<zrgui::DialogView>(dlg, nullptr);
-    view->sync();
-  }
-  testdlg::CTestDlg dlg;
-  std::unique_ptr<zrgui::DialogView> view;
-};
-
 TEST_F(DialogViewTest, TemplateControlsBecomeTheirWidgetsAndStateGoesBothWays) {
-  ShownDialog s;
-  s.dlg.m_cbBigModel.AddString(L"B-9");
-  s.dlg.m_cbBigModel.AddString(L"A-4");
-  s.dlg.m_cbBigModel.SetCurSel(1);
-  s.view->sync();
-  const auto& view = *s.view;
-  const winplat::DialogTemplate* tmpl = s.dlg.GetDialogTemplate();
+  testdlg::CTestDlg dlg;  // modeless, on screen
+  ASSERT_TRUE(dlg.Create(testdlg::kDialogId));
+  dlg.ShowWindow(SW_SHOW);
+  dlg.m_cbBigModel.AddString(L"B-9");
+  dlg.m_cbBigModel.AddString(L"A-4");
+  dlg.m_cbBigModel.SetCurSel(1);
+  zrgui::DialogView view(dlg, nullptr);
+  view.sync();
+  const winplat::DialogTemplate* tmpl = dlg.GetDialogTemplate();
   ASSERT_NE(tmpl, nullptr);
   ASSERT_EQ(view.controls().size(), tmpl->controls.size());
   EXPECT_EQ(view.windowTitle(), QStringLiteral("测试对话框"));
-  const zrgui::DialogMetrics& m = view.metrics();
-  EXPECT_EQ(view.size(), QSize(m.toScreenX(winplat::dluToPixelsX(200)),
-                               m.toScreenY(winplat::dluToPixelsY(160))));
-  for (const auto& [h, w] : view.controls()) {
-    QRect expected = m.toScreen(h->rect);
-    if (qobject_cast<QComboBox*>(w)) expected.setHeight(w->height());
-    EXPECT_EQ(w->geometry(), expected) << "control " << h->id;
-  }
   EXPECT_NE(widgetOf<QGroupBox>(view, 0xFFFF), nullptr)
       << "the first label-id control is the frame";
   EXPECT_TRUE(widgetOf<QRadioButton>(view, 203)->isChecked());
-  EXPECT_TRUE(widgetOf<QRadioButton>(view, 1026)->isChecked());
   EXPECT_EQ(widgetOf<QLineEdit>(view, 1002)->text(), QStringLiteral("1131"));
   EXPECT_FALSE(widgetOf<QLineEdit>(view, 1002)->isEnabled());
   EXPECT_FALSE(widgetOf<QPushButton>(view, 206)->isEnabled());
@@ -101,33 +80,33 @@ TEST_F(DialogViewTest, TemplateControlsBecomeTheirWidgetsAndStateGoesBothWays) {
 
   // Clicks, choices and typing become the notifications of the message map.
   QTest::mouseClick(widgetOf<QRadioButton>(view, 1027), Qt::LeftButton);
-  EXPECT_EQ(s.dlg.IsDlgButtonChecked(1027), BST_CHECKED);
-  EXPECT_EQ(s.dlg.IsDlgButtonChecked(1026), BST_UNCHECKED) << "the others of the group uncheck";
+  EXPECT_EQ(dlg.IsDlgButtonChecked(1027), BST_CHECKED);
+  EXPECT_EQ(dlg.IsDlgButtonChecked(1026), BST_UNCHECKED) << "the others of the group uncheck";
   ASSERT_TRUE(guitest::pickWithMouse(series, QStringLiteral("A-4")));
-  EXPECT_EQ(s.dlg.m_cbBigModel.GetCurSel(), 0);
+  EXPECT_EQ(dlg.m_cbBigModel.GetCurSel(), 0);
   QLineEdit* angle = widgetOf<QComboBox>(view, 1017)->lineEdit();
   ASSERT_NE(angle, nullptr);
   angle->selectAll();
   QTest::keyClicks(angle, QStringLiteral("45"));
   CString text;
-  s.dlg.m_cbAngle.GetWindowText(text);
+  dlg.m_cbAngle.GetWindowText(text);
   EXPECT_EQ(text, L"45");
   QTest::keyClicks(widgetOf<QLineEdit>(view, 1003), QStringLiteral("1"));
-  s.dlg.GetDlgItemText(1003, text);
+  dlg.GetDlgItemText(1003, text);
   EXPECT_EQ(text, L"9901");
   QTest::mouseClick(widgetOf<QPushButton>(view, 206), Qt::LeftButton);  // disabled
   QTest::mouseClick(widgetOf<QPushButton>(view, 204), Qt::LeftButton);
-  EXPECT_EQ(s.dlg.calls,
+  EXPECT_EQ(dlg.calls,
             (std::vector<std::string>{"view:1027", "selchange:A-4", "selendok", "editchange:4",
                                       "editchange:45", "enchange", "base:add"}));
 
   // What handlers change reaches the screen.
-  s.dlg.GetDlgItem(1002)->EnableWindow(TRUE);
-  s.dlg.SetDlgItemText(1002, L"2000");
-  s.dlg.CheckRadioButton(1026, 1028, 1028);
-  s.dlg.GetDlgItem(204)->ShowWindow(SW_HIDE);
-  s.dlg.SetWindowText(L"新标题");
-  s.view->sync();
+  dlg.GetDlgItem(1002)->EnableWindow(TRUE);
+  dlg.SetDlgItemText(1002, L"2000");
+  dlg.CheckRadioButton(1026, 1028, 1028);
+  dlg.GetDlgItem(204)->ShowWindow(SW_HIDE);
+  dlg.SetWindowText(L"新标题");
+  view.sync();
   EXPECT_TRUE(widgetOf<QLineEdit>(view, 1002)->isEnabled());
   EXPECT_EQ(widgetOf<QLineEdit>(view, 1002)->text(), QStringLiteral("2000"));
   EXPECT_TRUE(widgetOf<QRadioButton>(view, 1028)->isChecked());
@@ -159,81 +138,29 @@ TEST_F(DialogViewTest, TheModalRunEndsWithOkEnterOrEsc) {
   }
 }
 
+// One case of the flags' table (the rest restates it): the middle of three
+// buttons pressed.
 TEST_F(DialogViewTest, MessageBoxesHaveTheirCaptionTextButtonsAndIcon) {
-  struct Case {
-    UINT type;
-    QMessageBox::Icon icon;
-    QList<QMessageBox::StandardButton> buttons;
-    QMessageBox::StandardButton press;
-    int answer;
-  };
-  const std::vector<Case> cases = {
-      {MB_OK, QMessageBox::NoIcon, {QMessageBox::Ok}, QMessageBox::Ok, IDOK},
-      {MB_YESNO | MB_ICONEXCLAMATION,
-       QMessageBox::Warning,
-       {QMessageBox::Yes, QMessageBox::No},
-       QMessageBox::No,
-       IDNO},
-      {MB_YESNOCANCEL | MB_ICONINFORMATION,
-       QMessageBox::Information,
-       {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel},
-       QMessageBox::Yes,
-       IDYES},
-  };
-  for (const Case& c : cases) {
-    whenIdle([&c] {
-      auto* box = qobject_cast<QMessageBox*>(guitest::activeModal());
-      ASSERT_NE(box, nullptr);
-      EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
-      EXPECT_EQ(box->text(), QStringLiteral("确实要删除吗?"));
-      EXPECT_EQ(box->icon(), c.icon);
-      ASSERT_EQ(box->buttons().size(), c.buttons.size());
-      for (auto b : c.buttons) EXPECT_NE(box->button(b), nullptr);
-      EXPECT_EQ(box->defaultButton(), box->button(c.buttons.front())) << "the first is the default";
-      box->button(c.press)->click();
-    });
-    EXPECT_EQ(MessageBox(nullptr, L"确实要删除吗?", L"提示", c.type), c.answer);
-  }
-}
-
-constexpr UINT kWidgetDialogId = 410;
-constexpr UINT kMenuId = 205;
-
-const winplat::ResourceTable& table() {
-  using namespace winplat;
-  static const ResourceTable t = {
-      {testdlg::dialogTemplate(kWidgetDialogId, L"网格与预览",
-                               DS_MODALFRAME | WS_POPUP | WS_CAPTION, 380, 140,
-                               {control(L"", 200, L"STATIC", SS_SUNKEN, 7, 7, 200, 80),
-                                lText(L"", 210, 220, 7, 146, 110, SS_SUNKEN),
-                                defPushButton(L"退出", IDOK, 160, 120, 50, 14)})},
-      {MenuTemplate{kMenuId,
-                    {{0,
-                      L"Preview",
-                      MF_POPUP,
-                      {{kPreviewZoomRealtime, L"实时缩放", MF_STRING, {}},
-                       {kPreviewZoomWindow, L"窗口放大", MF_STRING, {}},
-                       {kPreviewPan, L"平移视图", MF_STRING, {}},
-                       {kPreviewOrbit, L"旋转视图", MF_STRING, {}},
-                       {0, L"", MF_SEPARATOR, {}},
-                       {kPreviewInitialView, L"初始视图", MF_STRING | MFS_DEFAULT, {}}}}}}},
-      {}};
-  return t;
+  whenIdle([] {
+    auto* box = qobject_cast<QMessageBox*>(guitest::activeModal());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("提示"));
+    EXPECT_EQ(box->text(), QStringLiteral("确实要删除吗?"));
+    EXPECT_EQ(box->icon(), QMessageBox::Information);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes)) << "the first is the default";
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(MessageBox(nullptr, L"确实要删除吗?", L"提示", MB_YESNOCANCEL | MB_ICONINFORMATION),
+            IDNO);
 }
 
 // A preview control as the test needs one: a window with a database to show.
 class CTestPreview : public CWnd, public winplat::PreviewModel {
  public:
-  void show(const AcDbDatabase* db) {
+  void show(const AcDbDatabase* db, COLORREF background = RGB(0, 0, 0)) {
     m_db = db;
-    modelChanged();
-  }
-  void erase() {
-    m_db = nullptr;
-    modelChanged();
-  }
-  void setBackground(COLORREF c) {
-    m_background = c;
+    m_background = background;
     modelChanged();
   }
   const void* previewDatabase() const override { return m_db; }
@@ -247,71 +174,28 @@ class CTestPreview : public CWnd, public winplat::PreviewModel {
   COLORREF m_background = RGB(0, 0, 0);
 };
 
-// A grid made over the placeholder 200 (1131 and a combo cell A/皮带 in row 1)
-// that records its notifications, and the preview bound to 210.
-class CWidgetDlg : public CDialog {
+// The grid dialog with a combo cell A/皮带 at (1,2) and a preview bound to 210.
+class CWidgetDlg : public gridtest::CGridHostDlg {
  public:
-  CWidgetDlg() : CDialog(kWidgetDialogId) {}
-  CGridCtrl m_Grid;
   CBtnDataBase m_Buttons;
   CTestPreview m_Preview;
-  std::vector<std::string> events;
 
   void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, 210, m_Preview); }
   BOOL OnInitDialog() override {
-    CDialog::OnInitDialog();
-    CRect rect;
-    GetDlgItem(200)->GetWindowRect(&rect);
-    ScreenToClient(&rect);
-    m_Grid.Create(rect, this, 5003, WS_CHILD | WS_VISIBLE | WS_BORDER);
-    m_Grid.SetRowCount(4);
-    m_Grid.SetColumnCount(4);
-    m_Grid.SetFixedRowCount(1);
-    m_Grid.SetFixedColumnCount(1);
+    CGridHostDlg::OnInitDialog();
     m_Grid.SetColumnWidth(0, 20);
-    m_Grid.SetItemText(0, 1, L"风量");
-    m_Grid.SetItemText(0, 2, L"传动方式");
-    m_Grid.SetItemText(1, 0, L"1");
-    m_Grid.SetItemText(1, 1, L"1131");
     m_Grid.SetItemText(1, 2, L"A");
-    m_Grid.SetCellType(1, 2, RUNTIME_CLASS(CGridBtnCellCombo));
-    auto* combo = static_cast<CGridBtnCellCombo*>(m_Grid.GetCell(1, 2));
-    combo->SetupBtns(0, DFC_SCROLL, DFCS_SCROLLDOWN, CGridBtnCellBase::CTL_ALIGN_RIGHT, 19, FALSE,
-                     L"");
-    CStringArray choices;
-    choices.Add(L"A");
-    choices.Add(L"皮带");
-    combo->SetComboString(choices);
-    combo->SetBtnDataBase(&m_Buttons);
+    gridtest::makeComboCell(m_Grid, m_Buttons, 1, 2, {L"A", L"皮带"});
     return TRUE;
   }
-  void OnGridClick(NMHDR* hdr, LRESULT* result) {
-    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(hdr);
-    events.push_back("click " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn));
-    *result = 0;
-  }
-  void OnGridEndEdit(NMHDR* hdr, LRESULT* result) {
-    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(hdr);
-    events.push_back("edit " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn) + " " +
-                     m_Grid.GetItemText(nm->iRow, nm->iColumn).ToUtf8());
-    *result = 0;
-  }
-  DECLARE_MESSAGE_MAP()
 };
-
-BEGIN_MESSAGE_MAP(CWidgetDlg, CDialog)
-ON_NOTIFY(NM_CLICK, 5003, &CWidgetDlg::OnGridClick)
-ON_NOTIFY(GVN_ENDLABELEDIT, 5003, &CWidgetDlg::OnGridEndEdit)
-END_MESSAGE_MAP()
 
 // The view block of a fan as the module shows it: a yellow body, a green
 // outlet, and the red cross at the base point (the block's origin).
 guitest::TestDrawing viewBlockDrawing() {
   guitest::TestDrawing d;
-  d.line({-40, -30, 0}, {40, -30, 0}, 2);
-  d.line({40, -30, 0}, {40, 30, 0}, 2);
-  d.line({40, 30, 0}, {-40, 30, 0}, 2);
-  d.line({-40, 30, 0}, {-40, -30, 0}, 2);
+  const AcGePoint3d c[] = {{-40, -30, 0}, {40, -30, 0}, {40, 30, 0}, {-40, 30, 0}};
+  for (int i = 0; i < 4; ++i) d.line(c[i], c[(i + 1) % 4], 2);
   d.line({40, 10, 0}, {60, 10, 0}, 3);
   for (const auto& end :
        {AcGePoint3d(4, 0, 0), AcGePoint3d(-4, 0, 0), AcGePoint3d(0, 4, 0), AcGePoint3d(0, -4, 0)}) {
@@ -323,18 +207,14 @@ guitest::TestDrawing viewBlockDrawing() {
 class WidgetTest : public DialogViewTest {
  protected:
   WidgetTest() {
-    m_previous = AfxGetResourceHandle();
-    static HINSTANCE h = winplat::instanceFromTable(&table(), "widget-tests");
-    AfxSetResourceHandle(h);
-    EXPECT_TRUE(dlg.Create(kWidgetDialogId));
+    EXPECT_TRUE(dlg.Create(gridtest::kDialogId));
     dlg.ShowWindow(SW_SHOW);
     dlg.m_Preview.show(drawing.db());
     view = std::make_unique<zrgui::DialogView>(dlg, nullptr);
     view->show();
-    grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(5003));
+    grid = dynamic_cast<zrgui::GridWidget*>(view->controlWidget(gridtest::kGridId));
     preview = dynamic_cast<zrgui::PreviewWidget*>(view->controlWidget(210));
   }
-  ~WidgetTest() override { AfxSetResourceHandle(m_previous); }
 
   QPoint centerOf(int row, int col) const { return grid->cellRect(row, col).center(); }
   void click(int row, int col) {
@@ -347,26 +227,13 @@ class WidgetTest : public DialogViewTest {
     QTest::mouseRelease(preview, Qt::LeftButton, {}, to);
   }
 
+  gridtest::ScopedResources gridResources;
   guitest::TestDrawing drawing = viewBlockDrawing();
   CWidgetDlg dlg;
   std::unique_ptr<zrgui::DialogView> view;
   zrgui::GridWidget* grid = nullptr;
   zrgui::PreviewWidget* preview = nullptr;
-  HINSTANCE m_previous;
 };
-
-TEST_F(WidgetTest, CellsLieWhereTheModelsWidthsAndHeightsPutThem) {
-  ASSERT_NE(grid, nullptr) << "the grid's window is a grid widget";
-  const zrgui::DialogMetrics& m = view->metrics();
-  EXPECT_EQ(grid->geometry(), m.toScreen(dlg.m_Grid.m_hWnd->rect));
-  const QRect fixed = grid->cellRect(0, 0);
-  EXPECT_EQ(fixed.width(), m.toScreenX(20));
-  EXPECT_EQ(fixed.height(), m.toScreenY(CGridCtrl::kDefaultRowHeight));
-  EXPECT_EQ(grid->cellRect(1, 2).left(), m.toScreenX(20 + CGridCtrl::kDefaultColumnWidth));
-  EXPECT_EQ(grid->cellAt(centerOf(1, 2)), std::make_pair(1, 2));
-  EXPECT_FALSE(grid->dropButtonRect(1, 2).isEmpty()) << "a combo cell has its button";
-  EXPECT_TRUE(grid->dropButtonRect(1, 1).isEmpty());
-}
 
 TEST_F(WidgetTest, AClickFocusesACellASecondEditsItAndOnlyAChangedTextIsNotified) {
   click(1, 1);
@@ -400,8 +267,6 @@ TEST_F(WidgetTest, AClickFocusesACellASecondEditsItAndOnlyAChangedTextIsNotified
   click(0, 1);
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, centerOf(0, 1));
   EXPECT_EQ(grid->editor(), nullptr) << "a fixed cell is not edited";
-  ASSERT_GE(dlg.events.size(), 2u);
-  EXPECT_EQ(dlg.events[0], "click 1 1");
   for (const std::string& e : dlg.events) EXPECT_EQ(e.rfind("click", 0), 0u) << e;
 }
 
@@ -449,10 +314,10 @@ TEST_F(WidgetTest, TheBlockShowsInItsColoursWithTheRedCrossOnTheBackgroundAsked)
   EXPECT_EQ(guitest::countNot(image, guitest::around(at(20, -15), 4), Qt::black), 0)
       << "the background inside the outline";
 
-  dlg.m_Preview.setBackground(RGB(255, 255, 255));
+  dlg.m_Preview.show(drawing.db(), RGB(255, 255, 255));
   view->sync();
   EXPECT_EQ(guitest::countNot(preview->picture(), guitest::around(at(20, -15), 4), Qt::white), 0);
-  dlg.m_Preview.erase();
+  dlg.m_Preview.show(nullptr, RGB(255, 255, 255));
   view->sync();
   EXPECT_EQ(guitest::countNot(preview->picture(), preview->rect(), Qt::white), 0)
       << "an erased preview shows nothing";
@@ -475,14 +340,11 @@ TEST_F(WidgetTest, TheWheelZoomsAboutTheCursorAndADragPans) {
 }
 
 TEST_F(WidgetTest, TheContextMenuComesFromTheModulesResourcesAndDoesWhatItSays) {
-  QStringList shown;
   QString defaultItem;
   auto choose = [&](const QString& item) {
     guitest::whenIdle([&, item] {
       auto* menu = qobject_cast<QMenu*>(guitest::activeModal());
       ASSERT_NE(menu, nullptr);
-      shown.clear();
-      for (QAction* a : menu->actions()) shown << a->text();
       defaultItem = menu->defaultAction() ? menu->defaultAction()->text() : QString();
       for (QAction* a : menu->actions()) {
         if (a->text() == item) a->trigger();
@@ -494,9 +356,6 @@ TEST_F(WidgetTest, TheContextMenuComesFromTheModulesResourcesAndDoesWhatItSays) 
     QApplication::sendEvent(preview, &event);
   };
   choose(QStringLiteral("实时缩放"));
-  EXPECT_EQ(shown, (QStringList{QStringLiteral("实时缩放"), QStringLiteral("窗口放大"),
-                                QStringLiteral("平移视图"), QStringLiteral("旋转视图"), QString(),
-                                QStringLiteral("初始视图")}));
   EXPECT_EQ(defaultItem, QStringLiteral("初始视图"));
   EXPECT_EQ(preview->dragMode(), zrgui::PreviewWidget::DragMode::ZoomRealtime);
   const double scale = preview->view().scale();

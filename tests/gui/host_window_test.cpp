@@ -1,5 +1,5 @@
 // fancad's desktop window in-process: the command line, the host's commands
-// answered with the mouse (INSERT's point and two-point angle, selection by
+// answered with the mouse (INSERT's point in the fan placement, selection by
 // window and crossing, ZOOM W), the title's modified mark, recent files, the
 // question before closing unsaved, the module's fan dialog placing a fan;
 // picking a fan (highlight, grips), Delete, Ctrl+Z/Ctrl+Y, MOVE by a drag
@@ -14,16 +14,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <numbers>
-#include <optional>
 
-#include "base/module_instance.h"
 #include "desktop_session.h"
 #include "fandlg/fan_dlg.h"
 #include "gui/dialog_view.h"
 #include "gui/drawing_canvas.h"
 #include "res/resource.h"
 #include "view_drawing_builder.h"
-#include "win/resources.h"
 
 namespace {
 
@@ -31,102 +28,14 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 255, 0);
 
 using guitest::DesktopSession;
-using guitest::g_selected;
-using guitest::handleText;
 
-TEST_F(DesktopSession, InsertTakesItsPointAndTwoPointAngleFromTheCanvas) {
-  guitest::TestDrawing d;
-  d.line({0, 0, 0}, {200, 100, 0}, 3);
-  const AcDbObjectId blk = d.block(L"FANBLK");
-  const AcGePoint3d corners[] = {{0, 0, 0}, {20, 0, 0}, {20, 10, 0}, {0, 10, 0}};
-  for (int i = 0; i < 4; ++i) d.line(corners[i], corners[(i + 1) % 4], 1, nullptr, blk);
-  open(d);
-  QPointF picked;
-  bool modifiedBefore = true;
-  bool rubberBand = false;
-  at(QStringLiteral("Command:"), [&] {
-    modifiedBefore = window.isWindowModified();
-    type(QStringLiteral("INSERT FANBLK"));
-  });
-  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] {
-    picked = window.canvas()->toWorld(screenOf(120, 40));
-    clickAt(120, 40);
-  });
-  at(QStringLiteral("Enter scale factor <1>:"),
-     [&] { QTest::keyClick(window.commandLine()->input(), Qt::Key_Return); });
-  at(QStringLiteral("Specify rotation angle <0>:"), [&] { clickAt(120, 40); });
-  at(QStringLiteral("Specify second point:"), [&] {
-    hover(screenOf(130, 70));
-    // The rubber band runs from the first point to the cursor.
-    const QImage shown = window.canvas()->grab().toImage();
-    rubberBand =
-        guitest::countColor(shown, guitest::around(screenOf(125, 55), 2), Qt::white, 60) > 0;
-    clickAt(120, 60);
-  });
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
-  discardAtQuit();  // the drawing has a new fan
-  run();
-
-  EXPECT_FALSE(modifiedBefore);
-  const auto ids = modelSpace();
-  ASSERT_EQ(ids.size(), 2u);
-  AcDbObjectPointer<AcDbBlockReference> ref(ids[1], AcDb::kForRead);
-  ASSERT_TRUE(ref);
-  const double pixel = 1 / window.canvas()->view().scale();
-  EXPECT_NEAR(ref->position().x, 120, pixel);
-  EXPECT_NEAR(ref->position().y, 40, pixel);
-  EXPECT_NEAR(ref->rotation(), std::numbers::pi / 2, 2 * pixel / 20);
-  EXPECT_TRUE(rubberBand);
-  // The canvas shows the block where it was placed, turned up: its long
-  // side now runs from (120,40) to (120,60).
-  window.refresh();
-  EXPECT_GT(pixelsAt(kRed, 120, 50), 0);
-  EXPECT_EQ(pixelsAt(kRed, 130, 45, 3), 0);
-  EXPECT_TRUE(window.isWindowModified());
-  const std::string answered = "Specify insertion point or [Scale/Rotate]: " +
-                               zrgui::DrawingCanvas::pointText(picked).toStdString() + "\n";
-  EXPECT_NE(transcript().find(answered), std::string::npos)
-      << "the picked point is answered as typed:\n"
-      << transcript();
-}
-
-TEST_F(DesktopSession, TheCommandLineRecallsLinesAndTheMouseSelectsByWindowAndCrossing) {
+// A new drawing: a line typed and recalled, lines erased by a window and a
+// crossing, and closing the window while unsaved.
+TEST_F(DesktopSession, TheMouseSelectsByWindowAndCrossingAndClosingUnsavedAsksAndSavesFirst) {
   guitest::TestDrawing d;
   const AcDbObjectId a = d.line({10, 10, 0}, {20, 10, 0}, 1);
   const AcDbObjectId b = d.line({50, 10, 0}, {60, 10, 0}, 2);
   const AcDbObjectId c = d.line({15, 50, 0}, {80, 50, 0}, 3);
-  open(d);
-  QString recalled;
-  QString history;
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("NOSUCH")); });
-  at(QStringLiteral("Command:"), [&] {
-    QLineEdit* edit = window.commandLine()->input();
-    QTest::keyClick(edit, Qt::Key_Up);
-    recalled = edit->text();
-    QTest::keyClick(edit, Qt::Key_Escape);
-    history = window.commandLine()->history()->toPlainText();
-    type(QStringLiteral("PICKSET"));
-  });
-  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(5, 5), screenOf(30, 20)); });
-  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(70, 60), screenOf(45, 5)); });
-  at(QStringLiteral("Select objects:"),
-     [&] { QTest::mouseClick(window.canvas(), Qt::RightButton, {}, screenOf(90, 20)); });
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
-  run();
-  EXPECT_EQ(recalled, QStringLiteral("NOSUCH"));
-  EXPECT_TRUE(history.contains(QStringLiteral("Command: NOSUCH\nUnknown command \"NOSUCH\".")))
-      << history.toStdString();
-  EXPECT_EQ(g_selected, (std::vector<std::wstring>{handleText(a), handleText(b), handleText(c)}))
-      << "the window took what lay inside, the crossing what it touched; the right button ended";
-  const std::string t = transcript();
-  EXPECT_NE(t.find("Select objects: w "), std::string::npos) << t;
-  EXPECT_NE(t.find("Select objects: c "), std::string::npos) << t;
-  EXPECT_NE(t.find("2 found"), std::string::npos) << t;
-}
-
-TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
-  guitest::TestDrawing d;
-  d.line({0, 0, 0}, {10, 10, 0}, 1);
   openUnsaved(d);
   testsupport::TempDir dir;
   const QString file = QString::fromStdString(dir.file("plan.dxf"));
@@ -139,7 +48,25 @@ TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
   window.askFile = [&](const QString&, const QString&, bool save) {
     return save ? file : QString();
   };
-  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("INSERT")); });
+  QString recalled, history;
+  bool erased = false;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("NOSUCH")); });
+  at(QStringLiteral("Command:"), [&] {
+    QLineEdit* edit = window.commandLine()->input();
+    QTest::keyClick(edit, Qt::Key_Up);
+    recalled = edit->text();
+    QTest::keyClick(edit, Qt::Key_Escape);
+    history = window.commandLine()->history()->toPlainText();
+    type(QStringLiteral("ERASE"));
+  });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(5, 5), screenOf(30, 20)); });
+  at(QStringLiteral("Select objects:"), [&] { drag(screenOf(70, 60), screenOf(45, 5)); });
+  at(QStringLiteral("Select objects:"),
+     [&] { QTest::mouseClick(window.canvas(), Qt::RightButton, {}, screenOf(90, 20)); });
+  at(QStringLiteral("Command:"), [&] {
+    erased = a.isErased() && b.isErased() && c.isErased();
+    type(QStringLiteral("INSERT"));
+  });
   at(QStringLiteral("Enter block name:"), [&] {
     window.close();  // a command is running: nothing is asked
     QTest::keyClick(window.commandLine()->input(), Qt::Key_Escape);
@@ -151,13 +78,21 @@ TEST_F(DesktopSession, ClosingWithUnsavedChangesAsksAndSavesFirst) {
     window.close();  // Save: SAVEAS, then QUIT once the drawing is saved
   });
   run();
+  EXPECT_EQ(recalled, QStringLiteral("NOSUCH"));
+  EXPECT_TRUE(history.contains(QStringLiteral("Command: NOSUCH\nUnknown command \"NOSUCH\".")))
+      << history.toStdString();
+  EXPECT_TRUE(erased)
+      << "the window took what lay inside, the crossing what it touched; the right button ended";
+  const std::string t = transcript();
+  EXPECT_NE(t.find("Select objects: w "), std::string::npos) << t;
+  EXPECT_NE(t.find("Select objects: c "), std::string::npos) << t;
+  EXPECT_NE(t.find("2 found"), std::string::npos) << t;
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(asked[0], QStringLiteral("Drawing1.dwg"));
   EXPECT_TRUE(QFileInfo::exists(file));
   EXPECT_FALSE(db() && db()->isModifiedSinceSave());
   EXPECT_TRUE(window.recentFiles().contains(file));
-  EXPECT_NE(transcript().find("Save drawing as: " + file.toStdString()), std::string::npos)
-      << transcript();
+  EXPECT_NE(t.find("Save drawing as: " + file.toStdString()), std::string::npos) << t;
 }
 
 TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheCursor) {
@@ -172,8 +107,7 @@ TEST_F(DesktopSession, MenusOpenDrawingsAndZoomTheViewAndTheStatusBarFollowsTheC
   window.askFile = [&](const QString&, const QString&, bool) {
     return QString::fromStdString(other);
   };
-  QString title;
-  QString coordinates;
+  QString title, coordinates;
   QRectF afterWindow;
   at(QStringLiteral("Command:"), [&] {
     // File > Open...: the drawing is not changed, so nothing is asked.
@@ -216,26 +150,16 @@ class FanPlacementSession : public DesktopSession {
   static constexpr double kRadius = 300;  // the view block's outline, round its base point
 
   void SetUp() override {
-    testsupport::writeSampleCatalogue(m_lib.path());
     // F_L0: a square on the layer OUTLINE (green) with its corners on the
     // circle, at 0, 90, 180 and 270 degrees: turned by 90 it looks the same.
-    ASSERT_TRUE(testsupport::writeViewDrawing(m_lib.path() + "/dwg/Fan/4-72No4.5A.dwg",
+    ASSERT_TRUE(testsupport::writeViewDrawing(m_module.lib.path() + "/dwg/Fan/4-72No4.5A.dwg",
                                               {testsupport::ViewBlock(L"F_L0", 4, kRadius)}));
-    ::setenv("ZR_DATALIB", m_lib.path().c_str(), 1);
-    ::setenv("ZR_DWGLIB", (m_lib.path() + "/dwg").c_str(), 1);
-    m_previous = AfxGetResourceHandle();
-    m_module = winplat::instanceFromTable(fancadModuleResources(), "zrfan-gui-placement");
-    AfxSetResourceHandle(m_module);
     DesktopSession::SetUp();
     cadrt::CommandProcessor::instance().addHostCommand(L"FANDLG", fanDialogCommand);
   }
   void TearDown() override {
     cadrt::CommandProcessor::instance().removeHostCommand(L"FANDLG");
     DesktopSession::TearDown();
-    AfxSetResourceHandle(m_previous);
-    zrbase::releaseInstance(m_module);
-    ::unsetenv("ZR_DATALIB");
-    ::unsetenv("ZR_DWGLIB");
   }
 
   static zrgui::DialogView* dialog() {
@@ -247,10 +171,7 @@ class FanPlacementSession : public DesktopSession {
     QTest::mouseClick(qobject_cast<QPushButton*>(dialog()->controlWidget(id)), Qt::LeftButton);
   }
 
- private:
-  testsupport::TempDir m_lib;
-  HINSTANCE m_previous = nullptr;
-  HINSTANCE m_module = nullptr;
+  guitest::SampleModule m_module{"zrfan-gui-placement"};
 };
 
 TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPlacedWhereTheCanvasIsClicked) {
@@ -272,7 +193,11 @@ TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPlacedWhereTheCanvasIsClicke
     hiddenWhilePicking = dialog() == nullptr;
     type(QStringLiteral("90"));
   });
-  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] { clickAt(2000, 1000); });
+  QPointF picked;
+  at(QStringLiteral("insertion point or [Scale/Rotate]:"), [&] {
+    picked = window.canvas()->toWorld(screenOf(2000, 1000));
+    clickAt(2000, 1000);
+  });
   when(dialogUp, [&] {
     // Back in the dialog, the drawing behind it already shows the new fan:
     // its outline round the picked point, and no cross.
@@ -300,8 +225,11 @@ TEST_F(FanPlacementSession, AFanChosenWithTheMouseIsPlacedWhereTheCanvasIsClicke
   EXPECT_GT(outlineBehindDialog, 0);
   EXPECT_EQ(crossBehindDialog, 0);
   const std::string t = transcript();
-  EXPECT_NE(t.find("请输入风机插入角度:90\n"), std::string::npos) << t;
-  EXPECT_NE(t.find("请点取插入点:\nCommand: INSERT"), std::string::npos) << t;
+  EXPECT_NE(t.find("insertion point or [Scale/Rotate]: " +
+                   zrgui::DrawingCanvas::pointText(picked).toStdString() + "\n"),
+            std::string::npos)
+      << "the picked point is answered as typed:\n"
+      << t;
 }
 
 // The xdata of an object as text: group code and value, one after another.
@@ -342,22 +270,6 @@ struct FanDrawing {
   }
 };
 
-struct SavedFan {
-  AcGePoint3d position;
-  std::string xdata;
-};
-
-// The block reference with this handle in a saved drawing, if it is there.
-std::optional<SavedFan> savedFan(const std::string& file, const std::wstring& handle) {
-  AcDbDatabase back(false, true);
-  EXPECT_EQ(back.readDwgFile(QString::fromStdString(file).toStdWString().c_str()), Acad::eOk);
-  AcDbObjectId id;
-  if (back.getAcDbObjectId(id, false, AcDbHandle(handle.c_str())) != Acad::eOk) return std::nullopt;
-  AcDbObjectPointer<AcDbBlockReference> ref(id, AcDb::kForRead);
-  if (!ref) return std::nullopt;
-  return SavedFan{ref->position(), xdataText(ref.object())};
-}
-
 AcGePoint3d positionOf(AcDbObjectId id) {
   AcDbObjectPointer<AcDbBlockReference> ref(id, AcDb::kForRead);
   return ref ? ref->position() : AcGePoint3d(-1e9, -1e9, 0);
@@ -378,27 +290,6 @@ class DesktopEdit : public DesktopSession {
     return guitest::countColor(window.canvas()->grab().toImage(),
                                guitest::around(screenOf(x, y), half), color, 30);
   }
-  std::string file(const char* name) { return m_files.file(name); }
-  // The next step: when the prompt shows anew after what the step before
-  // typed or clicked (the same prompt still up is not enough: "Command:"
-  // follows "Command:").
-  void then(const QString& prompt, std::function<void()> action) {
-    when(
-        [this, prompt] {
-          const std::string t = transcript();
-          const size_t at = t.rfind(prompt.toStdString());
-          return input.isWaiting() && at != std::string::npos && at >= m_mark &&
-                 window.commandLine()->prompt().trimmed().endsWith(prompt);
-        },
-        [this, action = std::move(action)] {
-          m_mark = transcript().size();
-          action();
-        });
-  }
-
- private:
-  testsupport::TempDir m_files;
-  size_t m_mark = 0;
 };
 
 const QColor kGrip = zrgui::DrawingCanvas::gripColor();
@@ -409,22 +300,17 @@ TEST_F(DesktopEdit, APickedFanShowsGripsDeleteErasesItAndUndoRedoFollowWithTheTi
   const std::string xdataBefore =
       xdataText(AcDbObjectPointer<AcDbEntity>(f.fan, AcDb::kForRead).object());
   open(f.d);
-  const std::wstring handle = handleText(f.fan);
-  const std::string erasedFile = file("erased.dxf");
-  const std::string restoredFile = file("restored.dxf");
   std::vector<AcDbObjectId> picked, both;
   std::vector<zrgui::Grip> grips;
-  int gripPixelsBefore = -1, gripPixels = 0, highlightPixels = 0, otherGrips = -1;
+  int gripPixels = 0, highlightPixels = 0;
   size_t afterEsc = 99;
   bool modifiedAtStart = true;
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     modifiedAtStart = window.isWindowModified();
-    gripPixelsBefore = shown(kGrip, 100, 50, 3);
     clickAt(120, 55);  // on the fan's right side
     picked = window.canvas()->selected();
     grips = window.canvas()->grips();
     gripPixels = shown(kGrip, 100, 50, 2);
-    otherGrips = shown(kGrip, 120, 60, 3);
     highlightPixels = shown(kHighlight, 110, 60, 2);
     clickAt(30, 0);  // a second pick adds the line
     both = window.canvas()->selected();
@@ -435,37 +321,32 @@ TEST_F(DesktopEdit, APickedFanShowsGripsDeleteErasesItAndUndoRedoFollowWithTheTi
   });
   bool erased = false, modifiedErased = false, restored = false, modifiedRestored = true;
   std::string xdataRestored;
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     erased = f.fan.isErased();
     modifiedErased = window.isWindowModified();
     keys(Qt::Key_Z, Qt::ControlModifier);
   });
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     restored = !f.fan.isErased();
     modifiedRestored = window.isWindowModified();
     xdataRestored = xdataText(AcDbObjectPointer<AcDbEntity>(f.fan, AcDb::kForRead).object());
     keys(Qt::Key_Y, Qt::ControlModifier);
   });
   bool erasedAgain = false, modifiedAgain = false;
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     erasedAgain = f.fan.isErased();
     modifiedAgain = window.isWindowModified();
-    type(QStringLiteral("SAVEAS ") + QString::fromStdString(erasedFile));
+    type(QStringLiteral("QUIT"));
   });
-  then(QStringLiteral("Command:"), [&] { keys(Qt::Key_Z, Qt::ControlModifier); });
-  then(QStringLiteral("Command:"),
-       [&] { type(QStringLiteral("SAVEAS ") + QString::fromStdString(restoredFile)); });
-  then(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  discardAtQuit();
   run();
 
   EXPECT_FALSE(modifiedAtStart);
-  EXPECT_EQ(gripPixelsBefore, 0);
   EXPECT_EQ(picked, std::vector<AcDbObjectId>{f.fan}) << "the click picked the fan, not the line";
-  ASSERT_EQ(grips.size(), 1u);
+  ASSERT_EQ(grips.size(), 1u) << "a fan has its insertion grip only";
   EXPECT_TRUE(grips[0].insertion);
   EXPECT_EQ(grips[0].at, QPointF(100, 50));
-  EXPECT_GT(gripPixels, 0) << "the grip is drawn at the insertion point";
-  EXPECT_EQ(otherGrips, 0) << "a fan has its insertion grip only";
+  EXPECT_GT(gripPixels, 0) << "the grip is drawn at the insertion point once picked";
   EXPECT_GT(highlightPixels, 0) << "the picked fan is drawn highlighted";
   EXPECT_EQ(both, (std::vector<AcDbObjectId>{f.fan, f.line}));
   EXPECT_EQ(afterEsc, 0u);
@@ -478,12 +359,7 @@ TEST_F(DesktopEdit, APickedFanShowsGripsDeleteErasesItAndUndoRedoFollowWithTheTi
   EXPECT_EQ(xdataRestored, xdataBefore);
   EXPECT_TRUE(erasedAgain) << transcript();
   EXPECT_TRUE(modifiedAgain);
-
-  EXPECT_FALSE(savedFan(erasedFile, handle)) << "the saved drawing lacks the erased fan";
-  const std::optional<SavedFan> back = savedFan(restoredFile, handle);
-  ASSERT_TRUE(back) << "undone after the save, the fan is saved again under its handle";
-  EXPECT_TRUE(back->position.isEqualTo({100, 50, 0}));
-  EXPECT_EQ(back->xdata, xdataBefore);
+  // Undo and redo across a save, down to the saved handles and xdata: tests/e2e/edit_test.py.
 }
 
 TEST_F(DesktopEdit, MoveTakesThePreselectedFanAndADragPlacesItAndAGripDragMovesIt) {
@@ -492,15 +368,15 @@ TEST_F(DesktopEdit, MoveTakesThePreselectedFanAndADragPlacesItAndAGripDragMovesI
   QPointF pressed, released, gripTo;
   int ghost = 0;
   bool stayedPut = false;
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     clickAt(120, 55);
     type(QStringLiteral("MOVE"));
   });
-  then(QStringLiteral("Specify base point:"), [&] {
+  at(QStringLiteral("Specify base point:"), [&] {
     pressed = window.canvas()->toWorld(screenOf(100, 50));
     QTest::mousePress(window.canvas(), Qt::LeftButton, {}, screenOf(100, 50));
   });
-  then(QStringLiteral("Specify second point:"), [&] {
+  at(QStringLiteral("Specify second point:"), [&] {
     hover(screenOf(60, 20), Qt::LeftButton);
     // The fan follows the cursor: its outline's bottom runs from (60,20) to (80,20).
     ghost = shown(kHighlight, 70, 20, 2);
@@ -512,20 +388,20 @@ TEST_F(DesktopEdit, MoveTakesThePreselectedFanAndADragPlacesItAndAGripDragMovesI
   size_t selectedAfterMove = 99;
   std::vector<AcDbObjectId> afterGrip;
   AcGePoint3d gripped;
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     moved = positionOf(f.fan);
     selectedAfterMove = window.canvas()->selected().size();
     clickAt(80, 25);  // the fan where it is now
     gripTo = window.canvas()->toWorld(screenOf(20, 40));
     drag(screenOf(moved.x, moved.y), screenOf(20, 40));
   });
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     gripped = positionOf(f.fan);
     afterGrip = window.canvas()->selected();
     type(QStringLiteral("U"));
   });
   AcGePoint3d undone;
-  then(QStringLiteral("Command:"), [&] {
+  at(QStringLiteral("Command:"), [&] {
     undone = positionOf(f.fan);
     type(QStringLiteral("QUIT"));
   });

@@ -4,80 +4,19 @@
 // edits by mouse and keys: tests/gui/dialog_view_test.cpp.)
 #include <gtest/gtest.h>
 
+#include "grid_dialog.h"
 #include "recording_ui_service.h"
-#include "uikit/grid_btn_cell.h"
-#include "uikit/grid_ctrl.h"
-#include "win/afxwin.h"
 #include "win/dialog_script.h"
 
 namespace {
 
-constexpr UINT kDialogId = 400;
-
-const winplat::ResourceTable& table() {
-  using namespace winplat;
-  static const std::vector<ControlTemplate> controls = {
-      control(L"", 200, L"STATIC", SS_SUNKEN, 7, 7, 180, 80),
-      defPushButton(L"退出", IDOK, 140, 95, 50, 14)};
-  static const DWORD style = DS_MODALFRAME | WS_POPUP | WS_CAPTION;
-  static const ResourceTable t = {
-      {DialogTemplate{kDialogId, L"网格", L"宋体", 9, style, 0, 0, 200, 120, controls}}, {}, {}};
-  return t;
-}
-
-class CGridHostDlg : public CDialog {
- public:
-  CGridHostDlg() : CDialog(kDialogId) {}
-  CGridCtrl m_Grid;
-  std::vector<std::string> events;
-  LRESULT editResult = 0;
-
-  BOOL OnInitDialog() override {
-    CDialog::OnInitDialog();
-    CRect rect;
-    GetDlgItem(200)->GetWindowRect(&rect);
-    ScreenToClient(&rect);
-    m_Grid.Create(rect, this, 5003, WS_CHILD | WS_VISIBLE | WS_BORDER);
-    m_Grid.SetRowCount(3);
-    m_Grid.SetColumnCount(3);
-    m_Grid.SetFixedRowCount(1);
-    m_Grid.SetFixedColumnCount(1);
-    m_Grid.SetItemText(0, 1, L"风量");
-    m_Grid.SetItemText(1, 0, L"1");
-    m_Grid.SetItemText(1, 1, L"1131");
-    return TRUE;
-  }
-  void OnGridClick(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    events.push_back("click " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn));
-    *pResult = 0;
-  }
-  void OnGridEndEdit(NMHDR* pNotifyStruct, LRESULT* pResult) {
-    auto* nm = reinterpret_cast<NM_GRIDVIEW*>(pNotifyStruct);
-    EXPECT_EQ(nm->hdr.hwndFrom, m_Grid.m_hWnd);
-    events.push_back("edit " + std::to_string(nm->iRow) + " " + std::to_string(nm->iColumn) + " " +
-                     m_Grid.GetItemText(nm->iRow, nm->iColumn).ToUtf8());
-    *pResult = editResult;
-  }
-  DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CGridHostDlg, CDialog)
-ON_NOTIFY(NM_CLICK, 5003, &CGridHostDlg::OnGridClick)
-ON_NOTIFY(GVN_ENDLABELEDIT, 5003, &CGridHostDlg::OnGridEndEdit)
-END_MESSAGE_MAP()
-
 struct GridDialogFixture : ::testing::Test {
   testsupport::RecordingUiService ui;
   winplat::ScopedUiService scoped{ui};
-  HINSTANCE saved = AfxGetResourceHandle();
-  CGridHostDlg dlg;
-  void SetUp() override {
-    static HINSTANCE h = winplat::instanceFromTable(&table(), "grid-dialogs");
-    AfxSetResourceHandle(h);
-    ASSERT_TRUE(dlg.Create(kDialogId));
-  }
-  void TearDown() override { AfxSetResourceHandle(saved); }
+  gridtest::ScopedResources resources;
+  gridtest::CGridHostDlg dlg;
+  CBtnDataBase buttons;
+  void SetUp() override { ASSERT_TRUE(dlg.Create(gridtest::kDialogId)); }
   void apply(const std::string& line) {
     EXPECT_EQ(winplat::applyDialogLine(dlg, line), "") << line;
   }
@@ -140,8 +79,6 @@ TEST_F(GridDialogFixture, DlgLinesAndTheDumpSeeTheGrid) {
   apply("dlg grid 5003 edit 2 1 960");
   apply("dlg grid 5003 click 2 2");
   EXPECT_EQ(dlg.events, (std::vector<std::string>{"edit 2 1 960", "click 2 2"}));
-  EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 edit 1 0 x"),
-            "cell (1,0) of grid 5003 cannot be edited");
   const std::string json = winplat::dialogDumpJson(dlg);
   EXPECT_NE(json.find("\"grids\":[{\"id\":5003,\"rows\":3,\"cols\":3,\"fixedRows\":1,"
                       "\"fixedCols\":1,\"focus\":[2,2],\"cells\":[[\"\",\"风量\",\"\"],"
@@ -152,20 +89,10 @@ TEST_F(GridDialogFixture, DlgLinesAndTheDumpSeeTheGrid) {
 }
 
 TEST_F(GridDialogFixture, ComboButtonCellsOfferTheirListAndAPickEndsTheEdit) {
-  CBtnDataBase buttons;
-  buttons.SetGrid(&dlg.m_Grid);
-  CStringArray series;
-  series.Add(L"B");
-  series.Add(L"A");
   dlg.m_Grid.SetItemText(2, 1, L"B");
-  ASSERT_TRUE(dlg.m_Grid.SetCellType(2, 1, RUNTIME_CLASS(CGridBtnCellCombo)));
-  auto* cell = dynamic_cast<CGridBtnCellCombo*>(dlg.m_Grid.GetCell(2, 1));
+  CGridBtnCellCombo* cell = gridtest::makeComboCell(dlg.m_Grid, buttons, 2, 1, {L"B", L"A"});
   ASSERT_NE(cell, nullptr);
-  EXPECT_TRUE(cell->SetupBtns(0, DFC_SCROLL, DFCS_SCROLLDOWN, CGridBtnCellBase::CTL_ALIGN_RIGHT, 19,
-                              FALSE, L""));
   cell->SetComboStyle(CBS_DROPDOWNLIST);
-  cell->SetComboString(series);
-  cell->SetBtnDataBase(&buttons);
   EXPECT_EQ(buttons.GetBoundCellCount(), 1);
   EXPECT_EQ(cell->GetButtonCount(), 1);
   EXPECT_EQ(dlg.m_Grid.GetItemText(2, 1), L"B") << "the text survives the change of type";
@@ -185,17 +112,11 @@ TEST_F(GridDialogFixture, ComboButtonCellsOfferTheirListAndAPickEndsTheEdit) {
 }
 
 TEST_F(GridDialogFixture, ADropDownListTakesOnlyItsChoicesAndADropDownComboAnyText) {
-  CStringArray drives;
-  drives.Add(L"A");
-  drives.Add(L"直联");
   dlg.m_Grid.SetItemText(2, 2, L"A");
-  ASSERT_TRUE(dlg.m_Grid.SetCellType(2, 2, RUNTIME_CLASS(CGridBtnCellCombo)));
-  auto* cell = dynamic_cast<CGridBtnCellCombo*>(dlg.m_Grid.GetCell(2, 2));
+  CGridBtnCellCombo* cell = gridtest::makeComboCell(dlg.m_Grid, buttons, 2, 2, {L"A", L"直联"});
   ASSERT_NE(cell, nullptr);
-  cell->SetComboString(drives);
   EXPECT_TRUE(dlg.m_Grid.cellChoicesOnly(2, 2)) << "a new combo cell is a drop-down list";
   EXPECT_FALSE(dlg.m_Grid.cellChoicesOnly(2, 1)) << "plain cell";
-
   EXPECT_FALSE(dlg.m_Grid.editCell(2, 2, L"B"));
   EXPECT_EQ(dlg.m_Grid.GetItemText(2, 2), L"A");
   EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 edit 2 2 B"),
