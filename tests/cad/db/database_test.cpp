@@ -109,6 +109,11 @@ TEST(SymbolTables, NamesMatchWithoutCaseStayUniqueAndAreFreedWhenErased) {
   // Erased records go with their entities and free their name; layouts and layer 0 stay.
   const AcDbObjectId blk = addBlock(&db, L"TEMP");
   addToBlock(blk, new AcDbCircle(AcGePoint3d(), AcGeVector3d::kZAxis, 3));
+  const AcDbObjectId anonymous = addBlock(&db, L"*U1");
+  for (auto [block, expected] :
+       {std::pair{blk, false}, {anonymous, true}, {db.modelSpaceId(), false}})
+    EXPECT_EQ(AcDbObjectPointer<AcDbBlockTableRecord>(block, AcDb::kForRead)->isAnonymous(),
+              expected);
   ASSERT_EQ(AcDbObjectPointer<AcDbBlockTableRecord>(blk, AcDb::kForWrite)->erase(), Acad::eOk);
   EXPECT_TRUE(blockNamed(db, L"TEMP").isNull());
   const std::string text = written(db);  // nor written, nor its entities
