@@ -18,6 +18,7 @@
 
 #include "ado/ado.h"
 #include "base/cstring.h"
+#include "fanperf/fan_laws.h"
 
 namespace duty {
 
@@ -66,8 +67,8 @@ struct DutyCatalogue {
   std::vector<CatalogueSeries> series;  // in order of first appearance in Model
   std::vector<CatalogueModel> models;   // in the order of table Model
   int incompleteModels = 0;  // rows of Model without ID, series, fan number, drive or speed
-  double density = 1.2;      // kg/m³ at which the performance was measured
-  CString densityProblem;    // an AIRDENSITY entry that is not a density
+  double density = fanperf::kCatalogueDensity;  // kg/m³ at which the performance was measured
+  CString densityProblem;                       // an AIRDENSITY entry that is not a density
 };
 
 // The heading dictionary's reserved entry that gives the catalogue's air

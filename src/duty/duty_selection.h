@@ -24,6 +24,7 @@
 
 #include "duty/duty_catalogue.h"
 #include "fanperf/fan_curve.h"
+#include "fanperf/fan_laws.h"
 #include "fanperf/operating_point.h"
 
 namespace duty {
@@ -32,10 +33,10 @@ namespace duty {
 inline constexpr double kMaxOversize = 0.20;
 
 struct DutyConditions {
-  double flow = 0;              // m³/h
-  double pressure = 0;          // Pa, total, as the system needs it in the actual air
-  double temperature = 20;      // °C
-  double atmPressure = 101325;  // Pa
+  double flow = 0;      // m³/h
+  double pressure = 0;  // Pa, total, as the system needs it in the actual air
+  double temperature = fanperf::kStandardAirCelsius;   // °C
+  double atmPressure = fanperf::kStandardAirPressure;  // Pa
 };
 
 enum class CandidateKind { Curve, Box };

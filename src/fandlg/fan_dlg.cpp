@@ -3,6 +3,7 @@
 #include "fandlg/fan_dlg.h"
 
 #include "drawings/preview_settings.h"
+#include "fanperf/fan_laws.h"
 #include "res/resource.h"
 
 namespace {
@@ -17,8 +18,8 @@ CFanDlg::CFanDlg(CWnd* pParent)
       m_GridAccessory(0, 0, 0, 0),
       m_pPreviewDb(nullptr),
       m_strHand(L"左"),
-      m_dAtmPressure(101325.0),
-      m_dAirTemp(20.0),
+      m_dAtmPressure(fanperf::kStandardAirPressure),
+      m_dAirTemp(fanperf::kStandardAirCelsius),
       m_dFlux(1131.0),
       m_dAllPress(990.0),
       m_nSelectMode(kBrowseAll),
