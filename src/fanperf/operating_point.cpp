@@ -21,9 +21,11 @@ struct Difference {
   double at(double t) const { return c[0] + t * (c[1] + t * (c[2] + t * c[3])); }
 };
 
-Difference differenceOn(const MonotoneCubic::Segment& s, double k) {
-  // k·(x0 + h·t)² = k·x0² + 2·k·x0·h·t + k·h²·t²
-  return {{s.c[0] - k * s.x0 * s.x0, s.c[1] - 2 * k * s.x0 * s.h, s.c[2] - k * s.h * s.h, s.c[3]}};
+Difference differenceOn(const MonotoneCubic::Segment& s, const SystemCurve& system) {
+  // p0 + k·(x0 + h·t)² = p0 + k·x0² + 2·k·x0·h·t + k·h²·t²
+  const double k = system.k();
+  return {{s.c[0] - system.p0() - k * s.x0 * s.x0, s.c[1] - 2 * k * s.x0 * s.h,
+           s.c[2] - k * s.h * s.h, s.c[3]}};
 }
 
 // The turning points of the cubic inside (0, 1), ascending: between them
@@ -97,18 +99,25 @@ SystemCurve SystemCurve::throughPoint(double flow, double pressure) {
   if (!std::isfinite(flow) || !std::isfinite(pressure) || flow <= 0 || pressure <= 0) {
     throw std::invalid_argument("the duty point needs a positive flow and pressure");
   }
-  return SystemCurve(pressure / (flow * flow));
+  return SystemCurve(0, pressure / (flow * flow));
+}
+
+SystemCurve SystemCurve::withOffset(double p0, double k) {
+  if (!std::isfinite(p0) || !std::isfinite(k) || p0 < 0 || k <= 0) {
+    throw std::invalid_argument("a system curve needs p0 >= 0 and a positive k");
+  }
+  return SystemCurve(p0, k);
 }
 
 double SystemCurve::flowAt(double pressure) const {
-  return pressure <= 0 ? 0 : std::sqrt(pressure / m_k);
+  return pressure <= m_p0 ? 0 : std::sqrt((pressure - m_p0) / m_k);
 }
 
 std::optional<OperatingPoint> intersect(const FanCurve& fan, const SystemCurve& system) {
   const MonotoneCubic& curve = fan.pressureCurve();
   for (std::size_t i = curve.segmentCount(); i-- > 0;) {
     const MonotoneCubic::Segment s = curve.segment(i);
-    const double t = largestRoot(differenceOn(s, system.k()));
+    const double t = largestRoot(differenceOn(s, system));
     if (t < 0) continue;
     const double flow = std::clamp(s.x0 + s.h * t, fan.minFlow(), fan.maxFlow());
     return OperatingPoint{flow, s.atT(t)};

@@ -10,19 +10,26 @@
 namespace fanperf {
 
 // The pressure the system needs at a flow: the losses of ducts and fittings
-// grow with the square of the velocity, p = k·Q².
+// grow with the square of the velocity, p = p0 + k·Q², where p0 is what the
+// system needs before anything flows (a stack, a held room pressure), 0 unless
+// given.
 class SystemCurve {
  public:
   // Through the duty point (flow m³/h and pressure Pa, both positive and
   // finite). Throws std::invalid_argument otherwise.
   static SystemCurve throughPoint(double flow, double pressure);
+  // p0 (Pa, finite, not negative) and k (Pa/(m³/h)², positive and finite).
+  // Throws std::invalid_argument otherwise.
+  static SystemCurve withOffset(double p0, double k);
 
+  double p0() const { return m_p0; }
   double k() const { return m_k; }
-  double pressureAt(double flow) const { return m_k * flow * flow; }
+  double pressureAt(double flow) const { return m_p0 + m_k * flow * flow; }
   double flowAt(double pressure) const;
 
  private:
-  explicit SystemCurve(double k) : m_k(k) {}
+  SystemCurve(double p0, double k) : m_p0(p0), m_k(k) {}
+  double m_p0;
   double m_k;
 };
 
