@@ -21,10 +21,6 @@ TEST(FanSound, TheAWeightingTableFollowsIec61672sCurve) {
                       (f2 + 12194.0 * 12194));
     EXPECT_NEAR(kAWeighting[i], 20 * std::log10(r) + 2.0, 0.05) << kOctaveCentres[i];
   }
-  // 80 dB in every band: 80 + 10·lg Σ 10^(A_i/10) = 80 + 6.987131.
-  OctaveLevels flat;
-  flat.fill(80);
-  EXPECT_NEAR(aWeightedLevel(flat), 86.987131, 1e-6);
 }
 
 TEST(FanSound, CatalogueFiguresMoveWithSpeedAndDensity) {
@@ -36,7 +32,6 @@ TEST(FanSound, CatalogueFiguresMoveWithSpeedAndDensity) {
   for (std::size_t i = 0; i < kOctaveBands; ++i)
     EXPECT_NEAR((*s.bands)[i], bands[i] + 13.467875, 1e-6);
   EXPECT_NEAR(s.lwa, aWeightedLevel(bands) + 13.467875, 1e-6);
-  EXPECT_FALSE(s.estimated);
   const auto lwaOnly = scaledSound({{}, 78.0, 1450, 1.2}, 2900, 1.0);
   EXPECT_FALSE(lwaOnly.bands);
   EXPECT_NEAR(lwaOnly.lwa, 91.467875, 1e-6);

@@ -14,12 +14,7 @@ namespace {
 
 SiteAir site(double celsius, std::optional<double> altitude, std::optional<double> pressure = {},
              std::optional<double> humidity = {}) {
-  SiteAir s;
-  s.celsius = celsius;
-  s.altitude = altitude;
-  s.pressure = pressure;
-  s.relativeHumidity = humidity;
-  return s;
+  return {celsius, altitude, pressure, humidity};
 }
 
 }  // namespace
