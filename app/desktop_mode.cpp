@@ -2,6 +2,9 @@
 #include "desktop_mode.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -13,6 +16,7 @@
 #include "cad/aced.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "canvas_zoom.h"
+#include "command_aliases.h"
 #include "gui/event_loops.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_ui_service.h"
@@ -69,6 +73,32 @@ class DesktopInput {
   zrgui::WindowInput m_interactive;
 };
 
+// The bundled aliases and the user's (aliases.txt in the configuration
+// folder, if there is one); a line that is not an alias is reported on err.
+QHash<QString, QString> loadAliases(std::ostream& err) {
+  AliasTable table = bundledAliases();
+  const QString file = QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation))
+                           .filePath(QStringLiteral("aliases.txt"));
+  QFile in(file);
+  if (in.open(QIODevice::ReadOnly)) {
+    for (const std::string& problem :
+         readAliases(in.readAll().toStdString(), file.toStdString(), table)) {
+      err << "fancad: " << problem << "\n";
+    }
+  }
+  QHash<QString, QString> aliases;
+  for (const auto& [alias, command] : table) {
+    aliases.insert(QString::fromStdWString(alias), QString::fromStdWString(command));
+  }
+  return aliases;
+}
+
+QStringList commandNames() {
+  QStringList names;
+  for (const std::wstring& n : hostCommandNames()) names << QString::fromStdWString(n);
+  return names;
+}
+
 bool envSet(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
@@ -102,6 +132,9 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
   app.setFont(zrgui::cjkFont());
 
   zrgui::HostWindow window;
+  // A script means the same in either mode: aliases are the user's typing only.
+  if (!fromScript) window.setAliases(loadAliases(err));
+  window.setCommandNames(commandNames());
   zrgui::OutputTee tee(
       std::cout, [&window](const QString& text) { window.commandLine()->appendOutput(text); });
   std::ostream out(&tee);

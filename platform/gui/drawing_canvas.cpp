@@ -259,7 +259,12 @@ void DrawingCanvas::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() == Qt::RightButton) {
-    if (m_waiting && m_inCommand) answer(QString());
+    // Ending a selection is what the right button is for there, at once.
+    if (m_waiting && m_request.kind == cadrt::InputKind::Selection) {
+      answer(QString());
+    } else if (m_onContextMenu) {
+      m_onContextMenu(event->globalPosition().toPoint());
+    }
     return;
   }
   if (event->button() != Qt::LeftButton) return;

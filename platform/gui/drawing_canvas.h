@@ -17,8 +17,10 @@
 //                           it touches ("c ..."); a click picks the one entity
 //                           drawn nearest to the cursor ("h HANDLE"); the
 //                           right button ends the selection
-//   a command's prompt      the right button is Enter (at the command prompt
-//                           it does nothing: an empty command line is no command)
+//   a command's prompt      the right button opens the window's menu for the
+//                           prompt (setOnContextMenu): Enter, Cancel, the
+//                           prompt's options; at the command prompt the menu of
+//                           the selection or of the commands run before
 //   the command prompt      picks, windows and crossings as at a selection
 //                           prompt build the selection for the next command
 //                           (gui/canvas_selection.h), drawn highlighted with
@@ -63,6 +65,8 @@ class DrawingCanvas : public QWidget {
   void setRequest(const cadrt::InputRequest& request, bool waiting, bool inCommand);
   void setOnAnswer(std::function<void(const QString&)> fn) { m_onAnswer = std::move(fn); }
   void setOnCursor(std::function<void(QPointF)> fn) { m_onCursor = std::move(fn); }
+  // The right button outside a selection prompt, at this global position.
+  void setOnContextMenu(std::function<void(QPoint)> fn) { m_onContextMenu = std::move(fn); }
 
   void zoomExtents();
   void zoomWindow(const QRectF& world);
@@ -132,6 +136,7 @@ class DrawingCanvas : public QWidget {
   bool m_inCommand = false;
   std::function<void(const QString&)> m_onAnswer;
   std::function<void(QPointF)> m_onCursor;
+  std::function<void(QPoint)> m_onContextMenu;
 
   bool m_hasCursor = false;
   QPoint m_cursor;

@@ -12,6 +12,8 @@ namespace {
 const char* const kLatinFamilies[] = {"DejaVu Sans", "Liberation Sans", "Noto Sans"};
 const char* const kCjkFamilies[] = {"WenQuanYi Micro Hei", "Noto Sans CJK SC", "Noto Sans SC",
                                     "Source Han Sans SC",  "SimSun",           "AR PL UMing CN"};
+const char* const kFixedFamilies[] = {"DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono",
+                                      "WenQuanYi Micro Hei Mono"};
 
 template <std::size_t N>
 QString firstInstalled(const char* const (&names)[N], const QStringList& installed) {
@@ -46,6 +48,21 @@ QFont cjkFont() {
 QFont dialogFont(int pointSize) {
   QFont f = cjkFont();
   f.setPixelSize(std::max(1, static_cast<int>(std::lround(pointSize * 96.0 / 72.0))));
+  return f;
+}
+
+QFont fixedFont() {
+  QFont f = QGuiApplication::font();
+  const QStringList installed = QFontDatabase::families();
+  QStringList families;
+  for (const char* name : kFixedFamilies) {
+    const QString family = QString::fromUtf8(name);
+    if (installed.contains(family, Qt::CaseInsensitive)) families << family;
+  }
+  families << uiFamilies();
+  f.setFamilies(families);
+  f.setStyleHint(QFont::Monospace);
+  f.setFixedPitch(true);
   return f;
 }
 

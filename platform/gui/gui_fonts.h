@@ -23,5 +23,11 @@ QFont cjkFont();
 // pixels at 96 pixels per inch (9 points: 12 pixels), as template layouts are
 // measured on the screens they were made for.
 QFont dialogFont(int pointSize);
+// A fixed-width font at the default size, for text laid out in columns (the
+// command history's tables): DejaVu Sans Mono, then the CJK families for
+// Chinese, which no installed face draws exactly two Latin columns wide
+// (WenQuanYi Micro Hei Mono's are 1.66), so a column after Chinese text
+// shifts by a fraction of a character.
+QFont fixedFont();
 
 }  // namespace zrgui

@@ -1,20 +1,26 @@
 // The host window.
 #include "gui/host_window.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTextEdit>
 #include <QToolBar>
 
 #include "cad/acdb.h"
 #include "cad/aced.h"
+#include "cad/runtime/command_stack.h"
 #include "gui/dialog_view.h"
 #include "gui/line_inputs.h"
 #include "gui/mirror_registry.h"
@@ -24,6 +30,8 @@ namespace zrgui {
 namespace {
 
 constexpr int kRecentFiles = 8;
+// Commands the right button's menu offers again.
+constexpr int kRecentCommands = 6;
 const char* const kRecentKey = "recentFiles";
 
 QString documentTitle() {
@@ -62,7 +70,12 @@ HostWindow::HostWindow()
   m_canvas->setOnAnswer([this](const QString& line) { submitLine(line); });
   m_canvas->setOnCursor(
       [this](QPointF p) { m_coordinates->setText(QString::asprintf("%.4f, %.4f", p.x(), p.y())); });
-  m_commandLine->setOnLine([this](const QString& line) { submitLine(line); });
+  m_canvas->setOnContextMenu([this](QPoint at) {
+    if (QMenu* menu = contextMenu()) menu->popup(at);
+  });
+  m_commandLine->setOnLine([this](const QString& line) { submitTyped(line); });
+  m_commandLine->setSpaceEnds([this](const QString& typed) { return spaceEnds(typed); });
+  qApp->installEventFilter(this);
   m_commandLine->setOnCancel([this] {
     if (isIdle()) {
       m_canvas->clearSelection();
@@ -254,13 +267,166 @@ bool HostWindow::isIdle() const {
 
 bool HostWindow::submitLine(const QString& line) {
   if (!m_input || !m_input->isWaiting()) return false;
+  if (atCommandPromptNow()) noteCommand(line);
   m_input->submit(line.toStdString());
+  return true;
+}
+
+bool HostWindow::atCommandPromptNow() const { return isIdle() && !m_input->hasPending(); }
+
+QString HostWindow::expandAlias(const QString& line) const {
+  const QString trimmed = line.trimmed();
+  const qsizetype blank = trimmed.indexOf(u' ');
+  const QString name = trimmed.left(blank < 0 ? trimmed.size() : blank);
+  const auto alias = m_aliases.constFind(name.toUpper());
+  if (alias == m_aliases.constEnd() ||
+      cadrt::CommandProcessor::instance().isCommand(name.toStdWString())) {
+    return line;
+  }
+  return *alias + trimmed.mid(name.size());
+}
+
+void HostWindow::noteCommand(const QString& line) {
+  const QString name = line.trimmed().section(u' ', 0, 0).toUpper();
+  if (name.isEmpty() || !cadrt::CommandProcessor::instance().isCommand(name.toStdWString())) return;
+  m_recentCommands.removeAll(name);
+  m_recentCommands.prepend(name);
+  while (m_recentCommands.size() > kRecentCommands) m_recentCommands.removeLast();
+}
+
+void HostWindow::submitTyped(const QString& line) {
+  if (!atCommandPromptNow()) {
+    submitLine(line);
+  } else if (line.trimmed().isEmpty()) {
+    // Enter on an empty command line runs the last command again, by its name alone.
+    if (!m_recentCommands.isEmpty()) submitLine(m_recentCommands.front());
+  } else {
+    submitLine(expandAlias(line));
+  }
+}
+
+QStringList HostWindow::promptOptions(const QString& prompt) {
+  static const QRegularExpression options(QStringLiteral("\\[([^\\]]*)\\]"));
+  const QRegularExpressionMatch m = options.match(prompt);
+  if (!m.hasMatch()) return {};
+  QStringList list = m.captured(1).split(u'/', Qt::SkipEmptyParts);
+  for (QString& o : list) o = o.trimmed();
+  list.removeAll(QString());
+  return list;
+}
+
+bool HostWindow::spaceEnds(const QString& typed) const {
+  if (!m_input || !m_input->isWaiting() || m_input->hasPending() ||
+      MirrorRegistry::instance().topVisible()) {
+    return false;
+  }
+  if (typed.trimmed().isEmpty()) return true;
+  const cadrt::InputRequest& request = cadrt::currentInputRequest();
+  switch (request.kind) {
+    case cadrt::InputKind::Point:
+    case cadrt::InputKind::Angle:
+    case cadrt::InputKind::Distance:
+      return true;
+    case cadrt::InputKind::Selection: {
+      // These go on with corners or handles after a blank.
+      static const QStringList goOn{QStringLiteral("W"),        QStringLiteral("C"),
+                                    QStringLiteral("H"),        QStringLiteral("WINDOW"),
+                                    QStringLiteral("CROSSING"), QStringLiteral("HANDLE")};
+      return !goOn.contains(typed.trimmed().section(u' ', 0, 0).toUpper());
+    }
+    case cadrt::InputKind::Line:
+      break;
+  }
+  // A command name is one word; a prompt with options takes one of them or
+  // a value, while one without may take a name or a file with blanks in it.
+  return cadrt::CommandProcessor::instance().depth() == 0 ||
+         !promptOptions(m_commandLine->prompt()).isEmpty();
+}
+
+QMenu* HostWindow::contextMenu() {
+  if (!m_input || !m_input->isWaiting() || MirrorRegistry::instance().topVisible()) return nullptr;
+  auto* menu = new QMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  if (!isIdle()) {
+    menu->addAction(QStringLiteral("&Enter"), this, [this] { submitLine(QString()); });
+    menu->addAction(QStringLiteral("&Cancel"), this, [this] { submitLine(QStringLiteral("^C")); });
+    const QStringList options = promptOptions(m_commandLine->prompt());
+    if (!options.isEmpty()) menu->addSeparator();
+    for (const QString& o : options) {
+      menu->addAction(o, this, [this, o] { submitLine(o); });
+    }
+  } else if (!m_canvas->selected().empty()) {
+    for (const char* name : {"ERASE", "MOVE", "ROTATE", "COPY"}) {
+      const QString command = QString::fromUtf8(name);
+      menu->addAction(command.left(1) + command.mid(1).toLower(), this,
+                      [this, command] { submitLine(command); });
+    }
+  } else if (!m_recentCommands.isEmpty()) {
+    const QString last = m_recentCommands.front();
+    menu->addAction(QStringLiteral("&Repeat %1").arg(last), this,
+                    [this, last] { submitLine(last); });
+    QMenu* recent = menu->addMenu(QStringLiteral("Recent &Commands"));
+    for (const QString& c : m_recentCommands) {
+      recent->addAction(c, this, [this, c] { submitLine(c); });
+    }
+  } else {
+    delete menu;
+    return nullptr;
+  }
+  return menu;
+}
+
+QStringList HostWindow::completions() const {
+  QStringList names;
+  const cadrt::CommandProcessor& commands = cadrt::CommandProcessor::instance();
+  for (const QString& n : m_commandNames) {
+    if (commands.isCommand(n.toStdWString())) names << n;
+  }
+  // The stack lists "GROUP.NAME".
+  for (const std::wstring& full : acedRegCmds->commandNames()) {
+    const QString n = QString::fromStdWString(full).section(u'.', -1);
+    if (!names.contains(n, Qt::CaseInsensitive)) names << n.toUpper();
+  }
+  for (auto a = m_aliases.constBegin(); a != m_aliases.constEnd(); ++a) {
+    if (!names.contains(a.key()) && commands.isCommand(a.value().toStdWString())) names << a.key();
+  }
+  return names;
+}
+
+bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+  auto* widget = static_cast<QWidget*>(watched);
+  QLineEdit* input = m_commandLine->input();
+  if (widget == input || widget->window() != this) return false;
+  // Fields that take text keep their keys.
+  if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QAbstractSpinBox*>(widget) ||
+      (qobject_cast<QComboBox*>(widget) && static_cast<QComboBox*>(widget)->isEditable())) {
+    return false;
+  }
+  if (auto* text = qobject_cast<QTextEdit*>(widget); text && !text->isReadOnly()) return false;
+  if (auto* text = qobject_cast<QPlainTextEdit*>(widget); text && !text->isReadOnly()) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool command =
+      (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) !=
+      Qt::NoModifier;
+  const int k = key->key();
+  const bool forCommandLine = k == Qt::Key_Escape || k == Qt::Key_Return || k == Qt::Key_Enter ||
+                              k == Qt::Key_Backspace ||
+                              (!command && !key->text().isEmpty() && key->text().at(0).isPrint());
+  if (!forCommandLine) return false;
+  input->setFocus(Qt::OtherFocusReason);
+  QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                 static_cast<ushort>(key->count()));
+  QApplication::sendEvent(input, &copy);
   return true;
 }
 
 void HostWindow::refresh() {
   m_canvas->refresh();
   const bool waiting = m_input && !m_input->ended();
+  // In a script every line answers a prompt; at the keyboard the prompt is
+  // the one waited at.
+  if (!m_input || m_input->isWaiting()) m_commandLine->showPrompt();
   m_canvas->setRequest(cadrt::currentInputRequest(), waiting,
                        cadrt::CommandProcessor::instance().depth() > 0);
   // At the command prompt, in either mode: the commands are offered.
@@ -269,6 +435,7 @@ void HostWindow::refresh() {
                         !MirrorRegistry::instance().topVisible();
   const bool idle = atPrompt && (waiting || !m_input);
   for (QAction* a : m_promptActions) a->setEnabled(idle);
+  m_commandLine->setCompletions(idle && m_input ? completions() : QStringList());
   // A prompt of a command (a dialog stepped aside for a point, say) has the
   // user's attention: the window comes forward with the command line ready.
   if (waiting && !atPrompt && !MirrorRegistry::instance().topVisible() && isVisible()) {

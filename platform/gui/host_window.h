@@ -16,10 +16,25 @@
 // Editing: what is selected on the canvas at the command prompt is the next
 // editing command's selection; the Edit menu and its keys are the commands
 // typed: Undo (Ctrl+Z) "U", Redo (Ctrl+Y) "REDO", Erase (Delete, with
-// something selected) "ERASE", and MOVE, ROTATE, COPY. Esc at the command
-// prompt clears the selection.
+// something selected) "ERASE", and MOVE, ROTATE, COPY.
+//
+// Keys, as CAD programs have them: Space ends an answer as Enter does, except
+// where a prompt takes free text (a name, a file: a prompt inside a command
+// that offers no [options]), and except for the selection answers that go on
+// with points or handles (w, c, h); Enter or Space on an empty command line
+// runs the last command again; Esc cancels the command and, a second time,
+// clears the selection. Keys typed while another part of the window has the
+// focus (the drawing, the menu bar, the toolbar, the history) go to the
+// command line. A command name typed at the command prompt may be an alias
+// (setAliases); a command of that name comes first.
+//
+// The right button on the drawing opens a menu: at a command's prompt Enter,
+// Cancel and the prompt's options; at the command prompt the selection's
+// commands (Erase, Move, Rotate, Copy) when something is selected, else the
+// last command again and the commands run before it.
 #pragma once
 
+#include <QHash>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -50,6 +65,22 @@ class HostWindow : public QMainWindow {
   // Hands a line to the host as if typed (false when no line can be taken now).
   bool submitLine(const QString& line);
 
+  // A line typed in the command line: at the command prompt an alias is
+  // replaced by its command and an empty line repeats the last command.
+  void submitTyped(const QString& line);
+  // Aliases (upper case) to the commands they stand for.
+  void setAliases(QHash<QString, QString> aliases) { m_aliases = std::move(aliases); }
+  // Command names the command line may offer; those the host knows now are offered.
+  void setCommandNames(QStringList names) { m_commandNames = std::move(names); }
+  // The commands run at the command prompt, newest first, and the last one.
+  const QStringList& recentCommands() const { return m_recentCommands; }
+  // Whether Space, with this text typed, ends the answer now.
+  bool spaceEnds(const QString& typed) const;
+  // The menu the right button opens now (the canvas opens it at a point).
+  QMenu* contextMenu();
+  // The prompt's options: "Enter option [Yes/No] <Yes>:" offers Yes and No.
+  static QStringList promptOptions(const QString& prompt);
+
   // The recent drawings, newest first (kept in the user's settings).
   QStringList recentFiles() const;
   // Questions the window asks the user; tests replace them. askSave returns
@@ -60,6 +91,7 @@ class HostWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildMenus();
@@ -75,6 +107,11 @@ class HostWindow : public QMainWindow {
   QString saveLine();
   void openDrawing();
   void openRecent(const QString& file);
+  // At the command prompt with no line waiting to be read.
+  bool atCommandPromptNow() const;
+  QString expandAlias(const QString& line) const;
+  void noteCommand(const QString& line);
+  QStringList completions() const;
 
   DrawingCanvas* m_canvas;
   CommandLineWidget* m_commandLine;
@@ -86,6 +123,9 @@ class HostWindow : public QMainWindow {
   // A line to run once the save asked for has succeeded (the drawing is
   // unmodified at the next prompt); dropped when the save failed.
   QString m_afterSave;
+  QHash<QString, QString> m_aliases;
+  QStringList m_commandNames;
+  QStringList m_recentCommands;
 };
 
 }  // namespace zrgui

@@ -13,9 +13,10 @@ std::optional<std::string> WindowInput::peek() {
   if (!m_lines.empty()) return m_lines.front();
   if (m_ended) return std::nullopt;
   MirrorRegistry::instance().syncAll();
-  if (m_beforeWait) m_beforeWait();
+  // Waiting already while the window gets ready: it shows the prompt as one.
   m_waiting = true;
   try {
+    if (m_beforeWait) m_beforeWait();
     waitUntil([this] { return !m_lines.empty() || m_ended; });
   } catch (...) {
     m_waiting = false;

@@ -33,6 +33,8 @@ class WindowInput : public zrbase::InputSource {
   bool ended() const { return m_ended; }
   // True while a reader waits for the next line.
   bool isWaiting() const { return m_waiting; }
+  // True while lines submitted wait to be read.
+  bool hasPending() const { return !m_lines.empty(); }
   // Called each time a reader is about to wait: the window shows the prompt.
   void setBeforeWait(std::function<void()> fn) { m_beforeWait = std::move(fn); }
 
