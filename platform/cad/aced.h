@@ -10,6 +10,7 @@
 #include "cad/runtime/dynamic_linker.h"
 #include "cad/runtime/editor_output.h"
 #include "cad/runtime/editor_prompts.h"
+#include "cad/runtime/editor_reactor.h"
 #include "cad/runtime/environment_settings.h"
 #include "cad/runtime/rx_dictionary.h"
 #include "cad/runtime/selection_set.h"

@@ -15,6 +15,7 @@
 #include "cad/runtime/dynamic_linker.h"
 #include "cad/runtime/editor_input_stack.h"
 #include "cad/runtime/editor_output.h"
+#include "cad/runtime/editor_reactor.h"
 #include "cad/runtime/guarded_call.h"
 #include "cad/runtime/selection_set.h"
 
@@ -85,10 +86,13 @@ int CommandProcessor::run(const std::wstring& typed) {
     return RTERROR;
   }
   if (rc == RTCAN) printLine(L"*Cancel*");
-  // A command typed at the prompt, with all it drove through acedCommand, is one undo step.
-  if (m_depth == 0)
+  // A command typed at the prompt, with all it drove through acedCommand, is one undo step;
+  // what the reactors change at its end belongs to it.
+  if (m_depth == 0) {
+    AcEditor::instance()->notifyCommandDone(upper(name).c_str(), rc);
     if (AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase())
       db->closeUndoStep(upper(name));
+  }
   return rc;
 }
 

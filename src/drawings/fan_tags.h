@@ -1,0 +1,44 @@
+// Fan tags: the names a drawing gives its placed fans (F-1, F-2, ...), unique
+// in the drawing, shown beside each fan.
+//
+// A fan's tag lives in its record (drawings/fan_record.h) and is shown by an
+// attribute TAG of the fan's reference on the layer FAN_TAG, so it moves,
+// turns, is copied and erased with the fan and can be switched off with its
+// layer. The prefix is a setting of the drawing, kept as the xdata PREFIX of
+// application ZRFAN_RECORD on the FAN_TAG layer's record, so it is saved with
+// the drawing; without it the prefix is "F-". A new tag takes the number
+// after the highest one in use, so a tag once erased is not given again while
+// a fan after it remains.
+#pragma once
+
+#include <vector>
+
+#include "base/cstring.h"
+#include "cad/acdb.h"
+#include "drawings/fan_record.h"
+
+inline constexpr const ACHAR* kFanTagLayer = L"FAN_TAG";
+inline constexpr const ACHAR* kFanTagAttribute = L"ZRFAN_TAG";
+inline constexpr const ACHAR* kDefaultTagPrefix = L"F-";
+
+// The number of a tag with this prefix (F-12 is 12); 0 when the tag is not
+// the prefix followed by digits alone.
+int TagNumber(const CString& tag, const CString& prefix);
+
+CString TagPrefix(AcDbDatabase* pDb);
+// Stores the prefix in the drawing (making FAN_TAG when missing); false for
+// an empty prefix or a layer table that cannot be written.
+bool SetTagPrefix(AcDbDatabase* pDb, const CString& prefix);
+
+// The placed fans of the model space, in the order they were made (handle
+// order): references carrying the placement's Model entry or a record.
+std::vector<AcDbObjectId> PlacedFans(AcDbDatabase* pDb);
+
+// Gives the fan just placed the next tag, stores its record with that tag and
+// shows it. The tag given; empty when the record could not be stored.
+CString TagNewFan(AcDbObjectId fanId, FanRecord record);
+
+// After COPY: every fan whose tag an earlier fan already has (the copies come
+// after their originals) takes the next free tag, in its record and its
+// attribute. The number of fans renumbered.
+int RenumberCopiedTags(AcDbDatabase* pDb);
