@@ -93,6 +93,53 @@ bool DrawingCanvas::picksPoints() const {
          m_request.kind == cadrt::InputKind::Distance;
 }
 
+void DrawingCanvas::setSnap(bool on) {
+  m_snapOn = on;
+  update();
+}
+
+QPointF DrawingCanvas::pickedPoint(QPoint screen) const {
+  if (m_snapOn) {
+    if (const auto snap = findSnap(acdbHostApplicationServices()->workingDatabase(),
+                                   QPointF(screen), kAperture, m_view.toScreenTransform())) {
+      return snap->at;
+    }
+  }
+  const QPointF world = m_view.toWorld(screen);
+  if (m_orthoOn && m_request.hasBase) {
+    return orthoPoint(QPointF(m_request.base[0], m_request.base[1]), world);
+  }
+  return world;
+}
+
+void DrawingCanvas::paintSnap(QPainter& p) const {
+  if (!m_snapOn || !picksPoints()) return;
+  const auto snap = findSnap(acdbHostApplicationServices()->workingDatabase(), QPointF(m_cursor),
+                             kAperture, m_view.toScreenTransform());
+  if (!snap) return;
+  // The marker's shape says what the point is, as CAD programs draw it.
+  const QPointF c = m_view.toScreen(snap->at);
+  constexpr double r = 6;
+  p.setPen(QPen(snapColor(), 2));
+  p.setBrush(Qt::NoBrush);
+  switch (snap->kind) {
+    case SnapKind::Endpoint:
+      p.drawRect(QRectF(c - QPointF(r, r), QSizeF(2 * r, 2 * r)));
+      break;
+    case SnapKind::Midpoint:
+      p.drawPolygon(QPolygonF({c + QPointF(0, -r), c + QPointF(r, r), c + QPointF(-r, r)}));
+      break;
+    case SnapKind::Centre:
+      p.drawEllipse(c, r, r);
+      break;
+    case SnapKind::Insertion:
+      p.drawRect(QRectF(c - QPointF(r, r), QSizeF(2 * r, 2 * r)));
+      p.drawLine(c - QPointF(r / 2, 0), c + QPointF(r / 2, 0));
+      p.drawLine(c - QPointF(0, r / 2), c + QPointF(0, r / 2));
+      break;
+  }
+}
+
 void DrawingCanvas::zoomExtents() {
   m_view.setViewport(size());
   m_view.fit(m_scene.hasBounds ? m_scene.bounds : kEmptyView);
@@ -140,8 +187,10 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
   paintDragged(p);
   if (picksPoints() && m_request.hasBase) {
     p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
-    p.drawLine(m_view.toScreen(QPointF(m_request.base[0], m_request.base[1])), QPointF(m_cursor));
+    p.drawLine(m_view.toScreen(QPointF(m_request.base[0], m_request.base[1])),
+               m_view.toScreen(pickedPoint(m_cursor)));
   }
+  paintSnap(p);
   if (m_request.kind == cadrt::InputKind::Selection || atCommandPrompt()) {
     if (m_selecting) {
       const bool window = m_cursor.x() >= m_selectStart.x();
@@ -200,7 +249,7 @@ void DrawingCanvas::paintDragged(QPainter& p) {
     m_draggedStamp = m_stamp;
     m_dragged = buildScene(acdbHostApplicationServices()->workingDatabase(), 0, m_draggedIds);
   }
-  const QPointF to = m_view.toWorld(m_cursor);
+  const QPointF to = m_gripDragging ? m_view.toWorld(m_cursor) : pickedPoint(m_cursor);
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(highlightColor(), 1));
   paintOutline(p, m_dragged, to - from);
@@ -272,7 +321,7 @@ void DrawingCanvas::mousePressEvent(QMouseEvent* event) {
     m_pointPressed = true;
     m_pressAt = pos;
     m_pressPrompt = m_prompts;
-    answer(pointText(m_view.toWorld(pos)));
+    answer(pointText(pickedPoint(pos)));
   } else if (m_waiting && (m_request.kind == cadrt::InputKind::Selection || atCommandPrompt())) {
     const std::optional<Grip> grip = atCommandPrompt() ? gripAt(pos) : std::nullopt;
     if (grip && grip->insertion) {
@@ -316,7 +365,7 @@ void DrawingCanvas::mouseReleaseEvent(QMouseEvent* event) {
     // one, from the base point the press gave.
     if (m_prompts != m_pressPrompt && m_waiting && picksPoints() && m_request.hasBase &&
         (pos - m_pressAt).manhattanLength() >= kClickSlop) {
-      answer(pointText(m_view.toWorld(pos)));
+      answer(pointText(pickedPoint(pos)));
     }
   }
   if (m_gripDragging) {

@@ -28,6 +28,11 @@
 //                           grip moves that reference: "MOVE" with it as the
 //                           selection, then the two points, one command
 //
+// A point picked near an end or the middle of a line, a centre or an
+// insertion point is that point (object snap, shown by a marker while the
+// cursor is there; setSnap); with ortho on (setOrtho) a point measured from a
+// base point is kept level or plumb with it.
+//
 // While a command drags entities from a base point (MOVE, COPY), they follow
 // the cursor; a drag that answered the base point with its press answers the
 // second point with its release.
@@ -43,6 +48,7 @@
 #include "cad/runtime/input_request.h"
 #include "gui/canvas_selection.h"
 #include "gui/drawing_scene.h"
+#include "gui/object_snap.h"
 #include "gui/scene_painter.h"
 #include "gui/view_transform.h"
 
@@ -67,6 +73,14 @@ class DrawingCanvas : public QWidget {
   void setOnCursor(std::function<void(QPointF)> fn) { m_onCursor = std::move(fn); }
   // The right button outside a selection prompt, at this global position.
   void setOnContextMenu(std::function<void(QPoint)> fn) { m_onContextMenu = std::move(fn); }
+
+  void setSnap(bool on);
+  bool snapOn() const { return m_snapOn; }
+  void setOrtho(bool on) { m_orthoOn = on; }
+  bool orthoOn() const { return m_orthoOn; }
+  static QColor snapColor() { return QColor(255, 160, 0); }
+  // Screen pixels round the cursor in which a snap point is taken.
+  static constexpr int kAperture = 8;
 
   void zoomExtents();
   void zoomWindow(const QRectF& world);
@@ -102,6 +116,9 @@ class DrawingCanvas : public QWidget {
 
  private:
   void answer(const QString& text);
+  // The world point a pick at this screen position gives (snap, then ortho).
+  QPointF pickedPoint(QPoint screen) const;
+  void paintSnap(QPainter& p) const;
   void renderCache();
   void paintAxesIcon(QPainter& p) const;
   bool picksPoints() const;
@@ -138,6 +155,8 @@ class DrawingCanvas : public QWidget {
   std::function<void(QPointF)> m_onCursor;
   std::function<void(QPoint)> m_onContextMenu;
 
+  bool m_snapOn = true;
+  bool m_orthoOn = false;
   bool m_hasCursor = false;
   QPoint m_cursor;
   bool m_panning = false;

@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "cad/acdb.h"
 #include "cad/aced.h"
@@ -161,6 +162,24 @@ void HostWindow::buildMenus() {
                   [this] { m_canvas->zoomBy(2); });
   view->addAction(QStringLiteral("Zoom &Out"), QKeySequence::ZoomOut,
                   [this] { m_canvas->zoomBy(0.5); });
+  view->addSeparator();
+  // Drawing aids, at any prompt: they change how picks are read, not the drawing.
+  QAction* snap = view->addAction(QStringLiteral("Object &Snap"));
+  snap->setShortcut(Qt::Key_F3);
+  snap->setCheckable(true);
+  snap->setChecked(m_canvas->snapOn());
+  connect(snap, &QAction::toggled, this, [this](bool on) { m_canvas->setSnap(on); });
+  QAction* ortho = view->addAction(QStringLiteral("&Ortho"));
+  ortho->setShortcut(Qt::Key_F8);
+  ortho->setCheckable(true);
+  connect(ortho, &QAction::toggled, this, [this](bool on) { m_canvas->setOrtho(on); });
+  for (QAction* aid : {snap, ortho}) {
+    auto* button = new QToolButton;
+    button->setDefaultAction(aid);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    statusBar()->addPermanentWidget(button);
+  }
 
   QToolBar* bar = addToolBar(QStringLiteral("Main"));
   bar->setObjectName(QStringLiteral("mainToolBar"));

@@ -1,8 +1,8 @@
 // The desktop's keys and right-button menu: Space ends answers but not free
 // text, an empty line repeats the last command, aliases, keys typed over the
 // drawing and the history reach the command line, Esc cancels, command names
-// complete; the prompt label and the history's fixed-width font; the alias
-// file's lines.
+// complete; object snap with its marker and ortho (F8); the prompt label and
+// the history's fixed-width font; the alias file's lines.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -76,6 +76,42 @@ TEST_F(DesktopSession, SpaceEndsAnswersButNotFreeTextAndEnterOnNothingRepeatsThe
   EXPECT_EQ(forwarded, QStringLiteral("l"));
   EXPECT_EQ(offered,
             (QStringList{QStringLiteral("LA"), QStringLiteral("LAYER"), QStringLiteral("LIST")}));
+}
+
+TEST_F(DesktopSession, APickNearAMiddleSnapsToItAndOrthoKeepsTheSecondPointLevel) {
+  guitest::TestDrawing d;
+  const AcDbObjectId line = d.line({0, 0, 0}, {100, 0, 0}, 1);
+  d.line({0, 50, 0}, {0, 80, 0}, 1);
+  open(d);
+  QLineEdit* edit = window.commandLine()->input();
+  int marker = 0;
+  QPointF second;
+  const QPoint nearMiddle(3, -2);
+  at(QStringLiteral("Command:"), [&] { QTest::keyClicks(edit, QStringLiteral("MOVE ")); });
+  at(QStringLiteral("Select objects:"), [&] { QTest::keyClicks(edit, QStringLiteral("all ")); });
+  at(QStringLiteral("Select objects:"), [&] { QTest::keyClick(edit, Qt::Key_Space); });
+  at(QStringLiteral("Specify base point:"), [&] {
+    hover(screenOf(50, 0) + nearMiddle);
+    marker =
+        guitest::countColor(window.canvas()->grab().toImage(), guitest::around(screenOf(50, 0), 8),
+                            zrgui::DrawingCanvas::snapColor(), 30);
+    QTest::mouseClick(window.canvas(), Qt::LeftButton, {}, screenOf(50, 0) + nearMiddle);
+  });
+  at(QStringLiteral("Specify second point:"), [&] {
+    QTest::keyClick(edit, Qt::Key_F8);
+    second = window.canvas()->toWorld(screenOf(90, 0));
+    QTest::mouseClick(window.canvas(), Qt::LeftButton, {}, screenOf(90, 0) + QPoint(0, -25));
+  });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  discardAtQuit();
+  run();
+
+  EXPECT_GT(marker, 0) << "the midpoint's marker shows under the cursor";
+  AcDbObjectPointer<AcDbLine> moved(line, AcDb::kForRead);
+  ASSERT_EQ(moved.openStatus(), Acad::eOk);
+  EXPECT_EQ(moved->startPoint().y, 0.0) << "snapped base, level second point: " << transcript();
+  EXPECT_NEAR(moved->startPoint().x, second.x() - 50, 1e-3) << transcript();
+  EXPECT_TRUE(window.canvas()->orthoOn());
 }
 
 TEST(CommandLine, TheLabelShowsThePromptAndALineBeingPrintedStaysInTheFixedWidthHistory) {
