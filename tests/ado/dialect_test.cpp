@@ -20,8 +20,8 @@ TEST_F(Dialect, LikeMatchesTheTextAValueReadsAs) {
        {L"(ID) values(0)", L"(ID) values(-7)", L"(ID) values(9223372036854775807)",
         L"(ID, FanNo) values(10, 4.499999999999999)", L"(ID, FanNo) values(11, 4.5000001)",
         L"(ID, FanNo) values(12, 1.5e20)", L"(ID, FanNo) values(13, 45)",
-        L"(ID, BigModel) values(20, '4-72 ')", L"(ID, BigModel) values(21, 'x4-72')",
-        L"(ID, BigModel) values(22, 'Ab-C')"}) {
+        L"(ID, FanNo) values(14, 7.000000000000001)", L"(ID, BigModel) values(20, '4-72 ')",
+        L"(ID, BigModel) values(21, 'x4-72')", L"(ID, BigModel) values(22, 'Ab-C')"}) {
     conn->Execute((std::wstring(L"insert into Model ") + values).c_str(), nullptr, -1);
   }
   const std::pair<const wchar_t*, Ids> matching[] = {
@@ -31,6 +31,7 @@ TEST_F(Dialect, LikeMatchesTheTextAValueReadsAs) {
       {L"BigModel LIKE '4-72' AND DriveMode like 'a'", {L"1", L"2"}},
       {L"BigModel LIKE '4_72'", {L"1", L"2"}},
       {L"ID like 3 or ID like 1", {L"1", L"3"}},
+      {L"FanNo like 7 or FanNo like 45", {L"13", L"14"}},
       {L"ID LIKE '1'", {L"1"}},
       {L"ID LIKE '0'", {L"0"}},
       {L"ID LIKE '-7'", {L"-7"}},
