@@ -11,6 +11,8 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
+#include <vector>
 
 #include "base/console_input.h"
 #include "base/cstring.h"
@@ -74,6 +76,28 @@ std::string openScript(const std::string& name, std::ifstream& script) {
   return script ? std::string() : std::strerror(errno ? errno : EIO);
 }
 
+// Has the module's FANSCHED write the drawing's schedule to the file of the
+// command line (the command finds it under the setting FANSCHEDFILE and leaves
+// why it failed under FANSCHEDERROR, sched/sched_command.h).
+int writeSchedule(const std::string& file, std::ostream& err) {
+  cadrt::CommandProcessor& proc = cadrt::CommandProcessor::instance();
+  if (!proc.isCommand(L"FANSCHED")) {
+    err << "fancad: cannot write the schedule: the module's FANSCHED command is not loaded\n";
+    return 2;
+  }
+  acedSetEnv(L"FANSCHEDERROR", L"");
+  acedSetEnv(L"FANSCHEDFILE", zrbase::utf8ToWide(file).c_str());
+  const int rc = proc.run(L"FANSCHED");
+  cadrt::ensureLineStart();
+  std::vector<ACHAR> why(4096);
+  if (acedGetEnv(L"FANSCHEDERROR", why.data(), why.size()) == RTNORM && why[0]) {
+    err << "fancad: cannot write the schedule '" << file << "': " << zrbase::wideToUtf8(why.data())
+        << "\n";
+    return 1;
+  }
+  return rc == RTNORM ? 0 : 1;
+}
+
 void shutDown() {
   AcRxDynamicLinker* linker = AcRxDynamicLinker::instance();
   linker->sendAcrxMessage(AcRx::kQuitMsg);
@@ -91,6 +115,8 @@ int runSession(const HostOptions& options, const std::string& programPath, std::
   try {
     if (!startDrawing(options.drawing, err) || !loadModule(options, programPath, err)) {
       status = 2;
+    } else if (!options.schedule.empty()) {
+      status = writeSchedule(options.schedule, err);
     } else {
       loop.run();
     }
@@ -140,6 +166,17 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
     err << "fancad: --screenshot needs the desktop mode (--gui)\n";
     return 2;
   }
+  if (!options.schedule.empty()) {
+    std::error_code ec;
+    if (options.drawing.empty() ||
+        !std::filesystem::is_regular_file(
+            zrbase::nativePath(zrbase::pathFromBytes(options.drawing).c_str()), ec)) {
+      err << "fancad: --schedule needs the drawing to read"
+          << (options.drawing.empty() ? std::string() : " ('" + options.drawing + "' is no file)")
+          << "\n";
+      return 2;
+    }
+  }
   std::ifstream script;
   if (!options.script.empty()) {
     const std::string why = openScript(options.script, script);
@@ -150,8 +187,13 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
   }
   // The module's FANDUTY finds the file under this setting (duty_command.h).
   if (!options.csv.empty()) acedSetEnv(L"FANDUTYCSV", zrbase::utf8ToWide(options.csv).c_str());
-  const bool fromScript = script.is_open();
-  zrbase::StreamInput input(fromScript ? static_cast<std::istream&>(script) : std::cin, fromScript);
+  // Writing a schedule reads no input: a message box on the way takes its default.
+  std::istringstream noInput;
+  const bool fromScript = script.is_open() || !options.schedule.empty();
+  zrbase::StreamInput input(script.is_open() ? static_cast<std::istream&>(script)
+                            : fromScript     ? static_cast<std::istream&>(noInput)
+                                             : std::cin,
+                            fromScript);
   zrbase::setCurrentInput(&input);
   winplat::ConsoleUiService boxes;
   winplat::ScopedUiService scopedBoxes(boxes);

@@ -1,17 +1,27 @@
 // Parsing of fancad's command line.
 #include "host_options.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace fancad {
 
 namespace {
 
 ParsedOptions failure(std::string why) { return {std::nullopt, std::move(why)}; }
 
+bool endsWithNoCase(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() &&
+         std::equal(end.rbegin(), end.rend(), s.rbegin(), [](char lower, char c) {
+           return std::tolower(static_cast<unsigned char>(c)) == lower;
+         });
+}
+
 }  // namespace
 
 std::string usageText() {
   return "usage: fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]\n"
-         "              [--screenshot FILE.png] [DRAWING]\n"
+         "              [--screenshot FILE.png] [--schedule FILE.csv|FILE.xlsx] [DRAWING]\n"
          "  --headless     the command line on standard input and output\n"
          "                 (the default without a display)\n"
          "  --gui          the desktop window (the default when DISPLAY or\n"
@@ -22,6 +32,9 @@ std::string usageText() {
          "                 UTF-8), replaced at each run\n"
          "  --screenshot FILE.png\n"
          "                 desktop mode: save a picture of the window when the host ends\n"
+         "  --schedule FILE.csv|FILE.xlsx\n"
+         "                 write the schedule of the drawing's fans (FANSCHED) to FILE,\n"
+         "                 as CSV or XLSX by its extension, and end\n"
          "  DRAWING        the drawing to open (created on save when missing)\n";
 }
 
@@ -60,12 +73,19 @@ ParsedOptions parseHostOptions(const std::vector<std::string>& args) {
       if (auto why = value("--csv", o.csv)) return failure(*why);
     } else if (a == "--screenshot" || a.rfind("--screenshot=", 0) == 0) {
       if (auto why = value("--screenshot", o.screenshot)) return failure(*why);
+    } else if (a == "--schedule" || a.rfind("--schedule=", 0) == 0) {
+      if (auto why = value("--schedule", o.schedule)) return failure(*why);
+      if (!endsWithNoCase(o.schedule, ".csv") && !endsWithNoCase(o.schedule, ".xlsx"))
+        return failure("--schedule needs a file ending in .csv or .xlsx ('" + o.schedule + "')");
     } else if (a == "-h" || a == "--help") {
       o.help = true;
     } else {
       return failure("unknown option '" + a + "'");
     }
   }
+  if (!o.schedule.empty() &&
+      (!o.script.empty() || !o.screenshot.empty() || o.mode == HostOptions::Mode::Gui))
+    return failure("--schedule runs no script and opens no window");
   return {o, {}};
 }
 

@@ -1,6 +1,6 @@
 // The command line of fancad:
 //   fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]
-//          [--screenshot FILE.png] [DRAWING]
+//          [--screenshot FILE.png] [--schedule FILE.csv|FILE.xlsx] [DRAWING]
 #pragma once
 
 #include <optional>
@@ -17,6 +17,7 @@ struct HostOptions {
   std::string drawing;     // empty: a new, empty drawing
   std::string csv;         // FANDUTY writes its table here as CSV; empty: nowhere
   std::string screenshot;  // desktop mode: the window's picture is saved here at the end
+  std::string schedule;    // the drawing's fan schedule is written here, then the host ends
   bool help = false;
 };
 
@@ -26,7 +27,9 @@ struct ParsedOptions {
 };
 
 // Parses the arguments after the program name. "--script=FILE",
-// "--module=PATH" and "--csv=FILE" are accepted as well; "--" ends the options.
+// "--module=PATH", "--csv=FILE" and "--schedule=FILE" are accepted as well; "--"
+// ends the options. A schedule file must end in .csv or .xlsx (any letter case), and
+// it excludes --script, --gui and --screenshot: the host runs no commands but that.
 ParsedOptions parseHostOptions(const std::vector<std::string>& args);
 
 std::string usageText();

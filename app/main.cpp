@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 #ifdef FANCAD_HAVE_GUI
-  if (!parsed.options->help &&
+  if (!parsed.options->help && parsed.options->schedule.empty() &&
       fancad::chosenMode(*parsed.options) == fancad::HostOptions::Mode::Gui) {
     return fancad::runDesktopHost(*parsed.options, programPath(argv[0]), std::cerr);
   }

@@ -1,5 +1,6 @@
-// Load, unload and the FAN command (FANDUTY, beside it, lives in duty/): the module's process
-// attach and detach, the entry point the host sends its messages to, and the command handler.
+// Load, unload and the FAN command (FANDUTY and FANSCHED, beside it, live in duty/ and
+// sched/): the module's process attach and detach, the entry point the host sends its messages
+// to, and the command handler.
 //
 // Module-wide state is set at load and never changed afterwards: the instance
 // handle (kept in res/module_resources), the extension-module record with its attached flag, and
@@ -12,6 +13,7 @@
 #include "duty/duty_command.h"
 #include "fandlg/fan_dlg.h"
 #include "res/module_resources.h"
+#include "sched/sched_command.h"
 #include "win/resources.h"
 
 namespace {
@@ -94,9 +96,12 @@ extern "C" int acrxGetApiVersion(int nReset) {
 void InitApplication() {
   AddCommand(L"ZR", L"FAN", L"FAN", 3, FanCommand, -1);
   AddCommand(L"ZR", L"FANDUTY", L"FANDUTY", 3, FanDutyCommand, -1);
+  AddCommand(L"ZR", L"FANSCHED", L"FANSCHED", 3, FanSchedCommand, -1);
+  StartTagRenumbering();
 }
 
 void UnloadApplication() {
+  StopTagRenumbering();
   AcEdCommandStack::cast(acrxSysRegistry()->at(L"ACAD_REGISTERED_COMMANDS"))->removeGroup(L"ZR");
   // The catalogue connections the data layer kept for the dialog's next open
   // are closed with the module, so that the catalogue file is complete on its

@@ -40,12 +40,19 @@ TEST(HostOptions, WrongCommandLinesSayWhy) {
            {{"--gui", "--headless"}, "--headless and --gui exclude each other"},
            {{"a.dxf", "b.dxf"}, "only one drawing can be given ('b.dxf')"},
            {{"--verbose"}, "unknown option '--verbose'"},
+           {{"--schedule", "s.txt", "a.dxf"},
+            "--schedule needs a file ending in .csv or .xlsx ('s.txt')"},
+           {{"--schedule=s.csv", "--script", "a.scr", "a.dxf"},
+            "--schedule runs no script and opens no window"},
        }) {
     const auto p = parseHostOptions(c.args);
     EXPECT_FALSE(p.options);
     EXPECT_EQ(p.error, c.error);
   }
   EXPECT_TRUE(parseHostOptions({"--help"}).options->help);
+  const auto schedule = parseHostOptions({"--schedule=S.XLSX", "a.dxf"});
+  ASSERT_TRUE(schedule.options) << schedule.error << ": the extension in any letter case";
+  EXPECT_EQ(schedule.options->schedule, "S.XLSX");
   EXPECT_EQ(parseHostOptions({}).options->mode, HostOptions::Mode::Default);
 }
 

@@ -11,7 +11,7 @@ import pathlib
 import re
 import sys
 
-CHAIN = ["db", "drawings", "styledlg", "fandlg", "duty", "host"]
+CHAIN = ["db", "drawings", "styledlg", "fandlg", "duty", "sched", "host"]
 FOUNDATION = ["components", "uikit", "cadkit", "res", "fanperf"]
 RANK = {**{name: 0 for name in FOUNDATION}, **{name: i + 1 for i, name in enumerate(CHAIN)}}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"/]+)/')

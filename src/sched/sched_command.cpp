@@ -1,0 +1,130 @@
+// FANSCHED and the reactor that renumbers copied tags.
+#include "sched/sched_command.h"
+
+#include <vector>
+
+#include "cad/aced.h"
+#include "db/fan_database.h"
+#include "drawings/fan_tags.h"
+#include "sched/schedule.h"
+#include "sched/schedule_catalogue.h"
+#include "sched/schedule_files.h"
+#include "sched/schedule_table.h"
+
+namespace {
+
+constexpr size_t kPathChars = 4096;
+
+CString entryText(const AcDbObject* pObject, const ACHAR* app) {
+  CString text;
+  resbuf* chain = pObject->xData(app);
+  if (chain && chain->rbnext && chain->rbnext->restype == 1000)
+    text = chain->rbnext->resval.rstring;
+  acutRelRb(chain);
+  return text;
+}
+
+std::vector<sched::DrawingFan> drawingFans(AcDbDatabase* pDb) {
+  std::vector<sched::DrawingFan> fans;
+  for (AcDbObjectId id : PlacedFans(pDb)) {
+    AcDbObjectPointer<AcDbObject> pFan(id, AcDb::kForRead);
+    if (!pFan) continue;
+    fans.push_back({entryText(pFan.object(), L"Model"), entryText(pFan.object(), L"LabelModel"),
+                    entryText(pFan.object(), L"NAME"), ReadFanRecord(pFan.object())});
+  }
+  return fans;
+}
+
+class TagRenumbering : public AcEditorReactor {
+ public:
+  void commandEnded(const ACHAR* cmdStr) override { AfterCommand(cmdStr); }
+  void commandCancelled(const ACHAR* cmdStr) override { AfterCommand(cmdStr); }
+  void commandFailed(const ACHAR* cmdStr) override { AfterCommand(cmdStr); }
+
+ private:
+  // A COPY given up after some copies keeps them: they are renumbered too.
+  static void AfterCommand(const ACHAR* cmdStr) {
+    if (CString(cmdStr) != L"COPY") return;
+    const int n = RenumberCopiedTags(acdbHostApplicationServices()->workingDatabase());
+    if (n > 0) acutPrintf(L"\n%d copied fan(s) tagged anew.\n", n);
+  }
+};
+
+TagRenumbering g_renumbering;
+
+CString settingText(const ACHAR* name) {
+  std::vector<ACHAR> value(kPathChars);
+  if (acedGetEnv(name, value.data(), value.size()) != RTNORM) return CString();
+  return CString(value.data());
+}
+
+bool writeFile(AcDbDatabase* pDb, const CString& file) {
+  const CString why = sched::WriteScheduleFile(file, DrawingScheduleCells(pDb));
+  if (why.IsEmpty()) {
+    acutPrintf(L"\nSchedule written to %s\n", static_cast<LPCTSTR>(file));
+    return true;
+  }
+  acutPrintf(L"\nCannot write the schedule to %s: %s\n", static_cast<LPCTSTR>(file),
+             static_cast<LPCTSTR>(why));
+  acedSetEnv(kScheduleErrorSetting, why);
+  return false;
+}
+
+void askAndWriteFile(AcDbDatabase* pDb, bool xlsx) {
+  std::vector<ACHAR> typed(kPathChars);
+  if (acedGetString(1, L"\nSchedule file: ", typed.data(), typed.size()) != RTNORM) return;
+  CString file(typed.data());
+  file.Trim();
+  if (file.IsEmpty()) return;
+  const bool named = sched::IsXlsxName(file) ||
+                     (file.GetLength() >= 4 && file.Right(4).CompareNoCase(L".csv") == 0);
+  if (!named) file += xlsx ? L".xlsx" : L".csv";
+  writeFile(pDb, file);
+}
+
+}  // namespace
+
+std::vector<std::vector<CString>> DrawingScheduleCells(AcDbDatabase* pDb) {
+  CFanDatabase db;
+  _ConnectionPtr connection;
+  // Without a catalogue the schedule lists what the drawing records; the
+  // wrapper has told the user why it could not be opened.
+  if (db.OpenFanDatabase()) connection = db.m_pConnection;
+  sched::CatalogueFacts facts(connection);
+  return sched::ScheduleCells(sched::BuildSchedule(drawingFans(pDb), facts.AsLookup()));
+}
+
+void FanSchedCommand() {
+  AcDbDatabase* pDb = acdbHostApplicationServices()->workingDatabase();
+  if (pDb == nullptr) return;
+  const CString file = settingText(kScheduleFileSetting);
+  if (!file.IsEmpty()) {
+    acedSetEnv(kScheduleFileSetting, L"");
+    writeFile(pDb, file);
+    return;
+  }
+  acedInitGet(0, L"Csv Xlsx");
+  ads_point pt;
+  const int rc =
+      acedGetPoint(nullptr, L"\nSchedule: pick insertion point or [Csv/Xlsx] <update>: ", pt);
+  if (rc == RTKWORD) {
+    std::vector<ACHAR> keyword(32);
+    acedGetInput(keyword.data(), keyword.size());
+    askAndWriteFile(pDb, CString(keyword.data()) == L"Xlsx");
+    return;
+  }
+  if (rc != RTNORM && rc != RTNONE) return;
+  const AcGePoint3d at(pt[0], pt[1], pt[2]);
+  CString why;
+  const std::vector<std::vector<CString>> cells = DrawingScheduleCells(pDb);
+  if (sched::PlaceScheduleBlock(pDb, sched::LayOutTable(cells), rc == RTNORM ? &at : nullptr, why)
+          .isNull()) {
+    acutPrintf(L"\nNo schedule placed: %s.\n", static_cast<LPCTSTR>(why));
+    return;
+  }
+  acutPrintf(L"\nSchedule of %d fan(s).\n", static_cast<int>(cells.size()) - 1);
+}
+
+void StartTagRenumbering() { acedEditor->addReactor(&g_renumbering); }
+
+void StopTagRenumbering() { acedEditor->removeReactor(&g_renumbering); }

@@ -1,0 +1,160 @@
+// The catalogue's side of the schedule.
+#include "sched/schedule_catalogue.h"
+
+#include <vector>
+
+#include "db/field_text.h"
+#include "duty/duty_selection.h"
+
+namespace sched {
+
+namespace {
+
+std::wstring keyText(const CString& series, const CString& fanNo, const CString& drive,
+                     const CString& speed) {
+  return series.str() + L'\n' + fanNo.str() + L'\n' + drive.str() + L'\n' + speed.str();
+}
+
+// The named columns' texts of every row the statement gives; no rows when it
+// fails (a missing table, a column the table lacks reads as empty).
+std::vector<std::vector<CString>> readColumns(const _ConnectionPtr& connection, const CString& sql,
+                                              const std::vector<const wchar_t*>& columns) {
+  std::vector<std::vector<CString>> rows;
+  try {
+    _RecordsetPtr rs = connection->Execute(_bstr_t(static_cast<LPCTSTR>(sql)), nullptr, adCmdText);
+    FieldsPtr fields = rs->GetFields();
+    std::vector<long> at;
+    for (const wchar_t* c : columns) {
+      long found = -1;
+      for (long i = 0; i < fields->GetCount(); ++i)
+        if (CString(static_cast<const wchar_t*>(fields->GetItem(_variant_t(i))->GetName()))
+                .CompareNoCase(c) == 0)
+          found = i;
+      at.push_back(found);
+    }
+    for (; rs->GetadoEOF() == VARIANT_FALSE; rs->MoveNext()) {
+      std::vector<CString>& row = rows.emplace_back();
+      for (long i : at) row.push_back(i < 0 ? CString() : FieldText(rs->GetCollect(_variant_t(i))));
+    }
+    rs->Close();
+  } catch (const _com_error&) {
+    rows.clear();
+  }
+  return rows;
+}
+
+// The accessory rows as one text: "name spec ×quantity; ...".
+CString accessoryText(const std::vector<std::vector<CString>>& rows) {
+  CString text;
+  for (const std::vector<CString>& r : rows) {
+    if (r[0].IsEmpty()) continue;  // the placeholder row a new model gets
+    CString item = r[0];
+    if (!r[1].IsEmpty()) item += L" " + r[1];
+    if (!r[2].IsEmpty() && r[2] != L"1") item += L" \u00d7" + r[2];
+    text += (text.IsEmpty() ? L"" : L"; ") + item;
+  }
+  return text;
+}
+
+// The row at which a model is rated: its most efficient row (the first of
+// equals), or its first when no row gives an efficiency. A range row's
+// point is the middle of its box.
+std::optional<Performance> ratedPoint(const duty::CatalogueModel& m,
+                                      const std::vector<CString>& motors) {
+  const duty::PerformanceRow* best = nullptr;
+  size_t bestIndex = 0;
+  for (size_t i = 0; i < m.rows.size(); ++i) {
+    const duty::PerformanceRow& r = m.rows[i];
+    if (!best || r.efficiency.value_or(-1) > best->efficiency.value_or(-1)) {
+      best = &r;
+      bestIndex = i;
+    }
+  }
+  if (!best) return std::nullopt;
+  auto middle = [](const std::optional<double>& v, const std::optional<double>& lo,
+                   const std::optional<double>& hi) -> std::optional<double> {
+    if (v) return v;
+    if (lo && hi) return (*lo + *hi) / 2;
+    return std::nullopt;
+  };
+  return Performance{middle(best->flow, best->flowLow, best->flowHigh),
+                     middle(best->pressure, best->pressureLow, best->pressureHigh),
+                     best->efficiency,
+                     best->shaftPower,
+                     best->motorPower,
+                     bestIndex < motors.size() ? motors[bestIndex] : CString()};
+}
+
+// The motor of the row whose motor power the operating point took.
+CString motorOfPower(const duty::CatalogueModel& m, const std::vector<CString>& motors,
+                     const std::optional<double>& power) {
+  for (size_t i = 0; power && i < m.rows.size() && i < motors.size(); ++i)
+    if (m.rows[i].motorPower == power) return motors[i];
+  return CString();
+}
+
+}  // namespace
+
+CatalogueFacts::CatalogueFacts(const _ConnectionPtr& connection) : m_connection(connection) {
+  if (connection == nullptr) return;
+  try {
+    m_catalogue = duty::readDutyCatalogue(connection);
+  } catch (const _com_error&) {
+    return;
+  }
+  for (size_t i = 0; i < m_catalogue.models.size(); ++i) {
+    const duty::CatalogueModel& m = m_catalogue.models[i];
+    m_index.emplace(keyText(m.bigModel, m.fanNo, m.driveMode, m.speed), i);
+  }
+}
+
+std::optional<ModelFacts> CatalogueFacts::Lookup(const ModelKey& key) {
+  const std::wstring text = keyText(key.series, key.fanNo, key.drive, key.speed);
+  if (const auto known = m_facts.find(text); known != m_facts.end()) return known->second;
+  std::optional<ModelFacts>& facts = m_facts[text];
+  const auto found = m_index.find(text);
+  if (found == m_index.end()) return facts;
+  const size_t index = found->second;
+  const duty::CatalogueModel& m = m_catalogue.models[index];
+  CString id;
+  id.Format(L"%d", m.id);
+  std::vector<CString> motors;
+  for (const auto& r : readColumns(
+           m_connection, L"SELECT * FROM " + m.bigModel + L"_Parameter WHERE ModelID = " + id,
+           {L"MotorModel"}))
+    motors.push_back(r[0]);
+  // Only a table holding every row of the model lines up with its rows.
+  if (motors.size() != m.rows.size()) motors.clear();
+  facts.emplace();
+  facts->label = m.labelModel;
+  facts->accessories = accessoryText(readColumns(
+      m_connection,
+      L"SELECT * FROM " + m.bigModel + L"_" + m.driveMode + L"_Accessory WHERE ModelID = " + id,
+      {L"ItemName", L"Spec", L"Quantity"}));
+  facts->rated = ratedPoint(m, motors);
+  facts->atDuty = [this, index, motors](const FanRecord& r) -> std::optional<Performance> {
+    duty::DutyCatalogue one;
+    one.density = m_catalogue.density;
+    one.series.push_back(m_catalogue.series[m_catalogue.models[index].series]);
+    one.models.push_back(m_catalogue.models[index]);
+    one.models.back().series = 0;
+    duty::DutyConditions conditions;
+    conditions.flow = r.flow.value_or(0);
+    conditions.pressure = r.pressure.value_or(0);
+    conditions.temperature = r.airTemp.value_or(conditions.temperature);
+    conditions.atmPressure = r.atmPressure.value_or(conditions.atmPressure);
+    try {
+      const duty::DutySelection s = duty::selectForDuty(one, conditions);
+      if (s.candidates.empty()) return std::nullopt;
+      const duty::Candidate& c = s.candidates.front();
+      return Performance{c.point.flow, c.point.pressure,
+                         c.efficiency, c.shaftPower,
+                         c.motorPower, motorOfPower(one.models[0], motors, c.motorPower)};
+    } catch (const std::invalid_argument&) {
+      return std::nullopt;
+    }
+  };
+  return facts;
+}
+
+}  // namespace sched

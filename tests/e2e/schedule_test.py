@@ -1,0 +1,113 @@
+#!/usr/bin/python3
+"""Tags and FANSCHED end to end on the sample library: three fans placed with FAN (one
+by selection by parameters), then given records and tags as placement writes them;
+COPY, ERASE, UNDO, MOVE, FANSCHED twice, the CSV and XLSX files, SAVEAS and a reopen
+through --schedule. Drawings are read back by ezdxf and the drawing checker.
+
+Usage: schedule_test.py --fancad BIN --checker PY (ZR_DATALIB, ZR_DWGLIB set)
+"""
+import csv
+import subprocess
+import sys
+
+import ezdxf
+import openpyxl
+
+import fancad_e2e as e2e
+
+MODEL = "dlg select 1012 4-72\ndlg select 1014 4.5\ndlg select 1015 A\ndlg select 1016 2900"
+PLACE = ("FAN\n" + MODEL + "\ndlg click 1008\n0\n1000,0\ndlg click 1008\n0\n3000,0\ndlg ok\n"
+         "FAN\ndlg click 202\ndlg type 1002 1131\ndlg type 1003 990\ndlg click 202\n"
+         "dlg click 1008\n0\n5000,0\ndlg ok\nSAVEAS old.dxf")
+SPEC = ["Model", "LabelModel", "PLAN", "NAME", "VACType"]
+
+
+def fans(doc):
+    return [e for e in doc.modelspace() if e.dxftype() == "INSERT" and e.has_xdata("Model")]
+
+
+def tag_of(fan):
+    return next((a.dxf.text for a in fan.attribs if a.dxf.tag == "ZRFAN_TAG"), "")
+
+
+def read_csv(path):
+    with open(path, encoding="utf-8-sig", newline="") as f:
+        return list(csv.reader(f))
+
+
+def table_rows(doc):
+    """The FAN_SCHEDULE block's texts, row by row (top first), left to right."""
+    rows = {}
+    for t in doc.blocks.get("FAN_SCHEDULE").query("TEXT"):
+        rows.setdefault(round(t.dxf.insert.y), []).append((t.dxf.insert.x, t.dxf.text))
+    return [[text for _, text in sorted(r)] for _, r in sorted(rows.items(), reverse=True)]
+
+
+class Schedule(e2e.Scenario):
+    def fancad(self, *lines, args=(), status=0):
+        return self.assertRan(e2e.run(list(lines), cwd=self.dir, args=args), status)
+
+    def test_fans_placed_before_tags_are_listed_last_and_keep_their_entries(self):
+        self.fancad(PLACE, "FANSCHED", "c", "old.csv")
+        doc = ezdxf.readfile(self.path("old.dxf"))
+        self.assertNotIn("FAN_TAG", doc.layers)
+        self.assertEqual([list(f.xdata.data) for f in fans(doc)], [SPEC] * 3)
+        rows = read_csv(self.path("old.csv"))
+        self.assertEqual([(r[0], r[3], r[14], r[15]) for r in rows[1:]],
+                         [("", "4-72", "2", "placed before tags")] * 2 +
+                         [("", "9-19", "1", "placed before tags")])
+        self.assertTrue(all(r[7] and r[12] for r in rows[1:]), "the catalogue fills flow, motor")
+
+    def test_tags_stay_unique_and_the_schedule_lists_every_fan_in_tag_order(self):
+        self.fancad(PLACE)
+        doc = ezdxf.readfile(self.path("old.dxf"))
+        doc.layers.add("FAN_TAG")
+        doc.appids.add("ZRFAN_RECORD")
+        for n, fan in enumerate(fans(doc), 1):
+            series, no, drive, speed = ("4-72", "4.5", "A", "2900") if n < 3 else \
+                ("9-19", "5", "C", "1250")
+            fan.set_xdata("ZRFAN_RECORD", [(1070, 1), (1000, "SOURCE"), (1070, 0),
+                                           (1000, "TAG"), (1000, "F-%d" % n),
+                                           (1000, "SERIES"), (1000, series), (1000, "FANNO"),
+                                           (1000, no), (1000, "DRIVE"), (1000, drive),
+                                           (1000, "SPEED"), (1000, speed)])
+            fan.add_attrib("ZRFAN_TAG", "F-%d" % n, fan.dxf.insert + (600, 600),
+                           dxfattribs={"layer": "FAN_TAG", "height": 50})
+        doc.saveas(self.path("tagged.dxf"))
+        spec = {f.dxf.handle: [f.get_xdata(app) for app in SPEC] for f in fans(doc)}
+        first = fans(doc)[0].dxf.handle
+        self.fancad("COPY", "h " + first, "", "0,0", "0,2000", "",
+                    "ERASE", "h " + fans(doc)[1].dxf.handle, "", "UNDO", "",
+                    "MOVE", "h " + first, "", "0,0", "100,100",
+                    "FANSCHED", "0,-3000", "FANSCHED", "", "FANSCHED", "c", "s.csv",
+                    "FANSCHED", "x", "s", "SAVEAS out.dxf", args=[self.path("tagged.dxf")])
+        self.assertDrawingClean(self.path("out.dxf"))
+        out = ezdxf.readfile(self.path("out.dxf"))
+        placed = fans(out)
+        self.assertEqual([tag_of(f) for f in placed], ["F-1", "F-2", "F-3", "F-4"])
+        self.assertEqual([f.get_xdata("ZRFAN_RECORD")[4].value for f in placed],
+                         ["F-1", "F-2", "F-3", "F-4"])
+        for f in placed:
+            self.assertEqual([f.get_xdata(app) for app in SPEC], spec.get(f.dxf.handle, spec[first]))
+        tables = [e for e in out.modelspace() if e.dxftype() == "INSERT"
+                  and e.dxf.name == "FAN_SCHEDULE"]
+        self.assertEqual(len(tables), 1, "FANSCHED again keeps the one table")
+        self.assertEqual(tuple(tables[0].dxf.insert), (0, -3000, 0))
+        rows = read_csv(self.path("s.csv"))
+        self.assertEqual([r[0] for r in rows[1:]], ["F-1", "F-2", "F-3", "F-4"])
+        self.assertEqual([r[2] for r in rows[1:]], [f.get_xdata("LabelModel")[0].value
+                                                    for f in placed])
+        self.assertEqual(table_rows(out), [[c for c in r if c] for r in rows])
+        sheet = openpyxl.load_workbook(self.path("s.xlsx")).active
+        self.assertEqual([[c or "" for c in r] for r in sheet.iter_rows(values_only=True)], rows)
+        # Reopened, the drawing gives the same schedule; a file that cannot be made says why.
+        for target, status in (("again.csv", 0), ("/nonexistent/s.csv", 1)):
+            r = subprocess.run([e2e.ARGS.fancad, "--schedule", target, "out.dxf"], cwd=self.dir,
+                               capture_output=True, text=True, timeout=60)
+            self.assertEqual(r.returncode, status, r.stdout + r.stderr)
+        self.assertEqual(read_csv(self.path("again.csv")), rows)
+        self.assertIn("cannot write the schedule '/nonexistent/s.csv'", r.stderr)
+
+
+if __name__ == "__main__":
+    sys.exit(e2e.main("--checker", sample=False))
