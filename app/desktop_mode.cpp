@@ -17,6 +17,7 @@
 #include "cad/runtime/editor_input_stack.h"
 #include "canvas_zoom.h"
 #include "command_aliases.h"
+#include "desktop_commands.h"
 #include "gui/event_loops.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_ui_service.h"
@@ -133,7 +134,10 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
 
   zrgui::HostWindow window;
   // A script means the same in either mode: aliases are the user's typing only.
-  if (!fromScript) window.setAliases(loadAliases(err));
+  if (!fromScript) {
+    window.setAliases(loadAliases(err));
+    registerDesktopCommands();
+  }
   window.setCommandNames(commandNames());
   zrgui::OutputTee tee(
       std::cout, [&window](const QString& text) { window.commandLine()->appendOutput(text); });

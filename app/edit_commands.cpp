@@ -118,7 +118,10 @@ int rotateCommand() {
   ads_point base;
   if ((rc = askBase(base)) != RTNORM) return rc;
   double angle = 0;
-  rc = acedGetAngle(base, L"Specify rotation angle: ", &angle);
+  {
+    const cadrt::ScopedDragPreview turned(ids, cadrt::DragMotion::Rotate);
+    rc = acedGetAngle(base, L"Specify rotation angle: ", &angle);
+  }
   if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
   const AcGeMatrix3d turn =
       AcGeMatrix3d::rotation(angle, AcGeVector3d::kZAxis, AcGePoint3d(base[0], base[1], base[2]));

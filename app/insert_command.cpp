@@ -8,6 +8,7 @@
 #include "base/file_functions.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
+#include "cad/runtime/input_request.h"
 
 namespace fancad {
 
@@ -64,7 +65,13 @@ int askPoint(Placement& p) {
   for (;;) {
     acedInitGet(RSG_NONULL, L"Scale Rotate");
     ads_point pt;
-    const int rc = acedGetPoint(nullptr, L"Specify insertion point or [Scale/Rotate]: ", pt);
+    int rc;
+    {
+      // The block as it would be placed follows the cursor; a default not yet
+      // answered shows as its default.
+      const cadrt::ScopedInsertPreview ghost({p.block, p.scale, p.rotation});
+      rc = acedGetPoint(nullptr, L"Specify insertion point or [Scale/Rotate]: ", pt);
+    }
     if (rc == RTNORM) {
       p.position = AcGePoint3d(pt[0], pt[1], pt[2]);
       return RTNORM;

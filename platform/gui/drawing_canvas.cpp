@@ -85,6 +85,7 @@ void DrawingCanvas::clearSelection() {
   m_selection.clear();
   m_restorePending = false;
   m_restore.clear();
+  if (m_onSelection) m_onSelection();
   update();
 }
 
@@ -185,6 +186,7 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
   paintSelection(p);
   if (!m_hasCursor || !m_waiting) return;
   paintDragged(p);
+  paintInserted(p);
   if (picksPoints() && m_request.hasBase) {
     p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
     p.drawLine(m_view.toScreen(QPointF(m_request.base[0], m_request.base[1])),
@@ -207,13 +209,12 @@ void DrawingCanvas::paintEvent(QPaintEvent*) {
   }
 }
 
-void DrawingCanvas::paintOutline(QPainter& p, const Scene& scene, QPointF offset) const {
-  const QTransform toScreen = m_view.toScreenTransform();
+void DrawingCanvas::paintOutline(QPainter& p, const Scene& scene, const QTransform& move) const {
+  const QTransform toScreen = move * m_view.toScreenTransform();
   for (const SceneBatch& b : scene.batches) {
-    for (const QLineF& s : b.segments)
-      p.drawLine(toScreen.map(s.p1() + offset), toScreen.map(s.p2() + offset));
-    for (const QPolygonF& f : b.fills) p.drawPolygon(toScreen.map(f.translated(offset)));
-    for (const QPointF& pt : b.points) p.drawPoint(toScreen.map(pt + offset));
+    for (const QLineF& s : b.segments) p.drawLine(toScreen.map(s));
+    for (const QPolygonF& f : b.fills) p.drawPolygon(toScreen.map(f));
+    for (const QPointF& pt : b.points) p.drawPoint(toScreen.map(pt));
   }
 }
 
@@ -221,7 +222,7 @@ void DrawingCanvas::paintSelection(QPainter& p) {
   if (m_selection.isEmpty()) return;
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(highlightColor(), 1, Qt::DashLine));
-  paintOutline(p, m_selection.highlight(m_stamp), QPointF());
+  paintOutline(p, m_selection.highlight(m_stamp));
   p.setPen(QPen(QColor(255, 255, 255), 1));
   p.setBrush(gripColor());
   for (const Grip& g : m_selection.grips()) {
@@ -250,13 +251,38 @@ void DrawingCanvas::paintDragged(QPainter& p) {
     m_dragged = buildScene(acdbHostApplicationServices()->workingDatabase(), 0, m_draggedIds);
   }
   const QPointF to = m_gripDragging ? m_view.toWorld(m_cursor) : pickedPoint(m_cursor);
+  QTransform move = QTransform::fromTranslate(to.x() - from.x(), to.y() - from.y());
+  if (!m_gripDragging && cadrt::currentDragMotion() == cadrt::DragMotion::Rotate) {
+    // The angle the cursor gives, as the angle prompt reads a point: from the base towards it.
+    const QPointF d = to - from;
+    if (d.isNull()) return;
+    move = QTransform::fromTranslate(-from.x(), -from.y()) *
+           QTransform().rotateRadians(std::atan2(d.y(), d.x())) *
+           QTransform::fromTranslate(from.x(), from.y());
+  }
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(highlightColor(), 1));
-  paintOutline(p, m_dragged, to - from);
+  paintOutline(p, m_dragged, move);
   if (m_gripDragging) {
     p.setPen(QPen(QColor(255, 255, 255), 1, Qt::DashLine));
     p.drawLine(m_view.toScreen(from), QPointF(m_cursor));
   }
+}
+
+void DrawingCanvas::paintInserted(QPainter& p) {
+  const cadrt::InsertPreview* inserted = cadrt::currentInsertPreview();
+  if (!inserted || m_request.kind != cadrt::InputKind::Point) return;
+  if (inserted->block != m_insertedOf.block || inserted->scale != m_insertedOf.scale ||
+      inserted->rotation != m_insertedOf.rotation || m_stamp != m_insertedStamp) {
+    m_insertedOf = *inserted;
+    m_insertedStamp = m_stamp;
+    m_inserted = buildReferenceScene(acdbHostApplicationServices()->workingDatabase(), 0,
+                                     inserted->block, inserted->scale, inserted->rotation);
+  }
+  const QPointF at = pickedPoint(m_cursor);
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(highlightColor(), 1));
+  paintOutline(p, m_inserted, QTransform::fromTranslate(at.x(), at.y()));
 }
 
 void DrawingCanvas::paintAxesIcon(QPainter& p) const {
@@ -419,6 +445,7 @@ void DrawingCanvas::finishIdleSelection(QPoint end) {
     m_selection.add(QRectF(m_view.toWorld(m_selectStart), m_view.toWorld(end)).normalized(),
                     end.x() < m_selectStart.x());
   }
+  if (m_onSelection) m_onSelection();
   update();
 }
 

@@ -35,7 +35,11 @@
 //
 // While a command drags entities from a base point (MOVE, COPY), they follow
 // the cursor; a drag that answered the base point with its press answers the
-// second point with its release.
+// second point with its release. While ROTATE asks for the angle they are
+// shown turned about the base point towards the cursor, and while INSERT asks
+// for the insertion point the block, at the scale and rotation given so far,
+// is shown at the cursor (cad/runtime/input_request.h): ghosts in the
+// highlight colour, never part of the drawing.
 #pragma once
 
 #include <QImage>
@@ -73,6 +77,8 @@ class DrawingCanvas : public QWidget {
   void setOnCursor(std::function<void(QPointF)> fn) { m_onCursor = std::move(fn); }
   // The right button outside a selection prompt, at this global position.
   void setOnContextMenu(std::function<void(QPoint)> fn) { m_onContextMenu = std::move(fn); }
+  // The selection made at the command prompt may have changed.
+  void setOnSelection(std::function<void()> fn) { m_onSelection = std::move(fn); }
 
   void setSnap(bool on);
   bool snapOn() const { return m_snapOn; }
@@ -135,8 +141,9 @@ class DrawingCanvas : public QWidget {
   AcDbObjectId pickAt(QPoint end) const;
   void paintSelection(QPainter& p);
   void paintDragged(QPainter& p);
-  // Outlines of a scene shifted by offset (world units), in one pen.
-  void paintOutline(QPainter& p, const Scene& scene, QPointF offset) const;
+  void paintInserted(QPainter& p);
+  // Outlines of a scene moved by move (world to world), in one pen.
+  void paintOutline(QPainter& p, const Scene& scene, const QTransform& move = {}) const;
 
   Scene m_scene;
   ScenePainter m_painter;
@@ -154,6 +161,7 @@ class DrawingCanvas : public QWidget {
   std::function<void(const QString&)> m_onAnswer;
   std::function<void(QPointF)> m_onCursor;
   std::function<void(QPoint)> m_onContextMenu;
+  std::function<void()> m_onSelection;
 
   bool m_snapOn = true;
   bool m_orthoOn = false;
@@ -180,6 +188,10 @@ class DrawingCanvas : public QWidget {
   Scene m_dragged;
   std::vector<AcDbObjectId> m_draggedIds;
   std::uint64_t m_draggedStamp = 0;
+  // The scene of the block being inserted, and what it was built of.
+  Scene m_inserted;
+  cadrt::InsertPreview m_insertedOf;
+  std::uint64_t m_insertedStamp = 0;
 };
 
 }  // namespace zrgui

@@ -52,6 +52,18 @@ Scene SceneBuilder::build() {
     addEntity(e, top);
     ++m_scene.entityCount;
   }
+  return finish();
+}
+
+Scene SceneBuilder::buildReference(const AcDbBlockReference& ref) {
+  if (!m_db) return {};
+  readLayers();
+  addReference(&ref, Context(), 7, nullptr);
+  m_scene.entityCount = 1;
+  return finish();
+}
+
+Scene SceneBuilder::finish() {
   if (m_scene.hasBounds) m_scene.bounds = QRectF(QPointF(m_minX, m_minY), QPointF(m_maxX, m_maxY));
   return std::move(m_scene);
 }
@@ -248,6 +260,14 @@ Scene buildScene(const AcDbDatabase* db, QRgb background) {
 
 Scene buildScene(const AcDbDatabase* db, QRgb background, const std::vector<AcDbObjectId>& only) {
   return detail::SceneBuilder(db, background, &only).build();
+}
+
+Scene buildReferenceScene(const AcDbDatabase* db, QRgb background, const AcDbObjectId& block,
+                          double scale, double rotation) {
+  AcDbBlockReference ref(AcGePoint3d::kOrigin, block);
+  ref.setScaleFactors(AcGeScale3d(scale));
+  ref.setRotation(rotation);
+  return detail::SceneBuilder(db, background).buildReference(ref);
 }
 
 }  // namespace zrgui

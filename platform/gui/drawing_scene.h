@@ -64,6 +64,12 @@ Scene buildScene(const AcDbDatabase* db, QRgb background);
 // dragged); erased ones are left out.
 Scene buildScene(const AcDbDatabase* db, QRgb background, const std::vector<AcDbObjectId>& only);
 
+// A reference to block placed at the origin with this scale and rotation
+// (radians), as the model space would show it: what INSERT is about to place.
+// Its layer-0 entities keep layer 0; attributes are not shown.
+Scene buildReferenceScene(const AcDbDatabase* db, QRgb background, const AcDbObjectId& block,
+                          double scale, double rotation);
+
 // What a click picks: the one model-space entity of db whose drawing comes
 // nearest to at among those whose drawing meets the square of half-side half
 // around it (the pick box); a null id when none does. The drawing is what the

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -34,6 +35,8 @@ constexpr int kRecentFiles = 8;
 // Commands the right button's menu offers again.
 constexpr int kRecentCommands = 6;
 const char* const kRecentKey = "recentFiles";
+const char* const kStateKey = "window/state";
+const char* const kGeometryKey = "window/geometry";
 
 QString documentTitle() {
   const AcApDocument* doc = acDocManagerPtr()->curDocument();
@@ -58,7 +61,11 @@ QString withFile(const char* command, const QString& file) {
 }  // namespace
 
 HostWindow::HostWindow()
-    : m_canvas(new DrawingCanvas), m_commandLine(new CommandLineWidget), m_coordinates(new QLabel) {
+    : m_canvas(new DrawingCanvas),
+      m_commandLine(new CommandLineWidget),
+      m_coordinates(new QLabel),
+      m_layers(new LayerPanel),
+      m_properties(new PropertiesPanel) {
   auto* split = new QSplitter(Qt::Vertical);
   split->addWidget(m_canvas);
   split->addWidget(m_commandLine);
@@ -99,8 +106,41 @@ HostWindow::HostWindow()
                 : QFileDialog::getOpenFileName(this, caption, QString(), filter);
   };
   buildMenus();
+  buildDocks();
   resize(1280, 800);
+  const QSettings settings;
+  restoreGeometry(settings.value(QString::fromUtf8(kGeometryKey)).toByteArray());
+  restoreState(settings.value(QString::fromUtf8(kStateKey)).toByteArray());
   refresh();
+}
+
+HostWindow::~HostWindow() {
+  QSettings settings;
+  settings.setValue(QString::fromUtf8(kGeometryKey), saveGeometry());
+  settings.setValue(QString::fromUtf8(kStateKey), saveState());
+}
+
+void HostWindow::buildDocks() {
+  // A change in the layer panel is the LAYER command's lines, at the command prompt only.
+  m_layers->setOnLines([this](const QStringList& lines) {
+    if (!isIdle()) return;
+    for (const QString& line : lines) submitLine(line);
+  });
+  m_canvas->setOnSelection([this] { m_properties->showSelection(m_canvas->selected()); });
+  const std::pair<QWidget*, const char*> docks[] = {{m_layers, "Layers"},
+                                                    {m_properties, "Properties"}};
+  for (const auto& [panel, title] : docks) {
+    auto* dock = new QDockWidget(tr(title), this);
+    dock->setObjectName(QString::fromUtf8(title).toLower() + QStringLiteral("Dock"));
+    dock->setWidget(panel);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    m_viewMenu->addAction(dock->toggleViewAction());
+  }
+  // Wide enough for a layer's name beside its switches; the layers get the
+  // more room, as a plan has many and a selection few properties.
+  const QList<QDockWidget*> made = findChildren<QDockWidget*>();
+  resizeDocks(made, {330, 330}, Qt::Horizontal);
+  resizeDocks(made, {450, 250}, Qt::Vertical);
 }
 
 QAction* HostWindow::addCommand(QMenu* menu, const QIcon& icon, const QString& text,
@@ -155,6 +195,7 @@ void HostWindow::buildMenus() {
   const QList<QAction*> edits = buildEditMenu();
 
   QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  m_viewMenu = view;
   QAction* extents =
       view->addAction(QStringLiteral("Zoom &Extents"), [this] { m_canvas->zoomExtents(); });
   extents->setIconText(QStringLiteral("Zoom Extents"));
@@ -173,6 +214,7 @@ void HostWindow::buildMenus() {
   ortho->setShortcut(Qt::Key_F8);
   ortho->setCheckable(true);
   connect(ortho, &QAction::toggled, this, [this](bool on) { m_canvas->setOrtho(on); });
+  view->addSeparator();
   for (QAction* aid : {snap, ortho}) {
     auto* button = new QToolButton;
     button->setDefaultAction(aid);
@@ -356,10 +398,9 @@ bool HostWindow::spaceEnds(const QString& typed) const {
     case cadrt::InputKind::Line:
       break;
   }
-  // A command name is one word; a prompt with options takes one of them or
-  // a value, while one without may take a name or a file with blanks in it.
-  return cadrt::CommandProcessor::instance().depth() == 0 ||
-         !promptOptions(m_commandLine->prompt()).isEmpty();
+  // A command name is one word, as is the answer of a prompt that reads a
+  // word; a prompt that reads the rest of the line takes its blanks.
+  return !request.freeText;
 }
 
 QMenu* HostWindow::contextMenu() {
@@ -442,6 +483,8 @@ bool HostWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void HostWindow::refresh() {
   m_canvas->refresh();
+  m_layers->refresh();
+  m_properties->showSelection(m_canvas->selected());
   const bool waiting = m_input && !m_input->ended();
   // In a script every line answers a prompt; at the keyboard the prompt is
   // the one waited at.

@@ -19,14 +19,19 @@
 // something selected) "ERASE", and MOVE, ROTATE, COPY.
 //
 // Keys, as CAD programs have them: Space ends an answer as Enter does, except
-// where a prompt takes free text (a name, a file: a prompt inside a command
-// that offers no [options]), and except for the selection answers that go on
+// where a prompt takes free text (one that reads the rest of the line, as a
+// file or layer name does: InputRequest::freeText), and except for the selection answers that go on
 // with points or handles (w, c, h); Enter or Space on an empty command line
 // runs the last command again; Esc cancels the command and, a second time,
 // clears the selection. Keys typed while another part of the window has the
 // focus (the drawing, the menu bar, the toolbar, the history) go to the
 // command line. A command name typed at the command prompt may be an alias
 // (setAliases); a command of that name comes first.
+//
+// Two docks, shown and placed as the user left them (the window's state is
+// kept in the user's settings): the layer panel, whose changes are LAYER
+// commands like any typed (gui/layer_panel.h), and the properties of the
+// selection (gui/properties_panel.h).
 //
 // The right button on the drawing opens a menu: at a command's prompt Enter,
 // Cancel and the prompt's options; at the command prompt the selection's
@@ -43,6 +48,8 @@
 
 #include "gui/command_line_widget.h"
 #include "gui/drawing_canvas.h"
+#include "gui/layer_panel.h"
+#include "gui/properties_panel.h"
 
 namespace zrgui {
 
@@ -54,6 +61,9 @@ class HostWindow : public QMainWindow {
 
   DrawingCanvas* canvas() const { return m_canvas; }
   CommandLineWidget* commandLine() const { return m_commandLine; }
+  LayerPanel* layerPanel() const { return m_layers; }
+  PropertiesPanel* propertiesPanel() const { return m_properties; }
+  ~HostWindow() override;
 
   // Interactive use: the input the window's lines go to (null in script mode).
   void setInput(WindowInput* input) { m_input = input; }
@@ -95,6 +105,7 @@ class HostWindow : public QMainWindow {
 
  private:
   void buildMenus();
+  void buildDocks();
   // The Edit menu; its undo, redo and erase for the toolbar.
   QList<QAction*> buildEditMenu();
   // A menu command offered at the command prompt.
@@ -116,6 +127,9 @@ class HostWindow : public QMainWindow {
   DrawingCanvas* m_canvas;
   CommandLineWidget* m_commandLine;
   QLabel* m_coordinates;
+  LayerPanel* m_layers;
+  PropertiesPanel* m_properties;
+  QMenu* m_viewMenu = nullptr;
   QMenu* m_recentMenu = nullptr;
   QList<QAction*> m_promptActions;  // offered at the command prompt only
   WindowInput* m_input = nullptr;

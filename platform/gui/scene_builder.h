@@ -53,11 +53,14 @@ class SceneBuilder {
       : m_db(db), m_background(background), m_only(only) {}
 
   Scene build();
+  // The entities ref shows (ref need not be in the database).
+  Scene buildReference(const AcDbBlockReference& ref);
   // pickEntity's answer over the model space.
   AcDbObjectId pick(QPointF at, double half, const QTransform& toBox);
 
  private:
   void readLayers();
+  Scene finish();
   void addEntity(const AcDbEntity* e, const Context& ctx);
   void addReference(const AcDbBlockReference* ref, const Context& ctx, int color,
                     const AcDbStub* layer);

@@ -1,5 +1,5 @@
-// The desktop's keys and right-button menu: Space ends answers but not free
-// text, an empty line repeats the last command, aliases, keys typed over the
+// The desktop's keys and right-button menu: Space ends answers (a word too)
+// but not free text, an empty line repeats the last command, aliases, keys typed over the
 // drawing and the history reach the command line, Esc cancels, command names
 // complete; object snap with its marker and ortho (F8); the prompt label and
 // the history's fixed-width font; the alias file's lines.
@@ -56,8 +56,13 @@ TEST_F(DesktopSession, SpaceEndsAnswersButNotFreeTextAndEnterOnNothingRepeatsThe
       offered << list->model()->index(r, 0).data().toString();
     }
     edit->clear();
-    type(QStringLiteral("QUIT"));
+    QTest::keyClicks(edit, QStringLiteral("INSERT "));
   });
+  // A prompt that reads a word, with no [options]: Space ends the answer.
+  at(QStringLiteral("Enter block name:"),
+     [&] { QTest::keyClicks(edit, QStringLiteral("NOSUCH ")); });
+  at(QStringLiteral("Enter block name:"), [&] { QTest::keyClick(edit, Qt::Key_Escape); });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
   discardAtQuit();
   run();
 
@@ -66,6 +71,8 @@ TEST_F(DesktopSession, SpaceEndsAnswersButNotFreeTextAndEnterOnNothingRepeatsThe
   ASSERT_NE(first, std::string::npos) << t;
   EXPECT_NE(t.find("Command: LAYER\n", first + 1), std::string::npos) << "repeated: " << t;
   EXPECT_NE(t.find("*Cancel*"), std::string::npos) << "Esc over the drawing cancelled: " << t;
+  EXPECT_NE(t.find("Block \"NOSUCH\" not found."), std::string::npos)
+      << "Space ended the block name: " << t;
   AcDbObjectPointer<AcDbLayerTableRecord> current(db()->clayer(), AcDb::kForRead);
   ASSERT_EQ(current.openStatus(), Acad::eOk);
   EXPECT_EQ(std::wstring(current->name()), L"Plant Room") << "a name takes its blank";

@@ -3,7 +3,8 @@
 // window and crossing, ZOOM W), the title's modified mark, recent files, the
 // question before closing unsaved, the module's fan dialog placing a fan;
 // picking a fan (highlight, grips), Delete, Ctrl+Z/Ctrl+Y, MOVE by a drag
-// and a grip drag.
+// and a grip drag; the ghosts of INSERT's block and of ROTATE's selection;
+// the layer and properties panels.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QStatusBar>
 #include <numbers>
 
+#include "desktop_commands.h"
 #include "desktop_session.h"
 #include "fandlg/fan_dlg.h"
 #include "gui/dialog_view.h"
@@ -420,6 +422,117 @@ TEST_F(DesktopEdit, MoveTakesThePreselectedFanAndADragPlacesItAndAGripDragMovesI
   EXPECT_EQ(afterGrip, std::vector<AcDbObjectId>{f.fan})
       << "the fan stays selected after a grip move";
   EXPECT_TRUE(undone.isEqualTo(moved)) << "the grip move was one step";
+}
+
+// FANBLK's outline runs 20 across and 10 up from its base point: turned a
+// quarter, from 10 left of the point to it and 20 up. So each ghost below has
+// a side where only the turned block has one.
+TEST_F(DesktopEdit, InsertShowsItsTurnedBlockAtTheCursorAndRotateTheSelectionTurnedToIt) {
+  FanDrawing f;
+  open(f.d);
+  int insertGhost = -1, unturnedGhost = -1, rotateGhost = -1, movedGhost = -1;
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("INSERT FANBLK")); });
+  at(QStringLiteral("[Scale/Rotate]:"), [&] { type(QStringLiteral("R")); });
+  at(QStringLiteral("rotation angle <0>:"), [&] { type(QStringLiteral("90")); });
+  at(QStringLiteral("[Scale/Rotate]:"), [&] {
+    hover(screenOf(60, 20));
+    insertGhost = shown(kHighlight, 50, 30, 2);
+    unturnedGhost = shown(kHighlight, 70, 30, 2);
+    QTest::keyClick(window.commandLine()->input(), Qt::Key_Escape);
+  });
+  at(QStringLiteral("Command:"), [&] {
+    clickAt(120, 55);
+    type(QStringLiteral("ROTATE"));
+  });
+  at(QStringLiteral("Specify base point:"), [&] { clickAt(100, 50); });
+  at(QStringLiteral("Specify rotation angle:"), [&] {
+    hover(screenOf(100, 80));
+    rotateGhost = shown(kHighlight, 90, 60, 2);
+    movedGhost = shown(kHighlight, 110, 80, 2);
+    type(QStringLiteral("90"));
+  });
+  at(QStringLiteral("Command:"), [&] { type(QStringLiteral("QUIT")); });
+  discardAtQuit();
+  run();
+
+  EXPECT_GT(insertGhost, 0) << "the block, turned as asked, follows the cursor";
+  EXPECT_EQ(unturnedGhost, 0) << "and not as it would lie unturned";
+  EXPECT_GT(rotateGhost, 0) << "the fan turned about the base point towards the cursor";
+  EXPECT_EQ(movedGhost, 0) << "and not carried along as MOVE would";
+  EXPECT_EQ(modelSpace().size(), 2u) << "the cancelled INSERT placed nothing: " << transcript();
+  AcDbObjectPointer<AcDbBlockReference> ref(f.fan, AcDb::kForRead);
+  ASSERT_EQ(ref.openStatus(), Acad::eOk);
+  EXPECT_NEAR(ref->rotation(), std::numbers::pi / 2, 1e-9) << transcript();
+}
+
+AcDbObjectPointer<AcDbLayerTableRecord> layerNamed(AcDbDatabase* db, const wchar_t* name) {
+  AcDbLayerTable* table = nullptr;
+  AcDbObjectId id;
+  if (db->getLayerTable(table, AcDb::kForRead) == Acad::eOk) {
+    table->getAt(name, id);
+    table->close();
+  }
+  return AcDbObjectPointer<AcDbLayerTableRecord>(id, AcDb::kForRead);
+}
+
+TEST_F(DesktopEdit, TheLayerPanelTurnsALayerOffCtrlZTurnsItOnAndPropertiesShowThePickedFan) {
+  FanDrawing f;
+  f.d.layer(L"Duct [A]", 3);
+  f.d.line({0, 20, 0}, {40, 20, 0}, 256, L"Duct [A]");
+  open(f.d);
+  fancad::registerDesktopCommands();
+  zrgui::LayerPanel* layers = window.layerPanel();
+  layers->askColor = [](int) { return 1; };
+  const auto clickCell = [layers](const QString& name, int column) {
+    QTableWidget* table = layers->table();
+    const QRect cell = table->visualItemRect(table->item(layers->rowOf(name), column));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+  };
+  const QString duct = QStringLiteral("Duct [A]");
+  bool off = false, offModified = false, onAgain = false, onModified = true;
+  int onPixels = -1, offPixels = -1;
+  QString kind, layer, model, x;
+  at(QStringLiteral("Command:"), [&] {
+    onPixels = pixelsAt(kGreen, 30, 20);
+    clickCell(duct, zrgui::LayerPanel::On);
+  });
+  at(QStringLiteral("Command:"), [&] {
+    off = layerNamed(db(), L"Duct [A]")->isOff();
+    offModified = window.isWindowModified();
+    offPixels = pixelsAt(kGreen, 30, 20);
+    keys(Qt::Key_Z, Qt::ControlModifier);
+  });
+  at(QStringLiteral("Command:"), [&] {
+    onAgain = !layerNamed(db(), L"Duct [A]")->isOff();
+    onModified = window.isWindowModified();
+    clickCell(duct, zrgui::LayerPanel::Color);
+  });
+  at(QStringLiteral("Command:"), [&] {
+    clickAt(120, 55);
+    const zrgui::PropertiesPanel* p = window.propertiesPanel();
+    kind = p->value(QStringLiteral("Type"));
+    layer = p->value(QStringLiteral("Layer"));
+    model = p->value(QStringLiteral("Model"));
+    x = p->value(QStringLiteral("Position X"));
+    type(QStringLiteral("QUIT"));
+  });
+  discardAtQuit();
+  run();
+
+  EXPECT_TRUE(off) << transcript();
+  EXPECT_TRUE(offModified);
+  EXPECT_GT(onPixels, 0);
+  EXPECT_EQ(offPixels, 0) << "the line on the layer is gone from the drawing";
+  EXPECT_TRUE(onAgain) << "Ctrl+Z undid the panel's change: " << transcript();
+  EXPECT_FALSE(onModified) << "undone back to the drawing as opened";
+  EXPECT_EQ(layerNamed(db(), L"Duct [A]")->color().colorIndex(), 1) << transcript();
+  EXPECT_EQ(layers->table()->item(layers->rowOf(duct), zrgui::LayerPanel::Color)->text(),
+            QStringLiteral("1"))
+      << "the panel shows the drawing as it is";
+  EXPECT_EQ(kind, QStringLiteral("INSERT"));
+  EXPECT_EQ(layer, QStringLiteral("0"));
+  EXPECT_EQ(model, QStringLiteral("4-72No4.5A_2900, 2, 1.25")) << "every value of the application";
+  EXPECT_EQ(x, QStringLiteral("100"));
 }
 
 }  // namespace

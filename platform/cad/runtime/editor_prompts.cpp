@@ -66,7 +66,8 @@ struct PromptSpec {
 };
 
 int runPrompt(const PromptSpec& request, const InitGet& ig, const Interpret& interpret) {
-  const ScopedInputRequest stated(request.kind, request.base);
+  const ScopedInputRequest stated(request.kind, request.base,
+                                  request.span == AnswerSpan::RestOfLine);
   for (;;) {
     if (request.prompt) writeText(request.prompt);
     Answer a = [&request] {

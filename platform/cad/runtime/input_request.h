@@ -12,7 +12,7 @@
 
 #include <vector>
 
-class AcDbObjectId;
+#include "cad/db/object_id.h"
 
 namespace cadrt {
 
@@ -22,6 +22,9 @@ struct InputRequest {
   InputKind kind = InputKind::Line;
   bool hasBase = false;  // base[] holds the point a rubber band starts from
   double base[3] = {0, 0, 0};
+  // A typed line whose answer is the rest of the line, blanks and all (a file
+  // or layer name); otherwise a blank ends the answer, as Enter does.
+  bool freeText = false;
 };
 
 // The request of the innermost prompt reading now.
@@ -31,7 +34,7 @@ const InputRequest& currentInputRequest();
 class ScopedInputRequest {
  public:
   explicit ScopedInputRequest(const InputRequest& request);
-  ScopedInputRequest(InputKind kind, const double* base);
+  ScopedInputRequest(InputKind kind, const double* base, bool freeText = false);
   ~ScopedInputRequest();
   ScopedInputRequest(const ScopedInputRequest&) = delete;
   ScopedInputRequest& operator=(const ScopedInputRequest&) = delete;
@@ -40,21 +43,53 @@ class ScopedInputRequest {
   InputRequest m_previous;
 };
 
-// The entities a command moves by the answer of the point prompts it asks
-// while this object lives (MOVE and COPY after the base point): a front end
-// shows them following the cursor from the prompt's base point.
+// How the answer of the prompt moves the dragged entities: Move carries them
+// from the prompt's base point to the point given (MOVE, COPY); Rotate turns
+// them about the base point by the angle given (ROTATE).
+enum class DragMotion { Move, Rotate };
+
+// The entities a command moves by the answer of the point or angle prompts it
+// asks while this object lives: a front end shows them following the cursor.
 class ScopedDragPreview {
  public:
-  explicit ScopedDragPreview(const std::vector<AcDbObjectId>& ids);
+  explicit ScopedDragPreview(const std::vector<AcDbObjectId>& ids,
+                             DragMotion motion = DragMotion::Move);
   ~ScopedDragPreview();
   ScopedDragPreview(const ScopedDragPreview&) = delete;
   ScopedDragPreview& operator=(const ScopedDragPreview&) = delete;
 
  private:
   const std::vector<AcDbObjectId>* m_previous;
+  DragMotion m_previousMotion;
 };
 
 // The entities dragged now; null when no command drags any.
 const std::vector<AcDbObjectId>* currentDragPreview();
+// How they move; Move when none are dragged.
+DragMotion currentDragMotion();
+
+// A block a command is about to place where the point prompt it asks while
+// this object lives is answered (INSERT at its insertion point): a front end
+// shows a reference to it, at this scale and rotation, following the cursor.
+struct InsertPreview {
+  AcDbObjectId block;
+  double scale = 1;
+  double rotation = 0;  // radians, counter-clockwise
+};
+
+class ScopedInsertPreview {
+ public:
+  explicit ScopedInsertPreview(const InsertPreview& preview);
+  ~ScopedInsertPreview();
+  ScopedInsertPreview(const ScopedInsertPreview&) = delete;
+  ScopedInsertPreview& operator=(const ScopedInsertPreview&) = delete;
+
+ private:
+  InsertPreview m_preview;
+  const InsertPreview* m_previous;
+};
+
+// The block placed now; null when no command places one.
+const InsertPreview* currentInsertPreview();
 
 }  // namespace cadrt
