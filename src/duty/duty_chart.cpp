@@ -111,7 +111,14 @@ DutyChart buildDutyChart(const DutyCatalogue& catalogue, const DutySelection& se
   double maxFlow = std::max(selection.duty.flow, c.point.flow);
   double maxPressure = std::max(selection.duty.pressure, c.point.pressure);
   if (c.kind == CandidateKind::Curve) {
-    if (const auto fan = modelCurve(m, ratio)) addCurveOf(chart, *fan, maxFlow, maxPressure);
+    // A set's chart shows its combined curve, on which its point lies.
+    if (const auto fan = modelCurve(m, ratio)) {
+      addCurveOf(chart,
+                 selection.duty.fans > 1
+                     ? fanperf::combinedCurve(*fan, selection.duty.fans, selection.duty.arrangement)
+                     : *fan,
+                 maxFlow, maxPressure);
+    }
   } else {
     for (const ModelBox& b : modelBoxes(m, ratio)) {
       chart.boxes.push_back({{b.box.flowLow, b.box.pressureLow},

@@ -2,6 +2,9 @@
 // FAN dialog opened on the chosen candidate.
 #include "duty/duty_command.h"
 
+#include <cmath>
+#include <cwchar>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -67,13 +70,90 @@ bool askWithin(const wchar_t* prompt, int flags, const Limits& limits, double& v
   }
 }
 
+// The settings that change the selection, what each may hold, and where it
+// goes. The altitude's range is the standard atmosphere's troposphere
+// (fanperf/site_air.h); a motor below 50 % efficient is not a fan motor.
+struct Setting {
+  const wchar_t* name;
+  Limits limits;
+};
+constexpr Setting kAltitude{kAltitudeSetting, {-500, 11000, L"-500 至 11000 m"}};
+constexpr Setting kHumidity{kHumiditySetting, {0, 100, L"0 至 100 %"}};
+constexpr Setting kFans{kFansSetting, {1, fanperf::kMaxFansInSet, L"1 至 4 的整数"}};
+constexpr Setting kMotorEfficiency{kMotorEfficiencySetting, {50, 100, L"50 至 100 %"}};
+
+// The setting's text, trimmed; empty when it is not set.
+CString settingText(const wchar_t* name) {
+  std::vector<ACHAR> value(kPathChars);
+  if (acedGetEnv(name, value.data(), value.size()) != RTNORM) return CString();
+  CString text(value.data());
+  text.Trim();
+  return text;
+}
+
+// A numeric setting within its limits: none when unset; false (after saying
+// why) when it holds something else.
+bool numberSetting(const Setting& s, std::optional<double>& value) {
+  const CString text = settingText(s.name);
+  if (text.IsEmpty()) return true;
+  const std::wstring& t = text.str();
+  wchar_t* end = nullptr;
+  const double v = std::wcstod(t.c_str(), &end);
+  if (end != t.c_str() + t.size() || !(v >= s.limits.low && v <= s.limits.high) ||
+      (&s == &kFans && v != std::floor(v))) {
+    acutPrintf(L"\n设置 %s 的值 '%s' 无效, 须为 %s。", s.name, static_cast<LPCTSTR>(text),
+               s.limits.refusal);
+    return false;
+  }
+  value = v;
+  return true;
+}
+
+// The settings into duty; false when one is invalid, and the command ends
+// rather than select for air or fans other than the user set.
+bool readSettings(DutyConditions& duty) {
+  std::optional<double> humidity, fans, motor;
+  if (!numberSetting(kAltitude, duty.altitude) || !numberSetting(kHumidity, humidity) ||
+      !numberSetting(kFans, fans) || !numberSetting(kMotorEfficiency, motor)) {
+    return false;
+  }
+  if (humidity) duty.relativeHumidity = *humidity / 100;
+  if (fans) duty.fans = static_cast<int>(*fans);
+  if (motor) duty.motorEfficiency = *motor / 100;
+  const CString arrangement = settingText(kArrangementSetting);
+  if (arrangement.CompareNoCase(L"S") == 0 || arrangement == L"串联") {
+    duty.arrangement = fanperf::Arrangement::Series;
+  } else if (!arrangement.IsEmpty() && arrangement.CompareNoCase(L"P") != 0 &&
+             arrangement != L"并联") {
+    acutPrintf(L"\n设置 %s 的值 '%s' 无效, 须为 P (并联) 或 S (串联)。", kArrangementSetting,
+               static_cast<LPCTSTR>(arrangement));
+    return false;
+  }
+  return true;
+}
+
 bool askDuty(DutyConditions& duty) {
   constexpr int kRequiredPositive = RSG_NONULL | RSG_NOZERO | RSG_NONEG;
-  return askWithin(L"\n风量m3/h: ", kRequiredPositive, kFlowLimits, duty.flow) &&
-         askWithin(L"\n设计全压Pa: ", kRequiredPositive, kPressureLimits, duty.pressure) &&
-         askWithin(L"\n空气温度℃ <20>: ", 0, kTemperatureLimits, duty.temperature) &&
-         askWithin(L"\n大气压力Pa <101325>: ", RSG_NOZERO | RSG_NONEG, kAtmPressureLimits,
-                   duty.atmPressure);
+  if (!askWithin(L"\n风量m3/h: ", kRequiredPositive, kFlowLimits, duty.flow) ||
+      !askWithin(L"\n设计全压Pa: ", kRequiredPositive, kPressureLimits, duty.pressure) ||
+      !askWithin(L"\n空气温度℃ <20>: ", 0, kTemperatureLimits, duty.temperature)) {
+    return false;
+  }
+  if (!duty.altitude) {
+    return askWithin(L"\n大气压力Pa <101325>: ", RSG_NOZERO | RSG_NONEG, kAtmPressureLimits,
+                     duty.atmPressure);
+  }
+  // With the site's altitude set, Enter takes the standard atmosphere there;
+  // a pressure typed (measured on site) replaces it.
+  CString prompt;
+  prompt.Format(L"\n大气压力Pa <按海拔 %g m>: ", *duty.altitude);
+  double typed = 0;
+  if (!askWithin(prompt, RSG_NOZERO | RSG_NONEG, kAtmPressureLimits, typed)) return false;
+  if (typed > 0) {
+    duty.altitude.reset();
+    duty.atmPressure = typed;
+  }
+  return true;
 }
 
 void writeCsv(const DutyCatalogue& catalogue, const DutySelection& selection) {
@@ -217,7 +297,7 @@ void chooseCandidate(const DutyCatalogue& catalogue, const DutySelection& select
 void FanDutyCommand() {
   using namespace duty;
   DutyConditions conditions;
-  if (!askDuty(conditions)) return;
+  if (!readSettings(conditions) || !askDuty(conditions)) return;
   DutyCatalogue catalogue;
   {
     CFanDatabase db;
@@ -240,6 +320,7 @@ void FanDutyCommand() {
   printLines(conditionLines(selection));
   printLines(tableLines(catalogue, selection));
   printLines(noteLines(catalogue, selection));
+  printLines(assumptionLines(selection));
   writeCsv(catalogue, selection);
   if (!selection.candidates.empty()) {
     using Outcome = winplat::TableChoiceResult::Outcome;

@@ -15,11 +15,25 @@
 // When the host's environment setting kCsvSetting names a file (fancad sets
 // it from its --csv option), every run also writes its table there as CSV,
 // replacing what the file held.
+//
+// Settings that change the selection, none of which adds a prompt (unset,
+// the selection is today's): kAltitudeSetting, the site's altitude in m
+// (Enter at the atmospheric pressure's prompt then takes the standard
+// atmosphere there); kHumiditySetting, the relative humidity in %;
+// kFansSetting, 1 to 4 identical fans, with kArrangementSetting P (parallel,
+// the default) or S (series); kMotorEfficiencySetting, the motors' efficiency
+// in % in place of the IE3 minimum. A setting that holds something else ends
+// the command with a message naming it.
 #pragma once
 
 namespace duty {
 
 inline constexpr const wchar_t* kCsvSetting = L"FANDUTYCSV";
+inline constexpr const wchar_t* kAltitudeSetting = L"FANDUTYALTITUDE";
+inline constexpr const wchar_t* kHumiditySetting = L"FANDUTYHUMIDITY";
+inline constexpr const wchar_t* kFansSetting = L"FANDUTYFANS";
+inline constexpr const wchar_t* kArrangementSetting = L"FANDUTYARRANGEMENT";
+inline constexpr const wchar_t* kMotorEfficiencySetting = L"FANDUTYMOTOREFF";
 
 }  // namespace duty
 

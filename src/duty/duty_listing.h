@@ -32,6 +32,10 @@ std::vector<CString> conditionLines(const DutySelection& selection);
 // The table with its heading row, or the line that says no model reaches the
 // duty point.
 std::vector<CString> tableLines(const DutyCatalogue& catalogue, const DutySelection& selection);
+// The assumptions behind the assessment's columns (motor, drive, category,
+// the rules' editions, the sound method), once for the whole table; none
+// without candidates.
+std::vector<CString> assumptionLines(const DutySelection& selection);
 // What kept series or models out of the selection, and what listed series lack.
 std::vector<CString> noteLines(const DutyCatalogue& catalogue, const DutySelection& selection);
 

@@ -8,7 +8,9 @@
 #include <tuple>
 
 #include "base/text_case.h"
+#include "fanperf/electrical_input.h"
 #include "fanperf/fan_laws.h"
+#include "fanperf/site_air.h"
 
 namespace duty {
 
@@ -52,7 +54,17 @@ void fillMotor(Candidate& c) {
 std::optional<Candidate> curveCandidate(const CatalogueModel& model, const fanperf::FanCurve& curve,
                                         const fanperf::SystemCurve& system,
                                         const DutyConditions& duty) {
-  const auto op = fanperf::intersect(curve, system);
+  // A single fan keeps the path it always took: no combined curve to build
+  // for each of ten thousand models.
+  std::optional<fanperf::FanCurve> combined;
+  std::optional<fanperf::SetOperatingPoint> set;
+  if (duty.fans > 1) {
+    combined = fanperf::combinedCurve(curve, duty.fans, duty.arrangement);
+    set = fanperf::setOperatingPoint(curve, duty.fans, duty.arrangement, system);
+  }
+  const fanperf::FanCurve& machine = combined ? *combined : curve;
+  const auto op =
+      set ? std::optional<fanperf::OperatingPoint>(set->set) : fanperf::intersect(machine, system);
   if (!op || op->flow < duty.flow * (1 - kFlowTolerance) ||
       op->flow > duty.flow * (1 + kMaxOversize)) {
     return std::nullopt;
@@ -60,18 +72,35 @@ std::optional<Candidate> curveCandidate(const CatalogueModel& model, const fanpe
   Candidate c;
   c.kind = CandidateKind::Curve;
   c.point = *op;
-  c.efficiency = curve.efficiencyAt(op->flow);
-  c.shaftPower = curve.shaftPowerAt(op->flow);
-  c.motorPower = motorNear(model, op->flow);
+  c.eachFan = set ? set->eachFan : *op;
+  c.unstableSharing = set && set->unstableSharing;
+  c.efficiency = machine.efficiencyAt(op->flow);
+  c.shaftPower = machine.shaftPowerAt(op->flow);
+  c.motorPower = motorNear(model, c.eachFan.flow);
+  if (c.motorPower) *c.motorPower *= duty.fans;
   fillMotor(c);
-  c.peak = curve.peak();
+  c.peak = machine.peak();
   if (c.peak->flow > 0) c.peakDistance = op->flow / c.peak->flow - 1;
-  c.unstable = fanperf::isUnstable(curve, *op);
+  c.unstable = set ? set->leftOfPeak : fanperf::isUnstable(machine, *op);
   const std::optional<double> speed = numberOfText(model.speed);
   if (isBeltDrive(model.driveMode) && speed && *speed > 0) {
     c.exactSpeed = fanperf::speedForDutyFlow(*speed, *op, duty.flow);
   }
   return c;
+}
+
+// A box of one fan as the set's: flows (parallel) or pressures (series) times
+// the count.
+fanperf::DutyBox setBox(fanperf::DutyBox b, const DutyConditions& duty) {
+  const double n = duty.fans;
+  if (duty.arrangement == fanperf::Arrangement::Parallel) {
+    b.flowLow *= n;
+    b.flowHigh *= n;
+  } else {
+    b.pressureLow *= n;
+    b.pressureHigh *= n;
+  }
+  return b;
 }
 
 // Of the boxes the system curve passes through, the one whose point is
@@ -81,8 +110,8 @@ std::optional<Candidate> boxCandidate(const std::vector<ModelBox>& boxes,
                                       const DutyConditions& duty, double densityRatio) {
   std::optional<Candidate> best;
   for (const ModelBox& b : boxes) {
-    const auto op =
-        fanperf::systemCurveInBox(b.box, system, duty.flow, duty.flow * (1 + kMaxOversize));
+    const auto op = fanperf::systemCurveInBox(duty.fans > 1 ? setBox(b.box, duty) : b.box, system,
+                                              duty.flow, duty.flow * (1 + kMaxOversize));
     if (!op) continue;
     const PerformanceRow& r = *b.row;
     if (best && (op->flow > best->point.flow ||
@@ -93,9 +122,12 @@ std::optional<Candidate> boxCandidate(const std::vector<ModelBox>& boxes,
     Candidate c;
     c.kind = CandidateKind::Box;
     c.point = *op;
+    c.eachFan = duty.arrangement == fanperf::Arrangement::Parallel
+                    ? fanperf::OperatingPoint{op->flow / duty.fans, op->pressure}
+                    : fanperf::OperatingPoint{op->flow, op->pressure / duty.fans};
     c.efficiency = r.efficiency;
-    if (r.shaftPower) c.shaftPower = *r.shaftPower * densityRatio;
-    c.motorPower = r.motorPower;
+    if (r.shaftPower) c.shaftPower = *r.shaftPower * densityRatio * duty.fans;
+    if (r.motorPower) c.motorPower = *r.motorPower * duty.fans;
     fillMotor(c);
     best = c;
   }
@@ -139,6 +171,48 @@ std::vector<ModelBox> modelBoxes(const CatalogueModel& model, double densityRati
   return boxes;
 }
 
+Assessment assessCandidate(const CatalogueModel& m, const Candidate& c, const DutySelection& s) {
+  Assessment a;
+  const int fans = s.duty.fans;
+  // The catalogue has no sound columns: every level is the estimate, from
+  // each fan's total pressure, as its static pressure is not known (the
+  // estimate is then a little high). Identical fans add 10·lg n.
+  try {
+    fanperf::SoundAtPoint sound = fanperf::estimatedSound(c.eachFan.flow, c.eachFan.pressure,
+                                                          fanperf::BladeShape::BackwardCurved);
+    const double more = 10 * std::log10(static_cast<double>(fans));
+    sound.lwa += more;
+    if (sound.bands) {
+      for (double& b : *sound.bands) b += more;
+    }
+    a.sound = sound;
+  } catch (const std::invalid_argument& e) {
+    a.soundProblem = L"无声功率: " + CString::FromUtf8(e.what()).str();
+  }
+  if (!c.shaftPower || *c.shaftPower <= 0) {
+    a.complianceProblem = L"无轴功率, 不能计算 FEI、能效等级和 SFP";
+    return a;
+  }
+  fanperf::ComplianceQuery q;
+  q.point.flow = c.eachFan.flow;
+  q.point.totalPressure = c.eachFan.pressure;
+  q.point.shaftPower = *c.shaftPower / fans;
+  q.point.density = s.density;
+  q.drive.drive = isBeltDrive(m.driveMode) ? fanperf::Drive::Belt : fanperf::Drive::Direct;
+  q.drive.motorEfficiency = s.duty.motorEfficiency;
+  try {
+    a.compliance = fanperf::complianceAt(q);
+  } catch (const std::exception& e) {
+    // UnknownMotorEfficiency (a load outside the IE3 table) or a point the
+    // rules refuse: the values stay empty with the reason beside them.
+    a.complianceProblem = L"FEI、能效等级和 SFP 未计算: " + CString::FromUtf8(e.what()).str();
+    return a;
+  }
+  a.specificFanPower = 1000 * fans * a.compliance->electrical.power / (c.point.flow / 3600);
+  a.sfpClass = fanperf::sfpClass(*a.specificFanPower);
+  return a;
+}
+
 void rankCandidates(std::vector<Candidate>& candidates) {
   auto key = [](const Candidate& c) {
     const int group = c.unstable ? 2 : c.efficiency ? 0 : 1;
@@ -153,7 +227,19 @@ DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions
   DutySelection s;
   s.duty = duty;
   const fanperf::SystemCurve system = fanperf::SystemCurve::throughPoint(duty.flow, duty.pressure);
-  s.density = fanperf::dryAirDensity(duty.temperature, duty.atmPressure);
+  fanperf::SiteAir site;
+  site.celsius = duty.temperature;
+  if (duty.altitude) {
+    site.altitude = duty.altitude;
+  } else {
+    site.pressure = duty.atmPressure;
+  }
+  site.relativeHumidity = duty.relativeHumidity;
+  s.air = fanperf::siteAir(site);
+  s.density = s.air.density;
+  if (duty.fans < 1 || duty.fans > fanperf::kMaxFansInSet) {
+    throw std::invalid_argument("a set holds 1 to 4 fans");
+  }
   s.catalogueDensity = catalogue.density;
   const double ratio = s.density / catalogue.density;
   for (std::size_t i = 0; i < catalogue.models.size(); ++i) {
@@ -180,6 +266,7 @@ DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions
     c->model = i;
     s.candidates.push_back(*c);
   }
+  for (Candidate& c : s.candidates) c.assessment = assessCandidate(catalogue.models[c.model], c, s);
   rankCandidates(s.candidates);
   return s;
 }

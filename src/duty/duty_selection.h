@@ -16,16 +16,30 @@
 // curve (left of the peak pressure), in the same order among themselves.
 // Ties go to the lower shaft power, then the flow nearer the duty, then the
 // catalogue's order.
+//
+// A set of identical fans (DutyConditions::fans above 1) is selected as one
+// machine on its combined curve (fanperf/fan_set.h): the candidate's point is
+// the set's, its efficiency each fan's, its shaft power the set's; a set
+// whose fans run left of their peak counts as unstable.
+//
+// Each candidate is also assessed (assessCandidate): FEI, ecodesign grade and
+// SFP class from its electrical input, and its sound power. The assessment
+// never changes the ranking; what cannot be computed says why.
 #pragma once
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "duty/duty_catalogue.h"
+#include "fanperf/compliance.h"
 #include "fanperf/fan_curve.h"
 #include "fanperf/fan_laws.h"
+#include "fanperf/fan_set.h"
+#include "fanperf/fan_sound.h"
 #include "fanperf/operating_point.h"
+#include "fanperf/site_air.h"
 
 namespace duty {
 
@@ -37,6 +51,29 @@ struct DutyConditions {
   double pressure = 0;  // Pa, total, as the system needs it in the actual air
   double temperature = fanperf::kStandardAirCelsius;   // °C
   double atmPressure = fanperf::kStandardAirPressure;  // Pa
+  // The site's altitude, m: when given, the atmospheric pressure is the
+  // standard atmosphere's there and atmPressure is ignored.
+  std::optional<double> altitude = {};
+  std::optional<double> relativeHumidity = {};  // 0 to 1; none: dry air
+  int fans = 1;                                 // identical fans in the set, 1 to 4
+  fanperf::Arrangement arrangement = fanperf::Arrangement::Parallel;
+  std::optional<double> motorEfficiency = {};  // 0 to 1; none: the IE3 minimum
+};
+
+// A motor larger than the shaft power by more than this fraction is flagged:
+// a selection error or a catalogue row typed wrong, rather than a margin.
+inline constexpr double kAbsurdMotorMargin = 2.0;
+
+// The compliance and sound of a candidate at its operating point. Each fan of
+// a set is judged alone (FEI and ecodesign are a fan's properties); the SFP
+// and the sound power are the set's.
+struct Assessment {
+  std::optional<fanperf::Compliance> compliance;  // per fan
+  std::optional<double> specificFanPower;         // W/(m³/s), the set's
+  std::optional<int> sfpClass;
+  std::wstring complianceProblem;              // why there is no compliance; empty when there is
+  std::optional<fanperf::SoundAtPoint> sound;  // the set's
+  std::wstring soundProblem;
 };
 
 enum class CandidateKind { Curve, Box };
@@ -53,11 +90,17 @@ struct Candidate {
   std::optional<double> peakDistance;         // operating flow / peak flow - 1; < 0 unstable
   bool unstable = false;
   std::optional<double> exactSpeed;  // belt-driven curves: r/min that meets the duty
+  // A set's: each fan's operating point, and whether the set is parallel with
+  // its fans left of their peak (uneven sharing, hunting).
+  fanperf::OperatingPoint eachFan;
+  bool unstableSharing = false;
+  Assessment assessment;
 };
 
 struct DutySelection {
   DutyConditions duty;
   double density = 0;                 // kg/m³ of the actual air
+  fanperf::AirAtSite air;             // where the density comes from
   double catalogueDensity = 0;        // kg/m³ of the catalogue's data
   std::vector<Candidate> candidates;  // ranked
   int modelsWithoutRows = 0;          // models whose rows make no curve or box
@@ -66,6 +109,9 @@ struct DutySelection {
 // Throws std::invalid_argument for a duty point without positive flow and
 // pressure, or air that cannot be (see fanperf::dryAirDensity).
 DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions& duty);
+
+// The compliance and sound of candidate c of model m at the selection's air.
+Assessment assessCandidate(const CatalogueModel& m, const Candidate& c, const DutySelection& s);
 
 // The candidates in the order of the file comment.
 void rankCandidates(std::vector<Candidate>& candidates);

@@ -55,7 +55,11 @@ class FanDutyCommand_ : public EditorTest {
   void TearDown() override {
     DllMain(m_module, DLL_PROCESS_DETACH, nullptr);
     zrbase::releaseInstance(m_module);
-    acedSetEnv(duty::kCsvSetting, L"");
+    for (const wchar_t* setting :
+         {duty::kCsvSetting, duty::kAltitudeSetting, duty::kHumiditySetting, duty::kFansSetting,
+          duty::kArrangementSetting, duty::kMotorEfficiencySetting}) {
+      acedSetEnv(setting, L"");
+    }
     EditorTest::TearDown();
   }
 
@@ -202,4 +206,37 @@ TEST_F(FanDutyCommand_, TheDesktopsTableSavesSvgChartsAndClosedOpensNothing) {
   EXPECT_NE(CString(savedPng.c_str()).Find(L"desktop"), -1) << CString(savedPng.c_str()).ToUtf8();
   EXPECT_FALSE(std::filesystem::exists(folder() + "/desk.png"));
   EXPECT_TRUE(ui.modalRuns().empty());
+}
+
+// Settings change the air and the fans without a prompt of their own; one
+// that holds something else ends the command before any prompt, naming it.
+TEST_F(FanDutyCommand_, SettingsGiveTheSiteAirAndTheSetAndABadOneEndsTheRun) {
+  struct Case {
+    std::vector<std::pair<const wchar_t*, const wchar_t*>> settings;
+    std::string answers;
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {
+      {{{duty::kAltitudeSetting, L"1000"}, {duty::kHumiditySetting, L"50"}},
+       "1000\n500\n\n\n\n",
+       {"大气压力Pa <按海拔 1000 m>: ", "海拔 1000 m (标准大气 89875 Pa), 相对湿度 50%",
+        "  电机效率: IE3 最低效率", "FEI、能效等级和 SFP 未计算: no verified IE3"}},
+      // A pressure typed at the prompt is the site's measured one.
+      {{{duty::kAltitudeSetting, L"1000"}}, "1000\n500\n\n95000\n\n", {"20 ℃, 95000 Pa,"}},
+      {{{duty::kFansSetting, L"2"}, {duty::kArrangementSetting, L"S"}},
+       "1000\n1000\n\n\n\n",
+       {"风机组: 2 台串联", "单台风量m3/h  单台全压Pa"}},
+      {{{duty::kFansSetting, L"5"}}, "", {"设置 FANDUTYFANS 的值 '5' 无效, 须为 1 至 4 的整数。"}},
+      {{{duty::kArrangementSetting, L"X"}}, "", {"设置 FANDUTYARRANGEMENT 的值 'X' 无效"}},
+  };
+  for (const Case& k : cases) {
+    for (const auto& [name, value] : k.settings) acedSetEnv(name, value);
+    const std::string out = run(k.answers);
+    for (const std::string& part : k.shown)
+      EXPECT_NE(out.find(part), std::string::npos) << part << "\n" << out;
+    if (k.answers.empty()) {
+      EXPECT_EQ(out.find("风量m3/h"), std::string::npos) << "nothing asked";
+    }
+    for (const auto& [name, value] : k.settings) acedSetEnv(name, L"");
+  }
 }

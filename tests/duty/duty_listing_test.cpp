@@ -48,15 +48,35 @@ TEST(DutyListing, ATableOfEveryCandidateWithItsNotesInTheRemarks) {
   EXPECT_NE(lines[0].Find(L"能达到设计点的风机 3 个"), -1);
   EXPECT_NE(lines[0].Find(L"100% 至 120%"), -1);
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    EXPECT_EQ(cellsOf(lines[i]).size(), 15u) << lines[i].ToUtf8() << ": every cell holds text";
+    EXPECT_EQ(cellsOf(lines[i]).size(), 21u) << lines[i].ToUtf8() << ": every cell holds text";
   }
   // 1100 m³/h is 37.5 % right of the peak at 800; a direct drive has no speed to set; the
   // belt drive's speed is 1450 · 1000 / 1050.
-  EXPECT_EQ(cellsOf(lines[2]), (std::vector<std::wstring>{L"1", L"4-72", L"4.5", L"直联", L"2900",
-                                                          L"1100", L"605", L"85.0", L"2.00", L"3",
-                                                          L"+50", L"+38", L"-", L"曲线", L"-"}));
+  EXPECT_EQ(cellsOf(lines[2]), (std::vector<std::wstring>{L"1",
+                                                          L"4-72",
+                                                          L"4.5",
+                                                          L"直联",
+                                                          L"2900",
+                                                          L"1100",
+                                                          L"605",
+                                                          L"85.0",
+                                                          L"2.00",
+                                                          L"3",
+                                                          L"+50",
+                                                          L"+38",
+                                                          L"-",
+                                                          L"曲线",
+                                                          L"-",
+                                                          L"0.27",
+                                                          L"14.7/64 不合格",
+                                                          L"7",
+                                                          L"83 估算",
+                                                          L"否",
+                                                          L"-"}));
   const std::vector<std::wstring> range = cellsOf(lines[3]);
   EXPECT_EQ(range[11] + L" " + range[13] + L" " + range[14], L"- 范围 无轴功率,无电机功率");
+  EXPECT_EQ(range[15] + L" " + range[16] + L" " + range[17] + L" " + range[19] + L" " + range[20],
+            L"- - - - 无轴功率, 不能计算 FEI、能效等级和 SFP");
   const std::vector<std::wstring> belt = cellsOf(lines[4]);
   EXPECT_EQ(belt[7] + L" " + belt[10] + L" " + belt[12] + L" " + belt[14],
             L"- -17 1381 电机功率不足,无效率");
@@ -108,7 +128,60 @@ TEST(DutyListing, CsvHoldsTheSameTableForSpreadsheets) {
     at = end + 2;
   }
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[1], "1,4-72,4.5,直联,2900,1100,605,85.0,2.00,3,+50,+38,,曲线,");
+  EXPECT_EQ(
+      rows[1],
+      "1,4-72,4.5,直联,2900,1100,605,85.0,2.00,3,+50,+38,,曲线,,0.27,14.7/64 不合格,7,83 估算,否,");
   EXPECT_EQ(rows[3].substr(0, 9), "3,\"Y5,47\"") << "a comma in a value is quoted";
   EXPECT_NE(rows[3].find(",\"电机功率不足,无效率\""), std::string::npos);
+}
+
+// The assessment's columns of one fan that meets the duty at 1100 m³/h and
+// 605 Pa (0.30556 m³/s, air power 184.9 W) in dry air of 20 °C (1.2041 kg/m³).
+// AMCA 208's reference: H = (0.30556 + 0.118)(605 + 100.34) / 660 = 0.45266 kW,
+// V-belt 0.88921, motor fit at lg(0.50906) 0.80654, so 0.63117 kW electrical.
+// Direct drive, 2.0 kW on a 2.2 kW IE3 motor (86.7 %): 2.3068 kW, FEI 0.27,
+// 8.01 % against 4.56·ln(2.3068) - 10.5 + 64, N 14.7; SFP 7549 → 7.
+// 0.3 kW at a stated 80 %: 0.375 kW, FEI 1.68, 49.30 % → N 64.3; SFP 1227 → 3.
+TEST(DutyListing, AssessmentColumnsGiveFeiGradeSfpSoundOrSayWhyNot) {
+  struct Case {
+    const char* name;
+    double shaft, motor;
+    std::optional<double> motorEfficiency;
+    std::vector<std::wstring> cells;  // FEI to the motor flag
+    const wchar_t* note;              // in the assessment's notes
+  };
+  const Case cases[] = {
+      {"IE3 motor", 2.0, 3, {}, {L"0.27", L"14.7/64 不合格", L"7", L"83 估算", L"否"}, L""},
+      {"below the IE3 table",
+       0.3,
+       0.55,
+       {},
+       {L"-", L"-", L"-", L"83 估算", L"否"},
+       L"0.75 to 7.5 kW"},
+      {"stated motor", 0.3, 0.55, 0.8, {L"1.68", L"64.3/64 合格", L"3", L"83 估算", L"否"}, L""},
+      {"oversized motor",
+       2.0,
+       7,
+       {},
+       {L"0.27", L"14.7/64 不合格", L"7", L"83 估算", L"是"},
+       L"电机余量 +250% 过大"},
+  };
+  for (const Case& k : cases) {
+    Catalogue c;
+    c.series("4-72", RowKind::Points)
+        .curve("4.5", "直联", "2900",
+               {{800, 785, 85, k.shaft, k.motor}, {1600, 305, 85, k.shaft, k.motor}});
+    duty::DutyConditions d = kDuty;
+    d.motorEfficiency = k.motorEfficiency;
+    const duty::DutySelection s = duty::selectForDuty(c.get(), d);
+    const std::vector<CString> lines = duty::tableLines(c.get(), s);
+    ASSERT_EQ(lines.size(), 3u) << k.name;
+    const std::vector<std::wstring> row = cellsOf(lines[2]);
+    EXPECT_EQ(std::vector<std::wstring>(row.begin() + 15, row.begin() + 20), k.cells) << k.name;
+    EXPECT_NE(row[20].find(k.note), std::wstring::npos)
+        << k.name << ": " << CString(row[20].c_str()).ToUtf8();
+    if (!*k.note) {
+      EXPECT_EQ(row[20], L"-") << k.name;
+    }
+  }
 }

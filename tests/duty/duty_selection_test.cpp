@@ -185,3 +185,60 @@ TEST(DutySelection, RefusesADutyOrAirThatCannotBe) {
     EXPECT_THROW(duty::selectForDuty(c.get(), bad), std::invalid_argument) << bad.flow;
   }
 }
+
+// Two fans p = 1265 - 0.6·q each: in parallel on 2000 m³/h at 500 Pa each
+// runs at 1100 m³/h and 605 Pa, the set at 2200; in series on 1000 m³/h at
+// 1000 Pa each gives 605 Pa at 1100, the set 1210. Shaft and motor power are
+// the set's (2 × 2.0 and 2 × 3 kW), the efficiency each fan's.
+TEST(DutySelection, ASetOfFansMeetsTheSystemOnItsCombinedCurve) {
+  Catalogue c;
+  c.series("4-72", RowKind::Points).curve("4.5", "A", "2900", straight(1265, 0.6, 80, 80, 2.0));
+  c.series("R", RowKind::Ranges).boxes("5", "A", "2900", {{1000, 1200, 550, 650, 70, 1, 1.5}});
+  struct Case {
+    fanperf::Arrangement arrangement;
+    double flow, pressure, setFlow, setPressure, boxFlow, boxPressure;
+  };
+  for (const Case& k :
+       {Case{fanperf::Arrangement::Parallel, 2000, 500, 2200, 605, 2097.618, 550},
+        Case{fanperf::Arrangement::Series, 1000, 1000, 1100, 1210, 1048.809, 1100}}) {
+    duty::DutyConditions d = kDuty;
+    d.flow = k.flow;
+    d.pressure = k.pressure;
+    d.fans = 2;
+    d.arrangement = k.arrangement;
+    const DutySelection s = duty::selectForDuty(c.get(), d);
+    ASSERT_EQ(order(c, s), (std::vector<std::string>{"4-72/4.5", "R/5"}));
+    const Candidate& fan = s.candidates[0];
+    const std::vector<double> got = {fan.point.flow,       fan.point.pressure, fan.eachFan.flow,
+                                     fan.eachFan.pressure, *fan.efficiency,    *fan.shaftPower,
+                                     *fan.motorPower};
+    const std::vector<double> want = {k.setFlow, k.setPressure, 1100, 605, 80, 4, 6};
+    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_NEAR(got[i], want[i], 1e-6) << i;
+    EXPECT_FALSE(fan.unstable || fan.unstableSharing);
+    // The box of one fan, stretched (flows or pressures doubled): the system
+    // enters it at its low pressure, at the duty flow times √1.1.
+    const Candidate& box = s.candidates[1];
+    EXPECT_NEAR(box.point.flow, k.boxFlow, 1e-3);
+    EXPECT_NEAR(box.point.pressure, k.boxPressure, 1e-6);
+    EXPECT_NEAR(*box.shaftPower, 2.0, 1e-9);
+  }
+}
+
+// Fans that peak at 800 m³/h, in parallel at 1200 m³/h for the set, each run
+// near 600: left of their peak, so the set may share unevenly and is listed
+// last as unstable, with the warning beside it.
+TEST(DutySelection, AParallelSetLeftOfItsPeakIsUnstableAndSaysSo) {
+  Catalogue c;
+  c.series("S", RowKind::Points)
+      .curve("1", "A", "2900",
+             {{400, 560, 60, 1.0, 1.5}, {800, 600, 70, 1.2, 1.5}, {1600, 200, 60, 1.4, 1.5}});
+  duty::DutyConditions d = kDuty;
+  d.flow = 1200;
+  d.pressure = 580;
+  d.fans = 2;
+  const DutySelection s = duty::selectForDuty(c.get(), d);
+  ASSERT_EQ(s.candidates.size(), 1u);
+  EXPECT_LT(s.candidates[0].eachFan.flow, 800);
+  EXPECT_TRUE(s.candidates[0].unstable);
+  EXPECT_TRUE(s.candidates[0].unstableSharing);
+}

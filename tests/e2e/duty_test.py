@@ -15,7 +15,8 @@ import fancad_e2e as e2e
 from fancad_e2e import control, dumps, inserts
 
 COLUMNS = ["rank", "series", "fan_no", "drive", "speed", "flow", "pressure", "efficiency",
-           "shaft", "motor", "margin", "peak", "exact_speed", "kind", "remark"]
+           "shaft", "motor", "margin", "peak", "exact_speed", "kind", "remark",
+           "fei", "ecodesign", "sfp", "lwa", "motor_oversized", "assessment"]
 CURVE, BOX = "曲线", "范围"
 OVERSIZE = 1.2  # the operating flow is at most a fifth above the duty flow
 BELT = {"B", "C", "E", "皮带"}  # the drives whose speed can be set

@@ -181,7 +181,7 @@ TEST_F(DutyWindow, ShowsTheConsoleTableChartsTheSelectedRowAndOpensTheFanDialogO
   });
   run("1000\n500\n\n\n");
   EXPECT_FALSE(pending()) << "nothing asked at the command line";
-  ASSERT_EQ(chosen.size(), 15);
+  ASSERT_EQ(chosen.size(), 21);
   EXPECT_EQ(opened, chosen.mid(1, 4));
   EXPECT_EQ(shownSeries, chosen[1]);
 }
