@@ -116,21 +116,15 @@ std::optional<ModelFacts> CatalogueFacts::Lookup(const ModelKey& key) {
   if (found == m_index.end()) return facts;
   const size_t index = found->second;
   const duty::CatalogueModel& m = m_catalogue.models[index];
-  CString id;
-  id.Format(L"%d", m.id);
   std::vector<CString> motors;
-  for (const auto& r : readColumns(
-           m_connection, L"SELECT * FROM " + m.bigModel + L"_Parameter WHERE ModelID = " + id,
-           {L"MotorModel"}))
+  for (const auto& r : RowsOf(m.bigModel + L"_Parameter", m.id, {L"MotorModel"}))
     motors.push_back(r[0]);
   // Only a table holding every row of the model lines up with its rows.
   if (motors.size() != m.rows.size()) motors.clear();
   facts.emplace();
   facts->label = m.labelModel;
-  facts->accessories = accessoryText(readColumns(
-      m_connection,
-      L"SELECT * FROM " + m.bigModel + L"_" + m.driveMode + L"_Accessory WHERE ModelID = " + id,
-      {L"ItemName", L"Spec", L"Quantity"}));
+  facts->accessories = accessoryText(RowsOf(m.bigModel + L"_" + m.driveMode + L"_Accessory", m.id,
+                                            {L"ItemName", L"Spec", L"Quantity"}));
   facts->rated = ratedPoint(m, motors);
   facts->atDuty = [this, index, motors](const FanRecord& r) -> std::optional<Performance> {
     duty::DutyCatalogue one;
@@ -155,6 +149,26 @@ std::optional<ModelFacts> CatalogueFacts::Lookup(const ModelKey& key) {
     }
   };
   return facts;
+}
+
+const std::vector<std::vector<CString>>& CatalogueFacts::RowsOf(
+    const CString& table, int modelId, const std::vector<const wchar_t*>& columns) {
+  const auto [it, added] = m_tables.try_emplace(table.str());
+  if (added) {
+    // Only the columns wanted: the data layer converts every column a statement gives.
+    std::vector<const wchar_t*> withKey = columns;
+    withKey.push_back(L"ModelID");
+    CString sql = L"SELECT ";
+    for (const wchar_t* c : withKey) sql += CString(c) + (c == withKey.back() ? L" FROM " : L", ");
+    for (std::vector<CString>& row : readColumns(m_connection, sql + table, withKey)) {
+      const std::wstring key = row.back().str();
+      row.pop_back();
+      it->second[key].push_back(std::move(row));
+    }
+  }
+  static const std::vector<std::vector<CString>> kNone;
+  const auto rows = it->second.find(std::to_wstring(modelId));
+  return rows == it->second.end() ? kNone : rows->second;
 }
 
 }  // namespace sched

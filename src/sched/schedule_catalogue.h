@@ -3,8 +3,10 @@
 // at a recorded duty.
 //
 // The catalogue is read once, as FANDUTY reads it (duty/duty_catalogue.h), and
-// each model the drawing names is looked at once more for its motors and
-// accessories, however many fans of it there are. A table that is missing or
+// the parameter and accessory tables the drawing's models are in once more,
+// whole, for their motors and accessories: one statement per table rather
+// than per model, as tables have no index and a statement per model scans its
+// table again (2,000 scans for 1,000 fans on the large catalogue). A table that is missing or
 // cannot be read gives nothing, silently: the schedule then shows what the
 // drawing records.
 #pragma once
@@ -34,6 +36,11 @@ class CatalogueFacts {
   duty::DutyCatalogue m_catalogue;
   std::map<std::wstring, std::size_t> m_index;  // model text -> index into m_catalogue.models
   std::map<std::wstring, std::optional<ModelFacts>> m_facts;
+  // Per table: the rows' texts of the named columns, by the row's ModelID text.
+  using TableRows = std::map<std::wstring, std::vector<std::vector<CString>>>;
+  std::map<std::wstring, TableRows> m_tables;
+  const std::vector<std::vector<CString>>& RowsOf(const CString& table, int modelId,
+                                                  const std::vector<const wchar_t*>& columns);
 };
 
 }  // namespace sched
