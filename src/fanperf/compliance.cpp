@@ -15,16 +15,12 @@ namespace {
 // (NREL/EnergyPlus, design/FY2018/Fan Energy Index.md, equations 1 to 7 and
 // table 1) reproduces it: H_ref = (Q + Q0)(P_t + P0·ρ/ρ_std) / (1000·η0) with
 // Q0 = 0.118 m³/s, P0 = 100 Pa, ρ_std = 1.2 kg/m³, η0 = 0.66; a V-belt
-// transmission (AMCA 207); an IE3 motor's curve fit η = A·x⁴ + B·x³ + C·x² +
-// D·x + E, x = log10(H_ref / η_trans), below 185 kW, and 0.962 at or above it;
-// a constant-speed controller, efficiency 1.
+// transmission (AMCA 207); an IE3 motor's curve fit at H_ref / η_trans
+// (ie3CurveFit, electrical_input.h); a constant-speed controller, efficiency 1.
 constexpr double kFeiFlow = 0.118;    // m³/s
 constexpr double kFeiPressure = 100;  // Pa
 constexpr double kFeiDensity = 1.2;   // kg/m³
 constexpr double kFeiEfficiency = 0.66;
-constexpr double kFeiLargeMotor = 185;  // kW
-constexpr double kFeiLargeMotorEfficiency = 0.962;
-constexpr double kFeiMotorFit[] = {-0.003812, 0.025834, -0.072577, 0.125559, 0.850274};
 
 // Regulation (EU) No 327/2011, Annex I, tables 1 and 2, read from the
 // reproduction of that table in "ErP-Berechnung" (dtsheet.com/doc/1621399/
@@ -84,12 +80,7 @@ FanEnergyIndex fanEnergyIndex(double flow, double totalPressure, double density,
                           (1000 * kFeiEfficiency);
   f.referenceTransmission = vBeltEfficiency(f.referenceShaftPower);
   const double motorOutput = f.referenceShaftPower / f.referenceTransmission;
-  if (motorOutput >= kFeiLargeMotor) {
-    f.referenceMotor = kFeiLargeMotorEfficiency;
-  } else {
-    const double x = std::log10(motorOutput);
-    for (double coefficient : kFeiMotorFit) f.referenceMotor = f.referenceMotor * x + coefficient;
-  }
+  f.referenceMotor = ie3CurveFit(motorOutput);
   f.referenceElectricalPower = motorOutput / f.referenceMotor;
   f.actualElectricalPower = electricalPower;
   f.index = f.referenceElectricalPower / electricalPower;

@@ -29,6 +29,14 @@ constexpr double kVBeltPeak = 0.96;
 constexpr double kVBeltKnee = 1.64;  // kW
 constexpr double kVBeltExponent = 0.05;
 
+// The IE3 motor curve fit of AMCA 208-18 as the EnergyPlus design note "Fan
+// Energy Index" (NREL/EnergyPlus, design/FY2018/Fan Energy Index.md, table 1)
+// reproduces it: η = A·x⁴ + B·x³ + C·x² + D·x + E, x = log10(output in kW),
+// below 185 kW, and 0.962 at or above it.
+constexpr double kLargeMotor = 185;  // kW
+constexpr double kLargeMotorEfficiency = 0.962;
+constexpr double kIe3Fit[] = {-0.003812, 0.025834, -0.072577, 0.125559, 0.850274};
+
 std::string percent(double fraction) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%.1f %%", 100 * fraction);
@@ -64,6 +72,14 @@ std::optional<double> ie3RatingFor(double load) {
   return std::nullopt;
 }
 
+double ie3CurveFit(double output) {
+  if (output >= kLargeMotor) return kLargeMotorEfficiency;
+  const double x = std::log10(output);
+  double eta = 0;
+  for (double coefficient : kIe3Fit) eta = eta * x + coefficient;
+  return eta;
+}
+
 double vBeltEfficiency(double power) {
   return kVBeltPeak * std::pow(power / (power + kVBeltKnee), kVBeltExponent);
 }
@@ -91,11 +107,18 @@ ElectricalInput electricalInput(double shaftPower, const DriveTrain& train) {
   } else {
     // Below the table's smallest rating the motor is not 0.75 kW but smaller,
     // and less efficient: taking 0.75 kW's figure would flatter it.
+    if (in.motorOutput < kIe3FourPole50Hz[0].rating) {
+      throw UnknownMotorEfficiency("no verified IE3 efficiency for a motor carrying " +
+                                   kilowatts(in.motorOutput) +
+                                   " (the table starts at 0.75 kW): give the motor's efficiency");
+    }
     const auto rating = ie3RatingFor(in.motorOutput);
-    if (!rating || in.motorOutput < kIe3FourPole50Hz[0].rating) {
-      throw UnknownMotorEfficiency(
-          "no verified IE3 efficiency for a motor carrying " + kilowatts(in.motorOutput) +
-          " (the table holds 0.75 to 7.5 kW): give the motor's efficiency");
+    if (!rating) {
+      in.motorEfficiency = ie3CurveFit(in.motorOutput);
+      in.assumptions.push_back("motor: IE3 efficiency by AMCA 208's curve fit at " +
+                               kilowatts(in.motorOutput) + ", " + percent(in.motorEfficiency));
+      in.power = in.motorOutput / in.motorEfficiency;
+      return in;
     }
     in.motorRating = rating;
     in.motorEfficiency = *ie3Efficiency(*rating);

@@ -4,7 +4,8 @@
 // else what AMCA 207's V-belt formula gives for the power it carries. The
 // motor's efficiency is the caller's, or else the IE3 minimum of the smallest
 // 4-pole 50 Hz rating that carries the load, taken at full load (a motor at
-// part load is less efficient; that is not modelled). Every choice made is in
+// part load is less efficient; that is not modelled); above the table's
+// ratings, AMCA 208's curve fit of IE3 efficiency at the load. Every choice made is in
 // the result, in words a schedule can print.
 #pragma once
 
@@ -48,8 +49,12 @@ std::optional<double> ie3RatingFor(double load);
 
 // Throws std::invalid_argument for a shaft power that is not positive or an
 // efficiency outside (0, 1]; UnknownMotorEfficiency when the motor's load lies
-// outside the IE3 table and no efficiency was given.
+// below the IE3 table and no efficiency was given.
 ElectricalInput electricalInput(double shaftPower, const DriveTrain& train);
+
+// The IE3 efficiency (0 to 1) that AMCA 208 takes for a motor of `output` kW:
+// its curve fit below 185 kW, 0.962 at and above it.
+double ie3CurveFit(double output);
 
 // AMCA 207's V-belt efficiency for a belt carrying `power` kW.
 double vBeltEfficiency(double power);

@@ -157,7 +157,7 @@ TEST(DutyListing, AssessmentColumnsGiveFeiGradeSfpSoundOrSayWhyNot) {
        0.55,
        {},
        {L"-", L"-", L"-", L"83 估算", L"否"},
-       L"0.75 to 7.5 kW"},
+       L"starts at 0.75 kW"},
       {"stated motor", 0.3, 0.55, 0.8, {L"1.68", L"64.3/64 合格", L"3", L"83 估算", L"否"}, L""},
       {"oversized motor",
        2.0,

@@ -21,13 +21,16 @@ TEST(ElectricalInput, DriveThenMotorLossesWorkedByHand) {
       // AMCA 207: 0.96·(3/4.64)^0.05 = 0.939294, so 3.193889 kW on a 4 kW motor of 88.6 %.
       {3, {Drive::Belt, {}, {}}, 4, 3.604841},
       {10, {Drive::Direct, {}, 0.9}, 0, 11.111111},
+      // Above the table, AMCA 208's IE3 fit at x = log10(10) = 1: the sum of its
+      // coefficients, 0.925278.
+      {10, {}, 0, 10.807562},
   };
   for (const auto& c : cases) {
     const ElectricalInput in = electricalInput(c.shaft, c.train);
     EXPECT_NEAR(in.power, c.power, 1e-6) << c.shaft;
     EXPECT_EQ(in.motorRating.value_or(0), c.motorRating);
   }
-  EXPECT_THROW(electricalInput(10, {}), UnknownMotorEfficiency);
+  EXPECT_THROW(electricalInput(0.5, {}), UnknownMotorEfficiency);
   EXPECT_THROW(electricalInput(2, {Drive::Belt, 1.2, {}}), std::invalid_argument);
 }
 
