@@ -234,9 +234,33 @@ void writeChart(const DutyCatalogue& catalogue, const DutySelection& selection) 
   }
 }
 
-void openFanDialog(const CatalogueModel& m) {
+// What the placed fan's record keeps of the candidate: the duty asked for and
+// the operating point in the actual air.
+FanRecord dutyResult(const CatalogueModel& m, const DutySelection& selection, const Candidate& c) {
+  FanRecord r;
+  r.series = m.bigModel;
+  r.fanNo = m.fanNo;
+  r.drive = m.driveMode;
+  r.speed = m.speed;
+  r.flow = selection.duty.flow;
+  r.pressure = selection.duty.pressure;
+  r.airTemp = selection.duty.temperature;
+  r.atmPressure = selection.duty.atmPressure;
+  r.pointFlow = c.point.flow;
+  r.pointPressure = c.point.pressure;
+  r.efficiency = c.efficiency;
+  r.shaftPower = c.shaftPower;
+  r.motorPower = c.motorPower;
+  return r;
+}
+
+void openFanDialog(const DutyCatalogue& catalogue, const DutySelection& selection,
+                   std::size_t candidate) {
+  const Candidate& c = selection.candidates[candidate];
+  const CatalogueModel& m = catalogue.models[c.model];
   ResourceHandleScope scope(ModuleInstanceHandle());
   CFanDlgOnModel dlg(m.bigModel, m.fanNo, m.driveMode, m.speed);
+  dlg.SetDutyResult(dutyResult(m, selection, c));
   dlg.DoModal();
   if (!dlg.IsOnModel()) {
     acutPrintf(L"\n风机选型布置对话框中没有型号 %s No.%s %s %s r/min, 样本可能已被修改。",
@@ -285,7 +309,7 @@ void chooseCandidate(const DutyCatalogue& catalogue, const DutySelection& select
       writeChart(catalogue, selection);
       continue;
     }
-    if (rc == RTNORM) openFanDialog(catalogue.models[selection.candidates[index].model]);
+    if (rc == RTNORM) openFanDialog(catalogue, selection, index);
     return;
   }
 }
@@ -329,7 +353,7 @@ void FanDutyCommand() {
     if (shown.outcome == Outcome::NotShown) {
       chooseCandidate(catalogue, selection);
     } else if (shown.outcome == Outcome::Chosen && shown.row < selection.candidates.size()) {
-      openFanDialog(catalogue.models[selection.candidates[shown.row].model]);
+      openFanDialog(catalogue, selection, shown.row);
     }
   }
   acutPrintf(L"\n");

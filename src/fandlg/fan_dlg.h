@@ -6,8 +6,11 @@
 // handler has run; the handlers of the dialog read them to build statements.
 #pragma once
 
+#include <optional>
+
 #include "cadkit/preview_ctrl.h"
 #include "db/fan_database.h"
+#include "drawings/fan_record.h"
 #include "drawings/fan_view.h"
 #include "drawings/view_drawing_cache.h"
 #include "drawings/view_names.h"
@@ -111,6 +114,10 @@ class CFanDlg : public CAcUiDialog {
 
   // Placing the fan into the current drawing (fandlg/fan_dlg_place.cpp).
   void OnPlaceFan();
+  // What FANDUTY worked out for one model (its series, fan number, drive and
+  // speed, the duty and the operating point): fans of that model placed from
+  // this dialog carry it in their record; other models do not.
+  void SetDutyResult(const FanRecord& result) { m_DutyResult = result; }
 
   CGridCtrl m_GridParam;
   CGridCtrl m_GridAccessory;
@@ -189,9 +196,14 @@ class CFanDlg : public CAcUiDialog {
   // Makes AC_EQUIPMENT current (creating it when missing); the layer current
   // before in oldLayer. False when the layer table cannot be opened.
   bool MakeEquipmentLayerCurrent(AcDbDatabase* pDb, AcDbObjectId& oldLayer);
-  // Tags the reference just placed with the model's extended data.
+  // Tags the reference just placed with the model's extended data, then its
+  // record with the next tag.
   void TagPlacedFan();
+  void TagPlacementXdata(AcDbObjectId id);
+  // The placed fan's record, from what the dialog holds (no statement sent).
+  FanRecord PlacedFanRecord() const;
 
   // The view drawing the preview and placement read last, while its file is unchanged.
   CViewDrawingCache m_ViewDrawings;
+  std::optional<FanRecord> m_DutyResult;
 };

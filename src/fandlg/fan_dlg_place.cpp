@@ -8,7 +8,9 @@
 #include "db/field_text.h"
 #include "db/probe_query.h"
 #include "drawings/fan_placement.h"
+#include "drawings/fan_tags.h"
 #include "fandlg/fan_dlg.h"
+#include "uikit/folders.h"
 
 namespace {
 
@@ -44,6 +46,11 @@ void CFanDlg::TagPlacedFan() {
   if (acdbEntLast(last) != RTNORM || acdbGetObjectId(id, last) != Acad::eOk || id.isNull()) {
     return;
   }
+  TagPlacementXdata(id);
+  TagNewFan(id, PlacedFanRecord());
+}
+
+void CFanDlg::TagPlacementXdata(AcDbObjectId id) {
   SetXdata(id, L"Model", ModelLabel(GetFanBaseName(), m_strSpeed));
 
   _RecordsetPtr pRecordset =
@@ -59,4 +66,28 @@ void CFanDlg::TagPlacedFan() {
   SetXdata(id, L"PLAN", strPlan);
   SetXdata(id, L"NAME", kFanName);
   SetXdata(id, L"VACType", kFanType);
+}
+
+FanRecord CFanDlg::PlacedFanRecord() const {
+  FanRecord record;
+  record.series = m_strBigModel;
+  record.fanNo = m_strFanNo;
+  record.drive = m_strDriveMode;
+  record.speed = m_strSpeed;
+  record.catalogue = GetDataLibPath() + L"\\ZRFan.Mdb";
+  if (m_DutyResult && m_DutyResult->series == m_strBigModel && m_DutyResult->fanNo == m_strFanNo &&
+      m_DutyResult->drive == m_strDriveMode && m_DutyResult->speed == m_strSpeed) {
+    FanRecord duty = *m_DutyResult;
+    duty.catalogue = record.catalogue;
+    duty.source = FanSource::Duty;
+    return duty;
+  }
+  if (m_nSelectMode == kSelectByParameters) {
+    record.source = FanSource::Parameters;
+    record.flow = m_dFlux;
+    record.pressure = m_dAllPress;
+    record.airTemp = m_dAirTemp;
+    record.atmPressure = m_dAtmPressure;
+  }
+  return record;
 }

@@ -84,6 +84,14 @@ class SampleCatalogueTest(e2e.Scenario):
         self.assertEqual(insert.dxf.name, "%sNo%s%sF_L0" % model_of(belt)[:3])
         self.assertAlmostEqual(insert.dxf.rotation, 30)
         self.assertEqual(tuple(insert.dxf.insert)[:2], (100, 50))
+        # Its record keeps the duty asked for and the operating point listed.
+        tags = insert.get_xdata("ZRFAN_RECORD")
+        record = {tags[i].value: tags[i + 1].value for i in range(1, len(tags) - 1, 2)}
+        self.assertEqual((record["SERIES"], record["FANNO"], record["DRIVE"], record["SPEED"]),
+                         model_of(belt))
+        self.assertEqual((record["FLOW"], record["PRESSURE"]), (4000, 1000))
+        self.assertAlmostEqual(record["POINTFLOW"], float(belt["flow"]), delta=1)
+        self.assertAlmostEqual(record["EFFICIENCY"], float(belt["efficiency"]), delta=0.1)
 
 
 if __name__ == "__main__":
