@@ -3,8 +3,13 @@
 
 #include <string>
 
+#include <QString>
+
+#include "base/cstring.h"
+#include "base/file_functions.h"
 #include "cad/acdb.h"
 #include "cad/aced.h"
+#include "gui/plot_page.h"
 
 namespace fancad {
 
@@ -41,8 +46,63 @@ int layerColorCommand() {
   return RTNORM;
 }
 
+namespace {
+
+// One of PLOT's choices: Enter keeps what settings hold.
+int askPlotChoice(const wchar_t* prompt, zrgui::PlotPrompt which, const char* refusal,
+                  zrgui::PlotSettings& settings) {
+  std::string answer;
+  const int rc = cadrt::promptChecked(
+      prompt, cadrt::AnswerSpan::Word,
+      [&](const std::string& text) {
+        zrgui::PlotSettings probe = settings;
+        return zrgui::readPlotAnswer(which, QString::fromStdString(text), probe) ? std::string()
+                                                                                 : refusal;
+      },
+      answer);
+  if (rc == RTNORM) zrgui::readPlotAnswer(which, QString::fromStdString(answer), settings);
+  return rc == RTNONE ? RTNORM : rc;
+}
+
+}  // namespace
+
+int plotCommand() {
+  const AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  if (!db) {
+    cadrt::printLine(L"No drawing is open.");
+    return RTERROR;
+  }
+  using zrgui::PlotPrompt;
+  zrgui::PlotSettings s;
+  int rc = askPlotChoice(L"Paper size [A4/A3] <A4>: ", PlotPrompt::Paper, "answer A4 or A3", s);
+  if (rc == RTNORM) {
+    rc = askPlotChoice(L"Orientation [Portrait/Landscape] <Landscape>: ", PlotPrompt::Orientation,
+                       "answer Portrait or Landscape", s);
+  }
+  if (rc == RTNORM) {
+    rc = askPlotChoice(L"Plot scale, 1:N or [Fit] <Fit>: ", PlotPrompt::Scale,
+                       "answer Fit, or 1:N with N a positive number", s);
+  }
+  if (rc == RTNORM) {
+    rc = askPlotChoice(L"Plot colours [Colour/Monochrome] <Colour>: ", PlotPrompt::Colours,
+                       "answer Colour or Monochrome", s);
+  }
+  if (rc != RTNORM) return rc;
+  std::string file;
+  rc = cadrt::promptChecked(
+      L"PDF file name: ", cadrt::AnswerSpan::RestOfLine,
+      [&](const std::string& text) {
+        return zrgui::writePlotPdf(db, s, QString::fromStdWString(zrbase::pathFromBytes(text)));
+      },
+      file);
+  if (rc != RTNORM) return rc == RTNONE ? RTCAN : rc;
+  cadrt::printLine(L"Plot written to " + zrbase::utf8ToWide(file) + L".");
+  return RTNORM;
+}
+
 void registerDesktopCommands() {
   cadrt::CommandProcessor::instance().addHostCommand(L"LAYERCOLOR", layerColorCommand);
+  cadrt::CommandProcessor::instance().addHostCommand(L"PLOT", plotCommand);
 }
 
 }  // namespace fancad

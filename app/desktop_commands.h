@@ -9,6 +9,12 @@ namespace fancad {
 // takes that colour (one undo step, as every command is).
 int layerColorCommand();
 
+// PLOT: paper (A4/A3), orientation, scale (Fit or 1:N) and colours
+// (Colour/Monochrome), each with its default, then the PDF file's name; a
+// one-page PDF of the drawing's extents is written there (gui/plot_page.h).
+// A file that cannot be written is refused with its reason, and asked again.
+int plotCommand();
+
 void registerDesktopCommands();
 
 }  // namespace fancad

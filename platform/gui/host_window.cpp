@@ -26,6 +26,7 @@
 #include "gui/dialog_view.h"
 #include "gui/line_inputs.h"
 #include "gui/mirror_registry.h"
+#include "gui/plot_dialog.h"
 
 namespace zrgui {
 
@@ -101,6 +102,7 @@ HostWindow::HostWindow()
         this, QStringLiteral("fancad"), QStringLiteral("Save changes to %1?").arg(drawing),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
   };
+  askPlot = [](PlotDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
   askFile = [this](const QString& caption, const QString& filter, bool save) {
     return save ? QFileDialog::getSaveFileName(this, caption, QString(), filter)
                 : QFileDialog::getOpenFileName(this, caption, QString(), filter);
@@ -178,6 +180,9 @@ void HostWindow::buildMenus() {
         askFile(QStringLiteral("Save drawing as"), QStringLiteral("Drawings (*.dwg *.dxf)"), true);
     if (!path.isEmpty()) submitLine(withFile("SAVEAS", path));
   });
+  file->addSeparator();
+  m_plotAction = addCommand(file, {}, QStringLiteral("&Plot..."), QKeySequence::Print,
+                            [this] { plotDrawing(); });
   file->addSeparator();
   addCommand(file, {}, QStringLiteral("&Load Module..."), {}, [this] {
     const QString path = askFile(QStringLiteral("Load module"),
@@ -295,6 +300,21 @@ void HostWindow::openDrawing() {
   const QString path = askFile(QStringLiteral("Open drawing"),
                                QStringLiteral("Drawings (*.dwg *.dxf);;All files (*)"), false);
   if (!path.isEmpty()) confirmDiscard(withFile("OPEN", path));
+}
+
+void HostWindow::plotDrawing() {
+  const AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+  PlotDialog dialog(plotScene(db, false), this);
+  if (!askPlot(dialog)) return;
+  const PlotSettings settings = dialog.settings();
+  PlotDialog::keepSettings(settings);
+  const QString path =
+      askFile(QStringLiteral("Plot to PDF"), QStringLiteral("PDF files (*.pdf)"), true);
+  if (path.isEmpty()) return;
+  const QStringList answers = plotAnswers(settings);
+  for (const QString& line : QStringList{QStringLiteral("PLOT")} + answers + QStringList{path}) {
+    submitLine(line);
+  }
 }
 
 QString HostWindow::saveLine() {
@@ -497,6 +517,7 @@ void HostWindow::refresh() {
                         !MirrorRegistry::instance().topVisible();
   const bool idle = atPrompt && (waiting || !m_input);
   for (QAction* a : m_promptActions) a->setEnabled(idle);
+  m_plotAction->setEnabled(idle && cadrt::CommandProcessor::instance().isCommand(L"PLOT"));
   m_commandLine->setCompletions(idle && m_input ? completions() : QStringList());
   // A prompt of a command (a dialog stepped aside for a point, say) has the
   // user's attention: the window comes forward with the command line ready.

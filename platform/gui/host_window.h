@@ -6,7 +6,9 @@
 // to the WindowInput: a menu's "Open..." becomes "OPEN path", a click on the
 // drawing "x,y", Esc "^C". So whatever the window does, a script can do, and
 // the commands behave the same in both modes. Menu commands are offered only
-// at the command prompt (nothing running, no dialog up).
+// at the command prompt (nothing running, no dialog up). File > Plot... is the
+// plot dialog (gui/plot_dialog.h), then PLOT with the dialog's choices as its
+// answers and the file asked for; it is offered where PLOT is a command.
 //
 // The title names the drawing and marks unsaved changes (as the drawing's undo
 // record counts them: undoing back to the drawing as opened or saved clears
@@ -54,6 +56,7 @@
 namespace zrgui {
 
 class WindowInput;
+class PlotDialog;
 
 class HostWindow : public QMainWindow {
  public:
@@ -98,6 +101,10 @@ class HostWindow : public QMainWindow {
   // the user gives none.
   std::function<int(const QString& drawing)> askSave;
   std::function<QString(const QString& caption, const QString& filter, bool save)> askFile;
+  // Runs the plot dialog; true when the user chose to plot.
+  std::function<bool(PlotDialog& dialog)> askPlot;
+  // File > Plot... (offered where PLOT is a command: the interactive desktop).
+  QAction* plotAction() const { return m_plotAction; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -117,6 +124,8 @@ class HostWindow : public QMainWindow {
   bool confirmDiscard(const QString& thenLine);
   QString saveLine();
   void openDrawing();
+  // The plot dialog, then PLOT with its answers and the file asked for.
+  void plotDrawing();
   void openRecent(const QString& file);
   // At the command prompt with no line waiting to be read.
   bool atCommandPromptNow() const;
@@ -131,6 +140,7 @@ class HostWindow : public QMainWindow {
   PropertiesPanel* m_properties;
   QMenu* m_viewMenu = nullptr;
   QMenu* m_recentMenu = nullptr;
+  QAction* m_plotAction = nullptr;
   QList<QAction*> m_promptActions;  // offered at the command prompt only
   WindowInput* m_input = nullptr;
   QString m_lastFile;
