@@ -187,6 +187,8 @@ int runHost(const HostOptions& options, const std::string& programPath, std::ost
   }
   // The module's FANDUTY finds the file under this setting (duty_command.h).
   if (!options.csv.empty()) acedSetEnv(L"FANDUTYCSV", zrbase::utf8ToWide(options.csv).c_str());
+  for (const auto& [name, value] : options.settings)
+    acedSetEnv(zrbase::utf8ToWide(name).c_str(), zrbase::utf8ToWide(value).c_str());
   // Writing a schedule reads no input: a message box on the way takes its default.
   std::istringstream noInput;
   const bool fromScript = script.is_open() || !options.schedule.empty();

@@ -21,7 +21,8 @@ bool endsWithNoCase(const std::string& s, const std::string& end) {
 
 std::string usageText() {
   return "usage: fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]\n"
-         "              [--screenshot FILE.png] [--schedule FILE.csv|FILE.xlsx] [DRAWING]\n"
+         "              [--screenshot FILE.png] [--schedule FILE.csv|FILE.xlsx]\n"
+         "              [--set NAME=VALUE]... [DRAWING]\n"
          "  --headless     the command line on standard input and output\n"
          "                 (the default without a display)\n"
          "  --gui          the desktop window (the default when DISPLAY or\n"
@@ -35,6 +36,9 @@ std::string usageText() {
          "  --schedule FILE.csv|FILE.xlsx\n"
          "                 write the schedule of the drawing's fans (FANSCHED) to FILE,\n"
          "                 as CSV or XLSX by its extension, and end\n"
+         "  --set NAME=VALUE\n"
+         "                 a host setting the module reads, e.g. FANDUTYALTITUDE=1500\n"
+         "                 or FANDUTYFANS=2 (see the README); may be repeated\n"
          "  DRAWING        the drawing to open (created on save when missing)\n";
 }
 
@@ -77,6 +81,16 @@ ParsedOptions parseHostOptions(const std::vector<std::string>& args) {
       if (auto why = value("--schedule", o.schedule)) return failure(*why);
       if (!endsWithNoCase(o.schedule, ".csv") && !endsWithNoCase(o.schedule, ".xlsx"))
         return failure("--schedule needs a file ending in .csv or .xlsx ('" + o.schedule + "')");
+    } else if (a == "--set" || a.rfind("--set=", 0) == 0) {
+      std::string setting;
+      if (auto why = value("--set", setting)) return failure(*why);
+      const size_t eq = setting.find('=');
+      const bool named =
+          eq != 0 && eq != std::string::npos &&
+          std::all_of(setting.begin(), setting.begin() + static_cast<std::ptrdiff_t>(eq),
+                      [](unsigned char c) { return std::isalnum(c) || c == '_'; });
+      if (!named) return failure("--set needs NAME=VALUE ('" + setting + "')");
+      o.settings.emplace_back(setting.substr(0, eq), setting.substr(eq + 1));
     } else if (a == "-h" || a == "--help") {
       o.help = true;
     } else {

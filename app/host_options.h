@@ -1,10 +1,12 @@
 // The command line of fancad:
 //   fancad [--headless | --gui] [--script FILE] [--module PATH] [--csv FILE]
-//          [--screenshot FILE.png] [--schedule FILE.csv|FILE.xlsx] [DRAWING]
+//          [--screenshot FILE.png] [--schedule FILE.csv|FILE.xlsx]
+//          [--set NAME=VALUE]... [DRAWING]
 #pragma once
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fancad {
@@ -18,6 +20,8 @@ struct HostOptions {
   std::string csv;         // FANDUTY writes its table here as CSV; empty: nowhere
   std::string screenshot;  // desktop mode: the window's picture is saved here at the end
   std::string schedule;    // the drawing's fan schedule is written here, then the host ends
+  // Host settings (acedSetEnv) made before anything runs, in the order given.
+  std::vector<std::pair<std::string, std::string>> settings;
   bool help = false;
 };
 
@@ -27,7 +31,8 @@ struct ParsedOptions {
 };
 
 // Parses the arguments after the program name. "--script=FILE",
-// "--module=PATH", "--csv=FILE" and "--schedule=FILE" are accepted as well; "--"
+// "--module=PATH", "--csv=FILE", "--schedule=FILE" and "--set=NAME=VALUE" are
+// accepted as well (a setting's name is letters, digits and underscores); "--"
 // ends the options. A schedule file must end in .csv or .xlsx (any letter case), and
 // it excludes --script, --gui and --screenshot: the host runs no commands but that.
 ParsedOptions parseHostOptions(const std::vector<std::string>& args);

@@ -9,14 +9,17 @@ using fancad::HostOptions;
 using fancad::parseHostOptions;
 
 TEST(HostOptions, EveryOptionInBothSpellings) {
-  const auto p = parseHostOptions(
-      {"--headless", "--script", "a.scr", "--module=m.so", "--csv", "out/duty.csv", "plan.dxf"});
+  const auto p =
+      parseHostOptions({"--headless", "--script", "a.scr", "--module=m.so", "--csv", "out/duty.csv",
+                        "--set", "FANDUTYFANS=2", "--set=FANDUTY_ALTITUDE=1=5", "plan.dxf"});
   ASSERT_TRUE(p.options) << p.error;
   EXPECT_EQ(p.options->mode, HostOptions::Mode::Headless);
   EXPECT_EQ(p.options->script, "a.scr");
   EXPECT_EQ(p.options->module, "m.so");
   EXPECT_EQ(p.options->csv, "out/duty.csv");
   EXPECT_EQ(p.options->drawing, "plan.dxf");
+  EXPECT_EQ(p.options->settings, (std::vector<std::pair<std::string, std::string>>{
+                                     {"FANDUTYFANS", "2"}, {"FANDUTY_ALTITUDE", "1=5"}}));
   const auto q = parseHostOptions(
       {"--script=b.scr", "--module", "n.so", "--csv=表.csv", "--gui", "--", "--odd name.dxf"});
   ASSERT_TRUE(q.options) << q.error;
@@ -40,6 +43,9 @@ TEST(HostOptions, WrongCommandLinesSayWhy) {
            {{"--gui", "--headless"}, "--headless and --gui exclude each other"},
            {{"a.dxf", "b.dxf"}, "only one drawing can be given ('b.dxf')"},
            {{"--verbose"}, "unknown option '--verbose'"},
+           {{"--set", "=2"}, "--set needs NAME=VALUE ('=2')"},
+           {{"--set=FANS"}, "--set needs NAME=VALUE ('FANS')"},
+           {{"--set", "FAN S=2"}, "--set needs NAME=VALUE ('FAN S=2')"},
            {{"--schedule", "s.txt", "a.dxf"},
             "--schedule needs a file ending in .csv or .xlsx ('s.txt')"},
            {{"--schedule=s.csv", "--script", "a.scr", "a.dxf"},
