@@ -222,7 +222,7 @@ std::vector<CString> assumptionLines(const DutySelection& s) {
   } else {
     lines.push_back(
         L"  电机效率: IE3 最低效率 (IEC 60034-30, 4 极 50 Hz, 满载), "
-        L"取能带动负载的最小功率等级 (表中 0.75 至 7.5 kW)");
+        L"取能带动负载的最小功率等级 (表中 0.75 至 7.5 kW; 更大的按 AMCA 208 的 IE3 拟合曲线)");
   }
   lines.push_back(L"  传动损失: 直联无损失; 皮带传动 (B、C、E) 按 AMCA 207 的 V 带效率");
   lines.push_back(L"  能效类别: 带蜗壳的后向离心风机, 全压效率, 在工作点判定");
