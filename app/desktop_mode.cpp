@@ -21,6 +21,7 @@
 #include "gui/event_loops.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_ui_service.h"
+#include "gui/host_translation.h"
 #include "gui/host_window.h"
 #include "gui/line_inputs.h"
 #include "gui/output_tee.h"
@@ -131,6 +132,7 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
   // The window closes when the session ends, never on its own.
   app.setQuitOnLastWindowClosed(false);
   app.setFont(zrgui::cjkFont());
+  const zrgui::HostTranslation translation(QLocale::system());
 
   zrgui::HostWindow window;
   // A script means the same in either mode: aliases are the user's typing only.

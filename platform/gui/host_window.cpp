@@ -99,7 +99,7 @@ HostWindow::HostWindow()
   statusBar()->addPermanentWidget(m_coordinates);
   askSave = [this](const QString& drawing) {
     return QMessageBox::question(
-        this, QStringLiteral("fancad"), QStringLiteral("Save changes to %1?").arg(drawing),
+        this, QStringLiteral("fancad"), tr("Save changes to %1?").arg(drawing),
         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
   };
   askPlot = [](PlotDialog& dialog) { return dialog.exec() == QDialog::Accepted; };
@@ -129,8 +129,8 @@ void HostWindow::buildDocks() {
     for (const QString& line : lines) submitLine(line);
   });
   m_canvas->setOnSelection([this] { m_properties->showSelection(m_canvas->selected()); });
-  const std::pair<QWidget*, const char*> docks[] = {{m_layers, "Layers"},
-                                                    {m_properties, "Properties"}};
+  const std::pair<QWidget*, const char*> docks[] = {{m_layers, QT_TR_NOOP("Layers")},
+                                                    {m_properties, QT_TR_NOOP("Properties")}};
   for (const auto& [panel, title] : docks) {
     auto* dock = new QDockWidget(tr(title), this);
     dock->setObjectName(QString::fromUtf8(title).toLower() + QStringLiteral("Dock"));
@@ -148,6 +148,10 @@ void HostWindow::buildDocks() {
 QAction* HostWindow::addCommand(QMenu* menu, const QIcon& icon, const QString& text,
                                 const QKeySequence& keys, std::function<void()> fn) {
   QAction* a = menu->addAction(icon, text);
+  // The toolbar's text without the menu's mnemonic and "...": Qt drops "&" but keeps a
+  // translation's "(&N)" as "(N)".
+  static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
+  a->setIconText(QString(text).remove(mnemonic));
   if (!keys.isEmpty()) a->setShortcut(keys);
   // What a menu command does happens only at the command prompt of a session
   // the user drives; a script's window shows the commands but takes none.
@@ -160,62 +164,56 @@ QAction* HostWindow::addCommand(QMenu* menu, const QIcon& icon, const QString& t
 
 void HostWindow::buildMenus() {
   QStyle* st = style();
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  QMenu* file = menuBar()->addMenu(tr("&File"));
   QAction* newAct =
-      addCommand(file, st->standardIcon(QStyle::SP_FileIcon), QStringLiteral("&New"),
-                 QKeySequence::New, [this] { confirmDiscard(QStringLiteral("NEW")); });
-  QAction* openAct =
-      addCommand(file, st->standardIcon(QStyle::SP_DialogOpenButton), QStringLiteral("&Open..."),
-                 QKeySequence::Open, [this] { openDrawing(); });
-  m_recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
+      addCommand(file, st->standardIcon(QStyle::SP_FileIcon), tr("&New"), QKeySequence::New,
+                 [this] { confirmDiscard(QStringLiteral("NEW")); });
+  QAction* openAct = addCommand(file, st->standardIcon(QStyle::SP_DialogOpenButton), tr("&Open..."),
+                                QKeySequence::Open, [this] { openDrawing(); });
+  m_recentMenu = file->addMenu(tr("Open &Recent"));
   m_promptActions << m_recentMenu->menuAction();
   file->addSeparator();
-  QAction* saveAct = addCommand(file, st->standardIcon(QStyle::SP_DialogSaveButton),
-                                QStringLiteral("&Save"), QKeySequence::Save, [this] {
+  QAction* saveAct = addCommand(file, st->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save"),
+                                QKeySequence::Save, [this] {
                                   const QString line = saveLine();
                                   if (!line.isEmpty()) submitLine(line);
                                 });
-  addCommand(file, {}, QStringLiteral("Save &As..."), QKeySequence::SaveAs, [this] {
-    const QString path =
-        askFile(QStringLiteral("Save drawing as"), QStringLiteral("Drawings (*.dwg *.dxf)"), true);
+  addCommand(file, {}, tr("Save &As..."), QKeySequence::SaveAs, [this] {
+    const QString path = askFile(tr("Save drawing as"), tr("Drawings (*.dwg *.dxf)"), true);
     if (!path.isEmpty()) submitLine(withFile("SAVEAS", path));
   });
   file->addSeparator();
-  m_plotAction = addCommand(file, {}, QStringLiteral("&Plot..."), QKeySequence::Print,
-                            [this] { plotDrawing(); });
+  m_plotAction =
+      addCommand(file, {}, tr("&Plot..."), QKeySequence::Print, [this] { plotDrawing(); });
   file->addSeparator();
-  addCommand(file, {}, QStringLiteral("&Load Module..."), {}, [this] {
-    const QString path = askFile(QStringLiteral("Load module"),
-                                 QStringLiteral("Modules (*.so);;All files (*)"), false);
+  addCommand(file, {}, tr("&Load Module..."), {}, [this] {
+    const QString path = askFile(tr("Load module"), tr("Modules (*.so);;All files (*)"), false);
     if (!path.isEmpty()) submitLine(withFile("APPLOAD", path));
   });
   file->addSeparator();
-  file->addAction(QStringLiteral("E&xit"), QKeySequence::Quit, [this] { close(); });
+  file->addAction(tr("E&xit"), QKeySequence::Quit, [this] { close(); });
 
-  QMenu* fan = menuBar()->addMenu(QStringLiteral("F&an"));
-  QAction* fanAct = addCommand(fan, {}, QStringLiteral("&Fan Selection (FAN) 风机选型布置"), {},
+  QMenu* fan = menuBar()->addMenu(tr("F&an"));
+  QAction* fanAct = addCommand(fan, {}, tr("&Fan Selection (FAN) 风机选型布置"), {},
                                [this] { submitLine(QStringLiteral("FAN")); });
-  fanAct->setIconText(QStringLiteral("FAN 风机选型"));
+  fanAct->setIconText(tr("FAN 风机选型"));
 
   const QList<QAction*> edits = buildEditMenu();
 
-  QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+  QMenu* view = menuBar()->addMenu(tr("&View"));
   m_viewMenu = view;
-  QAction* extents =
-      view->addAction(QStringLiteral("Zoom &Extents"), [this] { m_canvas->zoomExtents(); });
-  extents->setIconText(QStringLiteral("Zoom Extents"));
-  view->addAction(QStringLiteral("Zoom &In"), QKeySequence::ZoomIn,
-                  [this] { m_canvas->zoomBy(2); });
-  view->addAction(QStringLiteral("Zoom &Out"), QKeySequence::ZoomOut,
-                  [this] { m_canvas->zoomBy(0.5); });
+  QAction* extents = view->addAction(tr("Zoom &Extents"), [this] { m_canvas->zoomExtents(); });
+  extents->setIconText(tr("Zoom Extents"));
+  view->addAction(tr("Zoom &In"), QKeySequence::ZoomIn, [this] { m_canvas->zoomBy(2); });
+  view->addAction(tr("Zoom &Out"), QKeySequence::ZoomOut, [this] { m_canvas->zoomBy(0.5); });
   view->addSeparator();
   // Drawing aids, at any prompt: they change how picks are read, not the drawing.
-  QAction* snap = view->addAction(QStringLiteral("Object &Snap"));
+  QAction* snap = view->addAction(tr("Object &Snap"));
   snap->setShortcut(Qt::Key_F3);
   snap->setCheckable(true);
   snap->setChecked(m_canvas->snapOn());
   connect(snap, &QAction::toggled, this, [this](bool on) { m_canvas->setSnap(on); });
-  QAction* ortho = view->addAction(QStringLiteral("&Ortho"));
+  QAction* ortho = view->addAction(tr("&Ortho"));
   ortho->setShortcut(Qt::Key_F8);
   ortho->setCheckable(true);
   connect(ortho, &QAction::toggled, this, [this](bool on) { m_canvas->setOrtho(on); });
@@ -228,7 +226,7 @@ void HostWindow::buildMenus() {
     statusBar()->addPermanentWidget(button);
   }
 
-  QToolBar* bar = addToolBar(QStringLiteral("Main"));
+  QToolBar* bar = addToolBar(tr("Main"));
   bar->setObjectName(QStringLiteral("mainToolBar"));
   bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   QList<QAction*> tools{newAct, openAct, saveAct, nullptr};
@@ -245,11 +243,11 @@ void HostWindow::buildMenus() {
 
 QList<QAction*> HostWindow::buildEditMenu() {
   QStyle* st = style();
-  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-  QAction* undo = addCommand(edit, st->standardIcon(QStyle::SP_ArrowBack), QStringLiteral("&Undo"),
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  QAction* undo = addCommand(edit, st->standardIcon(QStyle::SP_ArrowBack), tr("&Undo"),
                              QKeySequence::Undo, [this] { submitLine(QStringLiteral("U")); });
-  QAction* redo = addCommand(edit, st->standardIcon(QStyle::SP_ArrowForward),
-                             QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y),
+  QAction* redo = addCommand(edit, st->standardIcon(QStyle::SP_ArrowForward), tr("&Redo"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Y),
                              [this] { submitLine(QStringLiteral("REDO")); });
   // Ctrl+Y, as CAD programs have it, and the platform's redo keys besides.
   QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
@@ -258,14 +256,12 @@ QList<QAction*> HostWindow::buildEditMenu() {
   redo->setShortcuts(redoKeys);
   edit->addSeparator();
   // Delete reaches ERASE through the command line (it edits a typed line too).
-  QAction* erase =
-      addCommand(edit, st->standardIcon(QStyle::SP_TrashIcon), QStringLiteral("&Erase\tDel"), {},
-                 [this] { submitLine(QStringLiteral("ERASE")); });
-  erase->setIconText(QStringLiteral("Erase"));
-  addCommand(edit, {}, QStringLiteral("&Move"), {}, [this] { submitLine(QStringLiteral("MOVE")); });
-  addCommand(edit, {}, QStringLiteral("R&otate"), {},
-             [this] { submitLine(QStringLiteral("ROTATE")); });
-  addCommand(edit, {}, QStringLiteral("&Copy"), {}, [this] { submitLine(QStringLiteral("COPY")); });
+  QAction* erase = addCommand(edit, st->standardIcon(QStyle::SP_TrashIcon), tr("&Erase\tDel"), {},
+                              [this] { submitLine(QStringLiteral("ERASE")); });
+  erase->setIconText(tr("Erase"));
+  addCommand(edit, {}, tr("&Move"), {}, [this] { submitLine(QStringLiteral("MOVE")); });
+  addCommand(edit, {}, tr("R&otate"), {}, [this] { submitLine(QStringLiteral("ROTATE")); });
+  addCommand(edit, {}, tr("&Copy"), {}, [this] { submitLine(QStringLiteral("COPY")); });
   return {undo, redo, erase};
 }
 
@@ -297,8 +293,8 @@ void HostWindow::rebuildRecentMenu() {
 void HostWindow::openRecent(const QString& file) { confirmDiscard(withFile("OPEN", file)); }
 
 void HostWindow::openDrawing() {
-  const QString path = askFile(QStringLiteral("Open drawing"),
-                               QStringLiteral("Drawings (*.dwg *.dxf);;All files (*)"), false);
+  const QString path =
+      askFile(tr("Open drawing"), tr("Drawings (*.dwg *.dxf);;All files (*)"), false);
   if (!path.isEmpty()) confirmDiscard(withFile("OPEN", path));
 }
 
@@ -308,8 +304,7 @@ void HostWindow::plotDrawing() {
   if (!askPlot(dialog)) return;
   const PlotSettings settings = dialog.settings();
   PlotDialog::keepSettings(settings);
-  const QString path =
-      askFile(QStringLiteral("Plot to PDF"), QStringLiteral("PDF files (*.pdf)"), true);
+  const QString path = askFile(tr("Plot to PDF"), tr("PDF files (*.pdf)"), true);
   if (path.isEmpty()) return;
   const QStringList answers = plotAnswers(settings);
   for (const QString& line : QStringList{QStringLiteral("PLOT")} + answers + QStringList{path}) {
@@ -319,8 +314,7 @@ void HostWindow::plotDrawing() {
 
 QString HostWindow::saveLine() {
   if (!documentFile().isEmpty()) return QStringLiteral("SAVE");
-  const QString path =
-      askFile(QStringLiteral("Save drawing as"), QStringLiteral("Drawings (*.dwg *.dxf)"), true);
+  const QString path = askFile(tr("Save drawing as"), tr("Drawings (*.dwg *.dxf)"), true);
   return path.isEmpty() ? QString() : withFile("SAVEAS", path);
 }
 
@@ -428,24 +422,26 @@ QMenu* HostWindow::contextMenu() {
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   if (!isIdle()) {
-    menu->addAction(QStringLiteral("&Enter"), this, [this] { submitLine(QString()); });
-    menu->addAction(QStringLiteral("&Cancel"), this, [this] { submitLine(QStringLiteral("^C")); });
+    menu->addAction(tr("&Enter"), this, [this] { submitLine(QString()); });
+    menu->addAction(tr("&Cancel"), this, [this] { submitLine(QStringLiteral("^C")); });
     const QStringList options = promptOptions(m_commandLine->prompt());
     if (!options.isEmpty()) menu->addSeparator();
     for (const QString& o : options) {
       menu->addAction(o, this, [this, o] { submitLine(o); });
     }
   } else if (!m_canvas->selected().empty()) {
-    for (const char* name : {"ERASE", "MOVE", "ROTATE", "COPY"}) {
+    const std::pair<const char*, const char*> commands[] = {{"ERASE", QT_TR_NOOP("Erase")},
+                                                            {"MOVE", QT_TR_NOOP("Move")},
+                                                            {"ROTATE", QT_TR_NOOP("Rotate")},
+                                                            {"COPY", QT_TR_NOOP("Copy")}};
+    for (const auto& [name, text] : commands) {
       const QString command = QString::fromUtf8(name);
-      menu->addAction(command.left(1) + command.mid(1).toLower(), this,
-                      [this, command] { submitLine(command); });
+      menu->addAction(tr(text), this, [this, command] { submitLine(command); });
     }
   } else if (!m_recentCommands.isEmpty()) {
     const QString last = m_recentCommands.front();
-    menu->addAction(QStringLiteral("&Repeat %1").arg(last), this,
-                    [this, last] { submitLine(last); });
-    QMenu* recent = menu->addMenu(QStringLiteral("Recent &Commands"));
+    menu->addAction(tr("&Repeat %1").arg(last), this, [this, last] { submitLine(last); });
+    QMenu* recent = menu->addMenu(tr("Recent &Commands"));
     for (const QString& c : m_recentCommands) {
       recent->addAction(c, this, [this, c] { submitLine(c); });
     }
@@ -546,8 +542,8 @@ void HostWindow::closeEvent(QCloseEvent* event) {
   event->ignore();
   if (!m_input || m_input->ended()) return;
   if (!isIdle()) {
-    statusBar()->showMessage(
-        QStringLiteral("Finish or cancel (Esc) the command that is running, then close."), 5000);
+    statusBar()->showMessage(tr("Finish or cancel (Esc) the command that is running, then close."),
+                             5000);
     return;
   }
   confirmDiscard(QStringLiteral("QUIT"));

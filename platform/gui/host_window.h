@@ -41,6 +41,7 @@
 // last command again and the commands run before it.
 #pragma once
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QLabel>
 #include <QMainWindow>
@@ -59,6 +60,8 @@ class WindowInput;
 class PlotDialog;
 
 class HostWindow : public QMainWindow {
+  Q_DECLARE_TR_FUNCTIONS(HostWindow)
+
  public:
   HostWindow();
 
