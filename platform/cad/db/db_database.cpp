@@ -166,7 +166,8 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const ACHAR* fileName, int, bool, co
     m_impl->lastError = L"cannot read drawing " + quoted(fileName) + L": " + why;
     return es;
   }
-  es = readText(file.text(), fileName, [&file](size_t done) { file.release(done); });
+  es = readText(file.text(), fileName,
+                [&file](size_t begin, size_t end) { file.release(begin, end); });
   if (es == Acad::eOk) m_impl->fileName = fileName;
   m_impl->noteSaved();
   return es;
@@ -177,7 +178,7 @@ Acad::ErrorStatus AcDbDatabase::readDxfText(std::string_view text, const ACHAR* 
 }
 
 Acad::ErrorStatus AcDbDatabase::readText(std::string_view text, const ACHAR* name,
-                                         const std::function<void(size_t)>& passed) {
+                                         const std::function<void(size_t, size_t)>& passed) {
   // What is read is where the history starts, not a change.
   const bool recording = m_impl->undo != nullptr;
   m_impl->undo.reset();

@@ -164,7 +164,7 @@ class AcDbDatabase {
   // done with, so that a mapped file can give those pages back. Binary content is refused
   // here only for text without passed (readDwgFile refuses it before).
   Acad::ErrorStatus readText(std::string_view text, const ACHAR* name,
-                             const std::function<void(size_t)>& passed);
+                             const std::function<void(size_t, size_t)>& passed);
   std::unique_ptr<zrcad::DatabaseImpl> m_impl;
 };
 

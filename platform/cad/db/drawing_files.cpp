@@ -53,13 +53,13 @@ bool MappedFile::open(const std::string& path, Acad::ErrorStatus& es, std::wstri
   return true;
 }
 
-void MappedFile::release(size_t offset) {
+void MappedFile::release(size_t begin, size_t end) const {
   const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-  const size_t end = std::min(offset, m_size) / page * page;
-  if (m_data == nullptr || end <= m_released) return;
+  const size_t first = (begin + page - 1) / page * page;
+  const size_t last = std::min(end, m_size) / page * page;
+  if (m_data == nullptr || last <= first) return;
   // Advice only: when it fails the pages simply stay.
-  ::madvise(static_cast<char*>(m_data) + m_released, end - m_released, MADV_DONTNEED);
-  m_released = end;
+  ::madvise(static_cast<char*>(m_data) + first, last - first, MADV_DONTNEED);
 }
 
 std::string_view MappedFile::text() const {

@@ -25,15 +25,14 @@ class MappedFile {
   // read: a FIFO or a device would block or never end.
   bool open(const std::string& path, Acad::ErrorStatus& es, std::wstring& why);
   std::string_view text() const;
-  // Gives back the memory of the text before offset (whole pages of it): the text stays
+  // Gives back the memory of the text in [begin, end) (the whole pages in it): the text stays
   // readable, its pages are read from the file again when touched. A reader that is past
-  // them keeps only what it made of them, not the file as well.
-  void release(size_t offset);
+  // them keeps only what it made of them, not the file as well. Safe from several threads.
+  void release(size_t begin, size_t end) const;
 
  private:
   void* m_data = nullptr;
   size_t m_size = 0;
-  size_t m_released = 0;
 };
 
 using zrbase::fileKindName;

@@ -20,6 +20,17 @@ struct DatabaseImpl;
 
 namespace zrcad::dxf {
 
+// The links of one record into the database, noted instead of made while the record is read
+// on a thread other than the database's (see entity_prefetch.h): its owner (330) and its
+// layer (8), each made by the reading thread later, in the order the record gave them.
+struct DeferredLinks {
+  std::uint64_t owner = 0;  // non-zero when the record names an owner
+  std::string_view layer;   // the 8 group's value, when hasLayer
+  bool hasLayer = false;
+  bool layerFirst = false;  // the 8 group came before the 330 group
+  bool unusual = false;     // more than one 8 group: the record is read again where it is used
+};
+
 class ReadContext {
  public:
   ReadContext(AcDbDatabase* db, DatabaseImpl& impl) : m_db(db), m_impl(impl) {}
@@ -49,6 +60,9 @@ class ReadContext {
   AcDbObjectId layerOfTag(const Tag& tag);
   // Objects whose names must become ids once everything is read.
   std::vector<AcDbObject*> toResolve;
+  // Set on a context that reads away from the database's thread: owners and layers are noted
+  // here, not looked up (layerOfTag then returns a null id).
+  DeferredLinks* deferred = nullptr;
 
  private:
   AcDbDatabase* m_db;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "cad/adsdef.h"
+#include "cad/db/dxf/dxf_tags.h"
 #include "cad/db/dxf/tag_writer.h"
 
 class AcDbDatabase;
@@ -14,9 +15,13 @@ namespace zrcad::dxf {
 
 // Reads DXF text into an empty database. On failure the database may hold part of the
 // drawing (the caller clears it) and message says why, with the line number.
-// passed, when given, is told from time to time the length of text the reader is done with.
+// passed, when given, is told from time to time of text the reader is done with; it may be
+// called from the reader's second thread (a large drawing) as well as the caller's.
 Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message,
-                          const std::function<void(size_t)>& passed = {});
+                          const TextPassed& passed = {});
+// Drawings of at least this many bytes (4 MB unless set) are read on two threads, the
+// database being the same as a read on one; for tests, which compare the two.
+void setParallelReadBytes(size_t bytes);
 // Writes the database as DXF R2010 into out. Gives handles to records that lack them and
 // registers the applications named by xdata, so the database may change.
 void writeDxf(AcDbDatabase* db, std::string& out);

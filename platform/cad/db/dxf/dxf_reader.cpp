@@ -3,9 +3,13 @@
 // R13 and later files are read as they are, handles and all. Older files (no subclass
 // markers, no block records, no objects) are read on top of the default drawing, with new
 // handles, so that what is written back is a complete drawing of the written release.
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "base/cstring.h"
 #include "cad/db/block_graph.h"
@@ -16,11 +20,16 @@
 #include "cad/db/dxf/contexts.h"
 #include "cad/db/dxf/dxf_file.h"
 #include "cad/db/dxf/entity_kinds.h"
+#include "cad/db/dxf/entity_prefetch.h"
 #include "cad/db/dxf/sub_records.h"
 #include "cad/db/dxf/tag_reader.h"
 
 namespace zrcad::dxf {
 namespace {
+
+// Below this size a drawing is read on one thread: starting a second one costs more than
+// it saves (see bench/cad).
+std::atomic<size_t> g_parallelBytes{size_t{4} << 20};
 
 bool is(const Tag& t, int code, std::string_view value) {
   return t.code == code && trim(t.value) == value;
@@ -71,7 +80,7 @@ const char* legacyMarker(std::string_view type) {
 
 class DxfReader {
  public:
-  DxfReader(AcDbDatabase* db, std::string_view text, const std::function<void(size_t)>& passed = {})
+  DxfReader(AcDbDatabase* db, std::string_view text, const TextPassed& passed = {})
       : m_db(db),
         m_impl(db->impl()),
         m_ctx(db, m_impl),
@@ -99,7 +108,10 @@ class DxfReader {
   void readObjects();
   void readRawSection(std::string_view name);
   void finish();
+  void startPrefetch(const std::string& codePage);
   bool nextRecord(std::vector<Tag>& out, const char* where);
+  void takePrefetched(std::vector<Tag>& out);
+  void linkPrefetched(PrefetchedRecord& r);
   bool peekIs(std::string_view type);
   AcDbBlockTableRecord* blockById(AcDbObjectId id);
   AcDbObjectId spaceFor(const std::vector<Tag>& tags);
@@ -120,10 +132,18 @@ class DxfReader {
   int m_sections = 0;
   AcDbObjectId m_modelSpace, m_paperSpace;  // known once the blocks are read
   HandleTable<std::uint64_t> m_subHandles;
-  std::function<void(size_t)> m_passed;  // a copy: the default argument is a temporary
-  AcDbObjectId m_lastOwner;              // readEntity's last owner and its block
+  TextPassed m_passed;       // a copy: the default argument is a temporary
+  AcDbObjectId m_lastOwner;  // readEntity's last owner and its block
   AcDbBlockTableRecord* m_lastBlock = nullptr;
-  size_t m_passedAt = 0;  // the length last told to m_passed
+  size_t m_passedAt = 0;            // the length last told to m_passed
+  bool m_inEntitySections = false;  // reading BLOCKS or ENTITIES, where prefetched records go
+  // Records of the text's second part read on another thread (null for a small drawing);
+  // from the first one taken on, records come from it until m_prefetchNext passes the last.
+  std::unique_ptr<EntityPrefetch> m_prefetch;
+  bool m_prefetchTaking = false;
+  size_t m_prefetchNext = 0;
+  PrefetchedRecord* m_current = nullptr;  // the record nextRecord gave last, when prefetched
+  bool m_currentFails = false;            // its entity could not be made
 };
 
 std::uint64_t DxfReader::subHandle(std::uint64_t h) {
@@ -134,24 +154,80 @@ std::uint64_t DxfReader::subHandle(std::uint64_t h) {
 }
 
 bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
-  Tag t;
-  if (!m_tags.next(t)) m_ctx.fail(m_tags.line(), std::string("unexpected end of file in ") + where);
-  if (t.code != 0)
-    m_ctx.fail(t.line, "expected a 0 group in " + std::string(where) + ", found group code " +
-                           std::to_string(t.code));
-  m_tags.readRecord(t, out);
+  m_current = nullptr;
+  m_currentFails = false;
+  if (m_prefetchTaking) {
+    takePrefetched(out);
+  } else {
+    Tag t;
+    if (!m_tags.next(t))
+      m_ctx.fail(m_tags.line(), std::string("unexpected end of file in ") + where);
+    if (t.code != 0)
+      m_ctx.fail(t.line, "expected a 0 group in " + std::string(where) + ", found group code " +
+                             std::to_string(t.code));
+    if (m_prefetch && m_inEntitySections && t.value.data() == m_prefetch->firstValue() &&
+        m_prefetch->finish() && !m_prefetch->records().empty()) {
+      m_prefetchTaking = true;
+      takePrefetched(out);
+    } else {
+      m_tags.readRecord(t, out);
+    }
+  }
   // Every record is made into objects before the next is read: the text before this one is
   // done with. Told in steps of 256 KB, a call is rare against the records read.
   constexpr size_t kPassedStep = 256 << 10;
-  const size_t start = static_cast<size_t>(t.value.data() - m_text.data());
+  const size_t start = static_cast<size_t>(out[0].value.data() - m_text.data());
   if (m_passed && start >= m_passedAt + kPassedStep) {
+    m_passed(m_passedAt, start);
     m_passedAt = start;
-    m_passed(start);
   }
   return true;
 }
 
+// The next prefetched record, as readRecord would give it; after the last one the tags are
+// read from where the other thread stopped.
+void DxfReader::takePrefetched(std::vector<Tag>& out) {
+  std::deque<PrefetchedRecord>& records = m_prefetch->records();
+  PrefetchedRecord& r = records[m_prefetchNext++];
+  const bool last = m_prefetchNext == records.size();
+  if (last) {
+    m_prefetchTaking = false;
+    m_tags = m_prefetch->endState();
+  }
+  const PrefetchError& stop = m_prefetch->lastError();
+  if (last && stop.where == PrefetchError::Where::kTags) throw stop.error;
+  if (r.tagsCount == 0) {
+    out.assign(1, r.first);
+  } else {
+    const auto begin = m_prefetch->tagStore().begin() + r.tagsBegin;
+    out.assign(begin, begin + r.tagsCount);
+  }
+  m_current = &r;
+  m_currentFails = last && stop.where == PrefetchError::Where::kEntity;
+}
+
+// What readObject does with the database for a record read on the other thread, in the order
+// the record gave it.
+void DxfReader::linkPrefetched(PrefetchedRecord& r) {
+  AcDbEntity* ent = r.entity;
+  auto owner = [&] {
+    if (r.links.owner != 0) DbAccess::setOwner(ent, AcDbObjectId(m_impl.stubFor(r.links.owner)));
+  };
+  auto layer = [&] {
+    if (r.links.hasLayer) DbAccess::setLayerId(ent, m_ctx.layerOfTag(Tag{8, r.links.layer, 0}));
+  };
+  if (r.links.layerFirst) {
+    layer();
+    owner();
+  } else {
+    owner();
+    layer();
+  }
+  if (r.resolve) m_ctx.toResolve.push_back(ent);
+}
+
 bool DxfReader::peekIs(std::string_view type) {
+  if (m_prefetchTaking) return is(m_prefetch->records()[m_prefetchNext].first, 0, type);
   Tag t;
   return m_tags.peek(t) && is(t, 0, type);
 }
@@ -170,6 +246,7 @@ void DxfReader::read() {
   m_ctx.decoder().setCodePage(codePage, m_ctx.version >= 1021);
   m_impl.byHandle.reserve(m_impl.byHandle.size() +
                           m_text.size() / 96);  // a record per 100 bytes or more
+  if (!m_ctx.legacy) startPrefetch(codePage);
   Tag t;
   bool sawEof = false;
   while (!sawEof && m_tags.next(t)) {
@@ -190,7 +267,25 @@ void DxfReader::read() {
   finish();
 }
 
+// The other thread takes the records from two fifths of the text on: this one has the
+// linking of every record besides the reading of the first part (on the bench drawing the two
+// threads then take about as long).
+void DxfReader::startPrefetch(const std::string& codePage) {
+  if (m_text.size() < g_parallelBytes.load(std::memory_order_relaxed) ||
+      std::thread::hardware_concurrency() < 2)
+    return;
+  const size_t split = EntityPrefetch::findSplit(m_text, m_text.size() / 5 * 2);
+  if (split == std::string_view::npos) return;
+  try {
+    m_prefetch = std::make_unique<EntityPrefetch>(m_db, m_impl, m_text, split, m_ctx.version,
+                                                  codePage, m_passed);
+  } catch (const std::system_error&) {
+    // No thread to be had: one reads it all.
+  }
+}
+
 void DxfReader::readSection(std::string_view name) {
+  m_inEntitySections = name == "BLOCKS" || name == "ENTITIES";
   if (name == "HEADER") return readHeader();
   if (name == "CLASSES") return readClasses();
   if (name == "TABLES") return readTables();
@@ -408,6 +503,7 @@ AcDbObjectId DxfReader::spaceFor(const std::vector<Tag>& tags) {
     m_modelSpace = m_db->modelSpaceId();
     m_paperSpace = m_db->paperSpaceId();
   }
+  if (m_current && m_current->entity) return m_current->paperSpace ? m_paperSpace : m_modelSpace;
   for (const Tag& t : tags)
     if (t.code == 67 && trim(t.value) == "1") return m_paperSpace;
   return m_modelSpace;
@@ -431,12 +527,20 @@ void DxfReader::readEntities(AcDbObjectId owner, std::string_view endName) {
 
 void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
   std::string_view type = trim(m_rec[0].value);
-  std::unique_ptr<AcDbEntity> ent(newEntity(type, m_rec, m_ctx));
-  if (m_ctx.legacy)
-    if (const char* marker = legacyMarker(type))
-      DbAccess::data(ent.get()).extras.push_back({100, 1, marker});
+  std::unique_ptr<AcDbEntity> ent;
   std::uint64_t handle = 0;
-  readObject(m_ctx, ent.get(), m_rec, &handle);
+  if (m_currentFails) throw m_prefetch->lastError().error;
+  if (m_current && m_current->entity) {
+    linkPrefetched(*m_current);
+    ent.reset(std::exchange(m_current->entity, nullptr));
+    handle = m_current->handle;
+  } else {
+    ent.reset(newEntity(type, m_rec, m_ctx));
+    if (m_ctx.legacy)
+      if (const char* marker = legacyMarker(type))
+        DbAccess::data(ent.get()).extras.push_back({100, 1, marker});
+    readObject(m_ctx, ent.get(), m_rec, &handle);
+  }
   AcDbObjectId owner = defaultOwner;
   if (useFileOwner && !m_ctx.legacy && ent->ownerId() != owner && blockById(ent->ownerId()))
     owner = ent->ownerId();
@@ -550,8 +654,10 @@ void DxfReader::finish() {
 
 }  // namespace
 
+void setParallelReadBytes(size_t bytes) { g_parallelBytes.store(bytes, std::memory_order_relaxed); }
+
 Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message,
-                          const std::function<void(size_t)>& passed) {
+                          const TextPassed& passed) {
   // A NUL byte anywhere makes the text binary data, whatever else is wrong with it: the
   // reader finds those in what it reads, the rest of the text is looked at here.
   try {

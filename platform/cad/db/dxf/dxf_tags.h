@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,9 @@ struct ObjectData {
     return appData.empty() && extras.empty() && xdata.empty() && angles.empty() && !ownerTag;
   }
 };
+
+// Told by the reader that it is done with the text in [begin, end) (offsets).
+using TextPassed = std::function<void(size_t begin, size_t end)>;
 
 // Thrown by the reader for input it cannot accept; caught where reading starts.
 struct DxfError {

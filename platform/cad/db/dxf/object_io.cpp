@@ -196,6 +196,13 @@ std::uint64_t ReadContext::handle(const Tag& tag) const {
 }
 
 AcDbObjectId ReadContext::layerOfTag(const Tag& tag) {
+  if (deferred) {
+    deferred->unusual = deferred->unusual || deferred->hasLayer;
+    deferred->layerFirst = deferred->owner == 0;
+    deferred->layer = tag.value;
+    deferred->hasLayer = true;
+    return {};
+  }
   // Entities come in runs on one layer: the last name read is looked up only once.
   if (!m_lastLayer.isNull() && tag.value == m_lastLayerText && m_lastLayer.isValid())
     return m_lastLayer;
@@ -242,7 +249,9 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
       if (tag.code == 330 && !gotOwner) {
         gotOwner = true;
         std::uint64_t h = ctx.handle(tag);
-        if (h != 0)
+        if (h != 0 && ctx.deferred)
+          ctx.deferred->owner = h;
+        else if (h != 0)
           DbAccess::setOwner(obj, AcDbObjectId(ctx.impl().stubFor(h)));
         else
           data().ownerTag = true;  // a null owner is written back as such

@@ -24,6 +24,12 @@ class TagReader {
   // Reads the record that starts with `first` (a 0 group) up to the next 0 group.
   void readRecord(const Tag& first, std::vector<Tag>& out);
   size_t line() const { return m_line; }
+  // Goes on from pos, the start of a group code's line, as if lines lines were read before.
+  void seek(size_t pos, size_t lines) {
+    m_pos = pos;
+    m_line = lines;
+    m_hasPeek = false;
+  }
   // Bytes of the text read so far.
   size_t position() const { return m_pos; }
 

@@ -1,0 +1,138 @@
+// Records of the second part of a drawing split and made into entities on a second thread.
+#include "cad/db/dxf/entity_prefetch.h"
+
+#include <algorithm>
+#include <new>
+
+#include "cad/db/database_impl.h"
+#include "cad/db/db_entity.h"
+#include "cad/db/dxf/entity_kinds.h"
+
+namespace zrcad::dxf {
+namespace {
+
+std::string_view lineAt(std::string_view text, size_t pos) {
+  const size_t nl = text.find('\n', pos);
+  std::string_view line = text.substr(pos, nl == text.npos ? text.npos : nl - pos);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+}  // namespace
+
+// A line "0" followed by a line starting with a letter. Were the "0" a value, the next line
+// would be a group code, which no letter starts: the text would then fail to read before
+// the split, and the reader, never meeting a record there, would take nothing from it.
+size_t EntityPrefetch::findSplit(std::string_view text, size_t from) {
+  for (size_t pos = text.find('\n', from); pos != text.npos && pos + 1 < text.size();
+       pos = text.find('\n', pos + 1)) {
+    const size_t start = pos + 1;
+    if (trim(lineAt(text, start)) != "0") continue;
+    const size_t next = text.find('\n', start);
+    if (next == text.npos) return text.npos;
+    const std::string_view value = trim(lineAt(text, next + 1));
+    if (!value.empty() && value.front() >= 'A' && value.front() <= 'Z') return start;
+  }
+  return text.npos;
+}
+
+EntityPrefetch::EntityPrefetch(AcDbDatabase* db, DatabaseImpl& impl, std::string_view text,
+                               size_t split, int version, const std::string& codePage,
+                               const TextPassed& passed)
+    : m_db(db),
+      m_impl(impl),
+      m_text(text),
+      m_split(split),
+      m_version(version),
+      m_codePage(codePage),
+      m_passed(passed),
+      m_end(text) {
+  m_firstValue = text.find('\n', split) + 1;
+  m_thread = std::thread([this] { run(); });
+}
+
+EntityPrefetch::~EntityPrefetch() {
+  m_stop.store(true, std::memory_order_relaxed);
+  if (m_thread.joinable()) m_thread.join();
+  for (PrefetchedRecord& r : m_records) delete r.entity;
+}
+
+bool EntityPrefetch::finish() {
+  if (m_thread.joinable()) m_thread.join();
+  return !m_failed;
+}
+
+void EntityPrefetch::run() {
+  try {
+    TagReader tags(m_text);
+    tags.seek(m_split, static_cast<size_t>(std::count(
+                           m_text.begin(), m_text.begin() + static_cast<long>(m_split), '\n')));
+    ReadContext ctx(m_db, m_impl);
+    ctx.version = m_version;
+    ctx.decoder().setCodePage(m_codePage, m_version >= 1021);
+    readRecords(tags, ctx);
+    m_end = tags;
+  } catch (...) {
+    // Out of memory or the like: the reader reads these records itself.
+    m_failed = true;
+  }
+}
+
+// As DxfReader::nextRecord and readEntity do it, up to and with the record ending the section.
+void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx) {
+  DeferredLinks links;
+  ctx.deferred = &links;
+  std::vector<Tag> rec;
+  Tag t;
+  auto keepTags = [&](PrefetchedRecord& r) {
+    r.tagsBegin = static_cast<std::uint32_t>(m_tagStore.size());
+    r.tagsCount = static_cast<std::uint32_t>(rec.size());
+    m_tagStore.insert(m_tagStore.end(), rec.begin(), rec.end());
+  };
+  // The text behind is given back as the reader gives back its own, in steps of 256 KB.
+  constexpr size_t kPassedStep = 256 << 10;
+  size_t passedAt = m_split;
+  while (!m_stop.load(std::memory_order_relaxed) && tags.next(t) && t.code == 0) {
+    const size_t start = static_cast<size_t>(t.value.data() - m_text.data());
+    if (m_passed && start >= passedAt + kPassedStep) {
+      m_passed(passedAt, start);
+      passedAt = start;
+    }
+    PrefetchedRecord& r = m_records.emplace_back();
+    r.first = t;
+    try {
+      tags.readRecord(t, rec);
+    } catch (const DxfError& e) {
+      m_error = {PrefetchError::Where::kTags, e};
+      return;
+    }
+    const std::string_view type = trim(t.value);
+    const EntityFactory make = type == "ENDSEC" ? nullptr : entityFactory(type);
+    if (make == nullptr) {
+      keepTags(r);
+      if (type == "ENDSEC" || type == "EOF") return;
+      continue;
+    }
+    links = {};
+    try {
+      std::unique_ptr<AcDbEntity> ent(make(rec, ctx));
+      readObject(ctx, ent.get(), rec, &r.handle);
+      if (links.unusual) {
+        keepTags(r);
+        r.handle = 0;
+      } else {
+        r.entity = ent.release();
+        r.links = links;
+        r.resolve = !ctx.toResolve.empty();
+        r.paperSpace = std::ranges::any_of(
+            rec, [](const Tag& g) { return g.code == 67 && trim(g.value) == "1"; });
+      }
+      ctx.toResolve.clear();
+    } catch (const DxfError& e) {
+      m_error = {PrefetchError::Where::kEntity, e};
+      return;
+    }
+  }
+}
+
+}  // namespace zrcad::dxf

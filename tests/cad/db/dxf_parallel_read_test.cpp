@@ -1,0 +1,117 @@
+// Large drawings are read on two threads (cad/db/dxf/entity_prefetch.h): the database must be
+// the one a read on one thread makes, whatever the records the second thread takes, and a
+// fault in its part must be reported as the read on one thread reports it.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "cad/db/dxf/dxf_file.h"
+#include "cad_test_support.h"
+
+namespace {
+
+using namespace cadtest;
+
+// Resets the size from which drawings are read on two threads.
+struct ParallelReadBytes {
+  explicit ParallelReadBytes(size_t bytes) { zrcad::dxf::setParallelReadBytes(bytes); }
+  ~ParallelReadBytes() { zrcad::dxf::setParallelReadBytes(size_t{4} << 20); }
+};
+
+struct ReadResult {
+  Acad::ErrorStatus status;
+  std::string text;  // the drawing written back, or why it was refused
+};
+
+ReadResult readWith(size_t parallelBytes, const std::string& text) {
+  ParallelReadBytes bytes(parallelBytes);
+  AcDbDatabase db(false);
+  const Acad::ErrorStatus es = db.readDxfText(text, L"x.dxf");
+  return {es, es == Acad::eOk ? written(db) : errorText(db)};
+}
+
+void expectSameAsSerial(const std::string& text) {
+  const ReadResult serial = readWith(std::numeric_limits<size_t>::max(), text);
+  const ReadResult parallel = readWith(0, text);
+  EXPECT_EQ(parallel.status, serial.status);
+  EXPECT_EQ(parallel.text, serial.text);
+}
+
+// Every kind of record whose reading touches the database, repeated so that each lands on
+// both sides of the split: layers the tables lack (one named before the owner), paper space,
+// references with attributes to a block not defined, vertices, a kind kept as read, a handle
+// given twice, two layer groups in one record.
+std::string manyEntities(int copies) {
+  std::string out;
+  for (int i = 0; i < copies; ++i) {
+    const std::string n = std::to_string(i);
+    const std::string h = std::to_string(100000 + i);
+    out += dxf(
+        {0,   "LINE",     5,  h,  330, "1F",  100, "AcDbEntity", 8,  "NEW" + std::to_string(i % 97),
+         100, "AcDbLine", 10, n,  20,  "0.5", 30,  "0",          11, "1",
+         21,  "2",        31, "0"});
+    out += dxf({0,   "CIRCLE",
+                8,   "LATE" + n,
+                330, std::to_string(200000 + i),
+                100, "AcDbEntity",
+                67,  "1",
+                100, "AcDbCircle",
+                10,  n,
+                20,  "1",
+                30,  "0",
+                40,  "2"});
+    out += dxf({0,   "INSERT",
+                5,   h,
+                100, "AcDbEntity",
+                8,   "0",
+                100, "AcDbBlockReference",
+                66,  "1",
+                2,   "MISSING" + std::to_string(i % 5),
+                10,  n,
+                20,  "0",
+                30,  "0"});
+    out += dxf({0,  "ATTRIB", 100, "AcDbEntity", 8,  "0", 100, "AcDbText", 10,  n,
+                20, "0",      30,  "0",          40, "1", 1,   "F" + n,    100, "AcDbAttribute",
+                2,  "TAG",    70,  "0"});
+    out += dxf({0, "SEQEND", 100, "AcDbEntity", 8, "0"});
+    out += dxf({0, "POLYLINE", 100, "AcDbEntity", 8, "0", 100, "AcDb2dPolyline", 66, "1", 10, "0",
+                20, "0", 30, "0"});
+    out += dxf({0, "VERTEX", 100, "AcDbEntity", 8, "0", 100, "AcDbVertex", 100, "AcDb2dVertex", 10,
+                n, 20, "1", 30, "0"});
+    out += dxf({0, "SEQEND", 100, "AcDbEntity", 8, "0"});
+    out += dxf({0, "WIPEOUT", 100, "AcDbEntity", 8, "0", 100, "AcDbWipeout", 10, n});
+    out += dxf({0,  "TEXT", 100, "AcDbEntity", 8,  "A", 8,  "B" + n, 100, "AcDbText",
+                10, n,      20,  "0",          30, "0", 40, "1",     1,   "T" + n});
+  }
+  return out;
+}
+
+TEST(DxfParallelRead, GivesTheDatabaseOfASerialRead) {
+  expectSameAsSerial(withEntities(manyEntities(400)));
+  // Most of the text in the BLOCKS section.
+  AcDbDatabase blocks;
+  for (int b = 0; b < 300; ++b) {
+    const AcDbObjectId block = addBlock(&blocks, (L"B" + std::to_wstring(b)).c_str());
+    for (int e = 0; e < 10; ++e) {
+      addToBlock(block, new AcDbLine(AcGePoint3d(e, b, 0), AcGePoint3d(b, e, 0)));
+      addToBlock(block, new AcDbCircle(AcGePoint3d(e, b, 0), AcGeVector3d::kZAxis, 1 + e));
+    }
+  }
+  expectSameAsSerial(written(blocks));
+}
+
+TEST(DxfParallelRead, AFaultInTheSecondPartIsReportedAsASerialReadReportsIt) {
+  const std::string text = withEntities(manyEntities(400));
+  const size_t late = text.size() * 9 / 10;
+  const size_t circle = text.find("CIRCLE\n", late);
+  const size_t value = text.find("\n40\n", circle) + 4;
+  for (const std::string& fault : {std::string("x"), std::string("1\n4x"),
+                                   std::string("1\n  0\nBLOCK"), std::string("1\n  0\nEOF")}) {
+    SCOPED_TRACE(fault);
+    const std::string bad = text.substr(0, value) + fault + text.substr(text.find('\n', value));
+    expectSameAsSerial(bad);
+    EXPECT_EQ(readWith(0, bad).status, Acad::eBadDxfFile);
+  }
+}
+
+}  // namespace
