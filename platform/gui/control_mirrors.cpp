@@ -242,10 +242,10 @@ ControlMirror::~ControlMirror() {
   }
 }
 
-void ControlMirror::sync(const DialogMetrics& metrics) {
+void ControlMirror::sync(const DialogMetrics& metrics, const DialogStretch& stretch) {
   QWidget* w = widget();
   if (!w) return;
-  const QRect r = screenRect(metrics);
+  const QRect r = stretch.place(screenRect(metrics));
   if (w->geometry() != r) w->setGeometry(r);
   w->setEnabled(!(m_hwnd->style & WS_DISABLED));
   syncState(metrics);

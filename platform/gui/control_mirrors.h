@@ -15,6 +15,7 @@
 #include <string>
 
 #include "gui/dialog_metrics.h"
+#include "gui/dialog_stretch.h"
 #include "win/window_state.h"
 
 namespace zrgui {
@@ -35,8 +36,9 @@ class ControlMirror {
   const std::string& key() const { return m_key; }
   void setKey(std::string key) { m_key = std::move(key); }
 
-  // Geometry, enabled and visible state, then the kind's own state.
-  void sync(const DialogMetrics& metrics);
+  // Geometry (the template's, placed by stretch in a resized dialog), enabled
+  // and visible state, then the kind's own state.
+  void sync(const DialogMetrics& metrics, const DialogStretch& stretch = {});
 
  protected:
   virtual void syncState(const DialogMetrics& metrics) = 0;

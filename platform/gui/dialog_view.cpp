@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSettings>
 #include <algorithm>
 
 #include "base/module_instance.h"
@@ -45,8 +46,7 @@ void DialogView::sync() {
   const RECT edges = winplat::nonClientEdges(*h);
   const RECT client{0, 0, h->rect.right - h->rect.left - edges.left - edges.right,
                     h->rect.bottom - h->rect.top - edges.top - edges.bottom};
-  const QSize size = m_metrics.toScreen(client).size();
-  if (this->size() != size) setFixedSize(size);
+  syncSize(m_metrics.toScreen(client).size());
   syncChildren();
   const bool shown = (h->style & WS_VISIBLE) != 0 && !m_dlg.IsDialogEnded();
   if (shown != isVisible()) setVisible(shown);
@@ -67,11 +67,60 @@ void DialogView::syncChildren() {
     }
   }
   m_mirrors = std::move(next);  // mirrors of windows that are gone go here
+  const DialogStretch placement = stretch();
   // Later windows stand above earlier ones, as child windows do.
   for (auto& m : m_mirrors) {
-    m->sync(m_metrics);
+    m->sync(m_metrics, placement);
     if (QWidget* w = m->widget()) w->raise();
   }
+}
+
+void DialogView::syncSize(const QSize& templateSize) {
+  const bool hasGrids = std::any_of(m_dlg.m_hWnd->children.begin(), m_dlg.m_hWnd->children.end(),
+                                    [](const auto& c) { return mirrorKey(*c) == "grid"; });
+  const bool changed = templateSize != m_templateSize || hasGrids != m_resizable;
+  m_templateSize = templateSize;
+  m_resizable = hasGrids;
+  if (!m_resizable) {
+    if (size() != templateSize) setFixedSize(templateSize);
+    return;
+  }
+  if (!changed) return;
+  setMinimumSize(templateSize);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  const QSize kept = m_remembers ? QSettings().value(sizeKey()).toSize() : QSize();
+  resize(kept.expandedTo(templateSize));
+}
+
+DialogStretch DialogView::stretch() const {
+  if (!m_resizable) return {};
+  std::vector<QRect> grids;
+  for (const auto& c : m_dlg.m_hWnd->children) {
+    if (mirrorKey(*c) == "grid") grids.push_back(m_metrics.toScreen(c->rect));
+  }
+  return DialogStretch::throughGrids(grids, size() - m_templateSize);
+}
+
+QString DialogView::sizeKey() const {
+  const winplat::DialogTemplate* t = m_dlg.GetDialogTemplate();
+  return QStringLiteral("dialogs/%1/size").arg(t ? t->id : 0);
+}
+
+void DialogView::setRemembersSize(bool on) {
+  m_remembers = on;
+  if (on && m_resizable) {
+    resize(QSettings().value(sizeKey()).toSize().expandedTo(m_templateSize));
+  }
+}
+
+void DialogView::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (!m_resizable || !winplat::isWindow(m_dlg.m_hWnd)) return;
+  const DialogStretch placement = stretch();
+  for (auto& m : m_mirrors) {
+    if (winplat::isWindow(m->hwnd())) m->sync(m_metrics, placement);
+  }
+  if (m_remembers && isVisible()) QSettings().setValue(sizeKey(), size());
 }
 
 QWidget* DialogView::controlWidget(int id) const {

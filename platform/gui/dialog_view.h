@@ -10,6 +10,14 @@
 // BeginEditorCommand hands the screen to the drawing and
 // CompleteEditorCommand brings the dialog back).
 //
+// A dialog with grids may be made larger than its template (never smaller):
+// the grids grow and the other controls follow as gui/dialog_stretch.h says;
+// the window records keep the template's size. Where the view remembers its
+// size (setRemembersSize: the interactive desktop, never a script, whose
+// pictures are the template's), it opens at the size the user left that
+// dialog at, kept in the user's settings by template id. Dialogs without
+// grids keep the template's size.
+//
 // Keys as in the native dialog manager: Esc and the close box send IDCANCEL,
 // Enter clicks the focused push button or else the default button.
 #pragma once
@@ -20,6 +28,7 @@
 
 #include "gui/control_mirrors.h"
 #include "gui/dialog_metrics.h"
+#include "gui/dialog_stretch.h"
 
 class CDialog;
 
@@ -45,13 +54,24 @@ class DialogView : public QDialog {
   // The modal run: waits until the dialog ends (see event_loops.h).
   void runModal();
 
+  // Opens at, and keeps, the size the user leaves a resizable dialog at.
+  void setRemembersSize(bool on);
+  bool isResizable() const { return m_resizable; }
+  // The size the template lays the dialog out at.
+  QSize templateSize() const { return m_templateSize; }
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void reject() override;
 
  private:
   void syncChildren();
+  // Fixed at the template's size, or resizable from it when there are grids.
+  void syncSize(const QSize& templateSize);
+  DialogStretch stretch() const;
+  QString sizeKey() const;
   void sendCommand(int id);
   void pressEnter();
 
@@ -61,6 +81,9 @@ class DialogView : public QDialog {
   std::vector<std::unique_ptr<ControlMirror>> m_mirrors;
   unsigned long m_generation = 0;
   bool m_synced = false;
+  QSize m_templateSize;
+  bool m_resizable = false;
+  bool m_remembers = false;
 };
 
 }  // namespace zrgui

@@ -85,6 +85,7 @@ INT_PTR GuiUiService::runModal(CDialog& dlg) {
     QCoreApplication::processEvents();
     winplat::runConsoleModalLoop(dlg);
   } else {
+    view.setRemembersSize(true);
     view.runModal();
   }
   return dlg.GetModalResult();

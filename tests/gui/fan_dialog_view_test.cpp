@@ -14,6 +14,7 @@
 #include "gui/grid_widget.h"
 #include "gui/gui_ui_service.h"
 #include "res/resource.h"
+#include "styledlg/style_dlg.h"
 
 namespace {
 
@@ -104,6 +105,74 @@ TEST_F(FanDialogView, TheFanDialogIsReadableAndWorksWithTheMouseAndKeys) {
                     Qt::LeftButton);
   EXPECT_TRUE(seen);
   EXPECT_TRUE(view->isVisible()) << "the fan dialog is back";
+}
+
+// Both module dialogs made larger: the grid grows by all that was added, the
+// other controls keep their size and move only as the grid's right and bottom
+// edges do (a control at the fan dialog's top left stays, the buttons keep
+// their distance to the bottom edge), nothing overlaps; smaller than the
+// template it does not go, and a view that remembers opens at the size left.
+TEST_F(FanDialogView, TheDialogsGrowTheirGridsAndReopenAtTheSizeLeft) {
+  const QSize extra(180, 120);
+  struct Case {
+    std::function<std::unique_ptr<CDialog>()> make;
+    UINT templateId;
+    int grid;
+    std::vector<std::pair<int, QPoint>> moved;  // controls and how far they go
+  };
+  const Case cases[] = {
+      {[] { return std::make_unique<CFanDlg>(); },
+       IDD_FAN_DIALOG,
+       IDC_GRID_PARAM,
+       {{IDC_RADIO_AUTOSELECT, {0, 0}},
+        {IDC_COMBO_BIGMODEL, {0, 0}},
+        {IDC_BUTTON_DELETEPARAMROW, {0, 120}},
+        {IDC_RADIO_FRONTVIEW, {180, 120}},
+        {IDOK, {180, 120}}}},
+      {[] { return std::make_unique<CStyleDlg>(nullptr); },
+       IDD_STYLE_DIALOG,
+       IDC_GRID_MODEL,
+       {{IDC_BUTTON_ADDROW, {0, 120}}, {IDCANCEL, {0, 120}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.templateId);
+    std::unique_ptr<CDialog> dlg = c.make();
+    ASSERT_TRUE(dlg->Create(c.templateId));
+    dlg->ShowWindow(SW_SHOW);
+    zrgui::DialogView view(*dlg, nullptr);
+    view.setRemembersSize(true);
+    view.show();
+    ASSERT_TRUE(view.isResizable());
+    const QSize start = view.templateSize();
+    EXPECT_EQ(view.size(), start) << "nothing remembered yet";
+    const QRect grid = view.controlWidget(c.grid)->geometry();
+    std::vector<QRect> before;
+    for (const auto& [id, shift] : c.moved) before.push_back(view.controlWidget(id)->geometry());
+    view.resize(start + extra);
+    QApplication::processEvents();
+    EXPECT_EQ(view.controlWidget(c.grid)->geometry(),
+              grid.adjusted(0, 0, extra.width(), extra.height()));
+    for (std::size_t i = 0; i < c.moved.size(); ++i) {
+      EXPECT_EQ(view.controlWidget(c.moved[i].first)->geometry(),
+                before[i].translated(c.moved[i].second))
+          << "control " << c.moved[i].first;
+    }
+    for (const std::string& problem : guitest::layoutProblems(view)) ADD_FAILURE() << problem;
+    const RECT record = dlg->m_hWnd->rect;
+    view.resize(start - QSize(50, 50));
+    EXPECT_EQ(view.size(), start) << "the template's size is the least";
+    view.resize(start + extra);
+    QApplication::processEvents();
+    EXPECT_EQ(dlg->m_hWnd->rect.right - dlg->m_hWnd->rect.left, record.right - record.left)
+        << "the dialog's record keeps the template's size";
+
+    zrgui::DialogView again(*dlg, nullptr);
+    again.setRemembersSize(true);
+    EXPECT_EQ(again.size(), start + extra);
+    zrgui::DialogView script(*dlg, nullptr);
+    EXPECT_EQ(script.size(), start) << "a view that does not remember opens at the template's";
+    dlg->DestroyWindow();
+  }
 }
 
 }  // namespace
