@@ -3,11 +3,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <numbers>
+#include <string>
 
 #include "cad/aced.h"
 #include "cadkit/block_helpers.h"
+#include "drawings/fan_record.h"
+#include "drawings/fan_tags.h"
 #include "drawings/preview_settings.h"
 
 namespace {
@@ -39,6 +43,79 @@ std::vector<ACHAR> NameBuffer(const CString& str) {
 // Block names that are never view blocks: the drawing's layouts.
 bool IsLayoutName(const CString& strName) {
   return strName == L"*Model_Space" || strName == L"*Paper_Space" || strName == L"*Paper_Space0";
+}
+
+// The attribute as INSERT makes it from the definition: its text, look and
+// place, through the reference's transform.
+void FromDefinition(AcDbAttribute* pAttr, const AcDbAttributeDefinition* pDef,
+                    const AcGeMatrix3d& xform) {
+  pAttr->setPropertiesFrom(pDef);
+  pAttr->setTextString(pDef->textStringConst());
+  pAttr->setPosition(pDef->position());
+  pAttr->setTextStyleName(pDef->textStyleName());
+  pAttr->setHeight(pDef->height());
+  pAttr->setRotation(pDef->rotation());
+  pAttr->setWidthFactor(pDef->widthFactor());
+  pAttr->setHorizontalMode(pDef->horizontalMode());
+  pAttr->setVerticalMode(pDef->verticalMode());
+  pAttr->setAlignmentPoint(pDef->alignmentPoint());
+  pAttr->transformBy(xform);
+}
+
+// The reference's attributes as INSERT would give them for its block, but for
+// the tag the module shows, which stays: an attribute whose tag a definition
+// of the block has is made anew from it in place (keeping its handle), one
+// whose tag none has is erased, and a definition without an attribute adds one.
+void RenewAttributes(AcDbBlockReference* pRef) {
+  std::map<std::wstring, AcDbObjectId> definitions;
+  {
+    AcDbObjectPointer<AcDbBlockTableRecord> pBlock(pRef->blockTableRecord(), AcDb::kForRead);
+    if (pBlock && pBlock->hasAttributeDefinitions()) {
+      for (AcDbObjectId id : pBlock->entityIds()) {
+        AcDbObjectPointer<AcDbAttributeDefinition> pDef(id, AcDb::kForRead);
+        if (pDef && !pDef->isConstant()) definitions.try_emplace(pDef->tagConst(), id);
+      }
+    }
+  }
+  const AcGeMatrix3d xform = pRef->blockTransform();
+  const std::vector<AcDbObjectId> attributes = pRef->attributeIds();
+  for (AcDbObjectId id : attributes) {
+    AcDbObjectPointer<AcDbAttribute> pAttr(id, AcDb::kForWrite);
+    if (!pAttr || CString(pAttr->tagConst()) == kFanTagAttribute) continue;
+    const auto def = definitions.find(pAttr->tagConst());
+    if (def == definitions.end()) {
+      pAttr->erase();
+      continue;
+    }
+    AcDbObjectPointer<AcDbAttributeDefinition> pDef(def->second, AcDb::kForRead);
+    if (pDef) FromDefinition(pAttr.object(), pDef.object(), xform);
+    definitions.erase(def);
+  }
+  for (const auto& [tag, defId] : definitions) {
+    AcDbObjectPointer<AcDbAttributeDefinition> pDef(defId, AcDb::kForRead);
+    if (!pDef) continue;
+    auto pAttr = std::make_unique<AcDbAttribute>(pDef->position(), pDef->textStringConst(),
+                                                 pDef->tagConst());
+    FromDefinition(pAttr.get(), pDef.object(), xform);
+    if (pRef->appendAttribute(pAttr.get()) == Acad::eOk) pAttr.release()->close();
+  }
+}
+
+// Points the reference at the block, renews its attributes and takes its
+// placement entries and record off; false when it cannot be opened or the
+// block is not there.
+bool PointAt(AcDbObjectId fanId, AcDbObjectId blockId) {
+  AcDbObjectPointer<AcDbBlockReference> pRef(fanId, AcDb::kForWrite);
+  if (blockId.isNull() || !pRef || pRef->setBlockTableRecord(blockId) != Acad::eOk) return false;
+  RenewAttributes(pRef.object());
+  std::vector<const ACHAR*> apps(std::begin(kPlacementEntries), std::end(kPlacementEntries));
+  apps.push_back(kFanRecordApp);
+  for (const ACHAR* app : apps) {
+    resbuf* none = acutBuildList(1001, app, 0);
+    pRef->setXData(none);
+    acutRelRb(none);
+  }
+  return true;
 }
 
 }  // namespace
@@ -98,6 +175,30 @@ AcDbObjectId CFanPlacement::Insert() {
   m_pDb->setClayer(m_oldLayer);
   if (nResult != RTNORM && m_bNothingNew) m_pDb->rollBackTo(m_mark);
   return refId;
+}
+
+bool ReplacePlacedBlock(AcDbDatabase* pViewDb, const FanView& fan, AcDbObjectId fanId) {
+  AcDbDatabase* pDb = fanId.database();
+  if (pDb == nullptr) return false;
+  std::vector<ACHAR> source = NameBuffer(fan.ViewBlock());
+  std::vector<ACHAR> placed = NameBuffer(fan.PlacedBlock());
+  AcDbExtents oldOutline;
+  const bool bOutline = FanOutline(fanId, oldOutline);
+  const zrcad::UndoMark mark = pDb->undoMark();
+  AcDbObjectId blockId;
+  if (CopyBlockTableRecord(pViewDb, source.data(), pDb, placed.data()) == 1) {
+    AcDbBlockTable* pBlocks = nullptr;
+    if (pDb->getBlockTable(pBlocks, AcDb::kForRead) == Acad::eOk) {
+      pBlocks->getAt(placed.data(), blockId);
+      pBlocks->close();
+    }
+  }
+  if (!PointAt(fanId, blockId)) {
+    pDb->rollBackTo(mark);
+    return false;
+  }
+  if (bOutline) RefitTag(fanId, oldOutline);
+  return true;
 }
 
 std::vector<CString> OfferedAngles(AcDbDatabase* pDb, const CString& strHandLetter) {

@@ -16,6 +16,10 @@
 // The layer placed fans go on.
 inline constexpr const ACHAR* kEquipmentLayer = L"AC_EQUIPMENT";
 
+// The xdata applications a placement writes on the reference, in order.
+inline constexpr const ACHAR* kPlacementEntries[] = {L"Model", L"LabelModel", L"PLAN", L"NAME",
+                                                     L"VACType"};
+
 // Makes AC_EQUIPMENT current in pDb (creating it, thawed, on and unlocked,
 // when missing); the layer current before in oldLayer. False when the layer
 // table cannot be opened.
@@ -43,6 +47,16 @@ class CFanPlacement {
   zrcad::UndoMark m_mark{};
   AcDbObjectId m_oldLayer;
 };
+
+// Replaces the placed fan fanId by fan in place: copies fan's view block in
+// from pViewDb as a placement does and points the reference at it, so it
+// keeps its handle, point, rotation, scale and layer; its attributes become
+// those INSERT gives the new block (one of the same tag keeps its handle)
+// but for its tag, which stays, refitted to the new outline; its placement
+// entries and record are taken off, for the caller to write the new model's.
+// False, and the drawing as it was, when the block cannot be copied or the
+// reference opened.
+bool ReplacePlacedBlock(AcDbDatabase* pViewDb, const FanView& fan, AcDbObjectId fanId);
 
 // The outlet angles pDb's block names offer for the hand letter (L or R), in
 // block table order, each once; layouts are never view blocks.

@@ -137,3 +137,18 @@ std::optional<FanRecord> ReadFanRecord(const AcDbObject* pObject) {
   acutRelRb(chain);
   return record;
 }
+
+FanRecord EditedFanRecord(const std::optional<FanRecord>& old, FanRecord placed) {
+  if (!old) return placed;
+  const bool sameModel = old->series == placed.series && old->fanNo == placed.fanNo &&
+                         old->drive == placed.drive && old->speed == placed.speed;
+  if (sameModel && placed.source == FanSource::Browse) return *old;
+  placed.tag = old->tag;
+  if (!placed.flow && !placed.pressure) {
+    placed.flow = old->flow;
+    placed.pressure = old->pressure;
+    placed.airTemp = old->airTemp;
+    placed.atmPressure = old->atmPressure;
+  }
+  return placed;
+}

@@ -57,3 +57,12 @@ std::optional<FanRecord> FanRecordFromChain(const resbuf* chain);
 // opened for write or the record does not fit.
 bool WriteFanRecord(AcDbObjectId id, const FanRecord& record);
 std::optional<FanRecord> ReadFanRecord(const AcDbObject* pObject);
+
+// The record of a fan edited in place (FANEDIT) to the model of placed, the
+// record a placement from the dialog would write: its tag stays the old one.
+// The same model chosen by browsing keeps the old record whole (FANDUTY's
+// operating point is still that fan's); otherwise the duty the old record
+// asked for stays when placed brings none, as the system the fan serves has
+// not changed, but the old operating point, worked out for another model,
+// goes. Without an old record the tag is empty, for the next free one.
+FanRecord EditedFanRecord(const std::optional<FanRecord>& old, FanRecord placed);

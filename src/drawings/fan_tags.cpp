@@ -5,6 +5,8 @@
 #include <memory>
 #include <set>
 
+#include "cad/aced.h"
+
 namespace {
 
 constexpr const ACHAR* kPrefixKey = L"PREFIX";
@@ -156,6 +158,62 @@ CString TagNewFan(AcDbObjectId fanId, FanRecord record) {
   AcDbDatabase* pDb = fanId.database();
   const CString prefix = TagPrefix(pDb);
   record.tag = MakeTag(prefix, HighestTagNumber(PlacedFans(pDb), prefix) + 1);
+  if (!WriteFanRecord(fanId, record)) return CString();
+  ShowTag(fanId, record.tag);
+  return record.tag;
+}
+
+CString PlacementEntry(const AcDbObject* pObject, const ACHAR* app) {
+  CString text;
+  resbuf* chain = pObject->xData(app);
+  if (chain && chain->rbnext && chain->rbnext->restype == 1000)
+    text = chain->rbnext->resval.rstring;
+  acutRelRb(chain);
+  return text;
+}
+
+std::vector<AcDbObjectId> PlacedFansIn(const ads_name ss) {
+  std::vector<AcDbObjectId> fans;
+  Adesk::Int32 n = 0;
+  if (acedSSLength(ss, &n) != RTNORM) return fans;
+  for (Adesk::Int32 i = 0; i < n; ++i) {
+    ads_name name;
+    AcDbObjectId id;
+    if (acedSSName(ss, i, name) != RTNORM || acdbGetObjectId(id, name) != Acad::eOk) continue;
+    AcDbObjectPointer<AcDbEntity> pEnt(id, AcDb::kForRead);
+    if (pEnt && IsPlacedFan(pEnt.object())) fans.push_back(id);
+  }
+  return fans;
+}
+
+bool FanOutline(AcDbObjectId fanId, AcDbExtents& outline) {
+  AcDbObjectPointer<AcDbBlockReference> pRef(fanId, AcDb::kForRead);
+  if (!pRef) return false;
+  // A reference of the same block and place outside the drawing has no attributes.
+  AcDbBlockReference bare(pRef->position(), pRef->blockTableRecord());
+  bare.setScaleFactors(pRef->scaleFactors());
+  bare.setRotation(pRef->rotation());
+  return bare.getGeomExtents(outline) == Acad::eOk;
+}
+
+bool RefitTag(AcDbObjectId fanId, const AcDbExtents& oldOutline) {
+  AcDbExtents outline;
+  if (!FanOutline(fanId, outline)) return false;
+  AcDbObjectPointer<AcDbBlockReference> pRef(fanId, AcDb::kForRead);
+  const AcDbObjectId attrId = pRef ? TagAttribute(pRef.object()) : AcDbObjectId();
+  if (attrId.isNull()) return true;
+  AcDbObjectPointer<AcDbAttribute> pAttr(attrId, AcDb::kForWrite);
+  if (!pAttr) return false;
+  const double oldHeight = TagHeight(oldOutline);
+  const double height = TagHeight(outline);
+  const double grown = (height - oldHeight) / 2;
+  const AcGeVector3d corner = outline.maxPoint() - oldOutline.maxPoint();
+  pAttr->setPosition(pAttr->position() + AcGeVector3d(corner.x + grown, corner.y + grown, 0));
+  return pAttr->setHeight(pAttr->height() * height / oldHeight) == Acad::eOk;
+}
+
+CString TagEditedFan(AcDbObjectId fanId, const FanRecord& record) {
+  if (record.tag.IsEmpty()) return TagNewFan(fanId, record);
   if (!WriteFanRecord(fanId, record)) return CString();
   ShowTag(fanId, record.tag);
   return record.tag;

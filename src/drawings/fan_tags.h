@@ -34,9 +34,30 @@ bool SetTagPrefix(AcDbDatabase* pDb, const CString& prefix);
 // order): references carrying the placement's Model entry or a record.
 std::vector<AcDbObjectId> PlacedFans(AcDbDatabase* pDb);
 
+// The text of an application's first string on the object (a placement
+// entry's value: "Model" gives 4-72No4.5A_2900); empty when it has none.
+CString PlacementEntry(const AcDbObject* pObject, const ACHAR* app);
+
+// The placed fans of a selection set, in its order.
+std::vector<AcDbObjectId> PlacedFansIn(const ads_name ss);
+
+// The extents of the fan's block as placed there, its attributes left out;
+// false when they cannot be computed.
+bool FanOutline(AcDbObjectId fanId, AcDbExtents& outline);
+// After the fan's block changed from one whose outline was oldOutline: its
+// tag attribute (when it has one) keeps its place beside the outline's upper
+// right corner and its size relative to the outline, as tagging the fan anew
+// would give.
+bool RefitTag(AcDbObjectId fanId, const AcDbExtents& oldOutline);
+
 // Gives the fan just placed the next tag, stores its record with that tag and
 // shows it. The tag given; empty when the record could not be stored.
 CString TagNewFan(AcDbObjectId fanId, FanRecord record);
+
+// Stores the record of a fan edited in place and shows its tag; a record
+// without a tag takes the next one, as TagNewFan. The tag; empty when the
+// record could not be stored.
+CString TagEditedFan(AcDbObjectId fanId, const FanRecord& record);
 
 // After COPY: every fan whose tag an earlier fan already has (the copies come
 // after their originals) takes the next free tag, in its record and its

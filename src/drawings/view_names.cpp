@@ -55,3 +55,28 @@ bool MatchesViewBlockName(const CString& strBaseName, const CString& strBlockNam
   }
   return acutWcMatch(strRest, kViewBlockPattern) == RTNORM;
 }
+
+std::optional<PlacedView> ViewOfPlacedBlock(const CString& strBlockName) {
+  // The view block is the last underscore's neighbours and what follows it.
+  const int nUnderscore = strBlockName.ReverseFind(L'_');
+  if (nUnderscore < 1) return std::nullopt;
+  const CString strViewBlock = strBlockName.Mid(nUnderscore - 1);
+  if (acutWcMatch(strViewBlock, kViewBlockPattern) != RTNORM) return std::nullopt;
+  PlacedView view;
+  switch (strViewBlock[0]) {
+    case L'S':
+    case L's':
+      view.nView = kViewDrawingSide;
+      break;
+    case L'B':
+    case L'b':
+      view.nView = kViewDrawingTop;
+      break;
+    default:
+      view.nView = kViewDrawingFront;
+  }
+  const wchar_t hand = strViewBlock[2];
+  view.strHand = hand == L'L' || hand == L'l' ? kLeftHand : kRightHand;
+  view.strAngle = strViewBlock.Mid(3);
+  return view;
+}

@@ -11,6 +11,8 @@
 //   model label          4-72No4.5A_2900
 #pragma once
 
+#include <optional>
+
 #include "base/cstring.h"
 
 // The views a view drawing has blocks for, numbered as the dialog's view radio
@@ -19,6 +21,7 @@ enum ViewDrawingView : int { kViewDrawingFront = 0, kViewDrawingSide = 1, kViewD
 
 // The hand that the hand combo names first; every other text is right-hand.
 inline constexpr const wchar_t* kLeftHand = L"左";
+inline constexpr const wchar_t* kRightHand = L"右";
 
 // A view block name: view letter F, S or B in either case, an underscore, hand
 // letter L or R in either case, one to three digits (host wildcard syntax).
@@ -49,3 +52,13 @@ CString AngleOfBlockName(const CString& strBlockName);
 // Whether strBlockName, with strBaseName taken off its front when it starts
 // with it, is a view block name.
 bool MatchesViewBlockName(const CString& strBaseName, const CString& strBlockName);
+
+// The view, hand (as the hand combo names it) and outlet angle that a placed
+// block's name ends with: 4-72No4.5AF_L0 is front, 左, "0".
+struct PlacedView {
+  int nView = kViewDrawingFront;
+  CString strHand;
+  CString strAngle;
+};
+// nullopt when the name does not end in a view block name.
+std::optional<PlacedView> ViewOfPlacedBlock(const CString& strBlockName);

@@ -10,6 +10,7 @@
 
 #include "cad/aced.h"
 #include "db/fan_database.h"
+#include "drawings/fan_tags.h"
 #include "duty/duty_catalogue.h"
 #include "duty/duty_chart.h"
 #include "duty/duty_chart_picture.h"
@@ -132,10 +133,33 @@ bool readSettings(DutyConditions& duty) {
   return true;
 }
 
-bool askDuty(DutyConditions& duty) {
+// The duty recorded on the one placed fan selected before the command, into
+// duty; false (duty unchanged) when there is none.
+bool selectedFanDuty(DutyConditions& duty) {
+  ads_name ss;
+  if (acedSSGet(L"I", nullptr, nullptr, nullptr, ss) != RTNORM) return false;
+  const std::vector<AcDbObjectId> fans = PlacedFansIn(ss);
+  acedSSFree(ss);
+  if (fans.size() != 1) return false;
+  AcDbObjectPointer<AcDbObject> pFan(fans.front(), AcDb::kForRead);
+  const std::optional<FanRecord> record = ReadFanRecord(pFan.object());
+  if (!record || !record->flow || !record->pressure) return false;
+  duty.flow = *record->flow;
+  duty.pressure = *record->pressure;
+  return true;
+}
+
+// With bOffered, flow and pressure come with duty's values for Enter.
+bool askDuty(DutyConditions& duty, bool bOffered) {
   constexpr int kRequiredPositive = RSG_NONULL | RSG_NOZERO | RSG_NONEG;
-  if (!askWithin(L"\n风量m3/h: ", kRequiredPositive, kFlowLimits, duty.flow) ||
-      !askWithin(L"\n设计全压Pa: ", kRequiredPositive, kPressureLimits, duty.pressure) ||
+  CString flowPrompt = L"\n风量m3/h: ", pressurePrompt = L"\n设计全压Pa: ";
+  if (bOffered) {
+    flowPrompt.Format(L"\n风量m3/h <%g>: ", duty.flow);
+    pressurePrompt.Format(L"\n设计全压Pa <%g>: ", duty.pressure);
+  }
+  const int flags = bOffered ? RSG_NOZERO | RSG_NONEG : kRequiredPositive;
+  if (!askWithin(flowPrompt, flags, kFlowLimits, duty.flow) ||
+      !askWithin(pressurePrompt, flags, kPressureLimits, duty.pressure) ||
       !askWithin(L"\n空气温度℃ <20>: ", 0, kTemperatureLimits, duty.temperature)) {
     return false;
   }
@@ -321,7 +345,9 @@ void chooseCandidate(const DutyCatalogue& catalogue, const DutySelection& select
 void FanDutyCommand() {
   using namespace duty;
   DutyConditions conditions;
-  if (!readSettings(conditions) || !askDuty(conditions)) return;
+  if (!readSettings(conditions)) return;
+  const bool bOffered = selectedFanDuty(conditions);
+  if (!askDuty(conditions, bOffered)) return;
   DutyCatalogue catalogue;
   {
     CFanDatabase db;

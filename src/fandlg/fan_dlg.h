@@ -118,6 +118,17 @@ class CFanDlg : public CAcUiDialog {
   // speed, the duty and the operating point): fans of that model placed from
   // this dialog carry it in their record; other models do not.
   void SetDutyResult(const FanRecord& result) { m_DutyResult = result; }
+  // Editing a placed fan (FANEDIT): 布置 then replaces the fan id in place
+  // instead of asking for a rotation and point (ReplacePlacedBlock,
+  // drawings/fan_placement.h), writes the placement entries of the current
+  // model as a placement does and the record EditedFanRecord makes of the
+  // fan's old one (none for a fan placed before records), and ends the
+  // dialog with IDOK. A replacement that cannot be made does nothing, as a
+  // placement does.
+  void SetFanToReplace(AcDbObjectId id, const std::optional<FanRecord>& record) {
+    m_FanToReplace = id;
+    m_ReplacedRecord = record;
+  }
 
   CGridCtrl m_GridParam;
   CGridCtrl m_GridAccessory;
@@ -202,8 +213,11 @@ class CFanDlg : public CAcUiDialog {
   void TagPlacementXdata(AcDbObjectId id);
   // The placed fan's record, from what the dialog holds (no statement sent).
   FanRecord PlacedFanRecord() const;
+  void ReplaceFan(AcDbDatabase* pViewDb, const FanView& fan);
 
   // The view drawing the preview and placement read last, while its file is unchanged.
   CViewDrawingCache m_ViewDrawings;
   std::optional<FanRecord> m_DutyResult;
+  AcDbObjectId m_FanToReplace;
+  std::optional<FanRecord> m_ReplacedRecord;
 };

@@ -1,6 +1,8 @@
 // The fan selection dialog opened on a given model, through the cascade's handlers.
 #include "fandlg/fan_dlg_on_model.h"
 
+#include "res/resource.h"
+
 CFanDlgOnModel::CFanDlgOnModel(const CString& strBigModel, const CString& strFanNo,
                                const CString& strDriveMode, const CString& strSpeed, CWnd* pParent)
     : CFanDlg(pParent),
@@ -15,6 +17,7 @@ BOOL CFanDlgOnModel::OnInitDialog() {
                Choose(m_cbFanNo, m_strWantedFanNo, &CFanDlg::OnFanNoSelChange) &&
                Choose(m_cbDriveMode, m_strWantedDriveMode, &CFanDlg::OnDriveModeSelChange) &&
                Choose(m_cbSpeed, m_strWantedSpeed, &CFanDlg::OnSpeedSelChange);
+  if (m_bOnModel && m_WantedView) ChooseView(*m_WantedView);
   return result;
 }
 
@@ -30,4 +33,15 @@ BOOL CFanDlgOnModel::Choose(CComboBox& combo, const CString& text, void (CFanDlg
     return TRUE;
   }
   return FALSE;
+}
+
+void CFanDlgOnModel::ChooseView(const PlacedView& view) {
+  static constexpr void (CFanDlg::*kViewHandlers[])() = {&CFanDlg::OnFrontView,
+                                                         &CFanDlg::OnSideView, &CFanDlg::OnTopView};
+  if (view.nView != m_nView && view.nView >= kFrontView && view.nView <= kTopView) {
+    CheckRadioButton(IDC_RADIO_FRONTVIEW, IDC_RADIO_TOPVIEW, IDC_RADIO_FRONTVIEW + view.nView);
+    (this->*kViewHandlers[view.nView])();
+  }
+  if (Choose(m_cbHand, view.strHand, &CFanDlg::OnHandSelChange))
+    Choose(m_cbAngle, view.strAngle, &CFanDlg::OnAngleSelChange);
 }

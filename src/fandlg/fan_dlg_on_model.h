@@ -6,9 +6,14 @@
 // them would. So the grids, the preview and every member hold what they hold
 // after those picks, and everything the user does next works as usual. A
 // value missing from its list (the catalogue changed meanwhile) stops the
-// choosing there and leaves the dialog where it got to.
+// choosing there and leaves the dialog where it got to. With a view given
+// (SetView), the view, hand and outlet angle are chosen next, through their
+// handlers too; an angle the view drawing does not offer is left unchosen.
 #pragma once
 
+#include <optional>
+
+#include "drawings/view_names.h"
 #include "fandlg/fan_dlg.h"
 
 class CFanDlgOnModel : public CFanDlg {
@@ -16,6 +21,8 @@ class CFanDlgOnModel : public CFanDlg {
   CFanDlgOnModel(const CString& strBigModel, const CString& strFanNo, const CString& strDriveMode,
                  const CString& strSpeed, CWnd* pParent = nullptr);
 
+  // Before DoModal: the view, hand and outlet angle to open on.
+  void SetView(const PlacedView& view) { m_WantedView = view; }
   // After initialisation: whether all four lists show the model.
   BOOL IsOnModel() const { return m_bOnModel; }
 
@@ -27,10 +34,12 @@ class CFanDlgOnModel : public CFanDlg {
   // lists keep values that differ in case apart) and runs the handler, unless
   // it is selected already; FALSE when there is no such item.
   BOOL Choose(CComboBox& combo, const CString& text, void (CFanDlg::*handler)());
+  void ChooseView(const PlacedView& view);
 
   CString m_strWantedBigModel;
   CString m_strWantedFanNo;
   CString m_strWantedDriveMode;
   CString m_strWantedSpeed;
+  std::optional<PlacedView> m_WantedView;
   BOOL m_bOnModel = FALSE;
 };

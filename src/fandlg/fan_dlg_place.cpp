@@ -1,7 +1,7 @@
 // Placing a fan: the dialog steps aside while a CFanPlacement
 // (drawings/fan_placement.h) copies the view block in, asks for the rotation
 // and point and places the reference; the reference is then tagged with the
-// model's extended data.
+// model's extended data. Editing a placed fan replaces it in place instead.
 #include "cad/aced.h"
 #include "cadkit/xdata.h"
 #include "db/catalogue_statements.h"
@@ -33,11 +33,22 @@ void CFanDlg::OnPlaceFan() {
   // Others may read the file while it is read, but not write it.
   AcDbDatabase* pViewDb = m_ViewDrawings.Get(fan.DwgPath(), _SH_DENYWR);
   if (pViewDb == nullptr) return;
+  if (!m_FanToReplace.isNull()) {
+    ReplaceFan(pViewDb, fan);
+    return;
+  }
   CFanPlacement placement;
   if (!placement.Prepare(pViewDb, fan)) return;
   BeginEditorCommand();
   if (!placement.Insert().isNull()) TagPlacedFan();
   CompleteEditorCommand(TRUE);
+}
+
+void CFanDlg::ReplaceFan(AcDbDatabase* pViewDb, const FanView& fan) {
+  if (!ReplacePlacedBlock(pViewDb, fan, m_FanToReplace)) return;
+  TagPlacementXdata(m_FanToReplace);
+  TagEditedFan(m_FanToReplace, EditedFanRecord(m_ReplacedRecord, PlacedFanRecord()));
+  EndDialog(IDOK);
 }
 
 void CFanDlg::TagPlacedFan() {

@@ -1,5 +1,5 @@
-// Load, unload and the FAN command (FANDUTY and FANSCHED, beside it, live in duty/ and
-// sched/): the module's process attach and detach, the entry point the host sends its messages
+// Load, unload and the FAN command (FANDUTY, FANSCHED and FANEDIT, beside it, live in duty/
+// and sched/): the module's process attach and detach, the entry point the host sends its messages
 // to, and the command handler.
 //
 // Module-wide state is set at load and never changed afterwards: the instance
@@ -13,6 +13,7 @@
 #include "duty/duty_command.h"
 #include "fandlg/fan_dlg.h"
 #include "res/module_resources.h"
+#include "sched/fan_edit_command.h"
 #include "sched/sched_command.h"
 #include "win/resources.h"
 
@@ -97,6 +98,7 @@ void InitApplication() {
   AddCommand(L"ZR", L"FAN", L"FAN", 3, FanCommand, -1);
   AddCommand(L"ZR", L"FANDUTY", L"FANDUTY", 3, FanDutyCommand, -1);
   AddCommand(L"ZR", L"FANSCHED", L"FANSCHED", 3, FanSchedCommand, -1);
+  AddCommand(L"ZR", L"FANEDIT", L"FANEDIT", 3, FanEditCommand, -1);
   StartTagRenumbering();
 }
 

@@ -15,22 +15,14 @@ namespace {
 
 constexpr size_t kPathChars = 4096;
 
-CString entryText(const AcDbObject* pObject, const ACHAR* app) {
-  CString text;
-  resbuf* chain = pObject->xData(app);
-  if (chain && chain->rbnext && chain->rbnext->restype == 1000)
-    text = chain->rbnext->resval.rstring;
-  acutRelRb(chain);
-  return text;
-}
-
 std::vector<sched::DrawingFan> drawingFans(AcDbDatabase* pDb) {
   std::vector<sched::DrawingFan> fans;
   for (AcDbObjectId id : PlacedFans(pDb)) {
     AcDbObjectPointer<AcDbObject> pFan(id, AcDb::kForRead);
     if (!pFan) continue;
-    fans.push_back({entryText(pFan.object(), L"Model"), entryText(pFan.object(), L"LabelModel"),
-                    entryText(pFan.object(), L"NAME"), ReadFanRecord(pFan.object())});
+    fans.push_back({PlacementEntry(pFan.object(), L"Model"),
+                    PlacementEntry(pFan.object(), L"LabelModel"),
+                    PlacementEntry(pFan.object(), L"NAME"), ReadFanRecord(pFan.object())});
   }
   return fans;
 }

@@ -221,13 +221,14 @@ std::optional<IdList> selectLineOnAnyLayer(const std::string& line, std::string&
 }
 
 // The "Select objects:" prompt: lines add to ids until an empty line.
-int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids) {
+int selectInteractively(const std::vector<FilterTest>& filter, IdList& ids,
+                        const wchar_t* prompt = L"Select objects: ") {
   const ScopedInputRequest stated(InputKind::Selection, nullptr);
   // What is in the set already, so that "all" on a large drawing stays linear; made when a
   // second line adds to a set (each line's own list has no repeats).
   std::unordered_set<AcDbObjectId> chosen;
   for (;;) {
-    writeText(L"Select objects: ");
+    writeText(prompt);
     Answer a = EditorInput::instance().next(AnswerSpan::RestOfLine);
     if (a.atEnd()) return RTCAN;
     if (a.text() == "^C") {
@@ -333,8 +334,10 @@ int acedSSGet(const ACHAR* str, const void* pt1, const void* pt2, const resbuf* 
   std::wstring mode = str ? cadrt::upper(str) : L"";
   if (!mode.empty() && mode[0] == L'_') mode.erase(0, 1);
   IdList ids;
-  if (!str) {
-    const int rc = cadrt::selectInteractively(*tests, ids);
+  if (!str || (mode == L":$" && pt1)) {
+    const int rc =
+        str ? cadrt::selectInteractively(*tests, ids, *static_cast<const ACHAR* const*>(pt1))
+            : cadrt::selectInteractively(*tests, ids);
     if (rc != RTNORM) return rc;
   } else {
     IdList candidates;
@@ -347,6 +350,8 @@ int acedSSGet(const ACHAR* str, const void* pt1, const void* pt2, const resbuf* 
                                 mode == L"C");
     } else if (mode == L"P") {
       candidates = cadrt::tables().previous;
+    } else if (mode == L"I") {
+      candidates = cadrt::takeImpliedSelection();
     } else {
       cadrt::printLine(L"acedSSGet: selection mode \"" + std::wstring(str) +
                        L"\" is not supported.");

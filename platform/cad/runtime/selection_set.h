@@ -23,6 +23,9 @@ class AcDbObjectId;
 //         are left out, as they cannot be seen.
 //   "X"   every entity; "L" the last one; "W"/"C" with pt1 and pt2 (ads_point)
 //   "P"   the previous selection.
+//   "I"   the implied selection (implied_selection.h), taken: it is empty afterwards.
+//   ":$"  the prompt as for null, but asking with prompts[0] (pt1 is const ACHAR* prompts[2])
+//         in place of "Select objects: ".
 // filter (may be null): group 0 entity type, 8 layer, 2 block name, with
 // wildcards, case-insensitive; -4 operators are not supported (RTERROR).
 // Returns RTNORM with a new set, RTCAN, or RTERROR when nothing was selected.
