@@ -18,6 +18,7 @@
 #include "canvas_zoom.h"
 #include "command_aliases.h"
 #include "desktop_commands.h"
+#include "desktop_schedule.h"
 #include "gui/event_loops.h"
 #include "gui/gui_fonts.h"
 #include "gui/gui_ui_service.h"
@@ -139,6 +140,8 @@ int runDesktopHost(const HostOptions& options, const std::string& programPath, s
   if (!fromScript) {
     window.setAliases(loadAliases(err));
     registerDesktopCommands();
+    // The module's catalogue opens for the rows; a script's output stays as it was.
+    window.setScheduleSource(moduleScheduleCells);
   }
   window.setCommandNames(commandNames());
   zrgui::OutputTee tee(

@@ -191,6 +191,34 @@
         <source>Finish or cancel (Esc) the command that is running, then close.</source>
         <translation>请先完成或取消(Esc)正在执行的命令,再关闭。</translation>
     </message>
+    <message>
+        <source>Schedule</source>
+        <translation>设备表</translation>
+    </message>
+    <message>
+        <source>Write the schedule</source>
+        <translation>输出设备表</translation>
+    </message>
+    <message>
+        <source>Excel workbooks (*.xlsx)</source>
+        <translation>Excel 工作簿 (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>E&amp;dit Fan</source>
+        <translation>修改风机(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Show in &amp;Schedule</source>
+        <translation>在设备表中显示(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Properties</source>
+        <translation>特性(&amp;P)</translation>
+    </message>
 </context>
 <context>
     <name>PlotDialog</name>
@@ -324,6 +352,83 @@
     <message>
         <source>Extended data</source>
         <translation>扩展数据</translation>
+    </message>
+    <message>
+        <source>Fan</source>
+        <translation>风机</translation>
+    </message>
+    <message>
+        <source>Tag</source>
+        <translation>编号</translation>
+    </message>
+    <message>
+        <source>none (placed before tags)</source>
+        <translation>无 (编号前布置)</translation>
+    </message>
+    <message>
+        <source>Series</source>
+        <translation>系列</translation>
+    </message>
+    <message>
+        <source>Fan number</source>
+        <translation>机号</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>传动方式</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>转速</translation>
+    </message>
+    <message>
+        <source>Duty</source>
+        <translation>设计工况</translation>
+    </message>
+    <message>
+        <source>Operating point</source>
+        <translation>运行工况点</translation>
+    </message>
+    <message>
+        <source>Efficiency</source>
+        <translation>效率</translation>
+    </message>
+    <message>
+        <source>Shaft power</source>
+        <translation>轴功率</translation>
+    </message>
+    <message>
+        <source>Motor power</source>
+        <translation>电机功率</translation>
+    </message>
+</context>
+<context>
+    <name>SchedulePanel</name>
+    <message>
+        <source>CSV...</source>
+        <translation>CSV...</translation>
+    </message>
+    <message>
+        <source>XLSX...</source>
+        <translation>XLSX...</translation>
+    </message>
+    <message>
+        <source>Write the schedule as CSV (FANSCHED Csv)</source>
+        <translation>将设备表写为 CSV (FANSCHED Csv)</translation>
+    </message>
+    <message>
+        <source>Write the schedule as an Excel workbook (FANSCHED Xlsx)</source>
+        <translation>将设备表写为 Excel 工作簿 (FANSCHED Xlsx)</translation>
+    </message>
+    <message>
+        <source>The schedule comes from the fan module, which is not loaded.</source>
+        <translation>设备表由风机模块生成,该模块未加载。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n fan(s)</source>
+        <translation>
+            <numerusform>%n 台风机</numerusform>
+        </translation>
     </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -87,6 +88,25 @@ void DrawingCanvas::clearSelection() {
   m_restore.clear();
   if (m_onSelection) m_onSelection();
   update();
+}
+
+void DrawingCanvas::select(std::vector<AcDbObjectId> ids) {
+  m_restorePending = false;
+  m_restore.clear();
+  cadrt::setImpliedSelection(std::move(ids));
+  if (m_onSelection) m_onSelection();
+  update();
+}
+
+bool DrawingCanvas::zoomTo(AcDbObjectId id) {
+  AcDbObjectPointer<AcDbEntity> e(id, AcDb::kForRead);
+  AcDbExtents ext;
+  if (!e || e->getGeomExtents(ext) != Acad::eOk) return false;
+  const QRectF box(QPointF(ext.minPoint().x, ext.minPoint().y),
+                   QPointF(ext.maxPoint().x, ext.maxPoint().y));
+  const double around = std::max({box.width(), box.height(), 1.0});
+  zoomWindow(box.adjusted(-around, -around, around, around));
+  return true;
 }
 
 bool DrawingCanvas::picksPoints() const {

@@ -103,6 +103,11 @@ class DrawingCanvas : public QWidget {
   const std::vector<AcDbObjectId>& selected() const { return m_selection.entities(); }
   std::vector<Grip> grips() const { return m_selection.grips(); }
   void clearSelection();
+  // Makes these entities the selection (what a pick would have made it).
+  void select(std::vector<AcDbObjectId> ids);
+  // Shows the entity in the middle of the view with its surroundings (a
+  // window three times its size); false when it has no extents.
+  bool zoomTo(AcDbObjectId id);
   // Screen pixels of a grip's square on each side of its point.
   static constexpr int kGripHalf = 4;
   static QColor gripColor() { return QColor(40, 110, 255); }

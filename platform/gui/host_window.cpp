@@ -26,6 +26,7 @@
 #include "gui/dialog_view.h"
 #include "gui/line_inputs.h"
 #include "gui/mirror_registry.h"
+#include "gui/placed_fans.h"
 #include "gui/plot_dialog.h"
 
 namespace zrgui {
@@ -66,7 +67,8 @@ HostWindow::HostWindow()
       m_commandLine(new CommandLineWidget),
       m_coordinates(new QLabel),
       m_layers(new LayerPanel),
-      m_properties(new PropertiesPanel) {
+      m_properties(new PropertiesPanel),
+      m_schedule(new SchedulePanel) {
   auto* split = new QSplitter(Qt::Vertical);
   split->addWidget(m_canvas);
   split->addWidget(m_commandLine);
@@ -143,6 +145,53 @@ void HostWindow::buildDocks() {
   const QList<QDockWidget*> made = findChildren<QDockWidget*>();
   resizeDocks(made, {330, 330}, Qt::Horizontal);
   resizeDocks(made, {450, 250}, Qt::Vertical);
+  // The schedule is wide: under the drawing, shown when asked for.
+  auto* schedule = new QDockWidget(tr("Schedule"), this);
+  schedule->setObjectName(QStringLiteral("scheduleDock"));
+  schedule->setWidget(m_schedule);
+  addDockWidget(Qt::BottomDockWidgetArea, schedule);
+  schedule->hide();
+  m_viewMenu->addAction(schedule->toggleViewAction());
+  connect(schedule, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+    if (shown && isIdle()) m_schedule->refresh();
+  });
+  m_schedule->onFanClicked = [this](AcDbObjectId fan) {
+    if (isIdle()) m_canvas->select({fan});
+    m_canvas->zoomTo(fan);
+  };
+  m_schedule->onExport = [this](bool xlsx) { exportSchedule(xlsx); };
+}
+
+QDockWidget* HostWindow::dockOf(QWidget* panel) const {
+  for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+    if (dock->widget() == panel) return dock;
+  }
+  return nullptr;
+}
+
+void HostWindow::setScheduleSource(SchedulePanel::Source source) {
+  m_schedule->setSource(std::move(source));
+}
+
+void HostWindow::showSchedule(AcDbObjectId fan) {
+  QDockWidget* dock = dockOf(m_schedule);
+  dock->show();
+  dock->raise();
+  m_schedule->refresh(true);
+  if (!fan.isNull()) m_schedule->showFan(fan);
+}
+
+void HostWindow::exportSchedule(bool xlsx) {
+  if (!isIdle() || !cadrt::CommandProcessor::instance().isCommand(L"FANSCHED")) return;
+  const QString path =
+      askFile(tr("Write the schedule"),
+              xlsx ? tr("Excel workbooks (*.xlsx)") : tr("CSV files (*.csv)"), true);
+  if (path.isEmpty()) return;
+  // FANSCHED's option, then the file: the same lines as typed.
+  for (const QString& line :
+       {QStringLiteral("FANSCHED"), xlsx ? QStringLiteral("X") : QStringLiteral("C"), path}) {
+    submitLine(line);
+  }
 }
 
 QAction* HostWindow::addCommand(QMenu* menu, const QIcon& icon, const QString& text,
@@ -438,6 +487,9 @@ QMenu* HostWindow::contextMenu() {
       const QString command = QString::fromUtf8(name);
       menu->addAction(tr(text), this, [this, command] { submitLine(command); });
     }
+    if (m_canvas->selected().size() == 1 && isPlacedFan(m_canvas->selected().front())) {
+      addFanEntries(menu, m_canvas->selected().front());
+    }
   } else if (!m_recentCommands.isEmpty()) {
     const QString last = m_recentCommands.front();
     menu->addAction(tr("&Repeat %1").arg(last), this, [this, last] { submitLine(last); });
@@ -450,6 +502,20 @@ QMenu* HostWindow::contextMenu() {
     return nullptr;
   }
   return menu;
+}
+
+void HostWindow::addFanEntries(QMenu* menu, AcDbObjectId fan) {
+  menu->addSeparator();
+  // FANEDIT takes the one fan selected, as ERASE takes the selection.
+  QAction* edit =
+      menu->addAction(tr("E&dit Fan"), this, [this] { submitLine(QStringLiteral("FANEDIT")); });
+  edit->setEnabled(cadrt::CommandProcessor::instance().isCommand(L"FANEDIT"));
+  menu->addAction(tr("Show in &Schedule"), this, [this, fan] { showSchedule(fan); });
+  menu->addAction(tr("&Properties"), this, [this] {
+    QDockWidget* dock = dockOf(m_properties);
+    dock->show();
+    dock->raise();
+  });
 }
 
 QStringList HostWindow::completions() const {
@@ -514,6 +580,10 @@ void HostWindow::refresh() {
   const bool idle = atPrompt && (waiting || !m_input);
   for (QAction* a : m_promptActions) a->setEnabled(idle);
   m_plotAction->setEnabled(idle && cadrt::CommandProcessor::instance().isCommand(L"PLOT"));
+  m_schedule->setExportEnabled(idle && m_input &&
+                               cadrt::CommandProcessor::instance().isCommand(L"FANSCHED"));
+  // The rows come from the module: asked for only with no command of its running.
+  if (atPrompt) m_schedule->refresh();
   m_commandLine->setCompletions(idle && m_input ? completions() : QStringList());
   // A prompt of a command (a dialog stepped aside for a point, say) has the
   // user's attention: the window comes forward with the command line ready.

@@ -35,13 +35,23 @@
 // commands like any typed (gui/layer_panel.h), and the properties of the
 // selection (gui/properties_panel.h).
 //
+// A third dock, the schedule (gui/schedule_panel.h; View > Schedule), lists
+// the drawing's fans as FANSCHED does, from the source the host hands in
+// (setScheduleSource); it is brought up to date at the command prompt only,
+// as its rows come from the module. A click on a row selects that fan (at the
+// command prompt) and zooms to it; its CSV and XLSX buttons ask for a file
+// and run FANSCHED's Csv or Xlsx option with it.
+//
 // The right button on the drawing opens a menu: at a command's prompt Enter,
 // Cancel and the prompt's options; at the command prompt the selection's
-// commands (Erase, Move, Rotate, Copy) when something is selected, else the
-// last command again and the commands run before it.
+// commands (Erase, Move, Rotate, Copy) when something is selected, and for
+// one placed fan Edit fan (FANEDIT, offered where it is a command), Show in
+// schedule and Properties (the properties dock brought forward); with
+// nothing selected the last command again and the commands run before it.
 #pragma once
 
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QHash>
 #include <QLabel>
 #include <QMainWindow>
@@ -53,6 +63,7 @@
 #include "gui/drawing_canvas.h"
 #include "gui/layer_panel.h"
 #include "gui/properties_panel.h"
+#include "gui/schedule_panel.h"
 
 namespace zrgui {
 
@@ -69,6 +80,11 @@ class HostWindow : public QMainWindow {
   CommandLineWidget* commandLine() const { return m_commandLine; }
   LayerPanel* layerPanel() const { return m_layers; }
   PropertiesPanel* propertiesPanel() const { return m_properties; }
+  SchedulePanel* schedulePanel() const { return m_schedule; }
+  // Where the schedule's rows come from (none: the panel says no module makes them).
+  void setScheduleSource(SchedulePanel::Source source);
+  // The schedule dock shown and up to date, the fan's row selected (when given).
+  void showSchedule(AcDbObjectId fan = AcDbObjectId());
   ~HostWindow() override;
 
   // Interactive use: the input the window's lines go to (null in script mode).
@@ -133,6 +149,10 @@ class HostWindow : public QMainWindow {
   // At the command prompt with no line waiting to be read.
   bool atCommandPromptNow() const;
   QString expandAlias(const QString& line) const;
+  // The menu entries for one selected placed fan.
+  void addFanEntries(QMenu* menu, AcDbObjectId fan);
+  void exportSchedule(bool xlsx);
+  QDockWidget* dockOf(QWidget* panel) const;
   void noteCommand(const QString& line);
   QStringList completions() const;
 
@@ -141,6 +161,7 @@ class HostWindow : public QMainWindow {
   QLabel* m_coordinates;
   LayerPanel* m_layers;
   PropertiesPanel* m_properties;
+  SchedulePanel* m_schedule;
   QMenu* m_viewMenu = nullptr;
   QMenu* m_recentMenu = nullptr;
   QAction* m_plotAction = nullptr;

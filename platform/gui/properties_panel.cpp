@@ -5,9 +5,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "cad/acdb.h"
 #include "cad/db/resbuf_util.h"
+#include "gui/placed_fans.h"
 
 namespace zrgui {
 
@@ -78,6 +80,52 @@ void row(QTreeWidgetItem* parent, const QString& name, const QString& value) {
   item->setToolTip(1, value);
 }
 
+// A recorded number as the schedule rounds it ("" when not recorded).
+QString rounded(const QString& recorded, int decimals) {
+  bool ok = false;
+  const double v = recorded.toDouble(&ok);
+  if (!ok) return {};
+  QString text = QString::number(v, 'f', decimals);
+  if (decimals > 0) {
+    while (text.endsWith(u'0')) text.chop(1);
+    if (text.endsWith(u'.')) text.chop(1);
+  }
+  return text;
+}
+
+// Flow and pressure of a point, or a dash when the record has none.
+QString point(const QString& flow, const QString& pressure) {
+  if (flow.isEmpty() || pressure.isEmpty()) return QStringLiteral("\u2014");
+  return QStringLiteral("%1 m\u00b3/h, %2 Pa").arg(rounded(flow, 0), rounded(pressure, 0));
+}
+
+// The fan's record as readable rows.
+void fanRows(QTreeWidget* tree, AcDbObjectId id) {
+  if (!isPlacedFan(id)) return;
+  const FanRecordEntries record = fanRecord(id);
+  QTreeWidgetItem* fan = group(tree, QObject::tr("Fan"));
+  if (record.empty()) {
+    row(fan, QObject::tr("Tag"), QObject::tr("none (placed before tags)"));
+    return;
+  }
+  const auto v = [&](const char* key) { return recordValue(record, QString::fromLatin1(key)); };
+  row(fan, QObject::tr("Tag"), v("TAG"));
+  row(fan, QObject::tr("Series"), v("SERIES"));
+  row(fan, QObject::tr("Fan number"), v("FANNO"));
+  row(fan, QObject::tr("Drive"), v("DRIVE"));
+  row(fan, QObject::tr("Speed"), v("SPEED") + QStringLiteral(" r/min"));
+  row(fan, QObject::tr("Duty"), point(v("FLOW"), v("PRESSURE")));
+  row(fan, QObject::tr("Operating point"), point(v("POINTFLOW"), v("POINTPRESSURE")));
+  const std::tuple<const char*, const char*, int, const char*> extras[] = {
+      {"EFFICIENCY", QT_TRANSLATE_NOOP("QObject", "Efficiency"), 1, " %"},
+      {"SHAFTPOWER", QT_TRANSLATE_NOOP("QObject", "Shaft power"), 2, " kW"},
+      {"MOTORPOWER", QT_TRANSLATE_NOOP("QObject", "Motor power"), 2, " kW"}};
+  for (const auto& [key, name, decimals, unit] : extras) {
+    const QString value = rounded(v(key), decimals);
+    if (!value.isEmpty()) row(fan, QObject::tr(name), value + QString::fromLatin1(unit));
+  }
+}
+
 }  // namespace
 
 PropertiesPanel::PropertiesPanel(QWidget* parent) : QWidget(parent), m_tree(new QTreeWidget(this)) {
@@ -138,6 +186,7 @@ void PropertiesPanel::rebuild() {
   row(geometry, QObject::tr("Position Y"), number(ref->position().y));
   row(geometry, QObject::tr("Rotation"), number(ref->rotation() * 180 / std::numbers::pi));
   row(geometry, QObject::tr("Scale"), number(ref->scaleFactors().sx));
+  fanRows(m_tree, live.front());
   resbuf* chain = ref->xData(nullptr);
   if (!chain) return;
   QTreeWidgetItem* xdata = group(m_tree, QObject::tr("Extended data"));

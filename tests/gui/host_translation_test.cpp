@@ -39,12 +39,14 @@ TEST(HostTranslation, SimplifiedChineseLocalesGetChineseMenusAndOthersEnglish) {
       EXPECT_EQ(titles.mid(0, 4),
                 (QStringList{QStringLiteral("文件(&F)"), QStringLiteral("风机(&A)"),
                              QStringLiteral("编辑(&E)"), QStringLiteral("视图(&V)")}));
-      EXPECT_EQ(docks, (QStringList{QStringLiteral("图层"), QStringLiteral("特性")}));
+      EXPECT_EQ(docks, (QStringList{QStringLiteral("图层"), QStringLiteral("特性"),
+                                    QStringLiteral("设备表")}));
       EXPECT_EQ(plotTitle, QStringLiteral("打印"));
     } else {
       EXPECT_EQ(titles.mid(0, 4), (QStringList{QStringLiteral("&File"), QStringLiteral("F&an"),
                                                QStringLiteral("&Edit"), QStringLiteral("&View")}));
-      EXPECT_EQ(docks, (QStringList{QStringLiteral("Layers"), QStringLiteral("Properties")}));
+      EXPECT_EQ(docks, (QStringList{QStringLiteral("Layers"), QStringLiteral("Properties"),
+                                    QStringLiteral("Schedule")}));
       EXPECT_EQ(plotTitle, QStringLiteral("Plot"));
     }
   }
