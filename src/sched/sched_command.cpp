@@ -38,7 +38,7 @@ class TagRenumbering : public AcEditorReactor {
   static void AfterCommand(const ACHAR* cmdStr) {
     if (CString(cmdStr) != L"COPY") return;
     const int n = RenumberCopiedTags(acdbHostApplicationServices()->workingDatabase());
-    if (n > 0) acutPrintf(L"\n%d copied fan(s) tagged anew.\n", n);
+    if (n > 0) acutPrintf(L"\n复制的 %d 台风机已重新编号。\n", n);
   }
 };
 
@@ -53,18 +53,18 @@ CString settingText(const ACHAR* name) {
 bool writeFile(AcDbDatabase* pDb, const CString& file) {
   const CString why = sched::WriteScheduleFile(file, DrawingScheduleCells(pDb));
   if (why.IsEmpty()) {
-    acutPrintf(L"\nSchedule written to %s\n", static_cast<LPCTSTR>(file));
+    acutPrintf(L"\n设备表已写入 %s\n", static_cast<LPCTSTR>(file));
     return true;
   }
-  acutPrintf(L"\nCannot write the schedule to %s: %s\n", static_cast<LPCTSTR>(file),
-             static_cast<LPCTSTR>(why));
+  acutPrintf(L"\n无法写入设备表 %s: %s\n", static_cast<LPCTSTR>(file), static_cast<LPCTSTR>(why));
   acedSetEnv(kScheduleErrorSetting, why);
   return false;
 }
 
 void askAndWriteFile(AcDbDatabase* pDb, bool xlsx) {
   std::vector<ACHAR> typed(kPathChars);
-  if (acedGetString(1, L"\nSchedule file: ", typed.data(), typed.size()) != RTNORM) return;
+  if (acedGetString(1, L"\n设备表文件 (.csv 或 .xlsx): ", typed.data(), typed.size()) != RTNORM)
+    return;
   CString file(typed.data());
   file.Trim();
   if (file.IsEmpty()) return;
@@ -97,8 +97,7 @@ void FanSchedCommand() {
   }
   acedInitGet(0, L"Csv Xlsx");
   ads_point pt;
-  const int rc =
-      acedGetPoint(nullptr, L"\nSchedule: pick insertion point or [Csv/Xlsx] <update>: ", pt);
+  const int rc = acedGetPoint(nullptr, L"\n设备表插入点或 [CSV(C)/XLSX(X)] <更新>: ", pt);
   if (rc == RTKWORD) {
     std::vector<ACHAR> keyword(32);
     acedGetInput(keyword.data(), keyword.size());
@@ -111,10 +110,10 @@ void FanSchedCommand() {
   const std::vector<std::vector<CString>> cells = DrawingScheduleCells(pDb);
   if (sched::PlaceScheduleBlock(pDb, sched::LayOutTable(cells), rc == RTNORM ? &at : nullptr, why)
           .isNull()) {
-    acutPrintf(L"\nNo schedule placed: %s.\n", static_cast<LPCTSTR>(why));
+    acutPrintf(L"\n未放置设备表: %s。\n", static_cast<LPCTSTR>(why));
     return;
   }
-  acutPrintf(L"\nSchedule of %d fan(s).\n", static_cast<int>(cells.size()) - 1);
+  acutPrintf(L"\n设备表共 %d 台风机。\n", static_cast<int>(cells.size()) - 1);
 }
 
 void StartTagRenumbering() { acedEditor->addReactor(&g_renumbering); }

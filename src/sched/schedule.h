@@ -54,8 +54,8 @@ struct ModelFacts {
 };
 using ModelLookup = std::function<std::optional<ModelFacts>(const ModelKey&)>;
 
-inline constexpr const ACHAR* kFromCatalogue = L"from catalogue";
-inline constexpr const ACHAR* kPlacedBeforeTags = L"placed before tags";
+inline constexpr const ACHAR* kFromCatalogue = L"按样本补全";
+inline constexpr const ACHAR* kPlacedBeforeTags = L"早期布置, 无记录";
 
 struct ScheduleRow {
   CString tag;

@@ -11,9 +11,9 @@ namespace sched {
 namespace {
 
 constexpr const ACHAR* kHeadings[] = {
-    L"Tag",         L"Name",        L"Model",       L"Series",       L"Fan No.",  L"Drive",
-    L"Speed r/min", L"Flow m³/h",   L"Pressure Pa", L"Efficiency %", L"Shaft kW", L"Motor kW",
-    L"Motor",       L"Accessories", L"Count",       L"Remark",
+    L"编号",      L"名称",     L"型号",   L"系列",  L"机号",     L"传动",
+    L"转速r/min", L"风量m³/h", L"全压Pa", L"效率%", L"轴功率kW", L"电机功率kW",
+    L"电机型号",  L"附件",     L"数量",   L"备注",
 };
 
 // A text's width as a share of its height, per display column: the ratio of
@@ -110,13 +110,13 @@ AcDbObjectId PlaceScheduleBlock(AcDbDatabase* pDb, const TableLayout& layout, co
     }
   }
   if (refId.isNull() && at == nullptr) {
-    why = L"no table in the drawing yet: pick its insertion point";
+    why = L"图中还没有设备表, 请点取插入点";
     return refId;
   }
   AcDbObjectPointer<AcDbBlockTableRecord> pBlock(blockId(pDb, kScheduleBlock, true),
                                                  AcDb::kForWrite);
   if (!pBlock || pBlock->eraseAllEntities() != Acad::eOk) {
-    why = L"the block FAN_SCHEDULE cannot be written";
+    why = L"无法写入块 FAN_SCHEDULE";
     return AcDbObjectId();
   }
   for (const TableLine& l : layout.lines) {
@@ -138,7 +138,7 @@ AcDbObjectId PlaceScheduleBlock(AcDbDatabase* pDb, const TableLayout& layout, co
   auto pRef = std::make_unique<AcDbBlockReference>(*at, pBlock->objectId());
   pRef->setDatabaseDefaults(pDb);
   if (!pSpace || pSpace->appendAcDbEntity(refId, pRef.get()) != Acad::eOk) {
-    why = L"the table cannot be added to the model space";
+    why = L"无法把设备表加入模型空间";
     return AcDbObjectId();
   }
   pRef.release()->close();

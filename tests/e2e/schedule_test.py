@@ -64,8 +64,8 @@ class Schedule(e2e.Scenario):
         self.fancad("FANSCHED", "c", "old.csv", args=[self.path("old.dxf")])
         rows = read_csv(self.path("old.csv"))
         self.assertEqual([(r[0], r[3], r[14], r[15]) for r in rows[1:]],
-                         [("", "4-72", "2", "placed before tags")] * 2 +
-                         [("", "9-19", "1", "placed before tags")])
+                         [("", "4-72", "2", "早期布置, 无记录")] * 2 +
+                         [("", "9-19", "1", "早期布置, 无记录")])
         self.assertTrue(all(r[7] and r[12] for r in rows[1:]), "the catalogue fills flow, motor")
 
     def test_tags_stay_unique_and_the_schedule_lists_every_fan_in_tag_order(self):

@@ -186,7 +186,7 @@ TEST_F(FanDesktop, APlacedFansMenuEditsShowsItsRowAndItsRecordAndTheScheduleFind
   EXPECT_EQ(shown, record);
 
   EXPECT_EQ(tags, (QStringList{QStringLiteral("F-1"), QStringLiteral("F-2")})) << "in tag order";
-  EXPECT_EQ(table->horizontalHeaderItem(0)->text(), QStringLiteral("Tag"));
+  EXPECT_EQ(table->horizontalHeaderItem(0)->text(), QStringLiteral("编号"));
   EXPECT_EQ(rowShown, 0) << "Show in schedule selects F-1's row";
   EXPECT_EQ(clickedSelection, std::vector<AcDbObjectId>{f2});
   EXPECT_NE(centreBefore, centreAfter);
