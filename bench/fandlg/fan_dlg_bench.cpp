@@ -2,7 +2,8 @@
 // 10,000 models), through the real dialog object run headless: the first fill
 // of the cascade, a change of series with everything it triggers, a change of
 // speed alone, and the selection by parameters. Each reports the SQL
-// statements it sends.
+// statements it sends and, on a catalogue server (ZR_TEST_PG), the round trips
+// to it.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "ado/ado.h"
 #include "ado/ado_statistics.h"
+#include "ado/kept_connections.h"
 #include "base/user_action.h"
 #include "fan_dlg_harness.h"
 #include "median_rows.h"
@@ -53,38 +55,65 @@ CString HeadingWrite() {
 // of this one) has.
 CFanDatabase* g_other = nullptr;
 
-// Cold runs: a write before each action, neither timed nor counted. Argument
-// 1: the dialog's own write (as its grid edits and the model editor make),
-// which forgets the results of the table written; 2: another connection's
-// write, after which everything is read afresh.
-void ForgetResults(benchmark::State& state, unsigned long long& statements) {
-  state.PauseTiming();
-  (state.range(0) == 2 ? *g_other : g_dlg->m_FanDb).Execute(HeadingWrite());
-  ++statements;
-  state.ResumeTiming();
-}
-
 // The data layer's counters when a benchmark starts.
 struct Counts {
   unsigned long long statements = adoimpl::statementCount();
   unsigned long long queries = adoimpl::backendQueryCount();
+  unsigned long long roundTrips = adoimpl::serverRoundTripCount();
 };
 
-// Per action: the statements sent (less the excluded writes) and, of the
-// queries among them, how many the back end ran rather than the result cache.
+// What the untimed work between actions cost, left out of the counts.
+struct Excluded {
+  unsigned long long statements = 0;
+  unsigned long long queries = 0;
+  unsigned long long roundTrips = 0;
+  void add(const Counts& before) {
+    const Counts now;
+    statements += now.statements - before.statements;
+    queries += now.queries - before.queries;
+    roundTrips += now.roundTrips - before.roundTrips;
+  }
+};
+
+// Cold runs: a change before each action, neither timed nor counted. Argument
+// 1: the dialog's own write (as its grid edits and the model editor make),
+// which forgets the results of the table written; 2: another connection's
+// write, after which everything is read afresh; 3: the dialog's catalogue
+// closed and opened again with no connection kept, as in a new process: a
+// new session that knows nothing of the schema or of earlier results.
+void ForgetResults(benchmark::State& state, Excluded& excluded) {
+  state.PauseTiming();
+  const Counts before;
+  if (state.range(0) == 3) {
+    g_dlg->m_FanDb.Close();
+    adoimpl::closeKeptConnections();
+    if (!g_dlg->m_FanDb.OpenFanDatabase()) state.SkipWithError("cannot open the catalogue again");
+  } else {
+    (state.range(0) == 2 ? *g_other : g_dlg->m_FanDb).Execute(HeadingWrite());
+  }
+  excluded.add(before);
+  state.ResumeTiming();
+}
+
+// Per action: the statements sent (less the excluded writes), of the queries
+// among them how many the back end ran rather than the result cache, and the
+// round trips to a catalogue server.
 void ReportStatements(benchmark::State& state, const Counts& before,
-                      unsigned long long excluded = 0) {
+                      const Excluded& excluded = {}) {
   const Counts now;
+  const auto perAction = [](unsigned long long n) {
+    return benchmark::Counter(static_cast<double>(n), benchmark::Counter::kAvgIterations);
+  };
   state.counters["statements"] =
-      benchmark::Counter(static_cast<double>(now.statements - before.statements - excluded),
-                         benchmark::Counter::kAvgIterations);
-  state.counters["queries run"] = benchmark::Counter(
-      static_cast<double>(now.queries - before.queries), benchmark::Counter::kAvgIterations);
+      perAction(now.statements - before.statements - excluded.statements);
+  state.counters["queries run"] = perAction(now.queries - before.queries - excluded.queries);
+  state.counters["round trips"] =
+      perAction(now.roundTrips - before.roundTrips - excluded.roundTrips);
 }
 
 void BM_FillCascade(benchmark::State& state) {
   const bool cold = state.range(0) != 0;
-  unsigned long long excluded = 0;
+  Excluded excluded;
   const Counts before;
   for (auto _ : state) {
     if (cold) ForgetResults(state, excluded);
@@ -105,7 +134,7 @@ void BM_FillCascade(benchmark::State& state) {
 void CycleCombo(benchmark::State& state, int id, const std::vector<CString>& items) {
   size_t next = 1;
   const bool cold = state.range(0) != 0;
-  unsigned long long excluded = 0;
+  Excluded excluded;
   const Counts before;
   for (auto _ : state) {
     if (cold) ForgetResults(state, excluded);
@@ -175,10 +204,11 @@ void BM_GridEdit(benchmark::State& state) {
 // 1: after a write to the catalogue made by the last dialog opened before it
 // closed (an edit of a heading), whose results of that table are forgotten.
 // 2: after another connection's write (another program, or the dialog open
-// underneath): the file is read afresh on a new connection.
+// underneath): the file is read afresh on a new connection. 3: with no
+// connection kept, as the first open in a process.
 void BM_OpenDialog(benchmark::State& state) {
   const int after = static_cast<int>(state.range(0));
-  unsigned long long excluded = 0;
+  Excluded excluded;
   const Counts before;
   const auto open = [] {
     auto dlg = std::make_unique<CFanDlg>();
@@ -192,15 +222,12 @@ void BM_OpenDialog(benchmark::State& state) {
   std::unique_ptr<CFanDlg> last = open();
   for (auto _ : state) {
     state.PauseTiming();
-    if (after == 1) {
-      last->m_FanDb.Execute(HeadingWrite());
-      ++excluded;
-    }
+    const Counts paused;
+    if (after == 1) last->m_FanDb.Execute(HeadingWrite());
     close(last);
-    if (after == 2) {
-      g_dlg->m_FanDb.Execute(HeadingWrite());
-      ++excluded;
-    }
+    if (after == 2) g_dlg->m_FanDb.Execute(HeadingWrite());
+    if (after == 3) adoimpl::closeKeptConnections();
+    excluded.add(paused);
     state.ResumeTiming();
     last = open();
   }
@@ -214,7 +241,7 @@ void BM_OpenDialog(benchmark::State& state) {
 void BM_SelectByParameters(benchmark::State& state) {
   g_dlg->m_nSelectMode = CFanDlg::kSelectByParameters;
   const bool cold = state.range(0) != 0;
-  unsigned long long excluded = 0;
+  Excluded excluded;
   const Counts before;
   for (auto _ : state) {
     if (cold) ForgetResults(state, excluded);
@@ -246,6 +273,7 @@ std::string ActionName(const std::string& run) {
     if (run.rfind(prefix + "/0/", 0) == 0) name += ", warm";
     if (run.rfind(prefix + "/1/", 0) == 0) name += ", cold";
     if (run.rfind(prefix + "/2/", 0) == 0) name += ", after another connection's write";
+    if (run.rfind(prefix + "/3/", 0) == 0) name += ", fresh session";
     return name;
   }
   return {};
@@ -254,9 +282,16 @@ std::string ActionName(const std::string& run) {
 }  // namespace
 
 // Argument 0: repeated actions (recent results reused); 1: cold, after the
-// dialog's own write; 2: after another connection's write. Each a median of 5, in ms.
+// dialog's own write; 2: after another connection's write; 3: on a fresh session.
+// Each a median of 5, in ms.
 void WarmAndCold(benchmark::internal::Benchmark* b) {
-  b->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+  b->Arg(0)
+      ->Arg(1)
+      ->Arg(2)
+      ->Arg(3)
+      ->Unit(benchmark::kMillisecond)
+      ->Repetitions(5)
+      ->ReportAggregatesOnly();
 }
 
 BENCHMARK(BM_FillCascade)->Apply(WarmAndCold);

@@ -8,6 +8,7 @@ namespace adoimpl {
 namespace {
 std::atomic<unsigned long long> g_statements{0};
 std::atomic<unsigned long long> g_backendQueries{0};
+std::atomic<unsigned long long> g_roundTrips{0};
 std::atomic<unsigned long long> g_lockTimeouts{0};
 std::atomic<long long> g_lockWaitNs{0};
 }  // namespace
@@ -19,6 +20,10 @@ void countStatement() { g_statements.fetch_add(1, std::memory_order_relaxed); }
 unsigned long long backendQueryCount() { return g_backendQueries.load(std::memory_order_relaxed); }
 
 void countBackendQuery() { g_backendQueries.fetch_add(1, std::memory_order_relaxed); }
+
+unsigned long long serverRoundTripCount() { return g_roundTrips.load(std::memory_order_relaxed); }
+
+void countServerRoundTrip() { g_roundTrips.fetch_add(1, std::memory_order_relaxed); }
 
 unsigned long long lockTimeoutCount() { return g_lockTimeouts.load(std::memory_order_relaxed); }
 

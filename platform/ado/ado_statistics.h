@@ -19,6 +19,13 @@ void countStatement();
 unsigned long long backendQueryCount();
 void countBackendQuery();
 
+// Round trips to a catalogue server: each statement (or batch of statements) sent and its
+// answers read, and each exchange of connecting (startup, authentication) that waited for
+// the server. What a dialog action costs over a slow link is about this times the
+// link's round-trip time.
+unsigned long long serverRoundTripCount();
+void countServerRoundTrip();
+
 // Waits for another connection's lock: how many ended with the statement failing (the
 // action's time was spent), and the time slept waiting, in all.
 unsigned long long lockTimeoutCount();

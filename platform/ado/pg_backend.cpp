@@ -64,6 +64,7 @@ bool waitSocket(PGconn* conn, short events, Clock::time_point deadline) {
 PGresult* exchange(PGconn* conn, const std::string& sql, const std::vector<const char*>* params,
                    bool binary, Clock::time_point deadline, bool& timedOut) {
   timedOut = false;
+  countServerRoundTrip();
   const int sent =
       params ? PQsendQueryParams(conn, sql.c_str(), static_cast<int>(params->size()), nullptr,
                                  params->data(), nullptr, nullptr, binary ? 1 : 0)
@@ -216,6 +217,7 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
   if (conn && PQstatus(conn) != CONNECTION_BAD) {
     for (PostgresPollingStatusType s = PGRES_POLLING_WRITING;
          s != PGRES_POLLING_OK && s != PGRES_POLLING_FAILED; s = PQconnectPoll(conn)) {
+      if (s == PGRES_POLLING_READING) countServerRoundTrip();
       if (!waitSocket(conn, s == PGRES_POLLING_WRITING ? POLLOUT : POLLIN, deadline)) {
         timedOut = true;
         break;
