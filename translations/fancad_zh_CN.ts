@@ -431,4 +431,27 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>TableChoiceWindow</name>
+    <message>
+        <source>min</source>
+        <translation>下限</translation>
+    </message>
+    <message>
+        <source>max</source>
+        <translation>上限</translation>
+    </message>
+    <message>
+        <source>%1 of %2 rows</source>
+        <translation>显示 %1 / %2 行</translation>
+    </message>
+    <message>
+        <source>Written to %1</source>
+        <translation>已写入 %1</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>无法写入 %1: %2</translation>
+    </message>
+</context>
 </TS>

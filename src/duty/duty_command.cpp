@@ -2,6 +2,7 @@
 // FAN dialog opened on the chosen candidate.
 #include "duty/duty_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <optional>
@@ -308,6 +309,22 @@ winplat::TableChoice candidateTable(const DutyCatalogue& catalogue,
     std::vector<std::wstring>& cells = t.rows.emplace_back();
     for (const CString& cell : row) cells.push_back(cell.str());
   }
+  // Sorted as numbers: the right-aligned columns and the grade achieved.
+  const auto column = [&](const wchar_t* heading) {
+    return static_cast<std::size_t>(
+        std::find(table.headings.begin(), table.headings.end(), CString(heading)) -
+        table.headings.begin());
+  };
+  t.numeric = table.rightAligned;
+  t.numeric.at(column(L"能效等级N/目标")) = true;
+  winplat::TableFilter passing{winplat::TableFilter::Kind::Only, L"仅合格", 0, {}};
+  for (const Candidate& c : selection.candidates) {
+    const auto& compliance = c.assessment.compliance;
+    passing.rows.push_back(compliance && compliance->ecodesign && compliance->ecodesign->passes);
+  }
+  t.filters = {passing,
+               {winplat::TableFilter::Kind::Range, L"电机余量%", column(L"电机余量%"), {}},
+               {winplat::TableFilter::Kind::AtMost, L"LwA上限 dB(A)", column(L"LwA dB(A)"), {}}};
   for (const Candidate& c : selection.candidates) t.marked.push_back(c.unstable);
   t.markedTip = L"工作点在峰值全压左侧, 运行不稳定";
   t.chooseLabel = L"打开风机选型布置";

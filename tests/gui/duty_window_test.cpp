@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMouseEvent>
 #include <QRegularExpression>
 #include <QTest>
 #include <algorithm>
+#include <optional>
 #include <regex>
 #include <sstream>
 
@@ -184,4 +186,118 @@ TEST_F(DutyWindow, ShowsTheConsoleTableChartsTheSelectedRowAndOpensTheFanDialogO
   ASSERT_EQ(chosen.size(), 21);
   EXPECT_EQ(opened, chosen.mid(1, 4));
   EXPECT_EQ(shownSeries, chosen[1]);
+}
+
+namespace {
+
+// The number a cell begins with; none for "-".
+std::optional<double> cellNumber(const QString& cell) {
+  bool ok = false;
+  const double v = cell.section(QRegularExpression("[ /]"), 0, 0).toDouble(&ok);
+  return ok ? std::optional<double>(v) : std::nullopt;
+}
+
+void clickHeading(QTableWidget& table, int column) {
+  table.scrollToItem(table.item(0, column));
+  QHeaderView* header = table.horizontalHeader();
+  const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                  header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+std::vector<QStringList> visibleRows(const QTableWidget& table) {
+  std::vector<QStringList> rows;
+  for (int r = 0; r < table.rowCount(); ++r) {
+    if (!table.isRowHidden(r)) rows.push_back(windowRow(table, r));
+  }
+  return rows;
+}
+
+// Console columns the filters and the sort go by.
+constexpr int kMarginColumn = 10, kFeiColumn = 15, kGradeColumn = 16, kLwaColumn = 18;
+
+struct FilterCase {
+  const char* what;
+  std::size_t filter;         // the choice's filter: 0 pass only, 1 motor margin, 2 LwA
+  const char *lower, *upper;  // for the tick box: upper non-empty ticks it
+  std::function<bool(const QStringList&)> kept;
+};
+
+bool within(const QString& cell, double low, double high) {
+  const std::optional<double> v = cellNumber(cell);
+  return v && *v >= low && *v <= high;
+}
+
+}  // namespace
+
+// 5000 m³/h at 1000 Pa: ten candidates of the sample catalogue, FEI highest
+// on the fifth (1.54, the sixth equal), one failing its grade (the tenth).
+TEST_F(DutyWindow, SortsByAHeadingFiltersTheRowsAndChoosesTheCandidateShown) {
+  const std::vector<QStringList> console = consoleRows(run("5000\n1000\n\n\n\n"));
+  ASSERT_GE(console.size(), 6u);
+  const std::vector<FilterCase> cases = {
+      {"pass only", 0, "", "x",
+       [](const QStringList& r) { return r[kGradeColumn].endsWith(QStringLiteral(" 合格")); }},
+      {"margin 40 to 60 %", 1, "40", "60",
+       [](const QStringList& r) { return within(r[kMarginColumn], 40, 60); }},
+      {"margin from 50 %", 1, "50", "",
+       [](const QStringList& r) { return within(r[kMarginColumn], 50, 1e9); }},
+      {"LwA at most 95", 2, "", "95",
+       [](const QStringList& r) { return within(r[kLwaColumn], -1e9, 95); }},
+  };
+
+  zrgui::GuiUiService ui{nullptr, false};
+  winplat::ScopedUiService scope{ui};
+  guitest::Watchdog watchdog;
+  QStringList chosen, opened;
+  whenModal<zrgui::TableChoiceWindow>([&](zrgui::TableChoiceWindow& w) {
+    QTableWidget& table = *w.table();
+    for (const FilterCase& c : cases) {
+      const auto& controls = w.filterControls(c.filter);
+      if (controls.only) {
+        controls.only->setChecked(*c.upper != 0);
+      } else {
+        if (controls.lower) controls.lower->setText(QString::fromLatin1(c.lower));
+        controls.upper->setText(QString::fromLatin1(c.upper));
+      }
+      std::vector<QStringList> expected;
+      std::copy_if(console.begin(), console.end(), std::back_inserter(expected), c.kept);
+      EXPECT_LT(expected.size(), console.size()) << c.what << ": hides some";
+      EXPECT_EQ(visibleRows(table), expected) << c.what;
+      if (controls.only) controls.only->setChecked(false);
+      if (controls.lower) controls.lower->clear();
+      if (controls.upper) controls.upper->clear();
+      EXPECT_EQ(visibleRows(table), console) << c.what << " off: every row back";
+    }
+
+    // Twice on FEI's heading: descending, numbers as numbers, "-" last.
+    clickHeading(table, kFeiColumn);
+    clickHeading(table, kFeiColumn);
+    std::vector<QStringList> byFei = console;
+    std::stable_sort(byFei.begin(), byFei.end(), [](const QStringList& a, const QStringList& b) {
+      const auto x = cellNumber(a[kFeiColumn]), y = cellNumber(b[kFeiColumn]);
+      return x && (!y || *x > *y);
+    });
+    EXPECT_EQ(visibleRows(table), byFei);
+    EXPECT_NE(byFei.front(), console.front()) << "the highest FEI is not ranked first";
+
+    // The first row as sorted: its chart, and the FAN dialog on its model.
+    QTest::mouseClick(table.viewport(), Qt::LeftButton, {},
+                      table.visualItemRect(table.item(0, 1)).center());
+    chosen = windowRow(table, 0);
+    EXPECT_TRUE(QString::fromStdWString(w.pictureView()->picture().title)
+                    .startsWith(chosen[1] + " No." + chosen[2] + " " + chosen[3]));
+    whenModal<zrgui::DialogView>([&](zrgui::DialogView& view) {
+      auto& dlg = dynamic_cast<CFanDlg&>(view.dialog());
+      for (const CString* v :
+           {&dlg.m_strBigModel, &dlg.m_strFanNo, &dlg.m_strDriveMode, &dlg.m_strSpeed}) {
+        opened << QString::fromStdWString(v->str());
+      }
+      static_cast<QDialog&>(view).reject();
+    });
+    QTest::mouseClick(w.chooseButton(), Qt::LeftButton);
+  });
+  run("5000\n1000\n\n\n");
+  ASSERT_EQ(chosen.size(), 21);
+  EXPECT_EQ(opened, chosen.mid(1, 4));
 }
