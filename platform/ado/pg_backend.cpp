@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "ado_enums.h"
 #include "ado_errors.h"
@@ -29,7 +30,76 @@ namespace {
 
 // Type oids of the binary values read (pg_type.h).
 constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFloat8 = 701,
-              kNumeric = 1700;
+              kNumeric = 1700, kText = 25, kVarchar = 1043;
+
+// A table of at most this many rows is read whole by the first statement that looks up
+// rows of it by text, and later ones are answered from memory (PgBackend::loadFromMemory).
+// The dialog looks up each grid column's heading on its own (some fifteen per action) in a
+// table of a few dozen rows; the models table (10,000 rows) is far above.
+constexpr int kSmallTableRows = 1000;
+
+// One condition of a lookup: the column's text equal to text in any letter case.
+struct TextMatch {
+  std::string column;
+  std::string text;
+};
+
+// Reads a quoted token (quote " or ') of rest, a doubled quote standing for one, into out;
+// false when rest does not start with one.
+bool takeQuoted(std::string_view& rest, char quote, std::string& out) {
+  if (rest.empty() || rest[0] != quote) return false;
+  for (std::size_t i = 1; i < rest.size(); ++i) {
+    if (rest[i] != quote) {
+      out += rest[i];
+    } else if (i + 1 < rest.size() && rest[i + 1] == quote) {
+      out += quote;
+      ++i;
+    } else {
+      rest.remove_prefix(i + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool takeWord(std::string_view& rest, std::string_view word) {
+  if (rest.substr(0, word.size()) != word) return false;
+  rest.remove_prefix(word.size());
+  return true;
+}
+
+// The conditions of a statement that looks rows of one table up by text, as the statement
+// layer writes it: SELECT * , "T".rowid FROM "T" WHERE "c" ILIKE 'text' [AND ...] ORDER BY
+// "T".rowid, each text of ASCII characters and no wildcard or escape. Nothing for any other
+// statement: a pattern, or a letter whose case the server's locale may fold otherwise than
+// ASCII does, is left to the server.
+std::optional<std::vector<TextMatch>> textLookup(const TranslatedStatement& statement) {
+  if (!statement.readsOnlyTable || !statement.rowidColumn) return std::nullopt;
+  const std::string t = quoteIdentifier(statement.table);
+  std::string_view rest = statement.sql;
+  const std::string tail = " ORDER BY " + t + ".rowid";
+  if (!takeWord(rest, "SELECT * , " + t + ".rowid FROM " + t + " WHERE ") ||
+      rest.size() < tail.size() || rest.substr(rest.size() - tail.size()) != tail) {
+    return std::nullopt;
+  }
+  rest.remove_suffix(tail.size());
+  std::vector<TextMatch> out;
+  do {
+    TextMatch m;
+    if (!takeQuoted(rest, '"', m.column) || !takeWord(rest, " ILIKE ") ||
+        !takeQuoted(rest, '\'', m.text)) {
+      return std::nullopt;
+    }
+    for (const char c : m.text) {
+      if (c == '%' || c == '_' || c == '\\' || static_cast<unsigned char>(c) >= 0x80) {
+        return std::nullopt;
+      }
+    }
+    out.push_back(std::move(m));
+  } while (takeWord(rest, " AND "));
+  if (!rest.empty()) return std::nullopt;
+  return out;
+}
 
 std::wstring widen(const char* s) {
   std::wstring out;
@@ -236,14 +306,26 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
   PQsetnonblocking(conn, 1);
   std::unique_ptr<PgBackend> backend(new PgBackend(conn));
   backend->m_address = shown(address);
-  // Doubles shown with 15 significant digits, as LIKE matches them; reads
-  // are binary and keep every digit.
+  // Everything a connection sets and asks before its first statement, in one round trip
+  // (connecting takes some three more). Doubles shown with 15 significant digits, as LIKE
+  // matches them; reads are binary and keep every digit. A write that reaches other
+  // tables than the one it names (a trigger of someone else's, a rule, a cascading
+  // foreign key) makes every write's tables unknown to the result cache.
   const std::string setup =
       "SET client_encoding = 'UTF8'; SET extra_float_digits = 0; "
       "SET lock_timeout = " +
-      std::to_string(kBusyTimeoutMs) +
+      std::to_string(kBusyTimeoutMs) + "; LISTEN " + kPgChangeChannel +
       "; SELECT current_schema(), to_regtype('zr_int') IS NOT NULL, "
-      "split_part(current_setting('search_path'), ',', 1)";
+      "split_part(current_setting('search_path'), ',', 1), "
+      "to_regtype('zr_bool')::oid, to_regtype('zr_any')::oid, to_regtype('zr_int')::oid, "
+      "EXISTS (SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
+      "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_proc p ON p.oid = t.tgfoid "
+      "WHERE n.nspname = current_schema() AND NOT t.tgisinternal "
+      "AND p.proname NOT IN ('zr_changed', 'zr_next_key')) "
+      "OR EXISTS (SELECT 1 FROM pg_rules WHERE schemaname = current_schema()) "
+      "OR EXISTS (SELECT 1 FROM pg_constraint k JOIN pg_namespace n ON n.oid = k.connamespace "
+      "WHERE n.nspname = current_schema() AND k.contype = 'f' "
+      "AND (k.confdeltype NOT IN ('a', 'r') OR k.confupdtype NOT IN ('a', 'r')))";
   Result first = backend->await(setup, nullptr, false, deadline);
   pg_result* raw = first.get();
   if (PQresultStatus(raw) != PGRES_TUPLES_OK) backend->fail(raw);
@@ -255,29 +337,23 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
                      kServerErrorSource);
   }
   backend->m_schema = PQgetvalue(raw, 0, 0);
-  if (std::strcmp(PQgetvalue(raw, 0, 1), "t") != 0) {
+  backend->m_lockTimeout = std::chrono::milliseconds(kBusyTimeoutMs);  // as just set
+  const auto oid = [](const pg_result* r, int column) {
+    return static_cast<unsigned>(std::strtoul(PQgetvalue(r, 0, column), nullptr, 10));
+  };
+  backend->m_writesSpread = std::strcmp(PQgetvalue(raw, 0, 6), "t") == 0;
+  if (std::strcmp(PQgetvalue(raw, 0, 1), "t") == 0) {
+    backend->m_boolType = oid(raw, 3);
+    backend->m_anyType = oid(raw, 4);
+    backend->m_intType = oid(raw, 5);
+  } else {
     for (const std::string& sql : pgSchemaSetupStatements()) backend->run(sql);
+    Result types = backend->run(
+        "SELECT 'zr_bool'::regtype::oid, 'zr_any'::regtype::oid, 'zr_int'::regtype::oid");
+    backend->m_boolType = oid(types.get(), 0);
+    backend->m_anyType = oid(types.get(), 1);
+    backend->m_intType = oid(types.get(), 2);
   }
-  Result types = backend->run(
-      "SELECT 'zr_bool'::regtype::oid, 'zr_any'::regtype::oid, 'zr_int'::regtype::oid");
-  backend->m_boolType =
-      static_cast<unsigned>(std::strtoul(PQgetvalue(types.get(), 0, 0), nullptr, 10));
-  backend->m_anyType =
-      static_cast<unsigned>(std::strtoul(PQgetvalue(types.get(), 0, 1), nullptr, 10));
-  backend->run(std::string("LISTEN ") + kPgChangeChannel);
-  // A write that reaches other tables than the one it names (a trigger of
-  // someone else's, a rule, a cascading foreign key) makes every write's
-  // tables unknown to the result cache.
-  Result spread = backend->run(
-      "SELECT EXISTS (SELECT 1 FROM pg_trigger t JOIN pg_class c ON c.oid = t.tgrelid "
-      "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_proc p ON p.oid = t.tgfoid "
-      "WHERE n.nspname = current_schema() AND NOT t.tgisinternal "
-      "AND p.proname NOT IN ('zr_changed', 'zr_next_key')) "
-      "OR EXISTS (SELECT 1 FROM pg_rules WHERE schemaname = current_schema()) "
-      "OR EXISTS (SELECT 1 FROM pg_constraint k JOIN pg_namespace n ON n.oid = k.connamespace "
-      "WHERE n.nspname = current_schema() AND k.contype = 'f' "
-      "AND (k.confdeltype NOT IN ('a', 'r') OR k.confupdtype NOT IN ('a', 'r')))");
-  backend->m_writesSpread = std::strcmp(PQgetvalue(spread.get(), 0, 0), "t") == 0;
   return backend;
 }
 
@@ -322,15 +398,22 @@ bool PgBackend::alive() {
   if (!reusable()) return false;
   try {
     Result probe = await("");
-    return PQresultStatus(probe.get()) == PGRES_EMPTY_QUERY;
+    if (PQresultStatus(probe.get()) != PGRES_EMPTY_QUERY) return false;
   } catch (const _com_error&) {
     return false;
   }
+  // The probe brought every notification committed before it, as stamp()'s does: the
+  // action that took the connection need not ask again.
+  if (const zrbase::UserAction* action = zrbase::currentUserAction()) {
+    m_syncedAction = action->serial();
+  }
+  return true;
 }
 
 void PgBackend::close() {
   if (m_conn) PQfinish(m_conn);
   m_conn = nullptr;
+  m_smallTables.clear();
 }
 
 pg_conn* PgBackend::handle() const {
@@ -443,29 +526,59 @@ void PgBackend::fail(const pg_result* result) const {
   throw _com_error(hr, L"PostgreSQL: " + widen(message.c_str()));
 }
 
-std::vector<std::string> PgBackend::tableNames() {
+void PgBackend::readSchema() {
   Result r =
-      run("SELECT relname FROM pg_catalog.pg_class WHERE relnamespace = "
-          "current_schema()::regnamespace AND relkind IN ('r', 'v', 'p') ORDER BY oid");
+      run("SELECT c.oid, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod), "
+          "c.reltuples::bigint "
+          "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
+          "AND a.attnum > 0 AND NOT a.attisdropped WHERE c.relnamespace = "
+          "current_schema()::regnamespace AND c.relkind IN ('r', 'v', 'p')");
+  m_tables.clear();
+  for (int i = 0; i < PQntuples(r.get()); ++i) {
+    Table& t =
+        m_tables[static_cast<unsigned>(std::strtoul(PQgetvalue(r.get(), i, 0), nullptr, 10))];
+    t.name = PQgetvalue(r.get(), i, 1);
+    t.inSchema = true;
+    t.rows = std::atoll(PQgetvalue(r.get(), i, 5));
+    if (!PQgetisnull(r.get(), i, 2)) {
+      t.columns[std::atoi(PQgetvalue(r.get(), i, 2))] = {PQgetvalue(r.get(), i, 3),
+                                                         PQgetvalue(r.get(), i, 4)};
+    }
+  }
+  m_schemaRead = true;
+}
+
+std::vector<std::string> PgBackend::tableNames() {
+  // Asked when a name is not found among those known: always read afresh.
+  readSchema();
   std::vector<std::string> out;
-  for (int i = 0; i < PQntuples(r.get()); ++i) out.emplace_back(PQgetvalue(r.get(), i, 0));
+  for (const auto& [oid, table] : m_tables) {
+    if (table.inSchema) out.push_back(table.name);
+  }
   return out;
 }
 
 std::vector<std::string> PgBackend::columnNames(const std::string& table) {
-  Result r =
-      run("SELECT a.attname FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON "
-          "c.oid = a.attrelid WHERE c.relnamespace = current_schema()::regnamespace AND "
-          "c.relname = $1 AND a.attnum > 0 AND NOT a.attisdropped AND a.attname <> 'rowid' "
-          "ORDER BY a.attnum",
-          {table.c_str()});
-  std::vector<std::string> out;
-  for (int i = 0; i < PQntuples(r.get()); ++i) out.emplace_back(PQgetvalue(r.get(), i, 0));
-  return out;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const bool readNow = !m_schemaRead || attempt == 1;
+    if (readNow) readSchema();
+    for (const auto& [oid, t] : m_tables) {
+      if (!t.inSchema || t.name != table) continue;
+      std::vector<std::string> out;
+      for (const auto& [attnum, column] : t.columns) {
+        if (column.name != "rowid") out.push_back(column.name);
+      }
+      return out;
+    }
+    if (readNow) break;  // a table made since the schema was read is looked for once more
+  }
+  return {};
 }
 
 const PgBackend::Column* PgBackend::columnOf(unsigned table, int column) {
   if (table == InvalidOid || column <= 0) return nullptr;
+  if (!m_schemaRead) readSchema();
+  // A table of another schema, or a column added since the schema was read: its own.
   for (int attempt = 0; attempt < 2; ++attempt) {
     auto it = m_tables.find(table);
     if (it != m_tables.end()) {
@@ -542,9 +655,80 @@ void PgBackend::readCell(const pg_result* result, int row, int column, bool unty
   }
 }
 
+bool PgBackend::loadFromMemory(const TranslatedStatement& statement, RowSet& rows) {
+  const std::optional<std::vector<TextMatch>> lookup = textLookup(statement);
+  if (!lookup || PQtransactionStatus(handle()) != PQTRANS_IDLE) return false;
+  if (!m_schemaRead) readSchema();
+  Table* table = nullptr;
+  for (auto& [oid, t] : m_tables) {
+    if (t.inSchema && t.name == statement.table) table = &t;
+  }
+  if (!table || table->rows > kSmallTableRows) return false;
+  // Brings every change committed before this user action (no round trip after its first).
+  const ChangeStamp now = stamp();
+  if (now.version < 0) return false;
+  auto kept = m_smallTables.find(statement.table);
+  if (kept != m_smallTables.end() &&
+      (kept->second.stamp.version != now.version || kept->second.stamp.changes != now.changes)) {
+    m_smallTables.erase(kept);
+    kept = m_smallTables.end();
+  }
+  if (kept == m_smallTables.end()) {
+    const std::string t = quoteIdentifier(statement.table);
+    Result whole = run("SELECT * , " + t + ".rowid FROM " + t + " ORDER BY " + t + ".rowid LIMIT " +
+                           std::to_string(kSmallTableRows + 1),
+                       {}, true);
+    if (PQntuples(whole.get()) > kSmallTableRows) {
+      table->rows = kSmallTableRows + 1;  // not read whole again until the schema is
+      return false;
+    }
+    kept = m_smallTables.emplace(statement.table, SmallTable{std::move(whole), now}).first;
+  }
+  const pg_result* res = kept->second.rows.get();
+  std::vector<int> columns;
+  for (const TextMatch& m : *lookup) {
+    const int c = PQfnumber(res, quoteIdentifier(m.column).c_str());
+    if (c < 0 || c >= PQnfields(res) - 1 ||
+        (PQftype(res, c) != kText && PQftype(res, c) != kVarchar)) {
+      return false;
+    }
+    columns.push_back(c);
+  }
+  std::vector<int> found;
+  for (int i = 0; i < PQntuples(res); ++i) {
+    bool all = true;
+    for (std::size_t k = 0; k < columns.size() && all; ++k) {
+      if (PQgetisnull(res, i, columns[k])) {
+        all = false;
+        continue;
+      }
+      const std::string_view value(PQgetvalue(res, i, columns[k]),
+                                   static_cast<std::size_t>(PQgetlength(res, i, columns[k])));
+      const std::string& text = (*lookup)[k].text;
+      for (const char c : value) {
+        // A letter the locale may fold to an ASCII one (the Kelvin sign to k): the server decides.
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+      }
+      all = value.size() == text.size() &&
+            std::equal(value.begin(), value.end(), text.begin(), [](char a, char b) {
+              return std::tolower(static_cast<unsigned char>(a)) ==
+                     std::tolower(static_cast<unsigned char>(b));
+            });
+    }
+    if (all) found.push_back(i);
+  }
+  fill(statement, res, rows, &found);
+  return true;
+}
+
 void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
+  if (loadFromMemory(statement, rows)) return;
   Result r = run(statement.sql, {}, true);
-  const pg_result* res = r.get();
+  fill(statement, r.get(), rows, nullptr);
+}
+
+void PgBackend::fill(const TranslatedStatement& statement, const pg_result* res, RowSet& rows,
+                     const std::vector<int>* only) {
   const int columns = PQnfields(res);
   const int visible = statement.rowidColumn ? columns - 1 : columns;
   // Every table's rowid column is the back end's own: SELECT * leaves it out.
@@ -564,8 +748,9 @@ void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
     rows.addField(std::move(f));
   }
   if (statement.readsOnlyTable) rows.setReads({statement.table});
-  const int count = PQntuples(res);
-  for (int i = 0; i < count; ++i) {
+  const int count = only ? static_cast<int>(only->size()) : PQntuples(res);
+  for (int n = 0; n < count; ++n) {
+    const int i = only ? (*only)[static_cast<std::size_t>(n)] : n;
     long long rowid = 0;
     if (statement.rowidColumn && !PQgetisnull(res, i, visible)) {
       rowid = static_cast<long long>(bigEndian(PQgetvalue(res, i, visible), 8));

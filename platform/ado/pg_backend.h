@@ -4,7 +4,9 @@
 // written as text parameters that the server converts to the column's type.
 // Every connection listens on the change channel (pg_schema.h), so its
 // ChangeStamp moves when any client's change to this catalogue commits, with
-// no round trip to find out. Statements wait for another client's lock
+// no round trip to find out. A small table looked up by text is read whole and
+// answered from memory while that stamp holds (loadFromMemory), so that the dialog's
+// heading lookups cost one round trip in all. Statements wait for another client's lock
 // (lock_timeout) as long as the user action running has left of its budget
 // (kBusyTimeoutMs), and then fail, changing nothing. Connecting and every answer
 // are bounded the same way: a server that accepts and never answers is given up.
@@ -52,7 +54,11 @@ class PgBackend : public Backend {
   ChangeStamp stamp() override;
   std::int64_t ownChanges() override { return m_changes; }
   OwnWrites takeOwnWrites() override;
-  void schemaChanged() override { m_tables.clear(); }
+  void schemaChanged() override {
+    m_tables.clear();
+    m_schemaRead = false;
+    m_smallTables.clear();
+  }
 
  private:
   struct Column {
@@ -62,6 +68,8 @@ class PgBackend : public Backend {
   struct Table {
     std::string name;
     std::map<int, Column> columns;  // by attnum
+    bool inSchema = false;          // read with the catalogue's schema (readSchema())
+    long long rows = -1;            // the server's estimate when read (-1: not known)
   };
   struct ResultDeleter {
     void operator()(pg_result* r) const;
@@ -85,6 +93,18 @@ class PgBackend : public Backend {
   // (base/user_action.h), when that differs enough from the value set.
   void boundLockWait();
   const Column* columnOf(unsigned table, int column);
+  // Reads every table of the catalogue's schema with its columns, in one statement: the
+  // table and column names that statements are resolved against and the column types
+  // that results are read by (a fresh connection asked per table, twice, before).
+  void readSchema();
+  // Answers a lookup by text in a small table (at most kSmallTableRows) from the table read
+  // whole, which is kept while no change to the catalogue has been notified since and this
+  // connection has written nothing (the stamp it was read at still holds), and only
+  // outside a transaction. False, having done nothing, for any other statement.
+  bool loadFromMemory(const TranslatedStatement& statement, RowSet& rows);
+  // Fills rows from the result of statement: every row, or only those numbered in only.
+  void fill(const TranslatedStatement& statement, const pg_result* res, RowSet& rows,
+            const std::vector<int>* only);
   // untyped: the column is zr_any, whose numbers read back as numbers.
   void readCell(const pg_result* result, int row, int column, bool untyped, RowSet& rows,
                 Cell& cell) const;
@@ -108,6 +128,12 @@ class PgBackend : public Backend {
   std::optional<std::chrono::milliseconds> m_lockTimeout;  // as set on the server
   unsigned long long m_syncedAction = 0;  // the user action that last asked for changes
   std::map<unsigned, Table> m_tables;     // by oid, as results name them
+  bool m_schemaRead = false;              // m_tables holds the whole schema, as last read
+  struct SmallTable {
+    Result rows;  // SELECT * with rowid, in rowid order
+    ChangeStamp stamp;
+  };
+  std::map<std::string, SmallTable> m_smallTables;  // by table name
 };
 
 }  // namespace adoimpl

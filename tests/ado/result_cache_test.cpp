@@ -95,6 +95,26 @@ TEST_F(ResultCache, AUserActionSeesItsOwnWritesAndTheNextSeesEveryOther) {
   }
 }
 
+// On a server, a lookup by text in a small table is answered from the table read whole
+// (the dialog's heading lookups); it matches in any letter case as the server does, and
+// another connection's write is seen by the next action, this connection's at once.
+TEST_F(ResultCache, ALookupInASmallTableSeesEveryWriteAsAQueryDoes) {
+  _ConnectionPtr other = adotest::connect(path);
+  const auto names = [this] {
+    return adotest::column(adotest::open(conn, L"select * from Flags where Name like 'B'"),
+                           L"Name");
+  };
+  {
+    const zrbase::UserActionScope action;
+    EXPECT_EQ(names(), Labels{L"b"});
+    other->Execute(L"UPDATE Flags SET Name = 'B' WHERE Name = 'a'", nullptr, -1);
+  }
+  const zrbase::UserActionScope next;
+  EXPECT_EQ(names(), (Labels{L"B", L"b"}));
+  conn->Execute(L"UPDATE Flags SET Name = 'x' WHERE Name = 'b'", nullptr, -1);
+  EXPECT_EQ(names(), Labels{L"B"});
+}
+
 // Editing one table keeps what was read from the others: the dialog's
 // series, models and headings survive an edit of a performance row. A
 // statement's or a recordset's write is seen at once.
