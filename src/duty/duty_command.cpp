@@ -18,6 +18,7 @@
 #include "duty/duty_files.h"
 #include "duty/duty_listing.h"
 #include "duty/duty_selection.h"
+#include "duty/duty_sheet.h"
 #include "duty/duty_svg.h"
 #include "fandlg/fan_dlg_on_model.h"
 #include "fanperf/fan_laws.h"
@@ -279,8 +280,23 @@ FanRecord dutyResult(const CatalogueModel& m, const DutySelection& selection, co
   return r;
 }
 
+// The chosen candidate's data sheet, when kSheetSetting names a file.
+void writeSheet(const DutyCatalogue& catalogue, const DutySelection& selection,
+                std::size_t candidate) {
+  const CString file = settingText(kSheetSetting);
+  if (file.IsEmpty()) return;
+  const CString why = writeDutySheet(catalogue, selection, candidate, file);
+  if (why.IsEmpty()) {
+    acutPrintf(L"\n数据表已写入 %s", static_cast<LPCTSTR>(absolutePath(file)));
+  } else {
+    acutPrintf(L"\n无法写入数据表文件 %s: %s", static_cast<LPCTSTR>(file),
+               static_cast<LPCTSTR>(why));
+  }
+}
+
 void openFanDialog(const DutyCatalogue& catalogue, const DutySelection& selection,
                    std::size_t candidate) {
+  writeSheet(catalogue, selection, candidate);
   const Candidate& c = selection.candidates[candidate];
   const CatalogueModel& m = catalogue.models[c.model];
   ResourceHandleScope scope(ModuleInstanceHandle());
@@ -333,6 +349,11 @@ winplat::TableChoice candidateTable(const DutyCatalogue& catalogue,
   };
   t.savePicture = [&](std::size_t row, const std::wstring& file) {
     return writeChartFile(buildDutyChart(catalogue, selection, row), file.c_str()).str();
+  };
+  t.rowFile.label = L"数据表 PDF...";
+  t.rowFile.extension = L"pdf";
+  t.rowFile.write = [&](std::size_t row, const std::wstring& file) {
+    return writeDutySheet(catalogue, selection, row, file.c_str()).str();
   };
   t.pictureName = [&](std::size_t row) {
     return defaultChartName(catalogue.models[selection.candidates.at(row).model]).str();

@@ -34,6 +34,9 @@ inline constexpr const wchar_t* kHumiditySetting = L"FANDUTYHUMIDITY";
 inline constexpr const wchar_t* kFansSetting = L"FANDUTYFANS";
 inline constexpr const wchar_t* kArrangementSetting = L"FANDUTYARRANGEMENT";
 inline constexpr const wchar_t* kMotorEfficiencySetting = L"FANDUTYMOTOREFF";
+// When kSheetSetting names a file, the data sheet (duty_sheet.h) of the
+// candidate chosen is written to it (PDF) before the FAN dialog opens.
+inline constexpr const wchar_t* kSheetSetting = L"FANDUTYSHEET";
 
 }  // namespace duty
 

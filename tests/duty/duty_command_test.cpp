@@ -57,7 +57,7 @@ class FanDutyCommand_ : public EditorTest {
     zrbase::releaseInstance(m_module);
     for (const wchar_t* setting :
          {duty::kCsvSetting, duty::kAltitudeSetting, duty::kHumiditySetting, duty::kFansSetting,
-          duty::kArrangementSetting, duty::kMotorEfficiencySetting}) {
+          duty::kArrangementSetting, duty::kMotorEfficiencySetting, duty::kSheetSetting}) {
       acedSetEnv(setting, L"");
     }
     EditorTest::TearDown();
@@ -142,6 +142,26 @@ TEST_F(FanDutyCommand_, ListsTheCandidatesWritesTableAndChartAndOpensTheChosenOn
   EXPECT_EQ(opened, "4-72 4 A 2900");
   EXPECT_EQ(gridRows, 4) << "the model's two rows with heading and spare row";
   EXPECT_TRUE(m_dlg.ui().boxes().empty());
+}
+
+// With FANDUTYSHEET set, the chosen candidate's data sheet is written before the FAN dialog
+// opens (a folder is refused and said, and the dialog opens all the same); unset, the run is
+// as ever (the test above).
+TEST_F(FanDutyCommand_, WritesTheChosenCandidatesSheetWhereTheSettingSays) {
+  struct Case {
+    std::string file;
+    const char* said;
+  };
+  for (const Case& k :
+       {Case{folder() + "/sheet.pdf", "数据表已写入 "}, Case{folder(), "无法写入数据表文件 "}}) {
+    acedSetEnv(duty::kSheetSetting, CString::FromUtf8(k.file));
+    m_dlg.ui().onModal([](CDialog&) {});
+    const std::string out = run("1000\n500\n\n\n2\n");
+    EXPECT_NE(out.find(k.said + k.file), std::string::npos) << out;
+  }
+  EXPECT_EQ(m_dlg.ui().modalRuns().size(), 2u);
+  const std::string pdf = fileText(folder() + "/sheet.pdf");
+  EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
 }
 
 // Runs that end early: a duty no model reaches (with a CSV file that cannot be written: that
