@@ -101,6 +101,14 @@ std::optional<std::vector<TextMatch>> textLookup(const TranslatedStatement& stat
   return out;
 }
 
+// Every table of the catalogue's schema with its columns and the server's estimate of its
+// rows (PgBackend::takeSchema).
+constexpr const char* kSchemaQuery =
+    "SELECT c.oid, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod), "
+    "c.reltuples::bigint FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_attribute a ON "
+    "a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped WHERE c.relnamespace = "
+    "current_schema()::regnamespace AND c.relkind IN ('r', 'v', 'p')";
+
 std::wstring widen(const char* s) {
   std::wstring out;
   if (s) zrbase::appendUtf8AsWide(out, s);
@@ -129,10 +137,12 @@ bool waitSocket(PGconn* conn, short events, Clock::time_point deadline) {
 }
 
 // Sends one statement (several when there are no parameters) and reads its answer: the
-// result of the last statement, or of the first that failed; null with timedOut set when
-// the server has not answered by the deadline.
+// result of the last statement, or of the first that failed (the results before it in
+// earlier, when given, the caller's to free); null with timedOut set when the server has
+// not answered by the deadline.
 PGresult* exchange(PGconn* conn, const std::string& sql, const std::vector<const char*>* params,
-                   bool binary, Clock::time_point deadline, bool& timedOut) {
+                   bool binary, Clock::time_point deadline, bool& timedOut,
+                   std::vector<PGresult*>* earlier = nullptr) {
   timedOut = false;
   countServerRoundTrip();
   const int sent =
@@ -164,7 +174,11 @@ PGresult* exchange(PGconn* conn, const std::string& sql, const std::vector<const
     if (kept && (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE)) {
       PQclear(r);
     } else {
-      PQclear(kept);
+      if (earlier && kept) {
+        earlier->push_back(kept);
+      } else {
+        PQclear(kept);
+      }
       kept = r;
     }
     if (PQstatus(conn) == CONNECTION_BAD) break;
@@ -325,9 +339,14 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
       "OR EXISTS (SELECT 1 FROM pg_rules WHERE schemaname = current_schema()) "
       "OR EXISTS (SELECT 1 FROM pg_constraint k JOIN pg_namespace n ON n.oid = k.connamespace "
       "WHERE n.nspname = current_schema() AND k.contype = 'f' "
-      "AND (k.confdeltype NOT IN ('a', 'r') OR k.confupdtype NOT IN ('a', 'r')))";
-  Result first = backend->await(setup, nullptr, false, deadline);
-  pg_result* raw = first.get();
+      "AND (k.confdeltype NOT IN ('a', 'r') OR k.confupdtype NOT IN ('a', 'r'))); " +
+      std::string(kSchemaQuery);
+  std::vector<Result> earlier;
+  Result schema = backend->await(setup, nullptr, false, deadline, &earlier);
+  if (PQresultStatus(schema.get()) != PGRES_TUPLES_OK || earlier.empty()) {
+    backend->fail(schema.get());
+  }
+  pg_result* raw = earlier.back().get();
   if (PQresultStatus(raw) != PGRES_TUPLES_OK) backend->fail(raw);
   if (PQgetisnull(raw, 0, 0)) {
     throw _com_error(E_FAIL,
@@ -337,6 +356,12 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
                      kServerErrorSource);
   }
   backend->m_schema = PQgetvalue(raw, 0, 0);
+  backend->takeSchema(schema.get());
+  // Whatever was committed before the setup is read by the statements that follow; what is
+  // committed after it is notified: the action that connected need not ask again.
+  if (const zrbase::UserAction* action = zrbase::currentUserAction()) {
+    backend->m_syncedAction = action->serial();
+  }
   backend->m_lockTimeout = std::chrono::milliseconds(kBusyTimeoutMs);  // as just set
   const auto oid = [](const pg_result* r, int column) {
     return static_cast<unsigned>(std::strtoul(PQgetvalue(r, 0, column), nullptr, 10));
@@ -422,12 +447,16 @@ pg_conn* PgBackend::handle() const {
 }
 
 PgBackend::Result PgBackend::await(const std::string& sql, const std::vector<const char*>* params,
-                                   bool binary, std::optional<Clock::time_point> deadline) {
+                                   bool binary, std::optional<Clock::time_point> deadline,
+                                   std::vector<Result>* earlier) {
   PGconn* conn = handle();
   const Clock::time_point start = Clock::now();
   if (!deadline) deadline = answerDeadline(m_lockTimeout.value_or(std::chrono::milliseconds(0)));
   bool timedOut = false;
-  Result result(exchange(conn, sql, params, binary, *deadline, timedOut));
+  std::vector<PGresult*> before;
+  Result result(
+      exchange(conn, sql, params, binary, *deadline, timedOut, earlier ? &before : nullptr));
+  for (PGresult* r : before) earlier->emplace_back(r);
   if (timedOut) {
     // What the server is doing is not known: the connection is given up, and with it
     // whatever its transaction had written.
@@ -527,30 +556,30 @@ void PgBackend::fail(const pg_result* result) const {
 }
 
 void PgBackend::readSchema() {
-  Result r =
-      run("SELECT c.oid, c.relname, a.attnum, a.attname, format_type(a.atttypid, a.atttypmod), "
-          "c.reltuples::bigint "
-          "FROM pg_catalog.pg_class c LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
-          "AND a.attnum > 0 AND NOT a.attisdropped WHERE c.relnamespace = "
-          "current_schema()::regnamespace AND c.relkind IN ('r', 'v', 'p')");
+  Result r = run(kSchemaQuery);
+  takeSchema(r.get());
+}
+
+void PgBackend::takeSchema(const pg_result* r) {
   m_tables.clear();
-  for (int i = 0; i < PQntuples(r.get()); ++i) {
-    Table& t =
-        m_tables[static_cast<unsigned>(std::strtoul(PQgetvalue(r.get(), i, 0), nullptr, 10))];
-    t.name = PQgetvalue(r.get(), i, 1);
+  for (int i = 0; i < PQntuples(r); ++i) {
+    Table& t = m_tables[static_cast<unsigned>(std::strtoul(PQgetvalue(r, i, 0), nullptr, 10))];
+    t.name = PQgetvalue(r, i, 1);
     t.inSchema = true;
-    t.rows = std::atoll(PQgetvalue(r.get(), i, 5));
-    if (!PQgetisnull(r.get(), i, 2)) {
-      t.columns[std::atoi(PQgetvalue(r.get(), i, 2))] = {PQgetvalue(r.get(), i, 3),
-                                                         PQgetvalue(r.get(), i, 4)};
+    t.rows = std::atoll(PQgetvalue(r, i, 5));
+    if (!PQgetisnull(r, i, 2)) {
+      t.columns[std::atoi(PQgetvalue(r, i, 2))] = {PQgetvalue(r, i, 3), PQgetvalue(r, i, 4)};
     }
   }
   m_schemaRead = true;
+  m_schemaFresh = true;
 }
 
 std::vector<std::string> PgBackend::tableNames() {
-  // Asked when a name is not found among those known: always read afresh.
-  readSchema();
+  // Asked when a name is not found among those known: read afresh, unless it has been
+  // since the last time (when connecting, or for a result's columns).
+  if (!m_schemaFresh) readSchema();
+  m_schemaFresh = false;
   std::vector<std::string> out;
   for (const auto& [oid, table] : m_tables) {
     if (table.inSchema) out.push_back(table.name);

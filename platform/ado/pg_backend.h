@@ -57,6 +57,7 @@ class PgBackend : public Backend {
   void schemaChanged() override {
     m_tables.clear();
     m_schemaRead = false;
+    m_schemaFresh = false;
     m_smallTables.clear();
   }
 
@@ -83,8 +84,10 @@ class PgBackend : public Backend {
   // for the answer until the deadline, by default the one the current user action allows
   // (lockWaitBudget()). A server that has not answered by then is given up: the connection
   // is closed and the error says so.
+  // The results of the statements before the last go to earlier when it is given.
   Result await(const std::string& sql, const std::vector<const char*>* params = nullptr,
-               bool binary = false, std::optional<Clock::time_point> deadline = std::nullopt);
+               bool binary = false, std::optional<Clock::time_point> deadline = std::nullopt,
+               std::vector<Result>* earlier = nullptr);
   // Runs sql with text parameters (null for NULL); binary results when asked.
   Result run(const std::string& sql, const std::vector<const char*>& params = {},
              bool binary = false);
@@ -97,6 +100,8 @@ class PgBackend : public Backend {
   // table and column names that statements are resolved against and the column types
   // that results are read by (a fresh connection asked per table, twice, before).
   void readSchema();
+  // Takes the answer to that statement (text form) as the schema read; connecting asks it.
+  void takeSchema(const pg_result* result);
   // Answers a lookup by text in a small table (at most kSmallTableRows) from the table read
   // whole, which is kept while no change to the catalogue has been notified since and this
   // connection has written nothing (the stamp it was read at still holds), and only
@@ -129,6 +134,7 @@ class PgBackend : public Backend {
   unsigned long long m_syncedAction = 0;  // the user action that last asked for changes
   std::map<unsigned, Table> m_tables;     // by oid, as results name them
   bool m_schemaRead = false;              // m_tables holds the whole schema, as last read
+  bool m_schemaFresh = false;             // read since tableNames() last asked
   struct SmallTable {
     Result rows;  // SELECT * with rowid, in rowid order
     ChangeStamp stamp;
