@@ -87,6 +87,17 @@ TEST(OpenClose, ErasedObjectsOpenOnlyWhenAskedAndIteratorsSkipThem) {
   EXPECT_EQ(walk(db.modelSpaceId()), Ids{b});
   EXPECT_EQ(walk(db.modelSpaceId(), true, false), (Ids{a, b}));
   EXPECT_EQ(walk(db.modelSpaceId(), false, false), (Ids{b, a}));
+  // Each step takes its own rule: one that keeps erased entities reaches c.
+  const AcDbObjectId c = addToModelSpace(&db, new AcDbPoint(AcGePoint3d(3, 0, 0)));
+  AcDbObjectPointer<AcDbEntity>(c, AcDb::kForWrite)->erase();
+  AcDbBlockTableRecordIterator* it = nullptr;
+  AcDbObjectPointer<AcDbBlockTableRecord>(db.modelSpaceId(), AcDb::kForRead)->newIterator(it);
+  AcDbObjectId at;
+  it->step(true, false);
+  ASSERT_FALSE(it->done());
+  it->getEntityId(at);
+  EXPECT_EQ(at, c);
+  delete it;
 }
 
 TEST(SymbolTables, NamesMatchWithoutCaseStayUniqueAndAreFreedWhenErased) {
@@ -116,6 +127,11 @@ TEST(SymbolTables, NamesMatchWithoutCaseStayUniqueAndAreFreedWhenErased) {
               expected);
   ASSERT_EQ(AcDbObjectPointer<AcDbBlockTableRecord>(blk, AcDb::kForWrite)->erase(), Acad::eOk);
   EXPECT_TRUE(blockNamed(db, L"TEMP").isNull());
+  AcDbDatabase* out = nullptr;
+  EXPECT_EQ(db.wblock(out, blk), Acad::eInvalidInput) << "an erased block is written out no more";
+  AcDbDatabase other;
+  EXPECT_EQ(db.wblock(out, addBlock(&other, L"ELSEWHERE")), Acad::eInvalidInput)
+      << "nor one of another drawing";
   const std::string text = written(db);  // nor written, nor its entities
   EXPECT_EQ(text.find("TEMP"), std::string::npos);
   EXPECT_EQ(text.find("\nCIRCLE\n"), std::string::npos);
@@ -235,6 +251,8 @@ Acad::ErrorStatus setXdata(AcDbObjectId id, resbuf* rb) {
 }
 
 TEST(Xdata, ValuesOfEveryKindComeBackAndEachApplicationIsReplacedOnItsOwn) {
+  for (int code : {330, 369, 390, 480, 1005})
+    EXPECT_EQ(zrcad::rbKindOf(code), zrcad::RbKind::kHandle) << code;
   AcDbDatabase db;
   const AcDbObjectId id = addToModelSpace(&db, new AcDbLine());
   ads_point p = {1.5, 2, 3};

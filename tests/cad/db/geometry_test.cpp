@@ -108,6 +108,10 @@ TEST(Transforms, ArcsAndReferencesFollowRotationAndMirror) {
   EXPECT_TRUE(circle.center().isEqualTo(AcGePoint3d(10, 0, 5)));
   EXPECT_EQ(circle.normal(), AcGeVector3d::kZAxis) << "vectors are not moved";
   EXPECT_EQ(circle.transformBy(AcGeMatrix3d::scaling(AcGeScale3d(2, 1, 1))), Acad::eInvalidInput);
+  AcDbBlockReference ref(AcGePoint3d(1, 0, 0), AcDbObjectId());
+  ASSERT_EQ(ref.transformBy(AcGeMatrix3d::scaling(AcGeScale3d(2, 2, 2))), Acad::eOk);
+  EXPECT_TRUE(ref.position().isEqualTo(AcGePoint3d(2, 0, 0)));
+  EXPECT_EQ(ref.scaleFactors().sx, 2) << "a reference grows with the scale";
 }
 
 }  // namespace
