@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QRegularExpression>
@@ -269,6 +270,13 @@ TEST_F(DutyWindow, SortsByAHeadingFiltersTheRowsAndChoosesTheCandidateShown) {
       if (controls.upper) controls.upper->clear();
       EXPECT_EQ(visibleRows(table), console) << c.what << " off: every row back";
     }
+
+    // The selected row's data sheet, from the window's button.
+    ASSERT_NE(w.rowFileButton(), nullptr);
+    const QString pdf = QString::fromStdString(m_module.lib.file("sheet.pdf"));
+    EXPECT_EQ(w.saveRowFile(pdf), QString());
+    QFile sheet(pdf);
+    EXPECT_TRUE(sheet.open(QIODevice::ReadOnly) && sheet.read(5) == "%PDF-");
 
     // Twice on FEI's heading: descending, numbers as numbers, "-" last.
     clickHeading(table, kFeiColumn);
