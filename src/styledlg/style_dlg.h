@@ -13,6 +13,7 @@
 // written to the record whose ID is the row's key, wherever the row stands.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -71,15 +72,20 @@ class CStyleDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // The choice lists of one fill of the grid: the series list, and the drive
-  // modes of each series met so far.
+  // What one fill of the grid keeps from row to row: the combo cell set up
+  // with the series list, one per series met so far set up with its drive
+  // modes (each row's cells are made from these when first asked for), and
+  // the fields read, each found by name at its first read.
   struct ModelLists {
-    bool bHaveBigModels = false;
-    CStringArray bigModels;
-    std::unordered_map<std::wstring, CStringArray> driveModes;
+    std::shared_ptr<const CGridCellBase> bigModels;
+    std::unordered_map<std::wstring, std::shared_ptr<const CGridCellBase>> driveModes;
+    FieldPtr fields[kColumnCount];
   };
   // Writes the current record into grid row nRow, with its combo cells.
   void FillModelRow(const _RecordsetPtr& pRecordset, int nRow, ModelLists& lists);
+  // A combo cell set up as SetComboCell sets one up, to be a pattern of cells.
+  std::shared_ptr<const CGridCellBase> ComboPattern(const CStringArray& list);
+  void SetUpCombo(CGridBtnCellCombo& cell, const CStringArray& list, BOOL bButton);
   // The distinct non-null texts of one column over the statement's rows.
   bool CollectDistinct(const CString& strSql, LPCTSTR lpszColumn, CStringArray& list);
   // The smallest positive ID that no record of the open Model recordset has.

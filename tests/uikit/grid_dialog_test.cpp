@@ -1,8 +1,11 @@
 // The grid as a child of a dialog: created over a placeholder's rectangle, the
 // end-of-edit notification after the text is changed (and a refusal restoring the
-// old text), and the grid seen through "dlg grid" lines and the DUMP. (Clicks and
-// edits by mouse and keys: tests/gui/dialog_view_test.cpp.)
+// old text), cells made from a pattern when first asked for, and the grid seen
+// through "dlg grid" lines and the DUMP. (Clicks and edits by mouse and keys:
+// tests/gui/dialog_view_test.cpp.)
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "grid_dialog.h"
 #include "recording_ui_service.h"
@@ -140,4 +143,51 @@ TEST_F(GridDialogFixture, ADropDownListTakesOnlyItsChoicesAndADropDownComboAnyTe
   cell->SetComboString(CStringArray());
   EXPECT_EQ(winplat::applyDialogLine(dlg, "dlg grid 5003 edit 2 2 A"),
             "cell (2,2) of grid 5003 is a drop-down list and 'A' is none of its choices (none)");
+}
+
+// A cell given a pattern is made only when asked for; before and after, it
+// reads as the cell SetCellType and the same set-up make at once.
+TEST_F(GridDialogFixture, ACellMadeFromAPatternReadsAsOneSetUpAtOnce) {
+  CGridCtrl& g = dlg.m_Grid;
+  g.SetItemText(1, 1, L"B");
+  g.SetItemText(2, 1, L"B");
+  ASSERT_NE(gridtest::makeComboCell(g, buttons, 1, 1, {L"B", L"A"}), nullptr);
+  auto pattern = std::make_shared<CGridBtnCellCombo>();
+  pattern->SetupBtns(0, DFC_SCROLL, DFCS_SCROLLDOWN, CGridBtnCellBase::CTL_ALIGN_RIGHT, 19, FALSE,
+                     L"");
+  CStringArray list;
+  list.Add(L"B");
+  list.Add(L"A");
+  pattern->SetComboString(list);
+  pattern->SetBtnDataBase(&buttons);
+  ASSERT_TRUE(g.SetCellPattern(2, 1, pattern));
+  EXPECT_FALSE(g.SetCellPattern(9, 1, pattern));
+  const auto same = [&g](const char* when) {
+    EXPECT_EQ(g.GetItemText(2, 1), g.GetItemText(1, 1)) << when;
+    EXPECT_EQ(g.cellKind(2, 1), g.cellKind(1, 1)) << when;
+    EXPECT_EQ(g.cellChoices(2, 1), g.cellChoices(1, 1)) << when;
+    EXPECT_EQ(g.cellChoicesOnly(2, 1), g.cellChoicesOnly(1, 1)) << when;
+    EXPECT_EQ(g.cellEditable(2, 1), g.cellEditable(1, 1)) << when;
+    EXPECT_EQ(g.GetItemState(2, 1), g.GetItemState(1, 1)) << when;
+  };
+  same("before it is made");
+  apply("dlg grid 5003 pick 2 1 A");
+  apply("dlg grid 5003 pick 1 1 A");
+  EXPECT_EQ(dlg.events, (std::vector<std::string>{"edit 2 1 A", "edit 1 1 A"}));
+  same("after a pick");
+  const auto* eager = dynamic_cast<CGridBtnCellCombo*>(g.GetCell(1, 1));
+  const auto* made = dynamic_cast<CGridBtnCellCombo*>(g.GetCell(2, 1));
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->GetGrid(), &g);
+  EXPECT_EQ(made->GetBtnDataBase(), &buttons);
+  EXPECT_EQ(made->GetButtonCount(), eager->GetButtonCount());
+  EXPECT_EQ(made->GetButton(0)->width, 19);
+  EXPECT_EQ(made->GetComboStyle(), eager->GetComboStyle());
+  same("once made");
+
+  // A made cell given a pattern keeps its data, as SetCellType does.
+  g.SetItemData(2, 2, 42);
+  ASSERT_TRUE(g.SetCellPattern(2, 2, pattern));
+  EXPECT_EQ(g.GetItemData(2, 2), 42);
+  EXPECT_EQ(g.cellChoices(2, 2), (std::vector<std::wstring>{L"B", L"A"}));
 }

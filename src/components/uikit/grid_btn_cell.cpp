@@ -46,6 +46,22 @@ void CGridBtnCellBase::operator=(const CGridCellBase& cell) { CGridCellBase::ope
 
 void CGridBtnCellCombo::operator=(const CGridCellBase& cell) { CGridBtnCellBase::operator=(cell); }
 
+void CGridBtnCellBase::CopySetUp(const CGridCellBase& pattern) {
+  const auto* from = dynamic_cast<const CGridBtnCellBase*>(&pattern);
+  if (!from || from == this) return;
+  m_buttons = from->m_buttons;
+  SetBtnDataBase(from->m_pBtnDataBase);
+}
+
+void CGridBtnCellCombo::CopySetUp(const CGridCellBase& pattern) {
+  CGridBtnCellBase::CopySetUp(pattern);
+  const auto* from = dynamic_cast<const CGridBtnCellCombo*>(&pattern);
+  if (!from || from == this) return;
+  m_dwComboStyle = from->m_dwComboStyle;
+  m_choices = from->m_choices;
+  m_bAutoSizeText = from->m_bAutoSizeText;
+}
+
 std::shared_ptr<const CStringArray> CGridBtnCellCombo::NoChoices() {
   static const auto none = std::make_shared<const CStringArray>();
   return none;

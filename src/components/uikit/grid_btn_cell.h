@@ -67,6 +67,8 @@ class CGridBtnCellBase : public CGridCell {
   const Button* GetButton(int iWhich) const;
 
   void operator=(const CGridCellBase& cell) override;
+  // The buttons, and the button data (a cell made so counts as bound to it).
+  void CopySetUp(const CGridCellBase& pattern) override;
 
  private:
   CBtnDataBase* m_pBtnDataBase = nullptr;
@@ -99,6 +101,8 @@ class CGridBtnCellCombo : public CGridBtnCell {
   // combo (CBS_DROPDOWN, CBS_SIMPLE) any text.
   BOOL TakesChoicesOnly() const override;
   void operator=(const CGridCellBase& cell) override;
+  // The buttons, style, choices (shared, not copied) and text sizing.
+  void CopySetUp(const CGridCellBase& pattern) override;
 
  private:
   DWORD m_dwComboStyle = CBS_DROPDOWNLIST;

@@ -62,6 +62,11 @@ class CGridCellBase : public CObject {
 
   // Copies text, data, state and format from another cell.
   virtual void operator=(const CGridCellBase& cell);
+  // Copies what a cell class adds to a cell's set-up (buttons, choices,
+  // styles) from a cell of the same class, and nothing of text, data, state
+  // or format: the grid makes cells from a pattern with it
+  // (CGridCtrl::SetCellPattern). A class with set-up of its own overrides it.
+  virtual void CopySetUp(const CGridCellBase& /*pattern*/) {}
 
  private:
   CString m_strText;

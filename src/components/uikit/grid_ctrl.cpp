@@ -2,6 +2,7 @@
 #include "uikit/grid_ctrl.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "base/text_width.h"
 
@@ -22,23 +23,57 @@ BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwSty
   return CreateEx(0, L"MFCGridCtrl", L"", dwStyle | WS_CHILD, rect, pParentWnd, nID);
 }
 
-CGridCtrl::CellPtr CGridCtrl::NewCell() const {
+CGridCtrl::Slot CGridCtrl::NewSlot() const {
+  Slot slot;
+  // A plain cell waits to be made; a cell of another default class is made
+  // now, since only a made cell can tell what that class shows.
+  if (m_pDefaultCellType == RUNTIME_CLASS(CGridCell)) return slot;
   std::unique_ptr<CObject> obj(m_pDefaultCellType->CreateObject());
-  CellPtr cell(dynamic_cast<CGridCellBase*>(obj.get()));
-  if (cell) {
+  slot.cell.reset(dynamic_cast<CGridCellBase*>(obj.get()));
+  if (slot.cell) {
     obj.release();
   } else {
-    cell = std::make_unique<CGridCell>();
+    slot.cell = std::make_unique<CGridCell>();
   }
-  cell->SetGrid(const_cast<CGridCtrl*>(this));
-  return cell;
+  slot.cell->SetGrid(const_cast<CGridCtrl*>(this));
+  return slot;
 }
 
 CGridCtrl::Row CGridCtrl::NewRow() const {
   Row row;
   row.cells.reserve(static_cast<std::size_t>(m_nCols));
-  for (int c = 0; c < m_nCols; ++c) row.cells.push_back(NewCell());
+  for (int c = 0; c < m_nCols; ++c) row.cells.push_back(NewSlot());
   return row;
+}
+
+CGridCtrl::Slot* CGridCtrl::SlotAt(int nRow, int nCol) const {
+  if (!IsValid(nRow, nCol)) return nullptr;
+  return &m_rows[static_cast<std::size_t>(nRow)].cells[static_cast<std::size_t>(nCol)];
+}
+
+CGridCellBase* CGridCtrl::Made(Slot& slot) const {
+  if (slot.cell) return slot.cell.get();
+  CellPtr cell;
+  if (slot.pattern) {
+    std::unique_ptr<CObject> obj(slot.pattern->GetRuntimeClass()->CreateObject());
+    cell.reset(dynamic_cast<CGridCellBase*>(obj.get()));
+    // SetCellPattern took only creatable cell classes.
+    assert(cell);
+    obj.release();
+    cell->CopySetUp(*slot.pattern);
+  } else {
+    cell = std::make_unique<CGridCell>();
+  }
+  cell->SetText(slot.text);
+  cell->SetGrid(const_cast<CGridCtrl*>(this));
+  slot.text.Empty();
+  slot.pattern.reset();
+  slot.cell = std::move(cell);
+  return slot.cell.get();
+}
+
+const CGridCellBase* CGridCtrl::SetUpOf(const Slot& slot) {
+  return slot.cell ? slot.cell.get() : slot.pattern.get();
 }
 
 BOOL CGridCtrl::SetRowCount(int nRows) {
@@ -62,7 +97,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols) {
     if (n < row.cells.size()) {
       row.cells.erase(row.cells.begin() + nCols, row.cells.end());
     } else {
-      while (row.cells.size() < n) row.cells.push_back(NewCell());
+      while (row.cells.size() < n) row.cells.push_back(NewSlot());
     }
   }
   m_colWidths.resize(n, kDefaultColumnWidth);
@@ -147,21 +182,26 @@ BOOL CGridCtrl::IsValid(int nRow, int nCol) const {
 }
 
 CGridCellBase* CGridCtrl::GetCell(int nRow, int nCol) const {
-  if (!IsValid(nRow, nCol)) return nullptr;
-  return m_rows[static_cast<std::size_t>(nRow)].cells[static_cast<std::size_t>(nCol)].get();
+  Slot* slot = SlotAt(nRow, nCol);
+  return slot ? Made(*slot) : nullptr;
 }
 
 BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str) {
-  CGridCellBase* cell = GetCell(nRow, nCol);
-  if (!cell) return FALSE;
-  cell->SetText(str);
+  Slot* slot = SlotAt(nRow, nCol);
+  if (!slot) return FALSE;
+  if (slot->cell) {
+    slot->cell->SetText(str);
+  } else {
+    slot->text = str ? str : L"";
+  }
   modelChanged();
   return TRUE;
 }
 
 CString CGridCtrl::GetItemText(int nRow, int nCol) const {
-  const CGridCellBase* cell = GetCell(nRow, nCol);
-  return cell ? CString(cell->GetText()) : CString();
+  const Slot* slot = SlotAt(nRow, nCol);
+  if (!slot) return CString();
+  return slot->cell ? CString(slot->cell->GetText()) : slot->text;
 }
 
 BOOL CGridCtrl::SetItemData(int nRow, int nCol, LPARAM lParam) {
@@ -172,8 +212,8 @@ BOOL CGridCtrl::SetItemData(int nRow, int nCol, LPARAM lParam) {
 }
 
 LPARAM CGridCtrl::GetItemData(int nRow, int nCol) const {
-  const CGridCellBase* cell = GetCell(nRow, nCol);
-  return cell ? cell->GetData() : 0;
+  const Slot* slot = SlotAt(nRow, nCol);
+  return slot && slot->cell ? slot->cell->GetData() : 0;
 }
 
 BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state) {
@@ -184,8 +224,8 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state) {
 }
 
 UINT CGridCtrl::GetItemState(int nRow, int nCol) const {
-  const CGridCellBase* cell = GetCell(nRow, nCol);
-  return cell ? cell->GetState() : 0;
+  const Slot* slot = SlotAt(nRow, nCol);
+  return slot && slot->cell ? slot->cell->GetState() : 0;
 }
 
 BOOL CGridCtrl::IsCellFixed(int nRow, int nCol) const {
@@ -193,8 +233,8 @@ BOOL CGridCtrl::IsCellFixed(int nRow, int nCol) const {
 }
 
 BOOL CGridCtrl::IsCellEditable(int nRow, int nCol) const {
-  const CGridCellBase* cell = GetCell(nRow, nCol);
-  return cell && m_bEditable && !IsCellFixed(nRow, nCol) && !(cell->GetState() & GVIS_READONLY);
+  return IsValid(nRow, nCol) && m_bEditable && !IsCellFixed(nRow, nCol) &&
+         !(GetItemState(nRow, nCol) & GVIS_READONLY);
 }
 
 BOOL CGridCtrl::SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass) {
@@ -205,11 +245,25 @@ BOOL CGridCtrl::SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass) {
   std::unique_ptr<CObject> obj(pRuntimeClass->CreateObject());
   auto* fresh = dynamic_cast<CGridCellBase*>(obj.get());
   if (!fresh) return FALSE;
-  CellPtr& slot = m_rows[static_cast<std::size_t>(nRow)].cells[static_cast<std::size_t>(nCol)];
-  *fresh = *slot;
+  Slot& slot = *SlotAt(nRow, nCol);
+  *fresh = *Made(slot);
   fresh->SetGrid(this);
   obj.release();
-  slot.reset(fresh);
+  slot.cell.reset(fresh);
+  modelChanged();
+  return TRUE;
+}
+
+BOOL CGridCtrl::SetCellPattern(int nRow, int nCol, std::shared_ptr<const CGridCellBase> pattern) {
+  Slot* slot = SlotAt(nRow, nCol);
+  if (!slot || !pattern || !pattern->GetRuntimeClass()->m_pfnCreateObject) return FALSE;
+  if (slot->cell) {
+    // A made cell may hold data, state or format: it is made again at once.
+    if (!SetCellType(nRow, nCol, pattern->GetRuntimeClass())) return FALSE;
+    slot->cell->CopySetUp(*pattern);
+  } else {
+    slot->pattern = std::move(pattern);
+  }
   modelChanged();
   return TRUE;
 }
@@ -250,7 +304,7 @@ int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn) {
   if (nColumn > m_nCols) return -1;
   if (nColumn < 0) nColumn = m_nCols;
   if (GetRowCount() < 1) SetRowCount(1);
-  for (Row& row : m_rows) row.cells.insert(row.cells.begin() + nColumn, NewCell());
+  for (Row& row : m_rows) row.cells.insert(row.cells.begin() + nColumn, NewSlot());
   m_colWidths.insert(m_colWidths.begin() + nColumn, kDefaultColumnWidth);
   ++m_nCols;
   SetItemText(0, nColumn, strHeading);
@@ -318,13 +372,15 @@ LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) {
 std::wstring CGridCtrl::cellText(int row, int col) const { return GetItemText(row, col).str(); }
 
 winplat::GridModel::CellKind CGridCtrl::cellKind(int row, int col) const {
-  const CGridCellBase* cell = GetCell(row, col);
+  const Slot* slot = SlotAt(row, col);
+  const CGridCellBase* cell = slot ? SetUpOf(*slot) : nullptr;
   return cell && cell->IsComboCell() ? CellKind::Combo : CellKind::Plain;
 }
 
 std::vector<std::wstring> CGridCtrl::cellChoices(int row, int col) const {
   std::vector<std::wstring> list;
-  const CGridCellBase* cell = GetCell(row, col);
+  const Slot* slot = SlotAt(row, col);
+  const CGridCellBase* cell = slot ? SetUpOf(*slot) : nullptr;
   if (!cell || !cell->IsComboCell()) return list;
   CStringArray choices;
   cell->GetComboChoices(choices);
@@ -333,7 +389,8 @@ std::vector<std::wstring> CGridCtrl::cellChoices(int row, int col) const {
 }
 
 bool CGridCtrl::cellChoicesOnly(int row, int col) const {
-  const CGridCellBase* cell = GetCell(row, col);
+  const Slot* slot = SlotAt(row, col);
+  const CGridCellBase* cell = slot ? SetUpOf(*slot) : nullptr;
   return cell && cell->IsComboCell() && cell->TakesChoicesOnly();
 }
 

@@ -15,6 +15,13 @@
 // result refuses the edit and the old text comes back). An edit that ends
 // with the text the cell already had moves the focus and sends nothing.
 //
+// Cells are made when first asked for (GetCell, or a change to their data,
+// state or format): a plain cell of the default class CGridCell, or a cell
+// given a pattern (SetCellPattern), is until then its text alone, and reads
+// (GetItemText, the grid model's cell functions) exactly as the made cell
+// would. A grid of many rows therefore costs a text per cell when it is
+// filled, not an object per cell.
+//
 // Widths: columns start kDefaultColumnWidth wide and rows kDefaultRowHeight
 // high. AutoSizeColumns sets every column to the width of its widest text
 // (fixed cells included) plus a margin of kCellMargin pixels on each side,
@@ -114,6 +121,12 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
   BOOL SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass);
   // The class of the cells made from now on (new rows and columns).
   BOOL SetDefaultCellType(CRuntimeClass* pRuntimeClass);
+  // Gives the cell pattern's class and set-up (CGridCellBase::CopySetUp:
+  // buttons, choices, style), keeping its text, data, state and format: what
+  // SetCellType followed by the pattern's set-up gives, but the cell is made
+  // only when first asked for. Many cells may share one pattern, which must
+  // not change afterwards. FALSE outside the counts or for a null pattern.
+  BOOL SetCellPattern(int nRow, int nCol, std::shared_ptr<const CGridCellBase> pattern);
 
   // Rows and columns.
   // Removes every row and column (fixed ones and headings too).
@@ -183,17 +196,31 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
 
  private:
   using CellPtr = std::unique_ptr<CGridCellBase>;
+  // A cell, made or not yet: while cell is null the slot stands for a cell of
+  // pattern's class and set-up (CGridCell without one) holding text, with
+  // data, state and format 0; once made, cell holds all of it.
+  struct Slot {
+    CellPtr cell;
+    CString text;
+    std::shared_ptr<const CGridCellBase> pattern;
+  };
   struct Row {
-    std::vector<CellPtr> cells;
+    std::vector<Slot> cells;
     int height = kDefaultRowHeight;
   };
 
-  CellPtr NewCell() const;
+  Slot NewSlot() const;
   Row NewRow() const;
+  Slot* SlotAt(int nRow, int nCol) const;
+  // The slot's cell, made now when it was not.
+  CGridCellBase* Made(Slot& slot) const;
+  // The cell's class and set-up: the made cell, the pattern, or null for a plain cell.
+  static const CGridCellBase* SetUpOf(const Slot& slot);
   bool EndEdit(int row, int col, const std::wstring& text);
   bool IsChoice(int row, int col, const std::wstring& text) const;
 
-  std::vector<Row> m_rows;
+  // Mutable: reading a cell (GetCell) may make it.
+  mutable std::vector<Row> m_rows;
   std::vector<int> m_colWidths;
   int m_nCols = 0;
   int m_nFixedRows = 0;
