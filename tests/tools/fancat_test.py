@@ -75,6 +75,22 @@ def tables(path):
                 for t in names}
 
 
+def psql(url, sql):
+    return subprocess.run(["psql", "-X", "-At", "-v", "ON_ERROR_STOP=1", "-d", url], input=sql,
+                          check=True, capture_output=True, text=True).stdout.splitlines()
+
+
+def server_tables(url):
+    """tables() of the schema url names: columns (name, type, not null), rows by rowid."""
+    q = ("SELECT json_build_array((SELECT json_agg(json_build_array(attname, format_type("
+         "atttypid, atttypmod), attnotnull) ORDER BY attnum) FROM pg_attribute WHERE attrelid ="
+         " '\"{0}\"'::regclass AND attnum > 0 AND NOT attisdropped AND attname <> 'rowid'), "
+         "(SELECT json_agg(to_jsonb(t) - 'rowid' ORDER BY rowid) FROM \"{0}\" t));")
+    names = psql(url, "SELECT relname FROM pg_class WHERE relkind = 'r' AND relnamespace = "
+                      "current_schema()::regnamespace ORDER BY 1;")
+    return dict(zip(names, map(json.loads, psql(url, "".join(q.format(n) for n in names)))))
+
+
 class FancatTest(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="fancat_")
@@ -206,6 +222,42 @@ class FancatTest(unittest.TestCase):
         with open(self.path("broken.mdb"), "wb") as f:
             f.write(b"not a database")
         self.assertEqual(fancat("check", self.path("broken.mdb")).returncode, 2)
+
+
+@unittest.skipUnless(os.environ.get("ZR_TEST_PG"), "no test server (ZR_TEST_PG)")
+class FancatServerTest(unittest.TestCase):
+    path, tearDown = FancatTest.path, FancatTest.tearDown
+
+    def setUp(self):  # each catalogue in a schema of its own (the server is thrown away)
+        FancatTest.setUp(self)
+        self.url = self.schema("sample")
+        self.assertEqual(fancat("export", self.cat, self.url).returncode, 0)
+
+    def schema(self, name):
+        return "%s&options=-csearch_path%%3Df%d_%s_%s" % (os.environ["ZR_TEST_PG"], os.getpid(),
+                                                       self._testMethodName[5:9], name)
+
+    def test_dump_then_load_into_an_empty_catalogue_gives_the_same_tables(self):
+        fancat("template", self.path("empty.csv"))
+        fancat("load", self.path("empty.csv"), self.path("empty.mdb"))
+        back = self.schema("back")
+        self.assertEqual(fancat("export", self.path("empty.mdb"), back).returncode, 0)
+        psql(back, 'DELETE FROM "IndexTableName";')  # a new file's ERRORNUM row
+        self.assertEqual(fancat("dump", self.url, self.path("dump.xlsx")).returncode, 0)
+        self.assertEqual(fancat("load", self.path("dump.xlsx"), back).returncode, 0)
+        self.assertEqual(server_tables(back), server_tables(self.url))
+
+    def test_a_load_that_fails_leaves_the_tables_unchanged(self):
+        spreadsheet(self.path("bad.xlsx"), bad_row7=True)
+        # A new 4-72 model, whose point the server refuses after its Model row is written.
+        with open(self.path("new.csv"), "w") as f:
+            f.write("系列,机号,传动方式,转速,风量,全压\n4-72,4,C,1234,1,2\n")
+        psql(self.url, 'ALTER TABLE "4-72_Parameter" ADD CHECK ("Speed" <> 1234);')
+        before = server_tables(self.url)
+        for name, why in (("bad.xlsx", "is not a number"), ("new.csv", "CHECK constraint failed")):
+            r = fancat("load", self.path(name), self.url)
+            self.assertEqual((r.returncode, why in r.stderr), (1, True), r.stderr)
+            self.assertEqual(server_tables(self.url), before, name)
 
 
 if __name__ == "__main__":
