@@ -1,8 +1,10 @@
 // Reading the catalogue for FANDUTY: models, table styles, headings, parameter rows.
 #include "duty/duty_catalogue.h"
 
+#include <array>
 #include <cmath>
 #include <cwctype>
+#include <string>
 #include <unordered_map>
 
 #include "base/text_case.h"
@@ -175,7 +177,8 @@ constexpr std::size_t kRowsPerModel = 12;
 // The columns a series' rows are read from: positions, -1 where missing.
 struct RowColumns {
   long modelId, flow, pressure, flowLow, flowHigh, pressureLow, pressureHigh;
-  long efficiency, shaftPower, motorPower;
+  long efficiency, shaftPower, motorPower, lwa;
+  std::array<long, fanperf::kOctaveBands> bands;
 };
 
 CString missingColumns(const Rows& rows, RowKind kind) {
@@ -211,8 +214,11 @@ CString rowStatement(const CString& table, RowKind kind, const PerformanceColumn
   } else {
     names.insert(names.end(), {L"FluxLow", L"FluxHigh", L"AllPressLow", L"AllPressHigh"});
   }
-  for (const CString& role : {roles.efficiency, roles.shaftPower, roles.motorPower}) {
+  for (const CString& role : {roles.efficiency, roles.shaftPower, roles.motorPower, roles.lwa}) {
     if (!role.IsEmpty()) names.push_back(role);
+  }
+  for (const CString& band : roles.bands) {
+    if (!band.IsEmpty()) names.push_back(band);
   }
   CString list;
   for (const CString& name : names) {
@@ -221,6 +227,19 @@ CString rowStatement(const CString& table, RowKind kind, const PerformanceColumn
     list += name;
   }
   return L"SELECT " + list + L" FROM " + table;
+}
+
+// The eight bands of the row, when the series has their columns and the row
+// gives each of them.
+std::optional<fanperf::OctaveLevels> bandsOf(Rows& rows,
+                                             const std::array<long, fanperf::kOctaveBands>& at) {
+  fanperf::OctaveLevels levels{};
+  for (std::size_t b = 0; b < fanperf::kOctaveBands; ++b) {
+    const std::optional<double> v = rows.number(at[b]);
+    if (!v) return std::nullopt;
+    levels[b] = *v;
+  }
+  return levels;
 }
 
 // Each series' models by key (a key given to two models of the series is the
@@ -253,11 +272,13 @@ void readSeriesRows(const _ConnectionPtr& connection,
     }
     Rows rows(connection, rowStatement(table, *series.kind, series.columns));
     auto at = [&rows](const CString& name) { return name.IsEmpty() ? -1 : rows.field(name); };
-    const RowColumns c{rows.field(L"ModelID"),        rows.field(L"Flux"),
-                       rows.field(L"AllPress"),       rows.field(L"FluxLow"),
-                       rows.field(L"FluxHigh"),       rows.field(L"AllPressLow"),
-                       rows.field(L"AllPressHigh"),   at(series.columns.efficiency),
-                       at(series.columns.shaftPower), at(series.columns.motorPower)};
+    RowColumns c{
+        rows.field(L"ModelID"),        rows.field(L"Flux"),           rows.field(L"AllPress"),
+        rows.field(L"FluxLow"),        rows.field(L"FluxHigh"),       rows.field(L"AllPressLow"),
+        rows.field(L"AllPressHigh"),   at(series.columns.efficiency), at(series.columns.shaftPower),
+        at(series.columns.motorPower), at(series.columns.lwa),        {}};
+    for (std::size_t b = 0; b < fanperf::kOctaveBands; ++b)
+      c.bands[b] = at(series.columns.bands[b]);
     for (; !rows.atEnd(); rows.next()) {
       const std::optional<double> id = rows.number(c.modelId);
       if (!id) continue;
@@ -276,6 +297,8 @@ void readSeriesRows(const _ConnectionPtr& connection,
       r.efficiency = rows.number(c.efficiency);
       r.shaftPower = rows.number(c.shaftPower);
       r.motorPower = rows.number(c.motorPower);
+      r.lwa = rows.number(c.lwa);
+      r.bands = bandsOf(rows, c.bands);
       std::vector<PerformanceRow>& modelRows = catalogue.models[model->second].rows;
       // A model has some ten rows: one allocation instead of five.
       if (modelRows.empty()) modelRows.reserve(kRowsPerModel);
@@ -283,6 +306,65 @@ void readSeriesRows(const _ConnectionPtr& connection,
     }
   } catch (const _com_error& e) {
     series.problem = L"参数表 " + table + L" 无法读取: " + describe(e);
+  }
+}
+
+// Whether upper-case text without blanks names octave band b: LW63 or 63HZ,
+// and for 1000 Hz and above also 1KHZ; the number not part of a longer one.
+bool namesBand(const std::wstring& text, std::size_t b) {
+  const int hz = static_cast<int>(fanperf::kOctaveCentres[b]);
+  const std::wstring number = std::to_wstring(hz);
+  auto digitAt = [&text](std::size_t i) {
+    return i < text.size() && std::iswdigit(static_cast<wint_t>(text[i]));
+  };
+  auto found = [&](const std::wstring& before, const std::wstring& n, const std::wstring& after) {
+    const std::wstring wanted = before + n + after;
+    for (std::size_t at = text.find(wanted); at != std::wstring::npos;
+         at = text.find(wanted, at + 1)) {
+      const std::size_t start = at + before.size();
+      if ((start == 0 || !digitAt(start - 1)) && !digitAt(start + n.size())) return true;
+    }
+    return false;
+  };
+  return found(L"LW", number, L"") || found(L"", number, L"HZ") ||
+         (hz >= 1000 && found(L"", std::to_wstring(hz / 1000), L"KHZ"));
+}
+
+std::wstring withoutBlanks(const CString& text) {
+  std::wstring t = upper(text);
+  std::erase_if(t, [](wchar_t c) { return std::iswspace(static_cast<wint_t>(c)) != 0; });
+  return t;
+}
+
+// The sound columns among those not used yet: the bands first (their
+// headings may hold 声功率 too), then LwA.
+void findSoundColumns(const std::vector<CString>& fields,
+                      const std::map<std::wstring, CString>& headings, std::vector<bool>& used,
+                      PerformanceColumns& found) {
+  auto headingOf = [&headings](const CString& field) {
+    const auto h = headings.find(upper(field));
+    return h == headings.end() ? std::wstring() : withoutBlanks(h->second);
+  };
+  for (std::size_t b = 0; b < fanperf::kOctaveBands; ++b) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (used[i] ||
+          !(namesBand(withoutBlanks(fields[i]), b) || namesBand(headingOf(fields[i]), b)))
+        continue;
+      found.bands[b] = fields[i];
+      used[i] = true;
+      break;
+    }
+  }
+  auto isLwa = [&](std::size_t i) {
+    const std::wstring h = headingOf(fields[i]);
+    return upper(fields[i]) == L"LWA" || h.find(L"噪声") != std::wstring::npos ||
+           h.find(L"声功率") != std::wstring::npos || h.find(L"LWA") != std::wstring::npos;
+  };
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (used[i] || !isLwa(i)) continue;
+    found.lwa = fields[i];
+    used[i] = true;
+    break;
   }
 }
 
@@ -325,6 +407,7 @@ PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
       break;
     }
   }
+  findSoundColumns(fields, headings, used, found);
   return found;
 }
 

@@ -1,6 +1,7 @@
 // DutyCatalogue: what FANDUTY reads of the catalogue: every model with its
 // performance rows, and for each series the kind of its rows and the columns
-// that hold efficiency, shaft power and motor power.
+// that hold efficiency, shaft power, motor power and, when it has them, sound
+// power.
 //
 // The whole catalogue is read in a handful of statements (the fixed tables,
 // then one per series' parameter table) rather than one per model, because
@@ -10,6 +11,7 @@
 // the command lists that instead of interrupting with a message box.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -19,6 +21,7 @@
 #include "ado/ado.h"
 #include "base/cstring.h"
 #include "fanperf/fan_laws.h"
+#include "fanperf/fan_sound.h"
 
 namespace duty {
 
@@ -36,13 +39,19 @@ struct PerformanceRow {
   std::optional<double> efficiency;  // %
   std::optional<double> shaftPower;  // kW
   std::optional<double> motorPower;  // kW
+  std::optional<double> lwa;         // dB(A), sound power
+  // dB, sound power in the octave bands 63 Hz to 8 kHz: only when the row
+  // gives all eight.
+  std::optional<fanperf::OctaveLevels> bands;
 };
 
-// The column names that hold the three values; empty where the series has none.
+// The column names that hold the values; empty where the series has none.
 struct PerformanceColumns {
   CString efficiency;
   CString shaftPower;
   CString motorPower;
+  CString lwa;
+  std::array<CString, fanperf::kOctaveBands> bands;  // 63 Hz to 8 kHz
 };
 
 struct CatalogueSeries {
@@ -79,8 +88,11 @@ inline constexpr const wchar_t* kDensityEntry = L"AIRDENSITY";
 // by their names Efficiency, ShaftPower and MotorPower (any letter case), or
 // else by the words of their headings: 效率 (but not 电机效率, the motor's),
 // 轴功率 or 内功率, 电机功率. The first column in table order wins each role;
-// one column fills one role only. headings maps upper-case column names to
-// their headings.
+// one column fills one role only. Then sound power, from the columns left:
+// each octave band by a name or heading that holds Lw63 or 63Hz (1kHz for
+// 1000 and so on; blanks and letter case aside), then LwA by the name LwA or
+// a heading holding 噪声, 声功率 or LwA. headings maps upper-case column names
+// to their headings.
 PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
                                           const std::map<std::wstring, CString>& headings);
 

@@ -246,7 +246,14 @@ std::vector<CString> assumptionLines(const DutySelection& s) {
   }
   for (const std::string& a : seen) lines.push_back(L"  " + CString::FromUtf8(a));
   for (const std::string& m : methods) {
-    lines.push_back(L"  声功率: " + CString::FromUtf8(m) + L"; p 取全压 (样本无静压和声学数据)");
+    if (m.rfind("estimated", 0) == 0) {
+      lines.push_back(L"  声功率: " + CString::FromUtf8(m) + L"; p 取全压 (样本无静压和声学数据)");
+    } else {
+      lines.push_back(
+          L"  声功率: 样本的声功率, 曲线取工作风量两侧相邻两点按风量线性插值 "
+          L"(超出样本点取最近点), 范围取所在行的值; " +
+          CString::FromUtf8(m));
+    }
   }
   return lines;
 }

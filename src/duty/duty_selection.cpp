@@ -45,6 +45,45 @@ std::optional<double> motorNear(const CatalogueModel& model, double flow) {
   return best;
 }
 
+// Levels of the rows at a flow: linear in flow between the nearest row below
+// and the nearest above, the nearest row's beyond the rows; none when no row
+// has a flow and the levels.
+template <class Levels>
+std::optional<std::vector<double>> levelsAt(const std::vector<PerformanceRow>& rows, double flow,
+                                            Levels levels) {
+  const PerformanceRow* below = nullptr;
+  const PerformanceRow* above = nullptr;
+  for (const PerformanceRow& r : rows) {
+    if (!r.flow || !levels(r)) continue;
+    if (*r.flow <= flow && (!below || *r.flow > *below->flow)) below = &r;
+    if (*r.flow >= flow && (!above || *r.flow < *above->flow)) above = &r;
+  }
+  if (!below || !above) return below ? levels(*below) : above ? levels(*above) : std::nullopt;
+  std::vector<double> low = *levels(*below);
+  const std::vector<double> high = *levels(*above);
+  const double span = *above->flow - *below->flow;
+  const double t = span > 0 ? (flow - *below->flow) / span : 0;
+  for (std::size_t i = 0; i < low.size(); ++i) low[i] += t * (high[i] - low[i]);
+  return low;
+}
+
+// The catalogue's sound power of a curve model at each fan's flow.
+void fillCatalogueSound(const CatalogueModel& model, Candidate& c) {
+  using Levels = std::optional<std::vector<double>>;
+  const Levels lwa = levelsAt(model.rows, c.eachFan.flow, [](const PerformanceRow& r) {
+    return r.lwa ? Levels(std::vector<double>{*r.lwa}) : std::nullopt;
+  });
+  if (lwa) c.catalogueLwa = (*lwa)[0];
+  const Levels bands = levelsAt(model.rows, c.eachFan.flow, [](const PerformanceRow& r) {
+    return r.bands ? Levels(std::vector<double>(r.bands->begin(), r.bands->end())) : std::nullopt;
+  });
+  if (bands) {
+    fanperf::OctaveLevels levels{};
+    std::copy(bands->begin(), bands->end(), levels.begin());
+    c.catalogueBands = levels;
+  }
+}
+
 void fillMotor(Candidate& c) {
   if (c.motorPower && c.shaftPower && *c.shaftPower > 0) {
     c.motorMargin = *c.motorPower / *c.shaftPower - 1;
@@ -79,6 +118,7 @@ std::optional<Candidate> curveCandidate(const CatalogueModel& model, const fanpe
   c.motorPower = motorNear(model, c.eachFan.flow);
   if (c.motorPower) *c.motorPower *= duty.fans;
   fillMotor(c);
+  fillCatalogueSound(model, c);
   c.peak = machine.peak();
   if (c.peak->flow > 0) c.peakDistance = op->flow / c.peak->flow - 1;
   c.unstable = set ? set->leftOfPeak : fanperf::isUnstable(machine, *op);
@@ -129,6 +169,8 @@ std::optional<Candidate> boxCandidate(const std::vector<ModelBox>& boxes,
     if (r.shaftPower) c.shaftPower = *r.shaftPower * densityRatio * duty.fans;
     if (r.motorPower) c.motorPower = *r.motorPower * duty.fans;
     fillMotor(c);
+    c.catalogueLwa = r.lwa;
+    c.catalogueBands = r.bands;
     best = c;
   }
   return best;
@@ -174,12 +216,19 @@ std::vector<ModelBox> modelBoxes(const CatalogueModel& model, double densityRati
 Assessment assessCandidate(const CatalogueModel& m, const Candidate& c, const DutySelection& s) {
   Assessment a;
   const int fans = s.duty.fans;
-  // The catalogue has no sound columns: every level is the estimate, from
-  // each fan's total pressure, as its static pressure is not known (the
-  // estimate is then a little high). Identical fans add 10·lg n.
+  // Each fan's level is the catalogue's, at the catalogue's speed on whose
+  // curve the fan runs, or else the estimate, from each fan's total
+  // pressure, as its static pressure is not known (the estimate is then a
+  // little high). Identical fans add 10·lg n.
   try {
-    fanperf::SoundAtPoint sound = fanperf::estimatedSound(c.eachFan.flow, c.eachFan.pressure,
-                                                          fanperf::BladeShape::BackwardCurved);
+    constexpr double kCatalogueSpeed = 1;  // the speed ratio is one
+    fanperf::SoundAtPoint sound =
+        c.catalogueLwa || c.catalogueBands
+            ? fanperf::scaledSound(
+                  {c.catalogueBands, c.catalogueLwa, kCatalogueSpeed, s.catalogueDensity},
+                  kCatalogueSpeed, s.density)
+            : fanperf::estimatedSound(c.eachFan.flow, c.eachFan.pressure,
+                                      fanperf::BladeShape::BackwardCurved);
     const double more = 10 * std::log10(static_cast<double>(fans));
     sound.lwa += more;
     if (sound.bands) {

@@ -24,7 +24,12 @@
 //
 // Each candidate is also assessed (assessCandidate): FEI, ecodesign grade and
 // SFP class from its electrical input, and its sound power. The assessment
-// never changes the ranking; what cannot be computed says why.
+// never changes the ranking; what cannot be computed says why. The sound
+// power is the catalogue's where its series has sound columns: a curve's
+// levels at each fan's operating flow, linear in flow between the two rows
+// around it and the nearest row's beyond its rows; a box's own row's. Moved
+// to the actual air by fanperf::scaledSound (the fan runs at the catalogue's
+// speed). Without them it is estimated from flow and pressure.
 #pragma once
 
 #include <cstddef>
@@ -94,6 +99,10 @@ struct Candidate {
   // its fans left of their peak (uneven sharing, hunting).
   fanperf::OperatingPoint eachFan;
   bool unstableSharing = false;
+  // Each fan's sound power from the catalogue at its point, in the
+  // catalogue's air; none where the series has no sound columns.
+  std::optional<double> catalogueLwa;                   // dB(A)
+  std::optional<fanperf::OctaveLevels> catalogueBands;  // dB
   Assessment assessment;
 };
 

@@ -9,6 +9,8 @@
 
 #include "catalogue_builder.h"
 #include "db/ado_db.h"
+#include "duty/duty_listing.h"
+#include "fanperf/site_air.h"
 
 using duty::DutyCatalogue;
 using duty::RowKind;
@@ -159,4 +161,56 @@ TEST(DutyCatalogue, NamesGoBeforeHeadingsAndOneColumnFillsOneRole) {
       (std::vector<CString>{L"efficiency", L"C", L"MOTORPOWER"}));
   EXPECT_EQ(roles(duty::findPerformanceColumns({L"X", L"Y"}, {{L"X", L"风量"}, {L"Y", L"转速"}})),
             (std::vector<CString>{L"", L"", L""}));
+}
+
+// A series' sound column, found by its name or heading, gives the listing's LwA: at the same
+// speed and density, the catalogue's value at the operating point (90 and 94 dB(A) at 4000 and
+// 5000 m³/h, so 92 at 4500); without one the level is estimated.
+TEST(DutyCatalogue, SoundColumnsGiveTheListingsLwA) {
+  struct Case {  // flow and pressure: the curve's point the duty's system curve meets
+    const char *column, *heading;
+    double flow, pressure;
+    const wchar_t* lwa;
+    bool fromCatalogue;
+  };
+  for (const Case& t : {Case{"Noise", "噪声dB(A)", 4000, 2000, L"90", true},
+                        Case{"LwA", "", 4500, 1900, L"92", true},
+                        Case{"Remark", "备注", 4000, 2000, L"估算", false}}) {
+    SCOPED_TRACE(t.column);
+    testsupport::TempDir dir;
+    {
+      CatalogueBuilder b(dir.file("ZRFan.Mdb"));
+      b.standardHeadings().heading("AIRDENSITY",
+                                   std::to_string(fanperf::dryAirDensity(20, 101325)));
+      if (*t.heading) b.heading(t.column, t.heading);
+      b.model(1, S("F"), S("A"), 4.0, 2900LL).style("F", true);
+      b.exec(
+          "CREATE TABLE \"F_Parameter\" (ID INTEGER PRIMARY KEY, ModelID INTEGER, Flux DOUBLE, "
+          "AllPress DOUBLE, Efficiency DOUBLE, " +
+          S(t.column) + " DOUBLE)");
+      const fangen::Value lwa[] = {90.0, {}, 94.0};  // at 4000, 4500 and 5000 m³/h
+      for (int i = 0; i < 3; ++i) {
+        b.row("F_Parameter", {"ModelID", "Flux", "AllPress", "Efficiency", t.column},
+              {1LL, 4000.0 + 500 * i, 2000.0 - 100 * i, 80.0, lwa[i]});
+      }
+    }
+    const DutyCatalogue c = readBack(dir.file("ZRFan.Mdb"));
+    const double k = 0.998;  // the duty a little left on the same system curve
+    const duty::DutySelection s =
+        duty::selectForDuty(c, {t.flow * k, t.pressure * k * k, 20, 101325});
+    const duty::ListingTable table = duty::listingTable(c, s);
+    ASSERT_EQ(table.rows.size(), 1u);
+    const CString cell = table.rows[0][18];
+    EXPECT_EQ(table.headings[18] + L" " + (t.fromCatalogue ? cell : cell.Right(2)),
+              CString(L"LwA dB(A) ") + t.lwa);
+    CString assumptions;
+    for (const CString& line : duty::assumptionLines(s)) assumptions += line;
+    EXPECT_EQ(assumptions.Find(L"线性插值") >= 0, t.fromCatalogue) << assumptions.ToUtf8();
+  }
+  // Octave bands by name or heading; 1250 or 163 is no band.
+  const duty::PerformanceColumns bands = duty::findPerformanceColumns(
+      {L"X", L"Lw63", L"Y", L"Z", L"W"},
+      {{L"X", L"163Hz"}, {L"Y", L"声功率级 1 kHz"}, {L"Z", L"Lw1250"}, {L"W", L"声功率级dB(A)"}});
+  EXPECT_EQ(bands.bands[0] + bands.bands[4] + L"/" + bands.bands[1] + L"/" + bands.lwa,
+            L"Lw63Y//W");
 }

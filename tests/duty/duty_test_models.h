@@ -31,7 +31,7 @@ class Catalogue {
     duty::CatalogueSeries s;
     s.name = CString::FromUtf8(name);
     s.kind = kind;
-    if (columns) s.columns = {L"Efficiency", L"ShaftPower", L"MotorPower"};
+    if (columns) s.columns = {L"Efficiency", L"ShaftPower", L"MotorPower", {}, {}};
     m_c.series.push_back(s);
     return *this;
   }
@@ -40,7 +40,7 @@ class Catalogue {
     duty::CatalogueModel& m = model(fanNo, drive, speed);
     for (const Point& p : points) {
       m.rows.push_back(
-          {p.flow, p.pressure, {}, {}, {}, {}, p.efficiency, p.shaftPower, p.motorPower});
+          {p.flow, p.pressure, {}, {}, {}, {}, p.efficiency, p.shaftPower, p.motorPower, {}, {}});
     }
     return *this;
   }
@@ -56,7 +56,9 @@ class Catalogue {
                         b.pressureHigh,
                         b.efficiency,
                         b.shaftPower,
-                        b.motorPower});
+                        b.motorPower,
+                        {},
+                        {}});
     }
     return *this;
   }
