@@ -1,5 +1,6 @@
 // The catalogue check's rules over a catalogue read whole.
 #include "catalogue_check.h"
+#include "ascii_case.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,13 +25,6 @@ namespace {
 constexpr double kPowerRounding = 0.01;
 // m³/h·Pa per kW at 100 % efficiency.
 constexpr double kFlowPressurePerKw = 3.6e6;
-
-std::string upperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
 
 std::string num(double v) { return adoimpl::formatDouble(v, 6); }
 

@@ -1,5 +1,6 @@
 // Opening a catalogue through the data layer and reading its tables whole.
 #include "catalogue_connection.h"
+#include "ascii_case.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -11,13 +12,6 @@
 namespace fangen {
 
 namespace {
-
-std::string upperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
 
 Value valueOf(const _variant_t& v) {
   switch (v.vt) {

@@ -1,5 +1,6 @@
 // Writing a catalogue's models, performance rows, accessories and headings as load sheets.
 #include "catalogue_dump.h"
+#include "ascii_case.h"
 
 #include <map>
 #include <set>
@@ -15,13 +16,6 @@ namespace {
 // The columns a parameter table has beside the layout's fields: the automatic
 // number, the model, and the point number and speed that a load fills in itself.
 const std::set<std::string> kImplied = {"ID", "MODELID", "POINTNO", "SPEED"};
-
-std::string upperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
 
 struct ModelCells {
   Value series, fanNo, drive, speed, label;

@@ -1,5 +1,6 @@
 // Reading a load file, checking it against the catalogue, and writing it in one transaction.
 #include "catalogue_load.h"
+#include "ascii_case.h"
 
 #include <charconv>
 #include <cmath>
@@ -436,13 +437,6 @@ class Writer {
   _ConnectionPtr m_c;
   std::map<std::string, _RecordsetPtr> m_open;
 };
-
-std::string upperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
 
 // The catalogue as the load finds it, and what the load adds as it goes.
 struct CatalogueState {

@@ -1,18 +1,12 @@
 // The load layout's fields, sheet names and units.
 #include "load_layout.h"
+#include "ascii_case.h"
 
 #include <cassert>
 
 namespace fangen {
 
 namespace {
-
-std::string lowerAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 std::string trim(std::string s) {
   const char* blanks = " \t";

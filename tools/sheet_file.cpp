@@ -1,5 +1,6 @@
 // Reading and writing CSV and XLSX sheets.
 #include "sheet_file.h"
+#include "ascii_case.h"
 
 #include <expat.h>
 #include <xlsxwriter.h>
@@ -17,13 +18,6 @@
 namespace fangen {
 
 namespace {
-
-std::string lowerAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 bool allEmpty(const std::vector<std::string>& cells) {
   for (const std::string& c : cells) {
