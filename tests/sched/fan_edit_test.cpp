@@ -112,7 +112,9 @@ TEST(FanEdit, TheReferenceTakesTheNewBlockWithItsAttributesAndKeepsItsTag) {
   {
     AcDbObjectPointer<AcDbBlockReference> ref(fan, AcDb::kForWrite);
     ref->appendAttribute(new AcDbAttribute(AcGePoint3d(2, 1, 0), L"old", L"MODEL"));
-    ref->setXData(acutBuildList(1001, L"Model", 1000, L"OLD_1", 1001, L"Other", 1000, L"x", 0));
+    resbuf* xdata = acutBuildList(1001, L"Model", 1000, L"OLD_1", 1001, L"Other", 1000, L"x", 0);
+    ref->setXData(xdata);
+    acutRelRb(xdata);
   }
   FanRecord record;
   record.tag = L"F-1";

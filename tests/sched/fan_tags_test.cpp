@@ -13,8 +13,9 @@ TEST(FanRecord, ARecordComesBackWholeAndLeavesOtherXdataAlone) {
   AcDbDatabase* db = apptest::newCurrentDrawing();
   const AcDbObjectId fan =
       apptest::addReference(db->modelSpaceId(), apptest::addBlock(db, L"FAN_A"));
-  AcDbObjectPointer<AcDbObject>(fan, AcDb::kForWrite)
-      ->setXData(acutBuildList(1001, L"Model", 1000, L"4-72No4.5A_2900", 0));
+  resbuf* placed = acutBuildList(1001, L"Model", 1000, L"4-72No4.5A_2900", 0);
+  AcDbObjectPointer<AcDbObject>(fan, AcDb::kForWrite)->setXData(placed);
+  acutRelRb(placed);
   FanRecord full;
   full.tag = L"F-7";
   full.series = L"4-72";
