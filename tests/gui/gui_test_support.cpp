@@ -183,3 +183,7 @@ std::vector<std::string> layoutProblems(const zrgui::DialogView& view) {
 }
 
 }  // namespace guitest
+
+// LeakSanitizer: fontconfig's caches, which Qt and cairo fill once and keep for
+// the life of the process, are not this program's leaks.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
