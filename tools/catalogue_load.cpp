@@ -217,7 +217,7 @@ struct PerformanceRow {
 struct AccessoryRow {
   int row = 0;
   ModelKey key;
-  std::string item, spec, remark;
+  std::string item, type, remark;
   std::optional<long long> quantity;
 };
 
@@ -323,7 +323,7 @@ void readAccessoryRow(RowReader& r, LoadPlan& plan) {
   a.row = r.number();
   a.item = r.text(Field::ItemName);
   if (a.item.empty()) r.fail(Field::ItemName, "empty");
-  a.spec = r.text(Field::Spec);
+  a.type = r.text(Field::Spec);
   a.remark = r.text(Field::Remark);
   a.quantity = r.integer(Field::ItemQuantity);
   if (!key || r.failed()) return;
@@ -677,7 +677,7 @@ LoadCounts write(Writer& w, const LoadPlan& plan, CatalogueState& s, bool fresh)
   for (const AccessoryRow& a : plan.accessories) {
     makeAccessoryTable(w, a.key, s, n);
     // Item texts are kept as written, an empty one too: the grid shows both alike.
-    std::vector<Value> values = {s.models.at(a.key), a.item, a.spec, Value(), a.remark};
+    std::vector<Value> values = {s.models.at(a.key), a.item, a.type, Value(), a.remark};
     if (a.quantity) values[3] = *a.quantity;
     w.insert(accessoryTableName(a.key.series, a.key.drive),
              {"ModelID", "ItemName", "Spec", "Quantity", "Remark"}, values);

@@ -149,10 +149,10 @@ const char* catalogueUnit(Measure measure) {
   }
 }
 
-std::string headerText(const FieldSpec& spec) {
-  if (spec.field == Field::Speed) return std::string(spec.name) + " r/min";
-  const std::string unit = catalogueUnit(spec.measure);
-  return unit.empty() ? spec.name : std::string(spec.name) + " " + unit;
+std::string headerText(const FieldSpec& field) {
+  if (field.field == Field::Speed) return std::string(field.name) + " r/min";
+  const std::string unit = catalogueUnit(field.measure);
+  return unit.empty() ? field.name : std::string(field.name) + " " + unit;
 }
 
 std::optional<ColumnHeader> parseHeader(const std::string& header, SheetKind sheet,

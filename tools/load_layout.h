@@ -92,6 +92,6 @@ struct ColumnHeader {
 std::optional<ColumnHeader> parseHeader(const std::string& header, SheetKind sheet,
                                         std::string& why);
 // "flow m3/h": the header the template and the dump write.
-std::string headerText(const FieldSpec& spec);
+std::string headerText(const FieldSpec& field);
 
 }  // namespace fangen

@@ -43,7 +43,7 @@ std::vector<std::vector<CString>> readColumns(const _ConnectionPtr& connection, 
   return rows;
 }
 
-// The accessory rows as one text: "name spec ×quantity; ...".
+// The accessory rows as one text: "name type ×quantity; ...".
 CString accessoryText(const std::vector<std::vector<CString>>& rows) {
   CString text;
   for (const std::vector<CString>& r : rows) {

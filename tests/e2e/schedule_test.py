@@ -20,7 +20,7 @@ MODEL = "dlg select 1012 4-72\ndlg select 1014 4.5\ndlg select 1015 A\ndlg selec
 PLACE = ("FAN\n" + MODEL + "\ndlg click 1008\n0\n1000,0\ndlg click 1008\n0\n3000,0\ndlg ok\n"
          "FAN\ndlg click 202\ndlg type 1002 1131\ndlg type 1003 990\ndlg click 202\n"
          "dlg click 1008\n0\n5000,0\ndlg ok\nSAVEAS old.dxf")
-SPEC = ["Model", "LabelModel", "PLAN", "NAME", "VACType"]
+PLACEMENT = ["Model", "LabelModel", "PLAN", "NAME", "VACType"]
 
 
 def fans(doc):
@@ -72,7 +72,7 @@ class Schedule(e2e.Scenario):
         self.fancad(PLACE)
         doc = ezdxf.readfile(self.path("old.dxf"))
         self.assertEqual([tag_of(f) for f in fans(doc)], ["F-1", "F-2", "F-3"])
-        spec = {f.dxf.handle: [f.get_xdata(app) for app in SPEC] for f in fans(doc)}
+        placed_data = {f.dxf.handle: [f.get_xdata(app) for app in PLACEMENT] for f in fans(doc)}
         first = fans(doc)[0].dxf.handle
         self.fancad("COPY", "h " + first, "", "0,0", "0,2000", "",
                     "ERASE", "h " + fans(doc)[1].dxf.handle, "", "UNDO", "",
@@ -85,7 +85,7 @@ class Schedule(e2e.Scenario):
         self.assertEqual([tag_of(f) for f in placed], ["F-1", "F-2", "F-3", "F-4"])
         self.assertEqual([record_tag(f) for f in placed], ["F-1", "F-2", "F-3", "F-4"])
         for f in placed:
-            self.assertEqual([f.get_xdata(app) for app in SPEC], spec.get(f.dxf.handle, spec[first]))
+            self.assertEqual([f.get_xdata(app) for app in PLACEMENT], placed_data.get(f.dxf.handle, placed_data[first]))
         tables = [e for e in out.modelspace() if e.dxftype() == "INSERT"
                   and e.dxf.name == "FAN_SCHEDULE"]
         self.assertEqual(len(tables), 1, "FANSCHED again keeps the one table")

@@ -56,7 +56,7 @@ def spreadsheet(path, bad_row7):
         ws.append([RANGE, 5, "皮带", 1800, None, None, low, high, p_low, p_high, eta,
                    round(power, 3), "Y160M-4", 11])
     acc = wb.create_sheet("accessories")
-    acc.append(["series", "fan number", "drive mode", "speed", "item", "specification",
+    acc.append(["series", "fan number", "drive mode", "speed", "item", "规格型号",
                 "quantity", "remark"])
     acc.append([POINT, 4, "直联", 2900, "减振器", "JG2-4", 4, None])
     wb.save(path)
