@@ -285,7 +285,9 @@ void writeSheet(const DutyCatalogue& catalogue, const DutySelection& selection,
                 std::size_t candidate) {
   const CString file = settingText(kSheetSetting);
   if (file.IsEmpty()) return;
-  const CString why = writeDutySheet(catalogue, selection, candidate, file);
+  const CString why =
+      writeDutySheet(catalogue, selection, candidate, file,
+                     modelSheetExtras(catalogue.models[selection.candidates[candidate].model]));
   if (why.IsEmpty()) {
     acutPrintf(L"\n数据表已写入 %s", static_cast<LPCTSTR>(absolutePath(file)));
   } else {
@@ -353,7 +355,9 @@ winplat::TableChoice candidateTable(const DutyCatalogue& catalogue,
   t.rowFile.label = L"数据表 PDF...";
   t.rowFile.extension = L"pdf";
   t.rowFile.write = [&](std::size_t row, const std::wstring& file) {
-    return writeDutySheet(catalogue, selection, row, file.c_str()).str();
+    const SheetExtras extras =
+        modelSheetExtras(catalogue.models[selection.candidates.at(row).model]);
+    return writeDutySheet(catalogue, selection, row, file.c_str(), extras).str();
   };
   t.pictureName = [&](std::size_t row) {
     return defaultChartName(catalogue.models[selection.candidates.at(row).model]).str();

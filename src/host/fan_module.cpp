@@ -1,6 +1,6 @@
-// Load, unload and the FAN command (FANDUTY, FANSCHED and FANEDIT, beside it, live in duty/
-// and sched/): the module's process attach and detach, the entry point the host sends its messages
-// to, and the command handler.
+// Load, unload and the FAN command (FANDUTY, FANSCHED, FANEDIT and FANSHEET, beside it, live in
+// duty/ and sched/): the module's process attach and detach, the entry point the host sends its
+// messages to, and the command handler.
 //
 // Module-wide state is set at load and never changed afterwards: the instance
 // handle (kept in res/module_resources), the extension-module record with its attached flag, and
@@ -14,6 +14,7 @@
 #include "fandlg/fan_dlg.h"
 #include "res/module_resources.h"
 #include "sched/fan_edit_command.h"
+#include "sched/fan_sheet_command.h"
 #include "sched/sched_command.h"
 #include "win/resources.h"
 
@@ -99,6 +100,7 @@ void InitApplication() {
   AddCommand(L"ZR", L"FANDUTY", L"FANDUTY", 3, FanDutyCommand, -1);
   AddCommand(L"ZR", L"FANSCHED", L"FANSCHED", 3, FanSchedCommand, -1);
   AddCommand(L"ZR", L"FANEDIT", L"FANEDIT", 3, FanEditCommand, -1);
+  AddCommand(L"ZR", L"FANSHEET", L"FANSHEET", 3, FanSheetCommand, -1);
   StartTagRenumbering();
 }
 

@@ -2,16 +2,20 @@
 """Tags and FANSCHED end to end on the sample library: three fans placed with FAN (one
 by selection by parameters), each with its record and tag; COPY, ERASE, UNDO, MOVE,
 FANSCHED twice, the CSV and XLSX files, SAVEAS and a reopen through --schedule; and the
-same fans as a drawing made before tags holds them. Drawings are read back by ezdxf and
-the drawing checker.
+same fans as a drawing made before tags holds them. FANSHEET's data sheets of placed
+fans, read back with pdftotext. Drawings are read back by ezdxf and the drawing checker.
 
 Usage: schedule_test.py --fancad BIN --checker PY (ZR_DATALIB, ZR_DWGLIB set)
 """
 import csv
+import os
+import re
+import stat
 import subprocess
 import sys
 
 import ezdxf
+import ezdxf.bbox
 import openpyxl
 
 import fancad_e2e as e2e
@@ -104,6 +108,48 @@ class Schedule(e2e.Scenario):
             self.assertEqual(r.returncode, status, r.stdout + r.stderr)
         self.assertEqual(read_csv(self.path("again.csv")), rows)
         self.assertIn("cannot write the schedule '/nonexistent/s.csv'", r.stderr)
+
+    def test_fansheet_writes_a_placed_fans_sheet_at_its_recorded_duty_or_its_rated_point(self):
+        self.fancad(PLACE)
+        os.mkdir(self.path("folder.pdf"))
+        with open(self.path("kept.pdf"), "w") as f:
+            f.write("old")
+        os.chmod(self.path("kept.pdf"), stat.S_IRUSR | stat.S_IRGRP)
+        near = lambda x: "c %d,-5 %d,5" % (x - 5, x + 5)
+        out = self.fancad("FANSHEET", near(1000), "", "", "FANSHEET", near(5000), "", "duty",
+                          "FANSHEET", near(1000), "", "folder.pdf",
+                          "FANSHEET", near(1000), "", "kept", "FANSCHED", "c", "s.csv",
+                          args=[self.path("old.dxf")])
+        self.assertIn("数据表文件 <%s>" % self.path("F-1.pdf"), out)
+        for name in ("folder.pdf", "kept.pdf"):
+            self.assertIn("无法写入数据表文件 %s: " % name, out)
+        self.assertEqual(os.listdir(self.path("folder.pdf")), [])
+        with open(self.path("kept.pdf")) as f:
+            self.assertEqual(f.read(), "old")
+        rows = {r[0]: r for r in read_csv(self.path("s.csv"))}
+        head = rows["编号"]
+        flow, pressure, parts = (head.index(h) for h in ("风量m³/h", "全压Pa", "附件"))
+        fan = next(f for f in fans(ezdxf.readfile(self.path("old.dxf"))) if tag_of(f) == "F-1")
+        # The placed block's curves give the overall size; its tag's attribute is no part of it.
+        block = ezdxf.readfile(self.path("old.dxf")).blocks.get(fan.dxf.name)
+        box = ezdxf.bbox.extents(e for e in block if e.dxftype() not in ("ATTDEF", "TEXT"))
+        size = "外形尺寸 宽 %.0f × 高 %.0f mm" % (box.size.x, box.size.y)
+        for tag, file, basis, shown in (
+                ("F-1", "F-1.pdf", "没有记录设计点", "设计点: 风量 %s m3/h, 全压 %s Pa"),
+                ("F-3", "duty.pdf", "图中风机记录的设计点", "工作风量m3/h: %s")):
+            text = subprocess.run(["pdftotext", "-layout", self.path(file), "-"],
+                                  capture_output=True, text=True, check=True).stdout
+            text = re.sub(r" {2,}", "  ", text)
+            self.assertRegex(text, r"风机数据表\s+%s\s" % tag)
+            self.assertIn(basis, text)
+            # The schedule lists the fan at the same point: the rated one, or its duty's.
+            values = (rows[tag][flow], rows[tag][pressure]) if tag == "F-1" else (rows[tag][flow],)
+            self.assertIn(shown % values, text)
+            for item in rows[tag][parts].split("; "):
+                self.assertIn(item.split(" ")[0], text)
+            if tag == "F-1":
+                self.assertIn(size, text)
+                self.assertNotIn("外形尺寸 宽 0 ", text)
 
 
 if __name__ == "__main__":
