@@ -1,11 +1,13 @@
 // Reading the catalogue for FANDUTY: models, table styles, headings, parameter rows.
 #include "duty/duty_catalogue.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cwctype>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "base/text_case.h"
 #include "db/field_text.h"
@@ -134,8 +136,22 @@ void readDensity(const std::map<std::wstring, CString>& headings, DutyCatalogue&
   }
 }
 
+// The text that tells models apart: series, fan number, drive and speed.
+std::wstring modelKey(const CString& series, const CString& fanNo, const CString& drive,
+                      const CString& speed) {
+  return series.str() + L'\n' + fanNo.str() + L'\n' + drive.str() + L'\n' + speed.str();
+}
+
+// What a read covers: every model, or those whose keys are in `models`; and
+// the text columns each row keeps.
+struct ReadScope {
+  const std::unordered_set<std::wstring>* models = nullptr;  // null: every model
+  std::vector<CString> textColumns;
+};
+
 void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
-                const std::map<std::wstring, std::optional<RowKind>>& styles) {
+                const std::map<std::wstring, std::optional<RowKind>>& styles,
+                const ReadScope& scope) {
   Rows rows(connection, L"SELECT * FROM Model");
   const long id = rows.field(L"ID"), series = rows.field(L"BigModel"),
              drive = rows.field(L"DriveMode"), fanNo = rows.field(L"FanNo"),
@@ -157,6 +173,9 @@ void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
       ++catalogue.incompleteModels;
       continue;
     }
+    if (scope.models &&
+        !scope.models->contains(modelKey(m.bigModel, m.fanNo, m.driveMode, m.speed)))
+      continue;
     m.id = static_cast<int>(*key);
     const auto [it, added] = seriesIndex.emplace(m.bigModel.str(), catalogue.series.size());
     if (added) {
@@ -207,7 +226,8 @@ bool bareName(const CString& name) {
 // The statement that reads the columns FANDUTY uses, and only those: a large
 // catalogue's parameter rows hold text columns (motor models) that would be
 // read and converted for nothing.
-CString rowStatement(const CString& table, RowKind kind, const PerformanceColumns& roles) {
+CString rowStatement(const CString& table, RowKind kind, const PerformanceColumns& roles,
+                     const std::vector<CString>& texts) {
   std::vector<CString> names = {L"ModelID"};
   if (kind == RowKind::Points) {
     names.insert(names.end(), {L"Flux", L"AllPress"});
@@ -220,6 +240,7 @@ CString rowStatement(const CString& table, RowKind kind, const PerformanceColumn
   for (const CString& band : roles.bands) {
     if (!band.IsEmpty()) names.push_back(band);
   }
+  names.insert(names.end(), texts.begin(), texts.end());
   CString list;
   for (const CString& name : names) {
     if (!bareName(name)) return L"SELECT * FROM " + table;
@@ -253,13 +274,54 @@ std::vector<std::unordered_map<long long, std::size_t>> modelsByKey(
   return byKey;
 }
 
+// Reads the rows of one statement on a series' parameter table into its models.
+void readRowsOf(Rows& rows, const CatalogueSeries& series, const ReadScope& scope,
+                const std::unordered_map<long long, std::size_t>& byId, DutyCatalogue& catalogue) {
+  auto at = [&rows](const CString& name) { return name.IsEmpty() ? -1 : rows.field(name); };
+  RowColumns c{
+      rows.field(L"ModelID"),        rows.field(L"Flux"),           rows.field(L"AllPress"),
+      rows.field(L"FluxLow"),        rows.field(L"FluxHigh"),       rows.field(L"AllPressLow"),
+      rows.field(L"AllPressHigh"),   at(series.columns.efficiency), at(series.columns.shaftPower),
+      at(series.columns.motorPower), at(series.columns.lwa),        {}};
+  for (std::size_t b = 0; b < fanperf::kOctaveBands; ++b) c.bands[b] = at(series.columns.bands[b]);
+  std::vector<long> texts;
+  for (const CString& name : scope.textColumns) texts.push_back(at(name));
+  for (; !rows.atEnd(); rows.next()) {
+    const std::optional<double> id = rows.number(c.modelId);
+    if (!id) continue;
+    const auto model = byId.find(static_cast<long long>(*id));
+    if (model == byId.end()) continue;
+    PerformanceRow r;
+    if (*series.kind == RowKind::Points) {
+      r.flow = rows.number(c.flow);
+      r.pressure = rows.number(c.pressure);
+    } else {
+      r.flowLow = rows.number(c.flowLow);
+      r.flowHigh = rows.number(c.flowHigh);
+      r.pressureLow = rows.number(c.pressureLow);
+      r.pressureHigh = rows.number(c.pressureHigh);
+    }
+    r.efficiency = rows.number(c.efficiency);
+    r.shaftPower = rows.number(c.shaftPower);
+    r.motorPower = rows.number(c.motorPower);
+    r.lwa = rows.number(c.lwa);
+    r.bands = bandsOf(rows, c.bands);
+    CatalogueModel& m = catalogue.models[model->second];
+    // A model has some ten rows: one allocation instead of five.
+    if (m.rows.empty()) m.rows.reserve(kRowsPerModel);
+    m.rows.push_back(r);
+    for (const long t : texts) m.rowTexts.push_back(t < 0 ? CString() : FieldText(rows.value(t)));
+  }
+}
+
 void readSeriesRows(const _ConnectionPtr& connection,
                     const std::map<std::wstring, CString>& headings, std::size_t index,
-                    const std::unordered_map<long long, std::size_t>& byId,
+                    const std::unordered_map<long long, std::size_t>& byId, const ReadScope& scope,
                     DutyCatalogue& catalogue) {
   CatalogueSeries& series = catalogue.series[index];
   const CString table = series.name + L"_Parameter";
   try {
+    std::vector<CString> texts;  // the text columns the table has
     {
       // The table's columns, without its rows.
       const Rows columns(connection, L"SELECT * FROM " + table + L" WHERE 1 = 0");
@@ -269,41 +331,29 @@ void readSeriesRows(const _ConnectionPtr& connection,
         return;
       }
       series.columns = findPerformanceColumns(columns.names(), headings);
-    }
-    Rows rows(connection, rowStatement(table, *series.kind, series.columns));
-    auto at = [&rows](const CString& name) { return name.IsEmpty() ? -1 : rows.field(name); };
-    RowColumns c{
-        rows.field(L"ModelID"),        rows.field(L"Flux"),           rows.field(L"AllPress"),
-        rows.field(L"FluxLow"),        rows.field(L"FluxHigh"),       rows.field(L"AllPressLow"),
-        rows.field(L"AllPressHigh"),   at(series.columns.efficiency), at(series.columns.shaftPower),
-        at(series.columns.motorPower), at(series.columns.lwa),        {}};
-    for (std::size_t b = 0; b < fanperf::kOctaveBands; ++b)
-      c.bands[b] = at(series.columns.bands[b]);
-    for (; !rows.atEnd(); rows.next()) {
-      const std::optional<double> id = rows.number(c.modelId);
-      if (!id) continue;
-      const auto model = byId.find(static_cast<long long>(*id));
-      if (model == byId.end()) continue;
-      PerformanceRow r;
-      if (*series.kind == RowKind::Points) {
-        r.flow = rows.number(c.flow);
-        r.pressure = rows.number(c.pressure);
-      } else {
-        r.flowLow = rows.number(c.flowLow);
-        r.flowHigh = rows.number(c.flowHigh);
-        r.pressureLow = rows.number(c.pressureLow);
-        r.pressureHigh = rows.number(c.pressureHigh);
+      for (const CString& name : scope.textColumns) {
+        const long at = columns.field(name);
+        if (at >= 0) texts.push_back(columns.names()[static_cast<std::size_t>(at)]);
       }
-      r.efficiency = rows.number(c.efficiency);
-      r.shaftPower = rows.number(c.shaftPower);
-      r.motorPower = rows.number(c.motorPower);
-      r.lwa = rows.number(c.lwa);
-      r.bands = bandsOf(rows, c.bands);
-      std::vector<PerformanceRow>& modelRows = catalogue.models[model->second].rows;
-      // A model has some ten rows: one allocation instead of five.
-      if (modelRows.empty()) modelRows.reserve(kRowsPerModel);
-      modelRows.push_back(r);
     }
+    const CString statement = rowStatement(table, *series.kind, series.columns, texts);
+    if (scope.models) {
+      try {
+        std::vector<long long> ids;
+        for (const auto& [id, model] : byId) ids.push_back(id);
+        Rows rows(connection, statement + modelIdLimit(std::move(ids)));
+        readRowsOf(rows, series, scope, byId, catalogue);
+        return;
+      } catch (const _com_error&) {
+        // A table whose ModelID the server cannot compare with numbers is read whole.
+        for (const auto& [id, model] : byId) {
+          catalogue.models[model].rows.clear();
+          catalogue.models[model].rowTexts.clear();
+        }
+      }
+    }
+    Rows rows(connection, statement);
+    readRowsOf(rows, series, scope, byId, catalogue);
   } catch (const _com_error& e) {
     series.problem = L"参数表 " + table + L" 无法读取: " + describe(e);
   }
@@ -368,6 +418,19 @@ void findSoundColumns(const std::vector<CString>& fields,
   }
 }
 
+DutyCatalogue readCatalogue(const _ConnectionPtr& connection, const ReadScope& scope) {
+  DutyCatalogue catalogue;
+  const std::map<std::wstring, CString> headings = readHeadings(connection);
+  readDensity(headings, catalogue);
+  readModels(connection, catalogue, readStyles(connection), scope);
+  const auto byKey = modelsByKey(catalogue);
+  for (std::size_t i = 0; i < catalogue.series.size(); ++i) {
+    if (catalogue.series[i].kind)
+      readSeriesRows(connection, headings, i, byKey[i], scope, catalogue);
+  }
+  return catalogue;
+}
+
 }  // namespace
 
 PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
@@ -412,15 +475,26 @@ PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
 }
 
 DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection) {
-  DutyCatalogue catalogue;
-  const std::map<std::wstring, CString> headings = readHeadings(connection);
-  readDensity(headings, catalogue);
-  readModels(connection, catalogue, readStyles(connection));
-  const auto byKey = modelsByKey(catalogue);
-  for (std::size_t i = 0; i < catalogue.series.size(); ++i) {
-    if (catalogue.series[i].kind) readSeriesRows(connection, headings, i, byKey[i], catalogue);
+  return readCatalogue(connection, {});
+}
+
+DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection, const CatalogueQuery& query) {
+  if (!query.models) return readCatalogue(connection, {nullptr, query.textColumns});
+  std::unordered_set<std::wstring> models;
+  for (const ModelName& m : *query.models)
+    models.insert(modelKey(m.series, m.fanNo, m.drive, m.speed));
+  return readCatalogue(connection, {&models, query.textColumns});
+}
+
+CString modelIdLimit(std::vector<long long> ids) {
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  std::wstring list;
+  for (const long long id : ids) {
+    if (!list.empty()) list += L", ";
+    list += std::to_wstring(id);
   }
-  return catalogue;
+  return L" WHERE ModelID IN (" + CString(list) + L")";
 }
 
 }  // namespace duty

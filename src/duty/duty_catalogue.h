@@ -70,6 +70,9 @@ struct CatalogueModel {
   CString speed;
   CString labelModel;
   std::vector<PerformanceRow> rows;  // in the table's order
+  // Beside each row, the texts of the columns a CatalogueQuery names (row
+  // after row, rowTexts.size() per row); empty when it names none.
+  std::vector<CString> rowTexts;
 };
 
 struct DutyCatalogue {
@@ -100,5 +103,31 @@ PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
 // fixed table Model cannot be read; every other failure is kept as a problem
 // of its series or of the density.
 DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection);
+
+// A model as table Model names it.
+struct ModelName {
+  CString series, fanNo, drive, speed;
+  bool operator==(const ModelName&) const = default;
+};
+
+// Part of the catalogue, for a caller that needs a few models (a drawing's)
+// rather than all of them: only those models are kept, with their series
+// (in order of first appearance among them), and their parameter rows are read
+// in one statement per table limited to their IDs, as the tables have no
+// index and a statement per model would scan its table again; without a list
+// of models, every model is read as readDutyCatalogue(connection) reads it.
+// A table that refuses the limited statement is read whole. textColumns names further
+// columns of the parameter tables whose texts each row keeps
+// (CatalogueModel::rowTexts); a table without one gives empty texts.
+struct CatalogueQuery {
+  std::optional<std::vector<ModelName>> models;  // none: every model
+  std::vector<CString> textColumns;
+};
+DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection, const CatalogueQuery& query);
+
+// " WHERE ModelID IN (...)": a statement's limit to the models of these IDs,
+// listed in ascending order (so that the same models give the same text, which
+// the data layer's caches key on) and once each.
+CString modelIdLimit(std::vector<long long> ids);
 
 }  // namespace duty

@@ -272,10 +272,12 @@ void rankCandidates(std::vector<Candidate>& candidates) {
             [&key](const Candidate& a, const Candidate& b) { return key(a) < key(b); });
 }
 
-DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions& duty) {
+namespace {
+
+// The selection's air and duty, before any model is looked at.
+DutySelection startSelection(const DutyCatalogue& catalogue, const DutyConditions& duty) {
   DutySelection s;
   s.duty = duty;
-  const fanperf::SystemCurve system = fanperf::SystemCurve::throughPoint(duty.flow, duty.pressure);
   fanperf::SiteAir site;
   site.celsius = duty.temperature;
   if (duty.altitude) {
@@ -290,33 +292,60 @@ DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions
     throw std::invalid_argument("a set holds 1 to 4 fans");
   }
   s.catalogueDensity = catalogue.density;
+  return s;
+}
+
+// Model i's candidate, if it reaches the duty, added to the selection.
+void considerModel(const DutyCatalogue& catalogue, std::size_t i,
+                   const fanperf::SystemCurve& system, DutySelection& s) {
   const double ratio = s.density / catalogue.density;
-  for (std::size_t i = 0; i < catalogue.models.size(); ++i) {
-    const CatalogueModel& model = catalogue.models[i];
-    const CatalogueSeries& series = catalogue.series[model.series];
-    if (!series.kind || !series.problem.IsEmpty()) continue;
-    std::optional<Candidate> c;
-    if (*series.kind == RowKind::Points) {
-      const std::optional<fanperf::FanCurve> curve = modelCurve(model, ratio);
-      if (!curve) {
-        ++s.modelsWithoutRows;
-        continue;
-      }
-      c = curveCandidate(model, *curve, system, duty);
-    } else {
-      const std::vector<ModelBox> boxes = modelBoxes(model, ratio);
-      if (boxes.empty()) {
-        ++s.modelsWithoutRows;
-        continue;
-      }
-      c = boxCandidate(boxes, system, duty, ratio);
+  const CatalogueModel& model = catalogue.models[i];
+  const CatalogueSeries& series = catalogue.series[model.series];
+  if (!series.kind || !series.problem.IsEmpty()) return;
+  std::optional<Candidate> c;
+  if (*series.kind == RowKind::Points) {
+    const std::optional<fanperf::FanCurve> curve = modelCurve(model, ratio);
+    if (!curve) {
+      ++s.modelsWithoutRows;
+      return;
     }
-    if (!c) continue;
-    c->model = i;
-    s.candidates.push_back(*c);
+    c = curveCandidate(model, *curve, system, s.duty);
+  } else {
+    const std::vector<ModelBox> boxes = modelBoxes(model, ratio);
+    if (boxes.empty()) {
+      ++s.modelsWithoutRows;
+      return;
+    }
+    c = boxCandidate(boxes, system, s.duty, ratio);
   }
+  if (!c) return;
+  c->model = i;
+  s.candidates.push_back(*c);
+}
+
+void finishSelection(const DutyCatalogue& catalogue, DutySelection& s) {
   for (Candidate& c : s.candidates) c.assessment = assessCandidate(catalogue.models[c.model], c, s);
   rankCandidates(s.candidates);
+}
+
+}  // namespace
+
+DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions& duty) {
+  const fanperf::SystemCurve system = fanperf::SystemCurve::throughPoint(duty.flow, duty.pressure);
+  DutySelection s = startSelection(catalogue, duty);
+  for (std::size_t i = 0; i < catalogue.models.size(); ++i) considerModel(catalogue, i, system, s);
+  finishSelection(catalogue, s);
+  return s;
+}
+
+DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions& duty,
+                            const std::vector<std::size_t>& models) {
+  const fanperf::SystemCurve system = fanperf::SystemCurve::throughPoint(duty.flow, duty.pressure);
+  DutySelection s = startSelection(catalogue, duty);
+  for (const std::size_t i : models) {
+    if (i < catalogue.models.size()) considerModel(catalogue, i, system, s);
+  }
+  finishSelection(catalogue, s);
   return s;
 }
 

@@ -118,6 +118,10 @@ struct DutySelection {
 // Throws std::invalid_argument for a duty point without positive flow and
 // pressure, or air that cannot be (see fanperf::dryAirDensity).
 DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions& duty);
+// The same among the models of these indices into catalogue.models only (a
+// schedule's fan, one model at a time).
+DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions& duty,
+                            const std::vector<std::size_t>& models);
 
 // The compliance and sound of candidate c of model m at the selection's air.
 Assessment assessCandidate(const CatalogueModel& m, const Candidate& c, const DutySelection& s);

@@ -3,8 +3,10 @@
 
 #include <vector>
 
+#include "base/text_case.h"
 #include "cad/aced.h"
 #include "db/fan_database.h"
+#include "drawings/fan_record.h"
 #include "drawings/fan_tags.h"
 #include "sched/schedule.h"
 #include "sched/schedule_catalogue.h"
@@ -15,14 +17,44 @@ namespace {
 
 constexpr size_t kPathChars = 4096;
 
+// The group of an application in a fan's whole xdata, found as the runtime's
+// xData(app) finds it (the first whose name matches without regard to letter
+// case), or null.
+const resbuf* appGroup(const resbuf* chain, const std::wstring& upperApp) {
+  for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
+    if (rb->restype == 1001 && rb->resval.rstring &&
+        zrbase::toUpper(rb->resval.rstring) == upperApp)
+      return rb;
+  }
+  return nullptr;
+}
+
+// A placement entry's text: the string after its application's name.
+CString entryText(const resbuf* group) {
+  if (group && group->rbnext && group->rbnext->restype == 1000)
+    return group->rbnext->resval.rstring;
+  return CString();
+}
+
+// Each fan's xdata is read once, whole, rather than once per application
+// (four copies of its chain, each found by a scan of every application's name).
 std::vector<sched::DrawingFan> drawingFans(AcDbDatabase* pDb) {
+  static const std::wstring kModel = zrbase::toUpper(L"Model"),
+                            kLabel = zrbase::toUpper(L"LabelModel"),
+                            kName = zrbase::toUpper(L"NAME"),
+                            kRecord = zrbase::toUpper(kFanRecordApp);
   std::vector<sched::DrawingFan> fans;
   for (AcDbObjectId id : PlacedFans(pDb)) {
     AcDbObjectPointer<AcDbObject> pFan(id, AcDb::kForRead);
     if (!pFan) continue;
-    fans.push_back({PlacementEntry(pFan.object(), L"Model"),
-                    PlacementEntry(pFan.object(), L"LabelModel"),
-                    PlacementEntry(pFan.object(), L"NAME"), ReadFanRecord(pFan.object())});
+    resbuf* chain = pFan->xData();
+    const resbuf* record = appGroup(chain, kRecord);
+    // The record is the group named exactly so, as ReadFanRecord takes it.
+    if (record && CString(record->resval.rstring) != kFanRecordApp) record = nullptr;
+    fans.push_back({entryText(appGroup(chain, kModel)), entryText(appGroup(chain, kLabel)),
+                    entryText(appGroup(chain, kName)),
+                    record ? FanRecordFromChain(record) : std::nullopt});
+    acutRelRb(chain);
   }
   return fans;
 }
@@ -82,8 +114,12 @@ std::vector<std::vector<CString>> DrawingScheduleCells(AcDbDatabase* pDb) {
   // Without a catalogue the schedule lists what the drawing records; the
   // wrapper has told the user why it could not be opened.
   if (db.OpenFanDatabase()) connection = db.m_pConnection;
-  sched::CatalogueFacts facts(connection);
-  return sched::ScheduleCells(sched::BuildSchedule(drawingFans(pDb), facts.AsLookup()));
+  const std::vector<sched::DrawingFan> fans = drawingFans(pDb);
+  std::vector<sched::ModelKey> models;
+  models.reserve(fans.size());
+  for (const sched::DrawingFan& fan : fans) models.push_back(sched::ModelOf(fan));
+  sched::CatalogueFacts facts(connection, models);
+  return sched::ScheduleCells(sched::BuildSchedule(fans, facts.AsLookup()));
 }
 
 void FanSchedCommand() {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <climits>
-#include <map>
 #include <tuple>
+#include <unordered_map>
 
 namespace sched {
 
@@ -43,13 +43,12 @@ ScheduleRow rowOf(const DrawingFan& fan, const ModelLookup& lookup) {
   if (fan.record) {
     const FanRecord& r = *fan.record;
     row.tag = r.tag;
-    row.model = {r.series, r.fanNo, r.drive, r.speed};
     row.performance = {r.pointFlow,  r.pointPressure, r.efficiency,
                        r.shaftPower, r.motorPower,    r.motor};
   } else {
-    row.model = ParseModelEntry(fan.modelEntry).value_or(ModelKey{});
     row.remark = kPlacedBeforeTags;
   }
+  row.model = ModelOf(fan);
   const std::optional<ModelFacts> facts = lookup ? lookup(row.model) : std::nullopt;
   if (!facts) return row;
   if (row.label.IsEmpty()) row.label = facts->label;
@@ -87,6 +86,12 @@ std::optional<ModelKey> ParseModelEntry(const CString& entry) {
                   e.substr(drive, underscore - drive), e.substr(underscore + 1)};
 }
 
+ModelKey ModelOf(const DrawingFan& fan) {
+  if (const std::optional<FanRecord>& r = fan.record)
+    return {r->series, r->fanNo, r->drive, r->speed};
+  return ParseModelEntry(fan.modelEntry).value_or(ModelKey{});
+}
+
 bool TagBefore(const CString& a, const CString& b) {
   if (a.IsEmpty() || b.IsEmpty()) return !a.IsEmpty() && b.IsEmpty();
   return splitTag(a.str()) < splitTag(b.str());
@@ -95,7 +100,8 @@ bool TagBefore(const CString& a, const CString& b) {
 std::vector<ScheduleRow> BuildSchedule(const std::vector<DrawingFan>& fans,
                                        const ModelLookup& lookup) {
   std::vector<ScheduleRow> rows;
-  std::map<std::wstring, int> counts;
+  rows.reserve(fans.size());
+  std::unordered_map<std::wstring, int> counts;
   for (const DrawingFan& fan : fans) {
     rows.push_back(rowOf(fan, lookup));
     ++counts[modelText(rows.back().model)];

@@ -73,6 +73,10 @@ struct ScheduleRow {
 // last "_", the speed after it; nullopt when the entry has another shape.
 std::optional<ModelKey> ParseModelEntry(const CString& entry);
 
+// The model a fan is of: its record's, or else the one its Model entry names
+// (empty when the entry names none).
+ModelKey ModelOf(const DrawingFan& fan);
+
 // Whether tag a comes before tag b: by the text before the trailing number,
 // then by that number; an empty tag after every other.
 bool TagBefore(const CString& a, const CString& b);

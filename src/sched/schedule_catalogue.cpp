@@ -1,6 +1,7 @@
 // The catalogue's side of the schedule.
 #include "sched/schedule_catalogue.h"
 
+#include <optional>
 #include <vector>
 
 #include "db/field_text.h"
@@ -15,10 +16,15 @@ std::wstring keyText(const CString& series, const CString& fanNo, const CString&
   return series.str() + L'\n' + fanNo.str() + L'\n' + drive.str() + L'\n' + speed.str();
 }
 
-// The named columns' texts of every row the statement gives; no rows when it
-// fails (a missing table, a column the table lacks reads as empty).
-std::vector<std::vector<CString>> readColumns(const _ConnectionPtr& connection, const CString& sql,
-                                              const std::vector<const wchar_t*>& columns) {
+CString accessoryTable(const duty::CatalogueModel& m) {
+  return m.bigModel + L"_" + m.driveMode + L"_Accessory";
+}
+
+// The named columns' texts of every row the statement gives; none when it
+// fails (a missing table; a column the table lacks reads as empty).
+std::optional<std::vector<std::vector<CString>>> readColumns(
+    const _ConnectionPtr& connection, const CString& sql,
+    const std::vector<const wchar_t*>& columns) {
   std::vector<std::vector<CString>> rows;
   try {
     _RecordsetPtr rs = connection->Execute(_bstr_t(static_cast<LPCTSTR>(sql)), nullptr, adCmdText);
@@ -38,7 +44,7 @@ std::vector<std::vector<CString>> readColumns(const _ConnectionPtr& connection, 
     }
     rs->Close();
   } catch (const _com_error&) {
-    rows.clear();
+    return std::nullopt;
   }
   return rows;
 }
@@ -93,66 +99,79 @@ CString motorOfPower(const duty::CatalogueModel& m, const std::vector<CString>& 
   return CString();
 }
 
+constexpr const wchar_t* kMotorColumn = L"MotorModel";
+
 }  // namespace
 
 CatalogueFacts::CatalogueFacts(const _ConnectionPtr& connection) : m_connection(connection) {
-  if (connection == nullptr) return;
+  Read({std::nullopt, {kMotorColumn}});
+}
+
+CatalogueFacts::CatalogueFacts(const _ConnectionPtr& connection,
+                               const std::vector<ModelKey>& models)
+    : m_connection(connection), m_limited(true) {
+  std::vector<duty::ModelName> names;
+  names.reserve(models.size());
+  for (const ModelKey& k : models) names.push_back({k.series, k.fanNo, k.drive, k.speed});
+  Read({std::move(names), {kMotorColumn}});
+}
+
+void CatalogueFacts::Read(const duty::CatalogueQuery& query) {
+  if (m_connection == nullptr) return;
   try {
-    m_catalogue = duty::readDutyCatalogue(connection);
+    m_catalogue = duty::readDutyCatalogue(m_connection, query);
   } catch (const _com_error&) {
     return;
   }
   for (size_t i = 0; i < m_catalogue.models.size(); ++i) {
     const duty::CatalogueModel& m = m_catalogue.models[i];
     m_index.emplace(keyText(m.bigModel, m.fanNo, m.driveMode, m.speed), i);
+    if (m_limited) m_tableIds[accessoryTable(m).str()].push_back(m.id);
   }
 }
 
 std::optional<ModelFacts> CatalogueFacts::Lookup(const ModelKey& key) {
   const std::wstring text = keyText(key.series, key.fanNo, key.drive, key.speed);
-  if (const auto known = m_facts.find(text); known != m_facts.end()) return known->second;
-  std::optional<ModelFacts>& facts = m_facts[text];
+  const auto [known, added] = m_facts.try_emplace(text);
+  std::optional<ModelFacts>& facts = known->second;
+  if (!added) return facts;
   const auto found = m_index.find(text);
   if (found == m_index.end()) return facts;
   const size_t index = found->second;
   const duty::CatalogueModel& m = m_catalogue.models[index];
-  std::vector<CString> motors;
-  for (const auto& r : RowsOf(m.bigModel + L"_Parameter", m.id, {L"MotorModel"}))
-    motors.push_back(r[0]);
-  // Only a table holding every row of the model lines up with its rows.
-  if (motors.size() != m.rows.size()) motors.clear();
   facts.emplace();
   facts->label = m.labelModel;
-  facts->accessories = accessoryText(RowsOf(m.bigModel + L"_" + m.driveMode + L"_Accessory", m.id,
-                                            {L"ItemName", L"Spec", L"Quantity"}));
-  facts->rated = ratedPoint(m, motors);
-  facts->atDuty = [this, index, motors](const FanRecord& r) -> std::optional<Performance> {
-    duty::DutyCatalogue one;
-    one.density = m_catalogue.density;
-    one.series.push_back(m_catalogue.series[m_catalogue.models[index].series]);
-    one.models.push_back(m_catalogue.models[index]);
-    one.models.back().series = 0;
-    duty::DutyConditions conditions;
-    conditions.flow = r.flow.value_or(0);
-    conditions.pressure = r.pressure.value_or(0);
-    conditions.temperature = r.airTemp.value_or(conditions.temperature);
-    conditions.atmPressure = r.atmPressure.value_or(conditions.atmPressure);
-    try {
-      const duty::DutySelection s = duty::selectForDuty(one, conditions);
-      if (s.candidates.empty()) return std::nullopt;
-      const duty::Candidate& c = s.candidates.front();
-      return Performance{c.point.flow, c.point.pressure,
-                         c.efficiency, c.shaftPower,
-                         c.motorPower, motorOfPower(one.models[0], motors, c.motorPower)};
-    } catch (const std::invalid_argument&) {
-      return std::nullopt;
-    }
-  };
+  facts->accessories =
+      accessoryText(RowsOf(accessoryTable(m), m.id, {L"ItemName", L"Spec", L"Quantity"}));
+  facts->rated = ratedPoint(m, m.rowTexts);
+  facts->atDuty = [this, index](const FanRecord& r) { return AtDuty(index, r); };
   return facts;
 }
 
-const std::vector<std::vector<CString>>& CatalogueFacts::RowsOf(
-    const CString& table, int modelId, const std::vector<const wchar_t*>& columns) {
+std::optional<Performance> CatalogueFacts::AtDuty(std::size_t index, const FanRecord& r) {
+  const auto [known, added] = m_atDuty.try_emplace(
+      {index, r.flow.value_or(0), r.pressure.value_or(0), r.airTemp, r.atmPressure});
+  if (!added) return known->second;
+  duty::DutyConditions conditions;
+  conditions.flow = r.flow.value_or(0);
+  conditions.pressure = r.pressure.value_or(0);
+  conditions.temperature = r.airTemp.value_or(conditions.temperature);
+  conditions.atmPressure = r.atmPressure.value_or(conditions.atmPressure);
+  try {
+    const duty::DutySelection s = duty::selectForDuty(m_catalogue, conditions, {index});
+    if (s.candidates.empty()) return std::nullopt;
+    const duty::Candidate& c = s.candidates.front();
+    const duty::CatalogueModel& m = m_catalogue.models[index];
+    known->second =
+        Performance{c.point.flow, c.point.pressure, c.efficiency,
+                    c.shaftPower, c.motorPower,     motorOfPower(m, m.rowTexts, c.motorPower)};
+  } catch (const std::invalid_argument&) {
+  }
+  return known->second;
+}
+
+const CatalogueFacts::TextRows& CatalogueFacts::RowsOf(const CString& table, int modelId,
+                                                       const std::vector<const wchar_t*>& columns) {
   const auto [it, added] = m_tables.try_emplace(table.str());
   if (added) {
     // Only the columns wanted: the data layer converts every column a statement gives.
@@ -160,13 +179,19 @@ const std::vector<std::vector<CString>>& CatalogueFacts::RowsOf(
     withKey.push_back(L"ModelID");
     CString sql = L"SELECT ";
     for (const wchar_t* c : withKey) sql += CString(c) + (c == withKey.back() ? L" FROM " : L", ");
-    for (std::vector<CString>& row : readColumns(m_connection, sql + table, withKey)) {
+    sql += table;
+    std::optional<TextRows> rows;
+    if (const auto ids = m_tableIds.find(table.str()); ids != m_tableIds.end())
+      rows = readColumns(m_connection, sql + duty::modelIdLimit(ids->second), withKey);
+    // A table whose ModelID cannot be compared with numbers is read whole.
+    if (!rows) rows = readColumns(m_connection, sql, withKey);
+    for (std::vector<CString>& row : rows.value_or(TextRows())) {
       const std::wstring key = row.back().str();
       row.pop_back();
       it->second[key].push_back(std::move(row));
     }
   }
-  static const std::vector<std::vector<CString>> kNone;
+  static const TextRows kNone;
   const auto rows = it->second.find(std::to_wstring(modelId));
   return rows == it->second.end() ? kNone : rows->second;
 }
