@@ -212,6 +212,10 @@
         <translation>修改风机(&amp;D)</translation>
     </message>
     <message>
+        <source>Data S&amp;heet...</source>
+        <translation>数据表(&amp;H)...</translation>
+    </message>
+    <message>
         <source>Show in &amp;Schedule</source>
         <translation>在设备表中显示(&amp;S)</translation>
     </message>

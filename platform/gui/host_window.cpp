@@ -510,6 +510,10 @@ void HostWindow::addFanEntries(QMenu* menu, AcDbObjectId fan) {
   QAction* edit =
       menu->addAction(tr("E&dit Fan"), this, [this] { submitLine(QStringLiteral("FANEDIT")); });
   edit->setEnabled(cadrt::CommandProcessor::instance().isCommand(L"FANEDIT"));
+  // FANSHEET too: it asks for the PDF file at the command line.
+  QAction* sheet = menu->addAction(tr("Data S&heet..."), this,
+                                   [this] { submitLine(QStringLiteral("FANSHEET")); });
+  sheet->setEnabled(cadrt::CommandProcessor::instance().isCommand(L"FANSHEET"));
   menu->addAction(tr("Show in &Schedule"), this, [this, fan] { showSchedule(fan); });
   menu->addAction(tr("&Properties"), this, [this] {
     QDockWidget* dock = dockOf(m_properties);

@@ -8,8 +8,12 @@ Usage: duty_test.py --fancad BIN --fangen BIN --dwglib DIR --checker PY [unittes
 """
 import csv
 import re
+import subprocess
 import sys
 import xml.etree.ElementTree as ET
+
+import ezdxf
+import ezdxf.bbox
 
 import fancad_e2e as e2e
 from fancad_e2e import control, dumps, inserts
@@ -92,6 +96,15 @@ class SampleCatalogueTest(e2e.Scenario):
         self.assertEqual((record["FLOW"], record["PRESSURE"]), (4000, 1000))
         self.assertAlmostEqual(record["POINTFLOW"], float(belt["flow"]), delta=1)
         self.assertAlmostEqual(record["EFFICIENCY"], float(belt["efficiency"]), delta=0.1)
+        # Its data sheet: the outline of the view block placed, at its overall size, and the
+        # accessories of a belt drive.
+        self.duty(then=(belt["rank"], "dlg ok"), options=("--set", "FANDUTYSHEET=sheet.pdf"))
+        sheet = subprocess.run(["pdftotext", "-layout", self.path("sheet.pdf"), "-"],
+                               capture_output=True, text=True, check=True).stdout
+        view = ezdxf.readfile(self.path("out.dxf")).blocks.get(insert.dxf.name)
+        box = ezdxf.bbox.extents(e for e in view if e.dxftype() not in ("ATTDEF", "TEXT"))
+        self.assertIn("外形尺寸 宽 %.0f × 高 %.0f mm" % (box.size.x, box.size.y), sheet)
+        self.assertIn("皮带轮", sheet)
 
 
 if __name__ == "__main__":

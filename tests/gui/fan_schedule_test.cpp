@@ -166,6 +166,7 @@ TEST_F(FanDesktop, APlacedFansMenuEditsShowsItsRowAndItsRecordAndTheScheduleFind
   EXPECT_EQ(onLine, common) << "a line has no fan entries";
   std::vector<Entry> fanMenu = common;
   fanMenu.insert(fanMenu.end(), {{QStringLiteral("E&dit Fan"), false},
+                                 {QStringLiteral("Data S&heet..."), false},
                                  {QStringLiteral("Show in &Schedule"), true},
                                  {QStringLiteral("&Properties"), true}});
   EXPECT_EQ(beforeFanedit, fanMenu) << "Edit fan waits for FANEDIT";
