@@ -154,7 +154,8 @@ class Writer {
   }
   // A table of cells in columns of the given shares of the text width, its
   // heading row bold and underlined; a cell too wide for its column is cut
-  // short with an ellipsis.
+  // short with an ellipsis, and rows that would run off the page are counted
+  // on one line.
   void table(const std::vector<CString>& headings, const std::vector<std::vector<CString>>& rows,
              const std::vector<double>& shares) {
     const auto row = [&](const std::vector<CString>& cells, bool bold) {
@@ -180,7 +181,19 @@ class Writer {
     cairo_line_to(m_cr, kMargin + kTextWidth, m_y + 2.5);
     cairo_stroke(m_cr);
     m_y += 1.5;
-    for (const std::vector<CString>& r : rows) row(r, false);
+    // The page ends at its bottom margin: the rows past it are counted on the
+    // last line instead (a catalogue may list any number of accessories).
+    const double step = kBodySize * 1.45, bottom = kPageHeight - kMargin;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const std::size_t left = rows.size() - i;
+      if (left > 1 && m_y + 2 * step > bottom) {
+        CString more;
+        more.Format(L"…… 另有 %d 项, 见样本的附件表", static_cast<int>(left));
+        line(more);
+        return;
+      }
+      row(rows[i], false);
+    }
   }
   double y() const { return m_y; }
 

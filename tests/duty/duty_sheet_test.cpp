@@ -227,11 +227,19 @@ TEST(DutySheet, TheOutlineBoxAndTheAccessoriesAreOnThePage) {
   duty::AccessoryList two{{{L"减振器", L"JG1-3", L"4", L"橡胶"}, {L"电机", L"Y90L-2", L"1", L""}},
                           {}};
 
+  duty::AccessoryList many;  // more than the page's bottom leaves room for
+  for (int i = 1; i <= 60; ++i) {
+    CString name;
+    name.Format(L"A-%02d", i);
+    many.items.push_back({name, L"", L"1", L""});
+  }
+
   struct Case {
     const char* name;
     duty::SheetExtras extras;
     std::vector<std::string> texts;
     bool drawn;  // the box holds the outline
+    std::string absent = {};
   };
   const Case cases[] = {
       {"outline and accessories",
@@ -246,6 +254,11 @@ TEST(DutySheet, TheOutlineBoxAndTheAccessoriesAreOnThePage) {
        {{}, {}, duty::AccessoryList{{}, L"样本中没有附件表 4-72_直联_Accessory"}, {}},
        {"样本中没有附件表 4-72_直联_Accessory", "未读取视图图纸"},
        false},
+      {"more accessories than the page holds",
+       {{}, {}, many, {}},
+       {"A-01", "项, 见样本的附件表"},
+       false,
+       "A-60"},
   };
   for (const Case& k : cases) {
     const std::string pdf = testing::TempDir() + "duty_sheet_extras.pdf";
@@ -254,6 +267,9 @@ TEST(DutySheet, TheOutlineBoxAndTheAccessoriesAreOnThePage) {
     const std::string text = run("pdftotext -layout '" + pdf + "' - 2>&1");
     for (const std::string& t : k.texts) {
       EXPECT_NE(text.find(t), std::string::npos) << k.name << ": no " << t << " in\n" << text;
+    }
+    if (!k.absent.empty()) {
+      EXPECT_EQ(text.find(k.absent), std::string::npos) << k.name << ": past the page's end";
     }
     EXPECT_TRUE(std::regex_search(run("pdfinfo '" + pdf + "'"), std::regex("Pages: +1\n")));
     // The box lies right of the chart (64 % of the text width from the 42.5 pt
