@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,16 @@ class Backend {
   // file that was written meanwhile may serve again (its results are all
   // forgotten, as after any other connection's write).
   virtual bool followsOthers() { return false; }
+  // What other connections' commits changed since the catalogue stood at
+  // `since` (a ChangeStamp::version of this back end): the tables that may
+  // have changed, and the version that answer holds for (the version now).
+  // No tables when the back end cannot tell; each call takes the catalogue as
+  // it stands for the next. A version of -1: the back end keeps no such record.
+  struct OthersChanges {
+    long long version = -1;
+    std::optional<std::vector<std::string>> tables;
+  };
+  virtual OthersChanges othersChangesSince(long long /*since*/) { return {}; }
 };
 
 }  // namespace adoimpl

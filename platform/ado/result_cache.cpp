@@ -10,14 +10,27 @@ namespace adoimpl {
 void ResultCache::revalidate(Session& session) {
   m_probe = {};
   Backend& backend = session.backend();
-  const ChangeStamp now = backend.stamp();
+  ChangeStamp now = backend.stamp();
   const OwnWrites writes = backend.takeOwnWrites();
   // An unknown version (a locked or damaged file, a lost server) never
-  // validates a result; another connection's commit may have changed any
-  // table; so may this connection's writes when their record is incomplete or
-  // does not add up to the changes counted.
-  const bool othersQuiet = now.version >= 0 && now.version == m_stamp.version;
-  if (!othersQuiet || writes.unknown || writes.changes != now.changes - m_stamp.changes) {
+  // validates a result; this connection's writes clear everything when their
+  // record is incomplete or does not add up to the changes counted.
+  const bool ownKnown = !writes.unknown && writes.changes == now.changes - m_stamp.changes;
+  if (now.version < 0) {
+    clear();
+  } else if (now.version != m_stamp.version) {
+    // Another connection committed (or this is the first look): the results
+    // of the tables it did not change stay, when the back end can tell which
+    // it changed. Asking also takes the catalogue as it stands for the next.
+    const Backend::OthersChanges others = backend.othersChangesSince(m_stamp.version);
+    if (others.version >= 0) now.version = others.version;
+    if (others.tables && m_stamp.version >= 0 && ownKnown) {
+      forget(*others.tables);
+      forget(writes.tables);
+    } else {
+      clear();
+    }
+  } else if (!ownKnown) {
     clear();
   } else if (writes.changes != 0) {
     forget(writes.tables);

@@ -8,10 +8,12 @@
 // connection's own writes forget the results that read the tables written
 // (the back end's OwnWrites, with the tables that triggers write): editing a
 // model's performance rows keeps the series, models and headings read
-// before. Whatever the cache cannot account for that way clears it all: any
-// other connection's commit (the back end's ChangeStamp: SQLite's
-// data_version, a server's change notifications), a schema change, a
-// rollback, writes whose rows do not add up to the changes counted. A hit
+// before. Another connection's commit (the back end's ChangeStamp: SQLite's
+// data_version, a server's change notifications) forgets the results of the
+// tables it changed when the back end can tell which (on a file, from its
+// pages: page_changes.h), else all of them. Whatever else the cache cannot
+// account for clears it all: a schema change, a rollback, writes whose rows
+// do not add up to the changes counted. A hit
 // shares the rows with the recordset, which copies them before it writes
 // through them, so the cached rows never change.
 //
@@ -21,7 +23,8 @@
 // - no entry is held while the stamp is unknown (version < 0): a result
 //   read then was never validated against the file;
 // - every entry was read, or validated, at the stamp m_stamp: a result is
-//   never kept across another connection's commit.
+//   kept across another connection's commit only when the back end has told
+//   that the commit changed none of the tables it read.
 //
 // The probe of a query and the recordset that repeats it straight after are
 // one question: the probe notes the rows it validated, and the recordset

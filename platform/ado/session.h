@@ -18,7 +18,8 @@
 // A file's connection is taken only while the file is the one it had open
 // (same device and inode), and either has not been written since it was
 // closed (same size and time) or is one that has seen the writes itself
-// (SQLite's data_version moved: its results are then all forgotten);
+// (SQLite's data_version moved: the results of what was written are then
+// forgotten, result_cache.h);
 // otherwise it is closed and a fresh one opened. The data layer adds nothing
 // to the file: no table, trigger or index. A server's is taken
 // when it still answers; its change notifications tell what other clients

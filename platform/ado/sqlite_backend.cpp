@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "base/user_action.h"
 #include "base/utf8.h"
 #include "legacy_stamps.h"
+#include "page_changes.h"
 #include "row_set.h"
 #include "sql_like.h"
 #include "test_seams.h"
@@ -151,6 +153,11 @@ std::unique_ptr<SqliteBackend> SqliteBackend::open(const std::string& native,
   if (!backend) failOpen(path, why);
   backend->m_native = native;
   backend->m_path = path;
+  struct stat st {};
+  if (::stat(native.c_str(), &st) == 0) {
+    backend->m_device = st.st_dev;
+    backend->m_inode = st.st_ino;
+  }
   removeLegacyStamps(backend->m_db);
   sqlite3_busy_handler(backend->m_db, &SqliteBackend::onBusy, backend.get());
   return backend;
@@ -214,7 +221,13 @@ int SqliteBackend::onAuthorize(void* backend, int action, const char* name, cons
 }
 
 PreparedStatement& SqliteBackend::statement(const std::string& sql, PreparedStatement& spare) {
-  if (PreparedStatement* kept = m_statements.find(sql)) return *kept;
+  PreparedStatement* kept = m_statements.find(sql);
+  // A kept statement that SQLite prepared again after another connection
+  // changed the schema has no trusted record of the tables it reads (load()):
+  // it is prepared afresh, so its results can be kept again.
+  if (kept && sqlite3_stmt_status(kept->stmt.get(), SQLITE_STMTSTATUS_REPREPARE, 0) == 0) {
+    return *kept;
+  }
   PreparedStatement fresh;
   m_noting = &fresh.effects;
   try {
@@ -224,7 +237,11 @@ PreparedStatement& SqliteBackend::statement(const std::string& sql, PreparedStat
     throw;
   }
   m_noting = nullptr;
-  if (PreparedStatement* kept = m_statements.keep(sql, fresh)) return *kept;
+  if (kept) {
+    *kept = std::move(fresh);
+    return *kept;
+  }
+  if (PreparedStatement* freshKept = m_statements.keep(sql, fresh)) return *freshKept;
   spare = std::move(fresh);
   return spare;
 }
@@ -526,6 +543,64 @@ bool SqliteBackend::followsOthers() {
   }
 }
 
+Backend::OthersChanges SqliteBackend::othersChangesSince(long long since) {
+  // Files larger than this are not hashed: reading them again costs more
+  // than the results kept save.
+  constexpr long long kMaxHashedBytes = 256LL << 20;
+  OthersChanges out;
+  if (!m_db || sqlite3_get_autocommit(m_db) == 0 || m_inode == 0) return out;
+  struct stat st {};
+  if (::stat(m_native.c_str(), &st) != 0 || st.st_dev != m_device || st.st_ino != m_inode ||
+      st.st_size > kMaxHashedBytes) {
+    m_pageHashes.clear();
+    m_pagesVersion = -1;
+    return out;
+  }
+  // One read transaction: reading the schema takes the file's shared lock, so
+  // no commit lands while the pages are hashed, and the version read under it
+  // is the one the pages show.
+  std::vector<std::pair<std::string, std::uint32_t>> tables;
+  FilePages pages;
+  bool hashed = false;
+  try {
+    run("BEGIN");
+    StatementPtr schema = prepare("SELECT name, rootpage FROM sqlite_schema WHERE type = 'table'");
+    while (sqlite3_step(schema.get()) == SQLITE_ROW) {
+      const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(schema.get(), 0));
+      const long long root = sqlite3_column_int64(schema.get(), 1);
+      if (name && root > 0) tables.emplace_back(name, static_cast<std::uint32_t>(root));
+    }
+    schema.reset();
+    // Statements that SQLite would prepare again for another connection's
+    // schema change have no trusted record of the tables they read (load()),
+    // and their results could not be kept: they are prepared afresh instead.
+    StatementPtr cookie = prepare("PRAGMA schema_version");
+    const long long schemaVersion =
+        sqlite3_step(cookie.get()) == SQLITE_ROW ? sqlite3_column_int64(cookie.get(), 0) : -1;
+    cookie.reset();
+    if (schemaVersion != m_schemaVersion && m_schemaVersion >= 0 && noStatementRunning()) {
+      m_statements.clear();
+    }
+    m_schemaVersion = schemaVersion;
+    out.version = readDataVersion();
+    hashed = out.version >= 0 && pages.load(m_native);
+    run("COMMIT");
+  } catch (const _com_error&) {
+    if (sqlite3_get_autocommit(m_db) == 0)
+      sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_pageHashes.clear();
+    m_pagesVersion = -1;
+    return {};
+  }
+  if (hashed && since >= 0 && since == m_pagesVersion) {
+    out.tables = pages.changedTables(m_pageHashes, tables);
+  }
+  m_pageHashes = hashed ? pages.hashes() : std::vector<std::uint64_t>{};
+  m_pagesVersion = hashed ? out.version : -1;
+  m_version = out.version;
+  return out;
+}
+
 ChangeStamp SqliteBackend::stamp() {
   sqlite3* db = handle();
   // Reading the version is a read transaction of its own (file locks and a
@@ -545,12 +620,15 @@ ChangeStamp SqliteBackend::stamp() {
   return out;
 }
 
-bool SqliteBackend::reusable() {
-  if (!m_db || sqlite3_get_autocommit(m_db) == 0) return false;
+bool SqliteBackend::noStatementRunning() const {
   for (sqlite3_stmt* s = sqlite3_next_stmt(m_db, nullptr); s; s = sqlite3_next_stmt(m_db, s)) {
     if (sqlite3_stmt_busy(s)) return false;
   }
   return true;
+}
+
+bool SqliteBackend::reusable() {
+  return m_db && sqlite3_get_autocommit(m_db) != 0 && noStatementRunning();
 }
 
 std::int64_t SqliteBackend::ownChanges() { return sqlite3_total_changes64(handle()); }

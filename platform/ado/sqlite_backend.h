@@ -2,8 +2,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "backend.h"
 #include "statement_cache.h"
@@ -36,6 +38,7 @@ class SqliteBackend : public Backend {
   std::int64_t ownChanges() override;
   OwnWrites takeOwnWrites() override;
   bool followsOthers() override;
+  OthersChanges othersChangesSince(long long since) override;
   void schemaChanged() override { m_statements.clear(); }
   bool reusable() override;
   // How many statement texts are kept prepared (for tests).
@@ -57,6 +60,7 @@ class SqliteBackend : public Backend {
   PreparedStatement& statement(const std::string& sql, PreparedStatement& spare);
   [[noreturn]] void fail(int rc) const;
   void run(const char* sql);
+  bool noStatementRunning() const;
   void readCell(sqlite3_stmt* stmt, int column, RowSet& rows, Cell& cell);
   // PRAGMA data_version now; -1 when it cannot be read.
   long long readDataVersion();
@@ -95,6 +99,13 @@ class SqliteBackend : public Backend {
   StatementCache m_statements;
   StatementEffects* m_noting = nullptr;  // of the statement being prepared
   OwnWrites m_writes;                    // since takeOwnWrites()
+  // The file's identity when it was opened: the pages hashed must be the
+  // ones this connection reads, not a file put in its place since.
+  unsigned long long m_device = 0, m_inode = 0;
+  // The hash of each page of the file at version m_pagesVersion (-1: none).
+  std::vector<std::uint64_t> m_pageHashes;
+  long long m_pagesVersion = -1;
+  long long m_schemaVersion = -1;  // as othersChangesSince last read it
 };
 
 }  // namespace adoimpl
