@@ -40,6 +40,18 @@ void append(AcDbObjectId block, AcDbEntity* e) {
   record->close();
 }
 
+// A block without entities (addBlock's rectangle erased).
+AcDbObjectId emptyBlock(AcDbDatabase* db, const wchar_t* name) {
+  const AcDbObjectId id = apptest::addBlock(db, name);
+  AcDbBlockTableRecord* record = nullptr;
+  EXPECT_EQ(acdbOpenObject(record, id, AcDb::kForWrite), Acad::eOk);
+  for (AcDbObjectId e : record->entityIds()) {
+    AcDbObjectPointer<AcDbEntity>(e, AcDb::kForWrite)->erase();
+  }
+  record->close();
+  return id;
+}
+
 // The page drawn at 72 dpi (a pixel a point): a grey level per pixel, 596 × 842.
 struct Page {
   int width = 0, height = 0;
@@ -166,17 +178,7 @@ TEST(DutySheetOutline, TheBlocksCurvesGiveTheStrokesAndTheOverallSize) {
   };
   for (const Case& k : cases) {
     AcDbDatabase db;
-    const AcDbObjectId block = apptest::addBlock(&db, L"F_L0");
-    // addBlock draws a 10 x 5 rectangle; this block starts empty of it.
-    {
-      AcDbBlockTableRecord* record = nullptr;
-      ASSERT_EQ(acdbOpenObject(record, block, AcDb::kForWrite), Acad::eOk);
-      for (AcDbObjectId id : record->entityIds()) {
-        AcDbObjectPointer<AcDbEntity> e(id, AcDb::kForWrite);
-        e->erase();
-      }
-      record->close();
-    }
+    const AcDbObjectId block = emptyBlock(&db, L"F_L0");
     k.build(&db, block);
     const duty::ViewOutline o = duty::blockOutline(block);
     EXPECT_EQ(o.problem, CString()) << k.name;
@@ -196,12 +198,7 @@ TEST(DutySheetOutline, TheBlocksCurvesGiveTheStrokesAndTheOverallSize) {
     EXPECT_LT(nearest, 1e-6) << k.name << ": no stroke through the point";
   }
   AcDbDatabase db;
-  const AcDbObjectId id = apptest::addBlock(&db, L"TEXT_ONLY");
-  AcDbBlockTableRecord* record = nullptr;
-  ASSERT_EQ(acdbOpenObject(record, id, AcDb::kForWrite), Acad::eOk);
-  for (AcDbObjectId e : record->entityIds())
-    AcDbObjectPointer<AcDbEntity>(e, AcDb::kForWrite)->erase();
-  record->close();
+  const AcDbObjectId id = emptyBlock(&db, L"TEXT_ONLY");
   append(id, new AcDbText({0, 0, 0}, L"4-72"));
   const duty::ViewOutline none = duty::blockOutline(id);
   EXPECT_TRUE(none.strokes.empty());
