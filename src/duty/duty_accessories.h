@@ -1,12 +1,12 @@
 // The accessories a model's catalogue rows list, for its data sheet: the
-// table <series>_<drive mode>_Accessory (ModelID, ItemName, Spec, Quantity,
-// Remark), the same rows FANSCHED joins into one cell and the model editor's
-// accessory grid shows.
+// table <series>_<drive mode>_Accessory (the model's ID, each item's name,
+// type, quantity and remark), the same rows FANSCHED joins into one cell and
+// the model editor's accessory grid shows.
 //
 // Only read: the statement is the model editor's own for a model's accessory
 // rows (db/catalogue_statements.h), so a catalogue on a server answers it as
 // it answers the editor. A column the table lacks reads as empty; the
-// placeholder row a new model gets (no ItemName) is not an accessory.
+// placeholder row a new model gets (no name) is not an accessory.
 #pragma once
 
 #include <vector>
@@ -17,8 +17,8 @@
 namespace duty {
 
 struct Accessory {
-  CString name;      // ItemName: 减振器, 电机, ...
-  CString type;      // Spec: the item's type or size
+  CString name;      // 减振器, 电机, ...
+  CString type;      // the item's type or size
   CString quantity;  // as the catalogue writes it
   CString remark;
 };
