@@ -154,7 +154,11 @@ class DrawingCanvas : public QWidget {
   ScenePainter m_painter;
   ViewTransform m_view;
   QImage m_cache;
-  bool m_cacheValid = false;
+  bool m_cacheValid = false;  // m_cache shows the scene through m_view
+  // m_cache holds a picture of the scene as it is now, drawn through
+  // m_cacheTransform (a pan moves it along rather than drawing it again).
+  bool m_cacheDrawn = false;
+  QTransform m_cacheTransform;
   const AcDbDatabase* m_db = nullptr;
   std::uint64_t m_stamp = 0;
   bool m_fitPending = true;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "cad/acdb.h"
 #include "gui/aci_colors.h"
@@ -18,6 +19,104 @@ std::size_t Scene::segmentCount() const {
   std::size_t n = 0;
   for (const SceneBatch& b : batches) n += b.segments.size();
   return n;
+}
+
+const SegmentGrid& Scene::gridOf(std::size_t batch) const {
+  if (m_grids.size() != batches.size()) {
+    m_grids.assign(batches.size(), SegmentGrid());
+    m_gridMade.assign(batches.size(), false);
+  }
+  if (!m_gridMade[batch]) {
+    m_grids[batch] = SegmentGrid::of(batches[batch].segments);
+    m_gridMade[batch] = true;
+  }
+  return m_grids[batch];
+}
+
+SegmentGrid SegmentGrid::of(const std::vector<QLineF>& segments) {
+  SegmentGrid grid;
+  if (segments.empty()) return grid;
+  // The box of the segments' middles (ends that are not finite are left to
+  // the one cell that takes what lies nowhere).
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  bool any = false;
+  for (const QLineF& s : segments) {
+    const QPointF m = (s.p1() + s.p2()) / 2;
+    if (!std::isfinite(m.x()) || !std::isfinite(m.y())) continue;
+    if (!any) {
+      minX = maxX = m.x();
+      minY = maxY = m.y();
+      any = true;
+    }
+    minX = std::min(minX, m.x());
+    maxX = std::max(maxX, m.x());
+    minY = std::min(minY, m.y());
+    maxY = std::max(maxY, m.y());
+  }
+  // About 16 segments a cell, the cells about square, at most 256 a side.
+  const double w = std::max(maxX - minX, 1e-300);
+  const double h = std::max(maxY - minY, 1e-300);
+  const double cells = std::max(1.0, static_cast<double>(segments.size()) / 16.0);
+  const double aspect = std::clamp(w / h, 1.0 / cells, cells);
+  const int cols = std::clamp(static_cast<int>(std::sqrt(cells * aspect)), 1, 256);
+  const int rows = std::clamp(static_cast<int>(cells / cols), 1, 256);
+  const double kx = cols / w;
+  const double ky = rows / h;
+  // Cells are numbered along a Z curve (the bits of column and row
+  // interleaved), so that cells next to each other in the list are next to
+  // each other in the drawing too.
+  std::size_t side = 1;
+  while (side < static_cast<std::size_t>(std::max(cols, rows))) side *= 2;
+  const std::size_t count = side * side + 1;
+  const std::size_t nowhere = count - 1;
+  auto spread = [](std::size_t v) {
+    std::size_t out = 0;
+    for (int bit = 0; bit < 8; ++bit) out |= ((v >> bit) & 1u) << (2 * bit);
+    return out;
+  };
+  auto cellOf = [&](const QLineF& s) -> std::size_t {
+    const QPointF m = (s.p1() + s.p2()) / 2;
+    if (!std::isfinite(m.x()) || !std::isfinite(m.y())) return nowhere;
+    const int cx = std::clamp(static_cast<int>((m.x() - minX) * kx), 0, cols - 1);
+    const int cy = std::clamp(static_cast<int>((m.y() - minY) * ky), 0, rows - 1);
+    return spread(static_cast<std::size_t>(cx)) | (spread(static_cast<std::size_t>(cy)) << 1);
+  };
+  // A counting sort of the segments by cell.
+  std::vector<std::uint32_t> cellIndex(segments.size());
+  std::vector<std::uint32_t> start(count + 1, 0);
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    cellIndex[i] = static_cast<std::uint32_t>(cellOf(segments[i]));
+    ++start[cellIndex[i] + 1];
+  }
+  for (std::size_t c = 0; c < count; ++c) start[c + 1] += start[c];
+  grid.segments.resize(segments.size());
+  std::vector<std::uint32_t> next(start.begin(), start.end() - 1);
+  for (std::size_t i = 0; i < segments.size(); ++i)
+    grid.segments[next[cellIndex[i]]++] = segments[i];
+  for (std::size_t c = 0; c < count; ++c) {
+    if (start[c] == start[c + 1]) continue;
+    Cell cell;
+    cell.begin = start[c];
+    cell.end = start[c + 1];
+    if (c == nowhere) {
+      // Whatever is not finite may be anywhere.
+      const double inf = std::numeric_limits<double>::infinity();
+      cell.minX = cell.minY = -inf;
+      cell.maxX = cell.maxY = inf;
+    } else {
+      cell.minX = cell.maxX = grid.segments[cell.begin].x1();
+      cell.minY = cell.maxY = grid.segments[cell.begin].y1();
+      for (std::uint32_t i = cell.begin; i < cell.end; ++i) {
+        const QLineF& s = grid.segments[i];
+        cell.minX = std::min({cell.minX, s.x1(), s.x2()});
+        cell.maxX = std::max({cell.maxX, s.x1(), s.x2()});
+        cell.minY = std::min({cell.minY, s.y1(), s.y2()});
+        cell.maxY = std::max({cell.maxY, s.y1(), s.y2()});
+      }
+    }
+    grid.cells.push_back(cell);
+  }
+  return grid;
 }
 
 namespace detail {

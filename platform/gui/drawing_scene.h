@@ -18,6 +18,7 @@
 #include <QRectF>
 #include <QString>
 #include <QTransform>
+#include <cstdint>
 #include <vector>
 
 class AcDbDatabase;
@@ -39,6 +40,33 @@ struct SceneText {
   QPointF fitEnd;
 };
 
+// A batch's segments sorted by where they lie, so that a view of part of a
+// large drawing finds the few it shows without looking at every one. The
+// bounds are cut into a grid; each segment is kept once, in the cell of its
+// middle, and each cell keeps the box of its own segments (which may reach
+// out of the cell), so a cell whose box misses the view holds nothing to draw.
+struct SegmentGrid {
+  struct Cell {
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;  // the box of the cell's segments
+    std::uint32_t begin = 0, end = 0;               // its segments in `segments`
+  };
+  std::vector<Cell> cells;       // the cells that hold segments
+  std::vector<QLineF> segments;  // the batch's segments, cell after cell
+
+  static SegmentGrid of(const std::vector<QLineF>& segments);
+  // Calls fn(first, count) for the runs of segments whose cell box meets
+  // world (closed): every segment that meets world is in one of them.
+  template <class Fn>
+  void forEachRunMeeting(const QRectF& world, Fn fn) const {
+    for (const Cell& c : cells) {
+      if (c.minX <= world.right() && c.maxX >= world.left() && c.minY <= world.bottom() &&
+          c.maxY >= world.top()) {
+        fn(segments.data() + c.begin, c.end - c.begin);
+      }
+    }
+  }
+};
+
 struct SceneBatch {
   QRgb color = 0;
   std::vector<QLineF> segments;
@@ -55,6 +83,14 @@ struct Scene {
 
   bool isEmpty() const { return !hasBounds; }
   std::size_t segmentCount() const;
+  // The grid of a batch's segments, made the first time it is asked for (a
+  // view of the whole drawing never needs it). Changing the batches after
+  // that leaves it stale: a scene is built once and then only read.
+  const SegmentGrid& gridOf(std::size_t batch) const;
+
+ private:
+  mutable std::vector<SegmentGrid> m_grids;
+  mutable std::vector<bool> m_gridMade;
 };
 
 // The model space of db as seen on a widget of this background colour. A null

@@ -1,42 +1,47 @@
-// Clipping and stepping of one-pixel lines.
+// Stepping of one-pixel lines.
 #include "gui/pixel_lines.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <utility>
 
 namespace zrgui {
 
 namespace {
 
-// Clips the segment to lo <= x <= maxX, lo <= y <= maxY; false when nothing is left.
-bool clip(double& x0, double& y0, double& x1, double& y1, double lo, double maxX, double maxY) {
-  double t0 = 0;
-  double t1 = 1;
-  const double dx = x1 - x0;
-  const double dy = y1 - y0;
-  auto edge = [&t0, &t1](double p, double q) {
-    if (p == 0) return q >= 0;
-    const double r = q / p;
-    if (p < 0) {
-      if (r > t1) return false;
-      if (r > t0) t0 = r;
-    } else {
-      if (r < t0) return false;
-      if (r < t1) t1 = r;
-    }
-    return true;
-  };
-  if (!edge(-dx, x0 - lo) || !edge(dx, maxX - x0) || !edge(-dy, y0 - lo) || !edge(dy, maxY - y0)) {
-    return false;
+// The whole number nearest to v (halves up), for v inside [lo - 1, hi + 1],
+// with lo >= 0: truncation is flooring there once shifted above zero.
+inline int nearest(double v) { return static_cast<int>(v + 1.5) - 1; }
+
+// The steps [first, last] of the major axis a line over [a, b] (in any order)
+// covers, inside [lo, hi]; first > last when none.
+inline void stepsInside(double a, double b, int lo, int hi, int& first, int& last) {
+  if (a > b) std::swap(a, b);
+  // Clamped first, so that far-off ends cannot overflow the conversion.
+  a = std::clamp(a, lo - 1.0, hi + 1.0);
+  b = std::clamp(b, lo - 1.0, hi + 1.0);
+  first = std::max(lo, nearest(a));
+  last = std::min(hi, nearest(b));
+}
+
+// Narrows [first, last] to the steps where the minor coordinate m(s) =
+// m0 + (s - s0) * slope rounds into [lo, hi], give or take a step (the loop
+// checks each pixel).
+inline void narrow(double s0, double m0, double slope, int lo, int hi, int& first, int& last) {
+  if (slope == 0) {
+    if (m0 < lo - 0.5 || m0 >= hi + 0.5) last = first - 1;
+    return;
   }
-  const double cx0 = x0 + t0 * dx;
-  const double cy0 = y0 + t0 * dy;
-  x1 = x0 + t1 * dx;
-  y1 = y0 + t1 * dy;
-  x0 = cx0;
-  y0 = cy0;
-  return true;
+  double a = s0 + (lo - 0.5 - m0) / slope;
+  double b = s0 + (hi + 0.5 - m0) / slope;
+  if (a > b) std::swap(a, b);
+  if (!(a < last + 1.0) || !(b > first - 1.0)) {
+    last = first - 1;
+    return;
+  }
+  // Both are inside (first - 1, last + 1) where they are converted.
+  if (a > first) first = std::max(first, static_cast<int>(a) - 1);
+  if (b < last) last = std::min(last, static_cast<int>(b) + 1);
 }
 
 }  // namespace
@@ -47,45 +52,44 @@ bool PixelLines::usable(const QImage& image) {
                              f == QImage::Format_ARGB32_Premultiplied);
 }
 
-PixelLines::PixelLines(QImage& image)
+PixelLines::PixelLines(QImage& image, QRect clip)
     : m_bits(reinterpret_cast<QRgb*>(image.bits())),
-      m_stride(image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))),
-      m_width(image.width()),
-      m_height(image.height()) {}
+      m_stride(image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb))) {
+  const QRect r = clip.isEmpty() ? image.rect() : clip.intersected(image.rect());
+  m_left = r.left();
+  m_top = r.top();
+  m_right = r.isEmpty() ? r.left() - 1 : r.right();
+  m_bottom = r.bottom();
+}
 
 void PixelLines::draw(double x0, double y0, double x1, double y1, QRgb color) {
   if (!(std::isfinite(x0) && std::isfinite(y0) && std::isfinite(x1) && std::isfinite(y1))) return;
-  if (m_width <= 0 || m_height <= 0) return;
-  // A pixel covers the half unit around its centre; the margin keeps the
-  // rounded ends inside the image.
-  constexpr double kHalf = 0.5 - 1e-9;
-  if (!clip(x0, y0, x1, y1, -kHalf, m_width - 1 + kHalf, m_height - 1 + kHalf)) return;
-  // Clipping far-off ends leaves errors of a few units in the last place of
-  // their size: the rounded ends are held inside the image, and every pixel
-  // between two pixels inside it is inside too.
-  auto pixel = [](double v, int size) {
-    return std::clamp(static_cast<int>(std::lround(v)), 0, size - 1);
-  };
-  int ax = pixel(x0, m_width);
-  int ay = pixel(y0, m_height);
-  const int bx = pixel(x1, m_width);
-  const int by = pixel(y1, m_height);
-  const int dx = std::abs(bx - ax);
-  const int dy = -std::abs(by - ay);
-  const int sx = ax < bx ? 1 : -1;
-  const int sy = ay < by ? 1 : -1;
-  int err = dx + dy;
-  for (;;) {
-    m_bits[ay * m_stride + ax] = color;
-    if (ax == bx && ay == by) break;
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      ax += sx;
+  if (m_right < m_left || m_bottom < m_top) return;
+  const double dx = x1 - x0;
+  const double dy = y1 - y0;
+  if (std::abs(dx) >= std::abs(dy)) {
+    // One pixel a column.
+    int first = 0, last = 0;
+    stepsInside(x0, x1, m_left, m_right, first, last);
+    const double slope = dx == 0 ? 0 : dy / dx;
+    narrow(x0, y0, slope, m_top, m_bottom, first, last);
+    const auto rows = static_cast<unsigned>(m_bottom - m_top);
+    for (int x = first; x <= last; ++x) {
+      const int y = nearest(y0 + (x - x0) * slope);
+      if (static_cast<unsigned>(y - m_top) <= rows) m_bits[y * m_stride + x] = color;
     }
-    if (e2 <= dx) {
-      err += dx;
-      ay += sy;
+  } else {
+    // One pixel a row.
+    int first = 0, last = 0;
+    stepsInside(y0, y1, m_top, m_bottom, first, last);
+    const double slope = dx / dy;
+    narrow(y0, x0, slope, m_left, m_right, first, last);
+    if (first > last) return;
+    const auto columns = static_cast<unsigned>(m_right - m_left);
+    QRgb* row = m_bits + first * m_stride;
+    for (int y = first; y <= last; ++y, row += m_stride) {
+      const int x = nearest(x0 + (y - y0) * slope);
+      if (static_cast<unsigned>(x - m_left) <= columns) row[x] = color;
     }
   }
 }

@@ -95,6 +95,7 @@ class SceneBuilder {
   const AcDbStub* m_layerZero = nullptr;
   std::vector<const AcDbStub*> m_blockPath;
   double m_minX = 0, m_minY = 0, m_maxX = 0, m_maxY = 0;
+  std::vector<QPointF> m_mapped;  // a curve's points mapped, kept for the next curve
 };
 
 }  // namespace zrgui::detail

@@ -2,6 +2,7 @@
 // coordinates, every text an anchored SceneText.
 #include <QStringList>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -107,6 +108,21 @@ std::vector<AcGePoint3d> circlePoints(const AcDbCircle* circle) {
   const int n = chords(sweep);
   const double r = circle->radius();
   std::vector<AcGePoint3d> pts;
+  pts.reserve(static_cast<std::size_t>(n) + 1);
+  if (start == 0 && sweep == kTwoPi) {
+    // Whole circles (most of a drawing's curves) take their angles' cosines
+    // and sines from a table, computed as below.
+    static const auto turn = [] {
+      std::array<std::pair<double, double>, kChordsPerTurn + 1> table{};
+      for (int i = 0; i <= kChordsPerTurn; ++i) {
+        const double t = 0 + kTwoPi * i / kChordsPerTurn;
+        table[static_cast<std::size_t>(i)] = {std::cos(t), std::sin(t)};
+      }
+      return table;
+    }();
+    for (const auto& [c, s] : turn) pts.push_back(circle->center() + ax * (r * c) + ay * (r * s));
+    return pts;
+  }
   for (int i = 0; i <= n; ++i) {
     const double t = start + sweep * i / n;
     pts.push_back(circle->center() + ax * (r * std::cos(t)) + ay * (r * std::sin(t)));
@@ -204,10 +220,9 @@ bool SceneBuilder::addCurve(const AcDbEntity* e, const Context& ctx) {
   } else {
     return false;
   }
-  std::vector<QPointF> mapped;
-  mapped.reserve(pts.size());
-  for (const auto& p : pts) mapped.push_back(map(p, ctx));
-  polyline(mapped, false);
+  m_mapped.clear();
+  for (const auto& p : pts) m_mapped.push_back(map(p, ctx));
+  polyline(m_mapped, false);
   return true;
 }
 

@@ -2,7 +2,8 @@
 // image without a painter transform or clip they go straight into its pixels
 // (pixel_lines.h), elsewhere they are culled and drawn with one QPainter call
 // per colour (the raster engine's own transform of each segment costs more
-// than this loop; measured in bench/gui).
+// than this loop; measured in bench/gui). A view of part of the drawing looks
+// only at the segments of the grid cells it shows (SegmentGrid).
 #include "gui/scene_painter.h"
 
 #include <QFontMetricsF>
@@ -21,11 +22,11 @@ constexpr double kGreekBelow = 4.0;
 
 // Whether a segment may touch the rectangle (false only when both ends lie
 // beyond the same edge).
-bool mayMeet(const QLineF& l, double w, double h) {
-  if (l.x1() < 0 && l.x2() < 0) return false;
-  if (l.y1() < 0 && l.y2() < 0) return false;
-  if (l.x1() > w && l.x2() > w) return false;
-  if (l.y1() > h && l.y2() > h) return false;
+bool mayMeet(const QLineF& l, double x0, double y0, double x1, double y1) {
+  if (l.x1() < x0 && l.x2() < x0) return false;
+  if (l.y1() < y0 && l.y2() < y0) return false;
+  if (l.x1() > x1 && l.x2() > x1) return false;
+  if (l.y1() > y1 && l.y2() > y1) return false;
   return true;
 }
 
@@ -39,38 +40,70 @@ ScenePainter::ScenePainter() : m_font(textFont()) {
 
 QFont ScenePainter::textFont() { return cjkFont(); }
 
+template <class Fn>
+void ScenePainter::forSegmentsMeeting(const Scene& scene, std::size_t batch, const QRectF& world,
+                                      bool whole, Fn fn) {
+  const std::vector<QLineF>& all = scene.batches[batch].segments;
+  // A view of the whole drawing goes through every segment as it is (and
+  // the first picture of a drawing need not wait for its grid).
+  if (whole || all.size() < 256) {
+    fn(all.data(), all.size());
+    return;
+  }
+  scene.gridOf(batch).forEachRunMeeting(world, fn);
+}
+
 void ScenePainter::paint(QPainter& painter, const Scene& scene, const ViewTransform& view,
-                         QColor background) {
+                         QColor background, QRect area) {
   const QSize size = view.viewport();
-  painter.fillRect(QRect(QPoint(0, 0), size), background);
-  if (!view.isSet()) return;
-  const QTransform t = view.toScreenTransform();
-  const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22();
-  const double dx = t.dx(), dy = t.dy();
-  const double w = size.width(), h = size.height();
-  painter.setRenderHint(QPainter::Antialiasing, false);
+  const QRect full(QPoint(0, 0), size);
+  if (area.isEmpty()) area = full;
+  area &= full;
   auto* image = dynamic_cast<QImage*>(painter.device());
   const bool direct = image && PixelLines::usable(*image) && !painter.hasClipping() &&
                       painter.transform().isIdentity() && image->size() == size;
-  for (const SceneBatch& batch : scene.batches) {
+  const bool part = area != full;
+  painter.fillRect(area, background);
+  if (!view.isSet() || area.isEmpty()) return;
+  if (part) {
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+  }
+  const QTransform t = view.toScreenTransform();
+  const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22();
+  const double dx = t.dx(), dy = t.dy();
+  // What the area shows of the world, a pixel more all round: a segment
+  // that ends just outside may light a pixel inside.
+  bool invertible = false;
+  const QTransform toWorld = t.inverted(&invertible);
+  const QRectF world =
+      invertible ? toWorld.mapRect(QRectF(area).adjusted(-1.5, -1.5, 1.5, 1.5)) : QRectF();
+  const bool whole = !invertible || !scene.hasBounds || world.contains(scene.bounds);
+  const double x0 = area.left() - 0.5, y0 = area.top() - 0.5;
+  const double x1 = area.right() + 1.5, y1 = area.bottom() + 1.5;
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  for (std::size_t bi = 0; bi < scene.batches.size(); ++bi) {
+    const SceneBatch& batch = scene.batches[bi];
     const QColor color = QColor::fromRgb(batch.color);
-    QPen pen(color, 0);
-    painter.setPen(pen);
+    painter.setPen(QPen(color, 0));
     if (direct) {
-      PixelLines lines(*image);
+      PixelLines lines(*image, area);
       const QRgb pixel = 0xFF000000u | batch.color;
-      for (const QLineF& s : batch.segments) {
-        lines.draw(m11 * s.x1() + m21 * s.y1() + dx, m12 * s.x1() + m22 * s.y1() + dy,
-                   m11 * s.x2() + m21 * s.y2() + dx, m12 * s.x2() + m22 * s.y2() + dy, pixel);
-      }
+      forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
+        for (const QLineF* end = s + n; s != end; ++s) {
+          lines.draw(m11 * s->x1() + m21 * s->y1() + dx, m12 * s->x1() + m22 * s->y1() + dy,
+                     m11 * s->x2() + m21 * s->y2() + dx, m12 * s->x2() + m22 * s->y2() + dy, pixel);
+        }
+      });
     } else {
       m_buffer.clear();
-      m_buffer.reserve(batch.segments.size());
-      for (const QLineF& s : batch.segments) {
-        const QLineF l(m11 * s.x1() + m21 * s.y1() + dx, m12 * s.x1() + m22 * s.y1() + dy,
-                       m11 * s.x2() + m21 * s.y2() + dx, m12 * s.x2() + m22 * s.y2() + dy);
-        if (mayMeet(l, w, h)) m_buffer.push_back(l);
-      }
+      forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
+        for (const QLineF* end = s + n; s != end; ++s) {
+          const QLineF l(m11 * s->x1() + m21 * s->y1() + dx, m12 * s->x1() + m22 * s->y1() + dy,
+                         m11 * s->x2() + m21 * s->y2() + dx, m12 * s->x2() + m22 * s->y2() + dy);
+          if (mayMeet(l, x0, y0, x1, y1)) m_buffer.push_back(l);
+        }
+      });
       if (!m_buffer.empty()) painter.drawLines(m_buffer.data(), static_cast<int>(m_buffer.size()));
     }
     if (!batch.points.empty()) {
@@ -84,6 +117,7 @@ void ScenePainter::paint(QPainter& painter, const Scene& scene, const ViewTransf
     }
     if (!batch.texts.empty()) paintTexts(painter, batch, view, t);
   }
+  if (part) painter.restore();
 }
 
 void ScenePainter::paintTexts(QPainter& painter, const SceneBatch& batch, const ViewTransform& view,

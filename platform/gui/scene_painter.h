@@ -16,8 +16,11 @@ class ScenePainter {
 
   // Fills the painter's viewport with background and draws the scene through
   // view: segments one pixel wide, only those that can be seen; texts in the
-  // drawing font, as lines when they are too small to read.
-  void paint(QPainter& painter, const Scene& scene, const ViewTransform& view, QColor background);
+  // drawing font, as lines when they are too small to read. With an area (in
+  // the view's pixels) only that part is painted, the rest left as it was;
+  // what it shows there is what a whole paint shows.
+  void paint(QPainter& painter, const Scene& scene, const ViewTransform& view, QColor background,
+             QRect area = QRect());
 
   // The font CAD text is drawn with (a CJK font when one is installed).
   static QFont textFont();
@@ -25,6 +28,11 @@ class ScenePainter {
  private:
   void paintTexts(QPainter& painter, const SceneBatch& batch, const ViewTransform& view,
                   const QTransform& toScreen);
+  // Calls fn(first, count) for runs of the batch's segments that hold all
+  // that may meet world.
+  template <class Fn>
+  static void forSegmentsMeeting(const Scene& scene, std::size_t batch, const QRectF& world,
+                                 bool whole, Fn fn);
 
   std::vector<QLineF> m_buffer;  // kept between paints: redraws allocate nothing
   QFont m_font;

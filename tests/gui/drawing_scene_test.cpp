@@ -2,11 +2,16 @@
 // references, curves and texts, and how it is painted.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <set>
 
 #include "gui/aci_colors.h"
+#include "gui/drawing_canvas.h"
 #include "gui/drawing_scene.h"
 #include "gui/pixel_lines.h"
 #include "gui/scene_builder.h"
@@ -234,6 +239,114 @@ TEST(PixelLines, LinesAreClippedToTheImageWhereverTheirEndsLie) {
   EXPECT_EQ(image.pixel(39, 0), red);
   EXPECT_GT(guitest::countColor(image, QRect(0, 7, 8, 22), Qt::red), 0) << "the diagonal";
   EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 0)) << "the line that is no number drew nothing";
+}
+
+// Pixels of b that differ from a inside rect.
+int differing(const QImage& a, const QImage& b, QRect rect) {
+  int n = 0;
+  for (int y = rect.top(); y <= rect.bottom(); ++y)
+    for (int x = rect.left(); x <= rect.right(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+  return n;
+}
+
+TEST(PixelLines, ALineDrawnIntoPartOfTheImageLightsThereWhatItLightsDrawnWhole) {
+  // Shallow and steep, backwards, far-off ends, shorter than a pixel, diagonal.
+  for (const QLineF l : {QLineF(-3.2, 4.4, 61.7, 19.3), QLineF(7.6, -20, 23.3, 70.1),
+                         QLineF(58.4, 2.5, 1.5, 37.5), QLineF(-1e9, -2e9, 1e9, 2.2e9),
+                         QLineF(30.3, 10.2, 30.7, 10.4), QLineF(0.5, 0.5, 59.5, 39.5)}) {
+    auto drawn = [&l](QRect part) {
+      QImage image(60, 40, QImage::Format_RGB32);
+      image.fill(Qt::black);
+      zrgui::PixelLines(image, part).draw(l.x1(), l.y1(), l.x2(), l.y2(), qRgb(255, 0, 0));
+      return image;
+    };
+    const QImage whole = drawn(QRect());
+    for (const QRect part : {QRect(0, 0, 7, 40), QRect(53, 0, 7, 40), QRect(0, 0, 60, 5),
+                             QRect(0, 34, 60, 6), QRect(21, 13, 9, 11)}) {
+      const QImage clipped = drawn(part);
+      EXPECT_EQ(differing(whole, clipped, part), 0)
+          << l.x1() << "," << l.y1() << " in " << part.x();
+      EXPECT_EQ(guitest::countColor(clipped, clipped.rect(), Qt::red, 0),
+                guitest::countColor(clipped, part, Qt::red, 0))
+          << "nothing outside the part";
+    }
+  }
+}
+
+TEST(SegmentGrid, EverySegmentThatMeetsABoxIsInTheRunsFoundForItAndEachIsKeptOnce) {
+  // Short segments, and long ones (one in fifty, one across all) whose
+  // middles lie in cells far from boxes they cross.
+  std::mt19937 rng(7);
+  std::uniform_real_distribution<double> at(0, 1000), len(-600, 600);
+  std::vector<QLineF> segments{QLineF(-5000, 500.5, 5000, 500.5)};
+  for (int i = 0; i < 3000; ++i) {
+    const QPointF a(at(rng), at(rng));
+    segments.emplace_back(a, a + QPointF(len(rng), len(rng)) * (i % 50 ? 0.01 : 1));
+  }
+  const zrgui::SegmentGrid grid = zrgui::SegmentGrid::of(segments);
+  auto key = [](const QLineF& s) { return std::make_tuple(s.x1(), s.y1(), s.x2(), s.y2()); };
+  using Keys = std::multiset<std::tuple<double, double, double, double>>;
+  Keys kept, given;
+  for (std::size_t i = 0; i < segments.size(); ++i) {
+    kept.insert(key(grid.segments[i]));
+    given.insert(key(segments[i]));
+  }
+  EXPECT_EQ(kept, given);
+  for (const QRectF box : {QRectF(0, 0, 1000, 1000), QRectF(495, 499, 10, 3),
+                           QRectF(-3000, 200, 10, 10), QRectF(123.4, 567.8, 0.5, 0.5)}) {
+    Keys found;
+    grid.forEachRunMeeting(box, [&](const QLineF* s, std::size_t n) {
+      for (std::size_t i = 0; i < n; ++i) found.insert(key(s[i]));
+    });
+    for (const QLineF& s : segments) {
+      if (QRectF(s.p1(), s.p2()).normalized().adjusted(0, 0, 1e-9, 1e-9).intersects(box)) {
+        EXPECT_EQ(found.count(key(s)), 1u) << "box at " << box.x() << "," << box.y();
+      }
+    }
+  }
+}
+
+TEST(DrawingCanvas, APannedPictureIsTheSameAsOneDrawnWholeThere) {
+  // A pan moves the picture and draws only the strips it uncovers; it must
+  // show what a whole redraw at the new view shows, texts and crossings too.
+  TestDrawing d;
+  d.layer(L"RED", 1);
+  d.layer(L"GREEN", 3);
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> at(0, 400), len(-60, 60);
+  for (int i = 0; i < 600; ++i) {
+    const AcGePoint3d a(at(rng), at(rng) * 0.6, 0);
+    d.line(a, a + AcGeVector3d(len(rng), len(rng), 0), 256, i % 2 ? L"RED" : L"GREEN");
+  }
+  d.add(new AcDbText({100, 100, 0}, L"风机 F-1", AcDbObjectId(), 12, 0.3), 7);
+  d.add(new AcDbCircle({200, 120, 0}, AcGeVector3d::kZAxis, 40), 2);
+  acdbHostApplicationServices()->setWorkingDatabase(d.db());
+  const struct { int dx, dy; } pans[] = {{37, 0}, {0, -23}, {-41, 19}, {5, 60}, {-300, -200}};
+  zrgui::DrawingCanvas canvas;
+  canvas.resize(320, 200);
+  canvas.refresh();
+  canvas.zoomBy(2.0);
+  (void)canvas.picture();
+  for (const auto& pan : pans) {
+    const QPointF from(160, 100), to(160 + pan.dx, 100 + pan.dy);
+    for (auto [type, where, button] :
+         {std::tuple(QEvent::MouseButtonPress, from, Qt::MiddleButton),
+          std::tuple(QEvent::MouseMove, to, Qt::NoButton),
+          std::tuple(QEvent::MouseButtonRelease, to, Qt::MiddleButton)}) {
+      QMouseEvent e(type, where, canvas.mapToGlobal(where), button,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MiddleButton, {});
+      QCoreApplication::sendEvent(&canvas, &e);
+    }
+    const QImage panned = canvas.picture();
+    QImage whole(canvas.size(), QImage::Format_RGB32);
+    {
+      QPainter p(&whole);
+      zrgui::ScenePainter().paint(p, canvas.scene(), canvas.view(),
+                                  zrgui::DrawingCanvas::backgroundColor());
+    }
+    EXPECT_EQ(differing(whole, panned, whole.rect()), 0) << "pan by " << pan.dx << "," << pan.dy;
+  }
+  acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }
 
 }  // namespace
