@@ -1,6 +1,7 @@
 // _Connection: the data-access connection object, and the smart-pointer names of all the objects.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,3 +64,27 @@ class _Connection : public adoimpl::RefCounted<IDispatch> {
   std::shared_ptr<adoimpl::Session> m_session;
   std::wstring m_connectionString;
 };
+
+namespace adoimpl {
+
+// What a connection's catalogue holds, as of one look. Two stamps that are the
+// same (sameContent) mean that nothing was written to the catalogue in
+// between, by this program or another, so that what was read at the first
+// still stands at the second. A stamp is the back end's connection, by a
+// serial of the process that no other connection is given (a connection kept
+// for the next open keeps it; one whose schema changed gets a new one), and
+// its change stamp (backend.h: SQLite's data_version, a server's change
+// notifications, and this connection's own writes). One user action looks
+// once: a commit made while it runs is seen by the next action's stamp.
+// Inside a transaction the stamp is not known.
+struct CatalogueStamp {
+  std::uint64_t connection = 0;  // 0: not known
+  long long version = -1;        // -1: not known (a locked or damaged file, a lost server)
+  std::int64_t changes = -1;
+};
+// The stamp now; raises adErrObjectClosed when the connection is not open.
+CatalogueStamp catalogueStamp(const _Connection& connection);
+// Whether both are known and the same; a stamp not known is the same as none.
+bool sameContent(const CatalogueStamp& a, const CatalogueStamp& b);
+
+}  // namespace adoimpl

@@ -3,12 +3,15 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <list>
 #include <mutex>
 #include <stdexcept>
+#include <unordered_map>
 #include <utility>
 
+#include "ado_connection.h"
 #include "ado_enums.h"
 #include "ado_errors.h"
 #include "base/file_functions.h"
@@ -108,6 +111,36 @@ std::shared_ptr<Session> Session::openServer(const std::string& address) {
 }
 
 namespace {
+
+// Each back end's serial for catalogueStamp, given when it is first asked for
+// and dropped when the back end closes or its schema changes, so that a back
+// end made later at the same address, or a schema another statement may have
+// changed, never carries an earlier stamp.
+struct ConnectionSerials {
+  std::mutex mutex;
+  std::unordered_map<const Backend*, std::uint64_t> serials;
+  std::uint64_t last = 0;
+};
+
+ConnectionSerials& connectionSerials() {
+  static ConnectionSerials* serials = new ConnectionSerials;  // never destroyed, as keptSessions
+  return *serials;
+}
+
+std::uint64_t serialOf(const Backend& backend) {
+  ConnectionSerials& s = connectionSerials();
+  const std::lock_guard lock(s.mutex);
+  const auto [it, added] = s.serials.try_emplace(&backend, 0);
+  if (added) it->second = ++s.last;
+  return it->second;
+}
+
+void dropSerial(const Backend* backend) {
+  if (backend == nullptr) return;
+  ConnectionSerials& s = connectionSerials();
+  const std::lock_guard lock(s.mutex);
+  s.serials.erase(backend);
+}
 
 // The connections kept by Session::close(), most recently closed first. Never
 // destroyed: a connection closed while the program exits must not find it gone.
@@ -216,6 +249,7 @@ Session::Session(std::unique_ptr<Backend> backend)
 Session::~Session() { closeNow(); }
 
 void Session::schemaChanged() {
+  dropSerial(m_backend.get());
   m_translated[0].clear();
   m_translated[1].clear();
   m_tablesLoaded = false;
@@ -238,6 +272,7 @@ void Session::close() {
 
 void Session::closeNow() {
   m_results->clear();
+  dropSerial(m_backend.get());
   if (m_backend) m_backend->close();
   m_backend.reset();
   m_tables.clear();
@@ -326,6 +361,20 @@ TranslatedStatement Session::translateText(std::wstring_view sql, bool wantRowid
     zrbase::appendUtf8AsWide(why, e.what());
     throw _com_error(DB_E_ERRORSINCOMMAND, L"SQL syntax error: " + why);
   }
+}
+
+CatalogueStamp catalogueStamp(const _Connection& connection) {
+  Backend& backend = connection.session()->backend();
+  // Inside a transaction what is read may yet be rolled back, which no stamp
+  // tells apart from what was read before.
+  if (!backend.reusable()) return {};
+  const ChangeStamp now = backend.stamp();
+  return {serialOf(backend), now.version, now.changes};
+}
+
+bool sameContent(const CatalogueStamp& a, const CatalogueStamp& b) {
+  const bool known = a.connection != 0 && a.version >= 0 && a.changes >= 0;
+  return known && a.connection == b.connection && a.version == b.version && a.changes == b.changes;
 }
 
 }  // namespace adoimpl

@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 #include <cwctype>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -474,8 +476,38 @@ PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
   return found;
 }
 
+std::shared_ptr<const DutyCatalogue> keptDutyCatalogue(const _ConnectionPtr& connection) {
+  // The last catalogue read whole, with the stamp taken before reading it:
+  // while the catalogue's stamp stays, nothing has written to it, here or in
+  // another program, and it is not read again (ten thousand models). One is
+  // kept, for the catalogue last asked for.
+  struct Kept {
+    std::mutex mutex;
+    adoimpl::CatalogueStamp stamp;
+    std::shared_ptr<const DutyCatalogue> catalogue;
+  };
+  static Kept* kept = new Kept;  // never destroyed: a module may read while the process exits
+  adoimpl::CatalogueStamp stamp;
+  if (connection != nullptr) {
+    try {
+      stamp = adoimpl::catalogueStamp(*connection);
+    } catch (const _com_error&) {
+      // A closed connection: the read below says why.
+    }
+  }
+  {
+    const std::lock_guard lock(kept->mutex);
+    if (kept->catalogue && adoimpl::sameContent(stamp, kept->stamp)) return kept->catalogue;
+  }
+  auto read = std::make_shared<const DutyCatalogue>(readCatalogue(connection, {}));
+  const std::lock_guard lock(kept->mutex);
+  kept->stamp = stamp;
+  kept->catalogue = read;
+  return read;
+}
+
 DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection) {
-  return readCatalogue(connection, {});
+  return *keptDutyCatalogue(connection);
 }
 
 DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection, const CatalogueQuery& query) {

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <tuple>
+#include <utility>
 
 #include "base/text_case.h"
 #include "fanperf/electrical_input.h"
@@ -176,6 +177,17 @@ std::optional<Candidate> boxCandidate(const std::vector<ModelBox>& boxes,
   return best;
 }
 
+// A range row's box in the catalogue's air, when it has all four bounds in order.
+std::optional<fanperf::DutyBox> rowBox(const PerformanceRow& r) {
+  if (!r.flowLow || !r.flowHigh || !r.pressureLow || !r.pressureHigh) return std::nullopt;
+  const fanperf::DutyBox box{*r.flowLow, *r.flowHigh, *r.pressureLow, *r.pressureHigh};
+  if (box.flowLow < 0 || box.pressureLow < 0 || box.flowLow > box.flowHigh ||
+      box.pressureLow > box.pressureHigh) {
+    return std::nullopt;
+  }
+  return box;
+}
+
 }  // namespace
 
 bool isBeltDrive(const CString& driveMode) {
@@ -202,13 +214,8 @@ std::optional<fanperf::FanCurve> modelCurve(const CatalogueModel& model, double 
 std::vector<ModelBox> modelBoxes(const CatalogueModel& model, double densityRatio) {
   std::vector<ModelBox> boxes;
   for (const PerformanceRow& r : model.rows) {
-    if (!r.flowLow || !r.flowHigh || !r.pressureLow || !r.pressureHigh) continue;
-    const fanperf::DutyBox box{*r.flowLow, *r.flowHigh, *r.pressureLow, *r.pressureHigh};
-    if (box.flowLow < 0 || box.pressureLow < 0 || box.flowLow > box.flowHigh ||
-        box.pressureLow > box.pressureHigh) {
-      continue;
-    }
-    boxes.push_back({box.scaled(1, densityRatio), &r});
+    if (const std::optional<fanperf::DutyBox> box = rowBox(r))
+      boxes.push_back({box->scaled(1, densityRatio), &r});
   }
   return boxes;
 }
@@ -295,6 +302,62 @@ DutySelection startSelection(const DutyCatalogue& catalogue, const DutyCondition
   return s;
 }
 
+// The flows a point model's curve spans, when its rows certainly make a curve
+// at the density ratio without building one: at least two points, their flows
+// rising in table order from zero or more, every value finite scaled as well.
+// Otherwise none, and only building the curve tells.
+std::optional<std::pair<double, double>> plainFlowSpan(const CatalogueModel& model,
+                                                       double densityRatio) {
+  auto finite = [densityRatio](const std::optional<double>& v, bool scaled) {
+    return !v || (std::isfinite(*v) && (!scaled || std::isfinite(*v * densityRatio)));
+  };
+  std::optional<std::pair<double, double>> span;
+  int points = 0;
+  for (const PerformanceRow& r : model.rows) {
+    if (!r.flow || !r.pressure) continue;
+    const double q = *r.flow;
+    if (!finite(r.flow, false) || !finite(r.pressure, true) || !finite(r.efficiency, false) ||
+        !finite(r.shaftPower, true)) {
+      return std::nullopt;
+    }
+    if (span ? !(q > span->second) : q < 0) return std::nullopt;
+    if (!span) span.emplace(q, q);
+    span->second = q;
+    ++points;
+  }
+  if (points < 2) return std::nullopt;
+  return span;
+}
+
+// Whether a range model has boxes, and whether any of them spans flows a
+// single fan's operating point may take (boxCandidate's, widened far beyond
+// the rounding its box test allows): the point lies in a box, at the same
+// flows in any air.
+enum class BoxReach { NoBox, Outside, Maybe };
+BoxReach boxReach(const CatalogueModel& model, const DutyConditions& duty) {
+  constexpr double kMargin = 1e-6;
+  bool any = false;
+  for (const PerformanceRow& r : model.rows) {
+    const std::optional<fanperf::DutyBox> box = rowBox(r);
+    if (!box) continue;
+    any = true;
+    if (box->flowLow <= duty.flow * (1 + kMaxOversize) * (1 + kMargin) &&
+        box->flowHigh * (1 + kMargin) >= duty.flow) {
+      return BoxReach::Maybe;
+    }
+  }
+  return any ? BoxReach::Outside : BoxReach::NoBox;
+}
+
+// Whether a single fan's curve spanning these flows cannot meet the system
+// curve within the flows curveCandidate takes: its operating point lies on the
+// curve, so within its flows (the bounds are curveCandidate's own). Ten
+// thousand curves need not be built when a few hundred span the duty's flows.
+bool outsideDutyFlows(const std::pair<double, double>& span, const DutyConditions& duty) {
+  return span.second < duty.flow * (1 - kFlowTolerance) ||
+         span.first > duty.flow * (1 + kMaxOversize);
+}
+
 // Model i's candidate, if it reaches the duty, added to the selection.
 void considerModel(const DutyCatalogue& catalogue, std::size_t i,
                    const fanperf::SystemCurve& system, DutySelection& s) {
@@ -304,6 +367,10 @@ void considerModel(const DutyCatalogue& catalogue, std::size_t i,
   if (!series.kind || !series.problem.IsEmpty()) return;
   std::optional<Candidate> c;
   if (*series.kind == RowKind::Points) {
+    if (s.duty.fans == 1) {
+      const auto span = plainFlowSpan(model, ratio);
+      if (span && outsideDutyFlows(*span, s.duty)) return;
+    }
     const std::optional<fanperf::FanCurve> curve = modelCurve(model, ratio);
     if (!curve) {
       ++s.modelsWithoutRows;
@@ -311,6 +378,11 @@ void considerModel(const DutyCatalogue& catalogue, std::size_t i,
     }
     c = curveCandidate(model, *curve, system, s.duty);
   } else {
+    if (s.duty.fans == 1) {
+      const BoxReach reach = boxReach(model, s.duty);
+      if (reach == BoxReach::NoBox) ++s.modelsWithoutRows;
+      if (reach != BoxReach::Maybe) return;
+    }
     const std::vector<ModelBox> boxes = modelBoxes(model, ratio);
     if (boxes.empty()) {
       ++s.modelsWithoutRows;

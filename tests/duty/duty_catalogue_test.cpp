@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include <functional>
 #include <sstream>
 
 #include "catalogue_builder.h"
@@ -213,4 +216,69 @@ TEST(DutyCatalogue, SoundColumnsGiveTheListingsLwA) {
       {{L"X", L"163Hz"}, {L"Y", L"声功率级 1 kHz"}, {L"Z", L"Lw1250"}, {L"W", L"声功率级dB(A)"}});
   EXPECT_EQ(bands.bands[0] + bands.bands[4] + L"/" + bands.bands[1] + L"/" + bands.lwa,
             L"Lw63Y//W");
+}
+
+// The catalogue read is kept while nothing writes to it; a row written between two reads is
+// in the second, whoever wrote it: another connection of this program, another program (a
+// connection of its own, past the data layer), the reader's own connection, or another
+// program while the reader's connection was closed (and kept for the next open).
+TEST(DutyCatalogue, ARowWrittenBetweenTwoReadsIsInTheSecond) {
+  testsupport::TempDir dir;
+  const std::string path = dir.file("ZRFan.Mdb");
+  {
+    CatalogueBuilder b(path);
+    b.standardHeadings().model(7, S("4-72"), S("A"), 4.5, 2900LL).style("4-72", true);
+    b.parameterTable("4-72", TableStyle::Point);
+    b.row("4-72_Parameter", {"ModelID", "Flux", "AllPress"}, {7LL, 4000.0, 2000.0});
+  }
+  const wchar_t* insert = L"INSERT INTO 4-72_Parameter (ModelID, Flux, AllPress) VALUES (7, 5, 9)";
+  auto anotherProgram = [&path] {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db,
+                           "INSERT INTO \"4-72_Parameter\" (ModelID, Flux, AllPress) "
+                           "VALUES (7, 5, 9)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+  };
+  CAdoDB reader;
+  ASSERT_TRUE(reader.Open(CString::FromUtf8(path)));
+  struct Case {
+    const char* writer;
+    std::function<void()> write;
+  };
+  const Case cases[] = {
+      {"another connection",
+       [&] {
+         CAdoDB other;
+         ASSERT_TRUE(other.Open(CString::FromUtf8(path)));
+         ASSERT_TRUE(other.Execute(insert));
+       }},
+      {"another program", anotherProgram},
+      {"the reader", [&] { ASSERT_TRUE(reader.Execute(insert)); }},
+      {"another program, the reader closed",
+       [&] {
+         reader.Close();
+         anotherProgram();
+         ASSERT_TRUE(reader.Open(CString::FromUtf8(path)));
+       }},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.writer);
+    const std::vector<std::string> before = describe(duty::readDutyCatalogue(reader.m_pConnection));
+    EXPECT_EQ(describe(duty::readDutyCatalogue(reader.m_pConnection)), before) << "unchanged";
+    t.write();
+    const DutyCatalogue after = duty::readDutyCatalogue(reader.m_pConnection);
+    ASSERT_EQ(after.models.size(), 1u);
+    EXPECT_EQ(describe(after)[0], before[0] + " /5/9/-/-/-/-/-/-/-");
+  }
+  // A row read inside a transaction is gone once it is rolled back.
+  const std::vector<std::string> committed =
+      describe(duty::readDutyCatalogue(reader.m_pConnection));
+  reader.m_pConnection->BeginTrans();
+  ASSERT_TRUE(reader.Execute(insert));
+  EXPECT_NE(describe(duty::readDutyCatalogue(reader.m_pConnection)), committed);
+  reader.m_pConnection->RollbackTrans();
+  EXPECT_EQ(describe(duty::readDutyCatalogue(reader.m_pConnection)), committed);
 }

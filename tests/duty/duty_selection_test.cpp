@@ -242,3 +242,44 @@ TEST(DutySelection, AParallelSetLeftOfItsPeakIsUnstableAndSaysSo) {
   EXPECT_TRUE(s.candidates[0].unstable);
   EXPECT_TRUE(s.candidates[0].unstableSharing);
 }
+
+// Curves and boxes at the edges of the flows a candidate may take (1000 to 1200 m³/h): one that
+// ends at the duty point or begins at 1190 m³/h on the system curve (708.05 Pa) reaches it; one
+// wholly left or right of those flows does not, and has rows all the same; one whose rows come
+// in no order is judged on its curve. Rows that make no curve or box are counted.
+TEST(DutySelection, CurvesAndBoxesAtTheEdgesOfTheDutysFlows) {
+  struct Case {
+    const char* name;
+    std::vector<dutytest::Point> points;  // none: the boxes
+    std::vector<dutytest::Box> boxes;
+    bool reaches;
+  };
+  const Case cases[] = {
+      {"ends at the duty", {{500, 800}, {1000, 500}}, {}, true},
+      {"begins inside the oversize", {{1190, 708.05}, {1600, 300}}, {}, true},
+      {"left of the duty", {{500, 800}, {990, 700}}, {}, false},
+      {"right of the oversize", {{1210, 900}, {1600, 500}}, {}, false},
+      {"rows in no order", {{1600, 300}, {1000, 800}}, {}, true},
+      {"one point", {{1500, 100}}, {}, false},
+      {"box ending at the duty", {}, {{900, 1000, 400, 600}}, true},
+      {"box beginning inside the oversize", {}, {{1190, 1400, 600, 800}}, true},
+      {"box right of the oversize", {}, {{1210, 1400, 600, 900}}, false},
+      {"box upside down", {}, {{1000, 900, 400, 600}}, false},
+  };
+  Catalogue c;
+  c.series("P", RowKind::Points);
+  for (const Case& t : cases) {
+    if (!t.points.empty()) c.curve(t.name, "A", "2900", t.points);
+  }
+  c.series("R", RowKind::Ranges);
+  for (const Case& t : cases) {
+    if (t.points.empty()) c.boxes(t.name, "A", "2900", t.boxes);
+  }
+  const DutySelection s = duty::selectForDuty(c.get(), kDuty);
+  const std::vector<std::string> candidates = order(c, s);
+  for (const Case& t : cases) {
+    const std::string name = (t.points.empty() ? "R/" : "P/") + std::string(t.name);
+    EXPECT_EQ(std::count(candidates.begin(), candidates.end(), name), t.reaches) << name;
+  }
+  EXPECT_EQ(s.modelsWithoutRows, 2) << "one point, a box upside down";
+}
