@@ -548,19 +548,22 @@ Backend::OthersChanges SqliteBackend::othersChangesSince(long long since) {
   // than the results kept save.
   constexpr long long kMaxHashedBytes = 256LL << 20;
   OthersChanges out;
+  const auto forgetPages = [this] {
+    m_pages.reset();
+    m_pagesVersion = -1;
+  };
   if (!m_db || sqlite3_get_autocommit(m_db) == 0 || m_inode == 0) return out;
   struct stat st {};
   if (::stat(m_native.c_str(), &st) != 0 || st.st_dev != m_device || st.st_ino != m_inode ||
       st.st_size > kMaxHashedBytes) {
-    m_pageHashes.clear();
-    m_pagesVersion = -1;
+    forgetPages();
     return out;
   }
+  if (!m_pages) m_pages = std::make_unique<FilePages>();
   // One read transaction: reading the schema takes the file's shared lock, so
   // no commit lands while the pages are hashed, and the version read under it
   // is the one the pages show.
   std::vector<std::pair<std::string, std::uint32_t>> tables;
-  FilePages pages;
   bool hashed = false;
   try {
     run("BEGIN");
@@ -583,19 +586,15 @@ Backend::OthersChanges SqliteBackend::othersChangesSince(long long since) {
     }
     m_schemaVersion = schemaVersion;
     out.version = readDataVersion();
-    hashed = out.version >= 0 && pages.load(m_native);
+    hashed = out.version >= 0 && m_pages->refresh(m_native);
     run("COMMIT");
   } catch (const _com_error&) {
     if (sqlite3_get_autocommit(m_db) == 0)
       sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-    m_pageHashes.clear();
-    m_pagesVersion = -1;
+    forgetPages();
     return {};
   }
-  if (hashed && since >= 0 && since == m_pagesVersion) {
-    out.tables = pages.changedTables(m_pageHashes, tables);
-  }
-  m_pageHashes = hashed ? pages.hashes() : std::vector<std::uint64_t>{};
+  if (hashed && since >= 0 && since == m_pagesVersion) out.tables = m_pages->changedTables(tables);
   m_pagesVersion = hashed ? out.version : -1;
   m_version = out.version;
   return out;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "page_changes.h"
 #include "statement_cache.h"
 
 namespace adoimpl {
@@ -102,8 +103,8 @@ class SqliteBackend : public Backend {
   // The file's identity when it was opened: the pages hashed must be the
   // ones this connection reads, not a file put in its place since.
   unsigned long long m_device = 0, m_inode = 0;
-  // The hash of each page of the file at version m_pagesVersion (-1: none).
-  std::vector<std::uint64_t> m_pageHashes;
+  // The file's pages as hashed at version m_pagesVersion (-1: none).
+  std::unique_ptr<FilePages> m_pages;
   long long m_pagesVersion = -1;
   long long m_schemaVersion = -1;  // as othersChangesSince last read it
 };
