@@ -2,7 +2,10 @@
 // performance rows): the whole command as a user runs it (prompts answered,
 // the catalogue opened and read, every model's operating point found, the
 // candidates ranked and listed), and its parts: reading the catalogue, and
-// the selection on a catalogue already read.
+// the selection on a catalogue already read. FANDUTY keeps the catalogue it
+// read while nothing writes to it, so the command and the read are measured
+// also after a write to the catalogue each time (a row of Model rewritten as
+// it was), as the first FANDUTY after a change runs.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -52,6 +55,43 @@ void BM_FanDutyCommand(benchmark::State& state) {
   state.counters["output_lines"] = static_cast<double>(lines);
 }
 
+// A write that changes no value but moves the catalogue's stamp, made by
+// another connection as another program's would be.
+void writeToCatalogue() {
+  CAdoDB other;
+  other.Open(CString::FromUtf8(g_catalogue));
+  other.Execute(L"UPDATE Model SET Speed = Speed WHERE ID = 1");
+}
+
+void BM_FanDutyCommandAfterWrite(benchmark::State& state) {
+  std::ostringstream out;
+  zrbase::setConsoleOut(&out);
+  for (auto _ : state) {
+    state.PauseTiming();
+    writeToCatalogue();
+    std::istringstream answers("20000\n1500\n\n\n\n");
+    zrbase::StreamInput input(answers, true);
+    zrbase::setCurrentInput(&input);
+    state.ResumeTiming();
+    FanDutyCommand();
+    state.PauseTiming();
+    zrbase::setCurrentInput(nullptr);
+    state.ResumeTiming();
+  }
+  zrbase::setConsoleOut(nullptr);
+}
+
+void BM_ReadCatalogueAfterWrite(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    writeToCatalogue();
+    state.ResumeTiming();
+    CAdoDB db;
+    db.Open(CString::FromUtf8(g_catalogue));
+    benchmark::DoNotOptimize(duty::readDutyCatalogue(db.m_pConnection));
+  }
+}
+
 void BM_ReadCatalogue(benchmark::State& state) {
   std::size_t models = 0;
   for (auto _ : state) {
@@ -86,7 +126,11 @@ void BM_SelectForDuty(benchmark::State& state) {
 
 std::string FigureName(const std::string& run) {
   if (run.rfind("BM_FanDutyCommand/", 0) == 0) return "FANDUTY on --large (10,000 models)";
-  if (run.rfind("BM_ReadCatalogue/", 0) == 0) return "FANDUTY: reading the catalogue";
+  if (run.rfind("BM_ReadCatalogue/", 0) == 0) return "FANDUTY: reading the catalogue (kept)";
+  if (run.rfind("BM_FanDutyCommandAfterWrite/", 0) == 0)
+    return "FANDUTY on --large after a write to the catalogue";
+  if (run.rfind("BM_ReadCatalogueAfterWrite/", 0) == 0)
+    return "FANDUTY: reading the catalogue after a write";
   return {};
 }
 
@@ -96,7 +140,15 @@ BENCHMARK(BM_FanDutyCommand)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly();
+BENCHMARK(BM_FanDutyCommandAfterWrite)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly();
 BENCHMARK(BM_ReadCatalogue)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly();
+BENCHMARK(BM_ReadCatalogueAfterWrite)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly();
 BENCHMARK(BM_ReadCatalogueAgain)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
@@ -108,7 +160,7 @@ int main(int argc, char** argv) {
   fandlgtest::DialogHarness harness;
   const std::string dir = harness.catalogue().substr(0, harness.catalogue().rfind('/'));
   g_catalogue = testsupport::writeLargeCatalogue(dir);
-  benchrows::MedianRowReporter reporter(FigureName, "<= 100 ms (aim 30 ms)");
+  benchrows::MedianRowReporter reporter(FigureName, "<= 30 ms");
   benchmark::RunSpecifiedBenchmarks(&reporter);
   reporter.printRows();
   if (!harness.ui().boxes().empty()) {
