@@ -568,12 +568,16 @@ Backend::OthersChanges SqliteBackend::othersChangesSince(long long since) {
   try {
     run("BEGIN");
     StatementPtr schema = prepare("SELECT name, rootpage FROM sqlite_schema WHERE type = 'table'");
-    while (sqlite3_step(schema.get()) == SQLITE_ROW) {
+    int rc;
+    while ((rc = sqlite3_step(schema.get())) == SQLITE_ROW) {
       const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(schema.get(), 0));
       const long long root = sqlite3_column_int64(schema.get(), 1);
       if (name && root > 0) tables.emplace_back(name, static_cast<std::uint32_t>(root));
     }
     schema.reset();
+    // Without the lock (another program writing for longer than the wait)
+    // the pages are not looked at.
+    if (rc != SQLITE_DONE) fail(rc);
     // Statements that SQLite would prepare again for another connection's
     // schema change have no trusted record of the tables they read (load()),
     // and their results could not be kept: they are prepared afresh instead.
@@ -587,6 +591,9 @@ Backend::OthersChanges SqliteBackend::othersChangesSince(long long since) {
     m_schemaVersion = schemaVersion;
     out.version = readDataVersion();
     hashed = out.version >= 0 && m_pages->refresh(m_native);
+    // The walk reads pages too: still under the lock.
+    if (hashed && since >= 0 && since == m_pagesVersion)
+      out.tables = m_pages->changedTables(tables);
     run("COMMIT");
   } catch (const _com_error&) {
     if (sqlite3_get_autocommit(m_db) == 0)
@@ -594,7 +601,6 @@ Backend::OthersChanges SqliteBackend::othersChangesSince(long long since) {
     forgetPages();
     return {};
   }
-  if (hashed && since >= 0 && since == m_pagesVersion) out.tables = m_pages->changedTables(tables);
   m_pagesVersion = hashed ? out.version : -1;
   m_version = out.version;
   return out;
