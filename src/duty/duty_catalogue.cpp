@@ -159,6 +159,7 @@ void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
              drive = rows.field(L"DriveMode"), fanNo = rows.field(L"FanNo"),
              speed = rows.field(L"Speed"), label = rows.field(L"LabelModel");
   std::map<std::wstring, std::size_t> seriesIndex;
+  std::wstring wanted;  // a model's key, made in one buffer: most models of a scope are not
   for (; !rows.atEnd(); rows.next()) {
     CatalogueModel m;
     const std::optional<double> key = rows.number(id);
@@ -169,15 +170,20 @@ void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
     m.fanNo = text(fanNo);
     m.driveMode = text(drive);
     m.speed = text(speed);
-    m.labelModel = text(label);
     if (!key || m.bigModel.IsEmpty() || m.fanNo.IsEmpty() || m.driveMode.IsEmpty() ||
         m.speed.IsEmpty()) {
       ++catalogue.incompleteModels;
       continue;
     }
-    if (scope.models &&
-        !scope.models->contains(modelKey(m.bigModel, m.fanNo, m.driveMode, m.speed)))
-      continue;
+    if (scope.models) {
+      wanted.clear();
+      for (const CString* part : {&m.bigModel, &m.fanNo, &m.driveMode, &m.speed}) {
+        if (!wanted.empty()) wanted += L'\n';
+        wanted += part->str();
+      }
+      if (!scope.models->contains(wanted)) continue;
+    }
+    m.labelModel = text(label);
     m.id = static_cast<int>(*key);
     const auto [it, added] = seriesIndex.emplace(m.bigModel.str(), catalogue.series.size());
     if (added) {
