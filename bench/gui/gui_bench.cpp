@@ -2,7 +2,9 @@
 // redrawing a drawing of 200,000 lines into an image the size of a desktop
 // canvas, the canvas itself following a user's pans and wheel zooms over that
 // drawing (each frame timed: its median and worst frame are the counters
-// median_ms and worst_ms; 16 ms is 60 frames a second), and opening the fan
+// median_ms and worst_ms on the wall clock, median_cpu_ms and worst_cpu_ms in
+// processor time, which a busy machine disturbs less; 16 ms is 60 frames a
+// second), and opening the fan
 // selection dialog on the large catalogue (the dialog's initialisation with
 // everything it loads, and its widgets built and painted for the first time).
 //
@@ -19,6 +21,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <random>
 
 #include "base/module_instance.h"
@@ -118,7 +121,8 @@ struct Gesture {
 };
 
 // 60 frames as a user makes them: drags by a few percent of the view in
-// several directions, wheel zooms in and out around points off the centre.
+// several directions, wheel zooms in and out around points off the centre,
+// out until the whole drawing is in view and beyond.
 std::vector<Gesture> scriptedSession() {
   std::vector<Gesture> frames;
   auto pan = [&](int n, int dx, int dy) {
@@ -127,13 +131,13 @@ std::vector<Gesture> scriptedSession() {
   auto zoom = [&](int n, int notches, QPoint at) {
     for (int i = 0; i < n; ++i) frames.push_back({0, 0, notches, at});
   };
-  pan(10, 40, 12);
+  pan(8, 40, 12);
   zoom(8, 1, QPoint(1100, 300));
-  pan(10, -30, 25);
+  pan(8, -30, 25);
   zoom(6, 1, QPoint(400, 700));
   pan(8, 0, -45);
-  zoom(10, -1, QPoint(800, 500));
-  pan(8, -50, -10);
+  zoom(16, -1, QPoint(800, 500));  // out past the whole drawing
+  pan(6, -50, -10);
   return frames;
 }
 
@@ -150,7 +154,13 @@ void BM_CanvasPanAndZoomLargeDrawing(benchmark::State& state) {
   canvas.refresh();
   canvas.repaint();
   const std::vector<Gesture> session = scriptedSession();
-  std::vector<double> frameMs;
+  std::vector<double> frameMs, frameCpuMs;
+  // Processor time of the whole process (the painter's helper thread too).
+  auto cpuMs = [] {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+  };
   for (auto _ : state) {
     canvas.zoomExtents();
     canvas.repaint();
@@ -158,6 +168,7 @@ void BM_CanvasPanAndZoomLargeDrawing(benchmark::State& state) {
     double total = 0;
     for (const Gesture& g : session) {
       const auto start = std::chrono::steady_clock::now();
+      const double cpuStart = cpuMs();
       if (g.notches != 0) {
         QWheelEvent wheel(g.at, canvas.mapToGlobal(g.at), QPoint(), QPoint(0, 120 * g.notches),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -177,13 +188,17 @@ void BM_CanvasPanAndZoomLargeDrawing(benchmark::State& state) {
       canvas.repaint();
       const std::chrono::duration<double, std::milli> ms = std::chrono::steady_clock::now() - start;
       frameMs.push_back(ms.count());
+      frameCpuMs.push_back(cpuMs() - cpuStart);
       total += ms.count();
     }
     state.SetIterationTime(total / 1000.0);
   }
   std::sort(frameMs.begin(), frameMs.end());
+  std::sort(frameCpuMs.begin(), frameCpuMs.end());
   state.counters["median_ms"] = frameMs[frameMs.size() / 2];
   state.counters["worst_ms"] = frameMs.back();
+  state.counters["median_cpu_ms"] = frameCpuMs[frameCpuMs.size() / 2];
+  state.counters["worst_cpu_ms"] = frameCpuMs.back();
   state.counters["frames"] = static_cast<double>(frameMs.size());
   acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }

@@ -87,6 +87,7 @@ struct Scene {
   // view of the whole drawing never needs it). Changing the batches after
   // that leaves it stale: a scene is built once and then only read.
   const SegmentGrid& gridOf(std::size_t batch) const;
+  bool hasGrid(std::size_t batch) const { return batch < m_gridMade.size() && m_gridMade[batch]; }
 
  private:
   mutable std::vector<SegmentGrid> m_grids;

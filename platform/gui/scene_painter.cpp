@@ -9,6 +9,7 @@
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "gui/gui_fonts.h"
 #include "gui/pixel_lines.h"
@@ -19,6 +20,11 @@ namespace {
 
 // Texts smaller than this many pixels are drawn as their baseline.
 constexpr double kGreekBelow = 4.0;
+// A colour with fewer segments than this goes through all of them always.
+constexpr std::size_t kGridFrom = 256;
+// A colour with this many segments or more is drawn on two threads (a
+// thread costs tens of microseconds, these lines milliseconds).
+constexpr std::size_t kLinesForTwoThreads = 8192;
 
 // Whether a segment may touch the rectangle (false only when both ends lie
 // beyond the same edge).
@@ -44,10 +50,13 @@ template <class Fn>
 void ScenePainter::forSegmentsMeeting(const Scene& scene, std::size_t batch, const QRectF& world,
                                       bool whole, Fn fn) {
   const std::vector<QLineF>& all = scene.batches[batch].segments;
-  // A view of the whole drawing goes through every segment as it is (and
-  // the first picture of a drawing need not wait for its grid).
-  if (whole || all.size() < 256) {
-    fn(all.data(), all.size());
+  // A view of the whole drawing goes through every segment (the first
+  // picture of a drawing need not wait for its grid); in the grid's order
+  // once it is there: the segments of one place after another leave the
+  // pixels they light in the processor's cache for the next.
+  if (whole || all.size() < kGridFrom) {
+    const std::vector<QLineF>& ordered = scene.hasGrid(batch) ? scene.gridOf(batch).segments : all;
+    fn(ordered.data(), ordered.size());
     return;
   }
   scene.gridOf(batch).forEachRunMeeting(world, fn);
@@ -87,14 +96,34 @@ void ScenePainter::paint(QPainter& painter, const Scene& scene, const ViewTransf
     const QColor color = QColor::fromRgb(batch.color);
     painter.setPen(QPen(color, 0));
     if (direct) {
-      PixelLines lines(*image, area);
       const QRgb pixel = 0xFF000000u | batch.color;
-      forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
-        for (const QLineF* end = s + n; s != end; ++s) {
-          lines.draw(m11 * s->x1() + m21 * s->y1() + dx, m12 * s->x1() + m22 * s->y1() + dy,
-                     m11 * s->x2() + m21 * s->y2() + dx, m12 * s->x2() + m22 * s->y2() + dy, pixel);
-        }
-      });
+      auto drawInto = [&](QRect clip) {
+        PixelLines lines(*image, clip);
+        forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
+          for (const QLineF* end = s + n; s != end; ++s) {
+            lines.draw(m11 * s->x1() + m21 * s->y1() + dx, m12 * s->x1() + m22 * s->y1() + dy,
+                       m11 * s->x2() + m21 * s->y2() + dx, m12 * s->x2() + m22 * s->y2() + dy,
+                       pixel);
+          }
+        });
+      };
+      // Many lines over a tall area: its lower half on a thread of its own.
+      // A line lights the same pixels however it is clipped, so the two
+      // halves meet as one picture.
+      if (batch.segments.size() >= kLinesForTwoThreads && area.height() >= 64) {
+        const QRect top(area.left(), area.top(), area.width(), area.height() / 2);
+        const QRect bottom(area.left(), top.bottom() + 1, area.width(),
+                           area.height() - top.height());
+        // The grid and any copy of the pixels are made here, before two
+        // threads read the one and write the other.
+        if (!whole) scene.gridOf(bi);
+        image->bits();
+        std::thread lower(drawInto, bottom);
+        drawInto(top);
+        lower.join();
+      } else {
+        drawInto(area);
+      }
     } else {
       m_buffer.clear();
       forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {

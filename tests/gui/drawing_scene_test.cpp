@@ -273,6 +273,33 @@ TEST(PixelLines, ALineDrawnIntoPartOfTheImageLightsThereWhatItLightsDrawnWhole) 
   }
 }
 
+TEST(ScenePainter, ManyLinesDrawnInTwoHalvesMeetAsOnePicture) {
+  zrgui::Scene scene;
+  scene.batches.push_back({qRgb(255, 0, 0), {}, {}, {}, {}});
+  std::mt19937 rng(5);
+  std::uniform_real_distribution<double> at(0, 100);
+  for (int i = 0; i < 9000; ++i)
+    scene.batches[0].segments.emplace_back(at(rng), at(rng), at(rng), at(rng));
+  scene.hasBounds = true;
+  scene.bounds = QRectF(0, 0, 100, 100);
+  zrgui::ViewTransform view;
+  view.setViewport(QSize(90, 131));
+  view.fit(QRectF(10, 10, 60, 60), 0);
+  QImage painted(view.viewport(), QImage::Format_RGB32), drawn = painted;
+  drawn.fill(Qt::black);
+  {
+    // Part of the drawing in view (its grid), tall enough for two threads.
+    QPainter p(&painted);
+    zrgui::ScenePainter().paint(p, scene, view, Qt::black);
+  }
+  zrgui::PixelLines lines(drawn);
+  for (const QLineF& s : scene.batches[0].segments) {
+    const QLineF l = view.toScreenTransform().map(s);
+    lines.draw(l.x1(), l.y1(), l.x2(), l.y2(), qRgb(255, 0, 0));
+  }
+  EXPECT_EQ(differing(drawn, painted, drawn.rect()), 0);
+}
+
 TEST(SegmentGrid, EverySegmentThatMeetsABoxIsInTheRunsFoundForItAndEachIsKeptOnce) {
   // Short segments, and long ones (one in fifty, one across all) whose
   // middles lie in cells far from boxes they cross.
