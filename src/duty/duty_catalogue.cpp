@@ -492,7 +492,8 @@ std::shared_ptr<const DutyCatalogue> keptDutyCatalogue(const _ConnectionPtr& con
     adoimpl::CatalogueStamp stamp;
     std::shared_ptr<const DutyCatalogue> catalogue;
   };
-  static Kept* kept = new Kept;  // never destroyed: a module may read while the process exits
+  // Freed with the module (a kept catalogue of the large sample is some 25 MB).
+  static Kept kept;
   adoimpl::CatalogueStamp stamp;
   if (connection != nullptr) {
     try {
@@ -502,13 +503,13 @@ std::shared_ptr<const DutyCatalogue> keptDutyCatalogue(const _ConnectionPtr& con
     }
   }
   {
-    const std::lock_guard lock(kept->mutex);
-    if (kept->catalogue && adoimpl::sameContent(stamp, kept->stamp)) return kept->catalogue;
+    const std::lock_guard lock(kept.mutex);
+    if (kept.catalogue && adoimpl::sameContent(stamp, kept.stamp)) return kept.catalogue;
   }
   auto read = std::make_shared<const DutyCatalogue>(readCatalogue(connection, {}));
-  const std::lock_guard lock(kept->mutex);
-  kept->stamp = stamp;
-  kept->catalogue = read;
+  const std::lock_guard lock(kept.mutex);
+  kept.stamp = stamp;
+  kept.catalogue = read;
   return read;
 }
 
