@@ -9,7 +9,6 @@
 #include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 #include "gui/gui_fonts.h"
 #include "gui/pixel_lines.h"
@@ -22,9 +21,6 @@ namespace {
 constexpr double kGreekBelow = 4.0;
 // A colour with fewer segments than this goes through all of them always.
 constexpr std::size_t kGridFrom = 256;
-// A colour with this many segments or more is drawn on two threads (a
-// thread costs tens of microseconds, these lines milliseconds).
-constexpr std::size_t kLinesForTwoThreads = 8192;
 
 // Whether a segment may touch the rectangle (false only when both ends lie
 // beyond the same edge).
@@ -97,33 +93,13 @@ void ScenePainter::paint(QPainter& painter, const Scene& scene, const ViewTransf
     painter.setPen(QPen(color, 0));
     if (direct) {
       const QRgb pixel = 0xFF000000u | batch.color;
-      auto drawInto = [&](QRect clip) {
-        PixelLines lines(*image, clip);
-        forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
-          for (const QLineF* end = s + n; s != end; ++s) {
-            lines.draw(m11 * s->x1() + m21 * s->y1() + dx, m12 * s->x1() + m22 * s->y1() + dy,
-                       m11 * s->x2() + m21 * s->y2() + dx, m12 * s->x2() + m22 * s->y2() + dy,
-                       pixel);
-          }
-        });
-      };
-      // Many lines over a tall area: its lower half on a thread of its own.
-      // A line lights the same pixels however it is clipped, so the two
-      // halves meet as one picture.
-      if (batch.segments.size() >= kLinesForTwoThreads && area.height() >= 64) {
-        const QRect top(area.left(), area.top(), area.width(), area.height() / 2);
-        const QRect bottom(area.left(), top.bottom() + 1, area.width(),
-                           area.height() - top.height());
-        // The grid and any copy of the pixels are made here, before two
-        // threads read the one and write the other.
-        if (!whole) scene.gridOf(bi);
-        image->bits();
-        std::thread lower(drawInto, bottom);
-        drawInto(top);
-        lower.join();
-      } else {
-        drawInto(area);
-      }
+      PixelLines lines(*image, area);
+      forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
+        for (const QLineF* end = s + n; s != end; ++s) {
+          lines.draw(m11 * s->x1() + m21 * s->y1() + dx, m12 * s->x1() + m22 * s->y1() + dy,
+                     m11 * s->x2() + m21 * s->y2() + dx, m12 * s->x2() + m22 * s->y2() + dy, pixel);
+        }
+      });
     } else {
       m_buffer.clear();
       forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
