@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -390,18 +391,21 @@ void FanDutyCommand() {
   if (!readSettings(conditions)) return;
   const bool bOffered = selectedFanDuty(conditions);
   if (!askDuty(conditions, bOffered)) return;
-  DutyCatalogue catalogue;
+  // The catalogue read last time, shared rather than copied, while nothing
+  // has written to it since.
+  std::shared_ptr<const DutyCatalogue> kept;
   {
     CFanDatabase db;
     // A catalogue that cannot be opened has been reported by the wrapper.
     if (!db.OpenFanDatabase()) return;
     try {
-      catalogue = readDutyCatalogue(db.m_pConnection);
+      kept = keptDutyCatalogue(db.m_pConnection);
     } catch (const _com_error& e) {
       acutPrintf(L"\n无法读取风机样本的表 Model: %s", e.ErrorMessage());
       return;
     }
   }
+  const DutyCatalogue& catalogue = *kept;
   DutySelection selection;
   try {
     selection = selectForDuty(catalogue, conditions);
