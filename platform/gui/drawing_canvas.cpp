@@ -263,6 +263,7 @@ void scrollPixels(QImage& image, QPoint shift) {
   const int w = image.width(), h = image.height();
   const int sx = shift.x(), sy = shift.y();
   if (std::abs(sx) >= w || std::abs(sy) >= h) return;
+  image.bits();  // a picture shared with a copy handed out is copied now, not mid-move
   const std::size_t bytes = static_cast<std::size_t>(w - std::abs(sx)) * sizeof(QRgb);
   auto move = [&](int y) {
     const auto* from =
