@@ -186,6 +186,23 @@ std::vector<AcDbObjectId> PlacedFansIn(const ads_name ss) {
   return fans;
 }
 
+std::optional<AcDbObjectId> ChoosePlacedFan(const ACHAR* prompt) {
+  ads_name ss;
+  if (acedSSGet(L"I", nullptr, nullptr, nullptr, ss) == RTNORM) {
+    const std::vector<AcDbObjectId> fans = PlacedFansIn(ss);
+    acedSSFree(ss);
+    if (fans.size() == 1) return fans.front();
+  }
+  const ACHAR* prompts[2] = {prompt, L""};
+  for (;;) {
+    if (acedSSGet(L":$", prompts, nullptr, nullptr, ss) != RTNORM) return std::nullopt;
+    const std::vector<AcDbObjectId> fans = PlacedFansIn(ss);
+    acedSSFree(ss);
+    if (fans.size() == 1) return fans.front();
+    acutPrintf(fans.empty() ? L"所选对象中没有风机。\n" : L"请只选择一台风机。\n");
+  }
+}
+
 bool FanOutline(AcDbObjectId fanId, AcDbExtents& outline) {
   AcDbObjectPointer<AcDbBlockReference> pRef(fanId, AcDb::kForRead);
   if (!pRef) return false;

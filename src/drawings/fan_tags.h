@@ -11,6 +11,7 @@
 // a fan after it remains.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "base/cstring.h"
@@ -40,6 +41,11 @@ CString PlacementEntry(const AcDbObject* pObject, const ACHAR* app);
 
 // The placed fans of a selection set, in its order.
 std::vector<AcDbObjectId> PlacedFansIn(const ads_name ss);
+
+// The one placed fan selected before the command, else the one the user
+// selects at prompt (asked again while the selection holds no fan or several);
+// nullopt when the user ends or cancels.
+std::optional<AcDbObjectId> ChoosePlacedFan(const ACHAR* prompt);
 
 // The extents of the fan's block as placed there, its attributes left out;
 // false when they cannot be computed.

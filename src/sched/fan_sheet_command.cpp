@@ -19,25 +19,6 @@ namespace {
 
 constexpr size_t kPathChars = 4096;
 
-// The one placed fan selected before the command, else the one the user
-// selects; nullopt when the user ends or cancels.
-std::optional<AcDbObjectId> chooseFan() {
-  ads_name ss;
-  if (acedSSGet(L"I", nullptr, nullptr, nullptr, ss) == RTNORM) {
-    const std::vector<AcDbObjectId> fans = PlacedFansIn(ss);
-    acedSSFree(ss);
-    if (fans.size() == 1) return fans.front();
-  }
-  const ACHAR* prompts[2] = {L"选择要输出数据表的风机: ", L""};
-  for (;;) {
-    if (acedSSGet(L":$", prompts, nullptr, nullptr, ss) != RTNORM) return std::nullopt;
-    const std::vector<AcDbObjectId> fans = PlacedFansIn(ss);
-    acedSSFree(ss);
-    if (fans.size() == 1) return fans.front();
-    acutPrintf(fans.empty() ? L"所选对象中没有风机。\n" : L"请只选择一台风机。\n");
-  }
-}
-
 struct PlacedFan {
   std::optional<FanRecord> record;
   CString modelEntry;
@@ -103,7 +84,7 @@ std::optional<std::pair<double, double>> RatedDuty(const duty::CatalogueModel& m
 void FanSheetCommand() {
   AcDbDatabase* pDb = acdbHostApplicationServices()->workingDatabase();
   if (pDb == nullptr) return;
-  const std::optional<AcDbObjectId> id = chooseFan();
+  const std::optional<AcDbObjectId> id = ChoosePlacedFan(L"选择要输出数据表的风机: ");
   if (!id) return;
   const PlacedFan fan = readFan(*id);
 
