@@ -145,13 +145,32 @@ Scene SceneBuilder::build() {
   const auto* space = AcDbBlockTableRecord::cast(objectOf(m_db->modelSpaceId()));
   if (!space) return {};
   const Context top;
-  for (AcDbObjectId id : m_only ? *m_only : space->allEntityIds()) {
+  const std::vector<AcDbObjectId>& ids = m_only ? *m_only : space->allEntityIds();
+  // A first walk only counts each colour's segments, so that each batch is
+  // allocated once at its size: grown by doubling, the 2.3 million segments of
+  // the benchmark drawing's references cost more in fresh pages and copies
+  // (profiled: most of the picture's build) than the walk itself.
+  m_counting = true;
+  for (AcDbObjectId id : ids) {
+    if (const auto* e = AcDbEntity::cast(objectOf(id))) addEntity(e, top);
+  }
+  m_counting = false;
+  m_segmentCounts.resize(m_scene.batches.size());
+  for (std::size_t i = 0; i < m_scene.batches.size(); ++i) {
+    m_scene.batches[i].segments.reserve(m_segmentCounts[i]);
+  }
+  for (AcDbObjectId id : ids) {
     const auto* e = AcDbEntity::cast(objectOf(id));
     if (!e) continue;
     addEntity(e, top);
     ++m_scene.entityCount;
   }
   return finish();
+}
+
+void SceneBuilder::countSegments(std::size_t n) {
+  if (m_segmentCounts.size() <= m_batch) m_segmentCounts.resize(m_batch + 1);
+  m_segmentCounts[m_batch] += n;
 }
 
 Scene SceneBuilder::buildReference(const AcDbBlockReference& ref) {
@@ -237,8 +256,12 @@ void SceneBuilder::useColor(int aci) {
 
 QPointF SceneBuilder::map(const AcGePoint3d& p, const Context& ctx) const {
   if (ctx.identity) return {p.x, p.y};
-  const AcGePoint3d q = ctx.xform * p;
-  return {q.x, q.y};
+  // AcGePoint3d::transformBy's sums, term for term and in its order (so the
+  // same doubles), without the call into the database library or the z that
+  // the scene drops: most points of a drawing with references pass here.
+  const auto& e = ctx.xform.entry;
+  return {e[0][0] * p.x + e[0][1] * p.y + e[0][2] * p.z + e[0][3],
+          e[1][0] * p.x + e[1][1] * p.y + e[1][2] * p.z + e[1][3]};
 }
 
 void SceneBuilder::grow(QPointF p) {
@@ -262,8 +285,12 @@ void SceneBuilder::segment(QPointF a, QPointF b) {
 }
 
 void SceneBuilder::polyline(const std::vector<QPointF>& pts, bool closed) {
-  for (std::size_t i = 1; i < pts.size(); ++i) segment(pts[i - 1], pts[i]);
-  if (closed && pts.size() > 2) segment(pts.back(), pts.front());
+  if (pts.size() < 2) return;
+  // Each point ends one segment and starts the next: the bounds take it once.
+  for (QPointF p : pts) grow(p);
+  auto& segments = batch().segments;
+  for (std::size_t i = 1; i < pts.size(); ++i) segments.emplace_back(pts[i - 1], pts[i]);
+  if (closed && pts.size() > 2) segments.emplace_back(pts.back(), pts.front());
 }
 
 void SceneBuilder::addEntity(const AcDbEntity* e, const Context& ctx) {
@@ -281,10 +308,17 @@ void SceneBuilder::addEntity(const AcDbEntity* e, const Context& ctx) {
   const int color = colorIndex(e, ctx, layer);
   if (const auto* line = exactly<AcDbLine>(e)) {
     useColor(color);
+    if (m_counting) return countSegments(1);
     segment(map(line->startPoint(), ctx), map(line->endPoint(), ctx));
     return;
   }
   useColor(color);
+  if (m_counting) {
+    // Only curves make segments; a curve's points are its segments and one.
+    m_points.clear();
+    if (curvePoints(e, m_points) && m_points.size() > 1) countSegments(m_points.size() - 1);
+    return;
+  }
   if (const auto* def = exactly<AcDbAttributeDefinition>(e)) {
     // Inside a block a definition only says what its references get; alone
     // in model space it shows its tag.
@@ -326,6 +360,41 @@ void SceneBuilder::addEntity(const AcDbEntity* e, const Context& ctx) {
   addCurve(e, ctx);
 }
 
+const BlockCurves& SceneBuilder::blockCurves(const AcDbStub* stub,
+                                             const AcDbBlockTableRecord* block) {
+  auto [it, made] = m_blocks.try_emplace(stub);
+  BlockCurves& curves = it->second;
+  if (!made) return curves;
+  for (AcDbObjectId id : block->allEntityIds()) {
+    const auto* e = AcDbEntity::cast(objectOf(id));
+    if (!e) continue;
+    BlockCurves::Item item;
+    item.entity = e;
+    item.begin = static_cast<std::uint32_t>(curves.points.size());
+    item.curve = curvePoints(e, curves.points);
+    item.end = static_cast<std::uint32_t>(curves.points.size());
+    curves.items.push_back(item);
+  }
+  return curves;
+}
+
+void SceneBuilder::addPlacedCurve(const BlockCurves& curves, const BlockCurves::Item& item,
+                                  const Context& ctx) {
+  // What addEntity decides for a curve, with the points ready.
+  const AcDbEntity* e = item.entity;
+  const AcDbStub* layer = effectiveLayer(e, ctx);
+  if (!visible(e, layer)) return;
+  useColor(colorIndex(e, ctx, layer));
+  if (m_counting) {
+    if (item.end - item.begin > 1) countSegments(item.end - item.begin - 1);
+    return;
+  }
+  m_mapped.clear();
+  for (std::uint32_t i = item.begin; i < item.end; ++i)
+    m_mapped.push_back(map(curves.points[i], ctx));
+  polyline(m_mapped, false);
+}
+
 void SceneBuilder::addReference(const AcDbBlockReference* ref, const Context& ctx, int color,
                                 const AcDbStub* layer) {
   const AcDbObjectId blockId = ref->blockTableRecord();
@@ -339,8 +408,13 @@ void SceneBuilder::addReference(const AcDbBlockReference* ref, const Context& ct
     inner.layer = layer;
     inner.depth = ctx.depth + 1;
     m_blockPath.push_back(blockId.stub());
-    for (AcDbObjectId id : block->allEntityIds()) {
-      if (const auto* e = AcDbEntity::cast(objectOf(id))) addEntity(e, inner);
+    const BlockCurves& curves = blockCurves(blockId.stub(), block);
+    for (const BlockCurves::Item& item : curves.items) {
+      if (item.curve) {
+        addPlacedCurve(curves, item, inner);
+      } else {
+        addEntity(item.entity, inner);
+      }
     }
     m_blockPath.pop_back();
   }

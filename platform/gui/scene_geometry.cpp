@@ -203,10 +203,12 @@ std::vector<AcGePoint3d> heavyPolylinePoints(const AcDbHeavyPolyline* heavy) {
 
 }  // namespace
 
-bool SceneBuilder::addCurve(const AcDbEntity* e, const Context& ctx) {
+bool SceneBuilder::curvePoints(const AcDbEntity* e, std::vector<AcGePoint3d>& out) {
   std::vector<AcGePoint3d> pts;
   if (const auto* line = AcDbLine::cast(e)) {
-    pts = {line->startPoint(), line->endPoint()};
+    out.push_back(line->startPoint());
+    out.push_back(line->endPoint());
+    return true;
   } else if (const auto* circle = AcDbCircle::cast(e)) {
     pts = circlePoints(circle);
   } else if (const auto* ellipse = AcDbEllipse::cast(e)) {
@@ -220,8 +222,15 @@ bool SceneBuilder::addCurve(const AcDbEntity* e, const Context& ctx) {
   } else {
     return false;
   }
+  out.insert(out.end(), pts.begin(), pts.end());
+  return true;
+}
+
+bool SceneBuilder::addCurve(const AcDbEntity* e, const Context& ctx) {
+  m_points.clear();
+  if (!curvePoints(e, m_points)) return false;
   m_mapped.clear();
-  for (const auto& p : pts) m_mapped.push_back(map(p, ctx));
+  for (const auto& p : m_points) m_mapped.push_back(map(p, ctx));
   polyline(m_mapped, false);
   return true;
 }

@@ -113,6 +113,53 @@ TEST(DrawingScene, EachSegmentTakesItsColourAndVisibilityThroughLayersAndReferen
   EXPECT_EQ(scene.entityCount, 9) << "model-space entities, a reference once";
 }
 
+TEST(DrawingScene, ABlocksCurvesChordedOnceArePlacedByEachReferenceInItsOwnColourAndPlace) {
+  // CIRC holds a BYBLOCK circle about (3,4) of radius 2; OUTER holds a BYBLOCK
+  // reference to CIRC at (10,0), scaled 2 and turned a quarter. Each model
+  // reference must show 72 chords on the circle it places, in its own colour
+  // and in no other, although every reference shares CIRC's chords. Centres
+  // worked by hand: (3,4)*3 turned a quarter is (-12,9); (3,4)*2 turned is
+  // (-8,6), plus (10,0) is (2,6), turned again (-6,2).
+  TestDrawing d;
+  const AcDbObjectId circ = d.block(L"CIRC");
+  d.add(new AcDbCircle({3, 4, 0}, AcGeVector3d::kZAxis, 2), 0, nullptr, circ);
+  const AcDbObjectId outer = d.block(L"OUTER");
+  d.reference(circ, {10, 0, 0}, 2, std::numbers::pi / 2, 0, nullptr, outer);
+  const double quarter = std::numbers::pi / 2;
+  const struct {
+    AcDbObjectId block;
+    AcGePoint3d at;
+    double scale, rotation;
+    int color;
+    QPointF centre;
+    double radius;
+    const char* why;
+  } cases[] = {
+      {circ, {100, 0, 0}, 1, 0, 1, {103, 4}, 2, "the first reference"},
+      {circ, {200, 0, 0}, 3, quarter, 3, {188, 9}, 6, "a second colour, scaled and turned"},
+      {outer, {300, 0, 0}, 1, quarter, 5, {294, 2}, 4, "through a nested turned reference"},
+      {circ, {400, 0, 0}, 1, 0, 1, {403, 4}, 2, "the first colour again"},
+  };
+  for (const auto& c : cases) d.reference(c.block, c.at, c.scale, c.rotation, c.color);
+  const Scene scene = zrgui::buildScene(d.db(), kDark);
+  for (const auto& c : cases) {
+    auto on = [&](QPointF p) {
+      return std::abs(std::hypot(p.x() - c.centre.x(), p.y() - c.centre.y()) - c.radius) < 1e-9;
+    };
+    int inColour = 0, elsewhere = 0;
+    for (const auto& batch : scene.batches) {
+      for (const QLineF& s : batch.segments) {
+        if (!on(s.p1()) || !on(s.p2())) continue;
+        (batch.color == zrgui::aciColor(c.color, kDark) ? inColour : elsewhere) += 1;
+      }
+    }
+    EXPECT_EQ(inColour, zrgui::detail::kChordsPerTurn) << c.why;
+    EXPECT_EQ(elsewhere, 0) << c.why;
+  }
+  EXPECT_EQ(scene.segmentCount(), std::size(cases) * zrgui::detail::kChordsPerTurn)
+      << "each reference's chords once";
+}
+
 TEST(DrawingScene, CurvesAreChordedAlongTheirTrueShape) {
   TestDrawing d;
   d.add(new AcDbCircle({50, 50, 0}, AcGeVector3d::kZAxis, 10), 1);
