@@ -186,6 +186,20 @@ std::vector<AcDbObjectId> PlacedFansIn(const ads_name ss) {
   return fans;
 }
 
+PlacedFanFacts ReadPlacedFan(AcDbObjectId id) {
+  PlacedFanFacts fan;
+  AcDbObjectPointer<AcDbBlockReference> pRef(id, AcDb::kForRead);
+  if (!pRef) return fan;
+  fan.record = ReadFanRecord(pRef.object());
+  fan.modelEntry = PlacementEntry(pRef.object(), L"Model");
+  fan.label = PlacementEntry(pRef.object(), L"LabelModel");
+  fan.plan = PlacementEntry(pRef.object(), L"PLAN");
+  fan.block = pRef->blockTableRecord();
+  AcDbObjectPointer<AcDbBlockTableRecord> pBlock(fan.block, AcDb::kForRead);
+  if (pBlock) fan.blockName = pBlock->name();
+  return fan;
+}
+
 std::optional<AcDbObjectId> ChoosePlacedFan(const ACHAR* prompt) {
   ads_name ss;
   if (acedSSGet(L"I", nullptr, nullptr, nullptr, ss) == RTNORM) {

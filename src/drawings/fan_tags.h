@@ -42,6 +42,19 @@ CString PlacementEntry(const AcDbObject* pObject, const ACHAR* app);
 // The placed fans of a selection set, in its order.
 std::vector<AcDbObjectId> PlacedFansIn(const ads_name ss);
 
+// What the drawing holds of a placed fan: its record (none for fans placed
+// before records), the placement entries a command reads, and its block.
+struct PlacedFanFacts {
+  std::optional<FanRecord> record;
+  CString modelEntry;  // "Model"
+  CString label;       // "LabelModel"
+  CString plan;        // "PLAN"
+  AcDbObjectId block;
+  CString blockName;
+};
+// Empty facts when id is no block reference.
+PlacedFanFacts ReadPlacedFan(AcDbObjectId id);
+
 // The one placed fan selected before the command, else the one the user
 // selects at prompt (asked again while the selection holds no fan or several);
 // nullopt when the user ends or cancels.

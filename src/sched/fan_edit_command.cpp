@@ -29,26 +29,6 @@ std::vector<sched::ModelKey> catalogueModels() {
   return models;
 }
 
-// What the drawing holds of the fan.
-struct PlacedFan {
-  std::optional<FanRecord> record;
-  CString modelEntry;
-  CString plan;
-  CString blockName;
-};
-
-PlacedFan readFan(AcDbObjectId id) {
-  PlacedFan fan;
-  AcDbObjectPointer<AcDbBlockReference> pRef(id, AcDb::kForRead);
-  if (!pRef) return fan;
-  fan.record = ReadFanRecord(pRef.object());
-  fan.modelEntry = PlacementEntry(pRef.object(), L"Model");
-  fan.plan = PlacementEntry(pRef.object(), L"PLAN");
-  AcDbObjectPointer<AcDbBlockTableRecord> pBlock(pRef->blockTableRecord(), AcDb::kForRead);
-  if (pBlock) fan.blockName = pBlock->name();
-  return fan;
-}
-
 }  // namespace
 
 std::optional<sched::ModelKey> ModelOfEntry(const CString& entry,
@@ -67,7 +47,7 @@ PlacedView ViewOfPlacedFan(const CString& blockName, const CString& plan) {
 void FanEditCommand() {
   const std::optional<AcDbObjectId> id = ChoosePlacedFan(L"选择要修改的风机: ");
   if (!id) return;
-  const PlacedFan fan = readFan(*id);
+  const PlacedFanFacts fan = ReadPlacedFan(*id);
   sched::ModelKey model;
   if (fan.record && !fan.record->series.IsEmpty()) {
     model = {fan.record->series, fan.record->fanNo, fan.record->drive, fan.record->speed};

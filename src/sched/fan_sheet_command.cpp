@@ -19,24 +19,6 @@ namespace {
 
 constexpr size_t kPathChars = 4096;
 
-struct PlacedFan {
-  std::optional<FanRecord> record;
-  CString modelEntry;
-  CString label;
-  AcDbObjectId block;
-};
-
-PlacedFan readFan(AcDbObjectId id) {
-  PlacedFan fan;
-  AcDbObjectPointer<AcDbBlockReference> ref(id, AcDb::kForRead);
-  if (!ref) return fan;
-  fan.record = ReadFanRecord(ref.object());
-  fan.modelEntry = PlacementEntry(ref.object(), L"Model");
-  fan.label = PlacementEntry(ref.object(), L"LabelModel");
-  fan.block = ref->blockTableRecord();
-  return fan;
-}
-
 // The default file: NAME.pdf in the drawing's folder, or the current one.
 CString defaultSheetFile(AcDbDatabase* pDb, const CString& name) {
   const ACHAR* drawing = nullptr;
@@ -86,7 +68,7 @@ void FanSheetCommand() {
   if (pDb == nullptr) return;
   const std::optional<AcDbObjectId> id = ChoosePlacedFan(L"选择要输出数据表的风机: ");
   if (!id) return;
-  const PlacedFan fan = readFan(*id);
+  const PlacedFanFacts fan = ReadPlacedFan(*id);
 
   CFanDatabase db;
   // A catalogue that cannot be opened has been reported by the wrapper.
