@@ -94,7 +94,7 @@ const std::vector<FieldSpec>& layoutFields() {
       {F::DriveMode, A, "drive mode", "传动方式", M::Text, nullptr, nullptr, true},
       {F::Speed, A, "speed", "转速", M::Integer, nullptr, nullptr, true},
       {F::ItemName, A, "item", "附件名称", M::Text, "ItemName", nullptr, true},
-      {F::Spec, A, "specification", "规格型号", M::Text, "Spec", nullptr, false},
+      {F::Spec, A, "designation", "规格型号", M::Text, "Spec", nullptr, false},
       {F::ItemQuantity, A, "quantity", "数量", M::Integer, "Quantity", nullptr, false},
       {F::Remark, A, "remark", "备注", M::Text, "Remark", nullptr, false},
       {F::IndexName, H, "column", "列名", M::Text, "IndexName", nullptr, true},
