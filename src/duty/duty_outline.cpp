@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "cad/db/geom_util.h"
 #include "drawings/fan_placement.h"
 #include "drawings/view_drawing_cache.h"
 
@@ -17,15 +18,13 @@ constexpr int kChordsPerTurn = 72;
 // References nested deeper than this are not followed (a drawing whose blocks
 // contain themselves is refused on reading; this is the guard for the rest).
 constexpr int kMaxDepth = 16;
-constexpr double kTwoPi = 6.283185307179586;
+using zrcad::kTwoPi;
+using zrcad::ocsAxes;
 
-// The world X axis of an object coordinate system (the DXF arbitrary axis
-// algorithm); its Y axis is normal × X.
-void ocsAxes(const AcGeVector3d& normal, AcGeVector3d& ax, AcGeVector3d& ay) {
-  const AcGeVector3d n = normal.normal();
-  const AcGeVector3d wy(0, 1, 0), wz(0, 0, 1);
-  ax = (std::fabs(n.x) < 1.0 / 64 && std::fabs(n.y) < 1.0 / 64 ? wy : wz).crossProduct(n).normal();
-  ay = n.crossProduct(ax);
+// The sweep from start to end counter-clockwise; equal ends are a full turn.
+double sweepOf(double start, double end) {
+  const double sweep = zrcad::normalizeAngle(end - start);
+  return sweep <= 0 ? kTwoPi : sweep;
 }
 
 class Flattener {
@@ -55,20 +54,16 @@ class Flattener {
       add(line->endPoint());
       finish();
     } else if (const auto* arc = AcDbArc::cast(e)) {
-      double sweep = arc->endAngle() - arc->startAngle();
-      sweep -= kTwoPi * std::floor(sweep / kTwoPi);
-      if (sweep <= 0) sweep = kTwoPi;
-      circular(arc->center(), arc->radius(), arc->normal(), arc->startAngle(), sweep);
+      circular(arc->center(), arc->radius(), arc->normal(), arc->startAngle(),
+               sweepOf(arc->startAngle(), arc->endAngle()));
     } else if (const auto* circle = AcDbCircle::cast(e)) {
       circular(circle->center(), circle->radius(), circle->normal(), 0, kTwoPi);
     } else if (const auto* ellipse = AcDbEllipse::cast(e)) {
       const AcGeVector3d major = ellipse->majorAxis();
       const AcGeVector3d minor =
           ellipse->normal().normal().crossProduct(major) * ellipse->radiusRatio();
-      double sweep = ellipse->endAngle() - ellipse->startAngle();
-      sweep -= kTwoPi * std::floor(sweep / kTwoPi);
-      if (sweep <= 0) sweep = kTwoPi;
-      curve(ellipse->center(), major, minor, ellipse->startAngle(), sweep);
+      curve(ellipse->center(), major, minor, ellipse->startAngle(),
+            sweepOf(ellipse->startAngle(), ellipse->endAngle()));
     } else if (const auto* pline = AcDbPolyline::cast(e)) {
       std::vector<AcGePoint3d> points;
       std::vector<double> bulges;
