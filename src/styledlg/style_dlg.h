@@ -4,7 +4,12 @@
 // The editor keeps no copy of the catalogue: every row it shows was read by
 // FillModelGrid or made by OnAddRow, and every change goes to the catalogue
 // when it is made, through the fan dialog's connection (lent, not owned; it
-// outlives the editor). Cancel therefore undoes nothing.
+// outlives the editor). Cancel therefore undoes nothing. The rows read by
+// FillModelGrid stay in its recordset, open until the grid lets them go (the
+// grid's source rows): a cell's text is taken from it when the cell is first
+// read or shown, so opening the editor on 10,000 models converts only what is
+// looked at. The recordset's rows are those read when it opened; the editor's
+// own writes go through recordsets of their own and leave them as they were.
 //
 // Grid layout: row 0 holds the headings; each later row is one model, its ID
 // as text in the fixed column 0 (the row's key), then series, drive mode, fan
@@ -14,8 +19,6 @@
 #pragma once
 
 #include <memory>
-#include <string>
-#include <unordered_map>
 
 #include "db/fan_database.h"
 #include "uikit/grid_btn_cell.h"
@@ -72,17 +75,12 @@ class CStyleDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // What one fill of the grid keeps from row to row: the combo cell set up
-  // with the series list, one per series met so far set up with its drive
-  // modes (each row's cells are made from these when first asked for), and
-  // the fields read, each found by name at its first read.
-  struct ModelLists {
-    std::shared_ptr<const CGridCellBase> bigModels;
-    std::unordered_map<std::wstring, std::shared_ptr<const CGridCellBase>> driveModes;
-    FieldPtr fields[kColumnCount];
-  };
-  // Writes the current record into grid row nRow, with its combo cells.
-  void FillModelRow(const _RecordsetPtr& pRecordset, int nRow, ModelLists& lists);
+  // The model rows of one fill, behind the grid's rows (style_dlg.cpp).
+  class ModelRows;
+  // Reads the open recordset's rows into rows: the lists each row's combo
+  // cells offer, asked for in the order the rows need them. Throws
+  // _com_error; rows then holds the rows begun before.
+  void ReadModelRows(const _RecordsetPtr& pRecordset, ModelRows& rows);
   // A combo cell set up as SetComboCell sets one up, to be a pattern of cells.
   std::shared_ptr<const CGridCellBase> ComboPattern(const CStringArray& list);
   void SetUpCombo(CGridBtnCellCombo& cell, const CStringArray& list, BOOL bButton);

@@ -48,7 +48,41 @@ CGridCtrl::Row CGridCtrl::NewRow() const {
 
 CGridCtrl::Slot* CGridCtrl::SlotAt(int nRow, int nCol) const {
   if (!IsValid(nRow, nCol)) return nullptr;
-  return &m_rows[static_cast<std::size_t>(nRow)].cells[static_cast<std::size_t>(nCol)];
+  Row& row = m_rows[static_cast<std::size_t>(nRow)];
+  Unfold(row);
+  return &row.cells[static_cast<std::size_t>(nCol)];
+}
+
+const CGridCtrl::Row* CGridCtrl::RowAt(int nRow, int nCol) const {
+  return IsValid(nRow, nCol) ? &m_rows[static_cast<std::size_t>(nRow)] : nullptr;
+}
+
+void CGridCtrl::Unfold(Row& row) const {
+  if (row.source < 0) return;
+  assert(m_source && row.cells.empty());
+  row.cells.resize(static_cast<std::size_t>(m_nCols));
+  for (int c = 0; c < m_nCols; ++c) {
+    Slot& slot = row.cells[static_cast<std::size_t>(c)];
+    slot.text = m_source->GetText(row.source, c);
+    slot.pattern = m_source->GetPattern(row.source, c);
+  }
+  row.source = -1;
+}
+
+void CGridCtrl::UnfoldAll() const {
+  if (!m_source) return;
+  for (Row& row : m_rows) Unfold(row);
+}
+
+const CGridCellBase* CGridCtrl::SetUpAt(int nRow, int nCol,
+                                        std::shared_ptr<const CGridCellBase>& held) const {
+  const Row* row = RowAt(nRow, nCol);
+  if (!row) return nullptr;
+  if (row->source >= 0) {
+    held = m_source->GetPattern(row->source, nCol);
+    return held.get();
+  }
+  return SetUpOf(row->cells[static_cast<std::size_t>(nCol)]);
 }
 
 CGridCellBase* CGridCtrl::Made(Slot& slot) const {
@@ -92,6 +126,8 @@ BOOL CGridCtrl::SetRowCount(int nRows) {
 
 BOOL CGridCtrl::SetColumnCount(int nCols) {
   if (nCols < 0) return FALSE;
+  // A source answers only for the columns its rows were appended with.
+  UnfoldAll();
   const auto n = static_cast<std::size_t>(nCols);
   for (Row& row : m_rows) {
     if (n < row.cells.size()) {
@@ -199,9 +235,11 @@ BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str) {
 }
 
 CString CGridCtrl::GetItemText(int nRow, int nCol) const {
-  const Slot* slot = SlotAt(nRow, nCol);
-  if (!slot) return CString();
-  return slot->cell ? CString(slot->cell->GetText()) : slot->text;
+  const Row* row = RowAt(nRow, nCol);
+  if (!row) return CString();
+  if (row->source >= 0) return m_source->GetText(row->source, nCol);
+  const Slot& slot = row->cells[static_cast<std::size_t>(nCol)];
+  return slot.cell ? CString(slot.cell->GetText()) : slot.text;
 }
 
 BOOL CGridCtrl::SetItemData(int nRow, int nCol, LPARAM lParam) {
@@ -211,9 +249,12 @@ BOOL CGridCtrl::SetItemData(int nRow, int nCol, LPARAM lParam) {
   return TRUE;
 }
 
+// A cell not made yet (a source row's too) has data, state and format 0.
 LPARAM CGridCtrl::GetItemData(int nRow, int nCol) const {
-  const Slot* slot = SlotAt(nRow, nCol);
-  return slot && slot->cell ? slot->cell->GetData() : 0;
+  const Row* row = RowAt(nRow, nCol);
+  if (!row || row->source >= 0) return 0;
+  const Slot& slot = row->cells[static_cast<std::size_t>(nCol)];
+  return slot.cell ? slot.cell->GetData() : 0;
 }
 
 BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state) {
@@ -224,8 +265,10 @@ BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state) {
 }
 
 UINT CGridCtrl::GetItemState(int nRow, int nCol) const {
-  const Slot* slot = SlotAt(nRow, nCol);
-  return slot && slot->cell ? slot->cell->GetState() : 0;
+  const Row* row = RowAt(nRow, nCol);
+  if (!row || row->source >= 0) return 0;
+  const Slot& slot = row->cells[static_cast<std::size_t>(nCol)];
+  return slot.cell ? slot.cell->GetState() : 0;
 }
 
 BOOL CGridCtrl::IsCellFixed(int nRow, int nCol) const {
@@ -277,8 +320,22 @@ BOOL CGridCtrl::SetDefaultCellType(CRuntimeClass* pRuntimeClass) {
   return TRUE;
 }
 
+BOOL CGridCtrl::AppendSourceRows(std::shared_ptr<const CGridRowSource> source, int nRows) {
+  if (!source || nRows < 0) return FALSE;
+  if (source != m_source) {
+    UnfoldAll();
+    m_source = std::move(source);
+  }
+  const std::size_t first = m_rows.size();
+  m_rows.resize(first + static_cast<std::size_t>(nRows));
+  for (int i = 0; i < nRows; ++i) m_rows[first + static_cast<std::size_t>(i)].source = i;
+  modelChanged();
+  return TRUE;
+}
+
 BOOL CGridCtrl::DeleteAllItems() {
   m_rows.clear();
+  m_source.reset();
   m_colWidths.clear();
   m_nCols = 0;
   m_nFixedRows = 0;
@@ -304,6 +361,7 @@ int CGridCtrl::InsertColumn(LPCTSTR strHeading, UINT nFormat, int nColumn) {
   if (nColumn > m_nCols) return -1;
   if (nColumn < 0) nColumn = m_nCols;
   if (GetRowCount() < 1) SetRowCount(1);
+  UnfoldAll();
   for (Row& row : m_rows) row.cells.insert(row.cells.begin() + nColumn, NewSlot());
   m_colWidths.insert(m_colWidths.begin() + nColumn, kDefaultColumnWidth);
   ++m_nCols;
@@ -328,6 +386,7 @@ BOOL CGridCtrl::DeleteRow(int nRow) {
 
 BOOL CGridCtrl::DeleteColumn(int nColumn) {
   if (nColumn < 0 || nColumn >= m_nCols) return FALSE;
+  UnfoldAll();
   for (Row& row : m_rows) row.cells.erase(row.cells.begin() + nColumn);
   m_colWidths.erase(m_colWidths.begin() + nColumn);
   --m_nCols;
@@ -372,15 +431,15 @@ LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) {
 std::wstring CGridCtrl::cellText(int row, int col) const { return GetItemText(row, col).str(); }
 
 winplat::GridModel::CellKind CGridCtrl::cellKind(int row, int col) const {
-  const Slot* slot = SlotAt(row, col);
-  const CGridCellBase* cell = slot ? SetUpOf(*slot) : nullptr;
+  std::shared_ptr<const CGridCellBase> held;
+  const CGridCellBase* cell = SetUpAt(row, col, held);
   return cell && cell->IsComboCell() ? CellKind::Combo : CellKind::Plain;
 }
 
 std::vector<std::wstring> CGridCtrl::cellChoices(int row, int col) const {
   std::vector<std::wstring> list;
-  const Slot* slot = SlotAt(row, col);
-  const CGridCellBase* cell = slot ? SetUpOf(*slot) : nullptr;
+  std::shared_ptr<const CGridCellBase> held;
+  const CGridCellBase* cell = SetUpAt(row, col, held);
   if (!cell || !cell->IsComboCell()) return list;
   CStringArray choices;
   cell->GetComboChoices(choices);
@@ -389,8 +448,8 @@ std::vector<std::wstring> CGridCtrl::cellChoices(int row, int col) const {
 }
 
 bool CGridCtrl::cellChoicesOnly(int row, int col) const {
-  const Slot* slot = SlotAt(row, col);
-  const CGridCellBase* cell = slot ? SetUpOf(*slot) : nullptr;
+  std::shared_ptr<const CGridCellBase> held;
+  const CGridCellBase* cell = SetUpAt(row, col, held);
   return cell && cell->IsComboCell() && cell->TakesChoicesOnly();
 }
 

@@ -22,6 +22,16 @@
 // would. A grid of many rows therefore costs a text per cell when it is
 // filled, not an object per cell.
 //
+// Rows may go further and hold no cells at all (AppendSourceRows): such a row
+// is an index into a CGridRowSource, which keeps the values and gives a cell's
+// text and pattern when the cell is read. Reading leaves the row as it is; the
+// first change to any of its cells (text, data, state, type, pattern, GetCell)
+// and any change to the columns unfold it into cells holding the source's texts
+// and patterns, after which it is an ordinary row. Rows moved by insertions and
+// deletions keep their index, so a row stands for the same source row wherever
+// it goes. A grid of many rows shown a screenful at a time then costs a few
+// bytes per row.
+//
 // Widths: columns start kDefaultColumnWidth wide and rows kDefaultRowHeight
 // high. AutoSizeColumns sets every column to the width of its widest text
 // (fixed cells included) plus a margin of kCellMargin pixels on each side,
@@ -65,6 +75,20 @@ constexpr int GVL_NONE = 0;
 constexpr int GVL_HORZ = 1;
 constexpr int GVL_VERT = 2;
 constexpr int GVL_BOTH = 3;
+
+// The values behind rows that a grid holds as references (AppendSourceRows).
+// Source rows are numbered from 0 in the order appended; a source answers for
+// every row and column it was appended with, and what it answers for a cell
+// must not change while the grid holds the row.
+class CGridRowSource {
+ public:
+  virtual ~CGridRowSource() = default;
+  // The cell's text, as the grid's GetItemText gives it.
+  virtual CString GetText(int nSourceRow, int nCol) const = 0;
+  // The cell's class and set-up, as SetCellPattern takes it; null for a plain
+  // CGridCell.
+  virtual std::shared_ptr<const CGridCellBase> GetPattern(int nSourceRow, int nCol) const = 0;
+};
 
 class CGridCtrl : public CWnd, public winplat::GridModel {
   DECLARE_DYNCREATE(CGridCtrl)
@@ -127,6 +151,12 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
   // only when first asked for. Many cells may share one pattern, which must
   // not change afterwards. FALSE outside the counts or for a null pattern.
   BOOL SetCellPattern(int nRow, int nCol, std::shared_ptr<const CGridCellBase> pattern);
+
+  // Appends nRows rows standing for rows 0..nRows-1 of source, over the
+  // columns the grid has now (see the file comment). A grid has one source at
+  // a time: rows of an earlier one are unfolded first. FALSE for a null
+  // source or a negative count.
+  BOOL AppendSourceRows(std::shared_ptr<const CGridRowSource> source, int nRows);
 
   // Rows and columns.
   // Removes every row and column (fixed ones and headings too).
@@ -204,14 +234,26 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
     CString text;
     std::shared_ptr<const CGridCellBase> pattern;
   };
+  // A row of cells, or, while source is not -1, m_source's row of that
+  // index with no cells yet.
   struct Row {
     std::vector<Slot> cells;
     int height = kDefaultRowHeight;
+    int source = -1;
   };
 
   Slot NewSlot() const;
   Row NewRow() const;
+  // The cell's slot, its row unfolded first; null outside the counts.
   Slot* SlotAt(int nRow, int nCol) const;
+  // Null outside the counts; the row as it stands (perhaps a source row).
+  const Row* RowAt(int nRow, int nCol) const;
+  // Gives a source row its cells, holding the source's texts and patterns.
+  void Unfold(Row& row) const;
+  void UnfoldAll() const;
+  // The cell's class and set-up, as SetUpOf; held keeps a source's pattern alive.
+  const CGridCellBase* SetUpAt(int nRow, int nCol,
+                               std::shared_ptr<const CGridCellBase>& held) const;
   // The slot's cell, made now when it was not.
   CGridCellBase* Made(Slot& slot) const;
   // The cell's class and set-up: the made cell, the pattern, or null for a plain cell.
@@ -221,6 +263,8 @@ class CGridCtrl : public CWnd, public winplat::GridModel {
 
   // Mutable: reading a cell (GetCell) may make it.
   mutable std::vector<Row> m_rows;
+  // The source of the rows that hold an index; null when none do.
+  std::shared_ptr<const CGridRowSource> m_source;
   std::vector<int> m_colWidths;
   int m_nCols = 0;
   int m_nFixedRows = 0;
