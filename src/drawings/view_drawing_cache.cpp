@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "base/file_functions.h"
+#include "cad/db/dxf/dxf_file.h"
 
 // What identifies a file's content without reading it. Saves are atomic
 // renames, so a rewritten file is a new file (another inode) even when its
@@ -35,9 +36,20 @@ void CViewDrawingCache::Forget() {
   m_pDb.reset();
   m_stamp.reset();
   m_strPath.Empty();
+  m_strOnlyBlock.Empty();
 }
 
 AcDbDatabase* CViewDrawingCache::Get(const CString& strPath, int nShareMode) {
+  return Read(strPath, nullptr, nShareMode);
+}
+
+AcDbDatabase* CViewDrawingCache::GetForBlock(const CString& strPath, const CString& strBlock,
+                                             int nShareMode) {
+  return Read(strPath, &strBlock, nShareMode);
+}
+
+AcDbDatabase* CViewDrawingCache::Read(const CString& strPath, const CString* pBlock,
+                                      int nShareMode) {
   FileStamp stamp;
   // The stamp is taken before reading: a write during the read leaves a stamp
   // that no longer matches, and the next request reads the file again. A file
@@ -46,10 +58,22 @@ AcDbDatabase* CViewDrawingCache::Get(const CString& strPath, int nShareMode) {
     Forget();
     return nullptr;
   }
-  if (m_pDb && m_stamp && strPath == m_strPath && *m_stamp == stamp) return m_pDb.get();
+  const bool bSameFile = m_pDb && m_stamp && strPath == m_strPath && *m_stamp == stamp;
+  // The name as given, letter case and all: another spelling reads the file
+  // whole rather than trust a match the drawing might not make.
+  if (bSameFile && (m_strOnlyBlock.IsEmpty() || (pBlock && *pBlock == m_strOnlyBlock)))
+    return m_pDb.get();
+  // One block is read alone only for the first request of a file: one that
+  // asks for another block next is likely to go on through them all.
+  const bool bOneBlock = pBlock && !pBlock->IsEmpty() && !bSameFile;
   Forget();
   auto pDb = std::make_unique<AcDbDatabase>(false, true);
-  if (pDb->readDwgFile(strPath, nShareMode) != Acad::eOk) {
+  bool bWhole = true;
+  const Acad::ErrorStatus es = bOneBlock
+                                   ? zrcad::dxf::readDwgFileForBlock(pDb.get(), strPath, nShareMode,
+                                                                     pBlock->GetString(), bWhole)
+                                   : pDb->readDwgFile(strPath, nShareMode);
+  if (es != Acad::eOk) {
     m_strLastError = pDb->lastErrorText();
     return nullptr;
   }
@@ -57,5 +81,6 @@ AcDbDatabase* CViewDrawingCache::Get(const CString& strPath, int nShareMode) {
   m_strPath = strPath;
   m_stamp = std::make_unique<FileStamp>(stamp);
   m_pDb = std::move(pDb);
+  if (!bWhole) m_strOnlyBlock = *pBlock;
   return m_pDb.get();
 }

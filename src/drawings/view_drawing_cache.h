@@ -11,6 +11,12 @@
 // replace it with a new file; another program's write changes its time or
 // size) makes the next request read it again.
 //
+// The dialog's first preview of a model needs one block of the drawing: that
+// request reads the tables and that block's definition alone (a large view
+// drawing holds hundreds), and the database kept then serves that block only.
+// A request for another block of it, or for the whole drawing (placement),
+// reads the file whole; the whole drawing serves any block.
+//
 // The cached database is only ever read: callers that change a view drawing
 // read their own copy, change and save it, and the cache notices the save.
 #pragma once
@@ -32,6 +38,10 @@ class CViewDrawingCache {
   // cannot be read. The database stays the cache's, valid until the next call
   // or the cache's end; callers open its objects for reading only.
   AcDbDatabase* Get(const CString& strPath, int nShareMode);
+  // The same for a caller that copies block strBlock out of the drawing and
+  // looks at the names in its block table, no more: the database may hold
+  // the other blocks without their entities, and no model space.
+  AcDbDatabase* GetForBlock(const CString& strPath, const CString& strBlock, int nShareMode);
   // Forgets the drawing kept.
   void Forget();
   // Why the last Get that read a file could not read it ("" after one that could).
@@ -39,8 +49,13 @@ class CViewDrawingCache {
 
  private:
   struct FileStamp;
+  // Get and GetForBlock: pBlock names the one block needed, or is null.
+  AcDbDatabase* Read(const CString& strPath, const CString* pBlock, int nShareMode);
   CString m_strPath;
   std::unique_ptr<FileStamp> m_stamp;
   std::unique_ptr<AcDbDatabase> m_pDb;
+  // The block whose entities alone m_pDb holds; empty when it holds the whole
+  // drawing.
+  CString m_strOnlyBlock;
   CString m_strLastError;
 };

@@ -40,7 +40,7 @@ void CFanDlg::RefreshPreview(BOOL bRefillAngles) {
   const CString strPath = GetFanDwgPath();
   const CString strBlock = GetViewBlockName();
   // Others may go on reading and writing the file meanwhile: it is read whole at once.
-  AcDbDatabase* pViewDb = m_ViewDrawings.Get(strPath, _SH_DENYNO);
+  AcDbDatabase* pViewDb = m_ViewDrawings.GetForBlock(strPath, strBlock, _SH_DENYNO);
   if (pViewDb == nullptr) {
     ClearPreview();
     return;

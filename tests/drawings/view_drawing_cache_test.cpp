@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "catalogue_builder.h"
+#include "drawing_builder.h"
 #include "drawings/view_drawing_cache.h"
 #include "view_drawing_builder.h"
 
@@ -20,6 +21,26 @@ bool HasBlock(AcDbDatabase* db, const wchar_t* name) {
 }
 
 }  // namespace
+
+TEST(ViewDrawingCache, ServesABlockReadAloneForThatBlockOnlyAndTheWholeDrawingForAnyOther) {
+  testsupport::TempDir dir;
+  const std::string path = dir.file("Fan/4-72No4.5A.dwg");
+  ASSERT_TRUE(testsupport::writeViewDrawing(path, {{L"F_L0", 4}, {L"S_R45", 6}}));
+  const CString wpath = CString::FromUtf8(path);
+  CViewDrawingCache cache;
+  auto entities = [](AcDbDatabase* db, const wchar_t* name) {
+    AcDbBlockTable* table = nullptr;
+    AcDbObjectId id;
+    if (db == nullptr || db->getBlockTable(table, AcDb::kForRead) != Acad::eOk) return -1;
+    table->getAt(name, id);
+    table->close();
+    return apptest::entityCount(id);
+  };
+  AcDbDatabase* part = cache.GetForBlock(wpath, L"F_L0", _SH_DENYNO);
+  EXPECT_EQ(entities(part, L"F_L0"), 4);
+  EXPECT_EQ(cache.GetForBlock(wpath, L"F_L0", _SH_DENYNO), part) << "served from memory";
+  EXPECT_EQ(entities(cache.GetForBlock(wpath, L"S_R45", _SH_DENYNO), L"S_R45"), 6);
+}
 
 TEST(ViewDrawingCache, ReadsOnceWhileTheFileIsUnchangedAgainAfterAWriteAndNothingUnreadable) {
   testsupport::TempDir dir;

@@ -19,6 +19,15 @@ namespace zrcad::dxf {
 // called from the reader's second thread (a large drawing) as well as the caller's.
 Acad::ErrorStatus readDxf(AcDbDatabase* db, std::string_view text, std::string& message,
                           const TextPassed& passed = {});
+// Reads of the drawing file only what a copy of block `block` (wblock) and a look at the block
+// table need, into db, which must be empty: the header, classes, tables and objects, every
+// block's BLOCK and ENDBLK records, and the entities of that block alone; the others' and
+// model space's are passed over unread, and faults in them are not seen. When that is not
+// enough (a file of R12 or without block records; the block holds references, which need
+// other blocks; anything wrong with what it reads) the file is read whole with readDwgFile,
+// whose status and message are the result, and whole is set.
+Acad::ErrorStatus readDwgFileForBlock(AcDbDatabase* db, const ACHAR* fileName, int shareMode,
+                                      const ACHAR* block, bool& whole);
 // Drawings of at least this many bytes (4 MB unless set) are read on two threads, the
 // database being the same as a read on one; for tests, which compare the two.
 void setParallelReadBytes(size_t bytes);

@@ -12,11 +12,13 @@
 #include <utility>
 
 #include "base/cstring.h"
+#include "base/file_functions.h"
 #include "cad/db/block_graph.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/db_curves.h"
 #include "cad/db/db_misc_entities.h"
 #include "cad/db/db_text.h"
+#include "cad/db/drawing_files.h"
 #include "cad/db/dxf/contexts.h"
 #include "cad/db/dxf/dxf_file.h"
 #include "cad/db/dxf/entity_kinds.h"
@@ -78,6 +80,9 @@ const char* legacyMarker(std::string_view type) {
   return nullptr;
 }
 
+// Thrown by a read of one block when the drawing must be read whole to copy that block.
+struct ReadWhole {};
+
 class DxfReader {
  public:
   DxfReader(AcDbDatabase* db, std::string_view text, const TextPassed& passed = {})
@@ -88,6 +93,9 @@ class DxfReader {
         m_tags(text),
         m_passed(passed) {}
   void read();
+  // Reads of the entities only those of the block of this name (folded), as readBlockOnly
+  // tells; throws ReadWhole where that is not enough.
+  void readOnlyBlock(const std::wstring& folded) { m_onlyBlock = &folded; }
   // Bytes of the text read: what follows the EOF record is not.
   size_t bytesRead() const { return m_tags.position(); }
 
@@ -142,8 +150,9 @@ class DxfReader {
   std::unique_ptr<EntityPrefetch> m_prefetch;
   bool m_prefetchTaking = false;
   size_t m_prefetchNext = 0;
-  PrefetchedRecord* m_current = nullptr;  // the record nextRecord gave last, when prefetched
-  bool m_currentFails = false;            // its entity could not be made
+  PrefetchedRecord* m_current = nullptr;      // the record nextRecord gave last, when prefetched
+  bool m_currentFails = false;                // its entity could not be made
+  const std::wstring* m_onlyBlock = nullptr;  // the one block whose entities are read
 };
 
 std::uint64_t DxfReader::subHandle(std::uint64_t h) {
@@ -238,15 +247,19 @@ void DxfReader::read() {
   // Files without block records (R12, and the minimal files some programs write under a
   // newer version) are read on top of the default drawing, which has what they lack.
   m_ctx.legacy = m_ctx.version < 1012 || m_text.find("BLOCK_RECORD") == std::string_view::npos;
+  // Older files are read over the default drawing, whose blocks would be read whole.
+  if (m_ctx.legacy && m_onlyBlock) throw ReadWhole{};
   if (m_ctx.legacy) {
     DxfReader base(m_db, defaultDrawingText());
     base.read();
     m_ctx.legacy = true;
   }
   m_ctx.decoder().setCodePage(codePage, m_ctx.version >= 1021);
-  m_impl.byHandle.reserve(m_impl.byHandle.size() +
-                          m_text.size() / 96);  // a record per 100 bytes or more
-  if (!m_ctx.legacy) startPrefetch(codePage);
+  if (m_onlyBlock == nullptr) {
+    m_impl.byHandle.reserve(m_impl.byHandle.size() +
+                            m_text.size() / 96);  // a record per 100 bytes or more
+    if (!m_ctx.legacy) startPrefetch(codePage);
+  }
   Tag t;
   bool sawEof = false;
   while (!sawEof && m_tags.next(t)) {
@@ -290,7 +303,11 @@ void DxfReader::readSection(std::string_view name) {
   if (name == "CLASSES") return readClasses();
   if (name == "TABLES") return readTables();
   if (name == "BLOCKS") return readBlocks();
-  if (name == "ENTITIES") return readEntities(AcDbObjectId(), "ENDSEC");
+  if (name == "ENTITIES") {
+    // A read of one block passes over model space.
+    if (m_onlyBlock && !m_tags.skipToRecord("ENDSEC")) throw ReadWhole{};
+    return readEntities(AcDbObjectId(), "ENDSEC");
+  }
   if (name == "OBJECTS") return readObjects();
   readRawSection(name);
 }
@@ -483,6 +500,8 @@ void DxfReader::readBlock(const std::vector<Tag>& head) {
   }
   records.layer = begin.layerId();
   records.description = begin.description;
+  // Another block than the one read: its records are passed over up to its ENDBLK.
+  if (m_onlyBlock && folded != *m_onlyBlock && !m_tags.skipToRecord("ENDBLK")) throw ReadWhole{};
   readEntities(id, "ENDBLK");
   BlockEndRecord end;
   auto endData = readSubRecord(m_ctx, end, m_rec);
@@ -530,6 +549,8 @@ void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
   std::unique_ptr<AcDbEntity> ent;
   std::uint64_t handle = 0;
   if (m_currentFails) throw m_prefetch->lastError().error;
+  // A reference needs the block it names, which may have been passed over.
+  if (m_onlyBlock && (type == "INSERT" || type == "DIMENSION")) throw ReadWhole{};
   if (m_current && m_current->entity) {
     linkPrefetched(*m_current);
     ent.reset(std::exchange(m_current->entity, nullptr));
@@ -652,7 +673,47 @@ void DxfReader::finish() {
     }
 }
 
+// The drawing of text with only block folded's entities read; false when it must be read
+// whole (the database then holds part of it).
+bool readBlockOnly(AcDbDatabase* db, std::string_view text, const std::wstring& folded) {
+  try {
+    DxfReader reader(db, text);
+    reader.readOnlyBlock(folded);
+    reader.read();
+    return text.find('\0', reader.bytesRead()) == std::string_view::npos;
+  } catch (const ReadWhole&) {
+  } catch (const DxfError&) {
+    // The whole read says what is wrong, with the line.
+  } catch (const std::bad_alloc&) {
+  }
+  return false;
+}
+
 }  // namespace
+
+Acad::ErrorStatus readDwgFileForBlock(AcDbDatabase* db, const ACHAR* fileName, int shareMode,
+                                      const ACHAR* block, bool& whole) {
+  whole = true;
+  if (fileName == nullptr || *fileName == 0 || block == nullptr || db->impl().hasContent ||
+      db->undoRecording())
+    return db->readDwgFile(fileName, shareMode);
+  const std::string path = zrbase::nativePath(fileName);
+  std::wstring why;
+  // As readDwgFile does on opening a drawing: what a killed save left beside it goes.
+  if (std::string target; followLinks(path, target, why)) removeStaleTemporaries(target);
+  MappedFile file;
+  Acad::ErrorStatus es = Acad::eOk;
+  const std::string_view text = file.open(path, es, why) ? file.text() : std::string_view();
+  if (text.empty() || !readBlockOnly(db, text, foldName(block))) {
+    return db->readDwgFile(fileName, shareMode);
+  }
+  whole = false;
+  DatabaseImpl& impl = db->impl();
+  impl.fileName = fileName;
+  impl.lastError.clear();
+  impl.noteSaved();
+  return Acad::eOk;
+}
 
 void setParallelReadBytes(size_t bytes) { g_parallelBytes.store(bytes, std::memory_order_relaxed); }
 

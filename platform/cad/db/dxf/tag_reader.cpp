@@ -1,6 +1,7 @@
 // Splitting of ASCII DXF text into pairs.
 #include "cad/db/dxf/tag_reader.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -139,6 +140,53 @@ void TagReader::readRecord(const Tag& first, std::vector<Tag>& out) {
     }
     out.push_back(t);
   }
+}
+
+namespace {
+
+// Whether the line is a group code of 0: blanks around one or more zeros, or "-0".
+bool isZeroCode(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  line = trim(line);
+  if (!line.empty() && line.front() == '-') line.remove_prefix(1);
+  return !line.empty() && line.find_first_not_of('0') == std::string_view::npos;
+}
+
+}  // namespace
+
+// The type is looked for with memmem, which runs through text many times faster than it can
+// be split into lines; a hit counts when its line holds the type alone (blanks aside) and the
+// line before it is a 0 group. In text that reads, such a line pair is a record: were the 0 a
+// value, the type would stand where a group code must.
+bool TagReader::skipToRecord(std::string_view type) {
+  if (m_hasPeek && m_peek.code == 0 && trim(m_peek.value) == type) return true;
+  const char* const text = m_text.data();
+  const size_t size = m_text.size();
+  for (size_t from = m_pos; from < size;) {
+    const void* found = ::memmem(text + from, size - from, type.data(), type.size());
+    if (found == nullptr) return false;
+    const size_t at = static_cast<size_t>(static_cast<const char*>(found) - text);
+    from = at + 1;
+    size_t lineStart = at;
+    while (lineStart > m_pos && (text[lineStart - 1] == ' ' || text[lineStart - 1] == '\t'))
+      --lineStart;
+    if (lineStart <= m_pos || text[lineStart - 1] != '\n') continue;
+    size_t after = at + type.size();
+    while (after < size && (text[after] == ' ' || text[after] == '\t' || text[after] == '\r'))
+      ++after;
+    if (after < size && text[after] != '\n') continue;
+    const size_t codeEnd = lineStart - 1;
+    const char* codeStart = text + codeEnd;
+    while (codeStart > text + m_pos && codeStart[-1] != '\n') --codeStart;
+    if (!isZeroCode(std::string_view(codeStart, static_cast<size_t>(text + codeEnd - codeStart))))
+      continue;
+    // The text passed over would be refused for a NUL byte by a whole read, and so is here.
+    const size_t to = static_cast<size_t>(codeStart - text);
+    if (std::memchr(text + m_pos, '\0', to - m_pos) != nullptr) return false;
+    seek(to, m_line + static_cast<size_t>(std::count(text + m_pos, text + to, '\n')));
+    return true;
+  }
+  return false;
 }
 
 }  // namespace zrcad::dxf

@@ -32,6 +32,11 @@ class TagReader {
   }
   // Bytes of the text read so far.
   size_t position() const { return m_pos; }
+  // Passes over what comes before the next record of this type (a line 0, then a line with
+  // the type) without splitting it into pairs, and stops ahead of that record, lines counted.
+  // False, with nothing passed, when no such record follows or a NUL byte comes first. What
+  // is passed is not checked: only a reader that reads just part of a drawing does this.
+  bool skipToRecord(std::string_view type);
 
  private:
   bool readLine(std::string_view& line);
