@@ -4,7 +4,8 @@
 // drawing (each frame timed: its median and worst frame are the counters
 // median_ms and worst_ms on the wall clock, median_cpu_ms and worst_cpu_ms in
 // processor time, which a busy machine disturbs less; 16 ms is 60 frames a
-// second), and opening the fan
+// second; worst_frame is the slowest frame's place in the script, and with
+// BENCH_FRAMES set every frame's times go to standard error), and opening the fan
 // selection dialog on the large catalogue (the dialog's initialisation with
 // everything it loads, and its widgets built and painted for the first time).
 //
@@ -192,6 +193,15 @@ void BM_CanvasPanAndZoomLargeDrawing(benchmark::State& state) {
       total += ms.count();
     }
     state.SetIterationTime(total / 1000.0);
+  }
+  // Which frame of the session was slowest (its place in the script).
+  const auto worst = std::max_element(frameCpuMs.begin(), frameCpuMs.end());
+  state.counters["worst_frame"] =
+      static_cast<double>((worst - frameCpuMs.begin()) % static_cast<long>(session.size()));
+  if (std::getenv("BENCH_FRAMES")) {
+    for (std::size_t i = 0; i < frameCpuMs.size(); ++i)
+      std::fprintf(stderr, "frame %zu cpu %.2f wall %.2f\n", i % session.size(), frameCpuMs[i],
+                   frameMs[i]);
   }
   std::sort(frameMs.begin(), frameMs.end());
   std::sort(frameCpuMs.begin(), frameCpuMs.end());

@@ -33,6 +33,12 @@ class PixelLines {
   void draw(double x0, double y0, double x1, double y1, QRgb color);
 
  private:
+  // A line whose pixels all lie in the clip, stepped in fixed point with no
+  // clipping (most lines of a view); false, drawing nothing, for any other.
+  bool drawInside(double x0, double y0, double x1, double y1, QRgb color);
+  // The most steps drawInside takes in fixed point (its error bound).
+  static constexpr double kLongestFixed = 32768;
+
   QRgb* m_bits;
   qsizetype m_stride;  // pixels per scan line
   // The clip, inclusive, in pixels; empty (m_right < m_left) draws nothing.

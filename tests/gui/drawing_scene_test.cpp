@@ -298,9 +298,20 @@ int differing(const QImage& a, const QImage& b, QRect rect) {
 
 TEST(PixelLines, ALineDrawnIntoPartOfTheImageLightsThereWhatItLightsDrawnWhole) {
   // Shallow and steep, backwards, far-off ends, shorter than a pixel, diagonal.
-  for (const QLineF l : {QLineF(-3.2, 4.4, 61.7, 19.3), QLineF(7.6, -20, 23.3, 70.1),
-                         QLineF(58.4, 2.5, 1.5, 37.5), QLineF(-1e9, -2e9, 1e9, 2.2e9),
-                         QLineF(30.3, 10.2, 30.7, 10.4), QLineF(0.5, 0.5, 59.5, 39.5)}) {
+  std::vector<QLineF> table{QLineF(-3.2, 4.4, 61.7, 19.3),  QLineF(7.6, -20, 23.3, 70.1),
+                            QLineF(58.4, 2.5, 1.5, 37.5),   QLineF(-1e9, -2e9, 1e9, 2.2e9),
+                            QLineF(30.3, 10.2, 30.7, 10.4), QLineF(0.5, 0.5, 59.5, 39.5)};
+  // Lines wholly inside the image are stepped another way than clipped ones;
+  // ends on quarters and thirds of a pixel put many of their pixels' centres
+  // exactly halfway between two rows (or columns), where both must choose alike.
+  std::mt19937 rng(11);
+  for (int i = 0; i < 200; ++i) {
+    const int k = 3 + i % 2;
+    std::uniform_int_distribution<int> x(k, 58 * k), y(k, 38 * k);
+    table.emplace_back(x(rng) / double(k), y(rng) / double(k), x(rng) / double(k),
+                       y(rng) / double(k));
+  }
+  for (const QLineF l : table) {
     auto drawn = [&l](QRect part) {
       QImage image(60, 40, QImage::Format_RGB32);
       image.fill(Qt::black);
