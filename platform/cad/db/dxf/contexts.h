@@ -58,6 +58,9 @@ class ReadContext {
   AcDbObjectId layerByName(const std::wstring& name);
   // The layer named by a layer group (8).
   AcDbObjectId layerOfTag(const Tag& tag);
+  // The object of an owner handle (330), made a stub when not read yet. Entities come in runs
+  // of one owner: the last one is kept, which spares a lookup of the handle table for most.
+  AcDbObjectId ownerOf(std::uint64_t handle);
   // Objects whose names must become ids once everything is read.
   std::vector<AcDbObject*> toResolve;
   // Set on a context that reads away from the database's thread: owners and layers are noted
@@ -68,6 +71,8 @@ class ReadContext {
   AcDbDatabase* m_db;
   DatabaseImpl& m_impl;
   CodePageDecoder m_decoder;
+  std::uint64_t m_lastOwnerHandle = 0;
+  AcDbObjectId m_lastOwner;  // stubs stay where they are made (a deque)
   AcDbObjectId m_lastLayer;
   std::string m_lastLayerText;
 };

@@ -220,7 +220,7 @@ void DxfReader::takePrefetched(std::vector<Tag>& out) {
 void DxfReader::linkPrefetched(PrefetchedRecord& r) {
   AcDbEntity* ent = r.entity;
   auto owner = [&] {
-    if (r.links.owner != 0) DbAccess::setOwner(ent, AcDbObjectId(m_impl.stubFor(r.links.owner)));
+    if (r.links.owner != 0) DbAccess::setOwner(ent, m_ctx.ownerOf(r.links.owner));
   };
   auto layer = [&] {
     if (r.links.hasLayer) DbAccess::setLayerId(ent, m_ctx.layerOfTag(Tag{8, r.links.layer, 0}));

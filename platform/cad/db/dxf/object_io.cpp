@@ -211,6 +211,14 @@ AcDbObjectId ReadContext::layerOfTag(const Tag& tag) {
   return m_lastLayer;
 }
 
+AcDbObjectId ReadContext::ownerOf(std::uint64_t handle) {
+  if (handle != m_lastOwnerHandle || m_lastOwner.isNull()) {
+    m_lastOwner = AcDbObjectId(m_impl.stubFor(handle));
+    m_lastOwnerHandle = handle;
+  }
+  return m_lastOwner;
+}
+
 AcDbObjectId ReadContext::layerByName(const std::wstring& name) {
   AcDbSymbolTable* layers = m_impl.table(m_impl.layerTable);
   AcDbObjectId id;
@@ -252,7 +260,7 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
         if (h != 0 && ctx.deferred)
           ctx.deferred->owner = h;
         else if (h != 0)
-          DbAccess::setOwner(obj, AcDbObjectId(ctx.impl().stubFor(h)));
+          DbAccess::setOwner(obj, ctx.ownerOf(h));
         else
           data().ownerTag = true;  // a null owner is written back as such
         ++i;
