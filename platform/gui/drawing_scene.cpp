@@ -316,7 +316,7 @@ void SceneBuilder::addEntity(const AcDbEntity* e, const Context& ctx) {
   if (m_counting) {
     // Only curves make segments; a curve's points are its segments and one.
     m_points.clear();
-    if (curvePoints(e, m_points) && m_points.size() > 1) countSegments(m_points.size() - 1);
+    if (zrcad::curvePoints(e, m_points) && m_points.size() > 1) countSegments(m_points.size() - 1);
     return;
   }
   if (const auto* def = exactly<AcDbAttributeDefinition>(e)) {
@@ -371,7 +371,7 @@ const BlockCurves& SceneBuilder::blockCurves(const AcDbStub* stub,
     BlockCurves::Item item;
     item.entity = e;
     item.begin = static_cast<std::uint32_t>(curves.points.size());
-    item.curve = curvePoints(e, curves.points);
+    item.curve = zrcad::curvePoints(e, curves.points);
     item.end = static_cast<std::uint32_t>(curves.points.size());
     curves.items.push_back(item);
   }

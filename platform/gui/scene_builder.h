@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "cad/acdb.h"
+#include "cad/db/curve_points.h"
 #include "gui/drawing_scene.h"
 
 namespace zrgui::detail {
 
-// Chords per full turn: at 72 a circle 500 pixels across strays half a pixel.
-inline constexpr int kChordsPerTurn = 72;
+using zrcad::kChordsPerTurn;
 
 // The object an id names when it exists and is not erased, else null.
 const AcDbObject* objectOf(AcDbObjectId id);
@@ -82,11 +82,9 @@ class SceneBuilder {
   void addEntity(const AcDbEntity* e, const Context& ctx);
   void addReference(const AcDbBlockReference* ref, const Context& ctx, int color,
                     const AcDbStub* layer);
-  // Lines, arcs, circles, ellipses, splines and polylines; false for any other entity.
+  // Lines, arcs, circles, ellipses, splines and polylines (zrcad::curvePoints);
+  // false for any other entity.
   bool addCurve(const AcDbEntity* e, const Context& ctx);
-  // The points of such a curve in its own coordinates, appended to out; false
-  // (and nothing appended) for any other entity.
-  static bool curvePoints(const AcDbEntity* e, std::vector<AcGePoint3d>& out);
   // The block's curves, chorded the first time a reference asks for them.
   const BlockCurves& blockCurves(const AcDbStub* stub, const AcDbBlockTableRecord* block);
   // A block's curve as a reference shows it (if its layer shows it).

@@ -2,11 +2,12 @@
 // block flattened to polylines, with the block's overall width and height.
 //
 // Lines, arcs, circles, ellipses, polylines (with their bulges) and splines
-// (through their fit points, else their control points) are drawn, and the
-// blocks a view block holds, through their transforms. Texts and attribute
-// definitions (the tag's place) are neither drawn nor measured: the overall
-// dimensions are the fan's, from the extents of its curves, in drawing units
-// (millimetres in the drawing library).
+// are drawn as the canvas draws them (cad/db/curve_points.h: a spline is the
+// B-spline of its control points), and the blocks a view block holds, through
+// their transforms. Meshes, texts and attribute definitions (the tag's place)
+// are neither drawn nor measured: the overall dimensions are the fan's, from
+// the extents of its curves, in drawing units (millimetres in the drawing
+// library).
 #pragma once
 
 #include <vector>
