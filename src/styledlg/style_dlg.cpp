@@ -58,53 +58,61 @@ BOOL CStyleDlg::OnInitDialog() {
   return TRUE;
 }
 
-// The model rows of one fill: the open recordset they were read from, and for
-// each row the pattern of its drive-mode cell. The grid asks for a cell's text
-// when the cell is first read, shown or made; the recordset's cursor goes to
-// that row from where it stands, so reading the rows in order (a dump, the
-// check before OK, a screenful) steps one row at a time.
+// The model rows of one fill: the open recordset they were read from, the
+// series cell every row has, and the drive-mode cell of each series that has
+// a row with a drive mode. The grid asks for a cell's text and set-up when the
+// cell is first read, shown or made; the recordset's cursor goes to that row
+// from where it stands, so reading the rows in order (a dump, the check before
+// OK, a screenful) steps one row at a time.
 class CStyleDlg::ModelRows : public CGridRowSource {
  public:
   explicit ModelRows(_RecordsetPtr pRecordset) : m_pRecordset(std::move(pRecordset)) {}
 
   CString GetText(int nSourceRow, int nCol) const override {
-    // A field the table lacks (the fill stopped at it) has no text, as it
-    // had none when rows were filled by setting each text.
+    return FieldText(Value(nSourceRow, nCol));
+  }
+
+  // A row without a drive mode has a plain cell there (until it is clicked);
+  // one with a drive mode the cell of its series, which the fill made when it
+  // met the series' first row with one.
+  std::shared_ptr<const CGridCellBase> GetPattern(int nSourceRow, int nCol) const override {
+    if (nCol == kColBigModel) return m_bigModels;
+    if (nCol != kColDriveMode || Value(nSourceRow, kColDriveMode).vt == VT_NULL) return nullptr;
+    const auto it = m_driveModes.find(FieldText(Value(nSourceRow, kColBigModel)).str());
+    return it == m_driveModes.end() ? nullptr : it->second;
+  }
+
+  _RecordsetPtr m_pRecordset;
+  // Each found by name at its first read, in the order the row reads them.
+  FieldPtr m_fields[kColumnCount];
+  std::shared_ptr<const CGridCellBase> m_bigModels;
+  // By series text (a row without a series: the empty text).
+  std::unordered_map<std::wstring, std::shared_ptr<const CGridCellBase>> m_driveModes;
+  int m_nRows = 0;
+  // The row the recordset stands on.
+  mutable int m_position = 0;
+
+ private:
+  _variant_t Value(int nSourceRow, int nCol) const {
+    // A field the table lacks (the fill stopped at it) has no value, as the
+    // cell had no text when rows were filled by setting each text.
+    _variant_t null;
+    null.vt = VT_NULL;
     const FieldPtr& field = m_fields[nCol];
-    if (!field) return CString();
+    if (!field) return null;
     try {
       if (nSourceRow != m_position) {
         m_pRecordset->Move(nSourceRow - m_position, g_vtMissing);
         m_position = nSourceRow;
       }
-      return FieldText(field->GetValue());
+      return field->GetValue();
     } catch (const _com_error&) {
       // Only a connection closed under the editor gets here; the connection
       // is lent for the editor's whole life, so none is. An empty cell is
       // better than ending the program from a paint.
-      return CString();
+      return null;
     }
   }
-
-  std::shared_ptr<const CGridCellBase> GetPattern(int nSourceRow, int nCol) const override {
-    if (nCol == kColBigModel) return m_bigModels;
-    if (nCol != kColDriveMode) return nullptr;
-    const int index = m_driveModeOf[static_cast<std::size_t>(nSourceRow)];
-    return index < 0 ? nullptr : m_driveModes[static_cast<std::size_t>(index)];
-  }
-
-  int RowCount() const { return static_cast<int>(m_driveModeOf.size()); }
-
-  _RecordsetPtr m_pRecordset;
-  // Each found by name at its first read, in the order the row reads them.
-  FieldPtr m_fields[kColumnCount];
-  // The series cell of every row; the drive-mode cells of each series met,
-  // in the order met, and the index of its row's one (-1: a plain cell).
-  std::shared_ptr<const CGridCellBase> m_bigModels;
-  std::vector<std::shared_ptr<const CGridCellBase>> m_driveModes;
-  std::vector<int> m_driveModeOf;
-  // The row the recordset stands on.
-  mutable int m_position = 0;
 };
 
 namespace {
@@ -142,11 +150,11 @@ bool CStyleDlg::FillModelGrid() {
   } catch (const _com_error& e) {
     // A Model table without one of the editor's columns: the rows begun so
     // far stay, with the texts of the fields found before.
-    m_Grid.AppendSourceRows(rows, rows->RowCount());
+    m_Grid.AppendSourceRows(rows, rows->m_nRows);
     AfxMessageBox(e.ErrorMessage(), MB_OK);
     return false;
   }
-  m_Grid.AppendSourceRows(rows, rows->RowCount());
+  m_Grid.AppendSourceRows(rows, rows->m_nRows);
   return true;
 }
 
@@ -159,12 +167,13 @@ void CStyleDlg::ReadModelRows(const _RecordsetPtr& pRecordset, ModelRows& rows) 
     if (!bound) bound = pRecordset->GetFields()->GetItem(_variant_t(lpszField));
     return *bound;
   };
-  std::unordered_map<std::wstring, int> driveModeIndex;
-  std::wstring strLastBigModel;
-  int nLastIndex = -1;
-  for (int nRow = 0; !pRecordset->GetadoEOF(); ++nRow) {
-    rows.m_position = nRow;
-    rows.m_driveModeOf.push_back(-1);
+  // Only a series not met yet with a drive mode needs its row's drive mode
+  // read: rows of one series mostly come together, so most rows are passed
+  // over on their series alone.
+  std::wstring strLast;
+  bool bLastHasList = false;
+  for (; !pRecordset->GetadoEOF(); pRecordset->MoveNext()) {
+    rows.m_position = rows.m_nRows++;
     if (!rows.m_bigModels) {
       CStringArray bigModels;
       GetBigModelList(bigModels);
@@ -172,33 +181,25 @@ void CStyleDlg::ReadModelRows(const _RecordsetPtr& pRecordset, ModelRows& rows) 
     }
     field(kColID, L"ID");
     const _variant_t bigModel = field(kColBigModel, L"BigModel").GetValue();
-    // A row without a drive mode keeps a plain cell until it is clicked.
-    const _variant_t driveMode = field(kColDriveMode, L"DriveMode").GetValue();
-    if (driveMode.vt != VT_NULL) {
-      CString holder;
-      const std::wstring_view strBigModel =
-          bigModel.vt == VT_NULL ? std::wstring_view() : ValueText(bigModel, holder);
-      // Rows of one series mostly come together: the last series' list is
-      // taken again without a look-up.
-      if (nLastIndex < 0 || strBigModel != strLastBigModel) {
-        strLastBigModel.assign(strBigModel);
-        auto [it, bNew] = driveModeIndex.try_emplace(strLastBigModel, 0);
-        if (bNew) {
-          CStringArray driveModes;
-          GetDriveModeList(CString(strLastBigModel), driveModes);
-          it->second = static_cast<int>(rows.m_driveModes.size());
-          rows.m_driveModes.push_back(ComboPattern(driveModes));
-        }
-        nLastIndex = it->second;
-      }
-      rows.m_driveModeOf.back() = nLastIndex;
+    CString holder;
+    const std::wstring_view strBigModel =
+        bigModel.vt == VT_NULL ? std::wstring_view() : ValueText(bigModel, holder);
+    if (!bLastHasList || strBigModel != strLast) {
+      strLast.assign(strBigModel);
+      bLastHasList = rows.m_driveModes.count(strLast) != 0;
+    }
+    // The first row always reads it: no series has a list yet.
+    if (!bLastHasList && field(kColDriveMode, L"DriveMode").GetValue().vt != VT_NULL) {
+      CStringArray driveModes;
+      GetDriveModeList(CString(strLast), driveModes);
+      rows.m_driveModes.emplace(strLast, ComboPattern(driveModes));
+      bLastHasList = true;
     }
     field(kColFanNo, L"FanNo");
     field(kColSpeed, L"Speed");
     field(kColLabelModel, L"LabelModel");
-    pRecordset->MoveNext();
   }
-  rows.m_position = rows.RowCount();
+  rows.m_position = rows.m_nRows;
 }
 
 bool CStyleDlg::CollectDistinct(const CString& strSql, LPCTSTR lpszColumn, CStringArray& list) {
