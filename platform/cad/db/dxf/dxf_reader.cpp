@@ -175,7 +175,7 @@ bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
       m_ctx.fail(t.line, "expected a 0 group in " + std::string(where) + ", found group code " +
                              std::to_string(t.code));
     if (m_prefetch && m_inEntitySections && t.value.data() == m_prefetch->firstValue() &&
-        m_prefetch->finish() && !m_prefetch->records().empty()) {
+        m_prefetch->at(0) != nullptr) {
       m_prefetchTaking = true;
       takePrefetched(out);
     } else {
@@ -196,23 +196,25 @@ bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
 // The next prefetched record, as readRecord would give it; after the last one the tags are
 // read from where the other thread stopped.
 void DxfReader::takePrefetched(std::vector<Tag>& out) {
-  std::deque<PrefetchedRecord>& records = m_prefetch->records();
-  PrefetchedRecord& r = records[m_prefetchNext++];
-  const bool last = m_prefetchNext == records.size();
+  const size_t i = m_prefetchNext++;
+  PrefetchedRecord& r = *m_prefetch->at(i);
+  // The other thread may still be at work: why it stopped is known after the last record.
+  const bool last = m_prefetch->at(m_prefetchNext) == nullptr;
+  const PrefetchError::Where stop =
+      last ? m_prefetch->lastError().where : PrefetchError::Where::kNone;
   if (last) {
     m_prefetchTaking = false;
     m_tags = m_prefetch->endState();
   }
-  const PrefetchError& stop = m_prefetch->lastError();
-  if (last && stop.where == PrefetchError::Where::kTags) throw stop.error;
+  if (stop == PrefetchError::Where::kTags) throw m_prefetch->lastError().error;
   if (r.tagsCount == 0) {
     out.assign(1, r.first);
   } else {
-    const auto begin = m_prefetch->tagStore().begin() + r.tagsBegin;
-    out.assign(begin, begin + r.tagsCount);
+    const std::span<const Tag> tags = m_prefetch->tagsOf(i);
+    out.assign(tags.begin(), tags.end());
   }
   m_current = &r;
-  m_currentFails = last && stop.where == PrefetchError::Where::kEntity;
+  m_currentFails = stop == PrefetchError::Where::kEntity;
 }
 
 // What readObject does with the database for a record read on the other thread, in the order
@@ -236,7 +238,7 @@ void DxfReader::linkPrefetched(PrefetchedRecord& r) {
 }
 
 bool DxfReader::peekIs(std::string_view type) {
-  if (m_prefetchTaking) return is(m_prefetch->records()[m_prefetchNext].first, 0, type);
+  if (m_prefetchTaking) return is(m_prefetch->at(m_prefetchNext)->first, 0, type);
   Tag t;
   return m_tags.peek(t) && is(t, 0, type);
 }
@@ -282,7 +284,8 @@ void DxfReader::read() {
 
 // The other thread takes the records from two fifths of the text on: this one has the
 // linking of every record besides the reading of the first part (on the bench drawing the two
-// threads then take about as long).
+// threads then take about as long). It links the other's records as they are handed over, so
+// that only the last batch is linked after the other thread has ended.
 void DxfReader::startPrefetch(const std::string& codePage) {
   if (m_text.size() < g_parallelBytes.load(std::memory_order_relaxed) ||
       std::thread::hardware_concurrency() < 2)

@@ -46,7 +46,8 @@ EntityPrefetch::EntityPrefetch(AcDbDatabase* db, DatabaseImpl& impl, std::string
       m_version(version),
       m_codePage(codePage),
       m_passed(passed),
-      m_end(text) {
+      m_end(text),
+      m_endOfBatch(text) {
   m_firstValue = text.find('\n', split) + 1;
   m_thread = std::thread([this] { run(); });
 }
@@ -54,40 +55,89 @@ EntityPrefetch::EntityPrefetch(AcDbDatabase* db, DatabaseImpl& impl, std::string
 EntityPrefetch::~EntityPrefetch() {
   m_stop.store(true, std::memory_order_relaxed);
   if (m_thread.joinable()) m_thread.join();
-  for (PrefetchedRecord& r : m_records) delete r.entity;
+  for (const auto* batches : {&m_queue, &m_taken})
+    for (const std::unique_ptr<Batch>& batch : *batches)
+      if (batch)
+        for (PrefetchedRecord& r : batch->records) delete r.entity;
 }
 
-bool EntityPrefetch::finish() {
-  if (m_thread.joinable()) m_thread.join();
-  return !m_failed;
+PrefetchedRecord* EntityPrefetch::at(size_t i) {
+  while (i / kBatch >= m_taken.size()) {
+    std::unique_lock lock(m_mutex);
+    m_handedOver.wait(lock, [this] { return !m_queue.empty() || m_done; });
+    if (m_queue.empty()) return nullptr;
+    for (std::unique_ptr<Batch>& batch : m_queue) m_taken.push_back(std::move(batch));
+    m_queue.clear();
+  }
+  Batch& batch = *m_taken[i / kBatch];
+  if (i % kBatch < batch.records.size()) return &batch.records[i % kBatch];
+  // Past the last record of the last batch: the thread says why it stopped once it is done.
+  std::unique_lock lock(m_mutex);
+  m_handedOver.wait(lock, [this] { return m_done; });
+  return nullptr;
+}
+
+std::span<const Tag> EntityPrefetch::tagsOf(size_t i) const {
+  const Batch& batch = *m_taken[i / kBatch];
+  const PrefetchedRecord& r = batch.records[i % kBatch];
+  return {batch.tags.data() + r.tagsBegin, r.tagsCount};
+}
+
+void EntityPrefetch::handOver(std::unique_ptr<Batch>& batch, const TagReader& after, bool more) {
+  std::unique_ptr<Batch> next;
+  if (more) {
+    next = std::make_unique<Batch>();  // before anything is handed over: it may fail
+    next->records.reserve(kBatch);
+  }
+  if (!batch->records.empty()) {
+    std::lock_guard lock(m_mutex);
+    m_queue.push_back(std::move(batch));
+  }
+  m_endOfBatch = after;
+  // Nothing after this may fail: the batch is the reader's, and so is why the thread stopped.
+  if (more) batch = std::move(next);
+  m_handedOver.notify_one();
 }
 
 void EntityPrefetch::run() {
+  std::unique_ptr<Batch> batch;
   try {
     TagReader tags(m_text);
     tags.seek(m_split, static_cast<size_t>(std::count(
                            m_text.begin(), m_text.begin() + static_cast<long>(m_split), '\n')));
+    m_endOfBatch = tags;  // nothing handed over: the reader goes on from the split
+    batch = std::make_unique<Batch>();
+    batch->records.reserve(kBatch);
     ReadContext ctx(m_db, m_impl);
     ctx.version = m_version;
     ctx.decoder().setCodePage(m_codePage, m_version >= 1021);
-    readRecords(tags, ctx);
-    m_end = tags;
+    readRecords(tags, ctx, batch);
+    handOver(batch, tags, false);
   } catch (...) {
-    // Out of memory or the like: the reader reads these records itself.
-    m_failed = true;
+    // Out of memory or the like: the reader takes what was handed over and reads the rest
+    // itself.
+    if (batch)  // not handed over
+      for (PrefetchedRecord& r : batch->records) delete r.entity;
+    m_error = {};
   }
+  {
+    std::lock_guard lock(m_mutex);
+    m_end = m_endOfBatch;
+    m_done = true;
+  }
+  m_handedOver.notify_one();
 }
 
 // As DxfReader::nextRecord and readEntity do it, up to and with the record ending the section.
-void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx) {
+void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx, std::unique_ptr<Batch>& batch) {
   DeferredLinks links;
   ctx.deferred = &links;
   std::vector<Tag> rec;
   Tag t;
   auto keepTags = [&](PrefetchedRecord& r) {
-    r.tagsBegin = static_cast<std::uint32_t>(m_tagStore.size());
+    r.tagsBegin = static_cast<std::uint32_t>(batch->tags.size());
     r.tagsCount = static_cast<std::uint32_t>(rec.size());
-    m_tagStore.insert(m_tagStore.end(), rec.begin(), rec.end());
+    batch->tags.insert(batch->tags.end(), rec.begin(), rec.end());
   };
   // The text behind is given back as the reader gives back its own, in steps of 256 KB.
   constexpr size_t kPassedStep = 256 << 10;
@@ -98,7 +148,7 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx) {
       m_passed(passedAt, start);
       passedAt = start;
     }
-    PrefetchedRecord& r = m_records.emplace_back();
+    PrefetchedRecord& r = batch->records.emplace_back();
     r.first = t;
     try {
       tags.readRecord(t, rec);
@@ -111,27 +161,28 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx) {
     if (make == nullptr) {
       keepTags(r);
       if (type == "ENDSEC" || type == "EOF") return;
-      continue;
-    }
-    links = {};
-    try {
-      std::unique_ptr<AcDbEntity> ent(make(rec, ctx));
-      readObject(ctx, ent.get(), rec, &r.handle);
-      if (links.unusual) {
-        keepTags(r);
-        r.handle = 0;
-      } else {
-        r.entity = ent.release();
-        r.links = links;
-        r.resolve = !ctx.toResolve.empty();
-        r.paperSpace = std::ranges::any_of(
-            rec, [](const Tag& g) { return g.code == 67 && trim(g.value) == "1"; });
+    } else {
+      links = {};
+      try {
+        std::unique_ptr<AcDbEntity> ent(make(rec, ctx));
+        readObject(ctx, ent.get(), rec, &r.handle);
+        if (links.unusual) {
+          keepTags(r);
+          r.handle = 0;
+        } else {
+          r.entity = ent.release();
+          r.links = links;
+          r.resolve = !ctx.toResolve.empty();
+          r.paperSpace = std::ranges::any_of(
+              rec, [](const Tag& g) { return g.code == 67 && trim(g.value) == "1"; });
+        }
+        ctx.toResolve.clear();
+      } catch (const DxfError& e) {
+        m_error = {PrefetchError::Where::kEntity, e};
+        return;
       }
-      ctx.toResolve.clear();
-    } catch (const DxfError& e) {
-      m_error = {PrefetchError::Where::kEntity, e};
-      return;
     }
+    if (batch->records.size() == kBatch) handOver(batch, tags, true);
   }
 }
 

@@ -8,15 +8,20 @@
 // order instead of reading them. What does need the database (handles, owners, layers, the
 // order of new objects) stays with the reader, which links each entity taken exactly where it
 // would have read it, so the database is the one a read on one thread makes, errors included.
+// The thread hands its records over in batches as it makes them: the reader links the first
+// ones while the thread makes the rest, rather than wait for them all.
 //
 // The thread touches only the text and what it makes: its context notes owners and layers
-// (DeferredLinks) instead of looking them up. Everything it made is the reader's once
-// finish() returns (the thread has ended); what the reader does not take is deleted with the
-// prefetch.
+// (DeferredLinks) instead of looking them up. A batch, once handed over, is the reader's; what
+// the reader does not take is deleted with the prefetch.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <memory>
+#include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -32,7 +37,7 @@ namespace zrcad::dxf {
 // One record read on the other thread: an entity made of it, or its tags.
 struct PrefetchedRecord {
   Tag first;                    // the record's 0 group
-  std::uint32_t tagsBegin = 0;  // the whole record in tagStore(), when no entity was made
+  std::uint32_t tagsBegin = 0;  // the whole record in tagsOf(), when no entity was made
   std::uint32_t tagsCount = 0;
   AcDbEntity* entity = nullptr;  // made and read, its links noted in links; the prefetch's
                                  // until taken
@@ -68,21 +73,33 @@ class EntityPrefetch {
 
   // The value of the first record's 0 group: where the reader takes over.
   const char* firstValue() const { return m_text.data() + m_firstValue; }
-  // Waits for the thread. False when it could not finish its work (out of memory): the
-  // reader then reads the records itself.
-  bool finish();
-  std::deque<PrefetchedRecord>& records() { return m_records; }
-  const std::vector<Tag>& tagStore() const { return m_tagStore; }
+  // Record i, i = 0, 1, ... in turn (or the one after the last taken, to look ahead), waiting
+  // for the thread to make it; null past the last. When the thread could not go on (out of
+  // memory) the last is the last it handed over, and the reader reads on from endState().
+  PrefetchedRecord* at(size_t i);
+  // The whole of record i (as at() gave it), for a record of which no entity was made.
+  std::span<const Tag> tagsOf(size_t i) const;
+  // Once at() has given null: why the last record stops the read, and the tag reader just
+  // after the last record, to go on from.
   const PrefetchError& lastError() const { return m_error; }
-  // The tag reader just after the last record, to go on from.
   const TagReader& endState() const { return m_end; }
 
   // A record start at or after from for a split; npos when there is none.
   static size_t findSplit(std::string_view text, size_t from);
 
  private:
+  // Records handed over together (the last batch may hold fewer): tagsBegin counts in tags.
+  static constexpr size_t kBatch = 1024;
+  struct Batch {
+    std::vector<PrefetchedRecord> records;
+    std::vector<Tag> tags;
+  };
+
   void run();
-  void readRecords(TagReader& tags, ReadContext& ctx);
+  void readRecords(TagReader& tags, ReadContext& ctx, std::unique_ptr<Batch>& batch);
+  // Hands the batch over with the tag reader just after its last record.
+  // With more, batch is then a new one; the last one (more false) leaves it handed over.
+  void handOver(std::unique_ptr<Batch>& batch, const TagReader& after, bool more);
 
   AcDbDatabase* m_db;
   DatabaseImpl& m_impl;
@@ -92,12 +109,17 @@ class EntityPrefetch {
   int m_version;
   std::string m_codePage;
   TextPassed m_passed;
-  // A deque: the records of half a large drawing, added one by one, are never copied.
-  std::deque<PrefetchedRecord> m_records;
-  std::vector<Tag> m_tagStore;
+  // Handed over by the thread, under m_mutex, with m_done once it has ended, m_error and
+  // m_end (the tag reader after the last batch) then set.
+  std::mutex m_mutex;
+  std::condition_variable m_handedOver;
+  std::vector<std::unique_ptr<Batch>> m_queue;
+  bool m_done = false;
   PrefetchError m_error;
   TagReader m_end;
-  bool m_failed = false;
+  TagReader m_endOfBatch;  // the thread's: after its last batch handed over
+  // The reader's: the batches it has taken from m_queue, record i in m_taken[i / kBatch].
+  std::vector<std::unique_ptr<Batch>> m_taken;
   std::atomic<bool> m_stop{false};
   std::thread m_thread;  // last: started once the rest is set
 };
