@@ -1,9 +1,11 @@
 // The grid control on its own: counts and fixed rows and columns, cell texts,
-// rows inserted and deleted with the focus following, auto-sized widths and
-// cell types that keep their text.
+// rows inserted and deleted with the focus following, auto-sized widths, cell
+// types that keep their text, and rows standing for a source's rows.
 #include "uikit/grid_ctrl.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -19,6 +21,18 @@ class CTestComboCell : public CGridCell {
   }
 };
 IMPLEMENT_DYNCREATE(CTestComboCell, CGridCell)
+
+// Texts "s<row>.<col>"; column 1 of odd rows a combo cell.
+class NumberedSource : public CGridRowSource {
+ public:
+  CString GetText(int r, int c) const override {
+    return (L"s" + std::to_wstring(r) + L"." + std::to_wstring(c)).c_str();
+  }
+  std::shared_ptr<const CGridCellBase> GetPattern(int r, int c) const override {
+    return c == 1 && r % 2 ? combo : nullptr;
+  }
+  std::shared_ptr<const CGridCellBase> combo = std::make_shared<CTestComboCell>();
+};
 
 std::vector<std::wstring> column(const CGridCtrl& g, int col) {
   std::vector<std::wstring> texts;
@@ -161,4 +175,45 @@ TEST(GridCells, EditabilityFollowsFixedCellsReadOnlyStateAndTheGrid) {
   EXPECT_FALSE(g.IsCellEditable(2, 2));
   EXPECT_FALSE(g.editCell(2, 2, L"x")) << "the grid model refuses too";
   EXPECT_EQ(g.GetItemText(2, 2), L"");
+}
+
+// Rows standing for a source read, once moved, changed or made, as rows filled
+// with the same texts and patterns at once; rows change before any is made.
+TEST(GridSourceRows, ReadAsTheSameRowsFilledAtOnceWhereverTheyMove) {
+  const std::vector<std::pair<const char*, std::function<void(CGridCtrl&)>>> steps = {
+      {"a row deleted", [](CGridCtrl& g) { g.DeleteRow(2); }},
+      {"a row inserted", [](CGridCtrl& g) { g.InsertRow(L"new", 2); }},
+      {"the last rows cut", [](CGridCtrl& g) { g.SetRowCount(4); }},
+      {"a cell edited", [](CGridCtrl& g) { g.SetItemText(3, 2, L"x"); }},
+      {"a column inserted", [](CGridCtrl& g) { g.InsertColumn(L"h", 0, 1); }},
+      {"a column deleted", [](CGridCtrl& g) { g.DeleteColumn(0); }},
+  };
+  for (const auto& [what, step] : steps) {
+    CGridCtrl filled(6, 3, 1, 1);
+    CGridCtrl lazy(1, 3, 1, 1);
+    const auto source = std::make_shared<NumberedSource>();
+    ASSERT_TRUE(lazy.AppendSourceRows(source, 5));
+    for (int r = 1; r < 6; ++r) {
+      for (int c = 0; c < 3; ++c) filled.SetItemText(r, c, source->GetText(r - 1, c));
+      if (auto p = source->GetPattern(r - 1, 1)) filled.SetCellPattern(r, 1, p);
+    }
+    step(filled);
+    step(lazy);
+    ASSERT_EQ(counts(lazy), counts(filled)) << what;
+    const auto same = [&](const char* when, bool make) {
+      for (int r = 0; r < filled.GetRowCount(); ++r) {
+        for (int c = 0; c < filled.GetColumnCount(); ++c) {
+          const CGridCellBase* cell = make ? lazy.GetCell(r, c) : nullptr;
+          EXPECT_EQ(lazy.GetItemText(r, c).str(), filled.GetItemText(r, c).str())
+              << what << when << r << c;
+          EXPECT_EQ(lazy.cellChoices(r, c), filled.cellChoices(r, c)) << what << when << r << c;
+          if (cell) {
+            EXPECT_EQ(cell->GetRuntimeClass(), filled.GetCell(r, c)->GetRuntimeClass());
+          }
+        }
+      }
+    };
+    same(", read", false);
+    same(", made", true);
+  }
 }
