@@ -395,6 +395,10 @@ CopyCounts copyFileToServer(const std::string& file, const std::string& address,
     counts.rows += copyRows(db, server, table, columns);
     ++counts.tables;
   }
+  // Tables may have gone as well as changed: the note names no table, which clients take
+  // as every table changed.
+  server.run("SELECT pg_notify(" + adoimpl::quoteLiteral(adoimpl::kPgTableChannel) +
+             ", current_schema() || E'\\t' || pg_current_xact_id()::text || E'\\t')");
   server.run("SELECT pg_notify(" + adoimpl::quoteLiteral(adoimpl::kPgChangeChannel) +
              ", current_schema())");
   server.run("COMMIT");

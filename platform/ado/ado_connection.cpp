@@ -101,6 +101,14 @@ _RecordsetPtr _Connection::Execute(_bstr_t commandText, VARIANT* recordsAffected
   return _RecordsetPtr(_Recordset::createDeferred(_ConnectionPtr(this), commandText.view()), false);
 }
 
+void _Connection::Prefetch(const std::vector<std::wstring>& sqls) {
+  try {
+    adoimpl::RowSet::prefetch(*session(), sqls);
+  } catch (...) {
+    // Each statement reports its own error when it runs.
+  }
+}
+
 long _Connection::BeginTrans() {
   session()->backend().begin();
   return 1;

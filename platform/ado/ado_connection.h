@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ado_enums.h"
 #include "bstr.h"
@@ -45,6 +46,11 @@ class _Connection : public adoimpl::RefCounted<IDispatch> {
   // first used; any other statement gives a closed recordset.
   // recordsAffected, when given, receives VT_I4: the rows changed, -1 for a SELECT.
   _RecordsetPtr Execute(_bstr_t commandText, VARIANT* recordsAffected, long options);
+  // Not ADO's: reads the rows of SELECT statements about to be run, at once where the
+  // catalogue is on a server (one round trip for all), so that running them finds them
+  // read. Never fails: whatever cannot be read so is read, or reports its error, when
+  // the statement runs.
+  void Prefetch(const std::vector<std::wstring>& sqls);
   HRESULT Close();
   long GetState();
   _bstr_t GetConnectionString();

@@ -76,6 +76,16 @@ class Backend {
 
   // Runs a statement that returns rows and reads them all into rows.
   virtual void load(const TranslatedStatement& statement, RowSet& rows) = 0;
+  // Runs several SELECT statements at once where that saves (on a server: one round trip
+  // for all of them), each into its row set; true for each read. A statement that failed,
+  // or was left to be run later, is false: its caller runs it the plain way, which reports
+  // any error. The default reads none, and says so by loadsMany().
+  virtual bool loadsMany() const { return false; }
+  virtual std::vector<bool> loadMany(const std::vector<const TranslatedStatement*>& statements,
+                                     const std::vector<RowSet*>& rows) {
+    (void)rows;
+    return std::vector<bool>(statements.size(), false);
+  }
   // Runs any statement; returns the rows changed, -1 when it returned rows.
   virtual long execute(const TranslatedStatement& statement) = 0;
 

@@ -35,11 +35,21 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFl
 // A table of at most this many rows is read whole by the first statement that looks up
 // rows of it by text, and later ones are answered from memory (PgBackend::loadFromMemory).
 // The dialog looks up each grid column's heading on its own (some fifteen per action) in a
-// table of a few dozen rows; the models table (10,000 rows) is far above.
-constexpr int kSmallTableRows = 1000;
+// table of a few dozen rows, and the models of a series, fan number and drive mode in the
+// models table (10,000 rows on a large catalogue) some four times per action: on the
+// server, each of those scans the table and matches every row's text.
+constexpr int kWholeTableRows = 20000;
+// The tables read whole hold at most this many values in all (some 20 MB); the least
+// recently used are dropped first.
+constexpr std::size_t kKeptCells = 800000;
+// How many of the other clients' notified changes are remembered by the tables they named.
+constexpr std::size_t kChangeLogLength = 256;
 
-// One condition of a lookup: the column's text equal to text in any letter case.
+// One condition of a lookup: the column's text equal to text in any letter case. The
+// conditions of one alternative are all met (AND); a row is found when one alternative's
+// are (OR).
 struct TextMatch {
+  int alternative = 0;
   std::string column;
   std::string text;
 };
@@ -68,35 +78,109 @@ bool takeWord(std::string_view& rest, std::string_view word) {
   return true;
 }
 
+// The same for key words, as the module writes them: in any letter case, and a space in
+// word standing for any run of white space.
+bool takeKeyword(std::string_view& rest, std::string_view word) {
+  std::size_t at = 0;
+  for (const char c : word) {
+    if (c == ' ') {
+      const std::size_t start = at;
+      while (at < rest.size() && std::isspace(static_cast<unsigned char>(rest[at]))) ++at;
+      if (at == start) return false;
+    } else if (at >= rest.size() || std::toupper(static_cast<unsigned char>(rest[at])) !=
+                                        std::toupper(static_cast<unsigned char>(c))) {
+      return false;
+    } else {
+      ++at;
+    }
+  }
+  rest.remove_prefix(at);
+  return true;
+}
+
+// Whether every character of text beyond ASCII (UTF-8) is one that has no letter case in
+// any locale (CJK ideographs and symbols, kana, Hangul, fullwidth digits and punctuation):
+// then text matches a pattern in any letter case exactly when the two are equal with ASCII
+// letters folded. Any other character (a Latin letter with an accent, the Kelvin sign that
+// folds to k) is left to the server's locale.
+bool caselessBeyondAscii(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char b = byte(i);
+    if (b < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+    if (n == 0 || i + n > text.size()) return false;
+    char32_t c = b & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((byte(i + k) & 0xC0) != 0x80) return false;
+      c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    i += n;
+    const bool caseless = (c >= 0x2E80 && c <= 0x2FDF) || (c >= 0x3000 && c <= 0x9FFF) ||
+                          (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF01 && c <= 0xFF20) ||
+                          (c >= 0x20000 && c <= 0x2FFFF);
+    if (!caseless) return false;
+  }
+  return true;
+}
+
 // The conditions of a statement that looks rows of one table up by text, as the statement
-// layer writes it: SELECT * , "T".rowid FROM "T" WHERE "c" ILIKE 'text' [AND ...] ORDER BY
-// "T".rowid, each text of ASCII characters and no wildcard or escape. Nothing for any other
-// statement: a pattern, or a letter whose case the server's locale may fold otherwise than
-// ASCII does, is left to the server.
-std::optional<std::vector<TextMatch>> textLookup(const TranslatedStatement& statement) {
+// layer writes it (key words in any letter case): SELECT * , "T".rowid FROM "T" WHERE "c"
+// ILIKE 'text' [AND ...] ORDER BY "T".rowid, each text with no wildcard or escape and no
+// letter beyond ASCII whose case the server's locale may fold otherwise than ASCII does.
+// Nothing for any other statement: a pattern is left to the server.
+// What follows SELECT * , "T".rowid FROM "T" in a statement that reads one table T with
+// its rows in their order (ending ORDER BY "T".rowid, taken off): the statement layer
+// writes a lookup so. Nothing for any other statement.
+std::optional<std::string_view> afterTable(const TranslatedStatement& statement) {
   if (!statement.readsOnlyTable || !statement.rowidColumn) return std::nullopt;
   const std::string t = quoteIdentifier(statement.table);
   std::string_view rest = statement.sql;
   const std::string tail = " ORDER BY " + t + ".rowid";
-  if (!takeWord(rest, "SELECT * , " + t + ".rowid FROM " + t + " WHERE ") ||
-      rest.size() < tail.size() || rest.substr(rest.size() - tail.size()) != tail) {
+  if (!takeKeyword(rest, "SELECT * , ") || !takeWord(rest, t + ".rowid") ||
+      !takeKeyword(rest, " FROM ") || !takeWord(rest, t) || rest.size() < tail.size() ||
+      rest.substr(rest.size() - tail.size()) != tail) {
     return std::nullopt;
   }
   rest.remove_suffix(tail.size());
+  return rest;
+}
+
+// Whether the statement reads the whole of its one table, in row order.
+bool readsWholeTable(const TranslatedStatement& statement) {
+  const std::optional<std::string_view> rest = afterTable(statement);
+  return rest && rest->find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
+std::optional<std::vector<TextMatch>> textLookup(const TranslatedStatement& statement) {
+  std::optional<std::string_view> after = afterTable(statement);
+  if (!after) return std::nullopt;
+  std::string_view rest = *after;
+  if (!takeKeyword(rest, " WHERE ")) return std::nullopt;
   std::vector<TextMatch> out;
-  do {
+  int alternative = 0;
+  for (;;) {
     TextMatch m;
-    if (!takeQuoted(rest, '"', m.column) || !takeWord(rest, " ILIKE ") ||
+    m.alternative = alternative;
+    if (!takeQuoted(rest, '"', m.column) || !takeKeyword(rest, " ILIKE ") ||
         !takeQuoted(rest, '\'', m.text)) {
       return std::nullopt;
     }
     for (const char c : m.text) {
-      if (c == '%' || c == '_' || c == '\\' || static_cast<unsigned char>(c) >= 0x80) {
-        return std::nullopt;
-      }
+      if (c == '%' || c == '_' || c == '\\') return std::nullopt;
     }
+    if (!caselessBeyondAscii(m.text)) return std::nullopt;
     out.push_back(std::move(m));
-  } while (takeWord(rest, " AND "));
+    if (takeKeyword(rest, " OR ")) {
+      ++alternative;
+    } else if (!takeKeyword(rest, " AND ")) {
+      break;
+    }
+  }
   if (!rest.empty()) return std::nullopt;
   return out;
 }
@@ -328,7 +412,8 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
   const std::string setup =
       "SET client_encoding = 'UTF8'; SET extra_float_digits = 0; "
       "SET lock_timeout = " +
-      std::to_string(kBusyTimeoutMs) + "; LISTEN " + kPgChangeChannel +
+      std::to_string(kBusyTimeoutMs) + "; LISTEN " + kPgChangeChannel + "; LISTEN " +
+      kPgTableChannel +
       "; SELECT current_schema(), to_regtype('zr_int') IS NOT NULL, "
       "split_part(current_setting('search_path'), ',', 1), "
       "to_regtype('zr_bool')::oid, to_regtype('zr_any')::oid, to_regtype('zr_int')::oid, "
@@ -339,7 +424,11 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
       "OR EXISTS (SELECT 1 FROM pg_rules WHERE schemaname = current_schema()) "
       "OR EXISTS (SELECT 1 FROM pg_constraint k JOIN pg_namespace n ON n.oid = k.connamespace "
       "WHERE n.nspname = current_schema() AND k.contype = 'f' "
-      "AND (k.confdeltype NOT IN ('a', 'r') OR k.confupdtype NOT IN ('a', 'r'))); " +
+      "AND (k.confdeltype NOT IN ('a', 'r') OR k.confupdtype NOT IN ('a', 'r'))), "
+      "coalesce((SELECT bool_and(p.prosrc LIKE '%" +
+      kPgTableChannel +
+      "%') FROM pg_catalog.pg_proc p WHERE p.proname = 'zr_changed' "
+      "AND p.pronamespace = current_schema()::regnamespace), true); " +
       std::string(kSchemaQuery);
   std::vector<Result> earlier;
   Result schema = backend->await(setup, nullptr, false, deadline, &earlier);
@@ -371,6 +460,15 @@ std::unique_ptr<PgBackend> PgBackend::open(const std::string& address) {
     backend->m_boolType = oid(raw, 3);
     backend->m_anyType = oid(raw, 4);
     backend->m_intType = oid(raw, 5);
+    // A catalogue set up by an earlier version notifies changes without naming the tables:
+    // its trigger function is brought up to date, by its owner. Anyone else's clients take
+    // every change as reaching every table, as before.
+    if (std::strcmp(PQgetvalue(raw, 0, 7), "t") != 0) {
+      try {
+        backend->run(pgChangeFunction());
+      } catch (const _com_error&) {
+      }
+    }
   } else {
     for (const std::string& sql : pgSchemaSetupStatements()) backend->run(sql);
     Result types = backend->run(
@@ -391,8 +489,10 @@ void PgBackend::noteWrite(const std::string& table, bool changesRows) {
   } else if (table.empty() || m_writesSpread) {
     m_writes.changes += 1;
     m_writes.unknown = true;
+    ++m_unknownWrites;
   } else {
     m_writes.add({table}, 1);
+    ++m_tableWrites[table];
   }
 }
 
@@ -438,10 +538,12 @@ bool PgBackend::alive() {
 void PgBackend::close() {
   if (m_conn) PQfinish(m_conn);
   m_conn = nullptr;
-  m_smallTables.clear();
+  m_keptTables.clear();
+  m_keptCells = 0;
 }
 
 pg_conn* PgBackend::handle() const {
+  if (!m_conn && !m_lost.empty()) throw _com_error(E_FAIL, m_lost, kServerErrorSource);
   if (!m_conn) throwAdoError(adErrObjectClosed);
   return m_conn;
 }
@@ -562,6 +664,7 @@ void PgBackend::readSchema() {
 
 void PgBackend::takeSchema(const pg_result* r) {
   m_tables.clear();
+  m_failedAhead.clear();
   for (int i = 0; i < PQntuples(r); ++i) {
     Table& t = m_tables[static_cast<unsigned>(std::strtoul(PQgetvalue(r, i, 0), nullptr, 10))];
     t.name = PQgetvalue(r, i, 1);
@@ -684,6 +787,73 @@ void PgBackend::readCell(const pg_result* result, int row, int column, bool unty
   }
 }
 
+bool PgBackend::matchText(const pg_result* result, int row, int column, std::string& out) const {
+  const char* p = PQgetvalue(result, row, column);
+  const int n = PQgetlength(result, row, column);
+  const auto printed = [&out](double v, int digits) {
+    if (std::isnan(v)) {
+      out = "NaN";
+    } else if (std::isinf(v)) {
+      out = v > 0 ? "Infinity" : "-Infinity";
+    } else {
+      char buffer[40];
+      std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
+      out = buffer;
+    }
+    return true;
+  };
+  Oid type = PQftype(result, column);
+  if (type == m_boolType) type = kInt2;
+  if (type == m_intType) type = kInt8;
+  if (type == m_anyType) type = kText;
+  switch (type) {
+    case kText:
+    case kVarchar:
+      out.assign(p, static_cast<std::size_t>(n));
+      return true;
+    case kInt2:
+      out = std::to_string(static_cast<std::int16_t>(bigEndian(p, 2)));
+      return n == 2;
+    case kInt4:
+      out = std::to_string(static_cast<std::int32_t>(bigEndian(p, 4)));
+      return n == 4;
+    case kInt8:
+      out = std::to_string(static_cast<long long>(bigEndian(p, 8)));
+      return n == 8;
+    case kFloat4: {
+      const auto bits = static_cast<std::uint32_t>(bigEndian(p, 4));
+      float f;
+      std::memcpy(&f, &bits, sizeof f);
+      return n == 4 && printed(f, 6);
+    }
+    case kFloat8: {
+      const std::uint64_t bits = bigEndian(p, 8);
+      double d;
+      std::memcpy(&d, &bits, sizeof d);
+      return n == 8 && printed(d, 15);
+    }
+    default:
+      return false;
+  }
+}
+
+bool PgBackend::changedSince(const std::string& table, long long version, std::uint64_t ownWrites,
+                             std::uint64_t unknownWrites) const {
+  if (unknownWrites != m_unknownWrites) return true;
+  const auto own = m_tableWrites.find(table);
+  if ((own == m_tableWrites.end() ? 0 : own->second) != ownWrites) return true;
+  if (version == m_version) return false;
+  if (version < m_logBase) return true;
+  for (const LoggedChange& change : m_changeLog) {
+    if (change.version <= version) continue;
+    if (!change.tables ||
+        std::find(change.tables->begin(), change.tables->end(), table) != change.tables->end()) {
+      return true;
+    }
+  }
+  return false;
+}
+
 bool PgBackend::loadFromMemory(const TranslatedStatement& statement, RowSet& rows) {
   const std::optional<std::vector<TextMatch>> lookup = textLookup(statement);
   if (!lookup || PQtransactionStatus(handle()) != PQTRANS_IDLE) return false;
@@ -692,68 +862,185 @@ bool PgBackend::loadFromMemory(const TranslatedStatement& statement, RowSet& row
   for (auto& [oid, t] : m_tables) {
     if (t.inSchema && t.name == statement.table) table = &t;
   }
-  if (!table || table->rows > kSmallTableRows) return false;
+  if (!table || table->rows > kWholeTableRows) return false;
   // Brings every change committed before this user action (no round trip after its first).
-  const ChangeStamp now = stamp();
-  if (now.version < 0) return false;
-  auto kept = m_smallTables.find(statement.table);
-  if (kept != m_smallTables.end() &&
-      (kept->second.stamp.version != now.version || kept->second.stamp.changes != now.changes)) {
-    m_smallTables.erase(kept);
-    kept = m_smallTables.end();
+  if (stamp().version < 0) return false;
+  auto kept = m_keptTables.find(statement.table);
+  if (kept != m_keptTables.end() &&
+      changedSince(statement.table, kept->second.version, kept->second.ownWrites,
+                   kept->second.unknownWrites)) {
+    m_keptCells -= kept->second.cells;
+    m_keptTables.erase(kept);
+    kept = m_keptTables.end();
   }
-  if (kept == m_smallTables.end()) {
+  if (kept == m_keptTables.end()) {
     const std::string t = quoteIdentifier(statement.table);
     Result whole = run("SELECT * , " + t + ".rowid FROM " + t + " ORDER BY " + t + ".rowid LIMIT " +
-                           std::to_string(kSmallTableRows + 1),
+                           std::to_string(kWholeTableRows + 1),
                        {}, true);
-    if (PQntuples(whole.get()) > kSmallTableRows) {
-      table->rows = kSmallTableRows + 1;  // not read whole again until the schema is
+    if (PQntuples(whole.get()) > kWholeTableRows) {
+      table->rows = kWholeTableRows + 1;  // not read whole again until the schema is
       return false;
     }
-    kept = m_smallTables.emplace(statement.table, SmallTable{std::move(whole), now}).first;
+    kept = keep(statement.table, std::move(whole));
   }
+  kept->second.used = ++m_keptUse;
   const pg_result* res = kept->second.rows.get();
   std::vector<int> columns;
   for (const TextMatch& m : *lookup) {
     const int c = PQfnumber(res, quoteIdentifier(m.column).c_str());
-    if (c < 0 || c >= PQnfields(res) - 1 ||
-        (PQftype(res, c) != kText && PQftype(res, c) != kVarchar)) {
-      return false;
-    }
+    if (c < 0 || c >= PQnfields(res) - 1) return false;
     columns.push_back(c);
   }
   std::vector<int> found;
+  std::string value;
   for (int i = 0; i < PQntuples(res); ++i) {
-    bool all = true;
-    for (std::size_t k = 0; k < columns.size() && all; ++k) {
-      if (PQgetisnull(res, i, columns[k])) {
-        all = false;
-        continue;
+    bool any = false;
+    for (std::size_t k = 0; k < columns.size() && !any;) {
+      // One alternative: its conditions until the next one's start.
+      const int alternative = (*lookup)[k].alternative;
+      bool all = true;
+      for (; k < columns.size() && (*lookup)[k].alternative == alternative; ++k) {
+        if (!all) continue;
+        if (PQgetisnull(res, i, columns[k])) {
+          all = false;
+          continue;
+        }
+        if (!matchText(res, i, columns[k], value) || !caselessBeyondAscii(value)) return false;
+        const std::string& text = (*lookup)[k].text;
+        all = value.size() == text.size() &&
+              std::equal(value.begin(), value.end(), text.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+              });
       }
-      const std::string_view value(PQgetvalue(res, i, columns[k]),
-                                   static_cast<std::size_t>(PQgetlength(res, i, columns[k])));
-      const std::string& text = (*lookup)[k].text;
-      for (const char c : value) {
-        // A letter the locale may fold to an ASCII one (the Kelvin sign to k): the server decides.
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-      }
-      all = value.size() == text.size() &&
-            std::equal(value.begin(), value.end(), text.begin(), [](char a, char b) {
-              return std::tolower(static_cast<unsigned char>(a)) ==
-                     std::tolower(static_cast<unsigned char>(b));
-            });
+      any = all;
     }
-    if (all) found.push_back(i);
+    if (any) found.push_back(i);
   }
   fill(statement, res, rows, &found);
   return true;
+}
+
+std::map<std::string, PgBackend::KeptTable>::iterator PgBackend::keep(const std::string& table,
+                                                                      Result whole) {
+  if (auto old = m_keptTables.find(table); old != m_keptTables.end()) {
+    m_keptCells -= old->second.cells;
+    m_keptTables.erase(old);
+  }
+  KeptTable copy;
+  copy.cells = static_cast<std::size_t>(PQntuples(whole.get())) *
+               static_cast<std::size_t>(PQnfields(whole.get()));
+  copy.rows = std::move(whole);
+  copy.version = m_version;
+  const auto own = m_tableWrites.find(table);
+  copy.ownWrites = own == m_tableWrites.end() ? 0 : own->second;
+  copy.unknownWrites = m_unknownWrites;
+  copy.used = ++m_keptUse;
+  // The least recently used copies make room (never the one just read).
+  while (!m_keptTables.empty() && m_keptCells + copy.cells > kKeptCells) {
+    auto oldest = std::min_element(
+        m_keptTables.begin(), m_keptTables.end(),
+        [](const auto& a, const auto& b) { return a.second.used < b.second.used; });
+    m_keptCells -= oldest->second.cells;
+    m_keptTables.erase(oldest);
+  }
+  m_keptCells += copy.cells;
+  return m_keptTables.emplace(table, std::move(copy)).first;
 }
 
 void PgBackend::load(const TranslatedStatement& statement, RowSet& rows) {
   if (loadFromMemory(statement, rows)) return;
   Result r = run(statement.sql, {}, true);
   fill(statement, r.get(), rows, nullptr);
+  // A read of a whole table the lookups may use serves them too (the dialog reads the
+  // models table whole, then looks models up in it).
+  if (readsWholeTable(statement) && PQntuples(r.get()) <= kWholeTableRows &&
+      PQtransactionStatus(handle()) == PQTRANS_IDLE) {
+    keep(statement.table, std::move(r));
+  }
+}
+
+std::vector<bool> PgBackend::loadMany(const std::vector<const TranslatedStatement*>& statements,
+                                      const std::vector<RowSet*>& rows) {
+  std::vector<bool> read(statements.size(), false);
+  PGconn* conn = handle();
+  // Inside a transaction a failed statement would end it; lookups are answered from memory.
+  if (PQtransactionStatus(conn) != PQTRANS_IDLE) return read;
+  std::vector<std::size_t> sent;
+  for (std::size_t i = 0; i < statements.size(); ++i) {
+    if (!textLookup(*statements[i]) && !m_failedAhead.contains(statements[i]->sql)) {
+      sent.push_back(i);
+    }
+  }
+  if (sent.size() < 2) return read;
+  boundLockWait();
+  const Clock::time_point start = Clock::now();
+  const Clock::time_point deadline =
+      answerDeadline(m_lockTimeout.value_or(std::chrono::milliseconds(0)));
+  // Each statement is followed by a sync of its own, so that one that fails (a series'
+  // table without the columns asked for) takes none of the others with it.
+  countServerRoundTrip();
+  if (!PQenterPipelineMode(conn)) return read;
+  bool queued = true;
+  for (const std::size_t i : sent) {
+    queued = queued &&
+             PQsendQueryParams(conn, statements[i]->sql.c_str(), 0, nullptr, nullptr, nullptr,
+                               nullptr, 1) &&
+             PQpipelineSync(conn);
+  }
+  bool timedOut = false;
+  for (int left; queued && (left = PQflush(conn)) != 0;) {
+    if (left < 0 || !waitSocket(conn, POLLIN | POLLOUT, deadline)) {
+      timedOut = left >= 0;
+      break;
+    }
+    if (!PQconsumeInput(conn)) break;
+  }
+  // The answers come in order: each statement's results, an end (null), then its sync.
+  std::vector<Result> results(sent.size());
+  std::size_t at = 0;
+  int ends = 0;  // nulls in a row: more than one means the answers stopped short
+  while (!timedOut && at < sent.size() && PQstatus(conn) == CONNECTION_OK && ends < 2) {
+    if (PQisBusy(conn)) {
+      if (!waitSocket(conn, POLLIN, deadline)) {
+        timedOut = true;
+      } else if (!PQconsumeInput(conn)) {
+        break;
+      }
+      continue;
+    }
+    Result r(PQgetResult(conn));
+    if (!r) {
+      ++ends;  // the end of a statement's results: its sync follows
+      continue;
+    }
+    ends = 0;
+    if (PQresultStatus(r.get()) == PGRES_PIPELINE_SYNC) {
+      ++at;
+    } else if (!results[at]) {
+      results[at] = std::move(r);
+    }
+  }
+  if (timedOut || at < sent.size() || !PQexitPipelineMode(conn)) {
+    // What the server is doing is not known: the connection is given up, and the next
+    // statement says why.
+    m_lost = L"PostgreSQL: the server " + m_address + L" did not answer within " +
+             secondsText(Clock::now() - start);
+    close();
+    return read;
+  }
+  for (std::size_t k = 0; k < sent.size(); ++k) {
+    if (!results[k] || PQresultStatus(results[k].get()) != PGRES_TUPLES_OK) {
+      // Not read ahead again while the schema stands: the search of the other table style
+      // fails on its columns every time.
+      if (m_failedAhead.size() < 4096) m_failedAhead.insert(statements[sent[k]]->sql);
+      continue;
+    }
+    fill(*statements[sent[k]], results[k].get(), *rows[sent[k]], nullptr);
+    read[sent[k]] = true;
+  }
+  return read;
 }
 
 void PgBackend::fill(const TranslatedStatement& statement, const pg_result* res, RowSet& rows,
@@ -912,12 +1199,70 @@ ChangeStamp PgBackend::stamp() {
     m_syncedAction = serial;
   }
   if (PQstatus(conn) != CONNECTION_OK || !PQconsumeInput(conn)) return {};
-  while (PGnotify* n = PQnotifies(conn)) {
-    // This connection's own commits are in its record of writes.
-    if (n->extra && m_schema == n->extra && n->be_pid != PQbackendPID(conn)) ++m_version;
-    PQfreemem(n);
-  }
+  takeNotifications();
   return {m_version, m_changes};
+}
+
+void PgBackend::takeNotifications() {
+  const int own = PQbackendPID(m_conn);
+  bool moved = false;
+  std::optional<std::vector<std::string>> tables(std::in_place);
+  while (PGnotify* n = PQnotifies(m_conn)) {
+    const std::unique_ptr<PGnotify, void (*)(void*)> note(n, PQfreemem);
+    // This connection's own commits are in its record of writes.
+    if (!n->extra || n->be_pid == own) continue;
+    const std::string_view payload = n->extra;
+    NoteState& state = m_notes[n->be_pid];
+    if (std::strcmp(n->relname, kPgTableChannel) == 0) {
+      // schema, transaction and table, tab-separated
+      const std::size_t first = payload.find('\t');
+      const std::size_t second =
+          first == std::string_view::npos ? first : payload.find('\t', first + 1);
+      if (second == std::string_view::npos || payload.substr(0, first) != m_schema) continue;
+      const std::string_view transaction = payload.substr(first + 1, second - first - 1);
+      if (transaction != state.transaction) {
+        state.transaction = transaction;
+        state.counted = false;
+      }
+      // No table named: any table may have changed (or gone).
+      const std::string table(payload.substr(second + 1));
+      if (table.empty()) {
+        tables.reset();
+      } else if (tables && std::find(tables->begin(), tables->end(), table) == tables->end()) {
+        tables->push_back(table);
+      }
+      moved = true;
+    } else if (payload == m_schema) {
+      // The schema's note of a transaction whose first note named a table; any other
+      // comes from a trigger that names none, and may have changed any table.
+      if (state.counted) tables.reset();
+      state.counted = true;
+      moved = moved || !tables;
+    }
+  }
+  if (!moved) return;
+  ++m_version;
+  m_changeLog.push_back({m_version, std::move(tables)});
+  if (m_changeLog.size() > kChangeLogLength) {
+    m_logBase = m_changeLog.front().version;
+    m_changeLog.erase(m_changeLog.begin());
+  }
+}
+
+Backend::OthersChanges PgBackend::othersChangesSince(long long since) {
+  OthersChanges out;
+  out.version = m_version;
+  if (since < m_logBase || since > m_version) return out;
+  std::vector<std::string> tables;
+  for (const LoggedChange& change : m_changeLog) {
+    if (change.version <= since) continue;
+    if (!change.tables) return out;
+    for (const std::string& table : *change.tables) {
+      if (std::find(tables.begin(), tables.end(), table) == tables.end()) tables.push_back(table);
+    }
+  }
+  out.tables = std::move(tables);
+  return out;
 }
 
 }  // namespace adoimpl

@@ -2,12 +2,13 @@
 //
 // Results are read in binary form (doubles exactly as stored); values are
 // written as text parameters that the server converts to the column's type.
-// Every connection listens on the change channel (pg_schema.h), so its
+// Every connection listens on the change channels (pg_schema.h), so its
 // ChangeStamp moves when any client's change to this catalogue commits, with
-// no round trip to find out. A small table looked up by text is read whole and
-// answered from memory while that stamp holds (loadFromMemory), so that the dialog's
-// heading lookups cost one round trip in all. Statements wait for another client's lock
-// (lock_timeout) as long as the user action running has left of its budget
+// no round trip to find out, and it learns which tables the change reached
+// (othersChangesSince). A table looked up by text is read whole and answered
+// from memory while nothing has changed it (loadFromMemory), so that the
+// dialog's heading and model lookups cost one round trip in all. Statements wait for another
+// client's lock (lock_timeout) as long as the user action running has left of its budget
 // (kBusyTimeoutMs), and then fail, changing nothing. Connecting and every answer
 // are bounded the same way: a server that accepts and never answers is given up.
 #pragma once
@@ -17,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "backend.h"
@@ -40,6 +42,9 @@ class PgBackend : public Backend {
   std::vector<std::string> tableNames() override;
   std::vector<std::string> columnNames(const std::string& table) override;
   void load(const TranslatedStatement& statement, RowSet& rows) override;
+  bool loadsMany() const override { return true; }
+  std::vector<bool> loadMany(const std::vector<const TranslatedStatement*>& statements,
+                             const std::vector<RowSet*>& rows) override;
   long execute(const TranslatedStatement& statement) override;
   long long update(const std::string& table, const std::vector<std::string>& columns,
                    const std::vector<PendingValue>& values, long long rowid) override;
@@ -52,13 +57,16 @@ class PgBackend : public Backend {
   void commit() override;
   void rollback() override;
   ChangeStamp stamp() override;
+  OthersChanges othersChangesSince(long long since) override;
   std::int64_t ownChanges() override { return m_changes; }
   OwnWrites takeOwnWrites() override;
   void schemaChanged() override {
+    m_failedAhead.clear();
     m_tables.clear();
     m_schemaRead = false;
     m_schemaFresh = false;
-    m_smallTables.clear();
+    m_keptTables.clear();
+    m_keptCells = 0;
   }
 
  private:
@@ -102,11 +110,20 @@ class PgBackend : public Backend {
   void readSchema();
   // Takes the answer to that statement (text form) as the schema read; connecting asks it.
   void takeSchema(const pg_result* result);
-  // Answers a lookup by text in a small table (at most kSmallTableRows) from the table read
-  // whole, which is kept while no change to the catalogue has been notified since and this
-  // connection has written nothing (the stamp it was read at still holds), and only
-  // outside a transaction. False, having done nothing, for any other statement.
+  // Answers a lookup by text in a table of at most kWholeTableRows rows from the table read
+  // whole, which is kept while no change to it has been notified since and this connection
+  // has not written to it, and only outside a transaction. False, having done nothing, for
+  // any other statement, or when a value's text cannot be told here.
   bool loadFromMemory(const TranslatedStatement& statement, RowSet& rows);
+  // The text the server matches a value of a result with ILIKE by: a text as it is, a
+  // number as the connection prints it (extra_float_digits 0). False for other types.
+  bool matchText(const pg_result* result, int row, int column, std::string& out) const;
+  // Takes the notifications that have arrived (stamp()).
+  void takeNotifications();
+  // Whether table may have changed, by another client or this connection, since the kept
+  // copy was read.
+  bool changedSince(const std::string& table, long long version, std::uint64_t ownWrites,
+                    std::uint64_t unknownWrites) const;
   // Fills rows from the result of statement: every row, or only those numbered in only.
   void fill(const TranslatedStatement& statement, const pg_result* res, RowSet& rows,
             const std::vector<int>* only);
@@ -122,6 +139,7 @@ class PgBackend : public Backend {
 
   pg_conn* m_conn;
   std::wstring m_address;  // as messages show it: without a password
+  std::wstring m_lost;     // why the connection was given up, when it was
   std::string m_schema;
   unsigned m_boolType = 0;  // the oids of zr_bool, zr_any and zr_int
   unsigned m_anyType = 0;
@@ -135,11 +153,40 @@ class PgBackend : public Backend {
   std::map<unsigned, Table> m_tables;     // by oid, as results name them
   bool m_schemaRead = false;              // m_tables holds the whole schema, as last read
   bool m_schemaFresh = false;             // read since tableNames() last asked
-  struct SmallTable {
+  // A table read whole for lookups, and what had changed when it was read.
+  struct KeptTable {
     Result rows;  // SELECT * with rowid, in rowid order
-    ChangeStamp stamp;
+    long long version = 0;
+    std::uint64_t ownWrites = 0;      // m_tableWrites[table] then
+    std::uint64_t unknownWrites = 0;  // m_unknownWrites then
+    std::size_t cells = 0;
+    unsigned long long used = 0;  // for dropping the least recently used
   };
-  std::map<std::string, SmallTable> m_smallTables;  // by table name
+  std::map<std::string, KeptTable> m_keptTables;  // by table name
+  std::set<std::string> m_failedAhead;            // statements loadMany could not read, as sent
+  // Keeps whole, the whole of table read just now, in place of any copy kept.
+  std::map<std::string, KeptTable>::iterator keep(const std::string& table, Result whole);
+  std::size_t m_keptCells = 0;
+  unsigned long long m_keptUse = 0;
+  // This connection's writes by table, and those whose tables are not known.
+  std::map<std::string, std::uint64_t> m_tableWrites;
+  std::uint64_t m_unknownWrites = 0;
+  // Other clients' commits as notified. Each foreign transaction's first note names a
+  // table and its transaction (the trigger sends it before the schema's note); a schema
+  // note that does not follow such a note comes from a trigger that names no tables.
+  struct NoteState {
+    std::string transaction;  // the last transaction that named a table
+    bool counted = true;      // its schema note has come
+  };
+  std::map<int, NoteState> m_notes;  // by server process
+  // m_version's moves since m_logBase: the version each reached, and the tables changed
+  // (none known: any table).
+  struct LoggedChange {
+    long long version;
+    std::optional<std::vector<std::string>> tables;
+  };
+  std::vector<LoggedChange> m_changeLog;
+  long long m_logBase = 0;
 };
 
 }  // namespace adoimpl

@@ -21,6 +21,17 @@ bool has(const std::string& text, const char* part) { return text.find(part) != 
 
 }  // namespace
 
+std::string pgChangeFunction() {
+  // The table's note comes first: a transaction's first note is always one, and
+  // the schema's note, sent once per transaction, follows it (pg_backend.cpp).
+  return "CREATE OR REPLACE FUNCTION zr_changed() RETURNS trigger LANGUAGE plpgsql AS "
+         "$$ BEGIN PERFORM pg_notify(" +
+         quoteLiteral(kPgTableChannel) +
+         ", TG_TABLE_SCHEMA || E'\\t' || pg_current_xact_id()::text || E'\\t' || "
+         "TG_TABLE_NAME); PERFORM pg_notify(" +
+         quoteLiteral(kPgChangeChannel) + ", TG_TABLE_SCHEMA); RETURN NULL; END $$";
+}
+
 std::vector<std::string> pgSchemaSetupStatements() {
   std::vector<std::string> out = {
       "DO $$ BEGIN "
@@ -28,11 +39,7 @@ std::vector<std::string> pgSchemaSetupStatements() {
       "IF to_regtype('zr_any') IS NULL THEN CREATE DOMAIN zr_any AS text; END IF; "
       "IF to_regtype('zr_int') IS NULL THEN CREATE DOMAIN zr_int AS bigint; END IF; "
       "END $$",
-      // The payload names the schema, so that catalogues sharing a server do
-      // not clear each other's caches.
-      "CREATE OR REPLACE FUNCTION zr_changed() RETURNS trigger LANGUAGE plpgsql AS "
-      "$$ BEGIN PERFORM pg_notify(" +
-          quoteLiteral(kPgChangeChannel) + ", TG_TABLE_SCHEMA); RETURN NULL; END $$",
+      pgChangeFunction(),
       "CREATE OR REPLACE FUNCTION zr_next_key() RETURNS trigger LANGUAGE plpgsql AS $$ "
       "DECLARE next bigint; BEGIN "
       "IF to_jsonb(NEW) ->> TG_ARGV[0] IS NULL THEN "

@@ -10,9 +10,10 @@
 // - ILIKE operators between numbers and patterns, which match a number
 //   through the text it is displayed as (4.0 as "4"; the connection sets
 //   extra_float_digits so that a double shows 15 significant digits);
-// - on every table a statement trigger that notifies the channel
-//   zr_catalogue when the table changes, so that every client's result
-//   cache learns of another client's committed change; and on a table with
+// - on every table a statement trigger that notifies the channels
+//   zr_catalogue_tables (naming the table) and zr_catalogue when the table
+//   changes, so that every client's result cache learns of another client's
+//   committed change and of what it changed; and on a table with
 //   an INTEGER PRIMARY KEY column, a row trigger that numbers a row inserted
 //   without one as max + 1, as SQLite does.
 // Every table's first column is rowid, the row identity that orders rows in
@@ -40,8 +41,15 @@ std::string pgRowidColumn(const std::string& integerKey);
 // The triggers of a new table (name and key unquoted).
 std::vector<std::string> pgTableTriggers(const std::string& table, const std::string& integerKey);
 
-// The channel every change is notified on.
+// The channel every change is notified on, the schema as the payload: once per
+// transaction that changed the catalogue's tables.
 constexpr const char* kPgChangeChannel = "zr_catalogue";
+// The channel that names what changed: "schema<TAB>transaction<TAB>table" for
+// each table a transaction changed, sent before the schema's note (which a
+// client of an earlier version listens for alone).
+constexpr const char* kPgTableChannel = "zr_catalogue_tables";
+// The statement that (re)defines the change trigger's function.
+std::string pgChangeFunction();
 
 // True for a "postgresql://" or "postgres://" address.
 bool isPostgresAddress(std::string_view text);

@@ -1,6 +1,7 @@
 // Reading a SELECT's rows and writing rows back through their rowid.
 #include "row_set.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -163,10 +164,39 @@ void RowSet::loadRows(Session& session, const TranslatedStatement& statement) {
     m_cells.swap(t_spare.cells);
     m_texts.swap(t_spare.texts);
   }
-  m_table = statement.table;
-  m_writable = statement.rowidColumn;
+  startLoad(statement);
   countBackendQuery();
   session.backend().load(statement, *this);
+}
+
+void RowSet::prefetch(Session& session, const std::vector<std::wstring>& sqls) {
+  if (!session.backend().loadsMany()) return;
+  ResultCache& cache = session.results();
+  cache.revalidate(session);
+  std::vector<std::shared_ptr<const TranslatedStatement>> held;
+  std::vector<const TranslatedStatement*> wanted;
+  std::vector<std::shared_ptr<RowSet>> results;
+  std::vector<RowSet*> into;
+  for (const std::wstring& sql : sqls) {
+    std::shared_ptr<const TranslatedStatement> statement = session.translate(sql, true);
+    if (!statement->isSelect || cache.find(statement->sql)) continue;
+    if (std::any_of(wanted.begin(), wanted.end(),
+                    [&](const TranslatedStatement* w) { return w->sql == statement->sql; })) {
+      continue;
+    }
+    wanted.push_back(statement.get());
+    held.push_back(std::move(statement));
+    results.push_back(std::make_shared<RowSet>());
+    results.back()->startLoad(*wanted.back());
+    into.push_back(results.back().get());
+  }
+  if (wanted.empty()) return;
+  const std::vector<bool> read = session.backend().loadMany(wanted, into);
+  for (std::size_t i = 0; i < wanted.size() && i < read.size(); ++i) {
+    if (!read[i]) continue;
+    countBackendQuery();
+    cache.store(wanted[i]->sql, std::move(results[i]));
+  }
 }
 
 bool RowSet::dependsOn(const std::string& table) const {

@@ -128,6 +128,10 @@ BOOL CAdoDB::Execute(LPCTSTR lpszSql) {
   return TRUE;
 }
 
+void CAdoDB::Prefetch(const std::vector<std::wstring>& queries) {
+  if (m_pConnection) m_pConnection->Prefetch(queries);
+}
+
 _RecordsetPtr CAdoDB::OpenRecordset(LPCTSTR lpszSql) {
   TraceStatement(lpszSql);
   _RecordsetPtr pRecordset;

@@ -11,6 +11,9 @@
 // connection first; destruction closes it.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "ado/ado.h"
 #include "base/cstring.h"
 #include "base/windef.h"
@@ -38,6 +41,10 @@ class CAdoDB {
   BOOL Execute(LPCTSTR lpszSql);
   // An updatable recordset on the statement, or null.
   _RecordsetPtr OpenRecordset(LPCTSTR lpszSql);
+  // Reads the rows of queries about to be run, all at once where the catalogue is on a
+  // server, so that running them costs no round trip each. Shows nothing and sends no
+  // statement of its own: each query still runs, and reports any error, when it is run.
+  void Prefetch(const std::vector<std::wstring>& queries);
 
   // The connection; null while there is none.
   _ConnectionPtr m_pConnection;

@@ -177,6 +177,9 @@ class CFanDlg : public CAcUiDialog {
   void FillFromModels(CComboBox& combo, CascadeLevel level);
   // Adds value unless an item with exactly that text is there.
   static void AddDistinctItem(CComboBox& combo, const CString& value);
+  // Reads the searches of every series in the list at once (one round trip to a catalogue
+  // server, none on a file) before SelectByParameters runs them one by one.
+  void PrefetchSearches(double dAllPress, double dFlux, int nErrorNum);
   // Whether a row of the series' parameter table covers the duty point; the
   // ModelID text of the last such row (which may be empty) in strModelID.
   bool LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress, double dFlux,

@@ -9,6 +9,8 @@
 // browse mode.
 #include <climits>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 #include "db/catalogue_statements.h"
 #include "db/field_text.h"
@@ -69,6 +71,21 @@ void CFanDlg::OnBrowseAll() {
 
 int CFanDlg::GetErrorNum() { return DecimalValue(GetTableHead(L"ERRORNUM")); }
 
+void CFanDlg::PrefetchSearches(double dAllPress, double dFlux, int nErrorNum) {
+  // A series' table style is only known when its turn comes (asking for it here would
+  // send its statement twice): both searches are read, and the one of the other style
+  // fails on the columns it names, changing nothing.
+  std::vector<std::wstring> searches;
+  for (int i = 0; i < m_cbBigModel.GetCount(); ++i) {
+    CString strBigModel;
+    m_cbBigModel.GetLBText(i, strBigModel);
+    const CString strTable = strBigModel + L"_Parameter";
+    searches.push_back(SqlPointRowsNear(strTable, dAllPress, dFlux, nErrorNum).str());
+    searches.push_back(SqlRangeRowsHolding(strTable, dAllPress, dFlux).str());
+  }
+  m_FanDb.Prefetch(searches);
+}
+
 bool CFanDlg::LastMatchingModelID(const CString& strBigModel, int nStyle, double dAllPress,
                                   double dFlux, int nErrorNum, CString& strModelID) {
   const CString strTable = strBigModel + L"_Parameter";
@@ -106,6 +123,7 @@ BOOL CFanDlg::SelectByParameters(double dAllPress, double dFlux) {
   const int nErrorNum = GetErrorNum();
   m_Models.RemoveAll();
   CStringArray modelIDs;
+  PrefetchSearches(dAllPress, dFlux, nErrorNum);
 
   for (int i = 0; i < m_cbBigModel.GetCount(); ++i) {
     CString strBigModel;
