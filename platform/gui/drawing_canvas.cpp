@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <chrono>
@@ -103,6 +104,7 @@ void DrawingCanvas::refresh() {
     m_scene = buildScene(db, backgroundColor().rgb());
     firstPaint().sceneMs = msSince(start);
     m_cacheDrawn = false;
+    m_prepared = false;
   }
   m_db = db;
   m_stamp = stamp;
@@ -309,6 +311,13 @@ void DrawingCanvas::renderCache() {
   m_cacheTransform = now;
   m_cacheDrawn = true;
   m_cacheValid = true;
+  if (!m_prepared) {
+    // Once the picture is up, while the user looks at it: the first pan or
+    // zoom would otherwise make the grids (on the 200,000 lines of bench/gui
+    // its frame took the longest of the session).
+    m_prepared = true;
+    QTimer::singleShot(0, this, [this] { ScenePainter::prepare(m_scene); });
+  }
 }
 
 QImage DrawingCanvas::picture() {

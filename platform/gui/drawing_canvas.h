@@ -159,6 +159,7 @@ class DrawingCanvas : public QWidget {
   // m_cacheTransform (a pan moves it along rather than drawing it again).
   bool m_cacheDrawn = false;
   QTransform m_cacheTransform;
+  bool m_prepared = false;  // the scene's grids are made or on their way (ScenePainter::prepare)
   const AcDbDatabase* m_db = nullptr;
   std::uint64_t m_stamp = 0;
   bool m_fitPending = true;

@@ -101,6 +101,11 @@ SegmentGrid SegmentGrid::of(const std::vector<QLineF>& segments) {
     Cell cell;
     cell.begin = start[c];
     cell.end = start[c + 1];
+    // Within a cell the lines more across than up come first: the painter
+    // steps the two kinds apart, and a run of one kind lets the processor
+    // guess which (a wrong guess a line cost about 5% of a whole redraw).
+    std::partition(grid.segments.begin() + cell.begin, grid.segments.begin() + cell.end,
+                   [](const QLineF& s) { return std::abs(s.dx()) >= std::abs(s.dy()); });
     if (c == nowhere) {
       // Whatever is not finite may be anywhere.
       const double inf = std::numeric_limits<double>::infinity();

@@ -107,18 +107,27 @@ bool PixelLines::drawInside(double x0, double y0, double x1, double y1, QRgb col
     const int first = nearest(minX), last = nearest(maxX);
     const double slope = dx == 0 ? 0 : dy / dx;
     Fixed y(y0 + (first - x0) * slope, slope);
-    for (int x = first; x <= last; ++x, y.step()) {
-      const int row = y.near() ? nearest(y0 + (x - x0) * slope) : y.whole();
-      m_bits[row * m_stride + x] = color;
+    const qsizetype stride = m_stride;
+    QRgb* column = m_bits + first;
+    for (QRgb* const end = m_bits + last; column <= end; ++column, y.step()) {
+      int row = y.whole();
+      if (y.near()) [[unlikely]] {
+        row = nearest(y0 + (static_cast<int>(column - m_bits) - x0) * slope);
+      }
+      column[row * stride] = color;
     }
   } else {
     if (maxY - minY > kLongestFixed) return false;
     const int first = nearest(minY), last = nearest(maxY);
     const double slope = dx / dy;
     Fixed x(x0 + (first - y0) * slope, slope);
-    QRgb* row = m_bits + first * m_stride;
-    for (int y = first; y <= last; ++y, row += m_stride, x.step()) {
-      row[x.near() ? nearest(x0 + (y - y0) * slope) : x.whole()] = color;
+    const qsizetype stride = m_stride;
+    QRgb* row = m_bits + first * stride;
+    for (int y = first; y <= last; ++y, row += stride, x.step()) {
+      int column = x.whole();
+      if (x.near()) [[unlikely]]
+        column = nearest(x0 + (y - y0) * slope);
+      row[column] = color;
     }
   }
   return true;

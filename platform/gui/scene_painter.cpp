@@ -42,6 +42,12 @@ ScenePainter::ScenePainter() : m_font(textFont()) {
 
 QFont ScenePainter::textFont() { return cjkFont(); }
 
+void ScenePainter::prepare(const Scene& scene) {
+  for (std::size_t i = 0; i < scene.batches.size(); ++i) {
+    if (scene.batches[i].segments.size() >= kGridFrom) scene.gridOf(i);
+  }
+}
+
 template <class Fn>
 void ScenePainter::forSegmentsMeeting(const Scene& scene, std::size_t batch, const QRectF& world,
                                       bool whole, Fn fn) {

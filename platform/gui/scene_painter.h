@@ -24,6 +24,10 @@ class ScenePainter {
 
   // The font CAD text is drawn with (a CJK font when one is installed).
   static QFont textFont();
+  // Makes now the segment grids that a view of part of the scene looks
+  // through (made otherwise by the first such paint: a pan or zoom after a
+  // whole view would wait for them).
+  static void prepare(const Scene& scene);
 
  private:
   void paintTexts(QPainter& painter, const SceneBatch& batch, const ViewTransform& view,
