@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleOption>
+#include <algorithm>
 #include <cmath>
 
 #include "gui/event_loops.h"
@@ -89,7 +90,12 @@ void GridWidget::measureColumns() {
   const QFontMetrics fm(font());
   const int margins = 2 * m_metrics.toScreenX(kCellMargin) + 1;
   const int button = m_metrics.toScreenX(kDropButtonWidth);
-  const int rows = m_model.gridRowCount();
+  // A column fits the widest text of its first rows, as Qt's own views size columns to their
+  // contents (QHeaderView's resizeContentsPrecision): the model editor's grid has a row per
+  // model, and reading every cell at each change would make each of them cost as much as
+  // the whole catalogue's texts.
+  constexpr int kMeasuredRows = 1000;
+  const int rows = std::min(m_model.gridRowCount(), kMeasuredRows);
   m_widths.assign(static_cast<std::size_t>(m_model.gridColumnCount()), 0);
   for (int c = 0; c < m_model.gridColumnCount(); ++c) {
     int width = std::max(0, m_metrics.toScreenX(m_model.columnWidth(c)));
