@@ -80,6 +80,11 @@ DrawingCanvas::DrawingCanvas(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);
   setMinimumSize(200, 150);
+  // A timer of the canvas's own rather than a posted call: nothing is left
+  // queued when the canvas or the program ends before it fires.
+  m_prepareTimer.setSingleShot(true);
+  m_prepareTimer.setInterval(0);
+  connect(&m_prepareTimer, &QTimer::timeout, this, [this] { ScenePainter::prepare(m_scene); });
   if (firstPaint().on) firstPaint().canvasMade = FirstPaintProbe::sinceStart();
 }
 
@@ -316,7 +321,7 @@ void DrawingCanvas::renderCache() {
     // zoom would otherwise make the grids (on the 200,000 lines of bench/gui
     // its frame took the longest of the session).
     m_prepared = true;
-    QTimer::singleShot(0, this, [this] { ScenePainter::prepare(m_scene); });
+    m_prepareTimer.start();
   }
 }
 

@@ -44,6 +44,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -160,6 +161,7 @@ class DrawingCanvas : public QWidget {
   bool m_cacheDrawn = false;
   QTransform m_cacheTransform;
   bool m_prepared = false;  // the scene's grids are made or on their way (ScenePainter::prepare)
+  QTimer m_prepareTimer;    // makes them once the first picture is up
   const AcDbDatabase* m_db = nullptr;
   std::uint64_t m_stamp = 0;
   bool m_fitPending = true;
