@@ -301,6 +301,33 @@ std::uint64_t bigEndian(const char* p, int n) {
   return v;
 }
 
+// A binary integer or floating-point value of that type (the base type of a domain) into
+// cell; false for any other type, or a value of the wrong length.
+bool readBinaryNumber(Oid type, const char* p, int n, Cell& cell) {
+  const int size = type == kInt2 ? 2 : type == kInt4 || type == kFloat4 ? 4 : 8;
+  if ((type != kInt2 && type != kInt4 && type != kInt8 && type != kFloat4 && type != kFloat8) ||
+      n != size) {
+    return false;
+  }
+  const std::uint64_t bits = bigEndian(p, size);
+  if (type == kFloat4) {
+    float f;
+    const auto bits32 = static_cast<std::uint32_t>(bits);
+    std::memcpy(&f, &bits32, sizeof f);
+    cell.kind = Cell::Kind::Real;
+    cell.real = f;
+  } else if (type == kFloat8) {
+    cell.kind = Cell::Kind::Real;
+    std::memcpy(&cell.real, &bits, sizeof cell.real);
+  } else {
+    cell.kind = Cell::Kind::Integer;
+    cell.integer = type == kInt2   ? static_cast<std::int16_t>(bits)
+                   : type == kInt4 ? static_cast<std::int32_t>(bits)
+                                   : static_cast<long long>(bits);
+  }
+  return true;
+}
+
 // numeric in binary: ndigits, weight, sign, dscale, then base-10000 digits.
 void readNumeric(const char* p, int length, Cell& cell) {
   if (length < 8) return;
@@ -752,31 +779,12 @@ void PgBackend::readCell(const pg_result* result, int row, int column, bool unty
       cell.integer = n > 0 && p[0] != 0 ? 1 : 0;
       return;
     case kInt2:
-      cell.kind = Cell::Kind::Integer;
-      cell.integer = static_cast<std::int16_t>(bigEndian(p, 2));
-      return;
     case kInt4:
-      cell.kind = Cell::Kind::Integer;
-      cell.integer = static_cast<std::int32_t>(bigEndian(p, 4));
-      return;
     case kInt8:
-      cell.kind = Cell::Kind::Integer;
-      cell.integer = static_cast<long long>(bigEndian(p, 8));
+    case kFloat4:
+    case kFloat8:
+      if (!readBinaryNumber(type, p, n, cell)) rows.setText(cell, p, static_cast<std::size_t>(n));
       return;
-    case kFloat4: {
-      const auto bits = static_cast<std::uint32_t>(bigEndian(p, 4));
-      float f;
-      std::memcpy(&f, &bits, sizeof f);
-      cell.kind = Cell::Kind::Real;
-      cell.real = f;
-      return;
-    }
-    case kFloat8: {
-      const std::uint64_t bits = bigEndian(p, 8);
-      cell.kind = Cell::Kind::Real;
-      std::memcpy(&cell.real, &bits, sizeof cell.real);
-      return;
-    }
     case kNumeric:
       readNumeric(p, n, cell);
       return;
@@ -806,35 +814,17 @@ bool PgBackend::matchText(const pg_result* result, int row, int column, std::str
   if (type == m_boolType) type = kInt2;
   if (type == m_intType) type = kInt8;
   if (type == m_anyType) type = kText;
-  switch (type) {
-    case kText:
-    case kVarchar:
-      out.assign(p, static_cast<std::size_t>(n));
-      return true;
-    case kInt2:
-      out = std::to_string(static_cast<std::int16_t>(bigEndian(p, 2)));
-      return n == 2;
-    case kInt4:
-      out = std::to_string(static_cast<std::int32_t>(bigEndian(p, 4)));
-      return n == 4;
-    case kInt8:
-      out = std::to_string(static_cast<long long>(bigEndian(p, 8)));
-      return n == 8;
-    case kFloat4: {
-      const auto bits = static_cast<std::uint32_t>(bigEndian(p, 4));
-      float f;
-      std::memcpy(&f, &bits, sizeof f);
-      return n == 4 && printed(f, 6);
-    }
-    case kFloat8: {
-      const std::uint64_t bits = bigEndian(p, 8);
-      double d;
-      std::memcpy(&d, &bits, sizeof d);
-      return n == 8 && printed(d, 15);
-    }
-    default:
-      return false;
+  if (type == kText || type == kVarchar) {
+    out.assign(p, static_cast<std::size_t>(n));
+    return true;
   }
+  Cell cell;
+  if (!readBinaryNumber(type, p, n, cell)) return false;
+  if (cell.kind == Cell::Kind::Integer) {
+    out = std::to_string(cell.integer);
+    return true;
+  }
+  return printed(cell.real, type == kFloat4 ? 6 : 15);
 }
 
 bool PgBackend::changedSince(const std::string& table, long long version, std::uint64_t ownWrites,
