@@ -46,7 +46,11 @@ bool blockReaches(AcDbObjectId from, AcDbObjectId to) {
   return false;
 }
 
-std::vector<std::wstring> findBlockLoop(const DatabaseImpl& impl) {
+namespace {
+
+// The search of findBlockLoop, with the blocks a block leads to (in order) from next(block).
+template <class Next>
+std::vector<std::wstring> findLoop(const DatabaseImpl& impl, Next next) {
   const AcDbSymbolTable* blocks = impl.table(impl.blockTable);
   if (blocks == nullptr) return {};
   enum class State { kOpen, kDone };
@@ -59,7 +63,7 @@ std::vector<std::wstring> findBlockLoop(const DatabaseImpl& impl) {
   };
   for (AcDbObjectId root : blocks->recordIds()) {
     if (blockOf(root) == nullptr || state.count(root)) continue;
-    std::vector<Frame> path{{root, referencedBlocks(blockOf(root))}};
+    std::vector<Frame> path{{root, next(blockOf(root))}};
     state[root] = State::kOpen;
     while (!path.empty()) {
       Frame& top = path.back();
@@ -68,24 +72,45 @@ std::vector<std::wstring> findBlockLoop(const DatabaseImpl& impl) {
         path.pop_back();
         continue;
       }
-      const AcDbObjectId next = top.next[top.at++];
-      const auto found = state.find(next);
+      const AcDbObjectId to = top.next[top.at++];
+      const auto found = state.find(to);
       if (found != state.end() && found->second == State::kOpen) {
         std::vector<std::wstring> names;
         bool inLoop = false;
         for (const Frame& f : path) {
-          inLoop = inLoop || f.id == next;
+          inLoop = inLoop || f.id == to;
           if (inLoop) names.push_back(nameOf(f.id));
         }
-        names.push_back(nameOf(next));
+        names.push_back(nameOf(to));
         return names;
       }
-      if (found != state.end() || blockOf(next) == nullptr) continue;
-      state[next] = State::kOpen;
-      path.push_back({next, referencedBlocks(blockOf(next))});
+      if (found != state.end() || blockOf(to) == nullptr) continue;
+      state[to] = State::kOpen;
+      path.push_back({to, next(blockOf(to))});
     }
   }
   return {};
+}
+
+}  // namespace
+
+std::vector<std::wstring> findBlockLoop(const DatabaseImpl& impl) {
+  return findLoop(impl, [](const AcDbBlockTableRecord* block) { return referencedBlocks(block); });
+}
+
+std::vector<std::wstring> findBlockLoop(const DatabaseImpl& impl,
+                                        const std::vector<const AcDbBlockReference*>& references) {
+  // The blocks each block leads to, in the order of its entities, as referencedBlocks gives
+  // them: references are in the order they were added to their blocks.
+  std::unordered_map<const AcDbStub*, std::vector<AcDbObjectId>> edges;
+  for (const AcDbBlockReference* ref : references)
+    if (!ref->isErased() && !ref->blockTableRecord().isNull())
+      edges[ref->ownerId().stub()].push_back(ref->blockTableRecord());
+  const std::vector<AcDbObjectId> none;
+  return findLoop(impl, [&](const AcDbBlockTableRecord* block) -> const std::vector<AcDbObjectId>& {
+    const auto it = edges.find(block->objectId().stub());
+    return it == edges.end() ? none : it->second;
+  });
 }
 
 std::wstring loopText(const std::vector<std::wstring>& names) {

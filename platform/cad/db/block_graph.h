@@ -11,6 +11,7 @@
 
 #include "cad/db/object_id.h"
 
+class AcDbBlockReference;
 class AcDbBlockTableRecord;
 
 namespace zrcad {
@@ -26,6 +27,10 @@ bool blockReaches(AcDbObjectId from, AcDbObjectId to);
 // A loop among the database's blocks, as the names along it with the first repeated at the
 // end ("A", "B", "A"); empty when there is none.
 std::vector<std::wstring> findBlockLoop(const DatabaseImpl& impl);
+// The same for a database whose block references are all in references, each in the block
+// that owns it: a reader that has just made them spares the walk over every entity.
+std::vector<std::wstring> findBlockLoop(const DatabaseImpl& impl,
+                                        const std::vector<const AcDbBlockReference*>& references);
 
 // "A -> B -> A", for messages.
 std::wstring loopText(const std::vector<std::wstring>& names);

@@ -122,6 +122,8 @@ class DxfReader {
   void linkPrefetched(PrefetchedRecord& r);
   bool peekIs(std::string_view type);
   AcDbBlockTableRecord* blockById(AcDbObjectId id);
+  // Adds an object read to the database, closed: what the file holds is there to be opened.
+  AcDbObjectId add(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle = 0);
   AcDbObjectId spaceFor(const std::vector<Tag>& tags);
   // The handle a record keeps, or 0 (it gets a new one) when another has it: objects keep
   // theirs unless a sub-record (BLOCK, ENDBLK, VERTEX, SEQEND) took it first, sub-records
@@ -153,6 +155,8 @@ class DxfReader {
   PrefetchedRecord* m_current = nullptr;      // the record nextRecord gave last, when prefetched
   bool m_currentFails = false;                // its entity could not be made
   const std::wstring* m_onlyBlock = nullptr;  // the one block whose entities are read
+  // The block references read, for the search for blocks that contain themselves.
+  std::vector<const AcDbBlockReference*> m_references;
 };
 
 std::uint64_t DxfReader::subHandle(std::uint64_t h) {
@@ -258,9 +262,10 @@ void DxfReader::read() {
   }
   m_ctx.decoder().setCodePage(codePage, m_ctx.version >= 1021);
   if (m_onlyBlock == nullptr) {
+    // The other thread first, then the handle table's room (clearing it takes a while).
+    if (!m_ctx.legacy) startPrefetch(codePage);
     m_impl.byHandle.reserve(m_impl.byHandle.size() +
                             m_text.size() / 96);  // a record per 100 bytes or more
-    if (!m_ctx.legacy) startPrefetch(codePage);
   }
   Tag t;
   bool sawEof = false;
@@ -415,7 +420,7 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     }
     return false;
   });
-  AcDbObjectId tableId = m_impl.addObject(owned.release(), AcDbObjectId(), objectHandle(handle));
+  AcDbObjectId tableId = add(owned.release(), AcDbObjectId(), objectHandle(handle));
   m_impl.tables.push_back(tableId);
   if (name == "BLOCK_RECORD") m_impl.blockTable = tableId;
   if (name == "LAYER") m_impl.layerTable = tableId;
@@ -431,7 +436,7 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     readObject(m_ctx, rec, m_sub, &handle);
     // Found by fuzzing: a nameless block record became a BLOCK no reader takes back.
     if (rec->name().empty()) m_ctx.fail(m_sub[0].line, "record without a name in table " + name);
-    AcDbObjectId id = m_impl.addObject(guard.release(), tableId, objectHandle(handle));
+    AcDbObjectId id = add(guard.release(), tableId, objectHandle(handle));
     table->attachRecord(rec, id);
   }
 }
@@ -461,7 +466,7 @@ void DxfReader::readLegacyRecord(AcDbSymbolTable* table, std::string_view type) 
     extras.insert(extras.begin(), {{100, 0, "AcDbSymbolTableRecord"}, {100, 0, marker}});
   }
   AcDbSymbolTableRecord* raw = rec.get();
-  AcDbObjectId id = m_impl.addObject(rec.release(), table->objectId());
+  AcDbObjectId id = add(rec.release(), table->objectId());
   table->attachRecord(raw, id);
 }
 
@@ -489,7 +494,7 @@ void DxfReader::readBlock(const std::vector<Tag>& head) {
   if (blocks->getAt(name.c_str(), id) != Acad::eOk) {
     auto* rec = new AcDbBlockTableRecord();
     DbAccess::setName(rec, name);
-    id = m_impl.addObject(rec, blocks->objectId());
+    id = add(rec, blocks->objectId());
     blocks->attachRecord(rec, id);
   }
   AcDbBlockTableRecord* btr = blockById(id);
@@ -512,6 +517,12 @@ void DxfReader::readBlock(const std::vector<Tag>& head) {
     records.endHandle = subHandle(end.handleValue);
     if (endData) records.end = *endData;
   }
+}
+
+AcDbObjectId DxfReader::add(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle) {
+  const AcDbObjectId id = m_impl.addObject(obj, owner, handle);
+  DbAccess::setOpenState(obj, 0, false);
+  return id;
 }
 
 AcDbBlockTableRecord* DxfReader::blockById(AcDbObjectId id) {
@@ -576,11 +587,14 @@ void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
   AcDbBlockTableRecord* btr = m_lastBlock;
   if (btr == nullptr) m_ctx.fail(m_rec[0].line, "drawing without model space");
   AcDbEntity* raw = ent.get();
-  AcDbObjectId id = m_impl.addObject(ent.release(), owner, objectHandle(handle));
+  AcDbObjectId id = add(ent.release(), owner, objectHandle(handle));
   btr->attachEntity(raw, id);
   // Only these kinds are followed by records of their own (newEntity makes them).
   if (type == "INSERT")
-    if (auto* ref = AcDbBlockReference::cast(raw)) readAttributes(ref);
+    if (auto* ref = AcDbBlockReference::cast(raw)) {
+      m_references.push_back(ref);
+      readAttributes(ref);
+    }
   if (type == "POLYLINE")
     if (auto* pline = AcDbHeavyPolyline::cast(raw)) readVertices(pline);
 }
@@ -591,8 +605,7 @@ void DxfReader::readAttributes(AcDbBlockReference* ref) {
     auto attr = std::make_unique<AcDbAttribute>();
     std::uint64_t handle = 0;
     readObject(m_ctx, attr.get(), m_sub, &handle);
-    DbAccess::attributes(ref).push_back(
-        m_impl.addObject(attr.release(), ref->objectId(), objectHandle(handle)));
+    DbAccess::attributes(ref).push_back(add(attr.release(), ref->objectId(), objectHandle(handle)));
   }
   if (peekIs("SEQEND")) {
     nextRecord(m_sub, "INSERT");
@@ -634,7 +647,7 @@ void DxfReader::readObjects() {
     std::uint64_t handle = 0;
     readObject(m_ctx, obj.get(), m_rec, &handle);
     AcDbObjectId owner = obj->ownerId();
-    m_impl.objects.push_back(m_impl.addObject(obj.release(), owner, objectHandle(handle)));
+    m_impl.objects.push_back(add(obj.release(), owner, objectHandle(handle)));
   }
 }
 
@@ -659,21 +672,22 @@ void DxfReader::finish() {
     if (blocks->has(space)) continue;
     auto* rec = new AcDbBlockTableRecord();
     DbAccess::setName(rec, space);
-    blocks->attachRecord(rec, m_impl.addObject(rec, blocks->objectId()));
+    blocks->attachRecord(rec, add(rec, blocks->objectId()));
   }
   if (m_impl.handlesBeyondRange) m_impl.renumberBeyondRange();
   for (AcDbObject* obj : m_ctx.toResolve) DbAccess::resolve(obj, m_ctx);
   // Found by a hostile file: an R12 block A holding INSERT A was read and written back.
-  const std::vector<std::wstring> loop = findBlockLoop(m_impl);
+  // An older file is read over the default drawing, whose objects this reader did not make.
+  const std::vector<std::wstring> loop =
+      m_ctx.legacy ? findBlockLoop(m_impl) : findBlockLoop(m_impl, m_references);
   if (!loop.empty())
     m_ctx.fail(0, "a block contains itself: " + zrbase::wideToUtf8(loopText(loop)));
   m_db->registerApplication(L"ACAD");
   if (!m_clayerName.empty()) m_impl.clayer = m_ctx.layerByName(m_clayerName);
-  for (AcDbStub& s : m_impl.stubs)
-    if (s.object) {
-      DbAccess::setOpenState(s.object, 0, false);
-      if (auto* btr = AcDbBlockTableRecord::cast(s.object)) btr->assignSubHandles(m_db);
-    }
+  // Every object was added closed; blocks made without a BLOCK record (by a reference to
+  // a block the file lacks, or a space the file lacks) get the handles of their own records.
+  for (AcDbObjectId id : blocks->recordIds())
+    if (AcDbBlockTableRecord* btr = blockById(id)) btr->assignSubHandles(m_db);
 }
 
 // The drawing of text with only block folded's entities read; false when it must be read
