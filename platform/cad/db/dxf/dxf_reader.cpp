@@ -120,6 +120,12 @@ class DxfReader {
   bool nextRecord(std::vector<Tag>& out, const char* where);
   void takePrefetched(std::vector<Tag>& out);
   void linkPrefetched(PrefetchedRecord& r);
+  // Why the other thread stopped, at the line of the whole text.
+  DxfError prefetchError() const {
+    DxfError e = m_prefetch->lastError().error;
+    if (e.line != 0) e.line += m_prefetchLines;
+    return e;
+  }
   bool peekIs(std::string_view type);
   AcDbBlockTableRecord* blockById(AcDbObjectId id);
   // Adds an object read to the database, closed: what the file holds is there to be opened.
@@ -152,6 +158,7 @@ class DxfReader {
   std::unique_ptr<EntityPrefetch> m_prefetch;
   bool m_prefetchTaking = false;
   size_t m_prefetchNext = 0;
+  size_t m_prefetchLines = 0;  // lines before the split, which the other thread did not count
   PrefetchedRecord* m_current = nullptr;      // the record nextRecord gave last, when prefetched
   bool m_currentFails = false;                // its entity could not be made
   const std::wstring* m_onlyBlock = nullptr;  // the one block whose entities are read
@@ -180,6 +187,7 @@ bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
                              std::to_string(t.code));
     if (m_prefetch && m_inEntitySections && t.value.data() == m_prefetch->firstValue() &&
         m_prefetch->at(0) != nullptr) {
+      m_prefetchLines = t.line - m_prefetch->at(0)->first.line;
       m_prefetchTaking = true;
       takePrefetched(out);
     } else {
@@ -209,14 +217,16 @@ void DxfReader::takePrefetched(std::vector<Tag>& out) {
   if (last) {
     m_prefetchTaking = false;
     m_tags = m_prefetch->endState();
+    m_tags.shiftLines(m_prefetchLines);
   }
-  if (stop == PrefetchError::Where::kTags) throw m_prefetch->lastError().error;
+  if (stop == PrefetchError::Where::kTags) throw prefetchError();
   if (r.tagsCount == 0) {
     out.assign(1, r.first);
   } else {
     const std::span<const Tag> tags = m_prefetch->tagsOf(i);
     out.assign(tags.begin(), tags.end());
   }
+  for (Tag& t : out) t.line += m_prefetchLines;
   m_current = &r;
   m_currentFails = stop == PrefetchError::Where::kEntity;
 }
@@ -562,7 +572,7 @@ void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
   std::string_view type = trim(m_rec[0].value);
   std::unique_ptr<AcDbEntity> ent;
   std::uint64_t handle = 0;
-  if (m_currentFails) throw m_prefetch->lastError().error;
+  if (m_currentFails) throw prefetchError();
   // A reference needs the block it names, which may have been passed over.
   if (m_onlyBlock && (type == "INSERT" || type == "DIMENSION")) throw ReadWhole{};
   if (m_current && m_current->entity) {

@@ -103,8 +103,9 @@ void EntityPrefetch::run() {
   std::unique_ptr<Batch> batch;
   try {
     TagReader tags(m_text);
-    tags.seek(m_split, static_cast<size_t>(std::count(
-                           m_text.begin(), m_text.begin() + static_cast<long>(m_split), '\n')));
+    // Lines are counted from the split: counting those before it would read the first part
+    // of the text here too. The reader adds them (DxfReader::takePrefetched).
+    tags.seek(m_split, 0);
     m_endOfBatch = tags;  // nothing handed over: the reader goes on from the split
     batch = std::make_unique<Batch>();
     batch->records.reserve(kBatch);

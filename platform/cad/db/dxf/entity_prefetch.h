@@ -11,6 +11,9 @@
 // The thread hands its records over in batches as it makes them: the reader links the first
 // ones while the thread makes the rest, rather than wait for them all.
 //
+// Its tags and errors count lines from the split point: the reader, which counts the lines
+// before it, adds those.
+//
 // The thread touches only the text and what it makes: its context notes owners and layers
 // (DeferredLinks) instead of looking them up. A batch, once handed over, is the reader's; what
 // the reader does not take is deleted with the prefetch.

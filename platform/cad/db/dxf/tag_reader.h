@@ -30,6 +30,12 @@ class TagReader {
     m_line = lines;
     m_hasPeek = false;
   }
+  // Counts by more lines before the text read: a reader that began in the middle of the text
+  // with lines counted from there, once the lines before are known.
+  void shiftLines(size_t by) {
+    m_line += by;
+    if (m_hasPeek) m_peek.line += by;
+  }
   // Bytes of the text read so far.
   size_t position() const { return m_pos; }
   // Passes over what comes before the next record of this type (a line 0, then a line with
