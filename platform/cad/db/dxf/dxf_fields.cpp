@@ -6,6 +6,8 @@
 namespace zrcad::dxf {
 
 ClassTable::ClassTable(std::vector<SectionDef> sections) : m_sections(std::move(sections)) {
+  for (const SectionDef& section : m_sections)
+    m_markers.push_back(section.marker ? std::string_view(section.marker) : std::string_view());
   for (size_t s = 0; s < m_sections.size(); ++s) {
     const auto& fields = m_sections[s].fields;
     for (size_t f = 0; f < fields.size(); ++f) {
@@ -35,8 +37,8 @@ int ClassTable::findSection(std::string_view marker, int after) const {
   int n = static_cast<int>(m_sections.size());
   for (int pass = 0; pass < 2; ++pass)
     for (int s = pass == 0 ? after + 1 : 0; s < n; ++s)
-      if (const char* m = m_sections[static_cast<size_t>(s)].marker;
-          m && (marker == m || (m[0] == '*' && m[1] == 0 && pass == 0)))
+      if (const std::string_view m = m_markers[static_cast<size_t>(s)];
+          m_sections[static_cast<size_t>(s)].marker && (marker == m || (m == "*" && pass == 0)))
         return s;
   return -1;
 }

@@ -52,6 +52,7 @@ class ClassTable {
     std::uint8_t component = 0;
   };
   std::vector<SectionDef> m_sections;
+  std::vector<std::string_view> m_markers;  // of m_sections, measured once
   std::array<Slot, 1000> m_byCode;
 };
 
