@@ -80,6 +80,12 @@ class EntityPrefetch {
   // for the thread to make it; null past the last. When the thread could not go on (out of
   // memory) the last is the last it handed over, and the reader reads on from endState().
   PrefetchedRecord* at(size_t i);
+  // Record i when it is handed over already, without waiting; else null.
+  const PrefetchedRecord* ready(size_t i) const {
+    return i / kBatch < m_taken.size() && i % kBatch < m_taken[i / kBatch]->records.size()
+               ? &m_taken[i / kBatch]->records[i % kBatch]
+               : nullptr;
+  }
   // The whole of record i (as at() gave it), for a record of which no entity was made.
   std::span<const Tag> tagsOf(size_t i) const;
   // Once at() has given null: why the last record stops the read, and the tag reader just
