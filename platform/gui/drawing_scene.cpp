@@ -8,9 +8,16 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <atomic>
+#include <barrier>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 #include "cad/acdb.h"
 #include "gui/aci_colors.h"
@@ -36,7 +43,7 @@ const SegmentGrid& Scene::gridOf(std::size_t batch) const {
   return m_grids[batch];
 }
 
-SegmentGrid SegmentGrid::of(const std::vector<QLineF>& segments) {
+SegmentGrid SegmentGrid::of(const SegmentList& segments) {
   SegmentGrid grid;
   if (segments.empty()) return grid;
   // The box of the segments' middles (ends that are not finite are left to
@@ -149,6 +156,27 @@ void preferHugePages(void* data, std::size_t bytes) {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+// Moves from's items to the end of to, which is to hold `total` in the end.
+template <class T>
+void append(std::vector<T>& to, std::vector<T>& from, std::size_t total) {
+  if (to.empty()) {
+    if (from.size() == total) {
+      to = std::move(from);
+      return;
+    }
+    to.reserve(total);
+  }
+  to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+}
+
+// build's two walks over a part are the same code and must meet the same
+// segments; a difference would leave segments unwritten or write past a
+// part's range.
+[[noreturn]] void countsDisagree() {
+  std::fputs("fancad: the scene's second walk met other segments than its count\n", stderr);
+  std::abort();
+}
+
 template <class T>
 const T* exactly(const AcDbObject* obj) {
   return obj->isA() == T::desc() ? static_cast<const T*>(obj) : nullptr;
@@ -167,35 +195,202 @@ Scene SceneBuilder::build() {
   readLayers();
   const auto* space = AcDbBlockTableRecord::cast(objectOf(m_db->modelSpaceId()));
   if (!space) return {};
-  const Context top;
   const std::vector<AcDbObjectId>& ids = m_only ? *m_only : space->allEntityIds();
+  unsigned threads = m_split.threads;
+  if (threads == 0) {
+    threads = ids.size() < kParallelFrom
+                  ? 1
+                  : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+  }
+  const std::size_t partIds = threads == 1 ? std::max<std::size_t>(ids.size(), 1)
+                                           : (m_split.partIds > 0 ? m_split.partIds : kPartIds);
+  std::vector<ScenePart> parts((ids.size() + partIds - 1) / partIds);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    parts[i].begin = i * partIds;
+    parts[i].end = std::min(ids.size(), parts[i].begin + partIds);
+  }
+  std::vector<SceneBuilder> helpers(threads - 1, *this);
   // A first walk only counts each colour's segments, so that each batch is
   // allocated once at its size: grown by doubling, the 2.3 million segments of
   // the benchmark drawing's references cost more in fresh pages and copies
-  // (profiled: most of the picture's build) than the walk itself.
-  m_counting = true;
-  for (AcDbObjectId id : ids) {
-    if (const auto* e = AcDbEntity::cast(objectOf(id))) addEntity(e, top);
+  // (profiled: most of the picture's build) than the walk itself. Between the
+  // walks: the batches in order of first use over the whole
+  // model space (each part's, after those of the parts before it), each
+  // allocated once at its size, and each part's range of each of its
+  // batches: after the parts before it.
+  Scene scene;
+  std::vector<std::vector<std::size_t>> batchOf(parts.size());
+  auto sizeBatches = [&] {
+    std::vector<std::size_t> total;
+    std::vector<std::vector<std::size_t>> offset(parts.size());
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+      for (std::size_t k = 0; k < parts[p].colors.size(); ++k) {
+        std::size_t b = 0;
+        while (b < scene.batches.size() && scene.batches[b].color != parts[p].colors[k]) ++b;
+        if (b == scene.batches.size()) {
+          scene.batches.push_back(SceneBatch{parts[p].colors[k], {}, {}, {}, {}});
+          total.push_back(0);
+        }
+        batchOf[p].push_back(b);
+        offset[p].push_back(total[b]);
+        total[b] += parts[p].counts[k];
+      }
+    }
+    for (std::size_t b = 0; b < scene.batches.size(); ++b) {
+      SegmentList& segments = scene.batches[b].segments;
+      segments.reserve(total[b]);
+      preferHugePages(segments.data(), segments.capacity() * sizeof(QLineF));
+      segments.resize(total[b]);  // left unwritten: the second walk writes every one
+    }
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+      for (std::size_t k = 0; k < batchOf[p].size(); ++k)
+        parts[p].out.push_back(scene.batches[batchOf[p][k]].segments.data() + offset[p][k]);
+    }
+  };
+  walkParts(parts, helpers, ids, sizeBatches);
+  // The rest of each part joins its batches in the parts' order, and the
+  // bounds are taken as one walk would grow them.
+  auto join = [&](auto list) {
+    std::vector<std::size_t> size(scene.batches.size());
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+      for (std::size_t k = 0; k < parts[p].batches.size(); ++k)
+        size[batchOf[p][k]] += (parts[p].batches[k].*list).size();
+    }
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+      for (std::size_t k = 0; k < parts[p].batches.size(); ++k) {
+        const std::size_t b = batchOf[p][k];
+        append(scene.batches[b].*list, parts[p].batches[k].*list, size[b]);
+      }
+    }
+  };
+  join(&SceneBatch::fills);
+  join(&SceneBatch::points);
+  join(&SceneBatch::texts);
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  for (const ScenePart& part : parts) {
+    scene.entityCount += part.entityCount;
+    if (!part.hasBounds) continue;
+    if (!scene.hasBounds) {
+      minX = part.minX, minY = part.minY, maxX = part.maxX, maxY = part.maxY;
+      scene.hasBounds = true;
+      continue;
+    }
+    minX = std::min(minX, part.minX);
+    minY = std::min(minY, part.minY);
+    maxX = std::max(maxX, part.maxX);
+    maxY = std::max(maxY, part.maxY);
   }
-  m_counting = false;
-  m_segmentCounts.resize(m_scene.batches.size());
-  for (std::size_t i = 0; i < m_scene.batches.size(); ++i) {
-    std::vector<QLineF>& segments = m_scene.batches[i].segments;
-    segments.reserve(m_segmentCounts[i]);
-    preferHugePages(segments.data(), segments.capacity() * sizeof(QLineF));
+  if (scene.hasBounds) scene.bounds = QRectF(QPointF(minX, minY), QPointF(maxX, maxY));
+  return scene;
+}
+
+template <class Between>
+void SceneBuilder::walkParts(std::vector<ScenePart>& parts, std::vector<SceneBuilder>& helpers,
+                             const std::vector<AcDbObjectId>& ids, Between between) {
+  // Each walk's parts are taken in turn, so a thread that met light ones
+  // takes more. The threads are started once for both walks: under load a
+  // new thread waited milliseconds for the processor.
+  std::atomic<std::size_t> next[2] = {0, 0};
+  std::atomic<bool> stop{false};
+  std::mutex failing;
+  std::exception_ptr failed;
+  auto fail = [&] {
+    std::lock_guard<std::mutex> hold(failing);
+    if (!failed) failed = std::current_exception();
+    stop = true;
+  };
+  auto walk = [&](SceneBuilder& b, int pass) {
+    try {
+      for (std::size_t i; !stop && (i = next[pass].fetch_add(1)) < parts.size();)
+        b.walkPart(parts[i], ids, pass == 0);
+    } catch (...) {
+      fail();
+    }
+  };
+  // Once every part is counted, on the thread that counted last.
+  auto counted = [&]() noexcept {
+    if (stop) return;
+    try {
+      between();
+    } catch (...) {
+      fail();
+    }
+  };
+  std::barrier<decltype(counted)> sync(static_cast<std::ptrdiff_t>(helpers.size() + 1), counted);
+  auto both = [&](SceneBuilder& b) {
+    walk(b, 0);
+    sync.arrive_and_wait();
+    walk(b, 1);
+  };
+  {
+    std::vector<std::jthread> threads;
+    try {
+      for (SceneBuilder& helper : helpers) threads.emplace_back([&, h = &helper] { both(*h); });
+    } catch (...) {
+      // The helpers that did not start leave their parts to the others.
+      for (std::size_t h = threads.size(); h < helpers.size(); ++h) sync.arrive_and_drop();
+    }
+    both(*this);
+  }  // joined here
+  if (failed) std::rethrow_exception(failed);
+}
+
+void SceneBuilder::walkPart(ScenePart& part, const std::vector<AcDbObjectId>& ids, bool counting) {
+  m_scene = Scene();
+  m_batch = 0;
+  m_batchOfAci = filledWith(-1);
+  m_lastLayer = nullptr;  // a helper's copy would point into this builder's layers
+  m_lastInfo = nullptr;
+  m_counting = counting;
+  m_filling = !counting;
+  m_segmentCounts.clear();
+  if (m_filling) {
+    m_out = part.out;
+    m_room = part.counts;
   }
-  for (AcDbObjectId id : ids) {
-    const auto* e = AcDbEntity::cast(objectOf(id));
+  const Context top;
+  for (std::size_t i = part.begin; i < part.end; ++i) {
+    const auto* e = AcDbEntity::cast(objectOf(ids[i]));
     if (!e) continue;
     addEntity(e, top);
     ++m_scene.entityCount;
   }
-  return finish();
+  m_counting = m_filling = false;
+  if (counting) {
+    m_segmentCounts.resize(m_scene.batches.size());
+    part.counts = m_segmentCounts;
+    for (const SceneBatch& b : m_scene.batches) part.colors.push_back(b.color);
+    return;
+  }
+  // The same walk as the count's: it makes the same batches and writes
+  // exactly the segments it counted.
+  if (m_scene.batches.size() != part.colors.size() ||
+      std::any_of(m_room.begin(), m_room.end(), [](std::size_t n) { return n != 0; })) {
+    countsDisagree();
+  }
+  part.entityCount = m_scene.entityCount;
+  part.hasBounds = m_scene.hasBounds;
+  part.minX = m_minX, part.minY = m_minY, part.maxX = m_maxX, part.maxY = m_maxY;
+  part.batches = std::move(m_scene.batches);
+  m_scene = Scene();
 }
 
 void SceneBuilder::countSegments(std::size_t n) {
   if (m_segmentCounts.size() <= m_batch) m_segmentCounts.resize(m_batch + 1);
   m_segmentCounts[m_batch] += n;
+}
+
+QLineF* SceneBuilder::segmentsFor(std::size_t n) {
+  if (!m_filling) {
+    SegmentList& segments = batch().segments;
+    segments.resize(segments.size() + n);
+    return segments.data() + segments.size() - n;
+  }
+  if (m_batch >= m_room.size() || m_room[m_batch] < n) countsDisagree();
+  m_room[m_batch] -= n;
+  QLineF* at = m_out[m_batch];
+  m_out[m_batch] += n;
+  return at;
 }
 
 Scene SceneBuilder::buildReference(const AcDbBlockReference& ref) {
@@ -304,7 +499,7 @@ void SceneBuilder::grow(QPointF p) {
 }
 
 void SceneBuilder::segment(QPointF a, QPointF b) {
-  batch().segments.emplace_back(a, b);
+  *segmentsFor(1) = QLineF(a, b);
   grow(a);
   grow(b);
 }
@@ -313,9 +508,10 @@ void SceneBuilder::polyline(const std::vector<QPointF>& pts, bool closed) {
   if (pts.size() < 2) return;
   // Each point ends one segment and starts the next: the bounds take it once.
   for (QPointF p : pts) grow(p);
-  auto& segments = batch().segments;
-  for (std::size_t i = 1; i < pts.size(); ++i) segments.emplace_back(pts[i - 1], pts[i]);
-  if (closed && pts.size() > 2) segments.emplace_back(pts.back(), pts.front());
+  const bool closing = closed && pts.size() > 2;
+  QLineF* out = segmentsFor(pts.size() - 1 + (closing ? 1 : 0));
+  for (std::size_t i = 1; i < pts.size(); ++i) *out++ = QLineF(pts[i - 1], pts[i]);
+  if (closing) *out = QLineF(pts.back(), pts.front());
 }
 
 void SceneBuilder::addEntity(const AcDbEntity* e, const Context& ctx) {
@@ -387,20 +583,29 @@ void SceneBuilder::addEntity(const AcDbEntity* e, const Context& ctx) {
 
 const BlockCurves& SceneBuilder::blockCurves(const AcDbStub* stub,
                                              const AcDbBlockTableRecord* block) {
-  auto [it, made] = m_blocks.try_emplace(stub);
-  BlockCurves& curves = it->second;
-  if (!made) return curves;
-  for (AcDbObjectId id : block->allEntityIds()) {
-    const auto* e = AcDbEntity::cast(objectOf(id));
-    if (!e) continue;
-    BlockCurves::Item item;
-    item.entity = e;
-    item.begin = static_cast<std::uint32_t>(curves.points.size());
-    item.curve = zrcad::curvePoints(e, curves.points);
-    item.end = static_cast<std::uint32_t>(curves.points.size());
-    curves.items.push_back(item);
+  const BlockCurves*& known = m_blockOf[stub];
+  if (known) return *known;
+  BlockCache::Entry* entry = nullptr;
+  {
+    std::lock_guard<std::mutex> hold(m_blocks->lock);
+    entry = &m_blocks->entries[stub];  // stays where it is as the map grows
   }
-  return curves;
+  std::call_once(entry->chorded, [&] {
+    BlockCurves curves;  // kept only once whole (a throw leaves the block to the next caller)
+    for (AcDbObjectId id : block->allEntityIds()) {
+      const auto* e = AcDbEntity::cast(objectOf(id));
+      if (!e) continue;
+      BlockCurves::Item item;
+      item.entity = e;
+      item.begin = static_cast<std::uint32_t>(curves.points.size());
+      item.curve = zrcad::curvePoints(e, curves.points);
+      item.end = static_cast<std::uint32_t>(curves.points.size());
+      curves.items.push_back(item);
+    }
+    entry->curves = std::move(curves);
+  });
+  known = &entry->curves;
+  return *known;
 }
 
 void SceneBuilder::addPlacedCurve(const BlockCurves& curves, const BlockCurves::Item& item,
@@ -451,6 +656,10 @@ void SceneBuilder::addReference(const AcDbBlockReference* ref, const Context& ct
 }
 
 }  // namespace detail
+
+Scene detail::buildScene(const AcDbDatabase* db, QRgb background, Split split) {
+  return SceneBuilder(db, background, nullptr, split).build();
+}
 
 Scene buildScene(const AcDbDatabase* db, QRgb background) {
   return detail::SceneBuilder(db, background).build();

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -57,6 +59,54 @@ struct BlockCurves {
   std::vector<AcGePoint3d> points;
 };
 
+// The chorded blocks of one build, shared by its threads: each block is
+// chorded once, by the first thread that meets a reference to it; the others
+// wait for it then.
+struct BlockCache {
+  struct Entry {
+    std::once_flag chorded;
+    BlockCurves curves;
+  };
+  std::mutex lock;  // over `entries` (not over an entry's curves)
+  std::unordered_map<const AcDbStub*, Entry> entries;
+};
+
+// How build() shares the model space among threads. It cuts the entity ids
+// into parts of partIds ids, counts each part's segments by colour (first
+// pass) and fills each part's own range of its colours' segment lists
+// (second pass), the parts taken in turn by `threads` threads; the parts are
+// then joined in order, so the scene is the same as one thread walking the
+// whole model space. threads 0 (the default) takes one thread below
+// kParallelFrom entities and otherwise the machine's cores, at most
+// kMaxThreads; partIds 0 takes kPartIds.
+struct Split {
+  unsigned threads = 0;
+  std::size_t partIds = 0;
+};
+// Below this the threads cost more than they save (a model space of lines is
+// built at about ten million entities a second).
+inline constexpr std::size_t kParallelFrom = 4096;
+inline constexpr unsigned kMaxThreads = 4;
+// Small enough that a run of block references, each hundreds of segments,
+// spreads over several parts (the last part to finish keeps its thread
+// alone), large enough that a part's own lists cost little beside its walk.
+inline constexpr std::size_t kPartIds = 256;
+
+// One run of model-space ids, walked on its own by whichever thread takes it.
+struct ScenePart {
+  std::size_t begin = 0, end = 0;  // the ids
+  // The first pass: the part's batches, in order of first use within it.
+  std::vector<QRgb> colors;
+  std::vector<std::size_t> counts;  // their segments
+  // The second pass: where each of the part's batches writes its segments,
+  // and what it made besides (its batches' texts, fills and points).
+  std::vector<QLineF*> out;
+  std::vector<SceneBatch> batches;
+  bool hasBounds = false;
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  int entityCount = 0;
+};
+
 inline std::array<int, 257> filledWith(int v) {
   std::array<int, 257> a;
   a.fill(v);
@@ -67,8 +117,8 @@ class SceneBuilder {
  public:
   // only: these entities rather than the whole model space.
   SceneBuilder(const AcDbDatabase* db, QRgb background,
-               const std::vector<AcDbObjectId>* only = nullptr)
-      : m_db(db), m_background(background), m_only(only) {}
+               const std::vector<AcDbObjectId>* only = nullptr, Split split = {})
+      : m_db(db), m_background(background), m_only(only), m_split(split) {}
 
   Scene build();
   // The entities ref shows (ref need not be in the database).
@@ -79,6 +129,14 @@ class SceneBuilder {
  private:
   void readLayers();
   Scene finish();
+  // One pass of build() over a part (counting or filling), this builder's
+  // walk state started afresh for it.
+  void walkPart(ScenePart& part, const std::vector<AcDbObjectId>& ids, bool counting);
+  // build's two walks over every part, on this builder and its helpers (one
+  // thread each), with between() run once all parts are counted.
+  template <class Between>
+  void walkParts(std::vector<ScenePart>& parts, std::vector<SceneBuilder>& helpers,
+                 const std::vector<AcDbObjectId>& ids, Between between);
   void addEntity(const AcDbEntity* e, const Context& ctx);
   void addReference(const AcDbBlockReference* ref, const Context& ctx, int color,
                     const AcDbStub* layer);
@@ -101,6 +159,9 @@ class SceneBuilder {
   void useColor(int aci);
   // Counts n segments for the current batch (the first of build's two walks).
   void countSegments(std::size_t n);
+  // Where the current batch's next n segments go: its list's end (pick and
+  // buildReference), or its part's range in build's second walk.
+  QLineF* segmentsFor(std::size_t n);
   SceneBatch& batch() { return m_scene.batches[m_batch]; }
 
   QPointF map(const AcGePoint3d& p, const Context& ctx) const;
@@ -111,6 +172,7 @@ class SceneBuilder {
   const AcDbDatabase* m_db;
   QRgb m_background;
   const std::vector<AcDbObjectId>* m_only;
+  Split m_split;
   Scene m_scene;
   std::size_t m_batch = 0;
   std::unordered_map<const AcDbStub*, LayerInfo> m_layers;
@@ -125,8 +187,19 @@ class SceneBuilder {
   // build's first walk: batches are made and their segments counted, nothing is drawn.
   bool m_counting = false;
   std::vector<std::size_t> m_segmentCounts;  // by batch
-  // Kept for the whole build: the database does not change during one.
-  std::unordered_map<const AcDbStub*, BlockCurves> m_blocks;
+  // build's second walk: where each batch's segments go, and how many more
+  // the first walk counted.
+  bool m_filling = false;
+  std::vector<QLineF*> m_out;
+  std::vector<std::size_t> m_room;
+  // Kept for the whole build (the database does not change during one) and
+  // shared with the builder's helpers; m_blockOf remembers what this
+  // builder found there, to look again without the lock.
+  std::shared_ptr<BlockCache> m_blocks = std::make_shared<BlockCache>();
+  std::unordered_map<const AcDbStub*, const BlockCurves*> m_blockOf;
 };
+
+// buildScene on the whole model space, shared among threads as split says.
+Scene buildScene(const AcDbDatabase* db, QRgb background, Split split);
 
 }  // namespace zrgui::detail

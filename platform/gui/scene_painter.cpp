@@ -51,13 +51,13 @@ void ScenePainter::prepare(const Scene& scene) {
 template <class Fn>
 void ScenePainter::forSegmentsMeeting(const Scene& scene, std::size_t batch, const QRectF& world,
                                       bool whole, Fn fn) {
-  const std::vector<QLineF>& all = scene.batches[batch].segments;
+  const SegmentList& all = scene.batches[batch].segments;
   // A view of the whole drawing goes through every segment (the first
   // picture of a drawing need not wait for its grid); in the grid's order
   // once it is there: the segments of one place after another leave the
   // pixels they light in the processor's cache for the next.
   if (whole || all.size() < kGridFrom) {
-    const std::vector<QLineF>& ordered = scene.hasGrid(batch) ? scene.gridOf(batch).segments : all;
+    const SegmentList& ordered = scene.hasGrid(batch) ? scene.gridOf(batch).segments : all;
     fn(ordered.data(), ordered.size());
     return;
   }

@@ -9,6 +9,9 @@
 #include <numbers>
 #include <random>
 #include <set>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "gui/aci_colors.h"
 #include "gui/drawing_canvas.h"
@@ -233,6 +236,86 @@ TEST(DrawingScene, TextsKeepAnchorHeightTurnAndAlignmentAndAttributesShowUnlessI
   EXPECT_EQ(texts[4].text, QStringLiteral("LONE"));
 }
 
+// Exactly: a QLineF's == forgives what rounding a different way would leave.
+auto exact(const QLineF& s) { return std::make_tuple(s.x1(), s.y1(), s.x2(), s.y2()); }
+auto exact(QPointF p) { return std::make_pair(p.x(), p.y()); }
+auto exact(const zrgui::SceneText& t) {
+  return std::make_tuple(t.text, exact(t.anchor), t.height, t.rotation, t.widthFactor, t.hAlign,
+                         t.vAlign, t.fitted, exact(t.fitEnd));
+}
+template <class List>
+auto exact(const List& list) {
+  std::vector<decltype(exact(*list.begin()))> out;
+  for (const auto& item : list) out.push_back(exact(item));
+  return out;
+}
+
+TEST(DrawingScene, AModelSpaceBuiltInPartsOnTwoThreadsIsTheSceneOfOneWalk) {
+  // Colours first met in late parts (one only in the last entity), BYLAYER
+  // and BYBLOCK through nested references, curves, texts, attributes,
+  // points, solids, and layers that hide.
+  TestDrawing d;
+  d.layer(L"L1", 1);
+  d.layer(L"L2", 3);
+  d.layer(L"OFF", 5, true);
+  d.layer(L"FROZEN", 6, false, true);
+  const AcDbObjectId inner = d.block(L"INNER", {1, 2, 0});
+  d.add(new AcDbCircle({3, 4, 0}, AcGeVector3d::kZAxis, 2), 0, nullptr, inner);
+  d.add(new AcDbArc({0, 0, 0}, 5, 0, 1), 256, L"0", inner);
+  d.add(new AcDbText({1, 1, 0}, L"in", AcDbObjectId(), 1, 0.5), 4, nullptr, inner);
+  const AcDbObjectId outer = d.block(L"OUTER");
+  d.reference(inner, {10, 0, 0}, 2, 1, 0, L"L2", outer);
+  d.add(new AcDbPoint({-3, 7, 0}), 0, nullptr, outer);
+  const wchar_t* layers[] = {L"L1", L"L2", L"OFF", L"FROZEN", L"0"};
+  for (int i = 0; i < 150; ++i) {
+    const double x = i * 3.5 - 200, y = (i % 11) * -2.25;
+    const int color = i % 9 == 0 ? 256 : 1 + i / 25;
+    const wchar_t* layer = layers[i % 5];
+    switch (i % 6) {
+      case 0:
+        d.line({x, y, 0}, {x + 1, y - 4, 0}, color, layer);
+        break;
+      case 1:
+        d.add(new AcDbCircle({x, y, 0}, AcGeVector3d::kZAxis, 1 + i % 3), color, layer);
+        break;
+      case 2:
+        d.add(new AcDbText({x, y, 0}, L"T", AcDbObjectId(), 2, i * 0.1), color, layer);
+        break;
+      case 3:
+        d.attribute(d.reference(i % 4 ? outer : inner, {x, y, 0}, 0.5 + i % 2, i, color, layer),
+                    {x, y + 1, 0}, L"TAG", L"A", 1);
+        break;
+      case 4:
+        d.add(new AcDbPoint({x, -y, 0}), color, layer);
+        break;
+      default:
+        d.add(new AcDbSolid({x, y, 0}, {x + 1, y, 0}, {x, y + 1, 0}, {x + 1, y + 1, 0}), color,
+              layer);
+    }
+  }
+  d.line({500, 0, 0}, {501, 1, 0}, 200);
+  const Scene one = zrgui::detail::buildScene(d.db(), kDark, {1, 0});
+  ASSERT_GE(one.batches.size(), 8u);
+  for (std::size_t partIds : {1, 7, 40}) {
+    const Scene two = zrgui::detail::buildScene(d.db(), kDark, {2, partIds});
+    ASSERT_EQ(two.batches.size(), one.batches.size()) << partIds;
+    for (std::size_t b = 0; b < one.batches.size(); ++b) {
+      const zrgui::SceneBatch &x = one.batches[b], &y = two.batches[b];
+      EXPECT_EQ(y.color, x.color) << partIds << " batch " << b;
+      EXPECT_EQ(exact(y.segments), exact(x.segments)) << partIds << " batch " << b;
+      EXPECT_EQ(exact(y.points), exact(x.points)) << partIds << " batch " << b;
+      EXPECT_EQ(exact(y.texts), exact(x.texts)) << partIds << " batch " << b;
+      ASSERT_EQ(y.fills.size(), x.fills.size()) << partIds << " batch " << b;
+      for (std::size_t f = 0; f < x.fills.size(); ++f)
+        EXPECT_EQ(exact(y.fills[f]), exact(x.fills[f]));
+    }
+    EXPECT_EQ(two.hasBounds, one.hasBounds);
+    EXPECT_EQ(exact(two.bounds.topLeft()), exact(one.bounds.topLeft())) << partIds;
+    EXPECT_EQ(exact(two.bounds.bottomRight()), exact(one.bounds.bottomRight())) << partIds;
+    EXPECT_EQ(two.entityCount, one.entityCount) << partIds;
+  }
+}
+
 TEST(DrawingScene, MultilineTextLosesItsFormatCodes) {
   EXPECT_EQ(zrgui::detail::mtextLines(L"{\\fSimSun|b0|i0;风机}\\P第二行\\~x\\\\y"),
             (std::vector<QString>{QStringLiteral("风机"), QStringLiteral("第二行 x\\y")}));
@@ -365,7 +448,7 @@ TEST(SegmentGrid, EverySegmentThatMeetsABoxIsInTheRunsFoundForItAndEachIsKeptOnc
   // middles lie in cells far from boxes they cross.
   std::mt19937 rng(7);
   std::uniform_real_distribution<double> at(0, 1000), len(-600, 600);
-  std::vector<QLineF> segments{QLineF(-5000, 500.5, 5000, 500.5)};
+  zrgui::SegmentList segments{QLineF(-5000, 500.5, 5000, 500.5)};
   for (int i = 0; i < 3000; ++i) {
     const QPointF a(at(rng), at(rng));
     segments.emplace_back(a, a + QPointF(len(rng), len(rng)) * (i % 50 ? 0.01 : 1));
