@@ -2,6 +2,7 @@
 #include "gui/pixel_lines.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -9,6 +10,13 @@
 namespace zrgui {
 
 namespace {
+
+// Lights a pixel. The painter draws the many segments of one colour on two
+// threads at once, which may light the same pixels: the stores are atomic
+// (plain moves on the processors we build for) so that this is no data race.
+inline void put(QRgb& pixel, QRgb color) {
+  std::atomic_ref<QRgb>(pixel).store(color, std::memory_order_relaxed);
+}
 
 // The whole number nearest to v (halves up), for v inside [lo - 1, hi + 1],
 // with lo >= 0: truncation is flooring there once shifted above zero.
@@ -114,7 +122,7 @@ bool PixelLines::drawInside(double x0, double y0, double x1, double y1, QRgb col
       if (y.near()) [[unlikely]] {
         row = nearest(y0 + (static_cast<int>(column - m_bits) - x0) * slope);
       }
-      column[row * stride] = color;
+      put(column[row * stride], color);
     }
   } else {
     if (maxY - minY > kLongestFixed) return false;
@@ -127,7 +135,7 @@ bool PixelLines::drawInside(double x0, double y0, double x1, double y1, QRgb col
       int column = x.whole();
       if (x.near()) [[unlikely]]
         column = nearest(x0 + (y - y0) * slope);
-      row[column] = color;
+      put(row[column], color);
     }
   }
   return true;
@@ -148,7 +156,7 @@ void PixelLines::draw(double x0, double y0, double x1, double y1, QRgb color) {
     const auto rows = static_cast<unsigned>(m_bottom - m_top);
     for (int x = first; x <= last; ++x) {
       const int y = nearest(y0 + (x - x0) * slope);
-      if (static_cast<unsigned>(y - m_top) <= rows) m_bits[y * m_stride + x] = color;
+      if (static_cast<unsigned>(y - m_top) <= rows) put(m_bits[y * m_stride + x], color);
     }
   } else {
     // One pixel a row.
@@ -161,7 +169,7 @@ void PixelLines::draw(double x0, double y0, double x1, double y1, QRgb color) {
     QRgb* row = m_bits + first * m_stride;
     for (int y = first; y <= last; ++y, row += m_stride) {
       const int x = nearest(x0 + (y - y0) * slope);
-      if (static_cast<unsigned>(x - m_left) <= columns) row[x] = color;
+      if (static_cast<unsigned>(x - m_left) <= columns) put(row[x], color);
     }
   }
 }

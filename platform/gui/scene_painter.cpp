@@ -8,7 +8,11 @@
 
 #include <QFontMetricsF>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "gui/gui_fonts.h"
 #include "gui/pixel_lines.h"
@@ -21,6 +25,43 @@ namespace {
 constexpr double kGreekBelow = 4.0;
 // A colour with fewer segments than this goes through all of them always.
 constexpr std::size_t kGridFrom = 256;
+
+// A colour with this many segments to draw into an image at once (a view of
+// the whole drawing) is drawn on every core, at most four: the first picture
+// of the benchmark drawing is 2.5 million segments of one colour.
+constexpr std::size_t kThreadsFrom = 100000;
+constexpr unsigned kMaxThreads = 4;
+
+// Draws n segments through the affine transform t with lines. Many are
+// shared among threads, each taking runs of them in turn: they are of one
+// colour, and a pixel lit by several gets that colour whichever lights it
+// last, so the pixels are the same as one thread's.
+void drawSegments(const PixelLines& lines, const QLineF* s, std::size_t n, const QTransform& t,
+                  QRgb pixel) {
+  const double m11 = t.m11(), m12 = t.m12(), m21 = t.m21(), m22 = t.m22();
+  const double dx = t.dx(), dy = t.dy();
+  auto draw = [&](PixelLines out, std::size_t from, std::size_t to) {
+    for (const QLineF *l = s + from, *end = s + to; l != end; ++l) {
+      out.draw(m11 * l->x1() + m21 * l->y1() + dx, m12 * l->x1() + m22 * l->y1() + dy,
+               m11 * l->x2() + m21 * l->y2() + dx, m12 * l->x2() + m22 * l->y2() + dy, pixel);
+    }
+  };
+  const unsigned threads =
+      n < kThreadsFrom ? 1 : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
+  if (threads == 1) return draw(lines, 0, n);
+  constexpr std::size_t kRun = 16384;
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i; (i = next.fetch_add(kRun)) < n;) draw(lines, i, std::min(n, i + kRun));
+  };
+  std::vector<std::jthread> helpers;
+  try {
+    for (unsigned h = 1; h < threads; ++h) helpers.emplace_back(work);
+  } catch (const std::system_error&) {
+    // Fewer threads take the runs.
+  }
+  work();
+}
 
 // Whether a segment may touch the rectangle (false only when both ends lie
 // beyond the same edge).
@@ -99,12 +140,9 @@ void ScenePainter::paint(QPainter& painter, const Scene& scene, const ViewTransf
     painter.setPen(QPen(color, 0));
     if (direct) {
       const QRgb pixel = 0xFF000000u | batch.color;
-      PixelLines lines(*image, area);
+      const PixelLines lines(*image, area);
       forSegmentsMeeting(scene, bi, world, whole, [&](const QLineF* s, std::size_t n) {
-        for (const QLineF* end = s + n; s != end; ++s) {
-          lines.draw(m11 * s->x1() + m21 * s->y1() + dx, m12 * s->x1() + m22 * s->y1() + dy,
-                     m11 * s->x2() + m21 * s->y2() + dx, m12 * s->x2() + m22 * s->y2() + dy, pixel);
-        }
+        drawSegments(lines, s, n, t, pixel);
       });
     } else {
       m_buffer.clear();

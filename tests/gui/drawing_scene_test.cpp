@@ -414,33 +414,44 @@ TEST(PixelLines, ALineDrawnIntoPartOfTheImageLightsThereWhatItLightsDrawnWhole) 
   }
 }
 
-TEST(ScenePainter, APartOfALargeDrawingShowsEveryLineThatCrossesIt) {
-  zrgui::Scene scene;
-  scene.batches.push_back({qRgb(255, 0, 0), {}, {}, {}, {}});
-  std::mt19937 rng(5);
-  std::uniform_real_distribution<double> at(0, 100), len(-0.6, 0.6);
-  for (int i = 0; i < 9000; ++i) {  // short ones: the grid's cells are small
-    const QPointF a(at(rng), at(rng));
-    scene.batches[0].segments.emplace_back(a, a + QPointF(len(rng), len(rng)));
+TEST(ScenePainter, AViewOfALargeDrawingLightsWhatEachLineDrawnInTurnLights) {
+  const struct {
+    int lines;
+    QSize viewport;
+    QRectF fit;
+    const char* why;
+  } cases[] = {
+      // Short lines: the grid's cells are small.
+      {9000, {90, 131}, {10, 10, 60, 60}, "part of the drawing: lines found through its grid"},
+      {150000, {700, 500}, {0, 0, 100, 100}, "the whole drawing: one colour on several threads"},
+  };
+  for (const auto& c : cases) {
+    zrgui::Scene scene;
+    scene.batches.push_back({qRgb(255, 0, 0), {}, {}, {}, {}});
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> at(0, 100), len(-0.6, 0.6);
+    for (int i = 0; i < c.lines; ++i) {
+      const QPointF a(at(rng), at(rng));
+      scene.batches[0].segments.emplace_back(a, a + QPointF(len(rng), len(rng)));
+    }
+    scene.hasBounds = true;
+    scene.bounds = QRectF(0, 0, 100, 100);
+    zrgui::ViewTransform view;
+    view.setViewport(c.viewport);
+    view.fit(c.fit, 0);
+    QImage painted(view.viewport(), QImage::Format_RGB32), drawn = painted;
+    drawn.fill(Qt::black);
+    {
+      QPainter p(&painted);
+      zrgui::ScenePainter().paint(p, scene, view, Qt::black);
+    }
+    zrgui::PixelLines lines(drawn);
+    for (const QLineF& s : scene.batches[0].segments) {
+      const QLineF l = view.toScreenTransform().map(s);
+      lines.draw(l.x1(), l.y1(), l.x2(), l.y2(), qRgb(255, 0, 0));
+    }
+    EXPECT_EQ(differing(drawn, painted, drawn.rect()), 0) << c.why;
   }
-  scene.hasBounds = true;
-  scene.bounds = QRectF(0, 0, 100, 100);
-  zrgui::ViewTransform view;
-  view.setViewport(QSize(90, 131));
-  view.fit(QRectF(10, 10, 60, 60), 0);
-  QImage painted(view.viewport(), QImage::Format_RGB32), drawn = painted;
-  drawn.fill(Qt::black);
-  {
-    // Part of the drawing in view: the lines are found through its grid.
-    QPainter p(&painted);
-    zrgui::ScenePainter().paint(p, scene, view, Qt::black);
-  }
-  zrgui::PixelLines lines(drawn);
-  for (const QLineF& s : scene.batches[0].segments) {
-    const QLineF l = view.toScreenTransform().map(s);
-    lines.draw(l.x1(), l.y1(), l.x2(), l.y2(), qRgb(255, 0, 0));
-  }
-  EXPECT_EQ(differing(drawn, painted, drawn.rect()), 0);
 }
 
 TEST(SegmentGrid, EverySegmentThatMeetsABoxIsInTheRunsFoundForItAndEachIsKeptOnce) {
