@@ -21,14 +21,21 @@ ours1=$("$build/bin/dxf_read_once" "$work/large.dxf" "$work/ours.dxf" 3)
 ez1=$(/usr/bin/python3 "$here/cad/ezdxf_once.py" "$work/large.dxf" "$work/ezdxf.dxf")
 ours2=$("$build/bin/dxf_read_once" "$work/large.dxf" "$work/ours.dxf" 3)
 ez2=$(/usr/bin/python3 "$here/cad/ezdxf_once.py" "$work/large.dxf" "$work/ezdxf.dxf")
-/usr/bin/python3 - "$ours1" "$ours2" "$ez1" "$ez2" <<'PY'
+# The first read of a fresh process is one run per process: five more processes, so that
+# its figure is a best of seven as the others are best of several.
+fresh=""
+for _ in 1 2 3 4 5; do
+  fresh="$fresh $("$build/bin/dxf_read_once" "$work/large.dxf" "$work/ours.dxf" 0 | tr -d ' ')"
+done
+/usr/bin/python3 - "$ours1" "$ours2" "$ez1" "$ez2" $fresh <<'PY'
 import json, sys
 o1, o2, e1, e2 = (json.loads(a) for a in sys.argv[1:5])
+fresh = [json.loads(a)['read_wall_s'] for a in sys.argv[5:]]
 ez_read, ez_write = min(e1['read_s'], e2['read_s']), min(e1['write_s'], e2['write_s'])
 mb = o1['file_bytes'] / 1e6
 read, write = min(o1['read_s'], o2['read_s']), min(o1['write_s'], o2['write_s'])
 token = min(o1['tokenizer_s'], o2['tokenizer_s'])
-first = min(o1['first_read_wall_s'], o2['first_read_wall_s'])
+first = min([o1['first_read_wall_s'], o2['first_read_wall_s']] + fresh)
 token_wall = min(o1['tokenizer_wall_s'], o2['tokenizer_wall_s'])
 ours = {'peak_read_bytes': max(o1['peak_read_bytes'], o2['peak_read_bytes']),
         'file_bytes': o1['file_bytes']}
