@@ -62,6 +62,11 @@ EntityPrefetch::~EntityPrefetch() {
 }
 
 PrefetchedRecord* EntityPrefetch::at(size_t i) {
+  // The reader is done with the batch two before this record's (it looks at most one record
+  // ahead): the thread fills it again, in memory it has touched already, rather than fault in
+  // fresh pages for a new one.
+  if (const size_t b = i / kBatch; b >= 2 && b - 2 < m_taken.size() && m_taken[b - 2])
+    recycle(std::move(m_taken[b - 2]));
   while (i / kBatch >= m_taken.size()) {
     std::unique_lock lock(m_mutex);
     m_handedOver.wait(lock, [this] { return !m_queue.empty() || m_done; });
@@ -83,11 +88,28 @@ std::span<const Tag> EntityPrefetch::tagsOf(size_t i) const {
   return {batch.tags.data() + r.tagsBegin, r.tagsCount};
 }
 
+void EntityPrefetch::recycle(std::unique_ptr<Batch> batch) {
+  for (PrefetchedRecord& r : batch->records) delete r.entity;  // none the reader passed over
+  batch->records.clear();
+  batch->tags.clear();
+  std::lock_guard lock(m_mutex);
+  m_spare.push_back(std::move(batch));
+}
+
 void EntityPrefetch::handOver(std::unique_ptr<Batch>& batch, const TagReader& after, bool more) {
   std::unique_ptr<Batch> next;
   if (more) {
-    next = std::make_unique<Batch>();  // before anything is handed over: it may fail
-    next->records.reserve(kBatch);
+    {
+      std::lock_guard lock(m_mutex);
+      if (!m_spare.empty()) {
+        next = std::move(m_spare.back());
+        m_spare.pop_back();
+      }
+    }
+    if (!next) {
+      next = std::make_unique<Batch>();  // before anything is handed over: it may fail
+      next->records.reserve(kBatch);
+    }
   }
   if (!batch->records.empty()) {
     std::lock_guard lock(m_mutex);

@@ -9,7 +9,8 @@
 // order of new objects) stays with the reader, which links each entity taken exactly where it
 // would have read it, so the database is the one a read on one thread makes, errors included.
 // The thread hands its records over in batches as it makes them: the reader links the first
-// ones while the thread makes the rest, rather than wait for them all.
+// ones while the thread makes the rest, rather than wait for them all, and gives the batches it
+// is done with back to be filled again.
 //
 // Its tags and errors count lines from the split point: the reader, which counts the lines
 // before it, adds those.
@@ -105,6 +106,8 @@ class EntityPrefetch {
   };
 
   void run();
+  // Gives a batch the reader is done with back to the thread, emptied.
+  void recycle(std::unique_ptr<Batch> batch);
   void readRecords(TagReader& tags, ReadContext& ctx, std::unique_ptr<Batch>& batch);
   // Hands the batch over with the tag reader just after its last record.
   // With more, batch is then a new one; the last one (more false) leaves it handed over.
@@ -123,6 +126,7 @@ class EntityPrefetch {
   std::mutex m_mutex;
   std::condition_variable m_handedOver;
   std::vector<std::unique_ptr<Batch>> m_queue;
+  std::vector<std::unique_ptr<Batch>> m_spare;  // given back by the reader, to be filled again
   bool m_done = false;
   PrefetchError m_error;
   TagReader m_end;
