@@ -615,14 +615,20 @@ void SceneBuilder::addPlacedCurve(const BlockCurves& curves, const BlockCurves::
   const AcDbStub* layer = effectiveLayer(e, ctx);
   if (!visible(e, layer)) return;
   useColor(colorIndex(e, ctx, layer));
-  if (m_counting) {
-    if (item.end - item.begin > 1) countSegments(item.end - item.begin - 1);
-    return;
+  const std::uint32_t n = item.end - item.begin;
+  if (n < 2) return;  // as polyline: no segment, and no bounds
+  if (m_counting) return countSegments(n - 1);
+  // polyline's segments and bounds, each point mapped once on the way.
+  const AcGePoint3d* p = curves.points.data() + item.begin;
+  QLineF* out = segmentsFor(n - 1);
+  QPointF from = map(*p, ctx);
+  grow(from);
+  for (const AcGePoint3d* end = p + n; ++p != end;) {
+    const QPointF to = map(*p, ctx);
+    grow(to);
+    *out++ = QLineF(from, to);
+    from = to;
   }
-  m_mapped.clear();
-  for (std::uint32_t i = item.begin; i < item.end; ++i)
-    m_mapped.push_back(map(curves.points[i], ctx));
-  polyline(m_mapped, false);
 }
 
 void SceneBuilder::addReference(const AcDbBlockReference* ref, const Context& ctx, int color,

@@ -171,6 +171,10 @@ TEST(DrawingScene, CurvesAreChordedAlongTheirTrueShape) {
   pl->addVertexAt(0, AcGePoint2d(200, 0), 1.0);  // a half circle below the chord
   pl->addVertexAt(1, AcGePoint2d(202, 0));
   d.add(pl, 3);
+  // A referenced arc from 180 to 200 degrees: its first point is the leftmost.
+  const AcDbObjectId arc = d.block(L"ARC");
+  d.add(new AcDbArc({0, 0, 0}, 5, std::numbers::pi, std::numbers::pi * 10 / 9), 4, nullptr, arc);
+  d.reference(arc, {-100, 10, 0});
   const Scene scene = zrgui::buildScene(d.db(), kDark);
   double lowest = 0;
   for (const auto& batch : scene.batches) {
@@ -195,6 +199,7 @@ TEST(DrawingScene, CurvesAreChordedAlongTheirTrueShape) {
   EXPECT_TRUE(scene.hasBounds);
   EXPECT_NEAR(scene.bounds.right(), 202, 1e-9);
   EXPECT_NEAR(scene.bounds.top(), -1, 1e-3) << "the bulge's lowest point, not its ends";
+  EXPECT_NEAR(scene.bounds.left(), -105, 1e-9) << "a placed curve's first point";
 }
 
 TEST(DrawingScene, TextsKeepAnchorHeightTurnAndAlignmentAndAttributesShowUnlessInvisible) {
