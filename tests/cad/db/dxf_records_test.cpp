@@ -89,6 +89,35 @@ TEST(Repairs, DuplicateHandlesAreRenumbered) {
   EXPECT_NE(ids[1].handle().value(), 0xABCu);
 }
 
+// A layer group without a name puts the entity on layer 0; each one made a second layer 0.
+TEST(Repairs, EntitiesWithoutALayerNameAreOnLayerZero) {
+  std::string entities;
+  for (const char* layer : {"", "A", "", "A", ""})
+    entities +=
+        dxf({0, "POINT", 100, "AcDbEntity", 8, layer, 100, "AcDbPoint", 10, "1", 20, "2", 30, "0"});
+  auto db = readBack(withEntities(entities));
+  AcDbLayerTable* layers = nullptr;
+  ASSERT_EQ(db->getLayerTable(layers, AcDb::kForRead), Acad::eOk);
+  AcDbObjectId zero;
+  ASSERT_EQ(layers->getAt(L"0", zero), Acad::eOk);
+  int zeros = 0;
+  AcDbLayerTableIterator* it = nullptr;
+  layers->newIterator(it);
+  for (; !it->done(); it->step()) {
+    AcDbLayerTableRecord* rec = nullptr;
+    ASSERT_EQ(it->getRecord(rec, AcDb::kForRead), Acad::eOk);
+    zeros += rec->name() == L"0";
+    rec->close();
+  }
+  delete it;
+  layers->close();
+  EXPECT_EQ(zeros, 1);
+  const std::vector<AcDbObjectId> ids = entitiesOf(db->modelSpaceId());
+  ASSERT_EQ(ids.size(), 5u);
+  AcDbObjectPointer<AcDbPoint> first(ids[0], AcDb::kForRead);
+  EXPECT_EQ(first->layerId(), zero);
+}
+
 TEST(Repairs, FilesWithoutBlockRecordsAreReadOntoTheDefaultDrawing) {
   auto db = readBack(dxfFile(
       "AC1015", section("ENTITIES", dxf({0, "LINE", 8, "WALLS", 10, 0, 20, 0, 11, 1, 21, 1}))));

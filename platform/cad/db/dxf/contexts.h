@@ -54,7 +54,8 @@ class ReadContext {
   long long integer(const Tag& tag) const;
   std::uint64_t handle(const Tag& tag) const;  // 0 when the value is not a handle
 
-  // The layer of this name, created when the tables lack it (as other readers do).
+  // The layer of this name (layer 0 for an empty one), created when the tables lack it (as
+  // other readers do).
   AcDbObjectId layerByName(const std::wstring& name);
   // The layer named by a layer group (8).
   AcDbObjectId layerOfTag(const Tag& tag);
@@ -75,6 +76,7 @@ class ReadContext {
   AcDbObjectId m_lastOwner;  // stubs stay where they are made (a deque)
   AcDbObjectId m_lastLayer;
   std::string m_lastLayerText;
+  static const std::wstring kLayerZero;
 };
 
 class WriteContext {
