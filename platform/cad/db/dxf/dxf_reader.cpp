@@ -187,7 +187,7 @@ bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
                              std::to_string(t.code));
     if (m_prefetch && m_inEntitySections && t.value.data() == m_prefetch->firstValue() &&
         m_prefetch->at(0) != nullptr) {
-      m_prefetchLines = t.line - m_prefetch->at(0)->first.line;
+      m_prefetchLines = t.line - m_prefetch->at(0)->line;
       m_prefetchTaking = true;
       takePrefetched(out);
     } else {
@@ -234,7 +234,7 @@ void DxfReader::takePrefetched(std::vector<Tag>& out) {
   }
   if (stop == PrefetchError::Where::kTags) throw prefetchError();
   if (r.tagsCount == 0) {
-    out.assign(1, r.first);
+    out.assign(1, r.first());
   } else {
     const std::span<const Tag> tags = m_prefetch->tagsOf(i);
     out.assign(tags.begin(), tags.end());
@@ -249,12 +249,12 @@ void DxfReader::takePrefetched(std::vector<Tag>& out) {
 void DxfReader::linkPrefetched(PrefetchedRecord& r) {
   AcDbEntity* ent = r.entity;
   auto owner = [&] {
-    if (r.links.owner != 0) DbAccess::setOwner(ent, m_ctx.ownerOf(r.links.owner));
+    if (r.owner != 0) DbAccess::setOwner(ent, m_ctx.ownerOf(r.owner));
   };
   auto layer = [&] {
-    if (r.links.hasLayer) DbAccess::setLayerId(ent, m_ctx.layerOfTag(Tag{8, r.links.layer, 0}));
+    if (r.hasLayer) DbAccess::setLayerId(ent, m_ctx.layerOfTag(Tag{8, r.layer(), 0}));
   };
-  if (r.links.layerFirst) {
+  if (r.layerFirst) {
     layer();
     owner();
   } else {
@@ -265,7 +265,10 @@ void DxfReader::linkPrefetched(PrefetchedRecord& r) {
 }
 
 bool DxfReader::peekIs(std::string_view type) {
-  if (m_prefetchTaking) return is(m_prefetch->at(m_prefetchNext)->first, 0, type);
+  if (m_prefetchTaking) {
+    const PrefetchedRecord& next = *m_prefetch->at(m_prefetchNext);
+    return is(next.tagsCount ? m_prefetch->tagsOf(m_prefetchNext)[0] : next.first(), 0, type);
+  }
   Tag t;
   return m_tags.peek(t) && is(t, 0, type);
 }

@@ -2,13 +2,18 @@
 #include "cad/db/dxf/entity_prefetch.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
+#include <stdexcept>
 
 #include "cad/db/database_impl.h"
 #include "cad/db/db_entity.h"
 #include "cad/db/dxf/entity_kinds.h"
 
 namespace zrcad::dxf {
+
+static_assert(sizeof(PrefetchedRecord) <= 56, "a record for every record of the text");
+
 namespace {
 
 std::string_view lineAt(std::string_view text, size_t pos) {
@@ -171,8 +176,12 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx, std::unique_
       m_passed(passedAt, start);
       passedAt = start;
     }
+    // Lines and type names past what a record holds are left to the reader.
+    if (t.line > UINT32_MAX) throw std::length_error("too many lines for a prefetched record");
     PrefetchedRecord& r = batch->records.emplace_back();
-    r.first = t;
+    r.type = t.value.data();
+    r.typeSize = static_cast<std::uint16_t>(std::min<size_t>(t.value.size(), UINT16_MAX));
+    r.line = static_cast<std::uint32_t>(t.line);
     try {
       tags.readRecord(t, rec);
     } catch (const DxfError& e) {
@@ -180,7 +189,8 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx, std::unique_
       return;
     }
     const std::string_view type = trim(t.value);
-    const EntityFactory make = type == "ENDSEC" ? nullptr : entityFactory(type);
+    const EntityFactory make =
+        type == "ENDSEC" || t.value.size() > UINT16_MAX ? nullptr : entityFactory(type);
     if (make == nullptr) {
       keepTags(r);
       if (type == "ENDSEC" || type == "EOF") return;
@@ -189,12 +199,18 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx, std::unique_
       try {
         std::unique_ptr<AcDbEntity> ent(make(rec, ctx));
         readObject(ctx, ent.get(), rec, &r.handle);
-        if (links.unusual) {
+        const size_t layerAt =
+            links.hasLayer ? static_cast<size_t>(links.layer.data() - t.value.data()) : 0;
+        if (links.unusual || layerAt > UINT32_MAX || links.layer.size() > UINT16_MAX) {
           keepTags(r);
           r.handle = 0;
         } else {
           r.entity = ent.release();
-          r.links = links;
+          r.owner = links.owner;
+          r.hasLayer = links.hasLayer;
+          r.layerFirst = links.layerFirst;
+          r.layerAt = static_cast<std::uint32_t>(layerAt);
+          r.layerSize = static_cast<std::uint16_t>(links.layer.size());
           r.resolve = !ctx.toResolve.empty();
           r.paperSpace = std::ranges::any_of(
               rec, [](const Tag& g) { return g.code == 67 && trim(g.value) == "1"; });

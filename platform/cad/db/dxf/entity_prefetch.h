@@ -38,17 +38,28 @@ class AcDbEntity;
 
 namespace zrcad::dxf {
 
-// One record read on the other thread: an entity made of it, or its tags.
+// One record read on the other thread: an entity made of it, or its tags. Kept to 56 bytes:
+// the thread writes one for every record of its part of the text, into memory it faults in.
 struct PrefetchedRecord {
-  Tag first;                    // the record's 0 group
-  std::uint32_t tagsBegin = 0;  // the whole record in tagsOf(), when no entity was made
-  std::uint32_t tagsCount = 0;
-  AcDbEntity* entity = nullptr;  // made and read, its links noted in links; the prefetch's
-                                 // until taken
+  AcDbEntity* entity = nullptr;  // made and read, its links noted below; the prefetch's until
+                                 // taken
   std::uint64_t handle = 0;      // from the record's 5 group
-  DeferredLinks links;
-  bool resolve = false;     // the entity has names to resolve (ReadContext::toResolve)
-  bool paperSpace = false;  // a 67 group of 1
+  std::uint64_t owner = 0;       // its 330 group when non-zero (DeferredLinks::owner)
+  const char* type = nullptr;    // the value of its 0 group: typeSize bytes
+  std::uint32_t line = 0;        // of its 0 group, counted from the split
+  std::uint32_t tagsBegin = 0;   // the whole record in tagsOf(), when no entity was made
+  std::uint32_t tagsCount = 0;
+  std::uint32_t layerAt = 0;  // its 8 group's value when hasLayer: layerSize bytes from type
+  std::uint16_t typeSize = 0;
+  std::uint16_t layerSize = 0;
+  bool hasLayer : 1 = false;
+  bool layerFirst : 1 = false;  // the 8 group came before the 330 group
+  bool resolve : 1 = false;     // the entity has names to resolve (ReadContext::toResolve)
+  bool paperSpace : 1 = false;  // a 67 group of 1
+
+  // The record's 0 group, for a record of which an entity was made (else tagsOf()[0]).
+  Tag first() const { return {0, std::string_view(type, typeSize), line}; }
+  std::string_view layer() const { return {type + layerAt, layerSize}; }
 };
 
 // Why the last record stops the read, where the read on one thread would have stopped.
