@@ -119,8 +119,13 @@ void SceneBuilder::addSceneText(SceneText st, const Context& ctx) {
 }
 
 QString plainText(const std::wstring& text) {
+  // Most texts have no control code: they are shown as they are, without
+  // being copied character by character (a tenth of the benchmark drawing's
+  // scene went to its 30,000 texts).
+  if (text.find(L"%%") == std::wstring::npos) return QString::fromStdWString(text);
   QString out;
   const QString in = QString::fromStdWString(text);
+  out.reserve(in.size());
   for (qsizetype i = 0; i < in.size(); ++i) {
     if (in[i] == u'%' && i + 2 < in.size() && in[i + 1] == u'%') {
       const QChar code = in[i + 2].toLower();
