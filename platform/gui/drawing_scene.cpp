@@ -156,18 +156,7 @@ void preferHugePages(void* data, std::size_t bytes) {
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-// Moves from's items to the end of to, which is to hold `total` in the end.
-template <class T>
-void append(std::vector<T>& to, std::vector<T>& from, std::size_t total) {
-  if (to.empty()) {
-    if (from.size() == total) {
-      to = std::move(from);
-      return;
-    }
-    to.reserve(total);
-  }
-  to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
-}
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 // build's two walks over a part are the same code and must meet the same
 // segments; a difference would leave segments unwritten or write past a
@@ -210,6 +199,7 @@ Scene SceneBuilder::build() {
     parts[i].end = std::min(ids.size(), parts[i].begin + partIds);
   }
   std::vector<SceneBuilder> helpers(threads - 1, *this);
+  for (std::size_t h = 0; h < helpers.size(); ++h) helpers[h].m_id = h + 1;
   // A first walk only counts each colour's segments, so that each batch is
   // allocated once at its size: grown by doubling, the 2.3 million segments of
   // the benchmark drawing's references cost more in fresh pages and copies
@@ -223,17 +213,29 @@ Scene SceneBuilder::build() {
   auto sizeBatches = [&] {
     std::vector<std::size_t> total;
     std::vector<std::vector<std::size_t>> offset(parts.size());
+    // A builder's batch's place in the scene, found by colour the first time.
+    std::vector<std::vector<std::size_t>> sceneBatchOf(helpers.size() + 1);
     for (std::size_t p = 0; p < parts.size(); ++p) {
-      for (std::size_t k = 0; k < parts[p].colors.size(); ++k) {
-        std::size_t b = 0;
-        while (b < scene.batches.size() && scene.batches[b].color != parts[p].colors[k]) ++b;
-        if (b == scene.batches.size()) {
-          scene.batches.push_back(SceneBatch{parts[p].colors[k], {}, {}, {}, {}});
-          total.push_back(0);
+      const ScenePart& part = parts[p];
+      std::vector<std::size_t>& known = sceneBatchOf[part.builder];
+      batchOf[p].reserve(part.colors.size());
+      offset[p].reserve(part.colors.size());
+      for (std::size_t k = 0; k < part.colors.size(); ++k) {
+        const std::size_t local = part.local[k];
+        if (known.size() <= local) known.resize(local + 1, kNone);
+        if (known[local] == kNone) {
+          std::size_t b = 0;
+          while (b < scene.batches.size() && scene.batches[b].color != part.colors[k]) ++b;
+          if (b == scene.batches.size()) {
+            scene.batches.push_back(SceneBatch{part.colors[k], {}, {}, {}, {}});
+            total.push_back(0);
+          }
+          known[local] = b;
         }
+        const std::size_t b = known[local];
         batchOf[p].push_back(b);
         offset[p].push_back(total[b]);
-        total[b] += parts[p].counts[k];
+        total[b] += part.counts[k];
       }
     }
     for (std::size_t b = 0; b < scene.batches.size(); ++b) {
@@ -243,29 +245,48 @@ Scene SceneBuilder::build() {
       segments.resize(total[b]);  // left unwritten: the second walk writes every one
     }
     for (std::size_t p = 0; p < parts.size(); ++p) {
+      parts[p].out.reserve(batchOf[p].size());
       for (std::size_t k = 0; k < batchOf[p].size(); ++k)
         parts[p].out.push_back(scene.batches[batchOf[p][k]].segments.data() + offset[p][k]);
     }
   };
   walkParts(parts, helpers, ids, sizeBatches);
-  // The rest of each part joins its batches in the parts' order, and the
-  // bounds are taken as one walk would grow them.
-  auto join = [&](auto list) {
+  // What else each part made joins its batches in the parts' order (moved
+  // from the builder that walked it), and the bounds are taken as one walk
+  // would grow them.
+  auto madeIn = [&](std::size_t p, std::size_t k) -> SceneBatch& {
+    const ScenePart& part = parts[p];
+    SceneBuilder& b = part.builder == 0 ? *this : helpers[part.builder - 1];
+    return b.m_scene.batches[part.made[k].batch];
+  };
+  auto join = [&](auto list, std::size_t kind) {
     std::vector<std::size_t> size(scene.batches.size());
     for (std::size_t p = 0; p < parts.size(); ++p) {
-      for (std::size_t k = 0; k < parts[p].batches.size(); ++k)
-        size[batchOf[p][k]] += (parts[p].batches[k].*list).size();
+      if (!parts[p].madeMore) continue;
+      for (std::size_t k = 0; k < parts[p].made.size(); ++k)
+        size[batchOf[p][k]] += parts[p].made[k].to[kind] - parts[p].made[k].from[kind];
     }
     for (std::size_t p = 0; p < parts.size(); ++p) {
-      for (std::size_t k = 0; k < parts[p].batches.size(); ++k) {
-        const std::size_t b = batchOf[p][k];
-        append(scene.batches[b].*list, parts[p].batches[k].*list, size[b]);
+      if (!parts[p].madeMore) continue;
+      for (std::size_t k = 0; k < parts[p].made.size(); ++k) {
+        const std::size_t from = parts[p].made[k].from[kind], to = parts[p].made[k].to[kind];
+        if (from == to) continue;
+        auto& source = madeIn(p, k).*list;
+        auto& target = scene.batches[batchOf[p][k]].*list;
+        const std::size_t total = size[batchOf[p][k]];
+        if (target.empty() && from == 0 && to == source.size() && to == total) {
+          target = std::move(source);
+          continue;
+        }
+        target.reserve(total);
+        target.insert(target.end(), std::make_move_iterator(source.begin() + from),
+                      std::make_move_iterator(source.begin() + to));
       }
     }
   };
-  join(&SceneBatch::fills);
-  join(&SceneBatch::points);
-  join(&SceneBatch::texts);
+  join(&SceneBatch::fills, 0);
+  join(&SceneBatch::points, 1);
+  join(&SceneBatch::texts, 2);
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
   for (const ScenePart& part : parts) {
     scene.entityCount += part.entityCount;
@@ -290,6 +311,7 @@ void SceneBuilder::walkParts(std::vector<ScenePart>& parts, std::vector<SceneBui
   // Each walk's parts are taken in turn, so a thread that met light ones
   // takes more. The threads are started once for both walks: under load a
   // new thread waited milliseconds for the processor.
+  const std::size_t threads = helpers.size() + 1;
   std::atomic<std::size_t> next[2] = {0, 0};
   std::atomic<bool> stop{false};
   std::mutex failing;
@@ -301,8 +323,9 @@ void SceneBuilder::walkParts(std::vector<ScenePart>& parts, std::vector<SceneBui
   };
   auto walk = [&](SceneBuilder& b, int pass) {
     try {
+      b.startWalk(pass == 0);
       for (std::size_t i; !stop && (i = next[pass].fetch_add(1)) < parts.size();)
-        b.walkPart(parts[i], ids, pass == 0);
+        b.walkPart(parts[i], ids);
     } catch (...) {
       fail();
     }
@@ -316,69 +339,105 @@ void SceneBuilder::walkParts(std::vector<ScenePart>& parts, std::vector<SceneBui
       fail();
     }
   };
-  std::barrier<decltype(counted)> sync(static_cast<std::ptrdiff_t>(helpers.size() + 1), counted);
+  std::barrier<decltype(counted)> sync(static_cast<std::ptrdiff_t>(threads), counted);
   auto both = [&](SceneBuilder& b) {
     walk(b, 0);
     sync.arrive_and_wait();
     walk(b, 1);
   };
   {
-    std::vector<std::jthread> threads;
+    std::vector<std::jthread> started;
     try {
-      for (SceneBuilder& helper : helpers) threads.emplace_back([&, h = &helper] { both(*h); });
+      for (SceneBuilder& helper : helpers) started.emplace_back([&, h = &helper] { both(*h); });
     } catch (...) {
       // The helpers that did not start leave their parts to the others.
-      for (std::size_t h = threads.size(); h < helpers.size(); ++h) sync.arrive_and_drop();
+      for (std::size_t h = started.size(); h < helpers.size(); ++h) sync.arrive_and_drop();
     }
     both(*this);
   }  // joined here
   if (failed) std::rethrow_exception(failed);
 }
 
-void SceneBuilder::walkPart(ScenePart& part, const std::vector<AcDbObjectId>& ids, bool counting) {
+void SceneBuilder::startWalk(bool counting) {
   m_scene = Scene();
-  m_batch = 0;
   m_batchOfAci = filledWith(-1);
   m_lastLayer = nullptr;  // a helper's copy would point into this builder's layers
   m_lastInfo = nullptr;
   m_counting = counting;
   m_filling = !counting;
   m_segmentCounts.clear();
-  if (m_filling) {
-    m_out = part.out;
-    m_room = part.counts;
-  }
+  m_out.clear();
+  m_room.clear();
+  m_usedIn.clear();
+}
+
+void SceneBuilder::walkPart(ScenePart& part, const std::vector<AcDbObjectId>& ids) {
+  m_part = &part;
+  ++m_partNumber;
+  m_partBatches.clear();
+  m_scene.hasBounds = false;
+  if (m_filling) part.builder = m_id;
+  int entities = 0;
   const Context top;
   for (std::size_t i = part.begin; i < part.end; ++i) {
     const auto* e = AcDbEntity::cast(objectOf(ids[i]));
     if (!e) continue;
     addEntity(e, top);
-    ++m_scene.entityCount;
+    ++entities;
   }
-  m_counting = m_filling = false;
-  if (counting) {
-    m_segmentCounts.resize(m_scene.batches.size());
-    part.counts = m_segmentCounts;
-    for (const SceneBatch& b : m_scene.batches) part.colors.push_back(b.color);
+  m_part = nullptr;
+  if (m_counting) {
+    part.builder = m_id;
+    part.local = m_partBatches;
+    part.colors.reserve(m_partBatches.size());
+    part.counts.reserve(m_partBatches.size());
+    for (std::size_t b : m_partBatches) {
+      part.colors.push_back(m_scene.batches[b].color);
+      part.counts.push_back(m_segmentCounts[b]);
+      m_segmentCounts[b] = 0;
+    }
     return;
   }
   // The same walk as the count's: it makes the same batches and writes
   // exactly the segments it counted.
-  if (m_scene.batches.size() != part.colors.size() ||
-      std::any_of(m_room.begin(), m_room.end(), [](std::size_t n) { return n != 0; })) {
+  if (m_partBatches.size() != part.colors.size() ||
+      std::any_of(m_partBatches.begin(), m_partBatches.end(),
+                  [this](std::size_t b) { return m_room[b] != 0; })) {
     countsDisagree();
   }
-  part.entityCount = m_scene.entityCount;
+  for (ScenePart::Made& made : part.made) {
+    const SceneBatch& b = m_scene.batches[made.batch];
+    made.to = {b.fills.size(), b.points.size(), b.texts.size()};
+    part.madeMore = part.madeMore || made.to != made.from;
+  }
+  part.entityCount = entities;
   part.hasBounds = m_scene.hasBounds;
   part.minX = m_minX, part.minY = m_minY, part.maxX = m_maxX, part.maxY = m_maxY;
-  part.batches = std::move(m_scene.batches);
-  m_scene = Scene();
 }
 
-void SceneBuilder::countSegments(std::size_t n) {
-  if (m_segmentCounts.size() <= m_batch) m_segmentCounts.resize(m_batch + 1);
-  m_segmentCounts[m_batch] += n;
+void SceneBuilder::firstUseInPart() {
+  m_usedIn[m_batch] = m_partNumber;
+  const std::size_t k = m_partBatches.size();
+  m_partBatches.push_back(m_batch);
+  if (m_counting) {
+    if (m_segmentCounts.size() <= m_batch) m_segmentCounts.resize(m_batch + 1);
+    return;
+  }
+  if (k >= m_part->out.size() || batch().color != m_part->colors[k]) countsDisagree();
+  if (m_out.size() <= m_batch) {
+    m_out.resize(m_batch + 1);
+    m_room.resize(m_batch + 1);
+  }
+  m_out[m_batch] = m_part->out[k];
+  m_room[m_batch] = m_part->counts[k];
+  const SceneBatch& b = batch();
+  ScenePart::Made made;
+  made.batch = m_batch;
+  made.from = made.to = {b.fills.size(), b.points.size(), b.texts.size()};
+  m_part->made.push_back(made);
 }
+
+void SceneBuilder::countSegments(std::size_t n) { m_segmentCounts[m_batch] += n; }
 
 QLineF* SceneBuilder::segmentsFor(std::size_t n) {
   if (!m_filling) {
@@ -386,7 +445,7 @@ QLineF* SceneBuilder::segmentsFor(std::size_t n) {
     segments.resize(segments.size() + n);
     return segments.data() + segments.size() - n;
   }
-  if (m_batch >= m_room.size() || m_room[m_batch] < n) countsDisagree();
+  if (m_room[m_batch] < n) countsDisagree();
   m_room[m_batch] -= n;
   QLineF* at = m_out[m_batch];
   m_out[m_batch] += n;
@@ -461,17 +520,21 @@ void SceneBuilder::useColor(int aci) {
   const bool indexed = aci >= 0 && aci < static_cast<int>(m_batchOfAci.size());
   if (indexed && m_batchOfAci[static_cast<std::size_t>(aci)] >= 0) {
     m_batch = static_cast<std::size_t>(m_batchOfAci[static_cast<std::size_t>(aci)]);
-    return;
+  } else {
+    const QRgb c = aciColor(aci, m_background);
+    auto& batches = m_scene.batches;
+    std::size_t found = batches.size();
+    for (std::size_t i = 0; i < batches.size(); ++i) {
+      if (batches[i].color == c) found = i;
+    }
+    if (found == batches.size()) {
+      batches.push_back(SceneBatch{c, {}, {}, {}, {}});
+      if (m_part) m_usedIn.push_back(0);
+    }
+    m_batch = found;
+    if (indexed) m_batchOfAci[static_cast<std::size_t>(aci)] = static_cast<int>(found);
   }
-  const QRgb c = aciColor(aci, m_background);
-  auto& batches = m_scene.batches;
-  std::size_t found = batches.size();
-  for (std::size_t i = 0; i < batches.size(); ++i) {
-    if (batches[i].color == c) found = i;
-  }
-  if (found == batches.size()) batches.push_back(SceneBatch{c, {}, {}, {}, {}});
-  m_batch = found;
-  if (indexed) m_batchOfAci[static_cast<std::size_t>(aci)] = static_cast<int>(found);
+  if (m_part && m_usedIn[m_batch] != m_partNumber) firstUseInPart();
 }
 
 QPointF SceneBuilder::map(const AcGePoint3d& p, const Context& ctx) const {
