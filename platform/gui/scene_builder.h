@@ -113,7 +113,7 @@ struct ScenePart {
     std::size_t batch = 0;
     std::array<std::size_t, 3> from{}, to{};  // fills, points, texts
   };
-  std::size_t builder = 0;  // of the pass last made
+  std::size_t builder = 0;  // the one that walked it last: counted it, then filled it
   std::vector<Made> made;
   bool madeMore = false;  // any fill, point or text
   bool hasBounds = false;
