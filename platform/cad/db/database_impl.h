@@ -74,6 +74,8 @@ struct DatabaseImpl {
   // Puts obj into the database under handle (a new handle when 0 or taken); the object is
   // owned by the database from then on.
   AcDbObjectId addObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle = 0);
+  // The same for an object nobody holds open: one read from a file, or made on the way.
+  AcDbObjectId addClosedObject(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle = 0);
   std::uint64_t allocateHandle() {
     assert(nextHandle != 0);
     return nextHandle++;

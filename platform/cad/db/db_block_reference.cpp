@@ -287,9 +287,8 @@ void AcDbBlockReference::resolveDxfReferences(zrcad::dxf::ReadContext& ctx) {
     // As the name of a BLOCK read from a file, kept as it is: found by fuzzing, setName
     // refused "A\B" and left a nameless block that no reader takes back.
     zrcad::DbAccess::setName(rec, m_pendingBlockName);
-    id = ctx.impl().addObject(rec, blocks->objectId());
+    id = ctx.impl().addClosedObject(rec, blocks->objectId());
     blocks->attachRecord(rec, id);
-    zrcad::DbAccess::setOpenState(rec, 0, false);
   }
   m_block = id;
   m_pendingBlockName.clear();

@@ -54,6 +54,13 @@ AcDbObjectId DatabaseImpl::addObject(AcDbObject* obj, AcDbObjectId owner, std::u
   return AcDbObjectId(stub);
 }
 
+AcDbObjectId DatabaseImpl::addClosedObject(AcDbObject* obj, AcDbObjectId owner,
+                                           std::uint64_t handle) {
+  const AcDbObjectId id = addObject(obj, owner, handle);
+  DbAccess::setOpenState(obj, 0, false);
+  return id;
+}
+
 AcDbSymbolTable* DatabaseImpl::table(AcDbObjectId id) const {
   if (id.isNull() || id.stub()->object == nullptr) return nullptr;
   return AcDbSymbolTable::cast(id.stub()->object);
@@ -91,9 +98,8 @@ AcDbObjectId newLayer(AcDbDatabase* db, const std::wstring& name) {
     if (const auto* data = DbAccess::dataIfAny(zero.stub()->object))
       for (const auto& t : data->extras)
         if (t.code == 390) DbAccess::data(rec).extras.push_back(t);
-  AcDbObjectId id = impl.addObject(rec, layers->objectId());
+  AcDbObjectId id = impl.addClosedObject(rec, layers->objectId());
   layers->attachRecord(rec, id);
-  DbAccess::setOpenState(rec, 0, false);
   return id;
 }
 
@@ -362,9 +368,8 @@ Acad::ErrorStatus AcDbDatabase::registerApplication(const ACHAR* appName, AcDbOb
   if (apps->getAt(appName, found) != Acad::eOk) {
     auto* rec = new AcDbRegAppTableRecord();
     zrcad::DbAccess::setName(rec, appName);
-    found = m_impl->addObject(rec, apps->objectId());
+    found = m_impl->addClosedObject(rec, apps->objectId());
     apps->attachRecord(rec, found);
-    zrcad::DbAccess::setOpenState(rec, 0, false);
   }
   if (id) *id = found;
   return Acad::eOk;

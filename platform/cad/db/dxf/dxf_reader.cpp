@@ -128,8 +128,6 @@ class DxfReader {
   }
   bool peekIs(std::string_view type);
   AcDbBlockTableRecord* blockById(AcDbObjectId id);
-  // Adds an object read to the database, closed: what the file holds is there to be opened.
-  AcDbObjectId add(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle = 0);
   AcDbObjectId spaceFor(const std::vector<Tag>& tags);
   // The handle a record keeps, or 0 (it gets a new one) when another has it: objects keep
   // theirs unless a sub-record (BLOCK, ENDBLK, VERTEX, SEQEND) took it first, sub-records
@@ -447,7 +445,8 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     }
     return false;
   });
-  AcDbObjectId tableId = add(owned.release(), AcDbObjectId(), objectHandle(handle));
+  AcDbObjectId tableId =
+      m_impl.addClosedObject(owned.release(), AcDbObjectId(), objectHandle(handle));
   m_impl.tables.push_back(tableId);
   if (name == "BLOCK_RECORD") m_impl.blockTable = tableId;
   if (name == "LAYER") m_impl.layerTable = tableId;
@@ -463,7 +462,7 @@ void DxfReader::readTable(const std::vector<Tag>& head) {
     readObject(m_ctx, rec, m_sub, &handle);
     // Found by fuzzing: a nameless block record became a BLOCK no reader takes back.
     if (rec->name().empty()) m_ctx.fail(m_sub[0].line, "record without a name in table " + name);
-    AcDbObjectId id = add(guard.release(), tableId, objectHandle(handle));
+    AcDbObjectId id = m_impl.addClosedObject(guard.release(), tableId, objectHandle(handle));
     table->attachRecord(rec, id);
   }
 }
@@ -493,7 +492,7 @@ void DxfReader::readLegacyRecord(AcDbSymbolTable* table, std::string_view type) 
     extras.insert(extras.begin(), {{100, 0, "AcDbSymbolTableRecord"}, {100, 0, marker}});
   }
   AcDbSymbolTableRecord* raw = rec.get();
-  AcDbObjectId id = add(rec.release(), table->objectId());
+  AcDbObjectId id = m_impl.addClosedObject(rec.release(), table->objectId());
   table->attachRecord(raw, id);
 }
 
@@ -521,7 +520,7 @@ void DxfReader::readBlock(const std::vector<Tag>& head) {
   if (blocks->getAt(name.c_str(), id) != Acad::eOk) {
     auto* rec = new AcDbBlockTableRecord();
     DbAccess::setName(rec, name);
-    id = add(rec, blocks->objectId());
+    id = m_impl.addClosedObject(rec, blocks->objectId());
     blocks->attachRecord(rec, id);
   }
   AcDbBlockTableRecord* btr = blockById(id);
@@ -544,12 +543,6 @@ void DxfReader::readBlock(const std::vector<Tag>& head) {
     records.endHandle = subHandle(end.handleValue);
     if (endData) records.end = *endData;
   }
-}
-
-AcDbObjectId DxfReader::add(AcDbObject* obj, AcDbObjectId owner, std::uint64_t handle) {
-  const AcDbObjectId id = m_impl.addObject(obj, owner, handle);
-  DbAccess::setOpenState(obj, 0, false);
-  return id;
 }
 
 AcDbBlockTableRecord* DxfReader::blockById(AcDbObjectId id) {
@@ -623,7 +616,7 @@ void DxfReader::readEntity(AcDbObjectId defaultOwner, bool useFileOwner) {
   AcDbBlockTableRecord* btr = m_lastBlock;
   if (btr == nullptr) m_ctx.fail(m_rec[0].line, "drawing without model space");
   AcDbEntity* raw = ent.get();
-  AcDbObjectId id = add(ent.release(), owner, objectHandle(handle));
+  AcDbObjectId id = m_impl.addClosedObject(ent.release(), owner, objectHandle(handle));
   btr->attachEntity(raw, id);
   // Only these kinds are followed by records of their own (newEntity makes them).
   if (type == "INSERT")
@@ -641,7 +634,8 @@ void DxfReader::readAttributes(AcDbBlockReference* ref) {
     auto attr = std::make_unique<AcDbAttribute>();
     std::uint64_t handle = 0;
     readObject(m_ctx, attr.get(), m_sub, &handle);
-    DbAccess::attributes(ref).push_back(add(attr.release(), ref->objectId(), objectHandle(handle)));
+    DbAccess::attributes(ref).push_back(
+        m_impl.addClosedObject(attr.release(), ref->objectId(), objectHandle(handle)));
   }
   if (peekIs("SEQEND")) {
     nextRecord(m_sub, "INSERT");
@@ -683,7 +677,7 @@ void DxfReader::readObjects() {
     std::uint64_t handle = 0;
     readObject(m_ctx, obj.get(), m_rec, &handle);
     AcDbObjectId owner = obj->ownerId();
-    m_impl.objects.push_back(add(obj.release(), owner, objectHandle(handle)));
+    m_impl.objects.push_back(m_impl.addClosedObject(obj.release(), owner, objectHandle(handle)));
   }
 }
 
@@ -708,7 +702,7 @@ void DxfReader::finish() {
     if (blocks->has(space)) continue;
     auto* rec = new AcDbBlockTableRecord();
     DbAccess::setName(rec, space);
-    blocks->attachRecord(rec, add(rec, blocks->objectId()));
+    blocks->attachRecord(rec, m_impl.addClosedObject(rec, blocks->objectId()));
   }
   if (m_impl.handlesBeyondRange) m_impl.renumberBeyondRange();
   for (AcDbObject* obj : m_ctx.toResolve) DbAccess::resolve(obj, m_ctx);
