@@ -76,7 +76,6 @@ class ReadContext {
   AcDbObjectId m_lastOwner;  // stubs stay where they are made (a deque)
   AcDbObjectId m_lastLayer;
   std::string m_lastLayerText;
-  static const std::wstring kLayerZero;
 };
 
 class WriteContext {

@@ -195,8 +195,6 @@ std::uint64_t ReadContext::handle(const Tag& tag) const {
   return parseHandle(tag.value, h) ? h : 0;
 }
 
-const std::wstring ReadContext::kLayerZero = L"0";
-
 AcDbObjectId ReadContext::layerOfTag(const Tag& tag) {
   if (deferred) {
     deferred->unusual = deferred->unusual || deferred->hasLayer;
@@ -222,14 +220,13 @@ AcDbObjectId ReadContext::ownerOf(std::uint64_t handle) {
 }
 
 AcDbObjectId ReadContext::layerByName(const std::wstring& name) {
-  // A layer group without a name means layer 0, which is looked up as such: made anew, it
-  // was a second layer 0 for every entity without one (a file of 200,000 such entities
-  // never finished reading).
-  const std::wstring& wanted = name.empty() ? kLayerZero : name;
+  // A layer group without a name means layer 0, looked up as such: made anew, it was a second
+  // layer 0 for every run of entities without a layer name.
+  if (name.empty()) return layerByName(L"0");
   AcDbSymbolTable* layers = m_impl.table(m_impl.layerTable);
   AcDbObjectId id;
-  if (layers && layers->getAt(wanted.c_str(), id) == Acad::eOk) return id;
-  return newLayer(m_db, wanted);
+  if (layers && layers->getAt(name.c_str(), id) == Acad::eOk) return id;
+  return newLayer(m_db, name);
 }
 
 void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
