@@ -47,7 +47,7 @@ struct DatabaseImpl {
   ~DatabaseImpl();
 
   AcDbDatabase* self;
-  std::deque<AcDbStub> stubs;
+  std::deque<AcDbStub, PoolAllocator<AcDbStub>> stubs;
   HandleTable<AcDbStub*> byHandle;
   std::uint64_t nextHandle = 1;
   bool handlesBeyondRange = false;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cad/db/object_id.h"
+#include "cad/db/object_pool.h"
 
 namespace zrcad {
 
@@ -32,6 +33,11 @@ class HandleTable {
     }
   }
   bool contains(std::uint64_t h) const { return static_cast<bool>(find(h)); }
+  // Fetches the slot of handle h into the cache, to be looked up or added a little later: in
+  // a large table nearly every first touch of a slot misses the cache.
+  void prefetch(std::uint64_t h) const {
+    if (!m_slots.empty()) __builtin_prefetch(&m_slots[slotOf(h)], 1);
+  }
   // Adds e; false (and nothing changes) when its handle has an entry already.
   bool insert(Entry e) {
     const std::uint64_t h = keyOf(e);
@@ -117,7 +123,7 @@ class HandleTable {
       slots *= 2;
       ++bits;
     }
-    std::vector<Entry> old(slots, Entry{});
+    std::vector<Entry, LargeAllocator<Entry>> old(slots, Entry{});
     old.swap(m_slots);
     m_shift = 64 - bits;
     for (const Entry e : old) {
@@ -128,7 +134,7 @@ class HandleTable {
     }
   }
 
-  std::vector<Entry> m_slots;
+  std::vector<Entry, LargeAllocator<Entry>> m_slots;
   int m_shift = 60;  // 64 less the bits of a slot's index
   size_t m_size = 0;
   Entry m_zero{};

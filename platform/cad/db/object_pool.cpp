@@ -25,6 +25,8 @@ namespace zrcad {
 
 void* poolAllocate(std::size_t size) { return ::operator new(size); }
 void poolFree(void* block, std::size_t) noexcept { ::operator delete(block); }
+void* largeAllocate(std::size_t size) { return ::operator new(size); }
+void largeFree(void* block, std::size_t) noexcept { ::operator delete(block); }
 PoolUsage poolUsage() { return {}; }
 
 #else
@@ -46,6 +48,24 @@ std::size_t classOf(std::size_t size) { return (size + kGranule - 1) / kGranule 
 
 class Pool;
 Pool& pool();
+
+std::size_t roundedToChunks(std::size_t size) { return (size + kChunk - 1) & ~(kChunk - 1); }
+
+// size bytes (a multiple of kChunk) mapped at an address aligned to kChunk, so that the kernel
+// can back them with huge pages, and advised so.
+char* mapAligned(std::size_t size) {
+  void* area =
+      ::mmap(nullptr, size + kChunk, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (area == MAP_FAILED) throw std::bad_alloc();
+  auto* start = static_cast<char*>(area);
+  auto* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(start) + kChunk - 1) &
+                                          ~(std::uintptr_t{kChunk} - 1));
+  if (aligned != start) ::munmap(start, static_cast<std::size_t>(aligned - start));
+  if (char* tail = aligned + size; tail != start + size + kChunk)
+    ::munmap(tail, static_cast<std::size_t>(start + size + kChunk - tail));
+  ::madvise(aligned, size, MADV_HUGEPAGE);  // advice: without it, small pages
+  return aligned;
+}
 
 // What a thread carves from. `used` is written by its thread only and read by usage().
 struct Slice {
@@ -177,16 +197,7 @@ class Pool {
     rest.next = m_next;
     rest.end = m_end;
     giveBack(rest);
-    void* area =
-        ::mmap(nullptr, 2 * kChunk, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (area == MAP_FAILED) throw std::bad_alloc();
-    auto* start = static_cast<char*>(area);
-    auto* aligned = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(start) + kChunk - 1) &
-                                            ~(std::uintptr_t{kChunk} - 1));
-    if (aligned != start) ::munmap(start, static_cast<std::size_t>(aligned - start));
-    if (char* tail = aligned + kChunk; tail != start + 2 * kChunk)
-      ::munmap(tail, static_cast<std::size_t>(start + 2 * kChunk - tail));
-    ::madvise(aligned, kChunk, MADV_HUGEPAGE);  // advice: without it, small pages
+    char* aligned = mapAligned(kChunk);
     m_next = aligned;
     m_end = aligned + kChunk;
     m_chunkBytes += kChunk;
@@ -224,6 +235,17 @@ void poolFree(void* block, std::size_t size) noexcept {
 }
 
 PoolUsage poolUsage() { return pool().usage(); }
+
+void* largeAllocate(std::size_t size) {
+  if (size < kChunk) return ::operator new(size);
+  return mapAligned(roundedToChunks(size));
+}
+
+void largeFree(void* block, std::size_t size) noexcept {
+  if (block == nullptr) return;
+  if (size < kChunk) return ::operator delete(block);
+  ::munmap(block, roundedToChunks(size));
+}
 
 SliceOwner::~SliceOwner() {
   if (t_slice != nullptr && t_slice != kRetired) {

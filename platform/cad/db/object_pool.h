@@ -21,6 +21,35 @@ void* poolAllocate(std::size_t size);
 // Gives back a block from poolAllocate(size), with the same size.
 void poolFree(void* block, std::size_t size) noexcept;
 
+// Memory for a large table (a drawing's index of handles): from a size of 2 MB on it is
+// mapped on its own, aligned so that the kernel can back it with huge pages, and the first
+// touch of it costs a page fault per 2 MB instead of per 4 KB; smaller ones come from the heap.
+void* largeAllocate(std::size_t size);
+// Gives back memory from largeAllocate(size), with the same size.
+void largeFree(void* block, std::size_t size) noexcept;
+
+// Allocators for containers of those two kinds of memory: PoolAllocator for the many small
+// nodes of a container (a deque's), LargeAllocator for one large array (a vector's).
+template <class T, void* (*Allocate)(std::size_t), void (*Free)(void*, std::size_t) noexcept>
+struct MemoryAllocator {
+  using value_type = T;
+  static_assert(alignof(T) <= 16, "blocks are aligned to 16 bytes");
+  template <class U>
+  struct rebind {
+    using other = MemoryAllocator<U, Allocate, Free>;
+  };
+  MemoryAllocator() = default;
+  template <class U>
+  MemoryAllocator(const MemoryAllocator<U, Allocate, Free>&) noexcept {}
+  T* allocate(std::size_t n) { return static_cast<T*>(Allocate(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) noexcept { Free(p, n * sizeof(T)); }
+  friend bool operator==(const MemoryAllocator&, const MemoryAllocator&) { return true; }
+};
+template <class T>
+using PoolAllocator = MemoryAllocator<T, poolAllocate, poolFree>;
+template <class T>
+using LargeAllocator = MemoryAllocator<T, largeAllocate, largeFree>;
+
 // What the pool holds: the bytes of its chunks and of the blocks handed out and not given
 // back (blocks from the heap are not counted).
 struct PoolUsage {

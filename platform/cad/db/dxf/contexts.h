@@ -16,7 +16,9 @@ class AcDbObject;
 
 namespace zrcad {
 struct DatabaseImpl;
-}
+template <class Entry>
+class HandleTable;
+}  // namespace zrcad
 
 namespace zrcad::dxf {
 
@@ -67,6 +69,11 @@ class ReadContext {
   // Set on a context that reads away from the database's thread: owners and layers are noted
   // here, not looked up (layerOfTag then returns a null id).
   DeferredLinks* deferred = nullptr;
+  // The handles sub-records have taken (the reader's), looked up for each object's handle.
+  const HandleTable<std::uint64_t>* subHandles = nullptr;
+  // Fetches what the reader looks up for an object's handle, read ahead of the rest of it:
+  // in the tables of a large drawing nearly every first look misses the cache.
+  void prefetchHandle(std::uint64_t h) const;
 
  private:
   AcDbDatabase* m_db;

@@ -41,6 +41,28 @@ size_t EntityPrefetch::findSplit(std::string_view text, size_t from) {
   return text.npos;
 }
 
+size_t EntityPrefetch::findEntitySplit(std::string_view text, size_t from) {
+  const size_t split = findSplit(text, from);
+  if (split == text.npos) return split;
+  return entityFactory(trim(lineAt(text, text.find('\n', split) + 1))) ? split : text.npos;
+}
+
+namespace {
+std::atomic<bool> g_holdForReader{false};
+}  // namespace
+
+void EntityPrefetch::holdForReader(bool hold) {
+  g_holdForReader.store(hold, std::memory_order_relaxed);
+}
+
+void EntityPrefetch::arrived() {
+  {
+    std::lock_guard lock(m_mutex);
+    m_hold = false;
+  }
+  m_handedOver.notify_all();
+}
+
 EntityPrefetch::EntityPrefetch(AcDbDatabase* db, DatabaseImpl& impl, std::string_view text,
                                size_t split, int version, const std::string& codePage,
                                const TextPassed& passed)
@@ -54,11 +76,14 @@ EntityPrefetch::EntityPrefetch(AcDbDatabase* db, DatabaseImpl& impl, std::string
       m_end(text),
       m_endOfBatch(text) {
   m_firstValue = text.find('\n', split) + 1;
+  m_at.store(m_firstValue, std::memory_order_relaxed);
+  m_hold = g_holdForReader.load(std::memory_order_relaxed);
   m_thread = std::thread([this] { run(); });
 }
 
 EntityPrefetch::~EntityPrefetch() {
   m_stop.store(true, std::memory_order_relaxed);
+  arrived();
   if (m_thread.joinable()) m_thread.join();
   for (const auto* batches : {&m_queue, &m_taken})
     for (const std::unique_ptr<Batch>& batch : *batches)
@@ -128,6 +153,10 @@ void EntityPrefetch::handOver(std::unique_ptr<Batch>& batch, const TagReader& af
 
 void EntityPrefetch::run() {
   std::unique_ptr<Batch> batch;
+  {
+    std::unique_lock lock(m_mutex);
+    m_handedOver.wait(lock, [this] { return !m_hold; });
+  }
   try {
     TagReader tags(m_text);
     // Lines are counted from the split: counting those before it would read the first part
@@ -170,8 +199,24 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx, std::unique_
   // The text behind is given back as the reader gives back its own, in steps of 256 KB.
   constexpr size_t kPassedStep = 256 << 10;
   size_t passedAt = m_split;
-  while (!m_stop.load(std::memory_order_relaxed) && tags.next(t) && t.code == 0) {
+  while (!m_stop.load(std::memory_order_relaxed)) {
+    // Another prefetch takes the records from the limit on: the reader goes on there from
+    // the reading position handed over, the 0 group of that record peeked. Should this
+    // thread be past it already, it goes on as if none were set.
+    if (size_t limit = m_limit.load(std::memory_order_relaxed); limit != std::string_view::npos) {
+      Tag next;
+      if (tags.peek(next)) {
+        const size_t at = static_cast<size_t>(next.value.data() - m_text.data());
+        if (at == limit) {
+          m_stoppedAtLimit = true;
+          return;
+        }
+        if (at > limit) m_limit.compare_exchange_strong(limit, std::string_view::npos);
+      }
+    }
+    if (!tags.next(t) || t.code != 0) break;
     const size_t start = static_cast<size_t>(t.value.data() - m_text.data());
+    m_at.store(start, std::memory_order_relaxed);
     if (m_passed && start >= passedAt + kPassedStep) {
       m_passed(passedAt, start);
       passedAt = start;

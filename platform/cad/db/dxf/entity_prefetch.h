@@ -107,6 +107,25 @@ class EntityPrefetch {
 
   // A record start at or after from for a split; npos when there is none.
   static size_t findSplit(std::string_view text, size_t from);
+  // As findSplit, for a record that is an entity; npos when the first record found is not.
+  static size_t findEntitySplit(std::string_view text, size_t from);
+
+  // Where the thread is: the value of the 0 group of the record it reads (an offset in the
+  // text), for the reader to judge what is left.
+  size_t progress() const { return m_at.load(std::memory_order_relaxed); }
+  // Asks the thread to stop ahead of the record whose 0 group has this value, a record start
+  // further on in its part: another prefetch takes the records from there. A thread that has
+  // passed it by then goes on to the end of the section; the reader tells which by the
+  // reading position after the last record (endState()).
+  void stopAt(const char* value) {
+    m_limit.store(static_cast<size_t>(value - m_text.data()), std::memory_order_relaxed);
+  }
+  // Once at() has given null: whether the thread stopped at the point given to stopAt().
+  bool stoppedAtLimit() const { return m_stoppedAtLimit; }
+  // For tests: the thread starts only once the reader reaches the split point (arrived()),
+  // so that the reader finds the whole of the thread's part still to be read.
+  static void holdForReader(bool hold);
+  void arrived();
 
  private:
   // Records handed over together (the last batch may hold fewer): tagsBegin counts in tags.
@@ -145,7 +164,11 @@ class EntityPrefetch {
   // The reader's: the batches it has taken from m_queue, record i in m_taken[i / kBatch].
   std::vector<std::unique_ptr<Batch>> m_taken;
   std::atomic<bool> m_stop{false};
-  std::thread m_thread;  // last: started once the rest is set
+  std::atomic<size_t> m_at{0};
+  std::atomic<size_t> m_limit{std::string_view::npos};
+  bool m_hold = false;            // under m_mutex: waits for arrived()
+  bool m_stoppedAtLimit = false;  // the thread's until m_done
+  std::thread m_thread;           // last: started once the rest is set
 };
 
 }  // namespace zrcad::dxf

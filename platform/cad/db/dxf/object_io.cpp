@@ -211,6 +211,12 @@ AcDbObjectId ReadContext::layerOfTag(const Tag& tag) {
   return m_lastLayer;
 }
 
+void ReadContext::prefetchHandle(std::uint64_t h) const {
+  if (deferred) return;  // another thread's: the reader links it later
+  m_impl.byHandle.prefetch(h);
+  if (subHandles) subHandles->prefetch(h);
+}
+
 AcDbObjectId ReadContext::ownerOf(std::uint64_t handle) {
   if (handle != m_lastOwnerHandle || m_lastOwner.isNull()) {
     m_lastOwner = AcDbObjectId(m_impl.stubFor(handle));
@@ -249,7 +255,10 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
     if (!sawMarker && section == 0) {
       if ((tag.code == 5 || tag.code == 105) && !gotHandle) {
         gotHandle = true;
-        if (handleOut && !ctx.legacy) *handleOut = ctx.handle(tag);
+        if (handleOut && !ctx.legacy) {
+          *handleOut = ctx.handle(tag);
+          ctx.prefetchHandle(*handleOut);  // added under it once the record is read
+        }
         ++i;
         continue;
       }
