@@ -57,8 +57,14 @@ auto sortedKinds() {
 
 EntityFactory entityFactory(std::string_view dxfName) {
   static const auto kinds = sortedKinds();
+  // Entities come in runs of one kind: the kind this thread found last is tried first, one
+  // comparison where the search takes five.
+  static thread_local const Kind* last __attribute__((tls_model("initial-exec"))) = nullptr;
+  if (last != nullptr && last->name == dxfName) return last->make;
   auto it = std::ranges::lower_bound(kinds, dxfName, {}, &Kind::name);
-  return it != kinds.end() && it->name == dxfName ? it->make : nullptr;
+  if (it == kinds.end() || it->name != dxfName) return nullptr;
+  last = &*it;
+  return it->make;
 }
 
 }  // namespace zrcad::dxf
