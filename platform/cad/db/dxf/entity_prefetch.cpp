@@ -9,12 +9,15 @@
 #include "cad/db/database_impl.h"
 #include "cad/db/db_entity.h"
 #include "cad/db/dxf/entity_kinds.h"
+#include "cad/db/object_pool.h"
 
 namespace zrcad::dxf {
 
 static_assert(sizeof(PrefetchedRecord) <= 56, "a record for every record of the text");
 
 namespace {
+
+constexpr size_t kChunk = size_t{2} << 20;  // what the record arena takes at a time
 
 std::string_view lineAt(std::string_view text, size_t pos) {
   const size_t nl = text.find('\n', pos);
@@ -61,6 +64,25 @@ void EntityPrefetch::arrived() {
     m_hold = false;
   }
   m_handedOver.notify_all();
+}
+
+EntityPrefetch::RecordArena::~RecordArena() {
+  for (char* chunk : m_chunks) largeFree(chunk, kChunk);
+}
+
+void* EntityPrefetch::RecordArena::take(size_t bytes) {
+  bytes = (bytes + 15) & ~size_t{15};
+  if (bytes > kChunk) throw std::bad_alloc();
+  if (m_left < bytes) {
+    m_chunks.reserve(m_chunks.size() + 1);
+    m_next = static_cast<char*>(largeAllocate(kChunk));
+    m_chunks.push_back(m_next);
+    m_left = kChunk;
+  }
+  void* block = m_next;
+  m_next += bytes;
+  m_left -= bytes;
+  return block;
 }
 
 EntityPrefetch::EntityPrefetch(AcDbDatabase* db, DatabaseImpl& impl, std::string_view text,
@@ -137,8 +159,7 @@ void EntityPrefetch::handOver(std::unique_ptr<Batch>& batch, const TagReader& af
       }
     }
     if (!next) {
-      next = std::make_unique<Batch>();  // before anything is handed over: it may fail
-      next->records.reserve(kBatch);
+      next = std::make_unique<Batch>(m_arena);  // before anything is handed over: it may fail
     }
   }
   if (!batch->records.empty()) {
@@ -163,8 +184,7 @@ void EntityPrefetch::run() {
     // of the text here too. The reader adds them (DxfReader::takePrefetched).
     tags.seek(m_split, 0);
     m_endOfBatch = tags;  // nothing handed over: the reader goes on from the split
-    batch = std::make_unique<Batch>();
-    batch->records.reserve(kBatch);
+    batch = std::make_unique<Batch>(m_arena);
     ReadContext ctx(m_db, m_impl);
     ctx.version = m_version;
     ctx.decoder().setCodePage(m_codePage, m_version >= 1021);

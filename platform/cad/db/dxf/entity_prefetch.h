@@ -130,8 +130,40 @@ class EntityPrefetch {
  private:
   // Records handed over together (the last batch may hold fewer): tagsBegin counts in tags.
   static constexpr size_t kBatch = 1024;
+  // Memory for the batches' records, taken by the thread 2 MB at a time (largeAllocate's
+  // huge pages) and given back with the prefetch: a thread ahead of the reader fills
+  // megabytes of records, which in pages of 4 KB took half the read's page faults.
+  class RecordArena {
+   public:
+    RecordArena() = default;
+    RecordArena(const RecordArena&) = delete;
+    RecordArena& operator=(const RecordArena&) = delete;
+    ~RecordArena();
+    void* take(size_t bytes);
+
+   private:
+    std::vector<char*> m_chunks;
+    char* m_next = nullptr;
+    size_t m_left = 0;
+  };
+  template <class T>
+  struct ArenaAllocator {
+    using value_type = T;
+    RecordArena* arena;
+    explicit ArenaAllocator(RecordArena* a) : arena(a) {}
+    template <class U>
+    ArenaAllocator(const ArenaAllocator<U>& other) noexcept : arena(other.arena) {}
+    T* allocate(size_t n) { return static_cast<T*>(arena->take(n * sizeof(T))); }
+    void deallocate(T*, size_t) noexcept {}  // with the arena
+    friend bool operator==(const ArenaAllocator& a, const ArenaAllocator& b) {
+      return a.arena == b.arena;
+    }
+  };
   struct Batch {
-    std::vector<PrefetchedRecord> records;
+    explicit Batch(RecordArena& arena) : records(ArenaAllocator<PrefetchedRecord>(&arena)) {
+      records.reserve(kBatch);
+    }
+    std::vector<PrefetchedRecord, ArenaAllocator<PrefetchedRecord>> records;
     std::vector<Tag> tags;
   };
 
@@ -151,6 +183,7 @@ class EntityPrefetch {
   int m_version;
   std::string m_codePage;
   TextPassed m_passed;
+  RecordArena m_arena;  // the thread's until it ends; before the batches, which it outlives
   // Handed over by the thread, under m_mutex, with m_done once it has ended, m_error and
   // m_end (the tag reader after the last batch) then set.
   std::mutex m_mutex;
