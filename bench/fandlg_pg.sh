@@ -2,14 +2,14 @@
 # The fan dialog's actions on the large catalogue as a file (SQLite) and on a
 # local PostgreSQL 15 server started for the run (scripts/pg-test-server),
 # one after the other in the same run, with the ratio of each action's median
-# time; then on the same server through bench_pg_proxy (loopback, 0.5 ms held
+# time; then on the same server through pg_delay_proxy (loopback, 0.5 ms held
 # each way: a 1 ms round trip, as to a server on another host), with each
 # action's round trips to the server. Needs a build with FANCAD_POSTGRESQL on (the default). Skipped, saying
 # so, when the build has it off or the server binaries are not installed.
 set -euo pipefail
 build=${1:-build/release}
 bench="$build/bin/bench_fandlg"
-proxy="$build/bin/bench_pg_proxy"
+proxy="$build/bin/pg_delay_proxy"
 [ -x "$bench" ] || { echo "fandlg_pg: no $bench"; exit 0; }
 if grep -qiE '^FANCAD_POSTGRESQL:[A-Z]+=(OFF|0|FALSE|NO|N)$' "$build/CMakeCache.txt" 2>/dev/null; then
   echo "fandlg_pg: SKIPPED, $build has no PostgreSQL support: it needs -DFANCAD_POSTGRESQL=ON"

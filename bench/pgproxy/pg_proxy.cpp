@@ -1,6 +1,6 @@
 // A forwarding proxy that puts a slow link between the benchmarks and the test server.
 //
-//   bench_pg_proxy SOCKET [DELAY_US]
+//   pg_delay_proxy SOCKET [DELAY_US]
 //
 // Listens on 127.0.0.1 (never another address) at a port the system chooses, prints
 // that port on a line of its own, and forwards every connection to the server's Unix
@@ -98,7 +98,7 @@ int connectServer(const std::string& path) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: bench_pg_proxy SOCKET [DELAY_US]\n");
+    std::fprintf(stderr, "usage: pg_delay_proxy SOCKET [DELAY_US]\n");
     return 2;
   }
   const std::string socketPath = argv[1];
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
   if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
       ::listen(listener, 64) != 0 ||
       ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length) != 0) {
-    std::perror("bench_pg_proxy: listen");
+    std::perror("pg_delay_proxy: listen");
     return 1;
   }
   std::printf("%d\n", ntohs(addr.sin_port));
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     const int client = ::accept(listener, nullptr, nullptr);
     if (client < 0) {
       if (errno == EINTR) continue;
-      std::perror("bench_pg_proxy: accept");
+      std::perror("pg_delay_proxy: accept");
       return 1;
     }
     // Small messages go out at once, as on a real link.
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
     ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     const int server = connectServer(socketPath);
     if (server < 0) {
-      std::perror("bench_pg_proxy: connect to the server");
+      std::perror("pg_delay_proxy: connect to the server");
       ::close(client);
       continue;
     }
