@@ -11,6 +11,7 @@
 #include <deque>
 #include <map>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -142,6 +143,46 @@ TEST(ObjectPool, BlocksOfEverySizeStayApartThroughChurnInTwoThreadsAtOnce) {
     EXPECT_EQ(poolUsage().blockBytesInUse - before.blockBytesInUse, pooled);
   }
   for (const auto* live : {&a, &b})
+    for (const Block& blk : *live) poolFree(blk.p, blk.size);
+  EXPECT_EQ(poolUsage().blockBytesInUse, before.blockBytesInUse);
+}
+
+// A drawing read after another was closed takes its objects from the free lists, each thread
+// a run of blocks at a time: no block may go to two threads, and the runs left when a thread
+// ends go back to the lists.
+TEST(ObjectPool, FreedBlocksGoToOneThreadEachAndBackWhenItEnds) {
+  constexpr int kBlocks = 3000, kSpare = 200;
+  const zrcad::PoolUsage before = poolUsage();
+  std::vector<Block> freed;
+  for (int i = 0; i < 2 * kBlocks + kSpare; ++i) freed.push_back(make(48, 1));
+  std::set<void*> wasFreed;
+  for (const Block& blk : freed) {
+    wasFreed.insert(blk.p);
+    poolFree(blk.p, blk.size);
+  }
+  std::vector<Block> a, b, c;
+  auto take = [](std::vector<Block>& out, int n, unsigned char mark) {
+    for (int i = 0; i < n; ++i) out.push_back(make(48, mark));
+  };
+  std::thread one([&] { take(a, kBlocks, 3); });
+  std::thread two([&] { take(b, kBlocks, 5); });
+  one.join();
+  two.join();
+  std::set<void*> distinct;
+  for (const auto* live : {&a, &b})
+    for (const Block& blk : *live) {
+      expectIntact(blk);
+      distinct.insert(blk.p);
+    }
+  EXPECT_EQ(distinct.size(), 2u * kBlocks);
+  // Every freed block not handed out is to be had again, however the runs fell.
+  std::thread three([&] { take(c, kSpare + 1, 7); });
+  three.join();
+  if (poolCounts()) {  // not with the sanitizers, where blocks come from the heap
+    EXPECT_EQ(std::ranges::count_if(c, [&](const Block& blk) { return wasFreed.contains(blk.p); }),
+              kSpare);
+  }
+  for (const auto* live : {&a, &b, &c})
     for (const Block& blk : *live) poolFree(blk.p, blk.size);
   EXPECT_EQ(poolUsage().blockBytesInUse, before.blockBytesInUse);
 }
