@@ -6,7 +6,8 @@
 // chunks of 2 MB, and a freed block goes onto a free list of its size, from which the next
 // one of that size is taken. Chunks are kept for the life of the process: a drawing opened
 // after one was closed reuses its blocks. Each thread takes its new blocks from a slice of
-// 64 KB of its own, without a lock, so that the reader's two threads do not wait on each other.
+// 64 KB of its own, and freed blocks from the free lists 64 at a time (what it has left goes
+// back when it ends), so that the reader's threads seldom wait on each other for the lock.
 //
 // Built with AddressSanitizer the pool is bypassed (every block comes from the heap), so
 // that a use after free or an overrun of an object is still caught.
