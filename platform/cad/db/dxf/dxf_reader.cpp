@@ -354,11 +354,11 @@ bool DxfReader::reachSplit(const char* value) {
 }
 
 // When the reader reaches a split point, what the thread has left of its part is shared
-// with another: the reader has only linking left to do, and on a machine of two cores the two
-// threads then read while it links. Which of the reader and the thread ended first depended
-// on the machine's mood as much as on the split (runs of the bench drawing left either one
-// waiting 30 to 110 ms); shared, the two parts end together. A part too small to be worth a
-// thread is not shared.
+// with another (and the same again at that one's split point): the reader has only linking
+// left to do, and on a machine of two cores the two threads then read while it links. Which
+// of the reader and the thread got there first depended on the minute as much as on the split
+// (runs of the bench drawing left the reader waiting up to 110 ms); shared, what the thread
+// has left takes half as long. A part too small to be worth a thread is not shared.
 void DxfReader::shareThePrefetch() {
   EntityPrefetch& first = *m_prefetch;
   const size_t at = std::min(first.progress(), m_text.size());
