@@ -14,4 +14,5 @@
 #include "bstr.h"
 #include "com_error.h"
 #include "com_ptr.h"
+#include "result_rows.h"
 #include "variant.h"

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,5 +93,12 @@ struct CatalogueStamp {
 CatalogueStamp catalogueStamp(const _Connection& connection);
 // Whether both are known and the same; a stamp not known is the same as none.
 bool sameContent(const CatalogueStamp& a, const CatalogueStamp& b);
+// The tables (as the back end spells them) that may have changed since the
+// stamp `since` of this connection, by this program or another: what a caller
+// that kept what it read at `since` must read again. nullopt when that is not
+// known (another connection, a stamp not known or long past, a change the
+// connection could not place): then any table may have.
+std::optional<std::vector<std::string>> tablesChangedSince(const _Connection& connection,
+                                                           const CatalogueStamp& since);
 
 }  // namespace adoimpl

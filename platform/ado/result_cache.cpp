@@ -1,6 +1,7 @@
 // The session's cache of recent SELECT results.
 #include "result_cache.h"
 
+#include <algorithm>
 #include <cassert>
 
 #include "test_seams.h"
@@ -16,8 +17,10 @@ void ResultCache::revalidate(Session& session) {
   // validates a result; this connection's writes clear everything when their
   // record is incomplete or does not add up to the changes counted.
   const bool ownKnown = !writes.unknown && writes.changes == now.changes - m_stamp.changes;
+  const ChangeStamp before = m_stamp;
   if (now.version < 0) {
     clear();
+    noteChange(before, std::nullopt);
   } else if (now.version != m_stamp.version) {
     // Another connection committed (or this is the first look): the results
     // of the tables it did not change stay, when the back end can tell which
@@ -27,13 +30,19 @@ void ResultCache::revalidate(Session& session) {
     if (others.tables && m_stamp.version >= 0 && ownKnown) {
       forget(*others.tables);
       forget(writes.tables);
+      std::vector<std::string> tables = *others.tables;
+      tables.insert(tables.end(), writes.tables.begin(), writes.tables.end());
+      noteChange(before, std::move(tables));
     } else {
       clear();
+      noteChange(before, std::nullopt);
     }
   } else if (!ownKnown) {
     clear();
+    noteChange(before, std::nullopt);
   } else if (writes.changes != 0) {
     forget(writes.tables);
+    noteChange(before, writes.tables);
   }
   m_stamp = now;
   checkInvariants();
@@ -50,6 +59,37 @@ void ResultCache::checkInvariants() const {
   assert(m_entries.size() <= kMaxEntries && m_cells <= kMaxCells);
   assert(m_entries.empty() || m_stamp.version >= 0);
 #endif
+}
+
+void ResultCache::noteChange(const ChangeStamp& before,
+                             std::optional<std::vector<std::string>> tables) {
+  m_changes.push_back({before, std::move(tables)});
+  if (m_changes.size() > kMaxChanges) {
+    m_changes.pop_front();
+    m_changesDropped = true;
+  }
+}
+
+std::optional<std::vector<std::string>> ResultCache::changedSince(const ChangeStamp& since) const {
+  if (since.version < 0 || since.changes < 0) return std::nullopt;
+  // Stamps only move forward, so the first change noted when the cache stood
+  // at `since` starts what changed since. A change may be noted without the
+  // stamp moving (a record of own writes that did not add up): the caller may
+  // have taken `since` after it, and then reads more than it needed to.
+  const auto from = std::find_if(m_changes.begin(), m_changes.end(),
+                                 [&since](const Change& c) { return c.before == since; });
+  if (from == m_changes.end()) {
+    if (since == m_stamp) return std::vector<std::string>{};
+    return std::nullopt;
+  }
+  // One dropped from the front may have been noted at `since` too.
+  if (from == m_changes.begin() && m_changesDropped) return std::nullopt;
+  std::vector<std::string> tables;
+  for (auto it = from; it != m_changes.end(); ++it) {
+    if (!it->tables) return std::nullopt;
+    tables.insert(tables.end(), it->tables->begin(), it->tables->end());
+  }
+  return tables;
 }
 
 void ResultCache::forget(const std::vector<std::string>& tables) {

@@ -34,12 +34,19 @@
 // check for a hot journal, a few system calls); on the dialog's actions this
 // halves them. Another host's commit that lands between a probe and its
 // recordset is seen by the next query instead.
+//
+// The cache also remembers, for the last few stamps it stood at, what it
+// forgot since: a caller that keeps what it made of the rows (FANDUTY's
+// catalogue of ten thousand models) asks changedSince and reads again only
+// the tables named, where it would otherwise read everything.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +68,13 @@ class ResultCache {
   void store(const std::string& sql, std::shared_ptr<const RowSet> rows);
   // Forgets the results that read any of these tables.
   void forget(const std::vector<std::string>& tables);
+  // The stamp the last revalidate() took the catalogue at.
+  const ChangeStamp& stamp() const { return m_stamp; }
+  // The tables whose results the cache forgot since it stood at `since` (a
+  // stamp() of an earlier call), as the back end spells them; none when it
+  // stands there still. nullopt when it cannot tell: it cleared everything
+  // meanwhile, or `since` is unknown or older than what it remembers.
+  std::optional<std::vector<std::string>> changedSince(const ChangeStamp& since) const;
   void clear() {
     m_entries.clear();
     m_cells = 0;
@@ -91,11 +105,24 @@ class ResultCache {
   };
 
   void checkInvariants() const;
+  // Notes that the results of these tables (nullopt: of every table) were
+  // forgotten when the stamp moved on from `before`.
+  void noteChange(const ChangeStamp& before, std::optional<std::vector<std::string>> tables);
+
+  // Enough for a caller that looks once per user action to find its stamp
+  // after a few actions of other dialogs.
+  static constexpr std::size_t kMaxChanges = 64;
+  struct Change {
+    ChangeStamp before;
+    std::optional<std::vector<std::string>> tables;  // nullopt: everything
+  };
 
   std::list<Entry> m_entries;  // most recently used first
   std::size_t m_cells = 0;     // held by all entries
   ChangeStamp m_stamp;
   Probe m_probe;
+  std::deque<Change> m_changes;   // oldest first
+  bool m_changesDropped = false;  // the oldest were dropped for newer ones
 };
 
 }  // namespace adoimpl

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ado_enums.h"
@@ -64,6 +65,13 @@ class RowSet {
   // beyond 32 bits), VT_R8, VT_BOOL for BOOLEAN columns, VT_BSTR.
   void read(std::size_t row, std::size_t field, VARIANT& out) const;
   static void readPending(const PendingValue& value, const FieldInfo& field, VARIANT& out);
+  // A text value's UTF-8 bytes as stored; false for any other value.
+  bool utf8(std::size_t row, std::size_t field, std::string_view& text) const {
+    const Cell& cell = cells()[row * m_fields.size() + field];
+    if (cell.kind != Cell::Kind::Text) return false;
+    text = std::string_view(texts().data() + cell.offset, cell.length);
+    return true;
+  }
 
   // value converted to the field's declared type; throws _com_error
   // (DISP_E_TYPEMISMATCH, DISP_E_OVERFLOW) when it cannot be.

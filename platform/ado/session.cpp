@@ -364,12 +364,25 @@ TranslatedStatement Session::translateText(std::wstring_view sql, bool wantRowid
 }
 
 CatalogueStamp catalogueStamp(const _Connection& connection) {
-  Backend& backend = connection.session()->backend();
+  Session& session = *connection.session();
+  Backend& backend = session.backend();
   // Inside a transaction what is read may yet be rolled back, which no stamp
   // tells apart from what was read before.
   if (!backend.reusable()) return {};
-  const ChangeStamp now = backend.stamp();
+  // The result cache's stamp, so that tablesChangedSince can place it among
+  // the changes the cache accounted for.
+  session.results().revalidate(session);
+  const ChangeStamp now = session.results().stamp();
   return {serialOf(backend), now.version, now.changes};
+}
+
+std::optional<std::vector<std::string>> tablesChangedSince(const _Connection& connection,
+                                                           const CatalogueStamp& since) {
+  Session& session = *connection.session();
+  Backend& backend = session.backend();
+  if (!backend.reusable() || since.connection != serialOf(backend)) return std::nullopt;
+  session.results().revalidate(session);
+  return session.results().changedSince({since.version, since.changes});
 }
 
 bool sameContent(const CatalogueStamp& a, const CatalogueStamp& b) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <cwctype>
 #include <memory>
 #include <mutex>
@@ -44,25 +46,15 @@ std::optional<double> numberOf(const _variant_t& value) {
   return std::isfinite(v) ? std::optional(v) : std::nullopt;
 }
 
-// One statement's rows, with its field names, read by position.
+// One statement's rows, with its field names, read by position: all at once,
+// past the recordset (a large catalogue's hundred thousand performance rows
+// would otherwise each make a variant per value).
 class Rows {
  public:
-  Rows(const _ConnectionPtr& connection, const CString& sql)
-      : m_rs(connection->Execute(_bstr_t(static_cast<LPCTSTR>(sql)), nullptr, adCmdText)) {
-    FieldsPtr fields = m_rs->GetFields();
-    for (long i = 0; i < fields->GetCount(); ++i) {
-      m_names.push_back(
-          CString(static_cast<const wchar_t*>(fields->GetItem(_variant_t(i))->GetName())));
-    }
+  Rows(const _ConnectionPtr& connection, const CString& sql) : m_rows(*connection, sql.str()) {
+    for (std::size_t i = 0; i < m_rows.fieldCount(); ++i)
+      m_names.push_back(CString(m_rows.fieldName(i)));
   }
-  ~Rows() {
-    try {
-      m_rs->Close();
-    } catch (...) {
-    }
-  }
-  Rows(const Rows&) = delete;
-  Rows& operator=(const Rows&) = delete;
 
   const std::vector<CString>& names() const { return m_names; }
   // The position of a field (any letter case), -1 when there is none.
@@ -73,16 +65,52 @@ class Rows {
     }
     return -1;
   }
-  bool atEnd() { return m_rs->GetadoEOF() != VARIANT_FALSE; }
-  void next() { m_rs->MoveNext(); }
-  _variant_t value(long field) { return m_rs->GetCollect(_variant_t(field)); }
+  std::size_t rowCount() const { return m_rows.rowCount(); }
+  bool atEnd() const { return m_row >= m_rows.rowCount(); }
+  void next() { ++m_row; }
   std::optional<double> number(long field) {
-    return field < 0 ? std::nullopt : numberOf(value(field));
+    if (field < 0) return std::nullopt;
+    m_rows.read(m_row, static_cast<std::size_t>(field), m_value);
+    return numberOf(m_value);
+  }
+  // The field's text as FieldText gives it; empty for a field that is not there.
+  CString text(long field) {
+    if (field < 0) return CString();
+    const auto at = static_cast<std::size_t>(field);
+    std::string_view utf8;
+    if (m_rows.utf8(m_row, at, utf8)) {
+      // A text is taken from its bytes, as far as a variant's text would go.
+      return CString::FromUtf8(utf8.substr(0, utf8.find('\0')));
+    }
+    m_rows.read(m_row, at, m_value);
+    if (m_value.vt != VT_I4 && m_value.vt != VT_I8 && m_value.vt != VT_R8)
+      return FieldText(m_value);
+    // A number's text is remembered for the next row with the same value in
+    // this field: a column of fan numbers or speeds holds a few dozen values
+    // over ten thousand models, and each conversion formats the number anew.
+    if (m_numberTexts.size() < m_names.size()) m_numberTexts.resize(m_names.size());
+    std::uint64_t bits = 0;
+    static_assert(sizeof m_value.dblVal == sizeof bits && sizeof m_value.llVal == sizeof bits);
+    if (m_value.vt == VT_R8) {
+      std::memcpy(&bits, &m_value.dblVal, sizeof bits);
+    } else {
+      bits = static_cast<std::uint64_t>(m_value.vt == VT_I4 ? m_value.lVal : m_value.llVal);
+    }
+    auto& known = m_numberTexts[at];
+    const auto key = std::make_pair(m_value.vt, bits);
+    if (const auto it = known.find(key); it != known.end()) return it->second;
+    CString t = FieldText(m_value);
+    if (known.size() < kNumberTextsKept) known.emplace(key, t);
+    return t;
   }
 
  private:
-  _RecordsetPtr m_rs;
+  static constexpr std::size_t kNumberTextsKept = 1024;
+  adoimpl::ResultRows m_rows;
   std::vector<CString> m_names;
+  std::size_t m_row = 0;
+  _variant_t m_value;
+  std::vector<std::map<std::pair<VARTYPE, std::uint64_t>, CString>> m_numberTexts;  // by field
 };
 
 CString describe(const _com_error& e) {
@@ -99,7 +127,7 @@ std::map<std::wstring, CString> readHeadings(const _ConnectionPtr& connection) {
     const long name = rows.field(L"IndexName"), head = rows.field(L"TableHead");
     if (name < 0 || head < 0) return headings;
     for (; !rows.atEnd(); rows.next()) {
-      headings.emplace(upper(FieldText(rows.value(name))), FieldText(rows.value(head)));
+      headings.emplace(upper(rows.text(name)), rows.text(head));
     }
   } catch (const _com_error&) {
     // Without the dictionary columns are found by their names alone.
@@ -118,7 +146,7 @@ std::map<std::wstring, std::optional<RowKind>> readStyles(const _ConnectionPtr& 
       const std::optional<double> v = rows.number(style);
       std::optional<RowKind> kind;
       if (v) kind = *v != 0 ? RowKind::Points : RowKind::Ranges;
-      styles.emplace(upper(FieldText(rows.value(series))), kind);
+      styles.emplace(upper(rows.text(series)), kind);
     }
   } catch (const _com_error&) {
     // No style table: no series has a usable style, which each one says.
@@ -158,14 +186,13 @@ void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
   const long id = rows.field(L"ID"), series = rows.field(L"BigModel"),
              drive = rows.field(L"DriveMode"), fanNo = rows.field(L"FanNo"),
              speed = rows.field(L"Speed"), label = rows.field(L"LabelModel");
-  std::map<std::wstring, std::size_t> seriesIndex;
+  std::map<std::wstring, std::size_t, std::less<>> seriesIndex;
+  if (!scope.models) catalogue.models.reserve(rows.rowCount());
   std::wstring wanted;  // a model's key, made in one buffer: most models of a scope are not
   for (; !rows.atEnd(); rows.next()) {
     CatalogueModel m;
     const std::optional<double> key = rows.number(id);
-    auto text = [&rows](long field) {
-      return field < 0 ? CString() : FieldText(rows.value(field));
-    };
+    auto text = [&rows](long field) { return rows.text(field); };
     m.bigModel = text(series);
     m.fanNo = text(fanNo);
     m.driveMode = text(drive);
@@ -185,8 +212,9 @@ void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
     }
     m.labelModel = text(label);
     m.id = static_cast<int>(*key);
-    const auto [it, added] = seriesIndex.emplace(m.bigModel.str(), catalogue.series.size());
-    if (added) {
+    auto it = seriesIndex.find(m.bigModel.str());
+    if (it == seriesIndex.end()) {
+      it = seriesIndex.emplace(m.bigModel.str(), catalogue.series.size()).first;
       CatalogueSeries s;
       s.name = m.bigModel;
       const auto style = styles.find(upper(m.bigModel));
@@ -318,7 +346,7 @@ void readRowsOf(Rows& rows, const CatalogueSeries& series, const ReadScope& scop
     // A model has some ten rows: one allocation instead of five.
     if (m.rows.empty()) m.rows.reserve(kRowsPerModel);
     m.rows.push_back(r);
-    for (const long t : texts) m.rowTexts.push_back(t < 0 ? CString() : FieldText(rows.value(t)));
+    for (const long t : texts) m.rowTexts.push_back(rows.text(t));
   }
 }
 
@@ -426,17 +454,107 @@ void findSoundColumns(const std::vector<CString>& fields,
   }
 }
 
-DutyCatalogue readCatalogue(const _ConnectionPtr& connection, const ReadScope& scope) {
-  DutyCatalogue catalogue;
-  const std::map<std::wstring, CString> headings = readHeadings(connection);
-  readDensity(headings, catalogue);
-  readModels(connection, catalogue, readStyles(connection), scope);
+// Reads each series' parameter rows into its models (those of a series
+// without a usable table style have none).
+void readAllRows(const _ConnectionPtr& connection, const std::map<std::wstring, CString>& headings,
+                 const ReadScope& scope, DutyCatalogue& catalogue) {
   const auto byKey = modelsByKey(catalogue);
   for (std::size_t i = 0; i < catalogue.series.size(); ++i) {
     if (catalogue.series[i].kind)
       readSeriesRows(connection, headings, i, byKey[i], scope, catalogue);
   }
+}
+
+DutyCatalogue readCatalogue(const _ConnectionPtr& connection, const ReadScope& scope) {
+  DutyCatalogue catalogue;
+  const std::map<std::wstring, CString> headings = readHeadings(connection);
+  readDensity(headings, catalogue);
+  readModels(connection, catalogue, readStyles(connection), scope);
+  readAllRows(connection, headings, scope, catalogue);
   return catalogue;
+}
+
+// A whole catalogue as read, with the headings and table styles that decided
+// each series' columns and kind: what a later read takes over from it.
+struct WholeRead {
+  DutyCatalogue catalogue;
+  std::map<std::wstring, CString> headings;
+  std::map<std::wstring, std::optional<RowKind>> styles;
+};
+
+WholeRead readWhole(const _ConnectionPtr& connection) {
+  WholeRead read;
+  read.headings = readHeadings(connection);
+  readDensity(read.headings, read.catalogue);
+  read.styles = readStyles(connection);
+  readModels(connection, read.catalogue, read.styles, {});
+  readAllRows(connection, read.headings, {}, read.catalogue);
+  return read;
+}
+
+// Brings a whole read up to date when only these tables have changed since:
+// table Model is read again when it is among them, and a series' parameter
+// rows only when its table is, or when Model now gives it a model ID it did
+// not have (whose rows were not read); the other series keep their rows. False
+// when the headings or the table styles changed, which every series depends
+// on: the caller then reads everything, and drops `kept`, which may be left
+// half brought up to date.
+bool bringUpToDate(const _ConnectionPtr& connection, WholeRead& kept,
+                   const std::vector<std::string>& changedTables) {
+  std::unordered_set<std::wstring> changed;
+  for (const std::string& table : changedTables) changed.insert(upper(CString::FromUtf8(table)));
+  auto isChanged = [&changed](const CString& table) { return changed.contains(upper(table)); };
+  if (isChanged(L"IndexTableName") || isChanged(L"Model_Table_Parameter_Style")) return false;
+  DutyCatalogue& old = kept.catalogue;
+  auto rowTable = [](const CatalogueSeries& s) { return s.name + L"_Parameter"; };
+  if (!isChanged(L"Model")) {
+    const auto byKey = modelsByKey(old);
+    for (std::size_t i = 0; i < old.series.size(); ++i) {
+      CatalogueSeries& s = old.series[i];
+      if (!s.kind || !isChanged(rowTable(s))) continue;
+      s.problem.Empty();
+      s.columns = {};
+      for (const auto& [id, model] : byKey[i]) {
+        old.models[model].rows.clear();
+        old.models[model].rowTexts.clear();
+      }
+      readSeriesRows(connection, kept.headings, i, byKey[i], {}, old);
+    }
+    return true;
+  }
+  DutyCatalogue fresh;
+  fresh.density = old.density;
+  fresh.densityProblem = old.densityProblem;
+  readModels(connection, fresh, kept.styles, {});
+  const auto oldByKey = modelsByKey(old);
+  std::unordered_map<std::wstring, std::size_t> oldSeries;
+  for (std::size_t i = 0; i < old.series.size(); ++i)
+    oldSeries.emplace(old.series[i].name.str(), i);
+  const auto byKey = modelsByKey(fresh);
+  for (std::size_t i = 0; i < fresh.series.size(); ++i) {
+    CatalogueSeries& s = fresh.series[i];
+    if (!s.kind) continue;
+    const auto was = oldSeries.find(s.name.str());
+    bool keep = was != oldSeries.end() && !isChanged(rowTable(s));
+    for (auto it = byKey[i].begin(); keep && it != byKey[i].end(); ++it) {
+      keep = oldByKey[was->second].contains(it->first);
+    }
+    if (!keep) {
+      readSeriesRows(connection, kept.headings, i, byKey[i], {}, fresh);
+      continue;
+    }
+    // Rows belong to a model ID within its series: those read for the ID go
+    // to the model that now holds it.
+    s.columns = old.series[was->second].columns;
+    s.problem = old.series[was->second].problem;
+    for (const auto& [id, model] : byKey[i]) {
+      CatalogueModel& from = old.models[oldByKey[was->second].at(id)];
+      fresh.models[model].rows = std::move(from.rows);
+      fresh.models[model].rowTexts = std::move(from.rowTexts);
+    }
+  }
+  old = std::move(fresh);
+  return true;
 }
 
 }  // namespace
@@ -485,15 +603,21 @@ PerformanceColumns findPerformanceColumns(const std::vector<CString>& fields,
 std::shared_ptr<const DutyCatalogue> keptDutyCatalogue(const _ConnectionPtr& connection) {
   // The last catalogue read whole, with the stamp taken before reading it:
   // while the catalogue's stamp stays, nothing has written to it, here or in
-  // another program, and it is not read again (ten thousand models). One is
-  // kept, for the catalogue last asked for.
+  // another program, and it is not read again (ten thousand models). When it
+  // moved, the data layer tells which tables were written since, and only
+  // those are read again (a write to one model reads table Model, not the
+  // hundred thousand parameter rows). One is kept, for the catalogue last
+  // asked for.
   struct Kept {
     std::mutex mutex;
     adoimpl::CatalogueStamp stamp;
-    std::shared_ptr<const DutyCatalogue> catalogue;
+    std::shared_ptr<WholeRead> read;
   };
   // Freed with the module (a kept catalogue of the large sample is some 25 MB).
   static Kept kept;
+  const auto catalogueOf = [](const std::shared_ptr<WholeRead>& read) {
+    return std::shared_ptr<const DutyCatalogue>(read, &read->catalogue);
+  };
   adoimpl::CatalogueStamp stamp;
   if (connection != nullptr) {
     try {
@@ -502,15 +626,34 @@ std::shared_ptr<const DutyCatalogue> keptDutyCatalogue(const _ConnectionPtr& con
       // A closed connection: the read below says why.
     }
   }
+  std::shared_ptr<WholeRead> was;
+  adoimpl::CatalogueStamp wasStamp;
   {
     const std::lock_guard lock(kept.mutex);
-    if (kept.catalogue && adoimpl::sameContent(stamp, kept.stamp)) return kept.catalogue;
+    if (kept.read && adoimpl::sameContent(stamp, kept.stamp)) return catalogueOf(kept.read);
+    // Taken out while it is brought up to date: a caller meanwhile reads its own.
+    was = std::move(kept.read);
+    wasStamp = kept.stamp;
   }
-  auto read = std::make_shared<const DutyCatalogue>(readCatalogue(connection, {}));
+  std::shared_ptr<WholeRead> read;
+  std::optional<std::vector<std::string>> changed;
+  if (was && stamp.connection != 0) {
+    try {
+      changed = adoimpl::tablesChangedSince(*connection, wasStamp);
+    } catch (const _com_error&) {
+      // Read whole below, which says what is wrong.
+    }
+  }
+  if (changed) {
+    // A caller still holding the catalogue keeps it as it was.
+    if (was.use_count() > 1) was = std::make_shared<WholeRead>(*was);
+    if (bringUpToDate(connection, *was, *changed)) read = std::move(was);
+  }
+  if (!read) read = std::make_shared<WholeRead>(readWhole(connection));
   const std::lock_guard lock(kept.mutex);
   kept.stamp = stamp;
-  kept.catalogue = read;
-  return read;
+  kept.read = read;
+  return catalogueOf(read);
 }
 
 DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection) {

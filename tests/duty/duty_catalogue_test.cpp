@@ -282,3 +282,85 @@ TEST(DutyCatalogue, ARowWrittenBetweenTwoReadsIsInTheSecond) {
   reader.m_pConnection->RollbackTrans();
   EXPECT_EQ(describe(duty::readDutyCatalogue(reader.m_pConnection)), committed);
 }
+
+// After a write, the kept catalogue reads again only the tables written: table
+// Model, a series whose parameter table was written or which Model now gives
+// a model ID it had no rows for, or everything when the headings or styles
+// changed. Whatever it reads, it equals a catalogue read whole.
+TEST(DutyCatalogue, TheKeptCatalogueReadsAgainOnlyWhatWasWritten) {
+  testsupport::TempDir dir;
+  const std::string path = dir.file("ZRFan.Mdb");
+  {
+    CatalogueBuilder b(path);
+    b.standardHeadings();
+    b.model(7, S("4-72"), S("A"), 4.5, 2900LL, S("first"));
+    b.model(9, S("4-72"), S("C"), 5.0, 2240LL);
+    b.model(20, S("B"), S("A"), 6.0, 1450LL);
+    b.style("4-72", true).parameterTable("4-72", TableStyle::Point);
+    b.style("B", false).parameterTable("B", TableStyle::Range);
+    b.accessoryTable("4-72", "A");
+    const std::vector<std::string> p = {"ModelID", "Flux", "AllPress", "Efficiency"};
+    for (const long long id : {7LL, 9LL, 11LL}) {
+      b.row("4-72_Parameter", p, {id, 4000.0 + id, 2000.0, 80.0});
+      b.row("4-72_Parameter", p, {id, 5000.0 + id, 1800.0, 82.0});
+    }
+    const std::vector<std::string> r = {"ModelID", "FluxLow", "FluxHigh", "AllPressLow",
+                                        "AllPressHigh"};
+    for (const long long id : {20LL, 9LL}) b.row("B_Parameter", r, {id, 1.0, 2.0 + id, 3.0, 4.0});
+  }
+  CAdoDB reader;
+  ASSERT_TRUE(reader.Open(CString::FromUtf8(path)));
+  auto whole = [](const DutyCatalogue& c) {
+    std::vector<std::string> out = describe(c);
+    for (const auto& s : c.series) {
+      out.push_back(s.name.ToUtf8() + " " +
+                    std::to_string(s.kind ? static_cast<int>(*s.kind) : -1) + " " +
+                    s.columns.efficiency.ToUtf8() + " " + s.problem.ToUtf8());
+    }
+    out.push_back("density " + std::to_string(c.density) + " incomplete " +
+                  std::to_string(c.incompleteModels));
+    return out;
+  };
+  struct Case {
+    const char* what;
+    const char* sql;
+    bool byTheReader;
+    unsigned long long statements;  // what the kept catalogue runs to catch up
+  };
+  const Case cases[] = {
+      {"a model's label", "UPDATE Model SET LabelModel = 'x' WHERE ID = 7", false, 1},
+      {"a model whose rows were not read",
+       "INSERT INTO Model (ID, BigModel, DriveMode, FanNo, Speed) VALUES (11, '4-72', 'D', 5, 960)",
+       false, 3},
+      {"a model moved to a series without rows for it",
+       "UPDATE Model SET BigModel = 'B' WHERE ID = 9", false, 3},
+      {"a model gone", "DELETE FROM Model WHERE ID = 7", false, 1},
+      {"a performance row", "UPDATE \"4-72_Parameter\" SET AllPress = 1 WHERE ModelID = 11", false,
+       2},
+      {"an accessory row", "INSERT INTO \"4-72_A_Accessory\" (ModelID) VALUES (7)", false, 0},
+      {"a performance row, by the reader",
+       "INSERT INTO B_Parameter (ModelID, FluxLow, FluxHigh, AllPressLow, AllPressHigh) "
+       "VALUES (20, 7, 8, 9, 10)",
+       true, 2},
+      {"the headings",
+       "INSERT INTO IndexTableName (IndexName, TableHead) VALUES ('AIRDENSITY', '1.1')", false, 7},
+  };
+  duty::readDutyCatalogue(reader.m_pConnection);
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.what);
+    if (t.byTheReader) {
+      ASSERT_TRUE(reader.Execute(CString::FromUtf8(t.sql)));
+    } else {
+      sqlite3* db = nullptr;
+      ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+      EXPECT_EQ(sqlite3_exec(db, t.sql, nullptr, nullptr, nullptr), SQLITE_OK)
+          << sqlite3_errmsg(db);
+      sqlite3_close(db);
+    }
+    const unsigned long long before = adoimpl::statementCount();
+    const DutyCatalogue kept = duty::readDutyCatalogue(reader.m_pConnection);
+    EXPECT_EQ(adoimpl::statementCount() - before, t.statements);
+    EXPECT_EQ(whole(kept), whole(duty::readDutyCatalogue(reader.m_pConnection, {})));
+  }
+  EXPECT_DOUBLE_EQ(duty::readDutyCatalogue(reader.m_pConnection).density, 1.1);
+}
