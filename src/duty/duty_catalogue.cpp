@@ -14,6 +14,7 @@
 #include <unordered_set>
 
 #include "base/text_case.h"
+#include "base/utf8.h"
 #include "db/field_text.h"
 
 namespace duty {
@@ -76,18 +77,45 @@ class Rows {
   // The field's text as FieldText gives it; empty for a field that is not there.
   CString text(long field) {
     if (field < 0) return CString();
-    const auto at = static_cast<std::size_t>(field);
     std::string_view utf8;
-    if (m_rows.utf8(m_row, at, utf8)) {
-      // A text is taken from its bytes, as far as a variant's text would go.
-      return CString::FromUtf8(utf8.substr(0, utf8.find('\0')));
+    if (textBytes(field, utf8)) return CString::FromUtf8(utf8);
+    if (const CString* t = numberText(field)) return *t;
+    return FieldText(m_value);
+  }
+  // Whether text(field) would be `wanted`, without making it.
+  bool textIs(long field, const CString& wanted) {
+    if (field < 0) return wanted.IsEmpty();
+    std::string_view utf8;
+    if (textBytes(field, utf8)) {
+      const std::wstring& w = wanted.str();
+      std::size_t k = 0;
+      for (std::size_t i = 0; i < utf8.size(); ++k) {
+        if (k == w.size()) return false;
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        const char32_t c = byte < 0x80 ? (++i, byte) : zrbase::decodeUtf8(utf8, i);
+        if (static_cast<char32_t>(w[k]) != c) return false;
+      }
+      return k == w.size();
     }
+    if (const CString* t = numberText(field)) return *t == wanted;
+    return FieldText(m_value) == wanted;
+  }
+
+ private:
+  // A text value's bytes, as far as a variant's text would go (to a NUL).
+  bool textBytes(long field, std::string_view& utf8) const {
+    if (!m_rows.utf8(m_row, static_cast<std::size_t>(field), utf8)) return false;
+    utf8 = utf8.substr(0, utf8.find('\0'));
+    return true;
+  }
+  // Reads the field into m_value; when it is a number, its text. A number's
+  // text is remembered for the next row with the same value in this field: a
+  // column of fan numbers or speeds holds a few dozen values over ten
+  // thousand models, and each conversion formats the number anew.
+  const CString* numberText(long field) {
+    const auto at = static_cast<std::size_t>(field);
     m_rows.read(m_row, at, m_value);
-    if (m_value.vt != VT_I4 && m_value.vt != VT_I8 && m_value.vt != VT_R8)
-      return FieldText(m_value);
-    // A number's text is remembered for the next row with the same value in
-    // this field: a column of fan numbers or speeds holds a few dozen values
-    // over ten thousand models, and each conversion formats the number anew.
+    if (m_value.vt != VT_I4 && m_value.vt != VT_I8 && m_value.vt != VT_R8) return nullptr;
     if (m_numberTexts.size() < m_names.size()) m_numberTexts.resize(m_names.size());
     std::uint64_t bits = 0;
     static_assert(sizeof m_value.dblVal == sizeof bits && sizeof m_value.llVal == sizeof bits);
@@ -98,19 +126,20 @@ class Rows {
     }
     auto& known = m_numberTexts[at];
     const auto key = std::make_pair(m_value.vt, bits);
-    if (const auto it = known.find(key); it != known.end()) return it->second;
-    CString t = FieldText(m_value);
-    if (known.size() < kNumberTextsKept) known.emplace(key, t);
-    return t;
+    if (const auto it = known.find(key); it != known.end()) return &it->second;
+    if (known.size() < kNumberTextsKept)
+      return &known.emplace(key, FieldText(m_value)).first->second;
+    m_unkept = FieldText(m_value);
+    return &m_unkept;
   }
 
- private:
   static constexpr std::size_t kNumberTextsKept = 1024;
   adoimpl::ResultRows m_rows;
   std::vector<CString> m_names;
   std::size_t m_row = 0;
   _variant_t m_value;
   std::vector<std::map<std::pair<VARTYPE, std::uint64_t>, CString>> m_numberTexts;  // by field
+  CString m_unkept;  // a number's text when the field's are not kept
 };
 
 CString describe(const _com_error& e) {
@@ -179,39 +208,71 @@ struct ReadScope {
   std::vector<CString> textColumns;
 };
 
+// Models read before, taken over where table Model still gives them: each
+// row is compared with the model after the last one taken (or the one after
+// that, when a model was removed), and a model that is the same in every
+// field is moved, rows and all, rather than made again. `from` gives, for
+// each model read, the one it was taken from (npos: made from its row).
+struct Earlier {
+  std::vector<CatalogueModel>& models;
+  std::vector<std::size_t>& from;
+};
+
 void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
                 const std::map<std::wstring, std::optional<RowKind>>& styles,
-                const ReadScope& scope) {
+                const ReadScope& scope, const std::optional<Earlier>& earlier = std::nullopt) {
   Rows rows(connection, L"SELECT * FROM Model");
   const long id = rows.field(L"ID"), series = rows.field(L"BigModel"),
              drive = rows.field(L"DriveMode"), fanNo = rows.field(L"FanNo"),
              speed = rows.field(L"Speed"), label = rows.field(L"LabelModel");
   std::map<std::wstring, std::size_t, std::less<>> seriesIndex;
   if (!scope.models) catalogue.models.reserve(rows.rowCount());
-  std::wstring wanted;  // a model's key, made in one buffer: most models of a scope are not
+  std::wstring wanted;   // a model's key, made in one buffer: most models of a scope are not
+  std::size_t next = 0;  // the earlier model the next row is compared with first
+  auto sameAs = [&](const std::optional<double>& key, const CatalogueModel& m) {
+    return key && static_cast<int>(*key) == m.id && rows.textIs(series, m.bigModel) &&
+           rows.textIs(fanNo, m.fanNo) && rows.textIs(drive, m.driveMode) &&
+           rows.textIs(speed, m.speed) && rows.textIs(label, m.labelModel);
+  };
   for (; !rows.atEnd(); rows.next()) {
     CatalogueModel m;
     const std::optional<double> key = rows.number(id);
-    auto text = [&rows](long field) { return rows.text(field); };
-    m.bigModel = text(series);
-    m.fanNo = text(fanNo);
-    m.driveMode = text(drive);
-    m.speed = text(speed);
-    if (!key || m.bigModel.IsEmpty() || m.fanNo.IsEmpty() || m.driveMode.IsEmpty() ||
-        m.speed.IsEmpty()) {
-      ++catalogue.incompleteModels;
-      continue;
-    }
-    if (scope.models) {
-      wanted.clear();
-      for (const CString* part : {&m.bigModel, &m.fanNo, &m.driveMode, &m.speed}) {
-        if (!wanted.empty()) wanted += L'\n';
-        wanted += part->str();
+    std::size_t taken = std::string::npos;
+    if (earlier) {
+      for (std::size_t at = next; at < earlier->models.size() && at < next + 2; ++at) {
+        if (!sameAs(key, earlier->models[at])) continue;
+        taken = at;
+        break;
       }
-      if (!scope.models->contains(wanted)) continue;
     }
-    m.labelModel = text(label);
-    m.id = static_cast<int>(*key);
+    if (taken != std::string::npos) {
+      m = std::move(earlier->models[taken]);
+      next = taken + 1;
+    } else {
+      auto text = [&rows](long field) { return rows.text(field); };
+      m.bigModel = text(series);
+      m.fanNo = text(fanNo);
+      m.driveMode = text(drive);
+      m.speed = text(speed);
+      if (!key || m.bigModel.IsEmpty() || m.fanNo.IsEmpty() || m.driveMode.IsEmpty() ||
+          m.speed.IsEmpty()) {
+        ++catalogue.incompleteModels;
+        continue;
+      }
+      if (scope.models) {
+        wanted.clear();
+        for (const CString* part : {&m.bigModel, &m.fanNo, &m.driveMode, &m.speed}) {
+          if (!wanted.empty()) wanted += L'\n';
+          wanted += part->str();
+        }
+        if (!scope.models->contains(wanted)) continue;
+      }
+      m.labelModel = text(label);
+      m.id = static_cast<int>(*key);
+      // A model changed where it stands: the rows after it go on from the next.
+      if (earlier && next < earlier->models.size() && earlier->models[next].id == m.id) ++next;
+    }
+    if (earlier) earlier->from.push_back(taken);
     auto it = seriesIndex.find(m.bigModel.str());
     if (it == seriesIndex.end()) {
       it = seriesIndex.emplace(m.bigModel.str(), catalogue.series.size()).first;
@@ -525,12 +586,20 @@ bool bringUpToDate(const _ConnectionPtr& connection, WholeRead& kept,
   DutyCatalogue fresh;
   fresh.density = old.density;
   fresh.densityProblem = old.densityProblem;
-  readModels(connection, fresh, kept.styles, {});
+  std::vector<std::size_t> from;
+  readModels(connection, fresh, kept.styles, {}, Earlier{old.models, from});
+  // Where each earlier model went (npos: gone); the IDs and series of those
+  // moved stay readable.
+  std::vector<std::size_t> movedTo(old.models.size(), std::string::npos);
+  for (std::size_t f = 0; f < from.size(); ++f) {
+    if (from[f] != std::string::npos) movedTo[from[f]] = f;
+  }
   const auto oldByKey = modelsByKey(old);
   std::unordered_map<std::wstring, std::size_t> oldSeries;
   for (std::size_t i = 0; i < old.series.size(); ++i)
     oldSeries.emplace(old.series[i].name.str(), i);
   const auto byKey = modelsByKey(fresh);
+  std::vector<bool> readAgain(fresh.series.size(), false);
   for (std::size_t i = 0; i < fresh.series.size(); ++i) {
     CatalogueSeries& s = fresh.series[i];
     if (!s.kind) continue;
@@ -540,18 +609,34 @@ bool bringUpToDate(const _ConnectionPtr& connection, WholeRead& kept,
       keep = oldByKey[was->second].contains(it->first);
     }
     if (!keep) {
-      readSeriesRows(connection, kept.headings, i, byKey[i], {}, fresh);
+      readAgain[i] = true;
       continue;
     }
     // Rows belong to a model ID within its series: those read for the ID go
-    // to the model that now holds it.
+    // to the model that now holds it, from the one that held them, wherever
+    // that is now.
     s.columns = old.series[was->second].columns;
     s.problem = old.series[was->second].problem;
     for (const auto& [id, model] : byKey[i]) {
-      CatalogueModel& from = old.models[oldByKey[was->second].at(id)];
-      fresh.models[model].rows = std::move(from.rows);
-      fresh.models[model].rowTexts = std::move(from.rowTexts);
+      const std::size_t held = oldByKey[was->second].at(id);
+      CatalogueModel& source =
+          movedTo[held] != std::string::npos ? fresh.models[movedTo[held]] : old.models[held];
+      CatalogueModel& holder = fresh.models[model];
+      if (&source == &holder) continue;
+      holder.rows = std::move(source.rows);
+      holder.rowTexts = std::move(source.rowTexts);
+      source.rows.clear();
+      source.rowTexts.clear();
     }
+  }
+  // The series read again start from no rows, whatever their models brought.
+  for (CatalogueModel& m : fresh.models) {
+    if (!readAgain[m.series]) continue;
+    m.rows.clear();
+    m.rowTexts.clear();
+  }
+  for (std::size_t i = 0; i < fresh.series.size(); ++i) {
+    if (readAgain[i]) readSeriesRows(connection, kept.headings, i, byKey[i], {}, fresh);
   }
   old = std::move(fresh);
   return true;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
+#include <future>
+#include <thread>
 #include <tuple>
 #include <utility>
 
@@ -405,7 +407,27 @@ void finishSelection(const DutyCatalogue& catalogue, DutySelection& s) {
 DutySelection selectForDuty(const DutyCatalogue& catalogue, const DutyConditions& duty) {
   const fanperf::SystemCurve system = fanperf::SystemCurve::throughPoint(duty.flow, duty.pressure);
   DutySelection s = startSelection(catalogue, duty);
-  for (std::size_t i = 0; i < catalogue.models.size(); ++i) considerModel(catalogue, i, system, s);
+  // A large catalogue's second half is looked at on a second thread, into a
+  // selection of its own that follows the first half's: the candidates come
+  // out in model order as from one thread. Walking ten thousand models' rows
+  // is most of FANDUTY's time; a smaller catalogue is not worth a thread.
+  constexpr std::size_t kModelsForTwoThreads = 2000;
+  const std::size_t n = catalogue.models.size();
+  const std::size_t half =
+      n >= kModelsForTwoThreads && std::thread::hardware_concurrency() > 1 ? n / 2 : n;
+  std::future<DutySelection> second;
+  if (half < n) {
+    second = std::async(std::launch::async, [&catalogue, &system, t = s, half, n]() mutable {
+      for (std::size_t i = half; i < n; ++i) considerModel(catalogue, i, system, t);
+      return t;
+    });
+  }
+  for (std::size_t i = 0; i < half; ++i) considerModel(catalogue, i, system, s);
+  if (second.valid()) {
+    DutySelection t = second.get();
+    s.candidates.insert(s.candidates.end(), t.candidates.begin(), t.candidates.end());
+    s.modelsWithoutRows += t.modelsWithoutRows;
+  }
   finishSelection(catalogue, s);
   return s;
 }

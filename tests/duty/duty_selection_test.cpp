@@ -177,6 +177,34 @@ TEST(DutySelection, RowsThatMakeNoCurveOrBoxAreCountedAndSeriesWithProblemsSkipp
   EXPECT_EQ(s.modelsWithoutRows, 3);
 }
 
+// A large catalogue is looked at on two threads: the same candidates and
+// counts as one thread looking at every model in turn.
+TEST(DutySelection, ALargeCatalogueGivesWhatOneModelAfterAnotherGives) {
+  Catalogue c;
+  c.series("S", RowKind::Points);
+  for (int i = 0; i < 2000; ++i) {
+    const std::string n = std::to_string(i);
+    if (i % 7 == 0) {
+      c.curve(n, "A", "2900", {{1000, 500}});  // no curve
+    } else {
+      c.curve(n, "A", "2900", straight(1100 + (i % 500) * 0.5, 0.6));
+    }
+  }
+  c.series("R", RowKind::Ranges);
+  for (int i = 0; i < 1000; ++i) {
+    const double low = 500 + i;
+    c.boxes(std::to_string(i), "A", "2900", {{low, low + 400, 300, 700}});
+  }
+  std::vector<std::size_t> every(c.get().models.size());
+  for (std::size_t i = 0; i < every.size(); ++i) every[i] = i;
+  const DutySelection both = duty::selectForDuty(c.get(), kDuty);
+  const DutySelection one = duty::selectForDuty(c.get(), kDuty, every);
+  EXPECT_GT(both.candidates.size(), 300u);
+  EXPECT_EQ(order(c, both), order(c, one));
+  EXPECT_EQ(both.modelsWithoutRows, one.modelsWithoutRows);
+  EXPECT_GT(both.modelsWithoutRows, 200);
+}
+
 TEST(DutySelection, RefusesADutyOrAirThatCannotBe) {
   Catalogue c;
   for (const duty::DutyConditions& bad : {duty::DutyConditions{0, 500, 20, 101325},
