@@ -4,12 +4,14 @@
 // candidates ranked and listed), and its parts: reading the catalogue, and
 // the selection on a catalogue already read. FANDUTY keeps the catalogue it
 // read while nothing writes to it, so the command and the read are measured
-// also after a write to the catalogue each time (a row of Model rewritten as
-// it was), as the first FANDUTY after a change runs.
+// also after another program's write to the catalogue each time (a model's
+// label, or a performance row), as the first FANDUTY after a change runs.
 #include <benchmark/benchmark.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -55,20 +57,40 @@ void BM_FanDutyCommand(benchmark::State& state) {
   state.counters["output_lines"] = static_cast<double>(lines);
 }
 
-// A write that changes no value but moves the catalogue's stamp, made by
-// another connection as another program's would be.
-void writeToCatalogue() {
-  CAdoDB other;
-  other.Open(CString::FromUtf8(g_catalogue));
-  other.Execute(L"UPDATE Model SET Speed = Speed WHERE ID = 1");
+// Another program's write to the catalogue, on a connection of its own: a
+// model's label (flipped between two texts, so that every write changes it),
+// or a performance row's efficiency (up, then down again).
+void anotherProgramRuns(const std::string& sql) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(g_catalogue.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+      sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+    std::fprintf(stderr, "cannot write the catalogue: %s\n", sqlite3_errmsg(db));
+    std::exit(1);
+  }
+  sqlite3_close(db);
 }
 
-void BM_FanDutyCommandAfterWrite(benchmark::State& state) {
+void writeToCatalogue() {
+  static bool flip = false;
+  flip = !flip;
+  anotherProgramRuns(std::string("UPDATE Model SET LabelModel = '") +
+                     (flip ? "bench-a" : "bench-b") + "' WHERE ID = 1");
+}
+
+void writeToPerformanceRow() {
+  static bool flip = false;
+  flip = !flip;
+  anotherProgramRuns(std::string("UPDATE \"4-72_Parameter\" SET Efficiency = Efficiency ") +
+                     (flip ? "+" : "-") + " 0.5 WHERE ID = 1");
+}
+
+template <void (*write)()>
+void BM_FanDutyCommandAfter(benchmark::State& state) {
   std::ostringstream out;
   zrbase::setConsoleOut(&out);
   for (auto _ : state) {
     state.PauseTiming();
-    writeToCatalogue();
+    write();
     std::istringstream answers("20000\n1500\n\n\n\n");
     zrbase::StreamInput input(answers, true);
     zrbase::setCurrentInput(&input);
@@ -81,6 +103,7 @@ void BM_FanDutyCommandAfterWrite(benchmark::State& state) {
   zrbase::setConsoleOut(nullptr);
 }
 
+// Reading the catalogue as FANDUTY does (the kept one, brought up to date).
 void BM_ReadCatalogueAfterWrite(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
@@ -88,7 +111,7 @@ void BM_ReadCatalogueAfterWrite(benchmark::State& state) {
     state.ResumeTiming();
     CAdoDB db;
     db.Open(CString::FromUtf8(g_catalogue));
-    benchmark::DoNotOptimize(duty::readDutyCatalogue(db.m_pConnection));
+    benchmark::DoNotOptimize(duty::keptDutyCatalogue(db.m_pConnection));
   }
 }
 
@@ -97,19 +120,17 @@ void BM_ReadCatalogue(benchmark::State& state) {
   for (auto _ : state) {
     CAdoDB db;
     db.Open(CString::FromUtf8(g_catalogue));
-    const duty::DutyCatalogue c = duty::readDutyCatalogue(db.m_pConnection);
-    models = c.models.size();
+    models = duty::keptDutyCatalogue(db.m_pConnection)->models.size();
   }
   state.counters["models"] = static_cast<double>(models);
 }
 
-// The same on a connection kept open: the data layer answers from the rows
-// it read before while the file has not changed.
-void BM_ReadCatalogueAgain(benchmark::State& state) {
+// The whole catalogue read, as the first FANDUTY of a session reads it, on a
+// connection kept open (the data layer's cache holds what fits of it).
+void BM_ReadCatalogueWhole(benchmark::State& state) {
   CAdoDB db;
   db.Open(CString::FromUtf8(g_catalogue));
-  duty::readDutyCatalogue(db.m_pConnection);
-  for (auto _ : state) benchmark::DoNotOptimize(duty::readDutyCatalogue(db.m_pConnection));
+  for (auto _ : state) benchmark::DoNotOptimize(duty::readDutyCatalogue(db.m_pConnection, {}));
 }
 
 void BM_SelectForDuty(benchmark::State& state) {
@@ -127,10 +148,14 @@ void BM_SelectForDuty(benchmark::State& state) {
 std::string FigureName(const std::string& run) {
   if (run.rfind("BM_FanDutyCommand/", 0) == 0) return "FANDUTY on --large (10,000 models)";
   if (run.rfind("BM_ReadCatalogue/", 0) == 0) return "FANDUTY: reading the catalogue (kept)";
-  if (run.rfind("BM_FanDutyCommandAfterWrite/", 0) == 0)
-    return "FANDUTY on --large after a write to the catalogue";
+  if (run.rfind("BM_FanDutyCommandAfter<writeToCatalogue>/", 0) == 0)
+    return "FANDUTY on --large after another program changed a model";
+  if (run.rfind("BM_FanDutyCommandAfter<writeToPerformanceRow>/", 0) == 0)
+    return "FANDUTY on --large after another program changed a performance row";
   if (run.rfind("BM_ReadCatalogueAfterWrite/", 0) == 0)
-    return "FANDUTY: reading the catalogue after a write";
+    return "FANDUTY: reading the catalogue after another program changed a model";
+  if (run.rfind("BM_ReadCatalogueWhole/", 0) == 0)
+    return "FANDUTY: reading the whole catalogue (the first of a session)";
   return {};
 }
 
@@ -140,7 +165,11 @@ BENCHMARK(BM_FanDutyCommand)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly();
-BENCHMARK(BM_FanDutyCommandAfterWrite)
+BENCHMARK_TEMPLATE(BM_FanDutyCommandAfter, writeToCatalogue)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly();
+BENCHMARK_TEMPLATE(BM_FanDutyCommandAfter, writeToPerformanceRow)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly();
@@ -149,7 +178,7 @@ BENCHMARK(BM_ReadCatalogueAfterWrite)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly();
-BENCHMARK(BM_ReadCatalogueAgain)
+BENCHMARK(BM_ReadCatalogueWhole)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly();

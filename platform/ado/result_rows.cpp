@@ -38,4 +38,12 @@ bool ResultRows::utf8(std::size_t row, std::size_t field, std::string_view& text
   return m_rows->utf8(row, field, text);
 }
 
+bool ResultRows::sameFields(const ResultRows& other) const {
+  return m_rows->sameFields(*other.m_rows);
+}
+
+bool ResultRows::sameRow(std::size_t row, const ResultRows& other, std::size_t otherRow) const {
+  return m_rows->sameRow(row, *other.m_rows, otherRow);
+}
+
 }  // namespace adoimpl

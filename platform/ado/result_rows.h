@@ -23,9 +23,10 @@ class ResultRows {
   // from the result cache. Counted and failing as Connection.Execute does:
   // throws _com_error.
   ResultRows(const _Connection& connection, std::wstring_view sql);
+  // Copies share the rows.
   ~ResultRows();
-  ResultRows(const ResultRows&) = delete;
-  ResultRows& operator=(const ResultRows&) = delete;
+  ResultRows(const ResultRows&) = default;
+  ResultRows& operator=(const ResultRows&) = default;
 
   std::size_t rowCount() const;
   std::size_t fieldCount() const;
@@ -35,6 +36,12 @@ class ResultRows {
   // A text value's UTF-8 bytes as stored, without widening them into a
   // variant; false for any other value (a number, NULL).
   bool utf8(std::size_t row, std::size_t field, std::string_view& text) const;
+  // Whether other has the same fields (names and types, in order).
+  bool sameFields(const ResultRows& other) const;
+  // Whether the row holds the same values, to the bit and byte, as otherRow
+  // of other, which has the same fields: a caller that made something of
+  // otherRow before has it still.
+  bool sameRow(std::size_t row, const ResultRows& other, std::size_t otherRow) const;
 
  private:
   std::shared_ptr<const RowSet> m_rows;

@@ -318,6 +318,41 @@ void RowSet::read(std::size_t row, std::size_t field, VARIANT& out) const {
   }
 }
 
+bool RowSet::sameFields(const RowSet& other) const {
+  if (m_fields.size() != other.m_fields.size()) return false;
+  for (std::size_t i = 0; i < m_fields.size(); ++i) {
+    if (m_fields[i].name != other.m_fields[i].name || m_fields[i].type != other.m_fields[i].type)
+      return false;
+  }
+  return true;
+}
+
+bool RowSet::sameRow(std::size_t row, const RowSet& other, std::size_t otherRow) const {
+  const std::size_t n = m_fields.size();
+  const Cell* a = cells().data() + row * n;
+  const Cell* b = other.cells().data() + otherRow * n;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i].kind != b[i].kind) return false;
+    switch (a[i].kind) {
+      case Cell::Kind::Null:
+        break;
+      case Cell::Kind::Integer:
+        if (a[i].integer != b[i].integer) return false;
+        break;
+      case Cell::Kind::Real:
+        if (std::memcmp(&a[i].real, &b[i].real, sizeof a[i].real) != 0) return false;
+        break;
+      case Cell::Kind::Text:
+        if (a[i].length != b[i].length ||
+            std::memcmp(texts().data() + a[i].offset, other.texts().data() + b[i].offset,
+                        a[i].length) != 0)
+          return false;
+        break;
+    }
+  }
+  return true;
+}
+
 void RowSet::readPending(const PendingValue& value, const FieldInfo& field, VARIANT& out) {
   VariantClear(&out);
   switch (value.kind) {

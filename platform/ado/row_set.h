@@ -65,6 +65,12 @@ class RowSet {
   // beyond 32 bits), VT_R8, VT_BOOL for BOOLEAN columns, VT_BSTR.
   void read(std::size_t row, std::size_t field, VARIANT& out) const;
   static void readPending(const PendingValue& value, const FieldInfo& field, VARIANT& out);
+  // Whether other has the same fields (names and types, in order).
+  bool sameFields(const RowSet& other) const;
+  // Whether the row holds the same values as otherRow of other, which has
+  // the same fields: the same kind of value in each field, numbers to the bit
+  // and texts to the byte.
+  bool sameRow(std::size_t row, const RowSet& other, std::size_t otherRow) const;
   // A text value's UTF-8 bytes as stored; false for any other value.
   bool utf8(std::size_t row, std::size_t field, std::string_view& text) const {
     const Cell& cell = cells()[row * m_fields.size() + field];

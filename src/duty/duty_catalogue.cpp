@@ -14,7 +14,6 @@
 #include <unordered_set>
 
 #include "base/text_case.h"
-#include "base/utf8.h"
 #include "db/field_text.h"
 
 namespace duty {
@@ -82,24 +81,8 @@ class Rows {
     if (const CString* t = numberText(field)) return *t;
     return FieldText(m_value);
   }
-  // Whether text(field) would be `wanted`, without making it.
-  bool textIs(long field, const CString& wanted) {
-    if (field < 0) return wanted.IsEmpty();
-    std::string_view utf8;
-    if (textBytes(field, utf8)) {
-      const std::wstring& w = wanted.str();
-      std::size_t k = 0;
-      for (std::size_t i = 0; i < utf8.size(); ++k) {
-        if (k == w.size()) return false;
-        const auto byte = static_cast<unsigned char>(utf8[i]);
-        const char32_t c = byte < 0x80 ? (++i, byte) : zrbase::decodeUtf8(utf8, i);
-        if (static_cast<char32_t>(w[k]) != c) return false;
-      }
-      return k == w.size();
-    }
-    if (const CString* t = numberText(field)) return *t == wanted;
-    return FieldText(m_value) == wanted;
-  }
+  const adoimpl::ResultRows& result() const { return m_rows; }
+  std::size_t row() const { return m_row; }
 
  private:
   // A text value's bytes, as far as a variant's text would go (to a NUL).
@@ -208,46 +191,56 @@ struct ReadScope {
   std::vector<CString> textColumns;
 };
 
+// The rows of table Model that a catalogue's models were made from, and for
+// each row the model it made (npos: none).
+struct ModelRows {
+  std::optional<adoimpl::ResultRows> rows;
+  std::vector<std::size_t> modelOf;
+};
+
 // Models read before, taken over where table Model still gives them: each
-// row is compared with the model after the last one taken (or the one after
-// that, when a model was removed), and a model that is the same in every
-// field is moved, rows and all, rather than made again. `from` gives, for
+// row is compared with the row after the last one matched (or the one after
+// that, when a row was removed), and the model that a row the same to the
+// byte made is moved, rows and all, rather than made again. `from` gives, for
 // each model read, the one it was taken from (npos: made from its row).
 struct Earlier {
   std::vector<CatalogueModel>& models;
+  const ModelRows& made;
   std::vector<std::size_t>& from;
 };
 
 void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
                 const std::map<std::wstring, std::optional<RowKind>>& styles,
-                const ReadScope& scope, const std::optional<Earlier>& earlier = std::nullopt) {
+                const ReadScope& scope, ModelRows* made = nullptr,
+                const std::optional<Earlier>& earlier = std::nullopt) {
   Rows rows(connection, L"SELECT * FROM Model");
   const long id = rows.field(L"ID"), series = rows.field(L"BigModel"),
              drive = rows.field(L"DriveMode"), fanNo = rows.field(L"FanNo"),
              speed = rows.field(L"Speed"), label = rows.field(L"LabelModel");
   std::map<std::wstring, std::size_t, std::less<>> seriesIndex;
   if (!scope.models) catalogue.models.reserve(rows.rowCount());
-  std::wstring wanted;   // a model's key, made in one buffer: most models of a scope are not
-  std::size_t next = 0;  // the earlier model the next row is compared with first
-  auto sameAs = [&](const std::optional<double>& key, const CatalogueModel& m) {
-    return key && static_cast<int>(*key) == m.id && rows.textIs(series, m.bigModel) &&
-           rows.textIs(fanNo, m.fanNo) && rows.textIs(drive, m.driveMode) &&
-           rows.textIs(speed, m.speed) && rows.textIs(label, m.labelModel);
-  };
+  if (made) {
+    made->rows = rows.result();
+    made->modelOf.assign(rows.rowCount(), std::string::npos);
+  }
+  std::wstring wanted;  // a model's key, made in one buffer: most models of a scope are not
+  const adoimpl::ResultRows* before =
+      earlier && earlier->made.rows && earlier->made.rows->sameFields(rows.result())
+          ? &*earlier->made.rows
+          : nullptr;
+  std::size_t next = 0;  // the earlier row the next row is compared with first
   for (; !rows.atEnd(); rows.next()) {
     CatalogueModel m;
     const std::optional<double> key = rows.number(id);
     std::size_t taken = std::string::npos;
-    if (earlier) {
-      for (std::size_t at = next; at < earlier->models.size() && at < next + 2; ++at) {
-        if (!sameAs(key, earlier->models[at])) continue;
-        taken = at;
-        break;
-      }
+    for (std::size_t k = next; before && k < before->rowCount() && k < next + 2; ++k) {
+      if (!rows.result().sameRow(rows.row(), *before, k)) continue;
+      next = k + 1;
+      taken = earlier->made.modelOf[k];  // npos: the row made no model, nor does it now
+      break;
     }
     if (taken != std::string::npos) {
       m = std::move(earlier->models[taken]);
-      next = taken + 1;
     } else {
       auto text = [&rows](long field) { return rows.text(field); };
       m.bigModel = text(series);
@@ -269,10 +262,9 @@ void readModels(const _ConnectionPtr& connection, DutyCatalogue& catalogue,
       }
       m.labelModel = text(label);
       m.id = static_cast<int>(*key);
-      // A model changed where it stands: the rows after it go on from the next.
-      if (earlier && next < earlier->models.size() && earlier->models[next].id == m.id) ++next;
     }
     if (earlier) earlier->from.push_back(taken);
+    if (made) made->modelOf[rows.row()] = catalogue.models.size();
     auto it = seriesIndex.find(m.bigModel.str());
     if (it == seriesIndex.end()) {
       it = seriesIndex.emplace(m.bigModel.str(), catalogue.series.size()).first;
@@ -541,6 +533,7 @@ struct WholeRead {
   DutyCatalogue catalogue;
   std::map<std::wstring, CString> headings;
   std::map<std::wstring, std::optional<RowKind>> styles;
+  ModelRows modelRows;
 };
 
 WholeRead readWhole(const _ConnectionPtr& connection) {
@@ -548,7 +541,7 @@ WholeRead readWhole(const _ConnectionPtr& connection) {
   read.headings = readHeadings(connection);
   readDensity(read.headings, read.catalogue);
   read.styles = readStyles(connection);
-  readModels(connection, read.catalogue, read.styles, {});
+  readModels(connection, read.catalogue, read.styles, {}, &read.modelRows);
   readAllRows(connection, read.headings, {}, read.catalogue);
   return read;
 }
@@ -587,7 +580,8 @@ bool bringUpToDate(const _ConnectionPtr& connection, WholeRead& kept,
   fresh.density = old.density;
   fresh.densityProblem = old.densityProblem;
   std::vector<std::size_t> from;
-  readModels(connection, fresh, kept.styles, {}, Earlier{old.models, from});
+  ModelRows made;
+  readModels(connection, fresh, kept.styles, {}, &made, Earlier{old.models, kept.modelRows, from});
   // Where each earlier model went (npos: gone); the IDs and series of those
   // moved stay readable.
   std::vector<std::size_t> movedTo(old.models.size(), std::string::npos);
@@ -639,6 +633,7 @@ bool bringUpToDate(const _ConnectionPtr& connection, WholeRead& kept,
     if (readAgain[i]) readSeriesRows(connection, kept.headings, i, byKey[i], {}, fresh);
   }
   old = std::move(fresh);
+  kept.modelRows = std::move(made);
   return true;
 }
 
