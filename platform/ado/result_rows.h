@@ -23,8 +23,8 @@ class ResultRows {
   // from the result cache. Counted and failing as Connection.Execute does:
   // throws _com_error.
   ResultRows(const _Connection& connection, std::wstring_view sql);
-  // Copies share the rows.
   ~ResultRows();
+  // Copies share the rows.
   ResultRows(const ResultRows&) = default;
   ResultRows& operator=(const ResultRows&) = default;
 

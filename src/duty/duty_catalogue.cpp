@@ -518,17 +518,9 @@ void readAllRows(const _ConnectionPtr& connection, const std::map<std::wstring, 
   }
 }
 
-DutyCatalogue readCatalogue(const _ConnectionPtr& connection, const ReadScope& scope) {
-  DutyCatalogue catalogue;
-  const std::map<std::wstring, CString> headings = readHeadings(connection);
-  readDensity(headings, catalogue);
-  readModels(connection, catalogue, readStyles(connection), scope);
-  readAllRows(connection, headings, scope, catalogue);
-  return catalogue;
-}
-
-// A whole catalogue as read, with the headings and table styles that decided
-// each series' columns and kind: what a later read takes over from it.
+// A catalogue as read, with the headings and table styles that decided each
+// series' columns and kind: what a later read of the whole catalogue takes
+// over from it.
 struct WholeRead {
   DutyCatalogue catalogue;
   std::map<std::wstring, CString> headings;
@@ -536,13 +528,13 @@ struct WholeRead {
   ModelRows modelRows;
 };
 
-WholeRead readWhole(const _ConnectionPtr& connection) {
+WholeRead readWhole(const _ConnectionPtr& connection, const ReadScope& scope) {
   WholeRead read;
   read.headings = readHeadings(connection);
   readDensity(read.headings, read.catalogue);
   read.styles = readStyles(connection);
-  readModels(connection, read.catalogue, read.styles, {}, &read.modelRows);
-  readAllRows(connection, read.headings, {}, read.catalogue);
+  readModels(connection, read.catalogue, read.styles, scope, &read.modelRows);
+  readAllRows(connection, read.headings, scope, read.catalogue);
   return read;
 }
 
@@ -729,7 +721,7 @@ std::shared_ptr<const DutyCatalogue> keptDutyCatalogue(const _ConnectionPtr& con
     if (was.use_count() > 1) was = std::make_shared<WholeRead>(*was);
     if (bringUpToDate(connection, *was, *changed)) read = std::move(was);
   }
-  if (!read) read = std::make_shared<WholeRead>(readWhole(connection));
+  if (!read) read = std::make_shared<WholeRead>(readWhole(connection, {}));
   const std::lock_guard lock(kept.mutex);
   kept.stamp = stamp;
   kept.read = read;
@@ -741,11 +733,11 @@ DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection) {
 }
 
 DutyCatalogue readDutyCatalogue(const _ConnectionPtr& connection, const CatalogueQuery& query) {
-  if (!query.models) return readCatalogue(connection, {nullptr, query.textColumns});
+  if (!query.models) return readWhole(connection, {nullptr, query.textColumns}).catalogue;
   std::unordered_set<std::wstring> models;
   for (const ModelName& m : *query.models)
     models.insert(modelKey(m.series, m.fanNo, m.drive, m.speed));
-  return readCatalogue(connection, {&models, query.textColumns});
+  return readWhole(connection, {&models, query.textColumns}).catalogue;
 }
 
 CString modelIdLimit(std::vector<long long> ids) {
