@@ -33,30 +33,6 @@ std::string g_catalogue;
 constexpr double kFlow = 20000;
 constexpr double kPressure = 1500;
 
-void BM_FanDutyCommand(benchmark::State& state) {
-  std::ostringstream out;
-  zrbase::setConsoleOut(&out);
-  std::size_t lines = 0;
-  for (auto _ : state) {
-    state.PauseTiming();
-    // Flow, pressure, Enter for the temperature and the atmospheric pressure,
-    // and Enter at the candidate prompt.
-    std::istringstream answers("20000\n1500\n\n\n\n");
-    zrbase::StreamInput input(answers, true);
-    zrbase::setCurrentInput(&input);
-    out.str("");
-    state.ResumeTiming();
-    FanDutyCommand();
-    state.PauseTiming();
-    zrbase::setCurrentInput(nullptr);
-    const std::string text = out.str();
-    lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    state.ResumeTiming();
-  }
-  zrbase::setConsoleOut(nullptr);
-  state.counters["output_lines"] = static_cast<double>(lines);
-}
-
 // Another program's write to the catalogue, on a connection of its own: a
 // model's label (flipped between two texts, so that every write changes it),
 // or a performance row's efficiency (up, then down again).
@@ -84,23 +60,37 @@ void writeToPerformanceRow() {
                      (flip ? "+" : "-") + " 0.5 WHERE ID = 1");
 }
 
-template <void (*write)()>
-void BM_FanDutyCommandAfter(benchmark::State& state) {
+// FANDUTY with its prompts answered, after `write` (when given) each time.
+void runFanDuty(benchmark::State& state, void (*write)()) {
   std::ostringstream out;
   zrbase::setConsoleOut(&out);
+  std::size_t lines = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    write();
+    if (write) write();
+    // Flow, pressure, Enter for the temperature and the atmospheric pressure,
+    // and Enter at the candidate prompt.
     std::istringstream answers("20000\n1500\n\n\n\n");
     zrbase::StreamInput input(answers, true);
     zrbase::setCurrentInput(&input);
+    out.str("");
     state.ResumeTiming();
     FanDutyCommand();
     state.PauseTiming();
     zrbase::setCurrentInput(nullptr);
+    const std::string text = out.str();
+    lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     state.ResumeTiming();
   }
   zrbase::setConsoleOut(nullptr);
+  state.counters["output_lines"] = static_cast<double>(lines);
+}
+
+void BM_FanDutyCommand(benchmark::State& state) { runFanDuty(state, nullptr); }
+
+template <void (*write)()>
+void BM_FanDutyCommandAfter(benchmark::State& state) {
+  runFanDuty(state, write);
 }
 
 // Reading the catalogue as FANDUTY does (the kept one, brought up to date).

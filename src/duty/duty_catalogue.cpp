@@ -538,6 +538,23 @@ WholeRead readWhole(const _ConnectionPtr& connection, const ReadScope& scope) {
   return read;
 }
 
+// Reads a series' parameter rows again, from no rows: its models lose
+// whatever rows they had or brought along, and the series its columns and
+// problem.
+void readSeriesAgain(const _ConnectionPtr& connection,
+                     const std::map<std::wstring, CString>& headings, std::size_t index,
+                     const std::unordered_map<long long, std::size_t>& byId,
+                     DutyCatalogue& catalogue) {
+  catalogue.series[index].problem.Empty();
+  catalogue.series[index].columns = {};
+  for (CatalogueModel& m : catalogue.models) {
+    if (m.series != index) continue;
+    m.rows.clear();
+    m.rowTexts.clear();
+  }
+  readSeriesRows(connection, headings, index, byId, {}, catalogue);
+}
+
 // Brings a whole read up to date when only these tables have changed since:
 // table Model is read again when it is among them, and a series' parameter
 // rows only when its table is, or when Model now gives it a model ID it did
@@ -556,15 +573,8 @@ bool bringUpToDate(const _ConnectionPtr& connection, WholeRead& kept,
   if (!isChanged(L"Model")) {
     const auto byKey = modelsByKey(old);
     for (std::size_t i = 0; i < old.series.size(); ++i) {
-      CatalogueSeries& s = old.series[i];
-      if (!s.kind || !isChanged(rowTable(s))) continue;
-      s.problem.Empty();
-      s.columns = {};
-      for (const auto& [id, model] : byKey[i]) {
-        old.models[model].rows.clear();
-        old.models[model].rowTexts.clear();
-      }
-      readSeriesRows(connection, kept.headings, i, byKey[i], {}, old);
+      if (old.series[i].kind && isChanged(rowTable(old.series[i])))
+        readSeriesAgain(connection, kept.headings, i, byKey[i], old);
     }
     return true;
   }
@@ -615,14 +625,8 @@ bool bringUpToDate(const _ConnectionPtr& connection, WholeRead& kept,
       source.rowTexts.clear();
     }
   }
-  // The series read again start from no rows, whatever their models brought.
-  for (CatalogueModel& m : fresh.models) {
-    if (!readAgain[m.series]) continue;
-    m.rows.clear();
-    m.rowTexts.clear();
-  }
   for (std::size_t i = 0; i < fresh.series.size(); ++i) {
-    if (readAgain[i]) readSeriesRows(connection, kept.headings, i, byKey[i], {}, fresh);
+    if (readAgain[i]) readSeriesAgain(connection, kept.headings, i, byKey[i], fresh);
   }
   old = std::move(fresh);
   kept.modelRows = std::move(made);
