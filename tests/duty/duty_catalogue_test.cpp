@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <functional>
+#include <random>
 #include <sstream>
 
 #include "catalogue_builder.h"
@@ -61,6 +62,27 @@ std::vector<std::string> describe(const DutyCatalogue& c) {
   std::vector<std::string> out;
   for (const auto& m : c.models) out.push_back(describe(m));
   return out;
+}
+
+// The models with their rows, each series' style, columns and problem, and the density.
+std::vector<std::string> whole(const DutyCatalogue& c) {
+  std::vector<std::string> out = describe(c);
+  for (const auto& s : c.series) {
+    out.push_back(s.name.ToUtf8() + " " + std::to_string(s.kind ? static_cast<int>(*s.kind) : -1) +
+                  " " + s.columns.efficiency.ToUtf8() + " " + s.problem.ToUtf8());
+  }
+  out.push_back("density " + std::to_string(c.density) + " incomplete " +
+                std::to_string(c.incompleteModels));
+  return out;
+}
+
+// Runs sql on the catalogue file through a connection of its own, as another program would.
+void writeAsAnotherProgram(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+      << sql << ": " << sqlite3_errmsg(db);
+  sqlite3_close(db);
 }
 
 }  // namespace
@@ -310,17 +332,6 @@ TEST(DutyCatalogue, TheKeptCatalogueReadsAgainOnlyWhatWasWritten) {
   }
   CAdoDB reader;
   ASSERT_TRUE(reader.Open(CString::FromUtf8(path)));
-  auto whole = [](const DutyCatalogue& c) {
-    std::vector<std::string> out = describe(c);
-    for (const auto& s : c.series) {
-      out.push_back(s.name.ToUtf8() + " " +
-                    std::to_string(s.kind ? static_cast<int>(*s.kind) : -1) + " " +
-                    s.columns.efficiency.ToUtf8() + " " + s.problem.ToUtf8());
-    }
-    out.push_back("density " + std::to_string(c.density) + " incomplete " +
-                  std::to_string(c.incompleteModels));
-    return out;
-  };
   struct Case {
     const char* what;
     const char* sql;
@@ -356,11 +367,7 @@ TEST(DutyCatalogue, TheKeptCatalogueReadsAgainOnlyWhatWasWritten) {
     if (t.byTheReader) {
       ASSERT_TRUE(reader.Execute(CString::FromUtf8(t.sql)));
     } else {
-      sqlite3* db = nullptr;
-      ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-      EXPECT_EQ(sqlite3_exec(db, t.sql, nullptr, nullptr, nullptr), SQLITE_OK)
-          << sqlite3_errmsg(db);
-      sqlite3_close(db);
+      writeAsAnotherProgram(path, t.sql);
     }
     const unsigned long long before = adoimpl::statementCount();
     const DutyCatalogue kept = duty::readDutyCatalogue(reader.m_pConnection);
@@ -368,4 +375,93 @@ TEST(DutyCatalogue, TheKeptCatalogueReadsAgainOnlyWhatWasWritten) {
     EXPECT_EQ(whole(kept), whole(duty::readDutyCatalogue(reader.m_pConnection, {})));
   }
   EXPECT_DOUBLE_EQ(duty::readDutyCatalogue(reader.m_pConnection).density, 1.1);
+}
+
+// Writes drawn at random, a few at a time and by either program, to every table the kept
+// catalogue reads: models added, moved between series, renamed, left incomplete and removed,
+// parameter rows added, changed and removed, and the file vacuumed or grown by many pages.
+// After each step the kept catalogue equals a catalogue read whole.
+TEST(DutyCatalogue, TheKeptCatalogueFollowsWritesDrawnAtRandom) {
+  testsupport::TempDir dir;
+  const std::string path = dir.file("ZRFan.Mdb");
+  {
+    CatalogueBuilder b(path);
+    b.standardHeadings();
+    for (long long id = 1; id <= 8; ++id) {
+      b.model(id, S(id % 3 ? "4-72" : "B"), S("A"), 4.0 + id, 1450LL);
+    }
+    b.style("4-72", true).parameterTable("4-72", TableStyle::Point);
+    b.style("B", false).parameterTable("B", TableStyle::Range);
+  }
+  std::mt19937 random(20261207);
+  const auto pick = [&random](int n) { return static_cast<int>(random() % n); };
+  const char* const series[] = {"4-72", "B", "C"};  // C has no style
+  const char* const drives[] = {"A", "C", "D"};
+  const auto write = [&]() -> std::string {
+    const int id = 1 + pick(10);
+    const std::string value = std::to_string(pick(5000));
+    const std::string where = " WHERE ID = " + std::to_string(id);
+    switch (pick(12)) {
+      case 0:
+        return "UPDATE Model SET LabelModel = 'L" + value + "'" + where;
+      case 1:
+        return "UPDATE Model SET BigModel = '" + std::string(series[pick(3)]) + "'" + where;
+      case 2:
+        return "UPDATE Model SET Speed = " + (pick(4) ? value : "NULL") + where;
+      case 3:
+        return "INSERT INTO Model (ID, BigModel, DriveMode, FanNo, Speed) VALUES (" +
+               std::to_string(id) + ", '" + series[pick(2)] + "', '" + drives[pick(3)] + "', " +
+               std::to_string(3 + pick(6)) + ", " + value + ")";
+      case 4:
+        return "DELETE FROM Model" + where + " AND DriveMode = '" + drives[pick(3)] + "'";
+      case 5:
+        return "INSERT INTO {P} (ModelID, Flux, AllPress, Efficiency) VALUES (" +
+               std::to_string(id) + ", " + value + ", 1500, 80)";
+      case 6:
+        return "UPDATE {P} SET AllPress = " + value + " WHERE ModelID = " + std::to_string(id);
+      case 7:
+        return "DELETE FROM {P} WHERE ModelID = " + std::to_string(id);
+      case 8:
+        return "INSERT INTO B_Parameter (ModelID, FluxLow, FluxHigh, AllPressLow, AllPressHigh) "
+               "VALUES (" +
+               std::to_string(id) + ", 1, " + value + ", 2, 3)";
+      case 9:
+        return "UPDATE B_Parameter SET FluxHigh = " + value +
+               " WHERE ModelID = " + std::to_string(id);
+      case 10:  // every page moves, and the tables' roots with them
+        return "VACUUM";
+      default:  // the file grows by many pages at once
+        return "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+               "INSERT INTO {P} (ModelID, Flux, AllPress) SELECT " +
+               std::to_string(id) + ", i, 1000 FROM n";
+    }
+  };
+  CAdoDB reader;
+  ASSERT_TRUE(reader.Open(CString::FromUtf8(path)));
+  duty::readDutyCatalogue(reader.m_pConnection);
+  std::string steps;
+  int caughtUp = 0;  // steps after which the kept catalogue read less than the whole
+  for (int step = 0; step < 150; ++step) {
+    for (int n = 1 + pick(3); n > 0; --n) {
+      std::string sql = write();
+      // The data layer takes the table's name bare, SQLite quoted.
+      const bool byTheReader = pick(5) == 0 && sql != "VACUUM" && sql[0] != 'W';
+      if (const auto at = sql.find("{P}"); at != std::string::npos)
+        sql.replace(at, 3, byTheReader ? "4-72_Parameter" : "\"4-72_Parameter\"");
+      steps += sql + ";\n";
+      if (byTheReader) {
+        ASSERT_TRUE(reader.Execute(CString::FromUtf8(sql))) << sql;
+      } else {
+        writeAsAnotherProgram(path, sql);
+      }
+    }
+    const unsigned long long before = adoimpl::statementCount();
+    const DutyCatalogue kept = duty::readDutyCatalogue(reader.m_pConnection);
+    // A whole read runs a statement for the headings, the styles, Model and each series.
+    if (adoimpl::statementCount() - before < 5) ++caughtUp;
+    ASSERT_EQ(whole(kept), whole(duty::readDutyCatalogue(reader.m_pConnection, {})))
+        << "after step " << step << " of:\n"
+        << steps;
+  }
+  EXPECT_GT(caughtUp, 100) << "the kept catalogue was read whole after most writes";
 }
