@@ -17,13 +17,28 @@ class MedianRowReporter : public benchmark::ConsoleReporter {
  public:
   // figure(name) gives the row's words for a benchmark's run name ("" leaves it out).
   using Namer = std::string (*)(const std::string& runName);
-  MedianRowReporter(Namer figure, std::string target)
-      : m_figure(figure), m_target(std::move(target)) {}
+  // A counter in milliseconds that a benchmark keeps (a frame's time, say), reported as a row
+  // of its own from the runs whose name starts with runPrefix.
+  struct CounterRow {
+    std::string runPrefix;
+    std::string counter;
+    std::string figure;
+  };
+  MedianRowReporter(Namer figure, std::string target, std::vector<CounterRow> counterRows = {})
+      : m_figure(figure), m_target(std::move(target)), m_counterRows(std::move(counterRows)) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       if (run.aggregate_name != "median" || run.error_occurred) continue;
+      for (const CounterRow& c : m_counterRows) {
+        const auto counter = run.counters.find(c.counter);
+        if (run.run_name.str().rfind(c.runPrefix, 0) != 0 || counter == run.counters.end())
+          continue;
+        char ours[32];
+        std::snprintf(ours, sizeof ours, "%.2f ms", counter->second.value);
+        m_rows.push_back("@row\t" + c.figure + "\t" + ours + "\t-\t-\t" + m_target);
+      }
       const std::string figure = m_figure(run.run_name.str());
       if (figure.empty()) continue;
       char ours[96];
@@ -52,6 +67,7 @@ class MedianRowReporter : public benchmark::ConsoleReporter {
  private:
   Namer m_figure;
   std::string m_target;
+  std::vector<CounterRow> m_counterRows;
   std::vector<std::string> m_rows;
 };
 
