@@ -457,7 +457,7 @@ TEST(DutyCatalogue, TheKeptCatalogueFollowsWritesDrawnAtRandom) {
     }
     const unsigned long long before = adoimpl::statementCount();
     const DutyCatalogue kept = duty::readDutyCatalogue(reader.m_pConnection);
-    // A whole read runs a statement for the headings, the styles, Model and each series.
+    // A whole read runs seven: the headings, the styles, Model and two for each series.
     if (adoimpl::statementCount() - before < 5) ++caughtUp;
     ASSERT_EQ(whole(kept), whole(duty::readDutyCatalogue(reader.m_pConnection, {})))
         << "after step " << step << " of:\n"
