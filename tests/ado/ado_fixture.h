@@ -10,6 +10,7 @@
 #include "ado/ado.h"
 #include "ado/ado_statistics.h"
 #include "catalogue_builder.h"
+#include "foreign_connection.h"
 
 namespace adotest {
 
@@ -66,18 +67,7 @@ inline unsigned long long backendQueries(const std::function<void()>& fn) {
   return adoimpl::backendQueryCount() - before;
 }
 
-// A connection of another program to a catalogue file: SQLite on its own.
-struct Foreign {
-  sqlite3* db = nullptr;
-  explicit Foreign(const std::string& path) { sqlite3_open(path.c_str(), &db); }
-  ~Foreign() { sqlite3_close(db); }
-  void exec(const std::string& sql) {
-    char* error = nullptr;
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << sql << ": " << (error ? error : "");
-    sqlite3_free(error);
-  }
-};
+using testsupport::Foreign;
 
 // A small catalogue: a few models and one point table with rows for model 1 and 2.
 struct CatalogueFixture : ::testing::Test {

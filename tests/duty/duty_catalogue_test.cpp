@@ -15,6 +15,7 @@
 #include "db/ado_db.h"
 #include "duty/duty_listing.h"
 #include "fanperf/site_air.h"
+#include "foreign_connection.h"
 
 using duty::DutyCatalogue;
 using duty::RowKind;
@@ -74,15 +75,6 @@ std::vector<std::string> whole(const DutyCatalogue& c) {
   out.push_back("density " + std::to_string(c.density) + " incomplete " +
                 std::to_string(c.incompleteModels));
   return out;
-}
-
-// Runs sql on the catalogue file through a connection of its own, as another program would.
-void writeAsAnotherProgram(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
-      << sql << ": " << sqlite3_errmsg(db);
-  sqlite3_close(db);
 }
 
 }  // namespace
@@ -367,7 +359,7 @@ TEST(DutyCatalogue, TheKeptCatalogueReadsAgainOnlyWhatWasWritten) {
     if (t.byTheReader) {
       ASSERT_TRUE(reader.Execute(CString::FromUtf8(t.sql)));
     } else {
-      writeAsAnotherProgram(path, t.sql);
+      testsupport::Foreign(path).exec(t.sql);
     }
     const unsigned long long before = adoimpl::statementCount();
     const DutyCatalogue kept = duty::readDutyCatalogue(reader.m_pConnection);
@@ -452,7 +444,7 @@ TEST(DutyCatalogue, TheKeptCatalogueFollowsWritesDrawnAtRandom) {
       if (byTheReader) {
         ASSERT_TRUE(reader.Execute(CString::FromUtf8(sql))) << sql;
       } else {
-        writeAsAnotherProgram(path, sql);
+        testsupport::Foreign(path).exec(sql);
       }
     }
     const unsigned long long before = adoimpl::statementCount();
