@@ -17,6 +17,7 @@
 #include <exception>
 #include <limits>
 #include <mutex>
+#include <span>
 #include <thread>
 
 #include "cad/acdb.h"
@@ -184,7 +185,8 @@ Scene SceneBuilder::build() {
   readLayers();
   const auto* space = AcDbBlockTableRecord::cast(objectOf(m_db->modelSpaceId()));
   if (!space) return {};
-  const std::vector<AcDbObjectId>& ids = m_only ? *m_only : space->allEntityIds();
+  const std::span<const AcDbObjectId> ids =
+      m_only ? std::span<const AcDbObjectId>(*m_only) : space->allEntityIds();
   unsigned threads = m_split.threads;
   if (threads == 0) {
     threads = ids.size() < kParallelFrom
@@ -307,7 +309,7 @@ Scene SceneBuilder::build() {
 
 template <class Between>
 void SceneBuilder::walkParts(std::vector<ScenePart>& parts, std::vector<SceneBuilder>& helpers,
-                             const std::vector<AcDbObjectId>& ids, Between between) {
+                             std::span<const AcDbObjectId> ids, Between between) {
   // Each walk's parts are taken in turn, so a thread that met light ones
   // takes more. The threads are started once for both walks: under load a
   // new thread waited milliseconds for the processor.
@@ -371,7 +373,7 @@ void SceneBuilder::startWalk(bool counting) {
   m_usedIn.clear();
 }
 
-void SceneBuilder::walkPart(ScenePart& part, const std::vector<AcDbObjectId>& ids) {
+void SceneBuilder::walkPart(ScenePart& part, std::span<const AcDbObjectId> ids) {
   m_part = &part;
   ++m_partNumber;
   m_partBatches.clear();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -152,14 +153,14 @@ class __attribute__((visibility("hidden"))) SceneBuilder {
   // That walk over a part. The builder's batches are kept from part to part
   // (the part notes which it used, in order of first use), so that a colour
   // is looked up once a walk, not once a part.
-  void walkPart(ScenePart& part, const std::vector<AcDbObjectId>& ids);
+  void walkPart(ScenePart& part, std::span<const AcDbObjectId> ids);
   // A batch used for the first time in the current part.
   void firstUseInPart();
   // build's two walks over every part, on this builder and its helpers (one
   // thread each), with between() run once all parts are counted.
   template <class Between>
   void walkParts(std::vector<ScenePart>& parts, std::vector<SceneBuilder>& helpers,
-                 const std::vector<AcDbObjectId>& ids, Between between);
+                 std::span<const AcDbObjectId> ids, Between between);
   void addEntity(const AcDbEntity* e, const Context& ctx);
   void addReference(const AcDbBlockReference* ref, const Context& ctx, int color,
                     const AcDbStub* layer);

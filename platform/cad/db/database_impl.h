@@ -143,7 +143,7 @@ class DbAccess {
   static void setBlockId(AcDbBlockReference* r, AcDbObjectId id) { r->m_block = id; }
   static std::vector<AcDbObjectId>& attributes(AcDbBlockReference* r) { return r->m_attributes; }
   static void setName(AcDbSymbolTableRecord* r, std::wstring name) { r->m_name = std::move(name); }
-  static std::vector<AcDbObjectId>& entities(AcDbBlockTableRecord* b) { return b->m_entities; }
+  static EntityIdList& entities(AcDbBlockTableRecord* b) { return b->m_entities; }
   static short& blockFlags(AcDbBlockTableRecord* b) { return b->m_flags; }
   static AcGePoint3d& blockOrigin(AcDbBlockTableRecord* b) { return b->m_origin; }
 };

@@ -6,6 +6,13 @@
 
 #include "cad/db/db_entity.h"
 #include "cad/db/db_symbol_table.h"
+#include "cad/db/object_pool.h"
+
+namespace zrcad {
+// The ids of a block's entities, in order. Model space's list of a large drawing is megabytes,
+// made at once while it is read: from 2 MB on it is held in huge pages.
+using EntityIdList = std::vector<AcDbObjectId, LargeAllocator<AcDbObjectId>>;
+}  // namespace zrcad
 
 class AcDbBlockTableRecord;
 
@@ -55,7 +62,7 @@ class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
   bool isFromExternalReference() const { return (m_flags & 4) != 0; }
   // Not erased entities, in order.
   std::vector<AcDbObjectId> entityIds() const;
-  const std::vector<AcDbObjectId>& allEntityIds() const { return m_entities; }
+  const zrcad::EntityIdList& allEntityIds() const { return m_entities; }
   void attachEntity(AcDbEntity* ent, AcDbObjectId id);  // reading and copying
   // Removes every entity (they are erased) so the block can be defined anew.
   Acad::ErrorStatus eraseAllEntities();
@@ -75,7 +82,7 @@ class AcDbBlockTableRecord : public AcDbSymbolTableRecord {
   friend class zrcad::DbAccess;
   AcGePoint3d m_origin;
   short m_flags = 0;
-  std::vector<AcDbObjectId> m_entities;
+  zrcad::EntityIdList m_entities;
   std::unique_ptr<BlockRecords> m_records;
 };
 

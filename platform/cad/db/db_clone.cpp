@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <deque>
 #include <memory>
+#include <span>
 #include <unordered_map>
 
 #include "base/cstring.h"
@@ -43,10 +44,10 @@ class Copier {
   // Appends copies of the live entities of src to dst, then fills the blocks they need.
   void copyContents(const AcDbBlockTableRecord* src, AcDbBlockTableRecord* dst);
   // Appends copies of the given entities to dst, in order, then fills the blocks they need.
-  void copyContents(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst);
+  void copyContents(std::span<const AcDbObjectId> ids, AcDbBlockTableRecord* dst);
 
  private:
-  void copyEntities(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst);
+  void copyEntities(std::span<const AcDbObjectId> ids, AcDbBlockTableRecord* dst);
   void fillQueued();
   AcDbEntity* copyEntity(const AcDbEntity* src);
   AcDbObjectId copyLayer(AcDbObjectId srcLayer);
@@ -121,7 +122,7 @@ AcDbEntity* Copier::copyEntity(const AcDbEntity* src) {
   return copy.release();
 }
 
-void Copier::copyEntities(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst) {
+void Copier::copyEntities(std::span<const AcDbObjectId> ids, AcDbBlockTableRecord* dst) {
   for (AcDbObjectId id : ids) {
     const auto* ent = AcDbEntity::cast(objectOf(id));
     if (ent == nullptr || ent->isErased()) continue;
@@ -147,7 +148,7 @@ void Copier::copyContents(const AcDbBlockTableRecord* src, AcDbBlockTableRecord*
   copyContents(src->allEntityIds(), dst);
 }
 
-void Copier::copyContents(const std::vector<AcDbObjectId>& ids, AcDbBlockTableRecord* dst) {
+void Copier::copyContents(std::span<const AcDbObjectId> ids, AcDbBlockTableRecord* dst) {
   copyEntities(ids, dst);
   fillQueued();
 }

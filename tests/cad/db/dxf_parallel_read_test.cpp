@@ -3,7 +3,9 @@
 // fault in its part must be reported as the read on one thread reports it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <mutex>
 
 #include "cad/db/dxf/dxf_file.h"
 #include "cad/db/dxf/entity_prefetch.h"
@@ -111,6 +113,56 @@ TEST(DxfParallelRead, GivesTheDatabaseOfASerialRead) {
     }
   }
   expectSameAsSerial(written(blocks));
+}
+
+// Text the read says it is done with may be unmapped at once (a file's pages are given back
+// as it goes): the entities the other threads made are linked from what their batches hold,
+// never from that text. Here the text given back is overwritten, so that a read of it would
+// put lines on other layers or fail.
+TEST(DxfParallelRead, AnEntityIsLinkedWithoutTheTextGivenBack) {
+  std::string lines;
+  for (int i = 0; i < 8000; ++i) {
+    const std::string n = std::to_string(i);
+    lines += dxf({0,   "LINE",
+                  5,   std::to_string(100000 + i),
+                  330, "1F",
+                  100, "AcDbEntity",
+                  8,   "L" + std::to_string(i % 7),
+                  100, "AcDbLine",
+                  10,  n,
+                  20,  "0",
+                  30,  "0",
+                  11,  "1",
+                  21,  n,
+                  31,  "0"});
+  }
+  const std::string text = withEntities(lines);
+  const ReadResult serial = readWith(std::numeric_limits<size_t>::max(), text);
+  ASSERT_EQ(serial.status, Acad::eOk);
+  for (const bool hold : {false, true}) {
+    SCOPED_TRACE(hold ? "shared" : "as it comes");
+    ParallelReadBytes bytes(0);
+    HoldForReader holding(hold);
+    std::string given = text;
+    size_t overwritten = 0;  // the ranges told are disjoint, or told after the threads end
+    std::mutex mutex;
+    const zrcad::dxf::TextPassed passed = [&](size_t begin, size_t end) {
+      std::lock_guard lock(mutex);
+      std::fill(given.begin() + static_cast<std::ptrdiff_t>(begin),
+                given.begin() + static_cast<std::ptrdiff_t>(end), '#');
+      overwritten += end - begin;
+    };
+    AcDbDatabase db(false);
+    std::string message;
+    EXPECT_EQ(zrcad::dxf::readDxf(&db, given, message, passed), Acad::eOk) << message;
+    // Not EXPECT_EQ: gtest's difference of two drawings of megabytes takes gigabytes.
+    const std::string read = written(db);
+    const auto [at, _] = std::ranges::mismatch(read, serial.text);
+    EXPECT_TRUE(read == serial.text)
+        << "differs from a read on one thread from byte " << at - read.begin() << ": "
+        << std::string_view(at, read.end()).substr(0, 200);
+    EXPECT_GT(overwritten, text.size() / 2);
+  }
 }
 
 TEST(DxfParallelRead, AFaultInTheSecondPartIsReportedAsASerialReadReportsIt) {

@@ -203,8 +203,10 @@ bool DxfReader::nextRecord(std::vector<Tag>& out, const char* where) {
     }
   }
   // Every record is made into objects before the next is read: the text before this one is
-  // done with. Told in steps of 256 KB, a call is rare against the records read.
+  // done with. Told in steps of 256 KB, a call is rare against the records read. The threads
+  // tell of the text of the records they read (an entity's names are not in it).
   constexpr size_t kPassedStep = 256 << 10;
+  if (m_current != nullptr) return true;
   const size_t start = static_cast<size_t>(out[0].value.data() - m_text.data());
   if (m_passed && start >= m_passedAt + kPassedStep) {
     m_passed(m_passedAt, start);
@@ -617,7 +619,7 @@ void DxfReader::readEntities(AcDbObjectId owner, std::string_view endName) {
       // drawing is copied a dozen times into fresh memory. A plain entity takes 110 bytes of
       // text or more; the room taken is at most a sixteenth of the text's size, and a list
       // that needs more still grows.
-      std::vector<AcDbObjectId>& ids = DbAccess::entities(space);
+      EntityIdList& ids = DbAccess::entities(space);
       ids.reserve(ids.size() + (m_text.size() - m_tags.position()) / 128);
     }
   while (true) {

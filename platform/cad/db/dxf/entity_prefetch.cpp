@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -68,11 +69,16 @@ void EntityPrefetch::arrived() {
 
 EntityPrefetch::RecordArena::~RecordArena() {
   for (char* chunk : m_chunks) largeFree(chunk, kChunk);
+  for (const auto& [block, bytes] : m_large) largeFree(block, bytes);
 }
 
 void* EntityPrefetch::RecordArena::take(size_t bytes) {
+  if (bytes > kChunk / 4) {
+    m_large.reserve(m_large.size() + 1);
+    m_large.emplace_back(static_cast<char*>(largeAllocate(bytes)), bytes);
+    return m_large.back().first;
+  }
   bytes = (bytes + 15) & ~size_t{15};
-  if (bytes > kChunk) throw std::bad_alloc();
   if (m_left < bytes) {
     m_chunks.reserve(m_chunks.size() + 1);
     m_next = static_cast<char*>(largeAllocate(kChunk));
@@ -144,6 +150,7 @@ void EntityPrefetch::recycle(std::unique_ptr<Batch> batch) {
   for (PrefetchedRecord& r : batch->records) delete r.entity;  // none the reader passed over
   batch->records.clear();
   batch->tags.clear();
+  batch->namesUsed = 0;
   std::lock_guard lock(m_mutex);
   m_spare.push_back(std::move(batch));
 }
@@ -216,9 +223,10 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx, std::unique_
     r.tagsCount = static_cast<std::uint32_t>(rec.size());
     batch->tags.insert(batch->tags.end(), rec.begin(), rec.end());
   };
-  // The text behind is given back as the reader gives back its own, in steps of 256 KB.
+  // The text behind is given back as the reader gives back its own, in steps of 256 KB, from
+  // past the first record's 0 group, which the reader reads to find that it is at the split.
   constexpr size_t kPassedStep = 256 << 10;
-  size_t passedAt = m_split;
+  size_t passedAt = std::min(m_text.find('\n', m_firstValue), m_text.size());
   while (!m_stop.load(std::memory_order_relaxed)) {
     // Another prefetch takes the records from the limit on: the reader goes on there from
     // the reading position handed over, the 0 group of that record peeked. Should this
@@ -264,18 +272,23 @@ void EntityPrefetch::readRecords(TagReader& tags, ReadContext& ctx, std::unique_
       try {
         std::unique_ptr<AcDbEntity> ent(make(rec, ctx));
         readObject(ctx, ent.get(), rec, &r.handle);
-        const size_t layerAt =
-            links.hasLayer ? static_cast<size_t>(links.layer.data() - t.value.data()) : 0;
-        if (links.unusual || layerAt > UINT32_MAX || links.layer.size() > UINT16_MAX) {
+        if (links.unusual || links.layer.size() > UINT16_MAX) {
           keepTags(r);
           r.handle = 0;
         } else {
+          // The type and the layer's name, copied: the text may be given back before the
+          // reader links the entity.
+          const std::string_view layer = links.hasLayer ? links.layer : std::string_view();
+          char* names = batch->nameRoom(m_arena, r.typeSize + layer.size());
+          std::memcpy(names, r.type, r.typeSize);
+          if (!layer.empty()) std::memcpy(names + r.typeSize, layer.data(), layer.size());
+          r.type = names;
           r.entity = ent.release();
           r.owner = links.owner;
           r.hasLayer = links.hasLayer;
           r.layerFirst = links.layerFirst;
-          r.layerAt = static_cast<std::uint32_t>(layerAt);
-          r.layerSize = static_cast<std::uint16_t>(links.layer.size());
+          r.layerAt = r.typeSize;
+          r.layerSize = static_cast<std::uint16_t>(layer.size());
           r.resolve = !ctx.toResolve.empty();
           r.paperSpace = std::ranges::any_of(
               rec, [](const Tag& g) { return g.code == 67 && trim(g.value) == "1"; });

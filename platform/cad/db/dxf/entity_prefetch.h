@@ -18,6 +18,11 @@
 // The thread touches only the text and what it makes: its context notes owners and layers
 // (DeferredLinks) instead of looking them up. A batch, once handed over, is the reader's; what
 // the reader does not take is deleted with the prefetch.
+//
+// The thread gives back the text it has passed (TextPassed) while the reader may still be a
+// third of the text behind: what the reader needs of a record of which an entity was made (its
+// type and layer) is copied into the batch, so that the reader does not fault the text back in
+// to link it. A record kept as tags is read from the text again.
 #pragma once
 
 #include <atomic>
@@ -29,6 +34,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cad/db/dxf/contexts.h"
@@ -45,9 +51,11 @@ struct PrefetchedRecord {
                                  // taken
   std::uint64_t handle = 0;      // from the record's 5 group
   std::uint64_t owner = 0;       // its 330 group when non-zero (DeferredLinks::owner)
-  const char* type = nullptr;    // the value of its 0 group: typeSize bytes
-  std::uint32_t line = 0;        // of its 0 group, counted from the split
-  std::uint32_t tagsBegin = 0;   // the whole record in tagsOf(), when no entity was made
+  // The value of its 0 group, typeSize bytes: a copy in the batch's memory when an entity was
+  // made, with the layer's name after it; else in the text.
+  const char* type = nullptr;
+  std::uint32_t line = 0;       // of its 0 group, counted from the split
+  std::uint32_t tagsBegin = 0;  // the whole record in tagsOf(), when no entity was made
   std::uint32_t tagsCount = 0;
   std::uint32_t layerAt = 0;  // its 8 group's value when hasLayer: layerSize bytes from type
   std::uint16_t typeSize = 0;
@@ -78,8 +86,8 @@ class EntityPrefetch {
   // Starts the thread on the records from split (the start of a 0 group's line) to the end of
   // their section. The text must outlive the prefetch; the code page and version are those
   // of the drawing's header.
-  // passed is told of the text the thread is done with (what the reader takes from the
-  // records is read from the file again).
+  // passed is told of the text the thread is done with: the reader reads none of it again but
+  // the tags of records kept as tags (from the file again, when the text is a mapped file's).
   EntityPrefetch(AcDbDatabase* db, DatabaseImpl& impl, std::string_view text, size_t split,
                  int version, const std::string& codePage, const TextPassed& passed);
   ~EntityPrefetch();
@@ -130,9 +138,10 @@ class EntityPrefetch {
  private:
   // Records handed over together (the last batch may hold fewer): tagsBegin counts in tags.
   static constexpr size_t kBatch = 1024;
-  // Memory for the batches' records, taken by the thread 2 MB at a time (largeAllocate's
-  // huge pages) and given back with the prefetch: a thread ahead of the reader fills
-  // megabytes of records, which in pages of 4 KB took half the read's page faults.
+  // Memory for the batches, taken by the thread 2 MB at a time (largeAllocate's huge pages)
+  // and given back with the prefetch: a thread ahead of the reader fills megabytes of
+  // records, which in pages of 4 KB took half the read's page faults. A block larger than
+  // that (the tags of a batch of long records) is mapped on its own.
   class RecordArena {
    public:
     RecordArena() = default;
@@ -143,6 +152,7 @@ class EntityPrefetch {
 
    private:
     std::vector<char*> m_chunks;
+    std::vector<std::pair<char*, size_t>> m_large;
     char* m_next = nullptr;
     size_t m_left = 0;
   };
@@ -159,12 +169,29 @@ class EntityPrefetch {
       return a.arena == b.arena;
     }
   };
+  // Room for the names copied from a batch's records: a type and a layer take a few bytes.
+  static constexpr size_t kNamesBytes = 32 << 10;
+  // Its memory is the arena's and is kept when the batch is filled again, tags included: a
+  // thread ahead of the reader fills fresh batches, whose tags grown from nothing took
+  // megabytes of fresh pages from the heap.
   struct Batch {
-    explicit Batch(RecordArena& arena) : records(ArenaAllocator<PrefetchedRecord>(&arena)) {
+    explicit Batch(RecordArena& arena)
+        : records(ArenaAllocator<PrefetchedRecord>(&arena)),
+          tags(ArenaAllocator<Tag>(&arena)),
+          names(static_cast<char*>(arena.take(kNamesBytes))) {
       records.reserve(kBatch);
     }
+    // Room for a copy of bytes bytes that stays where it is while the batch lives.
+    char* nameRoom(RecordArena& arena, size_t bytes) {
+      if (bytes > kNamesBytes - namesUsed) return static_cast<char*>(arena.take(bytes));
+      char* room = names + namesUsed;
+      namesUsed += bytes;
+      return room;
+    }
     std::vector<PrefetchedRecord, ArenaAllocator<PrefetchedRecord>> records;
-    std::vector<Tag> tags;
+    std::vector<Tag, ArenaAllocator<Tag>> tags;
+    char* names;
+    size_t namesUsed = 0;
   };
 
   void run();
