@@ -35,6 +35,25 @@ bool finitePoint(const AcGePoint3d& p) {
 
 // ---- AcDbLine
 
+// The size of the pool's blocks the lines of a large drawing fill.
+static_assert(sizeof(AcDbLine) <= 112, "a line with its extrusion held apart");
+
+AcDbLine::AcDbLine(const AcDbLine& other)
+    : AcDbCurve(other),
+      m_start(other.m_start),
+      m_end(other.m_end),
+      m_extrusion(other.m_extrusion ? std::make_unique<Extrusion>(*other.m_extrusion) : nullptr) {}
+
+const AcDbLine::Extrusion& AcDbLine::extrusion() const {
+  static const Extrusion kNone;
+  return m_extrusion ? *m_extrusion : kNone;
+}
+
+AcDbLine::Extrusion& AcDbLine::extrusionToSet() {
+  if (!m_extrusion) m_extrusion = std::make_unique<Extrusion>();
+  return *m_extrusion;
+}
+
 Acad::ErrorStatus AcDbLine::setStartPoint(const AcGePoint3d& p) {
   if (!finitePoint(p)) return Acad::eInvalidInput;
   m_start = p;
@@ -63,10 +82,12 @@ Acad::ErrorStatus AcDbLine::transformBy(const AcGeMatrix3d& xform) {
 const ClassTable& AcDbLine::dxfTable() const {
   static const ClassTable table(
       withEntity({{"AcDbLine",
-                   {ZR_FIELD(AcDbLine, 39, kReal, m_thickness, ZR_OPTIONAL(0)),
+                   {ZR_FIELD_APART(AcDbLine, 39, kReal, o->extrusionToSet().thickness,
+                                   o->extrusion().thickness, ZR_OPTIONAL(0)),
                     ZR_FIELD(AcDbLine, 10, kPoint, m_start, ZR_REQUIRED),
                     ZR_FIELD(AcDbLine, 11, kPoint, m_end, ZR_REQUIRED),
-                    ZR_FIELD(AcDbLine, 210, kVector, m_normal, ZR_OPTIONAL(1))}}}));
+                    ZR_FIELD_APART(AcDbLine, 210, kVector, o->extrusionToSet().normal,
+                                   o->extrusion().normal, ZR_OPTIONAL(1))}}}));
   return table;
 }
 

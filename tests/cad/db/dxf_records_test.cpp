@@ -59,6 +59,46 @@ TEST(SplineRecords, RepeatedGroupsKeepTheirOrder) {
   EXPECT_NE(written(*db).find(" 72\n8\n 73\n4\n 74\n0\n 40\n0.0\n"), std::string::npos);
 }
 
+// A line keeps its thickness and extrusion direction apart, when it has them: each is read,
+// written back, copied, and left out when it is the default.
+TEST(LineRecords, ThicknessAndExtrusionAreKeptWrittenAndCopiedOnlyWhenSet) {
+  struct Case {
+    std::string read;     // groups after the end point
+    std::string written;  // the line's subclass as written back
+    double thickness;
+    AcGeVector3d normal;
+  };
+  const std::string points = " 10\n1.0\n 20\n2.0\n 30\n0.0\n 11\n3.0\n 21\n4.0\n 31\n0.0\n";
+  const std::string down = "210\n0.0\n220\n0.0\n230\n-1.0\n";
+  for (const Case& c : {
+           Case{"", points, 0, {0, 0, 1}},
+           Case{dxf({39, "2.5"}), " 39\n2.5\n" + points, 2.5, {0, 0, 1}},
+           Case{down, points + down, 0, {0, 0, -1}},
+           Case{dxf({39, "0", 210, "0", 220, "0", 230, "1"}), points, 0, {0, 0, 1}},
+           Case{dxf({39, "-1", 210, "1", 220, "0", 230, "0"}),
+                " 39\n-1.0\n" + points + "210\n1.0\n220\n0.0\n230\n0.0\n",
+                -1,
+                {1, 0, 0}},
+       }) {
+    SCOPED_TRACE(c.read);
+    auto db =
+        readBack(withEntities(dxf({0, "LINE", 100, "AcDbEntity", 8, "0", 100, "AcDbLine", 10, 1, 20,
+                                   2, 30,     0,   11,           3, 21,  4,   31,         0}) +
+                              c.read));
+    auto* line = AcDbLine::cast(firstInModelSpace(db.get()));
+    ASSERT_NE(line, nullptr);
+    std::unique_ptr<AcDbLine> copy(AcDbLine::cast(line->clone()));
+    line->close();
+    for (const AcDbLine* l : {line, copy.get()}) {
+      EXPECT_EQ(l->thickness(), c.thickness);
+      EXPECT_EQ(l->normal(), c.normal);
+    }
+    const std::string text = written(*db);
+    const size_t at = text.find("AcDbLine\n") + 9;
+    EXPECT_EQ(text.substr(at, text.find("  0\n", at) - at), c.written);
+  }
+}
+
 TEST(KeptParts, ClassesObjectsUnknownSectionsAndPaperSpaceComeBackAsTheyWere) {
   AcDbDatabase db;
   ASSERT_FALSE(addToBlock(db.paperSpaceId(), new AcDbPoint(AcGePoint3d(1, 1, 0))).isNull());

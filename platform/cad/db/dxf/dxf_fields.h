@@ -28,7 +28,8 @@ struct FieldDef {
   // (0, 0, def), which is how the extrusion direction defaults to the Z axis).
   bool optional;
   double def;
-  void* (*ref)(AcDbObject*);
+  void* (*ref)(AcDbObject*);              // the field to assign, made if held apart
+  const void* (*get)(const AcDbObject*);  // its value
 };
 
 struct SectionDef {
@@ -62,10 +63,21 @@ std::vector<SectionDef> entitySections();
 }  // namespace zrcad::dxf
 
 // Table entries: ZR_FIELD(Class, code, kind, member[, optional, default]).
-#define ZR_FIELD(CLASS, CODE, KIND, MEMBER, ...)                               \
-  zrcad::dxf::FieldDef {                                                       \
-    CODE, zrcad::dxf::FieldKind::KIND, __VA_ARGS__,                            \
-        [](AcDbObject* o) -> void* { return &static_cast<CLASS*>(o)->MEMBER; } \
+#define ZR_FIELD(CLASS, CODE, KIND, MEMBER, ...) \
+  ZR_FIELD_APART(CLASS, CODE, KIND, o->MEMBER, o->MEMBER, __VA_ARGS__)
+// A field the object holds apart: TO_SET and TO_GET name it for assignment (making it) and for
+// reading, in terms of o, the object as a CLASS*.
+#define ZR_FIELD_APART(CLASS, CODE, KIND, TO_SET, TO_GET, ...) \
+  zrcad::dxf::FieldDef {                                       \
+    CODE, zrcad::dxf::FieldKind::KIND, __VA_ARGS__,            \
+        [](AcDbObject* object) -> void* {                      \
+          auto* o = static_cast<CLASS*>(object);               \
+          return &(TO_SET);                                    \
+        },                                                     \
+        [](const AcDbObject* object) -> const void* {          \
+          const auto* o = static_cast<const CLASS*>(object);   \
+          return &(TO_GET);                                    \
+        }                                                      \
   }
 #define ZR_REQUIRED false, 0.0
 #define ZR_OPTIONAL(DEF) true, DEF

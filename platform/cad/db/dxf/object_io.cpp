@@ -76,24 +76,25 @@ void assignField(ReadContext& ctx, AcDbObject* obj, const FieldDef& def, int com
 }
 
 void writeField(TagWriter& w, const AcDbObject* obj, const FieldDef& def) {
-  void* p = def.ref(const_cast<AcDbObject*>(obj));
+  const void* p = def.get(obj);
   switch (def.kind) {
     case FieldKind::kReal:
     case FieldKind::kAngle: {
-      double v = *static_cast<double*>(p);
+      double v = *static_cast<const double*>(p);
       if (def.optional && v == def.def) return;
       w.real(def.code, def.kind == FieldKind::kAngle ? angleToWrite(obj, def, v) : v);
       return;
     }
     case FieldKind::kShort:
     case FieldKind::kInt: {
-      long long v = def.kind == FieldKind::kShort ? *static_cast<short*>(p) : *static_cast<int*>(p);
+      long long v = def.kind == FieldKind::kShort ? *static_cast<const short*>(p)
+                                                  : *static_cast<const int*>(p);
       if (def.optional && static_cast<double>(v) == def.def) return;
       w.integer(def.code, v);
       return;
     }
     case FieldKind::kString: {
-      const auto& s = *static_cast<std::wstring*>(p);
+      const auto& s = *static_cast<const std::wstring*>(p);
       if (def.optional && s.empty()) return;
       w.wstr(def.code, s);
       return;
@@ -102,9 +103,9 @@ void writeField(TagWriter& w, const AcDbObject* obj, const FieldDef& def) {
     case FieldKind::kVector: {
       AcGePoint3d pt;
       if (def.kind == FieldKind::kPoint) {
-        pt = *static_cast<AcGePoint3d*>(p);
+        pt = *static_cast<const AcGePoint3d*>(p);
       } else {
-        const auto& v = *static_cast<AcGeVector3d*>(p);
+        const auto& v = *static_cast<const AcGeVector3d*>(p);
         pt = AcGePoint3d(v.x, v.y, v.z);
       }
       if (def.optional && pt == AcGePoint3d(0, 0, def.def)) return;
