@@ -169,8 +169,9 @@ class EntityPrefetch {
       return a.arena == b.arena;
     }
   };
-  // Room for the names copied from a batch's records: a type and a layer take a few bytes.
-  static constexpr size_t kNamesBytes = 32 << 10;
+  // Room for the names copied from a batch's records: a type and a layer take a few bytes
+  // ("LINE" and "0" five). Names past it take room of their own.
+  static constexpr size_t kNamesBytes = 8 << 10;
   // Its memory is the arena's and is kept when the batch is filled again, tags included: a
   // thread ahead of the reader fills fresh batches, whose tags grown from nothing took
   // megabytes of fresh pages from the heap.

@@ -247,6 +247,7 @@ void readObject(ReadContext& ctx, AcDbObject* obj, const std::vector<Tag>& tags,
   for (size_t i = 1; i < tags.size();) {
     const Tag& tag = tags[i];
     if (tag.code >= 1000) {
+      data().xdata.reserve(data().xdata.size() + tags.size() - i);
       for (; i < tags.size(); ++i) {
         ctx.check(tags[i]);
         data().xdata.push_back({static_cast<std::int16_t>(tags[i].code), 0, ctx.text(tags[i])});
