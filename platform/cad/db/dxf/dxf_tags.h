@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cad/db/object_id.h"
+#include "cad/db/object_pool.h"
 
 namespace zrcad::dxf {
 
@@ -46,6 +47,9 @@ struct ObjectData {
   bool empty() const {
     return appData.empty() && extras.empty() && xdata.empty() && angles.empty() && !ownerTag;
   }
+  // From the objects' pool, with the objects: the references of a large drawing all have one.
+  static void* operator new(std::size_t size) { return poolAllocate(size); }
+  static void operator delete(void* block, std::size_t size) noexcept { poolFree(block, size); }
 };
 
 // Told by the reader that it is done with the text in [begin, end) (offsets).
