@@ -140,8 +140,8 @@ class EntityPrefetch {
   static constexpr size_t kBatch = 1024;
   // Memory for the batches, taken by the thread 2 MB at a time (largeAllocate's huge pages)
   // and given back with the prefetch: a thread ahead of the reader fills megabytes of
-  // records, which in pages of 4 KB took half the read's page faults. A block larger than
-  // that (the tags of a batch of long records) is mapped on its own.
+  // records, which in pages of 4 KB took half the read's page faults. A block of more than a
+  // quarter of that (the tags of a batch of long records) is taken on its own.
   class RecordArena {
    public:
     RecordArena() = default;
