@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 
 #include "ado_enums.h"
@@ -42,6 +44,9 @@ constexpr int kWholeTableRows = 20000;
 // The tables read whole hold at most this many values in all (some 20 MB); the least
 // recently used are dropped first.
 constexpr std::size_t kKeptCells = 800000;
+// A table this connection writes to between single lookups is read whole again at the
+// third lookup with no write between (PgBackend::WrittenTable).
+constexpr int kLookupsToReadWhole = 3;
 // How many of the other clients' notified changes are remembered by the tables they named.
 constexpr std::size_t kChangeLogLength = 256;
 
@@ -126,6 +131,14 @@ bool caselessBeyondAscii(std::string_view text) {
     if (!caseless) return false;
   }
   return true;
+}
+
+// Folds text's ASCII letters to lower case, as a caseless match of text that
+// caselessBeyondAscii passes compares them.
+void foldAscii(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
 }
 
 // The conditions of a statement that looks rows of one table up by text, as the statement
@@ -804,9 +817,11 @@ bool PgBackend::matchText(const pg_result* result, int row, int column, std::str
     } else if (std::isinf(v)) {
       out = v > 0 ? "Infinity" : "-Infinity";
     } else {
+      // As printf's %.*g prints it, without the locale and a good deal faster.
       char buffer[40];
-      std::snprintf(buffer, sizeof buffer, "%.*g", digits, v);
-      out = buffer;
+      const auto end =
+          std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, digits);
+      out.assign(buffer, end.ptr);
     }
     return true;
   };
@@ -855,15 +870,25 @@ bool PgBackend::loadFromMemory(const TranslatedStatement& statement, RowSet& row
   if (!table || table->rows > kWholeTableRows) return false;
   // Brings every change committed before this user action (no round trip after its first).
   if (stamp().version < 0) return false;
+  const auto own = m_tableWrites.find(statement.table);
+  const std::uint64_t ownWrites = own == m_tableWrites.end() ? 0 : own->second;
   auto kept = m_keptTables.find(statement.table);
   if (kept != m_keptTables.end() &&
       changedSince(statement.table, kept->second.version, kept->second.ownWrites,
                    kept->second.unknownWrites)) {
+    if (kept->second.served <= 1 && kept->second.ownWrites != ownWrites) {
+      m_writtenTables[statement.table] = {ownWrites, 0};
+    }
     m_keptCells -= kept->second.cells;
     m_keptTables.erase(kept);
     kept = m_keptTables.end();
   }
   if (kept == m_keptTables.end()) {
+    if (auto written = m_writtenTables.find(statement.table); written != m_writtenTables.end()) {
+      if (written->second.ownWrites != ownWrites) written->second = {ownWrites, 0};
+      if (++written->second.lookups < kLookupsToReadWhole) return false;
+      m_writtenTables.erase(written);
+    }
     const std::string t = quoteIdentifier(statement.table);
     Result whole = run("SELECT * , " + t + ".rowid FROM " + t + " ORDER BY " + t + ".rowid LIMIT " +
                            std::to_string(kWholeTableRows + 1),
@@ -882,34 +907,57 @@ bool PgBackend::loadFromMemory(const TranslatedStatement& statement, RowSet& row
     if (c < 0 || c >= PQnfields(res) - 1) return false;
     columns.push_back(c);
   }
+  // Each alternative's rows are those its conditions all find (the shortest list filtered
+  // by the others); the rows found are those of any alternative, in row order.
+  static const std::vector<int> kNone;
   std::vector<int> found;
-  std::string value;
-  for (int i = 0; i < PQntuples(res); ++i) {
-    bool any = false;
-    for (std::size_t k = 0; k < columns.size() && !any;) {
-      // One alternative: its conditions until the next one's start.
-      const int alternative = (*lookup)[k].alternative;
-      bool all = true;
-      for (; k < columns.size() && (*lookup)[k].alternative == alternative; ++k) {
-        if (!all) continue;
-        if (PQgetisnull(res, i, columns[k])) {
-          all = false;
-          continue;
-        }
-        if (!matchText(res, i, columns[k], value) || !caselessBeyondAscii(value)) return false;
-        const std::string& text = (*lookup)[k].text;
-        all = value.size() == text.size() &&
-              std::equal(value.begin(), value.end(), text.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-              });
-      }
-      any = all;
+  std::vector<int> met;
+  std::vector<int> merged;
+  std::vector<const std::vector<int>*> lists;
+  std::string text;
+  for (std::size_t k = 0; k < lookup->size();) {
+    const int alternative = (*lookup)[k].alternative;
+    lists.clear();
+    for (; k < lookup->size() && (*lookup)[k].alternative == alternative; ++k) {
+      const TextIndex* index = textIndex(kept->second, columns[k]);
+      if (!index) return false;
+      text = (*lookup)[k].text;
+      foldAscii(text);
+      const auto hit = index->find(text);
+      lists.push_back(hit == index->end() ? &kNone : &hit->second);
     }
-    if (any) found.push_back(i);
+    std::sort(lists.begin(), lists.end(),
+              [](const auto* a, const auto* b) { return a->size() < b->size(); });
+    met = *lists.front();
+    for (std::size_t i = 1; i < lists.size() && !met.empty(); ++i) {
+      std::erase_if(met, [rowsWith = lists[i]](int row) {
+        return !std::binary_search(rowsWith->begin(), rowsWith->end(), row);
+      });
+    }
+    merged.clear();
+    std::set_union(found.begin(), found.end(), met.begin(), met.end(), std::back_inserter(merged));
+    found.swap(merged);
   }
+  ++kept->second.served;
   fill(statement, res, rows, &found);
   return true;
+}
+
+const PgBackend::TextIndex* PgBackend::textIndex(KeptTable& kept, int column) const {
+  const auto [at, made] = kept.byText.try_emplace(column);
+  if (made) {
+    const pg_result* res = kept.rows.get();
+    TextIndex index;
+    std::string value;
+    for (int i = 0; i < PQntuples(res); ++i) {
+      if (PQgetisnull(res, i, column)) continue;  // ILIKE finds no null
+      if (!matchText(res, i, column, value) || !caselessBeyondAscii(value)) return nullptr;
+      foldAscii(value);
+      index[value].push_back(i);
+    }
+    at->second = std::move(index);
+  }
+  return at->second ? &*at->second : nullptr;
 }
 
 std::map<std::string, PgBackend::KeptTable>::iterator PgBackend::keep(const std::string& table,

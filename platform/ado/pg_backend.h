@@ -20,6 +20,8 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "backend.h"
 
@@ -153,19 +155,38 @@ class PgBackend : public Backend {
   std::map<unsigned, Table> m_tables;     // by oid, as results name them
   bool m_schemaRead = false;              // m_tables holds the whole schema, as last read
   bool m_schemaFresh = false;             // read since tableNames() last asked
+  // The rows of a kept table by the text a column's value matches by (matchText), ASCII
+  // letters folded: row numbers in row order.
+  using TextIndex = std::unordered_map<std::string, std::vector<int>>;
   // A table read whole for lookups, and what had changed when it was read.
   struct KeptTable {
     Result rows;  // SELECT * with rowid, in rowid order
+    // By column number, made at the first lookup by that column; nothing where a value's
+    // text cannot be told here (its lookups are left to the server).
+    std::map<int, std::optional<TextIndex>> byText;
     long long version = 0;
     std::uint64_t ownWrites = 0;      // m_tableWrites[table] then
     std::uint64_t unknownWrites = 0;  // m_unknownWrites then
     std::size_t cells = 0;
     unsigned long long used = 0;  // for dropping the least recently used
+    unsigned served = 0;          // lookups answered from it
   };
+  // A table whose copy answered at most one lookup before this connection wrote to it (a
+  // grid edit looks up the rows it then writes): its lookups are asked of the server one
+  // by one until kLookupsToReadWhole come with no write of this connection between, rather
+  // than the table read whole again for each.
+  struct WrittenTable {
+    std::uint64_t ownWrites = 0;  // m_tableWrites[table] when lookups were last counted
+    int lookups = 0;              // since then
+  };
+  std::map<std::string, WrittenTable> m_writtenTables;
   std::map<std::string, KeptTable> m_keptTables;  // by table name
   std::set<std::string> m_failedAhead;            // statements loadMany could not read, as sent
   // Keeps whole, the whole of table read just now, in place of any copy kept.
   std::map<std::string, KeptTable>::iterator keep(const std::string& table, Result whole);
+  // The index of a kept table's column, made the first time it is asked for; null when a
+  // value's text cannot be told here.
+  const TextIndex* textIndex(KeptTable& kept, int column) const;
   std::size_t m_keptCells = 0;
   unsigned long long m_keptUse = 0;
   // This connection's writes by table, and those whose tables are not known.

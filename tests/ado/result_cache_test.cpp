@@ -115,6 +115,33 @@ TEST_F(ResultCache, ALookupInASmallTableSeesEveryWriteAsAQueryDoes) {
   EXPECT_EQ(names(), (Labels{L"B", L"b"}));
   conn->Execute(L"UPDATE Flags SET Name = 'x' WHERE Name = 'b'", nullptr, -1);
   EXPECT_EQ(names(), Labels{L"B"});
+
+  // A grid edit's pattern, action after action: the rows looked up, one of them written;
+  // another connection writes too. Then lookups with no write between. Each sees every
+  // write made before it.
+  const auto counts = [this] {
+    return adotest::column(adotest::open(conn, L"select * from Flags where Name like 'X'"),
+                           L"Count");
+  };
+  for (int edit = 1; edit <= 5; ++edit) {
+    const zrbase::UserActionScope action;
+    if (edit > 1) {
+      EXPECT_EQ(counts(), Labels{std::to_wstring(edit * 10)}) << "edit " << edit;
+    }
+    _RecordsetPtr rs = adotest::open(conn, L"select * from Flags where Name like 'x'");
+    ASSERT_FALSE(rs->GetBOF());
+    rs->PutCollect(L"Count", _variant_t(static_cast<long>(edit)));
+    rs->Update();
+    EXPECT_EQ(adotest::text(rs->GetCollect(L"Count")), std::to_wstring(edit));
+    other->Execute(
+        (L"UPDATE Flags SET Count = " + std::to_wstring(edit * 10 + 10) + L" WHERE Name = 'x'")
+            .c_str(),
+        nullptr, -1);
+  }
+  for (int lookup = 0; lookup < 4; ++lookup) {
+    const zrbase::UserActionScope action;
+    EXPECT_EQ(counts(), Labels{L"60"}) << "lookup " << lookup;
+  }
 }
 
 // Editing one table keeps what was read from the others: the dialog's
