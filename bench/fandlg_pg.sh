@@ -57,10 +57,13 @@ print("%-32s %12s %12s %12s" % ("through the proxy (1 ms trip)", "ms", "round tr
 for name, b in slow.items():
     print("%-32s %12.3f %12.1f %12.1f" % (name, b["real_time"], b.get("round trips", 0),
                                           b.get("statements", 0)))
+# The 3x aim is for a session that is open (warm, after its own write, after another
+# client's); a fresh session's figure includes connecting to the server, and has none.
 for name in lite:
     if name in pg:
-        print("@row\t%s on PostgreSQL\t%.3f ms\tSQLite %.3f ms\t%.2fx slower\t<= 3x"
-              % (name, pg[name], lite[name], pg[name] / lite[name]))
+        print("@row\t%s on PostgreSQL\t%.3f ms\tSQLite %.3f ms\t%.2fx slower\t%s"
+              % (name, pg[name], lite[name], pg[name] / lite[name],
+                 "-" if "/3/" in name else "<= 3x"))
 for name, b in slow.items():
     print("@row\t%s, round trips to a server 1 ms away\t%.1f (%.1f ms)\t-\t-\t<= 10"
           % (name, b.get("round trips", 0), b["real_time"]))
