@@ -316,7 +316,11 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   fandlgtest::DialogHarness harness;
   testsupport::writeLargeCatalogue(harness.catalogue().substr(0, harness.catalogue().rfind('/')));
-  benchrows::MedianRowReporter reporter(ActionName, "<= 5 ms");
+  // The 5 ms aim is for an open catalogue: warm, after its own write and after another
+  // program's; a fresh session reads the catalogue anew, and has none.
+  benchrows::MedianRowReporter reporter(ActionName, [](const std::string& run) {
+    return std::string(run.find("/3/") != std::string::npos ? "-" : "<= 5 ms");
+  });
   harness.run([&reporter](CFanDlg& dlg) {
     g_dlg = &dlg;
     CFanDatabase other;

@@ -26,6 +26,8 @@ class MedianRowReporter : public benchmark::ConsoleReporter {
   };
   MedianRowReporter(Namer figure, std::string target, std::vector<CounterRow> counterRows = {})
       : m_figure(figure), m_target(std::move(target)), m_counterRows(std::move(counterRows)) {}
+  // targetOf(name) gives each run's target where they differ.
+  MedianRowReporter(Namer figure, Namer targetOf) : m_figure(figure), m_targetOf(targetOf) {}
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
@@ -56,7 +58,8 @@ class MedianRowReporter : public benchmark::ConsoleReporter {
         std::snprintf(ours, sizeof ours, "%.2f ms (cpu %.2f ms)", run.GetAdjustedRealTime(),
                       run.GetAdjustedCPUTime());
       }
-      m_rows.push_back("@row\t" + figure + "\t" + ours + "\t-\t-\t" + m_target);
+      m_rows.push_back("@row\t" + figure + "\t" + ours + "\t-\t-\t" +
+                       (m_targetOf ? m_targetOf(run.run_name.str()) : m_target));
     }
   }
   // After the runs: the rows, together, on stdout.
@@ -66,6 +69,7 @@ class MedianRowReporter : public benchmark::ConsoleReporter {
 
  private:
   Namer m_figure;
+  Namer m_targetOf = nullptr;
   std::string m_target;
   std::vector<CounterRow> m_counterRows;
   std::vector<std::string> m_rows;
