@@ -1,16 +1,16 @@
 // Reads a DXF file, writes it back, and splits it with a bare tokenizer, and prints the times
 // and the memory the read took as JSON:
 //   {"read_s":..., "write_s":..., "tokenizer_s":..., "first_read_wall_s":...,
-//    "tokenizer_wall_s":..., "peak_read_bytes":..., "file_bytes":...}
+//    "read_wall_best_s":..., "tokenizer_wall_s":..., "peak_read_bytes":..., "file_bytes":...}
 // With RUNS 0 it reads the file once, prints the read's times and exits (for a profiler);
 // with RUNS "tokenize" it runs the bare tokenizer once and prints its times.
 // Times are processor time (user and system) of the best of RUNS runs (default 3): on a
 // shared machine the time on the wall clock measures the other users as much as the
 // program, and the fastest run is the one least disturbed. A large drawing is read on two
-// threads, which processor time does not show: the first read of this fresh process and the
-// best tokenizer run are also given on the wall clock. Memory is that of the first read: the
-// peak resident set while reading, less what the process held before (the mapped file counts while
-// it is resident).
+// threads, which processor time does not show: the first read of this fresh process, the best
+// read and the best tokenizer run are also given on the wall clock. Memory is that of the first
+// read: the peak resident set while reading, less what the process held before (the mapped file
+// counts while it is resident).
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -135,6 +135,7 @@ int main(int argc, char** argv) {
     return es == Acad::eOk ? 0 : 1;
   }
   double readS = 1e9, writeS = 1e9, tokenS = 1e9, firstReadWallS = 0, tokenWallS = 1e9;
+  double readWallS = 1e9;
   long peakRead = 0;
   for (int run = 0; run < runs; ++run) {
     const long before = residentBytes();
@@ -143,6 +144,7 @@ int main(int argc, char** argv) {
     auto* db = new AcDbDatabase(false);
     Acad::ErrorStatus es = db->readDwgFile(in.c_str());
     readS = std::min(readS, cpuSeconds() - t0);
+    readWallS = std::min(readWallS, wallSeconds() - w0);
     if (run == 0) firstReadWallS = wallSeconds() - w0;
     if (run == 0) peakRead = peakBytes() - before;
     if (es != Acad::eOk) {
@@ -166,7 +168,9 @@ int main(int argc, char** argv) {
   std::ifstream f(argv[1], std::ios::binary | std::ios::ate);
   std::printf(
       "{\"read_s\": %.4f, \"write_s\": %.4f, \"tokenizer_s\": %.4f, \"first_read_wall_s\": "
-      "%.4f, \"tokenizer_wall_s\": %.4f, \"peak_read_bytes\": %ld, \"file_bytes\": %ld}\n",
-      readS, writeS, tokenS, firstReadWallS, tokenWallS, peakRead, static_cast<long>(f.tellg()));
+      "%.4f, \"read_wall_best_s\": %.4f, \"tokenizer_wall_s\": %.4f, \"peak_read_bytes\": %ld, "
+      "\"file_bytes\": %ld}\n",
+      readS, writeS, tokenS, firstReadWallS, readWallS, tokenWallS, peakRead,
+      static_cast<long>(f.tellg()));
   return 0;
 }
