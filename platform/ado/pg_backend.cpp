@@ -41,8 +41,8 @@ constexpr Oid kBool = 16, kInt8 = 20, kInt2 = 21, kInt4 = 23, kFloat4 = 700, kFl
 // models table (10,000 rows on a large catalogue) some four times per action: on the
 // server, each of those scans the table and matches every row's text.
 constexpr int kWholeTableRows = 20000;
-// The tables read whole hold at most this many values in all (some 20 MB); the least
-// recently used are dropped first.
+// The tables read whole hold at most this many values and entries of their columns'
+// indexes in all (some 20 MB); the least recently used are dropped first.
 constexpr std::size_t kKeptCells = 800000;
 // A table this connection writes to between single lookups is read whole again at the
 // third lookup with no write between (PgBackend::WrittenTable).
@@ -943,7 +943,7 @@ bool PgBackend::loadFromMemory(const TranslatedStatement& statement, RowSet& row
   return true;
 }
 
-const PgBackend::TextIndex* PgBackend::textIndex(KeptTable& kept, int column) const {
+const PgBackend::TextIndex* PgBackend::textIndex(KeptTable& kept, int column) {
   const auto [at, made] = kept.byText.try_emplace(column);
   if (made) {
     const pg_result* res = kept.rows.get();
@@ -956,6 +956,11 @@ const PgBackend::TextIndex* PgBackend::textIndex(KeptTable& kept, int column) co
       index[value].push_back(i);
     }
     at->second = std::move(index);
+    // An index holds about as much as a column of values: counted as one among the cells
+    // kept, so that the tables kept make room for it.
+    const auto entries = static_cast<std::size_t>(PQntuples(res));
+    kept.cells += entries;
+    m_keptCells += entries;
   }
   return at->second ? &*at->second : nullptr;
 }

@@ -184,9 +184,9 @@ class PgBackend : public Backend {
   std::set<std::string> m_failedAhead;            // statements loadMany could not read, as sent
   // Keeps whole, the whole of table read just now, in place of any copy kept.
   std::map<std::string, KeptTable>::iterator keep(const std::string& table, Result whole);
-  // The index of a kept table's column, made the first time it is asked for; null when a
-  // value's text cannot be told here.
-  const TextIndex* textIndex(KeptTable& kept, int column) const;
+  // The index of a kept table's column, made the first time it is asked for (and counted
+  // among the cells kept); null when a value's text cannot be told here.
+  const TextIndex* textIndex(KeptTable& kept, int column);
   std::size_t m_keptCells = 0;
   unsigned long long m_keptUse = 0;
   // This connection's writes by table, and those whose tables are not known.
