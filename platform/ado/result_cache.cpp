@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <iterator>
 
 #include "test_seams.h"
 
@@ -51,10 +52,13 @@ void ResultCache::revalidate(Session& session) {
 void ResultCache::checkInvariants() const {
 #ifndef NDEBUG
   std::size_t cells = 0;
-  for (const Entry& entry : m_entries) {
-    assert(entry.rows != nullptr);
-    cells += entry.rows->cellCount();
+  for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+    assert(it->rows != nullptr);
+    cells += it->rows->cellCount();
+    const auto found = m_bySql.find(it->sql);
+    assert(found != m_bySql.end() && found->second == it);
   }
+  assert(m_bySql.size() == m_entries.size());
   assert(cells == m_cells);
   assert(m_entries.size() <= kMaxEntries && m_cells <= kMaxCells);
   assert(m_entries.empty() || m_stamp.version >= 0);
@@ -94,15 +98,15 @@ std::optional<std::vector<std::string>> ResultCache::changedSince(const ChangeSt
 
 void ResultCache::forget(const std::vector<std::string>& tables) {
   if (tables.empty()) return;
-  std::erase_if(m_entries, [this, &tables](const Entry& entry) {
+  for (auto it = m_entries.begin(); it != m_entries.end();) {
+    const auto entry = it++;
     for (const std::string& table : tables) {
-      if (entry.rows->dependsOn(table)) {
-        m_cells -= entry.rows->cellCount();
-        return true;
+      if (entry->rows->dependsOn(table)) {
+        erase(entry);
+        break;
       }
     }
-    return false;
-  });
+  }
   checkInvariants();
 }
 
@@ -122,25 +126,27 @@ std::shared_ptr<const RowSet> ResultCache::takeProbe(const std::string& sql, Ses
 }
 
 std::shared_ptr<const RowSet> ResultCache::find(const std::string& sql) {
-  for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-    if (it->sql == sql) {
-      m_entries.splice(m_entries.begin(), m_entries, it);
-      return m_entries.front().rows;
-    }
-  }
-  return nullptr;
+  const auto found = m_bySql.find(sql);
+  if (found == m_bySql.end()) return nullptr;
+  m_entries.splice(m_entries.begin(), m_entries, found->second);
+  return m_entries.front().rows;
 }
 
 void ResultCache::store(const std::string& sql, std::shared_ptr<const RowSet> rows) {
   const std::size_t cells = rows->cellCount();
   if (m_stamp.version < 0 || cells > kMaxCells) return;
+  if (const auto old = m_bySql.find(sql); old != m_bySql.end()) erase(old->second);
   m_entries.push_front({sql, std::move(rows)});
+  m_bySql.emplace(m_entries.front().sql, m_entries.begin());
   m_cells += cells;
-  while (m_entries.size() > kMaxEntries || m_cells > kMaxCells) {
-    m_cells -= m_entries.back().rows->cellCount();
-    m_entries.pop_back();
-  }
+  while (m_entries.size() > kMaxEntries || m_cells > kMaxCells) erase(std::prev(m_entries.end()));
   checkInvariants();
+}
+
+void ResultCache::erase(std::list<Entry>::iterator entry) {
+  m_cells -= entry->rows->cellCount();
+  m_bySql.erase(entry->sql);
+  m_entries.erase(entry);
 }
 
 }  // namespace adoimpl

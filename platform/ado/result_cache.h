@@ -19,7 +19,7 @@
 //
 // Invariants, checked after every change in debug builds (checkInvariants):
 // - m_cells is the sum of the cells of the entries, at most kMaxCells, and
-//   there are at most kMaxEntries entries;
+//   there are at most kMaxEntries entries, each found by its text in m_bySql;
 // - no entry is held while the stamp is unknown (version < 0): a result
 //   read then was never validated against the file;
 // - every entry was read, or validated, at the stamp m_stamp: a result is
@@ -48,6 +48,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "row_set.h"
@@ -77,6 +79,7 @@ class ResultCache {
   std::optional<std::vector<std::string>> changedSince(const ChangeStamp& since) const;
   void clear() {
     m_entries.clear();
+    m_bySql.clear();
     m_cells = 0;
     m_probe = {};
   }
@@ -93,9 +96,11 @@ class ResultCache {
   };
 
   // One user action asks a few dozen distinct questions (a heading lookup per
-  // grid column among them); the cells bound keeps the memory a session holds
-  // to some megabytes.
-  static constexpr std::size_t kMaxEntries = 128;
+  // grid column among them), and a designer going through the series asks
+  // each series' own: room for some forty series' worth, as the results are
+  // found by their text. The cells bound keeps the memory a session holds to
+  // some megabytes.
+  static constexpr std::size_t kMaxEntries = 1024;
   static constexpr std::size_t kMaxCells = 400000;
   struct Probe {
     std::string sql;
@@ -118,7 +123,10 @@ class ResultCache {
   };
 
   std::list<Entry> m_entries;  // most recently used first
-  std::size_t m_cells = 0;     // held by all entries
+  // The entries by their statement (a view of the entry's own text).
+  std::unordered_map<std::string_view, std::list<Entry>::iterator> m_bySql;
+  void erase(std::list<Entry>::iterator entry);
+  std::size_t m_cells = 0;  // held by all entries
   ChangeStamp m_stamp;
   Probe m_probe;
   std::deque<Change> m_changes;   // oldest first
