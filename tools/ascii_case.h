@@ -3,22 +3,11 @@
 // process locale.
 #pragma once
 
-#include <string>
+#include "base/text_case.h"
 
 namespace fangen {
 
-inline std::string upperAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return s;
-}
-
-inline std::string lowerAscii(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
+using zrbase::lowerAscii;
+using zrbase::upperAscii;
 
 }  // namespace fangen

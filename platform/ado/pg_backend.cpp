@@ -20,6 +20,7 @@
 #include "ado_enums.h"
 #include "ado_errors.h"
 #include "ado_statistics.h"
+#include "base/text_case.h"
 #include "base/user_action.h"
 #include "base/utf8.h"
 #include "pg_schema.h"
@@ -131,14 +132,6 @@ bool caselessBeyondAscii(std::string_view text) {
     if (!caseless) return false;
   }
   return true;
-}
-
-// Folds text's ASCII letters to lower case, as a caseless match of text that
-// caselessBeyondAscii passes compares them.
-void foldAscii(std::string& text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
 }
 
 // The conditions of a statement that looks rows of one table up by text, as the statement
@@ -914,16 +907,14 @@ bool PgBackend::loadFromMemory(const TranslatedStatement& statement, RowSet& row
   std::vector<int> met;
   std::vector<int> merged;
   std::vector<const std::vector<int>*> lists;
-  std::string text;
   for (std::size_t k = 0; k < lookup->size();) {
     const int alternative = (*lookup)[k].alternative;
     lists.clear();
     for (; k < lookup->size() && (*lookup)[k].alternative == alternative; ++k) {
       const TextIndex* index = textIndex(kept->second, columns[k]);
       if (!index) return false;
-      text = (*lookup)[k].text;
-      foldAscii(text);
-      const auto hit = index->find(text);
+      // ASCII folded: a caseless match of a text that caselessBeyondAscii passes.
+      const auto hit = index->find(zrbase::lowerAscii((*lookup)[k].text));
       lists.push_back(hit == index->end() ? &kNone : &hit->second);
     }
     std::sort(lists.begin(), lists.end(),
@@ -952,8 +943,7 @@ const PgBackend::TextIndex* PgBackend::textIndex(KeptTable& kept, int column) {
     for (int i = 0; i < PQntuples(res); ++i) {
       if (PQgetisnull(res, i, column)) continue;  // ILIKE finds no null
       if (!matchText(res, i, column, value) || !caselessBeyondAscii(value)) return nullptr;
-      foldAscii(value);
-      index[value].push_back(i);
+      index[zrbase::lowerAscii(std::move(value))].push_back(i);
     }
     at->second = std::move(index);
     // An index holds about as much as a column of values: counted as one among the cells

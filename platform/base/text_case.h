@@ -28,4 +28,19 @@ bool equalsFolded(std::string_view a, std::string_view b);
 // <0, 0, >0 as a.compare(b) of the folded texts.
 int compareFolded(std::wstring_view a, std::wstring_view b);
 
+// The ASCII letters of s in one case, every other byte (UTF-8 Chinese included) as it is:
+// for names and texts matched as a database matches them, which folds ASCII alone.
+inline std::string lowerAscii(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+inline std::string upperAscii(std::string s) {
+  for (char& c : s) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return s;
+}
+
 }  // namespace zrbase
